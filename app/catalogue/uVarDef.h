@@ -1,0 +1,112 @@
+// Records shared across the program and the process-wide state beside them.
+// The records are file formats too: packed, little-endian, byte for byte.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SatTypes.h"
+#include "ShortString.h"
+#include "ZenoraTypes.h"
+
+#pragma pack(push, 1)
+struct TElementEntry {
+    double stdMag;               // 0   8.0 from an element file
+    double meanMotion;           // 8   rev/day, from line 2
+    ShortString<70> line1;       // 16  trimmed
+    ShortString<70> line2;       // 87  trimmed
+    ShortString<20> name;        // 158
+    ShortString<5> catNo;        // 179
+    uint8_t pad[7];              // 185
+};
+
+struct TObserver {
+    ShortString<64> name;        // 0
+    ShortString<64> zoneName;    // 65
+    uint8_t pad0[6];             // 130
+    TLatLon pos;                 // 136 lat, lon (rad, east positive), height (km)
+    TVector vect;                // 160 geocentric position at the current time
+    double geoidHeight;          // 192
+    double utcOffset;            // 200 days: local = UTC + offset
+    double rhoCos;               // 208 distance from the Earth's axis, km
+    double rhoSin;               // 216 distance from the equatorial plane, km
+};
+
+struct TOptions {
+    uint32_t gridColour;         // 0
+    uint32_t homeColour;         // 4
+    uint32_t trackColour;        // 8
+    uint32_t cityColour;         // 12
+    uint32_t satColour;          // 16
+    int32_t shadowAlpha;         // 20
+    int32_t trackHours;          // 24
+    int32_t fontSize;            // 28
+    int32_t viewMode;            // 32 1 map, 2 sky, 3 globe
+    int32_t skySatAgeDays;       // 36
+    double magLimit;             // 40
+    double starMagBase;          // 48
+    double skyField;             // 56 degrees
+    double globeZoom;            // 64
+    double temperature;          // 72 °C
+    double pressure;             // 80 mbar
+    uint8_t metric;              // 88
+    uint8_t utcDisplay;          // 89
+    uint8_t autoDownload;        // 90
+    ShortString<64> fontName;    // 91
+    ShortString<64> mapFile;     // 156
+    ShortString<255> tleFolder;  // 221 always ends with a path separator
+    uint8_t pad[3];              // 477
+};
+#pragma pack(pop)
+
+static_assert(sizeof(TElementEntry) == 192);
+static_assert(offsetof(TElementEntry, meanMotion) == 8);
+static_assert(offsetof(TElementEntry, line1) == 16);
+static_assert(offsetof(TElementEntry, line2) == 87);
+static_assert(offsetof(TElementEntry, name) == 158);
+static_assert(offsetof(TElementEntry, catNo) == 179);
+static_assert(offsetof(TElementEntry, pad) == 185);
+
+static_assert(sizeof(TObserver) == 224);
+static_assert(offsetof(TObserver, zoneName) == 65);
+static_assert(offsetof(TObserver, pos) == 136);
+static_assert(offsetof(TObserver, vect) == 160);
+static_assert(offsetof(TObserver, geoidHeight) == 192);
+static_assert(offsetof(TObserver, utcOffset) == 200);
+static_assert(offsetof(TObserver, rhoCos) == 208);
+static_assert(offsetof(TObserver, rhoSin) == 216);
+
+static_assert(sizeof(TOptions) == 480);
+static_assert(offsetof(TOptions, shadowAlpha) == 20);
+static_assert(offsetof(TOptions, skySatAgeDays) == 36);
+static_assert(offsetof(TOptions, magLimit) == 40);
+static_assert(offsetof(TOptions, globeZoom) == 64);
+static_assert(offsetof(TOptions, pressure) == 80);
+static_assert(offsetof(TOptions, metric) == 88);
+static_assert(offsetof(TOptions, autoDownload) == 90);
+static_assert(offsetof(TOptions, fontName) == 91);
+static_assert(offsetof(TOptions, mapFile) == 156);
+static_assert(offsetof(TOptions, tleFolder) == 221);
+static_assert(offsetof(TOptions, pad) == 477);
+
+// Process-wide state. Written only on the UI thread; workers take copies.
+extern std::vector<TSatRec> MainSats;
+extern std::vector<TSatRec> IridiumSats;
+extern std::vector<TSatRec> SkySats;
+extern uint8_t ActiveIndex[15];
+extern std::vector<TSatState> SatStates;
+extern std::vector<TSatState> BodyStates;
+extern uint8_t BodyCount;
+extern uint8_t Sat1Main, Sat1State;
+extern double CurrentTime;   // UTC day number
+extern double CurrentGHA;    // rad
+extern int32_t ClockStep;    // ms per tick
+extern double DistanceFactor;
+extern double TrackStart, TrackAnchor;
+extern double NextRise, NextSet;
+extern uint8_t TickReady;
+extern std::string ProgramFolder;  // ends with '/'
+extern std::string DataFolder;     // ProgramFolder + "data/"
+extern TObserver Observer;
+extern TOptions Options;

@@ -1,0 +1,34 @@
+// Sun and Moon right ascension, declination, altitude and azimuth for now at
+// the default observer, computed through libzenora.
+#include <cstdio>
+#include <ctime>
+#include "Zenora.h"
+
+namespace {
+constexpr double kDefaultLat = 0.933, kDefaultLon = -1.18, kDefaultHeight = 1.0;
+constexpr double kRadToDeg = 57.29577951308232;
+
+void show(const char* name, uint8_t body, double jd, double deltaT, const TLatLon& site, double gst) {
+    TVector v{};
+    Calc_Planet(body, &v, true, jd, deltaT, false);  // geocentric, km, equinox of date
+    TRaDec rd{};
+    Vect_to_ra_dec(&v, &rd);
+    TAltAz h{};
+    Ra_dec_to_alt_az(&site, &rd, &h, gst);
+    std::printf("%-5s RA %s  Dec %s  Alt %8.3f°  Az %8.3f°  dist %.0f km\n", name,
+                Conv_to_str_hrs(true, 1, rd.ra), Conv_to_str_deg(true, 0, rd.dec),
+                h.alt * kRadToDeg, h.az * kRadToDeg, rd.dist);
+}
+}  // namespace
+
+int main() {
+    const double jd = static_cast<double>(std::time(nullptr)) / 86400.0 + 2440587.5;
+    const double deltaT = Delta_t(jd) / 86400.0;
+    const TLatLon site{kDefaultLat, kDefaultLon, kDefaultHeight};
+    const double gst = GreenwhichHourAngle(jd);
+    std::printf("JD %.5f UTC, observer lat %.3f rad, lon %.3f rad, height %.1f km\n", jd,
+                site.lat, site.lon, site.height);
+    show("Sun", 0, jd, deltaT, site, gst);
+    show("Moon", 31, jd, deltaT, site, gst);
+    return 0;
+}
