@@ -1,0 +1,85 @@
+// Satellite state and look angles for one observer.
+#include <cmath>
+
+#include "Satellite.h"
+#include "Zenora.h"
+#include "uTracking.h"
+
+double ObserverVector(double t, TObserver& observer) {
+    const double gha = GreenwhichHourAngle(t + kJulianOffset);
+    Lat_lon_height_to_vect(&observer.vect, gha, observer.pos.lon, observer.rhoSin, observer.rhoCos);
+    return gha;
+}
+
+double ElevationOf(const TVector& position, const TObserver& observer) {
+    const TVector centre{0.0, 0.0, 0.0, 0.0};
+    return Angle_3vect(&observer.vect, &position, &centre) - kHalfPi;
+}
+
+bool IsDecayedMotion(const TVector& pos, const TVector& vel) {
+    // NaN compares false with everything, so test finiteness first.
+    if (!std::isfinite(pos.r) || !std::isfinite(vel.r)) return true;
+    return kEarthRadius + kDecayMargin >= pos.r || vel.r < kMinSpeed;
+}
+
+// Modes outside 1..5 fill nothing; groups not filled keep their old values.
+void FillStateGroups(TSatState& state, double gha, const TObserver& observer) {
+    const int32_t mode = state.mode;
+    const bool radec = mode == 1 || mode == 2 || mode == 4 || mode == 5;
+    const bool altaz = mode == 1 || mode == 4;
+    const bool sub = mode == 1 || mode == 3 || mode == 5;
+    if (radec) Vect_to_ra_dec_dist(&observer.vect, &state.pos, &state.radec);
+    if (altaz) Ra_dec_to_alt_az(&observer.pos, &state.radec, &state.altaz, gha);
+    if (sub) Vect_to_lat_lon_height(&state.pos, &state.latlon, gha);
+}
+
+bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
+                        const TObserver& observer) {
+    const double tsince = (t + kJulianOffset - sat.epoch) * kMinutesPerDay;
+    const bool ok = sat.deepSpace ? SDP4(&sat, &state.pos, &state.vel, tsince)
+                                  : SGP4(&sat, &state.pos, &state.vel, tsince);
+    if (!ok) {
+        sat.decayed = 1;
+        state.pos.r = kEarthRadius;
+    }
+    if (IsDecayedMotion(state.pos, state.vel)) {
+        sat.decayed = 1;
+        state.pos.r = kEarthRadius;
+        return false;
+    }
+    sat.decayed = 0;
+    FillStateGroups(state, gha, observer);
+    return true;
+}
+
+void ComputeActiveStates() {
+    std::size_t k = 0;
+    for (TSatRec& sat : MainSats) {
+        if (!sat.selected) continue;
+        if (k >= SatStates.size()) break;  // the state array was not resized yet
+        TSatState& state = SatStates[k];
+        if (PropagateSatellite(sat, state, CurrentTime, CurrentGHA) && !BodyStates.empty())
+            state.sunlit = SunLite(&state.pos, &BodyStates[0].pos) ? 1 : 0;
+        ++k;
+    }
+}
+
+void SetStateModes() {
+    if (SatStates.empty()) return;
+    const int32_t mode = Options.viewMode == 2 ? 2 : 3;
+    for (TSatState& state : SatStates) state.mode = mode;
+    if (Sat1State < SatStates.size()) SatStates[Sat1State].mode = 1;
+}
+
+double RawMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
+                    double stdMag) {
+    const double fraction = illum_fraction(&observerPos, &state.pos, &sunPos);
+    return Calc_Magnitude(stdMag, state.radec.dist, fraction);
+}
+
+bool VisualMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
+                     double stdMag, double& magnitude) {
+    if (!SunLite(&state.pos, &sunPos)) return false;
+    magnitude = RawMagnitude(observerPos, state, sunPos, stdMag);
+    return true;
+}
