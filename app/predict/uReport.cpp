@@ -1,0 +1,219 @@
+#include "uReport.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "Zenora.h"
+#include "uFormat.h"
+
+namespace {
+constexpr double kRadToDeg = 57.29577951308232;
+
+std::string Shown(double t, double offset, const char* pattern) {
+    return FormatDateTime(pattern, t + offset);
+}
+
+std::string Trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = s.find_last_not_of(' ');
+    return s.substr(first, last - first + 1);
+}
+
+std::string AnalysisTitle(const TSatRec& satellite) {
+    std::string title = (satellite.catNo.str() + " - ").substr(0, 8);
+    title += satellite.name.str();
+    return title.substr(0, 24);
+}
+}  // namespace
+
+void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double stop,
+                       const TReportSettings& settings) {
+    const char* marker = utcMode ? "(Z)" : "(L)";
+    const std::string produced = FormatDateTime("MMM dd yyyy HH:nn:ss ", settings.produced);
+    const std::string startText = FormatDateTime("MMM dd yyyy HH:nn:ss", start) + marker;
+    const std::string stopText = FormatDateTime("MMM dd yyyy HH:nn:ss", stop) + marker;
+    lines.push_back("   ");
+    lines.push_back(FormatArgs("  Produced:  %s (LOC)", {produced}));
+    lines.push_back(FormatArgs("  Location: %0s Lat: %1:6.4f  Lon: %2:6.4f",
+                               {settings.observerName, settings.latitude * kRadToDeg,
+                                settings.longitude * kRadToDeg}));
+    lines.push_back(FormatArgs("  Start: %0s  Stop: %1s", {startText, stopText}));
+    lines.push_back("  ");
+    lines.push_back(utcMode ? "  All Times are \"UTC\"" : "  All Times are \"Local\"");
+    lines.push_back("  ");
+}
+
+void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
+                          const TReportSettings& settings) {
+    const std::string name = satellite.name.str();
+    const std::string number = satellite.catNo.str();
+    const std::string epoch =
+        FormatDateTime("MMM dd yyyy  HH:nn:ss", satellite.epoch - kJulianDayNumberOffset);
+    const char* unit = settings.metric ? "km" : "mi.";
+    lines.push_back("  " + std::string(70, '-'));
+    lines.push_back(FormatArgs("  Satellite: %0s  -  %1s", {name, number}));
+    lines.push_back(FormatArgs("  TLE Date: %s (Z)", {epoch}));
+    lines.push_back(FormatArgs("  Apoge: %1:6.1f %0:s  Perige: %2:6.1f %0:s",
+                               {unit, satellite.apogee * settings.distanceFactor,
+                                satellite.perigee * settings.distanceFactor}));
+}
+
+std::string LineColumnHeader(bool sunlitOnly) {
+    if (sunlitOnly)
+        return FormatArgs("%0:-16s %1:7s %2:-9s %1:7s %3:5s %4:-9s %1:7s %5:9s ",
+                          {"  MM/DD AOS", "Alt Az", " Max", "Mag", " LOS", "TT(Sec)"});
+    return FormatArgs("%0:-16s %1:7s %2:-9s %1:7s %3:5s %4:-9s %1:7s %5:9s %6:14s",
+                      {"  MM/DD AOS", "Alt Az", " Max", "Mag", " LOS", "TT(Sec)",
+                       "Enter Shd/Slt"});
+}
+
+std::string LinePassLine(const TLinePass& pass, double displayOffset) {
+    const std::string aos = Shown(pass.aos, displayOffset, "mm/dd HH:nn:ss");
+    const std::string middle = Shown(pass.middle, displayOffset, "HH:nn:ss");
+    const std::string los = Shown(pass.los, displayOffset, "HH:nn:ss");
+    const std::string duration = Sec_to_str_hrs(0, pass.seconds);
+    return FormatArgs(
+        "%0:16s %1:3.0f %2:3.0f %3:9s %4:3.0f %5:3.0f %6:5.1f %7:9s %8:3.0f %9:3.0f %10:9s %11:14s",
+        {aos, pass.aosElevation, pass.aosAzimuth, middle, pass.maxElevation, pass.maxAzimuth,
+         pass.magnitude, los, pass.losElevation, pass.losAzimuth, duration, pass.note});
+}
+
+void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly) {
+    lines.push_back("  ");
+    lines.push_back("  Rev# : " + std::to_string(revolution) + std::string(8, ' '));
+    lines.push_back(FormatArgs("%0:-16s %1:8s %2:5s %3:6s",
+                               {"  MM/DD Time", "Alt  Az", "Mag", sunlitOnly ? " " : "Slt"}));
+}
+
+std::string TableRowLine(double t, double displayOffset, double elevation, double azimuth,
+                         double magnitude, const std::string& mark) {
+    const std::string time = Shown(t, displayOffset, "mm/dd HH:nn:ss");
+    const std::string mag = FormatArgs("%0:4.1f", {magnitude});
+    return FormatArgs("%0:16s %1:3.0f %2:4.0f %3:5s %4:5s", {time, elevation, azimuth, mag, mark});
+}
+
+void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
+                      double start, double stop, const TReportSettings& settings) {
+    lines.push_back("  Iridium Flare Passes - Element Date : " + elementDate);
+    WriteReportHeader(utcMode, lines, start, stop, settings);
+    lines.push_back("  ");
+    lines.push_back(FormatArgs(
+        "%0:-18s%1:4s%2:5s%3:5s%4:7s%5:6s%6:8s%7:10s%8:7s%9:7s%10:6s",
+        {"  MM/DD Time", "ID", "Alt", "Az", "Range", "Mag", "LatC", "LongC", "BrgC", "DistC",
+         "MagC"}));
+}
+
+std::string FlareRowLine(const TFlareRow& row, double displayOffset) {
+    const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
+    return FormatArgs(
+        "  %0:-16s%1:4s%2:5.0f%3:5.0f%4:7.0f%5:6.1f%6:8.3f%7:10.3f%8:7.0f%9:7.1f%10:6.1f",
+        {time, row.id, row.elevation, row.azimuth, row.range, row.magnitude, row.centreLat,
+         row.centreLon, row.bearing, row.distance, row.centreMagnitude});
+}
+
+void WriteTransitTitle(TReportLines& lines, const std::string& targetName) {
+    lines.push_back("  " + targetName + " Transit");
+}
+
+std::string TransitColumnHeader() {
+    return FormatArgs("  %0:-5s %1:-11s %2:-5s %3:-5s %4:-6s  %5:-8s %6:-8s %7:-7s %8:-3s",
+                      {"MM/DD", "Time", "Alt", "Az", "Mag", "Satlit", "Sep(m)", "Range",
+                       "Illum(%)"});
+}
+
+std::string TransitRowLine(const TTransitRow& row, double displayOffset) {
+    const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
+    return FormatArgs("  %0:-16s  %1:-5.0f %2:-5.0f %3:-6.1f  %4:-8s %5:-8.2f %6:-7.0f %7:-3.1f",
+                      {time, row.elevation, row.azimuth, row.magnitude, row.sunlit ? "Yes" : "No",
+                       row.separation, row.range, row.illumination});
+}
+
+std::string TransitEpochLine(double start, double displayOffset) {
+    return "  Epoch Date: " + Shown(start, displayOffset, "MMM dd yyyy HH:nn:ss");
+}
+
+std::string GroundPathEpochLine(double start, double displayOffset) {
+    return "  Epoch Date: " + Shown(start, displayOffset, "MMM dd yy HH:nn:ss");
+}
+
+std::string RaDecLine(double ra, double dec) {
+    std::string line = "  RA: ";
+    line += Conv_to_str_hrs(true, 0, ra);  // copied at once: the buffer is reused
+    line += "   DEC: ";
+    line += Conv_to_str_deg(true, 0, dec);
+    return line;
+}
+
+std::string GroundPathColumnHeader() {
+    return FormatArgs("%0:-19s%1:-9s%2:-9s%3:6s%4:5s%5:6s%6:6s%7:4s%8:5s",
+                      {"  MM/DD Time", "Lat", "Lon", "Path", "Az", "Dist", "Rng", "Alt", "Slt"});
+}
+
+std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset) {
+    const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
+    return FormatArgs("%0:16s%1:10.4f%2:11.4f%3:6.1f%4:5.0f%5:6.1f%6:6.0f%7:4.0f%8:4s",
+                      {time, row.latitude, row.longitude, row.width, row.bearing, row.distance,
+                       row.range, row.elevation, row.sunlit ? "Y" : "N"});
+}
+
+std::string DecayColumnLine() {
+    return "  Name                             Apogee  Perige   Epoch Date            Date of Decay";
+}
+
+std::string DecayTitle(const TSatRec& satellite) { return Trimmed(AnalysisTitle(satellite)); }
+
+std::string VisibleTitle(const TSatRec& satellite) { return AnalysisTitle(satellite); }
+
+std::string DecayRowLine(const TSatRec& satellite, double decayDate, double displayOffset,
+                         double distanceFactor) {
+    const std::string title = DecayTitle(satellite);
+    const std::string epoch =
+        Shown(satellite.epoch - kJulianDayNumberOffset, displayOffset, "mm/dd/yyyy HH:nn:ss");
+    const std::string decay = Shown(decayDate, displayOffset, "mm/dd/yyyy HH:nn:ss");
+    return FormatArgs("  %0:-30s    %1:5.0f   %2:5.0f   %3:16s   %4:16s",
+                      {title, satellite.apogee * distanceFactor,
+                       satellite.perigee * distanceFactor, epoch, decay});
+}
+
+std::string VisibleSunLine(double sunElevation) {
+    return FormatArgs("  Sun: %0:5.1f degrees ", {sunElevation});
+}
+
+std::string VisibleColumnLine() {
+    return "  Name                               Az    Alt    Mag     Range   Height  Sunlit";
+}
+
+std::string VisibleRowLine(const TVisibleRow& row) {
+    return FormatArgs("  %0:-30s  %1:5.1f   %2:4.1f   %3:4.1f   %4:7.1f   %5:6.0f   %6:-5s",
+                      {row.title, row.azimuth, row.elevation, row.magnitude, row.range,
+                       row.height, row.sunlit ? "Y" : "N"});
+}
+
+std::string PassTitle(const TSatRec& satellite) {
+    std::string title = (satellite.name.str() + " - ").substr(0, 23);
+    title += satellite.catNo.str();
+    return title.substr(0, 28);
+}
+
+std::size_t PrintPageCount(std::size_t lineCount) {
+    return (lineCount + kDialogPageLines - 1) / kDialogPageLines;
+}
+
+TPrintRange PrintLineRange(std::size_t lineCount, bool allPages, int fromPage, int toPage) {
+    if (allPages) return {0, lineCount};
+    if (fromPage < 1 || toPage < fromPage) return {0, 0};
+    const std::size_t first = static_cast<std::size_t>(fromPage - 1) * kDialogPageLines;
+    if (first >= lineCount) return {0, 0};
+    const std::size_t end =
+        std::min(lineCount, static_cast<std::size_t>(toPage) * kDialogPageLines);
+    return {first, end - first};
+}
+
+TPrintPlace PrintPlace(std::size_t n) {
+    TPrintPlace place;
+    place.sheet = n / kSheetLines;
+    place.x = 40;
+    place.y = 100 * static_cast<int>(2 + n % kSheetLines);
+    return place;
+}

@@ -1,0 +1,121 @@
+// Fixed-column text reports of the prediction and analysis searches, and the
+// paging rule of their printouts. Every line is built with the program's
+// formatter (uFormat); times are UTC day numbers plus a display offset.
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "SatTypes.h"
+
+using TReportLines = std::vector<std::string>;
+
+// What the header blocks need besides the search's own values; taken as a
+// copy so a worker never reads the shared observer or options.
+struct TReportSettings {
+    std::string observerName;
+    double latitude = 0.0;      // rad
+    double longitude = 0.0;     // rad, east positive
+    double produced = 0.0;      // computer's local clock, day number
+    double distanceFactor = 1.0;
+    bool metric = true;         // unit word "km", else "mi."
+    double displayOffset = 0.0; // days added to UTC when a time is printed
+};
+
+// Report and satellite headers.
+void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double stop,
+                       const TReportSettings& settings);
+void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
+                          const TReportSettings& settings);
+
+// Line-mode pass list.
+std::string LineColumnHeader(bool sunlitOnly);
+struct TLinePass {
+    double aos = 0, middle = 0, los = 0;  // UTC day numbers
+    double aosElevation = 0, aosAzimuth = 0;        // degrees
+    double maxElevation = 0, maxAzimuth = 0;        // at the middle
+    double magnitude = 0;
+    double losElevation = 0, losAzimuth = 0;
+    double seconds = 0;      // duration
+    std::string note;        // "SunLite", "Shadow", "Shd hh:nn:ss", "Slt hh:nn:ss" or ""
+};
+std::string LinePassLine(const TLinePass& pass, double displayOffset);
+
+// Tabular pass list.
+void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly);
+std::string TableRowLine(double t, double displayOffset, double elevation, double azimuth,
+                         double magnitude, const std::string& mark);
+
+// Iridium flares.
+void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
+                      double start, double stop, const TReportSettings& settings);
+struct TFlareRow {
+    double t = 0;
+    std::string id;
+    double elevation = 0, azimuth = 0, range = 0, magnitude = 0;
+    double centreLat = 0, centreLon = 0, bearing = 0, distance = 0, centreMagnitude = 0;
+};
+std::string FlareRowLine(const TFlareRow& row, double displayOffset);
+
+// Transits and ground paths. raDecLines: the epoch and RA/DEC lines of a
+// "Ra/Dec" target, empty for every other target.
+void WriteTransitTitle(TReportLines& lines, const std::string& targetName);
+std::string TransitColumnHeader();
+struct TTransitRow {
+    double t = 0, elevation = 0, azimuth = 0, magnitude = 0;
+    bool sunlit = false;
+    double separation = 0;   // arc minutes
+    double range = 0;        // already x distance factor
+    double illumination = 100.0;
+};
+std::string TransitRowLine(const TTransitRow& row, double displayOffset);
+std::string TransitEpochLine(double start, double displayOffset);     // "MMM dd yyyy HH:nn:ss"
+std::string GroundPathEpochLine(double start, double displayOffset);  // two-digit year
+std::string RaDecLine(double ra, double dec);                         // radians
+std::string GroundPathColumnHeader();
+struct TGroundPathRow {
+    double t = 0, latitude = 0, longitude = 0, width = 0, bearing = 0, distance = 0;
+    double range = 0, elevation = 0;
+    bool sunlit = false;
+};
+std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset);
+inline constexpr const char* kEndOfTrack = "  End of track";
+
+// Analysis lists.
+std::string DecayColumnLine();
+std::string DecayTitle(const TSatRec& satellite);      // stripped
+std::string VisibleTitle(const TSatRec& satellite);    // not stripped
+std::string DecayRowLine(const TSatRec& satellite, double decayDate, double displayOffset,
+                         double distanceFactor);
+std::string VisibleSunLine(double sunElevation);
+std::string VisibleColumnLine();
+struct TVisibleRow {
+    std::string title;
+    double azimuth = 0, elevation = 0, magnitude = 0, range = 0, height = 0;  // x factor done
+    bool sunlit = false;
+};
+std::string VisibleRowLine(const TVisibleRow& row);
+
+// Title of a pass record: name and " - " cut to 23 characters, then the
+// catalogue number, the whole cut to 28.
+std::string PassTitle(const TSatRec& satellite);
+
+// Printing. The print dialog counts 55-line pages; the printer puts 61 lines
+// on a sheet (rows 2 to 62, 100 units apart, at x = 40).
+inline constexpr std::size_t kDialogPageLines = 55;
+inline constexpr std::size_t kSheetLines = 61;
+std::size_t PrintPageCount(std::size_t lineCount);
+struct TPrintRange {
+    std::size_t first = 0;  // index of the first line printed
+    std::size_t count = 0;  // lines printed
+};
+// allPages: the whole report; otherwise dialog pages fromPage..toPage
+// (1-based), bounded by the report. An inverted or empty range prints nothing.
+TPrintRange PrintLineRange(std::size_t lineCount, bool allPages, int fromPage, int toPage);
+struct TPrintPlace {
+    std::size_t sheet = 0;  // 0-based sheet of the printout
+    int x = 40;
+    int y = 200;
+};
+// Where the n-th printed line (0-based within the printed range) goes.
+TPrintPlace PrintPlace(std::size_t n);
