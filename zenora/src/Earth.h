@@ -1,0 +1,8 @@
+// Earth: truncated VSOP87B series.
+#pragma once
+#include "ZenoraTypes.h"
+
+namespace zenora {
+// Heliocentric ecliptic J2000 vector in km; tau in Julian millennia (TDB).
+void EarthPosition(double tau, TVector& v);
+}  // namespace zenora

@@ -1,0 +1,8 @@
+// Mercury: truncated VSOP87B series.
+#pragma once
+#include "ZenoraTypes.h"
+
+namespace zenora {
+// Heliocentric ecliptic J2000 vector in km; tau in Julian millennia (TDB).
+void MercuryPosition(double tau, TVector& v);
+}  // namespace zenora

@@ -1,0 +1,8 @@
+// Saturn: truncated VSOP87B series.
+#pragma once
+#include "ZenoraTypes.h"
+
+namespace zenora {
+// Heliocentric ecliptic J2000 vector in km; tau in Julian millennia (TDB).
+void SaturnPosition(double tau, TVector& v);
+}  // namespace zenora

@@ -1,0 +1,6 @@
+// ΔT = TT − UT.
+#pragma once
+
+namespace zenora {
+double Delta_t(double jd);  // seconds
+}  // namespace zenora

@@ -1,0 +1,75 @@
+// Geocentric positions of the Sun, Moon, planets and Pluto.
+#include "uPlanet.h"
+
+#include <cmath>
+
+#include "Earth.h"
+#include "Jupiter.h"
+#include "Mars.h"
+#include "Mercury.h"
+#include "Moon.h"
+#include "Neptune.h"
+#include "Pluto.h"
+#include "Saturn.h"
+#include "Uranus.h"
+#include "Venus.h"
+#include "uAstro.h"
+#include "uPrecession.h"
+
+namespace zenora {
+
+void VsopPosition(const VsopTheory& theory, double tau, TVector& v) {
+    const float (*term)[3] = theory.terms;
+    long double coord[3];
+    for (int c = 0; c < 3; ++c) {
+        long double total = 0, power = 1;
+        for (int k = 0; k <= theory.powersMinus1[c]; ++k) {
+            long double series = 0;
+            for (int i = 0; i <= theory.countsMinus1[c][k]; ++i, ++term)
+                series += (*term)[0] * std::cos(static_cast<double>((*term)[1]) + (*term)[2] * tau);
+            total += series * power;
+            power *= tau;
+        }
+        coord[c] = total;
+    }
+    const TLatLon p{static_cast<double>(coord[1]), static_cast<double>(coord[0]),
+                    static_cast<double>(coord[2]) * kAU};
+    Lat_lon_to_vect(p, v);
+}
+
+namespace {
+enum Body : uint8_t { kSun = 0, kMercury, kVenus, kEarth, kMars, kJupiter, kSaturn, kUranus, kNeptune, kPluto,
+                      kMoon = 31 };
+}  // namespace
+
+void Calc_Planet(uint8_t body, TVector& v, bool precess, double jd, double deltaT, bool toAu) {
+    const double jde = jd + deltaT;
+    if (body == kMoon) {
+        MoonPosition(jde, v);
+    } else {
+        const double tau = (jde - kJ2000) / kDaysPerMillennium;
+        // The planet series take tau at single precision; only the Earth keeps it whole.
+        const double tau32 = static_cast<float>(tau);
+        TVector earth;
+        EarthPosition(tau, earth);
+        switch (body) {
+            case kSun: Scale_vect(earth, v, -1); break;
+            case kMercury: MercuryPosition(tau32, v); break;
+            case kVenus: VenusPosition(tau32, v); break;
+            case kEarth: v = earth; break;
+            case kMars: MarsPosition(tau32, v); break;
+            case kJupiter: JupiterPosition(tau32, v); break;
+            case kSaturn: SaturnPosition(tau32, v); break;
+            case kUranus: UranusPosition(tau32, v); break;
+            case kNeptune: NeptunePosition(tau32, v); break;
+            case kPluto: PlutoPosition(tau, v); break;
+            default: break;  // the caller's heliocentric vector
+        }
+        if (body != kSun && body != kEarth) Sub_vect(v, earth, v);
+        if (body != kEarth) Rotate_to_J2000_obliquity(v, v);
+    }
+    if (precess) Precession(v, 1, v, jd);
+    if (toAu) Divide_vect(v, v, kAU);
+}
+
+}  // namespace zenora
