@@ -1,0 +1,76 @@
+// Unit costs of the tracking engine: one search step (observer + mode-4
+// satellite state), Sun and Moon states, and the daylight intervals of a
+// fortnight's prediction.
+#include <benchmark/benchmark.h>
+
+#include <vector>
+
+#include "Satellite.h"
+#include "Zenora.h"
+#include "uTracking.h"
+
+namespace {
+
+constexpr double kDeg = 0.017453292519943295;
+
+TObserver MakeObserver(double latDeg, double lonDeg) {
+    TObserver o{};
+    o.pos = TLatLon{latDeg * kDeg, lonDeg * kDeg, 0.1};
+    RhoSinCos(&o.pos, &o.rhoSin, &o.rhoCos);
+    return o;
+}
+
+TSatRec MakeSat() {
+    TSatRec sat{};
+    parse_elements("1 06251U 62025E   06176.82412014  .00008885  00000-0  12808-3 0  3985",
+                   "2 06251  58.0579  54.0425 0030035 139.1568 221.1854 15.56387291  6774", &sat);
+    sat.deepSpace ? SDP4_init(&sat) : SGP4_init(&sat);
+    return sat;
+}
+
+void BM_PropagateMode4(benchmark::State& bs) {
+    TObserver obs = MakeObserver(51.5, -0.1);
+    TSatRec sat = MakeSat();
+    TSatState s{};
+    s.mode = 4;
+    const double t0 = sat.epoch - kJulianOffset;
+    int i = 0;
+    for (auto _ : bs) {
+        const double t = t0 + (i++ & 1023) / kSecondsPerDay;
+        benchmark::DoNotOptimize(PropagateSatellite(sat, s, t, ObserverVector(t, obs), obs));
+        benchmark::DoNotOptimize(s.altaz.alt);
+    }
+}
+BENCHMARK(BM_PropagateMode4);
+
+void BM_BodyState(benchmark::State& bs) {
+    TObserver obs = MakeObserver(51.5, -0.1);
+    TSatState s{};
+    s.body = static_cast<int32_t>(bs.range(0));
+    s.mode = 4;
+    const double t0 = 43101.0;  // 2018-01-01
+    const double gha = ObserverVector(t0, obs);
+    int i = 0;
+    for (auto _ : bs) {
+        ComputeBodyState(s, t0 + (i++ & 1023) / kSecondsPerDay, gha, obs);
+        benchmark::DoNotOptimize(s.altaz.alt);
+    }
+}
+BENCHMARK(BM_BodyState)->Arg(kBodySun)->Arg(kBodyMoon);
+
+void BM_SunIntervals15Days(benchmark::State& bs) {
+    TObserver obs = MakeObserver(51.5, -0.1);
+    TSatState sun{};
+    const double t0 = 43101.0;
+    std::vector<TTimeInterval> list;
+    for (auto _ : bs) {
+        list.clear();
+        BodyIntervals(sun, false, true, t0, t0 + 15.0, -6.0 * kDeg, list, obs);
+        benchmark::DoNotOptimize(list.data());
+    }
+}
+BENCHMARK(BM_SunIntervals15Days)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

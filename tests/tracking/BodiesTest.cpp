@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "TrackingTestUtil.h"
+
+namespace {
+
+TSatState Body(int32_t code, int32_t mode = 0) {
+    TSatState s{};
+    s.body = code;
+    s.mode = mode;
+    return s;
+}
+
+TEST(DeltaTCache, RefreshedOnlyAfterAYear) {
+    // A new thread starts with an empty cache of its own.
+    std::thread([] {
+        EXPECT_EQ(DeltaTKey, 0.0);
+        const double t0 = DayNumber(2018, 1, 1);
+        TVector v{};
+        PlanetVector(kBodySun, v, t0);
+        const double key = DeltaTKey;
+        EXPECT_NEAR(key, t0 + kJulianOffset, 0.01);
+        EXPECT_NEAR(DeltaTDays * kSecondsPerDay, Delta_t(t0 + kJulianOffset), 1e-6);
+        EXPECT_GT(DeltaTDays * kSecondsPerDay, 60.0);
+        EXPECT_LT(DeltaTDays * kSecondsPerDay, 80.0);
+
+        PlanetVector(kBodyMoon, v, t0 + 200.0);
+        EXPECT_EQ(DeltaTKey, key);
+        PlanetVector(kBodyMoon, v, t0 - 200.0);
+        EXPECT_EQ(DeltaTKey, key);
+        PlanetVector(kBodySun, v, t0 + 400.0);
+        EXPECT_NEAR(DeltaTKey, t0 + 400.0 + kJulianOffset, 0.01);
+    }).join();
+}
+
+TEST(FixedTarget, KeepsItsDirectionAndGetsLookAngles) {
+    TObserver obs = MakeObserver(45.0, 7.0);
+    const double t = DayNumber(2018, 5, 1, 22.0);
+    const double gha = ObserverVector(t, obs);
+    TSatState s = Body(kBodyStar, 4);
+    // Right ascension on the local meridian, declination at the observer's latitude.
+    SetFixedTarget(s, kBodyStar, fmod2pi(gha + obs.pos.lon), obs.pos.lat);
+    const TVector before = s.pos;
+    ComputeBodyState(s, t, gha, obs);
+    EXPECT_EQ(s.pos.x, before.x);
+    EXPECT_EQ(s.pos.z, before.z);
+    EXPECT_NEAR(s.pos.r, kAstronomicalUnit, 1.0);
+    EXPECT_NEAR(s.altaz.alt, kHalfPi, 1e-4);
+    EXPECT_NEAR(s.radec.dist, kAstronomicalUnit, 10000.0);
+    EXPECT_NEAR(ElevationOf(s.pos, obs), kHalfPi, 0.2 * kDeg);
+
+    TVector v = before;
+    PlanetVector(kBodyRaDec, v, t + 100.0);
+    EXPECT_EQ(v.y, before.y);
+}
+
+TEST(BodyStates, InclusiveCountClippedToTheArray) {
+    Observer = MakeObserver(0.0, 0.0);
+    CurrentTime = DayNumber(2018, 3, 20, 12.0);
+    CurrentGHA = ObserverVector(CurrentTime);
+    BodyStates = {Body(kBodySun, 4), Body(kBodyMoon, 4)};
+    ComputeBodyStates(5);
+    EXPECT_NEAR(BodyStates[0].pos.r, kAstronomicalUnit, 0.02 * kAstronomicalUnit);
+    EXPECT_NEAR(BodyStates[1].pos.r, 384400.0, 30000.0);
+    EXPECT_GT(BodyStates[0].altaz.alt, 1.3);  // equinox noon on the equator
+    BodyStates.clear();
+}
+
+struct Place {
+    double lat, lon;
+};
+
+TEST(BodyIntervals, DaylightNightAndBothFlags) {
+    const Place london{51.48, 0.0};
+    TObserver obs = MakeObserver(london.lat, london.lon);
+    TSatState sun = Body(kBodySun);
+    const double t0 = DayNumber(2018, 3, 1);
+    const double t1 = t0 + 1.5;  // ends at noon, in daylight
+
+    std::vector<TTimeInterval> both{{1.0, 2.0}};
+    BodyIntervals(sun, true, true, t0, t1, 0.0, both, obs);
+    ASSERT_EQ(both.size(), 2u);
+    EXPECT_EQ(both[1].start, t0);
+    EXPECT_EQ(both[1].end, t1);
+
+    std::vector<TTimeInterval> day;
+    BodyIntervals(sun, true, false, t0, t1, 0.0, day, obs);
+    ASSERT_EQ(day.size(), 2u);
+    EXPECT_EQ(day[1].end, t1);
+    const double step = 20.0 / kSecondsPerDay;
+    for (const TTimeInterval& iv : day) {
+        EXPECT_LT(iv.start, iv.end);
+        EXPECT_GE(BodyElevation(sun, iv.start, obs), 0.0);
+        EXPECT_LT(BodyElevation(sun, iv.start - step, obs), 0.0);
+        EXPECT_NEAR(iv.end - iv.start, 11.0 / 24.0, 0.5 / 24.0);  // early March
+    }
+    EXPECT_LE(BodyElevation(sun, day[0].end, obs), 0.0);
+    EXPECT_GT(BodyElevation(sun, day[0].end - step, obs), 0.0);
+
+    // Nights fill the gaps: before the first sunrise and between the days.
+    std::vector<TTimeInterval> night;
+    BodyIntervals(sun, false, true, t0, t1, 0.0, night, obs);
+    ASSERT_GE(night.size(), 2u);
+    EXPECT_EQ(night[0].start, t0);
+    EXPECT_EQ(night[0].end, day[0].start);
+    EXPECT_EQ(night[1].start, day[0].end);
+    EXPECT_EQ(night[1].end, day[1].start);
+
+    // Already up at the start: the rise is the start itself.
+    const double noon = t0 + 0.5;
+    EXPECT_EQ(BodyRise(sun, 0.0, noon, t1, obs), noon);
+    EXPECT_EQ(BodySet(sun, 0.0, t0, t1, obs), t0);
+    // No crossing before the end gives the end.
+    EXPECT_EQ(BodyRise(sun, 0.0, t0, t0 + 0.1, obs), t0 + 0.1);
+}
+
+TEST(BodyIntervals, UndefinedElevationEndsTheSearch) {
+    TObserver obs = MakeObserver(10.0, 10.0);
+    obs.rhoSin = NAN;
+    TSatState sun = Body(kBodySun);
+    std::vector<TTimeInterval> list;
+    const double t0 = DayNumber(2018, 3, 1);
+    BodyIntervals(sun, true, false, t0, t0 + 1.0, 0.0, list, obs);
+    EXPECT_TRUE(list.empty());
+}
+
+}  // namespace

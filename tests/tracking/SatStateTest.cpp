@@ -1,0 +1,156 @@
+#include <gtest/gtest.h>
+
+#include "TrackingTestUtil.h"
+
+namespace {
+
+TSatState Filled(int32_t mode) {
+    TSatState s{};
+    s.mode = mode;
+    s.radec = TRaDec{11.0, 12.0, 13.0};
+    s.latlon = TLatLon{21.0, 22.0, 23.0};
+    s.altaz = TAltAz{31.0, 32.0};
+    s.sunlit = 7;
+    return s;
+}
+
+TEST(DecayRules, ThresholdsOfHeightAndSpeed) {
+    const TVector fast{0, 0, 0, 7.0};
+    EXPECT_TRUE(IsDecayedMotion(TVector{0, 0, 0, 6453.137}, fast));
+    EXPECT_TRUE(IsDecayedMotion(TVector{0, 0, 0, 6400.0}, fast));
+    EXPECT_FALSE(IsDecayedMotion(TVector{0, 0, 0, 6453.2}, fast));
+    const TVector high{0, 0, 0, 7000.0};
+    EXPECT_FALSE(IsDecayedMotion(high, TVector{0, 0, 0, 0.5}));
+    EXPECT_TRUE(IsDecayedMotion(high, TVector{0, 0, 0, 0.4999}));
+    // A propagator that returns garbage without failing must not pass as a position.
+    EXPECT_TRUE(IsDecayedMotion(TVector{0, 0, 0, NAN}, fast));
+    EXPECT_TRUE(IsDecayedMotion(high, TVector{0, 0, 0, INFINITY}));
+}
+
+TEST(PropagateSatellite, ModesFillOnlyTheirGroups) {
+    TSatRec sat;
+    ASSERT_TRUE(MakeSat(kTle06251[0], kTle06251[1], sat));
+    TObserver obs = MakeObserver(50.0, 10.0, 0.3);
+    const double t = sat.epoch - kJulianOffset + 0.1;
+    const double gha = ObserverVector(t, obs);
+
+    for (int32_t mode : {0, 7, -1}) {
+        TSatState s = Filled(mode);
+        ASSERT_TRUE(PropagateSatellite(sat, s, t, gha, obs)) << mode;
+        EXPECT_GT(s.pos.r, 6600.0);
+        EXPECT_GT(s.vel.r, 7.0);
+        EXPECT_EQ(s.radec.ra, 11.0);
+        EXPECT_EQ(s.latlon.lat, 21.0);
+        EXPECT_EQ(s.altaz.alt, 31.0);
+    }
+    TSatState m4 = Filled(4);
+    ASSERT_TRUE(PropagateSatellite(sat, m4, t, gha, obs));
+    EXPECT_NE(m4.radec.ra, 11.0);
+    EXPECT_NE(m4.altaz.az, 32.0);
+    EXPECT_EQ(m4.latlon.lat, 21.0);
+    EXPECT_NEAR(m4.altaz.alt, ElevationOf(m4.pos, obs), 0.01);  // geodetic vs geocentric vertical
+
+    TSatState m3 = Filled(3);
+    ASSERT_TRUE(PropagateSatellite(sat, m3, t, gha, obs));
+    EXPECT_EQ(m3.radec.ra, 11.0);
+    EXPECT_NEAR(m3.latlon.height, 6770.0 - 6378.0, 40.0);
+
+    TSatState m1 = Filled(1);
+    ASSERT_TRUE(PropagateSatellite(sat, m1, t, gha, obs));
+    EXPECT_EQ(m1.radec.ra, m4.radec.ra);
+    EXPECT_EQ(m1.altaz.az, m4.altaz.az);
+    EXPECT_EQ(m1.latlon.lon, m3.latlon.lon);
+}
+
+TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
+    TSatRec sat;
+    ASSERT_TRUE(MakeSat(kTle28872[0], kTle28872[1], sat));
+    TObserver obs = MakeObserver(-30.0, 150.0);
+    const double t0 = sat.epoch - kJulianOffset;
+    TSatState s = Filled(1);
+
+    const double early = t0 + 5.0 / kMinutesPerDay;
+    ASSERT_TRUE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
+    EXPECT_EQ(sat.decayed, 0);
+    const TSatState before = s;
+
+    const double late = t0 + 120.0 / kMinutesPerDay;
+    EXPECT_FALSE(PropagateSatellite(sat, s, late, ObserverVector(late, obs), obs));
+    EXPECT_EQ(sat.decayed, 1);
+    EXPECT_EQ(s.pos.r, kEarthRadius);
+    EXPECT_EQ(s.radec.ra, before.radec.ra);
+    EXPECT_EQ(s.radec.dist, before.radec.dist);
+    EXPECT_EQ(s.altaz.az, before.altaz.az);
+    EXPECT_EQ(s.latlon.height, before.latlon.height);
+    EXPECT_EQ(s.sunlit, before.sunlit);
+
+    ASSERT_TRUE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
+    EXPECT_EQ(sat.decayed, 0);
+}
+
+TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
+    const char* const* tles[5] = {kTle06251, kTle00005, kTle28872, kTle06251, kTle00005};
+    MainSats.assign(5, TSatRec{});
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(MakeSat(tles[i][0], tles[i][1], MainSats[i]));
+    MainSats[1].selected = MainSats[2].selected = MainSats[4].selected = 1;
+    SatStates.assign(5, Filled(2));
+    BodyStates.assign(1, TSatState{});
+    BodyStates[0].pos = TVector{1.496e8, 0, 0, 1.496e8};
+    Observer = MakeObserver(40.0, -75.0);
+    CurrentTime = MainSats[2].epoch - kJulianOffset + 10.0 / kMinutesPerDay;
+    CurrentGHA = ObserverVector(CurrentTime);
+
+    ComputeActiveStates();
+
+    const int picked[3] = {1, 2, 4};
+    for (int k = 0; k < 3; ++k) {
+        TSatRec copy = MainSats[picked[k]];
+        TSatState expect = Filled(2);
+        ASSERT_TRUE(PropagateSatellite(copy, expect, CurrentTime, CurrentGHA));
+        EXPECT_EQ(SatStates[k].pos.x, expect.pos.x) << k;
+        EXPECT_EQ(SatStates[k].radec.dec, expect.radec.dec) << k;
+        EXPECT_EQ(SatStates[k].sunlit, SunLite(&expect.pos, &BodyStates[0].pos) ? 1 : 0) << k;
+    }
+    EXPECT_EQ(SatStates[3].radec.ra, 11.0);
+    EXPECT_EQ(SatStates[3].sunlit, 7);
+
+    // Fewer states than selected records (list not resized yet) must not overrun.
+    SatStates.resize(2);
+    ComputeActiveStates();
+    MainSats.clear();
+    SatStates.clear();
+    BodyStates.clear();
+}
+
+TEST(ActiveStates, ModesFollowViewAndFirstSatellite) {
+    SetStateModes();  // empty list: nothing to do
+    SatStates.assign(3, TSatState{});
+    Sat1State = 1;
+    Options.viewMode = 2;
+    SetStateModes();
+    EXPECT_EQ(SatStates[0].mode, 2);
+    EXPECT_EQ(SatStates[1].mode, 1);
+    Options.viewMode = 3;
+    Sat1State = 9;  // out of range: no entry is the first satellite
+    SetStateModes();
+    for (const TSatState& s : SatStates) EXPECT_EQ(s.mode, 3);
+    SatStates.clear();
+    Sat1State = 0;
+}
+
+TEST(VisualMagnitude, OnlyForSunlitSatellites) {
+    const TVector obs{6378.0, 0, 0, 6378.0};
+    TSatState s{};
+    s.pos = TVector{7378.0, 0, 0, 7378.0};  // overhead
+    s.radec.dist = 1000.0;
+    double mag = 99.0;
+    const TVector sideSun{0, 1.496e8, 0, 1.496e8};  // half lit as seen from below
+    ASSERT_TRUE(VisualMagnitude(obs, s, sideSun, 3.0, mag));
+    EXPECT_NEAR(mag, 3.0 + 2.5 * std::log10(1000.0 * 1000.0 / 0.5) - 15.75, 1e-9);
+    const TVector nightSun{-1.496e8, 0, 0, 1.496e8};
+    mag = 99.0;
+    EXPECT_FALSE(VisualMagnitude(obs, s, nightSun, 3.0, mag));
+    EXPECT_EQ(mag, 99.0);
+}
+
+}  // namespace
