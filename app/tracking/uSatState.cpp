@@ -12,8 +12,15 @@ double ObserverVector(double t, TObserver& observer) {
 }
 
 double ElevationOf(const TVector& position, const TObserver& observer) {
-    const TVector centre{0.0, 0.0, 0.0, 0.0};
-    return Angle_3vect(&observer.vect, &position, &centre) - kHalfPi;
+    // Measured from the ellipsoid normal (geodetic zenith), like the altitudes
+    // of Ra_dec_to_alt_az; the radial direction would tilt the horizon by up
+    // to 0.19 degrees and shift rise and set times by a minute or more.
+    const TVector& o = observer.vect;
+    const TRaDec zenithDir{std::atan2(o.y, o.x), observer.pos.lat, 1.0};
+    TVector zenith, line;
+    Ra_dec_to_vect(&zenithDir, &zenith);
+    Sub_vect(&position, &o, &line);
+    return kHalfPi - Angle_2vect(&line, &zenith);
 }
 
 bool IsDecayedMotion(const TVector& pos, const TVector& vel) {

@@ -32,8 +32,9 @@ constexpr int32_t kBodyStar = 51;   // fixed star
 // in observer.vect.
 double ObserverVector(double t, TObserver& observer = Observer);
 
-// Elevation of a geocentric position above the observer's horizon, using the
-// observer position last stored by ObserverVector.
+// Elevation of a geocentric position above the observer's horizon (the plane
+// normal to the ellipsoid), using the observer position last stored by
+// ObserverVector.
 double ElevationOf(const TVector& position, const TObserver& observer = Observer);
 
 // Derived groups of a state by its mode, seen from observer (its vect for gha):

@@ -86,13 +86,12 @@ TEST(LookAngles, MatchVerificationPositionsRotatedBySiderealTime) {
 }
 #endif
 
-#if defined(HAVE_LIBNOVA)
-// Geocentric direction of the Sun or Moon, mean equator and equinox of date,
-// from libnova's geometric positions; km.
+#if defined(HAVE_LIBNOVA) && defined(HAVE_ERFA)
+// Geocentric position of the Sun or Moon, mean equator and equinox of date,
+// km: libnova's geometric positions (ecliptic and equinox of J2000) rotated by
+// the J2000 obliquity and the IAU 1976 precession of ERFA.
 void NovaBody(int32_t body, double jd, double v[3]) {
     const double jde = jd + ln_get_dynamical_time_diff(jd) / kSecondsPerDay;
-    const double T = (jde - 2451545.0) / 36525.0;
-    const double eps = (84381.448 - 46.8150 * T - 0.00059 * T * T + 0.001813 * T * T * T) / 3600.0 * kDeg;
     double ecl[3];
     if (body == kBodySun) {
         ln_helio_posn p;
@@ -103,12 +102,15 @@ void NovaBody(int32_t body, double jd, double v[3]) {
         ecl[2] = r * std::sin(B);
     } else {
         ln_rect_posn p;
-        ln_get_lunar_geo_posn(jde, &p, 0.0);
+        ln_get_lunar_geo_posn(jde, &p, 1e-7);  // series cut at 0.02"
         ecl[0] = p.X, ecl[1] = p.Y, ecl[2] = p.Z;
     }
-    v[0] = ecl[0];
-    v[1] = std::cos(eps) * ecl[1] - std::sin(eps) * ecl[2];
-    v[2] = std::sin(eps) * ecl[1] + std::cos(eps) * ecl[2];
+    const double eps = 84381.448 / 3600.0 * kDeg;
+    double j2000[3] = {ecl[0], std::cos(eps) * ecl[1] - std::sin(eps) * ecl[2],
+                             std::sin(eps) * ecl[1] + std::cos(eps) * ecl[2]};
+    double rp[3][3];
+    eraPmat76(jde, 0.0, rp);
+    eraRxp(rp, j2000, v);
 }
 
 // Geometric elevation of the body's centre for a site, with parallax.
@@ -127,10 +129,10 @@ double NovaElevation(int32_t body, double lat, double lon, double t) {
 // First crossing of h0 in the given direction after t, to 1 ms.
 double NovaCrossing(int32_t body, double lat, double lon, double h0, double t, bool rising) {
     auto f = [&](double at) { return (NovaElevation(body, lat, lon, at) - h0) * (rising ? 1 : -1); };
-    const double step = 60.0 / kSecondsPerDay;
+    const double step = 600.0 / kSecondsPerDay;  // the Sun and Moon cross once per step at most
     double a = t;
     for (int i = 0; !(f(a) < 0 && f(a + step) >= 0); ++i, a += step)
-        if (i > 3 * 1440) return NAN;  // no crossing within three days
+        if (i > 3 * 144) return NAN;  // no crossing within three days
     double b = a + step;
     while ((b - a) * kSecondsPerDay > 1e-3) {
         const double m = 0.5 * (a + b);
