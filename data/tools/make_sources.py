@@ -414,7 +414,7 @@ def make_mag_dat(sats, iridium):
     lines = []
     for n, s in sats.items():
         mag = STD_MAGS.get(n, IRIDIUM_STD_MAG if n in iridium else 8.0)
-        lines.append(f"{n:05d}  {s['name'].upper()[:24]:<24} {mag:5.1f}")
+        lines.append(f"{n:05d}   {s['name'].upper()[:24]:<24} {mag:5.1f}")
     lines.sort()
     write_lines(os.path.join(DATA, "Mag.dat"), [MAG_URL] + lines)
 
