@@ -56,6 +56,11 @@ CONSTELLATIONS = {
     "Vir": "Virgo", "Vol": "Volans", "Vul": "Vulpecula",
 }
 
+# Outline lines named only by their stars and not continuing the figure
+# before them in the outline file.
+FIGURE_STARS = {"Procyon": "CMi", "Canopus": "Car", "Benetnasch": "UMa", "Mizar": "UMa",
+                "Alioth": "UMa", "Megrez": "UMa", "Phecda": "UMa", "Merak": "UMa"}
+
 # Proper names of bright stars (IAU list), keyed by Bayer designation.
 PROPER_NAMES = {
     "Alp CMa": "Sirius", "Alp Car": "Canopus", "Alp Boo": "Arcturus",
@@ -203,8 +208,11 @@ def make_constellations():
             if len(parts) != 4:
                 continue
             m = abbrev.search(comment)
+            first_star = comment.split(",")[0].strip()
             if m:
                 current = m[1]
+            elif first_star in FIGURE_STARS:
+                current = FIGURE_STARS[first_star]
             dec1, ra1, dec2, ra2 = map(float, parts)
             name = ""
             if current and current not in named:
