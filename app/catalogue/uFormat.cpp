@@ -108,7 +108,7 @@ void GroupThousands(std::string& digits) {
 std::string FixedFromDecimal(Decimal d, int decimals, bool thousands) {
     RoundDecimals(d, decimals);
     std::string ip = IntegerDigits(d);
-    if (ip.empty()) ip = "0";
+    if (ip.empty()) ip.push_back('0');
     if (thousands) GroupThousands(ip);
     std::string out;
     if (d.neg && !d.digits.empty()) out.push_back('-');
@@ -134,7 +134,8 @@ std::string IntegerText(int64_t v, int minDigits, bool hex) {
         for (char& c : digits) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (static_cast<int>(digits.size()) < minDigits)
         digits.insert(0, static_cast<std::size_t>(minDigits) - digits.size(), '0');
-    return v < 0 ? "-" + digits : digits;
+    if (v < 0) digits.insert(digits.begin(), '-');
+    return digits;
 }
 
 int64_t RoundToInt(double v) {
@@ -371,7 +372,8 @@ std::string FormatGeneral(double value) {
             out.push_back('.');
             out.append(d.digits, 1);
         }
-        out += "E" + std::to_string(d.exp10 - 1);
+        out.push_back('E');
+        out += std::to_string(d.exp10 - 1);
         return out;
     }
     std::string ip = IntegerDigits(d);
@@ -476,7 +478,8 @@ std::string FormatDateTime(std::string_view p, double dayNumber) {
     if (!DecodeDayNumber(dayNumber, &t)) return {};
     auto two = [](int v) {
         std::string s = std::to_string(v);
-        return s.size() < 2 ? "0" + s : s;
+        if (s.size() < 2) s.insert(s.begin(), '0');
+        return s;
     };
     std::string out;
     bool afterHour = false;

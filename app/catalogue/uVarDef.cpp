@@ -19,3 +19,5 @@ std::string ProgramFolder;
 std::string DataFolder;
 TObserver Observer{};
 TOptions Options{};
+TMenuSettings MenuSettings{};
+TDownloadSettings DownloadSettings{};

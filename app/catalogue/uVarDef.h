@@ -90,6 +90,42 @@ static_assert(offsetof(TOptions, mapFile) == 156);
 static_assert(offsetof(TOptions, tleFolder) == 221);
 static_assert(offsetof(TOptions, pad) == 477);
 
+// The 21 main-window menu items whose checked states Options.bin keeps,
+// in file order.
+enum TMenuItem : uint8_t {
+    kMenuDisplayNumber, kMenuTracks, kMenuSatVis, kMenuStarToHorizon, kMenuShowSkySat,
+    kMenuOrientationNormal, kMenuOrientationInverted, kMenuOrientationMirrorEW,
+    kMenuOrientationMirrorNS, kMenuSkyViewFixSatellite, kMenuSkyViewRaDec, kMenuSkyViewAltAz,
+    kMenuSkyViewFixRaDec, kMenuSkyViewFixAltAz, kMenuShowMagnitude, kMenuStarNames,
+    kMenuConstellations, kMenuConstellationNames, kMenuShowLabel, kMenuGrids, kMenuLocVis,
+    kMenuItemCount
+};
+static_assert(kMenuItemCount == 21);
+
+// The rest of Options.bin: menu states and the sky chart's centre, held here
+// until the main window applies them to its menu and view state.
+struct TMenuSettings {
+    uint8_t checked[kMenuItemCount];  // 1 checked, 0 not
+    double skyCentreAlt;              // rad
+    double skyCentreAz;               // rad, from north through east
+};
+
+// InternetInfo.ini in memory (not a binary format).
+struct TDownloadSettings {
+    std::string user;
+    std::string password;
+    int32_t period = 24;        // hours between automatic downloads
+    bool convert = false;
+    bool updateIrid = false;
+    bool updateMain = false;
+    double lastDownload = 0.0;  // UTC day number
+};
+
+// Value of TSatRec::decayed for a record whose element block did not check
+// out (garbage catalogue record, failed initialisation): never propagate it.
+// Propagation only ever writes 0 or 1 there.
+inline constexpr uint8_t kDecayedRejected = 2;
+
 // Process-wide state. Written only on the UI thread; workers take copies.
 extern std::vector<TSatRec> MainSats;
 extern std::vector<TSatRec> IridiumSats;
@@ -110,3 +146,5 @@ extern std::string ProgramFolder;  // ends with '/'
 extern std::string DataFolder;     // ProgramFolder + "data/"
 extern TObserver Observer;
 extern TOptions Options;
+extern TMenuSettings MenuSettings;
+extern TDownloadSettings DownloadSettings;

@@ -1,0 +1,376 @@
+#include "uInitialize.h"
+
+#include <charconv>
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+#include <string_view>
+
+#include "Zenora.h"
+#include "uFileIO.h"
+#include "uFormat.h"
+#include "uLoadSave.h"
+
+namespace {
+
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+constexpr uint32_t kBlack = 0xFF000000u;
+constexpr uint32_t kYellow = 0xFFFFFF00u;
+constexpr std::size_t kMenuOffset = sizeof(TOptions);
+constexpr std::size_t kSkyAltOffset = kMenuOffset + kMenuItemCount;
+constexpr std::size_t kSkyAzOffset = kSkyAltOffset + sizeof(double);
+static_assert(kSkyAzOffset + sizeof(double) == kOptionsFileSize);
+constexpr std::size_t kMaxIniBytes = 64 * 1024;
+constexpr const char* kIniSection = "InternetInfo";
+constexpr double kPi = std::numbers::pi;
+
+// Takes a field from the bytes of a file into a packed record when the file
+// holds all of it and the value passes the check; otherwise the record keeps
+// what it has (the default).
+template <class T, class Valid>
+void TakeField(const std::string& bytes, std::size_t fileOffset, void* record, std::size_t recordOffset,
+               Valid valid) {
+    if (fileOffset + sizeof(T) > bytes.size()) return;
+    T v;
+    std::memcpy(&v, bytes.data() + fileOffset, sizeof(T));
+    if (valid(v)) std::memcpy(static_cast<char*>(record) + recordOffset, &v, sizeof(T));
+}
+
+template <class T>
+void TakeRecordField(const std::string& bytes, void* record, std::size_t offset, bool (*valid)(const T&)) {
+    TakeField<T>(bytes, offset, record, offset, valid);
+}
+
+template <std::size_t N>
+bool ShortStringOk(const ShortString<N>& s) {
+    return s.len <= N;
+}
+
+bool FiniteIn(double v, double lo, double hi) { return std::isfinite(v) && v >= lo && v <= hi; }
+
+std::string Folder(const std::string& folder, const char* file) {
+    if (folder.empty() || folder.back() == '/') return folder + file;
+    return folder + "/" + file;
+}
+
+// ---- INI text ---------------------------------------------------------------
+
+bool IEquals(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t k = 0; k < a.size(); ++k)
+        if (std::tolower(static_cast<unsigned char>(a[k])) != std::tolower(static_cast<unsigned char>(b[k])))
+            return false;
+    return true;
+}
+
+// Values of one section, last occurrence of a key wins.
+struct IniSection {
+    std::vector<std::pair<std::string, std::string>> values;
+    const std::string* Find(std::string_view key) const {
+        const std::string* found = nullptr;
+        for (const auto& kv : values)
+            if (IEquals(kv.first, key)) found = &kv.second;
+        return found;
+    }
+};
+
+IniSection ParseIniSection(std::string_view text, std::string_view section) {
+    IniSection out;
+    bool inside = false;
+    while (!text.empty()) {
+        std::size_t eol = text.find_first_of("\r\n");
+        std::string_view line = text.substr(0, eol);
+        text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
+        line = TrimBlanks(line);
+        if (line.empty() || line.front() == ';' || line.front() == '#') continue;
+        if (line.front() == '[') {
+            std::size_t close = line.find(']');
+            inside = close != std::string_view::npos && IEquals(TrimBlanks(line.substr(1, close - 1)), section);
+            continue;
+        }
+        std::size_t eq = line.find('=');
+        if (!inside || eq == std::string_view::npos) continue;
+        std::string_view value = TrimBlanks(line.substr(eq + 1));
+        // A quoted value keeps its blanks.
+        if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+        out.values.emplace_back(std::string(TrimBlanks(line.substr(0, eq))), std::string(value));
+    }
+    return out;
+}
+
+std::string IniValue(std::string_view v) {
+    std::string s;
+    for (char c : v)
+        if (c != '\r' && c != '\n') s.push_back(c);
+    if (!s.empty() && (static_cast<unsigned char>(s.front()) <= ' ' || static_cast<unsigned char>(s.back()) <= ' ' ||
+                       s.front() == '"'))
+    {
+        s.insert(s.begin(), '"');
+        s.push_back('"');
+    }
+    return s;
+}
+
+bool ParseInt(std::string_view s, int32_t& v) {
+    s = TrimBlanks(s);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    auto res = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && res.ec == std::errc() && res.ptr == s.data() + s.size();
+}
+
+bool ParseBool(std::string_view s, bool& v) {
+    int32_t n = 0;
+    if (ParseInt(s, n)) {
+        v = n != 0;
+        return true;
+    }
+    if (IEquals(s, "true") || IEquals(s, "yes") || IEquals(s, "on")) v = true;
+    else if (IEquals(s, "false") || IEquals(s, "no") || IEquals(s, "off")) v = false;
+    else return false;
+    return true;
+}
+
+constexpr const char* kTimePattern = "yyyy-mm-dd HH:nn:ss.zzz";
+
+// Reads "yyyy-mm-dd HH:nn:ss[.zzz]", the form written below.
+bool ParseTime(std::string_view s, double& dn) {
+    int f[7] = {0, 0, 0, 0, 0, 0, 0};
+    const char seps[] = {'-', '-', ' ', ':', ':', '.'};
+    s = TrimBlanks(s);
+    const char* p = s.data();
+    const char* end = s.data() + s.size();
+    for (int k = 0; k < 7; ++k) {
+        auto res = std::from_chars(p, end, f[k]);
+        if (res.ec != std::errc()) return false;
+        p = res.ptr;
+        if (p == end) return k >= 5 && TryEncodeDayNumber(f[0], f[1], f[2], f[3], f[4], f[5], f[6], &dn);
+        if (k == 6 || *p != seps[k]) return false;
+        ++p;
+    }
+    return false;
+}
+
+}  // namespace
+
+// ---- defaults ---------------------------------------------------------------
+
+TOptions DefaultOptions(const std::string& programFolder) {
+    TOptions o{};
+    o.gridColour = kWhite;
+    o.homeColour = kBlack;
+    o.trackColour = kYellow;
+    o.cityColour = kBlack;
+    o.satColour = kWhite;
+    o.shadowAlpha = 114;
+    o.trackHours = 5;
+    o.fontSize = 8;
+    o.viewMode = 1;
+    o.skySatAgeDays = 15;
+    o.magLimit = 7.0;
+    o.starMagBase = 5.0;
+    o.skyField = 75.0;
+    o.globeZoom = kPi;
+    o.temperature = 15.0;
+    o.pressure = 1010.0;
+    o.metric = 1;
+    o.utcDisplay = 0;
+    o.autoDownload = 0;
+    o.fontName = "Courier New";
+    o.mapFile = "Real_Color_x.jpg";
+    std::string folder = programFolder;
+    if (!folder.empty() && folder.back() != '/') folder.push_back('/');
+    folder += "tle/";
+    // A program folder too long for the field cannot hold a usable path.
+    o.tleFolder = folder.size() <= 255 ? folder : std::string("tle/");
+    return o;
+}
+
+TMenuSettings DefaultMenuSettings() {
+    TMenuSettings m{};
+    m.checked[kMenuSatVis] = 1;
+    m.checked[kMenuTracks] = 1;
+    m.checked[kMenuShowLabel] = 1;
+    m.checked[kMenuConstellations] = 1;
+    m.skyCentreAlt = 0.5;
+    m.skyCentreAz = kPi;
+    return m;
+}
+
+void UpdateParallax(TObserver& o) {
+    TLatLon pos = o.pos;
+    double rhoSin = 0, rhoCos = 0;
+    RhoSinCos(&pos, &rhoSin, &rhoCos);
+    o.rhoSin = rhoSin;
+    o.rhoCos = rhoCos;
+}
+
+TObserver DefaultObserver() {
+    TObserver o{};
+    o.name = "Home";
+    o.zoneName = "Greenwich (Coordinated Universal) Time";
+    o.pos = TLatLon{0.933, -1.18, 1.0};
+    o.geoidHeight = 1.0;
+    o.utcOffset = 0.0;
+    UpdateParallax(o);
+    return o;
+}
+
+TDownloadSettings DefaultDownloadSettings(double now) {
+    TDownloadSettings s;
+    s.lastDownload = now;
+    return s;
+}
+
+double NowDayNumber() {
+    using namespace std::chrono;
+    double ms = static_cast<double>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
+    return ms / 86400000.0 + 25569.0;
+}
+
+// ---- Options.bin ------------------------------------------------------------
+
+bool LoadOptions(const std::string& dataFolder, const std::string& programFolder, TOptions& options,
+                 TMenuSettings& menu) {
+    options = DefaultOptions(programFolder);
+    menu = DefaultMenuSettings();
+    std::string b;
+    if (!ReadFileBytes(Folder(dataFolder, kOptionsFile), kOptionsFileSize, b)) return false;
+
+    void* o = &options;
+    auto any = +[](const uint32_t&) { return true; };
+    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, gridColour), any);
+    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, homeColour), any);
+    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, trackColour), any);
+    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, cityColour), any);
+    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, satColour), any);
+    TakeRecordField<int32_t>(b, o, offsetof(TOptions, shadowAlpha), +[](const int32_t& v) { return v >= 0 && v <= 255; });
+    TakeRecordField<int32_t>(b, o, offsetof(TOptions, trackHours), +[](const int32_t& v) { return v >= 1 && v <= 24; });
+    TakeRecordField<int32_t>(b, o, offsetof(TOptions, fontSize), +[](const int32_t& v) { return v >= 4 && v <= 72; });
+    TakeRecordField<int32_t>(b, o, offsetof(TOptions, viewMode), +[](const int32_t& v) { return v >= 1 && v <= 3; });
+    TakeRecordField<int32_t>(b, o, offsetof(TOptions, skySatAgeDays), +[](const int32_t& v) { return v >= 1 && v <= 30; });
+    TakeRecordField<double>(b, o, offsetof(TOptions, magLimit), +[](const double& v) { return FiniteIn(v, -30, 30); });
+    TakeRecordField<double>(b, o, offsetof(TOptions, starMagBase), +[](const double& v) { return FiniteIn(v, 0, 8); });
+    TakeRecordField<double>(b, o, offsetof(TOptions, skyField), +[](const double& v) { return FiniteIn(v, 1e-3, 360); });
+    TakeRecordField<double>(b, o, offsetof(TOptions, globeZoom), +[](const double& v) { return FiniteIn(v, 1e-6, 1e6); });
+    TakeRecordField<double>(b, o, offsetof(TOptions, temperature), +[](const double& v) { return FiniteIn(v, -100, 100); });
+    TakeRecordField<double>(b, o, offsetof(TOptions, pressure), +[](const double& v) { return FiniteIn(v, 0, 2000); });
+    auto flag = +[](const uint8_t&) { return true; };
+    TakeRecordField<uint8_t>(b, o, offsetof(TOptions, metric), flag);
+    TakeRecordField<uint8_t>(b, o, offsetof(TOptions, utcDisplay), flag);
+    TakeRecordField<uint8_t>(b, o, offsetof(TOptions, autoDownload), flag);
+    TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, fontName),
+                                     +[](const ShortString<64>& s) { return ShortStringOk(s) && s.len > 0; });
+    // The map is a plain file name inside map/: never a path.
+    TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, mapFile), +[](const ShortString<64>& s) {
+        return ShortStringOk(s) && s.len > 0 && s.view().find('/') == std::string_view::npos &&
+               s.view().find('\0') == std::string_view::npos && s.view() != "." && s.view() != "..";
+    });
+    TakeRecordField<ShortString<255>>(b, o, offsetof(TOptions, tleFolder), +[](const ShortString<255>& s) {
+        return ShortStringOk(s) && s.len > 0 && s.view().back() == '/' &&
+               s.view().find('\0') == std::string_view::npos;
+    });
+
+    for (std::size_t k = 0; k < kMenuItemCount; ++k)
+        if (kMenuOffset + k < b.size()) menu.checked[k] = b[kMenuOffset + k] != 0;
+    TakeField<double>(b, kSkyAltOffset, &menu, offsetof(TMenuSettings, skyCentreAlt),
+                      [](double v) { return FiniteIn(v, -kPi / 2, kPi / 2); });
+    TakeField<double>(b, kSkyAzOffset, &menu, offsetof(TMenuSettings, skyCentreAz),
+                      [](double v) { return FiniteIn(v, -4 * kPi, 4 * kPi); });
+    return true;
+}
+
+bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu) {
+    std::string b(kOptionsFileSize, '\0');
+    std::memcpy(b.data(), &options, sizeof options);
+    for (std::size_t k = 0; k < kMenuItemCount; ++k) b[kMenuOffset + k] = menu.checked[k] ? 1 : 0;
+    std::memcpy(b.data() + kSkyAltOffset, &menu.skyCentreAlt, sizeof(double));
+    std::memcpy(b.data() + kSkyAzOffset, &menu.skyCentreAz, sizeof(double));
+    return WriteFileAtomic(Folder(dataFolder, kOptionsFile), b);
+}
+
+bool LoadOptions() { return LoadOptions(DataFolder, ProgramFolder, Options, MenuSettings); }
+bool SaveOptions() { return SaveOptions(DataFolder, Options, MenuSettings); }
+
+// ---- Observer.bin -----------------------------------------------------------
+
+bool LoadObserver(const std::string& dataFolder, TObserver& observer) {
+    observer = DefaultObserver();
+    std::string path = Folder(dataFolder, kObserverFile);
+    std::string b;
+    if (!ReadFileBytes(path, sizeof(TObserver), b)) {
+        if (!IsRegularFile(path)) SaveObserver(dataFolder, observer);
+        return false;
+    }
+    void* o = &observer;
+    auto name = +[](const ShortString<64>& s) { return ShortStringOk(s); };
+    TakeRecordField<ShortString<64>>(b, o, offsetof(TObserver, name), name);
+    TakeRecordField<ShortString<64>>(b, o, offsetof(TObserver, zoneName), name);
+    TakeRecordField<TLatLon>(b, o, offsetof(TObserver, pos), +[](const TLatLon& p) {
+        return FiniteIn(p.lat, -kPi / 2, kPi / 2) && FiniteIn(p.lon, -2 * kPi, 2 * kPi) &&
+               FiniteIn(p.height, -12.0, 100.0);
+    });
+    TakeRecordField<TVector>(b, o, offsetof(TObserver, vect), +[](const TVector& v) {
+        return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.r);
+    });
+    TakeRecordField<double>(b, o, offsetof(TObserver, geoidHeight), +[](const double& v) { return FiniteIn(v, -1e4, 1e4); });
+    TakeRecordField<double>(b, o, offsetof(TObserver, utcOffset), +[](const double& v) { return FiniteIn(v, -1, 1); });
+    // Derived from the position: never trust stored ones.
+    UpdateParallax(observer);
+    return true;
+}
+
+bool SaveObserver(const std::string& dataFolder, TObserver& observer) {
+    UpdateParallax(observer);
+    std::string b(sizeof(TObserver), '\0');
+    std::memcpy(b.data(), &observer, sizeof observer);
+    return WriteFileAtomic(Folder(dataFolder, kObserverFile), b);
+}
+
+bool LoadObserver() { return LoadObserver(DataFolder, Observer); }
+bool SaveObserver() { return SaveObserver(DataFolder, Observer); }
+
+// ---- InternetInfo.ini -------------------------------------------------------
+
+bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, double now) {
+    s = DefaultDownloadSettings(now);
+    std::string path = Folder(dataFolder, kDownloadSettingsFile);
+    std::string text;
+    if (!ReadFileBytes(path, kMaxIniBytes, text)) {
+        if (!IsRegularFile(path)) SaveDownloadSettings(dataFolder, s);
+        return false;
+    }
+    IniSection sec = ParseIniSection(text, kIniSection);
+    if (const std::string* v = sec.Find("User")) s.user = *v;
+    if (const std::string* v = sec.Find("Password")) s.password = *v;
+    int32_t period = 0;
+    if (const std::string* v = sec.Find("Period"); v && ParseInt(*v, period) && period > 0) s.period = period;
+    double t = 0;
+    if (const std::string* v = sec.Find("Time"); v && ParseTime(*v, t)) s.lastDownload = t;
+    bool flag = false;
+    if (const std::string* v = sec.Find("UpdateMain"); v && ParseBool(*v, flag)) s.updateMain = flag;
+    if (const std::string* v = sec.Find("UpdateIrid"); v && ParseBool(*v, flag)) s.updateIrid = flag;
+    if (const std::string* v = sec.Find("Convert"); v && ParseBool(*v, flag)) s.convert = flag;
+    return true;
+}
+
+bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& s) {
+    std::string time = FormatDateTime(kTimePattern, s.lastDownload);
+    if (time.empty()) time = FormatDateTime(kTimePattern, NowDayNumber());
+    std::string text;
+    auto line = [&text](std::string_view key, std::string_view value) {
+        text.append(key).append("=").append(value).append("\n");
+    };
+    text.append("[").append(kIniSection).append("]\n");
+    line("User", IniValue(s.user));
+    line("Password", IniValue(s.password));
+    line("Period", std::to_string(s.period));
+    line("Time", time);
+    line("UpdateMain", s.updateMain ? "1" : "0");
+    line("UpdateIrid", s.updateIrid ? "1" : "0");
+    line("Convert", s.convert ? "1" : "0");
+    return WriteFileAtomic(Folder(dataFolder, kDownloadSettingsFile), text, 0600);
+}
+
+bool LoadDownloadSettings() { return LoadDownloadSettings(DataFolder, DownloadSettings, NowDayNumber()); }
+bool SaveDownloadSettings() { return SaveDownloadSettings(DataFolder, DownloadSettings); }

@@ -1,0 +1,255 @@
+#include "uLoadSave.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <numbers>
+
+#include "Satellite.h"
+#include "uFileIO.h"
+#include "uFormat.h"
+
+namespace {
+
+constexpr std::size_t kRecSize = sizeof(TSatRec);
+// Longer lines are cut here; no element or name line comes near it.
+constexpr std::size_t kMaxLine = 4096;
+constexpr std::size_t kReadChunk = 1 << 20;
+
+constexpr double kEarthRadius = 6378.135;  // WGS-72, as the propagator uses
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+std::mutex gSinkMutex;
+TMessageSink gSink;
+
+bool ParseDouble(std::string_view s, double& v) {
+    s = TrimBlanks(s);
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    if (s.empty()) return false;
+    auto res = std::from_chars(s.data(), s.data() + s.size(), v);
+    return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(v);
+}
+
+// Splits a byte stream into lines at LF, CR LF or a lone CR; each line is
+// passed on as it ends. Memory stays bounded by kMaxLine however long a line is.
+class LineSplitter {
+public:
+    template <class F>
+    void Feed(std::string_view chunk, F&& onLine) {
+        for (char c : chunk) {
+            if (c == '\n' && lastCR_) {
+                lastCR_ = false;
+                continue;
+            }
+            lastCR_ = c == '\r';
+            if (c == '\n' || c == '\r') {
+                onLine(std::string_view(line_));
+                line_.clear();
+                pending_ = false;
+            } else {
+                if (line_.size() < kMaxLine) line_.push_back(c);
+                pending_ = true;
+            }
+        }
+    }
+    template <class F>
+    void Finish(F&& onLine) {
+        if (pending_) onLine(std::string_view(line_));
+        line_.clear();
+        pending_ = false;
+    }
+
+private:
+    std::string line_;
+    bool lastCR_ = false;
+    bool pending_ = false;
+};
+
+// The reader's state: the name candidate and the previous line.
+class ElementReader {
+public:
+    explicit ElementReader(std::vector<TElementEntry>& entries) : entries_(entries) { entries_.clear(); }
+
+    bool Full() const { return entries_.size() >= kMaxElementEntries; }
+
+    void Line(std::string_view raw) {
+        if (Full()) return;
+        std::string_view current = TrimBlanks(raw);
+        current_.assign(current);
+        if (tle_valid(previous_.c_str(), current_.c_str())) {
+            Append();
+        } else {
+            name_ = TrimBlanks(previous_);
+            previous_.swap(current_);
+        }
+    }
+
+private:
+    void Append() {
+        std::string_view catNo = std::string_view(previous_).substr(std::min<std::size_t>(2, previous_.size()), 5);
+        std::string_view name;
+        if (std::string_view(name_).substr(0, 4) == "    " || name_.size() > 25)
+            name = catNo;
+        else
+            name = TrimBlanks(std::string_view(name_).substr(0, 24));
+        TElementEntry e{};
+        e.stdMag = 8.0;
+        e.meanMotion = ElementMeanMotion(current_);
+        e.line1 = previous_;
+        e.line2 = current_;
+        e.name = name;
+        e.catNo = catNo;
+        entries_.push_back(e);
+    }
+
+    std::vector<TElementEntry>& entries_;
+    std::string name_, previous_, current_;
+};
+
+}  // namespace
+
+std::string_view TrimBlanks(std::string_view s) {
+    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
+    return s;
+}
+
+void SetMessageSink(TMessageSink sink) {
+    std::lock_guard<std::mutex> lock(gSinkMutex);
+    gSink = std::move(sink);
+}
+
+void ShowMessageText(const std::string& text) {
+    TMessageSink sink;
+    {
+        std::lock_guard<std::mutex> lock(gSinkMutex);
+        sink = gSink;
+    }
+    if (sink) sink(text);
+    else std::fprintf(stderr, "%s\n", text.c_str());
+}
+
+bool CheckFile(const std::string& path, bool complain, std::string* message) {
+    if (IsRegularFile(path)) return true;
+    if (complain) {
+        std::string text("File: ");
+        text.append(path).append(" not found");
+        if (message) *message = text;
+        ShowMessageText(text);
+    }
+    return false;
+}
+
+double ElementEpochJulian(std::string_view line1) {
+    if (line1.size() < 32) return std::nan("");
+    double yy = 0, day = 0;
+    if (!ParseDouble(line1.substr(18, 2), yy) || !ParseDouble(line1.substr(20, 12), day)) return std::nan("");
+    if (yy < 0 || yy > 99 || yy != std::floor(yy)) return std::nan("");
+    int year = 1900 + static_cast<int>(yy);
+    if (year < 1957) year += 100;
+    return DayNumberToJulian(EncodeDayNumber(year, 1, 1)) - 1.0 + day;
+}
+
+double ElementMeanMotion(std::string_view line2) {
+    double n = 0;
+    if (line2.size() < 53 || !ParseDouble(line2.substr(52, 11), n)) return 0.0;
+    return n;
+}
+
+void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text) {
+    ElementReader reader(entries);
+    LineSplitter lines;
+    auto onLine = [&](std::string_view l) { reader.Line(l); };
+    lines.Feed(text, onLine);
+    lines.Finish(onLine);
+}
+
+bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path) {
+    ElementReader reader(entries);
+    std::FILE* f = IsRegularFile(path) ? std::fopen(path.c_str(), "rb") : nullptr;
+    if (!f) return false;
+    LineSplitter lines;
+    auto onLine = [&](std::string_view l) { reader.Line(l); };
+    std::string buf(kReadChunk, '\0');
+    std::size_t n;
+    while (!reader.Full() && (n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
+        lines.Feed(std::string_view(buf.data(), n), onLine);
+    lines.Finish(onLine);
+    std::fclose(f);
+    return !entries.empty();
+}
+
+bool CheckSatRec(const TSatRec& s) {
+    auto finite = [](double v) { return std::isfinite(v); };
+    // 1950 .. 2100 as Julian dates.
+    if (!finite(s.epoch) || s.epoch < 2433282.5 || s.epoch > 2488069.5) return false;
+    if (!finite(s.ecc) || s.ecc < 0.0 || s.ecc >= 1.0) return false;
+    if (!finite(s.inclination) || s.inclination < 0.0 || s.inclination > std::numbers::pi + 1e-9) return false;
+    for (double a : {s.node, s.argPerigee, s.meanAnomaly})
+        if (!finite(a) || std::fabs(a) > 2.0 * kTwoPi) return false;
+    if (!finite(s.meanMotion) || s.meanMotion <= 0.0 || s.meanMotion > 20.0) return false;
+    if (!finite(s.period) || s.period <= 0.0) return false;
+    if (std::fabs(s.period * s.meanMotion / 1440.0 - 1.0) > 0.05) return false;
+    if (!finite(s.apogee) || !finite(s.perigee) || s.perigee < -kEarthRadius || s.apogee > 1.0e7 ||
+        s.apogee < s.perigee - 1.0)
+        return false;
+    if (std::isnan(s.decayDate) || !finite(s.revNumber) || s.revNumber < 0.0) return false;
+    // Deep space from 225 minutes on; a little slack for how the period is derived.
+    if ((s.deepSpace != 0 && s.period < 215.0) || (s.deepSpace == 0 && s.period > 235.0)) return false;
+
+    // The private storage: a propagation at epoch must land between perigee
+    // and apogee. Run on a copy, since the propagator may keep state there.
+    TSatRec copy = s;
+    TVector pos{}, vel{};
+    bool ok = copy.deepSpace ? SDP4(&copy, &pos, &vel, 0.0) : SGP4(&copy, &pos, &vel, 0.0);
+    if (!ok) return false;
+    double r = std::sqrt(pos.x * pos.x + pos.y * pos.y + pos.z * pos.z);
+    double v = std::sqrt(vel.x * vel.x + vel.y * vel.y + vel.z * vel.z);
+    if (!finite(r) || !finite(v) || v <= 0.0 || v > 12.0) return false;
+    double tol = 50.0 + 0.02 * (kEarthRadius + s.apogee);
+    return r > kEarthRadius + s.perigee - tol && r < kEarthRadius + s.apogee + tol;
+}
+
+bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path) {
+    std::string bytes;
+    list.clear();
+    if (!ReadFileBytes(path, kMaxCatalogueRecords * kRecSize, bytes)) return false;
+    std::size_t count = bytes.size() / kRecSize;
+    list.resize(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        TSatRec& rec = list[k];
+        std::memcpy(&rec, bytes.data() + k * kRecSize, kRecSize);
+        if (!std::isfinite(rec.stdMag) || std::fabs(rec.stdMag) > 50.0) rec.stdMag = 8.0;
+        // Checked on every load, so a record wrongly rejected once is not lost.
+        if (!CheckSatRec(rec)) rec.decayed = kDecayedRejected;
+        else if (rec.decayed == kDecayedRejected) rec.decayed = 0;
+    }
+    return count > 0;
+}
+
+bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path) {
+    if (list.size() > kMaxCatalogueRecords) return false;
+    std::string bytes(list.size() * kRecSize, '\0');
+    for (std::size_t k = 0; k < list.size(); ++k) std::memcpy(bytes.data() + k * kRecSize, &list[k], kRecSize);
+    return WriteFileAtomic(path, bytes);
+}
+
+bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,
+                         const std::string& line1, const std::string& line2) {
+    sat.name = name;
+    sat.catNo = catNo;
+    sat.stdMag = stdMag;
+    bool ok = parse_elements(line1.c_str(), line2.c_str(), &sat);
+    if (ok) ok = sat.deepSpace ? SDP4_init(&sat) : SGP4_init(&sat);
+    // An element block that did not come out of both calls is never propagated.
+    sat.decayed = ok ? 0 : kDecayedRejected;
+    return ok;
+}
+
+bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLow, double nHigh) {
+    if (!(entry.meanMotion > nLow && entry.meanMotion < nHigh)) return false;
+    return MakeSatelliteRecord(sat, entry.name.view(), entry.catNo.view(), entry.stdMag, entry.line1.str(),
+                               entry.line2.str());
+}

@@ -1,0 +1,75 @@
+// Catalogue files (MainSat.bin, IridSat.bin, SkySat.bin: plain runs of
+// 1112-byte TSatRec records) and element (TLE) text files.
+#pragma once
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uVarDef.h"
+
+// Loading stops here: more cannot be saved again, and a bigger file is not
+// a catalogue of ours.
+inline constexpr std::size_t kMaxCatalogueRecords = 65536;
+// Element sets read from one text file at most (the public catalogue holds
+// well under a tenth of this); the rest of a bigger file is ignored.
+inline constexpr std::size_t kMaxElementEntries = 250000;
+
+// Reads the whole file and replaces list with its records, in order
+// (count = size / 1112; trailing bytes ignored). A missing, unreadable or
+// empty file gives an empty list. Records that fail CheckSatRec are kept
+// (so a save writes them back) but marked kDecayedRejected and are never
+// propagated. True when at least one record was read.
+bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path);
+
+// Writes all records byte for byte to a new file that replaces path
+// atomically; an empty list writes an empty file. False when the list is
+// longer than kMaxCatalogueRecords or the file cannot be written.
+bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path);
+
+// Empties entries, then appends one entry per element set in the file, in
+// file order. True when at least one set was found. The name rules:
+// a name line directly before line 1 is used when it has at most 25
+// characters (its first 24, trimmed); a longer one, or none, gives the
+// catalogue number; the first set of a file without name lines gets "".
+bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path);
+// The same rules on text already in memory.
+void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text);
+
+// Makes sat from entry when entry's mean motion lies strictly between nLow
+// and nHigh; otherwise false and sat untouched. False also when the lines
+// do not parse or the initialisation fails (sat is then marked rejected).
+bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLow, double nHigh);
+
+// The common steps every maker of satellite records takes: name, catalogue
+// number and magnitude into sat, parse_elements, then SGP4_init or
+// SDP4_init by the deep-space flag. True when both calls succeeded; on
+// failure sat is marked kDecayedRejected so it is never propagated.
+bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,
+                         const std::string& line1, const std::string& line2);
+
+// True when a record's public fields are finite and physically plausible and
+// a trial propagation at its epoch (on a copy) lands between its perigee and
+// apogee. A record from a file that fails this was not made by our parser.
+bool CheckSatRec(const TSatRec& sat);
+
+// Epoch of an element set from line 1, columns 19-32, as a Julian date;
+// NaN when the columns do not hold a number.
+double ElementEpochJulian(std::string_view line1);
+// Columns 53-63 of line 2 as revolutions per day; 0 when not a number.
+double ElementMeanMotion(std::string_view line2);
+
+// True when path names an existing file. When it does not and complain is
+// set, the text "File: <path> not found" goes to *message (when given) and
+// to the message sink.
+bool CheckFile(const std::string& path, bool complain, std::string* message = nullptr);
+
+// Where engine code sends texts the user must see. The windows install a
+// message box; without one the text goes to stderr.
+using TMessageSink = std::function<void(const std::string& text)>;
+void SetMessageSink(TMessageSink sink);
+void ShowMessageText(const std::string& text);
+
+// Trims characters up to and including the blank from both ends.
+std::string_view TrimBlanks(std::string_view s);

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "Satellite.h"
+#include "uFileIO.h"
+#include "uFormat.h"
+#include "uLoadSave.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Appends the modulo-10 checksum to the first 68 columns of an element line.
+std::string Tle(const std::string& first68) {
+    EXPECT_EQ(first68.size(), 68u) << first68;
+    int sum = 0;
+    for (char c : first68) sum += (c >= '0' && c <= '9') ? c - '0' : (c == '-');
+    return first68 + static_cast<char>('0' + sum % 10);
+}
+
+const std::string kIss1 = Tle("1 25544U 98067A   08264.51782528 -.00002182  00000-0 -11606-4 0  292");
+const std::string kIss2 = Tle("2 25544  51.6416 247.4627 0006703 130.5360 325.0288 15.7212539156353");
+const std::string kGeo1 = Tle("1 28626U 05004A   18001.50000000 -.00000050  00000-0  00000+0 0  999");
+const std::string kGeo2 = Tle("2 28626   0.0300 100.0000 0002000 200.0000 150.0000  1.00270000 4700");
+const std::string kMol1 = Tle("1 40296U 14069A   18010.25000000  .00000010  00000-0  10000-3 0  999");
+const std::string kMol2 = Tle("2 40296  62.8000 300.0000 7000000 270.0000  10.0000  2.00600000 2000");
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("orbisk_cat_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+    static std::string ReadAll(const std::string& path) {
+        std::string s;
+        ReadFileBytes(path, 1 << 28, s);
+        return s;
+    }
+    fs::path dir_;
+};
+
+TSatRec Made(const std::string& l1, const std::string& l2, const char* name) {
+    TSatRec s;
+    std::memset(&s, 0, sizeof s);
+    EXPECT_TRUE(MakeSatelliteRecord(s, name, std::string_view(l1).substr(2, 5), 3.5, l1, l2));
+    return s;
+}
+
+std::string Bytes(const std::vector<TSatRec>& list) {
+    std::string b(list.size() * sizeof(TSatRec), '\0');
+    if (!list.empty()) std::memcpy(b.data(), list.data(), b.size());
+    return b;
+}
+
+using Catalogue = TempDir;
+using ElementFile = TempDir;
+
+TEST_F(Catalogue, RecordsRoundTripByteForByteAndStillPropagate) {
+    std::vector<TSatRec> list = {Made(kIss1, kIss2, "ISS (ZARYA)"), Made(kGeo1, kGeo2, "GEO"),
+                                 Made(kMol1, kMol2, "MOLNIYA")};
+    list[1].selected = 1;
+    list[2].pad[0] = 0x5A;  // padding is written as found
+    EXPECT_EQ(list[0].deepSpace, 0);
+    EXPECT_NE(list[1].deepSpace, 0);
+    ASSERT_TRUE(SaveCatalogue(list, Path("MainSat.bin")));
+    std::string file = ReadAll(Path("MainSat.bin"));
+    ASSERT_EQ(file.size(), 3 * 1112u);
+    EXPECT_TRUE(file == Bytes(list));
+
+    std::vector<TSatRec> back;
+    ASSERT_TRUE(LoadCatalogue(back, Path("MainSat.bin")));
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_TRUE(Bytes(back) == Bytes(list));
+    for (TSatRec s : back) {  // a copy: propagation may keep state in the record
+        EXPECT_NE(s.decayed, kDecayedRejected) << s.name.str();
+        TVector p{}, v{};
+        EXPECT_TRUE(s.deepSpace ? SDP4(&s, &p, &v, 1440.0) : SGP4(&s, &p, &v, 1440.0));
+    }
+    EXPECT_EQ(back[0].name.str(), "ISS (ZARYA)");
+    EXPECT_EQ(back[0].catNo.str(), "25544");
+    EXPECT_DOUBLE_EQ(back[0].stdMag, 3.5);
+    // Saving the loaded list reproduces the file.
+    ASSERT_TRUE(SaveCatalogue(back, Path("again.bin")));
+    EXPECT_TRUE(ReadAll(Path("again.bin")) == file);
+}
+
+TEST_F(Catalogue, RecordCountIsSizeOver1112) {
+    std::string one = Bytes({Made(kIss1, kIss2, "ISS")});
+    std::vector<TSatRec> list(5);
+    Write("a.bin", one + one.substr(0, 1111));  // 2,223 bytes
+    EXPECT_TRUE(LoadCatalogue(list, Path("a.bin")));
+    EXPECT_EQ(list.size(), 1u);
+    Write("b.bin", one.substr(0, 1111));
+    EXPECT_FALSE(LoadCatalogue(list, Path("b.bin")));
+    EXPECT_TRUE(list.empty());
+    Write("c.bin", "");
+    list.resize(3);
+    EXPECT_FALSE(LoadCatalogue(list, Path("c.bin")));
+    EXPECT_TRUE(list.empty());
+    list.resize(3);
+    EXPECT_FALSE(LoadCatalogue(list, Path("missing.bin")));
+    EXPECT_TRUE(list.empty());
+    EXPECT_FALSE(LoadCatalogue(list, dir_.string()));  // a folder, not a file
+}
+
+TEST_F(Catalogue, UntrustedRecordsAreRejectedNotPropagated) {
+    TSatRec good = Made(kIss1, kIss2, "ISS");
+    std::vector<TSatRec> list(6, good);
+    list[1].ecc = std::nan("");
+    list[2].period *= 3.0;      // no longer matches the mean motion
+    list[3].work[200] ^= 0x10;  // private storage changed behind the parser's back
+    list[4].epoch = 1e300;
+    std::mt19937 rng(7);
+    for (auto& b : reinterpret_cast<unsigned char(&)[1112]>(list[5])) b = static_cast<unsigned char>(rng());
+    ASSERT_TRUE(SaveCatalogue(list, Path("bad.bin")));
+
+    std::vector<TSatRec> back;
+    ASSERT_TRUE(LoadCatalogue(back, Path("bad.bin")));
+    ASSERT_EQ(back.size(), 6u);
+    EXPECT_EQ(back[0].decayed, 0);
+    for (std::size_t k = 1; k < back.size(); ++k) EXPECT_EQ(back[k].decayed, kDecayedRejected) << k;
+    EXPECT_TRUE(std::isfinite(back[5].stdMag));
+
+    // A record wrongly marked in a file gets its chance again.
+    good.decayed = kDecayedRejected;
+    ASSERT_TRUE(SaveCatalogue({good}, Path("marked.bin")));
+    ASSERT_TRUE(LoadCatalogue(back, Path("marked.bin")));
+    EXPECT_EQ(back[0].decayed, 0);
+}
+
+TEST_F(Catalogue, GarbageAndOversizedFilesStayBounded) {
+    std::mt19937 rng(11);
+    std::string junk(50 * 1112 + 17, '\0');
+    for (char& c : junk) c = static_cast<char>(rng());
+    Write("junk.bin", junk);
+    std::vector<TSatRec> list;
+    EXPECT_TRUE(LoadCatalogue(list, Path("junk.bin")));
+    EXPECT_EQ(list.size(), 50u);
+    for (const TSatRec& s : list) EXPECT_EQ(s.decayed, kDecayedRejected);
+
+    // Beyond the savable size only the first records are read (a sparse file).
+    {
+        std::ofstream f(Path("huge.bin"), std::ios::binary);
+        f.seekp(static_cast<std::streamoff>((kMaxCatalogueRecords + 3) * 1112 - 1));
+        f.put('\0');
+    }
+    EXPECT_TRUE(LoadCatalogue(list, Path("huge.bin")));
+    EXPECT_EQ(list.size(), kMaxCatalogueRecords);
+    EXPECT_TRUE(SaveCatalogue(list, Path("max.bin")));
+    list.emplace_back();
+    EXPECT_FALSE(SaveCatalogue(list, Path("toomany.bin")));
+    EXPECT_FALSE(fs::exists(Path("toomany.bin")));
+}
+
+TEST_F(Catalogue, SaveReplacesWholeFileAndReportsFailure) {
+    Write("MainSat.bin", std::string(5000, 'x'));
+    ASSERT_TRUE(SaveCatalogue({}, Path("MainSat.bin")));
+    EXPECT_EQ(fs::file_size(Path("MainSat.bin")), 0u);
+    EXPECT_FALSE(SaveCatalogue({Made(kIss1, kIss2, "ISS")}, Path("no/such/folder/MainSat.bin")));
+    int files = 0;
+    for (auto& e : fs::directory_iterator(dir_)) files += e.is_regular_file();
+    EXPECT_EQ(files, 1);  // no temporary left behind
+}
+
+TEST_F(ElementFile, NameRules) {
+    std::string name22 = "ABCDEFGHIJKLMNOPQRSTUV";
+    std::string name25 = "ABCDEFGHIJKLMNOPQRSTUVW Y";  // cut to 24, then trimmed
+    std::string name26 = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
+    Write("three.tle", "ISS (ZARYA)\n" + kIss1 + "\n" + kIss2 + "\n" +
+                           std::string(30, 'N') + "\n" + kGeo1 + "\n" + kGeo2 + "\n" +
+                           "  " + name22 + "   \r\n" + kMol1 + "\r\n" + kMol2 + "\r\n" +
+                           name25 + "\r" + kIss1 + "\r" + kIss2 + "\r" +
+                           name26 + "\n" + kGeo1 + "\n" + kGeo2);
+    std::vector<TElementEntry> e;
+    ASSERT_TRUE(ReadElementFile(e, Path("three.tle")));
+    ASSERT_EQ(e.size(), 5u);
+    EXPECT_EQ(e[0].name.str(), "ISS (ZARYA)");
+    EXPECT_EQ(e[1].name.str(), "28626");
+    EXPECT_EQ(e[2].name.str(), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(e[3].name.str(), "ABCDEFGHIJKLMNOPQRST");
+    EXPECT_EQ(e[4].name.str(), "28626");
+    EXPECT_EQ(e[0].catNo.str(), "25544");
+    EXPECT_EQ(e[0].line1.str(), kIss1);
+    EXPECT_EQ(e[2].line2.str(), kMol2);
+    EXPECT_DOUBLE_EQ(e[0].stdMag, 8.0);
+    EXPECT_DOUBLE_EQ(e[0].meanMotion, 15.72125391);
+    EXPECT_DOUBLE_EQ(e[1].meanMotion, 1.0027);
+
+    // A 25-character name is still a name.
+    std::vector<TElementEntry> one;
+    ReadElementText(one, "ABCDEFGHIJKLMNOPQRSTUVWXY\n" + kIss1 + "\n" + kIss2 + "\n");
+    ASSERT_EQ(one.size(), 1u);
+    EXPECT_EQ(one[0].name.str(), "ABCDEFGHIJKLMNOPQRST");
+}
+
+TEST_F(ElementFile, TwoLineSetsAndSkippedSets) {
+    std::vector<TElementEntry> e;
+    ReadElementText(e, kIss1 + "\n" + kIss2 + "\n" + kGeo1 + "\n" + kGeo2 + "\n" + kMol1 + "\n" + kMol2 + "\n");
+    ASSERT_EQ(e.size(), 3u);
+    EXPECT_EQ(e[0].name.str(), "");
+    EXPECT_EQ(e[1].name.str(), "28626");
+    EXPECT_EQ(e[2].name.str(), "40296");
+
+    // A set with a bad checksum is skipped; its lines still move through.
+    std::string bad2 = kGeo2;
+    bad2.back() = bad2.back() == '9' ? '0' : static_cast<char>(bad2.back() + 1);
+    ReadElementText(e, "GEO\n" + kGeo1 + "\n" + bad2 + "\nISS\n" + kIss1 + "\n" + kIss2);
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].name.str(), "ISS");
+
+    // Blank lines between sets.
+    ReadElementText(e, "ISS\n" + kIss1 + "\n" + kIss2 + "\n\n\nGEO\n" + kGeo1 + "\n" + kGeo2 + "\n\n");
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[1].name.str(), "GEO");
+}
+
+TEST_F(ElementFile, EmptyMissingAndGarbageFiles) {
+    std::vector<TElementEntry> e(3);
+    Write("empty.tle", "");
+    EXPECT_FALSE(ReadElementFile(e, Path("empty.tle")));
+    EXPECT_TRUE(e.empty());
+    e.resize(2);
+    EXPECT_FALSE(ReadElementFile(e, Path("missing.tle")));
+    EXPECT_TRUE(e.empty());
+
+    std::mt19937 rng(3);
+    std::string junk(200000, '\0');
+    for (char& c : junk) c = static_cast<char>(rng());
+    junk += "\nISS\n" + kIss1 + "\n" + kIss2 + "\n";
+    junk += std::string(100000, 'x');  // one very long last line
+    Write("junk.tle", junk);
+    EXPECT_TRUE(ReadElementFile(e, Path("junk.tle")));
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].name.str(), "ISS");
+}
+
+TEST_F(ElementFile, InitSatelliteFromEntryHonoursTheOpenWindow) {
+    std::vector<TElementEntry> e;
+    ReadElementText(e, "ISS\n" + kIss1 + "\n" + kIss2 + "\n");
+    ASSERT_EQ(e.size(), 1u);
+    const double n = e[0].meanMotion;
+    TSatRec sat;
+    std::memset(&sat, 0xA5, sizeof sat);
+    TSatRec before = sat;
+    EXPECT_FALSE(InitSatelliteFromEntry(sat, e[0], n, 16.0));
+    EXPECT_FALSE(InitSatelliteFromEntry(sat, e[0], 10.0, n));
+    EXPECT_FALSE(InitSatelliteFromEntry(sat, e[0], 16.0, 20.0));
+    EXPECT_EQ(std::memcmp(&sat, &before, sizeof sat), 0);
+
+    ASSERT_TRUE(InitSatelliteFromEntry(sat, e[0], n - 1e-9, n + 1e-9));
+    EXPECT_EQ(sat.name.str(), "ISS");
+    EXPECT_EQ(sat.catNo.str(), "25544");
+    EXPECT_DOUBLE_EQ(sat.stdMag, 8.0);
+    EXPECT_TRUE(CheckSatRec(sat));
+
+    // Lines that do not parse: false, and the record is never propagated.
+    TElementEntry broken = e[0];
+    broken.line2 = "2 garbage";
+    EXPECT_FALSE(InitSatelliteFromEntry(sat, broken, 0.0, 20.0));
+    EXPECT_EQ(sat.decayed, kDecayedRejected);
+}
+
+TEST(ElementFields, EpochAndMeanMotionColumns) {
+    EXPECT_NEAR(ElementEpochJulian(kIss1), 2454730.01782528, 1e-8);
+    std::string l = kIss1;
+    l.replace(18, 2, "57");
+    EXPECT_NEAR(ElementEpochJulian(l), DayNumberToJulian(EncodeDayNumber(1957, 1, 1)) - 1 + 264.51782528, 1e-8);
+    l.replace(18, 2, "56");
+    EXPECT_NEAR(ElementEpochJulian(l), DayNumberToJulian(EncodeDayNumber(2056, 1, 1)) - 1 + 264.51782528, 1e-8);
+    EXPECT_TRUE(std::isnan(ElementEpochJulian("1 25544U")));
+    l.replace(20, 3, "x64");
+    EXPECT_TRUE(std::isnan(ElementEpochJulian(l)));
+    EXPECT_DOUBLE_EQ(ElementMeanMotion(kGeo2), 1.0027);
+    EXPECT_EQ(ElementMeanMotion("2 short"), 0.0);
+}
+
+TEST_F(Catalogue, CheckFileComplainsWithTheText) {
+    Write("here.tle", "x");
+    std::string msg;
+    std::vector<std::string> shown;
+    SetMessageSink([&](const std::string& t) { shown.push_back(t); });
+    EXPECT_TRUE(CheckFile(Path("here.tle"), true, &msg));
+    EXPECT_FALSE(CheckFile(Path("gone.tle"), false, &msg));
+    EXPECT_TRUE(shown.empty());
+    EXPECT_FALSE(CheckFile(Path("gone.tle"), true, &msg));
+    EXPECT_EQ(msg, "File: " + Path("gone.tle") + " not found");
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], msg);
+    SetMessageSink(nullptr);
+}
+
+}  // namespace
