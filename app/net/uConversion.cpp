@@ -1,0 +1,159 @@
+#include "uConversion.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include "uMagFile.h"
+#include "uUpdate.h"
+
+using netfiles::Trim;
+
+namespace {
+
+constexpr double kDefaultStdMag = 8.0;
+constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01 as a day number
+
+bool EntryLess(const TElementEntry& a, const TElementEntry& b) {
+    const std::string x(a.catNo.view()), y(b.catNo.view());
+    return ::strcasecmp(x.c_str(), y.c_str()) < 0;
+}
+
+long NumberOr(const std::string& text, long fallback) {
+    long v = 0;
+    return netfiles::ParseInt(text, v) ? v : fallback;
+}
+
+}  // namespace
+
+std::string CommonNamePath(const std::string& elementPath) {
+    return netfiles::FolderOf(elementPath) + kCommonNamePrefix + netfiles::FileNameOf(elementPath);
+}
+
+void SortEntriesByNumber(std::vector<TElementEntry>& entries) {
+    std::stable_sort(entries.begin(), entries.end(), EntryLess);
+}
+
+bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath) {
+    std::vector<std::string> mag;
+    if (!netfiles::ReadLines(magPath, mag)) return false;
+    if (!netfiles::FileExists(elementPath)) return false;
+    std::vector<TElementEntry> entries;
+    netfiles::ReadElements(entries, elementPath);  // no sets: an empty common-name file
+    SortEntriesByNumber(entries);
+    std::string text;
+    for (const auto& e : entries) {
+        std::string name(e.name.view());
+        const int idx = FindMagLine(std::string(e.catNo.view()), mag);
+        if (idx >= 0) {
+            const std::string common = MagName(mag[idx]);
+            if (!common.empty()) name = common;
+        }
+        text += name + "\r\n";
+        text += std::string(e.line1.view()) + "\r\n";
+        text += std::string(e.line2.view()) + "\r\n";
+    }
+    if (!netfiles::WriteFileAtomic(CommonNamePath(elementPath), text)) return false;
+    std::remove(elementPath.c_str());
+    return true;
+}
+
+TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath) {
+    const std::string name = netfiles::FileNameOf(elementPath);
+    if (ConvertToCommonNames(elementPath, magPath))
+        return {"File Conversion", "File converted to \"" + std::string(kCommonNamePrefix) + name + "\""};
+    return {"File Conversion", "File \"" + name + "\" FAILED to Convert"};
+}
+
+bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium) {
+    if (iridium) {
+        std::erase_if(entries, [](const TElementEntry& e) {
+            const auto n = e.name.view();
+            return n.find('?') != std::string_view::npos || n.find('T') != std::string_view::npos;
+        });
+    }
+    std::vector<TSatRec> sats;
+    sats.reserve(entries.size());
+    for (const auto& e : entries) {
+        TSatRec s{};
+        // A set the propagator cannot start would only give a decayed record.
+        if (netfiles::InitRecord(s, e)) sats.push_back(s);
+    }
+    return netfiles::SaveSats(sats, path);
+}
+
+TNetMessage CreateIridiumFile(const std::string& folder, const std::string& iridPath,
+                              std::vector<TSatRec>& iridiumSats, bool& written) {
+    const char* kTitle = "Iridium file creation";
+    written = false;
+    std::string source = folder + "Iridium.tle";
+    if (!netfiles::FileExists(source)) source = folder + kCommonNamePrefix + "Iridium.tle";
+    if (!netfiles::FileExists(source))
+        return {kTitle,
+                "File \"Iridium.tle\" or \"Common_Name_Iridium.tle\" was not found in download directory."};
+    std::vector<TElementEntry> entries;
+    // A source without sets would otherwise replace a good catalogue by an empty one.
+    if (!netfiles::ReadElements(entries, source) || !WriteCatalogueFile(entries, iridPath, true))
+        return {kTitle, "New file creation failed. Make sure your iridium.tle file is not corrupted"};
+    written = true;
+    netfiles::LoadSats(iridiumSats, iridPath);
+    return {kTitle, "Successsfully created \"IridSat.bin\" file."};
+}
+
+std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sorted,
+                                           const std::vector<std::string>& magLines) {
+    std::vector<TElementEntry> out;
+    std::size_t i = 0;
+    for (const auto& line : magLines) {
+        const std::string n = line.substr(0, 5);
+        long nNum = 0;
+        if (!netfiles::ParseInt(n, nNum)) continue;
+        // Every entry can be taken, the one that sorts last included.
+        while (i < sorted.size()) {
+            const TElementEntry& e = sorted[i];
+            if (e.catNo == n) {
+                TElementEntry copy = e;
+                double mag = kDefaultStdMag;
+                if (!netfiles::ParseDouble(MagText(line), mag)) mag = kDefaultStdMag;
+                copy.stdMag = mag;
+                out.push_back(copy);
+                ++i;
+                break;
+            }
+            if (NumberOr(std::string(e.catNo.view()), -1) > nNum) break;
+            ++i;
+        }
+    }
+    return out;
+}
+
+TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& magPath,
+                             const std::string& skyPath, std::vector<TSatRec>& skySats, bool& written) {
+    written = false;
+    std::vector<TElementEntry> entries;
+    if (!netfiles::ReadElements(entries, sourcePath) || entries.size() < 2)
+        return {"File", "Selected file has no Satellite Element found"};
+    SortEntriesByNumber(entries);
+    TMagFile mag;
+    LoadMagFile(magPath, mag);
+    if (!WriteCatalogueFile(MergeSkyEntries(entries, mag.lines), skyPath, false))
+        return {"File", "Failed to write \"" + netfiles::FileNameOf(skyPath) + "\""};
+    written = true;
+    netfiles::LoadSats(skySats, skyPath);
+    return {};
+}
+
+bool RefreshSkySatFile(const std::string& skyPath, const std::string& folder, double nowDay, int ageDays,
+                       std::vector<TSatRec>& skySats) {
+    skySats.clear();
+    struct stat st{};
+    if (::stat(skyPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    const double fileDay = kUnixEpochDay + static_cast<double>(st.st_mtime) / 86400.0;
+    if (std::trunc(nowDay - fileDay) <= ageDays) return false;
+    netfiles::LoadSats(skySats, skyPath);
+    if (!UpdateFromElementFiles(skySats, folder)) return false;
+    return netfiles::SaveSats(skySats, skyPath);
+}

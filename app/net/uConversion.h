@@ -1,0 +1,40 @@
+// Element files turned into the program's data: common-name files and the
+// Iridium and sky-satellite catalogues.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "uNetFiles.h"
+#include "uVarDef.h"
+
+inline constexpr const char* kCommonNamePrefix = "Common_Name_";
+
+// Path of the common-name file beside an element file.
+std::string CommonNamePath(const std::string& elementPath);
+
+// Writes the common-name file of an element file, then deletes the source.
+// On any failure the source stays where it was and false is returned.
+bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath);
+TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath);
+
+// The iridium flag leaves out names holding '?' or an upper-case 'T'.
+bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium);
+
+// Builds irdPath from "Iridium.tle" (or its common-name file) in folder; the
+// loaded result is put in iridiumSats when the file was written.
+TNetMessage CreateIridiumFile(const std::string& folder, const std::string& iridPath,
+                              std::vector<TSatRec>& iridiumSats, bool& written);
+
+// Sky catalogue: the element sets of sourcePath that have a magnitude line,
+// with that line's magnitude. No message on success (empty title).
+TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& magPath,
+                             const std::string& skyPath, std::vector<TSatRec>& skySats, bool& written);
+// The merge alone: entries sorted by number, magnitude lines without the URL line.
+std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sorted,
+                                           const std::vector<std::string>& magLines);
+void SortEntriesByNumber(std::vector<TElementEntry>& entries);
+
+// Empties skySats; when skyPath is older than ageDays whole days at nowDay
+// (a day number), loads it, updates it from folder and writes it back if changed.
+bool RefreshSkySatFile(const std::string& skyPath, const std::string& folder, double nowDay, int ageDays,
+                       std::vector<TSatRec>& skySats);

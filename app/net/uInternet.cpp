@@ -1,0 +1,529 @@
+#include "uInternet.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <curl/curl.h>
+#include <ifaddrs.h>
+#include <mutex>
+#include <net/if.h>
+#include <sys/socket.h>
+#include <zip.h>
+#include <zlib.h>
+
+#include "uConversion.h"
+#include "uUpdate.h"
+
+using netfiles::Columns;
+using netfiles::Trim;
+
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+CURL* Curl(void* h) { return static_cast<CURL*>(h); }
+
+void GlobalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct TWriteTarget {
+    FILE* file = nullptr;
+    std::uint64_t written = 0;
+    std::uint64_t limit = 0;
+    bool overLimit = false;
+};
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
+    auto* t = static_cast<TWriteTarget*>(user);
+    const size_t n = size * count;
+    if (t->written + n > t->limit) {
+        t->overLimit = true;
+        return 0;  // makes libcurl stop with a write error
+    }
+    t->written += n;
+    if (!t->file) return n;
+    return std::fwrite(data, 1, n, t->file);
+}
+
+// Receive time-out and stop request, checked by libcurl about once a second
+// or more often while a transfer waits.
+struct TProgressState {
+    const std::atomic<bool>* stop = nullptr;
+    std::chrono::milliseconds idleLimit{15000};
+    curl_off_t lastBytes = -1;
+    std::chrono::steady_clock::time_point lastChange = std::chrono::steady_clock::now();
+    bool timedOut = false;
+};
+
+int Progress(void* user, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t, curl_off_t) {
+    auto* p = static_cast<TProgressState*>(user);
+    if (p->stop && p->stop->load()) return 1;
+    const auto now = std::chrono::steady_clock::now();
+    const curl_off_t seen = dlNow + dlTotal;  // the total arrives with the headers
+    if (seen != p->lastBytes) {
+        p->lastBytes = seen;
+        p->lastChange = now;
+    } else if (now - p->lastChange > p->idleLimit) {
+        p->timedOut = true;
+        return 1;
+    }
+    return 0;
+}
+
+// Plain GET on the session's handle; the body goes to target.
+bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
+    CURL* h = Curl(s.Handle());
+    const TNetConfig& c = s.Config();
+    s.lastStatus = 0;
+    s.lastContentType.clear();
+    s.lastError.clear();
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &target);
+    TProgressState progress;
+    progress.stop = c.stop;
+    progress.idleLimit = std::chrono::milliseconds(c.receiveTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, Progress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &progress);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    char err[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, err);
+    const CURLcode rc = curl_easy_perform(h);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+    long status = 0;
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    s.lastStatus = status;
+    char* ct = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &ct) == CURLE_OK && ct) s.lastContentType = ct;
+    if (target.overLimit) {
+        s.lastError = "response larger than the limit";
+        return false;
+    }
+    if (progress.timedOut) {
+        s.lastError = "no data received for " + std::to_string(c.receiveTimeoutMs) + " ms";
+        return false;
+    }
+    if (rc != CURLE_OK) {
+        // curl's own texts name the host at most, never the query with the credentials.
+        s.lastError = curl_easy_strerror(rc);
+        return false;
+    }
+    if (status < 200 || status > 299) {
+        s.lastError = "HTTP status " + std::to_string(status);
+        return false;
+    }
+    return true;
+}
+
+bool LooksLikeErrorPage(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    char buf[512];
+    const size_t n = std::fread(buf, 1, sizeof buf, f);
+    std::fclose(f);
+    size_t i = 0;
+    if (n >= 3 && static_cast<unsigned char>(buf[0]) == 0xEF && static_cast<unsigned char>(buf[1]) == 0xBB &&
+        static_cast<unsigned char>(buf[2]) == 0xBF)
+        i = 3;
+    while (i < n && static_cast<unsigned char>(buf[i]) <= ' ') ++i;
+    // Element text never starts with markup.
+    return i < n && buf[i] == '<';
+}
+
+bool SafeStem(const std::string& stem) {
+    return !stem.empty() && stem != "." && stem != ".." && stem.find('/') == std::string::npos &&
+           stem.find('\0') == std::string::npos;
+}
+
+std::string UrlEncode(CURL* h, const std::string& text) {
+    char* e = curl_easy_escape(h, text.c_str(), static_cast<int>(text.size()));
+    std::string out = e ? e : "";
+    curl_free(e);
+    return out;
+}
+
+bool InflateGzip(const std::string& source, FILE* out, std::uint64_t maxBytes) {
+    FILE* in = std::fopen(source.c_str(), "rb");
+    if (!in) return false;
+    z_stream zs{};
+    if (inflateInit2(&zs, 15 + 32) != Z_OK) {
+        std::fclose(in);
+        return false;
+    }
+    std::vector<unsigned char> inBuf(kChunk), outBuf(kChunk);
+    std::uint64_t total = 0;
+    bool ended = false, ok = true;
+    while (ok) {
+        if (zs.avail_in == 0) {
+            const size_t n = std::fread(inBuf.data(), 1, inBuf.size(), in);
+            if (n == 0) break;
+            zs.next_in = inBuf.data();
+            zs.avail_in = static_cast<uInt>(n);
+        }
+        if (ended) {
+            // Another gzip member may follow; anything else after a complete stream is ignored.
+            if (zs.avail_in >= 2 && zs.next_in[0] == 0x1f && zs.next_in[1] == 0x8b) {
+                inflateReset(&zs);
+                ended = false;
+            } else {
+                break;
+            }
+        }
+        zs.next_out = outBuf.data();
+        zs.avail_out = static_cast<uInt>(outBuf.size());
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR) ok = false;
+        const size_t produced = outBuf.size() - zs.avail_out;
+        total += produced;
+        if (total > maxBytes) ok = false;
+        if (ok && produced && std::fwrite(outBuf.data(), 1, produced, out) != produced) ok = false;
+        if (rc == Z_STREAM_END) ended = true;
+        else if (rc == Z_BUF_ERROR && zs.avail_in != 0) ok = false;
+    }
+    inflateEnd(&zs);
+    const bool readError = std::ferror(in) != 0;
+    std::fclose(in);
+    return ok && ended && !readError;  // a stream cut short never reaches its end
+}
+
+bool ExtractZip(const std::string& source, const std::string& tmp, std::uint64_t maxBytes) {
+    int err = 0;
+    zip_t* za = zip_open(source.c_str(), ZIP_RDONLY, &err);
+    if (!za) return false;
+    const zip_int64_t n = zip_get_num_entries(za, 0);
+    bool ok = true, any = false;
+    std::vector<char> buf(kChunk);
+    for (zip_int64_t i = 0; ok && i < n; ++i) {
+        const char* name = zip_get_name(za, static_cast<zip_uint64_t>(i), 0);
+        if (name && *name && name[std::strlen(name) - 1] == '/') continue;  // folder entry
+        zip_file_t* zf = zip_fopen_index(za, static_cast<zip_uint64_t>(i), 0);
+        if (!zf) {
+            ok = false;
+            break;
+        }
+        // Each entry replaces the one before: the target ends up holding the last.
+        FILE* out = std::fopen(tmp.c_str(), "wb");
+        if (!out) ok = false;
+        std::uint64_t total = 0;
+        while (ok) {
+            const zip_int64_t r = zip_fread(zf, buf.data(), buf.size());
+            if (r < 0) ok = false;
+            if (r <= 0) break;
+            total += static_cast<std::uint64_t>(r);
+            if (total > maxBytes) ok = false;
+            else if (std::fwrite(buf.data(), 1, static_cast<size_t>(r), out) != static_cast<size_t>(r)) ok = false;
+        }
+        if (out && std::fclose(out) != 0) ok = false;
+        zip_fclose(zf);
+        any = true;
+    }
+    zip_discard(za);
+    return ok && any;
+}
+
+}  // namespace
+
+void TNetReport::Note(const std::string& text) {
+    notes.push_back(text);
+    if (onNote) onNote(text);
+}
+
+TDownloadEntry ParseDownloadLine(const std::string& line, int index, int lineCount) {
+    TDownloadEntry e;
+    e.enabled = !line.empty() && line[0] >= '1' && line[0] <= '9';
+    e.kind = line.size() >= 3 && line[2] >= '0' && line[2] <= '9' ? line[2] - '0' : -1;
+    e.displayName = Trim(Columns(line, 5, 38));
+    e.stem = Trim(e.kind == kGzipKind ? Columns(line, 13, 38) : Columns(line, 5, 38));
+    e.url = Trim(Columns(line, 40, 119));
+    e.loginProtected = lineCount < kLoginProtectedEntries || index < kLoginProtectedEntries;
+    return e;
+}
+
+std::vector<TDownloadEntry> ParseDownloadList(const std::vector<std::string>& lines) {
+    std::vector<TDownloadEntry> out;
+    const std::size_t n = std::min(lines.size(), kMaxDownloadEntries);
+    for (std::size_t i = 0; i < n; ++i)
+        out.push_back(ParseDownloadLine(lines[i], static_cast<int>(i), static_cast<int>(n)));
+    return out;
+}
+
+std::string RebuildDownloadLine(const std::string& line, bool enabled) {
+    return std::string(enabled ? "1 " : "0 ") + Trim(Columns(line, 2, 121));
+}
+
+std::string UrlOrigin(const std::string& url) {
+    const auto p = url.find("://");
+    if (p == std::string::npos || p == 0) return {};
+    const auto end = url.find_first_of("/?#", p + 3);
+    std::string authority = url.substr(p + 3, end == std::string::npos ? std::string::npos : end - p - 3);
+    if (const auto at = authority.rfind('@'); at != std::string::npos) authority = authority.substr(at + 1);
+    if (authority.empty()) return {};
+    return url.substr(0, p) + "://" + authority;
+}
+
+std::string TargetPath(const TDownloadEntry& entry, const std::string& folder) {
+    return folder + entry.stem + ".tle";
+}
+
+TNetSession::TNetSession(TNetConfig config) : config_(std::move(config)) {}
+
+TNetSession::~TNetSession() {
+    if (handle_) curl_easy_cleanup(Curl(handle_));
+}
+
+bool TNetSession::Open() {
+    if (handle_) return true;
+    GlobalInit();
+    CURL* h = curl_easy_init();
+    if (!h) return false;
+    curl_easy_setopt(h, CURLOPT_USERAGENT, config_.agent.c_str());
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, config_.connectTimeoutMs);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, nothing read from disk
+    handle_ = h;
+    return true;
+}
+
+std::string ConnectionStateText() {
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) return "NONE";
+    std::string state = "NONE";
+    for (ifaddrs* a = list; a; a = a->ifa_next) {
+        if (!a->ifa_addr || (a->ifa_flags & IFF_LOOPBACK) || !(a->ifa_flags & IFF_UP) ||
+            !(a->ifa_flags & IFF_RUNNING))
+            continue;
+        if (a->ifa_addr->sa_family == AF_INET || a->ifa_addr->sa_family == AF_INET6) {
+            state = "LAN";
+            break;
+        }
+    }
+    ::freeifaddrs(list);
+    return state;
+}
+
+bool CheckConnection(TNetSession& session, TNetReport& report) {
+    const std::string state = session.Config().connectionState ? session.Config().connectionState()
+                                                                : ConnectionStateText();
+    if (state == "NONE" || state == "BUSY") {
+        report.messages.push_back({"Connection State", "Internet connection is \"" + state + "\""});
+        return false;
+    }
+    if (!session.Open()) {
+        report.messages.push_back({"Connection Error", "Failed to connect to the INTERNET"});
+        return false;
+    }
+    return true;
+}
+
+bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::string& path) {
+    if (!session.IsOpen() && !session.Open()) return false;
+    const std::string tmp = netfiles::TempPathFor(path);
+    TWriteTarget target;
+    target.file = std::fopen(tmp.c_str(), "wb");
+    target.limit = session.Config().maxFetchBytes;
+    if (!target.file) {
+        session.lastError = "cannot create " + netfiles::FileNameOf(path);
+        return false;
+    }
+    bool ok = Perform(session, url, target);
+    if (std::fclose(target.file) != 0 && ok) {
+        ok = false;
+        session.lastError = "cannot write " + netfiles::FileNameOf(path);
+    }
+    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        session.lastError = "cannot replace " + netfiles::FileNameOf(path);
+    }
+    if (!ok) std::remove(tmp.c_str());
+    return ok;
+}
+
+bool DecompressDownload(const std::string& source, const std::string& target, int kind, std::uint64_t maxBytes) {
+    const std::string tmp = netfiles::TempPathFor(target);
+    bool ok = false;
+    if (kind == kGzipKind) {
+        FILE* out = std::fopen(tmp.c_str(), "wb");
+        if (out) {
+            ok = InflateGzip(source, out, maxBytes);
+            if (std::fclose(out) != 0) ok = false;
+        }
+    } else if (kind == kZipKind) {
+        ok = ExtractZip(source, tmp, maxBytes);
+    }
+    if (ok) ok = std::rename(tmp.c_str(), target.c_str()) == 0;
+    if (!ok) std::remove(tmp.c_str());
+    return ok;
+}
+
+bool ProviderLogin(TNetSession& session, const std::string& origin, const TNetSettings& settings,
+                   TNetReport& report) {
+    CURL* h = Curl(session.Handle());
+    bool ok = !origin.empty() && h;
+    if (ok) {
+        const std::string url = origin + "/perl/login.pl?username=" + UrlEncode(h, settings.user) +
+                                "&password=" + UrlEncode(h, settings.password) + "&_submitted=1";
+        TWriteTarget sink;
+        sink.limit = session.Config().maxFetchBytes;
+        ok = Perform(session, url, sink);
+        // The provider answers a wrong password with a page, not an error status:
+        // only a session cookie tells a good login.
+        curl_slist* cookies = nullptr;
+        if (ok && curl_easy_getinfo(h, CURLINFO_COOKIELIST, &cookies) == CURLE_OK) {
+            ok = cookies != nullptr;
+            curl_slist_free_all(cookies);
+        } else {
+            ok = false;
+        }
+        curl_easy_setopt(h, CURLOPT_URL, "");  // the handle keeps no copy of the credentials
+    }
+    if (!ok) report.messages.push_back({kLoginFailedTitle, kLoginFailedText});
+    return ok;
+}
+
+TBatchResult DownloadList(const std::vector<std::string>& lines, const std::string& folder,
+                          const TNetSettings& settings, const TNetConfig& config, TNetReport& report) {
+    TBatchResult res;
+    TNetSession session(config);
+    if (!CheckConnection(session, report)) return res;
+    const auto entries = ParseDownloadList(lines);
+    for (const auto& e : entries) {
+        if (e.enabled && e.loginProtected) {
+            if (!ProviderLogin(session, UrlOrigin(e.url), settings, report)) return res;
+            break;
+        }
+    }
+    int enabled = 0;
+    for (const auto& e : entries) {
+        if (!e.enabled) continue;
+        if (config.stop && config.stop->load()) break;
+        ++enabled;
+        const std::string label = e.displayName.empty() ? e.stem : e.displayName;
+        if (!SafeStem(e.stem) || (e.kind != kPlainKind && e.kind != kGzipKind && e.kind != kZipKind)) {
+            ++res.failed;
+            report.Note(label + ": skipped, the list entry is not usable");
+            continue;
+        }
+        const std::string target = TargetPath(e, folder);
+        const std::string download = e.kind == kGzipKind  ? folder + "temp.tz"
+                                     : e.kind == kZipKind ? folder + "temp.zip"
+                                                          : target + ".download";
+        if (!FetchUrlToFile(session, e.url, download)) {
+            ++res.failed;
+            report.Note(label + ": download failed (" + session.lastError + "), previous file kept");
+            continue;
+        }
+        bool ok = true;
+        std::string why;
+        if (e.kind == kPlainKind) {
+            if (LooksLikeErrorPage(download)) {
+                ok = false;
+                why = "the server sent a page instead of element sets";
+            } else if (std::rename(download.c_str(), target.c_str()) != 0) {
+                ok = false;
+                why = "cannot replace " + netfiles::FileNameOf(target);
+            }
+        } else {
+            const std::string unpacked = target + ".unpacked";
+            if (!DecompressDownload(download, unpacked, e.kind, config.maxExpandedBytes)) {
+                ok = false;
+                why = "cannot unpack the download";
+            } else if (LooksLikeErrorPage(unpacked)) {
+                ok = false;
+                why = "the archive holds a page instead of element sets";
+            } else if (std::rename(unpacked.c_str(), target.c_str()) != 0) {
+                ok = false;
+                why = "cannot replace " + netfiles::FileNameOf(target);
+            }
+            std::remove(unpacked.c_str());
+        }
+        std::remove(download.c_str());
+        if (ok) {
+            ++res.fetched;
+            report.Note(label + ": " + netfiles::FileNameOf(target) + " updated");
+        } else {
+            ++res.failed;
+            report.Note(label + ": " + why + ", previous file kept");
+        }
+    }
+    res.ok = enabled == 0 || res.fetched > 0;
+    return res;
+}
+
+bool DownloadFile(const std::string& url, const std::string& path, const TNetConfig& config, TNetReport& report) {
+    TNetSession session(config);
+    if (!CheckConnection(session, report)) return false;
+    if (FetchUrlToFile(session, url, path)) return true;
+    report.messages.push_back({"Download Error", "Failed to download file : \"" + path + "\""});
+    return false;
+}
+
+int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::string& folder,
+                           const std::string& magPath, TNetReport& report) {
+    int converted = 0;
+    for (const auto& e : ParseDownloadList(lines)) {
+        // The file the download wrote, whichever rule named it.
+        if (!e.enabled || !SafeStem(e.stem)) continue;
+        const std::string path = TargetPath(e, folder);
+        if (!netfiles::FileExists(path)) continue;
+        if (ConvertToCommonNames(path, magPath))
+            ++converted;
+        else
+            report.Note(netfiles::FileNameOf(path) + ": conversion failed, file kept");
+    }
+    return converted;
+}
+
+bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay) {
+    if (!autoDownload) return false;
+    // A tolerance of a few milliseconds keeps "exactly one period ago" due.
+    const double elapsedHours = std::fabs(nowDay - lastDay) * 24.0 + 1e-6;
+    return !(static_cast<double>(periodHours) > elapsedHours);
+}
+
+TStartUpResult StartUpDownload(TStartUpJob job) {
+    TStartUpResult r;
+    r.settings = job.settings;
+    auto caption = [&](const std::string& suffix) {
+        if (job.onCaption) job.onCaption(job.locationName.substr(0, 64) + suffix);
+    };
+    r.due = StartUpDownloadDue(job.autoDownload, job.settings.period, job.settings.time, job.nowDay);
+    if (r.due) {
+        std::vector<std::string> lines;
+        netfiles::ReadLines(job.dataFolder + "dwnlist.dat", lines);
+        caption(" - Connecting to Space-Track.");
+        const TBatchResult batch = DownloadList(lines, job.elementFolder, job.settings, job.config, r.report);
+        r.ok = batch.ok;
+        if (r.ok) {
+            caption(" - File Download Completed.");
+            r.settings.time = job.nowDay;
+            if (job.saveSettings) job.saveSettings(r.settings);
+            if (job.settings.updateMain) {
+                caption(" - Updating Selected Satellite...");
+                r.mainChanged = UpdateFromElementFiles(job.mainSats, job.elementFolder);
+            }
+            if (job.settings.updateIrid) {
+                caption(" - Updating Iridium satellite...");
+                r.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
+                if (r.iridChanged) netfiles::SaveSats(job.iridiumSats, job.dataFolder + "IridSat.bin");
+            }
+            if (job.settings.convert) {
+                caption(" - File Conversion...");
+                ConvertDownloadedFiles(lines, job.elementFolder, job.dataFolder + "Mag.dat", r.report);
+            }
+        } else {
+            caption(" - System Failed to Auto-update.");
+        }
+    }
+    caption("");
+    r.mainSats = std::move(job.mainSats);
+    r.iridiumSats = std::move(job.iridiumSats);
+    return r;
+}

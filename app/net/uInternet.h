@@ -1,0 +1,150 @@
+// Fetching element files: the download list, the provider login, HTTP
+// downloads on one handle, and unpacking of gzip and zip downloads.
+#pragma once
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uNetFiles.h"
+#include "uVarDef.h"
+
+inline constexpr int kLoginProtectedEntries = 12;
+inline constexpr std::size_t kMaxDownloadEntries = 256;
+inline constexpr std::uint64_t kMaxExpandedBytes = 200ull << 20;
+inline constexpr std::uint64_t kMaxFetchBytes = 200ull << 20;
+inline constexpr const char* kLoginFailedText = "Login at Space-Track site failed, Check Username and Password.";
+inline constexpr const char* kLoginFailedTitle = "SpaceTrack Login Error";
+
+enum TDownloadKind : int { kPlainKind = 0, kGzipKind = 1, kZipKind = 2 };
+
+// One line of dwnlist.dat.
+struct TDownloadEntry {
+    bool enabled = false;
+    int kind = kPlainKind;
+    std::string displayName;  // columns 5-38
+    std::string stem;         // target file name without ".tle"
+    std::string url;          // columns 40-119
+    bool loginProtected = false;
+};
+
+TDownloadEntry ParseDownloadLine(const std::string& line, int index, int lineCount);
+std::vector<TDownloadEntry> ParseDownloadList(const std::vector<std::string>& lines);
+// The line as the download window stores it: flag, blank, the rest trimmed.
+std::string RebuildDownloadLine(const std::string& line, bool enabled);
+// "scheme://host[:port]" of a URL, or "" when it has none.
+std::string UrlOrigin(const std::string& url);
+
+// Settings of InternetInfo.ini that the download uses.
+struct TNetSettings {
+    std::string user;
+    std::string password;
+    int32_t period = 24;   // hours
+    bool convert = false;
+    bool updateIrid = false;
+    bool updateMain = false;
+    double time = 0.0;     // day number of the last successful batch
+};
+
+struct TNetConfig {
+    std::string agent = "Skyvane";
+    long connectTimeoutMs = 15000;
+    long receiveTimeoutMs = 15000;  // longest wait without data
+    std::uint64_t maxFetchBytes = kMaxFetchBytes;
+    std::uint64_t maxExpandedBytes = kMaxExpandedBytes;
+    // "LAN", "NONE", ...; empty function: look at the network interfaces.
+    std::function<std::string()> connectionState;
+    // Set by shut-down; a running transfer stops at its next progress call.
+    const std::atomic<bool>* stop = nullptr;
+};
+
+// What a batch tells the user: message boxes, and one note per entry.
+struct TNetReport {
+    std::vector<TNetMessage> messages;
+    std::vector<std::string> notes;
+    std::function<void(const std::string&)> onNote;  // optional, called as notes arrive
+    void Note(const std::string& text);
+};
+
+// One libcurl easy handle: the provider's cookie lives as long as the session.
+class TNetSession {
+public:
+    explicit TNetSession(TNetConfig config = {});
+    ~TNetSession();
+    TNetSession(const TNetSession&) = delete;
+    TNetSession& operator=(const TNetSession&) = delete;
+
+    bool IsOpen() const { return handle_ != nullptr; }
+    const TNetConfig& Config() const { return config_; }
+    void* Handle() const { return handle_; }
+    bool Open();
+
+    long lastStatus = 0;
+    std::string lastContentType;
+    std::string lastError;  // never holds a URL with credentials
+
+private:
+    TNetConfig config_;
+    void* handle_ = nullptr;
+};
+
+// Linux stand-in for the system's connection state: "LAN" when a non-loopback
+// interface is up, else "NONE".
+std::string ConnectionStateText();
+bool CheckConnection(TNetSession& session, TNetReport& report);
+// Fetches url into path (replaced only after a complete 2xx response).
+bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::string& path);
+// Unpacks a gzip (kind 1) or zip (kind 2) file into target; target is replaced
+// only when the whole content was unpacked within maxBytes.
+bool DecompressDownload(const std::string& source, const std::string& target, int kind,
+                        std::uint64_t maxBytes = kMaxExpandedBytes);
+// The login request; false (with its message) when the provider gave no cookie.
+bool ProviderLogin(TNetSession& session, const std::string& origin, const TNetSettings& settings,
+                   TNetReport& report);
+
+struct TBatchResult {
+    bool ok = false;
+    int fetched = 0;
+    int failed = 0;
+};
+// The batch: connection, login when a protected entry is enabled, every
+// enabled entry in order into folder. True when at least one entry arrived, or
+// none was enabled; single failures are noted and leave their old file.
+TBatchResult DownloadList(const std::vector<std::string>& lines, const std::string& folder,
+                          const TNetSettings& settings, const TNetConfig& config, TNetReport& report);
+// One file with a session of its own; a failure adds the "Download Error" message.
+bool DownloadFile(const std::string& url, const std::string& path, const TNetConfig& config, TNetReport& report);
+// Common-name conversion of the target of every enabled entry that exists.
+int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::string& folder,
+                           const std::string& magPath, TNetReport& report);
+std::string TargetPath(const TDownloadEntry& entry, const std::string& folder);
+
+// The start-up download runs only when asked for and the period has passed.
+bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay);
+
+struct TStartUpJob {
+    std::string dataFolder;     // dwnlist.dat, Mag.dat, IridSat.bin
+    std::string elementFolder;  // ends with '/'
+    bool autoDownload = false;
+    double nowDay = 0.0;
+    std::string locationName;
+    TNetSettings settings;
+    TNetConfig config;
+    std::vector<TSatRec> mainSats;     // copies; the caller takes them back
+    std::vector<TSatRec> iridiumSats;
+    std::function<void(const std::string&)> onCaption;
+    std::function<bool(const TNetSettings&)> saveSettings;
+};
+struct TStartUpResult {
+    bool due = false;
+    bool ok = false;
+    bool mainChanged = false;
+    bool iridChanged = false;
+    TNetSettings settings;
+    std::vector<TSatRec> mainSats;
+    std::vector<TSatRec> iridiumSats;
+    TNetReport report;
+};
+TStartUpResult StartUpDownload(TStartUpJob job);

@@ -1,0 +1,195 @@
+#include "uNetFiles.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "Satellite.h"
+
+namespace netfiles {
+
+bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
+    lines.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::uint64_t total = 0;
+    std::string line;
+    while (std::getline(in, line)) {
+        total += line.size() + 1;
+        if (total > kMaxTextFileBytes) return false;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        line.clear();
+    }
+    return !in.bad();
+}
+
+std::string TempPathFor(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
+}
+
+bool WriteFileAtomic(const std::string& path, const std::string& content) {
+    const std::string tmp = TempPathFor(path);
+    FILE* f = std::fopen(tmp.c_str(), "wb");
+    if (!f) return false;
+    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
+    ok = (std::fflush(f) == 0) && ok;
+    ok = (::fsync(::fileno(f)) == 0) && ok;
+    ok = (std::fclose(f) == 0) && ok;
+    if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
+    if (!ok) std::remove(tmp.c_str());
+    return ok;
+}
+
+bool WriteLinesAtomic(const std::string& path, const std::vector<std::string>& lines, const char* eol) {
+    std::string text;
+    for (const auto& l : lines) {
+        text += l;
+        text += eol;
+    }
+    return WriteFileAtomic(path, text);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st{};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FolderOf(const std::string& path) {
+    auto p = path.find_last_of('/');
+    return p == std::string::npos ? std::string() : path.substr(0, p + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+    auto p = path.find_last_of('/');
+    return p == std::string::npos ? path : path.substr(p + 1);
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && static_cast<unsigned char>(s[b]) <= ' ') ++b;
+    while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
+    return s.substr(b, e - b);
+}
+
+std::string Columns(const std::string& line, std::size_t first, std::size_t last) {
+    if (first < 1 || last < first || first > line.size()) return {};
+    return line.substr(first - 1, last - first + 1);
+}
+
+bool ParseInt(const std::string& text, long& value) {
+    std::string t = Trim(text);
+    if (t.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    long v = std::strtol(t.c_str(), &end, 10);
+    if (errno != 0 || *end != '\0') return false;
+    value = v;
+    return true;
+}
+
+bool ParseDouble(const std::string& text, double& value) {
+    std::string t = Trim(text);
+    if (t.empty()) return false;
+    errno = 0;
+    char* end = nullptr;
+    double v = std::strtod(t.c_str(), &end);
+    if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+    value = v;
+    return true;
+}
+
+namespace {
+
+// Days from 1899-12-30 to the given civil date (proleptic Gregorian).
+long DayNumberOf(long y, long m, long d) {
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    const long unixDays = era * 146097 + doe - 719468;
+    return unixDays + 25569;  // 1970-01-01 is day 25569
+}
+
+}  // namespace
+
+bool EpochDayNumber(const std::string& line1, double& dayNumber) {
+    if (line1.size() < 32) return false;
+    long yy = 0;
+    double day = 0;
+    const std::string yText = line1.substr(18, 2);
+    if (yText.find_first_not_of("0123456789") != std::string::npos) return false;
+    if (!ParseInt(yText, yy) || !ParseDouble(line1.substr(20, 12), day)) return false;
+    long year = yy + 1900;
+    if (year < 1957) year += 100;
+    dayNumber = static_cast<double>(DayNumberOf(year, 1, 1)) - 1.0 + day;
+    return true;
+}
+
+bool ReadElements(std::vector<TElementEntry>& entries, const std::string& path) {
+    entries.clear();
+    std::vector<std::string> lines;
+    if (!ReadLines(path, lines)) return false;
+    std::string name, previous;
+    for (const auto& raw : lines) {
+        const std::string current = Trim(raw);
+        if (tle_valid(previous.c_str(), current.c_str())) {
+            TElementEntry e{};
+            const std::string catNo = Columns(previous, 3, 7);
+            std::string shown;
+            if (name.rfind("    ", 0) == 0 || name.size() > 25)
+                shown = catNo;
+            else
+                shown = Trim(name.substr(0, 24));
+            double mm = 0;
+            ParseDouble(Columns(current, 53, 63), mm);
+            e.stdMag = 8.0;
+            e.meanMotion = mm;
+            e.line1 = previous;
+            e.line2 = current;
+            e.name = shown;
+            e.catNo = catNo;
+            entries.push_back(e);
+        } else {
+            name = Trim(previous);
+            previous = current;
+        }
+    }
+    return !entries.empty();
+}
+
+bool LoadSats(std::vector<TSatRec>& list, const std::string& path) {
+    list.clear();
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t n = data.size() / sizeof(TSatRec);
+    list.resize(n);
+    for (std::size_t i = 0; i < n; ++i) std::memcpy(&list[i], data.data() + i * sizeof(TSatRec), sizeof(TSatRec));
+    return n > 0;
+}
+
+bool SaveSats(const std::vector<TSatRec>& list, const std::string& path) {
+    std::string data(list.size() * sizeof(TSatRec), '\0');
+    for (std::size_t i = 0; i < list.size(); ++i) std::memcpy(data.data() + i * sizeof(TSatRec), &list[i], sizeof(TSatRec));
+    return WriteFileAtomic(path, data);
+}
+
+bool InitRecord(TSatRec& sat, const TElementEntry& entry) {
+    sat.name = entry.name.view();
+    sat.catNo = entry.catNo.view();
+    sat.stdMag = entry.stdMag;
+    const std::string l1 = entry.line1.str(), l2 = entry.line2.str();
+    if (!parse_elements(l1.c_str(), l2.c_str(), &sat)) return false;
+    return sat.deepSpace ? SDP4_init(&sat) : SGP4_init(&sat);
+}
+
+}  // namespace netfiles

@@ -1,0 +1,378 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "Fixtures.h"
+#include "LoopbackServer.h"
+#include "uInternet.h"
+
+namespace {
+
+// dwnlist.dat line: flag, kind, name (columns 5-38), URL from column 40.
+std::string ListLine(bool on, int kind, const std::string& name, const std::string& url) {
+    std::string l = std::string(on ? "1" : "0") + " " + std::to_string(kind) + " " + name;
+    l.resize(39, ' ');
+    return l + url;
+}
+
+const std::string kSet = fx::ThreeLines("ISS (ZARYA)", fx::MakeTle("25544", 18, 1.5));
+const std::string kOld = "old contents\r\n";
+const std::string kUser = "star gazer&co";
+const std::string kPassword = "p@ss=w0rd&x y+%";
+
+TNetConfig LoopbackConfig() {
+    TNetConfig c;
+    c.connectionState = [] { return std::string("LAN"); };
+    c.connectTimeoutMs = 2000;
+    c.receiveTimeoutMs = 2000;
+    return c;
+}
+
+HttpResponse Text(const std::string& body) {
+    HttpResponse r;
+    r.body = body;
+    return r;
+}
+
+HttpResponse Binary(const std::string& body) {
+    HttpResponse r;
+    r.contentType = "application/octet-stream";
+    r.body = body;
+    return r;
+}
+
+std::string Decode(const std::string& s) {
+    std::string out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '%' && i + 2 < s.size()) {
+            out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            out += s[i];
+        }
+    }
+    return out;
+}
+
+std::map<std::string, std::string> QueryOf(const std::string& q) {
+    std::map<std::string, std::string> m;
+    std::stringstream ss(q);
+    std::string kv;
+    while (std::getline(ss, kv, '&')) {
+        auto eq = kv.find('=');
+        m[kv.substr(0, eq)] = eq == std::string::npos ? "" : Decode(kv.substr(eq + 1));
+    }
+    return m;
+}
+
+class DownloadTest : public ::testing::Test {
+protected:
+    LoopbackServer server;
+    fx::TempDir dir;
+    TNetReport report;
+    TNetSettings settings;
+
+    void SetUp() override {
+        settings.user = kUser;
+        settings.password = kPassword;
+        server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
+        server.Route("/pack.gz", [](const HttpRequest&) { return Binary(fx::Gzip(kSet)); });
+        server.Route("/pack.zip", [](const HttpRequest&) {
+            return Binary(fx::Zip({{"first.txt", "first entry\r\n"}, {"second.txt", kSet}}));
+        });
+        server.Route("/perl/login.pl", [](const HttpRequest& r) {
+            auto q = QueryOf(r.query);
+            HttpResponse res;
+            res.contentType = "text/html";
+            if (q["username"] == kUser && q["password"] == kPassword && q["_submitted"] == "1") {
+                res.body = "<html>Welcome</html>";
+                res.extraHeaders.push_back("Set-Cookie: session=good; Path=/");
+            } else {
+                res.body = "<html>Login failed</html>";  // status 200 all the same
+            }
+            return res;
+        });
+        server.Route("/protected.tle", [](const HttpRequest& r) {
+            auto it = r.headers.find("cookie");
+            if (it == r.headers.end() || it->second.find("session=good") == std::string::npos) {
+                HttpResponse res;
+                res.contentType = "text/html";
+                res.body = "<html>Please log in</html>";
+                return res;
+            }
+            return Text(kSet);
+        });
+    }
+
+    std::string Url(const std::string& path) const { return server.Base() + path; }
+
+    TBatchResult Run(const std::vector<std::string>& lines, TNetConfig cfg = LoopbackConfig()) {
+        return DownloadList(lines, dir.path, settings, cfg, report);
+    }
+
+    // Twelve disabled protected lines, so the following entries are public.
+    std::vector<std::string> PublicList(const std::vector<std::string>& entries) {
+        std::vector<std::string> lines(12, ListLine(false, 0, "Protected", Url("/protected.tle")));
+        lines.insert(lines.end(), entries.begin(), entries.end());
+        return lines;
+    }
+
+    bool NoLeftovers() const {
+        for (auto& e : std::filesystem::directory_iterator(dir.path)) {
+            const std::string n = e.path().filename().string();
+            if (n.size() < 4 || n.substr(n.size() - 4) != ".tle") return false;
+        }
+        return true;
+    }
+};
+
+TEST_F(DownloadTest, PlainGzipAndZipArriveAsElementFiles) {
+    auto res = Run(PublicList({ListLine(true, 0, "Plain", Url("/plain.tle")),
+                               ListLine(true, 1, "Prefix  Gzipped", Url("/pack.gz")),
+                               ListLine(true, 2, "Zipped", Url("/pack.zip"))}));
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(res.fetched, 3);
+    EXPECT_EQ(fx::ReadText(dir / "Plain.tle"), kSet);
+    // The gzip stem starts at column 13: the prefix is only shown.
+    EXPECT_EQ(fx::ReadText(dir / "Gzipped.tle"), kSet);
+    EXPECT_EQ(fx::ReadText(dir / "Zipped.tle"), kSet) << "the last zip entry wins";
+    EXPECT_FALSE(std::filesystem::exists(dir / "temp.tz"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "temp.zip"));
+    EXPECT_TRUE(NoLeftovers());
+    EXPECT_EQ(server.Hits("/perl/login.pl"), 0) << "no enabled protected entry, no login";
+    EXPECT_TRUE(report.messages.empty());
+}
+
+TEST_F(DownloadTest, FailedEntriesKeepTheirPreviousFileAndTheBatchGoesOn) {
+    server.Route("/slow.tle", [](const HttpRequest&) {
+        HttpResponse r = Text(kSet);
+        r.delayMs = 3000;
+        return r;
+    });
+    server.Route("/cut.gz", [](const HttpRequest&) {
+        std::string gz = fx::Gzip(kSet + kSet + kSet);
+        return Binary(gz.substr(0, gz.size() / 2));
+    });
+    server.Route("/short.tle", [](const HttpRequest&) {
+        HttpResponse r = Text(kSet);
+        r.declaredLength = kSet.size() * 2;  // the connection ends early
+        return r;
+    });
+    server.Route("/page.tle", [](const HttpRequest&) {
+        HttpResponse r;
+        r.contentType = "text/html";
+        r.body = "\r\n  <!DOCTYPE html><html>maintenance</html>";
+        return r;
+    });
+    for (const char* n : {"Missing.tle", "Slow.tle", "Cut.tle", "Short.tle", "Page.tle"})
+        fx::WriteText(dir / n, kOld);
+    TNetConfig cfg = LoopbackConfig();
+    cfg.receiveTimeoutMs = 1000;
+    auto res = Run(PublicList({ListLine(true, 0, "Missing", Url("/nothing-here.tle")),
+                               ListLine(true, 0, "Slow", Url("/slow.tle")),
+                               ListLine(true, 1, "        Cut", Url("/cut.gz")),
+                               ListLine(true, 0, "Short", Url("/short.tle")),
+                               ListLine(true, 0, "Page", Url("/page.tle")),
+                               ListLine(true, 0, "Plain", Url("/plain.tle"))}),
+                   cfg);
+    EXPECT_TRUE(res.ok) << "one entry arrived";
+    EXPECT_EQ(res.fetched, 1);
+    EXPECT_EQ(res.failed, 5);
+    for (const char* n : {"Missing.tle", "Slow.tle", "Cut.tle", "Short.tle", "Page.tle"})
+        EXPECT_EQ(fx::ReadText(dir / n), kOld) << n;
+    EXPECT_EQ(fx::ReadText(dir / "Plain.tle"), kSet);
+    EXPECT_EQ(report.notes.size(), 6u);
+    EXPECT_NE(report.notes[0].find("404"), std::string::npos) << report.notes[0];
+    EXPECT_TRUE(NoLeftovers());
+}
+
+TEST_F(DownloadTest, AllEntriesFailingIsAFailedBatch) {
+    auto res = Run(PublicList({ListLine(true, 0, "Missing", Url("/nothing-here.tle"))}));
+    EXPECT_FALSE(res.ok);
+    EXPECT_FALSE(std::filesystem::exists(dir / "Missing.tle"));
+}
+
+TEST_F(DownloadTest, LoginKeepsItsCookieForProtectedEntries) {
+    std::vector<std::string> lines = {ListLine(false, 0, "Off", Url("/protected.tle")),
+                                      ListLine(true, 0, "Guarded", Url("/protected.tle")),
+                                      ListLine(true, 1, "Provider    GuardedGz", Url("/pack.gz"))};
+    auto res = Run(lines);
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(res.fetched, 2);
+    EXPECT_EQ(server.Hits("/perl/login.pl"), 1);
+    EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kSet);
+    EXPECT_EQ(fx::ReadText(dir / "GuardedGz.tle"), kSet);
+    // The credentials travel URL-encoded and appear in no note or message.
+    const auto log = server.Log();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log[0].find(' '), std::string::npos) << log[0];
+    for (const auto& n : report.notes) EXPECT_EQ(n.find("p@ss"), std::string::npos);
+}
+
+TEST_F(DownloadTest, RejectedLoginStopsTheBatchWithItsMessage) {
+    settings.password = "wrong";
+    fx::WriteText(dir / "Guarded.tle", kOld);
+    std::vector<std::string> lines = {ListLine(true, 0, "Guarded", Url("/protected.tle")),
+                                      ListLine(true, 0, "Plain", Url("/plain.tle"))};
+    auto res = Run(lines);
+    EXPECT_FALSE(res.ok);
+    ASSERT_EQ(report.messages.size(), 1u);
+    EXPECT_EQ(report.messages[0].title, "SpaceTrack Login Error");
+    EXPECT_EQ(report.messages[0].text, "Login at Space-Track site failed, Check Username and Password.");
+    EXPECT_EQ(server.Hits("/protected.tle") + server.Hits("/plain.tle"), 0);
+    EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kOld);
+}
+
+TEST_F(DownloadTest, ProtectedDownloadWithoutCookieGetsAPageThatIsNotKept) {
+    fx::WriteText(dir / "Guarded.tle", kOld);
+    // Thirteen lines with the protected entry after the first twelve: no login.
+    auto lines = PublicList({ListLine(true, 0, "Guarded", Url("/protected.tle"))});
+    auto res = Run(lines);
+    EXPECT_EQ(server.Hits("/perl/login.pl"), 0);
+    EXPECT_FALSE(res.ok);
+    EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kOld);
+}
+
+TEST_F(DownloadTest, RedirectsAreFollowed) {
+    server.Route("/moved.tle", [this](const HttpRequest&) {
+        HttpResponse r;
+        r.status = 302;
+        r.extraHeaders.push_back("Location: " + Url("/plain.tle"));
+        return r;
+    });
+    auto res = Run(PublicList({ListLine(true, 0, "Moved", Url("/moved.tle"))}));
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(fx::ReadText(dir / "Moved.tle"), kSet);
+}
+
+TEST_F(DownloadTest, NoConnectionOrBusyLineFetchesNothing) {
+    for (const char* state : {"NONE", "BUSY"}) {
+        TNetConfig cfg = LoopbackConfig();
+        cfg.connectionState = [state] { return std::string(state); };
+        report = {};
+        auto res = Run(PublicList({ListLine(true, 0, "Plain", Url("/plain.tle"))}), cfg);
+        EXPECT_FALSE(res.ok);
+        ASSERT_EQ(report.messages.size(), 1u);
+        EXPECT_EQ(report.messages[0].title, "Connection State");
+        EXPECT_EQ(report.messages[0].text, std::string("Internet connection is \"") + state + "\"");
+    }
+    EXPECT_EQ(server.Hits("/plain.tle"), 0);
+}
+
+TEST_F(DownloadTest, UnsafeStemsAreRefused) {
+    auto res = Run(PublicList({ListLine(true, 0, "../escape", Url("/plain.tle"))}));
+    EXPECT_FALSE(res.ok);
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "../escape.tle"));
+    EXPECT_EQ(server.Hits("/plain.tle"), 0);
+}
+
+TEST_F(DownloadTest, SingleFileDownloadReportsItsFailure) {
+    TNetReport r;
+    EXPECT_TRUE(DownloadFile(Url("/pack.zip"), dir / "names.zip", LoopbackConfig(), r));
+    EXPECT_TRUE(DecompressDownload(dir / "names.zip", dir / "names.txt", kZipKind));
+    EXPECT_EQ(fx::ReadText(dir / "names.txt"), kSet);
+    EXPECT_FALSE(DownloadFile(Url("/gone.zip"), dir / "gone.zip", LoopbackConfig(), r));
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].title, "Download Error");
+    EXPECT_EQ(r.messages[0].text, "Failed to download file : \"" + (dir / "gone.zip") + "\"");
+    EXPECT_FALSE(std::filesystem::exists(dir / "gone.zip"));
+}
+
+TEST(Decompress, RefusesOversizedAndBrokenInputAndKeepsTheTarget) {
+    fx::TempDir dir;
+    fx::WriteText(dir / "target.tle", kOld);
+    const std::string big(100000, 'x');
+    fx::WriteText(dir / "big.gz", fx::Gzip(big));
+    EXPECT_FALSE(DecompressDownload(dir / "big.gz", dir / "target.tle", kGzipKind, 50000));
+    fx::WriteText(dir / "big.zip", fx::Zip({{"big.txt", big}}));
+    EXPECT_FALSE(DecompressDownload(dir / "big.zip", dir / "target.tle", kZipKind, 50000));
+    fx::WriteText(dir / "junk", "this is not an archive");
+    EXPECT_FALSE(DecompressDownload(dir / "junk", dir / "target.tle", kGzipKind));
+    EXPECT_FALSE(DecompressDownload(dir / "junk", dir / "target.tle", kZipKind));
+    EXPECT_FALSE(DecompressDownload(dir / "absent", dir / "target.tle", kGzipKind));
+    fx::WriteText(dir / "empty.zip", fx::Zip({}));
+    EXPECT_FALSE(DecompressDownload(dir / "empty.zip", dir / "target.tle", kZipKind));
+    EXPECT_EQ(fx::ReadText(dir / "target.tle"), kOld);
+    // Two gzip members in a row unpack as one text, as gzip itself does.
+    fx::WriteText(dir / "two.gz", fx::Gzip("ab") + fx::Gzip("cd"));
+    EXPECT_TRUE(DecompressDownload(dir / "two.gz", dir / "target.tle", kGzipKind));
+    EXPECT_EQ(fx::ReadText(dir / "target.tle"), "abcd");
+    EXPECT_TRUE(DecompressDownload(dir / "big.gz", dir / "target.tle", kGzipKind));
+    EXPECT_EQ(fx::ReadText(dir / "target.tle"), big);
+}
+
+TEST(DownloadListFile, ColumnsAndRebuild) {
+    const std::string line = ListLine(true, 1, "Provider    stations", "http://example.test/a.gz   ");
+    auto e = ParseDownloadLine(line, 0, 20);
+    EXPECT_TRUE(e.enabled);
+    EXPECT_EQ(e.kind, 1);
+    EXPECT_EQ(e.displayName, "Provider    stations");
+    EXPECT_EQ(e.stem, "stations");
+    EXPECT_EQ(e.url, "http://example.test/a.gz");
+    EXPECT_TRUE(e.loginProtected);
+    EXPECT_FALSE(ParseDownloadLine(line, 12, 20).loginProtected);
+    EXPECT_TRUE(ParseDownloadLine(line, 5, 6).loginProtected) << "short lists: all lines count";
+    EXPECT_TRUE(ParseDownloadLine("7 0 x", 0, 1).enabled);
+    EXPECT_FALSE(ParseDownloadLine("x 0 x", 0, 1).enabled);
+    EXPECT_EQ(ParseDownloadLine(line, 0, 1).stem, TargetPath(e, "").substr(0, 8));
+    const std::string rebuilt = RebuildDownloadLine("  " + line.substr(2) + "   ", false);
+    EXPECT_EQ(rebuilt, "0 " + line.substr(2, line.find_last_not_of(' ') - 1));
+    EXPECT_EQ(UrlOrigin("https://user@host.test:8443/perl/x?y"), "https://host.test:8443");
+    EXPECT_EQ(UrlOrigin("no url"), "");
+}
+
+TEST(StartUp, DueOnlyWhenAskedForAndThePeriodHasPassed) {
+    const double now = 45000.5;
+    EXPECT_FALSE(StartUpDownloadDue(true, 24, now - 23.5 / 24, now));
+    EXPECT_TRUE(StartUpDownloadDue(true, 24, now - 1.0, now));
+    EXPECT_TRUE(StartUpDownloadDue(true, 24, now + 1.5, now)) << "a future time counts by its distance";
+    EXPECT_FALSE(StartUpDownloadDue(true, 24, now, now)) << "first start: Time defaults to now";
+    EXPECT_TRUE(StartUpDownloadDue(true, 0, now, now));
+    EXPECT_FALSE(StartUpDownloadDue(false, 0, now - 100, now)) << "never without Auto-Download";
+}
+
+TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
+    LoopbackServer server;
+    server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
+    fx::TempDir data, tle;
+    std::vector<std::string> lines(12, ListLine(false, 0, "Protected", server.Base() + "/x"));
+    lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
+    netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
+    fx::WriteText(data / "Mag.dat", "http://example.test/qmnames.zip\r\n25544   ISS                       -1.3\r\n");
+
+    TStartUpJob job;
+    job.dataFolder = data.path;
+    job.elementFolder = tle.path;
+    job.autoDownload = true;
+    job.nowDay = 45000.0;
+    job.locationName = "Home";
+    job.settings.period = 24;
+    job.settings.time = 44990.0;
+    job.settings.convert = true;
+    job.config = LoopbackConfig();
+    std::vector<std::string> captions;
+    job.onCaption = [&](const std::string& c) { captions.push_back(c); };
+    TNetSettings saved;
+    job.saveSettings = [&](const TNetSettings& s) {
+        saved = s;
+        return true;
+    };
+    auto r = StartUpDownload(job);
+    EXPECT_TRUE(r.due);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(saved.time, 45000.0);
+    EXPECT_EQ(captions, (std::vector<std::string>{"Home - Connecting to Space-Track.", "Home - File Download Completed.",
+                                                  "Home - File Conversion...", "Home"}));
+    EXPECT_FALSE(std::filesystem::exists(tle / "Plain.tle"));
+    EXPECT_EQ(fx::ReadText(tle / "Common_Name_Plain.tle").substr(0, 5), "ISS\r\n");
+
+    // Without Auto-Download nothing connects, whatever the period says.
+    job.autoDownload = false;
+    job.settings.period = 0;
+    captions.clear();
+    auto off = StartUpDownload(job);
+    EXPECT_FALSE(off.due);
+    EXPECT_EQ(server.Hits("/plain.tle"), 1);
+}
+
+}  // namespace

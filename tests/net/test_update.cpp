@@ -1,0 +1,256 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <utime.h>
+
+#include "Fixtures.h"
+#include "Satellite.h"
+#include "uConversion.h"
+#include "uMagFile.h"
+#include "uUpdate.h"
+
+namespace {
+
+constexpr std::size_t kBlock = offsetof(TSatRec, stdMag);
+
+TElementEntry EntryOf(const std::string& name, const fx::Tle& t, double mag = 8.0) {
+    TElementEntry e{};
+    e.name = name;
+    e.catNo = t.line1.substr(2, 5);
+    e.line1 = t.line1;
+    e.line2 = t.line2;
+    e.stdMag = mag;
+    return e;
+}
+
+TSatRec Sat(const std::string& catNo, int yy, double day) {
+    TSatRec s{};
+    EXPECT_TRUE(netfiles::InitRecord(s, EntryOf("SAT " + catNo, fx::MakeTle(catNo, yy, day))));
+    s.selected = 1;
+    s.stdMag = -1.5;
+    return s;
+}
+
+double EpochOf(int yy, double day) {
+    TSatRec s = Sat("11111", yy, day);
+    return s.epoch;
+}
+
+// The update as first described: every file re-read for every record.
+bool LiteralUpdate(std::vector<TSatRec>& list, const std::string& folder) {
+    std::vector<std::string> files;
+    if (!ListElementFiles(folder, files)) return false;
+    bool changed = false;
+    for (const auto& f : files) {
+        for (auto& s : list) {
+            std::ifstream in(folder + f, std::ios::binary);
+            std::string p, c;
+            const std::string num(s.catNo.view());
+            while (std::getline(in, c)) {
+                if (!c.empty() && c.back() == '\r') c.pop_back();
+                if (p.size() > 68 && c.size() > 68 && p.substr(2, 5) == num && c.substr(2, 5) == num) {
+                    double day = 0;
+                    if (netfiles::EpochDayNumber(p, day) && day + netfiles::kJulianOffset > s.epoch &&
+                        tle_valid(p.c_str(), c.c_str())) {
+                        TSatRec n = s;
+                        parse_elements(p.c_str(), c.c_str(), &n);
+                        n.deepSpace ? SDP4_init(&n) : SGP4_init(&n);
+                        std::memcpy(&s, &n, kBlock);
+                        changed = true;
+                        break;
+                    }
+                }
+                p = c;
+            }
+        }
+    }
+    return changed;
+}
+
+TEST(Update, FirstNewerPairPerFileLaterFilesMayReplaceAgain) {
+    fx::TempDir dir;
+    std::vector<TSatRec> list = {Sat("25544", 18, 1.0), Sat("00005", 18, 1.0)};
+    const TSatRec before = list[0];
+    // Older-first: both newer than the record, the first one is taken.
+    fx::WriteText(dir / "a.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 10.0)) +
+                                     fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 20.0)));
+    ASSERT_TRUE(UpdateFromElementFiles(list, dir.path));
+    EXPECT_DOUBLE_EQ(list[0].epoch, EpochOf(18, 10.0));
+    EXPECT_EQ(std::memcmp(reinterpret_cast<const char*>(&list[0]) + kBlock,
+                          reinterpret_cast<const char*>(&before) + kBlock, sizeof(TSatRec) - kBlock),
+              0)
+        << "magnitude, flags, name and number stay";
+    EXPECT_DOUBLE_EQ(list[1].epoch, before.epoch);
+
+    // A later file with a newer set replaces again; an older one does not.
+    fx::WriteText(dir / "b.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 15.0)));
+    fx::WriteText(dir / "c.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 12.0)));
+    ASSERT_TRUE(UpdateFromElementFiles(list, dir.path));
+    EXPECT_DOUBLE_EQ(list[0].epoch, EpochOf(18, 20.0)) << "a.tle's second set is newer than b.tle";
+    EXPECT_FALSE(UpdateFromElementFiles(list, dir.path)) << "nothing newer left";
+}
+
+TEST(Update, EpochCenturyAndMatchingRules) {
+    EXPECT_NEAR(EpochOf(57, 1.0), 2435839.5, 1e-6);  // 1957-01-01
+    EXPECT_NEAR(EpochOf(56, 1.0), 2471998.5, 1e-6);  // 2056-01-01
+    double day = 0;
+    ASSERT_TRUE(netfiles::EpochDayNumber(fx::MakeTle("1", 0, 1.5).line1, day));
+    EXPECT_DOUBLE_EQ(day, 36526.5);  // 2000-01-01 12:00
+
+    fx::TempDir dir;
+    std::vector<TSatRec> list = {Sat("25544", 18, 1.0)};
+    // The number only in line 2: no match.
+    fx::Tle a = fx::MakeTle("11111", 18, 30.0), b = fx::MakeTle("25544", 18, 30.0);
+    fx::WriteText(dir / "x.tle", a.line1 + "\n" + b.line2 + "\n");
+    // A bad checksum fails tle_valid; an invalid year is not a date.
+    fx::Tle bad = fx::MakeTle("25544", 18, 31.0);
+    bad.line2.back() = bad.line2.back() == '0' ? '1' : '0';
+    fx::Tle garbled = fx::MakeTle("25544", 18, 32.0);
+    garbled.line1[18] = 'X';
+    fx::WriteText(dir / "y.tle", bad.line1 + "\n" + bad.line2 + "\n" + garbled.line1 + "\n" + garbled.line2 + "\n");
+    fx::WriteText(dir / "notes.txt", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 40.0)));
+    EXPECT_FALSE(UpdateFromElementFiles(list, dir.path));
+
+    std::vector<std::string> names;
+    EXPECT_TRUE(ListElementFiles(dir.path, names));
+    EXPECT_EQ(names, (std::vector<std::string>{"x.tle", "y.tle"}));
+    fx::TempDir empty;
+    EXPECT_FALSE(ListElementFiles(empty.path, names));
+    EXPECT_FALSE(ListElementFiles(empty / "absent/", names));
+}
+
+TEST(Update, SinglePassMatchesTheLiteralScanOnRandomFiles) {
+    std::mt19937 rng(20180101);
+    for (int round = 0; round < 20; ++round) {
+        fx::TempDir dir;
+        std::vector<std::string> numbers;
+        for (int i = 0; i < 12; ++i) {
+            char b[8];
+            std::snprintf(b, sizeof b, "%05d", 10000 + static_cast<int>(rng() % 20));
+            numbers.push_back(b);
+        }
+        std::vector<TSatRec> list;
+        for (int i = 0; i < 10; ++i)
+            list.push_back(Sat(numbers[rng() % numbers.size()], 18, 1.0 + static_cast<double>(rng() % 40)));
+        for (int f = 0; f < 3; ++f) {
+            std::string text;
+            for (int k = 0; k < 30; ++k) {
+                fx::Tle t = fx::MakeTle(numbers[rng() % numbers.size()], 18, 1.0 + (rng() % 4000) / 100.0);
+                switch (rng() % 6) {
+                    case 0: t.line2.back() = t.line2.back() == '0' ? '1' : '0'; break;  // bad checksum
+                    case 1: text += fx::MakeTle(numbers[0], 18, 50.0).line1 + "\n"; break;  // stray line 1
+                    default: break;
+                }
+                text += (rng() % 2 ? "NAME\r\n" : "") + t.line1 + "\r\n" + t.line2 + "\r\n";
+            }
+            fx::WriteText(dir / ("f" + std::to_string(f) + ".tle"), text);
+        }
+        auto fast = list, literal = list;
+        const bool a = UpdateFromElementFiles(fast, dir.path);
+        const bool b = LiteralUpdate(literal, dir.path);
+        ASSERT_EQ(a, b) << "round " << round;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            ASSERT_EQ(std::memcmp(&fast[i], &literal[i], sizeof(TSatRec)), 0) << "round " << round << " record " << i;
+    }
+}
+
+TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
+    fx::TempDir dir;
+    fx::WriteText(dir / "Mag.dat", "http://example.test/names.zip\r\n" + FormatMagLine("25544", "ISS", "-1.3") + "\r\n");
+    const fx::Tle iss = fx::MakeTle("25544", 18, 1.0), van = fx::MakeTle("00005", 18, 1.0);
+    fx::WriteText(dir / "mix.tle", fx::ThreeLines("ISS (ZARYA)", iss) + fx::ThreeLines("VANGUARD 1", van));
+    ASSERT_TRUE(ConvertToCommonNames(dir / "mix.tle", dir / "Mag.dat"));
+    EXPECT_FALSE(netfiles::FileExists(dir / "mix.tle"));
+    EXPECT_EQ(fx::ReadText(dir / "Common_Name_mix.tle"),
+              fx::ThreeLines("VANGUARD 1", van) + fx::ThreeLines("ISS", iss));
+
+    // A failed conversion keeps its source.
+    fx::WriteText(dir / "keep.tle", fx::ThreeLines("ISS (ZARYA)", iss));
+    auto msg = ConvertFileTask(dir / "keep.tle", dir / "absent.dat");
+    EXPECT_EQ(msg.title, "File Conversion");
+    EXPECT_EQ(msg.text, "File \"keep.tle\" FAILED to Convert");
+    EXPECT_TRUE(netfiles::FileExists(dir / "keep.tle"));
+    msg = ConvertFileTask(dir / "keep.tle", dir / "Mag.dat");
+    EXPECT_EQ(msg.text, "File converted to \"Common_Name_keep.tle\"");
+}
+
+TEST(Conversion, IridiumFileFiltersNamesAndFindsTheConvertedSource) {
+    fx::TempDir dir, data;
+    std::vector<TSatRec> irid;
+    bool written = true;
+    auto msg = CreateIridiumFile(dir.path, data / "IridSat.bin", irid, written);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(msg.text, "File \"Iridium.tle\" or \"Common_Name_Iridium.tle\" was not found in download directory.");
+
+    fx::WriteText(dir / "Iridium.tle", fx::ThreeLines("IRIDIUM 7", fx::MakeTle("24793", 18, 1.0, 14.3, 86.4)) +
+                                           fx::ThreeLines("IRIDIUM 5 [T]", fx::MakeTle("24795", 18, 1.0, 14.3, 86.4)) +
+                                           fx::ThreeLines("IRIDIUM 6 ?", fx::MakeTle("24796", 18, 1.0, 14.3, 86.4)) +
+                                           fx::ThreeLines("Iridium 8 t", fx::MakeTle("24792", 18, 1.0, 14.3, 86.4)));
+    fx::WriteText(data / "Mag.dat", "http://example.test/q.zip\r\n");
+    ASSERT_TRUE(ConvertToCommonNames(dir / "Iridium.tle", data / "Mag.dat"));
+    msg = CreateIridiumFile(dir.path, data / "IridSat.bin", irid, written);
+    EXPECT_TRUE(written);
+    EXPECT_EQ(msg.title, "Iridium file creation");
+    EXPECT_EQ(msg.text, "Successsfully created \"IridSat.bin\" file.");
+    ASSERT_EQ(irid.size(), 2u);
+    EXPECT_EQ(irid[0].name, "Iridium 8 t");
+    EXPECT_EQ(irid[1].name, "IRIDIUM 7");
+    EXPECT_GT(irid[1].epoch, 2458000.0);
+
+    // A source without sets leaves the catalogue as it was.
+    fx::WriteText(dir / "Iridium.tle", "no sets here\n");
+    msg = CreateIridiumFile(dir.path, data / "IridSat.bin", irid, written);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(msg.text, "New file creation failed. Make sure your iridium.tle file is not corrupted");
+    std::vector<TSatRec> again;
+    EXPECT_TRUE(netfiles::LoadSats(again, data / "IridSat.bin"));
+    EXPECT_EQ(again.size(), 2u);
+}
+
+TEST(Conversion, SkyFileTakesMagnitudesWithSignBlankAndTheLastEntry) {
+    fx::TempDir dir;
+    fx::WriteText(dir / "Mag.dat", "http://example.test/q.zip\r\n" + FormatMagLine("00005", "VANGUARD 1", "") +
+                                       "\r\n" + FormatMagLine("00900", "NOT IN SOURCE", "9.0") + "\r\n" +
+                                       FormatMagLine("25544", "ISS", "-12.0") + "\r\n" + "junk line\r\n");
+    fx::WriteText(dir / "src.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 1.0)) +
+                                       fx::ThreeLines("UNKNOWN", fx::MakeTle("20000", 18, 1.0)) +
+                                       fx::ThreeLines("VANGUARD", fx::MakeTle("00005", 18, 1.0, 10.8, 34.2)));
+    std::vector<TSatRec> sky;
+    bool written = false;
+    auto msg = CreateSkySatFile(dir / "src.tle", dir / "Mag.dat", dir / "SkySat.bin", sky, written);
+    EXPECT_TRUE(msg.title.empty()) << msg.text;
+    ASSERT_TRUE(written);
+    ASSERT_EQ(sky.size(), 2u);
+    EXPECT_EQ(sky[0].catNo, "00005");
+    EXPECT_DOUBLE_EQ(sky[0].stdMag, 8.0);
+    EXPECT_EQ(sky[1].catNo, "25544") << "the entry that sorts last is taken too";
+    EXPECT_DOUBLE_EQ(sky[1].stdMag, -12.0);
+
+    fx::WriteText(dir / "one.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 1.0)));
+    msg = CreateSkySatFile(dir / "one.tle", dir / "Mag.dat", dir / "SkySat.bin", sky, written);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(msg.title, "File");
+    EXPECT_EQ(msg.text, "Selected file has no Satellite Element found");
+}
+
+TEST(Conversion, SkyRefreshOnlyWhenTheFileIsOld) {
+    fx::TempDir dir, tle;
+    std::vector<TSatRec> sky = {Sat("25544", 18, 1.0)};
+    ASSERT_TRUE(netfiles::SaveSats(sky, dir / "SkySat.bin"));
+    fx::WriteText(tle / "new.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 5.0)));
+    const double now = 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0;
+    EXPECT_FALSE(RefreshSkySatFile(dir / "SkySat.bin", tle.path, now, 15, sky));
+    EXPECT_TRUE(sky.empty()) << "a fresh file is left for sky mode to load";
+    utimbuf old{std::time(nullptr) - 20 * 86400, std::time(nullptr) - 20 * 86400};
+    ::utime((dir / "SkySat.bin").c_str(), &old);
+    EXPECT_TRUE(RefreshSkySatFile(dir / "SkySat.bin", tle.path, now, 15, sky));
+    ASSERT_EQ(sky.size(), 1u);
+    std::vector<TSatRec> stored;
+    netfiles::LoadSats(stored, dir / "SkySat.bin");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_DOUBLE_EQ(stored[0].epoch, EpochOf(18, 5.0));
+}
+
+}  // namespace
