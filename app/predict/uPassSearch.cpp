@@ -205,6 +205,15 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TReportSettings& 
     out.skyCharts = search.skyCharts;
 }
 
+// Keys this thread's ΔT cache to the search start, so every worker uses the
+// same ΔT and the report does not depend on what a thread computed before.
+void KeyDeltaT(double start) {
+    DeltaTKey = 0.0;
+    DeltaTDays = 0.0;
+    TVector sun{};
+    PlanetVector(kBodySun, sun, start);
+}
+
 template <typename SearchOne>
 TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
                             const TObserver& observer, const TReportSettings& rs,
@@ -212,6 +221,7 @@ TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatR
     TPredictionResult result;
     WriteReportHeader(in.utcMode, result.lines, in.start + in.displayOffset,
                       in.stop + in.displayOffset, rs);
+    KeyDeltaT(in.start);
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
 
     std::vector<const TSatRec*> work;
@@ -223,6 +233,7 @@ TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatR
     threads = static_cast<unsigned>(std::min<std::size_t>(threads, work.size()));
     std::atomic<std::size_t> next{0};
     auto worker = [&]() {
+        KeyDeltaT(in.start);
         for (std::size_t i = next++; i < work.size(); i = next++)
             searchOne(in, rs, *work[i], observer, intervals, outputs[i]);
     };
@@ -403,6 +414,7 @@ void ListPassAll(TTabularSearch& s, double& t) {
         t = AddSeconds(t, s.inputs.tableStep);
         el = StepTo(s, t);
     } while (el > minEl && t < e);
+    if (t > e && el > minEl) el = StepTo(s, t = e);  // no row after the interval
     while (el < minEl) {
         t = AddSeconds(t, -1.0);
         el = StepTo(s, t);
@@ -438,6 +450,7 @@ void ListPassSunlit(TTabularSearch& s, double& t) {
         t = AddSeconds(t, s.inputs.tableStep);
         el = StepTo(s, t);
         if (el > minEl && t < e && s.state.sunlit) continue;
+        if (t > e && el > minEl) el = StepTo(s, t = e);  // no row after the interval
         // Back to the last second that is up and sunlit; never before the last row.
         while (!(el >= minEl && s.state.sunlit) && t > lastRow) {
             t = AddSeconds(t, -1.0);

@@ -1,0 +1,325 @@
+// The pass search: edge-search invariants, the edge cases of the listing
+// searches, thread-count independence and the golden reports.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "PredictTestUtil.h"
+#include "uPassSearch.h"
+#include "uPredictArgs.h"
+
+namespace {
+const double kStart = EncodeDayNumber(2018, 1, 21);
+constexpr double kSecond = 1.0 / 86400.0;
+
+double ElevationAt(TSatRec sat, TObserver o, double t) {
+    TSatState st{};
+    const double gha = ObserverVector(t, o);
+    if (!PropagateSatellite(sat, st, t, gha, o)) return std::nan("");
+    return ElevationOf(st.pos, o);
+}
+
+bool SunlitAt(TSatRec sat, TObserver o, double t) {
+    TSatState st{};
+    const double gha = ObserverVector(t, o);
+    if (!PropagateSatellite(sat, st, t, gha, o)) return false;
+    TVector sun{};
+    PlanetVector(kBodySun, sun, t);
+    return SunLite(&st.pos, &sun);
+}
+
+const TSatRec& ByNumber(const std::vector<TSatRec>& sats, const char* number) {
+    for (const TSatRec& s : sats)
+        if (s.catNo == number) return s;
+    throw std::runtime_error("no such satellite in the fixture");
+}
+
+// The 2005 sub-orbital object of the SGP4 verification set: gone long before 2018.
+TSatRec Decayed() {
+    TSatRec sat{};
+    parse_elements("1 28872U 05037B   05333.02012661  .25992681  00000-0  24476-3 0  1534",
+                   "2 28872  96.4736 157.9986 0303955 244.0492 110.6523 16.46015938 10708", &sat);
+    SGP4_init(&sat);
+    sat.name = "GONE";
+    sat.catNo = "28872";
+    sat.selected = 1;
+    return sat;
+}
+}  // namespace
+
+TEST(PredictionPeriod, CheckDatesMessages) {
+    EXPECT_EQ(CheckDates(kStart + 15.0, kStart), "");
+    EXPECT_EQ(CheckDates(kStart + 15.0 + kSecond, kStart), kPeriodTooLong);
+    EXPECT_EQ(CheckDates(kStart - kSecond, kStart), kEndBeforeStart);
+    EXPECT_EQ(CheckDates(kStart, kStart), "");
+}
+
+TEST(PredictionPeriod, LocalPickersAreConvertedToUtc) {
+    TPredictionControls c;
+    c.shownStart = kStart;
+    c.shownStop = kStart + 1.0;
+    c.utcMode = false;
+    c.satAlt = 60.0;   // beyond the control's range
+    c.steps = 5;
+    const double offset = -5.0 / 24.0;
+    const TPredictionInputs local = ReadPredictionInputs(c, offset);
+    EXPECT_DOUBLE_EQ(local.start, kStart + 5.0 / 24.0);
+    EXPECT_DOUBLE_EQ(local.displayOffset, offset);
+    EXPECT_DOUBLE_EQ(local.minElevation, 45.0 * kDeg);
+    EXPECT_EQ(local.tableStep, 10);
+    c.utcMode = true;
+    const TPredictionInputs utc = ReadPredictionInputs(c, offset);
+    EXPECT_DOUBLE_EQ(utc.start, kStart);
+    EXPECT_DOUBLE_EQ(utc.displayOffset, 0.0);
+}
+
+TEST(PredictArgs, ParsesOptionsAndRejectsBadOnes) {
+    TPredictArgs a;
+    EXPECT_EQ(ParsePredictArgs({"--mode", "table", "--lat", "45.5", "--lon", "-75", "--start",
+                                "2018-01-21 18:30:00", "--days", "2", "--all", "--step", "30",
+                                "--min-elev", "5"},
+                               a),
+              "");
+    EXPECT_TRUE(a.table);
+    EXPECT_TRUE(a.haveSite);
+    EXPECT_DOUBLE_EQ(a.longitude, -75.0);
+    EXPECT_DOUBLE_EQ(a.start, EncodeDayNumber(2018, 1, 21, 18, 30, 0));
+    EXPECT_DOUBLE_EQ(a.days, 2.0);
+    EXPECT_FALSE(a.controls.sunlitOnly);
+    EXPECT_FALSE(a.controls.utcMode);  // local time unless --utc
+    EXPECT_EQ(a.controls.steps, 30);
+
+    const std::vector<std::vector<std::string>> bad = {
+        {"--mode", "both"}, {"--lat", "45"},          {"--lat", "91", "--lon", "0"},
+        {"--step", "15"},   {"--min-elev", "ten"},    {"--start", "2018-02-30 00:00:00"},
+        {"--days"},         {"--stop", "2018-01-22", "--days", "1"}, {"--frobnicate"},
+        {"--sun-alt", "5"}, {"--min-elev", "nan"}};
+    for (const auto& args : bad) {
+        TPredictArgs b;
+        EXPECT_NE(ParsePredictArgs(args, b), "") << args[0];
+    }
+    double t = 0;
+    EXPECT_TRUE(ParseDateTimeArg("2018-01-21T06:07", t));
+    EXPECT_DOUBLE_EQ(t, EncodeDayNumber(2018, 1, 21, 6, 7, 0));
+    EXPECT_FALSE(ParseDateTimeArg("2018-01-21 6:07:00", t));
+}
+
+// Every AOS is the first whole second at or above the minimum elevation
+// (so the second before is below), every LOS the first at or below it.
+TEST(EdgeSearch, ElevationJustBeforeAndAfterEachEdge) {
+    const TObserver o = TestObserver();
+    const std::vector<TSatRec> sats = LoadTestSats();
+    ASSERT_EQ(sats.size(), 8u);
+    const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, true);
+    const TPredictionResult r = RunLineSearch(in, sats, o, TestSettings(o, 0.0));
+    ASSERT_GT(r.passes.size(), 40u);
+    const double minEl = in.minElevation;
+    for (const TPassRecord& p : r.passes) {
+        const TSatRec& sat = p.elements;
+        SCOPED_TRACE(sat.name.str() + " " + FormatDateTime("mm/dd HH:nn:ss", p.start));
+        ASSERT_LT(p.start, p.end);
+        if (p.start > in.start) {
+            EXPECT_LT(ElevationAt(sat, o, p.start - kSecond), minEl);
+            EXPECT_GE(ElevationAt(sat, o, p.start), minEl);
+        }
+        if (p.end < in.stop) {
+            EXPECT_GT(ElevationAt(sat, o, p.end - kSecond), minEl);
+            EXPECT_LE(ElevationAt(sat, o, p.end), minEl);
+        }
+        // Highest elevation is printed at the middle, so it is at least the minimum.
+        EXPECT_GE(p.maxElevation, 9.5);
+    }
+}
+
+TEST(EdgeSearch, PassesCutByTheIntervalEnds) {
+    const TObserver o = TestObserver();
+    const std::vector<TSatRec> sats = {ByNumber(LoadTestSats(), "25544")};
+    const TPredictionInputs whole = TestInputs(kStart, kStart + 1.0, false, true);
+    const TPredictionResult r = RunLineSearch(whole, sats, o, TestSettings(o, 0.0));
+    ASSERT_GE(r.passes.size(), 2u);
+    const TPassRecord& p = r.passes[1];
+    const double inside = p.start + (p.end - p.start) / 3.0;
+
+    // Started while the satellite is up: AOS is the start itself.
+    const TPredictionResult from = RunLineSearch(TestInputs(inside, kStart + 1.0, false, true),
+                                                 sats, o, TestSettings(o, 0.0));
+    ASSERT_FALSE(from.passes.empty());
+    EXPECT_EQ(from.passes[0].start, inside);
+    EXPECT_NEAR(from.passes[0].end, p.end, 0.5 * kSecond);
+
+    // Stopped while it is up: LOS is the stop.
+    const TPredictionResult until = RunLineSearch(TestInputs(kStart, inside, false, true), sats,
+                                                  o, TestSettings(o, 0.0));
+    ASSERT_EQ(until.passes.size(), 2u);
+    EXPECT_EQ(until.passes[1].end, inside);
+    EXPECT_EQ(until.passes[1].start, p.start);
+}
+
+TEST(LineSearch, SatellitesThatAreNeverSearched) {
+    const TObserver o = TestObserver();
+    TSatRec fast = ByNumber(LoadTestSats(), "25544");
+    fast.meanMotion = 20.0;
+    TSatRec slow = ByNumber(LoadTestSats(), "25544");
+    slow.meanMotion = 13.0;  // not above the minimum revolutions
+    TSatRec unselected = ByNumber(LoadTestSats(), "25544");
+    unselected.selected = 0;
+    const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, true);
+    for (const TSatRec& sat : {fast, slow, unselected, Decayed()}) {
+        const TPredictionResult line = RunLineSearch(in, {sat}, o, TestSettings(o, 0.0));
+        EXPECT_EQ(line.lines.size(), 7u) << sat.name.str();  // the report header alone
+        EXPECT_TRUE(line.passes.empty());
+        EXPECT_FALSE(line.skyCharts);
+        const TPredictionResult table = RunTabularSearch(in, {sat}, o, TestSettings(o, 0.0));
+        EXPECT_EQ(table.lines.size(), 7u);
+        EXPECT_TRUE(table.passes.empty());
+    }
+    TSatRec gone = Decayed();
+    TSatState st{};
+    TObserver copy = o;
+    EXPECT_EQ(SearchAOS(gone, st, 0.1, kStart, kStart + 1.0, copy), kStart + 1.0);
+    EXPECT_EQ(SearchLOS(gone, st, 0.1, kStart, kStart + 1.0, copy), kStart + 1.0);
+}
+
+TEST(LineSearch, UtcAndLocalModeFindTheSamePasses) {
+    const TObserver o = TestObserver();
+    const std::vector<TSatRec> sats = LoadTestSats();
+    TPredictionControls c;
+    c.shownStart = kStart;
+    c.shownStop = kStart + 2.0;
+    c.utcMode = true;
+    const TPredictionInputs utc = ReadPredictionInputs(c, o.utcOffset);
+    c.shownStart += o.utcOffset;
+    c.shownStop += o.utcOffset;
+    c.utcMode = false;
+    const TPredictionInputs local = ReadPredictionInputs(c, o.utcOffset);
+    const TPredictionResult a = RunLineSearch(utc, sats, o, TestSettings(o, utc.displayOffset));
+    const TPredictionResult b =
+        RunLineSearch(local, sats, o, TestSettings(o, local.displayOffset));
+    ASSERT_EQ(a.passes.size(), b.passes.size());
+    ASSERT_FALSE(a.passes.empty());
+    for (std::size_t i = 0; i < a.passes.size(); ++i) {
+        EXPECT_NEAR(a.passes[i].start, b.passes[i].start, 1e-9);
+        EXPECT_NEAR(a.passes[i].end, b.passes[i].end, 1e-9);
+    }
+    // Day separators may fall elsewhere; the pass lines differ only in their times.
+    auto firstPassLine = [](const TReportLines& lines) {
+        for (const std::string& l : lines)
+            if (l.size() > 30 && l[4] == '/' && l[2] != 'M') return l;
+        return std::string();
+    };
+    const std::string la = firstPassLine(a.lines), lb = firstPassLine(b.lines);
+    EXPECT_EQ(la.substr(2, 14), FormatDateTime("mm/dd HH:nn:ss", a.passes[0].start));
+    EXPECT_EQ(lb.substr(2, 14), FormatDateTime("mm/dd HH:nn:ss", a.passes[0].start + o.utcOffset));
+    EXPECT_EQ(la.substr(16, 8), lb.substr(16, 8));
+}
+
+TEST(LineSearch, SunlitOnlyKeepsTheSunlitPartOfEachPass) {
+    const TObserver o = TestObserver();
+    const std::vector<TSatRec> sats = LoadTestSats();
+    const TPredictionResult all =
+        RunLineSearch(TestInputs(kStart, kStart + 3.0, false, false), sats, o, TestSettings(o, 0));
+    const TPredictionResult lit =
+        RunLineSearch(TestInputs(kStart, kStart + 3.0, true, false), sats, o, TestSettings(o, 0));
+    ASSERT_FALSE(lit.passes.empty());
+    ASSERT_LT(lit.passes.size(), all.passes.size());  // some passes are wholly in shadow
+    for (const TPassRecord& p : lit.passes) {
+        SCOPED_TRACE(p.title.str() + " " + FormatDateTime("mm/dd HH:nn:ss", p.start));
+        bool inside = false;
+        for (const TPassRecord& q : all.passes)
+            if (q.elements.catNo == p.elements.catNo.view() && q.start <= p.start + 1e-8 &&
+                p.end <= q.end + 1e-8)
+                inside = true;
+        EXPECT_TRUE(inside);
+        // The pass takes the Sun at its AOS; a second inside the edges is sunlit whatever the Sun did.
+        EXPECT_TRUE(SunlitAt(p.elements, o, p.start + kSecond));
+        EXPECT_TRUE(SunlitAt(p.elements, o, p.end - kSecond));
+        EXPECT_GT(p.end - p.start, 1.0 * kSecond);
+    }
+    // The notes of the full list say where the sunlit lists are cut.
+    int notes = 0;
+    for (const std::string& line : all.lines) {
+        const std::string note = line.size() > 80 ? line.substr(line.size() - 14) : "";
+        if (note.find("Shd ") != std::string::npos || note.find("Slt ") != std::string::npos ||
+            note.find("SunLite") != std::string::npos || note.find("Shadow") != std::string::npos)
+            ++notes;
+    }
+    EXPECT_EQ(notes, static_cast<int>(all.passes.size()));
+}
+
+TEST(Searches, ReportDoesNotDependOnTheThreadCount) {
+    const TObserver o = TestObserver();
+    std::vector<TSatRec> sats = LoadTestSats();
+    sats.push_back(Decayed());
+    for (bool table : {false, true}) {
+        const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, table, false);
+        auto run = [&](unsigned n) {
+            return table ? RunTabularSearch(in, sats, o, TestSettings(o, 0), n)
+                         : RunLineSearch(in, sats, o, TestSettings(o, 0), n);
+        };
+        const TPredictionResult one = run(1);
+        ASSERT_GT(one.passes.size(), 5u);
+        for (unsigned n : {2u, 3u, 8u}) {
+            const TPredictionResult many = run(n);
+            EXPECT_EQ(Joined(many.lines), Joined(one.lines)) << n << " threads";
+            ASSERT_EQ(many.passes.size(), one.passes.size());
+            for (std::size_t i = 0; i < one.passes.size(); ++i) {
+                const auto* x = reinterpret_cast<const unsigned char*>(&many.passes[i]);
+                const auto* y = reinterpret_cast<const unsigned char*>(&one.passes[i]);
+                std::size_t k = 0;
+                while (k < sizeof(TPassRecord) && x[k] == y[k]) ++k;
+                EXPECT_EQ(k, sizeof(TPassRecord)) << "pass " << i << " differs at byte " << k;
+            }
+        }
+    }
+}
+
+TEST(TabularSearch, RowsStayInsideThePass) {
+    const TObserver o = TestObserver();
+    const std::vector<TSatRec> sats = LoadTestSats();
+    const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, false);
+    const TPredictionResult table = RunTabularSearch(in, sats, o, TestSettings(o, 0));
+    const TPredictionResult line = RunLineSearch(in, sats, o, TestSettings(o, 0));
+    ASSERT_EQ(table.passes.size(), line.passes.size());
+    for (std::size_t i = 0; i < line.passes.size(); ++i) {
+        // Same edges, each found on its own one-second grid; the table ends
+        // on the last second still above the minimum.
+        EXPECT_NEAR(table.passes[i].start, line.passes[i].start, 1.0 * kSecond);
+        if (line.passes[i].end == in.stop || table.passes[i].end == line.passes[i].end)
+            EXPECT_EQ(table.passes[i].end, line.passes[i].end);  // cut at the interval end
+        else
+            EXPECT_NEAR(table.passes[i].end, line.passes[i].end - kSecond, 1.0 * kSecond);
+        EXPECT_GE(table.passes[i].maxElevation, 10.0);
+        EXPECT_LT(table.passes[i].magnitude, 20.0);
+    }
+}
+
+TEST(Golden, LineAndTabularReports) {
+    const TObserver o = TestObserver();
+    std::vector<TSatRec> sats;
+    for (const char* n : {"25544", "20580", "33591"}) sats.push_back(ByNumber(LoadTestSats(), n));
+    TPredictionControls c;
+    c.shownStart = EncodeDayNumber(2018, 1, 21, 17, 0, 0);
+    c.shownStop = c.shownStart + 2.0;
+    c.utcMode = false;
+    c.sunlitOnly = false;
+    TPredictionInputs in = ReadPredictionInputs(c, o.utcOffset);
+    const TReportSettings rs = TestSettings(o, in.displayOffset);
+    EXPECT_EQ(Joined(RunLineSearch(in, sats, o, rs).lines),
+              ReadText(kPredictDir + "/golden/line_all_local.txt"));
+
+    c.sunlitOnly = true;
+    c.utcMode = true;
+    c.shownStart -= o.utcOffset;
+    c.shownStop -= o.utcOffset;
+    in = ReadPredictionInputs(c, o.utcOffset);
+    const TReportSettings utc = TestSettings(o, 0.0);
+    EXPECT_EQ(Joined(RunLineSearch(in, sats, o, utc).lines),
+              ReadText(kPredictDir + "/golden/line_sunlit_utc.txt"));
+    in.tableStep = 120;
+    EXPECT_EQ(Joined(RunTabularSearch(in, {sats[0]}, o, utc).lines),
+              ReadText(kPredictDir + "/golden/table_sunlit_utc.txt"));
+    in.sunlitOnly = false;
+    EXPECT_EQ(Joined(RunTabularSearch(in, {sats[0]}, o, utc).lines),
+              ReadText(kPredictDir + "/golden/table_all_utc.txt"));
+}
