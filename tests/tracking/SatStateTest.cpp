@@ -74,15 +74,18 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
     EXPECT_EQ(sat.decayed, 0);
     const TSatState before = s;
 
-    const double late = t0 + 120.0 / kMinutesPerDay;
-    EXPECT_FALSE(PropagateSatellite(sat, s, late, ObserverVector(late, obs), obs));
-    EXPECT_EQ(sat.decayed, 1);
-    EXPECT_EQ(s.pos.r, kEarthRadius);
-    EXPECT_EQ(s.radec.ra, before.radec.ra);
-    EXPECT_EQ(s.radec.dist, before.radec.dist);
-    EXPECT_EQ(s.altaz.az, before.altaz.az);
-    EXPECT_EQ(s.latlon.height, before.latlon.height);
-    EXPECT_EQ(s.sunlit, before.sunlit);
+    // 45 min: below the decay height; 60 min: the propagator itself fails.
+    for (double minutes : {45.0, 60.0}) {
+        const double late = t0 + minutes / kMinutesPerDay;
+        EXPECT_FALSE(PropagateSatellite(sat, s, late, ObserverVector(late, obs), obs)) << minutes;
+        EXPECT_EQ(sat.decayed, 1);
+        EXPECT_EQ(s.pos.r, kEarthRadius);
+        EXPECT_EQ(s.radec.ra, before.radec.ra);
+        EXPECT_EQ(s.radec.dist, before.radec.dist);
+        EXPECT_EQ(s.altaz.az, before.altaz.az);
+        EXPECT_EQ(s.latlon.height, before.latlon.height);
+        EXPECT_EQ(s.sunlit, before.sunlit);
+    }
 
     ASSERT_TRUE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
     EXPECT_EQ(sat.decayed, 0);
