@@ -38,6 +38,7 @@ struct NearCoef {
     double isimp;
     double aycof, con41, cc1, cc4, cc5, d2, d3, d4, delmo, eta, argpdot, omgcof, sinmao,
         t2cof, t3cof, t4cof, t5cof, x1mth2, x7thm1, mdot, nodedot, xlcof, xmcof, nodecf;
+    double sinio, cosio;
 };
 
 // Lunar-solar and resonance constants of the deep-space model.

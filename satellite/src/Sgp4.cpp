@@ -300,13 +300,21 @@ void deepInit(const NearCoef& n, const Common& c, double eccsq, DeepCoef& d) {
     }
 }
 
+// A rotation by an angle, kept as its sine and cosine.
+struct Rot {
+    double s, c;
+    static Rot of(double a) { return {std::sin(a), std::cos(a)}; }
+    Rot operator*(Rot b) const { return {s * b.c + c * b.s, c * b.c - s * b.s}; }
+    Rot conj() const { return {-s, c}; }
+};
+
 uint64_t integratorCheck(const Integrator& g, uint64_t blockHash) {
     return mixHash(reinterpret_cast<const unsigned char*>(&g), 24, blockHash);
 }
 
 // Lunar-solar periodics applied to the mean elements.
 void deepPeriodics(const DeepCoef& d, double t, double& ep, double& inclp, double& nodep,
-                   double& argpp, double& mp) {
+                   double& argpp, double& mp, double& sinip, double& cosip) {
     double zm = d.zmos + kZns * t;
     double zf = zm + 2.0 * kZes * std::sin(zm);
     double sinzf = std::sin(zf);
@@ -337,8 +345,8 @@ void deepPeriodics(const DeepCoef& d, double t, double& ep, double& inclp, doubl
 
     inclp = inclp + pinc;
     ep = ep + pe;
-    const double sinip = std::sin(inclp);
-    const double cosip = std::cos(inclp);
+    sinip = std::sin(inclp);
+    cosip = std::cos(inclp);
     if (inclp >= 0.2) {
         ph = ph / sinip;
         pgh = pgh - cosip * ph;
@@ -398,29 +406,31 @@ void deepSecular(const NearCoef& n, const DeepCoef& d, Integrator& g, double t, 
     const double delt = t > 0.0 ? stepp : stepn;
     const bool half = d.irez == 2.0;
     double xndt = 0.0, xnddt = 0.0, xldot = 0.0, ft = 0.0;
+    // All resonance arguments are sums of multiples of the two angles and
+    // fixed phases: two sin/cos evaluations and angle addition give them all.
+    static const Rot p2 = Rot::of(-fasx2), p4 = Rot::of(-2.0 * fasx4), p6 = Rot::of(-3.0 * fasx6);
+    static const Rot q22 = Rot::of(-g22), q32 = Rot::of(-g32), q44 = Rot::of(-g44);
+    static const Rot q52 = Rot::of(-g52), q54 = Rot::of(-g54);
     for (;;) {
+        const Rot l = Rot::of(g.xli);
+        const Rot l2 = l * l;
+        xldot = g.xni + d.xfact;
         if (!half) {
-            xndt = d.del1 * std::sin(g.xli - fasx2) + d.del2 * std::sin(2.0 * (g.xli - fasx4)) +
-                   d.del3 * std::sin(3.0 * (g.xli - fasx6));
-            xldot = g.xni + d.xfact;
-            xnddt = d.del1 * std::cos(g.xli - fasx2) + 2.0 * d.del2 * std::cos(2.0 * (g.xli - fasx4)) +
-                    3.0 * d.del3 * std::cos(3.0 * (g.xli - fasx6));
+            const Rot a1 = l * p2, a2 = l2 * p4, a3 = l2 * l * p6;
+            xndt = d.del1 * a1.s + d.del2 * a2.s + d.del3 * a3.s;
+            xnddt = d.del1 * a1.c + 2.0 * d.del2 * a2.c + 3.0 * d.del3 * a3.c;
             xnddt = xnddt * xldot;
         } else {
-            const double xomi = n.argpo + n.argpdot * g.atime;
-            const double x2omi = xomi + xomi;
-            const double x2li = g.xli + g.xli;
-            xndt = d.d2201 * std::sin(x2omi + g.xli - g22) + d.d2211 * std::sin(g.xli - g22) +
-                   d.d3210 * std::sin(xomi + g.xli - g32) + d.d3222 * std::sin(-xomi + g.xli - g32) +
-                   d.d4410 * std::sin(x2omi + x2li - g44) + d.d4422 * std::sin(x2li - g44) +
-                   d.d5220 * std::sin(xomi + g.xli - g52) + d.d5232 * std::sin(-xomi + g.xli - g52) +
-                   d.d5421 * std::sin(xomi + x2li - g54) + d.d5433 * std::sin(-xomi + x2li - g54);
-            xldot = g.xni + d.xfact;
-            xnddt = d.d2201 * std::cos(x2omi + g.xli - g22) + d.d2211 * std::cos(g.xli - g22) +
-                    d.d3210 * std::cos(xomi + g.xli - g32) + d.d3222 * std::cos(-xomi + g.xli - g32) +
-                    d.d5220 * std::cos(xomi + g.xli - g52) + d.d5232 * std::cos(-xomi + g.xli - g52) +
-                    2.0 * (d.d4410 * std::cos(x2omi + x2li - g44) + d.d4422 * std::cos(x2li - g44) +
-                           d.d5421 * std::cos(xomi + x2li - g54) + d.d5433 * std::cos(-xomi + x2li - g54));
+            const Rot o = Rot::of(n.argpo + n.argpdot * g.atime);
+            const Rot o2 = o * o, ob = o.conj();
+            const Rot b1 = o2 * l * q22, b2 = l * q22, b3 = o * l * q32, b4 = ob * l * q32;
+            const Rot b5 = o2 * l2 * q44, b6 = l2 * q44, b7 = o * l * q52, b8 = ob * l * q52;
+            const Rot b9 = o * l2 * q54, b10 = ob * l2 * q54;
+            xndt = d.d2201 * b1.s + d.d2211 * b2.s + d.d3210 * b3.s + d.d3222 * b4.s + d.d4410 * b5.s +
+                   d.d4422 * b6.s + d.d5220 * b7.s + d.d5232 * b8.s + d.d5421 * b9.s + d.d5433 * b10.s;
+            xnddt = d.d2201 * b1.c + d.d2211 * b2.c + d.d3210 * b3.c + d.d3222 * b4.c + d.d5220 * b7.c +
+                    d.d5232 * b8.c +
+                    2.0 * (d.d4410 * b5.c + d.d4422 * b6.c + d.d5421 * b9.c + d.d5433 * b10.c);
             xnddt = xnddt * xldot;
         }
         if (std::fabs(t - g.atime) < stepp) {
@@ -546,6 +556,8 @@ bool initModel(TSatRec* sat, bool deep) {
     n.delmo = dm * dm * dm;
     n.sinmao = std::sin(n.mo);
     n.x7thm1 = 7.0 * cosio2 - 1.0;
+    n.sinio = sinio;
+    n.cosio = cosio;
 
     if (deep) {
         n.isimp = 1.0;
@@ -661,8 +673,10 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     }
     if (!(nm > 0.0)) return false;
 
-    const double am = std::pow(kXke / nm, kX2o3) * tempa * tempa;
-    nm = kXke / std::pow(am, 1.5);
+    // cbrt and sqrt instead of pow: same values to the last bits, far cheaper.
+    const double xn = kXke / nm;
+    const double am = std::cbrt(xn * xn) * tempa * tempa;
+    nm = kXke / (am * std::sqrt(am));
     em = em - tempe;
     if (!(em < 1.0 && em >= -0.001)) return false;
     if (em < 1.0e-6) em = 1.0e-6;
@@ -677,15 +691,14 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     double sinip, cosip, aycof = n.aycof, xlcof = n.xlcof;
     double con41 = n.con41, x1mth2 = n.x1mth2, x7thm1 = n.x7thm1;
     if (deep) {
-        deepPeriodics(d, t, ep, xincp, nodep, argpp, mp);
+        deepPeriodics(d, t, ep, xincp, nodep, argpp, mp, sinip, cosip);
         if (xincp < 0.0) {
             xincp = -xincp;
             nodep = nodep + kPi;
             argpp = argpp - kPi;
+            sinip = -sinip;
         }
         if (ep < 0.0 || ep > 1.0) return false;
-        sinip = std::sin(xincp);
-        cosip = std::cos(xincp);
         aycof = -0.5 * kJ3oJ2 * sinip;
         const double den = std::fabs(cosip + 1.0) > kTemp4 ? 1.0 + cosip : kTemp4;
         xlcof = -0.25 * kJ3oJ2 * sinip * (3.0 + 5.0 * cosip) / den;
@@ -694,8 +707,8 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
         x1mth2 = 1.0 - cosisq;
         x7thm1 = 7.0 * cosisq - 1.0;
     } else {
-        sinip = std::sin(xincp);
-        cosip = std::cos(xincp);
+        sinip = n.sinio;
+        cosip = n.cosio;
     }
 
     // Long-period periodics.
@@ -704,14 +717,20 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     const double aynl = ep * std::sin(argpp) + temp * aycof;
     const double xl = mp + argpp + nodep + temp * xlcof * axnl;
 
-    // Kepler's equation in the equinoctial form, damped and bounded.
+    // Kepler's equation in the equinoctial form. Halley's third-order step
+    // reaches the same root as plain Newton in fewer sin/cos evaluations;
+    // steps stay bounded for orbits near e = 1.
     const double u = std::fmod(xl - nodep, kTwoPi);
     double eo1 = u, tem5 = 9999.9, sineo1 = 0.0, coseo1 = 0.0;
     for (int k = 1; std::fabs(tem5) >= 1.0e-12 && k <= 10; ++k) {
         sineo1 = std::sin(eo1);
         coseo1 = std::cos(eo1);
-        tem5 = 1.0 - coseo1 * axnl - sineo1 * aynl;
-        tem5 = (u - aynl * coseo1 + axnl * sineo1 - eo1) / tem5;
+        const double f = u - aynl * coseo1 + axnl * sineo1 - eo1;  // minus the residual
+        const double d1 = 1.0 - coseo1 * axnl - sineo1 * aynl;      // derivative
+        const double d2 = axnl * sineo1 - aynl * coseo1;            // second derivative
+        tem5 = f / d1;
+        const double den = d1 + 0.5 * tem5 * d2;
+        if (std::fabs(tem5) < 0.5 && den > 0.0) tem5 = f / den;
         if (std::fabs(tem5) >= 0.95) tem5 = tem5 > 0.0 ? 0.95 : -0.95;
         eo1 = eo1 + tem5;
     }
@@ -729,7 +748,6 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     temp = esine / (1.0 + betal);
     const double sinu = am / rl * (sineo1 - aynl - axnl * temp);
     const double cosu = am / rl * (coseo1 - axnl + aynl * temp);
-    double su = std::atan2(sinu, cosu);
     const double sin2u = (cosu + cosu) * sinu;
     const double cos2u = 1.0 - 2.0 * sinu * sinu;
     temp = 1.0 / pl;
@@ -737,13 +755,23 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     const double temp2 = temp1 * temp;
 
     const double mrt = rl * (1.0 - 1.5 * temp2 * betal * con41) + 0.5 * temp1 * x1mth2 * cos2u;
-    su = su - 0.25 * temp2 * x7thm1 * sin2u;
+    // Turn the argument of latitude by the small correction directly on its
+    // sine and cosine (series good to 1e-17 for corrections below 1e-3).
+    const double du = -0.25 * temp2 * x7thm1 * sin2u;
+    const double du2 = du * du;
+    double sdu = du * (1.0 - du2 / 6.0 * (1.0 - du2 / 20.0));
+    double cdu = 1.0 - du2 / 2.0 * (1.0 - du2 / 12.0 * (1.0 - du2 / 30.0));
+    if (std::fabs(du) > 1.0e-3) {
+        sdu = std::sin(du);
+        cdu = std::cos(du);
+    }
+    const double hyp = std::sqrt(sinu * sinu + cosu * cosu);
     const double xnode = nodep + 1.5 * temp2 * cosip * sin2u;
     const double xinc = xincp + 1.5 * temp2 * cosip * sinip * cos2u;
     const double mvt = rdotl - nm * temp1 * x1mth2 * sin2u / kXke;
     const double rvdot = rvdotl + nm * temp1 * (x1mth2 * cos2u + 1.5 * con41) / kXke;
 
-    const double sinsu = std::sin(su), cossu = std::cos(su);
+    const double sinsu = (sinu * cdu + cosu * sdu) / hyp, cossu = (cosu * cdu - sinu * sdu) / hyp;
     const double snod = std::sin(xnode), cnod = std::cos(xnode);
     const double sini = std::sin(xinc), cosi = std::cos(xinc);
     const double xmx = -snod * cosi;
