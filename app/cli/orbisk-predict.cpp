@@ -1,0 +1,141 @@
+// Command-line front end of the pass search: prints the line or tabular
+// report of the installation's satellites (or of an element file) for its
+// observer (or one given on the command line).
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "uFormat.h"
+#include "uInitialize.h"
+#include "uLoadSave.h"
+#include "uPassSearch.h"
+#include "uPredictArgs.h"
+#include "uVarDef.h"
+
+namespace {
+constexpr double kDegToRad = 0.017453292519943295;
+constexpr double kMileFactor = 0.621371;
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "orbisk-predict: %s\n", message.c_str());
+    if (code == 2) std::fprintf(stderr, "Try 'orbisk-predict --help'.\n");
+    return code;
+}
+
+std::string ExecutableFolder() {
+    std::vector<char> buf(4096);
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0) return "./";
+    std::string path(buf.data(), static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+// The computer's local clock, for the "Produced" line.
+double LocalClockDayNumber() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return EncodeDayNumber(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                           local.tm_min, local.tm_sec);
+}
+
+double WholeSeconds(double t) { return std::floor(t * 86400.0 + 0.5) / 86400.0; }
+
+bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
+                    std::vector<TSatRec>& sats, std::string& error) {
+    if (a.tleFile.empty()) {
+        const std::string path = dataFolder + "MainSat.bin";
+        if (!LoadCatalogue(sats, path)) {
+            error = "no satellites in " + path;
+            return false;
+        }
+        return true;
+    }
+    if (!CheckFile(a.tleFile, false)) {
+        error = "File: " + a.tleFile + " not found";
+        return false;
+    }
+    std::vector<TElementEntry> entries;
+    if (!ReadElementFile(entries, a.tleFile)) {
+        error = "no element sets in " + a.tleFile;
+        return false;
+    }
+    for (const TElementEntry& entry : entries) {
+        TSatRec sat{};
+        if (!InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) continue;
+        sat.selected = 1;  // every set of the file is checked
+        sats.push_back(sat);
+    }
+    if (sats.empty()) {
+        error = "no usable element sets in " + a.tleFile;
+        return false;
+    }
+    return true;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    TPredictArgs a;
+    if (const std::string error = ParsePredictArgs(args, a); !error.empty()) return Fail(2, error);
+    if (a.help) {
+        std::fputs(PredictUsage().c_str(), stdout);
+        return 0;
+    }
+
+    ProgramFolder = ExecutableFolder();
+    DataFolder = a.dataDir.empty() ? ProgramFolder + "data/" : a.dataDir;
+    if (DataFolder.back() != '/') DataFolder += '/';
+
+    TOptions options{};
+    TMenuSettings menu{};
+    LoadOptions(DataFolder, ProgramFolder, options, menu);
+
+    TObserver observer{};
+    if (a.haveSite) {
+        observer = DefaultObserver();
+        observer.name = a.siteName.empty() ? std::string("Command line") : a.siteName;
+        observer.pos = TLatLon{a.latitude * kDegToRad, a.longitude * kDegToRad, a.heightM / 1000.0};
+        observer.utcOffset = 0.0;
+        UpdateParallax(observer);
+    } else {
+        LoadObserver(DataFolder, observer);
+    }
+    if (a.haveOffset) observer.utcOffset = a.offsetHours / 24.0;
+
+    std::vector<TSatRec> sats;
+    if (std::string error; !LoadSatellites(a, DataFolder, sats, error)) return Fail(1, error);
+
+    const bool utc = a.controls.utcMode;
+    const double shownNow = WholeSeconds(NowDayNumber() + (utc ? 0.0 : observer.utcOffset));
+    TPredictionControls controls = a.controls;
+    controls.shownStart = a.haveStart ? a.start : shownNow;
+    controls.shownStop = a.haveStop ? a.stop : WholeSeconds(controls.shownStart + a.days);
+    if (const std::string message = CheckDates(controls.shownStop, controls.shownStart);
+        !message.empty())
+        return Fail(2, message);
+    const TPredictionInputs inputs = ReadPredictionInputs(controls, observer.utcOffset);
+
+    TReportSettings settings;
+    settings.observerName = observer.name.str();
+    settings.latitude = observer.pos.lat;
+    settings.longitude = observer.pos.lon;
+    settings.produced = LocalClockDayNumber();
+    settings.metric = options.metric != 0;
+    settings.distanceFactor = settings.metric ? 1.0 : kMileFactor;
+    settings.displayOffset = inputs.displayOffset;
+
+    const TPredictionResult result =
+        a.table ? RunTabularSearch(inputs, sats, observer, settings, a.threads)
+                : RunLineSearch(inputs, sats, observer, settings, a.threads);
+    for (const std::string& line : result.lines) {
+        std::fwrite(line.data(), 1, line.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
+}
