@@ -1,0 +1,252 @@
+#include "uFlares.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <ctime>
+
+#include "Satellite.h"
+#include "Zenora.h"
+#include "uFormat.h"
+#include "uSearchPool.h"
+#include "uTracking.h"
+
+namespace {
+constexpr double kRadToDeg = 57.29577951308232;
+constexpr double kMsPerDay = 86400000.0;
+
+struct TFlareOutput {
+    std::vector<std::string> rows;
+    std::vector<TPassRecord> passes;
+    std::vector<TFlare> flares;
+};
+
+// One satellite's scan, with its own copies of the record and the observer.
+struct TFlareScan {
+    const TFlareInputs& in;
+    const TReportSettings& rs;
+    std::size_t index;
+    TSatRec sat;
+    TObserver observer;
+    TSatState state{};
+    TSatState sun{};
+    double gha = 0.0;
+    double sampleTime = 0.0;
+    TVector reflection{};
+    double angle = kNoFlareAngle;
+    int32_t mirrorUsed = 0;
+    int32_t mirror = 0;
+
+    TFlareScan(const TFlareInputs& i, const TReportSettings& r, std::size_t k, const TSatRec& s,
+               const TObserver& o)
+        : in(i), rs(r), index(k), sat(s), observer(o) {
+        state.mode = 4;
+        sun.body = kBodySun;
+    }
+
+    void SunAt(double t) { PlanetVector(kBodySun, sun.pos, t); }
+
+    // Satellite at t (altitude, azimuth and range filled) and its mirror angle.
+    bool Sample(double t) {
+        sampleTime = t;
+        gha = ObserverVector(t, observer);
+        state.mode = 4;
+        if (!PropagateSatellite(sat, state, t, gha, observer)) {
+            angle = kNoFlareAngle;
+            return false;
+        }
+        IridiumCalc(&observer.vect, &state.pos, &state.vel, &sun, &reflection, &angle, &mirrorUsed,
+                    mirror);
+        return true;
+    }
+
+    bool Sunlit() const { return SunLite(&state.pos, &sun.pos); }
+
+    void Record(TFlareOutput& out);
+};
+
+void TFlareScan::Record(TFlareOutput& out) {
+    TVector centre{};
+    double beamRange = 0.0;
+    IridTrkVect(&reflection, &state.pos, &centre, observer.vect.r, &beamRange);
+    const double sunAngle = Angle_3vect(&state.pos, &centre, &sun.pos);
+    const double magC = CentreLineMagnitude(beamRange, sunAngle);
+    const double mag = FlareMagnitude(angle, state.altaz.alt, magC);
+    if (!(mag <= in.magLimit)) return;  // fainter than the limit (or not a number)
+
+    TLatLon centreLL{};
+    Vect_to_lat_lon_height(&centre, &centreLL, gha);
+
+    TFlare flare;
+    flare.satellite = index;
+    flare.t = sampleTime;
+    flare.angle = angle;
+    flare.mirror = mirrorUsed;
+    flare.gha = gha;
+    flare.observerPos = observer.vect;
+    flare.satPos = state.pos;
+    flare.satVel = state.vel;
+    flare.sunPos = sun.pos;
+    flare.reflection = reflection;
+    flare.centre = centre;
+    flare.beamRange = beamRange;
+    TFlareRow& row = flare.row;
+    row.t = sampleTime;
+    row.id = FlareId(sat);
+    row.elevation = state.altaz.alt * kRadToDeg;
+    row.azimuth = state.altaz.az * kRadToDeg;
+    row.range = state.radec.dist;
+    row.magnitude = mag;
+    row.centreLat = centreLL.lat * kRadToDeg;
+    row.centreLon = centreLL.lon * kRadToDeg;
+    row.bearing = Az_2latlon(&observer.pos, &centreLL) * kRadToDeg;
+    row.distance = Dist_2latlon(&observer.pos, &centreLL) * rs.distanceFactor;
+    row.centreMagnitude = magC;
+
+    TPassRecord record{};
+    record.title = PassTitle(sat);
+    record.magnitude = mag;
+    record.maxElevation = row.elevation;
+    record.start = sampleTime - kFlareRecordSpan / kSecondsPerDay;
+    record.end = sampleTime + kFlareRecordSpan / kSecondsPerDay;
+    record.elements = sat;
+    out.passes.push_back(record);
+    out.rows.push_back(FlareRowLine(row, in.displayOffset));
+    out.flares.push_back(std::move(flare));
+}
+
+void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, TFlareOutput& out) {
+    // The back-off step: the fine step that led to the current sample.
+    double fineStepMs = 0.0;
+    for (const TTimeInterval& interval : intervals) {
+        const double e = interval.end;
+        double t = interval.start;
+        while (t < e) {
+            s.state.mode = 0;
+            t = SearchAOS(s.sat, s.state, kFlareMinElevation, t, e, s.observer);
+            if (!(t < e) || s.sat.decayed) break;
+
+            double previous = kNoFlareAngle;
+            s.mirror = 0;
+            s.SunAt(t);  // serves the pass until a back-off
+            if (!s.Sample(t)) break;
+            bool sunlitChecked = false;
+            while (s.state.altaz.alt > kFlareMinElevation) {
+                if (!s.Sample(t)) break;
+                if (s.angle < kFlareAngleLimit && s.angle > previous) {
+                    // Past the minimum: back to the sample before.
+                    t -= fineStepMs / kMsPerDay;
+                    s.SunAt(t);
+                    s.Sample(t);
+                    if (s.Sunlit()) {
+                        sunlitChecked = true;
+                        break;
+                    }
+                    s.angle = kNoFlareAngle;  // a minimum in the Earth's shadow
+                }
+                if (s.angle > previous) s.angle = kNoFlareAngle;
+                previous = s.angle;
+                s.mirror = s.angle < kMirrorLockAngle ? s.mirrorUsed : 0;
+                double stepMs = kCoarseStepMs;
+                if (s.angle < kFineStepAngle) {
+                    stepMs = std::max(kMinStepMs, std::trunc(s.angle * kFineStepMsPerDegree));
+                    fineStepMs = stepMs;
+                }
+                t += stepMs / kMsPerDay;
+                if (!(t < e)) {
+                    s.angle = kNoFlareAngle;
+                    break;
+                }
+            }
+            // A minimum still falling when the satellite set is listed at the
+            // last sample, but only when the mirror is lit at all.
+            if (s.angle < kFlareAngleLimit && (sunlitChecked || s.Sunlit())) s.Record(out);
+            t += std::trunc(0.7 * SafePeriodDays(s.sat) * kMinutesPerDay) / kMinutesPerDay;
+        }
+    }
+}
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+}  // namespace
+
+double CentreLineMagnitude(double beamRange, double sunAngle) {
+    double c = std::cos(sunAngle / 2.0);
+    if (!(c > 1e-9)) c = 1e-9;  // grazing light: very faint, not a log of zero
+    const double r = beamRange / 1000.0;
+    return 2.5 * std::log10(r * r / (1.62 * c)) - 7.5;
+}
+
+double FlareMagnitude(double angle, double elevation, double centreMagnitude) {
+    const double mag = std::log10(2.2 / angle) * centreMagnitude + 1.25 * std::cos(elevation);
+    return mag < centreMagnitude || !std::isfinite(mag) ? centreMagnitude : mag;
+}
+
+std::string FlareId(const TSatRec& satellite) {
+    const std::string name = satellite.name.str();
+    if (name.size() <= 8) return {};
+    const std::string rest = name.substr(8);
+    const auto first = rest.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return rest.substr(first, rest.find_last_not_of(' ') - first + 1);
+}
+
+std::string DefaultDateTimeText(double dayNumber) {
+    return FormatDateTime("yyyy-mm-dd HH:nn:ss", dayNumber);
+}
+
+std::string FileDateText(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    std::tm local{};
+    const std::time_t when = st.st_mtime;
+    if (!localtime_r(&when, &local)) return {};
+    return DefaultDateTimeText(EncodeDayNumber(local.tm_year + 1900, local.tm_mon + 1,
+                                               local.tm_mday, local.tm_hour, local.tm_min,
+                                               local.tm_sec));
+}
+
+void SortRowsNoCase(std::vector<std::string>& rows) {
+    std::stable_sort(rows.begin(), rows.end(), LessNoCase);
+}
+
+TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& iridium,
+                            const TObserver& observer, const TReportSettings& rs,
+                            unsigned threads) {
+    TFlareResult result;
+    WriteFlareHeader(result.lines, in.elementDate, in.utcMode, in.start + in.displayOffset,
+                     in.stop + in.displayOffset, rs);
+
+    KeySearchDeltaT(in.start);
+    std::vector<TTimeInterval> intervals;
+    if (in.start < in.stop) {
+        TObserver o = observer;
+        TSatState sun{};
+        sun.body = kBodySun;
+        BodyIntervals(sun, in.dayFlares, !in.dayFlares, in.start, in.stop, kFlareSunLimit,
+                      intervals, o);
+    }
+
+    std::vector<TFlareOutput> outputs(iridium.size());
+    ForEachSatellite(iridium.size(), threads, in.start, [&](std::size_t i) {
+        TFlareScan scan(in, rs, i, iridium[i], observer);
+        ScanSatellite(scan, intervals, outputs[i]);
+    });
+
+    std::vector<std::string> rows;
+    for (TFlareOutput& out : outputs) {
+        rows.insert(rows.end(), out.rows.begin(), out.rows.end());
+        result.passes.insert(result.passes.end(), out.passes.begin(), out.passes.end());
+        for (TFlare& f : out.flares) result.flares.push_back(std::move(f));
+    }
+    result.skyCharts = !result.passes.empty();
+    SortRowsNoCase(rows);
+    result.lines.insert(result.lines.end(), rows.begin(), rows.end());
+    return result;
+}

@@ -1,0 +1,34 @@
+// KML export of ground paths (read back from the ground-path report) and of
+// Iridium flare centre lines (recomputed from the flare pass records), for
+// viewing in a globe viewer.
+#pragma once
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uPassSearch.h"
+#include "uReport.h"
+
+inline constexpr const char* kKmlFileName = "Orbisk_Google_Tracks.kml";
+inline constexpr const char* kKmlNamespace = "http://earth.google.com/kml/2.0";
+inline constexpr const char* kKmlExportFailed =
+    " Failed to find Tracks or Error in producing the Google file.";
+inline constexpr const char* kKmlLaunchFailed = "Failed to load Program Google Earth";
+
+// Writes the ground-path document for the report lines to path (replaced
+// atomically). distanceFactor: the one the report was printed with, so the
+// printed widths are turned back into kilometres. False when the file
+// cannot be written.
+bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
+                         const TObserver& observer, double distanceFactor = 1.0);
+
+// Writes the flare document: per record the centre line over the 20 s of
+// the record, 2 s apart, and its start point. False when the list is empty,
+// no track point could be computed or the file cannot be written.
+bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
+                    const TObserver& observer, double displayOffset);
+
+// "lon,lat" in degrees, "###0.0000" and "##0.0000".
+std::string KmlCoordinate(double lonDeg, double latDeg);
+// Program text (8-bit Latin-1) as XML character data in UTF-8.
+std::string KmlText(std::string_view latin1);

@@ -1,0 +1,96 @@
+// Transits of satellites across a target (closest approaches as seen by the
+// observer) and ground paths (where on the ground the satellite is seen
+// exactly in front of the target).
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "uPassSearch.h"
+#include "uReport.h"
+#include "uTargets.h"
+
+inline constexpr double kSunRadius = 696265.0;     // km
+inline constexpr double kMoonRadius = 1737.53;     // km
+inline constexpr double kOtherPathWidth = 0.1;
+inline constexpr double kTransitDaylight = -0.017;  // rad: Sun above this drops a transit
+inline constexpr double kPathDaylight = -0.104;     // rad: Sun at or above this skips a path
+inline constexpr double kMissesEarth = 1.55;        // rad
+
+// Intervals in which the target is above the minimum elevation, between
+// start and stop.
+std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double minElevation,
+                                           double start, double stop, TObserver observer);
+
+// What a search needs besides the satellite and the target.
+struct TTransitContext {
+    bool utcMode = true;
+    bool dayAndNight = false;
+    double maxSeparation = 0.5;   // degrees
+    double minElevation = 0.0;    // rad
+    double displayOffset = 0.0;   // days
+    TReportSettings settings;
+};
+
+struct TTransit {
+    std::size_t satellite = 0;
+    double t = 0.0;               // UTC day number of the listed row
+    double separation = 0.0;      // smallest separation, degrees
+    TTransitRow row;
+};
+
+// One satellite's transits: appends its header block and rows to lines and,
+// when given, the transits to found (their satellite index left 0).
+void SearchTransits(TSatRec& satellite, TTransitTarget& target,
+                    const std::vector<TTimeInterval>& intervals, TReportLines& lines,
+                    const TTransitContext& context, TObserver& observer,
+                    std::vector<TTransit>* found = nullptr);
+
+struct TTransitResult {
+    TReportLines lines;
+    std::vector<TTransit> transits;
+};
+
+// The transit report: title, for "Ra/Dec" the epoch and position lines, the
+// report header, then every searched satellite (selected, mean motion above
+// minRevs and below 20) on `threads` threads, merged in list order.
+TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSeparation,
+                                const TTransitTarget& target, const std::vector<TSatRec>& sats,
+                                const TObserver& observer, const TReportSettings& settings,
+                                unsigned threads = 0);
+
+// Ground-path point at t: the point of the sphere through the observer at
+// which the line from the target through the satellite arrives.
+// state: the satellite's state (mode 1 filled with `full`, else position
+// only); target: its position (and, with `full`, the altitude and azimuth
+// of the satellite's direction seen from the path point). False when the
+// satellite cannot be propagated. A line that misses the Earth gives
+// (-observer latitude, observer longitude).
+bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& satellite, double& slantRange,
+                      bool full, TLatLon& pathPoint, double t, TObserver& observer);
+
+// Width of the strip from which the satellite is seen against the disc of
+// the Sun or the Moon (km); 0.1 for other targets, 0 when the target is not
+// above the path point's horizon.
+double PathWidth(const TSatState& state, const TSatState& target, const TLatLon& pathPoint,
+                 double slantRange, const TLatLon& previousPathPoint);
+
+struct TPathRow {
+    std::size_t satellite = 0;
+    TLatLon point{};              // rad, height km
+    double slantRange = 0.0;      // path point to satellite, km
+    TGroundPathRow row;           // as reported
+};
+
+struct TGroundPathResult {
+    TReportLines lines;
+    std::vector<TPathRow> rows;
+    bool google = false;          // a path was listed
+};
+
+// The ground-path report. trackLimit in the user's distance unit
+// (settings.distanceFactor).
+TGroundPathResult RunGroundPathSearch(const TPredictionInputs& inputs, double trackLimit,
+                                      const TTransitTarget& target,
+                                      const std::vector<TSatRec>& sats, const TObserver& observer,
+                                      const TReportSettings& settings, unsigned threads = 0);
