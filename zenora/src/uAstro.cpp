@@ -203,11 +203,17 @@ double EarthRadius(double lat) {
 
 // --- great circles
 
+namespace {
+// Due east or west the sine ratio is 1 but rounds to just above it, which
+// would make the arcsine NaN.
+inline double ClampUnit(double x) { return x > 1 ? 1 : (x < -1 ? -1 : x); }
+}  // namespace
+
 void Az_dist_to_lat_lon(const TLatLon& start, TLatLon& p, double az, double dist, double radius) {
     const double c = dist / radius;
     const double theta1 = kPiDiv2 - start.lat;
     const double theta2 = ArcCos(std::cos(c) * std::cos(theta1) + std::sin(theta1) * std::sin(c) * std::cos(az));
-    const double dLon = ArcSin(std::sin(c) * std::sin(az) / std::sin(theta2));
+    const double dLon = ArcSin(ClampUnit(std::sin(c) * std::sin(az) / std::sin(theta2)));
     p = TLatLon{kPiDiv2 - theta2, start.lon + dLon, 0.001};
 }
 
@@ -217,7 +223,7 @@ double Az_2latlon(const TLatLon& p1, const TLatLon& p2) {
     const double s1 = std::sin(p1.lat), c1 = std::cos(p1.lat);
     const double s2 = std::sin(p2.lat), c2 = std::cos(p2.lat);
     const double d = ArcCos(s2 * s1 + c2 * c1 * std::cos(p2.lon - p1.lon));
-    const double a = ArcSin(c2 * std::sin(p2.lon - p1.lon) / std::sin(d));
+    const double a = ArcSin(ClampUnit(c2 * std::sin(p2.lon - p1.lon) / std::sin(d)));
     if (p2.lat > p1.lat) return p2.lon > p1.lon ? a : a + k2Pi;
     if (p2.lat < p1.lat) return kPi - a;
     return a;
