@@ -14,6 +14,7 @@
 #include "uLoadSave.h"
 #include "uPassSearch.h"
 #include "uPredictArgs.h"
+#include "uSearchModes.h"
 #include "uVarDef.h"
 
 namespace {
@@ -81,10 +82,14 @@ bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+    TSearchModeArgs modeArgs;
+    if (const std::string error = ExtractSearchModeArgs(args, modeArgs); !error.empty())
+        return Fail(2, error);
     TPredictArgs a;
     if (const std::string error = ParsePredictArgs(args, a); !error.empty()) return Fail(2, error);
     if (a.help) {
         std::fputs(PredictUsage().c_str(), stdout);
+        std::fputs(SearchModeUsage().c_str(), stdout);
         return 0;
     }
 
@@ -130,6 +135,8 @@ int main(int argc, char** argv) {
     settings.distanceFactor = settings.metric ? 1.0 : kMileFactor;
     settings.displayOffset = inputs.displayOffset;
 
+    if (modeArgs.mode != TSearchMode::kPasses)
+        return RunSearchMode(modeArgs, a, inputs, observer, settings, sats);
     const TPredictionResult result =
         a.table ? RunTabularSearch(inputs, sats, observer, settings, a.threads)
                 : RunLineSearch(inputs, sats, observer, settings, a.threads);
