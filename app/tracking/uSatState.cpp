@@ -42,6 +42,12 @@ void FillStateGroups(TSatState& state, double gha, const TObserver& observer) {
 
 bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
                         const TObserver& observer) {
+    // A record the catalogue rejected holds no valid elements: never hand it
+    // to the propagator, and keep the mark so it stays rejected.
+    if (sat.decayed == kDecayedRejected) {
+        state.pos.r = kEarthRadius;
+        return false;
+    }
     const double tsince = (t + kJulianOffset - sat.epoch) * kMinutesPerDay;
     const bool ok = sat.deepSpace ? SDP4(&sat, &state.pos, &state.vel, tsince)
                                   : SGP4(&sat, &state.pos, &state.vel, tsince);

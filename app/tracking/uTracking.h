@@ -49,7 +49,8 @@ bool IsDecayedMotion(const TVector& pos, const TVector& vel);
 
 // Propagates sat to t and fills state by its mode (gha: hour angle for t).
 // False when the satellite is decayed: then only the decayed flag and the
-// position's r (kEarthRadius) change besides position and velocity.
+// position's r (kEarthRadius) change besides position and velocity. A record
+// marked kDecayedRejected is never propagated and keeps its mark.
 bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
                         const TObserver& observer = Observer);
 

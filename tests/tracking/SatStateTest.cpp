@@ -89,6 +89,14 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
 
     ASSERT_TRUE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
     EXPECT_EQ(sat.decayed, 0);
+
+    // A record the catalogue rejected is never propagated, even at a good time.
+    sat.decayed = kDecayedRejected;
+    const TSatState good = s;
+    EXPECT_FALSE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
+    EXPECT_EQ(sat.decayed, kDecayedRejected);
+    EXPECT_EQ(s.pos.x, good.pos.x);
+    EXPECT_EQ(s.pos.r, kEarthRadius);
 }
 
 TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
