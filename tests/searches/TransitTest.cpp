@@ -1,0 +1,226 @@
+// Transits and ground paths on constructed cases: an observer placed on the
+// ground exactly under the line from a target through a satellite at a
+// known time must see that transit, and the ground path must pass there.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "SearchTestUtil.h"
+#include "uTransit.h"
+
+namespace {
+const double kDay = EncodeDayNumber(2018, 1, 20);
+constexpr double kFlattening = 1.0 / 298.257223563;
+
+double TargetTopoElevationDeg(const TObserver& o, double gha, const TVector& target) {
+    const TLatLon& p = o.pos;
+    const V3 up{std::cos(p.lat) * std::cos(p.lon + gha), std::cos(p.lat) * std::sin(p.lon + gha),
+                std::sin(p.lat)};
+    return 90.0 - AngleDeg(Of(target) - Of(o.vect), up);
+}
+
+// The ground point where the line from the target through the satellite
+// arrives, found by walking the line to the observer's own sphere.
+TObserver SiteUnderLine(TSatRec sat, double t, const TVector& target) {
+    TObserver o = SiteAt(0, 0);
+    const double gha = ObserverVector(t, o);
+    TSatState st{};
+    PropagateSatellite(sat, st, t, gha, o);
+    const V3 s = Of(st.pos), d = Unit(Of(target) - s);
+    double r = 6371.0;
+    for (int k = 0; k < 6; ++k) {
+        const double b = Dot(s, d), c = Dot(s, s) - r * r;
+        const V3 p = s - d * (b - std::sqrt(b * b - c));  // the near crossing, towards the Earth
+        const double psi = std::atan2(p.z, std::hypot(p.x, p.y));
+        const double lat = std::atan(std::tan(psi) / ((1 - kFlattening) * (1 - kFlattening)));
+        double lon = std::atan2(p.y, p.x) - gha;
+        lon = std::remainder(lon, 2 * M_PI);
+        o = SiteAt(lat / kDeg, lon / kDeg, 0.0);
+        ObserverVector(t, o);
+        r = o.vect.r;
+    }
+    return o;
+}
+
+struct Constructed {
+    TSatRec sat{};
+    double t = 0;
+    TObserver site{};
+    bool found = false;
+};
+
+// First time (minute steps) at which some Iridium satellite has the target
+// high over it and the constructed site satisfies `accept`.
+Constructed Construct(int body, double from, double days,
+                      const std::function<bool(const TObserver&, double)>& accept) {
+    Constructed c;
+    std::vector<TSatRec> sats = IridiumCatalogue();
+    TObserver any = SiteAt(0, 0);
+    for (double t = from; t < from + days; t += 60 * kSec) {
+        TVector target{};
+        PlanetVector(body, target, t);
+        const double gha = ObserverVector(t, any);
+        for (TSatRec& sat : sats) {
+            TSatState st{};
+            if (sat.decayed == kDecayedRejected || !PropagateSatellite(sat, st, t, gha, any))
+                continue;
+            if (AngleDeg(Of(target) - Of(st.pos), Of(st.pos)) > 30.0) continue;
+            TObserver site = SiteUnderLine(sat, t, target);
+            if (!accept(site, t)) continue;
+            c.sat = sat;
+            c.sat.selected = 1;
+            c.t = t;
+            c.site = site;
+            c.found = true;
+            return c;
+        }
+    }
+    return c;
+}
+
+double ElevationOfBody(TObserver o, int body, double t) {
+    const double gha = ObserverVector(t, o);
+    TVector v{};
+    PlanetVector(body, v, t);
+    return TargetTopoElevationDeg(o, gha, v);
+}
+
+TTransitTarget Body(const char* name) {
+    TTransitTarget target;
+    EXPECT_TRUE(MakeBodyTarget(name, target));
+    return target;
+}
+
+struct SunTransit : ::testing::Test {
+    static void SetUpTestSuite() {
+        c = new Constructed(Construct(kBodySun, kDay, 1.0, [](const TObserver& o, double t) {
+            return ElevationOfBody(o, kBodySun, t) > 20.0;
+        }));
+    }
+    static void TearDownTestSuite() { delete c; }
+    static Constructed* c;
+};
+Constructed* SunTransit::c = nullptr;
+}  // namespace
+
+TEST_F(SunTransit, FoundWithinASecondAndNearlyCentral) {
+    ASSERT_TRUE(c->found);
+    const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
+    const TTransitResult r =
+        RunTransitSearch(in, 0.5, Body("Sun"), {c->sat}, c->site, SettingsFor(c->site));
+    ASSERT_EQ(r.transits.size(), 1u);  // by day: the Sun is never dropped for daylight
+    const TTransit& tr = r.transits[0];
+    EXPECT_NEAR((tr.t - c->t) * 86400.0, 0.0, 1.0);
+    EXPECT_LT(tr.row.separation, 3.0);  // arc minutes
+    EXPECT_EQ(r.lines.front(), "  Sun Transit");
+    EXPECT_EQ(r.lines.back(), TransitRowLine(tr.row, 0.0));
+}
+
+TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
+    ASSERT_TRUE(c->found);
+    // 15 km east of the centre line (the polar orbit runs north-south) the
+    // closest approach is about a degree.
+    TObserver off = SiteAt(c->site.pos.lat / kDeg,
+                           c->site.pos.lon / kDeg + 0.135 / std::cos(c->site.pos.lat));
+    const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
+    const TTransitResult wide =
+        RunTransitSearch(in, 300.0 / 60.0, Body("Sun"), {c->sat}, off, SettingsFor(off));
+    ASSERT_EQ(wide.transits.size(), 1u);
+    EXPECT_GT(wide.transits[0].row.separation, 30.0);
+    const TTransitResult narrow =
+        RunTransitSearch(in, 30.0 / 60.0, Body("Sun"), {c->sat}, off, SettingsFor(off));
+    EXPECT_TRUE(narrow.transits.empty());
+    EXPECT_EQ(narrow.lines.size(), 8u);  // title and report header only
+}
+
+TEST_F(SunTransit, GroundPathPointsSeeTheSatelliteOnTheSun) {
+    ASSERT_TRUE(c->found);
+    const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
+    const TGroundPathResult r =
+        RunGroundPathSearch(in, 25.0, Body("Sun"), {c->sat}, c->site, SettingsFor(c->site));
+    ASSERT_GE(r.rows.size(), 3u);
+    EXPECT_TRUE(r.google);
+    double nearest = 1e9;
+    for (const TPathRow& row : r.rows) {
+        const double seconds = row.row.t * 86400.0;
+        EXPECT_NEAR(seconds, std::round(seconds), 1e-3);  // whole seconds
+        TObserver point = SiteAt(row.point.lat / kDeg, row.point.lon / kDeg, row.point.height);
+        const Scene s = SceneAt(c->sat, point, row.row.t);
+        ASSERT_TRUE(s.ok);
+        EXPECT_LT(AngleDeg(Of(s.sat.pos) - Of(s.observer.vect), Of(s.sun) - Of(s.observer.vect)),
+                  0.01);
+        EXPECT_LT(row.row.distance, 25.0);
+        EXPECT_GT(row.row.width, 0.5);  // a few km across the Sun's disc
+        EXPECT_LT(row.row.width, 50.0);
+        EXPECT_TRUE(row.row.sunlit);
+        nearest = std::min(nearest, row.row.distance);
+    }
+    EXPECT_LT(nearest, 8.0);  // the path crosses the constructed site
+    EXPECT_EQ(r.lines.back(), kEndOfTrack);
+}
+
+TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
+    ASSERT_TRUE(c->found);
+    // The satellite's own direction from the site at t as a fixed target.
+    TObserver o = c->site;
+    TSatRec sat = c->sat;
+    TSatState st{};
+    st.mode = 2;
+    const double gha = ObserverVector(c->t, o);
+    ASSERT_TRUE(PropagateSatellite(sat, st, c->t, gha, o));
+    TTransitTarget target;
+    SetRaDecTarget(target, st.radec.ra, st.radec.dec);
+    const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec, 10.0, true);
+
+    const TGroundPathResult path =
+        RunGroundPathSearch(in, 25.0, target, {c->sat}, c->site, SettingsFor(c->site));
+    ASSERT_GE(path.rows.size(), 3u);
+    for (const TPathRow& row : path.rows) EXPECT_DOUBLE_EQ(row.row.width, kOtherPathWidth);
+    EXPECT_EQ(path.lines[0], "  Ra/Dec Transit");
+    EXPECT_EQ(path.lines[1].substr(0, 14), "  Epoch Date: ");
+    EXPECT_EQ(path.lines[2].substr(0, 6), "  RA: ");
+
+    const TTransitResult tr = RunTransitSearch(in, 0.5, target, {c->sat}, c->site,
+                                               SettingsFor(c->site));
+    ASSERT_EQ(tr.transits.size(), 1u);
+    EXPECT_NEAR((tr.transits[0].t - c->t) * 86400.0, 0.0, 1.0);
+}
+
+TEST(MoonTransit, DaylightDropsMoonTransitsUnlessDayAndNight) {
+    const Constructed c =
+        Construct(kBodyMoon, kDay, 3.0, [](const TObserver& o, double t) {
+            return ElevationOfBody(o, kBodySun, t) > 5.0 && ElevationOfBody(o, kBodyMoon, t) > 20.0;
+        });
+    ASSERT_TRUE(c.found);
+    const TPredictionInputs night = Period(c.t - 20 * 60 * kSec, c.t + 20 * 60 * kSec, 10.0, false);
+    const TPredictionInputs all = Period(c.t - 20 * 60 * kSec, c.t + 20 * 60 * kSec, 10.0, true);
+    EXPECT_TRUE(RunTransitSearch(night, 0.5, Body("Moon"), {c.sat}, c.site, SettingsFor(c.site))
+                    .transits.empty());
+    const TTransitResult r =
+        RunTransitSearch(all, 0.5, Body("Moon"), {c.sat}, c.site, SettingsFor(c.site));
+    ASSERT_EQ(r.transits.size(), 1u);
+    EXPECT_NEAR((r.transits[0].t - c.t) * 86400.0, 0.0, 1.0);
+    // A crescent a few days after new Moon.
+    EXPECT_GT(r.transits[0].row.illumination, 5.0);
+    EXPECT_LT(r.transits[0].row.illumination, 60.0);
+}
+
+TEST(PathWidth, EllipseRadiusAndOtherTargets) {
+    TSatState state{}, target{};
+    target.body = kBodySun;
+    target.pos = TVector{kAstronomicalUnit, 0, 0, kAstronomicalUnit};
+    target.altaz = TAltAz{kHalfPi, 0.0};  // overhead: a circle of radius w
+    const TLatLon a{0.5, 0.1, 0}, b{0.5001, 0.1, 0};
+    const double w = std::sin(std::atan(kSunRadius / kAstronomicalUnit)) * 800.0;
+    EXPECT_NEAR(PathWidth(state, target, b, 800.0, a), w, 1e-9);
+    target.altaz = TAltAz{30.0 * kDeg, 0.0};
+    const double across = PathWidth(state, target, b, 800.0, a);
+    EXPECT_GE(across, w - 1e-9);
+    EXPECT_LE(across, 2.0 * w + 1e-9);
+    EXPECT_TRUE(std::isfinite(PathWidth(state, target, b, 800.0, b)));
+    target.altaz = TAltAz{-0.1, 0.0};
+    EXPECT_EQ(PathWidth(state, target, b, 800.0, a), 0.0);
+    target.body = 5;
+    target.altaz = TAltAz{0.3, 0.0};
+    EXPECT_EQ(PathWidth(state, target, b, 800.0, a), kOtherPathWidth);
+}
