@@ -9,6 +9,8 @@
 
 #include "uMagFile.h"
 #include "uUpdate.h"
+#include "uLoadSave.h"
+#include "uFileIO.h"
 
 using netfiles::Trim;
 
@@ -42,7 +44,7 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
     if (!netfiles::ReadLines(magPath, mag)) return false;
     if (!netfiles::FileExists(elementPath)) return false;
     std::vector<TElementEntry> entries;
-    netfiles::ReadElements(entries, elementPath);  // no sets: an empty common-name file
+    ReadElementFile(entries, elementPath);  // no sets: an empty common-name file
     SortEntriesByNumber(entries);
     std::string text;
     for (const auto& e : entries) {
@@ -56,7 +58,7 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
         text += std::string(e.line1.view()) + "\r\n";
         text += std::string(e.line2.view()) + "\r\n";
     }
-    if (!netfiles::WriteFileAtomic(CommonNamePath(elementPath), text)) return false;
+    if (!WriteFileAtomic(CommonNamePath(elementPath), text)) return false;
     std::remove(elementPath.c_str());
     return true;
 }
@@ -80,9 +82,9 @@ bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& p
     for (const auto& e : entries) {
         TSatRec s{};
         // A set the propagator cannot start would only give a decayed record.
-        if (netfiles::InitRecord(s, e)) sats.push_back(s);
+        if (MakeSatelliteRecord(s, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str())) sats.push_back(s);
     }
-    return netfiles::SaveSats(sats, path);
+    return SaveCatalogue(sats, path);
 }
 
 TNetMessage CreateIridiumFile(const std::string& folder, const std::string& iridPath,
@@ -96,10 +98,10 @@ TNetMessage CreateIridiumFile(const std::string& folder, const std::string& irid
                 "File \"Iridium.tle\" or \"Common_Name_Iridium.tle\" was not found in download directory."};
     std::vector<TElementEntry> entries;
     // A source without sets would otherwise replace a good catalogue by an empty one.
-    if (!netfiles::ReadElements(entries, source) || !WriteCatalogueFile(entries, iridPath, true))
+    if (!ReadElementFile(entries, source) || !WriteCatalogueFile(entries, iridPath, true))
         return {kTitle, "New file creation failed. Make sure your iridium.tle file is not corrupted"};
     written = true;
-    netfiles::LoadSats(iridiumSats, iridPath);
+    LoadCatalogue(iridiumSats, iridPath);
     return {kTitle, "Successsfully created \"IridSat.bin\" file."};
 }
 
@@ -134,7 +136,7 @@ TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& m
                              const std::string& skyPath, std::vector<TSatRec>& skySats, bool& written) {
     written = false;
     std::vector<TElementEntry> entries;
-    if (!netfiles::ReadElements(entries, sourcePath) || entries.size() < 2)
+    if (!ReadElementFile(entries, sourcePath) || entries.size() < 2)
         return {"File", "Selected file has no Satellite Element found"};
     SortEntriesByNumber(entries);
     TMagFile mag;
@@ -142,7 +144,7 @@ TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& m
     if (!WriteCatalogueFile(MergeSkyEntries(entries, mag.lines), skyPath, false))
         return {"File", "Failed to write \"" + netfiles::FileNameOf(skyPath) + "\""};
     written = true;
-    netfiles::LoadSats(skySats, skyPath);
+    LoadCatalogue(skySats, skyPath);
     return {};
 }
 
@@ -153,7 +155,7 @@ bool RefreshSkySatFile(const std::string& skyPath, const std::string& folder, do
     if (::stat(skyPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
     const double fileDay = kUnixEpochDay + static_cast<double>(st.st_mtime) / 86400.0;
     if (std::trunc(nowDay - fileDay) <= ageDays) return false;
-    netfiles::LoadSats(skySats, skyPath);
+    LoadCatalogue(skySats, skyPath);
     if (!UpdateFromElementFiles(skySats, folder)) return false;
-    return netfiles::SaveSats(skySats, skyPath);
+    return SaveCatalogue(skySats, skyPath);
 }

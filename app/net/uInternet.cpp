@@ -14,6 +14,8 @@
 
 #include "uConversion.h"
 #include "uUpdate.h"
+#include "uLoadSave.h"
+#include "uFileIO.h"
 
 using netfiles::Columns;
 using netfiles::Trim;
@@ -232,22 +234,16 @@ void TNetReport::Note(const std::string& text) {
     if (onNote) onNote(text);
 }
 
-TDownloadEntry ParseDownloadLine(const std::string& line, int index, int lineCount) {
-    TDownloadEntry e;
-    e.enabled = !line.empty() && line[0] >= '1' && line[0] <= '9';
-    e.kind = line.size() >= 3 && line[2] >= '0' && line[2] <= '9' ? line[2] - '0' : -1;
-    e.displayName = Trim(Columns(line, 5, 38));
-    e.stem = Trim(e.kind == kGzipKind ? Columns(line, 13, 38) : Columns(line, 5, 38));
-    e.url = Trim(Columns(line, 40, 119));
-    e.loginProtected = lineCount < kLoginProtectedEntries || index < kLoginProtectedEntries;
-    return e;
-}
-
-std::vector<TDownloadEntry> ParseDownloadList(const std::vector<std::string>& lines) {
-    std::vector<TDownloadEntry> out;
-    const std::size_t n = std::min(lines.size(), kMaxDownloadEntries);
-    for (std::size_t i = 0; i < n; ++i)
-        out.push_back(ParseDownloadLine(lines[i], static_cast<int>(i), static_cast<int>(n)));
+std::vector<TListedDownload> ParseDownloadList(const std::vector<std::string>& lines) {
+    std::vector<TListedDownload> out;
+    const std::size_t n = std::min(lines.size(), kDownloadMaxEntries);
+    for (std::size_t i = 0; i < n; ++i) {
+        TListedDownload d;
+        d.enabled = !lines[i].empty() && lines[i][0] >= '1' && lines[i][0] <= '9';
+        d.usable = ParseDownloadLine(lines[i], d.entry) && SafeStem(d.entry.stem());
+        d.loginProtected = n < kDownloadLoginEntries || i < kDownloadLoginEntries;
+        out.push_back(std::move(d));
+    }
     return out;
 }
 
@@ -266,7 +262,7 @@ std::string UrlOrigin(const std::string& url) {
 }
 
 std::string TargetPath(const TDownloadEntry& entry, const std::string& folder) {
-    return folder + entry.stem + ".tle";
+    return folder + entry.stem() + ".tle";
 }
 
 TNetSession::TNetSession(TNetConfig config) : config_(std::move(config)) {}
@@ -363,7 +359,7 @@ bool DecompressDownload(const std::string& source, const std::string& target, in
     return ok;
 }
 
-bool ProviderLogin(TNetSession& session, const std::string& origin, const TNetSettings& settings,
+bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
                    TNetReport& report) {
     CURL* h = Curl(session.Handle());
     bool ok = !origin.empty() && h;
@@ -389,28 +385,30 @@ bool ProviderLogin(TNetSession& session, const std::string& origin, const TNetSe
 }
 
 TBatchResult DownloadList(const std::vector<std::string>& lines, const std::string& folder,
-                          const TNetSettings& settings, const TNetConfig& config, TNetReport& report) {
+                          const TDownloadSettings& settings, const TNetConfig& config, TNetReport& report) {
     TBatchResult res;
     TNetSession session(config);
     if (!CheckConnection(session, report)) return res;
     const auto entries = ParseDownloadList(lines);
-    for (const auto& e : entries) {
-        if (e.enabled && e.loginProtected) {
-            if (!ProviderLogin(session, UrlOrigin(e.url), settings, report)) return res;
+    for (const auto& d : entries) {
+        if (d.enabled && d.usable && d.loginProtected) {
+            if (!ProviderLogin(session, UrlOrigin(d.entry.url), settings, report)) return res;
             break;
         }
     }
     int enabled = 0;
-    for (const auto& e : entries) {
-        if (!e.enabled) continue;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TListedDownload& d = entries[i];
+        if (!d.enabled) continue;
         if (config.stop && config.stop->load()) break;
         ++enabled;
-        const std::string label = e.displayName.empty() ? e.stem : e.displayName;
-        if (!SafeStem(e.stem) || (e.kind != kPlainKind && e.kind != kGzipKind && e.kind != kZipKind)) {
+        const TDownloadEntry& e = d.entry;
+        if (!d.usable) {
             ++res.failed;
-            report.Note(label + ": skipped, the list entry is not usable");
+            report.Note("Line " + std::to_string(i + 1) + ": skipped, the list entry is not usable");
             continue;
         }
+        const std::string& label = e.displayName;
         const std::string target = TargetPath(e, folder);
         const std::string download = e.kind == kGzipKind  ? folder + "temp.tz"
                                      : e.kind == kZipKind ? folder + "temp.zip"
@@ -470,8 +468,8 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
     int converted = 0;
     for (const auto& e : ParseDownloadList(lines)) {
         // The file the download wrote, whichever rule named it.
-        if (!e.enabled || !SafeStem(e.stem)) continue;
-        const std::string path = TargetPath(e, folder);
+        if (!e.enabled || !e.usable) continue;
+        const std::string path = TargetPath(e.entry, folder);
         if (!netfiles::FileExists(path)) continue;
         if (ConvertToCommonNames(path, magPath))
             ++converted;
@@ -494,7 +492,7 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
     auto caption = [&](const std::string& suffix) {
         if (job.onCaption) job.onCaption(job.locationName.substr(0, 64) + suffix);
     };
-    r.due = StartUpDownloadDue(job.autoDownload, job.settings.period, job.settings.time, job.nowDay);
+    r.due = StartUpDownloadDue(job.autoDownload, job.settings.period, job.settings.lastDownload, job.nowDay);
     if (r.due) {
         std::vector<std::string> lines;
         netfiles::ReadLines(job.dataFolder + "dwnlist.dat", lines);
@@ -503,7 +501,7 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
         r.ok = batch.ok;
         if (r.ok) {
             caption(" - File Download Completed.");
-            r.settings.time = job.nowDay;
+            r.settings.lastDownload = job.nowDay;
             if (job.saveSettings) job.saveSettings(r.settings);
             if (job.settings.updateMain) {
                 caption(" - Updating Selected Satellite...");
@@ -512,7 +510,7 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
             if (job.settings.updateIrid) {
                 caption(" - Updating Iridium satellite...");
                 r.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
-                if (r.iridChanged) netfiles::SaveSats(job.iridiumSats, job.dataFolder + "IridSat.bin");
+                if (r.iridChanged) SaveCatalogue(job.iridiumSats, job.dataFolder + "IridSat.bin");
             }
             if (job.settings.convert) {
                 caption(" - File Conversion...");

@@ -8,11 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "uDataFiles.h"
 #include "uNetFiles.h"
 #include "uVarDef.h"
 
-inline constexpr int kLoginProtectedEntries = 12;
-inline constexpr std::size_t kMaxDownloadEntries = 256;
 inline constexpr std::uint64_t kMaxExpandedBytes = 200ull << 20;
 inline constexpr std::uint64_t kMaxFetchBytes = 200ull << 20;
 inline constexpr const char* kLoginFailedText = "Login at Space-Track site failed, Check Username and Password.";
@@ -20,33 +19,19 @@ inline constexpr const char* kLoginFailedTitle = "SpaceTrack Login Error";
 
 enum TDownloadKind : int { kPlainKind = 0, kGzipKind = 1, kZipKind = 2 };
 
-// One line of dwnlist.dat.
-struct TDownloadEntry {
-    bool enabled = false;
-    int kind = kPlainKind;
-    std::string displayName;  // columns 5-38
-    std::string stem;         // target file name without ".tle"
-    std::string url;          // columns 40-119
-    bool loginProtected = false;
+// One line of dwnlist.dat as the batch sees it.
+struct TListedDownload {
+    bool enabled = false;         // flag column, even when the rest is unusable
+    bool usable = false;          // the line parsed and its stem is a plain file name
+    bool loginProtected = false;  // among the first twelve lines (all, in a shorter list)
+    TDownloadEntry entry;
 };
 
-TDownloadEntry ParseDownloadLine(const std::string& line, int index, int lineCount);
-std::vector<TDownloadEntry> ParseDownloadList(const std::vector<std::string>& lines);
+std::vector<TListedDownload> ParseDownloadList(const std::vector<std::string>& lines);
 // The line as the download window stores it: flag, blank, the rest trimmed.
 std::string RebuildDownloadLine(const std::string& line, bool enabled);
 // "scheme://host[:port]" of a URL, or "" when it has none.
 std::string UrlOrigin(const std::string& url);
-
-// Settings of InternetInfo.ini that the download uses.
-struct TNetSettings {
-    std::string user;
-    std::string password;
-    int32_t period = 24;   // hours
-    bool convert = false;
-    bool updateIrid = false;
-    bool updateMain = false;
-    double time = 0.0;     // day number of the last successful batch
-};
 
 struct TNetConfig {
     std::string agent = "Skyvane";
@@ -101,7 +86,7 @@ bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::str
 bool DecompressDownload(const std::string& source, const std::string& target, int kind,
                         std::uint64_t maxBytes = kMaxExpandedBytes);
 // The login request; false (with its message) when the provider gave no cookie.
-bool ProviderLogin(TNetSession& session, const std::string& origin, const TNetSettings& settings,
+bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
                    TNetReport& report);
 
 struct TBatchResult {
@@ -113,13 +98,13 @@ struct TBatchResult {
 // enabled entry in order into folder. True when at least one entry arrived, or
 // none was enabled; single failures are noted and leave their old file.
 TBatchResult DownloadList(const std::vector<std::string>& lines, const std::string& folder,
-                          const TNetSettings& settings, const TNetConfig& config, TNetReport& report);
+                          const TDownloadSettings& settings, const TNetConfig& config, TNetReport& report);
 // One file with a session of its own; a failure adds the "Download Error" message.
 bool DownloadFile(const std::string& url, const std::string& path, const TNetConfig& config, TNetReport& report);
 // Common-name conversion of the target of every enabled entry that exists.
 int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::string& folder,
                            const std::string& magPath, TNetReport& report);
-std::string TargetPath(const TDownloadEntry& entry, const std::string& folder);
+std::string TargetPath(const TDownloadEntry& entry, const std::string& folder);  // stem + ".tle"
 
 // The start-up download runs only when asked for and the period has passed.
 bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay);
@@ -130,19 +115,19 @@ struct TStartUpJob {
     bool autoDownload = false;
     double nowDay = 0.0;
     std::string locationName;
-    TNetSettings settings;
+    TDownloadSettings settings;
     TNetConfig config;
     std::vector<TSatRec> mainSats;     // copies; the caller takes them back
     std::vector<TSatRec> iridiumSats;
     std::function<void(const std::string&)> onCaption;
-    std::function<bool(const TNetSettings&)> saveSettings;
+    std::function<bool(const TDownloadSettings&)> saveSettings;
 };
 struct TStartUpResult {
     bool due = false;
     bool ok = false;
     bool mainChanged = false;
     bool iridChanged = false;
-    TNetSettings settings;
+    TDownloadSettings settings;
     std::vector<TSatRec> mainSats;
     std::vector<TSatRec> iridiumSats;
     TNetReport report;

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Satellite.h"
+#include "uFileIO.h"
 
 namespace netfiles {
 
@@ -35,26 +35,13 @@ std::string TempPathFor(const std::string& path) {
     return path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& content) {
-    const std::string tmp = TempPathFor(path);
-    FILE* f = std::fopen(tmp.c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(content.data(), 1, content.size(), f) == content.size();
-    ok = (std::fflush(f) == 0) && ok;
-    ok = (::fsync(::fileno(f)) == 0) && ok;
-    ok = (std::fclose(f) == 0) && ok;
-    if (ok) ok = std::rename(tmp.c_str(), path.c_str()) == 0;
-    if (!ok) std::remove(tmp.c_str());
-    return ok;
-}
-
 bool WriteLinesAtomic(const std::string& path, const std::vector<std::string>& lines, const char* eol) {
     std::string text;
     for (const auto& l : lines) {
         text += l;
         text += eol;
     }
-    return WriteFileAtomic(path, text);
+    return ::WriteFileAtomic(path, text);
 }
 
 bool FileExists(const std::string& path) {
@@ -132,64 +119,6 @@ bool EpochDayNumber(const std::string& line1, double& dayNumber) {
     if (year < 1957) year += 100;
     dayNumber = static_cast<double>(DayNumberOf(year, 1, 1)) - 1.0 + day;
     return true;
-}
-
-bool ReadElements(std::vector<TElementEntry>& entries, const std::string& path) {
-    entries.clear();
-    std::vector<std::string> lines;
-    if (!ReadLines(path, lines)) return false;
-    std::string name, previous;
-    for (const auto& raw : lines) {
-        const std::string current = Trim(raw);
-        if (tle_valid(previous.c_str(), current.c_str())) {
-            TElementEntry e{};
-            const std::string catNo = Columns(previous, 3, 7);
-            std::string shown;
-            if (name.rfind("    ", 0) == 0 || name.size() > 25)
-                shown = catNo;
-            else
-                shown = Trim(name.substr(0, 24));
-            double mm = 0;
-            ParseDouble(Columns(current, 53, 63), mm);
-            e.stdMag = 8.0;
-            e.meanMotion = mm;
-            e.line1 = previous;
-            e.line2 = current;
-            e.name = shown;
-            e.catNo = catNo;
-            entries.push_back(e);
-        } else {
-            name = Trim(previous);
-            previous = current;
-        }
-    }
-    return !entries.empty();
-}
-
-bool LoadSats(std::vector<TSatRec>& list, const std::string& path) {
-    list.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t n = data.size() / sizeof(TSatRec);
-    list.resize(n);
-    for (std::size_t i = 0; i < n; ++i) std::memcpy(&list[i], data.data() + i * sizeof(TSatRec), sizeof(TSatRec));
-    return n > 0;
-}
-
-bool SaveSats(const std::vector<TSatRec>& list, const std::string& path) {
-    std::string data(list.size() * sizeof(TSatRec), '\0');
-    for (std::size_t i = 0; i < list.size(); ++i) std::memcpy(data.data() + i * sizeof(TSatRec), &list[i], sizeof(TSatRec));
-    return WriteFileAtomic(path, data);
-}
-
-bool InitRecord(TSatRec& sat, const TElementEntry& entry) {
-    sat.name = entry.name.view();
-    sat.catNo = entry.catNo.view();
-    sat.stdMag = entry.stdMag;
-    const std::string l1 = entry.line1.str(), l2 = entry.line2.str();
-    if (!parse_elements(l1.c_str(), l2.c_str(), &sat)) return false;
-    return sat.deepSpace ? SDP4_init(&sat) : SGP4_init(&sat);
 }
 
 }  // namespace netfiles

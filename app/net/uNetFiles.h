@@ -18,8 +18,7 @@ constexpr std::uint64_t kMaxTextFileBytes = 256ull << 20;
 
 // Reads a text file as lines without their CR/LF; false when it cannot be read.
 bool ReadLines(const std::string& path, std::vector<std::string>& lines);
-// Writes through a temporary file in the same folder, then renames it over path.
-bool WriteFileAtomic(const std::string& path, const std::string& content);
+// Lines joined by eol, written through a temporary file renamed over path.
 bool WriteLinesAtomic(const std::string& path, const std::vector<std::string>& lines, const char* eol);
 bool FileExists(const std::string& path);
 std::string FolderOf(const std::string& path);  // with its trailing '/', or "" for a bare name
@@ -32,14 +31,6 @@ bool ParseInt(const std::string& text, long& value);
 bool ParseDouble(const std::string& text, double& value);
 // A temporary name beside path that no "*.tle" listing picks up.
 std::string TempPathFor(const std::string& path);
-
-// Element sets of a text file, in file order; false when none was found.
-bool ReadElements(std::vector<TElementEntry>& entries, const std::string& path);
-// Catalogue files: plain concatenation of TSatRec records.
-bool LoadSats(std::vector<TSatRec>& list, const std::string& path);
-bool SaveSats(const std::vector<TSatRec>& list, const std::string& path);
-// Name, number and magnitude into the record, then the propagator's parse and init.
-bool InitRecord(TSatRec& sat, const TElementEntry& entry);
 
 // Day number (days since 1899-12-30) of the epoch in columns 19-32 of line 1.
 bool EpochDayNumber(const std::string& line1, double& dayNumber);

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "Satellite.h"
+#include "uLoadSave.h"
 
 namespace {
 
@@ -98,6 +99,6 @@ TNetMessage UpdateMainListTask(std::vector<TSatRec>& list, const std::string& fo
 TNetMessage UpdateIridiumListTask(std::vector<TSatRec>& list, const std::string& folder,
                                   const std::string& iridPath, bool& changed) {
     changed = UpdateFromElementFiles(list, folder);
-    if (changed) netfiles::SaveSats(list, iridPath);
+    if (changed) SaveCatalogue(list, iridPath);
     return {"Information", changed ? "Iridium Satellites updated successfully" : "Iridium Satellites are current"};
 }

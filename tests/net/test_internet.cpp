@@ -70,7 +70,7 @@ protected:
     LoopbackServer server;
     fx::TempDir dir;
     TNetReport report;
-    TNetSettings settings;
+    TDownloadSettings settings;
 
     void SetUp() override {
         settings.user = kUser;
@@ -301,22 +301,23 @@ TEST(Decompress, RefusesOversizedAndBrokenInputAndKeepsTheTarget) {
     EXPECT_EQ(fx::ReadText(dir / "target.tle"), big);
 }
 
-TEST(DownloadListFile, ColumnsAndRebuild) {
+TEST(DownloadListFile, ProtectedLinesRebuildAndOrigins) {
     const std::string line = ListLine(true, 1, "Provider    stations", "http://example.test/a.gz   ");
-    auto e = ParseDownloadLine(line, 0, 20);
-    EXPECT_TRUE(e.enabled);
-    EXPECT_EQ(e.kind, 1);
-    EXPECT_EQ(e.displayName, "Provider    stations");
-    EXPECT_EQ(e.stem, "stations");
-    EXPECT_EQ(e.url, "http://example.test/a.gz");
-    EXPECT_TRUE(e.loginProtected);
-    EXPECT_FALSE(ParseDownloadLine(line, 12, 20).loginProtected);
-    EXPECT_TRUE(ParseDownloadLine(line, 5, 6).loginProtected) << "short lists: all lines count";
-    EXPECT_TRUE(ParseDownloadLine("7 0 x", 0, 1).enabled);
-    EXPECT_FALSE(ParseDownloadLine("x 0 x", 0, 1).enabled);
-    EXPECT_EQ(ParseDownloadLine(line, 0, 1).stem, TargetPath(e, "").substr(0, 8));
-    const std::string rebuilt = RebuildDownloadLine("  " + line.substr(2) + "   ", false);
-    EXPECT_EQ(rebuilt, "0 " + line.substr(2, line.find_last_not_of(' ') - 1));
+    std::vector<std::string> lines(13, line);
+    lines[3] = "1 7 bad kind";
+    lines[4] = ListLine(true, 0, "../up", "http://example.test/x");
+    auto list = ParseDownloadList(lines);
+    ASSERT_EQ(list.size(), 13u);
+    EXPECT_TRUE(list[0].usable && list[0].enabled && list[0].loginProtected);
+    EXPECT_EQ(TargetPath(list[0].entry, "/f/"), "/f/stations.tle");
+    EXPECT_FALSE(list[12].loginProtected);
+    EXPECT_TRUE(list[3].enabled && !list[3].usable);
+    EXPECT_FALSE(list[4].usable) << "a stem must stay inside the element folder";
+    lines.resize(5);
+    EXPECT_TRUE(ParseDownloadList(lines)[4].loginProtected) << "short lists: all lines count";
+
+    const std::string rebuilt = RebuildDownloadLine("  1 Provider    stations" + std::string(15, ' ') + "u   ", false);
+    EXPECT_EQ(rebuilt, "0 1 Provider    stations" + std::string(15, ' ') + "u");
     EXPECT_EQ(UrlOrigin("https://user@host.test:8443/perl/x?y"), "https://host.test:8443");
     EXPECT_EQ(UrlOrigin("no url"), "");
 }
@@ -347,20 +348,20 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
     job.nowDay = 45000.0;
     job.locationName = "Home";
     job.settings.period = 24;
-    job.settings.time = 44990.0;
+    job.settings.lastDownload = 44990.0;
     job.settings.convert = true;
     job.config = LoopbackConfig();
     std::vector<std::string> captions;
     job.onCaption = [&](const std::string& c) { captions.push_back(c); };
-    TNetSettings saved;
-    job.saveSettings = [&](const TNetSettings& s) {
+    TDownloadSettings saved;
+    job.saveSettings = [&](const TDownloadSettings& s) {
         saved = s;
         return true;
     };
     auto r = StartUpDownload(job);
     EXPECT_TRUE(r.due);
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(saved.time, 45000.0);
+    EXPECT_EQ(saved.lastDownload, 45000.0);
     EXPECT_EQ(captions, (std::vector<std::string>{"Home - Connecting to Space-Track.", "Home - File Download Completed.",
                                                   "Home - File Conversion...", "Home"}));
     EXPECT_FALSE(std::filesystem::exists(tle / "Plain.tle"));

@@ -8,6 +8,7 @@
 #include "Fixtures.h"
 #include "Satellite.h"
 #include "uConversion.h"
+#include "uLoadSave.h"
 #include "uMagFile.h"
 #include "uUpdate.h"
 
@@ -15,19 +16,10 @@ namespace {
 
 constexpr std::size_t kBlock = offsetof(TSatRec, stdMag);
 
-TElementEntry EntryOf(const std::string& name, const fx::Tle& t, double mag = 8.0) {
-    TElementEntry e{};
-    e.name = name;
-    e.catNo = t.line1.substr(2, 5);
-    e.line1 = t.line1;
-    e.line2 = t.line2;
-    e.stdMag = mag;
-    return e;
-}
-
 TSatRec Sat(const std::string& catNo, int yy, double day) {
     TSatRec s{};
-    EXPECT_TRUE(netfiles::InitRecord(s, EntryOf("SAT " + catNo, fx::MakeTle(catNo, yy, day))));
+    const fx::Tle t = fx::MakeTle(catNo, yy, day);
+    EXPECT_TRUE(MakeSatelliteRecord(s, "SAT " + catNo, catNo, 8.0, t.line1, t.line2));
     s.selected = 1;
     s.stdMag = -1.5;
     return s;
@@ -145,7 +137,7 @@ TEST(Update, SinglePassMatchesTheLiteralScanOnRandomFiles) {
                 }
                 text += (rng() % 2 ? "NAME\r\n" : "") + t.line1 + "\r\n" + t.line2 + "\r\n";
             }
-            fx::WriteText(dir / ("f" + std::to_string(f) + ".tle"), text);
+            fx::WriteText(dir / std::string("f").append(std::to_string(f)).append(".tle"), text);
         }
         auto fast = list, literal = list;
         const bool a = UpdateFromElementFiles(fast, dir.path);
@@ -205,7 +197,7 @@ TEST(Conversion, IridiumFileFiltersNamesAndFindsTheConvertedSource) {
     EXPECT_FALSE(written);
     EXPECT_EQ(msg.text, "New file creation failed. Make sure your iridium.tle file is not corrupted");
     std::vector<TSatRec> again;
-    EXPECT_TRUE(netfiles::LoadSats(again, data / "IridSat.bin"));
+    EXPECT_TRUE(LoadCatalogue(again, data / "IridSat.bin"));
     EXPECT_EQ(again.size(), 2u);
 }
 
@@ -238,7 +230,7 @@ TEST(Conversion, SkyFileTakesMagnitudesWithSignBlankAndTheLastEntry) {
 TEST(Conversion, SkyRefreshOnlyWhenTheFileIsOld) {
     fx::TempDir dir, tle;
     std::vector<TSatRec> sky = {Sat("25544", 18, 1.0)};
-    ASSERT_TRUE(netfiles::SaveSats(sky, dir / "SkySat.bin"));
+    ASSERT_TRUE(SaveCatalogue(sky, dir / "SkySat.bin"));
     fx::WriteText(tle / "new.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 5.0)));
     const double now = 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0;
     EXPECT_FALSE(RefreshSkySatFile(dir / "SkySat.bin", tle.path, now, 15, sky));
@@ -248,7 +240,7 @@ TEST(Conversion, SkyRefreshOnlyWhenTheFileIsOld) {
     EXPECT_TRUE(RefreshSkySatFile(dir / "SkySat.bin", tle.path, now, 15, sky));
     ASSERT_EQ(sky.size(), 1u);
     std::vector<TSatRec> stored;
-    netfiles::LoadSats(stored, dir / "SkySat.bin");
+    LoadCatalogue(stored, dir / "SkySat.bin");
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_DOUBLE_EQ(stored[0].epoch, EpochOf(18, 5.0));
 }
