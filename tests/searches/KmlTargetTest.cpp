@@ -1,0 +1,261 @@
+// The KML documents (well-formed XML checked by xmllint, defined styles,
+// coordinate forms, limit lines) and the transit target entries.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <unistd.h>
+
+#include "SearchTestUtil.h"
+#include "uFlares.h"
+#include "uGoogle.h"
+#include "uReport.h"
+#include "uTargets.h"
+
+namespace {
+std::string TempPath(const char* name) {
+    return "/tmp/orbisk_kml_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+bool WellFormed(const std::string& path) {
+    const std::string cmd = "xmllint --noout '" + path + "' 2>/dev/null";
+    return std::system(cmd.c_str()) == 0;
+}
+
+// Every "#Name" a styleUrl points at has a Style with that id.
+void ExpectStylesDefined(const std::string& doc) {
+    std::set<std::string> defined, used;
+    const std::regex def("<Style id=\"([^\"]+)\">"), use("<styleUrl>#([^<]+)</styleUrl>");
+    for (std::sregex_iterator it(doc.begin(), doc.end(), def), end; it != end; ++it)
+        defined.insert((*it)[1]);
+    for (std::sregex_iterator it(doc.begin(), doc.end(), use), end; it != end; ++it)
+        used.insert((*it)[1]);
+    ASSERT_FALSE(used.empty());
+    for (const std::string& u : used) EXPECT_TRUE(defined.count(u)) << u;
+}
+
+// Coordinate lines: "lon,lat" with four decimals, no blanks inside.
+int CountCoordinates(const std::string& doc) {
+    const std::regex pair("^ {7,8}(-?[0-9]{1,4}\\.[0-9]{4}),(-?[0-9]{1,3}\\.[0-9]{4})$");
+    std::istringstream in(doc);
+    int n = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("<") != std::string::npos || line.find_first_not_of(' ') == std::string::npos)
+            continue;
+        EXPECT_TRUE(std::regex_match(line, pair)) << "'" << line << "'";
+        ++n;
+    }
+    return n;
+}
+
+int Count(const std::string& doc, const std::string& what) {
+    int n = 0;
+    for (auto p = doc.find(what); p != std::string::npos; p = doc.find(what, p + 1)) ++n;
+    return n;
+}
+
+TReportLines GroundPathReport(const TObserver& o, const char* target, double width) {
+    TReportLines lines;
+    WriteTransitTitle(lines, target);
+    const TReportSettings rs = SettingsFor(o);
+    WriteReportHeader(true, lines, EncodeDayNumber(2018, 1, 21), EncodeDayNumber(2018, 1, 22), rs);
+    TSatRec sat{};
+    sat.name = "IRIDIUM 5 [-]";
+    sat.catNo = "24795";
+    sat.epoch = EncodeDayNumber(2018, 1, 20) + kJulianOffset;
+    WriteSatelliteHeader(sat, lines, rs);
+    lines.push_back("  ");
+    lines.push_back(GroundPathColumnHeader());
+    for (int i = 0; i < 6; ++i) {
+        TGroundPathRow row;
+        row.t = EncodeDayNumber(2018, 1, 21, 12, 0, i);
+        row.latitude = 44.95 + 0.06 * i;  // heading north across the site
+        row.longitude = -75.0012;
+        row.width = width;
+        row.distance = std::abs(i - 2.5) * 6.7;
+        row.range = 800;
+        row.elevation = 70;
+        lines.push_back(GroundPathRowLine(row, 0.0));
+    }
+    lines.push_back(kEndOfTrack);
+    return lines;
+}
+}  // namespace
+
+TEST(GroundPathKml, SunPathHasCentreLineStartPointAndBothLimits) {
+    const TObserver site = SiteAt(45.0, -75.0, 0.1, "Home & <Garden>");
+    const std::string path = TempPath("sun.kml");
+    ASSERT_TRUE(ExportGroundPathKml(GroundPathReport(site, "Sun", 3.2), path, site));
+    const std::string doc = Slurp(path);
+    EXPECT_TRUE(WellFormed(path)) << doc;
+    ExpectStylesDefined(doc);
+    EXPECT_EQ(CountCoordinates(doc), 6 + 1 + 6 + 6);  // centre, start point, two limits
+    EXPECT_NE(doc.find("<name>Sun Transit</name>"), std::string::npos);
+    EXPECT_NE(doc.find("<description>IRIDIUM 5 [-]  -  24795</description>"), std::string::npos);
+    EXPECT_NE(doc.find("Start Point Time - 01/21 12:00:00"), std::string::npos);
+    EXPECT_NE(doc.find("<coordinates>-75.0000,45.0000</coordinates>"), std::string::npos);
+    EXPECT_NE(doc.find("Home &amp; &lt;Garden&gt;"), std::string::npos);
+    // Heading north, the right limit lies east of the track.
+    const auto right = doc.find("<name>Right Limit</name>");
+    const auto left = doc.find("<name>Left Limit</name>");
+    ASSERT_NE(right, std::string::npos);
+    ASSERT_NE(left, std::string::npos);
+    const auto rightFirst = doc.find("        ", doc.find("<coordinates>", right)) + 8;
+    const auto leftFirst = doc.find("        ", doc.find("<coordinates>", left)) + 8;
+    const double rightLon = std::stod(doc.substr(rightFirst, 9));
+    const double leftLon = std::stod(doc.substr(leftFirst, 9));
+    EXPECT_GT(rightLon, -75.0012);
+    EXPECT_LT(leftLon, -75.0012);
+    // 3.2 km at 45 degrees north is about 0.041 degrees of longitude.
+    EXPECT_NEAR(rightLon + 75.0012, 0.0406, 0.002);
+    std::remove(path.c_str());
+}
+
+TEST(GroundPathKml, PlanetPathHasNoLimitPlacemarks) {
+    const TObserver site = SiteAt(45.0, -75.0);
+    const std::string path = TempPath("venus.kml");
+    ASSERT_TRUE(ExportGroundPathKml(GroundPathReport(site, "Venus", 0.1), path, site));
+    const std::string doc = Slurp(path);
+    EXPECT_TRUE(WellFormed(path));
+    ExpectStylesDefined(doc);
+    EXPECT_EQ(Count(doc, "Limit</name>"), 0);
+    EXPECT_EQ(CountCoordinates(doc), 6 + 1);
+    std::remove(path.c_str());
+}
+
+TEST(GroundPathKml, TruncatedOrGarbageReportStillGivesAWellFormedDocument) {
+    const TObserver site = SiteAt(45.0, -75.0);
+    TReportLines lines = GroundPathReport(site, "Moon", 2.0);
+    lines.pop_back();  // no "End of track"
+    lines.insert(lines.end() - 2, "  garbage \x01 line");
+    const std::string path = TempPath("cut.kml");
+    ASSERT_TRUE(ExportGroundPathKml(lines, path, site));
+    EXPECT_TRUE(WellFormed(path));
+    ASSERT_TRUE(ExportGroundPathKml({}, path, site));
+    EXPECT_TRUE(WellFormed(path));
+    std::remove(path.c_str());
+    EXPECT_FALSE(ExportGroundPathKml(lines, "/nonexistent/dir/x.kml", site));
+}
+
+TEST(FlareKml, TracksCrossTheCentreLinePointsAndDefineTheirStyle) {
+    const std::vector<TSatRec> sats = IridiumCatalogue();
+    const TObserver site = SiteAt(45.0, -75.0, 0.1);
+    TFlareInputs in;
+    in.start = EncodeDayNumber(2018, 1, 20);
+    in.stop = in.start + 2.0;
+    const TFlareResult r = RunFlareSearch(in, sats, site, SettingsFor(site));
+    ASSERT_FALSE(r.passes.empty());
+    const std::string path = TempPath("flares.kml");
+    ASSERT_TRUE(ExportFlareKml(r.passes, path, site, 0.0));
+    const std::string doc = Slurp(path);
+    EXPECT_TRUE(WellFormed(path)) << doc;
+    ExpectStylesDefined(doc);
+    EXPECT_EQ(CountCoordinates(doc), static_cast<int>(r.passes.size()) * 11);
+    // Sample 5 of each track is the flare time itself.
+    for (const TFlare& f : r.flares) {
+        const std::string pair = KmlCoordinate(f.row.centreLon, f.row.centreLat);
+        const std::string lon3 = pair.substr(0, pair.find('.') + 3);
+        EXPECT_NE(doc.find("        " + lon3), std::string::npos) << pair;
+    }
+    EXPECT_FALSE(ExportFlareKml({}, path, site, 0.0));
+    std::remove(path.c_str());
+}
+
+TEST(KmlText, CoordinatesAndEscaping) {
+    EXPECT_EQ(KmlCoordinate(-75.0, 45.0), "-75.0000,45.0000");
+    EXPECT_EQ(KmlCoordinate(0.00004, -0.5), "0.0000,-0.5000");
+    EXPECT_EQ(KmlCoordinate(179.99996, 89.9), "180.0000,89.9000");
+    EXPECT_EQ(KmlText("a&b<c>\"d\""), "a&amp;b&lt;c&gt;&quot;d&quot;");
+    EXPECT_EQ(KmlText("\xB0"), "\xC2\xB0");  // Latin-1 degree sign in UTF-8
+}
+
+TEST(RaDecEntry, RangesAndMessages) {
+    double ra = 1, dec = 1;
+    std::string message;
+    EXPECT_TRUE(ReadRaDecEntry("235959", "-895959", ra, dec, &message));
+    EXPECT_NEAR(ra, (23 + 59 / 60.0 + 59 / 3600.0) * 15 * kDeg, 1e-12);
+    EXPECT_NEAR(dec, -(89 + 59 / 60.0 + 59 / 3600.0) * kDeg, 1e-12);
+    EXPECT_EQ(message, "");
+
+    EXPECT_FALSE(ReadRaDecEntry("240000", "+100000", ra, dec, &message));
+    EXPECT_EQ(message, kBadRightAscension);
+    EXPECT_EQ(ra, 0.0);
+    EXPECT_FALSE(ReadRaDecEntry("126000", "+100000", ra, dec, &message));
+    EXPECT_EQ(message, kBadRightAscension);
+
+    EXPECT_FALSE(ReadRaDecEntry("120000", "+900000", ra, dec, &message));
+    EXPECT_EQ(message, kBadDeclination);
+    EXPECT_NEAR(ra, 180 * kDeg, 1e-12);
+    EXPECT_EQ(dec, 0.0);
+    EXPECT_FALSE(ReadRaDecEntry("120000", "100000", ra, dec, &message));  // no sign
+    EXPECT_EQ(message, kBadDeclination);
+    EXPECT_FALSE(ReadRaDecEntry("120000", "+1060", ra, dec, &message));
+    EXPECT_FALSE(ReadRaDecEntry("12 000", "+100000", ra, dec, &message));
+
+    // The fields filled for a position read back as that position.
+    const double r0 = (5 + 35 / 60.0 + 17 / 3600.0) * 15 * kDeg;
+    const double d0 = -(5 + 23 / 60.0 + 28 / 3600.0) * kDeg;
+    EXPECT_EQ(RaEntryText(r0), "053517");
+    EXPECT_EQ(DecEntryText(d0), "-052328");
+    ASSERT_TRUE(ReadRaDecEntry(RaEntryText(r0), DecEntryText(d0), ra, dec));
+    EXPECT_NEAR(ra, r0, 1e-9);
+    EXPECT_NEAR(dec, d0, 1e-9);
+
+    TTransitTarget target;
+    SetRaDecTarget(target, ra, dec);
+    EXPECT_EQ(target.name, "Ra/Dec");
+    EXPECT_EQ(target.state.body, kBodyRaDec);
+    EXPECT_NEAR(target.state.pos.r, kAstronomicalUnit, 1e-3);
+}
+
+TEST(StarTargets, LastMatchingLineWinsAndPositionIsPrecessed) {
+    const std::vector<std::string> lines{
+        " 279.2340    38.7836  0.03SAO 67174  Vega",
+        " 101.2875   -16.7161 -1.46SAO151881  Sirius",
+        " 100.0000    10.0000  3.50SAO000001  Sirius B companion",
+        "garbage",
+    };
+    const std::vector<std::string> names = StarListNames(lines);
+    EXPECT_EQ(names, (std::vector<std::string>{"Sirius", "Sirius B companion", "Vega"}));
+
+    TStarChoice star;
+    const double epoch = EncodeDayNumber(2018, 1, 20);
+    ASSERT_TRUE(FindStar(lines, "Sirius", epoch, star));
+    EXPECT_EQ(star.commonName, "Sirius B companion");  // the later line containing the text
+    EXPECT_EQ(star.magText, " 3.50");
+    ASSERT_TRUE(FindStar(lines, "Vega", epoch, star));
+    EXPECT_EQ(star.catalogueName, "SAO 67174");
+    // 18 years of precession move Vega by roughly 0.2 degrees in right ascension.
+    EXPECT_NEAR(star.ra / kDeg, 279.2340, 0.3);
+    EXPECT_GT(std::abs(star.ra / kDeg - 279.2340), 0.05);
+    EXPECT_FALSE(FindStar(lines, "Polaris", epoch, star));
+    EXPECT_FALSE(FindStar(lines, "", epoch, star));
+
+    std::vector<std::string> bundled;
+    ASSERT_TRUE(ReadStarFile(std::string(ORBISK_PROGRAM_DIR) + "/data/star.dat", bundled));
+    EXPECT_GT(StarListNames(bundled).size(), 50u);
+    EXPECT_FALSE(ReadStarFile("/nonexistent/star.dat", bundled));
+}
+
+TEST(BodyTargets, ListEntriesAndCodes) {
+    EXPECT_EQ(TargetEntries().size(), 12u);
+    EXPECT_EQ(TargetBodyCode("Moon"), 31);
+    EXPECT_EQ(TargetBodyCode("Pluto"), 9);
+    EXPECT_EQ(TargetBodyCode("STAR"), 51);
+    EXPECT_EQ(TargetBodyCode("Earth"), -1);
+    TTransitTarget t;
+    EXPECT_TRUE(MakeBodyTarget("Mars", t));
+    EXPECT_EQ(t.state.body, 4);
+    EXPECT_EQ(t.name, "Mars");
+    EXPECT_FALSE(MakeBodyTarget("Ra/Dec", t));  // needs its position
+}
