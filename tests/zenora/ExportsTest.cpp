@@ -23,7 +23,7 @@ const std::set<std::string> kExports = {
     "Precession", "Epoch_to_J2000", "J2000_to_epoch", "Delta_t", "Calc_Planet", "SunLite", "Calc_Magnitude",
     "illum_fraction", "SlantRange", "Conv_to_str_hrs", "Conv_to_str_deg", "Sec_to_str_hrs"};
 
-TEST(Exports, ExactlyTheFiftySixNames) {
+TEST(ZenoraExports, ExactlyTheFiftySixNames) {
     ASSERT_EQ(kExports.size(), 56u);
     const std::string cmd = std::string("nm -D --defined-only ") + ORBISK_PROGRAM_DIR + "/libzenora.so";
     FILE* pipe = popen(cmd.c_str(), "r");
@@ -49,7 +49,7 @@ TEST(Exports, ExactlyTheFiftySixNames) {
     EXPECT_EQ(found, kExports);
 }
 
-TEST(Robustness, NonFiniteAndHugeArgumentsReturn) {
+TEST(ZenoraRobustness, NonFiniteAndHugeArgumentsReturn) {
     const double bad[] = {NAN, INFINITY, -INFINITY, 1e300, -1e300, 0.0};
     for (double x : bad) {
         TVector v{x, x, x, x}, w{x, 1, 2, x}, out{};

@@ -47,7 +47,7 @@ TVector EarthEquatorial(double jde) {
 // system, geometric, mean equinox of date: longitude 199.907347°, latitude
 // +0.62", R 0.99760775 AU. Ours: J2000 vector precessed to the date, then
 // turned to the ecliptic with the mean obliquity of date.
-TEST(Textbook, Sun) {
+TEST(ZenoraTextbook, Sun) {
     const double jd = 2448908.5;
     const TVector s = Planet(kSun, jd, true);
     double lon, lat;
@@ -62,7 +62,7 @@ TEST(Textbook, Sun) {
 // Moon, 1992 April 12.0 TT: λ 133.162655°, β -3.229126°, Δ 368409.7 km,
 // geometric, mean ecliptic of date (before nutation). Ours: J2000 vector
 // precessed to the date and turned with the theory's own linear obliquity.
-TEST(Textbook, Moon) {
+TEST(ZenoraTextbook, Moon) {
     const double jd = 2448724.5;
     const TVector m = Planet(kMoon, jd, true);
     double lon, lat;
@@ -74,7 +74,7 @@ TEST(Textbook, Moon) {
 
 // Venus, 1992 December 20.0 TT, corrected for light-time (τ = 0.0052606 d):
 // λ 313.08102°, β -2.08474°, Δ 0.910947 AU, mean ecliptic of date.
-TEST(Textbook, Venus) {
+TEST(ZenoraTextbook, Venus) {
     const double jd = 2448976.5, tau = 0.0052606;
     // Venus heliocentric at t - τ, seen from the Earth at t; J2000 equator.
     TVector v = Planet(kVenus, jd - tau), helio{}, geo{}, date{};
@@ -91,7 +91,7 @@ TEST(Textbook, Venus) {
 
 // Pluto, 1992 October 13.0 TT, heliocentric J2000 ecliptic: l 232.74071°,
 // b 14.58782°, r 29.711111 AU.
-TEST(Textbook, Pluto) {
+TEST(ZenoraTextbook, Pluto) {
     const double jd = 2448908.5;
     TVector p = Planet(kPluto, jd), helio{};
     const TVector e = EarthEquatorial(jd);
@@ -103,7 +103,7 @@ TEST(Textbook, Pluto) {
     EXPECT_NEAR(helio.r / kAU, 29.711111, 2e-6);
 }
 
-TEST(CalcPlanet, BodyNumbersAndFrames) {
+TEST(ZenoraCalcPlanet, BodyNumbersAndFrames) {
     const double jd = 2459000.5;
     const TVector sun = Planet(kSun, jd), earth = Planet(kEarth, jd);
     EXPECT_NEAR(sun.r, earth.r, 1e-6);
@@ -170,7 +170,7 @@ struct Worst {
     }
 };
 
-TEST(FullTheories, SunAndPlanetsAgreeWithVsop87) {
+TEST(ZenoraFullTheories, SunAndPlanetsAgreeWithVsop87) {
     struct Case {
         uint8_t body;
         const char* name;
@@ -205,7 +205,7 @@ TEST(FullTheories, SunAndPlanetsAgreeWithVsop87) {
     }
 }
 
-TEST(FullTheories, PlutoAgreesWithItsTheoryAndTheEarthWithVsop87) {
+TEST(ZenoraFullTheories, PlutoAgreesWithItsTheoryAndTheEarthWithVsop87) {
     Worst w;
     for (double jd = 2409543.5; jd <= 2487797.5; jd += 36.53) {  // 1885-2099
         ln_helio_posn h{};
@@ -222,7 +222,7 @@ TEST(FullTheories, PlutoAgreesWithItsTheoryAndTheEarthWithVsop87) {
     EXPECT_LT(w.value, 5);
 }
 
-TEST(FullTheories, MoonAgreesWithElp2000) {
+TEST(ZenoraFullTheories, MoonAgreesWithElp2000) {
     Worst dir, dist;
     for (double jd = 2415020.5; jd <= 2488069.5; jd += 45.67) {
         ln_rect_posn m{};

@@ -12,7 +12,7 @@
 namespace {
 const std::string kDeg = "\xB0";
 
-TEST(Text, Degrees) {
+TEST(ZenoraText, Degrees) {
     EXPECT_EQ(std::string(Conv_to_str_deg(false, 1, -0.5)), "-00" + kDeg + " 30' 00.0\"");
     EXPECT_EQ(std::string(Conv_to_str_deg(false, 0, 12.9999)), "+12" + kDeg + " 59' 60\"");  // no carry
     EXPECT_EQ(std::string(Conv_to_str_deg(false, 3, 45.5)), "+45" + kDeg + " 30' 00.000\"");
@@ -25,7 +25,7 @@ TEST(Text, Degrees) {
     EXPECT_EQ(std::string(Conv_to_str_deg(false, 1, 0.25 / 3600)), "+00" + kDeg + " 00' 00.3\"");
 }
 
-TEST(Text, HoursCutTheSecondsInsteadOfRounding) {
+TEST(ZenoraText, HoursCutTheSecondsInsteadOfRounding) {
     EXPECT_EQ(std::string(Conv_to_str_hrs(false, 1, 90)), "06h 00m 00.0s");
     EXPECT_EQ(std::string(Conv_to_str_hrs(true, 0, M_PI)), "12h 00m 00s");
     // 1h 02m 03.96s: one decimal cuts to 03.9, none to 03.
@@ -35,7 +35,7 @@ TEST(Text, HoursCutTheSecondsInsteadOfRounding) {
     EXPECT_EQ(std::string(Conv_to_str_hrs(false, 7, v)), "01h 02m 03.9600000s");
 }
 
-TEST(Text, SecondsToHours) {
+TEST(ZenoraText, SecondsToHours) {
     EXPECT_EQ(std::string(Sec_to_str_hrs(0, 3725)), "01:02:05");
     EXPECT_EQ(std::string(Sec_to_str_hrs(2, 59.999)), "00:00:59.99");
     EXPECT_EQ(std::string(Sec_to_str_hrs(6, 45296.5)), "12:34:56.500000");
@@ -43,7 +43,7 @@ TEST(Text, SecondsToHours) {
     EXPECT_EQ(std::string(Sec_to_str_hrs(1, 25 * 3600.0 + 0.09)), "25:00:00.0");
 }
 
-TEST(Text, EachThreadHasItsOwnBuffer) {
+TEST(ZenoraText, EachThreadHasItsOwnBuffer) {
     const char* mine = Conv_to_str_deg(false, 0, 1.0);
     std::string other;
     std::thread t([&] {
@@ -56,7 +56,7 @@ TEST(Text, EachThreadHasItsOwnBuffer) {
     EXPECT_EQ(other, "01:02:05");
 }
 
-TEST(Text, NonFiniteAndHugeValuesGiveBoundedText) {
+TEST(ZenoraText, NonFiniteAndHugeValuesGiveBoundedText) {
     const double values[] = {NAN, INFINITY, -INFINITY, 1e300, -1e300, 1.7976931348623157e308, 5e-324};
     for (double v : values) {
         for (uint8_t d : {uint8_t{0}, uint8_t{3}, uint8_t{255}}) {

@@ -9,7 +9,7 @@ namespace {
 constexpr double kPi = 3.141592653589793;
 constexpr double kDeg = kPi / 180;
 
-TEST(Spherical, RoundTripsKeepDistanceAndReduceRa) {
+TEST(ZenoraSpherical, RoundTripsKeepDistanceAndReduceRa) {
     TRaDec p{-0.5, 0.3, 2.5}, q{};
     TVector v{};
     Ra_dec_to_vect(&p, &v);
@@ -36,7 +36,7 @@ TEST(Spherical, RoundTripsKeepDistanceAndReduceRa) {
     EXPECT_DOUBLE_EQ(w.r, Range_vect(&w));
 }
 
-TEST(Horizon, MeridianAndQuadrants) {
+TEST(ZenoraHorizon, MeridianAndQuadrants) {
     const TLatLon site{50 * kDeg, 0.4, 0.1};
     const double gst = 1.0;
     const double lst = site.lon + gst;
@@ -58,7 +58,7 @@ TEST(Horizon, MeridianAndQuadrants) {
     EXPECT_NEAR(std::remainder(h.az, 2 * kPi), 0, 1e-7);
 }
 
-TEST(Horizon, RoundTripAwayFromPolesAndZenith) {
+TEST(ZenoraHorizon, RoundTripAwayFromPolesAndZenith) {
     const TLatLon sites[] = {{0.933, -1.18, 1}, {-0.6, 2.0, 0}, {0.0, 0.0, 0}};
     for (const TLatLon& site : sites) {
         for (double alt = -1.2; alt <= 1.4; alt += 0.2) {
@@ -75,7 +75,7 @@ TEST(Horizon, RoundTripAwayFromPolesAndZenith) {
     }
 }
 
-TEST(Horizon, ObserverAtAPoleUsesTheHourAngle) {
+TEST(ZenoraHorizon, ObserverAtAPoleUsesTheHourAngle) {
     const TLatLon pole{kPi / 2, 0.25, 0};
     const double gst = 2.0;
     TRaDec p{1.0, 0.5, 1};
@@ -88,7 +88,7 @@ TEST(Horizon, ObserverAtAPoleUsesTheHourAngle) {
     EXPECT_NEAR(p.ra, fmod2pi(kPi + 1.0 + gst + 0.25), 1e-15);
 }
 
-TEST(Ellipsoid, RhoSinCosAndSubPoint) {
+TEST(ZenoraEllipsoid, RhoSinCosAndSubPoint) {
     double rs = -1, rc = -1;
     const TLatLon equator{0, 1, 0}, pole{kPi / 2, 0, 0};
     RhoSinCos(&equator, &rs, &rc);
@@ -124,7 +124,7 @@ TEST(Ellipsoid, RhoSinCosAndSubPoint) {
     EXPECT_NEAR(EarthRadius(kPi / 2 - 1e-9), 6356.7523142, 1e-3);
 }
 
-TEST(GreatCircle, AzimuthQuadrants) {
+TEST(ZenoraGreatCircle, AzimuthQuadrants) {
     const TLatLon o{0, 0, 0};
     const TLatLon east{0, 1 * kDeg, 0}, south{-1 * kDeg, 0, 0}, north{1 * kDeg, 0, 0}, west{0, -1 * kDeg, 0};
     EXPECT_NEAR(Az_2latlon(&o, &east), kPi / 2, 1e-9);
@@ -142,7 +142,7 @@ TEST(GreatCircle, AzimuthQuadrants) {
     EXPECT_NEAR(Az_2latlon(&o, &nw), 7 * kPi / 4, 1e-3);
 }
 
-TEST(GreatCircle, DestinationAndDistance) {
+TEST(ZenoraGreatCircle, DestinationAndDistance) {
     const TLatLon start{0.8, 3.1, 5};
     TLatLon p{};
     Az_dist_to_lat_lon(&start, &p, 0.0, 111.2, 6371);  // due north
@@ -161,7 +161,7 @@ TEST(GreatCircle, DestinationAndDistance) {
     EXPECT_NEAR(Dist_2latlon(&paris, &london), Dist_2latlon(&london, &paris), 1e-9);
 }
 
-TEST(Angles, SeparationAndPositionAngle) {
+TEST(ZenoraAngles, SeparationAndPositionAngle) {
     const TRaDec a{1.0, 0.2, 1}, b{1.1, 0.25, 1};
     TVector va{}, vb{};
     Ra_dec_to_vect(&a, &va);
@@ -185,14 +185,14 @@ TEST(Angles, SeparationAndPositionAngle) {
         }
 }
 
-TEST(Refraction, HorizonAndZenith) {
+TEST(ZenoraRefraction, HorizonAndZenith) {
     const double horizon = Refraction(0, 1010, 10) / kDeg * 60;
     EXPECT_NEAR(horizon, 34.48, 0.01);
     EXPECT_NEAR(Refraction(kPi / 2, 1010, 10) / kDeg * 3600, 0, 5);  // a few arc seconds at most
     EXPECT_NEAR(Refraction(0, 505, 10), Refraction(0, 1010, 10) / 2, 1e-15);
 }
 
-TEST(Shadow, SunLiteAtFourHundredKilometres) {
+TEST(ZenoraShadow, SunLiteAtFourHundredKilometres) {
     const TVector sun{1.5e8, 0, 0, 1.5e8};
     const double r = 6778.137;
     const double limit = kPi / 2 + std::acos(6378.137 / r);  // about 109.8°
@@ -208,7 +208,7 @@ TEST(Shadow, SunLiteAtFourHundredKilometres) {
     EXPECT_TRUE(SunLite(&s, &sun));
 }
 
-TEST(Brightness, FractionMagnitudeAndSlantRange) {
+TEST(ZenoraBrightness, FractionMagnitudeAndSlantRange) {
     const TVector sun{-1.5e8, 0, 0, 1.5e8}, sat{7000, 0, 0, 7000}, obs{6378, 0, 0, 6378};
     EXPECT_NEAR(illum_fraction(&obs, &sat, &sun), 1, 1e-12);  // Sun behind the observer
     const TVector sunAhead{1.5e8, 0, 0, 1.5e8};

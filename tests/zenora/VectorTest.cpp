@@ -10,7 +10,7 @@ constexpr double kTwoPi = 6.283185307179586;
 
 TVector Vec(double x, double y, double z) { return TVector{x, y, z, std::sqrt(x * x + y * y + z * z)}; }
 
-TEST(Vectors, ProducersFillLengthAndMayAliasTheirInput) {
+TEST(ZenoraVectors, ProducersFillLengthAndMayAliasTheirInput) {
     TVector a = Vec(1, 2, 3), b = Vec(-4, 5, 0.5), c{};
     Cross_vect(&a, &b, &c);
     EXPECT_DOUBLE_EQ(c.x, 2 * 0.5 - 3 * 5);
@@ -29,7 +29,7 @@ TEST(Vectors, ProducersFillLengthAndMayAliasTheirInput) {
     EXPECT_DOUBLE_EQ(Range_2vect(&a, &a), 0);
 }
 
-TEST(Vectors, Dot3ExpressesAVectorGivenInABasis) {
+TEST(ZenoraVectors, Dot3ExpressesAVectorGivenInABasis) {
     // Basis turned by 90° about z: e1 = y, e2 = -x, e3 = z.
     TVector e1 = Vec(0, 1, 0), e2 = Vec(-1, 0, 0), e3 = Vec(0, 0, 1), v = Vec(2, 3, 4), c{};
     Dot_3vect(&v, &e1, &e2, &e3, &c);
@@ -39,7 +39,7 @@ TEST(Vectors, Dot3ExpressesAVectorGivenInABasis) {
     EXPECT_DOUBLE_EQ(c.r, v.r);
 }
 
-TEST(Vectors, NormOfZeroLeavesTheOutputUntouched) {
+TEST(ZenoraVectors, NormOfZeroLeavesTheOutputUntouched) {
     TVector zero{0, 0, 0, 0}, out{7, 8, 9, 10};
     Norm_vect(&zero, &out);
     EXPECT_EQ(out.x, 7);
@@ -51,7 +51,7 @@ TEST(Vectors, NormOfZeroLeavesTheOutputUntouched) {
     EXPECT_DOUBLE_EQ(out.r, 1);
 }
 
-TEST(Vectors, AnglesUseTheStoredLength) {
+TEST(ZenoraVectors, AnglesUseTheStoredLength) {
     TVector x = Vec(1, 0, 0), y = Vec(0, 1, 0), d = Vec(1, 1, 0);
     EXPECT_DOUBLE_EQ(Angle_2vect(&x, &y), kTwoPi / 4);
     EXPECT_NEAR(Angle_2vect(&x, &d), kTwoPi / 8, 1e-15);
@@ -63,7 +63,7 @@ TEST(Vectors, AnglesUseTheStoredLength) {
     EXPECT_NEAR(Angle_3vect(&a, &b, &c), kTwoPi / 4, 1e-15);
 }
 
-TEST(Vectors, Rotations) {
+TEST(ZenoraVectors, Rotations) {
     const double th = 0.3, ct = std::cos(th), st = std::sin(th);
     TVector a = Vec(1, 2, 3), c{};
     Rot_vect(&a, &c, ct, st);  // x-z plane
@@ -84,7 +84,7 @@ TEST(Vectors, Rotations) {
     EXPECT_GT(c.r, a.r);
 }
 
-TEST(Vectors, ObliquityRotations) {
+TEST(ZenoraVectors, ObliquityRotations) {
     TVector ecl = Vec(0, 1, 0), a{}, b{};
     Rotate_to_J2000_obliquity(&ecl, &a);
     Rot_to_obliq(&ecl, &b, 0.409092804222135);
@@ -98,7 +98,7 @@ TEST(Vectors, ObliquityRotations) {
     EXPECT_EQ(b.r, 5);
 }
 
-TEST(Vectors, RotToEquatOffsetsXYAndCopiesZAndR) {
+TEST(ZenoraVectors, RotToEquatOffsetsXYAndCopiesZAndR) {
     TVector a{1, 2, 3, 99}, c{};
     Rot_to_equat(&a, &c, kTwoPi / 4, 10);
     EXPECT_NEAR(c.x, 1, 1e-14);
@@ -107,7 +107,7 @@ TEST(Vectors, RotToEquatOffsetsXYAndCopiesZAndR) {
     EXPECT_EQ(c.r, 99);
 }
 
-TEST(Reduction, KeepsTheUpperEndAndFoldsOthersIn) {
+TEST(ZenoraReduction, KeepsTheUpperEndAndFoldsOthersIn) {
     EXPECT_EQ(fmod2pi(kTwoPi), kTwoPi);
     EXPECT_EQ(fmod2pi(0), 0);
     EXPECT_NEAR(fmod2pi(-0.5), kTwoPi - 0.5, 1e-15);
@@ -127,7 +127,7 @@ TEST(Reduction, KeepsTheUpperEndAndFoldsOthersIn) {
     EXPECT_EQ(fmodall180(540), 180);
 }
 
-TEST(Reduction, NonFiniteAndHugeValuesDoNotHang) {
+TEST(ZenoraReduction, NonFiniteAndHugeValuesDoNotHang) {
     const double inf = INFINITY;
     for (double x : {double(NAN), inf, -inf}) {
         EXPECT_TRUE(std::isnan(fmod2pi(x)));

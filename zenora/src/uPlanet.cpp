@@ -1,6 +1,7 @@
 // Geocentric positions of the Sun, Moon, planets and Pluto.
 #include "uPlanet.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "Earth.h"
@@ -38,6 +39,9 @@ void VsopPosition(const VsopTheory& theory, double tau, TVector& v) {
 }
 
 namespace {
+// Out-of-range values stay as they are: converting them to float is undefined.
+double RoundToFloat(double x) { return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x; }
+
 enum Body : uint8_t { kSun = 0, kMercury, kVenus, kEarth, kMars, kJupiter, kSaturn, kUranus, kNeptune, kPluto,
                       kMoon = 31 };
 }  // namespace
@@ -49,7 +53,7 @@ void Calc_Planet(uint8_t body, TVector& v, bool precess, double jd, double delta
     } else {
         const double tau = (jde - kJ2000) / kDaysPerMillennium;
         // The planet series take tau at single precision; only the Earth keeps it whole.
-        const double tau32 = static_cast<float>(tau);
+        const double tau32 = RoundToFloat(tau);
         TVector earth;
         EarthPosition(tau, earth);
         switch (body) {
