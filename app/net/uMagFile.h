@@ -62,3 +62,11 @@ void RemoveDuplicateMagLines(std::vector<std::string>& lines);
 
 // Every record whose number has a line gets that line's magnitude.
 int CopyMagnitudes(std::vector<TSatRec>& sats, const std::vector<std::string>& lines);
+
+struct TNetConfig;
+struct TNetReport;
+// The names-archive update: download url to folder, unpack its text, merge it
+// into lines and remove duplicates. The messages for the user go to report;
+// true when lines were merged.
+bool UpdateFromNamesArchive(const std::string& url, const std::string& folder, std::vector<std::string>& lines,
+                            const TNetConfig& config, TNetReport& report);

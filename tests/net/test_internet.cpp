@@ -5,6 +5,7 @@
 #include "Fixtures.h"
 #include "LoopbackServer.h"
 #include "uInternet.h"
+#include "uMagFile.h"
 
 namespace {
 
@@ -276,6 +277,30 @@ TEST_F(DownloadTest, SingleFileDownloadReportsItsFailure) {
     EXPECT_EQ(r.messages[0].title, "Download Error");
     EXPECT_EQ(r.messages[0].text, "Failed to download file : \"" + (dir / "gone.zip") + "\"");
     EXPECT_FALSE(std::filesystem::exists(dir / "gone.zip"));
+}
+
+TEST_F(DownloadTest, NamesArchiveIsMergedIntoTheMagnitudeLines) {
+    std::string namesLine = "25544ISS (ZARYA)";
+    namesLine.resize(36, ' ');
+    namesLine += " -1.8";
+    server.Route("/qmnames.zip", [namesLine](const HttpRequest&) { return Binary(fx::Zip({{"qmnames.txt", namesLine + "\r\n"}})); });
+    std::vector<std::string> lines = {FormatMagLine("25544", "ISS", "-1.0"), FormatMagLine("99999", "MINE", "8.0")};
+    TNetReport r;
+    ASSERT_TRUE(UpdateFromNamesArchive(Url("/qmnames.zip"), dir.path, lines, LoopbackConfig(), r));
+    EXPECT_EQ(lines, (std::vector<std::string>{FormatMagLine("25544", "ISS", "-1.8"), FormatMagLine("99999", "MINE", "8.0")}));
+    ASSERT_EQ(r.messages.size(), 1u);
+    EXPECT_EQ(r.messages[0].text, "Update to magnitude file data completed successfully.");
+    EXPECT_FALSE(std::filesystem::exists(dir / "qmnames.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "qmnamesupdate.zip"));
+
+    const auto before = lines;
+    r = {};
+    EXPECT_FALSE(UpdateFromNamesArchive(Url("/gone.zip"), dir.path, lines, LoopbackConfig(), r));
+    EXPECT_EQ(lines, before);
+    ASSERT_EQ(r.messages.size(), 3u);
+    EXPECT_EQ(r.messages[0].title, "Download Error");
+    EXPECT_EQ(r.messages[1].text, "Failed to download file - " + Url("/gone.zip"));
+    EXPECT_EQ(r.messages[2].text, "Failed to update magnitude file data");
 }
 
 TEST(Decompress, RefusesOversizedAndBrokenInputAndKeepsTheTarget) {
