@@ -46,10 +46,11 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
     std::vector<TElementEntry> entries;
     ReadElementFile(entries, elementPath);  // no sets: an empty common-name file
     SortEntriesByNumber(entries);
+    const TMagIndex index(mag);
     std::string text;
     for (const auto& e : entries) {
         std::string name(e.name.view());
-        const int idx = FindMagLine(std::string(e.catNo.view()), mag);
+        const int idx = index.Find(std::string(e.catNo.view()));
         if (idx >= 0) {
             const std::string common = MagName(mag[idx]);
             if (!common.empty()) name = common;

@@ -51,6 +51,17 @@ int FindMagLine(const std::string& key, const std::vector<std::string>& lines) {
     return -1;
 }
 
+TMagIndex::TMagIndex(const std::vector<std::string>& lines) : lines_(lines) {
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        for (std::size_t k = 0; k + 5 <= lines[i].size(); ++k) last_[lines[i].substr(k, 5)] = static_cast<int>(i);
+}
+
+int TMagIndex::Find(const std::string& key) const {
+    if (key.size() != 5) return FindMagLine(key, lines_);
+    auto it = last_.find(key);
+    return it == last_.end() ? -1 : it->second;
+}
+
 std::string FormatMagLine(const std::string& number, const std::string& name, const std::string& magText) {
     return PadRight(number, kNumberWidth) + "  " + PadRight(name, kNameWidth) + " " + PadLeft(magText, kMagWidth);
 }

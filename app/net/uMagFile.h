@@ -3,6 +3,7 @@
 // the URL of the names archive.
 #pragma once
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "uNetFiles.h"
@@ -13,6 +14,18 @@ inline constexpr double kMagRangeLimitKm = 300000.0;
 
 // Index of the last line containing key anywhere, or -1 (also for an empty key).
 int FindMagLine(const std::string& key, const std::vector<std::string>& lines);
+
+// FindMagLine for many five-character keys (catalogue numbers) on one list:
+// every five-character window of every line is indexed once.
+class TMagIndex {
+public:
+    explicit TMagIndex(const std::vector<std::string>& lines);
+    int Find(const std::string& key) const;  // same answer as FindMagLine
+
+private:
+    const std::vector<std::string>& lines_;
+    std::unordered_map<std::string, int> last_;
+};
 
 // "%0:-6s  %1:-24s %2:5s"
 std::string FormatMagLine(const std::string& number, const std::string& name, const std::string& magText);

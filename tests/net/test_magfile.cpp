@@ -28,6 +28,9 @@ TEST(MagLine, FixedColumnsAndLastMatch) {
     EXPECT_EQ(FindMagLine("33333", lines), -1);
     EXPECT_EQ(FindMagLine("", lines), -1);
     EXPECT_EQ(FindMagLine("1", {}), -1);
+    const TMagIndex index(lines);
+    for (const char* key : {"11111", "33333", "00005", "HOLDS", "ANGUA", "", "1", "VANGUARD 1"})
+        EXPECT_EQ(index.Find(key), FindMagLine(key, lines)) << key;
     EXPECT_EQ(FormatMagnitude(3.49), " 3.5");
     EXPECT_EQ(FormatMagnitude(-12.0), "-12.0");
 }
