@@ -283,10 +283,12 @@ SATELLITE_API bool parse_elements(const char* line1, const char* line2, TSatRec*
 
     const double jan1 = julianJan1(p.year);
     Priv0 pv;
-    pv.epoch50 = (jan1 - 2433282.5) + p.day;
+    // Derived from the Julian date, rounding included, like the published
+    // model: far orbits (e.g. e = 0.97) feel the difference at the mm level.
+    sat->epoch = jan1 - 1.0 + p.day;
+    pv.epoch50 = sat->epoch - 2433281.5;
     pv.bstar = p.bstar;
     pv.noKozai = p.mm / (kMinPerDay / kTwoPi);
-    sat->epoch = jan1 - 1.0 + p.day;
     sat->node = p.node * kDeg;
     sat->ecc = p.ecc;
     sat->argPerigee = p.argp * kDeg;

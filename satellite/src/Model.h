@@ -25,7 +25,7 @@ inline constexpr double kDeepPeriod = 225.0;    // minutes
 // Element values parse_elements keeps for the initialisation calls
 // (bytes 8..31 of the block).
 struct Priv0 {
-    double epoch50;   // days since 1950 Jan 0.0 UTC, kept apart from the JD for precision
+    double epoch50;   // days since 1950 Jan 0.0 UTC
     double bstar;     // 1/earth radii
     double noKozai;   // rad/min as published in the element set
 };

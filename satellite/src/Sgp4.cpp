@@ -641,7 +641,8 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     double templ = n.t2cof * t2;
     if (n.isimp != 1.0) {
         const double delomg = n.omgcof * t;
-        const double delmtemp = 1.0 + n.eta * std::cos(xmdf);
+        const double sinx = std::sin(xmdf), cosx = std::cos(xmdf);
+        const double delmtemp = 1.0 + n.eta * cosx;
         const double delm = n.xmcof * (delmtemp * delmtemp * delmtemp - n.delmo);
         const double temp = delomg + delm;
         mm = xmdf + temp;
@@ -649,7 +650,16 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
         const double t3 = t2 * t;
         const double t4 = t3 * t;
         tempa = tempa - n.d2 * t2 - n.d3 * t3 - n.d4 * t4;
-        tempe = tempe + n.bstar * n.cc5 * (std::sin(mm) - n.sinmao);
+        // sin(mm) from the sine and cosine already at hand while the drag
+        // correction is small (series good to 1e-17 below 1e-4 rad).
+        double sinmm;
+        if (std::fabs(temp) < 1.0e-4) {
+            const double h2 = 0.5 * temp * temp;
+            sinmm = sinx * (1.0 - h2) + cosx * temp * (1.0 - h2 / 3.0);
+        } else {
+            sinmm = std::sin(mm);
+        }
+        tempe = tempe + n.bstar * n.cc5 * (sinmm - n.sinmao);
         templ = templ + n.t3cof * t3 + t4 * (n.t4cof + t * n.t5cof);
     }
 
@@ -718,21 +728,29 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     const double xl = mp + argpp + nodep + temp * xlcof * axnl;
 
     // Kepler's equation in the equinoctial form. Halley's third-order step
-    // reaches the same root as plain Newton in fewer sin/cos evaluations;
-    // steps stay bounded for orbits near e = 1.
+    // reaches the root in fewer sin/cos evaluations than plain Newton; once
+    // a step is below 1e-7 the remaining error is far below 1e-15, so the
+    // last step is applied to sin/cos by series instead of another
+    // evaluation. Steps stay bounded for orbits near e = 1.
     const double u = std::fmod(xl - nodep, kTwoPi);
-    double eo1 = u, tem5 = 9999.9, sineo1 = 0.0, coseo1 = 0.0;
-    for (int k = 1; std::fabs(tem5) >= 1.0e-12 && k <= 10; ++k) {
+    double eo1 = u, sineo1 = 0.0, coseo1 = 0.0;
+    for (int k = 1; k <= 10; ++k) {
         sineo1 = std::sin(eo1);
         coseo1 = std::cos(eo1);
         const double f = u - aynl * coseo1 + axnl * sineo1 - eo1;  // minus the residual
         const double d1 = 1.0 - coseo1 * axnl - sineo1 * aynl;      // derivative
         const double d2 = axnl * sineo1 - aynl * coseo1;            // second derivative
-        tem5 = f / d1;
-        const double den = d1 + 0.5 * tem5 * d2;
-        if (std::fabs(tem5) < 0.5 && den > 0.0) tem5 = f / den;
-        if (std::fabs(tem5) >= 0.95) tem5 = tem5 > 0.0 ? 0.95 : -0.95;
-        eo1 = eo1 + tem5;
+        const double den = d1 * d1 + 0.5 * f * d2;
+        double step = den > 0.0 ? f * d1 / den : f / d1;
+        if (std::fabs(step) >= 0.95) step = step > 0.0 ? 0.95 : -0.95;
+        eo1 = eo1 + step;
+        if (std::fabs(step) < 1.0e-7) {
+            const double h2 = 0.5 * step * step;
+            const double s = sineo1 + coseo1 * step - sineo1 * h2;
+            coseo1 = coseo1 - sineo1 * step - coseo1 * h2;
+            sineo1 = s;
+            break;
+        }
     }
 
     // Short-period periodics.
