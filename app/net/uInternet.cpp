@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include "uConversion.h"
+#include "uInitialize.h"
 #include "uUpdate.h"
 #include "uLoadSave.h"
 #include "uFileIO.h"
@@ -488,31 +489,32 @@ bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, 
 
 TStartUpResult StartUpDownload(TStartUpJob job) {
     TStartUpResult r;
-    r.settings = job.settings;
+    LoadDownloadSettings(job.dataFolder, r.settings, job.nowDay);
+    const TDownloadSettings settings = r.settings;
     auto caption = [&](const std::string& suffix) {
         if (job.onCaption) job.onCaption(job.locationName.substr(0, 64) + suffix);
     };
-    r.due = StartUpDownloadDue(job.autoDownload, job.settings.period, job.settings.lastDownload, job.nowDay);
+    r.due = StartUpDownloadDue(job.autoDownload, settings.period, settings.lastDownload, job.nowDay);
     if (r.due) {
         std::vector<std::string> lines;
         netfiles::ReadLines(job.dataFolder + "dwnlist.dat", lines);
         caption(" - Connecting to Space-Track.");
-        const TBatchResult batch = DownloadList(lines, job.elementFolder, job.settings, job.config, r.report);
+        const TBatchResult batch = DownloadList(lines, job.elementFolder, settings, job.config, r.report);
         r.ok = batch.ok;
         if (r.ok) {
             caption(" - File Download Completed.");
             r.settings.lastDownload = job.nowDay;
-            if (job.saveSettings) job.saveSettings(r.settings);
-            if (job.settings.updateMain) {
+            SaveDownloadSettings(job.dataFolder, r.settings);
+            if (settings.updateMain) {
                 caption(" - Updating Selected Satellite...");
                 r.mainChanged = UpdateFromElementFiles(job.mainSats, job.elementFolder);
             }
-            if (job.settings.updateIrid) {
+            if (settings.updateIrid) {
                 caption(" - Updating Iridium satellite...");
                 r.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
                 if (r.iridChanged) SaveCatalogue(job.iridiumSats, job.dataFolder + "IridSat.bin");
             }
-            if (job.settings.convert) {
+            if (settings.convert) {
                 caption(" - File Conversion...");
                 ConvertDownloadedFiles(lines, job.elementFolder, job.dataFolder + "Mag.dat", r.report);
             }

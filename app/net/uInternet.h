@@ -115,12 +115,10 @@ struct TStartUpJob {
     bool autoDownload = false;
     double nowDay = 0.0;
     std::string locationName;
-    TDownloadSettings settings;
     TNetConfig config;
     std::vector<TSatRec> mainSats;     // copies; the caller takes them back
     std::vector<TSatRec> iridiumSats;
     std::function<void(const std::string&)> onCaption;
-    std::function<bool(const TDownloadSettings&)> saveSettings;
 };
 struct TStartUpResult {
     bool due = false;
@@ -132,4 +130,7 @@ struct TStartUpResult {
     std::vector<TSatRec> iridiumSats;
     TNetReport report;
 };
+// Reads dwnlist.dat and InternetInfo.ini from the data folder, decides, and
+// runs the batch and what the settings ask for after it. The settings with
+// the new time come back for the process-wide copy.
 TStartUpResult StartUpDownload(TStartUpJob job);

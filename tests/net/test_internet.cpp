@@ -366,27 +366,28 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
     netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
     fx::WriteText(data / "Mag.dat", "http://example.test/qmnames.zip\r\n25544   ISS                       -1.3\r\n");
 
+    TDownloadSettings stored;
+    stored.period = 24;
+    stored.lastDownload = 44990.0;
+    stored.convert = true;
+    ASSERT_TRUE(SaveDownloadSettings(data.path, stored));
+
     TStartUpJob job;
     job.dataFolder = data.path;
     job.elementFolder = tle.path;
     job.autoDownload = true;
     job.nowDay = 45000.0;
     job.locationName = "Home";
-    job.settings.period = 24;
-    job.settings.lastDownload = 44990.0;
-    job.settings.convert = true;
     job.config = LoopbackConfig();
     std::vector<std::string> captions;
     job.onCaption = [&](const std::string& c) { captions.push_back(c); };
-    TDownloadSettings saved;
-    job.saveSettings = [&](const TDownloadSettings& s) {
-        saved = s;
-        return true;
-    };
     auto r = StartUpDownload(job);
     EXPECT_TRUE(r.due);
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(saved.lastDownload, 45000.0);
+    EXPECT_NEAR(r.settings.lastDownload, 45000.0, 1e-9);
+    TDownloadSettings reread;
+    ASSERT_TRUE(LoadDownloadSettings(data.path, reread, 0.0));
+    EXPECT_NEAR(reread.lastDownload, 45000.0, 1.0 / 86400) << "the new time is stored";
     EXPECT_EQ(captions, (std::vector<std::string>{"Home - Connecting to Space-Track.", "Home - File Download Completed.",
                                                   "Home - File Conversion...", "Home"}));
     EXPECT_FALSE(std::filesystem::exists(tle / "Plain.tle"));
@@ -394,7 +395,7 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
 
     // Without Auto-Download nothing connects, whatever the period says.
     job.autoDownload = false;
-    job.settings.period = 0;
+    job.nowDay = 46000.0;
     captions.clear();
     auto off = StartUpDownload(job);
     EXPECT_FALSE(off.due);
