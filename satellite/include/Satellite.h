@@ -36,7 +36,10 @@
 // minutes, a model error (eccentricity out of range, negative semi-latus
 // rectum, the satellite below the Earth's surface) or non-finite output.
 // Output is TEME (the frame Greenwich sidereal time turns to Earth-fixed),
-// km and km/s, r filled. No heap allocation.
+// km and km/s, r filled. No heap allocation. SDP4 keeps the position of its
+// resonance integrator in the record to speed up nearby times; the cache has
+// its own check value and any order of times gives the same results, but
+// threads should propagate their own copies of a record.
 //
 // Iridium mirrors: mirror 1 faces the direction of flight, 2 and 3 follow at
 // 120 degrees counter-clockwise seen from above; each panel leans 40 degrees
