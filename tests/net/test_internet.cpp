@@ -4,6 +4,7 @@
 
 #include "Fixtures.h"
 #include "LoopbackServer.h"
+#include "uInitialize.h"
 #include "uInternet.h"
 #include "uMagFile.h"
 
