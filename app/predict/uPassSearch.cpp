@@ -16,13 +16,25 @@ constexpr double kMaxMeanMotion = 20.0;
 
 double AddSeconds(double t, double seconds) { return t + seconds / kSecondsPerDay; }
 
+// Satellite evaluations, counted per thread and summed after each satellite.
+thread_local uint64_t tEvaluations = 0;
+std::atomic<uint64_t> gEvaluations{0};
+
 // Observer vector, propagation, then the elevation: the state's altitude in
 // mode 4, else the geocentric elevation of the position.
 bool Evaluate(TSatRec& sat, TSatState& state, double t, TObserver& observer, double& elevation) {
+    ++tEvaluations;
     const double gha = ObserverVector(t, observer);
     if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
     elevation = state.mode == 4 ? state.altaz.alt : ElevationOf(state.pos, observer);
     return true;
+}
+
+// Position only (state mode 0), for the shadow scans: no hour angle or
+// elevation is needed, and mode 0 does not read the hour angle.
+bool PositionAt(TSatRec& sat, TSatState& state, double t, const TObserver& observer) {
+    ++tEvaluations;
+    return PropagateSatellite(sat, state, t, 0.0, observer);
 }
 
 void SunAt(TSatState& sun, double t) {
@@ -56,6 +68,28 @@ TPassRecord NewPassRecord(const TSatRec& sat) {
     record.maxElevation = -kHalfPi;
     record.elements = sat;
     return record;
+}
+
+// Whole seconds after `from` until the sunlit state differs from `litFrom`
+// or LOS is reached, as a one-second scan would find them. The scan strides
+// 10 s and steps single seconds only inside the stride where something
+// changed: a satellite does not enter and leave the shadow within 10 s.
+struct TScan {
+    int seconds = 0;
+    bool reachedEnd = false;
+};
+template <typename Lit>
+TScan FirstChange(double from, double los, bool litFrom, Lit lit) {
+    constexpr int kStride = 10;
+    for (int k = 0;; k += kStride) {
+        const double probe = AddSeconds(from, k + kStride);
+        if (probe < los && lit(probe) == litFrom) continue;
+        for (int j = k + 1; j <= k + kStride; ++j) {
+            const double t = AddSeconds(from, j);
+            if (t >= los) return {j, true};
+            if (lit(t) != litFrom) return {j, false};
+        }
+    }
 }
 
 std::string DisplayTime(double t, double offset) { return FormatDateTime("HH:nn:ss", t + offset); }
@@ -93,18 +127,13 @@ void LineSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
             Evaluate(sat, state, aos, observer, el);
             SunAt(sun, aos);  // serves the whole pass
             std::string note;
+            auto lit = [&](double when) {
+                return PositionAt(sat, state, when, observer) && Sunlit(state, sun);
+            };
             if (Sunlit(state, sun)) {
                 // Last sunlit second before LOS, or LOS itself.
-                double entry = aos;
-                for (;;) {
-                    const double next = AddSeconds(entry, 1.0);
-                    if (next >= los) {
-                        entry = los;
-                        break;
-                    }
-                    if (!Evaluate(sat, state, next, observer, el) || !Sunlit(state, sun)) break;
-                    entry = next;
-                }
+                const TScan scan = FirstChange(aos, los, true, lit);
+                const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
                 if (in.sunlitOnly) {
                     los = entry;
                     if (entry < middle) middle = entry;
@@ -113,15 +142,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
                 }
             } else {
                 // First sunlit second, or LOS.
-                double exit = aos;
-                for (;;) {
-                    exit = AddSeconds(exit, 1.0);
-                    if (exit >= los) {
-                        exit = los;
-                        break;
-                    }
-                    if (Evaluate(sat, state, exit, observer, el) && Sunlit(state, sun)) break;
-                }
+                const TScan scan = FirstChange(aos, los, false, lit);
+                const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
                 if (in.sunlitOnly) {
                     aos = exit;
                     if (exit > middle) middle = exit;
@@ -234,8 +256,11 @@ TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatR
     std::atomic<std::size_t> next{0};
     auto worker = [&]() {
         KeyDeltaT(in.start);
-        for (std::size_t i = next++; i < work.size(); i = next++)
+        for (std::size_t i = next++; i < work.size(); i = next++) {
+            const uint64_t before = tEvaluations;
             searchOne(in, rs, *work[i], observer, intervals, outputs[i]);
+            gEvaluations += tEvaluations - before;
+        }
     };
     if (threads <= 1) {
         worker();
@@ -345,6 +370,8 @@ std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& in, TObs
                   observer);
     return intervals;
 }
+
+uint64_t PassSearchEvaluations() { return gEvaluations.load(); }
 
 bool IsSearched(const TSatRec& sat, double minRevs) {
     return sat.selected && sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;

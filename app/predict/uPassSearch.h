@@ -3,6 +3,7 @@
 // No UI here: a search takes its inputs, a satellite list and an observer
 // copy, and returns the report lines and the pass records.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -96,6 +97,10 @@ TPredictionResult RunTabularSearch(const TPredictionInputs& inputs,
                                    const std::vector<TSatRec>& satellites,
                                    const TObserver& observer, const TReportSettings& settings,
                                    unsigned threads = 0);
+
+// Satellite evaluations (observer vector, propagation, elevation) made by the
+// listing searches of this process so far; for measurements.
+uint64_t PassSearchEvaluations();
 
 // One satellite's tabular search, exposed for its parts.
 struct TTabularSearch {
