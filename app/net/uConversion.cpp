@@ -141,7 +141,8 @@ TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& m
         return {"File", "Selected file has no Satellite Element found"};
     SortEntriesByNumber(entries);
     TMagFile mag;
-    LoadMagFile(magPath, mag);
+    // Without magnitudes the merge is empty and would wipe the sky catalogue.
+    if (!LoadMagFile(magPath, mag)) return {"File", "File: " + magPath + " not found"};
     if (!WriteCatalogueFile(MergeSkyEntries(entries, mag.lines), skyPath, false))
         return {"File", "Failed to write \"" + netfiles::FileNameOf(skyPath) + "\""};
     written = true;

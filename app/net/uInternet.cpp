@@ -93,10 +93,7 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, Progress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &progress);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
-    char err[CURL_ERROR_SIZE] = {};
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, err);
     const CURLcode rc = curl_easy_perform(h);
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     s.lastStatus = status;

@@ -16,6 +16,10 @@ namespace netfiles {
 
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
     lines.clear();
+    struct stat st{};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::uint64_t>(st.st_size) > kMaxTextFileBytes)
+        return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     std::uint64_t total = 0;

@@ -220,6 +220,10 @@ TEST(Conversion, SkyFileTakesMagnitudesWithSignBlankAndTheLastEntry) {
     EXPECT_EQ(sky[1].catNo, "25544") << "the entry that sorts last is taken too";
     EXPECT_DOUBLE_EQ(sky[1].stdMag, -12.0);
 
+    msg = CreateSkySatFile(dir / "src.tle", dir / "absent.dat", dir / "SkySat.bin", sky, written);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(msg.text, "File: " + (dir / "absent.dat") + " not found");
+
     fx::WriteText(dir / "one.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 1.0)));
     msg = CreateSkySatFile(dir / "one.tle", dir / "Mag.dat", dir / "SkySat.bin", sky, written);
     EXPECT_FALSE(written);
