@@ -71,34 +71,29 @@ inline constexpr uint8_t kKindNear = 1;
 inline constexpr uint8_t kKindDeep = 2;
 inline constexpr char kTag[4] = {'S', 'G', 'P', '4'};
 
-// Four independent multiply-mix lanes: cheap enough to run on every call.
+// Folds two words per 64x64->128 multiply in four independent lanes: strong
+// enough to reject damaged storage, cheap enough to run on every call.
 inline uint64_t mixHash(const unsigned char* p, std::size_t n, uint64_t seed) {
-    constexpr uint64_t k = 0x9E3779B97F4A7C15ull;
-    uint64_t h0 = seed ^ 0x243F6A8885A308D3ull, h1 = seed ^ 0x13198A2E03707344ull,
-             h2 = seed ^ 0xA4093822299F31D0ull, h3 = seed ^ 0x082EFA98EC4E6C89ull;
-    auto step = [](uint64_t h, uint64_t w) {
-        h ^= w;
-        h *= 0xFF51AFD7ED558CCDull;
-        return h ^ (h >> 29);
+    auto fold = [](uint64_t a, uint64_t b) {
+        const unsigned __int128 m = static_cast<unsigned __int128>(a) * b;
+        return static_cast<uint64_t>(m) ^ static_cast<uint64_t>(m >> 64);
     };
+    constexpr uint64_t k0 = 0xA0761D6478BD642Full, k1 = 0xE7037ED1A0B428DBull;
+    uint64_t h[4] = {seed ^ 0x243F6A8885A308D3ull, seed ^ 0x13198A2E03707344ull,
+                     seed ^ 0xA4093822299F31D0ull, seed ^ 0x082EFA98EC4E6C89ull};
     std::size_t i = 0;
-    for (; i + 32 <= n; i += 32) {
-        uint64_t w[4];
-        std::memcpy(w, p + i, 32);
-        h0 = step(h0, w[0]);
-        h1 = step(h1, w[1]);
-        h2 = step(h2, w[2]);
-        h3 = step(h3, w[3]);
+    for (; i + 64 <= n; i += 64) {
+        uint64_t w[8];
+        std::memcpy(w, p + i, 64);
+        for (int j = 0; j < 4; ++j) h[j] = fold(w[2 * j] ^ h[j] ^ k0, w[2 * j + 1] ^ k1);
     }
-    for (; i + 8 <= n; i += 8) {
+    for (int j = 0; i + 8 <= n; i += 8, j = (j + 1) & 3) {
         uint64_t w;
         std::memcpy(&w, p + i, 8);
-        h0 = step(h0, w);
+        h[j] = fold(w ^ h[j] ^ k0, k1 ^ n);
     }
-    uint64_t h = h0 * k ^ (h1 + (h2 << 1)) ^ (h3 * 0xC2B2AE3D27D4EB4Full) ^ n;
-    h ^= h >> 31;
-    h *= k;
-    return h ^ (h >> 32);
+    const uint64_t a = fold(h[0] ^ k0, h[1] ^ k1), b = fold(h[2] ^ k1, h[3] ^ k0 ^ n);
+    return fold(a ^ k0, b ^ k1);
 }
 
 inline unsigned char* bytes(TSatRec* s) { return reinterpret_cast<unsigned char*>(s); }
