@@ -13,6 +13,7 @@
 #include "uFlares.h"
 #include "uGoogle.h"
 #include "uReport.h"
+#include "uSearchModes.h"
 #include "uTargets.h"
 
 namespace {
@@ -258,4 +259,51 @@ TEST(BodyTargets, ListEntriesAndCodes) {
     EXPECT_EQ(t.state.body, 4);
     EXPECT_EQ(t.name, "Mars");
     EXPECT_FALSE(MakeBodyTarget("Ra/Dec", t));  // needs its position
+}
+
+TEST(SearchModeArgs, ModeOptionsAreTakenOutAndCheckedTheRestPassesOn) {
+    std::vector<std::string> args{"--mode", "flares", "--day-flares", "--lat", "45", "--kml", "f.kml"};
+    TSearchModeArgs m;
+    ASSERT_EQ(ExtractSearchModeArgs(args, m), "");
+    EXPECT_EQ(m.mode, TSearchMode::kFlares);
+    EXPECT_DOUBLE_EQ(m.mag, kDayFlareMagLimit);  // day flares list only the brightest
+    EXPECT_EQ(m.kml, "f.kml");
+    EXPECT_EQ(args, (std::vector<std::string>{"--lat", "45"}));
+
+    args = {"--mode", "table", "--utc"};
+    m = {};
+    ASSERT_EQ(ExtractSearchModeArgs(args, m), "");
+    EXPECT_EQ(m.mode, TSearchMode::kPasses);
+    EXPECT_EQ(args.size(), 3u);
+
+    args = {"--mode", "transit", "--target", "radec:053517,-052328", "--sep", "45"};
+    m = {};
+    ASSERT_EQ(ExtractSearchModeArgs(args, m), "");
+    EXPECT_DOUBLE_EQ(m.sep, 45.0);
+    TTransitTarget target;
+    EXPECT_EQ(ParseTargetArg(m.target, "/nonexistent/", 0.0, target), "");
+    EXPECT_EQ(target.state.body, kBodyRaDec);
+    EXPECT_EQ(ParseTargetArg("radec:245959,+100000", "/x/", 0.0, target), kBadRightAscension);
+    EXPECT_EQ(ParseTargetArg("jupiter", "/x/", 0.0, target), "");
+    EXPECT_EQ(target.state.body, 5);
+    EXPECT_NE(ParseTargetArg("STAR", "/x/", 0.0, target), "");
+    EXPECT_NE(ParseTargetArg("star:Vega", "/nonexistent/", 0.0, target), "");
+    EXPECT_EQ(ParseTargetArg("star:Vega", std::string(ORBISK_PROGRAM_DIR) + "/data/", 0.0, target),
+              "");
+    EXPECT_EQ(target.name, "Vega");
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--mode", "orbit"},
+                                         {"--mag", "-3"},                          // not flares
+                                         {"--mode", "path", "--sep", "30"},        // transit only
+                                         {"--mode", "transit", "--track", "20"},   // path only
+                                         {"--mode", "transit", "--kml", "x.kml"},  // no tracks
+                                         {"--mode", "flares", "--mag", "5"},
+                                         {"--mode", "path", "--track"}}) {
+        m = {};
+        EXPECT_NE(ExtractSearchModeArgs(bad, m), "") << bad[1];
+    }
+    EXPECT_TRUE(IsIridiumCatalogueName("IRIDIUM 7 [+]"));
+    EXPECT_FALSE(IsIridiumCatalogueName("IRIDIUM 7 [T]"));
+    EXPECT_FALSE(IsIridiumCatalogueName("IRIDIUM ?"));
+    EXPECT_TRUE(IsIridiumCatalogueName("Iridium t"));
 }
