@@ -16,9 +16,18 @@
 inline constexpr double kDeg = 0.017453292519943295;
 inline constexpr double kSec = 1.0 / 86400.0;
 
+// The bundled Iridium element sets under the Iridium catalogue's name rule,
+// made here so the tests do not depend on a catalogue file's private bytes.
 inline std::vector<TSatRec> IridiumCatalogue() {
+    std::vector<TElementEntry> entries;
+    ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/Iridium.tle");
     std::vector<TSatRec> sats;
-    LoadCatalogue(sats, std::string(ORBISK_PROGRAM_DIR) + "/data/IridSat.bin");
+    for (const TElementEntry& e : entries) {
+        const std::string name = e.name.str();
+        if (name.find('?') != std::string::npos || name.find('T') != std::string::npos) continue;
+        TSatRec sat{};
+        if (InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) sats.push_back(sat);
+    }
     return sats;
 }
 
