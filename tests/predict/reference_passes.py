@@ -8,7 +8,8 @@ the times the satellite climbs above and falls below HORIZON_DEG as day
 numbers, and its highest elevation in degrees. No refraction (pressure 0).
 ephem's next_pass gives rise, culmination and set at 0 degrees (this version
 ignores the observer's horizon); each crossing of HORIZON_DEG is then found by
-bisection on ephem's own altitude.
+bisection on ephem's own altitude. Where next_pass gives up, a plain altitude
+scan takes over.
 Exit status 3 when ephem is missing, so the caller can skip.
 """
 import sys
@@ -48,6 +49,31 @@ def crossing(sat, obs, lo, hi, h, rising):
     return (lo + hi) / 2
 
 
+def scan(sat, obs, lo, hi, h, number, start, stop):
+    """Passes in [lo, hi] by a 20 s altitude scan, for satellites whose orbits
+    next_pass refuses ("always below your horizon") or cannot place."""
+    step = 20 * ephem.second
+    t, up = lo, altitude(sat, obs, lo) >= h
+    aos, top = (lo if up else None), -90.0
+    while t < hi:
+        t2 = t + step
+        alt = altitude(sat, obs, t2)
+        top = max(top, alt / ephem.degree)
+        if (alt >= h) != up:
+            edge = crossing(sat, obs, t, t2, h, not up)
+            if up and aos is not None:
+                emit(number, aos, edge, top, start, stop)
+            up, aos, top = not up, edge, alt / ephem.degree
+        t = t2
+
+
+def emit(number, aos, los, top, start, stop):
+    aos += DAY_NUMBER_OFFSET
+    los += DAY_NUMBER_OFFSET
+    if los > start and aos < stop:
+        print("%s %.9f %.9f %.4f" % (number, aos, los, top))
+
+
 def main():
     path, lat, lon, height, start, stop, horizon = sys.argv[1:8]
     start, stop = float(start), float(stop)
@@ -60,21 +86,22 @@ def main():
         h = float(horizon) * ephem.degree
         # Start early so a pass under way at START is found with its true rise.
         obs.date = ephem.Date(start - DAY_NUMBER_OFFSET - 0.1)
+        end = stop - DAY_NUMBER_OFFSET
         while True:
             try:
                 rise, _, top, top_alt, set_, _ = obs.next_pass(sat)
             except (ValueError, RuntimeError):
-                break
+                rise = None
             if rise is None or set_ is None or top is None:
+                scan(sat, obs, float(obs.date), end, h, l1[2:7], start, stop)
                 break
             rise, top, set_ = float(rise), float(top), float(set_)
-            if rise + DAY_NUMBER_OFFSET > stop:
+            if rise > end:
                 break
             if float(top_alt) >= h:
-                aos = crossing(sat, obs, rise, top, h, True) + DAY_NUMBER_OFFSET
-                los = crossing(sat, obs, top, set_, h, False) + DAY_NUMBER_OFFSET
-                if los > start and aos < stop:
-                    print("%s %.9f %.9f %.4f" % (l1[2:7], aos, los, float(top_alt) / ephem.degree))
+                aos = crossing(sat, obs, rise, top, h, True)
+                los = crossing(sat, obs, top, set_, h, False)
+                emit(l1[2:7], aos, los, float(top_alt) / ephem.degree, start, stop)
             obs.date = ephem.Date(set_ + ephem.minute)
 
 
