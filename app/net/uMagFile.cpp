@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "uFormat.h"
 #include "uInternet.h"
 
 using netfiles::Columns;
@@ -13,14 +14,8 @@ using netfiles::Trim;
 
 namespace {
 
-constexpr std::size_t kNumberWidth = 6;
 constexpr std::size_t kNameWidth = 24;
-constexpr std::size_t kMagWidth = 5;
 constexpr double kMagLimit = 19.9;
-
-std::string PadRight(const std::string& s, std::size_t width) {
-    return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
-}
 
 std::string PadLeft(const std::string& s, std::size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
@@ -63,7 +58,7 @@ int TMagIndex::Find(const std::string& key) const {
 }
 
 std::string FormatMagLine(const std::string& number, const std::string& name, const std::string& magText) {
-    return PadRight(number, kNumberWidth) + "  " + PadRight(name, kNameWidth) + " " + PadLeft(magText, kMagWidth);
+    return FormatArgs("%0:-6s  %1:-24s %2:5s", {number, name, magText});
 }
 
 std::string MagNumber(const std::string& line) { return Trim(Columns(line, 1, 5)); }
