@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <system_error>
 #include <thread>
 
 #include "Zenora.h"
@@ -81,6 +82,7 @@ struct TScan {
 template <typename Lit>
 TScan FirstChange(double from, double los, bool litFrom, Lit lit) {
     constexpr int kStride = 10;
+    if (!(from < los)) return {0, true};
     for (int k = 0;; k += kStride) {
         const double probe = AddSeconds(from, k + kStride);
         if (probe < los && lit(probe) == litFrom) continue;
@@ -262,14 +264,18 @@ TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatR
             gEvaluations += tEvaluations - before;
         }
     };
-    if (threads <= 1) {
-        worker();
-    } else {
-        std::vector<std::thread> pool;
-        pool.reserve(threads);
-        for (unsigned k = 0; k < threads; ++k) pool.emplace_back(worker);
-        for (std::thread& th : pool) th.join();
+    // The calling thread is one of the workers; when no more threads can be
+    // started, the ones that did (and this one) share the work.
+    std::vector<std::thread> pool;
+    for (unsigned k = 1; k < threads; ++k) {
+        try {
+            pool.emplace_back(worker);
+        } catch (const std::system_error&) {
+            break;
+        }
     }
+    worker();
+    for (std::thread& th : pool) th.join();
 
     for (TSatelliteOutput& out : outputs) {
         result.lines.insert(result.lines.end(), std::make_move_iterator(out.lines.begin()),
