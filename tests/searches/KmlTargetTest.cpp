@@ -2,9 +2,9 @@
 // coordinate forms, limit lines) and the transit target entries.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <unistd.h>
@@ -33,27 +33,50 @@ bool WellFormed(const std::string& path) {
     return std::system(cmd.c_str()) == 0;
 }
 
+// The texts between each `open` and the next `close`.
+std::set<std::string> Between(const std::string& doc, const std::string& open,
+                              const std::string& close) {
+    std::set<std::string> found;
+    for (auto p = doc.find(open); p != std::string::npos; p = doc.find(open, p + 1)) {
+        const auto from = p + open.size();
+        found.insert(doc.substr(from, doc.find(close, from) - from));
+    }
+    return found;
+}
+
 // Every "#Name" a styleUrl points at has a Style with that id.
 void ExpectStylesDefined(const std::string& doc) {
-    std::set<std::string> defined, used;
-    const std::regex def("<Style id=\"([^\"]+)\">"), use("<styleUrl>#([^<]+)</styleUrl>");
-    for (std::sregex_iterator it(doc.begin(), doc.end(), def), end; it != end; ++it)
-        defined.insert((*it)[1]);
-    for (std::sregex_iterator it(doc.begin(), doc.end(), use), end; it != end; ++it)
-        used.insert((*it)[1]);
+    const std::set<std::string> defined = Between(doc, "<Style id=\"", "\">");
+    const std::set<std::string> used = Between(doc, "<styleUrl>#", "</styleUrl>");
     ASSERT_FALSE(used.empty());
     for (const std::string& u : used) EXPECT_TRUE(defined.count(u)) << u;
 }
 
-// Coordinate lines: "lon,lat" with four decimals, no blanks inside.
+// "-?d{1,maxInt}.dddd" exactly.
+bool FourDecimals(const std::string& s, std::size_t maxInt) {
+    const std::size_t start = !s.empty() && s[0] == '-' ? 1 : 0;
+    const auto dot = s.find('.');
+    if (dot == std::string::npos || dot == start || dot - start > maxInt || s.size() != dot + 5)
+        return false;
+    for (std::size_t i = start; i < s.size(); ++i)
+        if (i != dot && !std::isdigit(static_cast<unsigned char>(s[i]))) return false;
+    return true;
+}
+
+// Coordinate lines: seven or eight blanks, then "lon,lat" with four decimals.
 int CountCoordinates(const std::string& doc) {
-    const std::regex pair("^ {7,8}(-?[0-9]{1,4}\\.[0-9]{4}),(-?[0-9]{1,3}\\.[0-9]{4})$");
     std::istringstream in(doc);
     int n = 0;
     for (std::string line; std::getline(in, line);) {
-        if (line.find("<") != std::string::npos || line.find_first_not_of(' ') == std::string::npos)
+        if (line.find('<') != std::string::npos || line.find_first_not_of(' ') == std::string::npos)
             continue;
-        EXPECT_TRUE(std::regex_match(line, pair)) << "'" << line << "'";
+        const auto first = line.find_first_not_of(' ');
+        const std::string pair = line.substr(first);
+        const auto comma = pair.find(',');
+        EXPECT_TRUE((first == 7 || first == 8) && comma != std::string::npos &&
+                    FourDecimals(pair.substr(0, comma), 4) &&
+                    FourDecimals(pair.substr(comma + 1), 3))
+            << "'" << line << "'";
         ++n;
     }
     return n;
