@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -29,13 +30,17 @@ void ForEachSatellite(std::size_t count, unsigned threads, double start, Job job
         KeySearchDeltaT(start);
         for (std::size_t i = next++; i < count; i = next++) job(i);
     };
-    if (threads <= 1) {
-        worker();
-        return;
-    }
+    // The calling thread is one of the workers; a thread that cannot be
+    // started just leaves its share to the others.
     std::vector<std::thread> pool;
-    pool.reserve(threads);
-    for (unsigned k = 0; k < threads; ++k) pool.emplace_back(worker);
+    for (unsigned k = 1; k < threads; ++k) {
+        try {
+            pool.emplace_back(worker);
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    worker();
     for (std::thread& th : pool) th.join();
 }
 
