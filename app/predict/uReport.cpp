@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Zenora.h"
+#include "uFileIO.h"
 #include "uFormat.h"
 
 namespace {
@@ -194,6 +195,15 @@ std::string PassTitle(const TSatRec& satellite) {
     std::string title = (satellite.name.str() + " - ").substr(0, 23);
     title += satellite.catNo.str();
     return title.substr(0, 28);
+}
+
+bool SaveReport(const std::string& path, const TReportLines& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return WriteFileAtomic(path, text);
 }
 
 std::size_t PrintPageCount(std::size_t lineCount) {

@@ -100,6 +100,10 @@ std::string VisibleRowLine(const TVisibleRow& row);
 // catalogue number, the whole cut to 28.
 std::string PassTitle(const TSatRec& satellite);
 
+// Saves a report as plain text, one line per report line, replacing the
+// file atomically. False when it cannot be written (the old file stays).
+bool SaveReport(const std::string& path, const TReportLines& lines);
+
 // Printing. The print dialog counts 55-line pages; the printer puts 61 lines
 // on a sheet (rows 2 to 62, 100 units apart, at x = 40).
 inline constexpr std::size_t kDialogPageLines = 55;

@@ -2,6 +2,8 @@
 // column by column (and cross-checked with C printf widths).
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "PredictTestUtil.h"
 #include "uReport.h"
 
@@ -159,4 +161,15 @@ TEST(PrintPaging, DialogPagesAndPrinterSheets) {
     EXPECT_EQ(PrintLineRange(120, false, 4, 5).count, 0u);
     EXPECT_EQ(PrintLineRange(120, false, 3, 2).count, 0u);
     EXPECT_EQ(PrintLineRange(120, false, 0, 1).count, 0u);
+}
+
+TEST(SaveReport, WritesLinesAndKeepsTheOldFileOnFailure) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "orbisk_report_test";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "Orbisk.txt").string();
+    ASSERT_TRUE(SaveReport(path, {"   ", "  Rev# : 7        ", ""}));
+    EXPECT_EQ(ReadText(path), "   \n  Rev# : 7        \n\n");
+    EXPECT_FALSE(SaveReport((dir / "missing" / "x.txt").string(), {"a"}));
+    EXPECT_EQ(ReadText(path), "   \n  Rev# : 7        \n\n");
+    std::filesystem::remove_all(dir);
 }
