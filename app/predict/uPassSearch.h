@@ -13,7 +13,8 @@
 #include "uTracking.h"
 #include "uVarDef.h"
 
-#pragma pack(push, 1)
+// In memory only (never a file), so naturally aligned: callers may bind
+// references to its numbers.
 struct TPassRecord {
     ShortString<30> title;   // see PassTitle
     double magnitude;        // line: at the middle; table: brightest row (20.0 if none)
@@ -22,7 +23,6 @@ struct TPassRecord {
     double end;              // UTC day number: LOS or last sunlit second
     TSatRec elements;        // lets the charts recompute the track
 };
-#pragma pack(pop)
 
 // The prediction window's inputs, read once before a search starts.
 struct TPredictionInputs {

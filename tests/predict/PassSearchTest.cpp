@@ -264,11 +264,14 @@ TEST(Searches, ReportDoesNotDependOnTheThreadCount) {
             EXPECT_EQ(Joined(many.lines), Joined(one.lines)) << n << " threads";
             ASSERT_EQ(many.passes.size(), one.passes.size());
             for (std::size_t i = 0; i < one.passes.size(); ++i) {
-                const auto* x = reinterpret_cast<const unsigned char*>(&many.passes[i]);
-                const auto* y = reinterpret_cast<const unsigned char*>(&one.passes[i]);
-                std::size_t k = 0;
-                while (k < sizeof(TPassRecord) && x[k] == y[k]) ++k;
-                EXPECT_EQ(k, sizeof(TPassRecord)) << "pass " << i << " differs at byte " << k;
+                const TPassRecord& x = many.passes[i];
+                const TPassRecord& y = one.passes[i];
+                EXPECT_EQ(x.title.str(), y.title.str());
+                EXPECT_EQ(x.start, y.start);
+                EXPECT_EQ(x.end, y.end);
+                EXPECT_EQ(x.magnitude, y.magnitude);
+                EXPECT_EQ(x.maxElevation, y.maxElevation);
+                EXPECT_EQ(std::memcmp(&x.elements, &y.elements, sizeof(TSatRec)), 0);
             }
         }
     }
