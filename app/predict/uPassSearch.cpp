@@ -1,10 +1,9 @@
 #include "uPassSearch.h"
+#include "uSearchPool.h"
 
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <system_error>
-#include <thread>
 
 #include "Zenora.h"
 #include "uFormat.h"
@@ -53,14 +52,8 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
     return Calc_Magnitude(sat.stdMag, state.radec.dist, fraction);
 }
 
-// Three quarters of an orbit later; a record with a garbage period still
-// moves the search forward.
-double NextSearchStart(double t, const TSatRec& sat) {
-    double dt = 0.75 * sat.period / kMinutesPerDay;
-    if (!(dt > 0.0) || !std::isfinite(dt)) dt = 0.75 / sat.meanMotion;
-    if (!(dt > 0.0) || !std::isfinite(dt)) dt = 1.0;
-    return t + dt;
-}
+// Three quarters of an orbit later.
+double NextSearchStart(double t, const TSatRec& sat) { return t + 0.75 * SafePeriodDays(sat); }
 
 TPassRecord NewPassRecord(const TSatRec& sat) {
     TPassRecord record{};
@@ -229,15 +222,6 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TReportSettings& 
     out.skyCharts = search.skyCharts;
 }
 
-// Keys this thread's ΔT cache to the search start, so every worker uses the
-// same ΔT and the report does not depend on what a thread computed before.
-void KeyDeltaT(double start) {
-    DeltaTKey = 0.0;
-    DeltaTDays = 0.0;
-    TVector sun{};
-    PlanetVector(kBodySun, sun, start);
-}
-
 template <typename SearchOne>
 TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
                             const TObserver& observer, const TReportSettings& rs,
@@ -245,7 +229,7 @@ TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatR
     TPredictionResult result;
     WriteReportHeader(in.utcMode, result.lines, in.start + in.displayOffset,
                       in.stop + in.displayOffset, rs);
-    KeyDeltaT(in.start);
+    KeySearchDeltaT(in.start);
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
 
     std::vector<const TSatRec*> work;
@@ -253,29 +237,11 @@ TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatR
         if (IsSearched(sat, in.minRevs)) work.push_back(&sat);
     std::vector<TSatelliteOutput> outputs(work.size());
 
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, work.size()));
-    std::atomic<std::size_t> next{0};
-    auto worker = [&]() {
-        KeyDeltaT(in.start);
-        for (std::size_t i = next++; i < work.size(); i = next++) {
-            const uint64_t before = tEvaluations;
-            searchOne(in, rs, *work[i], observer, intervals, outputs[i]);
-            gEvaluations += tEvaluations - before;
-        }
-    };
-    // The calling thread is one of the workers; when no more threads can be
-    // started, the ones that did (and this one) share the work.
-    std::vector<std::thread> pool;
-    for (unsigned k = 1; k < threads; ++k) {
-        try {
-            pool.emplace_back(worker);
-        } catch (const std::system_error&) {
-            break;
-        }
-    }
-    worker();
-    for (std::thread& th : pool) th.join();
+    ForEachSatellite(work.size(), threads, in.start, [&](std::size_t i) {
+        const uint64_t before = tEvaluations;
+        searchOne(in, rs, *work[i], observer, intervals, outputs[i]);
+        gEvaluations += tEvaluations - before;
+    });
 
     for (TSatelliteOutput& out : outputs) {
         result.lines.insert(result.lines.end(), std::make_move_iterator(out.lines.begin()),
