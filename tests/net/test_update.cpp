@@ -11,6 +11,7 @@
 #include "uLoadSave.h"
 #include "uMagFile.h"
 #include "uUpdate.h"
+#include "LiteralUpdate.h"
 
 namespace {
 
@@ -30,36 +31,6 @@ double EpochOf(int yy, double day) {
     return s.epoch;
 }
 
-// The update as first described: every file re-read for every record.
-bool LiteralUpdate(std::vector<TSatRec>& list, const std::string& folder) {
-    std::vector<std::string> files;
-    if (!ListElementFiles(folder, files)) return false;
-    bool changed = false;
-    for (const auto& f : files) {
-        for (auto& s : list) {
-            std::ifstream in(folder + f, std::ios::binary);
-            std::string p, c;
-            const std::string num(s.catNo.view());
-            while (std::getline(in, c)) {
-                if (!c.empty() && c.back() == '\r') c.pop_back();
-                if (p.size() > 68 && c.size() > 68 && p.substr(2, 5) == num && c.substr(2, 5) == num) {
-                    double day = 0;
-                    if (netfiles::EpochDayNumber(p, day) && day + netfiles::kJulianOffset > s.epoch &&
-                        tle_valid(p.c_str(), c.c_str())) {
-                        TSatRec n = s;
-                        parse_elements(p.c_str(), c.c_str(), &n);
-                        n.deepSpace ? SDP4_init(&n) : SGP4_init(&n);
-                        std::memcpy(&s, &n, kBlock);
-                        changed = true;
-                        break;
-                    }
-                }
-                p = c;
-            }
-        }
-    }
-    return changed;
-}
 
 TEST(Update, FirstNewerPairPerFileLaterFilesMayReplaceAgain) {
     fx::TempDir dir;
