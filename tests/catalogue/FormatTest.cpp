@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cmath>
 #include <string>
 
@@ -178,8 +179,18 @@ TEST(DayNumbers, CalendarRoundTrips) {
 TEST(FormatLocale, IgnoresTheProcessLocale) {
     const char* old = std::setlocale(LC_ALL, nullptr);
     std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
-        GTEST_SKIP() << "no locale with a decimal comma installed";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+        // No such locale installed: compile one of our own from the locale sources.
+        const std::string dir = ::testing::TempDir() + "orbisk-locale";
+        const std::string cmd = "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir +
+                                "/de_DE.UTF-8' >/dev/null 2>&1";
+        if (std::system(cmd.c_str()) == 0) {
+            setenv("LOCPATH", dir.c_str(), 1);
+            std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+        }
+    }
+    if (std::localeconv()->decimal_point[0] != ',')
+        GTEST_SKIP() << "no locale with a decimal comma available";
     EXPECT_EQ(FormatArgs("%0:5.1f", {2.25}), "  2.3");
     EXPECT_EQ(FormatFloat("#,##0.0", 1234.5), "1,234.5");
     EXPECT_EQ(FormatGeneral(0.5), "0.5");
