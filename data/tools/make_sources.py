@@ -389,7 +389,9 @@ def read_gpredict_sats():
             continue
         fields = dict(l.split("=", 1) for l in block.splitlines() if "=" in l)
         if "TLE1" in fields and "TLE2" in fields:
-            sats[int(m[1])] = dict(name=latin1(fields.get("NAME", m[1])).strip(),
+            # Status tags such as "[+]" are not part of a satellite's name.
+            name = re.sub(r"\s*\[[^\]]*\]$", "", latin1(fields.get("NAME", m[1])).strip())
+            sats[int(m[1])] = dict(name=name,
                                    l1=fields["TLE1"].strip(), l2=fields["TLE2"].strip())
     return sats
 
