@@ -39,6 +39,7 @@ struct NearCoef {
     double aycof, con41, cc1, cc4, cc5, d2, d3, d4, delmo, eta, argpdot, omgcof, sinmao,
         t2cof, t3cof, t4cof, t5cof, x1mth2, x7thm1, mdot, nodedot, xlcof, xmcof, nodecf;
     double sinio, cosio;
+    double amCbrt;    // cbrt((xke/no)^2): the semi-major axis factor while n stays no
 };
 
 // Lunar-solar and resonance constants of the deep-space model.
@@ -52,9 +53,12 @@ struct DeepCoef {
 };
 
 // Resonance integrator position, reused between calls; it carries its own
-// check word because it changes with every deep-space propagation.
+// check word because it changes with every deep-space propagation. The
+// rates at that position are kept too (valid when `rates` is 1) so a call
+// that takes no step needs no trigonometry.
 struct Integrator {
     double atime, xli, xni;
+    double xldot, xndt, xnddt, rates;
     uint64_t check;
 };
 

@@ -1,6 +1,7 @@
 // SGP4 (near-earth) and SDP4 (deep-space) propagation with the corrections
 // of the 2006 revision of Spacetrack Report No. 3. Output is TEME, km, km/s.
 #include <cmath>
+#include <cstddef>
 #include <cstring>
 #include "Model.h"
 #include "Satellite.h"
@@ -13,6 +14,22 @@ constexpr double kTemp4 = 1.5e-12;
 // Beyond ~190 years the resonance integrator would take too long and the
 // model means nothing anyway.
 constexpr double kMaxMinutes = 1.0e8;
+
+// x modulo 2 pi with exactly std::fmod's result, several times cheaper.
+// The quotient from the division can only be one too large in magnitude;
+// the fused remainder is then exact and one period puts it right (that sum
+// is exact too, because the true remainder is representable).
+inline double fmod2pi(double x) {
+    if (!(std::fabs(x) < 1.0e12)) return std::fmod(x, kTwoPi);
+    const double q = std::trunc(x / kTwoPi);
+    double r = std::fma(-q, kTwoPi, x);
+    if (x >= 0.0) {
+        if (r < 0.0) r += kTwoPi;
+    } else if (r > 0.0) {
+        r -= kTwoPi;
+    }
+    return r == 0.0 ? std::copysign(0.0, x) : r;
+}
 
 // Lunar and solar constants.
 constexpr double kZns = 1.19459e-5, kZes = 0.01675;
@@ -309,7 +326,7 @@ struct Rot {
 };
 
 uint64_t integratorCheck(const Integrator& g, uint64_t blockHash) {
-    return mixHash(reinterpret_cast<const unsigned char*>(&g), 24, blockHash);
+    return mixHash(reinterpret_cast<const unsigned char*>(&g), offsetof(Integrator, check), blockHash);
 }
 
 // Lunar-solar periodics applied to the mean elements.
@@ -363,7 +380,7 @@ void deepPeriodics(const DeepCoef& d, double t, double& ep, double& inclp, doubl
         const double dbet = -ph * sinop + pinc * cosip * cosop;
         alfdp = alfdp + dalf;
         betdp = betdp + dbet;
-        nodep = std::fmod(nodep, kTwoPi);
+        nodep = fmod2pi(nodep);
         double xls = mp + argpp + cosip * nodep;
         const double dls = pl + pgh - pinc * nodep * sinip;
         xls = xls + dls;
@@ -389,7 +406,7 @@ void deepSecular(const NearCoef& n, const DeepCoef& d, Integrator& g, double t, 
     constexpr double g52 = 1.0508330, g54 = 4.4108898;
     constexpr double stepp = 720.0, stepn = -720.0, step2 = 259200.0;
 
-    const double theta = std::fmod(d.gsto + t * kRptim, kTwoPi);
+    const double theta = fmod2pi(d.gsto + t * kRptim);
     em = em + d.dedt * t;
     inclm = inclm + d.didt * t;
     argpm = argpm + d.domdt * t;
@@ -399,22 +416,35 @@ void deepSecular(const NearCoef& n, const DeepCoef& d, Integrator& g, double t, 
     if (d.irez == 0.0) return;
     // Restart from epoch unless the saved position lies between epoch and t.
     if (g.atime == 0.0 || t * g.atime <= 0.0 || std::fabs(t) < std::fabs(g.atime)) {
+        // Rates kept at epoch stay good.
+        if (g.atime != 0.0) g.rates = 0.0;
         g.atime = 0.0;
         g.xni = n.no;
         g.xli = d.xlamo;
     }
     const double delt = t > 0.0 ? stepp : stepn;
     const bool half = d.irez == 2.0;
-    double xndt = 0.0, xnddt = 0.0, xldot = 0.0, ft = 0.0;
+    double ft = 0.0;
     // All resonance arguments are sums of multiples of the two angles and
     // fixed phases: two sin/cos evaluations and angle addition give them all.
     static const Rot p2 = Rot::of(-fasx2), p4 = Rot::of(-2.0 * fasx4), p6 = Rot::of(-3.0 * fasx6);
     static const Rot q22 = Rot::of(-g22), q32 = Rot::of(-g32), q44 = Rot::of(-g44);
     static const Rot q52 = Rot::of(-g52), q54 = Rot::of(-g54);
     for (;;) {
+        if (g.rates == 1.0) {
+            if (std::fabs(t - g.atime) < stepp) {
+                ft = t - g.atime;
+                break;
+            }
+            g.xli = g.xli + g.xldot * delt + g.xndt * step2;
+            g.xni = g.xni + g.xndt * delt + g.xnddt * step2;
+            g.atime = g.atime + delt;
+            g.rates = 0.0;
+        }
+        double xndt, xnddt;
         const Rot l = Rot::of(g.xli);
         const Rot l2 = l * l;
-        xldot = g.xni + d.xfact;
+        const double xldot = g.xni + d.xfact;
         if (!half) {
             const Rot a1 = l * p2, a2 = l2 * p4, a3 = l2 * l * p6;
             xndt = d.del1 * a1.s + d.del2 * a2.s + d.del3 * a3.s;
@@ -433,16 +463,13 @@ void deepSecular(const NearCoef& n, const DeepCoef& d, Integrator& g, double t, 
                     2.0 * (d.d4410 * b5.c + d.d4422 * b6.c + d.d5421 * b9.c + d.d5433 * b10.c);
             xnddt = xnddt * xldot;
         }
-        if (std::fabs(t - g.atime) < stepp) {
-            ft = t - g.atime;
-            break;
-        }
-        g.xli = g.xli + xldot * delt + xndt * step2;
-        g.xni = g.xni + xndt * delt + xnddt * step2;
-        g.atime = g.atime + delt;
+        g.xldot = xldot;
+        g.xndt = xndt;
+        g.xnddt = xnddt;
+        g.rates = 1.0;
     }
-    nm = g.xni + xndt * ft + xnddt * ft * ft * 0.5;
-    const double xl = g.xli + xldot * ft + xndt * ft * ft * 0.5;
+    nm = g.xni + g.xndt * ft + g.xnddt * ft * ft * 0.5;
+    const double xl = g.xli + g.xldot * ft + g.xndt * ft * ft * 0.5;
     if (!half)
         mm = xl - nodem - argpm + theta;
     else
@@ -558,6 +585,10 @@ bool initModel(TSatRec* sat, bool deep) {
     n.x7thm1 = 7.0 * cosio2 - 1.0;
     n.sinio = sinio;
     n.cosio = cosio;
+    {
+        const double xn = kXke / n.no;
+        n.amCbrt = std::cbrt(xn * xn);
+    }
 
     if (deep) {
         n.isimp = 1.0;
@@ -594,7 +625,7 @@ bool initModel(TSatRec* sat, bool deep) {
     const std::size_t len = (kind == kKindDeep ? kIntegOff : kDeepOff) - kNearOff;
     const uint64_t h = mixHash(b + kNearOff, len, kind);
     std::memcpy(b + kHashOff, &h, 8);
-    Integrator g{0.0, d.xlamo, n.no, 0};
+    Integrator g{0.0, d.xlamo, n.no, 0.0, 0.0, 0.0, 0.0, 0};
     g.check = integratorCheck(g, h);
     std::memcpy(b + kIntegOff, &g, sizeof g);
 
@@ -671,12 +702,13 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
         std::memcpy(&g, b + kIntegOff, sizeof g);
         // A stale or damaged integrator position just restarts from epoch.
         if (g.check != integratorCheck(g, stored) || !std::isfinite(g.atime) ||
-            !std::isfinite(g.xli) || !std::isfinite(g.xni) || std::fabs(g.atime) > kMaxMinutes ||
-            std::fmod(g.atime, 720.0) != 0.0)
-            g = Integrator{0.0, d.xlamo, n.no, 0};
-        const double before = g.atime;
+            !std::isfinite(g.xli) || !std::isfinite(g.xni) || !std::isfinite(g.xldot) ||
+            !std::isfinite(g.xndt) || !std::isfinite(g.xnddt) || !(g.rates == 0.0 || g.rates == 1.0) ||
+            std::fabs(g.atime) > kMaxMinutes || std::trunc(g.atime / 720.0) * 720.0 != g.atime)
+            g = Integrator{0.0, d.xlamo, n.no, 0.0, 0.0, 0.0, 0.0, 0};
+        const Integrator before = g;
         deepSecular(n, d, g, t, em, argpm, inclm, mm, nodem, nm);
-        if (g.atime != before) {
+        if (std::memcmp(&g, &before, offsetof(Integrator, check)) != 0) {
             g.check = integratorCheck(g, stored);
             std::memcpy(b + kIntegOff, &g, sizeof g);
         }
@@ -684,18 +716,23 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     if (!(nm > 0.0)) return false;
 
     // cbrt and sqrt instead of pow: same values to the last bits, far cheaper.
-    const double xn = kXke / nm;
-    const double am = std::cbrt(xn * xn) * tempa * tempa;
+    double am;
+    if (nm == n.no) {
+        am = n.amCbrt * tempa * tempa;
+    } else {
+        const double xn = kXke / nm;
+        am = std::cbrt(xn * xn) * tempa * tempa;
+    }
     nm = kXke / (am * std::sqrt(am));
     em = em - tempe;
     if (!(em < 1.0 && em >= -0.001)) return false;
     if (em < 1.0e-6) em = 1.0e-6;
     mm = mm + n.no * templ;
     double xlm = mm + argpm + nodem;
-    nodem = std::fmod(nodem, kTwoPi);
-    argpm = std::fmod(argpm, kTwoPi);
-    xlm = std::fmod(xlm, kTwoPi);
-    mm = std::fmod(xlm - argpm - nodem, kTwoPi);
+    nodem = fmod2pi(nodem);
+    argpm = fmod2pi(argpm);
+    xlm = fmod2pi(xlm);
+    mm = fmod2pi(xlm - argpm - nodem);
 
     double ep = em, xincp = inclm, argpp = argpm, nodep = nodem, mp = mm;
     double sinip, cosip, aycof = n.aycof, xlcof = n.xlcof;
@@ -732,7 +769,7 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     // a step is below 1e-7 the remaining error is far below 1e-15, so the
     // last step is applied to sin/cos by series instead of another
     // evaluation. Steps stay bounded for orbits near e = 1.
-    const double u = std::fmod(xl - nodep, kTwoPi);
+    const double u = fmod2pi(xl - nodep);
     double eo1 = u, sineo1 = 0.0, coseo1 = 0.0;
     for (int k = 1; k <= 10; ++k) {
         sineo1 = std::sin(eo1);
