@@ -768,26 +768,43 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     // reaches the root in fewer sin/cos evaluations than plain Newton; once
     // a step is below 1e-7 the remaining error is far below 1e-15, so the
     // last step is applied to sin/cos by series instead of another
-    // evaluation. Steps stay bounded for orbits near e = 1.
+    // evaluation; so is any step below 0.04 rad, with enough terms to stay
+    // within 1e-18. Steps stay bounded for orbits near e = 1.
     const double u = fmod2pi(xl - nodep);
     double eo1 = u, sineo1 = 0.0, coseo1 = 0.0;
+    bool fresh = false;
     for (int k = 1; k <= 10; ++k) {
-        sineo1 = std::sin(eo1);
-        coseo1 = std::cos(eo1);
+        if (!fresh) {
+            sineo1 = std::sin(eo1);
+            coseo1 = std::cos(eo1);
+        }
+        fresh = false;
         const double f = u - aynl * coseo1 + axnl * sineo1 - eo1;  // minus the residual
         const double d1 = 1.0 - coseo1 * axnl - sineo1 * aynl;      // derivative
         const double d2 = axnl * sineo1 - aynl * coseo1;            // second derivative
         const double den = d1 * d1 + 0.5 * f * d2;
         double step = den > 0.0 ? f * d1 / den : f / d1;
         if (std::fabs(step) >= 0.95) step = step > 0.0 ? 0.95 : -0.95;
-        eo1 = eo1 + step;
         if (std::fabs(step) < 1.0e-7) {
+            eo1 = eo1 + step;
             const double h2 = 0.5 * step * step;
             const double s = sineo1 + coseo1 * step - sineo1 * h2;
             coseo1 = coseo1 - sineo1 * step - coseo1 * h2;
             sineo1 = s;
             break;
         }
+        const double next = eo1 + step;
+        if (std::fabs(step) < 0.04) {
+            // Turn by the step actually taken, rounding included.
+            const double h = next - eo1, h2 = h * h;
+            const double sh = h * (1.0 - h2 / 6.0 * (1.0 - h2 / 20.0 * (1.0 - h2 / 42.0)));
+            const double ch = 1.0 - h2 / 2.0 * (1.0 - h2 / 12.0 * (1.0 - h2 / 30.0 * (1.0 - h2 / 56.0)));
+            const double s = sineo1 * ch + coseo1 * sh;
+            coseo1 = coseo1 * ch - sineo1 * sh;
+            sineo1 = s;
+            fresh = true;
+        }
+        eo1 = next;
     }
 
     // Short-period periodics.
