@@ -76,28 +76,48 @@ inline constexpr uint8_t kKindDeep = 2;
 inline constexpr char kTag[4] = {'S', 'G', 'P', '4'};
 
 // Folds two words per 64x64->128 multiply in four independent lanes: strong
-// enough to reject damaged storage, cheap enough to run on every call.
+// enough to reject damaged storage, cheap enough to run on every call. The
+// lanes are named variables so they stay in registers; word k of the tail
+// goes to lane k mod 4.
+inline uint64_t hashFold(uint64_t a, uint64_t b) {
+    const unsigned __int128 m = static_cast<unsigned __int128>(a) * b;
+    return static_cast<uint64_t>(m) ^ static_cast<uint64_t>(m >> 64);
+}
+
 inline uint64_t mixHash(const unsigned char* p, std::size_t n, uint64_t seed) {
-    auto fold = [](uint64_t a, uint64_t b) {
-        const unsigned __int128 m = static_cast<unsigned __int128>(a) * b;
-        return static_cast<uint64_t>(m) ^ static_cast<uint64_t>(m >> 64);
-    };
     constexpr uint64_t k0 = 0xA0761D6478BD642Full, k1 = 0xE7037ED1A0B428DBull;
-    uint64_t h[4] = {seed ^ 0x243F6A8885A308D3ull, seed ^ 0x13198A2E03707344ull,
-                     seed ^ 0xA4093822299F31D0ull, seed ^ 0x082EFA98EC4E6C89ull};
+    uint64_t h0 = seed ^ 0x243F6A8885A308D3ull, h1 = seed ^ 0x13198A2E03707344ull,
+             h2 = seed ^ 0xA4093822299F31D0ull, h3 = seed ^ 0x082EFA98EC4E6C89ull;
+    auto word = [p](std::size_t at) {
+        uint64_t w;
+        std::memcpy(&w, p + at, 8);
+        return w;
+    };
     std::size_t i = 0;
     for (; i + 64 <= n; i += 64) {
-        uint64_t w[8];
-        std::memcpy(w, p + i, 64);
-        for (int j = 0; j < 4; ++j) h[j] = fold(w[2 * j] ^ h[j] ^ k0, w[2 * j + 1] ^ k1);
+        h0 = hashFold(word(i) ^ h0 ^ k0, word(i + 8) ^ k1);
+        h1 = hashFold(word(i + 16) ^ h1 ^ k0, word(i + 24) ^ k1);
+        h2 = hashFold(word(i + 32) ^ h2 ^ k0, word(i + 40) ^ k1);
+        h3 = hashFold(word(i + 48) ^ h3 ^ k0, word(i + 56) ^ k1);
     }
-    for (int j = 0; i + 8 <= n; i += 8, j = (j + 1) & 3) {
-        uint64_t w;
-        std::memcpy(&w, p + i, 8);
-        h[j] = fold(w ^ h[j] ^ k0, k1 ^ n);
+    const uint64_t kn = k1 ^ n;
+    for (; i + 32 <= n; i += 32) {
+        h0 = hashFold(word(i) ^ h0 ^ k0, kn);
+        h1 = hashFold(word(i + 8) ^ h1 ^ k0, kn);
+        h2 = hashFold(word(i + 16) ^ h2 ^ k0, kn);
+        h3 = hashFold(word(i + 24) ^ h3 ^ k0, kn);
     }
-    const uint64_t a = fold(h[0] ^ k0, h[1] ^ k1), b = fold(h[2] ^ k1, h[3] ^ k0 ^ n);
-    return fold(a ^ k0, b ^ k1);
+    if (i + 8 <= n) {
+        h0 = hashFold(word(i) ^ h0 ^ k0, kn);
+        i += 8;
+    }
+    if (i + 8 <= n) {
+        h1 = hashFold(word(i) ^ h1 ^ k0, kn);
+        i += 8;
+    }
+    if (i + 8 <= n) h2 = hashFold(word(i) ^ h2 ^ k0, kn);
+    const uint64_t a = hashFold(h0 ^ k0, h1 ^ k1), b = hashFold(h2 ^ k1, h3 ^ k0 ^ n);
+    return hashFold(a ^ k0, b ^ k1);
 }
 
 inline unsigned char* bytes(TSatRec* s) { return reinterpret_cast<unsigned char*>(s); }
