@@ -11,6 +11,10 @@ const char* kMolniya1 = "1 08195U 75081A   06176.33215444  .00000099  00000-0  1
 const char* kMolniya2 = "2 08195  64.1586 279.0717 6877146 264.7651  20.2257  2.00491383225656";
 const char* kGps1 = "1 28129U 03058A   06175.57071136 -.00000104  00000-0  10000-3 0   459";
 const char* kGps2 = "2 28129  54.7298 324.8098 0048506 266.2640  93.1663  2.00562768 18443";
+// One-day resonant and near-equatorial: the other integrator and the
+// low-inclination form of the lunar-solar periodics.
+const char* kGeo1 = "1 28626U 05008A   06176.46683397 -.00000205  00000-0  10000-3 0  2190";
+const char* kGeo2 = "2 28626   0.0019 286.9433 0000335  13.7918  55.6504  1.00270176  4891";
 
 TSatRec build(const char* a, const char* b) {
     TSatRec s{};
@@ -39,6 +43,7 @@ void propagate(benchmark::State& state, const char* a, const char* b) {
 void BM_SGP4_NearEarth(benchmark::State& st) { propagate<false>(st, kNear1, kNear2); }
 void BM_SDP4_DeepResonant(benchmark::State& st) { propagate<true>(st, kMolniya1, kMolniya2); }
 void BM_SDP4_DeepGps(benchmark::State& st) { propagate<true>(st, kGps1, kGps2); }
+void BM_SDP4_DeepGeo(benchmark::State& st) { propagate<true>(st, kGeo1, kGeo2); }
 
 void parseInit(benchmark::State& state, const char* a, const char* b) {
     TSatRec s{};
@@ -57,6 +62,7 @@ void BM_ParseInit_Deep(benchmark::State& st) { parseInit(st, kMolniya1, kMolniya
 BENCHMARK(BM_SGP4_NearEarth);
 BENCHMARK(BM_SDP4_DeepResonant);
 BENCHMARK(BM_SDP4_DeepGps);
+BENCHMARK(BM_SDP4_DeepGeo);
 BENCHMARK(BM_ParseInit_NearEarth);
 BENCHMARK(BM_ParseInit_Deep);
 BENCHMARK_MAIN();
