@@ -98,18 +98,25 @@ TEST(Robustness, BadTimesAndBadElements) {
 }
 
 TEST(Robustness, ResonanceCacheDoesNotChangeResults) {
-    // The integrator position is reused between calls; any order of times
-    // must give the same answer as a fresh record.
-    const double times[] = {10000.0, -3000.0, 2880.0, 50000.0, 720.0, 49000.0, -20000.0};
-    TSatRec walker = make(kDeep1, kDeep2);
-    for (double t : times) {
-        TSatRec fresh = make(kDeep1, kDeep2);
-        TVector r1, v1, r2, v2;
-        ASSERT_TRUE(SDP4(&walker, &r1, &v1, t));
-        ASSERT_TRUE(SDP4(&fresh, &r2, &v2, t));
-        EXPECT_EQ(r1.x, r2.x) << t;
-        EXPECT_EQ(r1.y, r2.y) << t;
-        EXPECT_EQ(v1.z, v2.z) << t;
+    // The integrator position and rates are reused between calls; any order of
+    // times must give the same answer as a fresh record, for the half-day
+    // (Molniya) and the one-day (geostationary) resonance alike.
+    const std::string geo1 = "1 28626U 05008A   06176.46683397 -.00000205  00000-0  10000-3 0  2190";
+    const std::string geo2 = "2 28626   0.0019 286.9433 0000335  13.7918  55.6504  1.00270176  4891";
+    const double times[] = {10000.0, -3000.0, 2880.0, 50000.0, 720.0, 49000.0, -20000.0, 725.5, 719.0, 0.0};
+    for (const auto& [l1, l2] : {std::pair{kDeep1, kDeep2}, std::pair{geo1, geo2}}) {
+        TSatRec walker = make(l1, l2);
+        for (double t : times) {
+            TSatRec fresh = make(l1, l2);
+            TVector r1, v1, r2, v2;
+            ASSERT_TRUE(SDP4(&walker, &r1, &v1, t));
+            ASSERT_TRUE(SDP4(&fresh, &r2, &v2, t));
+            EXPECT_EQ(r1.x, r2.x) << l1 << " at " << t;
+            EXPECT_EQ(r1.y, r2.y) << l1 << " at " << t;
+            EXPECT_EQ(r1.z, r2.z) << l1 << " at " << t;
+            EXPECT_EQ(v1.x, v2.x) << l1 << " at " << t;
+            EXPECT_EQ(v1.z, v2.z) << l1 << " at " << t;
+        }
     }
 }
 
