@@ -1,11 +1,9 @@
 #include "uSkyData.h"
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <unistd.h>
 
+#include "uFileIO.h"
 #include "uVarDef.h"
 
 std::vector<TSkyRecord> StarList;
@@ -23,20 +21,12 @@ void AddLine(std::string* message, const std::string& text) {
 
 bool ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list, std::string* message) {
     list.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    std::string bytes;
+    if (!ReadFileBytes(path, kMaxSkyFileBytes, bytes)) {
         AddLine(message, "File: " + path + " not found");
         return false;
     }
-    // Bounded whole-file read; a FIFO or device name just yields what it gives up to the cap.
-    std::string bytes;
-    char buf[1 << 16];
-    while (in && bytes.size() < kMaxSkyFileBytes) {
-        in.read(buf, sizeof buf);
-        bytes.append(buf, static_cast<std::size_t>(in.gcount()));
-    }
-    if (bytes.size() > kMaxSkyFileBytes) bytes.resize(kMaxSkyFileBytes);
-    const std::size_t count = bytes.size() / kSkyRecordSize;
+    const std::size_t count = bytes.size() / kSkyRecordSize;  // a short tail is ignored
     list.resize(count);
     for (std::size_t i = 0; i < count; ++i)
         std::memcpy(&list[i], bytes.data() + i * kSkyRecordSize, kSkyRecordSize);
@@ -69,25 +59,8 @@ TSkyRecord MakeSkyRecord(double raDeg, double decDeg, double mag, std::string_vi
 }
 
 bool WriteSkyFile(const std::string& path, const std::vector<TSkyRecord>& list) {
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        for (const TSkyRecord& r : list) {
-            char bytes[kSkyRecordSize];
-            std::memcpy(bytes, &r, kSkyRecordSize);
-            out.write(bytes, kSkyRecordSize);
-        }
-        out.flush();
-        if (!out) {
-            out.close();
-            std::remove(temp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    std::string bytes(list.size() * kSkyRecordSize, '\0');
+    for (std::size_t i = 0; i < list.size(); ++i)
+        std::memcpy(bytes.data() + i * kSkyRecordSize, &list[i], kSkyRecordSize);
+    return WriteFileAtomic(path, bytes);
 }
