@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include "uFileIO.h"
+#include "uFormat.h"
 
 namespace netfiles {
 
@@ -86,31 +88,20 @@ bool ParseInt(const std::string& text, long& value) {
     return true;
 }
 
+// from_chars, unlike strtod, ignores the process locale (a GUI toolkit may set
+// one with a decimal comma).
 bool ParseDouble(const std::string& text, double& value) {
-    std::string t = Trim(text);
-    if (t.empty()) return false;
-    errno = 0;
-    char* end = nullptr;
-    double v = std::strtod(t.c_str(), &end);
-    if (errno != 0 || *end != '\0' || !std::isfinite(v)) return false;
+    const std::string t = Trim(text);
+    const char* first = t.data();
+    const char* last = first + t.size();
+    if (first != last && *first == '+') ++first;
+    if (first == last) return false;
+    double v = 0;
+    const auto [end, ec] = std::from_chars(first, last, v);
+    if (ec != std::errc() || end != last || !std::isfinite(v)) return false;
     value = v;
     return true;
 }
-
-namespace {
-
-// Days from 1899-12-30 to the given civil date (proleptic Gregorian).
-long DayNumberOf(long y, long m, long d) {
-    y -= m <= 2;
-    const long era = (y >= 0 ? y : y - 399) / 400;
-    const long yoe = y - era * 400;
-    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    const long unixDays = era * 146097 + doe - 719468;
-    return unixDays + 25569;  // 1970-01-01 is day 25569
-}
-
-}  // namespace
 
 bool EpochDayNumber(const std::string& line1, double& dayNumber) {
     if (line1.size() < 32) return false;
@@ -121,7 +112,7 @@ bool EpochDayNumber(const std::string& line1, double& dayNumber) {
     if (!ParseInt(yText, yy) || !ParseDouble(line1.substr(20, 12), day)) return false;
     long year = yy + 1900;
     if (year < 1957) year += 100;
-    dayNumber = static_cast<double>(DayNumberOf(year, 1, 1)) - 1.0 + day;
+    dayNumber = EncodeDayNumber(static_cast<int>(year), 1, 1) - 1.0 + day;
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "uFormat.h"
 #include "uVarDef.h"
 
 // A message for the user: the window layer shows it as an OK-only box.
@@ -34,6 +35,6 @@ std::string TempPathFor(const std::string& path);
 
 // Day number (days since 1899-12-30) of the epoch in columns 19-32 of line 1.
 bool EpochDayNumber(const std::string& line1, double& dayNumber);
-constexpr double kJulianOffset = 2415018.5;
+constexpr double kJulianOffset = kJulianDayNumberOffset;
 
 }  // namespace netfiles

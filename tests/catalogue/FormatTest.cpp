@@ -6,6 +6,7 @@
 #include <string>
 
 #include "uFormat.h"
+#include "uNetFiles.h"
 
 namespace {
 
@@ -194,6 +195,10 @@ TEST(FormatLocale, IgnoresTheProcessLocale) {
     EXPECT_EQ(FormatArgs("%0:5.1f", {2.25}), "  2.3");
     EXPECT_EQ(FormatFloat("#,##0.0", 1234.5), "1,234.5");
     EXPECT_EQ(FormatGeneral(0.5), "0.5");
+    // Element-file numbers are read the same way under that locale.
+    double epochDay = 0;
+    EXPECT_TRUE(netfiles::ParseDouble(" 18020.90610358", epochDay));
+    EXPECT_EQ(epochDay, 18020.90610358);
     std::setlocale(LC_ALL, saved.c_str());
 }
 
