@@ -1,14 +1,13 @@
 // Command-line front end of the pass search: prints the line or tabular
 // report of the installation's satellites (or of an element file) for its
 // observer (or one given on the command line).
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <ctime>
 #include <string>
 #include <vector>
 
+#include "CliCommon.h"
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
@@ -18,22 +17,12 @@
 #include "uVarDef.h"
 
 namespace {
-constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kMileFactor = 0.621371;
 
 int Fail(int code, const std::string& message) {
     std::fprintf(stderr, "orbisk-predict: %s\n", message.c_str());
     if (code == 2) std::fprintf(stderr, "Try 'orbisk-predict --help'.\n");
     return code;
-}
-
-std::string ExecutableFolder() {
-    std::vector<char> buf(4096);
-    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-    if (n <= 0) return "./";
-    std::string path(buf.data(), static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 
 // The computer's local clock, for the "Produced" line.
@@ -47,37 +36,6 @@ double LocalClockDayNumber() {
 
 double WholeSeconds(double t) { return std::floor(t * 86400.0 + 0.5) / 86400.0; }
 
-bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
-                    std::vector<TSatRec>& sats, std::string& error) {
-    if (a.tleFile.empty()) {
-        const std::string path = dataFolder + "MainSat.bin";
-        if (!LoadCatalogue(sats, path)) {
-            error = "no satellites in " + path;
-            return false;
-        }
-        return true;
-    }
-    if (!CheckFile(a.tleFile, false)) {
-        error = "File: " + a.tleFile + " not found";
-        return false;
-    }
-    std::vector<TElementEntry> entries;
-    if (!ReadElementFile(entries, a.tleFile)) {
-        error = "no element sets in " + a.tleFile;
-        return false;
-    }
-    for (const TElementEntry& entry : entries) {
-        TSatRec sat{};
-        if (!InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) continue;
-        sat.selected = 1;  // every set of the file is checked
-        sats.push_back(sat);
-    }
-    if (sats.empty()) {
-        error = "no usable element sets in " + a.tleFile;
-        return false;
-    }
-    return true;
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -93,28 +51,17 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    ProgramFolder = ExecutableFolder();
-    DataFolder = a.dataDir.empty() ? ProgramFolder + "data/" : a.dataDir;
-    if (DataFolder.back() != '/') DataFolder += '/';
+    ProgramFolder = cli::ExecutableFolder();
+    DataFolder = cli::DataFolderFor(a, ProgramFolder);
 
     TOptions options{};
     TMenuSettings menu{};
     LoadOptions(DataFolder, ProgramFolder, options, menu);
 
-    TObserver observer{};
-    if (a.haveSite) {
-        observer = DefaultObserver();
-        observer.name = a.siteName.empty() ? std::string("Command line") : a.siteName;
-        observer.pos = TLatLon{a.latitude * kDegToRad, a.longitude * kDegToRad, a.heightM / 1000.0};
-        observer.utcOffset = 0.0;
-        UpdateParallax(observer);
-    } else {
-        LoadObserver(DataFolder, observer);
-    }
-    if (a.haveOffset) observer.utcOffset = a.offsetHours / 24.0;
+    const TObserver observer = cli::ObserverFor(a, DataFolder);
 
     std::vector<TSatRec> sats;
-    if (std::string error; !LoadSatellites(a, DataFolder, sats, error)) return Fail(1, error);
+    if (std::string error; !cli::LoadSatellites(a, DataFolder, sats, error)) return Fail(1, error);
 
     const bool utc = a.controls.utcMode;
     const double shownNow = WholeSeconds(NowDayNumber() + (utc ? 0.0 : observer.utcOffset));

@@ -1,63 +1,48 @@
 // orbisk-predict as a user runs it: exit codes, messages, and a report on an
 // element file for an observer given on the command line.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 
+#include "../common/RunProgram.h"
 #include "PredictTestUtil.h"
 
 namespace {
 const std::string kProgram = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
 
-struct TRun {
-    int status = -1;
-    std::string out;
-};
-
-TRun RunPredict(const std::string& args) {
-    TRun r;
-    const std::string cmd = "'" + kProgram + "' " + args + " 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
-    const int st = pclose(p);
-    r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    return r;
-}
+TProgramRun RunPredict(const std::string& args) { return RunProgram(kProgram, args); }
 }  // namespace
 
 TEST(CommandLine, ExitCodesAndMessages) {
     if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
-    const TRun help = RunPredict("--help");
+    const TProgramRun help = RunPredict("--help");
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.out.find("--min-revs"), std::string::npos);
 
-    const TRun bad = RunPredict("--mode sideways");
+    const TProgramRun bad = RunPredict("--mode sideways");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.out.find("--mode must be"), std::string::npos);
 
-    const TRun longPeriod =
+    const TProgramRun longPeriod =
         RunPredict("--start '2018-01-21 00:00:00' --stop '2018-02-05 00:00:01' --lat 45 --lon -75 --tle '" +
             kPassesTle + "'");
     EXPECT_EQ(longPeriod.status, 2);
     EXPECT_NE(longPeriod.out.find(kPeriodTooLong), std::string::npos);
-    const TRun backwards =
+    const TProgramRun backwards =
         RunPredict("--start '2018-01-21 00:00:00' --stop '2018-01-20 00:00:00' --lat 45 --lon -75 --tle '" +
             kPassesTle + "'");
     EXPECT_EQ(backwards.status, 2);
     EXPECT_NE(backwards.out.find(kEndBeforeStart), std::string::npos);
 
-    const TRun missing = RunPredict("--tle /nonexistent/file.tle --lat 45 --lon -75");
+    const TProgramRun missing = RunPredict("--tle /nonexistent/file.tle --lat 45 --lon -75");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("not found"), std::string::npos);
 }
 
 TEST(CommandLine, ReportForAnElementFileAndAGivenSite) {
     if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
-    const TRun r = RunPredict("--utc --start '2018-01-21 22:00:00' --days 2 --lat 45 --lon -75 --height 100 "
+    const TProgramRun r = RunPredict("--utc --start '2018-01-21 22:00:00' --days 2 --lat 45 --lon -75 --height 100 "
                        "--name 'Test Site' --threads 2 --tle '" + kPassesTle + "'");
     ASSERT_EQ(r.status, 0) << r.out;
     // Same search as the golden sunlit report, which also holds these lines
@@ -69,7 +54,7 @@ TEST(CommandLine, ReportForAnElementFileAndAGivenSite) {
         EXPECT_NE(golden.find(line), std::string::npos) << line;
         EXPECT_NE(r.out.find(line), std::string::npos) << line;
     }
-    const TRun table = RunPredict("--mode table --utc --start '2018-01-21 22:00:00' --days 1 --lat 45 --lon -75 "
+    const TProgramRun table = RunPredict("--mode table --utc --start '2018-01-21 22:00:00' --days 1 --lat 45 --lon -75 "
                            "--tle '" + kPassesTle + "'");
     EXPECT_EQ(table.status, 0);
     EXPECT_NE(table.out.find("  Rev# : "), std::string::npos);

@@ -1,0 +1,84 @@
+// What the command-line programs share: where they live, the satellites they
+// work on and the observer they work for.
+#pragma once
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "uInitialize.h"
+#include "uLoadSave.h"
+#include "uPredictArgs.h"
+#include "uVarDef.h"
+
+namespace cli {
+
+inline constexpr double kDegToRad = 0.017453292519943295;
+
+// The folder of the running executable, with a trailing '/'.
+inline std::string ExecutableFolder() {
+    std::vector<char> buf(4096);
+    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
+    if (n <= 0) return "./";
+    std::string path(buf.data(), static_cast<std::size_t>(n));
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
+}
+
+// --data, or the data folder beside the program; with a trailing '/'.
+inline std::string DataFolderFor(const TPredictArgs& a, const std::string& programFolder) {
+    std::string folder = a.dataDir.empty() ? programFolder + "data/" : a.dataDir;
+    if (folder.back() != '/') folder += '/';
+    return folder;
+}
+
+// MainSat.bin of the data folder, or every usable set of --tle (all selected).
+inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder, std::vector<TSatRec>& sats,
+                           std::string& error) {
+    if (a.tleFile.empty()) {
+        const std::string path = dataFolder + "MainSat.bin";
+        if (!LoadCatalogue(sats, path)) {
+            error = "no satellites in " + path;
+            return false;
+        }
+        return true;
+    }
+    if (!CheckFile(a.tleFile, false)) {
+        error = "File: " + a.tleFile + " not found";
+        return false;
+    }
+    std::vector<TElementEntry> entries;
+    if (!ReadElementFile(entries, a.tleFile)) {
+        error = "no element sets in " + a.tleFile;
+        return false;
+    }
+    for (const TElementEntry& entry : entries) {
+        TSatRec sat{};
+        if (!InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) continue;
+        sat.selected = 1;  // every set of the file is checked
+        sats.push_back(sat);
+    }
+    if (sats.empty()) {
+        error = "no usable element sets in " + a.tleFile;
+        return false;
+    }
+    return true;
+}
+
+// The site of --lat/--lon/--height, or the observer of Observer.bin.
+inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolder) {
+    TObserver observer{};
+    if (a.haveSite) {
+        observer = DefaultObserver();
+        observer.name = a.siteName.empty() ? std::string("Command line") : a.siteName;
+        observer.pos = TLatLon{a.latitude * kDegToRad, a.longitude * kDegToRad, a.heightM / 1000.0};
+        observer.utcOffset = 0.0;
+        UpdateParallax(observer);
+    } else {
+        LoadObserver(dataFolder, observer);
+    }
+    if (a.haveOffset) observer.utcOffset = a.offsetHours / 24.0;
+    return observer;
+}
+
+}  // namespace cli
