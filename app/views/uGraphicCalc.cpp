@@ -1,0 +1,269 @@
+#include "uGraphicCalc.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "Zenora.h"
+#include "uFormat.h"
+#include "uTracking.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+constexpr double kDegToRad = std::numbers::pi / 180.0;
+// Pixel coordinates beyond this are not drawn anyway; keeps conversions defined.
+constexpr double kPixelLimit = 1.0e8;
+
+int ClampToInt(double v) {
+    return static_cast<int>(std::clamp(v, -kPixelLimit, kPixelLimit));
+}
+}  // namespace
+
+TViewMenu ViewMenuFrom(const TMenuSettings& m) {
+    auto on = [&](TMenuItem item) { return m.checked[item] != 0; };
+    TViewMenu v;
+    v.displayNumber = on(kMenuDisplayNumber);
+    v.tracks = on(kMenuTracks);
+    v.satVis = on(kMenuSatVis);
+    v.locVis = on(kMenuLocVis);
+    v.grids = on(kMenuGrids);
+    v.showLabel = on(kMenuShowLabel);
+    v.showMagnitude = on(kMenuShowMagnitude);
+    v.showSkySat = on(kMenuShowSkySat);
+    v.skyViewAltAz = on(kMenuSkyViewAltAz);
+    v.skyViewFixAltAz = on(kMenuSkyViewFixAltAz);
+    v.skyViewFixSatellite = on(kMenuSkyViewFixSatellite);
+    v.starToHorizon = on(kMenuStarToHorizon);
+    v.constellations = on(kMenuConstellations);
+    v.constellationNames = on(kMenuConstellationNames);
+    v.starNames = on(kMenuStarNames);
+    return v;
+}
+
+const TSatState* TFrameState::Moon() const {
+    for (const TSatState& b : bodies)
+        if (b.body == kBodyMoon) return &b;
+    return nullptr;
+}
+
+void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list) {
+    frame.sats.clear();
+    for (const TSatRec& rec : list) {
+        if (!rec.selected) continue;
+        if (frame.sats.size() == kMaxActiveSats) break;
+        TFrameSat s;
+        s.rec = rec;
+        s.state.mode = 1;
+        s.label = frame.menu.displayNumber ? rec.catNo.str() : rec.name.str();
+        frame.sats.push_back(std::move(s));
+    }
+    if (frame.sat1 >= frame.sats.size()) frame.sat1 = 0;
+}
+
+void ComputeFrame(TFrameState& f, double t) {
+    f.time = t;
+    f.gha = ObserverVector(t, f.observer);
+    const bool sky = f.options.viewMode == kViewSky;
+    f.bodies.assign(sky ? 10 : 2, TSatState{});
+    for (std::size_t i = 0; i < f.bodies.size(); ++i) {
+        TSatState& b = f.bodies[i];
+        b.body = sky ? kSkyBodyCodes[i] : (i == 0 ? kBodySun : kBodyMoon);
+        b.mode = 1;
+        ComputeBodyState(b, t, f.gha, f.observer);
+    }
+    for (TFrameSat& s : f.sats) {
+        s.state.mode = 1;
+        if (PropagateSatellite(s.rec, s.state, t, f.gha, f.observer))
+            s.state.sunlit = SunLite(&s.state.pos, &f.bodies[0].pos) ? 1 : 0;
+    }
+}
+
+// ---- view state set-up ---------------------------------------------------
+
+void ResizeViews(TViewState& vs, int width, int height) {
+    width = std::max(width, 2);
+    height = std::max(height, 2);
+    if (vs.Background.width() != width || vs.Background.height() != height)
+        vs.Background = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+    vs.Width = width;
+    vs.Height = height;
+    vs.CentreX = width / 2;
+    vs.CentreY = height / 2;
+    vs.MapScaleX = width / kTwoPi;
+    vs.MapScaleY = height / kPi;
+    vs.SkyScale = vs.SkyScaleMin = height / 80.0;
+    vs.GlobeScale = height / kPi;
+    vs.GlobeAux = height / 2.2;
+    vs.Dirty = 1;
+}
+
+std::string UpdateFieldLabel(TViewState& vs, TOptions& options) {
+    double f = vs.Height / vs.SkyScale;
+    options.skyField = f;
+    if (f <= 90.0) {
+        vs.SkyCutoff = -std::sin(f * kDegToRad);
+    } else {
+        vs.SkyCutoff = -0.5;
+        f = 180.0;
+    }
+    const char* unit = "Deg";
+    if (f < 1.0) {
+        f *= 60.0;
+        unit = "Min";
+    }
+    return FormatArgs("Size: %0:4.1f %1s", {f, unit});
+}
+
+std::string ApplyDisplayOptions(TViewState& vs, TOptions& options) {
+    vs.Font = QFont(QString::fromLatin1(options.fontName.view().data(),
+                                        static_cast<int>(options.fontName.size())),
+                    std::clamp(options.fontSize, 4, 72));
+    vs.HorizonAlt = -Refraction(0.0, options.pressure, options.temperature);
+    if (!std::isfinite(vs.HorizonAlt)) vs.HorizonAlt = 0.0;
+    vs.Dirty = 1;
+    vs.SkyScaleMin = vs.Width / 170.0;
+    const double field = options.skyField > 0.0 && std::isfinite(options.skyField) ? options.skyField : 75.0;
+    vs.SkyScale = std::max(vs.Height / field, vs.SkyScaleMin);
+    const double zoom = options.globeZoom > 0.0 && std::isfinite(options.globeZoom) ? options.globeZoom : kPi;
+    vs.GlobeScale = vs.Height / zoom;
+    return UpdateFieldLabel(vs, options);
+}
+
+std::string GoToZenith(TViewState& vs, TOptions& options) {
+    vs.SkyScale = vs.Height / 165.0;
+    vs.SkyCentreHoriz.alt = kPi / 2 - 0.0001;
+    return UpdateFieldLabel(vs, options);
+}
+
+// ---- projections -----------------------------------------------------------
+
+double GlobeToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos, double radius) {
+    const double sinLatC = std::sin(vs.GlobeCentre.lat), cosLatC = std::cos(vs.GlobeCentre.lat);
+    const double sinLat = std::sin(p.lat), cosLat = std::cos(p.lat);
+    const double cosDLon = std::cos(p.lon - vs.GlobeCentre.lon);
+    const double cosC = sinLatC * sinLat + cosLatC * cosLat * cosDLon;
+    const double x = radius * cosLat * std::sin(vs.GlobeCentre.lon - p.lon);
+    const double y = radius * (cosLatC * sinLat - sinLatC * cosLat * cosDLon);
+    if (cosC > minCos && std::isfinite(x) && std::isfinite(y))
+        pixel = QPoint(vs.CentreX - ClampToInt(std::trunc(x)), vs.CentreY + ClampToInt(std::trunc(-y)));
+    else
+        pixel = QPoint(kHiddenPixel, kHiddenPixel);
+    return cosC;
+}
+
+double GeoToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos) {
+    if (vs.ViewMode == kViewGlobe) return GlobeToPixel(vs, p, pixel, minCos, vs.GlobeScale);
+    if (vs.ViewMode == kViewSky) return 0.0;
+    const double x = std::min((kPi + p.lon) * vs.MapScaleX, static_cast<double>(vs.Width));
+    const double y = std::min((kPi / 2 - p.lat) * vs.MapScaleY, static_cast<double>(vs.Height));
+    if (!std::isfinite(x) || !std::isfinite(y)) {
+        pixel = QPoint(kHiddenPixel, kHiddenPixel);
+        return 0.0;
+    }
+    pixel = QPoint(ClampToInt(std::trunc(x)), ClampToInt(std::trunc(y)));
+    return 1.0;
+}
+
+void PixelToGeo(const TViewState& vs, const QPoint& pixel, TLatLon& p) {
+    if (vs.ViewMode != kViewGlobe) {
+        p.lat = kPi / 2 - pixel.y() / vs.MapScaleY;
+        p.lon = pixel.x() / vs.MapScaleX - kPi;
+        return;
+    }
+    const double r = vs.GlobeScale;
+    const double dx = (vs.CentreX - pixel.x()) / r, dy = (vs.CentreY - pixel.y()) / r;
+    double rho = std::sqrt(dx * dx + dy * dy);
+    p.height = kEarthRadius;
+    if (!(rho <= 1.0)) {
+        p.lat = p.lon = kHiddenPixel;
+        return;
+    }
+    if (rho <= 0.0) rho = 1e-8;
+    const double c = std::asin(rho);
+    const double sinC = std::sin(c), cosC = std::cos(c);
+    const double sinLatC = std::sin(vs.GlobeCentre.lat), cosLatC = std::cos(vs.GlobeCentre.lat);
+    p.lat = std::asin(std::clamp(cosC * sinLatC + dy * sinC * cosLatC / rho, -1.0, 1.0));
+    double lon = vs.GlobeCentre.lon - std::atan2(dx * sinC, rho * cosLatC * cosC - dy * sinLatC * sinC);
+    if (lon > kPi) lon -= kTwoPi;
+    if (lon < -kPi) lon += kTwoPi;
+    p.lon = lon;
+}
+
+bool SkyToPixel(const TViewState& vs, const TRaDec& p, QPoint& pixel) {
+    const double sinDec = std::sin(p.dec), cosDec = std::cos(p.dec);
+    const bool cutoff = vs.SkyCutoff != kNoCutoff;
+    if (vs.ClipHorizon && cutoff) {
+        const double cosZ = std::sin(vs.Zenith.dec) * sinDec +
+                            std::cos(vs.Zenith.dec) * cosDec * std::cos(p.ra - vs.Zenith.ra);
+        if (cosZ < vs.HorizonAlt) return false;
+    }
+    const double sinDec0 = std::sin(vs.SkyCentre.dec), cosDec0 = std::cos(vs.SkyCentre.dec);
+    const double dRa = p.ra - vs.SkyCentre.ra;
+    const double cosDRa = std::cos(dRa);
+    const double cosC = sinDec0 * sinDec + cosDec0 * cosDec * cosDRa;
+    if (cutoff && cosC <= vs.SkyCutoff) return false;
+    // The antipode of the centre has no single place on the chart.
+    if (!(1.0 + cosC > 1e-12)) return false;
+    const double x = cosDec * std::sin(dRa);
+    const double y = cosDec0 * sinDec - sinDec0 * cosDec * cosDRa;
+    const double cr = std::cos(vs.Rotation), sr = std::sin(vs.Rotation);
+    const double xr = vs.SignX * (cr * x - sr * y);
+    const double yr = vs.SignY * (sr * x + cr * y);
+    const double k = std::sqrt(2.0 / (1.0 + cosC)) * vs.SkyScale * kRadToDeg;
+    const double px = std::ceil(xr * k), py = std::ceil(yr * k);
+    if (!std::isfinite(px) || !std::isfinite(py)) return false;
+    pixel = QPoint(vs.CentreX - ClampToInt(px), vs.CentreY - ClampToInt(py));
+    return true;
+}
+
+void PixelToSky(const TViewState& vs, const QPoint& pixel, TRaDec& p) {
+    p.ra = p.dec = kHiddenPixel;
+    if (pixel.x() == kHiddenPixel || pixel.y() == kHiddenPixel) return;
+    const double xs = vs.SignX * static_cast<double>(vs.CentreX - pixel.x());
+    const double ys = vs.SignY * static_cast<double>(vs.CentreY - pixel.y());
+    const double cr = std::cos(vs.Rotation), sr = std::sin(vs.Rotation);
+    const double x = (cr * xs + sr * ys) / vs.SkyScale * kDegToRad;
+    const double y = (-sr * xs + cr * ys) / vs.SkyScale * kDegToRad;
+    const double rho = std::min(std::sqrt(x * x + y * y), 2.0);
+    if (vs.SkyScale < vs.SkyScaleMin && rho > 1.42) return;
+    if (rho < 1e-7) {
+        // The centre pixel is the chart centre, not "off the chart".
+        p.ra = vs.SkyCentre.ra;
+        p.dec = vs.SkyCentre.dec;
+        return;
+    }
+    const double c = 2.0 * std::asin(rho / 2.0);
+    const double sinC = std::sin(c), cosC = std::cos(c);
+    const double sinDec0 = std::sin(vs.SkyCentre.dec), cosDec0 = std::cos(vs.SkyCentre.dec);
+    p.ra = fmod2pi(std::atan2(x * sinC, rho * cosDec0 * cosC - y * sinDec0 * sinC) + vs.SkyCentre.ra);
+    p.dec = std::asin(std::clamp(cosC * sinDec0 + y * sinC * cosDec0 / rho, -1.0, 1.0));
+}
+
+void SmallCircle(const TLatLon& centre, std::vector<TLatLon>& points, double distance, int n) {
+    points.assign(static_cast<std::size_t>(std::max(n, 0)), TLatLon{centre.lat, centre.lon, 0.0});
+    if (n < 2) return;
+    // A body at or below the surface sees no horizon: the circle shrinks to its centre.
+    const double ratio = kEarthRadius / distance;
+    const double c = distance > kEarthRadius && std::isfinite(ratio) ? std::acos(ratio) : 0.0;
+    const double sinC = std::sin(c), cosC = std::cos(c);
+    const double sinLat0 = std::sin(centre.lat), cosLat0 = std::cos(centre.lat);
+    const double sinLon0 = std::sin(centre.lon), cosLon0 = std::cos(centre.lon);
+    const double step = kTwoPi / (n - 1);
+    for (int i = 0; i < n; ++i) {
+        const double theta = kPi / 2 + i * step;
+        const double a = sinC * std::cos(theta), b = sinC * std::sin(theta);
+        const double x1 = cosLat0 * cosC - sinLat0 * a;
+        const double y1 = b;
+        const double z1 = sinLat0 * cosC + cosLat0 * a;
+        const double x2 = cosLon0 * x1 - sinLon0 * y1;
+        const double y2 = sinLon0 * x1 + cosLon0 * y1;
+        points[static_cast<std::size_t>(i)] = TLatLon{std::asin(std::clamp(z1, -1.0, 1.0)), std::atan2(y2, x2), 0.0};
+    }
+}
+
+int PixelDistance(const QPoint& a, const QPoint& b) {
+    const double dx = static_cast<double>(a.x()) - b.x(), dy = static_cast<double>(a.y()) - b.y();
+    return static_cast<int>(std::trunc(std::min(std::sqrt(dx * dx + dy * dy), kPixelLimit)));
+}

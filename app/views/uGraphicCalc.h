@@ -1,0 +1,172 @@
+// The state of one drawing surface, the frame snapshot the views draw from,
+// and the projections of the three views with their inverses.
+//
+// A frame never reads process-wide state: everything it shows arrives in a
+// TFrameState (a value; the big read-only lists are shared), and everything
+// it keeps between frames lives in the TViewState it is drawn with. So a
+// frame can be drawn on any thread, one frame per view state at a time.
+#pragma once
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "SatTypes.h"
+#include "ZenoraTypes.h"
+#include "uDataFiles.h"
+#include "uLoadSave.h"
+#include "uSkyData.h"
+#include "uVarDef.h"
+
+// Pixel coordinate of a point that is not visible; also the "off" value of
+// SkyCutoff.
+inline constexpr int kHiddenPixel = 9999;
+inline constexpr double kNoCutoff = 9999.0;
+
+inline constexpr int kViewMap = 1, kViewSky = 2, kViewGlobe = 3;
+inline constexpr std::size_t kMaxActiveSats = 15;
+
+inline bool IsHidden(const QPoint& p) { return p.x() == kHiddenPixel && p.y() == kHiddenPixel; }
+
+struct TViewState {
+    TRaDec Zenith{};          // ra/dec of the observer's zenith (sky, with ClipHorizon)
+    TRaDec SkyCentre{};       // ra/dec at the chart centre
+    TLatLon GlobeCentre{};    // lat/lon at the globe centre (height unused)
+    TAltAz SkyCentreHoriz{};  // alt/az of the chart centre
+    int32_t Width = 0, Height = 0;
+    double Rotation = 0.0;    // sky chart rotation on screen, rad
+    double HorizonAlt = 0.0;  // refracted horizon, rad (negative)
+    double MapScaleX = 0.0, MapScaleY = 0.0;  // map pixels per radian
+    double SkyScale = 1.0;    // sky pixels per degree at the centre
+    double SkyScaleMin = 1.0;
+    double SkyCutoff = kNoCutoff;  // cos of the field limit; kNoCutoff: no limit
+    double GlobeScale = 1.0;  // globe radius, pixels
+    double GlobeAux = 1.0;    // largest GlobeScale a zoom may reach
+    int32_t CentreX = 0, CentreY = 0;
+    int32_t SignX = 1, SignY = 1;  // sky chart mirror factors
+    uint8_t Dirty = 1;             // background must be redrawn
+    uint8_t ClipHorizon = 0, ShowConstellations = 0, ShowConstellationNames = 0, ShowStarNames = 0;
+    QImage MapImage;          // whole-world equirectangular image, RGB32
+    QImage Background;        // slowly changing layers of map and globe
+
+    int ViewMode = kViewMap;  // the mode the background was drawn for
+    QFont Font;               // display font from the options
+
+    // Ground track of the first satellite (map and globe) and the times it covers.
+    std::vector<TLatLon> TrackPoints;
+    double TrackStart = 0.0, TrackAnchor = 0.0;
+
+    // The sky frame propagates its own copies of the extra sky satellites
+    // (propagation writes into a record), refreshed when the list changes.
+    std::shared_ptr<const std::vector<TSatRec>> SkySatSource;
+    std::vector<TSatRec> SkySatWork;
+
+    // Problems found while drawing go here, each text once; without a sink
+    // they go to the program's message sink.
+    TMessageSink Messages;
+    std::set<std::string> Reported;
+};
+
+// Check marks of the main window's menu items that the views read.
+struct TViewMenu {
+    bool displayNumber = false;    // menu_displaynumber: catalogue numbers for names
+    bool tracks = true;            // menu_tracks
+    bool satVis = true;            // menu_sat_vis
+    bool locVis = false;           // menu_loc_vis
+    bool grids = false;            // menu_grids
+    bool showLabel = true;         // menu_showLabel
+    bool displayCities = false;    // menu_displaycities
+    bool displayHome = false;      // menu_displayhomelocation / menu_globelocation
+    bool showMagnitude = false;    // menu_showmagnitude
+    bool showSkySat = false;       // menu_showskysat
+    bool skyViewAltAz = false;     // menu_skyviewaltaz: horizon orientation
+    bool skyViewFixAltAz = false;  // menu_skyviewfixaltaz
+    bool skyViewFixSatellite = false;  // menu_skyviewfixsatellite
+    bool starToHorizon = false;    // menu_startohorizon
+    bool constellations = true;    // menu_constellations
+    bool constellationNames = false;  // menu_constellationNames
+    bool starNames = false;        // menu_starames
+};
+TViewMenu ViewMenuFrom(const TMenuSettings& menu);
+
+// One active satellite as the views see it.
+struct TFrameSat {
+    TSatRec rec{};        // the frame's own copy (propagation writes into it)
+    TSatState state{};    // every group filled (mode 1), sunlit flag set
+    std::string label;    // its entry in the first satellite box (Latin-1)
+};
+
+struct TFrameState {
+    double time = 0.0;    // UTC day number
+    double gha = 0.0;     // Greenwich hour angle at time, rad
+    int direction = 1;    // clock direction: -1 when it runs backwards
+    TObserver observer{}; // vect holds the position at time
+    TOptions options{};
+    TViewMenu menu;
+    std::vector<TFrameSat> sats;   // in SatStates order, at most 15
+    std::size_t sat1 = 0;          // the first satellite box's choice in sats
+    std::vector<TSatState> bodies; // Sun first; Sun and Moon, or the ten sky bodies
+    std::shared_ptr<const std::vector<TSkyRecord>> stars, constellations;
+    std::shared_ptr<const std::vector<TSatRec>> skySats;
+    std::shared_ptr<const std::vector<TMapCity>> cities;
+
+    const TFrameSat* FirstSat() const { return sat1 < sats.size() ? &sats[sat1] : nullptr; }
+    const TSatState* Sun() const { return bodies.empty() ? nullptr : &bodies[0]; }
+    const TSatState* Moon() const;
+};
+
+// Body codes in the sky view's order: Sun, Mercury, Venus, Moon, Mars ... Pluto.
+inline constexpr int32_t kSkyBodyCodes[10] = {0, 1, 2, 31, 4, 5, 6, 7, 8, 9};
+
+// The selected records of list in order (at most 15) become frame.sats, each
+// labelled by name, or by catalogue number with menu.displayNumber.
+void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list);
+// Everything that depends on the time: observer vector, hour angle, the bodies
+// of the view mode (Sun and Moon; the ten sky bodies in sky mode) and the
+// satellites with their sunlit flags.
+void ComputeFrame(TFrameState& frame, double t);
+
+// ---- view state set-up ---------------------------------------------------
+
+// Sizes the background to width x height (at least 2 x 2) and derives the
+// centre and the scales from it.
+void ResizeViews(TViewState& vs, int width, int height);
+// Field of view, horizon, scales and font from the options; sets Dirty.
+// Writes the chart's field back into options.skyField. Returns the field
+// label text.
+std::string ApplyDisplayOptions(TViewState& vs, TOptions& options);
+// "Size: %0:4.1f %1s" for the chart's vertical field; sets SkyCutoff and
+// stores the field (degrees) into options.skyField.
+std::string UpdateFieldLabel(TViewState& vs, TOptions& options);
+// Whole sky around the zenith; returns the field label text.
+std::string GoToZenith(TViewState& vs, TOptions& options);
+
+// ---- projections -----------------------------------------------------------
+
+// Map (equirectangular, x limited to Width and y to Height) or globe
+// (orthographic around GlobeCentre; hidden when cos c <= minCos). Returns cos c
+// on the globe, 1 on the map; in sky mode nothing is written and 0 returned.
+double GeoToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos);
+// The globe projection with another radius (satellites above the globe).
+double GlobeToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos, double radius);
+// Inverse of GeoToPixel. Off the globe: lat = lon = 9999, height 6378.137.
+// On the map the height is left as it is.
+void PixelToGeo(const TViewState& vs, const QPoint& pixel, TLatLon& p);
+// Lambert azimuthal equal-area chart around SkyCentre, rotated and mirrored;
+// false when the point is outside the field or below the clipped horizon.
+bool SkyToPixel(const TViewState& vs, const TRaDec& p, QPoint& pixel);
+// Inverse of SkyToPixel: ra = dec = 9999 off the chart.
+void PixelToSky(const TViewState& vs, const QPoint& pixel, TRaDec& p);
+
+// n points (first = last) of the circle on the Earth from which a body at
+// geocentric distance km, above centre, is on the horizon. Only lat and lon
+// are meaningful.
+void SmallCircle(const TLatLon& centre, std::vector<TLatLon>& points, double distance, int n);
+
+// trunc of the distance between two pixels.
+int PixelDistance(const QPoint& a, const QPoint& b);

@@ -1,0 +1,225 @@
+#include "uGraphicTools.h"
+
+#include <QPolygonF>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <numbers>
+
+#include "Zenora.h"
+#include "uFileIO.h"
+#include "uGlobe.h"
+#include "uMap.h"
+#include "uSky.h"
+#include "uTracking.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+constexpr int kCircleSteps = 90;
+}  // namespace
+
+void ReportOnce(TViewState& vs, const std::string& text) {
+    if (!vs.Reported.insert(text).second) return;
+    if (vs.Messages)
+        vs.Messages(text);
+    else
+        ShowMessageText(text);
+}
+
+int ShadowAlpha(TViewState& vs, const TOptions& options) {
+    const int alpha = options.shadowAlpha;
+    if (alpha >= 0 && alpha <= 255) return alpha;
+    ReportOnce(vs, "Range check error: night-shadow alpha " + std::to_string(alpha) +
+                       " is outside 0 to 255");
+    return std::clamp(alpha, 0, 255);
+}
+
+bool LoadMapImage(TViewState& vs, const std::string& path) {
+    vs.MapImage = QImage();
+    vs.Dirty = 1;
+    std::string bytes;
+    bool truncated = false;
+    if (!ReadFileBytes(path, kMaxMapImageBytes, bytes, &truncated)) {
+        ReportOnce(vs, "File: " + path + " not found");
+        return false;
+    }
+    QImage image;
+    if (!truncated)
+        image.loadFromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));
+    if (image.isNull() || image.width() < 2 || image.height() < 2) {
+        ReportOnce(vs, "Map image " + path + " cannot be read as an image");
+        return false;
+    }
+    vs.MapImage = image.convertToFormat(QImage::Format_RGB32);
+    return true;
+}
+
+void InitViews(TViewState& vs, const std::string& programFolder, const TOptions& options,
+               const TMenuSettings& menu, int width, int height) {
+    std::string folder = programFolder;
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    LoadMapImage(vs, folder + "map/" + options.mapFile.str());
+    ResizeViews(vs, width, height);
+    SkySignsFromMenu(menu, vs.SignX, vs.SignY);
+    vs.ViewMode = options.viewMode;
+    vs.SkyCentreHoriz = TAltAz{menu.skyCentreAlt, menu.skyCentreAz};
+    vs.ClipHorizon = menu.checked[kMenuStarToHorizon];
+    vs.ShowConstellations = menu.checked[kMenuConstellations];
+    vs.ShowConstellationNames = menu.checked[kMenuConstellationNames];
+    vs.ShowStarNames = menu.checked[kMenuStarNames];
+}
+
+void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs) {
+    painter.begin(&target);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setFont(vs.Font);
+}
+
+void TextOut(QPainter& painter, int x, int y, const QString& text) {
+    // A one-pixel shadow in the opposite brightness keeps labels readable
+    // over the map's ice, deserts and oceans alike.
+    const QPen pen = painter.pen();
+    const int baseline = y + painter.fontMetrics().ascent();
+    painter.setPen(pen.color().lightness() > 100 ? QColor(0, 0, 0) : QColor(255, 255, 255));
+    painter.drawText(x + 1, baseline + 1, text);
+    painter.setPen(pen);
+    painter.drawText(x, baseline, text);
+}
+
+void FillEllipse(QPainter& painter, int x1, int y1, int x2, int y2) {
+    painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+}
+
+void FillDisc(QPainter& painter, const QPoint& p, int r, const QColor& colour) {
+    painter.setPen(colour);
+    painter.setBrush(colour);
+    FillEllipse(painter, p.x() - r, p.y() - r, p.x() + r, p.y() + r);
+}
+
+void DrawSatMarker(QPainter& painter, const QPoint& p, int radius, bool sunlit, const QString& label,
+                   const QPoint& labelOffset, const QColor& labelColour) {
+    FillDisc(painter, p, radius, sunlit ? kYellow : kGrey);
+    if (label.isEmpty()) return;
+    painter.setPen(labelColour);
+    TextOut(painter, p.x() + labelOffset.x(), p.y() + labelOffset.y(), label);
+}
+
+void DrawVisibilityCircles(QPainter& painter, const TViewState& vs, const TFrameState& frame, double minHeight) {
+    const TFrameSat* first = frame.FirstSat();
+    if (!first || first->rec.decayed || !(first->state.latlon.height >= minHeight)) return;
+    painter.setBrush(Qt::NoBrush);
+    const double distance = first->state.pos.r;
+    if (frame.menu.satVis)
+        DrawSmallCircle(painter, vs, first->state.latlon, ArgbColour(frame.options.satColour), distance);
+    if (frame.menu.locVis)
+        DrawSmallCircle(painter, vs, frame.observer.pos, ArgbColour(frame.options.homeColour), distance);
+}
+
+void DrawPhase(QPainter& painter, int steps, double radius, const QPointF& centre, double fraction,
+               double angle, int signX, int signY, int alpha) {
+    if (steps < 2 || !(radius > 0.0) || !std::isfinite(fraction) || !std::isfinite(angle)) return;
+    const double step = 2 * kPi / steps;
+    const int half = steps / 2;
+    const double ca = std::cos(angle), sa = std::sin(angle);
+    QPolygonF poly;
+    poly.reserve(steps + 1);
+    for (int i = 0; i <= steps; ++i) {
+        const double t = i * step;
+        double x = radius * std::sin(t);
+        const double y = -radius * std::cos(t);
+        // Second half: the terminator, an ellipse of half-width |2f - 1| r.
+        if (i >= half) x = -(x + 2 * std::fabs(x) * fraction);
+        const double xr = x * ca - y * sa, yr = x * sa + y * ca;
+        poly << QPointF(centre.x() + signX * xr, centre.y() + signY * yr);
+    }
+    painter.save();
+    painter.setPen(QColor(0, 0, 0, 20));
+    painter.setBrush(QColor(0, 0, 0, alpha));
+    painter.drawPolygon(poly);
+    painter.restore();
+}
+
+void DrawMoonIcon(QPainter& painter, const TViewState& vs, const TFrameState& frame, int steps,
+                  double radius, const QPoint& pixel, int alpha) {
+    const TSatState* sun = frame.Sun();
+    const TSatState* moon = frame.Moon();
+    if (!sun || !moon) return;
+    const double e = Angle_2vect(&sun->pos, &moon->pos);
+    const double dark = (1 + std::cos(e)) / 2;
+    // The position angle is only known up to a half turn; the sign of the
+    // right-ascension difference supplies the other half.
+    const double offset = fmodallpi(sun->radec.ra - moon->radec.ra) < 0 ? kPi : 0.0;
+    double angle = offset;
+    int sx = 1, sy = 1;
+    if (vs.ViewMode == kViewSky) {
+        double p = Pos_angle(&sun->radec, &moon->radec) - kPi / 2;
+        if (p < 0) p += 2 * kPi;
+        angle = vs.Rotation - p + offset;
+        sx = vs.SignX;
+        sy = vs.SignY;
+    }
+    DrawPhase(painter, steps, radius, QPointF(pixel), dark, angle, sx, sy, alpha);
+}
+
+void DrawSmallCircle(QPainter& painter, const TViewState& vs, const TLatLon& centre, const QColor& colour,
+                     double distance) {
+    std::vector<TLatLon> points;
+    SmallCircle(centre, points, distance, kCircleSteps);
+    painter.setPen(colour);
+    const bool map = vs.ViewMode == kViewMap;
+    QPoint prev;
+    bool havePrev = false;
+    double prevLon = 0.0;
+    for (const TLatLon& p : points) {
+        QPoint px;
+        GeoToPixel(vs, p, px, 0.0);
+        const bool visible = !IsHidden(px);
+        if (map) {
+            // Across the date line the pen only moves: the circle is cut in two.
+            const bool jump = havePrev && ((prevLon > kPi / 2 && p.lon < -kPi / 2) ||
+                                           (prevLon < -kPi / 2 && p.lon > kPi / 2));
+            if (havePrev && !jump && visible) painter.drawLine(prev, px);
+            havePrev = visible;
+        } else {
+            if (havePrev && visible) painter.drawLine(prev, px);
+            havePrev = visible;
+        }
+        prev = px;
+        prevLon = p.lon;
+    }
+}
+
+void CopyBackground(const TViewState& vs, QImage& display) {
+    if (display.size() != vs.Background.size() || display.format() != vs.Background.format())
+        display = QImage(vs.Background.size(), vs.Background.format());
+    uchar* dst = display.bits();  // detaches from any copy still in use elsewhere
+    std::memcpy(dst, vs.Background.constBits(), static_cast<std::size_t>(vs.Background.sizeInBytes()));
+}
+
+void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {
+    const int mode = frame.options.viewMode == kViewSky || frame.options.viewMode == kViewGlobe
+                         ? frame.options.viewMode
+                         : kViewMap;
+    if (mode != vs.ViewMode) {
+        vs.ViewMode = mode;
+        vs.Dirty = 1;
+    }
+    vs.ClipHorizon = frame.menu.starToHorizon;
+    vs.ShowConstellations = frame.menu.constellations;
+    vs.ShowConstellationNames = frame.menu.constellationNames;
+    vs.ShowStarNames = frame.menu.starNames;
+
+    if (!frame.sats.empty() && frame.menu.tracks &&
+        (frame.time >= vs.TrackAnchor || frame.time <= vs.TrackStart)) {
+        vs.Dirty = 1;
+        ComputeGroundTrack(vs, frame);
+    }
+    if (vs.Dirty) {
+        if (mode == kViewMap) DrawMapBackground(vs, frame);
+        if (mode == kViewGlobe) DrawGlobeBackground(vs, frame);
+    }
+    if (mode == kViewMap) DrawMapFrame(vs, frame, display);
+    if (mode == kViewSky) DrawSkyFrame(vs, frame, display);
+    if (mode == kViewGlobe) DrawGlobeFrame(vs, frame, display);
+}

@@ -1,0 +1,200 @@
+#include "uMap.h"
+
+#include <QPolygon>
+
+#include <cmath>
+#include <numbers>
+
+#include "uFileIO.h"
+#include "uGraphicTools.h"
+#include "uTracking.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+constexpr double kDegToRad = std::numbers::pi / 180.0;
+constexpr int kTerminatorPoints = 120;
+constexpr int kSunRadius = 16;
+constexpr int kSatRadius = 5;
+constexpr int kMoonIconSteps = 20;
+constexpr double kMoonIconRadius = 17.0;
+
+void DrawCross(QPainter& painter, int x, int y) {
+    painter.drawLine(x - 2, y, x + 2, y);
+    painter.drawLine(x, y - 2, x, y + 2);
+}
+
+void DrawGrid(QPainter& painter, const TViewState& vs) {
+    const int w = vs.Width, h = vs.Height;
+    for (int k = 1; k <= 11; ++k) {
+        const int x = static_cast<int>(std::trunc(k * 30.0 * w / 360.0));
+        painter.drawLine(x, 0, x, h);
+        TextOut(painter, x, 0, QString::number(k * 30 - 180));
+    }
+    for (int k = 1; k <= 11; ++k) {
+        const int y = static_cast<int>(std::trunc(k * 15.0 * h / 180.0));
+        painter.drawLine(0, y, w, y);
+        TextOut(painter, 0, y, QString::number(90 - k * 15));
+    }
+}
+
+// The night side: the terminator from the Sun's sub-point, closed around the
+// pole in darkness along the map's bottom (Sun north) or top edge.
+void DrawNightShadow(QPainter& painter, const TViewState& vs, const TSatState& sun, int alpha) {
+    std::vector<TLatLon> circle;
+    SmallCircle(sun.latlon, circle, kAstronomicalUnit, kTerminatorPoints);
+    const int w = vs.Width, h = vs.Height;
+    QPolygon poly;
+    poly.reserve(kTerminatorPoints + 5);
+    bool closed = false;
+    QPoint prev;
+    for (std::size_t i = 0; i < circle.size(); ++i) {
+        QPoint p;
+        GeoToPixel(vs, circle[i], p, 0.0);
+        if (i == 0) prev = p;
+        if (!closed && PixelDistance(p, prev) >= vs.CentreX) {
+            if (sun.latlon.lat >= 0)
+                poly << QPoint(0, prev.y()) << QPoint(0, h) << QPoint(w, h) << QPoint(w, p.y());
+            else
+                poly << QPoint(w, prev.y()) << QPoint(w, 0) << QPoint(0, 0) << QPoint(0, p.y());
+            closed = true;
+        }
+        poly << p;
+        prev = p;
+    }
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(0, 0, 0, alpha));
+    painter.drawPolygon(poly);
+}
+}  // namespace
+
+bool LoadMapCities(const std::string& path, std::vector<TMapCity>& cities, std::string& message) {
+    cities.clear();
+    message.clear();
+    std::vector<std::string> lines;
+    if (!IsRegularFile(path) || !ReadDataLines(path, lines)) {
+        message = "File: " + path + " not found";
+        return false;
+    }
+    std::size_t bad = 0, firstBad = 0;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (TrimText(lines[i]).empty()) continue;
+        TMapCity city;
+        if (ParseMapLocationLine(lines[i], city)) {
+            cities.push_back(std::move(city));
+        } else if (bad++ == 0) {
+            firstBad = i + 1;
+        }
+    }
+    if (bad > 0) {
+        message = path + ", line " + std::to_string(firstBad) +
+                  ": latitude and longitude (columns 1-16) are not numbers";
+        if (bad > 1) message += " (" + std::to_string(bad - 1) + " more such lines)";
+        message += "; these lines are not drawn";
+    }
+    return true;
+}
+
+void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
+    vs.TrackPoints.clear();
+    const int n = std::clamp(frame.options.trackHours, 0, 24 * 30) * 60;
+    double t = frame.time;
+    double step = 0.0;
+    const TFrameSat* first = frame.FirstSat();
+    if (first && !first->rec.decayed) {
+        step = (frame.direction < 0 ? -1.0 : 1.0) / kMinutesPerDay;
+        TSatRec rec = first->rec;
+        TObserver observer = frame.observer;
+        TSatState state{};
+        state.mode = 3;
+        vs.TrackPoints.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const double gha = ObserverVector(t, observer);
+            if (!PropagateSatellite(rec, state, t, gha, observer)) break;
+            vs.TrackPoints.push_back(state.latlon);
+            t += step;
+        }
+    }
+    if (step < 0) {
+        vs.TrackStart = t;
+        vs.TrackAnchor = frame.time;
+    } else {
+        vs.TrackStart = frame.time;
+        vs.TrackAnchor = t;
+    }
+}
+
+void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
+    vs.MapScaleX = vs.Width / (2 * kPi);
+    vs.MapScaleY = vs.Height / kPi;
+    if (vs.MapImage.isNull()) vs.Background.fill(Qt::black);
+    QPainter painter;
+    BeginPaint(painter, vs.Background, vs);
+    if (!vs.MapImage.isNull()) painter.drawImage(QRect(0, 0, vs.Width, vs.Height), vs.MapImage);
+
+    if (frame.menu.displayCities && frame.cities) {
+        painter.setPen(ArgbColour(frame.options.cityColour));
+        for (const TMapCity& c : *frame.cities) {
+            const int x = static_cast<int>(std::trunc((c.lon + 180.0) * kDegToRad * vs.MapScaleX));
+            const int y = static_cast<int>(std::trunc((90.0 - c.lat) * kDegToRad * vs.MapScaleY));
+            DrawCross(painter, x, y);
+            TextOut(painter, x, y, Latin1(c.name));
+        }
+    }
+    if (frame.menu.displayHome) {
+        const TLatLon& home = frame.observer.pos;
+        const int x = static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
+        const int y = static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
+        painter.setPen(ArgbColour(frame.options.homeColour));
+        DrawCross(painter, x, y);
+        // In the southern half the name sits above the cross.
+        TextOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()));
+    }
+    if (frame.menu.grids) {
+        painter.setPen(ArgbColour(frame.options.gridColour));
+        DrawGrid(painter, vs);
+    }
+    if (frame.menu.tracks && !vs.TrackPoints.empty()) {
+        painter.setPen(ArgbColour(frame.options.trackColour));
+        QPoint prev;
+        for (std::size_t i = 0; i < vs.TrackPoints.size(); ++i) {
+            QPoint p;
+            GeoToPixel(vs, vs.TrackPoints[i], p, 0.0);
+            // A jump wider than the map is high is a crossing of the map's edge.
+            if (i > 0 && std::abs(p.x() - prev.x()) <= vs.Height) painter.drawLine(prev, p);
+            prev = p;
+        }
+    }
+    painter.end();
+    vs.Dirty = 0;
+}
+
+void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
+    CopyBackground(vs, display);
+    const int alpha = ShadowAlpha(vs, frame.options);
+    QPainter painter;
+    BeginPaint(painter, display, vs);
+    if (const TSatState* sun = frame.Sun()) {
+        DrawNightShadow(painter, vs, *sun, alpha);
+        QPoint p;
+        GeoToPixel(vs, sun->latlon, p, 0.0);
+        FillDisc(painter, p, kSunRadius, kYellow);
+    }
+    if (const TSatState* moon = frame.Moon()) {
+        QPoint p;
+        GeoToPixel(vs, moon->latlon, p, 0.0);
+        FillDisc(painter, p, kSunRadius, kGrey);
+        DrawMoonIcon(painter, vs, frame, kMoonIconSteps, kMoonIconRadius, p, alpha);
+    }
+
+    const QColor satColour = ArgbColour(frame.options.satColour);
+    for (const TFrameSat& s : frame.sats) {
+        // A decayed satellite has no position to show.
+        if (s.rec.decayed) continue;
+        QPoint p;
+        GeoToPixel(vs, s.state.latlon, p, 0.0);
+        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, frame.menu.showLabel ? Latin1(s.label) : QString(),
+                      QPoint(6, 6), satColour);
+    }
+    DrawVisibilityCircles(painter, vs, frame, kMinCircleHeight);
+    painter.end();
+}

@@ -1,0 +1,298 @@
+#include "uSky.h"
+
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "Zenora.h"
+#include "uFormat.h"
+#include "uGraphicTools.h"
+#include "uTracking.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+constexpr double kDegToRad = std::numbers::pi / 180.0;
+
+const QColor kSkyColour(0, 0, 0);
+const QColor kGroundColour(127, 0, 0);
+const QColor kConstellationColour(0, 127, 0);
+
+constexpr int kCompassFontSize = 18;
+constexpr int kSatRadius = 5;
+constexpr double kShadowedFraction = 0.00025;  // illuminated fraction of a satellite in shadow
+constexpr double kHalfLit = 0.5;
+
+const TSkyBody kSkyBodies[] = {
+    {0, "Sun", 1392530.0, QColor(255, 255, 0)},      {1, "Mercury", 4880.0, QColor(192, 192, 192)},
+    {2, "Venus", 12103.6, QColor(255, 251, 240)},    {31, "Moon", 3475.06, QColor(128, 128, 128)},
+    {4, "Mars", 6779.8, QColor(255, 0, 0)},          {5, "Jupiter", 142984.0, QColor(0, 128, 128)},
+    {6, "Saturn", 120536.0, QColor(255, 251, 240)},  {7, "Uranus", 51118.0, QColor(0, 128, 0)},
+    {8, "Neptune", 49552.0, QColor(0, 0, 255)},      {9, "Pluto", 2274.0, QColor(192, 192, 192)},
+};
+
+TRaDec HorizonToSky(const TLatLon& site, double alt, double az, double gst) {
+    const TAltAz h{alt, az};
+    TRaDec p{};
+    Alt_az_to_ra_dec(&site, &h, &p, gst);
+    return p;
+}
+
+// Ground and sky, split by the refracted horizon.
+void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double gst) {
+    const double altC = vs.SkyCentreHoriz.alt, azC = vs.SkyCentreHoriz.az, h = vs.HorizonAlt;
+    const double diag = std::hypot(vs.CentreX, vs.CentreY) / vs.SkyScale * kDegToRad;
+    QColor back = kGroundColour;
+    if (altC < h) back = kSkyColour;
+    if (altC > diag && altC > h) back = kSkyColour;
+
+    const double cutoff = vs.SkyCutoff;
+    vs.SkyCutoff = kNoCutoff;
+    QPolygon poly;
+    auto add = [&](double alt, double az) {
+        QPoint p;
+        if (SkyToPixel(vs, HorizonToSky(site, alt, fmod2pi(az), gst), p)) poly << p;
+    };
+    if (vs.SkyScale > vs.Height / 15.0) {
+        const double a = vs.Height / vs.SkyScale * kDegToRad;
+        if (altC < diag) {
+            back = kGroundColour;
+            add(h, azC + 2 * a);
+            add(h, azC - 2 * a);
+            add(h + 2 * a, azC - 2 * a);
+            add(h + 2 * a, azC + 2 * a);
+        }
+    } else {
+        // Near the horizon, the points behind the viewer are lifted or lowered
+        // a little: at the chart's antipode the projection has no single place.
+        int k = 0;
+        if (altC > -0.18 && altC < 0.18) k = altC > h ? 1 : 2;
+        if (altC < diag) {
+            for (int i = 0; i < 60; ++i) {
+                const double az = i * 2 * kPi / 60;
+                double alt = h;
+                if (k > 0 && std::fabs(fmodallpi(az - azC)) > 2.5) alt = k == 1 ? 0.1 : -0.1;
+                add(alt, az);
+            }
+        }
+    }
+    vs.SkyCutoff = cutoff;
+
+    painter.fillRect(QRect(0, 0, vs.Width, vs.Height), back);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(back == kSkyColour ? kGroundColour : kSkyColour);
+    if (poly.size() >= 3) painter.drawPolygon(poly);
+}
+
+void DrawCompass(QPainter& painter, const TViewState& vs, const TLatLon& site, double gst) {
+    static const char* const kPoints[4] = {"N", "E", "S", "W"};
+    QFont font = painter.font();
+    const QFont saved = font;
+    font.setPointSize(kCompassFontSize);
+    painter.setFont(font);
+    painter.setPen(kWhite);
+    for (int i = 0; i < 4; ++i) {
+        QPoint p;
+        if (SkyToPixel(vs, HorizonToSky(site, vs.HorizonAlt, i * kPi / 2, gst), p))
+            TextOut(painter, p.x() - 8, p.y(), QString::fromLatin1(kPoints[i]));
+    }
+    painter.setFont(saved);
+}
+
+void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& frame, int alpha) {
+    for (const TSatState& b : frame.bodies) {
+        const TSkyBody* info = SkyBodyInfo(b.body);
+        QPoint p;
+        if (!info || !SkyToPixel(vs, b.radec, p)) continue;
+        const double apparent = std::atan(info->diameter / b.radec.dist / 2) * kRadToDeg * vs.SkyScale;
+        const int r = std::max(5, static_cast<int>(std::trunc(std::min(apparent, 1.0e6))));
+        FillDisc(painter, p, r, info->colour);
+        if (b.body == kBodySun || b.body == kBodyMoon) {
+            if (r < 8) {
+                painter.setBrush(Qt::NoBrush);
+                FillEllipse(painter, p.x() - 15, p.y() - 15, p.x() + 15, p.y() + 15);
+                painter.setBrush(info->colour);
+            } else if (b.body == kBodyMoon) {
+                DrawMoonIcon(painter, vs, frame, std::clamp(r, 30, 60), r + 1, p, alpha);
+                painter.setPen(info->colour);
+            }
+        }
+        TextOut(painter, p.x() + r + 2, p.y(), QString::fromLatin1(info->label));
+    }
+}
+
+// One satellite marker with its label; magnitude after the label on request.
+void DrawSatellite(QPainter& painter, const QPoint& p, bool sunlit, const QString& label, bool showMag,
+                   double magnitude) {
+    QString text = label;
+    if (showMag) text += Latin1(FormatArgs("(%0:4.2f)", {magnitude}));
+    DrawSatMarker(painter, p, kSatRadius, sunlit, text, QPoint(6, -6), kAqua);
+}
+
+double SatMagnitude(const TFrameState& frame, const TSatState& s, bool sunlit, double stdMag) {
+    const TSatState* sun = frame.Sun();
+    const double fraction =
+        sunlit && sun ? illum_fraction(&frame.observer.vect, &s.pos, &sun->pos) : kShadowedFraction;
+    return Calc_Magnitude(stdMag, s.radec.dist, fraction);
+}
+
+void DrawActiveSatellites(QPainter& painter, const TViewState& vs, const TFrameState& frame) {
+    for (const TFrameSat& s : frame.sats) {
+        QPoint p;
+        if (s.rec.decayed || !SkyToPixel(vs, s.state.radec, p)) continue;
+        const bool sunlit = s.state.sunlit != 0;
+        const double mag = frame.menu.showMagnitude ? SatMagnitude(frame, s.state, sunlit, s.rec.stdMag) : 0.0;
+        DrawSatellite(painter, p, sunlit, frame.menu.showLabel ? Latin1(s.label) : QString(),
+                      frame.menu.showMagnitude, mag);
+    }
+}
+
+void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& frame) {
+    if (vs.SkySatSource != frame.skySats) {
+        vs.SkySatSource = frame.skySats;
+        vs.SkySatWork = frame.skySats ? *frame.skySats : std::vector<TSatRec>{};
+    }
+    const TSatState* sun = frame.Sun();
+    if (!sun) return;
+    const double limit = frame.options.magLimit;
+    TSatState s{};
+    s.mode = 2;
+    for (TSatRec& rec : vs.SkySatWork) {
+        if (!(rec.stdMag < limit)) continue;
+        if (!PropagateSatellite(rec, s, frame.time, frame.gha, frame.observer)) continue;
+        if (!(Calc_Magnitude(rec.stdMag, s.radec.dist, kHalfLit) < limit)) continue;
+        QPoint p;
+        if (!SkyToPixel(vs, s.radec, p)) continue;
+        const bool sunlit = SunLite(&s.pos, &sun->pos);
+        const double mag = frame.menu.showMagnitude ? SatMagnitude(frame, s, sunlit, rec.stdMag) : 0.0;
+        QString label;
+        if (frame.menu.showLabel) label = Latin1(frame.menu.displayNumber ? rec.catNo.view() : rec.name.view());
+        DrawSatellite(painter, p, sunlit, label, frame.menu.showMagnitude, mag);
+    }
+}
+
+void DrawOrientationBox(QPainter& painter, const TViewState& vs) {
+    painter.fillRect(QRect(0, 0, 98, 76), kWhite);
+    painter.fillRect(QRect(1, 1, 96, 74), Qt::black);
+    double s = vs.SignX * std::sin(vs.Rotation);
+    const double c = vs.SignY * std::cos(vs.Rotation);
+    const bool mirrored = vs.SignX != vs.SignY;
+    if (mirrored) s = -s;
+    auto t = [](double v) { return static_cast<int>(std::trunc(v)); };
+    const int m = mirrored ? -1 : 1;
+    painter.setPen(kWhite);
+    painter.drawLine(34, 34, 34 + m * t(20 * s), 34 - t(20 * c));
+    painter.drawLine(34, 34, 34 - m * t(20 * c), 34 - t(20 * s));
+    TextOut(painter, 30 + m * t(30 * s), 28 - t(30 * c), QStringLiteral("N"));
+    TextOut(painter, 30 - m * t(30 * c), 28 - t(30 * s), QStringLiteral("E"));
+    painter.setPen(kYellow);
+    TextOut(painter, 8, 72, Latin1(FormatFloat(" Az: 000", vs.SkyCentreHoriz.az * kRadToDeg)));
+    TextOut(painter, 8, 84, Latin1(FormatFloat("Alt: 000", vs.SkyCentreHoriz.alt * kRadToDeg)));
+}
+}  // namespace
+
+const TSkyBody* SkyBodyInfo(int32_t code) {
+    for (const TSkyBody& b : kSkyBodies)
+        if (b.code == code) return &b;
+    return nullptr;
+}
+
+void SkySignsFromMenu(const TMenuSettings& menu, int32_t& signX, int32_t& signY) {
+    signX = signY = 1;
+    if (menu.checked[kMenuOrientationInverted]) signX = signY = -1;
+    if (menu.checked[kMenuOrientationMirrorEW]) signX = -1, signY = 1;
+    if (menu.checked[kMenuOrientationMirrorNS]) signX = 1, signY = -1;
+}
+
+void SkyFrame(TViewState& vs, const TLatLon& site, double gst, bool fixAltAz, bool horizonOrientation,
+              const TRaDec* follow) {
+    if (vs.SkyScale < vs.SkyScaleMin) {
+        Alt_az_to_ra_dec(&site, &vs.SkyCentreHoriz, &vs.SkyCentre, gst);
+        vs.Rotation = vs.SkyCentreHoriz.az - kPi;
+        return;
+    }
+    if (follow) vs.SkyCentre = *follow;
+    if (fixAltAz)
+        Alt_az_to_ra_dec(&site, &vs.SkyCentreHoriz, &vs.SkyCentre, gst);
+    else
+        Ra_dec_to_alt_az(&site, &vs.SkyCentre, &vs.SkyCentreHoriz, gst);
+    if (!horizonOrientation) {
+        vs.Rotation = 0.0;
+        return;
+    }
+    // Turn the chart so that the point straight below the centre in altitude
+    // lies straight below it on the screen: the horizon is level.
+    const double d = vs.CentreY / 2.0 / vs.SkyScale * kDegToRad;
+    const TRaDec q = HorizonToSky(site, vs.SkyCentreHoriz.alt - d, vs.SkyCentreHoriz.az, gst);
+    const double dRa = q.ra - vs.SkyCentre.ra;
+    const double x = std::cos(q.dec) * std::sin(dRa);
+    const double y = std::cos(vs.SkyCentre.dec) * std::sin(q.dec) -
+                     std::sin(vs.SkyCentre.dec) * std::cos(q.dec) * std::cos(dRa);
+    vs.Rotation = std::atan2(-x, -y);
+}
+
+void DrawStars(QPainter& painter, const TViewState& vs, const std::vector<TSkyRecord>& stars, double limit,
+               const QColor& colour) {
+    const double band = vs.Width / vs.SkyScale * kDegToRad;
+    const double decLo = vs.SkyCentre.dec - band, decHi = vs.SkyCentre.dec + band;
+    painter.setPen(colour);
+    painter.setBrush(colour);
+    const double grow = vs.SkyScale / 68.0;
+    for (const TSkyRecord& star : stars) {
+        if (!(star.mag < limit) || !(star.dec > decLo && star.dec < decHi)) continue;
+        QPoint p;
+        if (!SkyToPixel(vs, TRaDec{star.ra, star.dec, 0.0}, p)) continue;
+        const int base = std::max(4, static_cast<int>(std::trunc(9.0 - star.mag)));
+        const int size = std::min(35, static_cast<int>(std::trunc(std::min(base + grow, 35.0))));
+        const int h = size / 2;
+        FillEllipse(painter, p.x() - h, p.y() - h, p.x() + h, p.y() + h);
+        if (vs.ShowStarNames && star.name.size() > 0) TextOut(painter, p.x(), p.y() - 15, Latin1(star.name.view()));
+    }
+}
+
+void DrawConstellations(QPainter& painter, const TViewState& vs, const std::vector<TSkyRecord>& lines) {
+    const std::size_t n = ConstellationLineCount(lines);
+    for (std::size_t i = 0; i < n; ++i) {
+        const TSkyRecord& a = lines[2 * i];
+        const TSkyRecord& b = lines[2 * i + 1];
+        QPoint pa, pb;
+        const bool va = SkyToPixel(vs, TRaDec{a.ra, a.dec, 0.0}, pa);
+        if (va && SkyToPixel(vs, TRaDec{b.ra, b.dec, 0.0}, pb)) {
+            painter.setPen(kConstellationColour);
+            painter.drawLine(pa, pb);
+        }
+        if (va && vs.ShowConstellationNames && a.name.size() > 2) {
+            painter.setPen(kWhite);
+            TextOut(painter, pa.x(), pa.y(), Latin1(a.name.view()));
+        }
+    }
+}
+
+void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
+    if (display.width() != vs.Width || display.height() != vs.Height ||
+        display.format() != QImage::Format_ARGB32_Premultiplied)
+        display = QImage(vs.Width, vs.Height, QImage::Format_ARGB32_Premultiplied);
+    const TLatLon& site = frame.observer.pos;
+    if (vs.ClipHorizon) vs.Zenith = HorizonToSky(site, kPi / 2, vs.SkyCentreHoriz.az, frame.gha);
+    const TFrameSat* first = frame.FirstSat();
+    const bool follow = frame.menu.skyViewFixSatellite && first && !first->rec.decayed;
+    SkyFrame(vs, site, frame.gha, frame.menu.skyViewFixAltAz, frame.menu.skyViewAltAz,
+             follow ? &first->state.radec : nullptr);
+
+    const int alpha = ShadowAlpha(vs, frame.options);
+    QPainter painter;
+    BeginPaint(painter, display, vs);
+    DrawHorizon(painter, vs, site, frame.gha);
+    DrawCompass(painter, vs, site, frame.gha);
+    if (frame.stars) DrawStars(painter, vs, *frame.stars, 0.03 * vs.SkyScale + frame.options.starMagBase, kWhite);
+    if (vs.ShowConstellations && frame.constellations && vs.SkyScale < vs.Height / 7.0)
+        DrawConstellations(painter, vs, *frame.constellations);
+    DrawBodies(painter, vs, frame, alpha);
+    DrawActiveSatellites(painter, vs, frame);
+    DrawOrientationBox(painter, vs);
+    if (frame.menu.showSkySat) DrawSkySatellites(painter, vs, frame);
+    painter.end();
+    vs.Dirty = 0;
+}

@@ -1,0 +1,38 @@
+// Sky mode: a chart of the sky around a chosen centre as the observer sees
+// it, computed in right ascension and declination; the horizon-based
+// presentations come from the choice of centre and rotation.
+#pragma once
+#include <QColor>
+#include <QPainter>
+
+#include <vector>
+
+#include "uGraphicCalc.h"
+
+struct TSkyBody {
+    int32_t code;
+    const char* label;
+    double diameter;  // km
+    QColor colour;
+};
+// The Sun, Moon or planet with this body code; nullptr for any other code.
+const TSkyBody* SkyBodyInfo(int32_t code);
+
+// Mirror factors of the four orientation menu items (normal, inverted,
+// mirror east-west, mirror north-south); normal when none is checked.
+void SkySignsFromMenu(const TMenuSettings& menu, int32_t& signX, int32_t& signY);
+
+// Chart centre and rotation for a frame: zoomed out, both come from
+// SkyCentreHoriz; otherwise the centre follows the satellite (follow not
+// null), keeps its altitude and azimuth (fixAltAz) or its ra/dec, and the
+// chart is turned so the horizon is level (horizonOrientation) or north up.
+void SkyFrame(TViewState& vs, const TLatLon& site, double gst, bool fixAltAz, bool horizonOrientation,
+              const TRaDec* follow);
+
+// Stars brighter than limit as discs in colour (names when ShowStarNames).
+void DrawStars(QPainter& painter, const TViewState& vs, const std::vector<TSkyRecord>& stars, double limit,
+               const QColor& colour);
+// Figure lines whose both ends are on the chart (names when ShowConstellationNames).
+void DrawConstellations(QPainter& painter, const TViewState& vs, const std::vector<TSkyRecord>& lines);
+
+void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display);
