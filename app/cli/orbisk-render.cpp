@@ -1,0 +1,375 @@
+// Draws one frame of the map, sky or globe view to a PNG file, with no
+// display: the views as a script or a web page needs them.
+#include <QGuiApplication>
+#include <QImage>
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "CliCommon.h"
+#include "Zenora.h"
+#include "uFormat.h"
+#include "uInitialize.h"
+#include "uGraphicTools.h"
+#include "uLoadSave.h"
+#include "uMap.h"
+#include "uPredictArgs.h"
+#include "uSky.h"
+#include "uTracking.h"
+
+namespace {
+
+struct TRenderArgs {
+    int view = 0;  // 0: the view of Options.bin
+    bool haveTime = false;
+    double time = 0.0;  // UTC day number
+    int width = 1280, height = 720;
+    std::string out;
+    std::string first;  // catalogue number or name of the first satellite
+    bool haveGlobeCentre = false;
+    double globeLat = 0.0, globeLon = 0.0;  // degrees
+    double globeZoom = 0.0;                 // 0: the options' value
+    bool haveSkyAltAz = false, haveSkyRaDec = false;
+    double skyA = 0.0, skyB = 0.0;  // alt/az in degrees, or ra in hours and dec in degrees
+    double field = 0.0;             // 0: the options' value
+    bool zenith = false;
+    int orientation = -1;  // -1: Options.bin's; 0 ra/dec (north up); 1 alt/az (horizon level)
+    int mirror = -1;       // -1: Options.bin's; 0 none, 1 inverted, 2 east-west, 3 north-south
+    bool follow = false;
+    std::vector<std::string> show, hide;
+};
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "orbisk-render: %s\n", message.c_str());
+    if (code == 2) std::fprintf(stderr, "Try 'orbisk-render --help'.\n");
+    return code;
+}
+
+bool ParseDouble(std::string_view s, double& v) {
+    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
+    const auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(v);
+}
+
+std::string RangeText(const std::string& option, double lo, double hi) {
+    return option + " must be a number from " + FormatGeneral(lo) + " to " + FormatGeneral(hi);
+}
+
+// "A,B" with A in [loA, hiA] and B in [loB, hiB].
+std::string ParsePair(const std::string& option, const std::string& text, double loA, double hiA, double loB,
+                      double hiB, double& a, double& b) {
+    const auto comma = text.find(',');
+    if (comma == std::string::npos || !ParseDouble(std::string_view(text).substr(0, comma), a) ||
+        !ParseDouble(std::string_view(text).substr(comma + 1), b))
+        return option + " needs two numbers separated by a comma, not '" + text + "'";
+    if (a < loA || a > hiA) return RangeText(option + "'s first number", loA, hiA);
+    if (b < loB || b > hiB) return RangeText(option + "'s second number", loB, hiB);
+    return {};
+}
+
+std::vector<std::string> SplitList(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const auto comma = std::min(text.find(',', start), text.size());
+        if (comma > start) items.push_back(text.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return items;
+}
+
+// The layers that --show and --hide switch, by name.
+bool* LayerFlag(TViewMenu& m, const std::string& name) {
+    struct TLayer {
+        const char* name;
+        bool TViewMenu::*flag;
+    };
+    static const TLayer kLayers[] = {
+        {"cities", &TViewMenu::displayCities},       {"home", &TViewMenu::displayHome},
+        {"grid", &TViewMenu::grids},                 {"track", &TViewMenu::tracks},
+        {"satvis", &TViewMenu::satVis},              {"locvis", &TViewMenu::locVis},
+        {"labels", &TViewMenu::showLabel},           {"numbers", &TViewMenu::displayNumber},
+        {"magnitudes", &TViewMenu::showMagnitude},   {"skysats", &TViewMenu::showSkySat},
+        {"constellations", &TViewMenu::constellations},
+        {"constnames", &TViewMenu::constellationNames},
+        {"starnames", &TViewMenu::starNames},        {"horizon", &TViewMenu::starToHorizon},
+    };
+    for (const TLayer& l : kLayers)
+        if (name == l.name) return &(m.*l.flag);
+    return nullptr;
+}
+
+std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r, std::vector<std::string>& shared,
+                            bool& help) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto value = [&](std::string& v) {
+            if (i + 1 >= args.size()) return false;
+            v = args[++i];
+            return true;
+        };
+        auto number = [&](double& v, double lo, double hi) -> std::string {
+            std::string text;
+            if (!value(text)) return a + " needs a value";
+            if (!ParseDouble(text, v) || v < lo || v > hi) return RangeText(a, lo, hi);
+            return {};
+        };
+        std::string text, error;
+        if (a == "--help" || a == "-h") {
+            help = true;
+        } else if (a == "--data" || a == "--tle" || a == "--lat" || a == "--lon" || a == "--height" ||
+                   a == "--name") {
+            shared.push_back(a);
+            if (value(text)) shared.push_back(text);
+        } else if (a == "--view") {
+            if (!value(text)) return "--view needs a value: map, sky or globe";
+            if (text == "map") r.view = kViewMap;
+            else if (text == "sky") r.view = kViewSky;
+            else if (text == "globe") r.view = kViewGlobe;
+            else return "--view must be map, sky or globe, not '" + text + "'";
+        } else if (a == "--time") {
+            if (!value(text)) return "--time needs a date and time";
+            if (!ParseDateTimeArg(text, r.time))
+                return "--time must be a date and time like \"2018-01-05 18:00:00\", not '" + text + "'";
+            r.haveTime = true;
+        } else if (a == "--size") {
+            if (!value(text)) return "--size needs a value like 1280x720";
+            const auto x = text.find('x');
+            double w = 0, h = 0;
+            if (x == std::string::npos || !ParseDouble(std::string_view(text).substr(0, x), w) ||
+                !ParseDouble(std::string_view(text).substr(x + 1), h) || w != std::floor(w) ||
+                h != std::floor(h) || w < 64 || h < 64 || w > 8192 || h > 8192)
+                return "--size must be WIDTHxHEIGHT, each a whole number from 64 to 8192, not '" + text + "'";
+            r.width = static_cast<int>(w);
+            r.height = static_cast<int>(h);
+        } else if (a == "--out") {
+            if (!value(r.out) || r.out.empty()) return "--out needs a file name";
+        } else if (a == "--first") {
+            if (!value(r.first) || r.first.empty()) return "--first needs a catalogue number or name";
+        } else if (a == "--globe-centre") {
+            if (!value(text)) return "--globe-centre needs LAT,LON in degrees";
+            if (!(error = ParsePair(a, text, -90, 90, -180, 180, r.globeLat, r.globeLon)).empty()) return error;
+            r.haveGlobeCentre = true;
+        } else if (a == "--globe-zoom") {
+            if (!(error = number(r.globeZoom, 2.2, 100.0)).empty()) return error;
+        } else if (a == "--sky-centre" || a == "--sky-radec") {
+            if (!value(text)) return a + " needs two numbers separated by a comma";
+            const bool altaz = a == "--sky-centre";
+            error = altaz ? ParsePair(a, text, -90, 90, 0, 360, r.skyA, r.skyB)
+                          : ParsePair(a, text, 0, 24, -90, 90, r.skyA, r.skyB);
+            if (!error.empty()) return error;
+            (altaz ? r.haveSkyAltAz : r.haveSkyRaDec) = true;
+        } else if (a == "--field") {
+            if (!(error = number(r.field, 0.1, 170.0)).empty()) return error;
+        } else if (a == "--zenith") {
+            r.zenith = true;
+        } else if (a == "--follow") {
+            r.follow = true;
+        } else if (a == "--orientation") {
+            if (!value(text)) return "--orientation needs a value: radec or altaz";
+            if (text == "radec") r.orientation = 0;
+            else if (text == "altaz") r.orientation = 1;
+            else return "--orientation must be radec or altaz, not '" + text + "'";
+        } else if (a == "--mirror") {
+            if (!value(text)) return "--mirror needs a value: none, inverted, ew or ns";
+            static const char* const kMirrors[] = {"none", "inverted", "ew", "ns"};
+            r.mirror = -1;
+            for (int m = 0; m < 4; ++m)
+                if (text == kMirrors[m]) r.mirror = m;
+            if (r.mirror < 0) return "--mirror must be none, inverted, ew or ns, not '" + text + "'";
+        } else if (a == "--show" || a == "--hide") {
+            if (!value(text)) return a + " needs a list of layers";
+            TViewMenu probe;
+            for (const std::string& layer : SplitList(text)) {
+                if (!LayerFlag(probe, layer)) return a + ": unknown layer '" + layer + "'";
+                (a == "--show" ? r.show : r.hide).push_back(layer);
+            }
+        } else {
+            return "unknown argument '" + a + "'";
+        }
+    }
+    if (r.haveSkyAltAz && r.haveSkyRaDec) return "give --sky-centre or --sky-radec, not both";
+    if (!help && r.out.empty()) return "--out FILE.png is required";
+    return {};
+}
+
+const char* kUsage = R"(Usage: orbisk-render --out FILE.png [OPTION]...
+Draws one frame of the map, sky or globe view, as the program shows it, to a
+PNG file. Needs no display.
+
+  --out FILE.png       the picture to write (required)
+  --view map|sky|globe the view (default: the view of Options.bin)
+  --time "YYYY-MM-DD HH:MM:SS"  the moment, UTC (default now)
+  --size WxH           picture size in pixels (default 1280x720)
+  --data DIR           data folder holding MainSat.bin, Observer.bin and
+                       Options.bin (default: the data folder beside the program)
+  --tle FILE           the satellites of FILE instead of MainSat.bin (the
+                       first 15 are drawn)
+  --lat DEG --lon DEG  observer latitude and longitude (east positive);
+                       default: the observer of Observer.bin
+  --height M           observer height above the ellipsoid in metres (0)
+  --name TEXT          observer name for --lat/--lon ("Command line")
+  --first TEXT         catalogue number or name of the first satellite (the
+                       one with ground track and visibility circle)
+Globe:
+  --globe-centre LAT,LON  point at the centre, degrees (default: the observer)
+  --globe-zoom V       picture height over globe radius, 2.2 to 100
+                       (default: Options.bin's, pi)
+Sky:
+  --sky-centre ALT,AZ  altitude and azimuth of the chart centre, degrees
+                       (default: Options.bin's)
+  --sky-radec RA,DEC   right ascension (hours) and declination (degrees) of
+                       the chart centre instead
+  --field DEG          vertical field of the chart, 0.1 to 170
+  --zenith             the whole sky around the zenith
+  --follow             centre on the first satellite
+  --orientation radec|altaz   north up, or the horizon level
+  --mirror none|inverted|ew|ns   chart orientation
+Layers (comma-separated names):
+  --show LIST, --hide LIST    cities, home, grid, track, satvis, locvis,
+                       labels, numbers, magnitudes, skysats, constellations,
+                       constnames, starnames, horizon (stars down to the
+                       horizon only); default: the menu states of Options.bin
+  --help               show this help
+
+Exit status: 0 picture written, 1 data could not be read or the picture not
+written, 2 bad arguments. Problems with map, city or star files are reported
+and the frame is drawn without them.
+)";
+
+void SelectFirst(TFrameState& frame, const std::string& wanted) {
+    for (std::size_t i = 0; i < frame.sats.size(); ++i) {
+        const TSatRec& rec = frame.sats[i].rec;
+        if (std::string(TrimBlanks(rec.catNo.view())) == wanted || rec.name.view() == wanted) {
+            frame.sat1 = i;
+            return;
+        }
+    }
+}
+
+template <class T>
+std::shared_ptr<const std::vector<T>> Shared(std::vector<T>&& list) {
+    return std::make_shared<const std::vector<T>>(std::move(list));
+}
+
+// Qt's own chatter about the runtime folder of a display-less run is noise here.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
+    if (type == QtDebugMsg || type == QtInfoMsg || text.startsWith(QLatin1String("QStandardPaths:"))) return;
+    std::fprintf(stderr, "orbisk-render: %s\n", text.toLocal8Bit().constData());
+}
+
+void Warn(const std::string& text) {
+    if (!text.empty()) std::fprintf(stderr, "orbisk-render: %s\n", text.c_str());
+}
+
+// Stars, constellations, extra satellites and cities as the view needs them.
+void LoadViewData(TFrameState& frame, const std::string& dataFolder) {
+    if (frame.options.viewMode == kViewSky) {
+        std::vector<TSkyRecord> stars, lines;
+        std::string message;
+        ReadSkyFile(dataFolder + "SaoStar.bin", stars, &message);
+        Warn(message);
+        message.clear();
+        ReadSkyFile(dataFolder + "Constellation.bin", lines, &message);
+        Warn(message);
+        frame.stars = Shared(std::move(stars));
+        frame.constellations = Shared(std::move(lines));
+        if (frame.menu.showSkySat) {
+            std::vector<TSatRec> skySats;
+            const std::string path = dataFolder + "SkySat.bin";
+            if (CheckFile(path, false))
+                LoadCatalogue(skySats, path);
+            else
+                Warn("File: " + path + " not found");
+            frame.skySats = Shared(std::move(skySats));
+        }
+    }
+    if (frame.options.viewMode == kViewMap && frame.menu.displayCities) {
+        std::vector<TMapCity> cities;
+        std::string message;
+        LoadMapCities(dataFolder + kMapLocationsFile, cities, message);
+        Warn(message);
+        frame.cities = Shared(std::move(cities));
+    }
+}
+
+void AimSky(TViewState& vs, const TRenderArgs& r, const TFrameState& frame, TOptions& options) {
+    if (r.haveSkyAltAz) vs.SkyCentreHoriz = TAltAz{r.skyA * cli::kDegToRad, r.skyB * cli::kDegToRad};
+    Alt_az_to_ra_dec(&frame.observer.pos, &vs.SkyCentreHoriz, &vs.SkyCentre, frame.gha);
+    if (r.haveSkyRaDec) vs.SkyCentre = TRaDec{r.skyA * 15.0 * cli::kDegToRad, r.skyB * cli::kDegToRad, 0.0};
+    if (r.zenith) GoToZenith(vs, options);
+    if (r.mirror >= 0) {
+        static const int32_t kSigns[4][2] = {{1, 1}, {-1, -1}, {-1, 1}, {1, -1}};
+        vs.SignX = kSigns[r.mirror][0];
+        vs.SignY = kSigns[r.mirror][1];
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    TRenderArgs r;
+    std::vector<std::string> shared;
+    bool help = false;
+    if (const std::string error = ParseRenderArgs(args, r, shared, help); !error.empty()) return Fail(2, error);
+    if (help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    TPredictArgs a;
+    if (const std::string error = ParsePredictArgs(shared, a); !error.empty()) return Fail(2, error);
+
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    qInstallMessageHandler(QtMessages);
+    QGuiApplication app(argc, argv);
+
+    const std::string programFolder = cli::ExecutableFolder();
+    const std::string dataFolder = cli::DataFolderFor(a, programFolder);
+    TOptions options{};
+    TMenuSettings menu{};
+    LoadOptions(dataFolder, programFolder, options, menu);
+    if (r.view) options.viewMode = r.view;
+    if (r.field > 0) options.skyField = r.field;
+    if (r.globeZoom > 0) options.globeZoom = r.globeZoom;
+    if (r.orientation >= 0) {
+        menu.checked[kMenuSkyViewAltAz] = r.orientation == 1;
+        menu.checked[kMenuSkyViewRaDec] = r.orientation == 0;
+    }
+
+    std::vector<TSatRec> sats;
+    if (std::string error; !cli::LoadSatellites(a, dataFolder, sats, error)) return Fail(1, error);
+
+    TFrameState frame;
+    frame.observer = cli::ObserverFor(a, dataFolder);
+    frame.options = options;
+    frame.menu = ViewMenuFrom(menu);
+    for (const std::string& layer : r.show) *LayerFlag(frame.menu, layer) = true;
+    for (const std::string& layer : r.hide) *LayerFlag(frame.menu, layer) = false;
+    if (r.follow) frame.menu.skyViewFixSatellite = true;
+    if (r.haveSkyAltAz) frame.menu.skyViewFixAltAz = true;
+    if (r.haveSkyRaDec) frame.menu.skyViewFixAltAz = false;
+    SetFrameSatellites(frame, sats);
+    if (!r.first.empty()) SelectFirst(frame, r.first);
+    ComputeFrame(frame, r.haveTime ? r.time : NowDayNumber());
+    LoadViewData(frame, dataFolder);
+
+    TViewState vs;
+    vs.Messages = Warn;
+    InitViews(vs, programFolder, options, menu, r.width, r.height);
+    ApplyDisplayOptions(vs, options);
+    vs.GlobeCentre = frame.observer.pos;
+    if (r.haveGlobeCentre) vs.GlobeCentre = TLatLon{r.globeLat * cli::kDegToRad, r.globeLon * cli::kDegToRad, 0.0};
+    AimSky(vs, r, frame, options);
+    frame.options.skyField = options.skyField;
+    vs.TrackStart = vs.TrackAnchor = frame.time;
+
+    QImage image;
+    RefreshView(vs, frame, image);
+    if (!image.save(QString::fromStdString(r.out), "PNG")) return Fail(1, "cannot write " + r.out);
+    return 0;
+}
