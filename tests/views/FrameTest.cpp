@@ -1,0 +1,335 @@
+// Whole frames checked at pixels that plain geometry, worked out here and
+// not through the view code, predicts.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "Zenora.h"
+#include "ViewTestUtil.h"
+#include "uFormat.h"
+#include "uGlobe.h"
+#include "uLoadSave.h"
+#include "uMap.h"
+#include "uSky.h"
+
+namespace {
+constexpr double kPi = std::numbers::pi;
+const std::string kProgram = ORBISK_PROGRAM_DIR "/";
+
+QPoint MapPixel(const TViewState& vs, double lat, double lon) {
+    lon = std::remainder(lon, 2 * kPi);
+    return QPoint(static_cast<int>((kPi + lon) * vs.Width / (2 * kPi)),
+                  static_cast<int>((kPi / 2 - lat) * vs.Height / kPi));
+}
+
+// Orthographic globe of radius r (pixels) around (latC, lonC), screen y down.
+QPointF GlobePixel(const TViewState& vs, double lat, double lon, double r) {
+    const double latC = vs.GlobeCentre.lat, lonC = vs.GlobeCentre.lon;
+    const double x = r * std::cos(lat) * std::sin(lon - lonC);
+    const double y = r * (std::cos(latC) * std::sin(lat) - std::sin(latC) * std::cos(lat) * std::cos(lon - lonC));
+    return QPointF(vs.CentreX + x, vs.CentreY - y);
+}
+
+// Lambert azimuthal equal-area around the centre, north up, east to the left.
+QPointF ChartPixel(const TViewState& vs, double ra, double dec) {
+    const double ra0 = vs.SkyCentre.ra, dec0 = vs.SkyCentre.dec;
+    const double cosC = std::sin(dec0) * std::sin(dec) + std::cos(dec0) * std::cos(dec) * std::cos(ra - ra0);
+    const double k = std::sqrt(2 / (1 + cosC)) * 180 / kPi * vs.SkyScale;
+    const double x = k * std::cos(dec) * std::sin(ra - ra0);
+    const double y = k * (std::cos(dec0) * std::sin(dec) - std::sin(dec0) * std::cos(dec) * std::cos(ra - ra0));
+    return QPointF(vs.CentreX - x, vs.CentreY - y);
+}
+
+QPoint Round(const QPointF& p) { return QPoint(static_cast<int>(std::lround(p.x())), static_cast<int>(std::lround(p.y()))); }
+
+// Sub-solar point straight from the library: geocentric Sun and sidereal time.
+TLatLon SubSolar(double t) {
+    const double jd = t + kJulianOffset;
+    TVector v{};
+    Calc_Planet(0, &v, true, jd, Delta_t(jd) / 86400.0, false);
+    const double lon = std::remainder(std::atan2(v.y, v.x) - GreenwhichHourAngle(jd), 2 * kPi);
+    return TLatLon{std::atan2(v.z, std::hypot(v.x, v.y)), lon, 0};
+}
+
+QImage Uniform(int w, int h, QRgb colour) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    return image;
+}
+
+TSkyRecord Star(double ra, double dec, double mag, const char* name = "") {
+    TSkyRecord r{};
+    r.ra = ra;
+    r.dec = dec;
+    r.mag = mag;
+    r.name = name;
+    return r;
+}
+
+}  // namespace
+
+// The Sun's disc at the sub-solar pixel; the night polygon darkens the
+// antisolar point and the pole in darkness (bottom edge with the Sun north,
+// top edge with it south) by the shadow alpha and leaves the day side alone.
+TEST(MapFrame, SubSolarPixelAndNightSide) {
+    const double times[] = {EncodeDayNumber(2018, 5, 21, 12, 0, 0), EncodeDayNumber(2018, 1, 21, 12, 0, 0)};
+    for (double t : times) {
+        TTestView view(kViewMap, 1440, 720);
+        TViewState& vs = view.vs;
+        vs.MapImage = Uniform(720, 360, qRgb(200, 180, 160));
+        TFrameState frame = TestFrame(kViewMap, t, TestObserver(45, 10));
+        const TLatLon sun = SubSolar(t);
+        ASSERT_NEAR(std::fabs(sun.lat), 20 * kDeg, 0.6 * kDeg);
+        const double north = sun.lat > 0 ? 1 : -1;
+
+        QImage lit, dark;
+        frame.options.shadowAlpha = 0;
+        RefreshView(vs, frame, lit);
+        frame.options.shadowAlpha = 114;
+        RefreshView(vs, frame, dark);
+        SavePng(dark, north > 0 ? "map_sun_north" : "map_sun_south");
+
+        EXPECT_TRUE(IsYellow(Pixel(dark, MapPixel(vs, sun.lat, sun.lon))));
+        QPoint moon;
+        GeoToPixel(vs, frame.Moon()->latlon, moon, 0);
+        const QPoint night[] = {MapPixel(vs, -sun.lat, sun.lon + kPi), MapPixel(vs, -north * 85 * kDeg, sun.lon + kPi / 2)};
+        const QPoint day[] = {MapPixel(vs, sun.lat, sun.lon + kPi / 3), MapPixel(vs, north * 85 * kDeg, sun.lon - kPi / 2)};
+        for (const QPoint& p : night) {
+            ASSERT_GT(PixelDistance(p, moon), 40);
+            const QColor d = QColor::fromRgb(dark.pixel(p));
+            EXPECT_NEAR(d.red(), 200 * 141 / 255.0, 1.5);
+            EXPECT_NEAR(d.green(), 180 * 141 / 255.0, 1.5);
+            EXPECT_NEAR(d.blue(), 160 * 141 / 255.0, 1.5);
+        }
+        for (const QPoint& p : day) {
+            ASSERT_GT(PixelDistance(p, moon), 40);
+            EXPECT_EQ(Pixel(dark, p), Pixel(lit, p));
+            EXPECT_EQ(Pixel(dark, p), 0xC8B4A0u);
+        }
+    }
+}
+
+// Markers where the equirectangular formula puts them; a decayed satellite
+// has no position and is not drawn at a stale one.
+TEST(MapFrame, SatelliteMarkersAndDecayedSatellite) {
+    TTestView view(kViewMap, 1000, 500);
+    view.vs.MapImage = Uniform(500, 250, qRgb(0, 0, 160));
+    TFrameState frame = TestFrame(kViewMap, EncodeDayNumber(2018, 3, 1, 0, 0, 0), TestObserver(45, 10));
+    frame.options.shadowAlpha = 0;
+    frame.menu.satVis = frame.menu.tracks = false;
+    frame.sats = {CraftedSat(10, 20, kEarthRadius + 500, true), CraftedSat(-30, -60, kEarthRadius + 500, false),
+                  CraftedSat(50, 100, kEarthRadius + 500, true)};
+    frame.sats[2].rec.decayed = 1;
+    QImage image;
+    RefreshView(view.vs, frame, image);
+    EXPECT_TRUE(IsYellow(Pixel(image, MapPixel(view.vs, 10 * kDeg, 20 * kDeg))));
+    EXPECT_EQ(Pixel(image, MapPixel(view.vs, -30 * kDeg, -60 * kDeg)), 0x808080u);
+    EXPECT_EQ(Pixel(image, MapPixel(view.vs, 50 * kDeg, 100 * kDeg)), 0x0000A0u);
+}
+
+TEST(SkyFrame, BrightStarAtItsChartPixel) {
+    TTestView view(kViewSky, 1200, 800);
+    TViewState& vs = view.vs;
+    std::vector<TSkyRecord> stars;
+    ASSERT_TRUE(ReadSkyFile(kProgram + "data/SaoStar.bin", stars));
+    const TSkyRecord* sirius = nullptr;
+    for (const TSkyRecord& s : stars)
+        if (s.name == "Sirius") sirius = &s;
+    ASSERT_NE(sirius, nullptr);
+
+    TFrameState frame = TestFrame(kViewSky, EncodeDayNumber(2018, 1, 22, 3, 0, 0), TestObserver(40, -75));
+    frame.stars = std::make_shared<const std::vector<TSkyRecord>>(stars);
+    frame.menu.constellations = false;
+    frame.options.skyField = 60;
+    ApplyDisplayOptions(vs, frame.options);
+    vs.SkyCentre = TRaDec{5.6 * 15 * kDeg, -5 * kDeg, 0};
+    // A satellite at a known place on the chart as well.
+    TFrameSat sat = CraftedSat(0, 0, kEarthRadius + 500, true);
+    sat.state.radec = TRaDec{5.0 * 15 * kDeg, 10 * kDeg, 1500};
+    frame.sats = {sat};
+    frame.menu.showLabel = false;
+    QImage image;
+    RefreshView(vs, frame, image);
+    SavePng(image, "sky_sirius");
+    EXPECT_EQ(vs.Rotation, 0.0);
+    EXPECT_EQ(Pixel(image, Round(ChartPixel(vs, sirius->ra, sirius->dec))), 0xFFFFFFu);
+    EXPECT_TRUE(IsYellow(Pixel(image, Round(ChartPixel(vs, sat.state.radec.ra, sat.state.radec.dec)))));
+}
+
+// With the horizon level, a star higher at the same azimuth is straight
+// above the centre, and one further west (looking south) to its right;
+// the mirror and inverted orientations move them accordingly.
+TEST(SkyFrame, HorizonOrientationAndMirrors) {
+    const TObserver observer = TestObserver(45, 10);
+    const double t = EncodeDayNumber(2018, 6, 1, 22, 0, 0);
+    const double gst = GreenwhichHourAngle(t + kJulianOffset);
+    auto starAt = [&](double altDeg, double azDeg) {
+        const TAltAz h{altDeg * kDeg, azDeg * kDeg};
+        TRaDec p{};
+        Alt_az_to_ra_dec(&observer.pos, &h, &p, gst);
+        return Star(p.ra, p.dec, 0.0);
+    };
+    struct TCase {
+        int signX, signY;
+        const char* name;
+    };
+    const TCase cases[] = {{1, 1, "sky_altaz"}, {-1, 1, "sky_altaz_mirror_ew"}, {-1, -1, "sky_altaz_inverted"}};
+    for (const TCase& c : cases) {
+        TTestView view(kViewSky, 1000, 800);
+        TViewState& vs = view.vs;
+        TFrameState frame = TestFrame(kViewSky, t, observer);
+        frame.stars = std::make_shared<const std::vector<TSkyRecord>>(
+            std::vector<TSkyRecord>{starAt(45, 180), starAt(30, 200)});
+        frame.menu.skyViewAltAz = frame.menu.skyViewFixAltAz = true;
+        vs.SkyCentreHoriz = TAltAz{30 * kDeg, 180 * kDeg};
+        vs.SignX = c.signX;
+        vs.SignY = c.signY;
+        QImage image;
+        RefreshView(vs, frame, image);
+        SavePng(image, c.name);
+        // 15 degrees on the equal-area chart: 2 sin(7.5 deg) radians.
+        const int up = static_cast<int>(std::lround(2 * std::sin(7.5 * kDeg) * 180 / kPi * vs.SkyScale));
+        const QPoint high(vs.CentreX, vs.CentreY - c.signY * up);
+        EXPECT_EQ(Pixel(image, high), 0xFFFFFFu) << c.name;
+        QPoint west;
+        ASSERT_TRUE(SkyToPixel(vs, TRaDec{frame.stars->at(1).ra, frame.stars->at(1).dec, 0}, west));
+        EXPECT_EQ(Pixel(image, west), 0xFFFFFFu) << c.name;
+        EXPECT_GT(c.signX * (west.x() - vs.CentreX), 100) << c.name;
+        EXPECT_LE(std::abs(west.y() - vs.CentreY), 30) << c.name;
+    }
+}
+
+TEST(GlobeFrame, CentrePixelSamplesTheMapAndNarrowViewsKeepTheirRows) {
+    TTestView view(kViewGlobe, 800, 600);
+    TViewState& vs = view.vs;
+    vs.MapImage = CodedMap(1000, 500);
+    vs.GlobeCentre = TLatLon{40 * kDeg, -100 * kDeg, 0};
+    TFrameState frame = TestFrame(kViewGlobe, EncodeDayNumber(2018, 3, 1, 0, 0, 0), TestObserver(45, 10));
+    DrawGlobeBackground(vs, frame);
+    SavePng(vs.Background, "globe_coded_background");
+    auto mapPixel = [&](double lat, double lon) {
+        const int u = std::min(static_cast<int>((kPi + lon) * 1000 / (2 * kPi)), 998);
+        const int v = std::min(static_cast<int>((kPi / 2 - lat) * 500 / kPi), 498);
+        return vs.MapImage.pixel(u, v) & 0xFFFFFF;
+    };
+    EXPECT_EQ(Pixel(vs.Background, QPoint(400, 300)), mapPixel(40 * kDeg, -100 * kDeg));
+    const QPoint ny = Round(GlobePixel(vs, 40.7 * kDeg, -74 * kDeg, vs.GlobeScale));
+    const QRgb c = Pixel(vs.Background, ny);
+    const int u = static_cast<int>(qRed(c) | ((qBlue(c) >> 4) << 8)), v = static_cast<int>(qGreen(c) | ((qBlue(c) & 15) << 8));
+    EXPECT_NEAR(u, (kPi - 74 * kDeg) * 1000 / (2 * kPi), 2.5);
+    EXPECT_NEAR(v, (kPi / 2 - 40.7 * kDeg) * 500 / kPi, 2.5);
+
+    // A globe wider than the view is cut at the sides, its middle rows kept.
+    TTestView narrow(kViewGlobe, 300, 600);
+    narrow.vs.MapImage = Uniform(100, 50, qRgb(10, 200, 30));
+    DrawGlobeBackground(narrow.vs, frame);
+    ASSERT_GT(narrow.vs.GlobeScale, 150);
+    EXPECT_EQ(Pixel(narrow.vs.Background, QPoint(5, 300)), 0x0AC81Eu);
+    EXPECT_EQ(Pixel(narrow.vs.Background, QPoint(294, 300)), 0x0AC81Eu);
+}
+
+// A satellite at its true height: drawn on the near side, hidden behind the
+// globe, drawn beside it when it is high enough to clear the limb.
+TEST(GlobeFrame, SatellitesInFrontBehindAndBesideTheGlobe) {
+    TTestView view(kViewGlobe, 1000, 800);
+    TViewState& vs = view.vs;
+    vs.MapImage = Uniform(360, 180, qRgb(0, 0, 150));
+    vs.GlobeCentre = TLatLon{30 * kDeg, 0, 0};
+    TFrameState frame = TestFrame(kViewGlobe, EncodeDayNumber(2018, 3, 1, 12, 0, 0), TestObserver(30, 0));
+    frame.menu.satVis = frame.menu.tracks = frame.menu.showLabel = false;
+    const double high = 1.6 * kEarthRadius, leo = kEarthRadius + 800;
+    frame.sats = {CraftedSat(40, 15, leo, true), CraftedSat(-25, 175, leo, true), CraftedSat(0, 100, high, true)};
+    QImage image;
+    RefreshView(vs, frame, image);
+    SavePng(image, "globe_satellites");
+    const double r = vs.GlobeScale;
+    const QPoint front = Round(GlobePixel(vs, 40 * kDeg, 15 * kDeg, r * leo / kEarthRadius));
+    const QPoint behind = Round(GlobePixel(vs, -25 * kDeg, 175 * kDeg, r * leo / kEarthRadius));
+    const QPoint beside = Round(GlobePixel(vs, 0, 100 * kDeg, r * high / kEarthRadius));
+    EXPECT_LT(std::hypot(behind.x() - vs.CentreX, behind.y() - vs.CentreY), r);
+    EXPECT_GT(std::hypot(beside.x() - vs.CentreX, beside.y() - vs.CentreY), r);
+    EXPECT_TRUE(IsYellow(Pixel(image, front)));
+    EXPECT_TRUE(IsYellow(Pixel(image, beside)));
+    int yellow = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) yellow += IsYellow(Pixel(image, QPoint(x, y)));
+    EXPECT_LE(yellow, 2 * 64);  // two markers, the one behind the globe not drawn
+    EXPECT_FALSE(IsYellow(Pixel(image, behind)));
+}
+
+TEST(GroundTrack, FollowsTheClockDirection) {
+    std::vector<TElementEntry> entries;
+    ASSERT_TRUE(ReadElementFile(entries, kProgram + "tle/visual.tle"));
+    TSatRec iss{};
+    for (const TElementEntry& e : entries)
+        if (e.name == "ISS (ZARYA)") InitSatelliteFromEntry(iss, e, 0.0, 100.0);
+    ASSERT_GT(iss.epoch, 0.0);
+    iss.selected = 1;
+    const double t = EncodeDayNumber(2018, 1, 22, 0, 0, 0);
+    TTestView view(kViewMap, 800, 400);
+    TFrameState frame = TestFrame(kViewMap, t, TestObserver(45, 10));
+    SetFrameSatellites(frame, {iss});
+    ComputeFrame(frame, t);
+    for (int direction : {1, -1}) {
+        frame.direction = direction;
+        ComputeGroundTrack(view.vs, frame);
+        ASSERT_EQ(view.vs.TrackPoints.size(), 300u);
+        EXPECT_NEAR(view.vs.TrackPoints[0].lat, frame.sats[0].state.latlon.lat, 1e-12);
+        EXPECT_NEAR(view.vs.TrackAnchor - view.vs.TrackStart, 300 / 1440.0, 1e-9);
+        EXPECT_EQ(direction > 0 ? view.vs.TrackStart : view.vs.TrackAnchor, t);
+    }
+    // The dispatcher recomputes the track once the clock reaches its end.
+    frame.direction = 1;
+    ComputeFrame(frame, view.vs.TrackAnchor);
+    QImage image;
+    const double oldAnchor = view.vs.TrackAnchor;
+    RefreshView(view.vs, frame, image);
+    EXPECT_NEAR(view.vs.TrackStart, oldAnchor, 1e-12);
+}
+
+TEST(ViewFailures, MissingOrBadFilesAreReportedOnceAndTheRestIsDrawn) {
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("orbisk_views_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    TTestView view(kViewMap, 400, 200);
+    EXPECT_FALSE(LoadMapImage(view.vs, (dir / "missing.jpg").string()));
+    std::ofstream((dir / "garbage.jpg").string()) << "not an image at all";
+    EXPECT_FALSE(LoadMapImage(view.vs, (dir / "garbage.jpg").string()));
+    EXPECT_FALSE(LoadMapImage(view.vs, (dir / "garbage.jpg").string()));
+    EXPECT_TRUE(view.vs.MapImage.isNull());
+    ASSERT_EQ(view.messages.size(), 2u);
+    EXPECT_EQ(view.messages[0], "File: " + (dir / "missing.jpg").string() + " not found");
+    EXPECT_NE(view.messages[1].find("cannot be read"), std::string::npos);
+
+    std::ofstream((dir / "cities.dat").string()) << "   10.00   20.00 Here\n  north   20.00 Nowhere\n\n  -90.00  180.00 Pole\n";
+    std::vector<TMapCity> cities;
+    std::string message;
+    EXPECT_TRUE(LoadMapCities((dir / "cities.dat").string(), cities, message));
+    ASSERT_EQ(cities.size(), 2u);
+    EXPECT_EQ(cities[1].name, "Pole");
+    EXPECT_NE(message.find("line 2"), std::string::npos);
+    std::vector<TMapCity> none;
+    EXPECT_FALSE(LoadMapCities((dir / "none.dat").string(), none, message));
+    EXPECT_NE(message.find("not found"), std::string::npos);
+
+    // No map image, an out-of-range shadow alpha: the frame is still drawn,
+    // the alpha reported once however many frames follow.
+    TFrameState frame = TestFrame(kViewMap, EncodeDayNumber(2018, 1, 21, 12, 0, 0), TestObserver(45, 10));
+    frame.options.shadowAlpha = 300;
+    frame.options.cityColour = 0xFFFF0000;
+    frame.menu.displayCities = true;
+    frame.cities = std::make_shared<const std::vector<TMapCity>>(cities);
+    QImage image;
+    RefreshView(view.vs, frame, image);
+    RefreshView(view.vs, frame, image);
+    SavePng(image, "map_without_image");
+    ASSERT_EQ(view.messages.size(), 3u);
+    EXPECT_NE(view.messages[2].find("Range check error"), std::string::npos);
+    EXPECT_EQ(Pixel(image, QPoint(220, 88)), 0xFF0000u);  // the city at 10 N 20 E
+    const TLatLon sun = SubSolar(frame.time);
+    EXPECT_TRUE(IsYellow(Pixel(image, MapPixel(view.vs, sun.lat, sun.lon))));
+    std::filesystem::remove_all(dir);
+}
