@@ -119,14 +119,16 @@ std::string UpdateFieldLabel(TViewState& vs, TOptions& options) {
 std::string ApplyDisplayOptions(TViewState& vs, TOptions& options) {
     vs.Font = QFont(QString::fromLatin1(options.fontName.view().data(),
                                         static_cast<int>(options.fontName.size())),
-                    std::clamp(options.fontSize, 4, 72));
+                    std::clamp(int{options.fontSize}, 4, 72));
     vs.HorizonAlt = -Refraction(0.0, options.pressure, options.temperature);
     if (!std::isfinite(vs.HorizonAlt)) vs.HorizonAlt = 0.0;
     vs.Dirty = 1;
     vs.SkyScaleMin = vs.Width / 170.0;
-    const double field = options.skyField > 0.0 && std::isfinite(options.skyField) ? options.skyField : 75.0;
+    // Copies: the options record is packed, its fields must not be bound to references.
+    double field = options.skyField, zoom = options.globeZoom;
+    if (!(field > 0.0 && std::isfinite(field))) field = 75.0;
+    if (!(zoom > 0.0 && std::isfinite(zoom))) zoom = kPi;
     vs.SkyScale = std::max(vs.Height / field, vs.SkyScaleMin);
-    const double zoom = options.globeZoom > 0.0 && std::isfinite(options.globeZoom) ? options.globeZoom : kPi;
     vs.GlobeScale = vs.Height / zoom;
     return UpdateFieldLabel(vs, options);
 }

@@ -198,9 +198,8 @@ void CopyBackground(const TViewState& vs, QImage& display) {
 }
 
 void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {
-    const int mode = frame.options.viewMode == kViewSky || frame.options.viewMode == kViewGlobe
-                         ? frame.options.viewMode
-                         : kViewMap;
+    int mode = frame.options.viewMode;
+    if (mode != kViewSky && mode != kViewGlobe) mode = kViewMap;
     if (mode != vs.ViewMode) {
         vs.ViewMode = mode;
         vs.Dirty = 1;

@@ -96,7 +96,7 @@ bool LoadMapCities(const std::string& path, std::vector<TMapCity>& cities, std::
 
 void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
     vs.TrackPoints.clear();
-    const int n = std::clamp(frame.options.trackHours, 0, 24 * 30) * 60;
+    const int n = std::clamp(int{frame.options.trackHours}, 0, 24 * 30) * 60;
     double t = frame.time;
     double step = 0.0;
     const TFrameSat* first = frame.FirstSat();

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <unistd.h>
 
 #include "Zenora.h"
@@ -332,4 +333,27 @@ TEST(ViewFailures, MissingOrBadFilesAreReportedOnceAndTheRestIsDrawn) {
     const TLatLon sun = SubSolar(frame.time);
     EXPECT_TRUE(IsYellow(Pixel(image, MapPixel(view.vs, sun.lat, sun.lon))));
     std::filesystem::remove_all(dir);
+}
+
+// Frames depend on nothing but their view state and snapshot: drawn on
+// worker threads at once, they come out as on the main thread.
+TEST(Frames, WorkerThreadsDrawWhatTheMainThreadDraws) {
+    const int modes[3] = {kViewMap, kViewSky, kViewGlobe};
+    auto draw = [](int mode) {
+        TTestView view(mode, 640, 360);
+        view.vs.MapImage = CodedMap(360, 180);
+        TFrameState frame = TestFrame(mode, EncodeDayNumber(2018, 1, 22, 3, 0, 0), TestObserver(45, 10));
+        frame.stars = std::make_shared<const std::vector<TSkyRecord>>(
+            std::vector<TSkyRecord>{Star(1.0, 0.2, 1.0, "One"), Star(1.2, 0.4, 2.0, "Two")});
+        frame.sats = {CraftedSat(40, 15, kEarthRadius + 500, true)};
+        QImage image;
+        RefreshView(view.vs, frame, image);
+        return image;
+    };
+    QImage expected[3], got[3];
+    for (int i = 0; i < 3; ++i) expected[i] = draw(modes[i]);
+    std::thread workers[3];
+    for (int i = 0; i < 3; ++i) workers[i] = std::thread([&, i] { got[i] = draw(modes[i]); });
+    for (std::thread& w : workers) w.join();
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(got[i] == expected[i]) << "view mode " << modes[i];
 }

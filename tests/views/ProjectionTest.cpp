@@ -212,9 +212,3 @@ TEST(SmallCircle, MapCircleIsCutAtTheDateLine) {
     EXPECT_GT(right, 50);
     EXPECT_EQ(middle, 0);  // no line across the whole map
 }
-
-TEST(PixelDistance, Truncates) {
-    EXPECT_EQ(PixelDistance(QPoint(0, 0), QPoint(3, 4)), 5);
-    EXPECT_EQ(PixelDistance(QPoint(0, 0), QPoint(1, 1)), 1);
-    EXPECT_EQ(PixelDistance(QPoint(9999, 9999), QPoint(-9999, -9999)), 28281);
-}
