@@ -57,17 +57,21 @@ struct TViewState {
     int ViewMode = kViewMap;  // the mode the background was drawn for
     QFont Font;               // display font from the options
 
-    // Ground track of the first satellite (map and globe) and the times it covers.
+    // Ground track of the first satellite (map and globe), the times it
+    // covers and the element set it was computed from (another first
+    // satellite, or new elements, make a new track).
     std::vector<TLatLon> TrackPoints;
     double TrackStart = 0.0, TrackAnchor = 0.0;
+    std::string TrackCatNo;
+    double TrackEpoch = 0.0;
 
     // The sky frame propagates its own copies of the extra sky satellites
     // (propagation writes into a record), refreshed when the list changes.
     std::shared_ptr<const std::vector<TSatRec>> SkySatSource;
     std::vector<TSatRec> SkySatWork;
 
-    // Problems found while drawing go here, each text once; without a sink
-    // they go to the program's message sink.
+    // Problems found while drawing go here, each text once, called on the
+    // drawing thread; without a sink they go to the program's message sink.
     TMessageSink Messages;
     std::set<std::string> Reported;
 };

@@ -209,8 +209,10 @@ void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {
     vs.ShowConstellationNames = frame.menu.constellationNames;
     vs.ShowStarNames = frame.menu.starNames;
 
-    if (!frame.sats.empty() && frame.menu.tracks &&
-        (frame.time >= vs.TrackAnchor || frame.time <= vs.TrackStart)) {
+    const TFrameSat* first = frame.FirstSat();
+    if (first && frame.menu.tracks &&
+        (frame.time >= vs.TrackAnchor || frame.time <= vs.TrackStart || first->rec.catNo != vs.TrackCatNo ||
+         first->rec.epoch != vs.TrackEpoch)) {
         vs.Dirty = 1;
         ComputeGroundTrack(vs, frame);
     }

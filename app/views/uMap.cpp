@@ -96,12 +96,16 @@ bool LoadMapCities(const std::string& path, std::vector<TMapCity>& cities, std::
 
 void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
     vs.TrackPoints.clear();
+    vs.TrackCatNo.clear();
+    vs.TrackEpoch = 0.0;
     const int n = std::clamp(int{frame.options.trackHours}, 0, 24 * 30) * 60;
     double t = frame.time;
     double step = 0.0;
     const TFrameSat* first = frame.FirstSat();
     if (first && !first->rec.decayed) {
         step = (frame.direction < 0 ? -1.0 : 1.0) / kMinutesPerDay;
+        vs.TrackCatNo = first->rec.catNo.str();
+        vs.TrackEpoch = first->rec.epoch;
         TSatRec rec = first->rec;
         TObserver observer = frame.observer;
         TSatState state{};
@@ -153,7 +157,7 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
         painter.setPen(ArgbColour(frame.options.gridColour));
         DrawGrid(painter, vs);
     }
-    if (frame.menu.tracks && !vs.TrackPoints.empty()) {
+    if (frame.menu.tracks && !frame.sats.empty() && !vs.TrackPoints.empty()) {
         painter.setPen(ArgbColour(frame.options.trackColour));
         QPoint prev;
         for (std::size_t i = 0; i < vs.TrackPoints.size(); ++i) {

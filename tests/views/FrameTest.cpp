@@ -262,18 +262,22 @@ TEST(GlobeFrame, SatellitesInFrontBehindAndBesideTheGlobe) {
     EXPECT_FALSE(IsYellow(Pixel(image, behind)));
 }
 
-TEST(GroundTrack, FollowsTheClockDirection) {
+TEST(GroundTrack, FollowsTheClockDirectionAndTheFirstSatellite) {
     std::vector<TElementEntry> entries;
     ASSERT_TRUE(ReadElementFile(entries, kProgram + "tle/visual.tle"));
-    TSatRec iss{};
-    for (const TElementEntry& e : entries)
-        if (e.name == "ISS (ZARYA)") InitSatelliteFromEntry(iss, e, 0.0, 100.0);
-    ASSERT_GT(iss.epoch, 0.0);
-    iss.selected = 1;
+    std::vector<TSatRec> sats;
+    for (const TElementEntry& e : entries) {
+        TSatRec rec{};
+        if ((e.name == "ISS (ZARYA)" || e.name == "HST") && InitSatelliteFromEntry(rec, e, 0.0, 100.0)) {
+            rec.selected = 1;
+            sats.push_back(rec);
+        }
+    }
+    ASSERT_EQ(sats.size(), 2u);
     const double t = EncodeDayNumber(2018, 1, 22, 0, 0, 0);
     TTestView view(kViewMap, 800, 400);
     TFrameState frame = TestFrame(kViewMap, t, TestObserver(45, 10));
-    SetFrameSatellites(frame, {iss});
+    SetFrameSatellites(frame, sats);
     ComputeFrame(frame, t);
     for (int direction : {1, -1}) {
         frame.direction = direction;
@@ -283,13 +287,17 @@ TEST(GroundTrack, FollowsTheClockDirection) {
         EXPECT_NEAR(view.vs.TrackAnchor - view.vs.TrackStart, 300 / 1440.0, 1e-9);
         EXPECT_EQ(direction > 0 ? view.vs.TrackStart : view.vs.TrackAnchor, t);
     }
-    // The dispatcher recomputes the track once the clock reaches its end.
+    // The dispatcher makes a new track once the clock reaches the end of the
+    // old one, and when another satellite becomes the first.
     frame.direction = 1;
     ComputeFrame(frame, view.vs.TrackAnchor);
     QImage image;
     const double oldAnchor = view.vs.TrackAnchor;
     RefreshView(view.vs, frame, image);
     EXPECT_NEAR(view.vs.TrackStart, oldAnchor, 1e-12);
+    frame.sat1 = 1;
+    RefreshView(view.vs, frame, image);
+    EXPECT_NEAR(view.vs.TrackPoints[0].lon, frame.sats[1].state.latlon.lon, 1e-12);
 }
 
 TEST(ViewFailures, MissingOrBadFilesAreReportedOnceAndTheRestIsDrawn) {
