@@ -137,10 +137,9 @@ void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
 }
 
 void DrawGlobeFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
-    CopyBackground(vs, display);
     const int alpha = ShadowAlpha(vs, frame.options);
     QPainter painter;
-    BeginPaint(painter, display, vs);
+    BeginFrame(painter, display, vs);
     if (vs.GlobeScale > kMinNightGlobeScale) DrawNightSide(painter, vs, frame, alpha);
 
     const QColor satColour = ArgbColour(frame.options.satColour);

@@ -190,11 +190,12 @@ void DrawSmallCircle(QPainter& painter, const TViewState& vs, const TLatLon& cen
     }
 }
 
-void CopyBackground(const TViewState& vs, QImage& display) {
+void BeginFrame(QPainter& painter, QImage& display, const TViewState& vs) {
     if (display.size() != vs.Background.size() || display.format() != vs.Background.format())
         display = QImage(vs.Background.size(), vs.Background.format());
     uchar* dst = display.bits();  // detaches from any copy still in use elsewhere
     std::memcpy(dst, vs.Background.constBits(), static_cast<std::size_t>(vs.Background.sizeInBytes()));
+    BeginPaint(painter, display, vs);
 }
 
 void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {

@@ -79,5 +79,6 @@ void DrawSmallCircle(QPainter& painter, const TViewState& vs, const TLatLon& cen
 // when needed): recomputes the ground track when the clock has left it,
 // redraws the background when Dirty, then the moving layers.
 void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display);
-// Copies the background into display, resizing display when needed.
-void CopyBackground(const TViewState& vs, QImage& display);
+// Copies the background into display (resized when needed) and begins a
+// painter on it: the start of a map or globe frame.
+void BeginFrame(QPainter& painter, QImage& display, const TViewState& vs);

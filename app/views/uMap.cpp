@@ -173,10 +173,9 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
 }
 
 void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
-    CopyBackground(vs, display);
     const int alpha = ShadowAlpha(vs, frame.options);
     QPainter painter;
-    BeginPaint(painter, display, vs);
+    BeginFrame(painter, display, vs);
     if (const TSatState* sun = frame.Sun()) {
         DrawNightShadow(painter, vs, *sun, alpha);
         QPoint p;
