@@ -93,10 +93,18 @@ void DrawCompass(QPainter& painter, const TViewState& vs, const TLatLon& site, d
     font.setPointSize(kCompassFontSize);
     painter.setFont(font);
     painter.setPen(kWhite);
+    const QFontMetrics metrics = painter.fontMetrics();
     for (int i = 0; i < 4; ++i) {
         QPoint p;
-        if (SkyToPixel(vs, HorizonToSky(site, vs.HorizonAlt, i * kPi / 2, gst), p))
-            TextOut(painter, p.x() - 8, p.y(), QString::fromLatin1(kPoints[i]));
+        if (!SkyToPixel(vs, HorizonToSky(site, vs.HorizonAlt, i * kPi / 2, gst), p)) continue;
+        const QString letter = QString::fromLatin1(kPoints[i]);
+        int x = p.x() - 8, y = p.y();
+        // A letter whose horizon point is on the chart is moved in rather than cut off.
+        if (p.x() >= 0 && p.x() < vs.Width && p.y() >= 0 && p.y() < vs.Height) {
+            x = std::clamp(x, 0, std::max(0, vs.Width - metrics.horizontalAdvance(letter) - 1));
+            y = std::min(y, std::max(0, vs.Height - metrics.height()));
+        }
+        TextOut(painter, x, y, letter);
     }
     painter.setFont(saved);
 }
