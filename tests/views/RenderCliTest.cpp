@@ -51,6 +51,9 @@ TEST(RenderCommand, ExitCodesAndMessages) {
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.out.find("File: /nonexistent/file.tle not found"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(kOut + "none.png"));
+    const TProgramRun unwritable = Render("--lat 45 --lon -75 --size 64x64 --out /nonexistent/dir/x.png");
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/x.png"), std::string::npos);
 }
 
 TEST(RenderCommand, EveryViewWithTheBundledData) {
