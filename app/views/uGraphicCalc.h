@@ -114,7 +114,8 @@ struct TFrameState {
     TViewMenu menu;
     std::vector<TFrameSat> sats;   // in SatStates order, at most 15
     std::size_t sat1 = 0;          // the first satellite box's choice in sats
-    std::vector<TSatState> bodies; // Sun first; Sun and Moon, or the ten sky bodies
+    std::vector<TSatState> bodies; // Sun first, then the Moon (or the ten sky bodies); mode 1 or 5:
+                                   // ra/dec for the phase and the chart, sub-points for map and globe
     std::shared_ptr<const std::vector<TSkyRecord>> stars, constellations;
     std::shared_ptr<const std::vector<TSatRec>> skySats;
     std::shared_ptr<const std::vector<TMapCity>> cities;
