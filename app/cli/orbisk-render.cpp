@@ -324,7 +324,8 @@ int main(int argc, char** argv) {
     TPredictArgs a;
     if (const std::string error = ParsePredictArgs(shared, a); !error.empty()) return Fail(2, error);
 
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Pictures only: never a window, whatever display the environment names.
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
     qInstallMessageHandler(QtMessages);
     QGuiApplication app(argc, argv);
 

@@ -260,6 +260,11 @@ TEST(GlobeFrame, SatellitesInFrontBehindAndBesideTheGlobe) {
         for (int x = 0; x < image.width(); ++x) yellow += IsYellow(Pixel(image, QPoint(x, y)));
     EXPECT_LE(yellow, 2 * 64);  // two markers, the one behind the globe not drawn
     EXPECT_FALSE(IsYellow(Pixel(image, behind)));
+    // The sky chart's mirror factors do not turn the globe's night side.
+    vs.SignX = vs.SignY = -1;
+    QImage mirrored;
+    RefreshView(vs, frame, mirrored);
+    EXPECT_TRUE(mirrored == image);
 }
 
 TEST(GroundTrack, FollowsTheClockDirectionAndTheFirstSatellite) {
