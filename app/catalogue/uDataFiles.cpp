@@ -5,30 +5,12 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
+
+#include "uFileIO.h"
 
 bool ReadDataLines(const std::string& path, std::vector<std::string>& lines) {
-    lines.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
     // Bounded read: a huge file or one endless line never exhausts memory.
-    std::string bytes;
-    char buf[1 << 16];
-    while (in && bytes.size() < kMaxDataFileBytes) {
-        in.read(buf, sizeof buf);
-        bytes.append(buf, static_cast<std::size_t>(in.gcount()));
-    }
-    if (bytes.size() > kMaxDataFileBytes) bytes.resize(kMaxDataFileBytes);
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        start = end + 1;
-    }
-    return true;
+    return ReadFileLines(path, kMaxDataFileBytes, lines);
 }
 
 std::string_view DataColumns(std::string_view line, std::size_t first, std::size_t last) {

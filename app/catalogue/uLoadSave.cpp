@@ -1,11 +1,13 @@
 #include "uLoadSave.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <numbers>
+#include <unistd.h>
 
 #include "Satellite.h"
 #include "uFileIO.h"
@@ -134,8 +136,10 @@ void ShowMessageText(const std::string& text) {
 bool CheckFile(const std::string& path, bool complain, std::string* message) {
     if (IsRegularFile(path)) return true;
     if (complain) {
+        // "not found" for a missing file; a folder or FIFO is named as such.
+        const std::string problem = FileProblem(path);
         std::string text("File: ");
-        text.append(path).append(" not found");
+        text.append(path).append(" ").append(problem.empty() ? "not found" : problem);
         if (message) *message = text;
         ShowMessageText(text);
     }
@@ -168,16 +172,19 @@ void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text)
 
 bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path) {
     ElementReader reader(entries);
-    std::FILE* f = IsRegularFile(path) ? std::fopen(path.c_str(), "rb") : nullptr;
-    if (!f) return false;
+    const int fd = OpenRegularFile(path);
+    if (fd < 0) return false;
     LineSplitter lines;
     auto onLine = [&](std::string_view l) { reader.Line(l); };
     std::string buf(kReadChunk, '\0');
-    std::size_t n;
-    while (!reader.Full() && (n = std::fread(buf.data(), 1, buf.size(), f)) > 0)
-        lines.Feed(std::string_view(buf.data(), n), onLine);
+    while (!reader.Full()) {
+        const ssize_t n = ::read(fd, buf.data(), buf.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        lines.Feed(std::string_view(buf.data(), static_cast<std::size_t>(n)), onLine);
+    }
     lines.Finish(onLine);
-    std::fclose(f);
+    ::close(fd);
     return !entries.empty();
 }
 

@@ -61,8 +61,9 @@ double ElementEpochJulian(std::string_view line1);
 double ElementMeanMotion(std::string_view line2);
 
 // True when path names an existing file. When it does not and complain is
-// set, the text "File: <path> not found" goes to *message (when given) and
-// to the message sink.
+// set, the text "File: <path> not found" (or what stands there instead:
+// "File: <path> is a folder") goes to *message (when given) and to the
+// message sink.
 bool CheckFile(const std::string& path, bool complain, std::string* message = nullptr);
 
 // Where engine code sends texts the user must see. The windows install a

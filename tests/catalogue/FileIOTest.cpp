@@ -1,0 +1,142 @@
+// The shared reader and atomic writer against what a hostile or unlucky
+// folder holds: FIFOs, folders and links where files should be, orphans of
+// killed saves, and power loss between write and rename.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <string>
+#include <vector>
+
+#include "../SyncSpy.h"
+#include "uDataFiles.h"
+#include "uFileIO.h"
+#include "uLoadSave.h"
+#include "uNetFiles.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class FileIO : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("orbisk_io_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(Path(name), std::ios::binary) << bytes;
+    }
+    std::string Read(const std::string& name) const {
+        std::string s;
+        ReadFileBytes(Path(name), 1 << 20, s);
+        return s;
+    }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> n;
+        for (const auto& e : fs::directory_iterator(dir_)) n.push_back(e.path().filename().string());
+        std::sort(n.begin(), n.end());
+        return n;
+    }
+    fs::path dir_;
+};
+
+// Runs a read that must not wait for a writer; a read stuck on the FIFO is
+// released by opening its other end, so the test fails instead of hanging.
+template <class F>
+bool ReturnsPromptly(const std::string& fifo, F read) {
+    auto done = std::async(std::launch::async, read);
+    if (done.wait_for(std::chrono::seconds(3)) == std::future_status::ready) return true;
+    const int w = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (w >= 0) ::close(w);
+    done.wait();
+    return false;
+}
+
+TEST_F(FileIO, FifosAndFoldersAreRefusedWithoutWaitingAndSayWhy) {
+    ASSERT_EQ(::mkfifo(Path("star.dat").c_str(), 0644), 0);
+    const std::string fifo = Path("star.dat");
+    std::vector<std::string> lines;
+    std::vector<TElementEntry> entries;
+    std::vector<TSatRec> sats;
+    EXPECT_TRUE(ReturnsPromptly(fifo, [&] { return ReadDataLines(fifo, lines); }));
+    EXPECT_TRUE(ReturnsPromptly(fifo, [&] { return netfiles::ReadLines(fifo, lines); }));
+    EXPECT_TRUE(ReturnsPromptly(fifo, [&] { return ReadElementFile(entries, fifo); }));
+    EXPECT_TRUE(ReturnsPromptly(fifo, [&] { return LoadCatalogue(sats, fifo); }));
+    EXPECT_FALSE(ReadDataLines(fifo, lines));
+
+    fs::create_directory(Path("folder"));
+    EXPECT_EQ(FileProblem(fifo), "is not a regular file (a FIFO)");
+    EXPECT_EQ(FileProblem(Path("folder")), "is a folder");
+    EXPECT_EQ(FileProblem(Path("absent")), "not found");
+    Write("plain", "x");
+    EXPECT_EQ(FileProblem(Path("plain")), "");
+    std::string message;
+    EXPECT_FALSE(CheckFile(Path("folder"), true, &message));
+    EXPECT_EQ(message, "File: " + Path("folder") + " is a folder");
+}
+
+TEST_F(FileIO, AtomicWriteRefusesWhatIsNotAFileAndWritesThroughLinks) {
+    fs::create_directory(Path("folder"));
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
+    std::string why;
+    EXPECT_FALSE(WriteFileAtomic(Path("folder"), "new", 0644, &why));
+    EXPECT_EQ(why, "cannot write " + Path("folder") + ": is a folder");
+    EXPECT_FALSE(WriteFileAtomic(Path("fifo"), "new", 0644, &why));
+    EXPECT_NE(why.find("FIFO"), std::string::npos) << why;
+    struct stat st {};
+    ASSERT_EQ(::lstat(Path("fifo").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced";
+
+    Write("real.bin", "old");
+    fs::create_symlink("real.bin", Path("link.bin"));
+    EXPECT_TRUE(WriteFileAtomic(Path("link.bin"), "new"));
+    EXPECT_TRUE(fs::is_symlink(Path("link.bin")));
+    EXPECT_EQ(Read("real.bin"), "new");
+    fs::create_symlink("missing.bin", Path("dangling.bin"));
+    EXPECT_FALSE(WriteFileAtomic(Path("dangling.bin"), "new"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dangling.bin", "fifo", "folder", "link.bin", "real.bin"}))
+        << "no temporary file is left behind";
+}
+
+TEST_F(FileIO, AtomicWriteSyncsTheFileBeforeTheRenameAndTheFolderAfter) {
+    syncspy::Start();
+    ASSERT_TRUE(WriteFileAtomic(Path("Observer.bin"), "data"));
+    const auto synced = syncspy::Stop();
+    ASSERT_EQ(synced.size(), 2u);
+    EXPECT_TRUE(IsAtomicTempName(fs::path(synced[0]).filename().string())) << synced[0];
+    EXPECT_EQ(synced[1], dir_.string());
+}
+
+TEST_F(FileIO, StaleTemporaryFilesOfOurOwnAreRemovedOnTheNextWrite) {
+    const std::string stale = ".Mag.dat.abc123.orbisk-tmp", locked = ".Mag.dat.def456.orbisk-tmp",
+                      fresh = ".Mag.dat.ghi789.orbisk-tmp";
+    for (const std::string& n : {stale, locked, fresh, std::string("Mag.dat.abc123"), std::string("notes.orbisk-tmp")})
+        Write(n, std::string(1000, 'x'));
+    const utimbuf hourAgo{std::time(nullptr) - 3600, std::time(nullptr) - 3600};
+    for (const std::string& n : {stale, locked, std::string("Mag.dat.abc123"), std::string("notes.orbisk-tmp")})
+        ::utime(Path(n).c_str(), &hourAgo);
+    // A save still in progress in another process holds its lock.
+    const int writer = ::open(Path(locked).c_str(), O_RDWR);
+    ASSERT_EQ(::flock(writer, LOCK_EX), 0);
+
+    ASSERT_TRUE(WriteFileAtomic(Path("Options.bin"), "new"));
+    ::close(writer);
+    EXPECT_EQ(Names(), (std::vector<std::string>{locked, fresh, "Mag.dat.abc123", "Options.bin", "notes.orbisk-tmp"}));
+}
+
+}  // namespace
