@@ -33,10 +33,11 @@ void GlobalInit() {
 }
 
 struct TWriteTarget {
-    FILE* file = nullptr;
+    TAtomicFile* file = nullptr;  // none: the body is read and dropped
     std::uint64_t written = 0;
     std::uint64_t limit = 0;
     bool overLimit = false;
+    bool writeFailed = false;
 };
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
@@ -47,8 +48,11 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
         return 0;  // makes libcurl stop with a write error
     }
     t->written += n;
-    if (!t->file) return n;
-    return std::fwrite(data, 1, n, t->file);
+    if (t->file && !t->file->Write(std::string_view(data, n))) {
+        t->writeFailed = true;
+        return 0;
+    }
+    return n;
 }
 
 // Receive time-out and stop request, checked by libcurl about once a second
@@ -103,6 +107,10 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
         s.lastError = "response larger than the limit";
         return false;
     }
+    if (target.writeFailed) {
+        s.lastError = target.file->Error();
+        return false;
+    }
     if (progress.timedOut) {
         s.lastError = "no data received for " + std::to_string(c.receiveTimeoutMs) + " ms";
         return false;
@@ -146,7 +154,7 @@ std::string UrlEncode(CURL* h, const std::string& text) {
     return out;
 }
 
-bool InflateGzip(const std::string& source, FILE* out, std::uint64_t maxBytes) {
+bool InflateGzip(const std::string& source, TAtomicFile& out, std::uint64_t maxBytes) {
     FILE* in = std::fopen(source.c_str(), "rb");
     if (!in) return false;
     z_stream zs{};
@@ -180,7 +188,9 @@ bool InflateGzip(const std::string& source, FILE* out, std::uint64_t maxBytes) {
         const size_t produced = outBuf.size() - zs.avail_out;
         total += produced;
         if (total > maxBytes) ok = false;
-        if (ok && produced && std::fwrite(outBuf.data(), 1, produced, out) != produced) ok = false;
+        if (ok && produced &&
+            !out.Write(std::string_view(reinterpret_cast<const char*>(outBuf.data()), produced)))
+            ok = false;
         if (rc == Z_STREAM_END) ended = true;
         else if (rc == Z_BUF_ERROR && zs.avail_in != 0) ok = false;
     }
@@ -190,13 +200,14 @@ bool InflateGzip(const std::string& source, FILE* out, std::uint64_t maxBytes) {
     return ok && ended && !readError;  // a stream cut short never reaches its end
 }
 
-bool ExtractZip(const std::string& source, const std::string& tmp, std::uint64_t maxBytes) {
+bool ExtractZip(const std::string& source, TAtomicFile& out, std::uint64_t maxBytes) {
     int err = 0;
     zip_t* za = zip_open(source.c_str(), ZIP_RDONLY, &err);
     if (!za) return false;
     const zip_int64_t n = zip_get_num_entries(za, 0);
     bool ok = true, any = false;
     std::vector<char> buf(kChunk);
+    std::uint64_t total = 0;
     for (zip_int64_t i = 0; ok && i < n; ++i) {
         const char* name = zip_get_name(za, static_cast<zip_uint64_t>(i), 0);
         if (name && *name && name[std::strlen(name) - 1] == '/') continue;  // folder entry
@@ -206,23 +217,60 @@ bool ExtractZip(const std::string& source, const std::string& tmp, std::uint64_t
             break;
         }
         // Each entry replaces the one before: the target ends up holding the last.
-        FILE* out = std::fopen(tmp.c_str(), "wb");
-        if (!out) ok = false;
-        std::uint64_t total = 0;
+        ok = out.Rewind();
         while (ok) {
             const zip_int64_t r = zip_fread(zf, buf.data(), buf.size());
             if (r < 0) ok = false;
             if (r <= 0) break;
             total += static_cast<std::uint64_t>(r);
             if (total > maxBytes) ok = false;
-            else if (std::fwrite(buf.data(), 1, static_cast<size_t>(r), out) != static_cast<size_t>(r)) ok = false;
+            else ok = out.Write(std::string_view(buf.data(), static_cast<size_t>(r)));
         }
-        if (out && std::fclose(out) != 0) ok = false;
         zip_fclose(zf);
         any = true;
     }
     zip_discard(za);
     return ok && any;
+}
+
+bool Unpack(const std::string& source, TAtomicFile& out, int kind, std::uint64_t maxBytes) {
+    if (!out.IsOpen()) return false;
+    if (kind == kGzipKind) return InflateGzip(source, out, maxBytes);
+    if (kind == kZipKind) return ExtractZip(source, out, maxBytes);
+    return false;
+}
+
+// The body of url into an open file, not yet committed.
+bool FetchInto(TNetSession& session, const std::string& url, TAtomicFile& file) {
+    if (!session.IsOpen() && !session.Open()) return false;
+    if (!file.IsOpen()) {
+        session.lastError = file.Error();
+        return false;
+    }
+    TWriteTarget target;
+    target.file = &file;
+    target.limit = session.Config().maxFetchBytes;
+    return Perform(session, url, target);
+}
+
+// One entry of the list into its target; "" when the target was replaced,
+// else why it was kept.
+std::string FetchEntry(TNetSession& session, const TDownloadEntry& e, const std::string& target,
+                       const std::string& folder) {
+    TAtomicFile file(target);
+    if (!file.IsOpen()) return file.Error();
+    if (e.kind == kPlainKind) {
+        if (!FetchInto(session, e.url, file)) return "download failed (" + session.lastError + ")";
+        if (LooksLikeErrorPage(file.TempPath())) return "the server sent a page instead of element sets";
+    } else {
+        const std::string download = folder + (e.kind == kGzipKind ? "temp.tz" : "temp.zip");
+        if (!FetchUrlToFile(session, e.url, download)) return "download failed (" + session.lastError + ")";
+        const bool unpacked = Unpack(download, file, e.kind, session.Config().maxExpandedBytes);
+        std::remove(download.c_str());
+        if (!unpacked) return "cannot unpack the download";
+        if (LooksLikeErrorPage(file.TempPath())) return "the archive holds a page instead of element sets";
+    }
+    return file.Commit() ? std::string() : file.Error();
 }
 
 }  // namespace
@@ -318,43 +366,16 @@ bool CheckConnection(TNetSession& session, TNetReport& report) {
 }
 
 bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::string& path) {
-    if (!session.IsOpen() && !session.Open()) return false;
-    const std::string tmp = netfiles::TempPathFor(path);
-    TWriteTarget target;
-    target.file = std::fopen(tmp.c_str(), "wb");
-    target.limit = session.Config().maxFetchBytes;
-    if (!target.file) {
-        session.lastError = "cannot create " + netfiles::FileNameOf(path);
-        return false;
-    }
-    bool ok = Perform(session, url, target);
-    if (std::fclose(target.file) != 0 && ok) {
-        ok = false;
-        session.lastError = "cannot write " + netfiles::FileNameOf(path);
-    }
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        session.lastError = "cannot replace " + netfiles::FileNameOf(path);
-    }
-    if (!ok) std::remove(tmp.c_str());
-    return ok;
+    TAtomicFile file(path);
+    if (!FetchInto(session, url, file)) return false;
+    if (file.Commit()) return true;
+    session.lastError = file.Error();
+    return false;
 }
 
 bool DecompressDownload(const std::string& source, const std::string& target, int kind, std::uint64_t maxBytes) {
-    const std::string tmp = netfiles::TempPathFor(target);
-    bool ok = false;
-    if (kind == kGzipKind) {
-        FILE* out = std::fopen(tmp.c_str(), "wb");
-        if (out) {
-            ok = InflateGzip(source, out, maxBytes);
-            if (std::fclose(out) != 0) ok = false;
-        }
-    } else if (kind == kZipKind) {
-        ok = ExtractZip(source, tmp, maxBytes);
-    }
-    if (ok) ok = std::rename(tmp.c_str(), target.c_str()) == 0;
-    if (!ok) std::remove(tmp.c_str());
-    return ok;
+    TAtomicFile out(target);
+    return Unpack(source, out, kind, maxBytes) && out.Commit();
 }
 
 bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
@@ -408,39 +429,8 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
         }
         const std::string& label = e.displayName;
         const std::string target = TargetPath(e, folder);
-        const std::string download = e.kind == kGzipKind  ? folder + "temp.tz"
-                                     : e.kind == kZipKind ? folder + "temp.zip"
-                                                          : target + ".download";
-        if (!FetchUrlToFile(session, e.url, download)) {
-            ++res.failed;
-            report.Note(label + ": download failed (" + session.lastError + "), previous file kept");
-            continue;
-        }
-        bool ok = true;
-        std::string why;
-        if (e.kind == kPlainKind) {
-            if (LooksLikeErrorPage(download)) {
-                ok = false;
-                why = "the server sent a page instead of element sets";
-            } else if (std::rename(download.c_str(), target.c_str()) != 0) {
-                ok = false;
-                why = "cannot replace " + netfiles::FileNameOf(target);
-            }
-        } else {
-            const std::string unpacked = target + ".unpacked";
-            if (!DecompressDownload(download, unpacked, e.kind, config.maxExpandedBytes)) {
-                ok = false;
-                why = "cannot unpack the download";
-            } else if (LooksLikeErrorPage(unpacked)) {
-                ok = false;
-                why = "the archive holds a page instead of element sets";
-            } else if (std::rename(unpacked.c_str(), target.c_str()) != 0) {
-                ok = false;
-                why = "cannot replace " + netfiles::FileNameOf(target);
-            }
-            std::remove(unpacked.c_str());
-        }
-        std::remove(download.c_str());
+        const std::string why = FetchEntry(session, e, target, folder);
+        const bool ok = why.empty();
         if (ok) {
             ++res.fetched;
             report.Note(label + ": " + netfiles::FileNameOf(target) + " updated");

@@ -1,13 +1,11 @@
 #include "uNetFiles.h"
 
-#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,28 +15,10 @@
 namespace netfiles {
 
 bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
+    bool truncated = false;
+    if (ReadFileLines(path, kMaxTextFileBytes, lines, &truncated) && !truncated) return true;
     lines.clear();
-    struct stat st{};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::uint64_t>(st.st_size) > kMaxTextFileBytes)
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    std::uint64_t total = 0;
-    std::string line;
-    while (std::getline(in, line)) {
-        total += line.size() + 1;
-        if (total > kMaxTextFileBytes) return false;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        line.clear();
-    }
-    return !in.bad();
-}
-
-std::string TempPathFor(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + "." + std::to_string(::getpid()) + "." + std::to_string(counter++) + ".part";
+    return false;
 }
 
 bool WriteLinesAtomic(const std::string& path, const std::vector<std::string>& lines, const char* eol) {

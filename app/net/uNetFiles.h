@@ -30,8 +30,6 @@ std::string Columns(const std::string& line, std::size_t first, std::size_t last
 // Whole-text number parsing: false on garbage instead of a partial value.
 bool ParseInt(const std::string& text, long& value);
 bool ParseDouble(const std::string& text, double& value);
-// A temporary name beside path that no "*.tle" listing picks up.
-std::string TempPathFor(const std::string& path);
 
 // Day number (days since 1899-12-30) of the epoch in columns 19-32 of line 1.
 bool EpochDayNumber(const std::string& line1, double& dayNumber);
