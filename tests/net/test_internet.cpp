@@ -312,6 +312,11 @@ TEST(Decompress, RefusesOversizedAndBrokenInputAndKeepsTheTarget) {
     EXPECT_FALSE(DecompressDownload(dir / "big.gz", dir / "target.tle", kGzipKind, 50000));
     fx::WriteText(dir / "big.zip", fx::Zip({{"big.txt", big}}));
     EXPECT_FALSE(DecompressDownload(dir / "big.zip", dir / "target.tle", kZipKind, 50000));
+    // The cap holds for the entries together: each replaces the one before,
+    // but every one is inflated.
+    const std::string part(30000, 'x');
+    fx::WriteText(dir / "many.zip", fx::Zip({{"a.txt", part}, {"b.txt", part}, {"c.txt", part}}));
+    EXPECT_FALSE(DecompressDownload(dir / "many.zip", dir / "target.tle", kZipKind, 50000));
     fx::WriteText(dir / "junk", "this is not an archive");
     EXPECT_FALSE(DecompressDownload(dir / "junk", dir / "target.tle", kGzipKind));
     EXPECT_FALSE(DecompressDownload(dir / "junk", dir / "target.tle", kZipKind));
