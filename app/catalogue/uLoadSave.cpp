@@ -72,9 +72,12 @@ private:
 // The reader's state: the name candidate and the previous line.
 class ElementReader {
 public:
-    explicit ElementReader(std::vector<TElementEntry>& entries) : entries_(entries) { entries_.clear(); }
+    explicit ElementReader(std::vector<TElementEntry>& entries, std::size_t limit = kMaxElementEntries)
+        : entries_(entries), limit_(limit) {
+        entries_.clear();
+    }
 
-    bool Full() const { return entries_.size() >= kMaxElementEntries; }
+    bool Full() const { return entries_.size() >= limit_; }
 
     void Line(std::string_view raw) {
         if (Full()) return;
@@ -107,6 +110,7 @@ private:
     }
 
     std::vector<TElementEntry>& entries_;
+    std::size_t limit_;
     std::string name_, previous_, current_;
 };
 
@@ -170,8 +174,9 @@ void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text)
     lines.Finish(onLine);
 }
 
-bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path) {
-    ElementReader reader(entries);
+namespace {
+bool ReadElementFileUpTo(std::vector<TElementEntry>& entries, const std::string& path, std::size_t limit) {
+    ElementReader reader(entries, limit);
     const int fd = OpenRegularFile(path);
     if (fd < 0) return false;
     LineSplitter lines;
@@ -186,6 +191,16 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
     lines.Finish(onLine);
     ::close(fd);
     return !entries.empty();
+}
+}  // namespace
+
+bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path) {
+    return ReadElementFileUpTo(entries, path, kMaxElementEntries);
+}
+
+bool HoldsElementSets(const std::string& path) {
+    std::vector<TElementEntry> first;
+    return ReadElementFileUpTo(first, path, 1);
 }
 
 bool CheckSatRec(const TSatRec& s) {

@@ -34,6 +34,9 @@ bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path);
 // characters (its first 24, trimmed); a longer one, or none, gives the
 // catalogue number; the first set of a file without name lines gets "".
 bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path);
+// True when the file holds at least one element set the reader accepts: the
+// test a new download must pass before it may replace an element file.
+bool HoldsElementSets(const std::string& path);
 // The same rules on text already in memory.
 void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text);
 

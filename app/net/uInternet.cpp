@@ -127,21 +127,6 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
     return true;
 }
 
-bool LooksLikeErrorPage(const std::string& path) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return false;
-    char buf[512];
-    const size_t n = std::fread(buf, 1, sizeof buf, f);
-    std::fclose(f);
-    size_t i = 0;
-    if (n >= 3 && static_cast<unsigned char>(buf[0]) == 0xEF && static_cast<unsigned char>(buf[1]) == 0xBB &&
-        static_cast<unsigned char>(buf[2]) == 0xBF)
-        i = 3;
-    while (i < n && static_cast<unsigned char>(buf[i]) <= ' ') ++i;
-    // Element text never starts with markup.
-    return i < n && buf[i] == '<';
-}
-
 bool SafeStem(const std::string& stem) {
     return !stem.empty() && stem != "." && stem != ".." && stem.find('/') == std::string::npos &&
            stem.find('\0') == std::string::npos;
@@ -261,14 +246,15 @@ std::string FetchEntry(TNetSession& session, const TDownloadEntry& e, const std:
     if (!file.IsOpen()) return file.Error();
     if (e.kind == kPlainKind) {
         if (!FetchInto(session, e.url, file)) return "download failed (" + session.lastError + ")";
-        if (LooksLikeErrorPage(file.TempPath())) return "the server sent a page instead of element sets";
+        // An error page, a "rate limit" text or a JSON error is no reason to lose good sets.
+        if (!HoldsElementSets(file.TempPath())) return "the download holds no element sets";
     } else {
         const std::string download = folder + (e.kind == kGzipKind ? "temp.tz" : "temp.zip");
         if (!FetchUrlToFile(session, e.url, download)) return "download failed (" + session.lastError + ")";
         const bool unpacked = Unpack(download, file, e.kind, session.Config().maxExpandedBytes);
         std::remove(download.c_str());
         if (!unpacked) return "cannot unpack the download";
-        if (LooksLikeErrorPage(file.TempPath())) return "the archive holds a page instead of element sets";
+        if (!HoldsElementSets(file.TempPath())) return "the archive holds no element sets";
     }
     return file.Commit() ? std::string() : file.Error();
 }

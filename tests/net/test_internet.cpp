@@ -188,6 +188,27 @@ TEST_F(DownloadTest, FailedEntriesKeepTheirPreviousFileAndTheBatchGoesOn) {
     EXPECT_TRUE(NoLeftovers());
 }
 
+TEST_F(DownloadTest, ContentWithoutElementSetsNeverReplacesAFile) {
+    server.Route("/limit.tle", [](const HttpRequest&) { return Text("Rate limit exceeded\r\n"); });
+    server.Route("/error.json", [](const HttpRequest&) {
+        HttpResponse r = Text(R"({"error":"You've violated your query rate limit."})");
+        r.contentType = "application/json";
+        return r;
+    });
+    server.Route("/nul.zip", [](const HttpRequest&) { return Binary(fx::Zip({{"all.tle", std::string(4 << 20, '\0')}})); });
+    server.Route("/text.gz", [](const HttpRequest&) { return Binary(fx::Gzip("no element sets here\n")); });
+    const std::vector<std::string> names = {"Limit", "Json", "Nul", "Text"};
+    for (const auto& n : names) fx::WriteText(dir / (n + ".tle"), kOld);
+    auto res = Run(PublicList({ListLine(true, 0, "Limit", Url("/limit.tle")), ListLine(true, 0, "Json", Url("/error.json")),
+                               ListLine(true, 2, "Nul", Url("/nul.zip")), ListLine(true, 1, "        Text", Url("/text.gz"))}));
+    EXPECT_FALSE(res.ok) << "nothing usable arrived";
+    EXPECT_EQ(res.failed, 4);
+    for (const auto& n : names) EXPECT_EQ(fx::ReadText(dir / (n + ".tle")), kOld) << n;
+    ASSERT_EQ(report.notes.size(), 4u);
+    EXPECT_EQ(report.notes[0], "Limit: the download holds no element sets, previous file kept");
+    EXPECT_TRUE(NoLeftovers());
+}
+
 TEST_F(DownloadTest, AllEntriesFailingIsAFailedBatch) {
     auto res = Run(PublicList({ListLine(true, 0, "Missing", Url("/nothing-here.tle"))}));
     EXPECT_FALSE(res.ok);
