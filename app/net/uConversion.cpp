@@ -71,7 +71,8 @@ TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& m
     return {"File Conversion", "File \"" + name + "\" FAILED to Convert"};
 }
 
-bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium) {
+bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
+                        std::size_t* made) {
     if (iridium) {
         std::erase_if(entries, [](const TElementEntry& e) {
             const auto n = e.name.view();
@@ -85,7 +86,8 @@ bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& p
         // A set the propagator cannot start would only give a decayed record.
         if (MakeSatelliteRecord(s, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str())) sats.push_back(s);
     }
-    return SaveCatalogue(sats, path);
+    if (made) *made = sats.size();
+    return !sats.empty() && SaveCatalogue(sats, path);
 }
 
 TNetMessage CreateIridiumFile(const std::string& folder, const std::string& iridPath,
@@ -98,9 +100,16 @@ TNetMessage CreateIridiumFile(const std::string& folder, const std::string& irid
         return {kTitle,
                 "File \"Iridium.tle\" or \"Common_Name_Iridium.tle\" was not found in download directory."};
     std::vector<TElementEntry> entries;
+    std::size_t made = 0;
     // A source without sets would otherwise replace a good catalogue by an empty one.
-    if (!ReadElementFile(entries, source) || !WriteCatalogueFile(entries, iridPath, true))
+    if (!ReadElementFile(entries, source))
         return {kTitle, "New file creation failed. Make sure your iridium.tle file is not corrupted"};
+    if (!WriteCatalogueFile(entries, iridPath, true, &made)) {
+        if (made > 0) return {kTitle, "New file creation failed. \"" + iridPath + "\" could not be written."};
+        return {kTitle, "New file creation failed. None of the " + std::to_string(entries.size()) +
+                            " element sets of \"" + netfiles::FileNameOf(source) +
+                            "\" passed the Iridium name filter and initialised; \"IridSat.bin\" was left as it was."};
+    }
     written = true;
     LoadCatalogue(iridiumSats, iridPath);
     return {kTitle, "Successsfully created \"IridSat.bin\" file."};
@@ -143,8 +152,13 @@ TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& m
     TMagFile mag;
     // Without magnitudes the merge is empty and would wipe the sky catalogue.
     if (!LoadMagFile(magPath, mag)) return {"File", "File: " + magPath + " not found"};
-    if (!WriteCatalogueFile(MergeSkyEntries(entries, mag.lines), skyPath, false))
-        return {"File", "Failed to write \"" + netfiles::FileNameOf(skyPath) + "\""};
+    std::size_t made = 0;
+    if (!WriteCatalogueFile(MergeSkyEntries(entries, mag.lines), skyPath, false, &made)) {
+        if (made > 0) return {"File", "Failed to write \"" + netfiles::FileNameOf(skyPath) + "\""};
+        return {"File", "No element set of the selected file has a magnitude line in \"" +
+                            netfiles::FileNameOf(magPath) + "\"; \"" + netfiles::FileNameOf(skyPath) +
+                            "\" was left as it was."};
+    }
     written = true;
     LoadCatalogue(skySats, skyPath);
     return {};

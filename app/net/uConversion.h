@@ -17,8 +17,11 @@ std::string CommonNamePath(const std::string& elementPath);
 bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath);
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath);
 
-// The iridium flag leaves out names holding '?' or an upper-case 'T'.
-bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium);
+// The iridium flag leaves out names holding '?' or an upper-case 'T'. When
+// no entry gives a record nothing is written (an empty list never replaces a
+// catalogue) and false comes back with *made 0; *made: the records written.
+bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
+                        std::size_t* made = nullptr);
 
 // Builds irdPath from "Iridium.tle" (or its common-name file) in folder; the
 // loaded result is put in iridiumSats when the file was written.

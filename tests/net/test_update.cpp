@@ -170,6 +170,16 @@ TEST(Conversion, IridiumFileFiltersNamesAndFindsTheConvertedSource) {
     std::vector<TSatRec> again;
     EXPECT_TRUE(LoadCatalogue(again, data / "IridSat.bin"));
     EXPECT_EQ(again.size(), 2u);
+
+    // Sets that all fail the name filter leave it too, and say why.
+    fx::WriteText(dir / "Iridium.tle", fx::ThreeLines("IRIDIUM 5 [T]", fx::MakeTle("24795", 18, 1.0, 14.3, 86.4)) +
+                                           fx::ThreeLines("IRIDIUM 6 ?", fx::MakeTle("24796", 18, 1.0, 14.3, 86.4)));
+    msg = CreateIridiumFile(dir.path, data / "IridSat.bin", irid, written);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(msg.text, "New file creation failed. None of the 2 element sets of \"Iridium.tle\" passed the Iridium "
+                        "name filter and initialised; \"IridSat.bin\" was left as it was.");
+    EXPECT_TRUE(LoadCatalogue(again, data / "IridSat.bin"));
+    EXPECT_EQ(again.size(), 2u);
 }
 
 TEST(Conversion, SkyFileTakesMagnitudesWithSignBlankAndTheLastEntry) {
