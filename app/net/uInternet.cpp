@@ -97,6 +97,9 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, Progress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &progress);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, c.lowSpeedBytesPerSecond);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, c.lowSpeedSeconds);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, c.deadlineMs);
     const CURLcode rc = curl_easy_perform(h);
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
@@ -114,6 +117,21 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
     if (progress.timedOut) {
         s.lastError = "no data received for " + std::to_string(c.receiveTimeoutMs) + " ms";
         return false;
+    }
+    if (rc == CURLE_OPERATION_TIMEDOUT) {
+        curl_off_t total = 0, connected = 0;  // microseconds
+        curl_easy_getinfo(h, CURLINFO_TOTAL_TIME_T, &total);
+        curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connected);
+        // curl's clock for the deadline starts a little before its total time does.
+        if (total / 1000 + 100 >= c.deadlineMs) {
+            s.lastError = "not complete within " + std::to_string(c.deadlineMs / 1000) + " s";
+            return false;
+        }
+        if (connected > 0) {
+            s.lastError = "slower than " + std::to_string(c.lowSpeedBytesPerSecond) + " bytes/s for " +
+                          std::to_string(c.lowSpeedSeconds) + " s";
+            return false;
+        }
     }
     if (rc != CURLE_OK) {
         // curl's own texts name the host at most, never the query with the credentials.

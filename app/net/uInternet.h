@@ -33,10 +33,21 @@ std::string RebuildDownloadLine(const std::string& line, bool enabled);
 // "scheme://host[:port]" of a URL, or "" when it has none.
 std::string UrlOrigin(const std::string& url);
 
+// A transfer that stays slower than kLowSpeedBytesPerSecond for
+// kLowSpeedSeconds is given up (a server sending a byte now and then would
+// otherwise restart the idle time-out for ever), and no entry may take longer
+// than kEntryDeadlineSeconds. Both leave ample room for a slow link.
+inline constexpr long kLowSpeedBytesPerSecond = 100;
+inline constexpr long kLowSpeedSeconds = 60;
+inline constexpr long kEntryDeadlineSeconds = 30 * 60;
+
 struct TNetConfig {
     std::string agent = "Skyvane";
     long connectTimeoutMs = 15000;
     long receiveTimeoutMs = 15000;  // longest wait without data
+    long lowSpeedBytesPerSecond = kLowSpeedBytesPerSecond;
+    long lowSpeedSeconds = kLowSpeedSeconds;
+    long deadlineMs = kEntryDeadlineSeconds * 1000;  // one transfer, from connect to last byte
     std::uint64_t maxFetchBytes = kMaxFetchBytes;
     std::uint64_t maxExpandedBytes = kMaxExpandedBytes;
     // "LAN", "NONE", ...; empty function: look at the network interfaces.

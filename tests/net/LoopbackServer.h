@@ -28,6 +28,8 @@ struct HttpResponse {
     std::string body;
     int delayMs = 0;                 // before anything is sent
     std::size_t declaredLength = 0;  // >body.size(): the connection ends early
+    std::size_t dripBytes = 0;       // >0: the body goes out this many bytes at a time
+    int dripIntervalMs = 0;          // ... this far apart
 };
 
 class LoopbackServer {
@@ -143,10 +145,19 @@ private:
         std::string out = "HTTP/1.1 " + std::to_string(res.status) + " X\r\nContent-Type: " + res.contentType +
                           "\r\nContent-Length: " + std::to_string(length) + "\r\nConnection: close\r\n";
         for (const auto& x : res.extraHeaders) out += x + "\r\n";
-        out += "\r\n" + res.body;
+        out += "\r\n";
+        const std::size_t headerSize = out.size();
+        out += res.body;
         std::size_t sent = 0;
-        while (sent < out.size()) {
-            ssize_t n = ::send(c, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
+        while (sent < out.size() && !stopping_) {
+            std::size_t chunk = out.size() - sent;
+            if (res.dripBytes && sent >= headerSize) {
+                chunk = std::min(chunk, res.dripBytes);
+                std::this_thread::sleep_for(std::chrono::milliseconds(res.dripIntervalMs));
+            } else if (res.dripBytes) {
+                chunk = headerSize - sent;
+            }
+            ssize_t n = ::send(c, out.data() + sent, chunk, MSG_NOSIGNAL);
             if (n <= 0) break;
             sent += static_cast<std::size_t>(n);
         }

@@ -209,6 +209,36 @@ TEST_F(DownloadTest, ContentWithoutElementSetsNeverReplacesAFile) {
     EXPECT_TRUE(NoLeftovers());
 }
 
+TEST_F(DownloadTest, ADripFeedOrAnEndlessBodyIsGivenUp) {
+    server.Route("/drip.tle", [](const HttpRequest&) {
+        HttpResponse r = Text(kSet);  // a byte every 50 ms: never idle, never done
+        r.dripBytes = 1;
+        r.dripIntervalMs = 50;
+        return r;
+    });
+    server.Route("/endless.tle", [](const HttpRequest&) {
+        HttpResponse r = Text(kSet + std::string(1 << 20, ' '));  // fast enough, but for half a minute
+        r.dripBytes = 4000;
+        r.dripIntervalMs = 100;
+        return r;
+    });
+    fx::WriteText(dir / "Drip.tle", kOld);
+    fx::WriteText(dir / "Endless.tle", kOld);
+    TNetConfig cfg = LoopbackConfig();
+    cfg.receiveTimeoutMs = 1000;
+    cfg.lowSpeedBytesPerSecond = 1000;
+    cfg.lowSpeedSeconds = 1;
+    cfg.deadlineMs = 3000;
+    auto res = Run(PublicList({ListLine(true, 0, "Drip", Url("/drip.tle")), ListLine(true, 0, "Endless", Url("/endless.tle"))}),
+                   cfg);
+    EXPECT_FALSE(res.ok);
+    EXPECT_EQ(fx::ReadText(dir / "Drip.tle"), kOld);
+    EXPECT_EQ(fx::ReadText(dir / "Endless.tle"), kOld);
+    ASSERT_EQ(report.notes.size(), 2u);
+    EXPECT_NE(report.notes[0].find("slower than 1000 bytes/s for 1 s"), std::string::npos) << report.notes[0];
+    EXPECT_NE(report.notes[1].find("not complete within 3 s"), std::string::npos) << report.notes[1];
+}
+
 TEST_F(DownloadTest, AllEntriesFailingIsAFailedBatch) {
     auto res = Run(PublicList({ListLine(true, 0, "Missing", Url("/nothing-here.tle"))}));
     EXPECT_FALSE(res.ok);
