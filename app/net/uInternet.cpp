@@ -7,6 +7,7 @@
 #include <curl/curl.h>
 #include <ifaddrs.h>
 #include <mutex>
+#include <strings.h>
 #include <net/if.h>
 #include <sys/socket.h>
 #include <zip.h>
@@ -80,15 +81,21 @@ int Progress(void* user, curl_off_t dlTotal, curl_off_t dlNow, curl_off_t, curl_
     return 0;
 }
 
-// Plain GET on the session's handle; the body goes to target.
-bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
+// A GET, or a POST of form, on the session's handle; the body goes to target.
+bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target, const std::string* form = nullptr) {
     CURL* h = Curl(s.Handle());
     const TNetConfig& c = s.Config();
     s.lastStatus = 0;
     s.lastContentType.clear();
     s.lastError.clear();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    if (form) {
+        curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(form->size()));
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, form->c_str());
+    } else {
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
+        curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    }
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToFile);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &target);
     TProgressState progress;
@@ -143,6 +150,10 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target) {
         return false;
     }
     return true;
+}
+
+bool IsHttps(const std::string& url) {
+    return url.size() > 8 && ::strncasecmp(url.c_str(), "https://", 8) == 0;
 }
 
 bool SafeStem(const std::string& stem) {
@@ -334,6 +345,10 @@ bool TNetSession::Open() {
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, nothing read from disk
+    if (!config_.caPem.empty()) {
+        curl_blob blob{config_.caPem.data(), config_.caPem.size(), CURL_BLOB_COPY};
+        curl_easy_setopt(h, CURLOPT_CAINFO_BLOB, &blob);
+    }
     handle_ = h;
     return true;
 }
@@ -385,13 +400,23 @@ bool DecompressDownload(const std::string& source, const std::string& target, in
 bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
                    TNetReport& report) {
     CURL* h = Curl(session.Handle());
-    bool ok = !origin.empty() && h;
+    // The password goes only to an HTTPS address, and in the body of a POST,
+    // which neither a proxy's log nor a redirect's Location repeats.
+    if (!IsHttps(origin)) {
+        report.messages.push_back({kLoginFailedTitle, kLoginNotHttpsText});
+        return false;
+    }
+    bool ok = h != nullptr;
     if (ok) {
-        const std::string url = origin + "/perl/login.pl?username=" + UrlEncode(h, settings.user) +
-                                "&password=" + UrlEncode(h, settings.password) + "&_submitted=1";
+        std::string form = "username=" + UrlEncode(h, settings.user) + "&password=" + UrlEncode(h, settings.password) +
+                           "&_submitted=1";
         TWriteTarget sink;
         sink.limit = session.Config().maxFetchBytes;
-        ok = Perform(session, url, sink);
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
+        ok = Perform(session, origin + "/perl/login.pl", sink, &form);
+        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);  // the handle keeps no pointer to the credentials
+        ::explicit_bzero(form.data(), form.size());
         // The provider answers a wrong password with a page, not an error status:
         // only a session cookie tells a good login.
         curl_slist* cookies = nullptr;
@@ -401,7 +426,6 @@ bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownl
         } else {
             ok = false;
         }
-        curl_easy_setopt(h, CURLOPT_URL, "");  // the handle keeps no copy of the credentials
     }
     if (!ok) report.messages.push_back({kLoginFailedTitle, kLoginFailedText});
     return ok;

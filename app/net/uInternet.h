@@ -16,6 +16,9 @@ inline constexpr std::uint64_t kMaxExpandedBytes = 200ull << 20;
 inline constexpr std::uint64_t kMaxFetchBytes = 200ull << 20;
 inline constexpr const char* kLoginFailedText = "Login at Space-Track site failed, Check Username and Password.";
 inline constexpr const char* kLoginFailedTitle = "SpaceTrack Login Error";
+inline constexpr const char* kLoginNotHttpsText =
+    "Login at Space-Track site refused: the login address is not HTTPS, so the user name and password were not "
+    "sent. Use https:// addresses for the login-protected entries of the download list.";
 
 enum TDownloadKind : int { kPlainKind = 0, kGzipKind = 1, kZipKind = 2 };
 
@@ -52,6 +55,8 @@ struct TNetConfig {
     std::uint64_t maxExpandedBytes = kMaxExpandedBytes;
     // "LAN", "NONE", ...; empty function: look at the network interfaces.
     std::function<std::string()> connectionState;
+    // Certificates (PEM) to trust instead of the system's; empty: the system's.
+    std::string caPem;
     // Set by shut-down; a running transfer stops at its next progress call.
     const std::atomic<bool>* stop = nullptr;
 };
@@ -96,7 +101,8 @@ bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::str
 // only when the whole content was unpacked within maxBytes.
 bool DecompressDownload(const std::string& source, const std::string& target, int kind,
                         std::uint64_t maxBytes = kMaxExpandedBytes);
-// The login request; false (with its message) when the provider gave no cookie.
+// The login request, a POST to the HTTPS origin; false (with its message)
+// when the origin is not HTTPS or the provider gave no cookie.
 bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
                    TNetReport& report);
 

@@ -1,8 +1,14 @@
 // A small HTTP/1.1 server on 127.0.0.1 for the download tests: one thread per
-// connection, one request per connection, handlers chosen by path.
+// connection, one request per connection, handlers chosen by path. With TLS
+// it presents a certificate of its own for 127.0.0.1 (CertificatePem() is
+// what the client must trust).
 #pragma once
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <openssl/err.h>
+#include <openssl/pem.h>
+#include <openssl/ssl.h>
+#include <openssl/x509v3.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -16,9 +22,11 @@
 #include <vector>
 
 struct HttpRequest {
+    std::string method;
     std::string path;   // without the query
     std::string query;  // raw, after '?'
     std::map<std::string, std::string> headers;  // lower-case names
+    std::string body;
 };
 
 struct HttpResponse {
@@ -36,7 +44,10 @@ class LoopbackServer {
 public:
     using Handler = std::function<HttpResponse(const HttpRequest&)>;
 
-    LoopbackServer() {
+    enum Mode { kPlain, kTls };
+
+    explicit LoopbackServer(Mode mode = kPlain) {
+        if (mode == kTls) MakeTlsContext();
         fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
         int one = 1;
         ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -59,13 +70,15 @@ public:
         acceptor_.join();
         std::lock_guard<std::mutex> lock(mu_);
         for (auto& t : workers_) t.join();
+        if (tls_) SSL_CTX_free(tls_);
     }
 
     void Route(const std::string& path, Handler h) {
         std::lock_guard<std::mutex> lock(mu_);
         routes_[path] = std::move(h);
     }
-    std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    std::string Base() const { return (tls_ ? "https" : "http") + std::string("://127.0.0.1:") + std::to_string(port_); }
+    const std::string& CertificatePem() const { return certPem_; }
     int Hits(const std::string& path) {
         std::lock_guard<std::mutex> lock(mu_);
         return hits_[path];
@@ -88,15 +101,75 @@ private:
         }
     }
 
+    // A key and a self-signed certificate for 127.0.0.1, made afresh.
+    void MakeTlsContext() {
+        EVP_PKEY* key = EVP_EC_gen("P-256");
+        X509* cert = X509_new();
+        ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
+        X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
+        X509_gmtime_adj(X509_getm_notAfter(cert), 86400);
+        X509_set_version(cert, 2);
+        X509_set_pubkey(cert, key);
+        X509_NAME* name = X509_get_subject_name(cert);
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1,
+                                   -1, 0);
+        X509_set_issuer_name(cert, name);
+        X509V3_CTX ctx;
+        X509V3_set_ctx_nodb(&ctx);
+        X509V3_set_ctx(&ctx, cert, cert, nullptr, nullptr, 0);
+        for (auto [nid, value] : {std::pair{NID_subject_alt_name, "IP:127.0.0.1"},
+                                  std::pair{NID_basic_constraints, "critical,CA:TRUE"}}) {
+            X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
+            X509_add_ext(cert, ext, -1);
+            X509_EXTENSION_free(ext);
+        }
+        X509_sign(cert, key, EVP_sha256());
+        BIO* bio = BIO_new(BIO_s_mem());
+        PEM_write_bio_X509(bio, cert);
+        char* data = nullptr;
+        const long n = BIO_get_mem_data(bio, &data);
+        certPem_.assign(data, static_cast<std::size_t>(n));
+        BIO_free(bio);
+        tls_ = SSL_CTX_new(TLS_server_method());
+        SSL_CTX_use_certificate(tls_, cert);
+        SSL_CTX_use_PrivateKey(tls_, key);
+        X509_free(cert);
+        EVP_PKEY_free(key);
+    }
+
     void Serve(int c) {
         timeval tv{5, 0};
         ::setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+        SSL* ssl = nullptr;
+        if (tls_) {
+            ssl = SSL_new(tls_);
+            SSL_set_fd(ssl, c);
+            if (SSL_accept(ssl) <= 0) {
+                SSL_free(ssl);
+                ::close(c);
+                return;
+            }
+        }
+        auto receive = [&](char* buf, std::size_t size) -> long {
+            return ssl ? SSL_read(ssl, buf, static_cast<int>(size)) : ::recv(c, buf, size, 0);
+        };
+        auto transmit = [&](const char* buf, std::size_t size) -> long {
+            return ssl ? SSL_write(ssl, buf, static_cast<int>(size)) : ::send(c, buf, size, MSG_NOSIGNAL);
+        };
+        auto finish = [&] {
+            if (ssl) {
+                SSL_shutdown(ssl);
+                SSL_free(ssl);
+            }
+            ::shutdown(c, SHUT_WR);
+            ::close(c);
+        };
         std::string raw;
         char buf[4096];
         while (raw.find("\r\n\r\n") == std::string::npos) {
-            ssize_t n = ::recv(c, buf, sizeof buf, 0);
+            const long n = receive(buf, sizeof buf);
             if (n <= 0) {
-                ::close(c);
+                finish();
                 return;
             }
             raw.append(buf, static_cast<std::size_t>(n));
@@ -105,6 +178,7 @@ private:
         const auto lineEnd = raw.find("\r\n");
         const std::string first = raw.substr(0, lineEnd);
         const auto s1 = first.find(' '), s2 = first.rfind(' ');
+        req.method = first.substr(0, s1);
         std::string target = first.substr(s1 + 1, s2 - s1 - 1);
         const auto q = target.find('?');
         req.path = target.substr(0, q);
@@ -124,6 +198,15 @@ private:
             }
             pos = e + 2;
         }
+        const std::size_t bodyStart = raw.find("\r\n\r\n") + 4;
+        const std::size_t bodyLength =
+            req.headers.count("content-length") ? std::stoul(req.headers["content-length"]) : 0;
+        while (raw.size() < bodyStart + bodyLength) {
+            const long n = receive(buf, sizeof buf);
+            if (n <= 0) break;
+            raw.append(buf, static_cast<std::size_t>(n));
+        }
+        req.body = raw.substr(bodyStart, bodyLength);
         Handler h;
         {
             std::lock_guard<std::mutex> lock(mu_);
@@ -157,14 +240,15 @@ private:
             } else if (res.dripBytes) {
                 chunk = headerSize - sent;
             }
-            ssize_t n = ::send(c, out.data() + sent, chunk, MSG_NOSIGNAL);
+            const long n = transmit(out.data() + sent, chunk);
             if (n <= 0) break;
             sent += static_cast<std::size_t>(n);
         }
-        ::shutdown(c, SHUT_WR);
-        ::close(c);
+        finish();
     }
 
+    SSL_CTX* tls_ = nullptr;
+    std::string certPem_;
     int fd_ = -1;
     int port_ = 0;
     std::atomic<bool> stopping_{false};

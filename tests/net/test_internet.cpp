@@ -70,6 +70,7 @@ std::map<std::string, std::string> QueryOf(const std::string& q) {
 class DownloadTest : public ::testing::Test {
 protected:
     LoopbackServer server;
+    LoopbackServer tls{LoopbackServer::kTls};  // the provider: its login takes HTTPS only
     fx::TempDir dir;
     TNetReport report;
     TDownloadSettings settings;
@@ -77,16 +78,21 @@ protected:
     void SetUp() override {
         settings.user = kUser;
         settings.password = kPassword;
+        for (LoopbackServer* s : {&server, &tls}) Routes(*s);
+    }
+
+    static void Routes(LoopbackServer& server) {
         server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
         server.Route("/pack.gz", [](const HttpRequest&) { return Binary(fx::Gzip(kSet)); });
         server.Route("/pack.zip", [](const HttpRequest&) {
             return Binary(fx::Zip({{"first.txt", "first entry\r\n"}, {"second.txt", kSet}}));
         });
         server.Route("/perl/login.pl", [](const HttpRequest& r) {
-            auto q = QueryOf(r.query);
+            auto q = QueryOf(r.body);
             HttpResponse res;
             res.contentType = "text/html";
-            if (q["username"] == kUser && q["password"] == kPassword && q["_submitted"] == "1") {
+            if (r.method == "POST" && r.query.empty() && q["username"] == kUser && q["password"] == kPassword &&
+                q["_submitted"] == "1") {
                 res.body = "<html>Welcome</html>";
                 res.extraHeaders.push_back("Set-Cookie: session=good; Path=/");
             } else {
@@ -107,8 +113,10 @@ protected:
     }
 
     std::string Url(const std::string& path) const { return server.Base() + path; }
+    std::string TlsUrl(const std::string& path) const { return tls.Base() + path; }
 
     TBatchResult Run(const std::vector<std::string>& lines, TNetConfig cfg = LoopbackConfig()) {
+        cfg.caPem = tls.CertificatePem();
         return DownloadList(lines, dir.path, settings, cfg, report);
     }
 
@@ -246,33 +254,39 @@ TEST_F(DownloadTest, AllEntriesFailingIsAFailedBatch) {
 }
 
 TEST_F(DownloadTest, LoginKeepsItsCookieForProtectedEntries) {
-    std::vector<std::string> lines = {ListLine(false, 0, "Off", Url("/protected.tle")),
-                                      ListLine(true, 0, "Guarded", Url("/protected.tle")),
-                                      ListLine(true, 1, "Provider    GuardedGz", Url("/pack.gz"))};
+    std::vector<std::string> lines = {ListLine(false, 0, "Off", TlsUrl("/protected.tle")),
+                                      ListLine(true, 0, "Guarded", TlsUrl("/protected.tle")),
+                                      ListLine(true, 1, "Provider    GuardedGz", TlsUrl("/pack.gz"))};
     auto res = Run(lines);
     EXPECT_TRUE(res.ok);
     EXPECT_EQ(res.fetched, 2);
-    EXPECT_EQ(server.Hits("/perl/login.pl"), 1);
+    EXPECT_EQ(tls.Hits("/perl/login.pl"), 1);
     EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kSet);
     EXPECT_EQ(fx::ReadText(dir / "GuardedGz.tle"), kSet);
-    // The credentials travel URL-encoded and appear in no note or message.
-    const auto log = server.Log();
-    ASSERT_FALSE(log.empty());
-    EXPECT_EQ(log[0].find(' '), std::string::npos) << log[0];
+    // The credentials travel URL-encoded in the POST body: not in the request
+    // line, a note or a message.
+    for (const auto& line : tls.Log()) EXPECT_EQ(line.find("ss"), std::string::npos) << line;
     for (const auto& n : report.notes) EXPECT_EQ(n.find("p@ss"), std::string::npos);
 }
 
-TEST_F(DownloadTest, RejectedLoginStopsTheBatchWithItsMessage) {
-    settings.password = "wrong";
+TEST_F(DownloadTest, RejectedOrPlainHttpLoginStopsTheBatchWithItsMessage) {
     fx::WriteText(dir / "Guarded.tle", kOld);
+    // Over plain HTTP the credentials are not even sent.
     std::vector<std::string> lines = {ListLine(true, 0, "Guarded", Url("/protected.tle")),
                                       ListLine(true, 0, "Plain", Url("/plain.tle"))};
-    auto res = Run(lines);
-    EXPECT_FALSE(res.ok);
+    EXPECT_FALSE(Run(lines).ok);
     ASSERT_EQ(report.messages.size(), 1u);
     EXPECT_EQ(report.messages[0].title, "SpaceTrack Login Error");
+    EXPECT_EQ(report.messages[0].text, kLoginNotHttpsText);
+    EXPECT_TRUE(server.Log().empty());
+
+    settings.password = "wrong";
+    report = {};
+    lines = {ListLine(true, 0, "Guarded", TlsUrl("/protected.tle")), ListLine(true, 0, "Plain", TlsUrl("/plain.tle"))};
+    EXPECT_FALSE(Run(lines).ok);
+    ASSERT_EQ(report.messages.size(), 1u);
     EXPECT_EQ(report.messages[0].text, "Login at Space-Track site failed, Check Username and Password.");
-    EXPECT_EQ(server.Hits("/protected.tle") + server.Hits("/plain.tle"), 0);
+    EXPECT_EQ(tls.Hits("/protected.tle") + tls.Hits("/plain.tle"), 0);
     EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kOld);
 }
 
