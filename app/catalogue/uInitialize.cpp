@@ -27,20 +27,53 @@ constexpr double kPi = std::numbers::pi;
 
 // Takes a field from the bytes of a file into a packed record when the file
 // holds all of it and the value passes the check; otherwise the record keeps
-// what it has (the default).
+// what it has (the default) and false comes back.
 template <class T, class Valid>
-void TakeField(const std::string& bytes, std::size_t fileOffset, void* record, std::size_t recordOffset,
+bool TakeField(const std::string& bytes, std::size_t fileOffset, void* record, std::size_t recordOffset,
                Valid valid) {
-    if (fileOffset + sizeof(T) > bytes.size()) return;
+    if (fileOffset + sizeof(T) > bytes.size()) return false;
     T v;
     std::memcpy(&v, bytes.data() + fileOffset, sizeof(T));
-    if (valid(v)) std::memcpy(static_cast<char*>(record) + recordOffset, &v, sizeof(T));
+    if (!valid(v)) return false;
+    std::memcpy(static_cast<char*>(record) + recordOffset, &v, sizeof(T));
+    return true;
 }
 
 template <class T>
-void TakeRecordField(const std::string& bytes, void* record, std::size_t offset, bool (*valid)(const T&)) {
-    TakeField<T>(bytes, offset, record, offset, valid);
+bool TakeRecordField(const std::string& bytes, void* record, std::size_t offset, bool (*valid)(const T&)) {
+    return TakeField<T>(bytes, offset, record, offset, valid);
 }
+
+// The fields of a settings file that fell back to their defaults, told as
+// one warning: "<path>: 150 of 224 bytes, unusable position, UTC offset;
+// using the defaults 53.4570 N 67.6090 W 1.000 km, 0 h".
+class TFallbacks {
+public:
+    void Field(bool taken, std::string_view name, std::string_view defaultText = {}) {
+        if (taken) return;
+        names_.emplace_back(name);
+        if (!defaultText.empty()) defaults_.emplace_back(defaultText);
+    }
+    // expected: the size of a whole file, 0 for a text file.
+    void Report(std::vector<std::string>* warnings, const std::string& path, std::size_t size,
+                std::size_t expected) const {
+        if (!warnings || names_.empty()) return;
+        std::string text = path + ": ";
+        if (size == 0 && expected > 0) text += "empty file, ";
+        else if (size < expected) text += std::to_string(size) + " of " + std::to_string(expected) + " bytes, ";
+        text += "unusable " + Join(names_) + "; using the default";
+        text += defaults_.empty() ? std::string(names_.size() > 1 ? "s" : "") : (defaults_.size() > 1 ? "s " : " ") + Join(defaults_);
+        warnings->push_back(text);
+    }
+
+private:
+    static std::string Join(const std::vector<std::string>& parts) {
+        std::string out;
+        for (const auto& p : parts) out += (out.empty() ? "" : ", ") + p;
+        return out;
+    }
+    std::vector<std::string> names_, defaults_;
+};
 
 template <std::size_t N>
 bool ShortStringOk(const ShortString<N>& s) {
@@ -231,52 +264,63 @@ double NowDayNumber() {
 // ---- Options.bin ------------------------------------------------------------
 
 bool LoadOptions(const std::string& dataFolder, const std::string& programFolder, TOptions& options,
-                 TMenuSettings& menu) {
+                 TMenuSettings& menu, std::vector<std::string>* warnings) {
     options = DefaultOptions(programFolder);
     menu = DefaultMenuSettings();
+    const std::string path = Folder(dataFolder, kOptionsFile);
     std::string b;
-    if (!ReadFileBytes(Folder(dataFolder, kOptionsFile), kOptionsFileSize, b)) return false;
+    if (!ReadFileBytes(path, kOptionsFileSize, b)) {
+        const std::string problem = FileProblem(path);
+        if (warnings && problem != "not found")
+            warnings->push_back("File: " + path + " " + problem + "; using the default options");
+        return false;
+    }
 
     void* o = &options;
+    TFallbacks f;
     auto any = +[](const uint32_t&) { return true; };
-    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, gridColour), any);
-    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, homeColour), any);
-    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, trackColour), any);
-    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, cityColour), any);
-    TakeRecordField<uint32_t>(b, o, offsetof(TOptions, satColour), any);
-    TakeRecordField<int32_t>(b, o, offsetof(TOptions, shadowAlpha), +[](const int32_t& v) { return v >= 0 && v <= 255; });
-    TakeRecordField<int32_t>(b, o, offsetof(TOptions, trackHours), +[](const int32_t& v) { return v >= 1 && v <= 24; });
-    TakeRecordField<int32_t>(b, o, offsetof(TOptions, fontSize), +[](const int32_t& v) { return v >= 4 && v <= 72; });
-    TakeRecordField<int32_t>(b, o, offsetof(TOptions, viewMode), +[](const int32_t& v) { return v >= 1 && v <= 3; });
-    TakeRecordField<int32_t>(b, o, offsetof(TOptions, skySatAgeDays), +[](const int32_t& v) { return v >= 1 && v <= 30; });
-    TakeRecordField<double>(b, o, offsetof(TOptions, magLimit), +[](const double& v) { return FiniteIn(v, -30, 30); });
-    TakeRecordField<double>(b, o, offsetof(TOptions, starMagBase), +[](const double& v) { return FiniteIn(v, 0, 8); });
-    TakeRecordField<double>(b, o, offsetof(TOptions, skyField), +[](const double& v) { return FiniteIn(v, 1e-3, 360); });
-    TakeRecordField<double>(b, o, offsetof(TOptions, globeZoom), +[](const double& v) { return FiniteIn(v, 1e-6, 1e6); });
-    TakeRecordField<double>(b, o, offsetof(TOptions, temperature), +[](const double& v) { return FiniteIn(v, -100, 100); });
-    TakeRecordField<double>(b, o, offsetof(TOptions, pressure), +[](const double& v) { return FiniteIn(v, 0, 2000); });
+    f.Field(TakeRecordField<uint32_t>(b, o, offsetof(TOptions, gridColour), any), "grid colour");
+    f.Field(TakeRecordField<uint32_t>(b, o, offsetof(TOptions, homeColour), any), "home colour");
+    f.Field(TakeRecordField<uint32_t>(b, o, offsetof(TOptions, trackColour), any), "track colour");
+    f.Field(TakeRecordField<uint32_t>(b, o, offsetof(TOptions, cityColour), any), "city colour");
+    f.Field(TakeRecordField<uint32_t>(b, o, offsetof(TOptions, satColour), any), "satellite colour");
+    f.Field(TakeRecordField<int32_t>(b, o, offsetof(TOptions, shadowAlpha), +[](const int32_t& v) { return v >= 0 && v <= 255; }), "shadow");
+    f.Field(TakeRecordField<int32_t>(b, o, offsetof(TOptions, trackHours), +[](const int32_t& v) { return v >= 1 && v <= 24; }), "track hours");
+    f.Field(TakeRecordField<int32_t>(b, o, offsetof(TOptions, fontSize), +[](const int32_t& v) { return v >= 4 && v <= 72; }), "font size");
+    f.Field(TakeRecordField<int32_t>(b, o, offsetof(TOptions, viewMode), +[](const int32_t& v) { return v >= 1 && v <= 3; }), "view mode");
+    f.Field(TakeRecordField<int32_t>(b, o, offsetof(TOptions, skySatAgeDays), +[](const int32_t& v) { return v >= 1 && v <= 30; }), "extra-satellite age");
+    f.Field(TakeRecordField<double>(b, o, offsetof(TOptions, magLimit), +[](const double& v) { return FiniteIn(v, -30, 30); }), "magnitude limit");
+    f.Field(TakeRecordField<double>(b, o, offsetof(TOptions, starMagBase), +[](const double& v) { return FiniteIn(v, 0, 8); }), "star magnitude base");
+    f.Field(TakeRecordField<double>(b, o, offsetof(TOptions, skyField), +[](const double& v) { return FiniteIn(v, 1e-3, 360); }), "sky field");
+    f.Field(TakeRecordField<double>(b, o, offsetof(TOptions, globeZoom), +[](const double& v) { return FiniteIn(v, 1e-6, 1e6); }), "globe zoom");
+    f.Field(TakeRecordField<double>(b, o, offsetof(TOptions, temperature), +[](const double& v) { return FiniteIn(v, -100, 100); }), "temperature");
+    f.Field(TakeRecordField<double>(b, o, offsetof(TOptions, pressure), +[](const double& v) { return FiniteIn(v, 0, 2000); }), "pressure");
     auto flag = +[](const uint8_t&) { return true; };
-    TakeRecordField<uint8_t>(b, o, offsetof(TOptions, metric), flag);
-    TakeRecordField<uint8_t>(b, o, offsetof(TOptions, utcDisplay), flag);
-    TakeRecordField<uint8_t>(b, o, offsetof(TOptions, autoDownload), flag);
-    TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, fontName),
-                                     +[](const ShortString<64>& s) { return ShortStringOk(s) && s.len > 0; });
+    f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, metric), flag), "units");
+    f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, utcDisplay), flag), "UTC display");
+    f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, autoDownload), flag), "automatic download");
+    f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, fontName),
+                                             +[](const ShortString<64>& s) { return ShortStringOk(s) && s.len > 0; }),
+            "font");
     // The map is a plain file name inside map/: never a path.
-    TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, mapFile), +[](const ShortString<64>& s) {
+    f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, mapFile), +[](const ShortString<64>& s) {
         return ShortStringOk(s) && s.len > 0 && s.view().find('/') == std::string_view::npos &&
                s.view().find('\0') == std::string_view::npos && s.view() != "." && s.view() != "..";
-    });
-    TakeRecordField<ShortString<255>>(b, o, offsetof(TOptions, tleFolder), +[](const ShortString<255>& s) {
+    }), "map");
+    f.Field(TakeRecordField<ShortString<255>>(b, o, offsetof(TOptions, tleFolder), +[](const ShortString<255>& s) {
         return ShortStringOk(s) && s.len > 0 && s.view().back() == '/' &&
                s.view().find('\0') == std::string_view::npos;
-    });
+    }), "element folder");
 
     for (std::size_t k = 0; k < kMenuItemCount; ++k)
         if (kMenuOffset + k < b.size()) menu.checked[k] = b[kMenuOffset + k] != 0;
-    TakeField<double>(b, kSkyAltOffset, &menu, offsetof(TMenuSettings, skyCentreAlt),
-                      [](double v) { return FiniteIn(v, -kPi / 2, kPi / 2); });
-    TakeField<double>(b, kSkyAzOffset, &menu, offsetof(TMenuSettings, skyCentreAz),
-                      [](double v) { return FiniteIn(v, -4 * kPi, 4 * kPi); });
+    f.Field(b.size() >= kMenuOffset + kMenuItemCount, "menu states");
+    f.Field(TakeField<double>(b, kSkyAltOffset, &menu, offsetof(TMenuSettings, skyCentreAlt),
+                              [](double v) { return FiniteIn(v, -kPi / 2, kPi / 2); }) &&
+                TakeField<double>(b, kSkyAzOffset, &menu, offsetof(TMenuSettings, skyCentreAz),
+                                  [](double v) { return FiniteIn(v, -4 * kPi, 4 * kPi); }),
+            "sky centre");
+    f.Report(warnings, path, b.size(), kOptionsFileSize);
     return true;
 }
 
@@ -294,30 +338,64 @@ bool SaveOptions() { return SaveOptions(DataFolder, Options, MenuSettings); }
 
 // ---- Observer.bin -----------------------------------------------------------
 
-bool LoadObserver(const std::string& dataFolder, TObserver& observer) {
+std::string PositionText(const TLatLon& p) {
+    const double lat = p.lat * 180.0 / kPi, lon = p.lon * 180.0 / kPi;
+    return FormatArgs("%0:.4f %1:s %2:.4f %3:s %4:.3f km",
+                      {std::fabs(lat), lat < 0 ? "S" : "N", std::fabs(lon), lon < 0 ? "W" : "E", p.height});
+}
+
+std::string ObserverText(const TObserver& o) {
+    std::string text(1, '"');
+    text.append(o.name.view()).append("\" at ").append(PositionText(o.pos));
+    return text;
+}
+
+static std::string Quoted(std::string_view s) {
+    std::string text(1, '"');
+    text.append(s).push_back('"');
+    return text;
+}
+
+bool ReadObserverFile(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings) {
     observer = DefaultObserver();
-    std::string path = Folder(dataFolder, kObserverFile);
+    const std::string path = Folder(dataFolder, kObserverFile);
     std::string b;
     if (!ReadFileBytes(path, sizeof(TObserver), b)) {
-        if (!IsRegularFile(path)) SaveObserver(dataFolder, observer);
+        const std::string problem = FileProblem(path);
+        if (warnings && problem != "not found")
+            warnings->push_back("File: " + path + " " + problem + "; using the built-in observer " +
+                                ObserverText(observer));
         return false;
     }
+    const TObserver d = observer;
     void* o = &observer;
+    TFallbacks f;
     auto name = +[](const ShortString<64>& s) { return ShortStringOk(s); };
-    TakeRecordField<ShortString<64>>(b, o, offsetof(TObserver, name), name);
-    TakeRecordField<ShortString<64>>(b, o, offsetof(TObserver, zoneName), name);
-    TakeRecordField<TLatLon>(b, o, offsetof(TObserver, pos), +[](const TLatLon& p) {
+    f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TObserver, name), name), "name", Quoted(d.name.view()));
+    f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TObserver, zoneName), name), "time zone",
+            Quoted(d.zoneName.view()));
+    f.Field(TakeRecordField<TLatLon>(b, o, offsetof(TObserver, pos), +[](const TLatLon& p) {
         return FiniteIn(p.lat, -kPi / 2, kPi / 2) && FiniteIn(p.lon, -2 * kPi, 2 * kPi) &&
                FiniteIn(p.height, -12.0, 100.0);
-    });
+    }), "position", PositionText(d.pos));
+    // The geocentric vector is recomputed at every step: a bad one needs no default.
     TakeRecordField<TVector>(b, o, offsetof(TObserver, vect), +[](const TVector& v) {
         return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z) && std::isfinite(v.r);
     });
-    TakeRecordField<double>(b, o, offsetof(TObserver, geoidHeight), +[](const double& v) { return FiniteIn(v, -1e4, 1e4); });
-    TakeRecordField<double>(b, o, offsetof(TObserver, utcOffset), +[](const double& v) { return FiniteIn(v, -1, 1); });
+    f.Field(TakeRecordField<double>(b, o, offsetof(TObserver, geoidHeight), +[](const double& v) { return FiniteIn(v, -1e4, 1e4); }),
+            "geoid height", FormatGeneral(d.geoidHeight));
+    f.Field(TakeRecordField<double>(b, o, offsetof(TObserver, utcOffset), +[](const double& v) { return FiniteIn(v, -1, 1); }),
+            "UTC offset", FormatGeneral(d.utcOffset * 24) + " h");
     // Derived from the position: never trust stored ones.
     UpdateParallax(observer);
+    f.Report(warnings, path, b.size(), sizeof(TObserver));
     return true;
+}
+
+bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings) {
+    if (ReadObserverFile(dataFolder, observer, warnings)) return true;
+    if (!IsRegularFile(Folder(dataFolder, kObserverFile))) SaveObserver(dataFolder, observer);
+    return false;
 }
 
 bool SaveObserver(const std::string& dataFolder, TObserver& observer) {
@@ -332,7 +410,8 @@ bool SaveObserver() { return SaveObserver(DataFolder, Observer); }
 
 // ---- InternetInfo.ini -------------------------------------------------------
 
-bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, double now) {
+bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, double now,
+                          std::vector<std::string>* warnings) {
     s = DefaultDownloadSettings(now);
     std::string path = Folder(dataFolder, kDownloadSettingsFile);
     std::string text;
@@ -341,16 +420,35 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
         return false;
     }
     IniSection sec = ParseIniSection(text, kIniSection);
+    TFallbacks f;
+    // A key with a value that does not read takes its default, and says so.
+    auto take = [&](const char* key, auto parse, const std::string& defaultText) {
+        if (const std::string* v = sec.Find(key)) {
+            std::string what(key);
+            what.append(" ").append(Quoted(*v));
+            f.Field(parse(*v), what, defaultText);
+        }
+    };
     if (const std::string* v = sec.Find("User")) s.user = *v;
     if (const std::string* v = sec.Find("Password")) s.password = *v;
-    int32_t period = 0;
-    if (const std::string* v = sec.Find("Period"); v && ParseInt(*v, period) && period > 0) s.period = period;
-    double t = 0;
-    if (const std::string* v = sec.Find("Time"); v && ParseTime(*v, t)) s.lastDownload = t;
-    bool flag = false;
-    if (const std::string* v = sec.Find("UpdateMain"); v && ParseBool(*v, flag)) s.updateMain = flag;
-    if (const std::string* v = sec.Find("UpdateIrid"); v && ParseBool(*v, flag)) s.updateIrid = flag;
-    if (const std::string* v = sec.Find("Convert"); v && ParseBool(*v, flag)) s.convert = flag;
+    take("Period", [&](const std::string& v) {
+        int32_t period = 0;
+        return ParseInt(v, period) && period > 0 && (s.period = period, true);
+    }, std::to_string(s.period));
+    take("Time", [&](const std::string& v) { return ParseTime(v, s.lastDownload); },
+         FormatDateTime(kTimePattern, s.lastDownload));
+    auto flag = [](bool& field) {
+        return [&field](const std::string& v) {
+            bool b = false;
+            return ParseBool(v, b) && (field = b, true);
+        };
+    };
+    take("UpdateMain", flag(s.updateMain), "0");
+    take("UpdateIrid", flag(s.updateIrid), "0");
+    take("Convert", flag(s.convert), "0");
+    if (sec.values.empty() && !TrimBlanks(text).empty() && warnings)
+        warnings->push_back(path + ": no [" + std::string(kIniSection) + "] section; using the default settings");
+    f.Report(warnings, path, 0, 0);
     return true;
 }
 

@@ -10,6 +10,7 @@
 // DownloadSettings).
 #pragma once
 #include <string>
+#include <vector>
 
 #include "uVarDef.h"
 
@@ -24,19 +25,26 @@ TMenuSettings DefaultMenuSettings();
 TObserver DefaultObserver();  // parallax terms filled
 TDownloadSettings DefaultDownloadSettings(double now);
 
+// The loaders below add to *warnings (when given) one line per file that
+// exists but could not be used as it stands, naming the file and the
+// defaults that replaced what it holds.
+
 // True when Options.bin existed (and was read as far as it goes); false
 // when the defaults were used. Nothing is written.
 bool LoadOptions(const std::string& dataFolder, const std::string& programFolder, TOptions& options,
-                 TMenuSettings& menu);
+                 TMenuSettings& menu, std::vector<std::string>* warnings = nullptr);
 bool LoadOptions();
 bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu);
 bool SaveOptions();
 
-// Reads Observer.bin; when it is missing, the defaults are written to it at
-// once. The parallax terms are always recomputed from the position, and the
-// geocentric vector (a per-time value) is cleared when not finite. True
-// when the file was read.
-bool LoadObserver(const std::string& dataFolder, TObserver& observer);
+// Reads Observer.bin, or gives the defaults; writes nothing. The parallax
+// terms are always recomputed from the position, and the geocentric vector
+// (a per-time value) is cleared when not finite. True when the file was read.
+bool ReadObserverFile(const std::string& dataFolder, TObserver& observer,
+                      std::vector<std::string>* warnings = nullptr);
+// ReadObserverFile, and when the file is missing the defaults are written to
+// it at once.
+bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings = nullptr);
 bool LoadObserver();
 // Recomputes the parallax terms, then writes Observer.bin.
 bool SaveObserver(const std::string& dataFolder, TObserver& observer);
@@ -46,7 +54,8 @@ bool SaveObserver();
 // unreadable value takes its default ("Time": now). A missing file is
 // written at once. The file is readable by its owner only (0600): it holds
 // a password.
-bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& settings, double now);
+bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& settings, double now,
+                          std::vector<std::string>* warnings = nullptr);
 bool LoadDownloadSettings();
 bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& settings);
 bool SaveDownloadSettings();
@@ -55,3 +64,6 @@ bool SaveDownloadSettings();
 double NowDayNumber();
 // Parallax terms of the observer's position (RhoSinCos).
 void UpdateParallax(TObserver& observer);
+// "53.4570 N 67.6090 W 1.000 km", and the observer as '"Home" at ' that.
+std::string PositionText(const TLatLon& position);
+std::string ObserverText(const TObserver& observer);

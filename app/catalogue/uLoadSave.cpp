@@ -1,5 +1,6 @@
 #include "uLoadSave.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -249,6 +250,26 @@ bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path) {
         else if (rec.decayed == kDecayedRejected) rec.decayed = 0;
     }
     return count > 0;
+}
+
+bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string& error,
+                            std::string* warning) {
+    if (!LoadCatalogue(list, path)) {
+        const std::string problem = FileProblem(path);
+        error = problem.empty() ? "File: " + path + " holds no satellite records" : "File: " + path + " " + problem;
+        return false;
+    }
+    const auto rejected = static_cast<std::size_t>(
+        std::count_if(list.begin(), list.end(), [](const TSatRec& s) { return s.decayed == kDecayedRejected; }));
+    if (rejected == list.size()) {
+        error = "every one of the " + std::to_string(list.size()) + " records of " + path +
+                " is unusable: it is not a catalogue of this program";
+        return false;
+    }
+    if (rejected > 0 && warning)
+        *warning = path + ": " + std::to_string(rejected) + " of " + std::to_string(list.size()) +
+                   " records are unusable and left out";
+    return true;
 }
 
 bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path) {

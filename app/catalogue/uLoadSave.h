@@ -23,6 +23,13 @@ inline constexpr std::size_t kMaxElementEntries = 250000;
 // propagated. True when at least one record was read.
 bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path);
 
+// LoadCatalogue for a job that needs satellites: false with the reason in
+// error ("File: <path> not found", "... holds no satellite records", "every
+// one of the 3 records of <path> is unusable") unless at least one record can
+// be used; when only some can, *warning says how many were left out.
+bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string& error,
+                            std::string* warning = nullptr);
+
 // Writes all records byte for byte to a new file that replaces path
 // atomically; an empty list writes an empty file. False when the list is
 // longer than kMaxCatalogueRecords or the file cannot be written.

@@ -32,15 +32,14 @@ inline std::string DataFolderFor(const TPredictArgs& a, const std::string& progr
     return folder;
 }
 
-// MainSat.bin of the data folder, or every usable set of --tle (all selected).
+// MainSat.bin of the data folder, or every usable set of --tle (all
+// selected). Records of MainSat.bin that cannot be used are told in *warnings.
 inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder, std::vector<TSatRec>& sats,
-                           std::string& error) {
+                           std::string& error, std::vector<std::string>* warnings = nullptr) {
     if (a.tleFile.empty()) {
-        const std::string path = dataFolder + "MainSat.bin";
-        if (!LoadCatalogue(sats, path)) {
-            error = "no satellites in " + path;
-            return false;
-        }
+        std::string warning;
+        if (!LoadCatalogueForSearch(sats, dataFolder + "MainSat.bin", error, &warning)) return false;
+        if (!warning.empty() && warnings) warnings->push_back(warning);
         return true;
     }
     if (!CheckFile(a.tleFile, false)) {
@@ -65,8 +64,10 @@ inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
     return true;
 }
 
-// The site of --lat/--lon/--height, or the observer of Observer.bin.
-inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolder) {
+// The site of --lat/--lon/--height, or the observer of Observer.bin (an
+// unusable one told in *warnings).
+inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolder,
+                             std::vector<std::string>* warnings = nullptr) {
     TObserver observer{};
     if (a.haveSite) {
         observer = DefaultObserver();
@@ -75,7 +76,7 @@ inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolde
         observer.utcOffset = 0.0;
         UpdateParallax(observer);
     } else {
-        LoadObserver(dataFolder, observer);
+        LoadObserver(dataFolder, observer, warnings);
     }
     if (a.haveOffset) observer.utcOffset = a.offsetHours / 24.0;
     return observer;

@@ -25,6 +25,10 @@ int Fail(int code, const std::string& message) {
     return code;
 }
 
+void Warn(const std::vector<std::string>& warnings) {
+    for (const std::string& w : warnings) std::fprintf(stderr, "orbisk-predict: warning: %s\n", w.c_str());
+}
+
 // The computer's local clock, for the "Produced" line.
 double LocalClockDayNumber() {
     const std::time_t now = std::time(nullptr);
@@ -56,12 +60,16 @@ int main(int argc, char** argv) {
 
     TOptions options{};
     TMenuSettings menu{};
-    LoadOptions(DataFolder, ProgramFolder, options, menu);
+    std::vector<std::string> warnings;
+    LoadOptions(DataFolder, ProgramFolder, options, menu, &warnings);
 
-    const TObserver observer = cli::ObserverFor(a, DataFolder);
+    const TObserver observer = cli::ObserverFor(a, DataFolder, &warnings);
 
     std::vector<TSatRec> sats;
-    if (std::string error; !cli::LoadSatellites(a, DataFolder, sats, error)) return Fail(1, error);
+    std::string error;
+    const bool loaded = cli::LoadSatellites(a, DataFolder, sats, error, &warnings);
+    Warn(warnings);
+    if (!loaded) return Fail(1, error);
 
     const bool utc = a.controls.utcMode;
     const double shownNow = WholeSeconds(NowDayNumber() + (utc ? 0.0 : observer.utcOffset));

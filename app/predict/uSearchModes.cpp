@@ -43,10 +43,9 @@ bool LoadIridium(const TPredictArgs& args, std::vector<TSatRec>& sats, std::stri
                  std::string& error) {
     if (args.tleFile.empty()) {
         source = DataFolder + "IridSat.bin";
-        if (!LoadCatalogue(sats, source)) {
-            error = "no satellites in " + source;
-            return false;
-        }
+        std::string warning;
+        if (!LoadCatalogueForSearch(sats, source, error, &warning)) return false;
+        if (!warning.empty()) std::fprintf(stderr, "orbisk-predict: warning: %s\n", warning.c_str());
         return true;
     }
     source = args.tleFile;

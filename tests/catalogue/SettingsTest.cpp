@@ -229,6 +229,44 @@ TEST_F(Settings, ObserverRoundTripAndBadFiles) {
     EXPECT_EQ(fs::file_size(Path(kObserverFile)), 224u + 50 % 3 * 100);
 }
 
+TEST_F(Settings, UnusableFilesAreNamedWithTheDefaultsThatReplaceThem) {
+    std::vector<std::string> w;
+    TObserver ob = DefaultObserver();
+    ASSERT_TRUE(SaveObserver(data_, ob));
+    EXPECT_TRUE(LoadObserver(data_, ob, &w));
+    EXPECT_TRUE(w.empty()) << "a good file is read in silence";
+
+    Write(kObserverFile, "");
+    LoadObserver(data_, ob, &w);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], Path(kObserverFile) + ": empty file, unusable name, time zone, position, geoid height, UTC offset; "
+                    "using the defaults \"Home\", \"Greenwich (Coordinated Universal) Time\", 53.4570 N 67.6090 W "
+                    "1.000 km, 1, 0 h");
+    ob.pos.lat = std::nan("");
+    std::string bytes(sizeof ob, '\0');
+    std::memcpy(bytes.data(), &ob, sizeof ob);
+    Write(kObserverFile, bytes);
+    w.clear();
+    LoadObserver(data_, ob, &w);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], Path(kObserverFile) + ": unusable position; using the default 53.4570 N 67.6090 W 1.000 km");
+
+    TOptions o;
+    TMenuSettings m;
+    Write(kOptionsFile, Random(100, 3));
+    w.clear();
+    LoadOptions(data_, program_, o, m, &w);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0].rfind(Path(kOptionsFile) + ": 100 of 517 bytes, unusable ", 0), 0u) << w[0];
+
+    Write(kDownloadSettingsFile, "[InternetInfo]\nPeriod=-5\nUpdateMain=1\n");
+    TDownloadSettings d;
+    w.clear();
+    LoadDownloadSettings(data_, d, 42.0, &w);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], Path(kDownloadSettingsFile) + ": unusable Period \"-5\"; using the default 24");
+}
+
 TEST_F(Settings, DownloadSettingsDefaultsCreationAndMode) {
     const double now = EncodeDayNumber(2026, 3, 4, 5, 6, 7, 890);
     TDownloadSettings s;

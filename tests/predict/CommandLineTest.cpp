@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 #include "../common/RunProgram.h"
 #include "PredictTestUtil.h"
@@ -12,6 +14,21 @@ namespace {
 const std::string kProgram = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
 
 TProgramRun RunPredict(const std::string& args) { return RunProgram(kProgram, args); }
+
+// A data folder of its own for one test.
+struct TDataDir {
+    std::filesystem::path path;
+    explicit TDataDir(const std::string& name)
+        : path(std::filesystem::temp_directory_path() / ("orbisk_cli_" + std::to_string(::getpid()) + "_" + name)) {
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~TDataDir() { std::filesystem::remove_all(path); }
+    std::string operator/(const std::string& name) const { return (path / name).string(); }
+    void Write(const std::string& name, const std::string& bytes) const {
+        std::ofstream(path / name, std::ios::binary) << bytes;
+    }
+};
 }  // namespace
 
 TEST(CommandLine, ExitCodesAndMessages) {
@@ -58,4 +75,20 @@ TEST(CommandLine, ReportForAnElementFileAndAGivenSite) {
                            "--tle '" + kPassesTle + "'");
     EXPECT_EQ(table.status, 0);
     EXPECT_NE(table.out.find("  Rev# : "), std::string::npos);
+}
+
+TEST(CommandLine, UnusableDataFilesAreNamedAndAllRejectedIsAFailure) {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
+    const TDataDir data("unusable");
+    std::string noise(3 * 1112, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>(i * 7919 % 251);
+    data.Write("MainSat.bin", noise);
+    data.Write("Observer.bin", "garbage");
+    const std::string period = " --utc --start '2018-01-21 22:00:00' --days 1";
+    const TProgramRun all = RunPredict("--data '" + data.path.string() + "'" + period);
+    EXPECT_EQ(all.status, 1) << all.out;
+    EXPECT_NE(all.out.find("every one of the 3 records of " + (data / "MainSat.bin") + " is unusable"), std::string::npos)
+        << all.out;
+    EXPECT_NE(all.out.find("warning: " + (data / "Observer.bin") + ": 7 of 224 bytes, unusable "), std::string::npos)
+        << all.out;
 }
