@@ -361,6 +361,15 @@ std::string FloatToStrFixed(double value, int precision, int decimals) {
     return FixedFromDecimal(d, decimals, false);
 }
 
+std::string PrintableText(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || (u >= 0x7F && u < 0xA0)) c = '?';
+    }
+    return out;
+}
+
 std::string FormatGeneral(double value) {
     if (!std::isfinite(value)) return NonFinite(value);
     Decimal d = ToDecimal(value);

@@ -90,6 +90,11 @@ std::string FloatToStrFixed(double value, int precision, int decimals);
 // "1.5E-7" / "1E20" below 1e-5 or from 1e15 up.
 std::string FormatGeneral(double value);
 
+// Text as a terminal may show it: control characters (C0, DEL and the C1
+// range of 8-bit text) become '?', so a name or path from a file cannot
+// move the cursor or change the terminal.
+std::string PrintableText(std::string_view text);
+
 // Calendar <-> day number.
 struct TDateParts {
     int year = 1899, month = 12, day = 30;

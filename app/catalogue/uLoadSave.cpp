@@ -199,6 +199,13 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
     return ReadElementFileUpTo(entries, path, kMaxElementEntries);
 }
 
+bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error) {
+    if (ReadElementFile(entries, path)) return true;
+    const std::string problem = FileProblem(path);
+    error = problem.empty() ? "no element sets in " + path : "File: " + path + " " + problem;
+    return false;
+}
+
 bool HoldsElementSets(const std::string& path) {
     std::vector<TElementEntry> first;
     return ReadElementFileUpTo(first, path, 1);

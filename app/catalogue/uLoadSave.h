@@ -41,6 +41,9 @@ bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path);
 // characters (its first 24, trimmed); a longer one, or none, gives the
 // catalogue number; the first set of a file without name lines gets "".
 bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path);
+// ReadElementFile for a job that needs element sets: false with the reason
+// in error ("File: <path> is a folder", "no element sets in <path>").
+bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error);
 // True when the file holds at least one element set the reader accepts: the
 // test a new download must pass before it may replace an element file.
 bool HoldsElementSets(const std::string& path);

@@ -42,15 +42,8 @@ inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
         if (!warning.empty() && warnings) warnings->push_back(warning);
         return true;
     }
-    if (!CheckFile(a.tleFile, false)) {
-        error = "File: " + a.tleFile + " not found";
-        return false;
-    }
     std::vector<TElementEntry> entries;
-    if (!ReadElementFile(entries, a.tleFile)) {
-        error = "no element sets in " + a.tleFile;
-        return false;
-    }
+    if (!ReadElementsForSearch(entries, a.tleFile, error)) return false;
     for (const TElementEntry& entry : entries) {
         TSatRec sat{};
         if (!InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) continue;
@@ -76,7 +69,8 @@ inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolde
         observer.utcOffset = 0.0;
         UpdateParallax(observer);
     } else {
-        LoadObserver(dataFolder, observer, warnings);
+        // A prediction or a picture only reads: Observer.bin is not created here.
+        ReadObserverFile(dataFolder, observer, warnings);
     }
     if (a.haveOffset) observer.utcOffset = a.offsetHours / 24.0;
     return observer;

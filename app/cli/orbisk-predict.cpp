@@ -20,13 +20,13 @@ namespace {
 constexpr double kMileFactor = 0.621371;
 
 int Fail(int code, const std::string& message) {
-    std::fprintf(stderr, "orbisk-predict: %s\n", message.c_str());
+    PrintMessage(message);
     if (code == 2) std::fprintf(stderr, "Try 'orbisk-predict --help'.\n");
     return code;
 }
 
 void Warn(const std::vector<std::string>& warnings) {
-    for (const std::string& w : warnings) std::fprintf(stderr, "orbisk-predict: warning: %s\n", w.c_str());
+    for (const std::string& w : warnings) PrintMessage("warning: " + w);
 }
 
 // The computer's local clock, for the "Produced" line.
@@ -95,9 +95,6 @@ int main(int argc, char** argv) {
     const TPredictionResult result =
         a.table ? RunTabularSearch(inputs, sats, observer, settings, a.threads)
                 : RunLineSearch(inputs, sats, observer, settings, a.threads);
-    for (const std::string& line : result.lines) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-    }
+    PrintReport(result.lines);
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

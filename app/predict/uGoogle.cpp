@@ -83,7 +83,7 @@ public:
         Line("     </Point>");
         Line("  </Placemark>");
     }
-    bool Write(const std::string& path) const { return WriteFileAtomic(path, text_); }
+    bool Write(const std::string& path, std::string* why) const { return WriteFileAtomic(path, text_, 0644, why); }
 
 private:
     std::string text_;
@@ -149,7 +149,7 @@ std::string KmlText(std::string_view latin1) {
 }
 
 bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
-                         const TObserver& observer, double distanceFactor) {
+                         const TObserver& observer, double distanceFactor, std::string* writeError) {
     if (!(distanceFactor > 0.0) || !std::isfinite(distanceFactor)) distanceFactor = 1.0;
     const double radius = std::hypot(observer.rhoSin, observer.rhoCos) > 0.0
                               ? std::hypot(observer.rhoSin, observer.rhoCos)
@@ -206,11 +206,11 @@ bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
         i = j;  // continue after "End of track"
     }
     kml.Close();
-    return kml.Write(path);
+    return kml.Write(path, writeError);
 }
 
 bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
-                    const TObserver& observer, double displayOffset) {
+                    const TObserver& observer, double displayOffset, std::string* writeError) {
     if (passes.empty()) return false;
     TKml kml;
     kml.Open(observer);
@@ -256,5 +256,5 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
         kml.PointPlacemark(title, "Start Point Time - " + startText, startPoint);
     }
     kml.Close();
-    return any && kml.Write(path);
+    return any && kml.Write(path, writeError);
 }

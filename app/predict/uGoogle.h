@@ -18,15 +18,17 @@ inline constexpr const char* kKmlLaunchFailed = "Failed to load Program Google E
 // Writes the ground-path document for the report lines to path (replaced
 // atomically). distanceFactor: the one the report was printed with, so the
 // printed widths are turned back into kilometres. False when the file
-// cannot be written.
+// cannot be written, with the reason in *writeError.
 bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
-                         const TObserver& observer, double distanceFactor = 1.0);
+                         const TObserver& observer, double distanceFactor = 1.0,
+                         std::string* writeError = nullptr);
 
 // Writes the flare document: per record the centre line over the 20 s of
 // the record, 2 s apart, and its start point. False when the list is empty,
-// no track point could be computed or the file cannot be written.
+// no track point could be computed or the file cannot be written (only the
+// last sets *writeError).
 bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
-                    const TObserver& observer, double displayOffset);
+                    const TObserver& observer, double displayOffset, std::string* writeError = nullptr);
 
 // "lon,lat" in degrees, "###0.0000" and "##0.0000".
 std::string KmlCoordinate(double lonDeg, double latDeg);

@@ -48,12 +48,22 @@ bool ParseDateTimeArg(std::string_view text, double& dayNumber) {
     return TryEncodeDayNumber(year, month, day, hour, minute, second, 0, &dayNumber);
 }
 
+bool IsOption(std::string_view arg) { return arg.size() >= 2 && arg[0] == '-' && arg[1] == '-'; }
+
+bool PredictOptionTakesValue(std::string_view arg) {
+    for (std::string_view o : {"--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--name",
+                               "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step",
+                               "--threads"})
+        if (arg == o) return true;
+    return false;
+}
+
 std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs& out) {
     bool haveLat = false, haveLon = false, haveDays = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& v) -> bool {
-            if (i + 1 >= args.size()) return false;
+            if (i + 1 >= args.size() || IsOption(args[i + 1])) return false;
             v = args[++i];
             return true;
         };

@@ -30,8 +30,13 @@ struct TPredictArgs {
     TPredictArgs() { controls.utcMode = false; }  // local time unless --utc
 };
 
-// "" on success, else a one-line reason for the user.
+// "" on success, else a one-line reason for the user. An option's value
+// may not itself look like an option ("--name --day-flares" is refused).
 std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs& out);
+// True for "--anything": never taken as an option's value.
+bool IsOption(std::string_view arg);
+// True for the options of ParsePredictArgs that take a value.
+bool PredictOptionTakesValue(std::string_view arg);
 
 // "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DDTHH:MM:SS", "YYYY-MM-DD HH:MM" or
 // "YYYY-MM-DD" into a day number; false for anything else or an invalid date.

@@ -27,15 +27,8 @@ std::string Lower(std::string s) {
 }
 
 int Fail(int code, const std::string& message) {
-    std::fprintf(stderr, "orbisk-predict: %s\n", message.c_str());
+    PrintMessage(message);
     return code;
-}
-
-void Print(const TReportLines& lines) {
-    for (const std::string& line : lines) {
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fputc('\n', stdout);
-    }
 }
 
 // The Iridium list: IridSat.bin, or the Iridium-named sets of an element file.
@@ -45,15 +38,12 @@ bool LoadIridium(const TPredictArgs& args, std::vector<TSatRec>& sats, std::stri
         source = DataFolder + "IridSat.bin";
         std::string warning;
         if (!LoadCatalogueForSearch(sats, source, error, &warning)) return false;
-        if (!warning.empty()) std::fprintf(stderr, "orbisk-predict: warning: %s\n", warning.c_str());
+        if (!warning.empty()) PrintMessage("warning: " + warning);
         return true;
     }
     source = args.tleFile;
     std::vector<TElementEntry> entries;
-    if (!CheckFile(source, false) || !ReadElementFile(entries, source)) {
-        error = "no element sets in " + source;
-        return false;
-    }
+    if (!ReadElementsForSearch(entries, source, error)) return false;
     for (const TElementEntry& entry : entries) {
         if (!IsIridiumCatalogueName(entry.name.str())) continue;
         TSatRec sat{};
@@ -76,7 +66,14 @@ std::string ExtractSearchModeArgs(std::vector<std::string>& args, TSearchModeArg
     bool haveTarget = false, haveSep = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool hasValue = i + 1 < args.size();
+        // Another option's value is never taken for an option of this module
+        // ("--mode" is shared: its flares, transit and path values are ours).
+        if (a != "--mode" && PredictOptionTakesValue(a)) {
+            rest.push_back(a);
+            if (i + 1 < args.size()) rest.push_back(args[++i]);
+            continue;
+        }
+        const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
         auto number = [&](double& v, double lo, double hi) -> std::string {
             if (!hasValue) return a + " needs a value";
             if (!Number(args[++i], v) || v < lo || v > hi)
@@ -91,7 +88,7 @@ std::string ExtractSearchModeArgs(std::vector<std::string>& args, TSearchModeArg
             out.mode = m == "flares" ? TSearchMode::kFlares
                        : m == "transit" ? TSearchMode::kTransit
                                         : TSearchMode::kPath;
-        } else if (a == "--mode" && hasValue && args[i + 1] != "line" && args[i + 1] != "table") {
+        } else if (a == "--mode" && i + 1 < args.size() && args[i + 1] != "line" && args[i + 1] != "table") {
             return "--mode must be line, table, flares, transit or path, not '" + args[i + 1] + "'";
         } else if (a == "--day-flares") {
             out.dayFlares = true;
@@ -178,10 +175,11 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
         in.magLimit = mode.mag;
         in.elementDate = FileDateText(source);
         const TFlareResult result = RunFlareSearch(in, iridium, observer, settings, args.threads);
-        Print(result.lines);
+        PrintReport(result.lines);
+        std::string writeError;
         if (!mode.kml.empty() &&
-            !ExportFlareKml(result.passes, mode.kml, observer, inputs.displayOffset))
-            return Fail(1, kKmlExportFailed);
+            !ExportFlareKml(result.passes, mode.kml, observer, inputs.displayOffset, &writeError))
+            return Fail(1, writeError.empty() ? kKmlExportFailed : writeError);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
 
@@ -193,7 +191,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
         const TTransitResult result =
             RunTransitSearch(inputs, mode.sep / 60.0, target, sats, observer, settings,
                              args.threads);
-        Print(result.lines);
+        PrintReport(result.lines);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     double track = mode.track;
@@ -201,12 +199,25 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
     if (settings.distanceFactor != 1.0 && track > 100.0) return Fail(2, "--track is at most 100 mi.");
     const TGroundPathResult result =
         RunGroundPathSearch(inputs, track, target, sats, observer, settings, args.threads);
-    Print(result.lines);
+    PrintReport(result.lines);
+    std::string writeError;
     if (!mode.kml.empty() &&
         (!result.google ||
-         !ExportGroundPathKml(result.lines, mode.kml, observer, settings.distanceFactor)))
-        return Fail(1, kKmlExportFailed);
+         !ExportGroundPathKml(result.lines, mode.kml, observer, settings.distanceFactor, &writeError)))
+        return Fail(1, writeError.empty() ? kKmlExportFailed : writeError);
     return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+void PrintReport(const TReportLines& lines) {
+    for (const std::string& line : lines) {
+        const std::string shown = PrintableText(line);
+        std::fwrite(shown.data(), 1, shown.size(), stdout);
+        std::fputc('\n', stdout);
+    }
+}
+
+void PrintMessage(const std::string& text) {
+    std::fprintf(stderr, "orbisk-predict: %s\n", PrintableText(text).c_str());
 }
 
 std::string SearchModeUsage() {

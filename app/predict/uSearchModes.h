@@ -44,3 +44,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
                   const TReportSettings& settings, const std::vector<TSatRec>& sats);
 
 std::string SearchModeUsage();
+
+// orbisk-predict's output: report lines to stdout, "orbisk-predict: <text>"
+// to stderr, with control characters replaced (PrintableText).
+void PrintReport(const TReportLines& lines);
+void PrintMessage(const std::string& text);

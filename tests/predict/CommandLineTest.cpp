@@ -1,6 +1,7 @@
 // orbisk-predict as a user runs it: exit codes, messages, and a report on an
 // element file for an observer given on the command line.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -91,4 +92,42 @@ TEST(CommandLine, UnusableDataFilesAreNamedAndAllRejectedIsAFailure) {
         << all.out;
     EXPECT_NE(all.out.find("warning: " + (data / "Observer.bin") + ": 7 of 224 bytes, unusable "), std::string::npos)
         << all.out;
+}
+
+TEST(CommandLine, MessagesGiveTheRealReasonAndNothingIsWrittenOnTheSide) {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
+    const TDataDir data("reasons");
+    const std::string site = " --utc --start '2018-01-21 22:00:00' --days 1 --lat 45 --lon -75";
+    ASSERT_EQ(::mkfifo((data / "fifo.tle").c_str(), 0644), 0);
+    for (const auto& [tle, reason] : {std::pair{data.path.string(), "is a folder"},
+                                      std::pair{data / "fifo.tle", "is not a regular file (a FIFO)"}}) {
+        const TProgramRun r = RunPredict("--tle '" + tle + "'" + site);
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.out.find("File: " + tle + " " + reason), std::string::npos) << r.out;
+    }
+
+    // An option where a value belongs is refused, not taken as the value.
+    const TProgramRun swallowed = RunPredict("--mode flares --name --day-flares" + site);
+    EXPECT_EQ(swallowed.status, 2);
+    EXPECT_NE(swallowed.out.find("--name needs a value"), std::string::npos) << swallowed.out;
+
+    // Tracks printed but the KML file cannot be written: the reason, not "no tracks".
+    const TProgramRun kml = RunPredict("--utc --start '2018-01-21 00:00:00' --days 2 --lat 45 --lon -75 --mode path "
+                                "--target Sun --track 160 --tle '" + kPassesTle + "' --kml '" + (data / "missing/x.kml") + "'");
+    EXPECT_EQ(kml.status, 1);
+    EXPECT_NE(kml.out.find("MM/DD Time"), std::string::npos) << kml.out;
+    EXPECT_NE(kml.out.find("cannot write " + (data / "missing/x.kml") + ": No such file or directory"),
+              std::string::npos)
+        << kml.out;
+
+    // Names print without their control characters; the observer file of an
+    // empty data folder is not created by a prediction.
+    std::string tle = ReadText(kPassesTle);
+    tle.replace(0, std::string("ISS (ZARYA)").size(), "ISS\x1b[2J\x9b" "1m");
+    data.Write("named.tle", tle);
+    const TProgramRun named = RunPredict("--all --data '" + data.path.string() + "' --tle '" + (data / "named.tle") + "'" + site);
+    EXPECT_EQ(named.status, 0) << named.out;
+    EXPECT_NE(named.out.find("ISS?[2J?1m"), std::string::npos) << named.out;
+    EXPECT_EQ(named.out.find('\x1b'), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(data / "Observer.bin"));
 }
