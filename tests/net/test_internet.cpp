@@ -2,8 +2,12 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
+#include "../SyncSpy.h"
 #include "Fixtures.h"
 #include "LoopbackServer.h"
+#include "uFileIO.h"
 #include "uInitialize.h"
 #include "uInternet.h"
 #include "uMagFile.h"
@@ -245,6 +249,59 @@ TEST_F(DownloadTest, ADripFeedOrAnEndlessBodyIsGivenUp) {
     ASSERT_EQ(report.notes.size(), 2u);
     EXPECT_NE(report.notes[0].find("slower than 1000 bytes/s for 1 s"), std::string::npos) << report.notes[0];
     EXPECT_NE(report.notes[1].find("not complete within 3 s"), std::string::npos) << report.notes[1];
+}
+
+TEST_F(DownloadTest, ADownloadIsSyncedBeforeItReplacesTheFileAndTheFolderAfter) {
+    syncspy::Start();
+    EXPECT_TRUE(Run(PublicList({ListLine(true, 0, "Plain", Url("/plain.tle"))})).ok);
+    const auto synced = syncspy::Stop();
+    const std::string folder = dir.path.substr(0, dir.path.size() - 1);
+    ASSERT_EQ(synced.size(), 2u);
+    EXPECT_EQ(synced[0].rfind(dir.path + ".Plain.tle.", 0), 0u) << synced[0];
+    EXPECT_EQ(synced[1], folder);
+}
+
+// What a hostile server tried and failed, kept so it keeps failing.
+TEST_F(DownloadTest, BombsEscapesAndStrangeRedirectsReachNothingBeyondTheirEntry) {
+    const std::string zeros(8 << 20, '\0');
+    server.Route("/bomb.gz", [&](const HttpRequest&) { return Binary(fx::Gzip(zeros)); });
+    server.Route("/bomb.zip", [&](const HttpRequest&) { return Binary(fx::Zip({{"a.tle", zeros}})); });
+    server.Route("/escape.zip", [](const HttpRequest&) { return Binary(fx::Zip({{"../../escape.tle", kSet}})); });
+    auto redirect = [](const std::string& to) {
+        return [to](const HttpRequest&) {
+            HttpResponse r;
+            r.status = 302;
+            r.extraHeaders.push_back("Location: " + to);
+            return r;
+        };
+    };
+    fx::WriteText(dir / "secret", kSet);
+    server.Route("/to-file", redirect("file://" + (dir / "secret")));
+    server.Route("/to-ftp", redirect("ftp://127.0.0.1:1/x.tle"));
+    server.Route("/loop", redirect(Url("/loop")));
+    const std::vector<std::string> kept = {"Gz", "Zip", "File", "Ftp", "Loop"};
+    for (const auto& n : kept) fx::WriteText(dir / (n + ".tle"), kOld);
+    TNetConfig cfg = LoopbackConfig();
+    cfg.maxExpandedBytes = 1 << 20;
+    auto res = Run(PublicList({ListLine(true, 1, "        Gz", Url("/bomb.gz")), ListLine(true, 2, "Zip", Url("/bomb.zip")),
+                               ListLine(true, 0, "File", Url("/to-file")), ListLine(true, 0, "Ftp", Url("/to-ftp")),
+                               ListLine(true, 0, "Loop", Url("/loop")), ListLine(true, 2, "Escape", Url("/escape.zip"))}),
+                   cfg);
+    EXPECT_EQ(res.fetched, 1);
+    for (const auto& n : kept) EXPECT_EQ(fx::ReadText(dir / (n + ".tle")), kOld) << n;
+    EXPECT_EQ(fx::ReadText(dir / "Escape.tle"), kSet) << "an entry's name never chooses where it lands";
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "../escape.tle"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path + "../../escape.tle"));
+    EXPECT_LE(server.Hits("/loop"), 11) << "redirects are limited";
+
+    // The password file stays private whatever the umask.
+    const mode_t old = ::umask(0);
+    const bool saved = SaveDownloadSettings(dir.path, settings);
+    ::umask(old);
+    ASSERT_TRUE(saved);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "InternetInfo.ini").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(DownloadTest, AllEntriesFailingIsAFailedBatch) {
