@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds the download-side fuzz target with clang and libFuzzer (outside the
 # normal build). Usage: fuzz/net_build.sh [out-dir]; then run, for example,
-#   <out-dir>/net_fuzz -max_total_time=600 <out-dir>/corpus-net
+#   <out-dir>/net_fuzz -max_total_time=600 -max_len=8192 <out-dir>/corpus-net
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build-fuzz}
