@@ -316,10 +316,11 @@ bool LoadOptions(const std::string& dataFolder, const std::string& programFolder
         if (kMenuOffset + k < b.size()) menu.checked[k] = b[kMenuOffset + k] != 0;
     f.Field(b.size() >= kMenuOffset + kMenuItemCount, "menu states");
     f.Field(TakeField<double>(b, kSkyAltOffset, &menu, offsetof(TMenuSettings, skyCentreAlt),
-                              [](double v) { return FiniteIn(v, -kPi / 2, kPi / 2); }) &&
-                TakeField<double>(b, kSkyAzOffset, &menu, offsetof(TMenuSettings, skyCentreAz),
-                                  [](double v) { return FiniteIn(v, -4 * kPi, 4 * kPi); }),
-            "sky centre");
+                              [](double v) { return FiniteIn(v, -kPi / 2, kPi / 2); }),
+            "sky centre altitude");
+    f.Field(TakeField<double>(b, kSkyAzOffset, &menu, offsetof(TMenuSettings, skyCentreAz),
+                              [](double v) { return FiniteIn(v, -4 * kPi, 4 * kPi); }),
+            "sky centre azimuth");
     f.Report(warnings, path, b.size(), kOptionsFileSize);
     return true;
 }

@@ -25,8 +25,8 @@ bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
 
 // Writes the flare document: per record the centre line over the 20 s of
 // the record, 2 s apart, and its start point. False when the list is empty,
-// no track point could be computed or the file cannot be written (only the
-// last sets *writeError).
+// no track point could be computed or the file cannot be written (only a
+// write failure sets *writeError).
 bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
                     const TObserver& observer, double displayOffset, std::string* writeError = nullptr);
 
