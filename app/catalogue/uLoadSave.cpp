@@ -8,6 +8,7 @@
 #include <cstring>
 #include <mutex>
 #include <numbers>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Satellite.h"
@@ -19,7 +20,6 @@ namespace {
 constexpr std::size_t kRecSize = sizeof(TSatRec);
 // Longer lines are cut here; no element or name line comes near it.
 constexpr std::size_t kMaxLine = 4096;
-constexpr std::size_t kReadChunk = 1 << 20;
 
 constexpr double kEarthRadius = 6378.135;  // WGS-72, as the propagator uses
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
@@ -167,48 +167,71 @@ double ElementMeanMotion(std::string_view line2) {
     return n;
 }
 
-void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text) {
+void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text, TElementReadReport* report) {
+    TElementReadReport local;
+    TElementReadReport& r = report ? *report : local;
+    r = TElementReadReport{};
+    entries.clear();
+    r.format = DetectElementFormat(text);
+    switch (r.format) {
+        case TElementFormat::kOmmCsv: ReadOmmCsv(text, entries, r); return;
+        case TElementFormat::kOmmJson: ReadOmmJson(text, entries, r); return;
+        case TElementFormat::kOmmXml: ReadOmmXml(text, entries, r); return;
+        case TElementFormat::kTwoLine: break;
+    }
     ElementReader reader(entries);
     LineSplitter lines;
     auto onLine = [&](std::string_view l) { reader.Line(l); };
     lines.Feed(text, onLine);
     lines.Finish(onLine);
+    if (reader.Full())
+        r.error = "more than " + std::to_string(kMaxElementEntries) + " element sets; the rest was not read";
 }
 
-namespace {
-bool ReadElementFileUpTo(std::vector<TElementEntry>& entries, const std::string& path, std::size_t limit) {
-    ElementReader reader(entries, limit);
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) return false;
-    LineSplitter lines;
-    auto onLine = [&](std::string_view l) { reader.Line(l); };
-    std::string buf(kReadChunk, '\0');
-    while (!reader.Full()) {
-        const ssize_t n = ::read(fd, buf.data(), buf.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        lines.Feed(std::string_view(buf.data(), static_cast<std::size_t>(n)), onLine);
+bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path, TElementReadReport* report) {
+    TElementReadReport local;
+    TElementReadReport& r = report ? *report : local;
+    r = TElementReadReport{};
+    entries.clear();
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        r.error = "the file cannot be found";
+        return false;
     }
-    lines.Finish(onLine);
-    ::close(fd);
+    if (!S_ISREG(st.st_mode)) {
+        r.error = "not a plain file";
+        return false;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > kMaxElementFileBytes) {
+        r.error = "larger than " + std::to_string(kMaxElementFileBytes >> 20) + " MiB, the most an element file may hold";
+        return false;
+    }
+    std::string bytes;
+    bool truncated = false;
+    if (!ReadFileBytes(path, kMaxElementFileBytes, bytes, &truncated) || truncated) {
+        r.error = truncated ? "the file grew while it was read" : "the file cannot be read";
+        return false;
+    }
+    ReadElementText(entries, bytes, &r);
     return !entries.empty();
 }
-}  // namespace
 
-bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path) {
-    return ReadElementFileUpTo(entries, path, kMaxElementEntries);
-}
-
-bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error) {
-    if (ReadElementFile(entries, path)) return true;
+bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error,
+                           std::string* warning) {
+    TElementReadReport report;
+    const bool any = ReadElementFile(entries, path, &report);
+    const std::string why = report.Summary();
+    if (warning) *warning = any && !why.empty() ? path + ": " + why : std::string();
+    if (any) return true;
     const std::string problem = FileProblem(path);
-    error = problem.empty() ? "no element sets in " + path : "File: " + path + " " + problem;
+    error = problem.empty() ? "no element sets in " + path + (why.empty() ? "" : ": " + why)
+                            : "File: " + path + " " + problem;
     return false;
 }
 
 bool HoldsElementSets(const std::string& path) {
-    std::vector<TElementEntry> first;
-    return ReadElementFileUpTo(first, path, 1);
+    std::vector<TElementEntry> entries;
+    return ReadElementFile(entries, path);
 }
 
 bool CheckSatRec(const TSatRec& s) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "uOmm.h"
 #include "uVarDef.h"
 
 // Loading stops here: more cannot be saved again, and a bigger file is not
@@ -15,6 +16,9 @@ inline constexpr std::size_t kMaxCatalogueRecords = 65536;
 // Element sets read from one text file at most (the public catalogue holds
 // well under a tenth of this); the rest of a bigger file is ignored.
 inline constexpr std::size_t kMaxElementEntries = 250000;
+// Element files larger than this are refused whole (the full public
+// catalogue as OMM XML is well under a fifth of it).
+inline constexpr std::size_t kMaxElementFileBytes = 256u << 20;
 
 // Reads the whole file and replaces list with its records, in order
 // (count = size / 1112; trailing bytes ignored). A missing, unreadable or
@@ -36,19 +40,29 @@ bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path,
 bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path);
 
 // Empties entries, then appends one entry per element set in the file, in
-// file order. True when at least one set was found. The name rules:
-// a name line directly before line 1 is used when it has at most 25
-// characters (its first 24, trimmed); a longer one, or none, gives the
-// catalogue number; the first set of a file without name lines gets "".
-bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path);
+// file order. True when at least one set was found. The format is judged
+// from the content (DetectElementFormat): two-line and three-line text, or
+// OMM as CSV, JSON or XML, whose records become entries with the same values
+// (uOmm.h). report, when given, says what was skipped and why, and why a
+// file could not be read at all (missing, not a file, over
+// kMaxElementFileBytes, not valid JSON or XML ...).
+// The name rules of two-line text: a name line directly before line 1 is
+// used when it has at most 25 characters (its first 24, trimmed); a longer
+// one, or none, gives the catalogue number; the first set of a file without
+// name lines gets "".
+bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path,
+                     TElementReadReport* report = nullptr);
 // ReadElementFile for a job that needs element sets: false with the reason
-// in error ("File: <path> is a folder", "no element sets in <path>").
-bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error);
-// True when the file holds at least one element set the reader accepts: the
+// in error ("File: <path> is a folder", "no element sets in <path>: ...");
+// *warning, when given, says what the reader skipped ("" when nothing).
+bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error,
+                           std::string* warning = nullptr);
+// True when the file holds at least one element set in any format: the
 // test a new download must pass before it may replace an element file.
 bool HoldsElementSets(const std::string& path);
-// The same rules on text already in memory.
-void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text);
+// The same on text already in memory.
+void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text,
+                     TElementReadReport* report = nullptr);
 
 // Makes sat from entry when entry's mean motion lies strictly between nLow
 // and nHigh; otherwise false and sat untouched. False also when the lines
