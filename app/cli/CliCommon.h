@@ -43,7 +43,9 @@ inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
         return true;
     }
     std::vector<TElementEntry> entries;
-    if (!ReadElementsForSearch(entries, a.tleFile, error)) return false;
+    std::string warning;
+    if (!ReadElementsForSearch(entries, a.tleFile, error, &warning)) return false;
+    if (!warning.empty() && warnings) warnings->push_back(warning);
     for (const TElementEntry& entry : entries) {
         TSatRec sat{};
         if (!InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) continue;

@@ -4,14 +4,15 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
-#include <strings.h>
 #include <sys/stat.h>
 
+#include "uCatNumber.h"
 #include "uMagFile.h"
 #include "uUpdate.h"
 #include "uLoadSave.h"
 #include "uFileIO.h"
 
+using netfiles::Columns;
 using netfiles::Trim;
 
 namespace {
@@ -20,13 +21,7 @@ constexpr double kDefaultStdMag = 8.0;
 constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01 as a day number
 
 bool EntryLess(const TElementEntry& a, const TElementEntry& b) {
-    const std::string x(a.catNo.view()), y(b.catNo.view());
-    return ::strcasecmp(x.c_str(), y.c_str()) < 0;
-}
-
-long NumberOr(const std::string& text, long fallback) {
-    long v = 0;
-    return netfiles::ParseInt(text, v) ? v : fallback;
+    return CatalogueNumberLess(a.catNo.view(), b.catNo.view());
 }
 
 }  // namespace
@@ -120,13 +115,13 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
     std::vector<TElementEntry> out;
     std::size_t i = 0;
     for (const auto& line : magLines) {
-        const std::string n = line.substr(0, 5);
-        long nNum = 0;
-        if (!netfiles::ParseInt(n, nNum)) continue;
+        const long nNum = CatalogueNumberValue(Columns(line, 1, 5));
+        if (nNum < 0) continue;
         // Every entry can be taken, the one that sorts last included.
         while (i < sorted.size()) {
             const TElementEntry& e = sorted[i];
-            if (e.catNo == n) {
+            const long eNum = CatalogueNumberValue(e.catNo.view());
+            if (eNum == nNum) {
                 TElementEntry copy = e;
                 double mag = kDefaultStdMag;
                 if (!netfiles::ParseDouble(MagText(line), mag)) mag = kDefaultStdMag;
@@ -135,7 +130,7 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
                 ++i;
                 break;
             }
-            if (NumberOr(std::string(e.catNo.view()), -1) > nNum) break;
+            if (eNum > nNum) break;
             ++i;
         }
     }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "uCatNumber.h"
 #include "uFormat.h"
 #include "uInternet.h"
 
@@ -27,11 +28,7 @@ std::string Upper(std::string s) {
 }
 
 // Number of an entry or names line; -1 when columns 1-5 are not a number.
-long LineNumber(const std::string& line) {
-    long n = -1;
-    if (!netfiles::ParseInt(Columns(line, 1, 5), n) || n < 0) return -1;
-    return n;
-}
+long LineNumber(const std::string& line) { return CatalogueNumberValue(Columns(line, 1, 5)); }
 
 bool IsUrlLine(const std::string& line) {
     return line.find("http:") != std::string::npos || line.find("https:") != std::string::npos;
@@ -105,7 +102,10 @@ double StandardMagnitude(double magnitude, double rangeKm) {
 
 TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInput& in) {
     TMagSaveResult res;
-    const std::string number = Trim(in.number);
+    std::string number = Trim(in.number);
+    // Six-digit numbers are kept in their five-character form, as in the
+    // element lines, so the sorted file stays in number order.
+    if (const long value = CatalogueNumberValue(number); value > 99999) number = CatalogueNumberField(value);
     if (number.empty()) {
         res.message = "A Satellite Number is required.";
         return res;

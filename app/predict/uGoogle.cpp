@@ -218,7 +218,7 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
     for (const TPassRecord& record : passes) {
         TObserver o = observer;
         TSatRec sat = record.elements;
-        const std::string title = record.title.str();
+        const std::string title = PassTitle(sat, true);
         double t = record.start;
         ObserverVector(t, o);
         TSatState sun{};

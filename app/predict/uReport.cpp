@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "Zenora.h"
+#include "uCatNumber.h"
 #include "uFileIO.h"
 #include "uFormat.h"
 
@@ -48,7 +49,7 @@ void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double s
 void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
                           const TReportSettings& settings) {
     const std::string name = satellite.name.str();
-    const std::string number = satellite.catNo.str();
+    const std::string number = CatalogueNumberText(satellite.catNo.view());
     const std::string epoch =
         FormatDateTime("MMM dd yyyy  HH:nn:ss", satellite.epoch - kJulianDayNumberOffset);
     const char* unit = settings.metric ? "km" : "mi.";
@@ -191,10 +192,10 @@ std::string VisibleRowLine(const TVisibleRow& row) {
                        row.height, row.sunlit ? "Y" : "N"});
 }
 
-std::string PassTitle(const TSatRec& satellite) {
+std::string PassTitle(const TSatRec& satellite, bool fullNumber) {
     std::string title = (satellite.name.str() + " - ").substr(0, 23);
-    title += satellite.catNo.str();
-    return title.substr(0, 28);
+    if (!fullNumber) return (title + satellite.catNo.str()).substr(0, 28);
+    return title + CatalogueNumberText(satellite.catNo.view());
 }
 
 bool SaveReport(const std::string& path, const TReportLines& lines) {

@@ -97,8 +97,9 @@ struct TVisibleRow {
 std::string VisibleRowLine(const TVisibleRow& row);
 
 // Title of a pass record: name and " - " cut to 23 characters, then the
-// catalogue number, the whole cut to 28.
-std::string PassTitle(const TSatRec& satellite);
+// catalogue number, the whole cut to 28. With fullNumber (places with room,
+// such as KML) an Alpha-5 number is shown as its six digits and nothing is cut.
+std::string PassTitle(const TSatRec& satellite, bool fullNumber = false);
 
 // Saves a report as plain text, one line per report line, replacing the
 // file atomically. False when it cannot be written (the old file stays).

@@ -43,7 +43,9 @@ bool LoadIridium(const TPredictArgs& args, std::vector<TSatRec>& sats, std::stri
     }
     source = args.tleFile;
     std::vector<TElementEntry> entries;
-    if (!ReadElementsForSearch(entries, source, error)) return false;
+    std::string warning;
+    if (!ReadElementsForSearch(entries, source, error, &warning)) return false;
+    if (!warning.empty()) PrintMessage("warning: " + warning);
     for (const TElementEntry& entry : entries) {
         if (!IsIridiumCatalogueName(entry.name.str())) continue;
         TSatRec sat{};
