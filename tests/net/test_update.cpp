@@ -5,6 +5,7 @@
 #include <random>
 #include <utime.h>
 
+#include "../catalogue/OmmWriter.h"
 #include "Fixtures.h"
 #include "Satellite.h"
 #include "uConversion.h"
@@ -137,6 +138,27 @@ TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
     EXPECT_TRUE(netfiles::FileExists(dir / "keep.tle"));
     msg = ConvertFileTask(dir / "keep.tle", dir / "Mag.dat");
     EXPECT_EQ(msg.text, "File converted to \"Common_Name_keep.tle\"");
+}
+
+// A provider download in OMM CSV: the update takes its newer sets, six-digit
+// objects included, and the conversion turns it into three-line sets in
+// number order (A0001 after 99999) with their common names.
+TEST(Conversion, OmmDownloadsUpdateAndConvertLikeElementText) {
+    fx::TempDir dir;
+    const fx::Tle fresh[] = {fx::MakeTle("A0001", 18, 9.0), fx::MakeTle("99999", 18, 9.0), fx::MakeTle("25544", 18, 9.0)};
+    fx::WriteText(dir / "active.tle", ommw::Csv({{"NEW, \"ONE\"", fresh[0].line1, fresh[0].line2},
+                                                 {"LAST FIVE", fresh[1].line1, fresh[1].line2},
+                                                 {"ISS (ZARYA)", fresh[2].line1, fresh[2].line2}}));
+    std::vector<TSatRec> list = {Sat("25544", 18, 1.0), Sat("A0001", 18, 1.0)};
+    ASSERT_TRUE(UpdateFromElementFiles(list, dir.path));
+    EXPECT_DOUBLE_EQ(list[0].epoch, EpochOf(18, 9.0));
+    EXPECT_DOUBLE_EQ(list[1].epoch, EpochOf(18, 9.0));
+
+    fx::WriteText(dir / "Mag.dat", "http://example.test/names.zip\r\n" + FormatMagLine("A0001", "FIRST SIX", " 5.0") + "\r\n");
+    ASSERT_TRUE(ConvertToCommonNames(dir / "active.tle", dir / "Mag.dat"));
+    EXPECT_EQ(fx::ReadText(dir / "Common_Name_active.tle"), fx::ThreeLines("ISS (ZARYA)", fresh[2]) +
+                                                                fx::ThreeLines("LAST FIVE", fresh[1]) +
+                                                                fx::ThreeLines("FIRST SIX", fresh[0]));
 }
 
 TEST(Conversion, IridiumFileFiltersNamesAndFindsTheConvertedSource) {

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
+#include "../catalogue/OmmWriter.h"
 #include "../common/RunProgram.h"
 #include "PredictTestUtil.h"
 
@@ -130,4 +132,31 @@ TEST(CommandLine, MessagesGiveTheRealReasonAndNothingIsWrittenOnTheSide) {
     EXPECT_NE(named.out.find("ISS?[2J?1m"), std::string::npos) << named.out;
     EXPECT_EQ(named.out.find('\x1b'), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(data / "Observer.bin"));
+}
+
+// Objects catalogued since the five-digit numbers ran out reach the user
+// only as OMM: every encoding gives their passes, numbered in full.
+TEST(CommandLine, OmmFilesWithSixDigitNumbers) {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
+    std::vector<ommw::Set> sets;
+    std::ifstream in(kPassesTle);
+    for (std::string name, l1, l2; std::getline(in, name) && std::getline(in, l1) && std::getline(in, l2);) {
+        for (std::string* s : {&name, &l1, &l2})
+            while (!s->empty() && (s->back() == '\r' || s->back() == ' ')) s->pop_back();
+        sets.push_back({name, l1, l2});
+    }
+    auto noaa = std::find_if(sets.begin(), sets.end(), [](const ommw::Set& s) { return s.name == "NOAA 19"; });
+    ASSERT_NE(noaa, sets.end());
+    for (std::string* l : {&noaa->line1, &noaa->line2}) l->replace(2, 5, "T3591");  // 33591 as 273591
+    const std::string base = (std::filesystem::temp_directory_path() / ("orbisk_omm_cli_" + std::to_string(::getpid()))).string();
+    for (const auto& [suffix, text] : {std::pair{".csv", ommw::Csv(sets)}, {".json", ommw::Json(sets)}, {".xml", ommw::Xml(sets)}}) {
+        const std::string path = base + suffix;
+        std::ofstream(path, std::ios::binary) << text;
+        const TProgramRun r = RunPredict("--utc --start '2018-01-21 22:00:00' --days 2 --lat 45 --lon -75 --height 100 "
+                                  "--name 'Test Site' --tle '" + path + "'");
+        std::remove(path.c_str());
+        EXPECT_EQ(r.status, 0) << suffix << r.out;
+        EXPECT_NE(r.out.find("  Satellite: NOAA 19  -  273591\n"), std::string::npos) << suffix << r.out;
+        EXPECT_NE(r.out.find("  01/22 08:37:44  10  27  08:38:39  15  31 "), std::string::npos) << suffix;
+    }
 }
