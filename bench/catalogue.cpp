@@ -1,4 +1,5 @@
-// ReadElementFile on a generated file of 30,000 three-line element sets.
+// ReadElementFile on a generated file of 30,000 three-line element sets, and
+// the same sets as OMM CSV, JSON and XML read into element entries.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "catalogue/OmmWriter.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
 
@@ -51,6 +53,31 @@ void BM_ReadElementFile(benchmark::State& state) {
     std::remove(path.c_str());
 }
 BENCHMARK(BM_ReadElementFile)->Unit(benchmark::kMillisecond);
+
+enum TOmmKind { kCsv, kJson, kXml };
+
+// The 30,000 sets in one OMM encoding, read from a file on one thread.
+void BM_ReadOmm(benchmark::State& state) {
+    std::vector<ommw::Set> sets;
+    std::vector<TElementEntry> entries;
+    ReadElementText(entries, MakeFile(30000));
+    for (const auto& e : entries) sets.push_back({e.name.str(), e.line1.str(), e.line2.str()});
+    const TOmmKind kind = static_cast<TOmmKind>(state.range(0));
+    const std::string text = kind == kCsv ? ommw::Csv(sets) : kind == kJson ? ommw::Json(sets) : ommw::Xml(sets);
+    const std::string path =
+        (std::filesystem::temp_directory_path() / ("orbisk_bench_omm_" + std::to_string(::getpid()))).string();
+    std::ofstream(path, std::ios::binary) << text;
+    for (auto _ : state) {
+        ReadElementFile(entries, path);
+        benchmark::DoNotOptimize(entries.data());
+    }
+    std::remove(path.c_str());
+    if (entries.size() != sets.size()) state.SkipWithError("generated records were not all accepted");
+    state.SetLabel(kind == kCsv ? "CSV" : kind == kJson ? "JSON" : "XML");
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+    state.counters["records"] = static_cast<double>(entries.size());
+}
+BENCHMARK(BM_ReadOmm)->Arg(kCsv)->Arg(kJson)->Arg(kXml)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

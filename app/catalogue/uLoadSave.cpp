@@ -167,25 +167,35 @@ double ElementMeanMotion(std::string_view line2) {
     return n;
 }
 
-void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text, TElementReadReport* report) {
-    TElementReadReport local;
-    TElementReadReport& r = report ? *report : local;
-    r = TElementReadReport{};
-    entries.clear();
-    r.format = DetectElementFormat(text);
+namespace {
+
+// The reader behind both entry points; bytes may be padded or parsed in place.
+void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, TElementReadReport& r) {
+    r.format = DetectElementFormat(bytes);
     switch (r.format) {
-        case TElementFormat::kOmmCsv: ReadOmmCsv(text, entries, r); return;
-        case TElementFormat::kOmmJson: ReadOmmJson(text, entries, r); return;
-        case TElementFormat::kOmmXml: ReadOmmXml(text, entries, r); return;
+        case TElementFormat::kOmmCsv: ReadOmmCsv(bytes, entries, r); return;
+        case TElementFormat::kOmmJson: ReadOmmJson(bytes, entries, r); return;
+        case TElementFormat::kOmmXml: ReadOmmXml(bytes, entries, r); return;
         case TElementFormat::kTwoLine: break;
     }
     ElementReader reader(entries);
     LineSplitter lines;
     auto onLine = [&](std::string_view l) { reader.Line(l); };
-    lines.Feed(text, onLine);
+    lines.Feed(bytes, onLine);
     lines.Finish(onLine);
     if (reader.Full())
         r.error = "more than " + std::to_string(kMaxElementEntries) + " element sets; the rest was not read";
+}
+
+}  // namespace
+
+void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text, TElementReadReport* report) {
+    TElementReadReport local;
+    TElementReadReport& r = report ? *report : local;
+    r = TElementReadReport{};
+    entries.clear();
+    std::string bytes(text);
+    ReadElementBytes(entries, bytes, r);
 }
 
 bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path, TElementReadReport* report) {
@@ -207,12 +217,13 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
         return false;
     }
     std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size) + 64);  // room for the JSON reader's padding
     bool truncated = false;
     if (!ReadFileBytes(path, kMaxElementFileBytes, bytes, &truncated) || truncated) {
         r.error = truncated ? "the file grew while it was read" : "the file cannot be read";
         return false;
     }
-    ReadElementText(entries, bytes, &r);
+    ReadElementBytes(entries, bytes, r);
     return !entries.empty();
 }
 

@@ -58,8 +58,10 @@ bool OmmToEntry(const TOmmFields& fields, TElementEntry& entry, std::string& rea
 // The format of a text, judged from its first characters and its first line.
 TElementFormat DetectElementFormat(std::string_view text);
 
-// The three readers append to entries (up to kMaxElementEntries) and fill report.
+// The three readers append to entries (up to kMaxElementEntries) and fill
+// report. The JSON and XML readers work in the caller's buffer, which they
+// may grow (padding) or change (parsing in place): pass a copy to keep.
 void ReadOmmCsv(std::string_view text, std::vector<TElementEntry>& entries, TElementReadReport& report);
-void ReadOmmJson(std::string_view text, std::vector<TElementEntry>& entries, TElementReadReport& report);
+void ReadOmmJson(std::string& text, std::vector<TElementEntry>& entries, TElementReadReport& report);
 // Files with a document type declaration are refused: entities are never expanded.
-void ReadOmmXml(std::string_view text, std::vector<TElementEntry>& entries, TElementReadReport& report);
+void ReadOmmXml(std::string& text, std::vector<TElementEntry>& entries, TElementReadReport& report);

@@ -144,12 +144,13 @@ void ReadOmmCsv(std::string_view text, std::vector<TElementEntry>& entries, TEle
     }
 }
 
-void ReadOmmJson(std::string_view text, std::vector<TElementEntry>& entries, TElementReadReport& report) {
+void ReadOmmJson(std::string& text, std::vector<TElementEntry>& entries, TElementReadReport& report) {
     report.format = TElementFormat::kOmmJson;
-    simdjson::dom::parser parser(text.size() + 64);
-    const simdjson::padded_string padded(text.data(), text.size());
+    // simdjson reads a little past the end: the padding lives in the caller's buffer.
+    text.reserve(text.size() + simdjson::SIMDJSON_PADDING);
+    simdjson::dom::parser parser(text.size() + simdjson::SIMDJSON_PADDING);
     simdjson::dom::element root;
-    if (const auto err = parser.parse(padded).get(root); err) {
+    if (const auto err = parser.parse(text.data(), text.size(), false).get(root); err) {
         report.error = std::string("not valid JSON: ") + simdjson::error_message(err);
         return;
     }
@@ -198,13 +199,13 @@ void ReadOmmJson(std::string_view text, std::vector<TElementEntry>& entries, TEl
     }
 }
 
-void ReadOmmXml(std::string_view text, std::vector<TElementEntry>& entries, TElementReadReport& report) {
+void ReadOmmXml(std::string& text, std::vector<TElementEntry>& entries, TElementReadReport& report) {
     report.format = TElementFormat::kOmmXml;
     pugi::xml_document doc;
     // The declaration is parsed only to be refused: pugixml never expands
     // entities of its own, and a file that declares some is not ours.
-    const pugi::xml_parse_result parsed =
-        doc.load_buffer(text.data(), text.size(), pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
+    const pugi::xml_parse_result parsed = doc.load_buffer_inplace(
+        text.data(), text.size(), pugi::parse_default | pugi::parse_doctype, pugi::encoding_auto);
     if (!parsed) {
         report.error = std::string("not valid XML: ") + parsed.description() + " at byte " +
                        std::to_string(parsed.offset);
