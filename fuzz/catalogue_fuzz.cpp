@@ -1,6 +1,8 @@
-// libFuzzer target: the catalogue loader, the element reader and the
-// formatter's three pattern languages on arbitrary bytes.
+// libFuzzer target: the catalogue loader, the element reader (two-line text
+// and the three OMM encodings), catalogue numbers and the formatter's three
+// pattern languages on arbitrary bytes.
 #include <cstddef>
+#include <cstdlib>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -10,8 +12,10 @@
 #include <vector>
 
 #include "Satellite.h"
+#include "uCatNumber.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "uOmm.h"
 
 namespace {
 
@@ -35,23 +39,49 @@ void LoadFromBytes(std::string_view bytes) {
     }
 }
 
+// Every entry a reader gives must be a valid set the propagator can start
+// or refuse; an OMM entry whose lines fail tle_valid is a writer bug.
+void CheckEntries(const std::vector<TElementEntry>& entries) {
+    for (const TElementEntry& e : entries) {
+        if (!tle_valid(e.line1.str().c_str(), e.line2.str().c_str())) std::abort();
+        TSatRec s{};
+        if (InitSatelliteFromEntry(s, e, 0.0, 20.0)) {
+            TVector p{}, v{};
+            if (s.deepSpace) SDP4(&s, &p, &v, -720.0);
+            else SGP4(&s, &p, &v, -720.0);
+        }
+    }
+}
+
+void ReadOmm(int kind, std::string_view bytes) {
+    std::vector<TElementEntry> entries;
+    TElementReadReport report;
+    std::string text(bytes);
+    if (kind == 0) ReadOmmCsv(text, entries, report);
+    else if (kind == 1) ReadOmmJson(text, entries, report);
+    else ReadOmmXml(text, entries, report);
+    if (report.skipped > report.records) std::abort();
+    report.Summary();
+    CheckEntries(entries);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
     std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    switch (data[0] % 4) {
+    switch (data[0] % 8) {
         case 0: {
             std::vector<TElementEntry> entries;
             ReadElementText(entries, rest);
-            for (const TElementEntry& e : entries) {
-                TSatRec s{};
-                if (InitSatelliteFromEntry(s, e, 0.0, 20.0)) {
-                    TVector p{}, v{};
-                    if (s.deepSpace) SDP4(&s, &p, &v, -720.0);
-                    else SGP4(&s, &p, &v, -720.0);
-                }
-            }
+            CheckEntries(entries);
+            break;
+        }
+        case 4: case 5: case 6: ReadOmm(data[0] % 8 - 4, rest); break;
+        case 7: {
+            const long n = CatalogueNumberValue(rest);
+            if (n > kMaxCatalogueNumber || (n >= 0 && CatalogueNumberValue(CatalogueNumberField(n)) != n)) std::abort();
+            SearchTextHasNumber(rest, rest.substr(0, 5));
             break;
         }
         case 1: LoadFromBytes(rest); break;
