@@ -187,6 +187,8 @@ TEST(DownloadList, FixedColumnsLoginEntriesFirstAndDisabled) {
             EXPECT_NE(e.url.find("space-track.org"), std::string::npos);
         } else {
             EXPECT_EQ(e.url.find("space-track.org"), std::string::npos) << "login entry after the first twelve";
+            // OMM CSV is the form that carries objects numbered above 99999.
+            EXPECT_NE(e.url.find("FORMAT=csv"), std::string::npos) << line;
         }
     }
     EXPECT_TRUE(stems.count("Iridium"));  // the Iridium file creation reads Iridium.tle
