@@ -1,0 +1,66 @@
+#include "uRateLimit.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <thread>
+
+namespace {
+constexpr double kMinute = 60.0, kHour = 3600.0;
+constexpr double kSleepStep = 0.25;  // how often a wait looks at the stop flag
+}  // namespace
+
+TLimiterClock SteadyLimiterClock() {
+    return {[] {
+                return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count();
+            },
+            [](double s) { std::this_thread::sleep_for(std::chrono::duration<double>(s)); }};
+}
+
+TProviderLimiter::TProviderLimiter(TLimiterClock clock) : clock_(std::move(clock)) {}
+
+double TProviderLimiter::WaitLocked(double now) const {
+    double wait = 0.0;
+    const auto inMinute = std::count_if(sent_.begin(), sent_.end(), [&](double t) { return t > now - kMinute; });
+    if (inMinute >= kProviderPerMinute) wait = std::max(wait, sent_[sent_.size() - kProviderPerMinute] + kMinute - now);
+    if (static_cast<int>(sent_.size()) >= kProviderPerHour)
+        wait = std::max(wait, sent_[sent_.size() - kProviderPerHour] + kHour - now);
+    return wait;
+}
+
+TAdmission TProviderLimiter::Admit(bool gpClass, const std::atomic<bool>* stop) {
+    while (true) {
+        double wait;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            const double now = clock_.now();
+            while (!sent_.empty() && sent_.front() <= now - kHour) sent_.pop_front();
+            if (gpClass && now - lastGp_ < kGpClassInterval) return TAdmission::kGpTooSoon;
+            wait = WaitLocked(now);
+            if (wait > kProviderMaxWait) return TAdmission::kHourFull;
+            if (wait <= 0.0) {
+                sent_.push_back(now);
+                if (gpClass) lastGp_ = now;
+                return TAdmission::kGo;
+            }
+        }
+        if (stop && stop->load()) return TAdmission::kStopped;
+        clock_.sleep(std::min(wait, kSleepStep));
+    }
+}
+
+double TProviderLimiter::GpWait() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return std::max(0.0, lastGp_ + kGpClassInterval - clock_.now());
+}
+
+TProviderLimiter& ProviderLimiter() {
+    static TProviderLimiter limiter;
+    return limiter;
+}
+
+bool IsGpClassUrl(const std::string& url) {
+    std::string lower(url);
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return lower.find("/class/gp/") != std::string::npos;
+}
