@@ -159,6 +159,7 @@ Prints the visible passes of the selected satellites of data/MainSat.bin
 
   --mode line|table    report kind (default line)
   --tle FILE           search every element set of FILE instead of MainSat.bin
+                       (two-line or three-line text, or OMM as CSV, JSON or XML)
   --data DIR           data folder holding MainSat.bin and Observer.bin
                        (default: the data folder beside the program)
   --lat DEG --lon DEG  observer latitude and longitude (east positive);
