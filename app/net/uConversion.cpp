@@ -34,12 +34,12 @@ void SortEntriesByNumber(std::vector<TElementEntry>& entries) {
     std::stable_sort(entries.begin(), entries.end(), EntryLess);
 }
 
-bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath) {
+bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath, TElementReadReport* read) {
     std::vector<std::string> mag;
     if (!netfiles::ReadLines(magPath, mag)) return false;
     if (!netfiles::FileExists(elementPath)) return false;
     std::vector<TElementEntry> entries;
-    ReadElementFile(entries, elementPath);  // no sets: an empty common-name file
+    ReadElementFile(entries, elementPath, read);  // no sets: an empty common-name file
     SortEntriesByNumber(entries);
     const TMagIndex index(mag);
     std::string text;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "uNetFiles.h"
+#include "uOmm.h"
 #include "uVarDef.h"
 
 inline constexpr const char* kCommonNamePrefix = "Common_Name_";
@@ -14,7 +15,9 @@ std::string CommonNamePath(const std::string& elementPath);
 
 // Writes the common-name file of an element file, then deletes the source.
 // On any failure the source stays where it was and false is returned.
-bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath);
+// read, when given, says what the element reader skipped.
+bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath,
+                          TElementReadReport* read = nullptr);
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath);
 
 // The iridium flag leaves out names holding '?' or an upper-case 'T'. When

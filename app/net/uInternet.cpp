@@ -1,6 +1,7 @@
 #include "uInternet.h"
 
 #include <chrono>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -35,11 +36,14 @@ void GlobalInit() {
 
 struct TWriteTarget {
     TAtomicFile* file = nullptr;  // none: the body is read and dropped
+    std::string* head = nullptr;  // keeps the first kHeadBytes of the body when given
     std::uint64_t written = 0;
     std::uint64_t limit = 0;
     bool overLimit = false;
     bool writeFailed = false;
 };
+
+constexpr std::size_t kHeadBytes = 4096;
 
 size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
     auto* t = static_cast<TWriteTarget*>(user);
@@ -49,6 +53,8 @@ size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
         return 0;  // makes libcurl stop with a write error
     }
     t->written += n;
+    if (t->head && t->head->size() < kHeadBytes)
+        t->head->append(data, std::min(n, kHeadBytes - t->head->size()));
     if (t->file && !t->file->Write(std::string_view(data, n))) {
         t->writeFailed = true;
         return 0;
@@ -397,6 +403,12 @@ bool DecompressDownload(const std::string& source, const std::string& target, in
     return Unpack(source, out, kind, maxBytes) && out.Commit();
 }
 
+TProviderAnswer ProviderAnswer(long status) {
+    if (status == 401 || status == 403) return TProviderAnswer::kLoginRefused;
+    if (status == 429 || (status >= 500 && status <= 599)) return TProviderAnswer::kBusy;
+    return TProviderAnswer::kOther;
+}
+
 bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
                    TNetReport& report) {
     CURL* h = Curl(session.Handle());
@@ -407,27 +419,33 @@ bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownl
         return false;
     }
     bool ok = h != nullptr;
+    TProviderAnswer answer = TProviderAnswer::kOther;
     if (ok) {
-        std::string form = "username=" + UrlEncode(h, settings.user) + "&password=" + UrlEncode(h, settings.password) +
-                           "&_submitted=1";
+        std::string form = "identity=" + UrlEncode(h, settings.user) + "&password=" + UrlEncode(h, settings.password);
+        std::string head;
         TWriteTarget sink;
         sink.limit = session.Config().maxFetchBytes;
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "https");
-        ok = Perform(session, origin + "/perl/login.pl", sink, &form);
-        curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        sink.head = &head;
+        // No redirect is followed: a 307 or 308 would carry the body elsewhere.
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        ok = Perform(session, origin + kProviderLoginPath, sink, &form);
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);  // the handle keeps no pointer to the credentials
         ::explicit_bzero(form.data(), form.size());
-        // The provider answers a wrong password with a page, not an error status:
-        // only a session cookie tells a good login.
+        answer = ProviderAnswer(session.lastStatus);
+        // A wrong password may come back as 200 with {"Login":"Failed"}: only
+        // a session cookie and no such answer tell a good login.
         curl_slist* cookies = nullptr;
-        if (ok && curl_easy_getinfo(h, CURLINFO_COOKIELIST, &cookies) == CURLE_OK) {
+        if (ok && head.find("\"Failed\"") == std::string::npos &&
+            curl_easy_getinfo(h, CURLINFO_COOKIELIST, &cookies) == CURLE_OK) {
             ok = cookies != nullptr;
             curl_slist_free_all(cookies);
         } else {
             ok = false;
         }
     }
-    if (!ok) report.messages.push_back({kLoginFailedTitle, kLoginFailedText});
+    if (!ok) report.messages.push_back(answer == TProviderAnswer::kBusy ? TNetMessage{kProviderBusyTitle, kProviderBusyText}
+                                                                        : TNetMessage{kLoginFailedTitle, kLoginFailedText});
     return ok;
 }
 
@@ -437,9 +455,25 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
     TNetSession session(config);
     if (!CheckConnection(session, report)) return res;
     const auto entries = ParseDownloadList(lines);
+    TProviderLimiter& limiter = config.limiter ? *config.limiter : ProviderLimiter();
+    // Every request to the provider waits for its turn under the provider's limits.
+    auto admitted = [&](const std::string& url, const std::string& label) {
+        switch (limiter.Admit(IsGpClassUrl(url), config.stop)) {
+            case TAdmission::kGo: return true;
+            case TAdmission::kGpTooSoon:
+                report.Note(label + ": the provider serves this class once an hour; try again in " +
+                            std::to_string(std::max(1, static_cast<int>(std::ceil(limiter.GpWait() / 60.0)))) +
+                            " minutes, previous file kept");
+                return false;
+            case TAdmission::kHourFull: report.messages.push_back({kProviderBusyTitle, kProviderBusyText}); break;
+            case TAdmission::kStopped: break;
+        }
+        res.stopped = true;
+        return false;
+    };
     for (const auto& d : entries) {
         if (d.enabled && d.usable && d.loginProtected) {
-            if (!ProviderLogin(session, UrlOrigin(d.entry.url), settings, report)) return res;
+            if (!admitted("", "Login") || !ProviderLogin(session, UrlOrigin(d.entry.url), settings, report)) return res;
             break;
         }
     }
@@ -457,6 +491,11 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
         }
         const std::string& label = e.displayName;
         const std::string target = TargetPath(e, folder);
+        if (d.loginProtected && !admitted(e.url, label)) {
+            if (res.stopped) return res;
+            ++res.failed;
+            continue;
+        }
         const std::string why = FetchEntry(session, e, target, folder);
         const bool ok = why.empty();
         if (ok) {
@@ -465,6 +504,16 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
         } else {
             ++res.failed;
             report.Note(label + ": " + why + ", previous file kept");
+        }
+        // The provider refusing us or being overloaded ends the batch: more
+        // requests would only be refused too, or count against our limits.
+        const TProviderAnswer answer =
+            !ok && d.loginProtected ? ProviderAnswer(session.lastStatus) : TProviderAnswer::kOther;
+        if (answer != TProviderAnswer::kOther) {
+            report.messages.push_back(answer == TProviderAnswer::kBusy ? TNetMessage{kProviderBusyTitle, kProviderBusyText}
+                                                                       : TNetMessage{kLoginFailedTitle, kLoginFailedText});
+            res.stopped = true;
+            return res;
         }
     }
     res.ok = enabled == 0 || res.fetched > 0;
@@ -487,10 +536,12 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
         if (!e.enabled || !e.usable) continue;
         const std::string path = TargetPath(e.entry, folder);
         if (!netfiles::FileExists(path)) continue;
-        if (ConvertToCommonNames(path, magPath))
+        TElementReadReport read;
+        if (ConvertToCommonNames(path, magPath, &read))
             ++converted;
         else
             report.Note(netfiles::FileNameOf(path) + ": conversion failed, file kept");
+        if (const std::string why = read.Summary(); !why.empty()) report.Note(netfiles::FileNameOf(path) + ": " + why);
     }
     return converted;
 }

@@ -10,6 +10,7 @@
 
 #include "uDataFiles.h"
 #include "uNetFiles.h"
+#include "uRateLimit.h"
 #include "uVarDef.h"
 
 inline constexpr std::uint64_t kMaxExpandedBytes = 200ull << 20;
@@ -19,6 +20,10 @@ inline constexpr const char* kLoginFailedTitle = "SpaceTrack Login Error";
 inline constexpr const char* kLoginNotHttpsText =
     "Login at Space-Track site refused: the login address is not HTTPS, so the user name and password were not "
     "sent. Use https:// addresses for the login-protected entries of the download list.";
+inline constexpr const char* kProviderBusyText = "Space-Track: provider busy, try later.";
+inline constexpr const char* kProviderBusyTitle = "SpaceTrack Download Error";
+// Where the provider takes its login: a POST of identity and password.
+inline constexpr const char* kProviderLoginPath = "/ajaxauth/login";
 
 enum TDownloadKind : int { kPlainKind = 0, kGzipKind = 1, kZipKind = 2 };
 
@@ -59,6 +64,8 @@ struct TNetConfig {
     std::string caPem;
     // Set by shut-down; a running transfer stops at its next progress call.
     const std::atomic<bool>* stop = nullptr;
+    // The provider's request limits; empty: the one the whole program shares.
+    std::shared_ptr<TProviderLimiter> limiter;
 };
 
 // What a batch tells the user: message boxes, and one note per entry.
@@ -101,13 +108,22 @@ bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::str
 // only when the whole content was unpacked within maxBytes.
 bool DecompressDownload(const std::string& source, const std::string& target, int kind,
                         std::uint64_t maxBytes = kMaxExpandedBytes);
-// The login request, a POST to the HTTPS origin; false (with its message)
-// when the origin is not HTTPS or the provider gave no cookie.
+// How a provider's answer bears on the batch: 401/403 refuse the login,
+// 429 and 5xx say it is busy; the batch stops on either.
+enum class TProviderAnswer { kOther, kLoginRefused, kBusy };
+TProviderAnswer ProviderAnswer(long httpStatus);
+
+// The login: a POST of identity and password (form-encoded) to the HTTPS
+// origin + kProviderLoginPath, no redirect followed. False with its message
+// when the origin is not HTTPS, and with the login message (or the busy
+// message for 429 and 5xx) when the provider gave no session cookie or
+// answered that the login failed.
 bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownloadSettings& settings,
                    TNetReport& report);
 
 struct TBatchResult {
     bool ok = false;
+    bool stopped = false;  // the provider refused us or is busy, or shut-down came: the rest was not fetched
     int fetched = 0;
     int failed = 0;
 };

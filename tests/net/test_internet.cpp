@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <filesystem>
+#include <memory>
 
 #include <sys/stat.h>
 
 #include "../SyncSpy.h"
+#include "../catalogue/OmmWriter.h"
 #include "Fixtures.h"
 #include "LoopbackServer.h"
 #include "uFileIO.h"
@@ -78,6 +81,7 @@ protected:
     fx::TempDir dir;
     TNetReport report;
     TDownloadSettings settings;
+    std::atomic<int> loginStatus{200};
 
     void SetUp() override {
         settings.user = kUser;
@@ -85,28 +89,34 @@ protected:
         for (LoopbackServer* s : {&server, &tls}) Routes(*s);
     }
 
-    static void Routes(LoopbackServer& server) {
+    void Routes(LoopbackServer& server) {
         server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
         server.Route("/pack.gz", [](const HttpRequest&) { return Binary(fx::Gzip(kSet)); });
         server.Route("/pack.zip", [](const HttpRequest&) {
             return Binary(fx::Zip({{"first.txt", "first entry\r\n"}, {"second.txt", kSet}}));
         });
-        server.Route("/perl/login.pl", [](const HttpRequest& r) {
-            auto q = QueryOf(r.body);
+        // The provider's login: identity and password in a POST body, a session
+        // cookie for a good login, {"Login":"Failed"} (status 200) for a bad one.
+        server.Route("/ajaxauth/login", [this](const HttpRequest& r) {
+            auto form = QueryOf(r.body);
             HttpResponse res;
-            res.contentType = "text/html";
-            if (r.method == "POST" && r.query.empty() && q["username"] == kUser && q["password"] == kPassword &&
-                q["_submitted"] == "1") {
-                res.body = "<html>Welcome</html>";
-                res.extraHeaders.push_back("Set-Cookie: session=good; Path=/");
+            res.contentType = "application/json";
+            if (loginStatus != 200) {
+                res.status = loginStatus;
+                res.body = "{\"error\":\"status\"}";
+            } else if (r.method == "POST" && r.query.empty() &&
+                       r.headers.count("content-type") && r.headers.at("content-type") == "application/x-www-form-urlencoded" &&
+                       form["identity"] == kUser && form["password"] == kPassword) {
+                res.body = "\"\"";
+                res.extraHeaders.push_back("Set-Cookie: chocolatechip=good; Path=/");
             } else {
-                res.body = "<html>Login failed</html>";  // status 200 all the same
+                res.body = "{\"Login\":\"Failed\"}";
             }
             return res;
         });
         server.Route("/protected.tle", [](const HttpRequest& r) {
             auto it = r.headers.find("cookie");
-            if (it == r.headers.end() || it->second.find("session=good") == std::string::npos) {
+            if (it == r.headers.end() || it->second.find("chocolatechip=good") == std::string::npos) {
                 HttpResponse res;
                 res.contentType = "text/html";
                 res.body = "<html>Please log in</html>";
@@ -141,11 +151,17 @@ protected:
 };
 
 TEST_F(DownloadTest, PlainGzipAndZipArriveAsElementFiles) {
+    // OMM XML starts with markup like an error page, and is element sets all the same.
+    const fx::Tle iss = fx::MakeTle("25544", 18, 1.5);
+    const std::string omm = ommw::Xml({{"ISS (ZARYA)", iss.line1, iss.line2}});
+    server.Route("/omm.xml", [&omm](const HttpRequest&) { return Text(omm); });
     auto res = Run(PublicList({ListLine(true, 0, "Plain", Url("/plain.tle")),
                                ListLine(true, 1, "Prefix  Gzipped", Url("/pack.gz")),
-                               ListLine(true, 2, "Zipped", Url("/pack.zip"))}));
+                               ListLine(true, 2, "Zipped", Url("/pack.zip")),
+                               ListLine(true, 0, "Omm", Url("/omm.xml"))}));
     EXPECT_TRUE(res.ok);
-    EXPECT_EQ(res.fetched, 3);
+    EXPECT_EQ(res.fetched, 4);
+    EXPECT_EQ(fx::ReadText(dir / "Omm.tle"), omm);
     EXPECT_EQ(fx::ReadText(dir / "Plain.tle"), kSet);
     // The gzip stem starts at column 13: the prefix is only shown.
     EXPECT_EQ(fx::ReadText(dir / "Gzipped.tle"), kSet);
@@ -153,7 +169,7 @@ TEST_F(DownloadTest, PlainGzipAndZipArriveAsElementFiles) {
     EXPECT_FALSE(std::filesystem::exists(dir / "temp.tz"));
     EXPECT_FALSE(std::filesystem::exists(dir / "temp.zip"));
     EXPECT_TRUE(NoLeftovers());
-    EXPECT_EQ(server.Hits("/perl/login.pl"), 0) << "no enabled protected entry, no login";
+    EXPECT_EQ(server.Hits("/ajaxauth/login"), 0) << "no enabled protected entry, no login";
     EXPECT_TRUE(report.messages.empty());
 }
 
@@ -317,7 +333,7 @@ TEST_F(DownloadTest, LoginKeepsItsCookieForProtectedEntries) {
     auto res = Run(lines);
     EXPECT_TRUE(res.ok);
     EXPECT_EQ(res.fetched, 2);
-    EXPECT_EQ(tls.Hits("/perl/login.pl"), 1);
+    EXPECT_EQ(tls.Hits("/ajaxauth/login"), 1);
     EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kSet);
     EXPECT_EQ(fx::ReadText(dir / "GuardedGz.tle"), kSet);
     // The credentials travel URL-encoded in the POST body: not in the request
@@ -347,12 +363,75 @@ TEST_F(DownloadTest, RejectedOrPlainHttpLoginStopsTheBatchWithItsMessage) {
     EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kOld);
 }
 
+// The provider refusing the login (401, 403), over its limits (429) or down
+// (503), at the login or at a download: the batch stops with the login or the
+// busy message and no element file changes.
+TEST_F(DownloadTest, RefusedOrBusyProviderStopsTheBatchAndKeepsEveryFile) {
+    const std::string login = "Login at Space-Track site failed, Check Username and Password.";
+    const std::string busy = "Space-Track: provider busy, try later.";
+    struct Case {
+        const char* what;
+        std::string password;
+        int loginStatus, downloadStatus;
+        const std::string& text;
+    } cases[] = {{"401 at login", kPassword, 401, 200, login},
+                 {"429 at login", kPassword, 429, 200, busy},  {"503 at login", kPassword, 503, 200, busy},
+                 {"403 at a download", kPassword, 200, 403, login}, {"429 at a download", kPassword, 200, 429, busy}};
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        report = {};
+        settings.password = k.password;
+        loginStatus = k.loginStatus;
+        tls.Route("/refusing.tle", [&k](const HttpRequest&) {
+            HttpResponse r = Text(kSet);
+            r.status = k.downloadStatus;
+            return r;
+        });
+        for (const char* n : {"Refusing.tle", "Guarded.tle", "Plain.tle"}) fx::WriteText(dir / n, kOld);
+        const int before = tls.Hits("/protected.tle") + tls.Hits("/plain.tle");
+        auto res = Run({ListLine(true, 0, "Refusing", TlsUrl("/refusing.tle")),
+                        ListLine(true, 0, "Guarded", TlsUrl("/protected.tle")), ListLine(true, 0, "Plain", TlsUrl("/plain.tle"))});
+        EXPECT_FALSE(res.ok);
+        EXPECT_TRUE(res.stopped || k.downloadStatus == 200);
+        ASSERT_EQ(report.messages.size(), 1u);
+        EXPECT_EQ(report.messages[0].text, k.text);
+        EXPECT_EQ(tls.Hits("/protected.tle") + tls.Hits("/plain.tle"), before) << "nothing after the stop";
+        for (const char* n : {"Refusing.tle", "Guarded.tle", "Plain.tle"}) EXPECT_EQ(fx::ReadText(dir / n), kOld) << n;
+    }
+    EXPECT_EQ(report.messages[0].title, "SpaceTrack Download Error");
+}
+
+// Requests to the provider take turns under its limits: with 29 requests of
+// this minute already made, the login is the 30th and the first download
+// waits for the minute to end (on the test's clock, not a real wait).
+TEST_F(DownloadTest, ProviderRequestsWaitTheirTurnAndTheGpClassComesOnceAnHour) {
+    double now = 0.0, slept = 0.0;
+    auto limiter = std::make_shared<TProviderLimiter>(TLimiterClock{[&] { return now; }, [&](double s) {
+                                                                        now += s;
+                                                                        slept += s;
+                                                                    }});
+    for (int k = 0; k < 29; ++k) limiter->Admit(false);
+    TNetConfig cfg = LoopbackConfig();
+    cfg.limiter = limiter;
+    tls.Route("/query/class/gp/format/3le", [](const HttpRequest&) { return Text(kSet); });
+    auto res = Run({ListLine(true, 0, "Guarded", TlsUrl("/protected.tle")),
+                    ListLine(true, 0, "Catalogue", TlsUrl("/query/class/gp/format/3le")),
+                    ListLine(true, 0, "Again", TlsUrl("/query/class/gp/format/3le"))},
+                   cfg);
+    EXPECT_TRUE(res.ok);
+    EXPECT_EQ(res.fetched, 2);
+    EXPECT_DOUBLE_EQ(slept, 60.0) << "the 31st request of the minute waited for it to end";
+    EXPECT_EQ(tls.Hits("/query/class/gp/format/3le"), 1);
+    ASSERT_EQ(report.notes.size(), 3u);
+    EXPECT_EQ(report.notes[2], "Again: the provider serves this class once an hour; try again in 60 minutes, previous file kept");
+}
+
 TEST_F(DownloadTest, ProtectedDownloadWithoutCookieGetsAPageThatIsNotKept) {
     fx::WriteText(dir / "Guarded.tle", kOld);
     // Thirteen lines with the protected entry after the first twelve: no login.
     auto lines = PublicList({ListLine(true, 0, "Guarded", Url("/protected.tle"))});
     auto res = Run(lines);
-    EXPECT_EQ(server.Hits("/perl/login.pl"), 0);
+    EXPECT_EQ(server.Hits("/ajaxauth/login"), 0);
     EXPECT_FALSE(res.ok);
     EXPECT_EQ(fx::ReadText(dir / "Guarded.tle"), kOld);
 }
