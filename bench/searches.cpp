@@ -58,7 +58,8 @@ void BM_FlaresWeek(benchmark::State& bs) {
         const TFlareResult r =
             RunFlareSearch(in, sats, site, Settings(site), static_cast<unsigned>(bs.range(0)));
         flares = r.flares.size();
-        benchmark::DoNotOptimize(r.lines.data());
+        const TReportLines lines = FlareReport(r, in, Settings(site));
+        benchmark::DoNotOptimize(lines.data());
     }
     bs.counters["satellites"] = static_cast<double>(sats.size());
     bs.counters["flares"] = static_cast<double>(flares);
@@ -86,7 +87,8 @@ void BM_MoonTransitsDay(benchmark::State& bs) {
                                                   Settings(site),
                                                   static_cast<unsigned>(bs.range(0)));
         transits = r.transits.size();
-        benchmark::DoNotOptimize(r.lines.data());
+        const TReportLines lines = TransitReport(r, sats, moon, in, Settings(site));
+        benchmark::DoNotOptimize(lines.data());
     }
     bs.counters["satellites"] = static_cast<double>(sats.size());
     bs.counters["transits"] = static_cast<double>(transits);

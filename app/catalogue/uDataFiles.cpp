@@ -13,28 +13,6 @@ bool ReadDataLines(const std::string& path, std::vector<std::string>& lines) {
     return ReadFileLines(path, kMaxDataFileBytes, lines);
 }
 
-std::string_view DataColumns(std::string_view line, std::size_t first, std::size_t last) {
-    if (first < 1 || last < first || first > line.size()) return {};
-    return line.substr(first - 1, last - first + 1);
-}
-
-std::string_view TrimText(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
-}
-
-bool ParseNumber(std::string_view text, double& value) {
-    text = TrimText(text);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty()) return false;
-    double v = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(v)) return false;
-    value = v;
-    return true;
-}
-
 bool ParseMapLocationLine(std::string_view line, TMapCity& city) {
     double lat = 0, lon = 0;
     if (!ParseNumber(DataColumns(line, kCityLatFirst, kCityLatLast), lat) ||

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "uText.h"
+
 // Text files larger than this are not ours; reading stops there.
 inline constexpr std::size_t kMaxDataFileBytes = 16u << 20;
 
@@ -15,11 +17,6 @@ inline constexpr std::size_t kMaxDataFileBytes = 16u << 20;
 // the file is missing or unreadable.
 bool ReadDataLines(const std::string& path, std::vector<std::string>& lines);
 
-// Columns first..last of line (1-based, inclusive), "" past its end.
-std::string_view DataColumns(std::string_view line, std::size_t first, std::size_t last);
-std::string_view TrimText(std::string_view s);
-// The whole trimmed text as a finite number; false for anything else.
-bool ParseNumber(std::string_view text, double& value);
 
 // MapLocations.dat: latitude 1-8, longitude 9-16, name 18-37.
 inline constexpr std::size_t kCityLatFirst = 1, kCityLatLast = 8;

@@ -1,9 +1,15 @@
 // Command-line front end of the pass search: prints the line or tabular
 // report of the installation's satellites (or of an element file) for its
 // observer (or one given on the command line).
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,10 +20,51 @@
 #include "uPassSearch.h"
 #include "uPredictArgs.h"
 #include "uSearchModes.h"
+#include "uText.h"
 #include "uVarDef.h"
 
 namespace {
 constexpr double kMileFactor = 0.621371;
+// Progress shows only for runs longer than this, so short runs stay quiet.
+constexpr auto kProgressDelay = std::chrono::seconds(1);
+
+// The search's control; Ctrl+C sets its cancel flag (a lock-free atomic
+// store is safe in a signal handler).
+TSearchControl gControl;
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+std::atomic<bool> gProgressShown{false};
+
+// write() is async-signal-safe: clear the progress line so the partial report
+// starts on a clean line.
+extern "C" void OnInterrupt(int) {
+    gControl.cancel.store(true);
+    if (gProgressShown) {
+        const ssize_t n = write(STDERR_FILENO, "\r\033[K", 4);
+        (void)n;
+    }
+}
+
+// "Searching: done of total satellites" on stderr while a terminal watches.
+class TProgressLine {
+public:
+    TProgressLine() : start_(std::chrono::steady_clock::now()) {}
+    void Show(std::size_t done, std::size_t total) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (done == total) {  // the report follows on a clean line
+            if (gProgressShown) std::fputs("\r\033[K", stderr);
+            return;
+        }
+        if (std::chrono::steady_clock::now() - start_ < kProgressDelay) return;
+        std::fprintf(stderr, "\rSearching: %zu of %zu satellites", done, total);
+        std::fflush(stderr);
+        gProgressShown = true;
+    }
+
+private:
+    std::mutex mutex_;
+    std::chrono::steady_clock::time_point start_;
+};
 
 int Fail(int code, const std::string& message) {
     PrintMessage(message);
@@ -90,11 +137,19 @@ int main(int argc, char** argv) {
     settings.distanceFactor = settings.metric ? 1.0 : kMileFactor;
     settings.displayOffset = inputs.displayOffset;
 
+    TProgressLine progress;
+    if (isatty(STDERR_FILENO))
+        gControl.progress = [&progress](std::size_t done, std::size_t total) {
+            progress.Show(done, total);
+        };
+    std::signal(SIGINT, OnInterrupt);
+
     if (modeArgs.mode != TSearchMode::kPasses)
-        return RunSearchMode(modeArgs, a, inputs, observer, settings, sats);
-    const TPredictionResult result =
-        a.table ? RunTabularSearch(inputs, sats, observer, settings, a.threads)
-                : RunLineSearch(inputs, sats, observer, settings, a.threads);
-    PrintReport(result.lines);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+        return RunSearchMode(modeArgs, a, inputs, observer, settings, sats, &gControl);
+    const TPredictionResult result = a.table
+                                          ? RunTabularSearch(inputs, sats, observer, a.threads, &gControl)
+                                          : RunLineSearch(inputs, sats, observer, a.threads, &gControl);
+    PrintReport(a.table ? TabularReport(result, sats, inputs, settings)
+                        : LineReport(result, sats, inputs, settings));
+    return FinishReport(result.status);
 }

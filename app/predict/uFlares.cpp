@@ -3,25 +3,30 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <ctime>
 
 #include "Satellite.h"
 #include "Zenora.h"
 #include "uFormat.h"
-#include "uSearchPool.h"
 #include "uTracking.h"
 
 namespace {
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kMsPerDay = 86400000.0;
 
-struct TFlareOutput {
-    std::vector<std::string> rows;
-    std::vector<TPassRecord> passes;
-    std::vector<TFlare> flares;
-};
+// The flare brightness model of the flare list. On the centre line of the
+// reflected beam: kCentreMagnitude at kBeamRangeUnit from the satellite with
+// the Sun square on the mirror, fainter with the square of the range over
+// kMirrorGain and with the cosine of half the angle of incidence. At the
+// observer: scaled by log10(kFlareFadeAngle / angle), so the flare fades
+// out kFlareFadeAngle degrees off the centre line, plus kExtinction x
+// cos(elevation). The figures are empirical (fitted to observed Iridium
+// flares), kept as they stand so lists stay comparable.
+constexpr double kCentreMagnitude = -7.5;
+constexpr double kBeamRangeUnit = 1000.0;   // km
+constexpr double kMirrorGain = 1.62;
+constexpr double kFlareFadeAngle = 2.2;     // degrees
+constexpr double kExtinction = 1.25;        // magnitudes
 
 // One satellite's scan, with its own copies of the record and the observer.
 struct TFlareScan {
@@ -42,7 +47,7 @@ struct TFlareScan {
     TFlareScan(const TFlareInputs& i, const TReportSettings& r, std::size_t k, const TSatRec& s,
                const TObserver& o)
         : in(i), rs(r), index(k), sat(s), observer(o) {
-        state.mode = 4;
+        state.mode = kFillLookAngles;
         sun.body = kBodySun;
     }
 
@@ -52,7 +57,7 @@ struct TFlareScan {
     bool Sample(double t) {
         sampleTime = t;
         gha = ObserverVector(t, observer);
-        state.mode = 4;
+        state.mode = kFillLookAngles;
         if (!PropagateSatellite(sat, state, t, gha, observer)) {
             angle = kNoFlareAngle;
             return false;
@@ -64,10 +69,10 @@ struct TFlareScan {
 
     bool Sunlit() const { return SunLite(&state.pos, &sun.pos); }
 
-    void Record(TFlareOutput& out);
+    void Record(std::vector<TFlare>& out);
 };
 
-void TFlareScan::Record(TFlareOutput& out) {
+void TFlareScan::Record(std::vector<TFlare>& out) {
     TVector centre{};
     double beamRange = 0.0;
     IridTrkVect(&reflection, &state.pos, &centre, observer.vect.r, &beamRange);
@@ -95,37 +100,28 @@ void TFlareScan::Record(TFlareOutput& out) {
     TFlareRow& row = flare.row;
     row.t = sampleTime;
     row.id = FlareId(sat);
-    row.elevation = state.altaz.alt * kRadToDeg;
-    row.azimuth = state.altaz.az * kRadToDeg;
+    row.elevation = Degrees(state.altaz.alt);
+    row.azimuth = Degrees(state.altaz.az);
     row.range = state.radec.dist;
     row.magnitude = mag;
-    row.centreLat = centreLL.lat * kRadToDeg;
-    row.centreLon = centreLL.lon * kRadToDeg;
-    row.bearing = Az_2latlon(&observer.pos, &centreLL) * kRadToDeg;
+    row.centreLat = Degrees(centreLL.lat);
+    row.centreLon = Degrees(centreLL.lon);
+    row.bearing = Degrees(Az_2latlon(&observer.pos, &centreLL));
     row.distance = Dist_2latlon(&observer.pos, &centreLL) * rs.distanceFactor;
     row.centreMagnitude = magC;
-
-    TPassRecord record{};
-    record.title = PassTitle(sat);
-    record.magnitude = mag;
-    record.maxElevation = row.elevation;
-    record.start = sampleTime - kFlareRecordSpan / kSecondsPerDay;
-    record.end = sampleTime + kFlareRecordSpan / kSecondsPerDay;
-    record.elements = sat;
-    out.passes.push_back(record);
-    out.rows.push_back(FlareRowLine(row, in.displayOffset));
-    out.flares.push_back(std::move(flare));
+    out.push_back(std::move(flare));
 }
 
-void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, TFlareOutput& out) {
+void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, const TStop& stop,
+                   std::vector<TFlare>& out) {
     // The back-off step: the fine step that led to the current sample.
     double fineStepMs = 0.0;
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
-        while (t < e) {
-            s.state.mode = 0;
-            t = SearchAOS(s.sat, s.state, kFlareMinElevation, t, e, s.observer);
+        while (t < e && !stop()) {
+            s.state.mode = kFillPosition;
+            t = SearchCrossing(TEdge::kRise, s.sat, s.state, kFlareMinElevation, t, e, s.observer);
             if (!(t < e) || s.sat.decayed) break;
 
             double previous = kNoFlareAngle;
@@ -168,23 +164,18 @@ void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, T
     }
 }
 
-bool LessNoCase(const std::string& a, const std::string& b) {
-    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::tolower(static_cast<unsigned char>(x)) <
-               std::tolower(static_cast<unsigned char>(y));
-    });
-}
 }  // namespace
 
 double CentreLineMagnitude(double beamRange, double sunAngle) {
     double c = std::cos(sunAngle / 2.0);
     if (!(c > 1e-9)) c = 1e-9;  // grazing light: very faint, not a log of zero
-    const double r = beamRange / 1000.0;
-    return 2.5 * std::log10(r * r / (1.62 * c)) - 7.5;
+    const double r = beamRange / kBeamRangeUnit;
+    return 2.5 * std::log10(r * r / (kMirrorGain * c)) + kCentreMagnitude;
 }
 
 double FlareMagnitude(double angle, double elevation, double centreMagnitude) {
-    const double mag = std::log10(2.2 / angle) * centreMagnitude + 1.25 * std::cos(elevation);
+    const double mag =
+        std::log10(kFlareFadeAngle / angle) * centreMagnitude + kExtinction * std::cos(elevation);
     return mag < centreMagnitude || !std::isfinite(mag) ? centreMagnitude : mag;
 }
 
@@ -212,18 +203,10 @@ std::string FileDateText(const std::string& path) {
                                                local.tm_sec));
 }
 
-void SortRowsNoCase(std::vector<std::string>& rows) {
-    std::stable_sort(rows.begin(), rows.end(), LessNoCase);
-}
-
 TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& iridium,
                             const TObserver& observer, const TReportSettings& rs,
-                            unsigned threads) {
+                            unsigned threads, TSearchControl* control) {
     TFlareResult result;
-    WriteFlareHeader(result.lines, in.elementDate, in.utcMode, in.start + in.displayOffset,
-                     in.stop + in.displayOffset, rs);
-
-    KeySearchDeltaT(in.start);
     std::vector<TTimeInterval> intervals;
     if (in.start < in.stop) {
         TObserver o = observer;
@@ -232,21 +215,26 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
         BodyIntervals(sun, in.dayFlares, !in.dayFlares, in.start, in.stop, kFlareSunLimit,
                       intervals, o);
     }
+    result.status = RunPerSatellite(
+        iridium, [](const TSatRec&) { return true; }, threads, control,
+        [&](std::size_t i, const TStop& stop, std::vector<TFlare>& out) {
+            TFlareScan scan(in, rs, i, iridium[i], observer);
+            ScanSatellite(scan, intervals, stop, out);
+        },
+        result.flares);
 
-    std::vector<TFlareOutput> outputs(iridium.size());
-    ForEachSatellite(iridium.size(), threads, in.start, [&](std::size_t i) {
-        TFlareScan scan(in, rs, i, iridium[i], observer);
-        ScanSatellite(scan, intervals, outputs[i]);
-    });
-
-    std::vector<std::string> rows;
-    for (TFlareOutput& out : outputs) {
-        rows.insert(rows.end(), out.rows.begin(), out.rows.end());
-        result.passes.insert(result.passes.end(), out.passes.begin(), out.passes.end());
-        for (TFlare& f : out.flares) result.flares.push_back(std::move(f));
+    // The pass list keeps search order; the flares go in report order.
+    for (const TFlare& f : result.flares) {
+        TPassRecord record{};
+        record.title = PassTitle(iridium[f.satellite]);
+        record.magnitude = f.row.magnitude;
+        record.maxElevation = f.row.elevation;
+        record.start = f.t - kFlareRecordSpan / kSecondsPerDay;
+        record.end = f.t + kFlareRecordSpan / kSecondsPerDay;
+        record.elements = iridium[f.satellite];
+        result.passes.push_back(record);
     }
     result.skyCharts = !result.passes.empty();
-    SortRowsNoCase(rows);
-    result.lines.insert(result.lines.end(), rows.begin(), rows.end());
+    SortFlaresForReport(result.flares, in.displayOffset);
     return result;
 }

@@ -23,39 +23,13 @@ inline constexpr double kMinStepMs = 150.0;
 inline constexpr double kFlareRecordSpan = 10.0;       // s each side of the flare
 inline constexpr double kDayFlareMagLimit = -5.0;      // what "Day Flares" sets
 
-struct TFlareInputs {
-    double start = 0.0, stop = 0.0;   // UTC day numbers
-    bool utcMode = true;
-    double displayOffset = 0.0;       // days
-    bool dayFlares = false;           // search daylight instead of darkness
-    double magLimit = 0.0;            // faintest listed magnitude
-    std::string elementDate;          // text after "Element Date : "
-};
-
-// One listed flare, with the geometry it was computed from.
-struct TFlare {
-    std::size_t satellite = 0;  // index into the searched list
-    double t = 0.0;             // UTC day number
-    double angle = 0.0;         // degrees between the reflection and the observer
-    int mirror = 0;
-    double gha = 0.0;
-    TVector observerPos{}, satPos{}, satVel{}, sunPos{}, reflection{}, centre{};
-    double beamRange = 0.0;     // satellite to centre-line point, km
-    TFlareRow row;              // as reported (distance already x factor)
-};
-
-struct TFlareResult {
-    TReportLines lines;
-    std::vector<TPassRecord> passes;  // search order
-    std::vector<TFlare> flares;       // search order
-    bool skyCharts = false;           // "Prediction Sky Charts" and "Show in Google Earth"
-};
-
 // The whole search over the Iridium list, satellites on `threads` threads
-// (0: one per core), rows sorted as text (case-insensitive).
+// (0: one per core); flares in report order (FlareReport renders them).
+// settings: the distance factor of the centre-line distance. control (may
+// be null): cancel and progress.
 TFlareResult RunFlareSearch(const TFlareInputs& inputs, const std::vector<TSatRec>& iridium,
                             const TObserver& observer, const TReportSettings& settings,
-                            unsigned threads = 0);
+                            unsigned threads = 0, TSearchControl* control = nullptr);
 
 // Magnitudes of a flare: at the centre line from the beam length (km) and
 // the angle at the satellite between the centre point and the Sun (rad);
@@ -72,6 +46,3 @@ std::string FlareId(const TSatRec& satellite);
 std::string FileDateText(const std::string& path);
 // The date-time form used where a plain date and time is shown.
 std::string DefaultDateTimeText(double dayNumber);
-
-// Sorts report rows as text, ignoring case.
-void SortRowsNoCase(std::vector<std::string>& rows);

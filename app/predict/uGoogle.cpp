@@ -11,17 +11,9 @@
 #include "uTracking.h"
 
 namespace {
-constexpr double kRadToDeg = 57.29577951308232;
-constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kMinLimitWidth = 0.2;     // narrower strips get no limit lines
 constexpr double kFlareSampleStep = 2.0;   // s
 constexpr int kFlareSamples = 11;
-
-// Ground-path rows after their leading blanks are trimmed (1-based columns).
-constexpr std::size_t kRowTimeFirst = 1, kRowTimeLast = 16;
-constexpr std::size_t kRowLatFirst = 17, kRowLatLast = 25;
-constexpr std::size_t kRowLonFirst = 27, kRowLonLast = 36;
-constexpr std::size_t kRowWidthFirst = 37, kRowWidthLast = 42;
 
 class TKml {
 public:
@@ -48,7 +40,7 @@ public:
         Line("   <description>Observer Location</description>");
         Line("     <Point>");
         Line("      <coordinates>" +
-             KmlCoordinate(observer.pos.lon * kRadToDeg, observer.pos.lat * kRadToDeg) +
+             KmlCoordinate(Degrees(observer.pos.lon), Degrees(observer.pos.lat)) +
              "</coordinates>");
         Line("     </Point>");
         Line("  </Placemark>");
@@ -89,34 +81,8 @@ private:
     std::string text_;
 };
 
-std::string Trim(std::string_view s) { return std::string(TrimText(s)); }
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-    return s.substr(0, 8) == prefix.substr(0, 8);
-}
-
-struct TPathRowText {
-    std::string time, lat, lon;
-    TLatLon point{};
-    double width = 0.0;
-};
-
-bool ParsePathRow(std::string_view trimmed, TPathRowText& row) {
-    row.time = Trim(DataColumns(trimmed, kRowTimeFirst, kRowTimeLast));
-    row.lat = Trim(DataColumns(trimmed, kRowLatFirst, kRowLatLast));
-    row.lon = Trim(DataColumns(trimmed, kRowLonFirst, kRowLonLast));
-    double lat = 0.0, lon = 0.0;
-    if (!ParseNumber(row.lat, lat) || !ParseNumber(row.lon, lon) || std::fabs(lat) > 90.0 ||
-        std::fabs(lon) > 360.0)
-        return false;
-    if (!ParseNumber(DataColumns(trimmed, kRowWidthFirst, kRowWidthLast), row.width))
-        row.width = 0.0;
-    row.point = TLatLon{lat * kDegToRad, lon * kDegToRad, 0.0};
-    return true;
-}
-
 std::string CoordinateOf(const TLatLon& p) {
-    return KmlCoordinate(fmodall180(p.lon * kRadToDeg), p.lat * kRadToDeg);
+    return KmlCoordinate(fmodall180(Degrees(p.lon)), Degrees(p.lat));
 }
 }  // namespace
 
@@ -148,62 +114,41 @@ std::string KmlText(std::string_view latin1) {
     return out;
 }
 
-bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
-                         const TObserver& observer, double distanceFactor, std::string* writeError) {
-    if (!(distanceFactor > 0.0) || !std::isfinite(distanceFactor)) distanceFactor = 1.0;
+bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
+                         const std::string& title, const std::string& path,
+                         const TObserver& observer, double displayOffset, std::string* writeError) {
     const double radius = std::hypot(observer.rhoSin, observer.rhoCos) > 0.0
                               ? std::hypot(observer.rhoSin, observer.rhoCos)
                               : kEarthRadius;
     TKml kml;
     kml.Open(observer);
-    const std::string title = lines.empty() ? std::string() : Trim(lines.front());
-    std::string satellite;
-
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        const std::string line = Trim(lines[i]);
-        if (StartsWith(line, "Satellite:")) {
-            satellite = line.size() > 10 ? Trim(std::string_view(line).substr(10)) : "";
-            continue;
-        }
-        if (!StartsWith(line, "MM/DD Time")) continue;
-
+    for (const TGroundPath& track : result.paths) {
+        const TSatRec& sat = sats[track.satellite];
+        const std::string satellite(TrimText(sat.name.str() + "  -  " + sat.catNo.str()));
         std::vector<std::string> centre, right, left;
-        std::string startPoint, startTime;
+        // The track's direction from its first two points; limits lie across it.
         double b = 0.0;
-        bool first = true;
-        std::size_t j = i + 1;
-        for (; j < lines.size(); ++j) {
-            const std::string rowText = Trim(lines[j]);
-            if (rowText == "End of track") break;
-            TPathRowText row;
-            if (!ParsePathRow(rowText, row)) continue;
-            if (first) {
-                first = false;
-                startTime = row.time;
-                startPoint = row.lon + "," + row.lat;
-                TPathRowText next;
-                if (j + 1 < lines.size() && Trim(lines[j + 1]) != "End of track" &&
-                    ParsePathRow(Trim(lines[j + 1]), next))
-                    b = Az_2latlon(&row.point, &next.point);
-            }
-            centre.push_back(row.lon + "," + row.lat);
-            if (row.width > kMinLimitWidth) {
-                const double km = row.width / distanceFactor;
+        if (track.rows.size() > 1) b = Az_2latlon(&track.rows[0].point, &track.rows[1].point);
+        for (const TPathRow& r : track.rows) {
+            centre.push_back(KmlCoordinate(r.row.longitude, r.row.latitude));
+            if (r.row.width > kMinLimitWidth) {
                 TLatLon p{};
                 // Bearings grow clockwise, so b + 90° lies to the right of the track.
-                Az_dist_to_lat_lon(&row.point, &p, fmod2pi(b + kHalfPi), km, radius);
+                Az_dist_to_lat_lon(&r.point, &p, fmod2pi(b + kHalfPi), r.widthKm, radius);
                 right.push_back(CoordinateOf(p));
-                Az_dist_to_lat_lon(&row.point, &p, fmod2pi(b - kHalfPi), km, radius);
+                Az_dist_to_lat_lon(&r.point, &p, fmod2pi(b - kHalfPi), r.widthKm, radius);
                 left.push_back(CoordinateOf(p));
             }
         }
         kml.LinePlacemark(title, 1, satellite, centre);
-        if (!centre.empty()) {
-            kml.PointPlacemark(satellite, "Start Point Time - " + startTime, startPoint);
-            if (!right.empty()) kml.LinePlacemark("Right Limit", 2, satellite, right);
-            if (!left.empty()) kml.LinePlacemark("Left Limit", 2, satellite, left);
-        }
-        i = j;  // continue after "End of track"
+        if (centre.empty()) continue;
+        const TPathRow& first = track.rows.front();
+        kml.PointPlacemark(satellite,
+                           "Start Point Time - " +
+                               FormatDateTime("mm/dd HH:nn:ss", first.row.t + displayOffset),
+                           centre.front());
+        if (!right.empty()) kml.LinePlacemark("Right Limit", 2, satellite, right);
+        if (!left.empty()) kml.LinePlacemark("Left Limit", 2, satellite, left);
     }
     kml.Close();
     return kml.Write(path, writeError);

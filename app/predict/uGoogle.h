@@ -1,4 +1,4 @@
-// KML export of ground paths (read back from the ground-path report) and of
+// KML export of ground paths (from the ground-path search's records) and of
 // Iridium flare centre lines (recomputed from the flare pass records), for
 // viewing in a globe viewer.
 #pragma once
@@ -15,12 +15,16 @@ inline constexpr const char* kKmlExportFailed =
     " Failed to find Tracks or Error in producing the Google file.";
 inline constexpr const char* kKmlLaunchFailed = "Failed to load Program Google Earth";
 
-// Writes the ground-path document for the report lines to path (replaced
-// atomically). distanceFactor: the one the report was printed with, so the
-// printed widths are turned back into kilometres. False when the file
-// cannot be written, with the reason in *writeError.
-bool ExportGroundPathKml(const TReportLines& lines, const std::string& path,
-                         const TObserver& observer, double distanceFactor = 1.0,
+// Writes the ground-path document of a ground-path search to path (replaced
+// atomically): per listed path its centre line, its start point and, where
+// the strip is wider than 0.2 (distance unit of the report), its right and
+// left limits. sats: the searched list; title: the report's title (the
+// target's name and " Transit"); displayOffset: added to the start time
+// shown. False when the file cannot be written, with the reason in
+// *writeError.
+bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
+                         const std::string& title, const std::string& path,
+                         const TObserver& observer, double displayOffset,
                          std::string* writeError = nullptr);
 
 // Writes the flare document: per record the centre line over the 20 s of

@@ -1,5 +1,4 @@
 #include "uPassSearch.h"
-#include "uSearchPool.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,10 +8,20 @@
 #include "uFormat.h"
 
 namespace {
-constexpr double kRadToDeg = 57.29577951308232;
-constexpr double kDegToRad = 0.017453292519943295;
 constexpr double kShadowIllumination = 0.00025;
 constexpr double kMaxMeanMotion = 20.0;
+
+// The edge search walks in coarse steps until the level is passed, steps
+// back once, then walks in fine steps; near the level (within the margins,
+// rad) both walks take their shorter step. A failed propagation during the
+// coarse walk counts as kEdgeFailedBeyond past the level, so the walk stops.
+constexpr double kEdgeCoarseStep = 100.0;     // s
+constexpr double kEdgeCoarseNearStep = 25.0;  // s
+constexpr double kEdgeNearCoarse = 0.5;       // rad
+constexpr double kEdgeFineStep = 5.0;         // s
+constexpr double kEdgeFineNearStep = 1.0;     // s
+constexpr double kEdgeNearFine = 0.1;         // rad
+constexpr double kEdgeFailedBeyond = 0.01;    // rad
 
 double AddSeconds(double t, double seconds) { return t + seconds / kSecondsPerDay; }
 
@@ -20,18 +29,18 @@ double AddSeconds(double t, double seconds) { return t + seconds / kSecondsPerDa
 thread_local uint64_t tEvaluations = 0;
 std::atomic<uint64_t> gEvaluations{0};
 
-// Observer vector, propagation, then the elevation: the state's altitude in
-// mode 4, else the geocentric elevation of the position.
+// Observer vector, propagation, then the elevation: the state's altitude
+// when the look angles are filled, else the elevation of the position.
 bool Evaluate(TSatRec& sat, TSatState& state, double t, TObserver& observer, double& elevation) {
     ++tEvaluations;
     const double gha = ObserverVector(t, observer);
     if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
-    elevation = state.mode == 4 ? state.altaz.alt : ElevationOf(state.pos, observer);
+    elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
     return true;
 }
 
-// Position only (state mode 0), for the shadow scans: no hour angle or
-// elevation is needed, and mode 0 does not read the hour angle.
+// Position only (kFillPosition), for the shadow scans: no hour angle or
+// elevation is needed, and that mode does not read the hour angle.
 bool PositionAt(TSatRec& sat, TSatState& state, double t, const TObserver& observer) {
     ++tEvaluations;
     return PropagateSatellite(sat, state, t, 0.0, observer);
@@ -39,7 +48,7 @@ bool PositionAt(TSatRec& sat, TSatState& state, double t, const TObserver& obser
 
 void SunAt(TSatState& sun, double t) {
     sun.body = kBodySun;
-    sun.mode = 0;
+    sun.mode = kFillPosition;
     PlanetVector(kBodySun, sun.pos, t);
 }
 
@@ -87,41 +96,29 @@ TScan FirstChange(double from, double los, bool litFrom, Lit lit) {
     }
 }
 
-std::string DisplayTime(double t, double offset) { return FormatDateTime("HH:nn:ss", t + offset); }
-
-// Output of one satellite's search; merged in list order afterwards.
-struct TSatelliteOutput {
-    TReportLines lines;
-    std::vector<TPassRecord> passes;
-    bool skyCharts = false;
-};
-
-void LineSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
-                         const TSatRec& original, TObserver observer,
-                         const std::vector<TTimeInterval>& intervals, TSatelliteOutput& out) {
+void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, std::size_t index,
+                         TObserver observer, const std::vector<TTimeInterval>& intervals,
+                         const TStop& stop, std::vector<TLinePass>& out) {
     TSatRec sat = original;
     TSatState state{};
     TSatState sun{};
     const double minEl = in.minElevation;
-    const double offset = in.displayOffset;
-    bool headerWritten = false;
-    bool havePrevious = false;
-    double previousAos = 0.0;
     double el = 0.0;
 
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
-        while (t < e) {
-            state.mode = 0;
-            double aos = SearchAOS(sat, state, minEl, t, e, observer);
-            double los = SearchLOS(sat, state, minEl, aos, e, observer);
+        while (t < e && !stop()) {
+            state.mode = kFillPosition;
+            double aos = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer);
+            double los = SearchCrossing(TEdge::kSet, sat, state, minEl, aos, e, observer);
             double middle = aos + (los - aos) / 2.0;
             if (!(aos < e)) break;
 
             Evaluate(sat, state, aos, observer, el);
             SunAt(sun, aos);  // serves the whole pass
-            std::string note;
+            TShadowNote shadow = TShadowNote::kNone;
+            double shadowTime = 0.0;
             auto lit = [&](double when) {
                 return PositionAt(sat, state, when, observer) && Sunlit(state, sun);
             };
@@ -133,7 +130,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
                     los = entry;
                     if (entry < middle) middle = entry;
                 } else {
-                    note = entry >= los ? "SunLite" : "Shd " + DisplayTime(entry, offset);
+                    shadow = entry >= los ? TShadowNote::kSunlit : TShadowNote::kEntersShadow;
+                    shadowTime = entry;
                 }
             } else {
                 // First sunlit second, or LOS.
@@ -143,7 +141,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
                     aos = exit;
                     if (exit > middle) middle = exit;
                 } else {
-                    note = exit >= los ? "Shadow" : "Slt " + DisplayTime(exit, offset);
+                    shadow = exit >= los ? TShadowNote::kShadowed : TShadowNote::kLeavesShadow;
+                    shadowTime = exit;
                 }
             }
 
@@ -151,64 +150,166 @@ void LineSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
             t = aos;
             if (seconds > 1.0) {
                 TLinePass pass;
+                pass.satellite = index;
                 pass.aos = aos;
                 pass.los = los;
                 pass.middle = middle;
                 // Whole seconds: the edges are whole-second steps apart.
                 pass.seconds = std::round(seconds * 1000.0) / 1000.0;
-                pass.note = note;
-                state.mode = 4;
+                pass.shadow = shadow;
+                pass.shadowTime = shadowTime;
+                state.mode = kFillLookAngles;
                 Evaluate(sat, state, aos, observer, el);
-                pass.aosElevation = state.altaz.alt * kRadToDeg;
-                pass.aosAzimuth = state.altaz.az * kRadToDeg;
+                pass.aosElevation = Degrees(state.altaz.alt);
+                pass.aosAzimuth = Degrees(state.altaz.az);
                 Evaluate(sat, state, los, observer, el);
-                pass.losAzimuth = state.altaz.az * kRadToDeg;
-                pass.losElevation = std::max(state.altaz.alt, minEl) * kRadToDeg;
+                pass.losAzimuth = Degrees(state.altaz.az);
+                pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
                 Evaluate(sat, state, middle, observer, el);
-                pass.maxElevation = state.altaz.alt * kRadToDeg;
-                pass.maxAzimuth = state.altaz.az * kRadToDeg;
+                pass.maxElevation = Degrees(state.altaz.alt);
+                pass.maxAzimuth = Degrees(state.altaz.az);
                 pass.magnitude = Magnitude(sat, state, sun, observer, Sunlit(state, sun));
-
-                if (!headerWritten) {
-                    WriteSatelliteHeader(sat, out.lines, rs);
-                    out.lines.push_back("  ");
-                    out.lines.push_back(LineColumnHeader(in.sunlitOnly));
-                    headerWritten = true;
-                }
-                out.skyCharts = true;
-                TPassRecord record = NewPassRecord(original);
-                record.magnitude = pass.magnitude;
-                record.maxElevation = pass.maxElevation;
-                record.start = aos;
-                record.end = los;
-                out.passes.push_back(record);
-                if (havePrevious && FormatDateTime("dd", previousAos + offset) !=
-                                        FormatDateTime("dd", aos + offset))
-                    out.lines.push_back(" ");
-                out.lines.push_back(LinePassLine(pass, offset));
-                havePrevious = true;
-                previousAos = aos;
-                state.mode = 0;
+                out.push_back(pass);
+                state.mode = kFillPosition;
             }
             t = NextSearchStart(t, sat);
         }
     }
 }
 
-void TabularSearchSatellite(const TPredictionInputs& in, const TReportSettings& rs,
-                            const TSatRec& original, const TObserver& observer,
-                            const std::vector<TTimeInterval>& intervals, TSatelliteOutput& out) {
-    TTabularSearch search(in, rs, original, observer);
+// One satellite's tabular search: the window's walk through a pass, row by row.
+struct TTabularSearch {
+    const TPredictionInputs& inputs;
+    std::size_t index;
+    TSatRec satellite;
+    TObserver observer;
+    TSatState state{};
+    TSatState sun{};
+    double intervalEnd = 0.0;
+    std::vector<TTablePass>& passes;
+
+    TTabularSearch(const TPredictionInputs& in, std::size_t k, const TSatRec& sat,
+                   const TObserver& obs, std::vector<TTablePass>& out)
+        : inputs(in), index(k), satellite(sat), observer(obs), passes(out) {
+        state.mode = kFillPosition;
+        sun.body = kBodySun;
+    }
+};
+
+// Evaluation of the tabular search: a failure counts as the minimum
+// elevation; the Sun and the sunlit flag follow the time.
+double StepTo(TTabularSearch& s, double t) {
+    double el = s.inputs.minElevation;
+    const bool ok = Evaluate(s.satellite, s.state, t, s.observer, el);
+    SunAt(s.sun, t);
+    if (!ok) return s.inputs.minElevation;
+    s.state.sunlit = Sunlit(s.state, s.sun);
+    return el;
+}
+
+void StartTablePass(TTabularSearch& s, double t) {
+    const TSatRec& sat = s.satellite;
+    const double rev = (t - (sat.epoch - kJulianOffset)) * sat.meanMotion + sat.revNumber;
+    TTablePass pass;
+    pass.satellite = s.index;
+    pass.revolution = std::isfinite(rev) && std::abs(rev) < 1e15
+                          ? static_cast<long long>(std::trunc(rev))
+                          : 0;
+    s.passes.push_back(std::move(pass));
+}
+
+void AddTableRow(TTabularSearch& s, double t) {
+    TTableRow row;
+    row.t = t;
+    row.sunlit = s.state.sunlit != 0;  // as last stepped, before this row's evaluation
+    s.state.mode = kFillLookAngles;
+    double el = s.inputs.minElevation;
+    Evaluate(s.satellite, s.state, t, s.observer, el);
+    el = std::max(el, s.inputs.minElevation);
+    TSatState sun{};
+    SunAt(sun, t);
+    row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, Sunlit(s.state, sun));
+    row.elevation = Degrees(el);
+    row.azimuth = Degrees(s.state.altaz.az);
+    s.passes.back().rows.push_back(row);
+    s.state.mode = kFillPosition;
+}
+
+void FinishPass(TTabularSearch& s, double& t) {
+    AddTableRow(s, t);
+    t = NextSearchStart(t, s.satellite);
+}
+
+void ListPassAll(TTabularSearch& s, double& t) {
+    const double minEl = s.inputs.minElevation;
+    const double e = s.intervalEnd;
+    StepTo(s, t);
+    StartTablePass(s, t);
+    double el = minEl;
+    do {
+        AddTableRow(s, t);
+        t = AddSeconds(t, s.inputs.tableStep);
+        el = StepTo(s, t);
+    } while (el > minEl && t < e);
+    if (t > e && el > minEl) el = StepTo(s, t = e);  // no row after the interval
+    while (el < minEl) {
+        t = AddSeconds(t, -1.0);
+        el = StepTo(s, t);
+    }
+    FinishPass(s, t);
+}
+
+void ListPassSunlit(TTabularSearch& s, double& t) {
+    const double minEl = s.inputs.minElevation;
+    const double e = s.intervalEnd;
+    double el = minEl;
+    if (!Evaluate(s.satellite, s.state, t, s.observer, el)) return;
+    SunAt(s.sun, t);
+    s.state.sunlit = Sunlit(s.state, s.sun);
+    bool started = false;
+    while (el >= minEl) {
+        if (!s.state.sunlit) {
+            t = AddSeconds(t, 1.0);
+            if (!Evaluate(s.satellite, s.state, t, s.observer, el) || el < minEl || !(t < e))
+                return;
+            SunAt(s.sun, t);
+            s.state.sunlit = Sunlit(s.state, s.sun);
+            continue;
+        }
+        if (!started) {
+            StartTablePass(s, t);
+            started = true;
+        }
+        AddTableRow(s, t);
+        const double lastRow = t;
+        t = AddSeconds(t, s.inputs.tableStep);
+        el = StepTo(s, t);
+        if (el > minEl && t < e && s.state.sunlit) continue;
+        if (t > e && el > minEl) el = StepTo(s, t = e);  // no row after the interval
+        // Back to the last second that is up and sunlit; never before the last row.
+        while (!(el >= minEl && s.state.sunlit) && t > lastRow) {
+            t = AddSeconds(t, -1.0);
+            el = StepTo(s, t);
+        }
+        FinishPass(s, t);
+        return;
+    }
+}
+
+void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original,
+                            std::size_t index, const TObserver& observer,
+                            const std::vector<TTimeInterval>& intervals, const TStop& stop,
+                            std::vector<TTablePass>& out) {
+    TTabularSearch search(in, index, original, observer, out);
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         search.intervalEnd = e;
         double t = interval.start;
-        while (t < e) {
-            search.state.mode = 0;
-            t = SearchAOS(search.satellite, search.state, in.minElevation, t, e, search.observer);
+        while (t < e && !stop()) {
+            search.state.mode = kFillPosition;
+            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, in.minElevation, t,
+                               e, search.observer);
             if (search.satellite.decayed || !(t < e)) break;
-            search.brightest = 20.0;
-            search.highest = -kHalfPi;
             const double before = t;
             if (in.sunlitOnly)
                 ListPassSunlit(search, t);
@@ -217,39 +318,23 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TReportSettings& 
             if (!(t > before)) t = AddSeconds(before, 1.0);  // never search the same instant twice
         }
     }
-    out.lines = std::move(search.lines);
-    out.passes = std::move(search.passes);
-    out.skyCharts = search.skyCharts;
 }
 
-template <typename SearchOne>
-TPredictionResult RunSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
-                            const TObserver& observer, const TReportSettings& rs,
-                            unsigned threads, SearchOne searchOne) {
-    TPredictionResult result;
-    WriteReportHeader(in.utcMode, result.lines, in.start + in.displayOffset,
-                      in.stop + in.displayOffset, rs);
-    KeySearchDeltaT(in.start);
+// Runs one listing search over the satellites, counting evaluations.
+template <typename Record, typename SearchOne>
+TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
+                         const TObserver& observer, unsigned threads, TSearchControl* control,
+                         SearchOne searchOne, std::vector<Record>& records) {
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
-
-    std::vector<const TSatRec*> work;
-    for (const TSatRec& sat : satellites)
-        if (IsSearched(sat, in.minRevs)) work.push_back(&sat);
-    std::vector<TSatelliteOutput> outputs(work.size());
-
-    ForEachSatellite(work.size(), threads, in.start, [&](std::size_t i) {
-        const uint64_t before = tEvaluations;
-        searchOne(in, rs, *work[i], observer, intervals, outputs[i]);
-        gEvaluations += tEvaluations - before;
-    });
-
-    for (TSatelliteOutput& out : outputs) {
-        result.lines.insert(result.lines.end(), std::make_move_iterator(out.lines.begin()),
-                            std::make_move_iterator(out.lines.end()));
-        result.passes.insert(result.passes.end(), out.passes.begin(), out.passes.end());
-        result.skyCharts = result.skyCharts || out.skyCharts;
-    }
-    return result;
+    return RunPerSatellite(
+        satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
+        control,
+        [&](std::size_t i, const TStop& stop, std::vector<Record>& out) {
+            const uint64_t before = tEvaluations;
+            searchOne(in, satellites[i], i, observer, intervals, stop, out);
+            gEvaluations += tEvaluations - before;
+        },
+        records);
 }
 }  // namespace
 
@@ -277,55 +362,37 @@ std::string CheckDates(double stop, double start) {
     return {};
 }
 
-double SearchAOS(TSatRec& sat, TSatState& state, double minEl, double t, double limit,
-                 TObserver& observer) {
+double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, double t,
+                      double limit, TObserver& observer) {
+    // A set is a rise of the negated elevation through the negated level.
+    const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
+    const double level = sign * minEl;
+    double x = 0.0;  // sign x elevation
+    auto reached = [&](double at, double failed) {
+        double el = 0.0;
+        x = Evaluate(sat, state, at, observer, el) ? sign * el : failed;
+    };
     double el = 0.0;
     if (Evaluate(sat, state, t, observer, el)) {
-        double step = el > minEl - 0.5 ? 25.0 : 100.0;
-        while (el < minEl) {
+        x = sign * el;
+        double step = x > level - kEdgeNearCoarse ? kEdgeCoarseNearStep : kEdgeCoarseStep;
+        while (x < level) {
             t = AddSeconds(t, step);
-            if (!Evaluate(sat, state, t, observer, el)) el = minEl + 0.01;
-            if (el > minEl || !(AddSeconds(limit, step) > t)) {
+            reached(t, level + kEdgeFailedBeyond);
+            if (x > level || !(AddSeconds(limit, step) > t)) {
                 t = AddSeconds(t, -step);
-                if (!Evaluate(sat, state, t, observer, el)) el = minEl + 0.01;
+                reached(t, level + kEdgeFailedBeyond);
                 break;
             }
-            if (step == 100.0 && el > minEl - 0.5) step = 25.0;
+            if (step == kEdgeCoarseStep && x > level - kEdgeNearCoarse) step = kEdgeCoarseNearStep;
         }
-        if (el < minEl) {
-            double fine = el > minEl - 0.1 ? 1.0 : 5.0;
-            while (t < limit && el < minEl) {
+        if (x < level) {
+            double fine = x > level - kEdgeNearFine ? kEdgeFineNearStep : kEdgeFineStep;
+            while (t < limit && x < level) {
                 t = AddSeconds(t, fine);
-                if (!Evaluate(sat, state, t, observer, el)) el = minEl;
-                if (fine == 5.0 && el > minEl - 0.1) fine = 1.0;
+                reached(t, level);
+                if (fine == kEdgeFineStep && x > level - kEdgeNearFine) fine = kEdgeFineNearStep;
             }
-        }
-    }
-    if (sat.decayed || t > limit) return limit;
-    return t;
-}
-
-double SearchLOS(TSatRec& sat, TSatState& state, double minEl, double t, double limit,
-                 TObserver& observer) {
-    double el = 0.0;
-    if (!Evaluate(sat, state, t, observer, el)) return limit;
-    double step = el < minEl + 0.5 ? 25.0 : 100.0;
-    while (el > minEl) {
-        t = AddSeconds(t, step);
-        if (!Evaluate(sat, state, t, observer, el)) el = minEl - 0.01;
-        if (el < minEl || !(AddSeconds(limit, step) > t)) {
-            t = AddSeconds(t, -step);
-            if (!Evaluate(sat, state, t, observer, el)) el = minEl - 0.01;
-            break;
-        }
-        if (step == 100.0 && el < minEl + 0.5) step = 25.0;
-    }
-    if (el > minEl) {
-        double fine = el < minEl + 0.1 ? 1.0 : 5.0;
-        while (t < limit && el > minEl) {
-            t = AddSeconds(t, fine);
-            if (!Evaluate(sat, state, t, observer, el)) el = minEl;
-            if (fine == 5.0 && el < minEl + 0.1) fine = 1.0;
         }
     }
     if (sat.decayed || t > limit) return limit;
@@ -337,7 +404,7 @@ std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& in, TObs
     if (!(in.start < in.stop)) return intervals;
     TSatState sun{};
     sun.body = kBodySun;
-    sun.mode = 0;
+    sun.mode = kFillPosition;
     BodyIntervals(sun, in.dayAndNight, true, in.start, in.stop, in.sunAltitude, intervals,
                   observer);
     return intervals;
@@ -349,142 +416,47 @@ bool IsSearched(const TSatRec& sat, double minRevs) {
     return sat.selected && sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;
 }
 
+namespace {
+TPassRecord PassRecordOf(const TSatRec& sat, double start, double end, double magnitude,
+                         double maxElevation) {
+    TPassRecord record = NewPassRecord(sat);
+    record.start = start;
+    record.end = end;
+    record.magnitude = magnitude;
+    record.maxElevation = maxElevation;
+    return record;
+}
+}  // namespace
+
 TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
-                                const TObserver& observer, const TReportSettings& rs,
-                                unsigned threads) {
-    return RunSearch(in, satellites, observer, rs, threads, LineSearchSatellite);
+                                const TObserver& observer, unsigned threads,
+                                TSearchControl* control) {
+    TPredictionResult result;
+    result.status = RunListing(in, satellites, observer, threads, control, LineSearchSatellite,
+                               result.linePasses);
+    for (const TLinePass& p : result.linePasses)
+        result.passes.push_back(
+            PassRecordOf(satellites[p.satellite], p.aos, p.los, p.magnitude, p.maxElevation));
+    result.skyCharts = !result.passes.empty();
+    return result;
 }
 
 TPredictionResult RunTabularSearch(const TPredictionInputs& in,
                                    const std::vector<TSatRec>& satellites,
-                                   const TObserver& observer, const TReportSettings& rs,
-                                   unsigned threads) {
-    return RunSearch(in, satellites, observer, rs, threads, TabularSearchSatellite);
-}
-
-TTabularSearch::TTabularSearch(const TPredictionInputs& in, const TReportSettings& rs,
-                               const TSatRec& sat, const TObserver& obs)
-    : inputs(in), settings(rs), satellite(sat), observer(obs) {
-    state.mode = 0;
-    sun.body = kBodySun;
-}
-
-namespace {
-// Evaluation of the tabular search: a failure counts as the minimum
-// elevation; the Sun and the sunlit flag follow the time.
-double StepTo(TTabularSearch& s, double t) {
-    double el = s.inputs.minElevation;
-    const bool ok = Evaluate(s.satellite, s.state, t, s.observer, el);
-    SunAt(s.sun, t);
-    if (!ok) return s.inputs.minElevation;
-    s.state.sunlit = Sunlit(s.state, s.sun);
-    return el;
-}
-
-void SatelliteHeaderOnce(TTabularSearch& s) {
-    if (s.headerWritten) return;
-    WriteSatelliteHeader(s.satellite, s.lines, s.settings);
-    s.headerWritten = true;
-}
-
-void FinishPass(TTabularSearch& s, double& t) {
-    s.skyCharts = true;
-    WriteTableRow(s, t);
-    TPassRecord record = NewPassRecord(s.satellite);
-    record.start = s.passStart;
-    record.end = t;
-    record.magnitude = s.brightest;
-    record.maxElevation = s.highest;
-    s.passes.push_back(record);
-    t = NextSearchStart(t, s.satellite);
-}
-}  // namespace
-
-void ListPassAll(TTabularSearch& s, double& t) {
-    const double minEl = s.inputs.minElevation;
-    const double e = s.intervalEnd;
-    SatelliteHeaderOnce(s);
-    StepTo(s, t);
-    WritePassHeader(s, t);
-    s.passStart = t;
-    double el = minEl;
-    do {
-        WriteTableRow(s, t);
-        t = AddSeconds(t, s.inputs.tableStep);
-        el = StepTo(s, t);
-    } while (el > minEl && t < e);
-    if (t > e && el > minEl) el = StepTo(s, t = e);  // no row after the interval
-    while (el < minEl) {
-        t = AddSeconds(t, -1.0);
-        el = StepTo(s, t);
+                                   const TObserver& observer, unsigned threads,
+                                   TSearchControl* control) {
+    TPredictionResult result;
+    result.status = RunListing(in, satellites, observer, threads, control,
+                               TabularSearchSatellite, result.tablePasses);
+    for (const TTablePass& p : result.tablePasses) {
+        double brightest = 20.0, highest = -kHalfPi;
+        for (const TTableRow& row : p.rows) {
+            brightest = std::min(brightest, row.magnitude);
+            highest = std::max(highest, row.elevation);
+        }
+        result.passes.push_back(PassRecordOf(satellites[p.satellite], p.rows.front().t,
+                                             p.rows.back().t, brightest, highest));
     }
-    FinishPass(s, t);
-}
-
-void ListPassSunlit(TTabularSearch& s, double& t) {
-    const double minEl = s.inputs.minElevation;
-    const double e = s.intervalEnd;
-    double el = minEl;
-    if (!Evaluate(s.satellite, s.state, t, s.observer, el)) return;
-    SunAt(s.sun, t);
-    s.state.sunlit = Sunlit(s.state, s.sun);
-    bool passHeader = false;
-    while (el >= minEl) {
-        if (!s.state.sunlit) {
-            t = AddSeconds(t, 1.0);
-            if (!Evaluate(s.satellite, s.state, t, s.observer, el) || el < minEl || !(t < e))
-                return;
-            SunAt(s.sun, t);
-            s.state.sunlit = Sunlit(s.state, s.sun);
-            continue;
-        }
-        SatelliteHeaderOnce(s);
-        if (!passHeader) {
-            WritePassHeader(s, t);
-            s.passStart = t;
-            passHeader = true;
-        }
-        WriteTableRow(s, t);
-        const double lastRow = t;
-        t = AddSeconds(t, s.inputs.tableStep);
-        el = StepTo(s, t);
-        if (el > minEl && t < e && s.state.sunlit) continue;
-        if (t > e && el > minEl) el = StepTo(s, t = e);  // no row after the interval
-        // Back to the last second that is up and sunlit; never before the last row.
-        while (!(el >= minEl && s.state.sunlit) && t > lastRow) {
-            t = AddSeconds(t, -1.0);
-            el = StepTo(s, t);
-        }
-        FinishPass(s, t);
-        return;
-    }
-}
-
-void WriteTableRow(TTabularSearch& s, double t) {
-    std::string mark = s.state.sunlit ? "Y" : "N";
-    s.state.mode = 4;
-    double el = s.inputs.minElevation;
-    Evaluate(s.satellite, s.state, t, s.observer, el);
-    el = std::max(el, s.inputs.minElevation);
-    TSatState sun{};
-    SunAt(sun, t);
-    const double magnitude =
-        Magnitude(s.satellite, s.state, sun, s.observer, Sunlit(s.state, sun));
-    const double elevation = el * kRadToDeg;
-    s.brightest = std::min(s.brightest, magnitude);
-    s.highest = std::max(s.highest, elevation);
-    if (s.inputs.sunlitOnly) mark.clear();
-    s.lines.push_back(TableRowLine(t, s.inputs.displayOffset, elevation,
-                                   s.state.altaz.az * kRadToDeg, magnitude, mark));
-    s.state.mode = 0;
-}
-
-void WritePassHeader(TTabularSearch& s, double t) {
-    const TSatRec& sat = s.satellite;
-    const double rev =
-        (t - (sat.epoch - kJulianOffset)) * sat.meanMotion + sat.revNumber;
-    const long long revolution = std::isfinite(rev) && std::abs(rev) < 1e15
-                                     ? static_cast<long long>(std::trunc(rev))
-                                     : 0;
-    WriteTabularPassHeader(s.lines, revolution, s.inputs.sunlitOnly);
+    result.skyCharts = !result.passes.empty();
+    return result;
 }

@@ -1,32 +1,29 @@
 #include "uPredictArgs.h"
 
-#include <charconv>
 #include <cmath>
 
 #include "uFormat.h"
+#include "uText.h"
 
 namespace {
-bool ParseNumber(std::string_view s, double& value) {
-    if (s.empty()) return false;
-    const char* first = s.data();
-    const char* last = s.data() + s.size();
-    if (*first == '+') ++first;
-    auto [ptr, ec] = std::from_chars(first, last, value);
-    return ec == std::errc() && ptr == last && std::isfinite(value);
-}
-
 bool ParseDigits(std::string_view s, int& value) {
     if (s.empty()) return false;
     for (char c : s)
         if (c < '0' || c > '9') return false;
-    auto [ptr, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    return ec == std::errc() && ptr == s.data() + s.size();
+    int32_t v = 0;
+    if (!ParseInteger(s, v)) return false;
+    value = v;
+    return true;
 }
 
 std::string Range(const std::string& option, double lo, double hi) {
     return option + " must be a number from " + FormatGeneral(lo) + " to " + FormatGeneral(hi);
 }
 }  // namespace
+
+bool ParseArgNumber(std::string_view text, double& value) {
+    return !text.empty() && TrimText(text).size() == text.size() && ParseNumber(text, value);
+}
 
 bool ParseDateTimeArg(std::string_view text, double& dayNumber) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -73,7 +70,7 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
                 error = a + " needs a value";
                 return false;
             }
-            if (!ParseNumber(text, v) || v < lo || v > hi) {
+            if (!ParseArgNumber(text, v) || v < lo || v > hi) {
                 error = Range(a, lo, hi);
                 return false;
             }

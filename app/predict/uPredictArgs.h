@@ -42,4 +42,7 @@ bool PredictOptionTakesValue(std::string_view arg);
 // "YYYY-MM-DD" into a day number; false for anything else or an invalid date.
 bool ParseDateTimeArg(std::string_view text, double& dayNumber);
 
+// A number argument exactly as typed: no blanks around it, '.' decimals.
+bool ParseArgNumber(std::string_view text, double& value);
+
 std::string PredictUsage();

@@ -1,26 +1,20 @@
 #include "uReport.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 
 #include "Zenora.h"
 #include "uCatNumber.h"
 #include "uFileIO.h"
 #include "uFormat.h"
+#include "uText.h"
 
 namespace {
-constexpr double kRadToDeg = 57.29577951308232;
-
 std::string Shown(double t, double offset, const char* pattern) {
     return FormatDateTime(pattern, t + offset);
 }
 
-std::string Trimmed(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = s.find_last_not_of(' ');
-    return s.substr(first, last - first + 1);
-}
 
 std::string AnalysisTitle(const TSatRec& satellite) {
     std::string title = (satellite.catNo.str() + " - ").substr(0, 8);
@@ -38,8 +32,8 @@ void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double s
     lines.push_back("   ");
     lines.push_back(FormatArgs("  Produced:  %s (LOC)", {produced}));
     lines.push_back(FormatArgs("  Location: %0s Lat: %1:6.4f  Lon: %2:6.4f",
-                               {settings.observerName, settings.latitude * kRadToDeg,
-                                settings.longitude * kRadToDeg}));
+                               {settings.observerName, Degrees(settings.latitude),
+                                Degrees(settings.longitude)}));
     lines.push_back(FormatArgs("  Start: %0s  Stop: %1s", {startText, stopText}));
     lines.push_back("  ");
     lines.push_back(utcMode ? "  All Times are \"UTC\"" : "  All Times are \"Local\"");
@@ -70,6 +64,19 @@ std::string LineColumnHeader(bool sunlitOnly) {
                        "Enter Shd/Slt"});
 }
 
+namespace {
+std::string ShadowNote(const TLinePass& pass, double displayOffset) {
+    switch (pass.shadow) {
+        case TShadowNote::kSunlit: return "SunLite";
+        case TShadowNote::kShadowed: return "Shadow";
+        case TShadowNote::kEntersShadow: return "Shd " + Shown(pass.shadowTime, displayOffset, "HH:nn:ss");
+        case TShadowNote::kLeavesShadow: return "Slt " + Shown(pass.shadowTime, displayOffset, "HH:nn:ss");
+        case TShadowNote::kNone: break;
+    }
+    return {};
+}
+}  // namespace
+
 std::string LinePassLine(const TLinePass& pass, double displayOffset) {
     const std::string aos = Shown(pass.aos, displayOffset, "mm/dd HH:nn:ss");
     const std::string middle = Shown(pass.middle, displayOffset, "HH:nn:ss");
@@ -78,7 +85,7 @@ std::string LinePassLine(const TLinePass& pass, double displayOffset) {
     return FormatArgs(
         "%0:16s %1:3.0f %2:3.0f %3:9s %4:3.0f %5:3.0f %6:5.1f %7:9s %8:3.0f %9:3.0f %10:9s %11:14s",
         {aos, pass.aosElevation, pass.aosAzimuth, middle, pass.maxElevation, pass.maxAzimuth,
-         pass.magnitude, los, pass.losElevation, pass.losAzimuth, duration, pass.note});
+         pass.magnitude, los, pass.losElevation, pass.losAzimuth, duration, ShadowNote(pass, displayOffset)});
 }
 
 void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly) {
@@ -116,6 +123,10 @@ std::string FlareRowLine(const TFlareRow& row, double displayOffset) {
 
 void WriteTransitTitle(TReportLines& lines, const std::string& targetName) {
     lines.push_back("  " + targetName + " Transit");
+}
+
+std::string TransitTitle(const std::string& targetName) {
+    return std::string(TrimText(targetName + " Transit"));
 }
 
 std::string TransitColumnHeader() {
@@ -159,11 +170,141 @@ std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset) {
                        row.range, row.elevation, row.sunlit ? "Y" : "N"});
 }
 
+namespace {
+void WritePeriodHeader(TReportLines& lines, const TPredictionInputs& in,
+                       const TReportSettings& settings) {
+    WriteReportHeader(in.utcMode, lines, in.start + in.displayOffset, in.stop + in.displayOffset,
+                      settings);
+}
+
+// Calls each(record, previous) over records grouped by satellite; previous is
+// the record before of the same satellite, null for a satellite's first.
+template <typename Record, typename Each>
+void BySatellite(const std::vector<Record>& records, Each each) {
+    const Record* previous = nullptr;
+    for (const Record& r : records) {
+        each(r, previous && previous->satellite == r.satellite ? previous : nullptr);
+        previous = &r;
+    }
+}
+
+// The title block of the transit and ground-path reports; twoDigitYear for
+// the ground path's epoch line.
+void WriteTargetTitle(TReportLines& lines, const TTransitTarget& target, double start,
+                      double offset, bool twoDigitYear) {
+    WriteTransitTitle(lines, target.name);
+    if (target.state.body == kBodyRaDec) {
+        lines.push_back(twoDigitYear ? GroundPathEpochLine(start, offset)
+                                     : TransitEpochLine(start, offset));
+        lines.push_back(RaDecLine(target.state.radec.ra, target.state.radec.dec));
+    }
+}
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::tolower(static_cast<unsigned char>(x)) <
+               std::tolower(static_cast<unsigned char>(y));
+    });
+}
+}  // namespace
+
+TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
+                        const TPredictionInputs& in, const TReportSettings& settings) {
+    TReportLines lines;
+    WritePeriodHeader(lines, in, settings);
+    const double offset = in.displayOffset;
+    BySatellite(result.linePasses, [&](const TLinePass& pass, const TLinePass* previous) {
+        if (!previous) {
+            WriteSatelliteHeader(sats[pass.satellite], lines, settings);
+            lines.push_back("  ");
+            lines.push_back(LineColumnHeader(in.sunlitOnly));
+        } else if (FormatDateTime("dd", previous->aos + offset) !=
+                   FormatDateTime("dd", pass.aos + offset)) {
+            lines.push_back(" ");  // a new day of the same satellite
+        }
+        lines.push_back(LinePassLine(pass, offset));
+    });
+    return lines;
+}
+
+TReportLines TabularReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
+                           const TPredictionInputs& in, const TReportSettings& settings) {
+    TReportLines lines;
+    WritePeriodHeader(lines, in, settings);
+    BySatellite(result.tablePasses, [&](const TTablePass& pass, const TTablePass* previous) {
+        if (!previous) WriteSatelliteHeader(sats[pass.satellite], lines, settings);
+        WriteTabularPassHeader(lines, pass.revolution, in.sunlitOnly);
+        for (const TTableRow& row : pass.rows)
+            lines.push_back(TableRowLine(row.t, in.displayOffset, row.elevation, row.azimuth,
+                                         row.magnitude,
+                                         in.sunlitOnly ? "" : row.sunlit ? "Y" : "N"));
+    });
+    return lines;
+}
+
+TReportLines FlareReport(const TFlareResult& result, const TFlareInputs& in,
+                         const TReportSettings& settings) {
+    TReportLines lines;
+    WriteFlareHeader(lines, in.elementDate, in.utcMode, in.start + in.displayOffset,
+                     in.stop + in.displayOffset, settings);
+    for (const TFlare& flare : result.flares) lines.push_back(FlareRowLine(flare.row, in.displayOffset));
+    return lines;
+}
+
+void SortFlaresForReport(std::vector<TFlare>& flares, double displayOffset) {
+    std::vector<std::pair<std::string, std::size_t>> keys;
+    keys.reserve(flares.size());
+    for (std::size_t i = 0; i < flares.size(); ++i)
+        keys.emplace_back(FlareRowLine(flares[i].row, displayOffset), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return LessNoCase(a.first, b.first); });
+    std::vector<TFlare> sorted;
+    sorted.reserve(flares.size());
+    for (const auto& key : keys) sorted.push_back(std::move(flares[key.second]));
+    flares = std::move(sorted);
+}
+
+TReportLines TransitReport(const TTransitResult& result, const std::vector<TSatRec>& sats,
+                           const TTransitTarget& target, const TPredictionInputs& in,
+                           const TReportSettings& settings) {
+    TReportLines lines;
+    WriteTargetTitle(lines, target, in.start, in.displayOffset, false);
+    WritePeriodHeader(lines, in, settings);
+    BySatellite(result.transits, [&](const TTransit& transit, const TTransit* previous) {
+        if (!previous) {
+            WriteSatelliteHeader(sats[transit.satellite], lines, settings);
+            lines.push_back("  ");
+            lines.push_back(TransitColumnHeader());
+        }
+        lines.push_back(TransitRowLine(transit.row, in.displayOffset));
+    });
+    return lines;
+}
+
+TReportLines GroundPathReport(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
+                              const TTransitTarget& target, const TPredictionInputs& in,
+                              const TReportSettings& settings) {
+    TReportLines lines;
+    WriteTargetTitle(lines, target, in.start, in.displayOffset, true);
+    WritePeriodHeader(lines, in, settings);
+    BySatellite(result.paths, [&](const TGroundPath& path, const TGroundPath* previous) {
+        if (!previous) WriteSatelliteHeader(sats[path.satellite], lines, settings);
+        lines.push_back("  ");
+        lines.push_back(GroundPathColumnHeader());
+        for (const TPathRow& r : path.rows)
+            lines.push_back(GroundPathRowLine(r.row, in.displayOffset));
+        lines.push_back(kEndOfTrack);
+    });
+    return lines;
+}
+
 std::string DecayColumnLine() {
     return "  Name                             Apogee  Perige   Epoch Date            Date of Decay";
 }
 
-std::string DecayTitle(const TSatRec& satellite) { return Trimmed(AnalysisTitle(satellite)); }
+std::string DecayTitle(const TSatRec& satellite) {
+    return std::string(TrimText(AnalysisTitle(satellite)));
+}
 
 std::string VisibleTitle(const TSatRec& satellite) { return AnalysisTitle(satellite); }
 

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uSearchTypes.h"
+#include "uTargets.h"
 
 using TReportLines = std::vector<std::string>;
 
@@ -30,15 +32,6 @@ void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
 
 // Line-mode pass list.
 std::string LineColumnHeader(bool sunlitOnly);
-struct TLinePass {
-    double aos = 0, middle = 0, los = 0;  // UTC day numbers
-    double aosElevation = 0, aosAzimuth = 0;        // degrees
-    double maxElevation = 0, maxAzimuth = 0;        // at the middle
-    double magnitude = 0;
-    double losElevation = 0, losAzimuth = 0;
-    double seconds = 0;      // duration
-    std::string note;        // "SunLite", "Shadow", "Shd hh:nn:ss", "Slt hh:nn:ss" or ""
-};
 std::string LinePassLine(const TLinePass& pass, double displayOffset);
 
 // Tabular pass list.
@@ -49,37 +42,39 @@ std::string TableRowLine(double t, double displayOffset, double elevation, doubl
 // Iridium flares.
 void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
                       double start, double stop, const TReportSettings& settings);
-struct TFlareRow {
-    double t = 0;
-    std::string id;
-    double elevation = 0, azimuth = 0, range = 0, magnitude = 0;
-    double centreLat = 0, centreLon = 0, bearing = 0, distance = 0, centreMagnitude = 0;
-};
 std::string FlareRowLine(const TFlareRow& row, double displayOffset);
 
 // Transits and ground paths. raDecLines: the epoch and RA/DEC lines of a
 // "Ra/Dec" target, empty for every other target.
 void WriteTransitTitle(TReportLines& lines, const std::string& targetName);
+// The title without its indent: the target's name and " Transit".
+std::string TransitTitle(const std::string& targetName);
 std::string TransitColumnHeader();
-struct TTransitRow {
-    double t = 0, elevation = 0, azimuth = 0, magnitude = 0;
-    bool sunlit = false;
-    double separation = 0;   // arc minutes
-    double range = 0;        // already x distance factor
-    double illumination = 100.0;
-};
 std::string TransitRowLine(const TTransitRow& row, double displayOffset);
 std::string TransitEpochLine(double start, double displayOffset);     // "MMM dd yyyy HH:nn:ss"
 std::string GroundPathEpochLine(double start, double displayOffset);  // two-digit year
 std::string RaDecLine(double ra, double dec);                         // radians
 std::string GroundPathColumnHeader();
-struct TGroundPathRow {
-    double t = 0, latitude = 0, longitude = 0, width = 0, bearing = 0, distance = 0;
-    double range = 0, elevation = 0;
-    bool sunlit = false;
-};
 std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset);
 inline constexpr const char* kEndOfTrack = "  End of track";
+
+// Whole reports from search results. sats: the list the search was given
+// (records hold indexes into it).
+TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
+                        const TPredictionInputs& inputs, const TReportSettings& settings);
+TReportLines TabularReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
+                           const TPredictionInputs& inputs, const TReportSettings& settings);
+TReportLines FlareReport(const TFlareResult& result, const TFlareInputs& inputs,
+                         const TReportSettings& settings);
+TReportLines TransitReport(const TTransitResult& result, const std::vector<TSatRec>& sats,
+                           const TTransitTarget& target, const TPredictionInputs& inputs,
+                           const TReportSettings& settings);
+TReportLines GroundPathReport(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
+                              const TTransitTarget& target, const TPredictionInputs& inputs,
+                              const TReportSettings& settings);
+// Puts flares in report order: their rows sorted as text, ignoring case (so
+// by date within one year).
+void SortFlaresForReport(std::vector<TFlare>& flares, double displayOffset);
 
 // Analysis lists.
 std::string DecayColumnLine();

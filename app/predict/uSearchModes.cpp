@@ -1,7 +1,6 @@
 #include "uSearchModes.h"
 
 #include <cctype>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -13,14 +12,6 @@
 #include "uVarDef.h"
 
 namespace {
-bool Number(const std::string& s, double& v) {
-    if (s.empty()) return false;
-    const char* first = s.data();
-    if (*first == '+') ++first;
-    auto [ptr, ec] = std::from_chars(first, s.data() + s.size(), v);
-    return ec == std::errc() && ptr == s.data() + s.size() && std::isfinite(v);
-}
-
 std::string Lower(std::string s) {
     for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
@@ -78,7 +69,7 @@ std::string ExtractSearchModeArgs(std::vector<std::string>& args, TSearchModeArg
         const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
         auto number = [&](double& v, double lo, double hi) -> std::string {
             if (!hasValue) return a + " needs a value";
-            if (!Number(args[++i], v) || v < lo || v > hi)
+            if (!ParseArgNumber(args[++i], v) || v < lo || v > hi)
                 return a + " must be a number from " + FormatGeneral(lo) + " to " +
                        FormatGeneral(hi);
             return {};
@@ -161,9 +152,18 @@ std::string ParseTargetArg(const std::string& text, const std::string& dataFolde
            text + "'";
 }
 
+int FinishReport(const TSearchStatus& status) {
+    if (std::fflush(stdout) != 0) return 1;
+    if (!status.cutShort) return 0;
+    PrintMessage("interrupted: " + std::to_string(status.satellitesDone) + " of " +
+                 std::to_string(status.satellitesTotal) + " satellites searched");
+    return kInterruptedStatus;
+}
+
 int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
                   const TPredictionInputs& inputs, const TObserver& observer,
-                  const TReportSettings& settings, const std::vector<TSatRec>& sats) {
+                  const TReportSettings& settings, const std::vector<TSatRec>& sats,
+                  TSearchControl* control) {
     if (mode.mode == TSearchMode::kFlares) {
         std::vector<TSatRec> iridium;
         std::string source, error;
@@ -176,13 +176,14 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
         in.dayFlares = mode.dayFlares;
         in.magLimit = mode.mag;
         in.elementDate = FileDateText(source);
-        const TFlareResult result = RunFlareSearch(in, iridium, observer, settings, args.threads);
-        PrintReport(result.lines);
+        const TFlareResult result =
+            RunFlareSearch(in, iridium, observer, settings, args.threads, control);
+        PrintReport(FlareReport(result, in, settings));
         std::string writeError;
-        if (!mode.kml.empty() &&
+        if (!mode.kml.empty() && !result.status.cutShort &&
             !ExportFlareKml(result.passes, mode.kml, observer, inputs.displayOffset, &writeError))
             return Fail(1, writeError.empty() ? kKmlExportFailed : writeError);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        return FinishReport(result.status);
     }
 
     TTransitTarget target;
@@ -190,24 +191,23 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
         !error.empty())
         return Fail(2, error);
     if (mode.mode == TSearchMode::kTransit) {
-        const TTransitResult result =
-            RunTransitSearch(inputs, mode.sep / 60.0, target, sats, observer, settings,
-                             args.threads);
-        PrintReport(result.lines);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        const TTransitResult result = RunTransitSearch(inputs, mode.sep / 60.0, target, sats,
+                                                       observer, settings, args.threads, control);
+        PrintReport(TransitReport(result, sats, target, inputs, settings));
+        return FinishReport(result.status);
     }
     double track = mode.track;
     if (!mode.haveTrack) track = 25.0;
     if (settings.distanceFactor != 1.0 && track > 100.0) return Fail(2, "--track is at most 100 mi.");
-    const TGroundPathResult result =
-        RunGroundPathSearch(inputs, track, target, sats, observer, settings, args.threads);
-    PrintReport(result.lines);
+    const TGroundPathResult result = RunGroundPathSearch(inputs, track, target, sats, observer,
+                                                         settings, args.threads, control);
+    PrintReport(GroundPathReport(result, sats, target, inputs, settings));
     std::string writeError;
-    if (!mode.kml.empty() &&
-        (!result.google ||
-         !ExportGroundPathKml(result.lines, mode.kml, observer, settings.distanceFactor, &writeError)))
+    if (!mode.kml.empty() && !result.status.cutShort &&
+        (!result.google || !ExportGroundPathKml(result, sats, TransitTitle(target.name), mode.kml,
+                                                observer, inputs.displayOffset, &writeError)))
         return Fail(1, writeError.empty() ? kKmlExportFailed : writeError);
-    return std::fflush(stdout) == 0 ? 0 : 1;
+    return FinishReport(result.status);
 }
 
 void PrintReport(const TReportLines& lines) {

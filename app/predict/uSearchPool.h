@@ -1,39 +1,78 @@
-// Runs one job per satellite on a few threads. Each job writes only its own
-// output slot, so merging the slots in list order gives the same report
-// whatever the thread count.
+// The per-satellite runner every search stands on: picks the satellites to
+// search, runs one job per satellite on a few threads, reports progress,
+// stops early on request and merges the jobs' records in list order, so the
+// result does not depend on the thread count.
 #pragma once
 #include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <functional>
+#include <iterator>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "uSearchTypes.h"
 #include "uTracking.h"
 
-// Keys this thread's ΔT cache to the search start, so every thread uses the
-// same ΔT whatever it computed before.
-inline void KeySearchDeltaT(double start) {
-    DeltaTKey = 0.0;
-    DeltaTDays = 0.0;
-    TVector sun{};
-    PlanetVector(kBodySun, sun, start);
-}
+// What the caller of a long search holds to watch and stop it. The search
+// reads `cancel` between passes; `progress` is called from the worker
+// threads (so it must be safe to call from any thread) after each satellite
+// with the satellites done so far and the total; it reaches the total once,
+// and only when nothing was cancelled.
+struct TSearchControl {
+    std::atomic<bool> cancel{false};
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
 
-template <typename Job>
-void ForEachSatellite(std::size_t count, unsigned threads, double start, Job job) {
-    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
-    std::atomic<std::size_t> next{0};
-    auto worker = [&]() {
-        KeySearchDeltaT(start);
-        for (std::size_t i = next++; i < count; i = next++) job(i);
+// The stop test a satellite's job calls between passes.
+class TStop {
+public:
+    explicit TStop(const TSearchControl* control) : control_(control) {}
+    bool operator()() const {
+        return control_ && control_->cancel.load(std::memory_order_relaxed);
+    }
+
+private:
+    const TSearchControl* control_;
+};
+
+// Runs job(index, stop, records) for every satellite of sats that `wanted`
+// accepts, on `threads` threads (0: one per core; the calling thread is one of
+// them), and appends the records to merged in list order. A satellite whose
+// job saw a cancel is left out whole, so what comes back is every satellite
+// searched to the end and nothing half-searched.
+template <typename Record, typename Wanted, typename Job>
+TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, unsigned threads,
+                              TSearchControl* control, Job job, std::vector<Record>& merged) {
+    std::vector<std::size_t> work;
+    for (std::size_t i = 0; i < sats.size(); ++i)
+        if (wanted(sats[i])) work.push_back(i);
+    const std::size_t total = work.size();
+    const TStop stop(control);
+
+    struct TSlot {
+        std::vector<Record> records;
+        bool complete = false;
     };
-    // The calling thread is one of the workers; a thread that cannot be
-    // started just leaves its share to the others.
+    std::vector<TSlot> slots(total);
+    std::atomic<std::size_t> next{0}, done{0};
+    auto worker = [&]() {
+        for (std::size_t k = next++; k < total && !stop(); k = next++) {
+            job(work[k], stop, slots[k].records);
+            if (stop()) break;
+            slots[k].complete = true;
+            const std::size_t n = ++done;
+            if (control && control->progress) control->progress(n, total);
+        }
+    };
+
+    if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, std::max<std::size_t>(total, 1)));
+    // A thread that cannot be started just leaves its share to the others.
     std::vector<std::thread> pool;
-    for (unsigned k = 1; k < threads; ++k) {
+    for (unsigned t = 1; t < threads; ++t) {
         try {
             pool.emplace_back(worker);
         } catch (const std::system_error&) {
@@ -42,6 +81,17 @@ void ForEachSatellite(std::size_t count, unsigned threads, double start, Job job
     }
     worker();
     for (std::thread& th : pool) th.join();
+
+    TSearchStatus status;
+    status.satellitesTotal = total;
+    for (TSlot& slot : slots) {
+        if (!slot.complete) continue;
+        ++status.satellitesDone;
+        merged.insert(merged.end(), std::make_move_iterator(slot.records.begin()),
+                      std::make_move_iterator(slot.records.end()));
+    }
+    status.cutShort = status.satellitesDone < total;
+    return status;
 }
 
 // A garbage period still moves a search forward.

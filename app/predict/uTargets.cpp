@@ -8,16 +8,15 @@
 #include "uTracking.h"
 
 namespace {
-constexpr double kDegToRad = 0.017453292519943295;
-
 struct TEntry {
     const char* name;
     int32_t body;
 };
-constexpr TEntry kEntries[] = {{"Sun", 0},     {"Moon", 31},   {"Mercury", 1}, {"Venus", 2},
-                               {"Mars", 4},    {"Jupiter", 5}, {"Saturn", 6},  {"Uranus", 7},
-                               {"Neptune", 8}, {"Pluto", 9},   {kRaDecName, kBodyRaDec},
-                               {kStarName, kBodyStar}};
+constexpr TEntry kEntries[] = {
+    {"Sun", kBodySun},         {"Moon", kBodyMoon},       {"Mercury", kBodyMercury},
+    {"Venus", kBodyVenus},     {"Mars", kBodyMars},       {"Jupiter", kBodyJupiter},
+    {"Saturn", kBodySaturn},   {"Uranus", kBodyUranus},   {"Neptune", kBodyNeptune},
+    {"Pluto", kBodyPluto},     {kRaDecName, kBodyRaDec},  {kStarName, kBodyStar}};
 
 // Digits and signs only: what the masked entry fields hold.
 std::string EntryDigits(const char* text) {
@@ -85,7 +84,7 @@ bool ReadRaDecEntry(std::string_view raText, std::string_view decText, double& r
         if (message) *message = kBadRightAscension;
         return false;
     }
-    ra = (h + m / 60.0 + s / 3600.0) * 15.0 * kDegToRad;
+    ra = Radians((h + m / 60.0 + s / 3600.0) * 15.0);
 
     int d = 0;
     const char sign = decText.empty() ? '\0' : decText[0];
@@ -95,7 +94,7 @@ bool ReadRaDecEntry(std::string_view raText, std::string_view decText, double& r
         if (message) *message = kBadDeclination;
         return false;
     }
-    dec = (d + m / 60.0 + s / 3600.0) * kDegToRad;
+    dec = Radians(d + m / 60.0 + s / 3600.0);
     if (sign == '-') dec = -dec;
     if (message) message->clear();
     return true;
@@ -119,7 +118,7 @@ bool FindStar(const std::vector<std::string>& lines, std::string_view selected, 
         if (line.find(selected) == std::string::npos) continue;
         TStarEntry star;
         if (!ParseStarLine(line, star)) continue;
-        TRaDec p{star.raDeg * kDegToRad, star.decDeg * kDegToRad, kAstronomicalUnit};
+        TRaDec p{Radians(star.raDeg), Radians(star.decDeg), kAstronomicalUnit};
         J2000_to_epoch(&p, epoch + kJulianOffset);
         choice.ra = p.ra;
         choice.dec = p.dec;

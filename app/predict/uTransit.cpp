@@ -3,10 +3,8 @@
 #include <cmath>
 
 #include "Zenora.h"
-#include "uSearchPool.h"
 
 namespace {
-constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kSecond = 1.0 / kSecondsPerDay;
 constexpr double kCoarseLimit = 5.0;        // degrees: below this the fine approach starts
 constexpr double kCoarseShortBelow = 10.0;  // degrees
@@ -35,16 +33,6 @@ double SunElevation(double t, TObserver& observer, TVector* sunOut = nullptr) {
 
 bool IsDiscTarget(int32_t body) { return body == kBodySun || body == kBodyMoon; }
 
-void WriteTitle(TReportLines& lines, const TTransitTarget& target, double start, double offset,
-                bool twoDigitYear) {
-    WriteTransitTitle(lines, target.name);
-    if (target.state.body == kBodyRaDec) {
-        lines.push_back(twoDigitYear ? GroundPathEpochLine(start, offset)
-                                     : TransitEpochLine(start, offset));
-        lines.push_back(RaDecLine(target.state.radec.ra, target.state.radec.dec));
-    }
-}
-
 // Satellite and target at t; the separation seen by the observer, degrees.
 struct TApproach {
     TSatRec& sat;
@@ -57,7 +45,7 @@ struct TApproach {
         gha = ObserverVector(t, observer);
         if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
         PlanetVector(target.state.body, target.state.pos, t);
-        separation = Angle_3vect(&observer.vect, &state.pos, &target.state.pos) * kRadToDeg;
+        separation = Degrees(Angle_3vect(&observer.vect, &state.pos, &target.state.pos));
         return true;
     }
 };
@@ -68,22 +56,30 @@ std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double 
     std::vector<TTimeInterval> intervals;
     if (!(start < stop)) return intervals;
     TSatState body = target.state;
-    body.mode = 0;
+    body.mode = kFillPosition;
     BodyIntervals(body, true, false, start, stop, minElevation, intervals, observer);
     return intervals;
 }
 
-void SearchTransits(TSatRec& sat, TTransitTarget& target,
-                    const std::vector<TTimeInterval>& intervals, TReportLines& lines,
-                    const TTransitContext& cx, TObserver& observer, std::vector<TTransit>* found) {
+namespace {
+// What one satellite's transit search needs besides the satellite and the target.
+struct TTransitContext {
+    bool dayAndNight = false;
+    double maxSeparation = 0.5;   // degrees
+    double minElevation = 0.0;    // rad
+    double distanceFactor = 1.0;
+};
+
+void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
+                    const std::vector<TTimeInterval>& intervals, const TTransitContext& cx,
+                    TObserver& observer, const TStop& stop, std::vector<TTransit>& found) {
     TApproach ap{sat, target, observer};
-    bool headerWritten = false;
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
-        while (t < e) {
-            ap.state.mode = 0;
-            t = SearchAOS(sat, ap.state, cx.minElevation, t, e, observer);
+        while (t < e && !stop()) {
+            ap.state.mode = kFillPosition;
+            t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, observer);
             if (!(t < e) || sat.decayed) break;
 
             double separation = 0.0;
@@ -115,7 +111,7 @@ void SearchTransits(TSatRec& sat, TTransitTarget& target,
                 // The limit is on the closest approach, the value listed.
                 if (!failed && smallest < cx.maxSeparation) {
                     t -= step * kSecond;
-                    ap.state.mode = 4;
+                    ap.state.mode = kFillLookAngles;
                     if (ap.SeparationAt(t, separation)) {
                         TVector sun{};
                         PlanetVector(kBodySun, sun, t);
@@ -123,87 +119,64 @@ void SearchTransits(TSatRec& sat, TTransitTarget& target,
                             ElevationOf(sun, observer) > kTransitDaylight)
                             separation = kDroppedSeparation;
                         if (separation != kDroppedSeparation) {
-                            if (!headerWritten) {
-                                WriteSatelliteHeader(sat, lines, cx.settings);
-                                lines.push_back("  ");
-                                lines.push_back(TransitColumnHeader());
-                                headerWritten = true;
-                            }
                             TTransit tr;
+                            tr.satellite = index;
                             tr.t = t;
                             tr.separation = smallest;
                             TTransitRow& row = tr.row;
                             row.t = t;
-                            row.elevation = ap.state.altaz.alt * kRadToDeg;
-                            row.azimuth = ap.state.altaz.az * kRadToDeg;
+                            row.elevation = Degrees(ap.state.altaz.alt);
+                            row.azimuth = Degrees(ap.state.altaz.az);
                             row.magnitude =
                                 RawMagnitude(observer.vect, ap.state, sun, sat.stdMag);
                             row.sunlit = SunLite(&ap.state.pos, &sun);
                             row.separation = smallest * 60.0;
-                            row.range = ap.state.radec.dist * cx.settings.distanceFactor;
+                            row.range = ap.state.radec.dist * cx.distanceFactor;
                             row.illumination =
                                 target.state.body == kBodyMoon
                                     ? 100.0 * illum_fraction(&observer.vect, &target.state.pos,
                                                              &sun)
                                     : 100.0;
-                            lines.push_back(TransitRowLine(row, cx.displayOffset));
-                            if (found) found->push_back(tr);
+                            found.push_back(tr);
                         }
                     }
-                    ap.state.mode = 0;
+                    ap.state.mode = kFillPosition;
                 }
             }
             t = NextPass(t, sat);
         }
     }
 }
+}  // namespace
 
 TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,
                                 const TObserver& observer, const TReportSettings& rs,
-                                unsigned threads) {
+                                unsigned threads, TSearchControl* control) {
     TTransitResult result;
-    WriteTitle(result.lines, target, in.start, in.displayOffset, false);
-    WriteReportHeader(in.utcMode, result.lines, in.start + in.displayOffset,
-                      in.stop + in.displayOffset, rs);
-    KeySearchDeltaT(in.start);
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
-
     TTransitContext cx;
-    cx.utcMode = in.utcMode;
     cx.dayAndNight = in.dayAndNight;
     cx.maxSeparation = maxSeparation;
     cx.minElevation = in.minElevation;
-    cx.displayOffset = in.displayOffset;
-    cx.settings = rs;
-
-    std::vector<std::size_t> work;
-    for (std::size_t i = 0; i < sats.size(); ++i)
-        if (IsSearched(sats[i], in.minRevs)) work.push_back(i);
-    struct TOut {
-        TReportLines lines;
-        std::vector<TTransit> transits;
-    };
-    std::vector<TOut> outputs(work.size());
-    ForEachSatellite(work.size(), threads, in.start, [&](std::size_t k) {
-        TSatRec sat = sats[work[k]];
-        TTransitTarget tgt = target;
-        TObserver o = observer;
-        SearchTransits(sat, tgt, intervals, outputs[k].lines, cx, o, &outputs[k].transits);
-        for (TTransit& tr : outputs[k].transits) tr.satellite = work[k];
-    });
-    for (TOut& out : outputs) {
-        result.lines.insert(result.lines.end(), out.lines.begin(), out.lines.end());
-        result.transits.insert(result.transits.end(), out.transits.begin(), out.transits.end());
-    }
+    cx.distanceFactor = rs.distanceFactor;
+    result.status = RunPerSatellite(
+        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
+        [&](std::size_t i, const TStop& stop, std::vector<TTransit>& out) {
+            TSatRec sat = sats[i];
+            TTransitTarget tgt = target;
+            TObserver o = observer;
+            SearchTransits(sat, i, tgt, intervals, cx, o, stop, out);
+        },
+        result.transits);
     return result;
 }
 
 bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& sat, double& slantRange,
                       bool full, TLatLon& pathPoint, double t, TObserver& observer) {
     const double gha = ObserverVector(t, observer);
-    state.mode = full ? 1 : 0;
+    state.mode = full ? kFillAll : kFillPosition;
     if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
     PlanetVector(target.body, target.pos, t);
 
@@ -254,28 +227,23 @@ double PathWidth(const TSatState& /*state*/, const TSatState& target, const TLat
 }
 
 namespace {
-struct TPathOut {
-    TReportLines lines;
-    std::vector<TPathRow> rows;
-};
-
 void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                          const TTransitTarget& original, const TReportSettings& rs,
                          const TSatRec& originalSat, std::size_t index, TObserver observer,
-                         const std::vector<TTimeInterval>& intervals, TPathOut& out) {
+                         const std::vector<TTimeInterval>& intervals, const TStop& stop,
+                         std::vector<TGroundPath>& out) {
     TSatRec sat = originalSat;
     TSatState target = original.state;
     TSatState state{};
     const double factor = rs.distanceFactor;
-    bool headerWritten = false;
     auto distanceTo = [&](const TLatLon& p) { return Dist_2latlon(&observer.pos, &p) * factor; };
 
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
-        while (t < e) {
-            state.mode = 0;
-            t = SearchAOS(sat, state, in.minElevation, t, e, observer);
+        while (t < e && !stop()) {
+            state.mode = kFillPosition;
+            t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, observer);
             if (!(t < e) || sat.decayed) break;
             if (!in.dayAndNight && target.body != kBodySun &&
                 SunElevation(t, observer) >= kPathDaylight) {
@@ -309,7 +277,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
             if (ok && !(distance > trackLimit) && !(t > e)) {
                 TLatLon previous = point;
                 t += kSecond;
-                target.mode = 3;  // a path is being listed
+                target.mode = kFillSubPoint;  // a path is being listed
                 std::vector<TPathRow> rows;
                 if (ComputePathPoint(state, target, sat, slant, true, point, t, observer)) {
                     distance = distanceTo(point);
@@ -321,13 +289,14 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                         r.slantRange = slant;
                         TGroundPathRow& row = r.row;
                         row.t = t;
-                        row.latitude = point.lat * kRadToDeg;
-                        row.longitude = point.lon * kRadToDeg;
-                        row.width = PathWidth(state, target, point, slant, previous) * factor;
-                        row.bearing = Az_2latlon(&observer.pos, &point) * kRadToDeg;
+                        r.widthKm = PathWidth(state, target, point, slant, previous);
+                        row.latitude = Degrees(point.lat);
+                        row.longitude = Degrees(point.lon);
+                        row.width = r.widthKm * factor;
+                        row.bearing = Degrees(Az_2latlon(&observer.pos, &point));
                         row.distance = distance;
                         row.range = state.radec.dist * factor;
-                        row.elevation = state.altaz.alt * kRadToDeg;
+                        row.elevation = Degrees(state.altaz.alt);
                         row.sunlit = state.sunlit != 0;
                         rows.push_back(r);
                         t += kSecond;
@@ -337,19 +306,8 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                         distance = distanceTo(point);
                     }
                 }
-                target.mode = 0;
-                if (!rows.empty()) {
-                    if (!headerWritten) {
-                        WriteSatelliteHeader(sat, out.lines, rs);
-                        headerWritten = true;
-                    }
-                    out.lines.push_back("  ");
-                    out.lines.push_back(GroundPathColumnHeader());
-                    for (const TPathRow& r : rows)
-                        out.lines.push_back(GroundPathRowLine(r.row, in.displayOffset));
-                    out.lines.push_back(kEndOfTrack);
-                    out.rows.insert(out.rows.end(), rows.begin(), rows.end());
-                }
+                target.mode = kFillPosition;
+                if (!rows.empty()) out.push_back(TGroundPath{index, std::move(rows)});
             }
             t = NextPass(t, sat);
         }
@@ -360,27 +318,18 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
 TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackLimit,
                                       const TTransitTarget& target,
                                       const std::vector<TSatRec>& sats, const TObserver& observer,
-                                      const TReportSettings& rs, unsigned threads) {
+                                      const TReportSettings& rs, unsigned threads,
+                                      TSearchControl* control) {
     TGroundPathResult result;
-    WriteTitle(result.lines, target, in.start, in.displayOffset, true);
-    WriteReportHeader(in.utcMode, result.lines, in.start + in.displayOffset,
-                      in.stop + in.displayOffset, rs);
-    KeySearchDeltaT(in.start);
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
-
-    std::vector<std::size_t> work;
-    for (std::size_t i = 0; i < sats.size(); ++i)
-        if (IsSearched(sats[i], in.minRevs)) work.push_back(i);
-    std::vector<TPathOut> outputs(work.size());
-    ForEachSatellite(work.size(), threads, in.start, [&](std::size_t k) {
-        PathSearchSatellite(in, trackLimit, target, rs, sats[work[k]], work[k], observer,
-                            intervals, outputs[k]);
-    });
-    for (TPathOut& out : outputs) {
-        result.lines.insert(result.lines.end(), out.lines.begin(), out.lines.end());
-        result.rows.insert(result.rows.end(), out.rows.begin(), out.rows.end());
-    }
-    result.google = !result.rows.empty();
+    result.status = RunPerSatellite(
+        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
+        [&](std::size_t i, const TStop& stop, std::vector<TGroundPath>& out) {
+            PathSearchSatellite(in, trackLimit, target, rs, sats[i], i, observer, intervals, stop,
+                                out);
+        },
+        result.paths);
+    result.google = !result.paths.empty();
     return result;
 }

@@ -22,42 +22,14 @@ inline constexpr double kMissesEarth = 1.55;        // rad
 std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double minElevation,
                                            double start, double stop, TObserver observer);
 
-// What a search needs besides the satellite and the target.
-struct TTransitContext {
-    bool utcMode = true;
-    bool dayAndNight = false;
-    double maxSeparation = 0.5;   // degrees
-    double minElevation = 0.0;    // rad
-    double displayOffset = 0.0;   // days
-    TReportSettings settings;
-};
-
-struct TTransit {
-    std::size_t satellite = 0;
-    double t = 0.0;               // UTC day number of the listed row
-    double separation = 0.0;      // smallest separation, degrees
-    TTransitRow row;
-};
-
-// One satellite's transits: appends its header block and rows to lines and,
-// when given, the transits to found (their satellite index left 0).
-void SearchTransits(TSatRec& satellite, TTransitTarget& target,
-                    const std::vector<TTimeInterval>& intervals, TReportLines& lines,
-                    const TTransitContext& context, TObserver& observer,
-                    std::vector<TTransit>* found = nullptr);
-
-struct TTransitResult {
-    TReportLines lines;
-    std::vector<TTransit> transits;
-};
-
-// The transit report: title, for "Ra/Dec" the epoch and position lines, the
-// report header, then every searched satellite (selected, mean motion above
-// minRevs and below 20) on `threads` threads, merged in list order.
+// The transit search: closest approaches within maxSeparation (degrees) of
+// every searched satellite (selected, mean motion above minRevs and below
+// 20) on `threads` threads, merged in list order. settings: the distance
+// factor of the range. control (may be null): cancel and progress.
 TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,
                                 const TObserver& observer, const TReportSettings& settings,
-                                unsigned threads = 0);
+                                unsigned threads = 0, TSearchControl* control = nullptr);
 
 // Ground-path point at t: the point of the sphere through the observer at
 // which the line from the target through the satellite arrives.
@@ -75,22 +47,10 @@ bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& satellite, d
 double PathWidth(const TSatState& state, const TSatState& target, const TLatLon& pathPoint,
                  double slantRange, const TLatLon& previousPathPoint);
 
-struct TPathRow {
-    std::size_t satellite = 0;
-    TLatLon point{};              // rad, height km
-    double slantRange = 0.0;      // path point to satellite, km
-    TGroundPathRow row;           // as reported
-};
-
-struct TGroundPathResult {
-    TReportLines lines;
-    std::vector<TPathRow> rows;
-    bool google = false;          // a path was listed
-};
-
-// The ground-path report. trackLimit in the user's distance unit
+// The ground-path search. trackLimit in the user's distance unit
 // (settings.distanceFactor).
 TGroundPathResult RunGroundPathSearch(const TPredictionInputs& inputs, double trackLimit,
                                       const TTransitTarget& target,
                                       const std::vector<TSatRec>& sats, const TObserver& observer,
-                                      const TReportSettings& settings, unsigned threads = 0);
+                                      const TReportSettings& settings, unsigned threads = 0,
+                                      TSearchControl* control = nullptr);

@@ -4,12 +4,8 @@
 #include "Zenora.h"
 #include "uTracking.h"
 
-thread_local double DeltaTDays = 0.0;
-thread_local double DeltaTKey = 0.0;
-
 namespace {
 
-constexpr double kDeltaTRefresh = 365.0;  // days
 constexpr double kCoarseMargin = 0.2;     // rad
 constexpr double kFineMargin = 0.02;      // rad
 constexpr double kCoarseLong = 3600.0 / kSecondsPerDay;
@@ -50,6 +46,8 @@ double Crossing(TSatState& state, double h0, double t, double tEnd, TObserver& o
 
 }  // namespace
 
+double DeltaTDays(double jd) { return Delta_t(jd) / kSecondsPerDay; }
+
 bool IsFixedTarget(int32_t body) { return body == kBodyRaDec || body == kBodyStar; }
 
 void SetFixedTarget(TSatState& state, int32_t body, double ra, double dec) {
@@ -63,12 +61,7 @@ void PlanetVector(int32_t body, TVector& v, double t) {
     // ecliptic position; it already is the geocentric direction we want.
     if (IsFixedTarget(body)) return;
     const double jd = t + kJulianOffset;
-    if (std::fabs(jd - DeltaTKey) > kDeltaTRefresh) {
-        DeltaTDays = Delta_t(jd);
-        if (DeltaTDays != 0.0) DeltaTDays /= kSecondsPerDay;
-        DeltaTKey = jd + DeltaTDays;
-    }
-    Calc_Planet(static_cast<uint8_t>(body), &v, true, jd, DeltaTDays, false);
+    Calc_Planet(static_cast<uint8_t>(body), &v, true, jd, DeltaTDays(jd), false);
 }
 
 void ComputeBodyState(TSatState& state, double t, double gha, const TObserver& observer) {
@@ -76,9 +69,10 @@ void ComputeBodyState(TSatState& state, double t, double gha, const TObserver& o
     FillStateGroups(state, gha, observer);
 }
 
-void ComputeBodyStates(int count) {
-    for (int i = 0; i <= count && i < static_cast<int>(BodyStates.size()); ++i)
-        ComputeBodyState(BodyStates[i], CurrentTime, CurrentGHA);
+void ComputeBodyStates(std::vector<TSatState>& states, int count, double t, double gha,
+                       const TObserver& observer) {
+    for (int i = 0; i <= count && i < static_cast<int>(states.size()); ++i)
+        ComputeBodyState(states[i], t, gha, observer);
 }
 
 double BodyElevation(TSatState& state, double t, TObserver& observer) {

@@ -29,12 +29,13 @@ bool IsDecayedMotion(const TVector& pos, const TVector& vel) {
     return kEarthRadius + kDecayMargin >= pos.r || vel.r < kMinSpeed;
 }
 
-// Modes outside 1..5 fill nothing; groups not filled keep their old values.
+// Groups not filled keep their old values.
 void FillStateGroups(TSatState& state, double gha, const TObserver& observer) {
     const int32_t mode = state.mode;
-    const bool radec = mode == 1 || mode == 2 || mode == 4 || mode == 5;
-    const bool altaz = mode == 1 || mode == 4;
-    const bool sub = mode == 1 || mode == 3 || mode == 5;
+    const bool radec = mode == kFillAll || mode == kFillRaDec || mode == kFillLookAngles ||
+                       mode == kFillRaDecSubPoint;
+    const bool altaz = mode == kFillAll || mode == kFillLookAngles;
+    const bool sub = mode == kFillAll || mode == kFillSubPoint || mode == kFillRaDecSubPoint;
     if (radec) Vect_to_ra_dec_dist(&observer.vect, &state.pos, &state.radec);
     if (altaz) Ra_dec_to_alt_az(&observer.pos, &state.radec, &state.altaz, gha);
     if (sub) Vect_to_lat_lon_height(&state.pos, &state.latlon, gha);
@@ -65,23 +66,23 @@ bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
     return true;
 }
 
-void ComputeActiveStates() {
+void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states, double t,
+                         double gha, const TObserver& observer, const TVector& sun) {
     std::size_t k = 0;
-    for (TSatRec& sat : MainSats) {
+    for (TSatRec& sat : sats) {
         if (!sat.selected) continue;
-        if (k >= SatStates.size()) break;  // the state array was not resized yet
-        TSatState& state = SatStates[k];
-        if (PropagateSatellite(sat, state, CurrentTime, CurrentGHA) && !BodyStates.empty())
-            state.sunlit = SunLite(&state.pos, &BodyStates[0].pos) ? 1 : 0;
+        if (k >= states.size()) break;  // the state array was not resized yet
+        TSatState& state = states[k];
+        if (PropagateSatellite(sat, state, t, gha, observer))
+            state.sunlit = SunLite(&state.pos, &sun) ? 1 : 0;
         ++k;
     }
 }
 
-void SetStateModes() {
-    if (SatStates.empty()) return;
-    const int32_t mode = Options.viewMode == 2 ? 2 : 3;
-    for (TSatState& state : SatStates) state.mode = mode;
-    if (Sat1State < SatStates.size()) SatStates[Sat1State].mode = 1;
+void SetStateModes(std::vector<TSatState>& states, const TOptions& options, std::size_t first) {
+    const int32_t mode = options.viewMode == 2 ? kFillRaDec : kFillSubPoint;
+    for (TSatState& state : states) state.mode = mode;
+    if (first < states.size()) states[first].mode = kFillAll;
 }
 
 double RawMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,

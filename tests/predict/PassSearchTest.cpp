@@ -112,7 +112,7 @@ TEST(EdgeSearch, ElevationJustBeforeAndAfterEachEdge) {
     const std::vector<TSatRec> sats = LoadTestSats();
     ASSERT_EQ(sats.size(), 8u);
     const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, true);
-    const TPredictionResult r = RunLineSearch(in, sats, o, TestSettings(o, 0.0));
+    const TPredictionResult r = RunLineSearch(in, sats, o);
     ASSERT_GT(r.passes.size(), 40u);
     const double minEl = in.minElevation;
     for (const TPassRecord& p : r.passes) {
@@ -136,21 +136,21 @@ TEST(EdgeSearch, PassesCutByTheIntervalEnds) {
     const TObserver o = TestObserver();
     const std::vector<TSatRec> sats = {ByNumber(LoadTestSats(), "25544")};
     const TPredictionInputs whole = TestInputs(kStart, kStart + 1.0, false, true);
-    const TPredictionResult r = RunLineSearch(whole, sats, o, TestSettings(o, 0.0));
+    const TPredictionResult r = RunLineSearch(whole, sats, o);
     ASSERT_GE(r.passes.size(), 2u);
     const TPassRecord& p = r.passes[1];
     const double inside = p.start + (p.end - p.start) / 3.0;
 
     // Started while the satellite is up: AOS is the start itself.
     const TPredictionResult from = RunLineSearch(TestInputs(inside, kStart + 1.0, false, true),
-                                                 sats, o, TestSettings(o, 0.0));
+                                                 sats, o);
     ASSERT_FALSE(from.passes.empty());
     EXPECT_EQ(from.passes[0].start, inside);
     EXPECT_NEAR(from.passes[0].end, p.end, 0.5 * kSecond);
 
     // Stopped while it is up: LOS is the stop.
     const TPredictionResult until = RunLineSearch(TestInputs(kStart, inside, false, true), sats,
-                                                  o, TestSettings(o, 0.0));
+                                                  o);
     ASSERT_EQ(until.passes.size(), 2u);
     EXPECT_EQ(until.passes[1].end, inside);
     EXPECT_EQ(until.passes[1].start, p.start);
@@ -166,19 +166,20 @@ TEST(LineSearch, SatellitesThatAreNeverSearched) {
     unselected.selected = 0;
     const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, true);
     for (const TSatRec& sat : {fast, slow, unselected, Decayed()}) {
-        const TPredictionResult line = RunLineSearch(in, {sat}, o, TestSettings(o, 0.0));
-        EXPECT_EQ(line.lines.size(), 7u) << sat.name.str();  // the report header alone
+        const TPredictionResult line = RunLineSearch(in, {sat}, o);
+        EXPECT_TRUE(line.linePasses.empty()) << sat.name.str();
+        EXPECT_EQ(LineReport(line, {sat}, in, TestSettings(o, 0.0)).size(), 7u);  // the header alone
         EXPECT_TRUE(line.passes.empty());
         EXPECT_FALSE(line.skyCharts);
-        const TPredictionResult table = RunTabularSearch(in, {sat}, o, TestSettings(o, 0.0));
-        EXPECT_EQ(table.lines.size(), 7u);
+        const TPredictionResult table = RunTabularSearch(in, {sat}, o);
+        EXPECT_EQ(TabularReport(table, {sat}, in, TestSettings(o, 0.0)).size(), 7u);
         EXPECT_TRUE(table.passes.empty());
     }
     TSatRec gone = Decayed();
     TSatState st{};
     TObserver copy = o;
-    EXPECT_EQ(SearchAOS(gone, st, 0.1, kStart, kStart + 1.0, copy), kStart + 1.0);
-    EXPECT_EQ(SearchLOS(gone, st, 0.1, kStart, kStart + 1.0, copy), kStart + 1.0);
+    for (TEdge edge : {TEdge::kRise, TEdge::kSet})
+        EXPECT_EQ(SearchCrossing(edge, gone, st, 0.1, kStart, kStart + 1.0, copy), kStart + 1.0);
 }
 
 TEST(LineSearch, UtcAndLocalModeFindTheSamePasses) {
@@ -193,9 +194,9 @@ TEST(LineSearch, UtcAndLocalModeFindTheSamePasses) {
     c.shownStop += o.utcOffset;
     c.utcMode = false;
     const TPredictionInputs local = ReadPredictionInputs(c, o.utcOffset);
-    const TPredictionResult a = RunLineSearch(utc, sats, o, TestSettings(o, utc.displayOffset));
+    const TPredictionResult a = RunLineSearch(utc, sats, o);
     const TPredictionResult b =
-        RunLineSearch(local, sats, o, TestSettings(o, local.displayOffset));
+        RunLineSearch(local, sats, o);
     ASSERT_EQ(a.passes.size(), b.passes.size());
     ASSERT_FALSE(a.passes.empty());
     for (std::size_t i = 0; i < a.passes.size(); ++i) {
@@ -208,7 +209,8 @@ TEST(LineSearch, UtcAndLocalModeFindTheSamePasses) {
             if (l.size() > 30 && l[4] == '/' && l[2] != 'M') return l;
         return std::string();
     };
-    const std::string la = firstPassLine(a.lines), lb = firstPassLine(b.lines);
+    const std::string la = firstPassLine(LineReport(a, sats, utc, TestSettings(o, 0.0)));
+    const std::string lb = firstPassLine(LineReport(b, sats, local, TestSettings(o, local.displayOffset)));
     EXPECT_EQ(la.substr(2, 14), FormatDateTime("mm/dd HH:nn:ss", a.passes[0].start));
     EXPECT_EQ(lb.substr(2, 14), FormatDateTime("mm/dd HH:nn:ss", a.passes[0].start + o.utcOffset));
     EXPECT_EQ(la.substr(16, 8), lb.substr(16, 8));
@@ -217,10 +219,10 @@ TEST(LineSearch, UtcAndLocalModeFindTheSamePasses) {
 TEST(LineSearch, SunlitOnlyKeepsTheSunlitPartOfEachPass) {
     const TObserver o = TestObserver();
     const std::vector<TSatRec> sats = LoadTestSats();
-    const TPredictionResult all =
-        RunLineSearch(TestInputs(kStart, kStart + 3.0, false, false), sats, o, TestSettings(o, 0));
+    const TPredictionInputs allIn = TestInputs(kStart, kStart + 3.0, false, false);
+    const TPredictionResult all = RunLineSearch(allIn, sats, o);
     const TPredictionResult lit =
-        RunLineSearch(TestInputs(kStart, kStart + 3.0, true, false), sats, o, TestSettings(o, 0));
+        RunLineSearch(TestInputs(kStart, kStart + 3.0, true, false), sats, o);
     ASSERT_FALSE(lit.passes.empty());
     ASSERT_LT(lit.passes.size(), all.passes.size());  // some passes are wholly in shadow
     for (const TPassRecord& p : lit.passes) {
@@ -238,7 +240,7 @@ TEST(LineSearch, SunlitOnlyKeepsTheSunlitPartOfEachPass) {
     }
     // The notes of the full list say where the sunlit lists are cut.
     int notes = 0;
-    for (const std::string& line : all.lines) {
+    for (const std::string& line : LineReport(all, sats, allIn, TestSettings(o, 0))) {
         const std::string note = line.size() > 80 ? line.substr(line.size() - 14) : "";
         if (note.find("Shd ") != std::string::npos || note.find("Slt ") != std::string::npos ||
             note.find("SunLite") != std::string::npos || note.find("Shadow") != std::string::npos)
@@ -254,14 +256,18 @@ TEST(Searches, ReportDoesNotDependOnTheThreadCount) {
     for (bool table : {false, true}) {
         const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, table, false);
         auto run = [&](unsigned n) {
-            return table ? RunTabularSearch(in, sats, o, TestSettings(o, 0), n)
-                         : RunLineSearch(in, sats, o, TestSettings(o, 0), n);
+            return table ? RunTabularSearch(in, sats, o, n)
+                         : RunLineSearch(in, sats, o, n);
         };
         const TPredictionResult one = run(1);
         ASSERT_GT(one.passes.size(), 5u);
         for (unsigned n : {2u, 3u, 8u}) {
             const TPredictionResult many = run(n);
-            EXPECT_EQ(Joined(many.lines), Joined(one.lines)) << n << " threads";
+            auto report = [&](const TPredictionResult& r) {
+                return Joined(table ? TabularReport(r, sats, in, TestSettings(o, 0))
+                                    : LineReport(r, sats, in, TestSettings(o, 0)));
+            };
+            EXPECT_EQ(report(many), report(one)) << n << " threads";
             ASSERT_EQ(many.passes.size(), one.passes.size());
             for (std::size_t i = 0; i < one.passes.size(); ++i) {
                 const TPassRecord& x = many.passes[i];
@@ -281,8 +287,8 @@ TEST(TabularSearch, RowsStayInsideThePass) {
     const TObserver o = TestObserver();
     const std::vector<TSatRec> sats = LoadTestSats();
     const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, false);
-    const TPredictionResult table = RunTabularSearch(in, sats, o, TestSettings(o, 0));
-    const TPredictionResult line = RunLineSearch(in, sats, o, TestSettings(o, 0));
+    const TPredictionResult table = RunTabularSearch(in, sats, o);
+    const TPredictionResult line = RunLineSearch(in, sats, o);
     ASSERT_EQ(table.passes.size(), line.passes.size());
     for (std::size_t i = 0; i < line.passes.size(); ++i) {
         // Same edges, each found on its own one-second grid; the table ends
@@ -308,7 +314,7 @@ TEST(Golden, LineAndTabularReports) {
     c.sunlitOnly = false;
     TPredictionInputs in = ReadPredictionInputs(c, o.utcOffset);
     const TReportSettings rs = TestSettings(o, in.displayOffset);
-    EXPECT_EQ(Joined(RunLineSearch(in, sats, o, rs).lines),
+    EXPECT_EQ(Joined(LineReport(RunLineSearch(in, sats, o), sats, in, rs)),
               ReadText(kPredictDir + "/golden/line_all_local.txt"));
 
     c.sunlitOnly = true;
@@ -317,12 +323,12 @@ TEST(Golden, LineAndTabularReports) {
     c.shownStop -= o.utcOffset;
     in = ReadPredictionInputs(c, o.utcOffset);
     const TReportSettings utc = TestSettings(o, 0.0);
-    EXPECT_EQ(Joined(RunLineSearch(in, sats, o, utc).lines),
+    EXPECT_EQ(Joined(LineReport(RunLineSearch(in, sats, o), sats, in, utc)),
               ReadText(kPredictDir + "/golden/line_sunlit_utc.txt"));
     in.tableStep = 120;
-    EXPECT_EQ(Joined(RunTabularSearch(in, {sats[1]}, o, utc).lines),
+    EXPECT_EQ(Joined(TabularReport(RunTabularSearch(in, {sats[1]}, o), {sats[1]}, in, utc)),
               ReadText(kPredictDir + "/golden/table_sunlit_utc.txt"));
     in.sunlitOnly = false;
-    EXPECT_EQ(Joined(RunTabularSearch(in, {sats[1]}, o, utc).lines),
+    EXPECT_EQ(Joined(TabularReport(RunTabularSearch(in, {sats[1]}, o), {sats[1]}, in, utc)),
               ReadText(kPredictDir + "/golden/table_all_utc.txt"));
 }

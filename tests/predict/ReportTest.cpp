@@ -80,7 +80,8 @@ TEST(LineReport, ColumnsLineUpWithTheHeader) {
     p.losElevation = 10.0;
     p.losAzimuth = 140.4;
     p.seconds = 534.0;
-    p.note = "Shd " + FormatDateTime("HH:nn:ss", EncodeDayNumber(2018, 1, 21, 5, 19, 1));
+    p.shadow = TShadowNote::kEntersShadow;
+    p.shadowTime = EncodeDayNumber(2018, 1, 21, 5, 19, 1);
     const std::string line = LinePassLine(p, 0.0);
     EXPECT_EQ(line,
               "  01/21 05:12:03  10 302  05:16:30  46 220  -1.3  05:20:57  10 140  00:08:54   "
@@ -90,10 +91,13 @@ TEST(LineReport, ColumnsLineUpWithTheHeader) {
     // Local display: every time moves by the offset, the date with it.
     const std::string local = LinePassLine(p, -6.0 / 24.0);
     EXPECT_EQ(local.substr(0, 16), "  01/20 23:12:03");
+    EXPECT_EQ(local.substr(local.size() - 12), "Shd 23:19:01");  // the note's time moves too
 
-    // A field is a minimum width: a long note shifts nothing before it and is kept whole.
-    p.note = "a note longer than fourteen";
-    EXPECT_EQ(LinePassLine(p, 0.0).substr(line.size() - 14), p.note);
+    // The note column is right-aligned in 14 places whatever the note.
+    p.shadow = TShadowNote::kSunlit;
+    EXPECT_EQ(LinePassLine(p, 0.0).substr(line.size() - 14), "       SunLite");
+    p.shadow = TShadowNote::kNone;
+    EXPECT_EQ(LinePassLine(p, 0.0).substr(line.size() - 14), std::string(14, ' '));
 }
 
 TEST(TabularReport, PassHeaderAndRows) {

@@ -93,17 +93,18 @@ TEST(GoldenWeek, LineAndTabularReports) {
     const std::vector<TSatRec> sats = VisualList();
     ASSERT_GT(sats.size(), 50u);
     TPredictionInputs in = Week(true, true, false, o);
-    ExpectGolden("line_sunlit.txt", Joined(RunLineSearch(in, sats, o, Settings(o, in, false)).lines));
+    ExpectGolden("line_sunlit.txt",
+                 Joined(LineReport(RunLineSearch(in, sats, o), sats, in, Settings(o, in, false))));
     in = Week(false, false, true, o);
     ExpectGolden("line_all_local_miles.txt",
-                 Joined(RunLineSearch(in, sats, o, Settings(o, in, true)).lines));
+                 Joined(LineReport(RunLineSearch(in, sats, o), sats, in, Settings(o, in, true))));
     in = Week(true, true, false, o);
-    ExpectGolden("table_sunlit.txt",
-                 Joined(RunTabularSearch(in, sats, o, Settings(o, in, false)).lines));
+    ExpectGolden("table_sunlit.txt", Joined(TabularReport(RunTabularSearch(in, sats, o), sats, in,
+                                                          Settings(o, in, false))));
     in = Week(false, false, false, o);
     in.tableStep = 120;
-    ExpectGolden("table_all_local.txt",
-                 Joined(RunTabularSearch(in, sats, o, Settings(o, in, false)).lines));
+    ExpectGolden("table_all_local.txt", Joined(TabularReport(RunTabularSearch(in, sats, o), sats,
+                                                             in, Settings(o, in, false))));
 }
 
 TEST(GoldenWeek, FlareReportsAndKml) {
@@ -121,7 +122,8 @@ TEST(GoldenWeek, FlareReportsAndKml) {
         TReportSettings rs = SettingsFor(o);
         rs.displayOffset = fi.displayOffset;
         const TFlareResult r = RunFlareSearch(fi, iridium, o, rs);
-        ExpectGolden(day ? "flares_day_local.txt" : "flares_night.txt", Joined(r.lines));
+        ExpectGolden(day ? "flares_day_local.txt" : "flares_night.txt",
+                     Joined(FlareReport(r, fi, rs)));
         const std::string kml = "/tmp/orbisk_golden_flares.kml";
         ASSERT_TRUE(ExportFlareKml(r.passes, kml, o, fi.displayOffset));
         ExpectGolden(day ? "flares_day_local.kml" : "flares_night.kml", Slurp(kml));
@@ -135,16 +137,19 @@ TEST(GoldenWeek, TransitReports) {
     TPredictionInputs in = Week(true, true, true, o);
     in.minRevs = 2.0;
     for (const char* body : {"Sun", "Moon", "Jupiter"}) {
-        const TTransitResult r =
-            RunTransitSearch(in, 2.0, Target(body), sats, o, Settings(o, in, false));
-        ExpectGolden(std::string("transit_") + body + ".txt", Joined(r.lines));
+        const TReportSettings rs = Settings(o, in, false);
+        const TTransitResult r = RunTransitSearch(in, 2.0, Target(body), sats, o, rs);
+        ExpectGolden(std::string("transit_") + body + ".txt",
+                     Joined(TransitReport(r, sats, Target(body), in, rs)));
     }
     TTransitTarget radec;
     SetRaDecTarget(radec, 5.9 * kDeg * 15.0, 7.4 * kDeg);
     in = Week(false, true, false, o);
     in.minRevs = 2.0;
+    const TReportSettings rs = Settings(o, in, true);
     ExpectGolden("transit_radec_local.txt",
-                 Joined(RunTransitSearch(in, 3.0, radec, sats, o, Settings(o, in, true)).lines));
+                 Joined(TransitReport(RunTransitSearch(in, 3.0, radec, sats, o, rs), sats, radec,
+                                      in, rs)));
 }
 
 TEST(GoldenWeek, GroundPathReportsAndKml) {
@@ -159,9 +164,9 @@ TEST(GoldenWeek, GroundPathReportsAndKml) {
             const double track = miles ? 100.0 : body[0] == 'S' ? 160.0 : 40.0;
             const TGroundPathResult r = RunGroundPathSearch(in, track, Target(body), sats, o, rs);
             const std::string name = std::string("path_") + body + (miles ? "_miles" : "");
-            ExpectGolden(name + ".txt", Joined(r.lines));
+            ExpectGolden(name + ".txt", Joined(GroundPathReport(r, sats, Target(body), in, rs)));
             const std::string kml = "/tmp/orbisk_golden_path.kml";
-            ASSERT_TRUE(ExportGroundPathKml(r.lines, kml, o, rs.distanceFactor));
+            ASSERT_TRUE(ExportGroundPathKml(r, sats, TransitTitle(body), kml, o, in.displayOffset));
             ExpectGolden(name + ".kml", Slurp(kml));
             std::remove(kml.c_str());
         }

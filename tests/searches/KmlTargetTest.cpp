@@ -88,38 +88,50 @@ int Count(const std::string& doc, const std::string& what) {
     return n;
 }
 
-TReportLines GroundPathReport(const TObserver& o, const char* target, double width) {
-    TReportLines lines;
-    WriteTransitTitle(lines, target);
-    const TReportSettings rs = SettingsFor(o);
-    WriteReportHeader(true, lines, EncodeDayNumber(2018, 1, 21), EncodeDayNumber(2018, 1, 22), rs);
+// One path of six rows heading north across the site, the strip widthKm
+// wide, listed in the distance unit of factor.
+TGroundPathResult PathRecords(double widthKm, double factor = 1.0) {
+    TGroundPath path;
+    for (int i = 0; i < 6; ++i) {
+        TPathRow r;
+        r.widthKm = widthKm;
+        TGroundPathRow& row = r.row;
+        row.t = EncodeDayNumber(2018, 1, 21, 12, 0, i);
+        row.latitude = 44.95 + 0.06 * i;
+        row.longitude = -75.0012;
+        r.point = TLatLon{row.latitude * kDeg, row.longitude * kDeg, 0.0};
+        row.width = widthKm * factor;
+        row.distance = std::abs(i - 2.5) * 6.7 * factor;
+        row.range = 800 * factor;
+        row.elevation = 70;
+        path.rows.push_back(r);
+    }
+    TGroundPathResult result;
+    result.paths.push_back(path);
+    result.google = true;
+    return result;
+}
+
+std::vector<TSatRec> PathSatellite() {
     TSatRec sat{};
     sat.name = "IRIDIUM 5 [-]";
     sat.catNo = "24795";
-    sat.epoch = EncodeDayNumber(2018, 1, 20) + kJulianOffset;
-    WriteSatelliteHeader(sat, lines, rs);
-    lines.push_back("  ");
-    lines.push_back(GroundPathColumnHeader());
-    for (int i = 0; i < 6; ++i) {
-        TGroundPathRow row;
-        row.t = EncodeDayNumber(2018, 1, 21, 12, 0, i);
-        row.latitude = 44.95 + 0.06 * i;  // heading north across the site
-        row.longitude = -75.0012;
-        row.width = width;
-        row.distance = std::abs(i - 2.5) * 6.7;
-        row.range = 800;
-        row.elevation = 70;
-        lines.push_back(GroundPathRowLine(row, 0.0));
-    }
-    lines.push_back(kEndOfTrack);
-    return lines;
+    return {sat};
+}
+
+// Longitude of the first point of the named limit line.
+double FirstLimitLongitude(const std::string& doc, const char* name) {
+    const auto at = doc.find(std::string("<name>") + name + "</name>");
+    if (at == std::string::npos) return NAN;
+    const auto first = doc.find("        ", doc.find("<coordinates>", at)) + 8;
+    return std::stod(doc.substr(first, 9));
 }
 }  // namespace
 
 TEST(GroundPathKml, SunPathHasCentreLineStartPointAndBothLimits) {
     const TObserver site = SiteAt(45.0, -75.0, 0.1, "Home & <Garden>");
     const std::string path = TempPath("sun.kml");
-    ASSERT_TRUE(ExportGroundPathKml(GroundPathReport(site, "Sun", 3.2), path, site));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", path, site, 0.0));
     const std::string doc = Slurp(path);
     EXPECT_TRUE(WellFormed(path)) << doc;
     ExpectStylesDefined(doc);
@@ -129,26 +141,35 @@ TEST(GroundPathKml, SunPathHasCentreLineStartPointAndBothLimits) {
     EXPECT_NE(doc.find("Start Point Time - 01/21 12:00:00"), std::string::npos);
     EXPECT_NE(doc.find("<coordinates>-75.0000,45.0000</coordinates>"), std::string::npos);
     EXPECT_NE(doc.find("Home &amp; &lt;Garden&gt;"), std::string::npos);
-    // Heading north, the right limit lies east of the track.
-    const auto right = doc.find("<name>Right Limit</name>");
-    const auto left = doc.find("<name>Left Limit</name>");
-    ASSERT_NE(right, std::string::npos);
-    ASSERT_NE(left, std::string::npos);
-    const auto rightFirst = doc.find("        ", doc.find("<coordinates>", right)) + 8;
-    const auto leftFirst = doc.find("        ", doc.find("<coordinates>", left)) + 8;
-    const double rightLon = std::stod(doc.substr(rightFirst, 9));
-    const double leftLon = std::stod(doc.substr(leftFirst, 9));
-    EXPECT_GT(rightLon, -75.0012);
-    EXPECT_LT(leftLon, -75.0012);
-    // 3.2 km at 45 degrees north is about 0.041 degrees of longitude.
-    EXPECT_NEAR(rightLon + 75.0012, 0.0406, 0.002);
+    // Heading north, the right limit lies east of the track, the left west.
+    const double rightLon = FirstLimitLongitude(doc, "Right Limit");
+    const double leftLon = FirstLimitLongitude(doc, "Left Limit");
+    // 3.2 km along the parallel at 44.95 degrees north on a 6367 km sphere.
+    const double expected = 3.2 / (6367.5 * std::cos(44.95 * kDeg)) / kDeg;
+    EXPECT_NEAR(rightLon + 75.0012, expected, 0.0005);
+    EXPECT_NEAR(-75.0012 - leftLon, expected, 0.0005);
     std::remove(path.c_str());
+}
+
+// A report in miles prints the widths in miles; the limits still lie the
+// strip's width in kilometres from the centre line.
+TEST(GroundPathKml, MilesReportPutsLimitsAtTheSameDistance) {
+    const TObserver site = SiteAt(45.0, -75.0);
+    const std::string km = TempPath("km.kml"), mi = TempPath("mi.kml");
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", km, site, 0.0));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2, 0.621371), PathSatellite(), "Sun Transit", mi,
+                                    site, 0.0));
+    const double expected = 3.2 / (6367.5 * std::cos(44.95 * kDeg)) / kDeg;
+    EXPECT_NEAR(FirstLimitLongitude(Slurp(mi), "Right Limit") + 75.0012, expected, 0.0005);
+    EXPECT_EQ(Slurp(mi), Slurp(km));
+    std::remove(km.c_str());
+    std::remove(mi.c_str());
 }
 
 TEST(GroundPathKml, PlanetPathHasNoLimitPlacemarks) {
     const TObserver site = SiteAt(45.0, -75.0);
     const std::string path = TempPath("venus.kml");
-    ASSERT_TRUE(ExportGroundPathKml(GroundPathReport(site, "Venus", 0.1), path, site));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(0.1), PathSatellite(), "Venus Transit", path, site, 0.0));
     const std::string doc = Slurp(path);
     EXPECT_TRUE(WellFormed(path));
     ExpectStylesDefined(doc);
@@ -157,18 +178,14 @@ TEST(GroundPathKml, PlanetPathHasNoLimitPlacemarks) {
     std::remove(path.c_str());
 }
 
-TEST(GroundPathKml, TruncatedOrGarbageReportStillGivesAWellFormedDocument) {
+TEST(GroundPathKml, EmptyResultOrUnwritableFile) {
     const TObserver site = SiteAt(45.0, -75.0);
-    TReportLines lines = GroundPathReport(site, "Moon", 2.0);
-    lines.pop_back();  // no "End of track"
-    lines.insert(lines.end() - 2, "  garbage \x01 line");
-    const std::string path = TempPath("cut.kml");
-    ASSERT_TRUE(ExportGroundPathKml(lines, path, site));
-    EXPECT_TRUE(WellFormed(path));
-    ASSERT_TRUE(ExportGroundPathKml({}, path, site));
+    const std::string path = TempPath("empty.kml");
+    ASSERT_TRUE(ExportGroundPathKml({}, {}, "Moon Transit", path, site, 0.0));
     EXPECT_TRUE(WellFormed(path));
     std::remove(path.c_str());
-    EXPECT_FALSE(ExportGroundPathKml(lines, "/nonexistent/dir/x.kml", site));
+    EXPECT_FALSE(ExportGroundPathKml(PathRecords(2.0), PathSatellite(), "Moon Transit",
+                                     "/nonexistent/dir/x.kml", site, 0.0));
 }
 
 TEST(FlareKml, TracksCrossTheCentreLinePointsAndDefineTheirStyle) {

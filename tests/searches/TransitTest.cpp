@@ -91,6 +91,12 @@ TTransitTarget Body(const char* name) {
     return target;
 }
 
+std::vector<TPathRow> AllRows(const TGroundPathResult& r) {
+    std::vector<TPathRow> rows;
+    for (const TGroundPath& path : r.paths) rows.insert(rows.end(), path.rows.begin(), path.rows.end());
+    return rows;
+}
+
 struct SunTransit : ::testing::Test {
     static void SetUpTestSuite() {
         c = new Constructed(Construct(kBodySun, kDay, 1.0, [](const TObserver& o, double t) {
@@ -112,8 +118,10 @@ TEST_F(SunTransit, FoundWithinASecondAndNearlyCentral) {
     const TTransit& tr = r.transits[0];
     EXPECT_NEAR((tr.t - c->t) * 86400.0, 0.0, 1.0);
     EXPECT_LT(tr.row.separation, 3.0);  // arc minutes
-    EXPECT_EQ(r.lines.front(), "  Sun Transit");
-    EXPECT_EQ(r.lines.back(), TransitRowLine(tr.row, 0.0));
+    const TReportLines lines =
+        TransitReport(r, {c->sat}, Body("Sun"), in, SettingsFor(c->site));
+    EXPECT_EQ(lines.front(), "  Sun Transit");
+    EXPECT_EQ(lines.back(), TransitRowLine(tr.row, 0.0));
 }
 
 TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
@@ -130,7 +138,8 @@ TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
     const TTransitResult narrow =
         RunTransitSearch(in, 30.0 / 60.0, Body("Sun"), {c->sat}, off, SettingsFor(off));
     EXPECT_TRUE(narrow.transits.empty());
-    EXPECT_EQ(narrow.lines.size(), 8u);  // title and report header only
+    EXPECT_EQ(TransitReport(narrow, {c->sat}, Body("Sun"), in, SettingsFor(off)).size(),
+              8u);  // title and report header only
 }
 
 TEST_F(SunTransit, GroundPathPointsSeeTheSatelliteOnTheSun) {
@@ -138,10 +147,10 @@ TEST_F(SunTransit, GroundPathPointsSeeTheSatelliteOnTheSun) {
     const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
     const TGroundPathResult r =
         RunGroundPathSearch(in, 25.0, Body("Sun"), {c->sat}, c->site, SettingsFor(c->site));
-    ASSERT_GE(r.rows.size(), 3u);
+    ASSERT_GE(AllRows(r).size(), 3u);
     EXPECT_TRUE(r.google);
     double nearest = 1e9;
-    for (const TPathRow& row : r.rows) {
+    for (const TPathRow& row : AllRows(r)) {
         const double seconds = row.row.t * 86400.0;
         EXPECT_NEAR(seconds, std::round(seconds), 1e-3);  // whole seconds
         TObserver point = SiteAt(row.point.lat / kDeg, row.point.lon / kDeg, row.point.height);
@@ -156,7 +165,8 @@ TEST_F(SunTransit, GroundPathPointsSeeTheSatelliteOnTheSun) {
         nearest = std::min(nearest, row.row.distance);
     }
     EXPECT_LT(nearest, 8.0);  // the path crosses the constructed site
-    EXPECT_EQ(r.lines.back(), kEndOfTrack);
+    EXPECT_EQ(GroundPathReport(r, {c->sat}, Body("Sun"), in, SettingsFor(c->site)).back(),
+              kEndOfTrack);
 }
 
 TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
@@ -165,7 +175,7 @@ TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
     TObserver o = c->site;
     TSatRec sat = c->sat;
     TSatState st{};
-    st.mode = 2;
+    st.mode = kFillRaDec;
     const double gha = ObserverVector(c->t, o);
     ASSERT_TRUE(PropagateSatellite(sat, st, c->t, gha, o));
     TTransitTarget target;
@@ -174,11 +184,12 @@ TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
 
     const TGroundPathResult path =
         RunGroundPathSearch(in, 25.0, target, {c->sat}, c->site, SettingsFor(c->site));
-    ASSERT_GE(path.rows.size(), 3u);
-    for (const TPathRow& row : path.rows) EXPECT_DOUBLE_EQ(row.row.width, kOtherPathWidth);
-    EXPECT_EQ(path.lines[0], "  Ra/Dec Transit");
-    EXPECT_EQ(path.lines[1].substr(0, 14), "  Epoch Date: ");
-    EXPECT_EQ(path.lines[2].substr(0, 6), "  RA: ");
+    ASSERT_GE(AllRows(path).size(), 3u);
+    for (const TPathRow& row : AllRows(path)) EXPECT_DOUBLE_EQ(row.row.width, kOtherPathWidth);
+    const TReportLines lines = GroundPathReport(path, {c->sat}, target, in, SettingsFor(c->site));
+    EXPECT_EQ(lines[0], "  Ra/Dec Transit");
+    EXPECT_EQ(lines[1].substr(0, 14), "  Epoch Date: ");
+    EXPECT_EQ(lines[2].substr(0, 6), "  RA: ");
 
     const TTransitResult tr = RunTransitSearch(in, 0.5, target, {c->sat}, c->site,
                                                SettingsFor(c->site));

@@ -86,6 +86,10 @@ TEST(LookAngles, MatchVerificationPositionsRotatedBySiderealTime) {
         }
     }
 }
+#else
+TEST(ErfaLookAngleReference, NeedsItsReferenceLibrary) {
+    FAIL() << "ERFA (liberfa-dev) is needed for this reference (scripts/install-deps installs it)";
+}
 #endif
 
 #if defined(HAVE_LIBNOVA) && defined(HAVE_ERFA)
@@ -178,6 +182,10 @@ TEST(RiseSet, MoonCentreCrossesThresholdAsLibnovaHasIt) {
     CheckRiseSet(kBodyMoon, 51.48, 0.0, DayNumber(2018, 3, 20), 0.0, 2.0);
     CheckRiseSet(kBodyMoon, -33.87, 151.21, DayNumber(2019, 8, 1), 0.0, 2.0);
     CheckRiseSet(kBodyMoon, 40.0, -105.0, DayNumber(2020, 11, 15), 0.0, 2.0);
+}
+#else
+TEST(NovaErfaReference, NeedsItsReferenceLibrary) {
+    FAIL() << "libnova (libnova-dev) with ERFA (liberfa-dev) is needed for this reference (scripts/install-deps installs it)";
 }
 #endif
 

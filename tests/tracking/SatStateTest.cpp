@@ -101,52 +101,46 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
 
 TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
     const char* const* tles[5] = {kTle06251, kTle00005, kTle28872, kTle06251, kTle00005};
-    MainSats.assign(5, TSatRec{});
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(MakeSat(tles[i][0], tles[i][1], MainSats[i]));
-    MainSats[1].selected = MainSats[2].selected = MainSats[4].selected = 1;
-    SatStates.assign(5, Filled(2));
-    BodyStates.assign(1, TSatState{});
-    BodyStates[0].pos = TVector{1.496e8, 0, 0, 1.496e8};
-    Observer = MakeObserver(40.0, -75.0);
-    CurrentTime = MainSats[2].epoch - kJulianOffset + 10.0 / kMinutesPerDay;
-    CurrentGHA = ObserverVector(CurrentTime);
+    std::vector<TSatRec> sats(5, TSatRec{});
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(MakeSat(tles[i][0], tles[i][1], sats[i]));
+    sats[1].selected = sats[2].selected = sats[4].selected = 1;
+    std::vector<TSatState> states(5, Filled(kFillRaDec));
+    const TVector sun{1.496e8, 0, 0, 1.496e8};
+    TObserver obs = MakeObserver(40.0, -75.0);
+    const double t = sats[2].epoch - kJulianOffset + 10.0 / kMinutesPerDay;
+    const double gha = ObserverVector(t, obs);
 
-    ComputeActiveStates();
+    ComputeActiveStates(sats, states, t, gha, obs, sun);
 
     const int picked[3] = {1, 2, 4};
     for (int k = 0; k < 3; ++k) {
-        TSatRec copy = MainSats[picked[k]];
-        TSatState expect = Filled(2);
-        ASSERT_TRUE(PropagateSatellite(copy, expect, CurrentTime, CurrentGHA));
-        EXPECT_EQ(SatStates[k].pos.x, expect.pos.x) << k;
-        EXPECT_EQ(SatStates[k].radec.dec, expect.radec.dec) << k;
-        EXPECT_EQ(SatStates[k].sunlit, SunLite(&expect.pos, &BodyStates[0].pos) ? 1 : 0) << k;
+        TSatRec copy = sats[picked[k]];
+        TSatState expect = Filled(kFillRaDec);
+        ASSERT_TRUE(PropagateSatellite(copy, expect, t, gha, obs));
+        EXPECT_EQ(states[k].pos.x, expect.pos.x) << k;
+        EXPECT_EQ(states[k].radec.dec, expect.radec.dec) << k;
+        EXPECT_EQ(states[k].sunlit, SunLite(&expect.pos, &sun) ? 1 : 0) << k;
     }
-    EXPECT_EQ(SatStates[3].radec.ra, 11.0);
-    EXPECT_EQ(SatStates[3].sunlit, 7);
+    EXPECT_EQ(states[3].radec.ra, 11.0);
+    EXPECT_EQ(states[3].sunlit, 7);
 
     // Fewer states than selected records (list not resized yet) must not overrun.
-    SatStates.resize(2);
-    ComputeActiveStates();
-    MainSats.clear();
-    SatStates.clear();
-    BodyStates.clear();
+    states.resize(2);
+    ComputeActiveStates(sats, states, t, gha, obs, sun);
 }
 
 TEST(ActiveStates, ModesFollowViewAndFirstSatellite) {
-    SetStateModes();  // empty list: nothing to do
-    SatStates.assign(3, TSatState{});
-    Sat1State = 1;
-    Options.viewMode = 2;
-    SetStateModes();
-    EXPECT_EQ(SatStates[0].mode, 2);
-    EXPECT_EQ(SatStates[1].mode, 1);
-    Options.viewMode = 3;
-    Sat1State = 9;  // out of range: no entry is the first satellite
-    SetStateModes();
-    for (const TSatState& s : SatStates) EXPECT_EQ(s.mode, 3);
-    SatStates.clear();
-    Sat1State = 0;
+    std::vector<TSatState> states;
+    TOptions options{};
+    SetStateModes(states, options, 0);  // empty list: nothing to do
+    states.assign(3, TSatState{});
+    options.viewMode = 2;
+    SetStateModes(states, options, 1);
+    EXPECT_EQ(states[0].mode, kFillRaDec);
+    EXPECT_EQ(states[1].mode, kFillAll);
+    options.viewMode = 3;
+    SetStateModes(states, options, 9);  // out of range: no entry is the first satellite
+    for (const TSatState& s : states) EXPECT_EQ(s.mode, kFillSubPoint);
 }
 
 TEST(VisualMagnitude, OnlyForSunlitSatellites) {

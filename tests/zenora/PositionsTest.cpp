@@ -239,5 +239,9 @@ TEST(ZenoraFullTheories, MoonAgreesWithElp2000) {
     // The 60-term distance series alone is off by up to about 13 km.
     EXPECT_LT(dist.value, 15);
 }
+#else
+TEST(ZenoraNovaReference, NeedsItsReferenceLibrary) {
+    FAIL() << "libnova (libnova-dev) is needed for this reference (scripts/install-deps installs it)";
+}
 #endif
 }  // namespace

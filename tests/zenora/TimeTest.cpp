@@ -146,5 +146,9 @@ TEST(ZenoraIauReference, SiderealNutationPrecession) {
     EXPECT_LT(maxEps, 0.002);
     EXPECT_LT(maxPrec, 0.01);
 }
+#else
+TEST(ZenoraIauReference, NeedsItsReferenceLibrary) {
+    FAIL() << "ERFA (liberfa-dev) is needed for this reference (scripts/install-deps installs it)";
+}
 #endif
 }  // namespace

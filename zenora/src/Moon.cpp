@@ -192,7 +192,7 @@ void MoonPosition(double jde, TVector& v) {
     Lat_lon_to_vect(TLatLon{beta, lambda, dist}, ecl);
     TVector equ;
     Rot_to_obliq(ecl, equ, kEps0 - 6.981317e-9 * (jde - kJ2000));
-    Precession(equ, 0, v, jde);
+    Precession(equ, kPrecessToJ2000, v, jde);
 }
 
 }  // namespace zenora

@@ -10,8 +10,8 @@ namespace zenora {
 
 double Mean_obliquity(uint8_t model, double jd) {
     const double d = jd - kJ2000;
-    if (model == 1) return kEps0 - 6.981317e-9 * d;  // 0.0000004° per day
-    if (model == 2) {
+    if (model == kObliquityLinear) return kEps0 - 6.981317e-9 * d;  // 0.0000004° per day
+    if (model == kObliquityTenTerm) {
         // Ten-term polynomial in units of 10000 years, hundredths of an arc second.
         static const int kC[10] = {-468093, -155, 199925, -5138, -24967, -3905, 712, 2787, 579, 245};
         const double u = d / kDaysPerCentury / 100;

@@ -41,14 +41,11 @@ void VsopPosition(const VsopTheory& theory, double tau, TVector& v) {
 namespace {
 // Out-of-range values stay as they are: converting them to float is undefined.
 double RoundToFloat(double x) { return std::fabs(x) <= FLT_MAX ? static_cast<double>(static_cast<float>(x)) : x; }
-
-enum Body : uint8_t { kSun = 0, kMercury, kVenus, kEarth, kMars, kJupiter, kSaturn, kUranus, kNeptune, kPluto,
-                      kMoon = 31 };
 }  // namespace
 
 void Calc_Planet(uint8_t body, TVector& v, bool precess, double jd, double deltaT, bool toAu) {
     const double jde = jd + deltaT;
-    if (body == kMoon) {
+    if (body == kBodyMoon) {
         MoonPosition(jde, v);
     } else {
         const double tau = (jde - kJ2000) / kDaysPerMillennium;
@@ -57,22 +54,22 @@ void Calc_Planet(uint8_t body, TVector& v, bool precess, double jd, double delta
         TVector earth;
         EarthPosition(tau, earth);
         switch (body) {
-            case kSun: Scale_vect(earth, v, -1); break;
-            case kMercury: MercuryPosition(tau32, v); break;
-            case kVenus: VenusPosition(tau32, v); break;
-            case kEarth: v = earth; break;
-            case kMars: MarsPosition(tau32, v); break;
-            case kJupiter: JupiterPosition(tau32, v); break;
-            case kSaturn: SaturnPosition(tau32, v); break;
-            case kUranus: UranusPosition(tau32, v); break;
-            case kNeptune: NeptunePosition(tau32, v); break;
-            case kPluto: PlutoPosition(tau, v); break;
+            case kBodySun: Scale_vect(earth, v, -1); break;
+            case kBodyMercury: MercuryPosition(tau32, v); break;
+            case kBodyVenus: VenusPosition(tau32, v); break;
+            case kBodyEarth: v = earth; break;
+            case kBodyMars: MarsPosition(tau32, v); break;
+            case kBodyJupiter: JupiterPosition(tau32, v); break;
+            case kBodySaturn: SaturnPosition(tau32, v); break;
+            case kBodyUranus: UranusPosition(tau32, v); break;
+            case kBodyNeptune: NeptunePosition(tau32, v); break;
+            case kBodyPluto: PlutoPosition(tau, v); break;
             default: break;  // the caller's heliocentric vector
         }
-        if (body != kSun && body != kEarth) Sub_vect(v, earth, v);
-        if (body != kEarth) Rotate_to_J2000_obliquity(v, v);
+        if (body != kBodySun && body != kBodyEarth) Sub_vect(v, earth, v);
+        if (body != kBodyEarth) Rotate_to_J2000_obliquity(v, v);
     }
-    if (precess) Precession(v, 1, v, jd);
+    if (precess) Precession(v, kPrecessFromJ2000, v, jd);
     if (toAu) Divide_vect(v, v, kAU);
 }
 

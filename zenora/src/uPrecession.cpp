@@ -45,7 +45,7 @@ void Rigorous(const TVector& v, uint8_t direction, TVector& c, double t) {
         {cZeta * sTh, -sZeta * sTh, cTh},
     };
     double x, y, zz;
-    if (direction == 1) {
+    if (direction == kPrecessFromJ2000) {
         x = p[0][0] * v.x + p[0][1] * v.y + p[0][2] * v.z;
         y = p[1][0] * v.x + p[1][1] * v.y + p[1][2] * v.z;
         zz = p[2][0] * v.x + p[2][1] * v.y + p[2][2] * v.z;
@@ -72,7 +72,7 @@ void LongPeriod(const TVector& v, uint8_t direction, TVector& c, double t) {
     const double piA = Horner(kSmallPi, 11, tm);
     const double epsD = (84381.448 - 46.815 * t - 0.00059 * t * t + 0.001813 * t * t * t) / 3600 * kDegToRad;
     double x = v.x, y = v.y, z = v.z;
-    if (direction == 1) {
+    if (direction == kPrecessFromJ2000) {
         RotX(y, z, kEps0);
         RotZ(x, y, bigPi);
         RotX(y, z, piA);

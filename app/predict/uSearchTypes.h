@@ -1,0 +1,176 @@
+// Inputs and result records of the prediction searches. A search fills
+// records; uReport renders them as report lines, and the KML export, the
+// radar chart and table views read them directly. Times are UTC day numbers
+// (days since 1899-12-30); angles in records are degrees where the reports
+// print degrees, radians where a record says so; distances km unless said.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "SatTypes.h"
+#include "ShortString.h"
+#include "ZenoraTypes.h"
+
+// How far a search got. A cancelled search keeps every satellite it finished
+// and says it was cut short.
+struct TSearchStatus {
+    bool cutShort = false;
+    std::size_t satellitesDone = 0;
+    std::size_t satellitesTotal = 0;
+};
+
+// The prediction window's inputs, read once before a search starts.
+struct TPredictionInputs {
+    double start = 0.0;          // UTC day number
+    double stop = 0.0;           // UTC day number
+    double minElevation = 0.0;   // rad
+    double sunAltitude = 0.0;    // rad
+    double minRevs = 13.0;       // revolutions per day
+    int tableStep = 60;          // s
+    bool sunlitOnly = true;
+    bool dayAndNight = false;
+    bool utcMode = true;
+    double displayOffset = 0.0;  // days: observer's UTC offset in local mode, else 0
+};
+
+// One pass for the sky charts and the radar window. In memory only (never a
+// file), so naturally aligned: callers may bind references to its numbers.
+struct TPassRecord {
+    ShortString<30> title;   // see PassTitle
+    double magnitude;        // line: at the middle; table: brightest row (20.0 if none)
+    double maxElevation;     // degrees; line: at the middle; table: highest row
+    double start;            // UTC day number: AOS or first sunlit second
+    double end;              // UTC day number: LOS or last sunlit second
+    TSatRec elements;        // lets the charts recompute the track
+};
+
+// What the line report notes about the Earth's shadow during a pass.
+enum class TShadowNote : uint8_t {
+    kNone,          // sunlit-only listing: nothing noted
+    kSunlit,        // sunlit from AOS to LOS
+    kShadowed,      // in the shadow from AOS to LOS
+    kEntersShadow,  // sunlit at AOS, last sunlit second at shadowTime
+    kLeavesShadow,  // shadowed at AOS, first sunlit second at shadowTime
+};
+
+// One pass of the line search.
+struct TLinePass {
+    std::size_t satellite = 0;                      // index into the searched list
+    double aos = 0, middle = 0, los = 0;            // UTC day numbers
+    double aosElevation = 0, aosAzimuth = 0;        // degrees
+    double maxElevation = 0, maxAzimuth = 0;        // at the middle
+    double magnitude = 0;                           // at the middle
+    double losElevation = 0, losAzimuth = 0;
+    double seconds = 0;                             // duration
+    TShadowNote shadow = TShadowNote::kNone;
+    double shadowTime = 0;                          // for kEntersShadow, kLeavesShadow
+};
+
+// One row of the tabular search.
+struct TTableRow {
+    double t = 0;
+    double elevation = 0, azimuth = 0;  // degrees
+    double magnitude = 0;
+    bool sunlit = false;                // the "Slt" column
+};
+struct TTablePass {
+    std::size_t satellite = 0;
+    long long revolution = 0;
+    std::vector<TTableRow> rows;
+};
+
+// Both listing searches fill passes; the line search linePasses, the
+// tabular search tablePasses.
+struct TPredictionResult {
+    std::vector<TLinePass> linePasses;
+    std::vector<TTablePass> tablePasses;
+    std::vector<TPassRecord> passes;
+    bool skyCharts = false;  // "Prediction Sky Charts" is to be enabled
+    TSearchStatus status;
+};
+
+// Iridium flares.
+struct TFlareInputs {
+    double start = 0.0, stop = 0.0;   // UTC day numbers
+    bool utcMode = true;
+    double displayOffset = 0.0;       // days
+    bool dayFlares = false;           // search daylight instead of darkness
+    double magLimit = 0.0;            // faintest listed magnitude
+    std::string elementDate;          // text after "Element Date : "
+};
+
+struct TFlareRow {
+    double t = 0;
+    std::string id;
+    double elevation = 0, azimuth = 0, range = 0, magnitude = 0;
+    double centreLat = 0, centreLon = 0, bearing = 0, distance = 0, centreMagnitude = 0;
+};
+
+// One listed flare, with the geometry it was computed from.
+struct TFlare {
+    std::size_t satellite = 0;  // index into the searched list
+    double t = 0.0;             // UTC day number
+    double angle = 0.0;         // degrees between the reflection and the observer
+    int mirror = 0;
+    double gha = 0.0;           // rad
+    TVector observerPos{}, satPos{}, satVel{}, sunPos{}, reflection{}, centre{};
+    double beamRange = 0.0;     // satellite to centre-line point, km
+    TFlareRow row;              // as reported (distance already x factor)
+};
+
+struct TFlareResult {
+    std::vector<TFlare> flares;       // report order
+    std::vector<TPassRecord> passes;  // search order, as the pass list keeps them
+    bool skyCharts = false;           // "Prediction Sky Charts" and "Show in Google Earth"
+    TSearchStatus status;
+};
+
+// Transits.
+struct TTransitRow {
+    double t = 0, elevation = 0, azimuth = 0, magnitude = 0;
+    bool sunlit = false;
+    double separation = 0;   // arc minutes
+    double range = 0;        // already x distance factor
+    double illumination = 100.0;
+};
+
+struct TTransit {
+    std::size_t satellite = 0;
+    double t = 0.0;               // UTC day number of the listed row
+    double separation = 0.0;      // smallest separation, degrees
+    TTransitRow row;
+};
+
+struct TTransitResult {
+    std::vector<TTransit> transits;
+    TSearchStatus status;
+};
+
+// Ground paths.
+struct TGroundPathRow {
+    double t = 0, latitude = 0, longitude = 0, width = 0, bearing = 0, distance = 0;
+    double range = 0, elevation = 0;
+    bool sunlit = false;
+};
+
+struct TPathRow {
+    std::size_t satellite = 0;
+    TLatLon point{};              // rad, height km
+    double slantRange = 0.0;      // path point to satellite, km
+    double widthKm = 0.0;         // the strip's width, km
+    TGroundPathRow row;           // as reported (distances x factor)
+};
+
+// One listed path: the rows of one pass, in time order.
+struct TGroundPath {
+    std::size_t satellite = 0;
+    std::vector<TPathRow> rows;
+};
+
+struct TGroundPathResult {
+    std::vector<TGroundPath> paths;
+    bool google = false;          // a path was listed
+    TSearchStatus status;
+};
