@@ -10,7 +10,7 @@ clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-reco
   -I"$root/app/catalogue" -I"$root/satellite/include" -I"$root/zenora/include" \
   "$root/fuzz/catalogue_fuzz.cpp" \
   "$root/app/catalogue/uLoadSave.cpp" "$root/app/catalogue/uFileIO.cpp" \
-  "$root/app/catalogue/uFormat.cpp" "$root/app/catalogue/uVarDef.cpp" \
+  "$root/app/catalogue/uFormat.cpp" "$root/app/catalogue/uText.cpp" \
   "$root/app/catalogue/uOmm.cpp" "$root/app/catalogue/uOmmReaders.cpp" \
   "$root/app/catalogue/uCsv.cpp" "$root/app/catalogue/uCatNumber.cpp" \
   "$root"/satellite/src/*.cpp \

@@ -334,8 +334,10 @@ bool SaveOptions(const std::string& dataFolder, const TOptions& options, const T
     return WriteFileAtomic(Folder(dataFolder, kOptionsFile), b);
 }
 
-bool LoadOptions() { return LoadOptions(DataFolder, ProgramFolder, Options, MenuSettings); }
-bool SaveOptions() { return SaveOptions(DataFolder, Options, MenuSettings); }
+bool LoadOptions(TSession& s) {
+    return LoadOptions(s.DataFolder, s.ProgramFolder, s.Options, s.MenuSettings);
+}
+bool SaveOptions(const TSession& s) { return SaveOptions(s.DataFolder, s.Options, s.MenuSettings); }
 
 // ---- Observer.bin -----------------------------------------------------------
 
@@ -406,8 +408,8 @@ bool SaveObserver(const std::string& dataFolder, TObserver& observer) {
     return WriteFileAtomic(Folder(dataFolder, kObserverFile), b);
 }
 
-bool LoadObserver() { return LoadObserver(DataFolder, Observer); }
-bool SaveObserver() { return SaveObserver(DataFolder, Observer); }
+bool LoadObserver(TSession& s) { return LoadObserver(s.DataFolder, s.Observer); }
+bool SaveObserver(TSession& s) { return SaveObserver(s.DataFolder, s.Observer); }
 
 // ---- InternetInfo.ini -------------------------------------------------------
 
@@ -471,5 +473,7 @@ bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings
     return WriteFileAtomic(Folder(dataFolder, kDownloadSettingsFile), text, 0600);
 }
 
-bool LoadDownloadSettings() { return LoadDownloadSettings(DataFolder, DownloadSettings, NowDayNumber()); }
-bool SaveDownloadSettings() { return SaveDownloadSettings(DataFolder, DownloadSettings); }
+bool LoadDownloadSettings(TSession& s) {
+    return LoadDownloadSettings(s.DataFolder, s.DownloadSettings, NowDayNumber());
+}
+bool SaveDownloadSettings(const TSession& s) { return SaveDownloadSettings(s.DataFolder, s.DownloadSettings); }

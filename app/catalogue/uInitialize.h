@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "uSession.h"
 #include "uVarDef.h"
 
 inline constexpr std::size_t kOptionsFileSize = 517;
@@ -33,9 +34,7 @@ TDownloadSettings DefaultDownloadSettings(double now);
 // when the defaults were used. Nothing is written.
 bool LoadOptions(const std::string& dataFolder, const std::string& programFolder, TOptions& options,
                  TMenuSettings& menu, std::vector<std::string>* warnings = nullptr);
-bool LoadOptions();
 bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu);
-bool SaveOptions();
 
 // Reads Observer.bin, or gives the defaults; writes nothing. The parallax
 // terms are always recomputed from the position, and the geocentric vector
@@ -45,10 +44,8 @@ bool ReadObserverFile(const std::string& dataFolder, TObserver& observer,
 // ReadObserverFile, and when the file is missing the defaults are written to
 // it at once.
 bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings = nullptr);
-bool LoadObserver();
 // Recomputes the parallax terms, then writes Observer.bin.
 bool SaveObserver(const std::string& dataFolder, TObserver& observer);
-bool SaveObserver();
 
 // Reads InternetInfo.ini, section "InternetInfo"; a missing key or an
 // unreadable value takes its default ("Time": now). A missing file is
@@ -56,9 +53,15 @@ bool SaveObserver();
 // a password.
 bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& settings, double now,
                           std::vector<std::string>* warnings = nullptr);
-bool LoadDownloadSettings();
 bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& settings);
-bool SaveDownloadSettings();
+
+// The same for a session's folders and settings.
+bool LoadOptions(TSession& session);
+bool SaveOptions(const TSession& session);
+bool LoadObserver(TSession& session);
+bool SaveObserver(TSession& session);
+bool LoadDownloadSettings(TSession& session);
+bool SaveDownloadSettings(const TSession& session);
 
 // The computer clock as a UTC day number.
 double NowDayNumber();

@@ -6,8 +6,6 @@
 #include "uFileIO.h"
 #include "uVarDef.h"
 
-std::vector<TSkyRecord> StarList;
-std::vector<TSkyRecord> ConstellationList;
 
 namespace {
 constexpr double kDegToRad = M_PI / 180.0;
@@ -33,17 +31,11 @@ bool ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list, std::st
     return true;
 }
 
-bool LoadSkyData(std::string* message) {
-    const bool stars = ReadSkyFile(DataFolder + "SaoStar.bin", StarList, message);
-    const bool figures = ReadSkyFile(DataFolder + "Constellation.bin", ConstellationList, message);
-    return stars && figures;
-}
-
-void ClearSkyData() {
-    StarList.clear();
-    StarList.shrink_to_fit();
-    ConstellationList.clear();
-    ConstellationList.shrink_to_fit();
+bool LoadSkyData(const std::string& dataFolder, std::vector<TSkyRecord>& stars,
+                 std::vector<TSkyRecord>& figures, std::string* message) {
+    const bool haveStars = ReadSkyFile(dataFolder + "SaoStar.bin", stars, message);
+    const bool haveFigures = ReadSkyFile(dataFolder + "Constellation.bin", figures, message);
+    return haveStars && haveFigures;
 }
 
 std::size_t ConstellationLineCount(const std::vector<TSkyRecord>& list) { return list.size() / 2; }

@@ -29,20 +29,17 @@ inline constexpr std::size_t kSkyRecordSize = sizeof(TSkyRecord);
 // A file bigger than this is not one of ours; reading stops there.
 inline constexpr std::size_t kMaxSkyFileBytes = 64u << 20;
 
-extern std::vector<TSkyRecord> StarList;
-extern std::vector<TSkyRecord> ConstellationList;
-
 // Reads every whole record of a file into list (replacing it); trailing bytes
 // that do not make a record are ignored. A missing or unreadable file leaves
 // the list empty and puts "File: <path> not found" into *message.
 bool ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list, std::string* message = nullptr);
 
-// Loads DataFolder's SaoStar.bin into StarList and Constellation.bin into
-// ConstellationList. Each list is replaced, so opening the radar window in
-// sky mode does not double the lists. False when either file was missing;
-// *message then names the missing file(s), one line each.
-bool LoadSkyData(std::string* message = nullptr);
-void ClearSkyData();
+// Loads dataFolder's SaoStar.bin into stars and Constellation.bin into
+// figures. Each list is replaced, so opening the radar window in sky mode
+// does not double the lists. False when either file was missing; *message
+// then names the missing file(s), one line each.
+bool LoadSkyData(const std::string& dataFolder, std::vector<TSkyRecord>& stars,
+                 std::vector<TSkyRecord>& figures, std::string* message = nullptr);
 
 // Number of complete figure lines (record pairs); an unpaired last record of
 // an odd-sized file is never drawn.

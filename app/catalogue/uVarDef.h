@@ -1,5 +1,6 @@
-// Records shared across the program and the process-wide state beside them.
-// The records are file formats too: packed, little-endian, byte for byte.
+// Records shared across the program. The records are file formats too:
+// packed, little-endian, byte for byte. The state that holds them lives in
+// TSession (uSession.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -125,26 +126,3 @@ struct TDownloadSettings {
 // out (garbage catalogue record, failed initialisation): never propagate it.
 // Propagation only ever writes 0 or 1 there.
 inline constexpr uint8_t kDecayedRejected = 2;
-
-// Process-wide state. Written only on the UI thread; workers take copies.
-extern std::vector<TSatRec> MainSats;
-extern std::vector<TSatRec> IridiumSats;
-extern std::vector<TSatRec> SkySats;
-extern uint8_t ActiveIndex[15];
-extern std::vector<TSatState> SatStates;
-extern std::vector<TSatState> BodyStates;
-extern uint8_t BodyCount;
-extern uint8_t Sat1Main, Sat1State;
-extern double CurrentTime;   // UTC day number
-extern double CurrentGHA;    // rad
-extern int32_t ClockStep;    // ms per tick
-extern double DistanceFactor;
-extern double TrackStart, TrackAnchor;
-extern double NextRise, NextSet;
-extern uint8_t TickReady;
-extern std::string ProgramFolder;  // ends with '/'
-extern std::string DataFolder;     // ProgramFolder + "data/"
-extern TObserver Observer;
-extern TOptions Options;
-extern TMenuSettings MenuSettings;
-extern TDownloadSettings DownloadSettings;

@@ -102,19 +102,19 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    ProgramFolder = cli::ExecutableFolder();
-    DataFolder = cli::DataFolderFor(a, ProgramFolder);
+    const std::string programFolder = cli::ExecutableFolder();
+    const std::string dataFolder = cli::DataFolderFor(a, programFolder);
 
     TOptions options{};
     TMenuSettings menu{};
     std::vector<std::string> warnings;
-    LoadOptions(DataFolder, ProgramFolder, options, menu, &warnings);
+    LoadOptions(dataFolder, programFolder, options, menu, &warnings);
 
-    const TObserver observer = cli::ObserverFor(a, DataFolder, &warnings);
+    const TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
 
     std::vector<TSatRec> sats;
     std::string error;
-    const bool loaded = cli::LoadSatellites(a, DataFolder, sats, error, &warnings);
+    const bool loaded = cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
     Warn(warnings);
     if (!loaded) return Fail(1, error);
 
@@ -145,7 +145,7 @@ int main(int argc, char** argv) {
     std::signal(SIGINT, OnInterrupt);
 
     if (modeArgs.mode != TSearchMode::kPasses)
-        return RunSearchMode(modeArgs, a, inputs, observer, settings, sats, &gControl);
+        return RunSearchMode(modeArgs, a, dataFolder, inputs, observer, settings, sats, &gControl);
     const TPredictionResult result = a.table
                                           ? RunTabularSearch(inputs, sats, observer, a.threads, &gControl)
                                           : RunLineSearch(inputs, sats, observer, a.threads, &gControl);

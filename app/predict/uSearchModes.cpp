@@ -23,10 +23,10 @@ int Fail(int code, const std::string& message) {
 }
 
 // The Iridium list: IridSat.bin, or the Iridium-named sets of an element file.
-bool LoadIridium(const TPredictArgs& args, std::vector<TSatRec>& sats, std::string& source,
-                 std::string& error) {
+bool LoadIridium(const TPredictArgs& args, const std::string& dataFolder,
+                 std::vector<TSatRec>& sats, std::string& source, std::string& error) {
     if (args.tleFile.empty()) {
-        source = DataFolder + "IridSat.bin";
+        source = dataFolder + "IridSat.bin";
         std::string warning;
         if (!LoadCatalogueForSearch(sats, source, error, &warning)) return false;
         if (!warning.empty()) PrintMessage("warning: " + warning);
@@ -161,13 +161,13 @@ int FinishReport(const TSearchStatus& status) {
 }
 
 int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
-                  const TPredictionInputs& inputs, const TObserver& observer,
-                  const TReportSettings& settings, const std::vector<TSatRec>& sats,
-                  TSearchControl* control) {
+                  const std::string& dataFolder, const TPredictionInputs& inputs,
+                  const TObserver& observer, const TReportSettings& settings,
+                  const std::vector<TSatRec>& sats, TSearchControl* control) {
     if (mode.mode == TSearchMode::kFlares) {
         std::vector<TSatRec> iridium;
         std::string source, error;
-        if (!LoadIridium(args, iridium, source, error)) return Fail(1, error);
+        if (!LoadIridium(args, dataFolder, iridium, source, error)) return Fail(1, error);
         TFlareInputs in;
         in.start = inputs.start;
         in.stop = inputs.stop;
@@ -187,7 +187,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
     }
 
     TTransitTarget target;
-    if (const std::string error = ParseTargetArg(mode.target, DataFolder, inputs.start, target);
+    if (const std::string error = ParseTargetArg(mode.target, dataFolder, inputs.start, target);
         !error.empty())
         return Fail(2, error);
     if (mode.mode == TSearchMode::kTransit) {

@@ -39,14 +39,15 @@ std::string ParseTargetArg(const std::string& text, const std::string& dataFolde
 inline constexpr int kInterruptedStatus = 130;
 
 // Runs the chosen mode and prints its report to stdout (messages to
-// stderr). sats: the window's list (MainSat.bin or --tle). control (may be
+// stderr). sats: the window's list (MainSat.bin or --tle); dataFolder: where
+// IridSat.bin and star.dat are. control (may be
 // null): cancel and progress. Exit status as orbisk-predict's: 0 printed,
 // 1 data could not be read or written, 2 bad arguments, kInterruptedStatus
 // when cancelled (what was found is printed; no KML is written).
 int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
-                  const TPredictionInputs& inputs, const TObserver& observer,
-                  const TReportSettings& settings, const std::vector<TSatRec>& sats,
-                  TSearchControl* control = nullptr);
+                  const std::string& dataFolder, const TPredictionInputs& inputs,
+                  const TObserver& observer, const TReportSettings& settings,
+                  const std::vector<TSatRec>& sats, TSearchControl* control = nullptr);
 
 // After PrintReport: 1 when stdout failed, else kInterruptedStatus (with a
 // note on stderr) when the search was cut short, else 0.

@@ -28,20 +28,15 @@ std::vector<std::string> Lines(const std::string& path) {
 
 class SkyDataTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = DataFolder;
-        DataFolder = kData;
+    bool Load(std::string* message = nullptr) {
+        return LoadSkyData(kData, StarList, ConstellationList, message);
     }
-    void TearDown() override {
-        DataFolder = saved_;
-        ClearSkyData();
-    }
-    std::string saved_;
+    std::vector<TSkyRecord> StarList, ConstellationList;
 };
 
 TEST_F(SkyDataTest, StarsCoverTheNakedEyeSkyWithNamesAndPlausibleValues) {
     std::string message;
-    ASSERT_TRUE(LoadSkyData(&message)) << message;
+    ASSERT_TRUE(Load(&message)) << message;
     EXPECT_GT(StarList.size(), 8000u);
     EXPECT_LT(StarList.size(), 9200u);
     double faintest = -10, brightest = 10;
@@ -68,7 +63,7 @@ TEST_F(SkyDataTest, StarsCoverTheNakedEyeSkyWithNamesAndPlausibleValues) {
 }
 
 TEST_F(SkyDataTest, ConstellationFiguresComeInNamedPairs) {
-    ASSERT_TRUE(LoadSkyData());
+    ASSERT_TRUE(Load());
     ASSERT_FALSE(ConstellationList.empty());
     EXPECT_EQ(ConstellationList.size() % 2, 0u);
     std::set<std::string> names;
@@ -86,13 +81,11 @@ TEST_F(SkyDataTest, ConstellationFiguresComeInNamedPairs) {
 }
 
 TEST_F(SkyDataTest, LoadingTwiceReplacesTheLists) {
-    ASSERT_TRUE(LoadSkyData());
+    ASSERT_TRUE(Load());
     const std::size_t stars = StarList.size(), points = ConstellationList.size();
-    ASSERT_TRUE(LoadSkyData());
+    ASSERT_TRUE(Load());
     EXPECT_EQ(StarList.size(), stars);
     EXPECT_EQ(ConstellationList.size(), points);
-    ClearSkyData();
-    EXPECT_TRUE(StarList.empty() && ConstellationList.empty());
 }
 
 TEST(StarDat, EveryLineParsesAndNamesAreUniqueAndConsistent) {

@@ -26,20 +26,19 @@ protected:
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir_);
         fs::create_directories(dir_);
-        saved_ = DataFolder;
         DataFolder = dir_.string() + "/";
     }
-    void TearDown() override {
-        DataFolder = saved_;
-        ClearSkyData();
-        fs::remove_all(dir_);
+    void TearDown() override { fs::remove_all(dir_); }
+    bool Load(std::string* message = nullptr) {
+        return LoadSkyData(DataFolder, StarList, ConstellationList, message);
     }
     std::string Path(const char* name) const { return (dir_ / name).string(); }
     void WriteBytes(const char* name, const std::string& bytes) const {
         std::ofstream(Path(name), std::ios::binary) << bytes;
     }
     fs::path dir_;
-    std::string saved_;
+    std::string DataFolder;
+    std::vector<TSkyRecord> StarList, ConstellationList;
 };
 
 using SkyFiles = TempFolder;
@@ -48,7 +47,7 @@ TEST_F(SkyFiles, MissingFilesGiveEmptyListsAndNameTheFiles) {
     StarList.assign(3, TSkyRecord{});
     ConstellationList.assign(2, TSkyRecord{});
     std::string message;
-    EXPECT_FALSE(LoadSkyData(&message));
+    EXPECT_FALSE(Load(&message));
     EXPECT_TRUE(StarList.empty());
     EXPECT_TRUE(ConstellationList.empty());
     EXPECT_NE(message.find("SaoStar.bin not found"), std::string::npos) << message;
@@ -58,7 +57,7 @@ TEST_F(SkyFiles, MissingFilesGiveEmptyListsAndNameTheFiles) {
 TEST_F(SkyFiles, OneMissingFileStillLoadsTheOther) {
     ASSERT_TRUE(WriteSkyFile(Path("SaoStar.bin"), {MakeSkyRecord(10, 20, 3.0, "A")}));
     std::string message;
-    EXPECT_FALSE(LoadSkyData(&message));
+    EXPECT_FALSE(Load(&message));
     EXPECT_EQ(StarList.size(), 1u);
     EXPECT_EQ(message.find("SaoStar"), std::string::npos);
     EXPECT_NE(message.find("Constellation.bin"), std::string::npos);
