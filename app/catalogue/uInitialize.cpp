@@ -115,19 +115,19 @@ IniSection ParseIniSection(std::string_view text, std::string_view section) {
         std::size_t eol = text.find_first_of("\r\n");
         std::string_view line = text.substr(0, eol);
         text.remove_prefix(eol == std::string_view::npos ? text.size() : eol + 1);
-        line = TrimBlanks(line);
+        line = TrimText(line);
         if (line.empty() || line.front() == ';' || line.front() == '#') continue;
         if (line.front() == '[') {
             std::size_t close = line.find(']');
-            inside = close != std::string_view::npos && IEquals(TrimBlanks(line.substr(1, close - 1)), section);
+            inside = close != std::string_view::npos && IEquals(TrimText(line.substr(1, close - 1)), section);
             continue;
         }
         std::size_t eq = line.find('=');
         if (!inside || eq == std::string_view::npos) continue;
-        std::string_view value = TrimBlanks(line.substr(eq + 1));
+        std::string_view value = TrimText(line.substr(eq + 1));
         // A quoted value keeps its blanks.
         if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
-        out.values.emplace_back(std::string(TrimBlanks(line.substr(0, eq))), std::string(value));
+        out.values.emplace_back(std::string(TrimText(line.substr(0, eq))), std::string(value));
     }
     return out;
 }
@@ -145,16 +145,9 @@ std::string IniValue(std::string_view v) {
     return s;
 }
 
-bool ParseInt(std::string_view s, int32_t& v) {
-    s = TrimBlanks(s);
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-    return !s.empty() && res.ec == std::errc() && res.ptr == s.data() + s.size();
-}
-
 bool ParseBool(std::string_view s, bool& v) {
     int32_t n = 0;
-    if (ParseInt(s, n)) {
+    if (ParseInteger(s, n)) {
         v = n != 0;
         return true;
     }
@@ -170,7 +163,7 @@ constexpr const char* kTimePattern = "yyyy-mm-dd HH:nn:ss.zzz";
 bool ParseTime(std::string_view s, double& dn) {
     int f[7] = {0, 0, 0, 0, 0, 0, 0};
     const char seps[] = {'-', '-', ' ', ':', ':', '.'};
-    s = TrimBlanks(s);
+    s = TrimText(s);
     const char* p = s.data();
     const char* end = s.data() + s.size();
     for (int k = 0; k < 7; ++k) {
@@ -436,7 +429,7 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
     if (const std::string* v = sec.Find("Password")) s.password = *v;
     take("Period", [&](const std::string& v) {
         int32_t period = 0;
-        return ParseInt(v, period) && period > 0 && (s.period = period, true);
+        return ParseInteger(v, period) && period > 0 && (s.period = period, true);
     }, std::to_string(s.period));
     take("Time", [&](const std::string& v) { return ParseTime(v, s.lastDownload); },
          FormatDateTime(kTimePattern, s.lastDownload));
@@ -449,7 +442,7 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
     take("UpdateMain", flag(s.updateMain), "0");
     take("UpdateIrid", flag(s.updateIrid), "0");
     take("Convert", flag(s.convert), "0");
-    if (sec.values.empty() && !TrimBlanks(text).empty() && warnings)
+    if (sec.values.empty() && !TrimText(text).empty() && warnings)
         warnings->push_back(path + ": no [" + std::string(kIniSection) + "] section; using the default settings");
     f.Report(warnings, path, 0, 0);
     return true;

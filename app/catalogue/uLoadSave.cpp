@@ -21,19 +21,10 @@ constexpr std::size_t kRecSize = sizeof(TSatRec);
 // Longer lines are cut here; no element or name line comes near it.
 constexpr std::size_t kMaxLine = 4096;
 
-constexpr double kEarthRadius = 6378.135;  // WGS-72, as the propagator uses
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 std::mutex gSinkMutex;
 TMessageSink gSink;
-
-bool ParseDouble(std::string_view s, double& v) {
-    s = TrimBlanks(s);
-    if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-    if (s.empty()) return false;
-    auto res = std::from_chars(s.data(), s.data() + s.size(), v);
-    return res.ec == std::errc() && res.ptr == s.data() + s.size() && std::isfinite(v);
-}
 
 // Splits a byte stream into lines at LF, CR LF or a lone CR; each line is
 // passed on as it ends. Memory stays bounded by kMaxLine however long a line is.
@@ -82,12 +73,12 @@ public:
 
     void Line(std::string_view raw) {
         if (Full()) return;
-        std::string_view current = TrimBlanks(raw);
+        std::string_view current = TrimText(raw);
         current_.assign(current);
         if (tle_valid(previous_.c_str(), current_.c_str())) {
             Append();
         } else {
-            name_ = TrimBlanks(previous_);
+            name_ = TrimText(previous_);
             previous_.swap(current_);
         }
     }
@@ -99,7 +90,7 @@ private:
         if (std::string_view(name_).substr(0, 4) == "    " || name_.size() > 25)
             name = catNo;
         else
-            name = TrimBlanks(std::string_view(name_).substr(0, 24));
+            name = TrimText(std::string_view(name_).substr(0, 24));
         TElementEntry e{};
         e.stdMag = 8.0;
         e.meanMotion = ElementMeanMotion(current_);
@@ -116,12 +107,6 @@ private:
 };
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view s) {
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.remove_suffix(1);
-    return s;
-}
 
 void SetMessageSink(TMessageSink sink) {
     std::lock_guard<std::mutex> lock(gSinkMutex);
@@ -154,7 +139,7 @@ bool CheckFile(const std::string& path, bool complain, std::string* message) {
 double ElementEpochJulian(std::string_view line1) {
     if (line1.size() < 32) return std::nan("");
     double yy = 0, day = 0;
-    if (!ParseDouble(line1.substr(18, 2), yy) || !ParseDouble(line1.substr(20, 12), day)) return std::nan("");
+    if (!ParseNumber(line1.substr(18, 2), yy) || !ParseNumber(line1.substr(20, 12), day)) return std::nan("");
     if (yy < 0 || yy > 99 || yy != std::floor(yy)) return std::nan("");
     int year = 1900 + static_cast<int>(yy);
     if (year < 1957) year += 100;
@@ -163,7 +148,7 @@ double ElementEpochJulian(std::string_view line1) {
 
 double ElementMeanMotion(std::string_view line2) {
     double n = 0;
-    if (line2.size() < 53 || !ParseDouble(line2.substr(52, 11), n)) return 0.0;
+    if (line2.size() < 53 || !ParseNumber(line2.substr(52, 11), n)) return 0.0;
     return n;
 }
 
@@ -256,7 +241,7 @@ bool CheckSatRec(const TSatRec& s) {
     if (!finite(s.meanMotion) || s.meanMotion <= 0.0 || s.meanMotion > 20.0) return false;
     if (!finite(s.period) || s.period <= 0.0) return false;
     if (std::fabs(s.period * s.meanMotion / 1440.0 - 1.0) > 0.05) return false;
-    if (!finite(s.apogee) || !finite(s.perigee) || s.perigee < -kEarthRadius || s.apogee > 1.0e7 ||
+    if (!finite(s.apogee) || !finite(s.perigee) || s.perigee < -kEarthRadiusWgs72 || s.apogee > 1.0e7 ||
         s.apogee < s.perigee - 1.0)
         return false;
     if (std::isnan(s.decayDate) || !finite(s.revNumber) || s.revNumber < 0.0) return false;
@@ -272,8 +257,8 @@ bool CheckSatRec(const TSatRec& s) {
     double r = std::sqrt(pos.x * pos.x + pos.y * pos.y + pos.z * pos.z);
     double v = std::sqrt(vel.x * vel.x + vel.y * vel.y + vel.z * vel.z);
     if (!finite(r) || !finite(v) || v <= 0.0 || v > 12.0) return false;
-    double tol = 50.0 + 0.02 * (kEarthRadius + s.apogee);
-    return r > kEarthRadius + s.perigee - tol && r < kEarthRadius + s.apogee + tol;
+    double tol = 50.0 + 0.02 * (kEarthRadiusWgs72 + s.apogee);
+    return r > kEarthRadiusWgs72 + s.perigee - tol && r < kEarthRadiusWgs72 + s.apogee + tol;
 }
 
 bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "uOmm.h"
+#include "uText.h"
 #include "uVarDef.h"
 
 // Loading stops here: more cannot be saved again, and a bigger file is not
@@ -98,6 +99,3 @@ bool CheckFile(const std::string& path, bool complain, std::string* message = nu
 using TMessageSink = std::function<void(const std::string& text)>;
 void SetMessageSink(TMessageSink sink);
 void ShowMessageText(const std::string& text);
-
-// Trims characters up to and including the blank from both ends.
-std::string_view TrimBlanks(std::string_view s);

@@ -4,11 +4,10 @@
 #include <cstring>
 
 #include "uFileIO.h"
+#include "uText.h"
 #include "uVarDef.h"
 
-
 namespace {
-constexpr double kDegToRad = M_PI / 180.0;
 
 void AddLine(std::string* message, const std::string& text) {
     if (!message) return;
@@ -42,8 +41,8 @@ std::size_t ConstellationLineCount(const std::vector<TSkyRecord>& list) { return
 
 TSkyRecord MakeSkyRecord(double raDeg, double decDeg, double mag, std::string_view name, double extra) {
     TSkyRecord r{};
-    r.ra = raDeg * kDegToRad;
-    r.dec = decDeg * kDegToRad;
+    r.ra = Radians(raDeg);
+    r.dec = Radians(decDeg);
     r.extra = extra;
     r.mag = mag;
     r.name.assign(name);

@@ -5,10 +5,10 @@
 #include <string>
 
 #include "Zenora.h"
+#include "uText.h"
 
 namespace {
 constexpr double kDefaultLat = 0.933, kDefaultLon = -1.18, kDefaultHeight = 1.0;
-constexpr double kRadToDeg = 57.29577951308232;
 
 // The library's texts are single-byte (degree sign 0xB0) and live in one
 // buffer per thread, so each is copied (as UTF-8) before the next call.
@@ -35,7 +35,7 @@ void show(const char* name, uint8_t body, double jd, double deltaT, const TLatLo
     const std::string ra = Utf8(Conv_to_str_hrs(true, 1, rd.ra));
     const std::string dec = Utf8(Conv_to_str_deg(true, 0, rd.dec));
     std::printf("%-5s RA %s  Dec %s  Alt %8.3f°  Az %8.3f°  dist %.0f km\n", name, ra.c_str(), dec.c_str(),
-                h.alt * kRadToDeg, h.az * kRadToDeg, rd.dist);
+                Degrees(h.alt), Degrees(h.az), rd.dist);
 }
 }  // namespace
 

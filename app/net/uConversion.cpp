@@ -12,8 +12,6 @@
 #include "uLoadSave.h"
 #include "uFileIO.h"
 
-using netfiles::Columns;
-using netfiles::Trim;
 
 namespace {
 
@@ -115,7 +113,7 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
     std::vector<TElementEntry> out;
     std::size_t i = 0;
     for (const auto& line : magLines) {
-        const long nNum = CatalogueNumberValue(Columns(line, 1, 5));
+        const long nNum = CatalogueNumberValue(DataColumns(line, 1, 5));
         if (nNum < 0) continue;
         // Every entry can be taken, the one that sorts last included.
         while (i < sorted.size()) {
@@ -124,7 +122,7 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
             if (eNum == nNum) {
                 TElementEntry copy = e;
                 double mag = kDefaultStdMag;
-                if (!netfiles::ParseDouble(MagText(line), mag)) mag = kDefaultStdMag;
+                if (!ParseNumber(MagText(line), mag)) mag = kDefaultStdMag;
                 copy.stdMag = mag;
                 out.push_back(copy);
                 ++i;

@@ -20,8 +20,6 @@
 #include "uLoadSave.h"
 #include "uFileIO.h"
 
-using netfiles::Columns;
-using netfiles::Trim;
 
 namespace {
 
@@ -315,7 +313,7 @@ std::vector<TListedDownload> ParseDownloadList(const std::vector<std::string>& l
 }
 
 std::string RebuildDownloadLine(const std::string& line, bool enabled) {
-    return std::string(enabled ? "1 " : "0 ") + Trim(Columns(line, 2, 121));
+    return std::string(enabled ? "1 " : "0 ") + std::string(TrimText(DataColumns(line, 2, 121)));
 }
 
 std::string UrlOrigin(const std::string& url) {

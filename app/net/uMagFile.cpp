@@ -10,8 +10,6 @@
 #include "uFormat.h"
 #include "uInternet.h"
 
-using netfiles::Columns;
-using netfiles::Trim;
 
 namespace {
 
@@ -28,7 +26,7 @@ std::string Upper(std::string s) {
 }
 
 // Number of an entry or names line; -1 when columns 1-5 are not a number.
-long LineNumber(const std::string& line) { return CatalogueNumberValue(Columns(line, 1, 5)); }
+long LineNumber(const std::string& line) { return CatalogueNumberValue(DataColumns(line, 1, 5)); }
 
 bool IsUrlLine(const std::string& line) {
     return line.find("http:") != std::string::npos || line.find("https:") != std::string::npos;
@@ -58,9 +56,9 @@ std::string FormatMagLine(const std::string& number, const std::string& name, co
     return FormatArgs("%0:-6s  %1:-24s %2:5s", {number, name, magText});
 }
 
-std::string MagNumber(const std::string& line) { return Trim(Columns(line, 1, 5)); }
-std::string MagName(const std::string& line) { return Trim(Columns(line, 9, 32)); }
-std::string MagText(const std::string& line) { return Trim(Columns(line, 34, 38)); }
+std::string MagNumber(const std::string& line) { return std::string(TrimText(DataColumns(line, 1, 5))); }
+std::string MagName(const std::string& line) { return std::string(TrimText(DataColumns(line, 9, 32))); }
+std::string MagText(const std::string& line) { return std::string(TrimText(DataColumns(line, 34, 38))); }
 
 std::string FormatMagnitude(double mag) {
     // to_chars ignores the process locale, which a GUI toolkit may have changed.
@@ -79,11 +77,11 @@ bool LoadMagFile(const std::string& path, TMagFile& mag) {
     for (std::size_t i = lines.size(); i-- > 0;)
         if (IsUrlLine(lines[i])) { urlIndex = static_cast<int>(i); break; }
     if (urlIndex >= 0) {
-        mag.url = Trim(lines[urlIndex]);
+        mag.url = std::string(TrimText(lines[urlIndex]));
         lines.erase(lines.begin() + urlIndex);
     }
     for (auto& l : lines)
-        if (!Trim(l).empty()) mag.lines.push_back(std::move(l));
+        if (!TrimText(l).empty()) mag.lines.push_back(std::move(l));
     std::sort(mag.lines.begin(), mag.lines.end());
     return true;
 }
@@ -102,7 +100,7 @@ double StandardMagnitude(double magnitude, double rangeKm) {
 
 TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInput& in) {
     TMagSaveResult res;
-    std::string number = Trim(in.number);
+    std::string number(TrimText(in.number));
     // Six-digit numbers are kept in their five-character form, as in the
     // element lines, so the sorted file stays in number order.
     if (const long value = CatalogueNumberValue(number); value > 99999) number = CatalogueNumberField(value);
@@ -115,7 +113,7 @@ TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInpu
         res.message = "Satellite Number already exists, Cancel or Enter new number.";
         return res;
     }
-    const std::string name = Upper(Trim(in.name));
+    const std::string name = Upper(std::string(TrimText(in.name)));
     if (name.empty() || name.size() > kNameWidth) {
         res.message = "Enter the Satellite Name, max 24 characters";
         return res;
@@ -123,12 +121,12 @@ TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInpu
     double range = 0;
     const double factor = in.distanceFactor > 0 ? in.distanceFactor : 1.0;
     // A range that is not a positive number would make the reduction meaningless.
-    if (!netfiles::ParseDouble(in.range, range) || range <= 0 || range / factor > kMagRangeLimitKm) {
+    if (!ParseNumber(in.range, range) || range <= 0 || range / factor > kMagRangeLimitKm) {
         res.message = "Invalid Range entry  \" " + in.range + " \"";
         return res;
     }
     double mag = 0;
-    if (!netfiles::ParseDouble(in.magnitude, mag) || mag < -kMagLimit || mag > kMagLimit) {
+    if (!ParseNumber(in.magnitude, mag) || mag < -kMagLimit || mag > kMagLimit) {
         res.message = "Magnitude must be between -19.9 to 19.9";
         return res;
     }
@@ -156,14 +154,14 @@ std::vector<std::string> MergeNamesLines(const std::vector<std::string>& entries
         if (n < 0) continue;
         if (n >= 90000) break;
         while (j < entries.size() && LineNumber(entries[j]) < n) out.push_back(entries[j++]);
-        const std::string mag = Trim(Columns(nl, 37, 41));
+        const std::string mag = std::string(TrimText(DataColumns(nl, 37, 41)));
         if (j < entries.size() && LineNumber(entries[j]) == n) {
             const std::string& e = entries[j++];
             out.push_back(mag.empty() ? e : FormatMagLine(MagNumber(e), MagName(e), mag));
         } else if (!mag.empty()) {
-            std::string name = Trim(Columns(nl, 6, 21));
+            std::string name = std::string(TrimText(DataColumns(nl, 6, 21)));
             if (j >= entries.size()) name = Upper(name);
-            out.push_back(FormatMagLine(Trim(Columns(nl, 1, 5)), name, mag));
+            out.push_back(FormatMagLine(std::string(TrimText(DataColumns(nl, 1, 5))), name, mag));
         }
     }
     // Entries the names file does not reach (the user's own 9xxxx numbers among
@@ -186,7 +184,7 @@ int CopyMagnitudes(std::vector<TSatRec>& sats, const std::vector<std::string>& l
     for (auto& s : sats) {
         const int idx = FindMagLine(std::string(s.catNo.view()), lines);
         double mag = 0;
-        if (idx >= 0 && netfiles::ParseDouble(MagText(lines[idx]), mag)) {
+        if (idx >= 0 && ParseNumber(MagText(lines[idx]), mag)) {
             s.stdMag = mag;
             ++copied;
         }

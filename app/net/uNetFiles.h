@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "uFormat.h"
+#include "uText.h"
 #include "uVarDef.h"
 
 // A message for the user: the window layer shows it as an OK-only box.
@@ -24,15 +25,7 @@ bool WriteLinesAtomic(const std::string& path, const std::vector<std::string>& l
 bool FileExists(const std::string& path);
 std::string FolderOf(const std::string& path);  // with its trailing '/', or "" for a bare name
 std::string FileNameOf(const std::string& path);
-std::string Trim(const std::string& s);
-// Columns are 1-based and inclusive; a short line yields what is there.
-std::string Columns(const std::string& line, std::size_t first, std::size_t last);
-// Whole-text number parsing: false on garbage instead of a partial value.
-bool ParseInt(const std::string& text, long& value);
-bool ParseDouble(const std::string& text, double& value);
 
-// Day number (days since 1899-12-30) of the epoch in columns 19-32 of line 1.
-bool EpochDayNumber(const std::string& line1, double& dayNumber);
 constexpr double kJulianOffset = kJulianDayNumberOffset;
 
 }  // namespace netfiles

@@ -197,7 +197,7 @@ TEST(FormatLocale, IgnoresTheProcessLocale) {
     EXPECT_EQ(FormatGeneral(0.5), "0.5");
     // Element-file numbers are read the same way under that locale.
     double epochDay = 0;
-    EXPECT_TRUE(netfiles::ParseDouble(" 18020.90610358", epochDay));
+    EXPECT_TRUE(ParseNumber(" 18020.90610358", epochDay));
     EXPECT_EQ(epochDay, 18020.90610358);
     std::setlocale(LC_ALL, saved.c_str());
 }

@@ -3,6 +3,7 @@
 // single-pass update, the benchmark as its yardstick.
 #pragma once
 #include <cstddef>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -23,8 +24,8 @@ inline bool LiteralUpdate(std::vector<TSatRec>& list, const std::string& folder)
             while (std::getline(in, c)) {
                 if (!c.empty() && c.back() == '\r') c.pop_back();
                 if (p.size() > 68 && c.size() > 68 && p.compare(2, 5, num) == 0 && c.compare(2, 5, num) == 0) {
-                    double day = 0;
-                    if (netfiles::EpochDayNumber(p, day) && day + netfiles::kJulianOffset > s.epoch &&
+                    const double jd = ElementEpochJulian(p);
+                    if (!std::isnan(jd) && jd > s.epoch &&
                         tle_valid(p.c_str(), c.c_str())) {
                         TSatRec n = s;
                         parse_elements(p.c_str(), c.c_str(), &n);
