@@ -13,20 +13,8 @@
 #include "uTransit.h"
 
 namespace {
-// Every bundled element set, checked.
 std::vector<TSatRec> WholeCatalogue() {
-    std::vector<TSatRec> sats;
-    for (const char* file : {"visual.tle", "stations.tle", "Iridium.tle"}) {
-        std::vector<TElementEntry> entries;
-        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
-        for (const TElementEntry& e : entries) {
-            TSatRec sat{};
-            if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
-            sat.selected = 1;
-            sats.push_back(sat);
-        }
-    }
-    return sats;
+    return BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
 }
 
 using Clock = std::chrono::steady_clock;

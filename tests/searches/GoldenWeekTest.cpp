@@ -41,19 +41,7 @@ void ExpectGolden(const std::string& name, const std::string& text) {
     EXPECT_TRUE(text == golden) << name << " differs from the stored report";
 }
 
-// Every set of the bundled visual list, checked, as orbisk-predict --tle reads it.
-std::vector<TSatRec> VisualList() {
-    std::vector<TElementEntry> entries;
-    ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/visual.tle");
-    std::vector<TSatRec> sats;
-    for (const TElementEntry& e : entries) {
-        TSatRec sat{};
-        if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
-        sat.selected = 1;
-        sats.push_back(sat);
-    }
-    return sats;
-}
+std::vector<TSatRec> VisualList() { return BundledSets({"visual.tle"}); }
 
 TObserver Greenwich() {
     TObserver o = SiteAt(51.4779, -0.0015, 0.046, "Greenwich");

@@ -3,6 +3,7 @@
 // the engine's own geometry.
 #pragma once
 #include <cmath>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,23 @@ inline std::vector<TSatRec> IridiumCatalogue() {
         if (name.find('?') != std::string::npos || name.find('T') != std::string::npos) continue;
         TSatRec sat{};
         if (InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) sats.push_back(sat);
+    }
+    return sats;
+}
+
+// Every set of the named bundled element files, checked for the search, as
+// orbisk-predict --tle reads them.
+inline std::vector<TSatRec> BundledSets(std::initializer_list<const char*> files) {
+    std::vector<TSatRec> sats;
+    for (const char* file : files) {
+        std::vector<TElementEntry> entries;
+        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
+        for (const TElementEntry& e : entries) {
+            TSatRec sat{};
+            if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
+            sat.selected = 1;
+            sats.push_back(sat);
+        }
     }
     return sats;
 }
