@@ -231,6 +231,7 @@ void AddTableRow(TTabularSearch& s, double t) {
     row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, Sunlit(s.state, sun));
     row.elevation = Degrees(el);
     row.azimuth = Degrees(s.state.altaz.az);
+    row.range = s.state.radec.dist;
     s.passes.back().rows.push_back(row);
     s.state.mode = kFillPosition;
 }

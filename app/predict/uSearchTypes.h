@@ -71,7 +71,8 @@ struct TLinePass {
 // One row of the tabular search.
 struct TTableRow {
     double t = 0;
-    double elevation = 0, azimuth = 0;  // degrees
+    double elevation = 0, azimuth = 0;  // degrees; the elevation no lower than the minimum
+    double range = 0;                   // km (not printed)
     double magnitude = 0;
     bool sunlit = false;                // the "Slt" column
 };

@@ -29,12 +29,6 @@ bool SunlitAt(TSatRec sat, TObserver o, double t) {
     return SunLite(&st.pos, &sun);
 }
 
-const TSatRec& ByNumber(const std::vector<TSatRec>& sats, const char* number) {
-    for (const TSatRec& s : sats)
-        if (s.catNo == number) return s;
-    throw std::runtime_error("no such satellite in the fixture");
-}
-
 // The 2005 sub-orbital object of the SGP4 verification set: gone long before 2018.
 TSatRec Decayed() {
     TSatRec sat{};

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,13 @@ inline std::vector<TSatRec> LoadTestSats(const std::string& path = kPassesTle) {
         sats.push_back(sat);
     }
     return sats;
+}
+
+// The set of the fixture with that catalogue number (a copy).
+inline TSatRec ByNumber(const std::vector<TSatRec>& sats, const char* number) {
+    for (const TSatRec& s : sats)
+        if (s.catNo == number) return s;
+    throw std::runtime_error("no such satellite in the fixture");
 }
 
 inline TPredictionInputs TestInputs(double start, double stop, bool sunlitOnly, bool dayNight) {

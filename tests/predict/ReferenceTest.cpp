@@ -1,10 +1,13 @@
 // AOS and LOS of the line search against an independent pass finder
 // (python3-ephem, run by reference_passes.py): every edge within 2 s, no pass
-// missed and none invented, sunlit and darkness filters off.
+// missed and none invented, sunlit and darkness filters off. The tabular
+// rows' look angles against python3-sgp4 and a topocentric conversion of
+// its own (reference_topocentric.py).
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <fstream>
 #include <sstream>
 
 #include "PredictTestUtil.h"
@@ -102,4 +105,101 @@ TEST(ReferencePasses, EdgesAgreeWithAnIndependentPassFinder) {
         std::printf("%s: %zu passes, none missed: %s, worst edge difference %.2f s\n", site.name,
                     expected.size(), missed ? "no" : "yes", worst);
     }
+}
+
+namespace {
+struct TLook {
+    double el, az, range;
+};
+
+// Runs reference_topocentric.py for the given times; false when python3-sgp4
+// is missing or the script fails.
+bool ReferenceLooks(const std::string& line1, const std::string& line2, double latDeg,
+                    double lonDeg, double heightKm, const std::vector<double>& times,
+                    std::vector<TLook>& out) {
+    const std::string input = ::testing::TempDir() + "orbisk_topocentric_times.txt";
+    {
+        std::FILE* f = std::fopen(input.c_str(), "w");
+        if (!f) return false;
+        for (double t : times) std::fprintf(f, "%.12f\n", t);
+        std::fclose(f);
+    }
+    char cmd[2048];
+    std::snprintf(cmd, sizeof cmd, "/usr/bin/python3 '%s/reference_topocentric.py' '%s' '%s' %.6f %.6f %.4f < '%s'",
+                  kPredictDir.c_str(), line1.c_str(), line2.c_str(), latDeg, lonDeg, heightKm,
+                  input.c_str());
+    FILE* p = popen(cmd, "r");
+    if (!p) return false;
+    std::string text;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+    std::remove(input.c_str());
+    if (pclose(p) != 0) return false;
+    std::istringstream in(text);
+    TLook l{};
+    while (in >> l.el >> l.az >> l.range) out.push_back(l);
+    return out.size() == times.size();
+}
+
+std::vector<std::string> ElementLines(const std::string& number) {
+    std::ifstream in(kPassesTle);
+    for (std::string l; std::getline(in, l);) {
+        while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.pop_back();
+        if (l.rfind("1 " + number, 0) == 0) {
+            std::string l2;
+            std::getline(in, l2);
+            while (!l2.empty() && (l2.back() == '\r' || l2.back() == ' ')) l2.pop_back();
+            return {l, l2};
+        }
+    }
+    return {};
+}
+}  // namespace
+
+TEST(ReferenceTable, RowsAgreeWithSgp4AndAnIndependentTopocentricConversion) {
+    const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
+    const TSite site{"Ottawa", 45.0, -75.0, 100.0};
+    const TObserver o = TestObserver(site.lat, site.lon, site.heightM / 1000.0);
+    double worstAngle = 0.0, worstRange = 0.0;
+    std::size_t rows = 0;
+    for (const char* number : {"25544", "33591"}) {
+        SCOPED_TRACE(number);
+        const std::vector<TSatRec> sats = {ByNumber(LoadTestSats(), number)};
+        TPredictionInputs in = TestInputs(start, start + 2.0, false, true);
+        in.tableStep = 30;
+        const TPredictionResult r = RunTabularSearch(in, sats, o);
+        ASSERT_FALSE(r.tablePasses.empty());
+        std::vector<double> times;
+        std::vector<TTableRow> listed;
+        for (const TTablePass& p : r.tablePasses)
+            for (const TTableRow& row : p.rows) {
+                times.push_back(row.t);
+                listed.push_back(row);
+            }
+        const std::vector<std::string> lines = ElementLines(number);
+        ASSERT_EQ(lines.size(), 2u);
+        std::vector<TLook> ref;
+        if (!ReferenceLooks(lines[0], lines[1], site.lat, site.lon, site.heightM / 1000.0, times, ref))
+            FAIL() << "python3-sgp4 is needed for this reference (scripts/install-deps installs it)";
+        for (std::size_t i = 0; i < listed.size(); ++i) {
+            ASSERT_TRUE(std::isfinite(ref[i].el) && std::isfinite(listed[i].elevation));
+            // The listed elevation never goes below the minimum (10 degrees).
+            if (ref[i].el > 10.05) {
+                EXPECT_NEAR(listed[i].elevation, ref[i].el, 0.005) << FormatDateTime("mm/dd HH:nn:ss", times[i]);
+                worstAngle = std::max(worstAngle, std::abs(listed[i].elevation - ref[i].el));
+            } else {
+                EXPECT_NEAR(listed[i].elevation, 10.0, 0.06);
+            }
+            if (ref[i].el < 85.0) {
+                const double daz = std::remainder(listed[i].azimuth - ref[i].az, 360.0);
+                EXPECT_NEAR(daz, 0.0, 0.005) << FormatDateTime("mm/dd HH:nn:ss", times[i]);
+                worstAngle = std::max(worstAngle, std::abs(daz));
+            }
+            EXPECT_NEAR(listed[i].range, ref[i].range, 0.01);
+            worstRange = std::max(worstRange, std::abs(listed[i].range - ref[i].range));
+            ++rows;
+        }
+    }
+    std::printf("table rows: %zu, worst angle %.4f deg, worst range %.4f km\n", rows, worstAngle,
+                worstRange);
 }

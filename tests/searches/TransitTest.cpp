@@ -235,3 +235,41 @@ TEST(PathWidth, EllipseRadiusAndOtherTargets) {
     target.altaz = TAltAz{0.3, 0.0};
     EXPECT_EQ(PathWidth(state, target, b, 800.0, a), kOtherPathWidth);
 }
+
+// Every Moon transit of the bundled visual list over three days against a
+// scan of the separation in 0.05 s steps done here: the listed time is the
+// closest approach to within the search's fine step, and the listed
+// separation is that minimum.
+TEST(TransitScan, TimesAndSeparationsAgreeWithAFineScan) {
+    const std::vector<TSatRec> sats = BundledSets({"visual.tle"});
+    const TObserver site = SiteAt(51.4779, -0.0015, 0.046);
+    const double start = EncodeDayNumber(2018, 1, 22);
+    TPredictionInputs in = Period(start, start + 3.0, 10.0, true);
+    const TTransitResult r = RunTransitSearch(in, 2.0, Body("Moon"), sats, site, SettingsFor(site));
+    ASSERT_GE(r.transits.size(), 5u);
+    double worstTime = 0.0, worstSep = 0.0;
+    for (const TTransit& tr : r.transits) {
+        const TSatRec& sat = sats[tr.satellite];
+        double bestT = tr.t, best = 180.0;
+        for (double dt = -30.0; dt <= 30.0; dt += 0.05) {
+            const double t = tr.t + dt * kSec;
+            const Scene s = SceneAt(sat, site, t);
+            ASSERT_TRUE(s.ok);
+            TVector moon{};
+            PlanetVector(kBodyMoon, moon, t);
+            const double sep = AngleDeg(Of(s.sat.pos) - Of(s.observer.vect),
+                                        Of(moon) - Of(s.observer.vect));
+            if (sep < best) {
+                best = sep;
+                bestT = t;
+            }
+        }
+        const double off = std::abs(bestT - tr.t) / kSec;
+        worstTime = std::max(worstTime, off);
+        worstSep = std::max(worstSep, std::abs(best - tr.separation));
+        EXPECT_LE(off, 0.3) << sat.name.str() << " " << FormatDateTime("mm/dd HH:nn:ss", tr.t);
+        EXPECT_NEAR(tr.separation, best, 0.01) << sat.name.str();
+    }
+    std::printf("transits: %zu, worst time %.2f s, worst separation %.4f deg\n",
+                r.transits.size(), worstTime, worstSep);
+}
