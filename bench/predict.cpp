@@ -89,8 +89,8 @@ void BM_EphemReference(benchmark::State& state) {
     std::snprintf(cmd, sizeof cmd,
                   "/usr/bin/python3 '%s/tests/predict/reference_passes.py' '%s' %.6f %.6f %.1f "
                   "%.6f %.6f 10 2>/dev/null | wc -l",
-                  kSource.c_str(), tle.c_str(), w.observer.pos.lat * 57.29577951308232,
-                  w.observer.pos.lon * 57.29577951308232, w.observer.pos.height * 1000.0,
+                  kSource.c_str(), tle.c_str(), Degrees(w.observer.pos.lat),
+                  Degrees(w.observer.pos.lon), w.observer.pos.height * 1000.0,
                   w.inputs.start, w.inputs.stop);
     double passes = 0;
     for (auto _ : state) {

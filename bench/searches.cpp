@@ -14,7 +14,6 @@
 #include "uTransit.h"
 
 namespace {
-constexpr double kDeg = 0.017453292519943295;
 const std::string kTle = std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/";
 
 std::vector<TSatRec> Load(const std::string& file, bool iridiumOnly) {
@@ -34,7 +33,7 @@ std::vector<TSatRec> Load(const std::string& file, bool iridiumOnly) {
 TObserver Site() {
     TObserver o{};
     o.name = "Bench";
-    o.pos = TLatLon{45.0 * kDeg, -75.0 * kDeg, 0.1};
+    o.pos = TLatLon{45.0 * kDegToRad, -75.0 * kDegToRad, 0.1};
     RhoSinCos(&o.pos, &o.rhoSin, &o.rhoCos);
     return o;
 }

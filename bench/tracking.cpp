@@ -11,11 +11,10 @@
 
 namespace {
 
-constexpr double kDeg = 0.017453292519943295;
 
 TObserver MakeObserver(double latDeg, double lonDeg) {
     TObserver o{};
-    o.pos = TLatLon{latDeg * kDeg, lonDeg * kDeg, 0.1};
+    o.pos = TLatLon{latDeg * kDegToRad, lonDeg * kDegToRad, 0.1};
     RhoSinCos(&o.pos, &o.rhoSin, &o.rhoCos);
     return o;
 }
@@ -65,7 +64,7 @@ void BM_SunIntervals15Days(benchmark::State& bs) {
     std::vector<TTimeInterval> list;
     for (auto _ : bs) {
         list.clear();
-        BodyIntervals(sun, false, true, t0, t0 + 15.0, -6.0 * kDeg, list, obs);
+        BodyIntervals(sun, false, true, t0, t0 + 15.0, -6.0 * kDegToRad, list, obs);
         benchmark::DoNotOptimize(list.data());
     }
 }

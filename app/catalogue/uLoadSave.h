@@ -94,8 +94,10 @@ double ElementMeanMotion(std::string_view line2);
 // message sink.
 bool CheckFile(const std::string& path, bool complain, std::string* message = nullptr);
 
-// Where engine code sends texts the user must see. The windows install a
-// message box; without one the text goes to stderr.
+// The one way engine code sends a text the user must see (results carry
+// everything else). It may be called from any thread: the sink a window
+// installs must hand the text to its UI thread (a queued call) and open the
+// message box there. Without a sink the text goes to stderr.
 using TMessageSink = std::function<void(const std::string& text)>;
 void SetMessageSink(TMessageSink sink);
 void ShowMessageText(const std::string& text);
