@@ -9,11 +9,10 @@
 #include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uPredictArgs.h"
+#include "uText.h"
 #include "uVarDef.h"
 
 namespace cli {
-
-inline constexpr double kDegToRad = 0.017453292519943295;
 
 // The folder of the running executable, with a trailing '/'.
 inline std::string ExecutableFolder() {
@@ -67,7 +66,7 @@ inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolde
     if (a.haveSite) {
         observer = DefaultObserver();
         observer.name = a.siteName.empty() ? std::string("Command line") : a.siteName;
-        observer.pos = TLatLon{a.latitude * kDegToRad, a.longitude * kDegToRad, a.heightM / 1000.0};
+        observer.pos = TLatLon{Radians(a.latitude), Radians(a.longitude), a.heightM / 1000.0};
         observer.utcOffset = 0.0;
         UpdateParallax(observer);
     } else {

@@ -244,7 +244,7 @@ and the frame is drawn without them.
 void SelectFirst(TFrameState& frame, const std::string& wanted) {
     for (std::size_t i = 0; i < frame.sats.size(); ++i) {
         const TSatRec& rec = frame.sats[i].rec;
-        if (std::string(TrimBlanks(rec.catNo.view())) == wanted || rec.name.view() == wanted) {
+        if (std::string(TrimText(rec.catNo.view())) == wanted || rec.name.view() == wanted) {
             frame.sat1 = i;
             return;
         }
@@ -298,9 +298,9 @@ void LoadViewData(TFrameState& frame, const std::string& dataFolder) {
 }
 
 void AimSky(TViewState& vs, const TRenderArgs& r, const TFrameState& frame, TOptions& options) {
-    if (r.haveSkyAltAz) vs.SkyCentreHoriz = TAltAz{r.skyA * cli::kDegToRad, r.skyB * cli::kDegToRad};
+    if (r.haveSkyAltAz) vs.SkyCentreHoriz = TAltAz{r.skyA * kDegToRad, r.skyB * kDegToRad};
     Alt_az_to_ra_dec(&frame.observer.pos, &vs.SkyCentreHoriz, &vs.SkyCentre, frame.gha);
-    if (r.haveSkyRaDec) vs.SkyCentre = TRaDec{r.skyA * 15.0 * cli::kDegToRad, r.skyB * cli::kDegToRad, 0.0};
+    if (r.haveSkyRaDec) vs.SkyCentre = TRaDec{r.skyA * 15.0 * kDegToRad, r.skyB * kDegToRad, 0.0};
     if (r.zenith) GoToZenith(vs, options);
     if (r.mirror >= 0) {
         static const int32_t kSigns[4][2] = {{1, 1}, {-1, -1}, {-1, 1}, {1, -1}};
@@ -364,7 +364,7 @@ int main(int argc, char** argv) {
     InitViews(vs, programFolder, options, menu, r.width, r.height);
     ApplyDisplayOptions(vs, options);
     vs.GlobeCentre = frame.observer.pos;
-    if (r.haveGlobeCentre) vs.GlobeCentre = TLatLon{r.globeLat * cli::kDegToRad, r.globeLon * cli::kDegToRad, 0.0};
+    if (r.haveGlobeCentre) vs.GlobeCentre = TLatLon{r.globeLat * kDegToRad, r.globeLon * kDegToRad, 0.0};
     AimSky(vs, r, frame, options);
     frame.options.skyField = options.skyField;
     vs.TrackStart = vs.TrackAnchor = frame.time;

@@ -56,13 +56,13 @@ TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, u
         std::vector<Record> records;
         bool complete = false;
     };
-    std::vector<TSlot> slots(total);
+    std::vector<TSlot> perSatellite(total);
     std::atomic<std::size_t> next{0}, done{0};
     auto worker = [&]() {
         for (std::size_t k = next++; k < total && !stop(); k = next++) {
-            job(work[k], stop, slots[k].records);
+            job(work[k], stop, perSatellite[k].records);
             if (stop()) break;
-            slots[k].complete = true;
+            perSatellite[k].complete = true;
             const std::size_t n = ++done;
             if (control && control->progress) control->progress(n, total);
         }
@@ -84,7 +84,7 @@ TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, u
 
     TSearchStatus status;
     status.satellitesTotal = total;
-    for (TSlot& slot : slots) {
+    for (TSlot& slot : perSatellite) {
         if (!slot.complete) continue;
         ++status.satellitesDone;
         merged.insert(merged.end(), std::make_move_iterator(slot.records.begin()),

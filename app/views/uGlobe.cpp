@@ -10,7 +10,6 @@
 
 namespace {
 constexpr double kPi = std::numbers::pi;
-constexpr double kDegToRad = std::numbers::pi / 180.0;
 constexpr int kSatRadius = 4;
 constexpr int kNightSteps = 60;
 

@@ -11,8 +11,6 @@
 namespace {
 constexpr double kPi = std::numbers::pi;
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
-constexpr double kRadToDeg = 180.0 / std::numbers::pi;
-constexpr double kDegToRad = std::numbers::pi / 180.0;
 // Pixel coordinates beyond this are not drawn anyway; keeps conversions defined.
 constexpr double kPixelLimit = 1.0e8;
 
@@ -55,7 +53,7 @@ void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list) {
         if (frame.sats.size() == kMaxActiveSats) break;
         TFrameSat s;
         s.rec = rec;
-        s.state.mode = 1;
+        s.state.mode = kFillAll;
         s.label = frame.menu.displayNumber ? rec.catNo.str() : rec.name.str();
         frame.sats.push_back(std::move(s));
     }
@@ -70,11 +68,11 @@ void ComputeFrame(TFrameState& f, double t) {
     for (std::size_t i = 0; i < f.bodies.size(); ++i) {
         TSatState& b = f.bodies[i];
         b.body = sky ? kSkyBodyCodes[i] : (i == 0 ? kBodySun : kBodyMoon);
-        b.mode = 1;
+        b.mode = kFillAll;
         ComputeBodyState(b, t, f.gha, f.observer);
     }
     for (TFrameSat& s : f.sats) {
-        s.state.mode = 1;
+        s.state.mode = kFillAll;
         if (PropagateSatellite(s.rec, s.state, t, f.gha, f.observer))
             s.state.sunlit = SunLite(&s.state.pos, &f.bodies[0].pos) ? 1 : 0;
     }

@@ -126,7 +126,9 @@ struct TFrameState {
 };
 
 // Body codes in the sky view's order: Sun, Mercury, Venus, Moon, Mars ... Pluto.
-inline constexpr int32_t kSkyBodyCodes[10] = {0, 1, 2, 31, 4, 5, 6, 7, 8, 9};
+inline constexpr int32_t kSkyBodyCodes[10] = {kBodySun,     kBodyMercury, kBodyVenus,  kBodyMoon,
+                                              kBodyMars,    kBodyJupiter, kBodySaturn, kBodyUranus,
+                                              kBodyNeptune, kBodyPluto};
 
 // The selected records of list in order (at most 15) become frame.sats, each
 // labelled by name, or by catalogue number with menu.displayNumber.

@@ -11,7 +11,6 @@
 
 namespace {
 constexpr double kPi = std::numbers::pi;
-constexpr double kDegToRad = std::numbers::pi / 180.0;
 constexpr int kTerminatorPoints = 120;
 constexpr int kSunRadius = 16;
 constexpr int kSatRadius = 5;
@@ -109,7 +108,7 @@ void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
         TSatRec rec = first->rec;
         TObserver observer = frame.observer;
         TSatState state{};
-        state.mode = 3;
+        state.mode = kFillSubPoint;
         vs.TrackPoints.reserve(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
             const double gha = ObserverVector(t, observer);

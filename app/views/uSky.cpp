@@ -13,8 +13,6 @@
 
 namespace {
 constexpr double kPi = std::numbers::pi;
-constexpr double kRadToDeg = 180.0 / std::numbers::pi;
-constexpr double kDegToRad = std::numbers::pi / 180.0;
 
 const QColor kSkyColour(0, 0, 0);
 const QColor kGroundColour(127, 0, 0);
@@ -166,7 +164,7 @@ void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& fra
     if (!sun) return;
     const double limit = frame.options.magLimit;
     TSatState s{};
-    s.mode = 2;
+    s.mode = kFillRaDec;
     for (TSatRec& rec : vs.SkySatWork) {
         if (!(rec.stdMag < limit)) continue;
         if (!PropagateSatellite(rec, s, frame.time, frame.gha, frame.observer)) continue;
