@@ -31,7 +31,7 @@ void BM_PropagateMode4(benchmark::State& bs) {
     TObserver obs = MakeObserver(51.5, -0.1);
     TSatRec sat = MakeSat();
     TSatState s{};
-    s.mode = 4;
+    s.mode = kFillLookAngles;
     const double t0 = sat.epoch - kJulianOffset;
     int i = 0;
     for (auto _ : bs) {
@@ -46,7 +46,7 @@ void BM_BodyState(benchmark::State& bs) {
     TObserver obs = MakeObserver(51.5, -0.1);
     TSatState s{};
     s.body = static_cast<int32_t>(bs.range(0));
-    s.mode = 4;
+    s.mode = kFillLookAngles;
     const double t0 = 43101.0;  // 2018-01-01
     const double gha = ObserverVector(t0, obs);
     int i = 0;

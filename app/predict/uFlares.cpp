@@ -20,8 +20,8 @@ constexpr double kMsPerDay = 86400000.0;
 // kMirrorGain and with the cosine of half the angle of incidence. At the
 // observer: scaled by log10(kFlareFadeAngle / angle), so the flare fades
 // out kFlareFadeAngle degrees off the centre line, plus kExtinction x
-// cos(elevation). The figures are empirical (fitted to observed Iridium
-// flares), kept as they stand so lists stay comparable.
+// cos(elevation). The figures are the flare list's own empirical model,
+// kept as they stand so lists stay comparable with earlier ones.
 constexpr double kCentreMagnitude = -7.5;
 constexpr double kBeamRangeUnit = 1000.0;   // km
 constexpr double kMirrorGain = 1.62;

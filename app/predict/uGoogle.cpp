@@ -176,7 +176,7 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
         for (int i = 0; i < kFlareSamples; ++i, t += kFlareSampleStep / kSecondsPerDay) {
             const double gha = ObserverVector(t, o);
             TSatState state{};
-            state.mode = 0;
+            state.mode = kFillPosition;
             if (!PropagateSatellite(sat, state, t, gha, o)) continue;
             TVector reflection{};
             double angle = 180.0;

@@ -109,7 +109,7 @@ struct Scene {
 inline Scene SceneAt(TSatRec sat, TObserver o, double t) {
     Scene s;
     s.gha = ObserverVector(t, o);
-    s.sat.mode = 4;
+    s.sat.mode = kFillLookAngles;
     s.ok = PropagateSatellite(sat, s.sat, t, s.gha, o);
     PlanetVector(kBodySun, s.sun, t);
     s.observer = o;

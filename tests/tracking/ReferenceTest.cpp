@@ -75,7 +75,7 @@ TEST(LookAngles, MatchVerificationPositionsRotatedBySiderealTime) {
             TObserver obs = MakeObserver(lat / kDeg, lon / kDeg, h);
             const double t = jd - kJulianOffset;
             TSatState s{};
-            s.mode = 4;
+            s.mode = kFillLookAngles;
             ASSERT_TRUE(PropagateSatellite(sat, s, t, ObserverVector(t, obs), obs));
             EXPECT_GT(el, 0.3);
             std::printf("%5.0f min: range %+.4f km, el %+.2e rad, az %+.2e rad\n", c.minutes,

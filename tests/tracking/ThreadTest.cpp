@@ -16,7 +16,7 @@ struct Track {
 Track Compute(TObserver obs, TSatRec sat) {
     Track out;
     TSatState s{};
-    s.mode = 4;
+    s.mode = kFillLookAngles;
     const double t0 = sat.epoch - kJulianOffset;
     for (int i = 0; i < 2000; ++i) {
         const double t = t0 + i * 10.0 / kSecondsPerDay;
