@@ -169,7 +169,7 @@ TEST(OmmRoundTrip, EveryBundledSetComesBackByteForByte) {
         for (std::size_t k = 0; k < sets.size(); ++k) {
             ASSERT_EQ(entries[k].line1.str(), sets[k].line1) << sets[k].name;
             ASSERT_EQ(entries[k].line2.str(), sets[k].line2) << sets[k].name;
-            ASSERT_EQ(entries[k].name.str(), TrimBlanks(sets[k].name)) << "names come without blanks around";
+            ASSERT_EQ(entries[k].name.str(), std::string(TrimText(sets[k].name))) << "names come without blanks around";
             ASSERT_EQ(entries[k].catNo.str(), sets[k].line1.substr(2, 5));
         }
     }
