@@ -12,18 +12,12 @@
 #include <string>
 #include <vector>
 
+#include "../common/ElementLines.h"
 #include "uNetFiles.h"
 
 namespace fx {
 
-inline char Checksum(const std::string& s) {
-    int sum = 0;
-    for (char c : s) {
-        if (c >= '0' && c <= '9') sum += c - '0';
-        else if (c == '-') sum += 1;
-    }
-    return static_cast<char>('0' + sum % 10);
-}
+inline char Checksum(const std::string& s) { return TleChecksum(s); }
 
 struct Tle {
     std::string line1, line2;

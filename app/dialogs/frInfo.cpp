@@ -1,0 +1,76 @@
+#include "frInfo.h"
+
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <numbers>
+
+#include "uDataFiles.h"
+#include "uFormat.h"
+
+namespace {
+constexpr double kDegPerRad = 180.0 / std::numbers::pi;
+// An element set without a decay estimate carries one this far past its epoch.
+constexpr double kNoDecayDays = 14999.0;
+constexpr std::size_t kShownNameLength = 24;
+
+std::string Line(std::string_view pattern, const std::string& value) { return FormatArgs(pattern, {value}); }
+}  // namespace
+
+std::vector<std::string> SatelliteInfoLines(const TSatRec& sat, bool metric, double distanceFactor) {
+    const double epochDay = JulianToDayNumber(sat.epoch);
+    const std::string unit = metric ? "km" : "mi.";
+    std::string name = std::string(TrimText(sat.name.view()));
+    if (name.size() > kShownNameLength) name.resize(kShownNameLength);
+    std::vector<std::string> lines = {
+        " ",
+        "  Name:    " + name,
+        "  Number:  " + sat.catNo.str(),
+        " ",
+        Line("  Epoch Date:     \t%0:-sZ", FormatDateTime("MMM DD yyyy HH:nn:ss", epochDay)),
+        Line("  Rev Time:        \t%0:-s  Min", FloatToStrFixed(sat.period, 4, 2)),
+        Line("  Revs per day:    \t%0:-s  Rev", FloatToStrFixed(sat.meanMotion, 4, 2)),
+        Line("  Revs at Epoch:   \t%0:-s  Revs", FloatToStrFixed(sat.revNumber, 6, 0)),
+        Line("  Inclination:     \t%0:-s  Degrees", FloatToStrFixed(sat.inclination * kDegPerRad, 6, 5)),
+        "  Eccentricity:    \t" + FloatToStrFixed(sat.ecc, 6, 7),
+        Line("  Arg of Perige:   \t%0:-s  Degrees", FloatToStrFixed(sat.argPerigee * kDegPerRad, 6, 3)),
+        Line("  Mean Anomaly:    \t%0:-s  Degrees", FloatToStrFixed(sat.meanAnomaly * kDegPerRad, 6, 3)),
+        Line("  RA of Asc Node:  \t%0:-s  Degrees", FloatToStrFixed(sat.node * kDegPerRad, 6, 3)),
+        Line("  Apoge:           \t%0:-s ", FloatToStrFixed(sat.apogee * distanceFactor, 5, 1)) + unit,
+        Line("  Perige:          \t%0:-s ", FloatToStrFixed(sat.perigee * distanceFactor, 5, 1)) + unit,
+    };
+    if (sat.decayDate - epochDay > kNoDecayDays)
+        lines.push_back("  Decay Date:        No Decay prior to 2050");
+    else
+        lines.push_back(Line("  Decay Date:\t\t%0:-sZ", FormatDateTime("MMM DD yyyy HH:mm:ss", sat.decayDate)));
+    return lines;
+}
+
+TfrInfoWnd::TfrInfoWnd(const TSatRec& sat, bool metric, double distanceFactor, QWidget* parent)
+    : QDialog(parent) {
+    setObjectName("frInfo");
+    setWindowTitle("Satellite Information");
+    InfoMemo = new QPlainTextEdit(this);
+    InfoMemo->setObjectName("InfoMemo");
+    InfoMemo->setReadOnly(true);
+    InfoMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    InfoMemo->setTabStopDistance(InfoMemo->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 8);
+    QString text;
+    for (const std::string& line : SatelliteInfoLines(sat, metric, distanceFactor))
+        text += QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())) + '\n';
+    InfoMemo->setPlainText(text);
+
+    auto* buttons = new QDialogButtonBox(this);
+    QPushButton* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
+    close->setObjectName("bn_close");
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(InfoMemo);
+    layout->addWidget(buttons);
+    const QFontMetrics fm(InfoMemo->font());
+    resize(fm.horizontalAdvance(QString(56, 'M')), fm.lineSpacing() * 22);
+}

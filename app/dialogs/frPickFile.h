@@ -1,0 +1,14 @@
+// PickFile: the file dialogs of the program. Not blocking: chosen is called
+// with the path when the user picks one, never when he cancels.
+#pragma once
+#include <functional>
+#include <string>
+
+class QWidget;
+
+enum TPickKind : int {
+    kPickElementFile = 1,  // open "Select a File", element or text files, in folder
+    kPickReportFile = 2,   // save "Save To File", text files, proposed name "Orbisk.txt"
+};
+
+void PickFile(QWidget* parent, int kind, const std::string& folder, std::function<void(const std::string&)> chosen);

@@ -1,0 +1,419 @@
+// The main window: creation, the start-up loader, the satellite boxes and
+// shut-down.
+#include "frMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "frMainWidgets.h"
+#include "uClock.h"
+#include "uFormat.h"
+#include "uGraphicTools.h"
+#include "uInitialize.h"
+#include "uInternet.h"
+#include "uLoadSave.h"
+#include "uTracking.h"
+#include "uConversion.h"
+#include "uSky.h"
+#include "uUpdate.h"
+
+namespace {
+
+constexpr double kMilesPerKm = 0.621371;
+
+QString Latin1Text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+QDateTime PickerValue(double dayNumber) {
+    TDateParts p;
+    if (!DecodeDayNumber(dayNumber, &p)) return QDateTime::currentDateTime();
+    return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second));
+}
+
+}  // namespace
+
+TfrMainWnd::TfrMainWnd(const TFolders& folders, const double* startTime, QWidget* parent)
+    : QMainWindow(parent), Folders(folders) {
+    setObjectName("frMainWnd");
+    Session.ProgramFolder = folders.program;
+    Session.DataFolder = folders.data;
+    FormCreate(startTime);
+}
+
+TfrMainWnd::~TfrMainWnd() { SetMessageSink(nullptr); }
+
+void TfrMainWnd::FormCreate(const double* startTime) {
+    Busy = false;
+    SetupMainWndUi(this, Ui, Folders.program + "icons/");
+    setWindowTitle("Skyvane");
+    resize(1280, 800);
+
+    // Engine messages may come from any thread; they are shown on this one.
+    SetMessageSink([this](const std::string& text) {
+        QMetaObject::invokeMethod(this, [this, text] { ShowMessage(text); }, Qt::QueuedConnection);
+    });
+    View.Messages = [this](const std::string& text) { ShowMessage(text); };
+
+    const QDateTime pickers = startTime ? PickerValue(*startTime) : QDateTime::currentDateTime();
+    Ui.dt_main_date->setDate(pickers.date());
+    Ui.dt_main_hour->setDateTime(pickers);
+
+    Timer.setInterval(kTickIntervalMs);
+    connect(&Timer, &QTimer::timeout, this, &TfrMainWnd::Tick);
+
+    LoadOptions(Session.DataFolder, Folders.base, Session.Options, Session.MenuSettings);
+    ApplyMenuSettings(Session.MenuSettings);
+    if (Session.Options.utcDisplay) {
+        // The toggle below sets the flag again and brings the labels along.
+        Session.Options.utcDisplay = 0;
+        menu_utctimeClick();
+    } else {
+        Ui.stxt_utc->setText("LOC");
+        Ui.menu_utctime->setText("Set Time to UTC");
+    }
+    Ui.Sb_Main->setText(0, "Next AOS");
+    Ui.Sb_Main->setText(2, "Next LOS");
+    ConnectCommands();
+    DisableLaterWindows();
+    SetClockStep(kClockFaster);
+    ApplyViewMode();
+    ClearReadouts();
+    if (!Ui.menu_showskysat->isChecked()) StartSkyRefresh();
+    if (!Folders.message.empty()) ShowMessage(Folders.message);
+
+    StartLoader(startTime ? *startTime : NowDayNumber(), startTime != nullptr);
+}
+
+void TfrMainWnd::ConnectCommands() {
+    connect(Ui.cb_sat1, &QComboBox::activated, this, &TfrMainWnd::cb_sat1Change);
+    connect(Ui.cb_sat2, &QComboBox::activated, this, &TfrMainWnd::cb_sat2Change);
+    connect(Ui.dt_main_date, &QDateEdit::dateChanged, this, &TfrMainWnd::dt_main_dateChange);
+
+    connect(Ui.bn_plus, &QPushButton::clicked, this, [this] { SetClockStep(kClockFaster); });
+    connect(Ui.bn_minus, &QPushButton::clicked, this, [this] { SetClockStep(kClockSlower); });
+    connect(Ui.bn_stop, &QPushButton::clicked, this, [this] { SetClockStep(kClockStop); });
+    connect(Ui.bn_timeforward, &QPushButton::clicked, this, [this] { RunClock(1); });
+    connect(Ui.bn_timebackward, &QPushButton::clicked, this, [this] { RunClock(-1); });
+    connect(Ui.bn_now, &QPushButton::clicked, this, &TfrMainWnd::bn_nowClick);
+    connect(Ui.bn_set, &QPushButton::clicked, this, &TfrMainWnd::bn_setClick);
+    connect(Ui.menu_forward, &QAction::triggered, this, [this] { RunClock(1); });
+    connect(Ui.menu_backward, &QAction::triggered, this, [this] { RunClock(-1); });
+    connect(Ui.menu_stop, &QAction::triggered, this, [this] { SetClockStep(kClockStop); });
+    connect(Ui.menu_settimelocal, &QAction::triggered, this, &TfrMainWnd::bn_nowClick);
+    connect(Ui.menu_setusertime, &QAction::triggered, this, &TfrMainWnd::bn_setClick);
+    connect(Ui.menu_utctime, &QAction::triggered, this, &TfrMainWnd::menu_utctimeClick);
+    connect(Ui.stxt_utc, &TClickLabel::clicked, this, &TfrMainWnd::menu_utctimeClick);
+    connect(Ui.menu_epochtime, &QAction::triggered, this, &TfrMainWnd::menu_epochtimeClick);
+    connect(Ui.ElementNotice->epochButton(), &QPushButton::clicked, this, &TfrMainWnd::menu_epochtimeClick);
+    connect(Ui.ElementNotice->downloadButton(), &QPushButton::clicked, Ui.menu_webupdate, &QAction::trigger);
+    connect(Ui.menu_webupdate, &QAction::enabledChanged, Ui.ElementNotice->downloadButton(), &QWidget::setEnabled);
+
+    connect(Ui.menu_map, &QAction::triggered, this, [this] { SwitchView(kViewMap); });
+    connect(Ui.menu_sky, &QAction::triggered, this, [this] { SwitchView(kViewSky); });
+    connect(Ui.menu_globe, &QAction::triggered, this, [this] { SwitchView(kViewGlobe); });
+
+    for (QAction* a : {Ui.menu_sat_vis, Ui.menu_loc_vis, Ui.menu_tracks, Ui.menu_grids, Ui.menu_showLabel,
+                       Ui.menu_displaycities, Ui.menu_showmagnitude})
+        connect(a, &QAction::triggered, this, &TfrMainWnd::ToggleLayer);
+    for (QAction* a : {Ui.menu_displayhomelocation, Ui.menu_globelocation})
+        connect(a, &QAction::triggered, this, [this, a] { ToggleHomeLocation(a); });
+    connect(Ui.menu_displaynumber, &QAction::triggered, this, &TfrMainWnd::menu_displaynumberClick);
+    for (QAction* a : {Ui.menu_constellations, Ui.menu_constellationNames, Ui.menu_starames, Ui.menu_startohorizon})
+        connect(a, &QAction::triggered, this, &TfrMainWnd::ToggleSkyFlag);
+    connect(Ui.menu_mag, &QAction::triggered, this, &TfrMainWnd::menu_magClick);
+    connect(Ui.menu_showskysat, &QAction::triggered, this, &TfrMainWnd::menu_showskysatClick);
+    connect(Ui.menu_createskyfile, &QAction::triggered, this, &TfrMainWnd::menu_createskyfileClick);
+    connect(Ui.tb_plus, &QAction::triggered, this, [this] { StarMagnitudeStep(0.5); });
+    connect(Ui.tb_minus, &QAction::triggered, this, [this] { StarMagnitudeStep(-0.5); });
+    for (QAction* a : {Ui.menu_sky_tools_orientation_normal, Ui.menu_sky_tools_orientation_inverted,
+                       Ui.menu_sky_tools_orientation_mirror_ew, Ui.menu_sky_tools_orientation_mirror_ns})
+        connect(a, &QAction::triggered, this, [this, a] { SetOrientation(a); });
+    for (int i = 0; i < 10; ++i)
+        connect(Ui.skyBodies[i], &QAction::triggered, this, [this, i] { GoToBody(i); });
+    constexpr double kPi = 3.14159265358979323846;
+    connect(Ui.North1, &QAction::triggered, this, [this] { GoToCompass(0.0); });
+    connect(Ui.South1, &QAction::triggered, this, [this, kPi] { GoToCompass(kPi); });
+    connect(Ui.East1, &QAction::triggered, this, [this, kPi] { GoToCompass(kPi / 2); });
+    connect(Ui.West1, &QAction::triggered, this, [this, kPi] { GoToCompass(1.5 * kPi); });
+    connect(Ui.menu_gotozenith, &QAction::triggered, this, &TfrMainWnd::menu_gotozenithClick);
+    for (QAction* a : {Ui.menu_skyviewradec, Ui.menu_skyviewaltaz, Ui.menu_skyviewfixradec, Ui.menu_skyviewfixaltaz,
+                       Ui.menu_skyviewfixsatellite})
+        connect(a, &QAction::triggered, this, [this, a] { menu_skyviewClick(a); });
+
+    connect(Ui.menu_exit, &QAction::triggered, this, &QWidget::close);
+    connect(Ui.menu_reset, &QAction::triggered, this, &TfrMainWnd::menu_resetClick);
+    connect(Ui.menu_info, &QAction::triggered, this, &TfrMainWnd::menu_infoClick);
+    connect(Ui.menu_about, &QAction::triggered, this, &TfrMainWnd::menu_aboutClick);
+    connect(Ui.menu_contents, &QAction::triggered, this, &TfrMainWnd::menu_contentsClick);
+    connect(Ui.menu_satellite, &QAction::triggered, this, &TfrMainWnd::menu_satelliteClick);
+    connect(Ui.menu_location, &QAction::triggered, this, &TfrMainWnd::menu_locationClick);
+    connect(Ui.menu_options, &QAction::triggered, this, &TfrMainWnd::menu_optionsClick);
+    connect(Ui.menu_webupdate, &QAction::triggered, this, &TfrMainWnd::menu_webupdateClick);
+    connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);
+    connect(Ui.mn_UpdateMainList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateMainListClick);
+    connect(Ui.mn_UpdateIridiList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateIridiListClick);
+    connect(Ui.nm_createIrid, &QAction::triggered, this, &TfrMainWnd::nm_createIridClick);
+
+    connect(Ui.MainImage, &TViewArea::pressed, this, &TfrMainWnd::MainImageMouseDown);
+    connect(Ui.MainImage, &TViewArea::moved, this, &TfrMainWnd::MainImageMouseMove);
+    connect(Ui.MainImage, &TViewArea::released, this, &TfrMainWnd::MainImageMouseUp);
+    connect(Ui.MainImage, &TViewArea::resized, this, &TfrMainWnd::ViewResized);
+}
+
+// ---- the start-up loader (worker 1) -------------------------------------------
+
+void TfrMainWnd::StartLoader(double clock, bool clockGiven) {
+    struct TLoad {
+        TObserver observer{};
+        QImage map;
+        std::vector<std::string> messages;
+        std::vector<TSatRec> mainSats, iridiumSats;
+    };
+    const std::string data = Session.DataFolder;
+    const std::string mapPath = Session.ProgramFolder + "map/" + Session.Options.mapFile.str();
+    Workers.Start(kWorkerStartUp, [this, data, mapPath, clock, clockGiven]() -> TWorkers::TApply {
+        auto load = std::make_shared<TLoad>();
+        LoadObserver(data, load->observer);
+        TViewState scratch;
+        scratch.Messages = [load](const std::string& text) { load->messages.push_back(text); };
+        LoadMapImage(scratch, mapPath);
+        load->map = scratch.MapImage;
+        LoadCatalogue(load->mainSats, data + "MainSat.bin");
+        LoadCatalogue(load->iridiumSats, data + "IridSat.bin");
+        return [this, load, clock, clockGiven] {
+            if (Closing) return;
+            Session.Observer = load->observer;
+            View.MapImage = load->map;
+            for (const std::string& m : load->messages) ShowMessage(m);
+            // The computer's clock is UTC already: no offset to take off.
+            Session.CurrentTime = clockGiven ? clock : NowDayNumber();
+            Session.CurrentGHA = ObserverVector(Session.CurrentTime, Session.Observer);
+            Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
+            Session.NextRise = Session.NextSet = Session.CurrentTime;
+            Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
+            Session.MainSats = std::move(load->mainSats);
+            Session.IridiumSats = std::move(load->iridiumSats);
+            CatalogueLoaded = true;
+            ++MainGeneration;
+            BuildActiveList();
+            ShowCaption();
+            // With the states known, a satellite up now shows the pass it is on.
+            ComputeStates();
+            UpdateNextPass();
+            Loaded = true;
+            ViewResized();
+            EnterView(Session.Options.viewMode);
+            StartAutoDownload();
+        };
+    });
+}
+
+void TfrMainWnd::StartAutoDownload() {
+    TStartUpJob job;
+    job.dataFolder = Session.DataFolder;
+    job.elementFolder = Session.Options.tleFolder.str();
+    job.autoDownload = Session.Options.autoDownload != 0;
+    job.nowDay = NowDayNumber();
+    job.locationName = Session.Observer.name.str();
+    job.mainSats = Session.MainSats;
+    job.iridiumSats = Session.IridiumSats;
+    job.onCaption = [this](const std::string& caption) {
+        QMetaObject::invokeMethod(
+            this, [this, caption] { setWindowTitle(Latin1Text(caption)); }, Qt::QueuedConnection);
+    };
+    const unsigned generation = MainGeneration;
+    auto stop = StopDownload;
+    Workers.Start(
+        kWorkerAutoDownload,
+        [this, job = std::move(job), stop, generation]() mutable -> TWorkers::TApply {
+            job.config.stop = stop.get();
+            auto result = std::make_shared<TStartUpResult>(StartUpDownload(std::move(job)));
+            return [this, result, generation] {
+                if (Closing) return;
+                ShowCaption();
+                if (!result->due) return;
+                Session.DownloadSettings = result->settings;
+                // A list the user replaced meanwhile is kept; the files stay for "Update Main List".
+                if (result->mainChanged && generation == MainGeneration && !MainListBusy) {
+                    Session.MainSats = std::move(result->mainSats);
+                    ++MainGeneration;
+                    RebuildFrameSatellites();
+                    Session.NextRise = Session.NextSet = Session.CurrentTime;
+                    RefreshAll();
+                }
+                if (result->iridChanged && !IridiumBusy) Session.IridiumSats = std::move(result->iridiumSats);
+                for (const TNetMessage& m : result->report.messages) ShowNetMessage(m);
+            };
+        },
+        &DownloadRunning);
+}
+
+void TfrMainWnd::StartSkyRefresh() {
+    const std::string skyPath = Session.DataFolder + "SkySat.bin";
+    const std::string folder = Session.Options.tleFolder.str();
+    const int ageDays = Session.Options.skySatAgeDays;
+    Workers.Start(
+        kWorkerSkyRefresh,
+        [this, skyPath, folder, ageDays]() -> TWorkers::TApply {
+            auto list = std::make_shared<std::vector<TSatRec>>();
+            RefreshSkySatFile(skyPath, folder, NowDayNumber(), ageDays, *list);
+            return [this, list] { SetSkySats(std::move(*list)); };
+        },
+        &SkyListBusy);
+}
+
+// ---- settings and menus ---------------------------------------------------------
+
+// The menu items whose check marks Options.bin keeps, in its order.
+std::array<QAction*, kMenuItemCount> TfrMainWnd::SavedMenuItems() const {
+    return {Ui.menu_displaynumber, Ui.menu_tracks, Ui.menu_sat_vis, Ui.menu_startohorizon, Ui.menu_showskysat,
+            Ui.menu_sky_tools_orientation_normal, Ui.menu_sky_tools_orientation_inverted,
+            Ui.menu_sky_tools_orientation_mirror_ew, Ui.menu_sky_tools_orientation_mirror_ns,
+            Ui.menu_skyviewfixsatellite, Ui.menu_skyviewradec, Ui.menu_skyviewaltaz, Ui.menu_skyviewfixradec,
+            Ui.menu_skyviewfixaltaz, Ui.menu_showmagnitude, Ui.menu_starames, Ui.menu_constellations,
+            Ui.menu_constellationNames, Ui.menu_showLabel, Ui.menu_grids, Ui.menu_loc_vis};
+}
+
+void TfrMainWnd::ApplyMenuSettings(const TMenuSettings& m) {
+    const auto items = SavedMenuItems();
+    for (int i = 0; i < kMenuItemCount; ++i) items[i]->setChecked(m.checked[i] != 0);
+    // The radio groups need one item each; a file with none checked gets the first.
+    if (!Ui.menu_skyviewradec->isChecked() && !Ui.menu_skyviewaltaz->isChecked())
+        Ui.menu_skyviewradec->setChecked(true);
+    if (!Ui.menu_skyviewfixradec->isChecked() && !Ui.menu_skyviewfixaltaz->isChecked() &&
+        !Ui.menu_skyviewfixsatellite->isChecked())
+        Ui.menu_skyviewfixradec->setChecked(true);
+    if (!Ui.menu_sky_tools_orientation_inverted->isChecked() && !Ui.menu_sky_tools_orientation_mirror_ew->isChecked() &&
+        !Ui.menu_sky_tools_orientation_mirror_ns->isChecked())
+        Ui.menu_sky_tools_orientation_normal->setChecked(true);
+    // The view's flags and sky centre; the map image comes with the start-up loader.
+    SkySignsFromMenu(m, View.SignX, View.SignY);
+    View.ViewMode = Session.Options.viewMode;
+    View.SkyCentreHoriz = TAltAz{m.skyCentreAlt, m.skyCentreAz};
+    View.ClipHorizon = m.checked[kMenuStarToHorizon];
+    View.ShowConstellations = m.checked[kMenuConstellations];
+    View.ShowConstellationNames = m.checked[kMenuConstellationNames];
+    View.ShowStarNames = m.checked[kMenuStarNames];
+    Ui.menu_mag->setText(QString::fromStdString("Mag = " + FormatGeneral(Session.Options.magLimit)));
+}
+
+TMenuSettings TfrMainWnd::MenuSettingsFromMenus() const {
+    TMenuSettings m{};
+    const auto items = SavedMenuItems();
+    for (int i = 0; i < kMenuItemCount; ++i) m.checked[i] = items[i]->isChecked() ? 1 : 0;
+    m.skyCentreAlt = View.SkyCentreHoriz.alt;
+    m.skyCentreAz = View.SkyCentreHoriz.az;
+    return m;
+}
+
+// ---- satellite boxes ---------------------------------------------------------------
+
+void TfrMainWnd::BuildActiveList() {
+    FillingBoxes = true;
+    Ui.cb_sat1->clear();
+    Ui.cb_sat2->clear();
+    std::size_t count = 0;
+    const bool numbers = Ui.menu_displaynumber->isChecked();
+    // Box positions are ActiveIndex positions, which hold byte-sized list indexes.
+    for (std::size_t i = 0; i < Session.MainSats.size() && i <= 255 && count < kMaxActiveSats; ++i) {
+        const TSatRec& sat = Session.MainSats[i];
+        if (!sat.selected) continue;
+        Session.ActiveIndex[count++] = static_cast<uint8_t>(i);
+        const QString label = Latin1Text(numbers ? sat.catNo.view() : sat.name.view());
+        Ui.cb_sat1->addItem(label);
+        Ui.cb_sat2->addItem(label);
+    }
+    Session.SatStates.assign(count, TSatState{});
+    // A new first satellite: its own track and a fresh pass search.
+    Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
+    Session.NextRise = Session.NextSet = Session.CurrentTime;
+    Ui.cb_sat1->setCurrentIndex(count ? 0 : -1);
+    Ui.cb_sat2->setCurrentIndex(count ? 0 : -1);
+    Session.Sat1Main = Session.ActiveIndex[0];
+    Session.Sat1State = 0;
+    SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
+    FillingBoxes = false;
+    RebuildFrameSatellites();
+}
+
+void TfrMainWnd::cb_sat1Change(int index) {
+    if (FillingBoxes || index < 0 || static_cast<std::size_t>(index) >= Session.SatStates.size()) return;
+    Session.Sat1Main = Session.ActiveIndex[index];
+    Session.Sat1State = static_cast<uint8_t>(index);
+    Frame.sat1 = static_cast<std::size_t>(index);
+    SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
+    ComputeStates();
+    Session.TrackStart = Session.TrackAnchor = Session.NextRise = Session.CurrentTime;
+    View.TrackStart = View.TrackAnchor = Session.CurrentTime;
+    const TSatState& state = Session.SatStates[Session.Sat1State];
+    if (Session.Options.viewMode == kViewSky) {
+        if (View.SkyScale < View.SkyScaleMin) {
+            View.SkyScale = View.SkyScaleMin;
+            SetFieldLabel(UpdateFieldLabel(View, Session.Options));
+        }
+        View.SkyCentre = state.radec;
+        View.SkyCentreHoriz = state.altaz;
+    } else if (Session.Options.viewMode == kViewGlobe) {
+        View.GlobeCentre = state.latlon;
+    }
+    RefreshAll();
+}
+
+void TfrMainWnd::cb_sat2Change(int) { ShowRange2(); }
+
+void TfrMainWnd::ShowCaption() { setWindowTitle(Latin1Text(Session.Observer.name.view())); }
+
+// ---- messages ----------------------------------------------------------------------
+
+void TfrMainWnd::ShowMessage(const std::string& text, const std::string& title) {
+    if (Closing) {
+        std::fprintf(stderr, "%s\n", text.c_str());
+        return;
+    }
+    // Window-modal but not blocking: the clock and the workers go on meanwhile.
+    auto* box = new QMessageBox(QMessageBox::NoIcon, Latin1Text(title), Latin1Text(text), QMessageBox::Ok, this);
+    box->setObjectName("MessageBox");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void TfrMainWnd::ShowNetMessage(const TNetMessage& m) { ShowMessage(m.text, m.title.empty() ? "Skyvane" : m.title); }
+
+// ---- shut-down ----------------------------------------------------------------------
+
+void TfrMainWnd::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+void TfrMainWnd::FormClose() {
+    if (Closing) return;
+    Loaded = false;
+    Closing = true;
+    hide();
+    SetClockStep(kClockStop);
+    // A running download stops at its next progress call; its result is dropped.
+    StopDownload->store(true);
+    DownloadRunning = false;
+    Workers.DropResults();
+
+    std::string failed;
+    if (!SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus()))
+        failed += Session.DataFolder + kOptionsFile + "\n";
+    // Before the loader has finished, MainSats does not hold the file: leave it.
+    if (CatalogueLoaded && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin"))
+        failed += Session.DataFolder + "MainSat.bin\n";
+    std::error_code ec;
+    std::filesystem::remove(Session.DataFolder + kKmlFile, ec);
+    if (!failed.empty()) {
+        std::fprintf(stderr, "orbisk: could not save\n%s", failed.c_str());
+        QMessageBox::warning(nullptr, "Skyvane", "These files could not be saved:\n" + Latin1Text(failed));
+    }
+}

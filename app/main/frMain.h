@@ -1,0 +1,193 @@
+// The program window: the clock and its tick, the satellite boxes and
+// readouts, the three views and every command of the menus and toolbar.
+//
+// The window owns the session (catalogues, states, observer, options,
+// clock) and is the only one to change it, always on the UI thread.
+// Background jobs get copies and hand their results back (uWorkers.h).
+//
+// The members are defined in four files: frMain.cpp (start-up, satellite
+// boxes, shut-down), frMainClock.cpp (clock, tick, readouts, next pass),
+// frMainViews.cpp (view switching, frames, resizing), frMainCommands.cpp
+// (menu and toolbar commands) and frMainPointer.cpp (the pointer on the
+// view area).
+#pragma once
+#include <QMainWindow>
+#include <QTimer>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frMainUi.h"
+#include "uClock.h"
+#include "uGraphicCalc.h"
+#include "uNetFiles.h"
+#include "uSession.h"
+#include "uStartup.h"
+#include "uWorkers.h"
+
+class QMouseEvent;
+
+// Element sets further than this from the clock bring up the notice.
+inline constexpr double kStaleElementDays = 30.0;
+// A map click picks satellites whose sub-point is closer than this, km.
+inline constexpr double kPickDistanceKm = 150.0;
+// A drag smaller than this (half-height, pixels) is a click, not a zoom.
+inline constexpr int kMinZoomDrag = 15;
+
+inline constexpr const char* kMagnitudeNotNumber = " Magnitude entered is not valid, try again ";
+inline constexpr const char* kMagnitudeOutOfRange = " Magnitude not valid, Max (30) - Min (-10) ";
+inline constexpr const char* kDownloadBusy = "Download in Progress, try later.";
+inline constexpr const char* kHelpFile = "Orbisk.html";
+inline constexpr const char* kKmlFile = "Orbisk_Google_Tracks.kml";
+
+class TfrMainWnd : public QMainWindow {
+    Q_OBJECT
+public:
+    // FormCreate; the start-up loader starts at once. The clock starts at
+    // startTime (UTC day number) when given, else at the computer's time.
+    TfrMainWnd(const TFolders& folders, const double* startTime = nullptr, QWidget* parent = nullptr);
+    ~TfrMainWnd() override;
+
+    const TSession& session() const { return Session; }
+    const TMainWndUi& ui() const { return Ui; }
+    const TViewState& viewState() const { return View; }
+    bool loaded() const { return Loaded; }
+    bool busy() const { return Busy; }
+    // No background job is running (tests and the screenshot wait for this).
+    bool idle() const { return Workers.Idle(); }
+    // Number of frames drawn so far.
+    long framesDrawn() const { return FrameCount; }
+
+    // One tick of the clock, as the timer does it every second while the clock runs.
+    void Tick();
+    // The full recomputation after any change (time, observer, options, list).
+    void RefreshAll();
+    void BuildActiveList();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // ---- start-up and shut-down (frMain.cpp)
+    void FormCreate(const double* startTime);
+    void ConnectCommands();
+    void StartLoader(double clock, bool clockGiven);
+    void FormClose();
+    void ShowMessage(const std::string& text, const std::string& title = "Skyvane");
+    void ShowNetMessage(const TNetMessage& m);
+    std::array<QAction*, kMenuItemCount> SavedMenuItems() const;
+    void ApplyMenuSettings(const TMenuSettings& menu);
+    TMenuSettings MenuSettingsFromMenus() const;
+    void cb_sat1Change(int index);
+    void cb_sat2Change(int index);
+    void ShowCaption();
+    void StartAutoDownload();
+    void StartSkyRefresh();
+
+    // ---- clock, tick, readouts (frMainClock.cpp)
+    void SetClockStep(int action);
+    void TickCompute();
+    void ShowClock();
+    void ShowReadouts();
+    void ClearReadouts();
+    void ShowRange2();
+    void UpdateNextPass();
+    void ShowNextPass();
+    void ShowElementAge();
+    void SetClock(double t);
+    void bn_setClick();
+    void bn_nowClick();
+    void RunClock(int direction);
+    void dt_main_dateChange();
+
+    // ---- views (frMainViews.cpp)
+    void SwitchView(int mode);
+    void ApplyViewMode();
+    void EnterView(int mode);
+    void DrawFrame();
+    void ComputeStates();
+    void RebuildFrameSatellites();
+    void ViewResized();
+    void SetFieldLabel(const std::string& text);
+    TViewMenu ViewMenuNow() const;
+    void SetSkySats(std::vector<TSatRec> list);
+
+    // ---- commands (frMainCommands.cpp)
+    void ToggleLayer();
+    void ToggleHomeLocation(QAction* source);
+    void menu_displaynumberClick();
+    void ToggleSkyFlag();
+    void menu_magClick();
+    void ApplyMagnitude(const QString& answer);
+    void menu_showskysatClick();
+    void StarMagnitudeStep(double delta);
+    void SetOrientation(QAction* item);
+    void GoToBody(int index);
+    void GoToCompass(double azimuth);
+    void menu_gotozenithClick();
+    void menu_skyviewClick(QAction* item);
+    void menu_utctimeClick();
+    void menu_epochtimeClick();
+    void menu_resetClick();
+    void menu_infoClick();
+    void menu_aboutClick();
+    void menu_contentsClick();
+    void menu_satelliteClick();
+    void menu_locationClick();
+    void menu_optionsClick();
+    void menu_webupdateClick();
+    void menu_conversionClick();
+    void mn_UpdateMainListClick();
+    void mn_UpdateIridiListClick();
+    void nm_createIridClick();
+    void menu_createskyfileClick();
+    void DisableLaterWindows();
+    bool SkyMode() const { return Session.Options.viewMode == kViewSky; }
+
+    // ---- pointer (frMainPointer.cpp)
+    void MainImageMouseDown(QMouseEvent* event);
+    void MainImageMouseMove(QMouseEvent* event);
+    void MainImageMouseUp(QMouseEvent* event);
+    void MapPointerUp(QMouseEvent* event);
+    void SkyGlobePointerUp(QMouseEvent* event);
+    int DragSize(const QPoint& p) const;
+    void ZoomByDrag();
+
+    TMainWndUi Ui;
+    TSession Session;
+    TFolders Folders;
+    TViewState View;
+    TFrameState Frame;
+    QTimer Timer;
+
+    int Direction = 1;          // +1 forwards, -1 backwards
+    bool Busy = false;          // a view switch runs
+    bool Loaded = false;        // start-up finished, not yet closing
+    bool CatalogueLoaded = false;  // MainSats holds MainSat.bin (only then is it saved)
+    bool Closing = false;
+    bool DownloadRunning = false;
+    bool NextPassBusy = false;
+    bool MainListBusy = false, IridiumBusy = false, SkyListBusy = false;
+    bool FillingBoxes = false;  // BuildActiveList is filling the satellite boxes
+    long FrameCount = 0;
+    std::shared_ptr<std::atomic<bool>> StopDownload = std::make_shared<std::atomic<bool>>(false);
+
+    // Pointer.
+    TLatLon PointerGeo{};
+    TRaDec PointerSky{};
+    TAltAz PointerHoriz{};
+    QPoint DragStart;
+    int DragPixels = 0;
+    bool Dragging = false;
+    bool ZoomIn = true;
+    Qt::MouseButton PressedButton = Qt::NoButton;
+
+    std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
+    unsigned MainGeneration = 0;  // counts replacements of MainSats
+
+    // Last, so it is destroyed first: the jobs end while the rest still exists.
+    TWorkers Workers{this};
+};

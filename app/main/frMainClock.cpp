@@ -1,0 +1,260 @@
+// The main window's clock: the step ladder, the tick, the full refresh, the
+// readouts and the next rise and set of the first satellite.
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QLabel>
+
+#include <cmath>
+
+#include "Zenora.h"
+#include "frMain.h"
+#include "frMainWidgets.h"
+#include "uClock.h"
+#include "uFormat.h"
+#include "uInitialize.h"
+#include "uPassSearch.h"
+#include "uTracking.h"
+
+namespace {
+
+constexpr double kSecond = 1.0 / 86400.0;
+constexpr double kSearchDays = 120.0;
+constexpr double kSlowMeanMotion = 2.0;  // rev/day; at or below: no pass search
+constexpr double kGeoRiseDays = 180.0, kGeoSetDays = 181.0;
+constexpr double kDegPerRad = 57.29577951308232;
+
+QString Latin1Text(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+void SetColour(QLabel* label, bool running) {
+    label->setStyleSheet(running ? "QLabel { color: #008000; }" : "QLabel { color: #c00000; }");
+}
+
+struct TPassTimes {
+    double rise = 0.0, set = 0.0;
+};
+
+// The next rise after from and the set after it, elevation 0.
+TPassTimes SearchNextPass(TSatRec sat, TObserver observer, double from) {
+    TSatState state{};
+    state.mode = kFillPosition;
+    TPassTimes p;
+    p.rise = SearchCrossing(TEdge::kRise, sat, state, 0.0, from, from + kSearchDays, observer) + kSecond;
+    p.set = SearchCrossing(TEdge::kSet, sat, state, 0.0, p.rise, p.rise + kSearchDays, observer);
+    return p;
+}
+
+}  // namespace
+
+void TfrMainWnd::SetClockStep(int action) {
+    if (action == kClockStop) {
+        Timer.stop();
+        SetColour(Ui.stxt_step, false);
+        SetColour(Ui.stxt_time, false);
+        return;
+    }
+    const int32_t step = LadderStep(Session.ClockStep, action);
+    Ui.stxt_step->setText(Latin1Text(StepText(step, Direction)));
+    Session.ClockStep = Direction * step;
+    if (action == kClockStart) {
+        Timer.start();
+        SetColour(Ui.stxt_step, true);
+        SetColour(Ui.stxt_time, true);
+    }
+}
+
+void TfrMainWnd::RunClock(int direction) {
+    Direction = direction;
+    SetClockStep(kClockStart);
+}
+
+void TfrMainWnd::Tick() {
+    Session.CurrentTime = AdvanceClock(Session.CurrentTime, Session.ClockStep);
+    if (!Session.TickReady || !Loaded) return;
+    TickCompute();
+    ShowClock();
+    if (Session.CurrentTime > Session.NextSet) UpdateNextPass();
+}
+
+void TfrMainWnd::TickCompute() {
+    if (SkyMode()) View.Dirty = 1;
+    ComputeStates();
+    DrawFrame();
+    ShowReadouts();
+}
+
+void TfrMainWnd::RefreshAll() {
+    if (!Loaded) return;
+    Session.TickReady = false;
+    View.Dirty = 1;
+    ComputeStates();
+    if (!Session.SatStates.empty()) {
+        // The shown pass is recomputed when it is over or a fresh start was asked for.
+        if (Session.CurrentTime >= Session.NextSet) UpdateNextPass();
+    } else {
+        View.TrackPoints.clear();
+    }
+    if (SkyMode() && View.SkyScale < View.SkyScaleMin) SetFieldLabel(GoToZenith(View, Session.Options));
+    DrawFrame();
+    ShowReadouts();
+    ShowClock();
+    Session.TickReady = true;
+}
+
+void TfrMainWnd::SetClock(double t) {
+    Session.CurrentTime = t;
+    // A new time makes the shown pass meaningless: search from the new time.
+    Session.NextRise = Session.NextSet = t;
+    RefreshAll();
+}
+
+void TfrMainWnd::ShowClock() {
+    Ui.stxt_time->setText(
+        Latin1Text(ClockText(Session.CurrentTime, Session.Options.utcDisplay != 0, Session.Observer.utcOffset)));
+}
+
+void TfrMainWnd::ShowReadouts() {
+    const bool empty = Ui.cb_sat1->count() == 0 || Session.SatStates.empty();
+    if (empty || Session.MainSats[Session.Sat1Main].decayed) {
+        ClearReadouts();
+        ShowRange2();
+        return;
+    }
+    const TSatState& s = Session.SatStates[Session.Sat1State];
+    const double k = Session.DistanceFactor;
+    const std::string unit = Session.Options.metric ? " km" : " mi";
+    const std::string degree(1, kDegree);
+    Ui.stxt_ra->setText(Latin1Text(Conv_to_str_hrs(true, 0, s.radec.ra)));
+    Ui.stxt_dec->setText(Latin1Text(Conv_to_str_deg(true, 0, s.radec.dec)));
+    Ui.stxt_az->setText(Latin1Text(FloatToStrFixed(s.altaz.az * kDegPerRad, 5, 1) + degree));
+    Ui.stxt_alt->setText(Latin1Text(FloatToStrFixed(s.altaz.alt * kDegPerRad, 5, 1) + degree));
+    Ui.stxt_rng->setText(Latin1Text(FloatToStrFixed(s.radec.dist * k, 6, 1) + unit));
+    Ui.stxt_hgt->setText(Latin1Text(FloatToStrFixed(s.latlon.height * k, 6, 1) + unit));
+    ShowRange2();
+    if (!SkyMode()) {
+        Ui.Sb_Main->setText(9, Latin1Text(FloatToStrFixed(s.vel.r * k, 5, 1) + unit + "/s"));
+    }
+    ShowElementAge();
+}
+
+void TfrMainWnd::ShowRange2() {
+    const int second = Ui.cb_sat2->currentIndex();
+    if (Ui.cb_sat1->count() == 0 || second < 0 || static_cast<std::size_t>(second) >= Session.SatStates.size()) {
+        Ui.stxt_2sat_range->setText("00.0");
+        return;
+    }
+    const TVector a = Session.SatStates[Session.Sat1State].pos;
+    const TVector b = Session.SatStates[static_cast<std::size_t>(second)].pos;
+    const double d = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+    const std::string unit = Session.Options.metric ? " km" : " mi";
+    Ui.stxt_2sat_range->setText(Latin1Text(FloatToStrFixed(d * Session.DistanceFactor, 5, 1) + unit));
+}
+
+void TfrMainWnd::ClearReadouts() {
+    const bool none = Session.MainSats.empty() || Ui.cb_sat1->count() == 0;
+    if (none) {
+        Ui.Sb_Main->setText(1, "None");
+        Ui.Sb_Main->setText(3, "None");
+    } else if (Session.MainSats[Session.Sat1Main].decayed) {
+        Ui.Sb_Main->setText(1, "Decayed");
+        Ui.Sb_Main->setText(3, "Decayed");
+    }
+    Ui.stxt_ra->setText("00h 00m 00s");
+    Ui.stxt_dec->setText("00d 00m 00s");
+    for (QLabel* l : {Ui.stxt_az, Ui.stxt_alt, Ui.stxt_rng, Ui.stxt_hgt}) l->setText("00.0");
+    Ui.ElementNotice->hide();
+}
+
+// The age of the first satellite's element set: status panel 11 (map and
+// globe) and, when it is far from the clock, the notice over the view.
+void TfrMainWnd::ShowElementAge() {
+    const TSatRec& sat = Session.MainSats[Session.Sat1Main];
+    const double age = Session.CurrentTime - JulianToDayNumber(sat.epoch);
+    if (!SkyMode()) Ui.Sb_Main->setText(11, Latin1Text(FormatFloat("####0.0 Days", age)));
+    const bool stale = std::fabs(age) > kStaleElementDays;
+    if (stale) {
+        const std::string name(TrimText(sat.name.view()));
+        Ui.ElementNotice->setMessage(
+            Latin1Text("The element set of " + name + " is " + FormatFloat("0", std::fabs(age)) + " days " +
+                       (age > 0 ? "older than the clock" : "ahead of the clock") +
+                       ": positions and passes shown are unreliable."));
+    }
+    Ui.ElementNotice->setVisible(stale);
+}
+
+void TfrMainWnd::UpdateNextPass() {
+    if (Ui.cb_sat1->count() == 0 || Session.SatStates.empty()) return;
+    const TSatRec& sat = Session.MainSats[Session.Sat1Main];
+    if (sat.decayed) return;
+    if (NextPassBusy) return;  // the search running will answer
+    const double t = Session.CurrentTime;
+    const double period = sat.period / 1440.0;
+    if (t > Session.NextSet) {
+        // The pass shown is over; the next one cannot rise much sooner.
+        Session.NextRise = t + 0.6 * period;
+        Session.NextSet = Session.NextRise + 2.0 * kSecond;
+    } else if (Session.NextRise == Session.NextSet) {
+        // Fresh start: a satellite up now shows the pass it is on.
+        const bool up = Session.SatStates[Session.Sat1State].altaz.alt > 0.0;
+        Session.NextRise = up ? t - 0.3 * period : t;
+    } else {
+        return;
+    }
+    if (!(sat.meanMotion > kSlowMeanMotion)) {
+        Session.NextRise = t + kGeoRiseDays;
+        Session.NextSet = t + kGeoSetDays;
+        Ui.Sb_Main->setText(1, "Geo Sat");
+        Ui.Sb_Main->setText(3, "Geo Sat");
+        return;
+    }
+    // Up to 120 days of search: never on the UI thread.
+    const unsigned generation = MainGeneration;
+    const uint8_t first = Session.Sat1Main;
+    const TSatRec copy = sat;
+    const TObserver observer = Session.Observer;
+    const double from = Session.NextRise;
+    const double origin = from;
+    Workers.Start(
+        kWorkerNextPass,
+        [this, copy, observer, from, generation, first, origin]() -> TWorkers::TApply {
+            const TPassTimes p = SearchNextPass(copy, observer, from);
+            return [this, p, generation, first, origin] {
+                const bool current = generation == MainGeneration && first == Session.Sat1Main &&
+                                     Session.NextRise == origin;
+                if (!current) {
+                    // The list, the first satellite or the clock changed meanwhile.
+                    NextPassBusy = false;
+                    Session.NextRise = Session.NextSet = Session.CurrentTime;
+                    UpdateNextPass();
+                    return;
+                }
+                Session.NextRise = p.rise;
+                Session.NextSet = p.set;
+                ShowNextPass();
+            };
+        },
+        &NextPassBusy);
+}
+
+void TfrMainWnd::ShowNextPass() {
+    if (Ui.cb_sat1->count() == 0 || Session.SatStates.empty()) return;
+    const TSatRec& sat = Session.MainSats[Session.Sat1Main];
+    if (sat.decayed || !(sat.meanMotion > kSlowMeanMotion) || NextPassBusy) return;
+    const bool utc = Session.Options.utcDisplay != 0;
+    const double offset = Session.Observer.utcOffset;
+    Ui.Sb_Main->setText(1, Latin1Text(PassTimeText(Session.NextRise, utc, offset)));
+    Ui.Sb_Main->setText(3, Latin1Text(PassTimeText(Session.NextSet, utc, offset)));
+}
+
+void TfrMainWnd::bn_nowClick() { SetClock(NowDayNumber()); }
+
+void TfrMainWnd::bn_setClick() {
+    const QDateTime dt = Ui.dt_main_hour->dateTime();
+    const QDate d = dt.date();
+    const QTime tm = dt.time();
+    double t = EncodeDayNumber(d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second());
+    if (!Session.Options.utcDisplay) t -= Session.Observer.utcOffset;
+    SetClock(t);
+}
+
+void TfrMainWnd::dt_main_dateChange() { Ui.dt_main_hour->setDate(Ui.dt_main_date->date()); }

@@ -1,0 +1,363 @@
+// The commands of the main window's menus and toolbar. Most change a display
+// flag and redraw; the windows built later attach to the commands marked
+// "attaches here" (their menu items stay disabled until then).
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QInputDialog>
+#include <QLabel>
+#include <QUrl>
+
+#include <algorithm>
+#include <cmath>
+
+#include "Zenora.h"
+#include "frAbout.h"
+#include "frInfo.h"
+#include "frMain.h"
+#include "frMainWidgets.h"
+#include "frPickFile.h"
+#include "uConversion.h"
+#include "uDataFiles.h"
+#include "uFormat.h"
+#include "uGraphicTools.h"
+#include "uInitialize.h"
+#include "uLoadSave.h"
+#include "uMap.h"
+#include "uSky.h"
+#include "uTracking.h"
+#include "uUpdate.h"
+
+namespace {
+constexpr double kMaxMagnitude = 30.0, kMinMagnitude = -10.0;
+constexpr double kMaxStarBase = 8.0, kMinStarBase = 0.0;
+}  // namespace
+
+// The commands whose windows come later: visible, but disabled until their
+// window attaches to the handler below.
+void TfrMainWnd::DisableLaterWindows() {
+    for (QAction* a : {Ui.menu_satellite, Ui.menu_location, Ui.menu_satdata, Ui.menu_options, Ui.menu_linetabular,
+                       Ui.menu_analysis, Ui.menu_planets, Ui.menu_webupdate}) {
+        a->setEnabled(false);
+        a->setStatusTip(a->text() + ": not available in this version");
+    }
+}
+
+// ---- display flags --------------------------------------------------------------
+
+void TfrMainWnd::ToggleLayer() {
+    if (Ui.menu_displaycities->isChecked() && !Frame.cities) {
+        std::vector<TMapCity> cities;
+        std::string message;
+        LoadMapCities(Session.DataFolder + kMapLocationsFile, cities, message);
+        if (!message.empty()) ShowMessage(message);
+        Frame.cities = std::make_shared<const std::vector<TMapCity>>(std::move(cities));
+    }
+    RefreshAll();
+}
+
+void TfrMainWnd::ToggleHomeLocation(QAction* source) {
+    const bool on = source->isChecked();
+    Ui.menu_displayhomelocation->setChecked(on);
+    Ui.menu_globelocation->setChecked(on);
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_displaynumberClick() {
+    BuildActiveList();
+    RefreshAll();
+}
+
+void TfrMainWnd::ToggleSkyFlag() {
+    View.ShowConstellations = Ui.menu_constellations->isChecked();
+    View.ShowConstellationNames = Ui.menu_constellationNames->isChecked();
+    View.ShowStarNames = Ui.menu_starames->isChecked();
+    View.ClipHorizon = Ui.menu_startohorizon->isChecked();
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_showskysatClick() {
+    const std::string path = Session.DataFolder + "SkySat.bin";
+    if (Ui.menu_showskysat->isChecked() && Session.SkySats.empty() && !SkyListBusy && CheckFile(path, false)) {
+        // Thousands of records are checked as they load: not on the UI thread.
+        Workers.Start(
+            kWorkerSkyFile,
+            [this, path]() -> TWorkers::TApply {
+                auto list = std::make_shared<std::vector<TSatRec>>();
+                LoadCatalogue(*list, path);
+                return [this, list] {
+                    SetSkySats(std::move(*list));
+                    RefreshAll();
+                };
+            },
+            &SkyListBusy);
+    }
+    RefreshAll();
+}
+
+// ---- magnitude limit and star magnitudes ---------------------------------------
+
+void TfrMainWnd::menu_magClick() {
+    auto* dialog = new QInputDialog(this);
+    dialog->setObjectName("MagnitudeDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowTitle("Magnitude");
+    dialog->setLabelText("Enter Magnitude Limit");
+    dialog->setTextValue(QString::fromStdString(FormatGeneral(Session.Options.magLimit)));
+    connect(dialog, &QInputDialog::textValueSelected, this, &TfrMainWnd::ApplyMagnitude);
+    dialog->open();
+}
+
+void TfrMainWnd::ApplyMagnitude(const QString& answer) {
+    const std::string text = answer.trimmed().toStdString();
+    double value = 0.0;
+    if (!ParseNumber(text, value)) {
+        ShowMessage(kMagnitudeNotNumber);
+        return;
+    }
+    if (value > kMaxMagnitude || value < kMinMagnitude) {
+        ShowMessage(kMagnitudeOutOfRange);
+        return;
+    }
+    Session.Options.magLimit = value;
+    RefreshAll();
+    Ui.menu_mag->setText(QString::fromStdString("Mag = " + text));
+}
+
+void TfrMainWnd::StarMagnitudeStep(double delta) {
+    const double base = Session.Options.starMagBase + delta;
+    Session.Options.starMagBase = std::clamp(base, kMinStarBase, kMaxStarBase);
+    RefreshAll();
+}
+
+// ---- the sky chart's orientation and centre --------------------------------------
+
+// The four orientations are one exclusive group; the checked one gives the signs.
+void TfrMainWnd::SetOrientation(QAction*) {
+    if (!SkyMode()) return;
+    SkySignsFromMenu(MenuSettingsFromMenus(), View.SignX, View.SignY);
+    RefreshAll();
+}
+
+void TfrMainWnd::GoToBody(int index) {
+    if (!SkyMode() || index < 0 || static_cast<std::size_t>(index) >= Session.BodyStates.size()) return;
+    if (View.SkyScale < View.SkyScaleMin) {
+        View.SkyScale = View.SkyScaleMin;
+        SetFieldLabel(UpdateFieldLabel(View, Session.Options));
+    }
+    View.SkyCentre = Session.BodyStates[static_cast<std::size_t>(index)].radec;
+    Ra_dec_to_alt_az(&Session.Observer.pos, &View.SkyCentre, &View.SkyCentreHoriz, Session.CurrentGHA);
+    RefreshAll();
+}
+
+void TfrMainWnd::GoToCompass(double azimuth) {
+    if (!SkyMode()) return;
+    View.SkyCentreHoriz.az = azimuth;
+    Alt_az_to_ra_dec(&Session.Observer.pos, &View.SkyCentreHoriz, &View.SkyCentre, Session.CurrentGHA);
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_gotozenithClick() {
+    if (!SkyMode()) return;
+    SetFieldLabel(GoToZenith(View, Session.Options));
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_skyviewClick(QAction*) {
+    if (SkyMode()) RefreshAll();
+}
+
+// ---- time ---------------------------------------------------------------------------
+
+void TfrMainWnd::menu_utctimeClick() {
+    Session.Options.utcDisplay = Session.Options.utcDisplay ? 0 : 1;
+    const bool utc = Session.Options.utcDisplay != 0;
+    Ui.stxt_utc->setText(utc ? "UTC" : "LOC");
+    Ui.menu_utctime->setText(utc ? "Set Time to LOC" : "Set Time to UTC");
+    if (!Loaded) return;
+    ShowClock();
+    ShowNextPass();
+}
+
+void TfrMainWnd::menu_epochtimeClick() {
+    if (Ui.cb_sat1->count() == 0) return;
+    SetClock(JulianToDayNumber(Session.MainSats[Session.Sat1Main].epoch));
+}
+
+// ---- observer -------------------------------------------------------------------------
+
+void TfrMainWnd::menu_resetClick() {
+    if (!Loaded) return;
+    LoadObserver(Session.DataFolder, Session.Observer);
+    View.GlobeCentre = Session.Observer.pos;
+    ShowCaption();
+    Session.NextRise = Session.NextSet = Session.CurrentTime;
+    RefreshAll();
+}
+
+// ---- small windows ----------------------------------------------------------------------
+
+void TfrMainWnd::menu_infoClick() {
+    if (Ui.cb_sat1->count() == 0) return;
+    auto* info = new TfrInfoWnd(Session.MainSats[Session.Sat1Main], Session.Options.metric != 0,
+                                Session.DistanceFactor, this);
+    info->setAttribute(Qt::WA_DeleteOnClose);
+    info->open();
+}
+
+void TfrMainWnd::menu_aboutClick() {
+    auto* about = new TfrAboutBox(Session.ProgramFolder, this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    connect(about, &QDialog::finished, this,
+            [this] { QDir::setCurrent(QString::fromStdString(Session.DataFolder)); });
+    about->open();
+    if (!about->licenseLoaded()) ShowMessage(kLicenseMissing);
+}
+
+void TfrMainWnd::menu_contentsClick() {
+    const std::string path = Session.ProgramFolder + kHelpFile;
+    if (!CheckFile(path, false)) {
+        ShowMessage("File: " + path + " not found");
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+        ShowMessage("No web browser could be started to show " + path);
+}
+
+// ---- windows of later versions ------------------------------------------------------------
+
+void TfrMainWnd::menu_satelliteClick() {
+    SetClockStep(kClockStop);
+    // The satellite selector attaches here: shown modally on a copy of
+    // MainSats; when accepted, its list replaces MainSats (++MainGeneration)
+    // and the lines below run.
+    const bool changed = false;
+    if (!changed) return;
+    BuildActiveList();
+    Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_locationClick() {
+    SetClockStep(kClockStop);
+    // The observer location window attaches here; when it applied a
+    // location, the lines below run.
+    const bool changed = false;
+    if (!changed) return;
+    ShowCaption();
+    Session.NextRise = Session.NextSet = Session.CurrentTime;
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_optionsClick() {
+    // The options window attaches here; after it closes, the lines below run.
+    const bool changed = false;
+    if (!changed) return;
+    LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
+    Session.DistanceFactor = Session.Options.metric ? 1.0 : 0.621371;
+    SetFieldLabel(ApplyDisplayOptions(View, Session.Options));
+    RefreshAll();
+}
+
+void TfrMainWnd::menu_webupdateClick() {
+    if (DownloadRunning) {
+        ShowMessage(kDownloadBusy);
+        return;
+    }
+    // The download window attaches here (shown modally).
+}
+
+// ---- catalogue tools (workers 25, 69, 91, 98, 99) -----------------------------------------
+
+void TfrMainWnd::menu_conversionClick() {
+    PickFile(this, kPickElementFile, Session.Options.tleFolder.str(), [this](const std::string& path) {
+        const std::string magPath = Session.DataFolder + "Mag.dat";
+        Workers.Start(kWorkerConversion, [this, path, magPath]() -> TWorkers::TApply {
+            const TNetMessage message = ConvertFileTask(path, magPath);
+            return [this, message] { ShowNetMessage(message); };
+        });
+    });
+}
+
+void TfrMainWnd::mn_UpdateMainListClick() {
+    SetClockStep(kClockStop);
+    if (MainListBusy) return;
+    const unsigned generation = MainGeneration;
+    auto list = std::make_shared<std::vector<TSatRec>>(Session.MainSats);
+    const std::string folder = Session.Options.tleFolder.str();
+    Workers.Start(
+        kWorkerMainUpdate,
+        [this, list, folder, generation]() -> TWorkers::TApply {
+            bool changed = false;
+            const TNetMessage message = UpdateMainListTask(*list, folder, changed);
+            return [this, list, changed, message, generation] {
+                if (changed && generation == MainGeneration) {
+                    Session.MainSats = std::move(*list);
+                    ++MainGeneration;
+                    RebuildFrameSatellites();
+                    Session.NextRise = Session.NextSet = Session.CurrentTime;
+                    RefreshAll();
+                }
+                ShowNetMessage(message);
+            };
+        },
+        &MainListBusy);
+}
+
+void TfrMainWnd::mn_UpdateIridiListClick() {
+    SetClockStep(kClockStop);
+    if (IridiumBusy) return;
+    auto list = std::make_shared<std::vector<TSatRec>>(Session.IridiumSats);
+    const std::string folder = Session.Options.tleFolder.str();
+    const std::string iridPath = Session.DataFolder + "IridSat.bin";
+    Workers.Start(
+        kWorkerIridiumUpdate,
+        [this, list, folder, iridPath]() -> TWorkers::TApply {
+            bool changed = false;
+            const TNetMessage message = UpdateIridiumListTask(*list, folder, iridPath, changed);
+            return [this, list, changed, message] {
+                if (changed) Session.IridiumSats = std::move(*list);
+                ShowNetMessage(message);
+            };
+        },
+        &IridiumBusy);
+}
+
+void TfrMainWnd::nm_createIridClick() {
+    if (IridiumBusy) return;
+    const std::string folder = Session.Options.tleFolder.str();
+    const std::string iridPath = Session.DataFolder + "IridSat.bin";
+    Workers.Start(
+        kWorkerIridiumFile,
+        [this, folder, iridPath]() -> TWorkers::TApply {
+            auto list = std::make_shared<std::vector<TSatRec>>();
+            bool written = false;
+            const TNetMessage message = CreateIridiumFile(folder, iridPath, *list, written);
+            return [this, list, written, message] {
+                if (written) Session.IridiumSats = std::move(*list);
+                ShowNetMessage(message);
+            };
+        },
+        &IridiumBusy);
+}
+
+void TfrMainWnd::menu_createskyfileClick() {
+    PickFile(this, kPickElementFile, Session.Options.tleFolder.str(), [this](const std::string& source) {
+        if (SkyListBusy) return;
+        const std::string magPath = Session.DataFolder + "Mag.dat";
+        const std::string skyPath = Session.DataFolder + "SkySat.bin";
+        Workers.Start(
+            kWorkerSkyFile,
+            [this, source, magPath, skyPath]() -> TWorkers::TApply {
+                auto list = std::make_shared<std::vector<TSatRec>>();
+                bool written = false;
+                const TNetMessage message = CreateSkySatFile(source, magPath, skyPath, *list, written);
+                return [this, list, written, message] {
+                    if (written) SetSkySats(std::move(*list));
+                    if (!message.title.empty() || !message.text.empty()) ShowNetMessage(message);
+                    RefreshAll();
+                };
+            },
+            &SkyListBusy);
+    });
+}

@@ -1,0 +1,461 @@
+#include "frMainUi.h"
+
+#include <QActionGroup>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QFile>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "frMainWidgets.h"
+
+namespace {
+
+using TField = QAction* TMainWndUi::*;
+
+// One command: its menu item (or toolbar-only action), caption, key,
+// toolbar button and theme icon.
+struct TCommand {
+    TField field;
+    const char* name;
+    const char* caption;
+    const char* key = "";
+    const char* button = "";   // toolbar button name, "" when none
+    const char* theme = "";    // freedesktop icon name, "" for our own icon only
+    bool checkable = false;
+    const char* hint = "";     // status tip beyond the caption
+};
+
+const TCommand kCommands[] = {
+    {&TMainWndUi::menu_satellite, "menu_satellite", "Satellite Selector", "F2", "tb_sat"},
+    {&TMainWndUi::menu_location, "menu_location", "Observer Location", "F3", "tb_loc"},
+    {&TMainWndUi::menu_satdata, "menu_satdata", "Magnitude Data", "F4"},
+    {&TMainWndUi::menu_reset, "menu_reset", "Reset default ...", "F10", "tb_reset", "go-home", false,
+     "Return the observer to the last saved location"},
+    {&TMainWndUi::menu_options, "menu_options", "Options ...", "Ctrl+O"},
+    {&TMainWndUi::menu_exit, "menu_exit", "Exit", "Alt+F4", "tb_exit", "application-exit"},
+
+    {&TMainWndUi::menu_map, "menu_map", "Map Mode", "Ctrl+M", "tb_map", "", true},
+    {&TMainWndUi::menu_sky, "menu_sky", "Sky Mode", "Ctrl+S", "tb_sky", "", true},
+    {&TMainWndUi::menu_globe, "menu_globe", "Globe Mode", "Ctrl+G", "tb_globe", "", true},
+    {&TMainWndUi::menu_displaynumber, "menu_displaynumber", "Satellite Number", "Ctrl+X", "", "", true,
+     "Show catalogue numbers instead of names"},
+    {&TMainWndUi::menu_showLabel, "menu_showLabel", "Show Satellite Label", "Ctrl+L", "", "", true},
+
+    {&TMainWndUi::menu_sat_vis, "menu_sat_vis", "Satellite Visibility Circle", "", "tb_satvis", "", true},
+    {&TMainWndUi::menu_loc_vis, "menu_loc_vis", "Location Visibility Circle", "", "tb_locvis", "", true},
+    {&TMainWndUi::menu_tracks, "menu_tracks", "Satellite Ground track", "", "tb_track", "", true},
+    {&TMainWndUi::menu_grids, "menu_grids", "Map Grids", "", "tb_grids", "", true},
+    {&TMainWndUi::menu_displaycities, "menu_displaycities", "Display Cities", "", "", "", true},
+    {&TMainWndUi::menu_displayhomelocation, "menu_displayhomelocation", "Display Home Location", "", "", "", true},
+    {&TMainWndUi::menu_globelocation, "menu_globelocation", "Display Home Location", "", "", "", true},
+
+    {&TMainWndUi::Sun1, "Sun1", "Sun", "Ctrl+0"},
+    {&TMainWndUi::Moon1, "Moon1", "Moon", "Alt+0"},
+    {&TMainWndUi::Mercury1, "Mercury1", "Mercury", "Ctrl+1"},
+    {&TMainWndUi::Venus1, "Venus1", "Venus", "Ctrl+2"},
+    {&TMainWndUi::Mars1, "Mars1", "Mars", "Ctrl+4"},
+    {&TMainWndUi::Jupiter1, "Jupiter1", "Jupiter", "Ctrl+5"},
+    {&TMainWndUi::Saturn1, "Saturn1", "Saturn", "Ctrl+6"},
+    {&TMainWndUi::Uranus1, "Uranus1", "Uranus", "Ctrl+7"},
+    {&TMainWndUi::Neptune1, "Neptune1", "Neptune", "Ctrl+8"},
+    {&TMainWndUi::Pluto1, "Pluto1", "Pluto", "Ctrl+9"},
+    {&TMainWndUi::menu_gotozenith, "menu_gotozenith", "Zenith", "Ctrl+Z"},
+    {&TMainWndUi::North1, "North1", "North", "Ctrl+Alt+N"},
+    {&TMainWndUi::South1, "South1", "South", "Ctrl+Alt+S"},
+    {&TMainWndUi::East1, "East1", "East", "Ctrl+Alt+E"},
+    {&TMainWndUi::West1, "West1", "West", "Ctrl+Alt+W"},
+    {&TMainWndUi::menu_sky_tools_orientation_normal, "menu_sky_tools_orientation_normal", "Uninverted", "Ctrl+U",
+     "", "", true},
+    {&TMainWndUi::menu_sky_tools_orientation_inverted, "menu_sky_tools_orientation_inverted", "Inverted", "Ctrl+I",
+     "", "", true},
+    {&TMainWndUi::menu_sky_tools_orientation_mirror_ew, "menu_sky_tools_orientation_mirror_ew", "Mirror(E_W)",
+     "Ctrl+W", "", "", true},
+    {&TMainWndUi::menu_sky_tools_orientation_mirror_ns, "menu_sky_tools_orientation_mirror_ns", "Mirror(N_S)",
+     "Ctrl+N", "", "", true},
+    {&TMainWndUi::menu_skyviewradec, "menu_skyviewradec", "Ra/Dec", "Ctrl+R", "", "", true, "North up"},
+    {&TMainWndUi::menu_skyviewaltaz, "menu_skyviewaltaz", "Alt/Az", "Ctrl+A", "", "", true, "Horizon level"},
+    {&TMainWndUi::menu_skyviewfixradec, "menu_skyviewfixradec", "Fixed Ra/Dec", "Ctrl+Alt+R", "", "", true,
+     "The chart keeps its stars"},
+    {&TMainWndUi::menu_skyviewfixaltaz, "menu_skyviewfixaltaz", "Fixed Alt/Az", "Ctrl+Alt+A", "", "", true,
+     "The chart keeps its direction"},
+    {&TMainWndUi::menu_skyviewfixsatellite, "menu_skyviewfixsatellite", "Fixed Satellite", "Ctrl+Alt+T", "", "",
+     true, "The chart follows the first satellite"},
+    {&TMainWndUi::menu_constellations, "menu_constellations", "Constellations", "Ctrl+C", "tb_const", "", true},
+    {&TMainWndUi::menu_constellationNames, "menu_constellationNames", "Constellation Names", "Ctrl+Alt+C",
+     "tb_constname", "", true},
+    {&TMainWndUi::menu_starames, "menu_starames", "Star Names", "Ctrl+K", "tb_starname", "", true},
+    {&TMainWndUi::menu_startohorizon, "menu_startohorizon", "Star to Horizon", "Ctrl+H", "", "", true},
+    {&TMainWndUi::menu_mag, "menu_mag", "Mag = 7", "Ctrl+Q", "", "", false,
+     "Faintest satellite drawn on the sky chart"},
+    {&TMainWndUi::menu_showmagnitude, "menu_showmagnitude", "Show Magnitude", "Ctrl+Alt+M", "", "", true},
+    {&TMainWndUi::menu_showskysat, "menu_showskysat", "Show Extra Satellites", "Ctrl+E", "", "", true},
+    {&TMainWndUi::menu_createskyfile, "menu_createskyfile", "Create Sky Satellite File"},
+
+    {&TMainWndUi::menu_utctime, "menu_utctime", "Set Time to UTC", "", "tb_time"},
+    {&TMainWndUi::menu_settimelocal, "menu_settimelocal", "Set System Time"},
+    {&TMainWndUi::menu_setusertime, "menu_setusertime", "Set User Time"},
+    {&TMainWndUi::menu_forward, "menu_forward", "Time Forward     >"},
+    {&TMainWndUi::menu_backward, "menu_backward", "Tme Backward   <"},
+    {&TMainWndUi::menu_stop, "menu_stop", "Time Stop           []"},
+    {&TMainWndUi::menu_epochtime, "menu_epochtime", "Set Clock to Elements' Epoch", "", "", "", false,
+     "Move the clock to the epoch of the first satellite's element set"},
+
+    {&TMainWndUi::menu_linetabular, "menu_linetabular", "Prediction Passes", "F5", "tb_linetab"},
+    {&TMainWndUi::menu_analysis, "menu_analysis", "Analysis Search", "F6", "tb_analysis", "system-search"},
+    {&TMainWndUi::menu_planets, "menu_planets", "Solar / Moon - Data", "F7", "tb_planets"},
+    {&TMainWndUi::menu_info, "menu_info", "Satellite Info", "Ctrl+F3", "tb_info", "dialog-information"},
+
+    {&TMainWndUi::menu_conversion, "menu_conversion", "File Conversion", "Ctrl+F2", "", "", false,
+     "Rewrite an element file with common names"},
+    {&TMainWndUi::menu_webupdate, "menu_webupdate", "Internet File Download...", "Ctrl+F4"},
+    {&TMainWndUi::mn_UpdateMainList, "mn_UpdateMainList", "Update Main List", "", "", "", false,
+     "Newer element sets for the satellite list from the element files"},
+    {&TMainWndUi::mn_UpdateIridiList, "mn_UpdateIridiList", "Update Iridium List", "", "", "", false,
+     "Newer element sets for the Iridium list from the element files"},
+    {&TMainWndUi::nm_createIrid, "nm_createIrid", "Create New Iridum File", "", "", "", false,
+     "Build IridSat.bin from Iridium.tle"},
+
+    {&TMainWndUi::menu_contents, "menu_contents", "Help", "F1", "", "help-contents"},
+    {&TMainWndUi::menu_about, "menu_about", "About ..", "Shift+F10", "", "help-about"},
+
+    {&TMainWndUi::tb_plus, "tb_plus_action", "Increase the number of stars", "", "tb_plus"},
+    {&TMainWndUi::tb_minus, "tb_minus_action", "Decrease the number of stars", "", "tb_minus"},
+};
+
+const TCommand* CommandOf(const TMainWndUi& ui, const QAction* action) {
+    for (const TCommand& c : kCommands)
+        if (ui.*c.field == action) return &c;
+    return nullptr;
+}
+
+QIcon ToolbarIcon(const TCommand& c, const std::string& iconFolder) {
+    const QString file = QString::fromStdString(iconFolder) + c.button + ".png";
+    const QIcon own = QFile::exists(file) ? QIcon(file) : QIcon();
+    return *c.theme ? QIcon::fromTheme(c.theme, own) : own;
+}
+
+QLabel* Readout(QWidget* parent, const char* name, int chars) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setFrameShape(QFrame::Panel);
+    label->setFrameShadow(QFrame::Sunken);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    label->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QString(chars, '0')) + 10);
+    return label;
+}
+
+QLabel* Caption(QWidget* parent, const char* name, const char* text) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* text, const char* tip) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setToolTip(tip);
+    b->setFocusPolicy(Qt::TabFocus);
+    const int w = b->fontMetrics().horizontalAdvance(QString(text)) + 24;
+    b->setMinimumWidth(w);
+    b->setMaximumWidth(std::max(w, 48));
+    return b;
+}
+
+void BuildActions(QMainWindow* window, TMainWndUi& ui) {
+    for (const TCommand& c : kCommands) {
+        auto* a = new QAction(c.caption, window);
+        a->setObjectName(c.name);
+        a->setCheckable(c.checkable);
+        if (*c.key) a->setShortcut(QKeySequence(c.key));
+        a->setStatusTip(*c.hint ? c.hint : c.caption);
+        a->setToolTip(*c.hint ? QString("%1: %2").arg(c.caption, c.hint) : QString(c.caption));
+        // Every shortcut works whichever menus the view mode shows.
+        window->addAction(a);
+        ui.*c.field = a;
+    }
+    ui.menu_exit->setShortcutContext(Qt::ApplicationShortcut);
+    QAction* const bodies[10] = {ui.Sun1, ui.Mercury1, ui.Venus1,  ui.Moon1,    ui.Mars1,
+                                 ui.Jupiter1, ui.Saturn1, ui.Uranus1, ui.Neptune1, ui.Pluto1};
+    std::copy(std::begin(bodies), std::end(bodies), ui.skyBodies);
+
+    auto exclusive = [window](std::initializer_list<QAction*> actions) {
+        auto* group = new QActionGroup(window);
+        for (QAction* a : actions) group->addAction(a);
+    };
+    exclusive({ui.menu_map, ui.menu_sky, ui.menu_globe});
+    exclusive({ui.menu_sky_tools_orientation_normal, ui.menu_sky_tools_orientation_inverted,
+               ui.menu_sky_tools_orientation_mirror_ew, ui.menu_sky_tools_orientation_mirror_ns});
+    exclusive({ui.menu_skyviewradec, ui.menu_skyviewaltaz});
+    exclusive({ui.menu_skyviewfixradec, ui.menu_skyviewfixaltaz, ui.menu_skyviewfixsatellite});
+}
+
+void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
+    QMenuBar* bar = window->menuBar();
+    QMenu* file = bar->addMenu("&File");
+    file->setObjectName("mn_file");
+    file->addActions({ui.menu_satellite, ui.menu_location, ui.menu_satdata});
+    file->addSeparator();
+    file->addActions({ui.menu_reset, ui.menu_options});
+    file->addSeparator();
+    file->addAction(ui.menu_exit);
+
+    QMenu* view = bar->addMenu("&View");
+    view->setObjectName("mn_view");
+    view->addActions({ui.menu_map, ui.menu_sky, ui.menu_globe});
+    view->addSeparator();
+    view->addActions({ui.menu_displaynumber, ui.menu_showLabel});
+
+    ui.mn_map = bar->addMenu("&Map");
+    ui.mn_map->setObjectName("mn_map");
+    ui.mn_map->addActions({ui.menu_sat_vis, ui.menu_loc_vis, ui.menu_tracks, ui.menu_grids});
+    ui.mn_map->addSeparator();
+    ui.mn_map->addActions({ui.menu_displaycities, ui.menu_displayhomelocation});
+
+    ui.mn_sky = bar->addMenu("&Sky");
+    ui.mn_sky->setObjectName("mn_sky");
+    QMenu* goTo = ui.mn_sky->addMenu("Go To");
+    goTo->addActions({ui.Sun1, ui.Moon1, ui.Mercury1, ui.Venus1, ui.Mars1, ui.Jupiter1, ui.Saturn1, ui.Uranus1,
+                      ui.Neptune1, ui.Pluto1});
+    goTo->addSeparator();
+    goTo->addAction(ui.menu_gotozenith);
+    QMenu* compass = ui.mn_sky->addMenu("Compass");
+    compass->addActions({ui.North1, ui.South1, ui.East1, ui.West1});
+    QMenu* orientation = ui.mn_sky->addMenu("Orientation");
+    orientation->addActions({ui.menu_sky_tools_orientation_normal, ui.menu_sky_tools_orientation_inverted,
+                             ui.menu_sky_tools_orientation_mirror_ew, ui.menu_sky_tools_orientation_mirror_ns});
+    QMenu* skyView = ui.mn_sky->addMenu("Sky View");
+    skyView->addActions({ui.menu_skyviewradec, ui.menu_skyviewaltaz});
+    skyView->addSeparator();
+    skyView->addActions({ui.menu_skyviewfixradec, ui.menu_skyviewfixaltaz, ui.menu_skyviewfixsatellite});
+    ui.mn_sky->addSeparator();
+    ui.mn_sky->addActions(
+        {ui.menu_constellations, ui.menu_constellationNames, ui.menu_starames, ui.menu_startohorizon});
+    ui.mn_sky->addSeparator();
+    ui.mn_sky->addActions({ui.menu_mag, ui.menu_showmagnitude});
+    ui.mn_sky->addSeparator();
+    ui.mn_sky->addActions({ui.menu_showskysat, ui.menu_createskyfile});
+
+    ui.mn_globe = bar->addMenu("&Globe");
+    ui.mn_globe->setObjectName("mn_globe");
+    ui.mn_globe->addActions({ui.menu_sat_vis, ui.menu_loc_vis, ui.menu_tracks, ui.menu_grids});
+    ui.mn_globe->addSeparator();
+    ui.mn_globe->addAction(ui.menu_globelocation);
+
+    QMenu* time = bar->addMenu("&Time");
+    time->setObjectName("mn_time");
+    time->addAction(ui.menu_utctime);
+    time->addSeparator();
+    time->addActions({ui.menu_settimelocal, ui.menu_setusertime});
+    time->addSeparator();
+    time->addActions({ui.menu_forward, ui.menu_backward, ui.menu_stop});
+    time->addSeparator();
+    time->addAction(ui.menu_epochtime);
+
+    QMenu* predictions = bar->addMenu("&Predictions");
+    predictions->setObjectName("mn_predictions");
+    predictions->addActions({ui.menu_linetabular, ui.menu_analysis, ui.menu_planets, ui.menu_info});
+
+    QMenu* tools = bar->addMenu("T&ools");
+    tools->setObjectName("mn_tools");
+    tools->addActions({ui.menu_conversion, ui.menu_webupdate});
+    tools->addSeparator();
+    tools->addActions({ui.mn_UpdateMainList, ui.mn_UpdateIridiList, ui.nm_createIrid});
+
+    QMenu* help = bar->addMenu("&Help");
+    help->setObjectName("mn_help");
+    help->addActions({ui.menu_contents, ui.menu_about});
+}
+
+void BuildToolbar(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder) {
+    ui.MainToolbar = window->addToolBar("Toolbar");
+    ui.MainToolbar->setObjectName("MainToolbar");
+    ui.MainToolbar->setMovable(false);
+    ui.MainToolbar->setIconSize(QSize(24, 24));
+    const std::initializer_list<std::initializer_list<QAction*>> groups = {
+        {ui.menu_exit},
+        {ui.menu_satellite, ui.menu_location, ui.menu_reset},
+        {ui.menu_map, ui.menu_sky, ui.menu_globe},
+        {ui.menu_sat_vis, ui.menu_loc_vis, ui.menu_tracks, ui.menu_grids},
+        {ui.menu_constellations, ui.menu_constellationNames, ui.menu_starames, ui.tb_plus, ui.tb_minus},
+        {ui.menu_utctime},
+        {ui.menu_linetabular, ui.menu_analysis, ui.menu_planets, ui.menu_info},
+    };
+    for (const auto& group : groups) {
+        if (!ui.MainToolbar->actions().isEmpty()) ui.MainToolbar->addSeparator();
+        for (QAction* a : group) {
+            const TCommand* c = CommandOf(ui, a);
+            a->setIcon(ToolbarIcon(*c, iconFolder));
+            ui.MainToolbar->addAction(a);
+            ui.MainToolbar->widgetForAction(a)->setObjectName(c->button);
+        }
+    }
+}
+
+// The left panel: the first satellite and its readouts, the second satellite
+// and the range to it, the clock and its buttons.
+QWidget* BuildControlPanel(QWidget* parent, TMainWndUi& ui) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName("ControlPanel");
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(6, 6, 6, 6);
+
+    ui.cb_sat1 = new QComboBox(panel);
+    ui.cb_sat1->setObjectName("cb_sat1");
+    ui.cb_sat1->setToolTip("Select satellite for data display");
+    ui.cb_sat1->setMinimumContentsLength(20);
+    column->addWidget(ui.cb_sat1);
+
+    auto* readouts = new QGridLayout;
+    struct TRow {
+        QLabel** caption;
+        const char* captionName;
+        const char* captionText;
+        QLabel** value;
+        const char* valueName;
+        int chars;
+    };
+    const TRow rows[] = {
+        {&ui.lb_ra, "lb_ra", "RA", &ui.stxt_ra, "stxt_ra", 12},
+        {&ui.lb_dec, "lb_dec", "DEC", &ui.stxt_dec, "stxt_dec", 12},
+        {&ui.lb_az, "lb_az", "AZ", &ui.stxt_az, "stxt_az", 12},
+        {&ui.lb_alt, "lb_alt", "ALT", &ui.stxt_alt, "stxt_alt", 12},
+        {&ui.lb_ht, "lb_ht", "HGT", &ui.stxt_hgt, "stxt_hgt", 12},
+        {&ui.lb_range, "lb_range", "RNG", &ui.stxt_rng, "stxt_rng", 12},
+    };
+    int r = 0;
+    for (const TRow& row : rows) {
+        *row.caption = Caption(panel, row.captionName, row.captionText);
+        *row.value = Readout(panel, row.valueName, row.chars);
+        readouts->addWidget(*row.caption, r, 0);
+        readouts->addWidget(*row.value, r, 1);
+        ++r;
+    }
+    readouts->setColumnStretch(1, 1);
+    column->addLayout(readouts);
+    column->addSpacing(8);
+
+    ui.cb_sat2 = new QComboBox(panel);
+    ui.cb_sat2->setObjectName("cb_sat2");
+    ui.cb_sat2->setToolTip("Select a satellite for range calculation");
+    ui.cb_sat2->setMinimumContentsLength(20);
+    column->addWidget(ui.cb_sat2);
+    auto* range = new QHBoxLayout;
+    range->addWidget(Caption(panel, "lb_2sat_range", "RNG"));
+    ui.stxt_2sat_range = Readout(panel, "stxt_2sat_range", 12);
+    ui.stxt_2sat_range->setToolTip("Range between 2 selected satellites");
+    range->addWidget(ui.stxt_2sat_range, 1);
+    column->addLayout(range);
+    column->addSpacing(8);
+
+    ui.stxt_time = new QLabel(panel);
+    ui.stxt_time->setObjectName("stxt_time");
+    ui.stxt_time->setAlignment(Qt::AlignCenter);
+    ui.stxt_time->setFrameShape(QFrame::Panel);
+    ui.stxt_time->setFrameShadow(QFrame::Sunken);
+    QFont clockFont = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    clockFont.setBold(true);
+    ui.stxt_time->setFont(clockFont);
+    ui.stxt_time->setMinimumWidth(ui.stxt_time->fontMetrics().horizontalAdvance("0000 Mmm 00   00:00:00") + 12);
+    column->addWidget(ui.stxt_time);
+
+    auto* states = new QHBoxLayout;
+    ui.stxt_utc = new TClickLabel("LOC", panel);
+    ui.stxt_utc->setObjectName("stxt_utc");
+    ui.stxt_utc->setToolTip("Click to change time from Local to UTC");
+    ui.stxt_utc->setCursor(Qt::PointingHandCursor);
+    ui.stxt_step = new QLabel(panel);
+    ui.stxt_step->setObjectName("stxt_step");
+    ui.stxt_step->setAlignment(Qt::AlignCenter);
+    ui.stxt_info1 = new QLabel(panel);
+    ui.stxt_info1->setObjectName("stxt_info1");
+    ui.stxt_info1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    for (QLabel* l : {static_cast<QLabel*>(ui.stxt_utc), ui.stxt_step, ui.stxt_info1}) {
+        l->setFrameShape(QFrame::Panel);
+        l->setFrameShadow(QFrame::Sunken);
+    }
+    states->addWidget(ui.stxt_utc);
+    states->addWidget(ui.stxt_step, 1);
+    states->addWidget(ui.stxt_info1, 2);
+    column->addLayout(states);
+
+    auto* pickers = new QHBoxLayout;
+    ui.dt_main_date = new QDateEdit(panel);
+    ui.dt_main_date->setObjectName("dt_main_date");
+    ui.dt_main_date->setDisplayFormat("yyyy-MM-dd");
+    ui.dt_main_date->setCalendarPopup(true);
+    ui.dt_main_hour = new QDateTimeEdit(panel);
+    ui.dt_main_hour->setObjectName("dt_main_hour");
+    ui.dt_main_hour->setDisplayFormat("HH:mm:ss");
+    pickers->addWidget(ui.dt_main_date, 1);
+    pickers->addWidget(ui.dt_main_hour, 1);
+    column->addLayout(pickers);
+
+    auto* setNow = new QHBoxLayout;
+    ui.bn_set = Button(panel, "bn_set", "SET", "Set the clock to the date and time above");
+    ui.bn_now = Button(panel, "bn_now", "NOW", "Set the clock to the computer's time");
+    ui.bn_set->setMaximumWidth(QWIDGETSIZE_MAX);
+    ui.bn_now->setMaximumWidth(QWIDGETSIZE_MAX);
+    setNow->addWidget(ui.bn_set);
+    setNow->addWidget(ui.bn_now);
+    column->addLayout(setNow);
+
+    auto* run = new QHBoxLayout;
+    run->setSpacing(2);
+    ui.bn_timebackward = Button(panel, "bn_timebackward", "<", "Run the clock backwards");
+    ui.bn_stop = Button(panel, "bn_stop", "[]", "Stop the clock");
+    ui.bn_timeforward = Button(panel, "bn_timeforward", ">", "Run the clock forwards");
+    ui.bn_minus = Button(panel, "bn_minus", "-", "Slower: one step down");
+    ui.bn_plus = Button(panel, "bn_plus", "+", "Faster: one step up");
+    for (QPushButton* b : {ui.bn_timebackward, ui.bn_stop, ui.bn_timeforward, ui.bn_minus, ui.bn_plus})
+        run->addWidget(b);
+    column->addLayout(run);
+    column->addStretch(1);
+    return panel;
+}
+
+}  // namespace
+
+void SetupMainWndUi(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder) {
+    BuildActions(window, ui);
+    BuildMenus(window, ui);
+    BuildToolbar(window, ui, iconFolder);
+
+    auto* central = new QWidget(window);
+    central->setObjectName("ClientArea");
+    auto* row = new QHBoxLayout(central);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(0);
+    row->addWidget(BuildControlPanel(central, ui));
+    auto* viewColumn = new QVBoxLayout;
+    viewColumn->setSpacing(0);
+    ui.ElementNotice = new TElementNotice(central);
+    ui.MainImage = new TViewArea(central);
+    viewColumn->addWidget(ui.ElementNotice);
+    viewColumn->addWidget(ui.MainImage, 1);
+    row->addLayout(viewColumn, 1);
+    window->setCentralWidget(central);
+
+    QStatusBar* status = window->statusBar();
+    status->setObjectName("Sb_Main");
+    status->setSizeGripEnabled(false);
+    ui.Sb_Main = new TStatusPanels(status);
+    status->addWidget(ui.Sb_Main, 1);
+}
+
+QToolButton* ToolbarButton(const TMainWndUi& ui, QAction* action) {
+    return qobject_cast<QToolButton*>(ui.MainToolbar->widgetForAction(action));
+}

@@ -1,0 +1,160 @@
+// Menu and toolbar commands and the pointer, driven as a user would.
+#include <QComboBox>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include "WindowTestUtil.h"
+#include "frInfo.h"
+#include "uGraphicCalc.h"
+#include "uInitialize.h"
+
+namespace {
+
+struct TCommandsTest : TWindowTest {
+    // Options.bin with the given view mode and star magnitude base.
+    void WriteOptions(int viewMode, double starBase) {
+        TOptions o = DefaultOptions(ORBISK_PROGRAM_DIR "/");
+        o.viewMode = viewMode;
+        o.starMagBase = starBase;
+        ASSERT_TRUE(SaveOptions(folder.path, o, DefaultMenuSettings()));
+    }
+    void Activate() {
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    // Ctrl+Q, then the answer typed into the input box and Enter.
+    void EnterMagnitude(const QString& answer) {
+        Activate();
+        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QInputDialog* dialog = nullptr;
+        ASSERT_TRUE(WaitFor([&] { return (dialog = window->findChild<QInputDialog*>("MagnitudeDialog")) != nullptr; }));
+        EXPECT_EQ(dialog->labelText(), "Enter Magnitude Limit");
+        QLineEdit* edit = dialog->findChild<QLineEdit*>();
+        ASSERT_NE(edit, nullptr);
+        edit->selectAll();
+        QTest::keyClicks(edit, answer);
+        QTest::keyClick(edit, Qt::Key_Return);
+        WaitFor([&] { return window->findChild<QInputDialog*>("MagnitudeDialog") == nullptr; }, 3000);
+    }
+};
+
+TEST_F(TCommandsTest, MagnitudeLimitAcceptsThirtyAndRefusesTheRest) {
+    folder.Satellites({TTestSat{}.Record()});
+    WriteOptions(kViewSky, 5.0);
+    TfrMainWnd& w = Start();
+    EXPECT_EQ(Ui().menu_mag->text(), "Mag = 7");
+    EnterMagnitude("30");
+    EXPECT_EQ(w.session().Options.magLimit, 30.0);
+    EXPECT_EQ(Ui().menu_mag->text(), "Mag = 30");
+
+    EnterMagnitude("30.5");
+    EXPECT_EQ(TakeMessage(), " Magnitude not valid, Max (30) - Min (-10) ");
+    EnterMagnitude("-10.5");
+    EXPECT_EQ(TakeMessage(), " Magnitude not valid, Max (30) - Min (-10) ");
+    EnterMagnitude("bright");
+    EXPECT_EQ(TakeMessage(), " Magnitude entered is not valid, try again ");
+    EXPECT_EQ(w.session().Options.magLimit, 30.0);
+    EXPECT_EQ(Ui().menu_mag->text(), "Mag = 30");
+}
+
+TEST_F(TCommandsTest, MoreStarsStopsAtEight) {
+    folder.Satellites({TTestSat{}.Record()});
+    WriteOptions(kViewSky, 7.8);
+    TfrMainWnd& w = Start();
+    QToolButton* plus = ToolbarButton(Ui(), Ui().tb_plus);
+    ASSERT_NE(plus, nullptr);
+    EXPECT_EQ(plus->objectName(), "tb_plus");
+    EXPECT_EQ(plus->toolTip(), "Increase the number of stars");
+    QTest::mouseClick(plus, Qt::LeftButton);
+    EXPECT_EQ(w.session().Options.starMagBase, 8.0);
+}
+
+TEST_F(TCommandsTest, ViewChosenWhileASwitchRunsIsIgnored) {
+    folder.Satellites({TTestSat{}.Record()});
+    folder.CopyInstalled("SaoStar.bin");
+    folder.CopyInstalled("Constellation.bin");
+    TfrMainWnd& w = Start();
+    ASSERT_EQ(w.session().Options.viewMode, kViewMap);
+    // No event is handled between the two clicks, so the first switch still runs.
+    QTest::mouseClick(ToolbarButton(Ui(), Ui().menu_sky), Qt::LeftButton);
+    QTest::mouseClick(ToolbarButton(Ui(), Ui().menu_globe), Qt::LeftButton);
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(w.session().Options.viewMode, kViewSky);
+    EXPECT_TRUE(Ui().menu_sky->isChecked());
+    EXPECT_FALSE(Ui().menu_globe->isChecked());
+    EXPECT_FALSE(w.session().StarList.empty());
+    EXPECT_TRUE(Ui().stxt_info1->text().startsWith("Size: "));
+}
+
+TEST_F(TCommandsTest, MapClickPicksTheLaterOfTwoNearSatellites) {
+    TTestSat a, b, far;
+    b.catNo = "90002";
+    b.name = "TWIN";
+    far.catNo = "90003";
+    far.name = "FAR";
+    far.meanAnomaly = 145.0;
+    folder.Satellites({a.Record(), b.Record(), far.Record()});
+    TfrMainWnd& w = Start();
+    ASSERT_EQ(Ui().cb_sat1->currentIndex(), 0);
+    QPoint p;
+    GeoToPixel(w.viewState(), w.session().SatStates[0].latlon, p, 0.0);
+    QTest::mouseClick(Ui().MainImage, Qt::LeftButton, {}, p + QPoint(3, 2));
+    EXPECT_EQ(Ui().cb_sat1->currentIndex(), 1);
+    EXPECT_EQ(Ui().cb_sat1->currentText(), "TWIN");
+    EXPECT_EQ(w.session().Sat1Main, 1);
+
+    // Shift + right click puts the observer there, keeping his height.
+    const double height = w.session().Observer.pos.height;
+    QTest::mouseClick(Ui().MainImage, Qt::RightButton, Qt::ShiftModifier, p);
+    TLatLon clicked{};
+    PixelToGeo(w.viewState(), p, clicked);
+    EXPECT_DOUBLE_EQ(w.session().Observer.pos.lat, clicked.lat);
+    EXPECT_DOUBLE_EQ(w.session().Observer.pos.lon, clicked.lon);
+    EXPECT_EQ(w.session().Observer.pos.height, height);
+    EXPECT_EQ(w.windowTitle(), "Unknown");
+}
+
+TEST_F(TCommandsTest, SkyDragZoomsAndTheMiddleButtonLeavesTheChart) {
+    folder.Satellites({TTestSat{}.Record()});
+    WriteOptions(kViewSky, 5.0);
+    TfrMainWnd& w = Start();
+    const TViewState& vs = w.viewState();
+    const TRaDec centre = vs.SkyCentre;
+    const QPoint off(vs.CentreX + 120, vs.CentreY + 80);
+    QTest::mouseClick(Ui().MainImage, Qt::MiddleButton, {}, off);
+    EXPECT_EQ(w.viewState().SkyCentre.ra, centre.ra);
+    EXPECT_EQ(w.viewState().SkyCentre.dec, centre.dec);
+
+    const double scale = vs.SkyScale;
+    const QPoint start(vs.CentreX, vs.CentreY);
+    QTest::mousePress(Ui().MainImage, Qt::LeftButton, {}, start);
+    QTest::mouseMove(Ui().MainImage, start + QPoint(10, 100));
+    EXPECT_EQ(Ui().MainImage->dragRect().height(), 200);
+    QTest::mouseRelease(Ui().MainImage, Qt::LeftButton, {}, start + QPoint(10, 100));
+    EXPECT_NEAR(w.viewState().SkyScale, scale * vs.CentreY / 100.0, 1e-9);
+    EXPECT_TRUE(Ui().MainImage->dragRect().isEmpty());
+}
+
+TEST(SatelliteInfo, ElementsInTheirFormats) {
+    TTestSat s;
+    s.name = "TWENTY CHARACTERS AB";
+    const TSatRec sat = s.Record();
+    const std::vector<std::string> lines = SatelliteInfoLines(sat, true, 1.0);
+    ASSERT_EQ(lines.size(), 16u);
+    EXPECT_EQ(lines[1], "  Name:    TWENTY CHARACTERS AB");
+    EXPECT_EQ(lines[2], "  Number:  90001");
+    EXPECT_EQ(lines[4], "  Epoch Date:     \tJan 22 2018 00:00:00Z");
+    EXPECT_EQ(lines[6], "  Revs per day:    \t15.50  Rev");
+    EXPECT_EQ(lines[8], "  Inclination:     \t51.64000  Degrees");
+    EXPECT_EQ(lines[9], "  Eccentricity:    \t0.0006703");
+    EXPECT_EQ(lines[12], "  RA of Asc Node:  \t247.463  Degrees");
+    EXPECT_TRUE(lines.back().starts_with("  Decay Date:\t\t") && lines.back().ends_with("Z")) << lines.back();
+    TTestSat noDrag = s;  // no decay in sight
+    noDrag.ndot = " .00000000";
+    EXPECT_EQ(SatelliteInfoLines(noDrag.Record(), true, 1.0).back(), "  Decay Date:        No Decay prior to 2050");
+    const std::vector<std::string> miles = SatelliteInfoLines(sat, false, 0.621371);
+    EXPECT_TRUE(miles[13].ends_with(" mi."));
+}
+
+}  // namespace

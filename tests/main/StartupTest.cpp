@@ -1,0 +1,125 @@
+// Start-up and shut-down of the main window on data folders that are new,
+// empty or damaged, and the folders and command line of the program.
+#include <QComboBox>
+#include <QLabel>
+
+#include <random>
+
+#include "WindowTestUtil.h"
+#include "uInitialize.h"
+
+namespace {
+
+TEST_F(TWindowTest, FirstRunWithoutSettingsUsesDefaultsAndWritesThemAtClose) {
+    folder.CopyInstalled("MainSat.bin");
+    const std::string catalogue = folder.Bytes("MainSat.bin");
+    TfrMainWnd& w = Start();
+    EXPECT_TRUE(IsRegularFile(folder / "Observer.bin")) << "created at start-up";
+    EXPECT_FALSE(IsRegularFile(folder / "Options.bin")) << "written only at close";
+    EXPECT_EQ(w.windowTitle(), "Home");
+    EXPECT_TRUE(Ui().menu_map->isChecked());
+    EXPECT_EQ(Ui().stxt_utc->text(), "LOC");
+    EXPECT_EQ(Ui().stxt_step->text(), "1 Sec");
+    EXPECT_TRUE(Ui().stxt_hgt->text().endsWith(" km"));
+    EXPECT_EQ(Ui().cb_sat1->currentText(), "ISS (ZARYA)");
+
+    w.close();
+    EXPECT_EQ(folder.Bytes("Options.bin").size(), kOptionsFileSize);
+    EXPECT_EQ(folder.Bytes("MainSat.bin"), catalogue);
+}
+
+TEST_F(TWindowTest, EmptyCatalogueShowsNoneAndZeroedReadouts) {
+    folder.Satellites({});
+    Start();
+    EXPECT_EQ(Ui().cb_sat1->count(), 0);
+    EXPECT_EQ(Ui().cb_sat2->count(), 0);
+    EXPECT_EQ(Panel(1), "None");
+    EXPECT_EQ(Panel(3), "None");
+    EXPECT_EQ(Ui().stxt_ra->text(), "00h 00m 00s");
+    EXPECT_EQ(Ui().stxt_dec->text(), "00d 00m 00s");
+    for (QLabel* l : {Ui().stxt_az, Ui().stxt_alt, Ui().stxt_rng, Ui().stxt_hgt}) EXPECT_EQ(l->text(), "00.0");
+}
+
+TEST_F(TWindowTest, DecayedFirstSatelliteShowsDecayed) {
+    TTestSat heavy;
+    heavy.drag = " 50000-0";  // B* 0.5: down within days
+    TTestSat other;
+    other.catNo = "90002";
+    folder.Satellites({heavy.Record(), other.Record()});
+    Start(Day2018(22) + 400.0);
+    EXPECT_NE(window->session().MainSats[0].decayed, 0);
+    EXPECT_EQ(Panel(1), "Decayed");
+    EXPECT_EQ(Panel(3), "Decayed");
+    EXPECT_EQ(Ui().stxt_ra->text(), "00h 00m 00s");
+    EXPECT_EQ(Ui().stxt_rng->text(), "00.0");
+    EXPECT_FALSE(Ui().ElementNotice->isVisible()) << "no notice for a satellite that is down";
+}
+
+TEST_F(TWindowTest, GarbageOptionsFileStartsWithUsableSettings) {
+    folder.CopyInstalled("MainSat.bin");
+    std::mt19937 random(7);
+    std::string garbage(kOptionsFileSize, '\0');
+    for (char& c : garbage) c = static_cast<char>(random());
+    ASSERT_TRUE(WriteFileAtomic(folder / "Options.bin", garbage));
+    TfrMainWnd& w = Start();
+    const TOptions& o = w.session().Options;
+    EXPECT_GE(o.viewMode, 1);
+    EXPECT_LE(o.viewMode, 3);
+    EXPECT_TRUE(std::isfinite(o.magLimit));
+    EXPECT_EQ(Ui().stxt_step->text(), "1 Sec");
+    EXPECT_GT(w.framesDrawn(), 0);
+    w.close();
+    EXPECT_EQ(folder.Bytes("Options.bin").size(), kOptionsFileSize);
+}
+
+TEST_F(TWindowTest, ClosingDuringStartUpLosesNoFile) {
+    folder.CopyInstalled("MainSat.bin");
+    const std::string catalogue = folder.Bytes("MainSat.bin");
+    ASSERT_GT(catalogue.size(), 0u);
+    const double clock = Day2018(22);
+    const TFolders f = ChooseFolders(std::string(ORBISK_PROGRAM_DIR) + "/", folder.path, true, "");
+    window = std::make_unique<TfrMainWnd>(f, &clock);
+    // Closed before the loader's result could arrive: nothing loaded, nothing lost.
+    window->close();
+    window.reset();
+    EXPECT_EQ(folder.Bytes("MainSat.bin"), catalogue);
+    EXPECT_EQ(folder.Bytes("Options.bin").size(), kOptionsFileSize);
+}
+
+TEST(Folders, InstalledProgramKeepsItsDataInTheUsersFolder) {
+    const TFolders own = ChooseFolders("/opt/orbisk", "", true, "/home/u/.local/share/");
+    EXPECT_EQ(own.data, "/opt/orbisk/data/");
+    EXPECT_EQ(own.base, "/opt/orbisk/");
+    const TFolders installed = ChooseFolders("/opt/orbisk/", "", false, "/home/u/.local/share/");
+    EXPECT_EQ(installed.data, "/home/u/.local/share/orbisk/");
+    EXPECT_EQ(installed.base, "/home/u/.local/share/orbisk/") << "element files beside it, in tle/";
+    EXPECT_EQ(ChooseFolders("/opt/orbisk/", "/tmp/d", false, "/x/").data, "/tmp/d/");
+    EXPECT_FALSE(ChooseFolders("/opt/orbisk/", "", false, "").message.empty());
+}
+
+TEST(Folders, FillingCopiesDataButNeverSettingsOrOverwrites) {
+    TTestFolder install, user;
+    ASSERT_TRUE(WriteFileAtomic(install / "Mag.dat", "installed"));
+    ASSERT_TRUE(WriteFileAtomic(install / "Options.bin", "installer's settings"));
+    ASSERT_TRUE(WriteFileAtomic(install / "MainSat.bin", "installed"));
+    ASSERT_TRUE(WriteFileAtomic(user / "MainSat.bin", "the user's own"));
+    std::string message;
+    EXPECT_TRUE(FillFolder(install.path, user.path, message)) << message;
+    EXPECT_EQ(user.Bytes("Mag.dat"), "installed");
+    EXPECT_FALSE(IsRegularFile(user / "Options.bin"));
+    EXPECT_EQ(user.Bytes("MainSat.bin"), "the user's own");
+}
+
+TEST(CommandLine, TimeAndDataAreTakenAndMistakesExplained) {
+    TCommandLine cl;
+    EXPECT_EQ(ParseCommandLine({"--time", "2018-01-22 03:00:00", "--data", "/tmp/x"}, cl), "");
+    EXPECT_TRUE(cl.haveTime);
+    EXPECT_DOUBLE_EQ(cl.time, EncodeDayNumber(2018, 1, 22, 3));
+    EXPECT_EQ(cl.dataDir, "/tmp/x");
+    TCommandLine bad;
+    EXPECT_NE(ParseCommandLine({"--time", "22/01/2018"}, bad).find("--time must be"), std::string::npos);
+    EXPECT_NE(ParseCommandLine({"--time"}, bad), "");
+    EXPECT_NE(ParseCommandLine({"--frobnicate"}, bad).find("unknown argument"), std::string::npos);
+}
+
+}  // namespace
