@@ -162,6 +162,10 @@ void TfrMainWnd::ClearReadouts() {
     Ui.stxt_ra->setText("00h 00m 00s");
     Ui.stxt_dec->setText("00d 00m 00s");
     for (QLabel* l : {Ui.stxt_az, Ui.stxt_alt, Ui.stxt_rng, Ui.stxt_hgt}) l->setText("00.0");
+    if (!SkyMode()) {
+        Ui.Sb_Main->setText(9, "");
+        Ui.Sb_Main->setText(11, "");
+    }
     Ui.ElementNotice->hide();
 }
 

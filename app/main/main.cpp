@@ -2,6 +2,7 @@
 // and shows the main window.
 #include <QApplication>
 #include <QIcon>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -64,7 +65,8 @@ int main(int argc, char** argv) {
 
     TfrMainWnd window(folders, cl.haveTime ? &cl.time : nullptr);
     if (!cl.screenshots.empty()) {
-        window.resize(1280, 800);
+        // The pictures show the window as large as the screen, as a maximised one.
+        window.resize(window.screen()->availableGeometry().size());
         window.show();
         SaveScreenshots(window, cl.screenshots);
     } else {

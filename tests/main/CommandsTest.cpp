@@ -2,7 +2,11 @@
 #include <QComboBox>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QToolButton>
+
+#include <cmath>
 
 #include "WindowTestUtil.h"
 #include "frInfo.h"
@@ -134,6 +138,58 @@ TEST_F(TCommandsTest, SkyDragZoomsAndTheMiddleButtonLeavesTheChart) {
     QTest::mouseRelease(Ui().MainImage, Qt::LeftButton, {}, start + QPoint(10, 100));
     EXPECT_NEAR(w.viewState().SkyScale, scale * vs.CentreY / 100.0, 1e-9);
     EXPECT_TRUE(Ui().MainImage->dragRect().isEmpty());
+}
+
+TEST_F(TCommandsTest, SkyCommandsTurnTheChartAndActOnlyOnTheSky) {
+    folder.Satellites({TTestSat{}.Record()});
+    folder.CopyInstalled("SaoStar.bin");
+    folder.CopyInstalled("Constellation.bin");
+    TfrMainWnd& w = Start();
+    Activate();
+    // In map mode the sky's commands do nothing, not even a check mark.
+    QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_FALSE(Ui().menu_sky_tools_orientation_inverted->isChecked());
+    QTest::mouseClick(ToolbarButton(Ui(), Ui().menu_sky), Qt::LeftButton);
+    ASSERT_TRUE(Settle());
+    Activate();
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(w.viewState().SkyCentreHoriz.az, 1.5 * M_PI);
+    QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier | Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(w.viewState().SkyCentreHoriz.az, 0.0);
+    QTest::keyClick(window.get(), Qt::Key_I, Qt::ControlModifier);
+    EXPECT_EQ(w.viewState().SignX, -1);
+    EXPECT_EQ(w.viewState().SignY, -1);
+    QTest::keyClick(window.get(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(w.viewState().SignX, -1);
+    EXPECT_EQ(w.viewState().SignY, 1);
+    EXPECT_TRUE(Ui().menu_sky_tools_orientation_mirror_ew->isChecked());
+    EXPECT_FALSE(Ui().menu_sky_tools_orientation_inverted->isChecked()) << "one orientation at a time";
+    // The Moon: Alt+0 centres the chart on it.
+    QTest::keyClick(window.get(), Qt::Key_0, Qt::AltModifier);
+    const TSatState& moon = w.session().BodyStates[3];
+    EXPECT_EQ(moon.body, 31);
+    EXPECT_NEAR(w.viewState().SkyCentre.dec, moon.radec.dec, 1e-6);
+}
+
+TEST_F(TCommandsTest, InformationAndAboutBoxesShowTheirTexts) {
+    folder.Satellites({TTestSat{}.Record()});
+    Start();
+    Activate();
+    QTest::keyClick(window.get(), Qt::Key_F3, Qt::ControlModifier);
+    QDialog* info = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (info = window->findChild<QDialog*>("frInfo")) != nullptr; }));
+    EXPECT_EQ(info->windowTitle(), "Satellite Information");
+    EXPECT_TRUE(info->findChild<QPlainTextEdit*>("InfoMemo")->toPlainText().contains("  Number:  90001"));
+    QTest::mouseClick(info->findChild<QPushButton*>("bn_close"), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return window->findChild<QDialog*>("frInfo") == nullptr; }));
+
+    Activate();
+    QTest::keyClick(window.get(), Qt::Key_F10, Qt::ShiftModifier);
+    QDialog* about = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (about = window->findChild<QDialog*>("frAbout")) != nullptr; }));
+    EXPECT_EQ(about->windowTitle(), "About Orbisk");
+    EXPECT_TRUE(about->findChild<QPlainTextEdit*>("LicenseMemo")->toPlainText().contains("MIT License"));
+    QTest::mouseClick(about->findChild<QPushButton*>("bn_ok"), Qt::LeftButton);
 }
 
 TEST(SatelliteInfo, ElementsInTheirFormats) {
