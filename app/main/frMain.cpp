@@ -56,9 +56,7 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     resize(1280, 800);
 
     // Engine messages may come from any thread; they are shown on this one.
-    SetMessageSink([this](const std::string& text) {
-        QMetaObject::invokeMethod(this, [this, text] { ShowMessage(text); }, Qt::QueuedConnection);
-    });
+    SetMessageSink([this](const std::string& text) { Workers.Post([this, text] { ShowMessage(text); }); });
     View.Messages = [this](const std::string& text) { ShowMessage(text); };
 
     const QDateTime pickers = startTime ? PickerValue(*startTime) : QDateTime::currentDateTime();
@@ -225,8 +223,7 @@ void TfrMainWnd::StartAutoDownload() {
     job.mainSats = Session.MainSats;
     job.iridiumSats = Session.IridiumSats;
     job.onCaption = [this](const std::string& caption) {
-        QMetaObject::invokeMethod(
-            this, [this, caption] { setWindowTitle(Latin1Text(caption)); }, Qt::QueuedConnection);
+        Workers.Post([this, caption] { setWindowTitle(Latin1Text(caption)); });
     };
     const unsigned generation = MainGeneration;
     auto stop = StopDownload;

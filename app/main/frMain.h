@@ -189,5 +189,5 @@ private:
     unsigned MainGeneration = 0;  // counts replacements of MainSats
 
     // Last, so it is destroyed first: the jobs end while the rest still exists.
-    TWorkers Workers{this};
+    TWorkers Workers;
 };

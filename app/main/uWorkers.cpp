@@ -18,34 +18,42 @@ void TWorkers::Reap() {
     }
 }
 
+void TWorkers::Push(TResult result) {
+    {
+        std::lock_guard<std::mutex> lock(QueueMutex);
+        Queue.push_back(std::move(result));
+    }
+    // This object lives until every thread is joined, so waking it is safe;
+    // a wake-up that arrives after it is gone is dropped by Qt.
+    QMetaObject::invokeMethod(this, "Deliver", Qt::QueuedConnection);
+}
+
+void TWorkers::Post(TApply step) { Push(TResult{std::move(step), nullptr, false}); }
+
 void TWorkers::Start(int code, TBody body, bool* busy) {
     Reap();
     if (busy) *busy = true;
     ++Pending;
-    int* pending = &Pending;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    QObject* owner = Owner.data();
-    bool* dropping = &Dropping;
-    std::thread thread([owner, body = std::move(body), busy, done, dropping, pending] {
-        TApply apply = body();
-        // The owner outlives the thread (its destructor joins), so posting to it
-        // is safe; Qt drops the call if the owner is destroyed before it runs.
-        QMetaObject::invokeMethod(
-            owner,
-            [apply = std::move(apply), busy, dropping, pending] {
-                // Cleared first, so the result may start the next job of its kind.
-                if (busy) *busy = false;
-                --*pending;
-                if (!*dropping && apply) apply();
-            },
-            Qt::QueuedConnection);
+    std::thread thread([this, body = std::move(body), busy, done] {
+        Push(TResult{body(), busy, true});
         done->store(true);
     });
     Jobs.push_back(TJob{code, std::move(thread), done});
 }
 
-bool TWorkers::Running(int code) const {
-    for (const TJob& job : Jobs)
-        if (job.code == code && !job.done->load()) return true;
-    return false;
+void TWorkers::Deliver() {
+    for (;;) {
+        TResult r;
+        {
+            std::lock_guard<std::mutex> lock(QueueMutex);
+            if (Queue.empty()) return;
+            r = std::move(Queue.front());
+            Queue.pop_front();
+        }
+        // Cleared first, so the result may start the next job of its kind.
+        if (r.busy) *r.busy = false;
+        if (r.job) --Pending;
+        if (!Dropping && r.apply) r.apply();
+    }
 }

@@ -3,14 +3,19 @@
 // runs later on the UI thread, the only thread that touches widgets and the
 // session. Busy flags are set when a job starts and cleared on the UI thread
 // when its result is applied.
+//
+// Results travel through a queue under a std::mutex, and the UI thread is
+// only woken through Qt's event queue: the hand-over is a plain C++ one, so
+// ThreadSanitizer sees it too.
 #pragma once
 #include <QObject>
-#include <QPointer>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <list>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 // Worker codes.
@@ -29,38 +34,47 @@ enum TWorkerCode : int {
     kWorkerGlobeSwitch = 503,
 };
 
-class TWorkers {
+class TWorkers : public QObject {
+    Q_OBJECT
 public:
     using TApply = std::function<void()>;
     using TBody = std::function<TApply()>;
 
-    // owner receives the results; they are dropped once it is gone.
-    explicit TWorkers(QObject* owner) : Owner(owner) {}
-    // Waits for every job still running (their results are dropped).
-    ~TWorkers();
-    TWorkers(const TWorkers&) = delete;
-    TWorkers& operator=(const TWorkers&) = delete;
+    TWorkers() = default;
+    // Waits for every job still running; their results are dropped.
+    ~TWorkers() override;
 
     // StartWorker: sets *busy, runs body on a new thread; the step it returns
-    // runs on the owner's thread right after *busy is cleared (EndWorker).
-    // busy must live as long as the owner.
+    // runs on the UI thread right after *busy is cleared (EndWorker). busy
+    // must outlive this object.
     void Start(int code, TBody body, bool* busy = nullptr);
-    bool Running(int code) const;
+    // Runs step on the UI thread soon; callable from any thread.
+    void Post(TApply step);
     // No job running and no result waiting to be applied.
     bool Idle() const { return Pending == 0; }
     // Results that arrive from now on are dropped (the window is closing).
     void DropResults() { Dropping = true; }
 
+private slots:
+    void Deliver();
+
 private:
+    struct TResult {
+        TApply apply;
+        bool* busy = nullptr;
+        bool job = false;  // ends a job (Start), not a plain Post
+    };
     struct TJob {
         int code = 0;
         std::thread thread;
         std::shared_ptr<std::atomic<bool>> done;
     };
+    void Push(TResult result);
     void Reap();
 
-    QPointer<QObject> Owner;
-    std::list<TJob> Jobs;
-    bool Dropping = false;
-    int Pending = 0;  // started jobs whose result has not been applied (UI thread only)
+    std::mutex QueueMutex;
+    std::deque<TResult> Queue;  // under QueueMutex
+    std::list<TJob> Jobs;       // UI thread only
+    bool Dropping = false;      // UI thread only
+    int Pending = 0;            // UI thread only: jobs whose result was not applied yet
 };
