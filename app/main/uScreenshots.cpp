@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QPixmap>
 #include <QTimer>
 
@@ -35,6 +36,7 @@ struct TState {
 }  // namespace
 
 void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
+    QDir().mkpath(QString::fromStdString(folder));
     auto* timer = new QTimer(&window);
     auto state = std::make_shared<TState>();
     QObject::connect(timer, &QTimer::timeout, &window, [&window, folder, timer, state] {

@@ -5,6 +5,7 @@
 
 class TfrMainWnd;
 
-// Writes folder/orbisk-map.png, orbisk-sky.png and orbisk-globe.png. A
-// picture that cannot be written is reported on stderr.
+// Writes folder/orbisk-map.png, orbisk-sky.png and orbisk-globe.png (the
+// folder is made when missing). A picture that cannot be written is
+// reported on stderr.
 void SaveScreenshots(TfrMainWnd& window, const std::string& folder);
