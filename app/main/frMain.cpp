@@ -207,7 +207,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven) {
             UpdateNextPass();
             Loaded = true;
             ViewResized();
-            EnterView(Session.Options.viewMode);
+            SwitchView(Session.Options.viewMode);  // the stored view, as its menu command
             StartAutoDownload();
         };
     });

@@ -16,8 +16,11 @@
 namespace {
 
 struct TCommandsTest : TWindowTest {
-    // Options.bin with the given view mode and star magnitude base.
+    // Options.bin with the given view mode and star magnitude base, and the
+    // sky chart's files.
     void WriteOptions(int viewMode, double starBase) {
+        folder.CopyInstalled("SaoStar.bin");
+        folder.CopyInstalled("Constellation.bin");
         TOptions o = DefaultOptions(ORBISK_PROGRAM_DIR "/");
         o.viewMode = viewMode;
         o.starMagBase = starBase;
@@ -62,10 +65,12 @@ TEST_F(TCommandsTest, MagnitudeLimitAcceptsThirtyAndRefusesTheRest) {
     EXPECT_EQ(Ui().menu_mag->text(), "Mag = 30");
 }
 
-TEST_F(TCommandsTest, MoreStarsStopsAtEight) {
+TEST_F(TCommandsTest, StoredSkyViewLoadsItsStarsAndMoreStarsStopsAtEight) {
     folder.Satellites({TTestSat{}.Record()});
     WriteOptions(kViewSky, 7.8);
     TfrMainWnd& w = Start();
+    EXPECT_TRUE(Ui().menu_sky->isChecked());
+    EXPECT_FALSE(w.session().StarList.empty());
     QToolButton* plus = ToolbarButton(Ui(), Ui().tb_plus);
     ASSERT_NE(plus, nullptr);
     EXPECT_EQ(plus->objectName(), "tb_plus");
