@@ -77,7 +77,13 @@ TSkyRecord Star(double ra, double dec, double mag, const char* name = "") {
 // antisolar point and the pole in darkness (bottom edge with the Sun north,
 // top edge with it south) by the shadow alpha and leaves the day side alone.
 TEST(MapFrame, SubSolarPixelAndNightSide) {
-    const double times[] = {EncodeDayNumber(2018, 5, 21, 12, 0, 0), EncodeDayNumber(2018, 1, 21, 12, 0, 0)};
+    // Every few hours, so the terminator crosses the map's edge at each
+    // place and in both directions.
+    std::vector<double> times;
+    for (int hour = 0; hour < 24; hour += 3) {
+        times.push_back(EncodeDayNumber(2018, 5, 21, hour, 0, 0));
+        times.push_back(EncodeDayNumber(2018, 1, 21, hour, 0, 0));
+    }
     for (double t : times) {
         TTestView view(kViewMap, 1440, 720);
         TViewState& vs = view.vs;
@@ -92,7 +98,7 @@ TEST(MapFrame, SubSolarPixelAndNightSide) {
         RefreshView(vs, frame, lit);
         frame.options.shadowAlpha = 114;
         RefreshView(vs, frame, dark);
-        SavePng(dark, north > 0 ? "map_sun_north" : "map_sun_south");
+        if (std::fabs(sun.lon) < 0.2) SavePng(dark, north > 0 ? "map_sun_north" : "map_sun_south");
 
         EXPECT_TRUE(IsYellow(Pixel(dark, MapPixel(vs, sun.lat, sun.lon))));
         QPoint moon;
@@ -111,6 +117,21 @@ TEST(MapFrame, SubSolarPixelAndNightSide) {
             EXPECT_EQ(Pixel(dark, p), Pixel(lit, p));
             EXPECT_EQ(Pixel(dark, p), 0xC8B4A0u);
         }
+        // Across the whole map, away from the terminator and the bodies:
+        // shaded exactly where the Sun is below the horizon.
+        int wrong = 0;
+        for (int lat = -80; lat <= 80; lat += 10) {
+            for (int lon = -175; lon <= 175; lon += 10) {
+                const double cosZ = std::sin(sun.lat) * std::sin(lat * kDeg) +
+                                    std::cos(sun.lat) * std::cos(lat * kDeg) * std::cos(lon * kDeg - sun.lon);
+                if (std::fabs(cosZ) < 0.03) continue;
+                const QPoint p = MapPixel(vs, lat * kDeg, lon * kDeg);
+                if (PixelDistance(p, moon) < 40 || PixelDistance(p, MapPixel(vs, sun.lat, sun.lon)) < 40) continue;
+                const bool shaded = Pixel(dark, p) != Pixel(lit, p);
+                if (shaded != (cosZ < 0)) ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "sub-solar longitude " << sun.lon / kDeg;
     }
 }
 
