@@ -35,9 +35,63 @@ void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double s
                                {settings.observerName, Degrees(settings.latitude),
                                 Degrees(settings.longitude)}));
     lines.push_back(FormatArgs("  Start: %0s  Stop: %1s", {startText, stopText}));
+    if (const TElementAges& ages = settings.elementAges; ages.satellites > 0) {
+        const std::string span = ages.youngest == ages.oldest
+                                     ? FormatArgs("%0:.1f", {ages.oldest})
+                                     : FormatArgs("%0:.1f to %1:.1f", {ages.youngest, ages.oldest});
+        lines.push_back("  Element age: " + span + " days at the start");
+    }
     lines.push_back("  ");
-    lines.push_back(utcMode ? "  All Times are \"UTC\"" : "  All Times are \"Local\"");
+    lines.push_back(utcMode ? "  All Times are \"UTC\""
+                            : "  All Times are \"Local, " + UtcOffsetText(settings.displayOffset) + "\"");
     lines.push_back("  ");
+}
+
+std::string UtcOffsetText(double offsetDays) {
+    const long minutes = std::lround(offsetDays * 1440.0);
+    const long whole = std::labs(minutes);
+    return FormatArgs("UTC%0s%1:.2d:%2:.2d", {minutes < 0 ? "-" : "+", whole / 60, whole % 60});
+}
+
+TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double stop,
+                         const std::function<bool(const TSatRec&)>& used) {
+    TElementAges ages;
+    for (const TSatRec& sat : sats) {
+        if (!used(sat)) continue;
+        const double epoch = sat.epoch - kJulianDayNumberOffset;
+        const double age = start - epoch;
+        // The far end of the period decides how stale a set is for it.
+        const double far = std::max(std::fabs(start - epoch), std::fabs(stop - epoch));
+        if (ages.satellites++ == 0) {
+            ages.youngest = ages.oldest = age;
+            ages.newestEpoch = epoch;
+        }
+        ages.youngest = std::min(ages.youngest, age);
+        ages.oldest = std::max(ages.oldest, age);
+        ages.newestEpoch = std::max(ages.newestEpoch, epoch);
+        if (far > kStaleElementDays) {
+            ages.staleNearest = ages.stale == 0 ? far : std::min(ages.staleNearest, far);
+            ages.staleFurthest = ages.stale == 0 ? far : std::max(ages.staleFurthest, far);
+            ++ages.stale;
+        }
+    }
+    return ages;
+}
+
+std::string StaleElementsWarning(const TElementAges& ages) {
+    if (ages.stale == 0) return {};
+    const std::string days =
+        ages.stale == 1 || std::lround(ages.staleNearest) == std::lround(ages.staleFurthest)
+            ? FormatArgs("%0:.0f", {ages.staleFurthest})
+            : FormatArgs("%0:.0f to %1:.0f", {ages.staleNearest, ages.staleFurthest});
+    return FormatArgs("the elements of %0d of the %1d satellites searched are %2s days from their "
+                      "epoch (more than %3:.0f): predictions may be far off; use fresh elements",
+                      {ages.stale, ages.satellites, days, kStaleElementDays});
+}
+
+std::string NewestEpochText(const TElementAges& ages) {
+    if (ages.satellites == 0) return {};
+    return FormatDateTime("yyyy-mm-dd HH:nn:ss", ages.newestEpoch) + " (Z)";
 }
 
 void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
@@ -208,11 +262,52 @@ bool LessNoCase(const std::string& a, const std::string& b) {
 }
 }  // namespace
 
+std::string NothingFoundLine(const std::string& what, const TSearchStatus& status) {
+    std::string searched;
+    if (status.cutShort)
+        searched = FormatArgs("%0d of %1d satellites searched", {status.satellitesDone, status.satellitesTotal});
+    else if (status.satellitesTotal == 0)
+        searched = "no satellite searched";
+    else
+        searched = FormatArgs("%0d %1s searched", {status.satellitesTotal,
+                                                  status.satellitesTotal == 1 ? "satellite" : "satellites"});
+    return "  No " + what + " found: " + searched + ".";
+}
+
+namespace {
+// The records in time order (stable, so one satellite's keep their order).
+template <typename Record, typename Time>
+std::vector<Record> InTimeOrder(std::vector<Record> records, Time time) {
+    std::stable_sort(records.begin(), records.end(),
+                     [&](const Record& a, const Record& b) { return time(a) < time(b); });
+    return records;
+}
+
+// The name column of the time-ordered line report (and its header): the
+// indent, then the name padded to the column's width and one blank.
+std::string SatelliteColumn(const std::string& name) {
+    std::string column = "  " + name;
+    column.resize(std::max(column.size(), std::size_t{kSatelliteColumnWidth}), ' ');
+    return column + ' ';
+}
+}  // namespace
+
 TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                        const TPredictionInputs& in, const TReportSettings& settings) {
+                        const TPredictionInputs& in, const TReportSettings& settings, TReportOrder order) {
     TReportLines lines;
     WritePeriodHeader(lines, in, settings);
     const double offset = in.displayOffset;
+    if (result.linePasses.empty()) {
+        lines.push_back(NothingFoundLine("passes", result.status));
+        return lines;
+    }
+    if (order == TReportOrder::kByTime) {
+        lines.push_back("  ");
+        lines.push_back(SatelliteColumn("Satellite") + LineColumnHeader(in.sunlitOnly));
+        for (const TLinePass& pass : InTimeOrder(result.linePasses, [](const TLinePass& p) { return p.aos; }))
+            lines.push_back(SatelliteColumn(sats[pass.satellite].name.str()) + LinePassLine(pass, offset));
+        return lines;
+    }
     BySatellite(result.linePasses, [&](const TLinePass& pass, const TLinePass* previous) {
         if (!previous) {
             WriteSatelliteHeader(sats[pass.satellite], lines, settings);
@@ -228,10 +323,19 @@ TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatR
 }
 
 TReportLines TabularReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                           const TPredictionInputs& in, const TReportSettings& settings) {
+                           const TPredictionInputs& in, const TReportSettings& settings, TReportOrder order) {
     TReportLines lines;
     WritePeriodHeader(lines, in, settings);
-    BySatellite(result.tablePasses, [&](const TTablePass& pass, const TTablePass* previous) {
+    if (result.tablePasses.empty()) {
+        lines.push_back(NothingFoundLine("passes", result.status));
+        return lines;
+    }
+    const std::vector<TTablePass> passes =
+        order == TReportOrder::kByTime
+            ? InTimeOrder(result.tablePasses,
+                          [](const TTablePass& p) { return p.rows.empty() ? 0.0 : p.rows.front().t; })
+            : result.tablePasses;
+    BySatellite(passes, [&](const TTablePass& pass, const TTablePass* previous) {
         if (!previous) WriteSatelliteHeader(sats[pass.satellite], lines, settings);
         WriteTabularPassHeader(lines, pass.revolution, in.sunlitOnly);
         for (const TTableRow& row : pass.rows)
@@ -248,6 +352,7 @@ TReportLines FlareReport(const TFlareResult& result, const TFlareInputs& in,
     WriteFlareHeader(lines, in.elementDate, in.utcMode, in.start + in.displayOffset,
                      in.stop + in.displayOffset, settings);
     for (const TFlare& flare : result.flares) lines.push_back(FlareRowLine(flare.row, in.displayOffset));
+    if (result.flares.empty()) lines.push_back(NothingFoundLine("flares", result.status));
     return lines;
 }
 
@@ -270,6 +375,7 @@ TReportLines TransitReport(const TTransitResult& result, const std::vector<TSatR
     TReportLines lines;
     WriteTargetTitle(lines, target, in.start, in.displayOffset, false);
     WritePeriodHeader(lines, in, settings);
+    if (result.transits.empty()) lines.push_back(NothingFoundLine("transits", result.status));
     BySatellite(result.transits, [&](const TTransit& transit, const TTransit* previous) {
         if (!previous) {
             WriteSatelliteHeader(sats[transit.satellite], lines, settings);
@@ -287,6 +393,7 @@ TReportLines GroundPathReport(const TGroundPathResult& result, const std::vector
     TReportLines lines;
     WriteTargetTitle(lines, target, in.start, in.displayOffset, true);
     WritePeriodHeader(lines, in, settings);
+    if (result.paths.empty()) lines.push_back(NothingFoundLine("ground paths", result.status));
     BySatellite(result.paths, [&](const TGroundPath& path, const TGroundPath* previous) {
         if (!previous) WriteSatelliteHeader(sats[path.satellite], lines, settings);
         lines.push_back("  ");

@@ -3,6 +3,7 @@
 // formatter (uFormat); times are UTC day numbers plus a display offset.
 #pragma once
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,16 @@
 #include "uTargets.h"
 
 using TReportLines = std::vector<std::string>;
+
+// How old the element sets of a search are. Ages are the search start minus
+// the epoch, in days (negative for sets newer than the start).
+struct TElementAges {
+    std::size_t satellites = 0;       // sets counted; 0: no age line
+    double youngest = 0.0, oldest = 0.0;
+    double newestEpoch = 0.0;         // UTC day number
+    std::size_t stale = 0;            // sets used further than kStaleElementDays from their epoch
+    double staleNearest = 0.0, staleFurthest = 0.0;  // days from the epoch to the far end of the period
+};
 
 // What the header blocks need besides the search's own values; taken as a
 // copy so a worker never reads the shared observer or options.
@@ -22,9 +33,29 @@ struct TReportSettings {
     double distanceFactor = 1.0;
     bool metric = true;         // unit word "km", else "mi."
     double displayOffset = 0.0; // days added to UTC when a time is printed
+    TElementAges elementAges;   // the header's element-age line, when it counts sets
 };
 
-// Report and satellite headers.
+// "UTC+01:00", "UTC-05:30": a display offset in days, to the minute.
+std::string UtcOffsetText(double offsetDays);
+
+// Element sets predict well only near their epoch: a set used further than
+// this from it is stale.
+inline constexpr double kStaleElementDays = 30.0;
+// ElementAges of every record of sats that `used` accepts, for the period
+// start..stop (UTC day numbers).
+TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double stop,
+                         const std::function<bool(const TSatRec&)>& used);
+// The warning for stale sets: how many and how far from their epochs; ""
+// when none is stale.
+std::string StaleElementsWarning(const TElementAges& ages);
+// The element date of the flare report: the newest epoch of the sets
+// searched, UTC, "yyyy-mm-dd HH:nn:ss (Z)"; "" for no set.
+std::string NewestEpochText(const TElementAges& ages);
+
+// Report and satellite headers. Local mode names the offset of the times
+// (settings.displayOffset); the element-age line follows the period when
+// settings.elementAges counts sets.
 void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double stop,
                        const TReportSettings& settings);
 void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
@@ -59,11 +90,23 @@ std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset);
 inline constexpr const char* kEndOfTrack = "  End of track";
 
 // Whole reports from search results. sats: the list the search was given
-// (records hold indexes into it).
+// (records hold indexes into it). A report without records says so in a
+// line after its headers (NothingFoundLine).
+// kByTime lists the passes of all satellites in time order: the line report
+// as one list with the satellite's name before each pass, the tabular report
+// with the satellite header before each pass of another satellite.
+enum class TReportOrder { kBySatellite, kByTime };
 TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                        const TPredictionInputs& inputs, const TReportSettings& settings);
+                        const TPredictionInputs& inputs, const TReportSettings& settings,
+                        TReportOrder order = TReportOrder::kBySatellite);
 TReportLines TabularReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                           const TPredictionInputs& inputs, const TReportSettings& settings);
+                           const TPredictionInputs& inputs, const TReportSettings& settings,
+                           TReportOrder order = TReportOrder::kBySatellite);
+// "  No passes found: 12 satellites searched." (what: "passes", "flares" ...).
+std::string NothingFoundLine(const std::string& what, const TSearchStatus& status);
+// Width of the satellite column of the time-ordered line report (its indent
+// and the name; a blank follows).
+inline constexpr std::size_t kSatelliteColumnWidth = 22;
 TReportLines FlareReport(const TFlareResult& result, const TFlareInputs& inputs,
                          const TReportSettings& settings);
 TReportLines TransitReport(const TTransitResult& result, const std::vector<TSatRec>& sats,

@@ -162,11 +162,13 @@ TEST(LineSearch, SatellitesThatAreNeverSearched) {
     for (const TSatRec& sat : {fast, slow, unselected, Decayed()}) {
         const TPredictionResult line = RunLineSearch(in, {sat}, o);
         EXPECT_TRUE(line.linePasses.empty()) << sat.name.str();
-        EXPECT_EQ(LineReport(line, {sat}, in, TestSettings(o, 0.0)).size(), 7u);  // the header alone
+        const TReportLines report = LineReport(line, {sat}, in, TestSettings(o, 0.0));
+        ASSERT_EQ(report.size(), 8u);  // the header, then what was not found
+        EXPECT_EQ(report.back().rfind("  No passes found: ", 0), 0u) << report.back();
         EXPECT_TRUE(line.passes.empty());
         EXPECT_FALSE(line.skyCharts);
         const TPredictionResult table = RunTabularSearch(in, {sat}, o);
-        EXPECT_EQ(TabularReport(table, {sat}, in, TestSettings(o, 0.0)).size(), 7u);
+        EXPECT_EQ(TabularReport(table, {sat}, in, TestSettings(o, 0.0)).size(), 8u);
         EXPECT_TRUE(table.passes.empty());
     }
     TSatRec gone = Decayed();

@@ -34,12 +34,19 @@ TEST(ReportHeader, UtcAndLocalMarkers) {
         "  "};
     EXPECT_EQ(utc, expected);
 
+    // Local times name their offset, and the element ages follow the period.
+    s.displayOffset = o.utcOffset;
+    s.elementAges = ElementAges({Iss()}, EncodeDayNumber(2018, 1, 21), EncodeDayNumber(2018, 1, 24),
+                                [](const TSatRec&) { return true; });
     TReportLines local;
     WriteReportHeader(false, local, EncodeDayNumber(2018, 1, 20, 19), EncodeDayNumber(2018, 1, 23, 19),
                       s);
-    ASSERT_EQ(local.size(), 7u);
+    ASSERT_EQ(local.size(), 8u);
     EXPECT_EQ(local[3], "  Start: Jan 20 2018 19:00:00(L)  Stop: Jan 23 2018 19:00:00(L)");
-    EXPECT_EQ(local[5], "  All Times are \"Local\"");
+    EXPECT_EQ(local[4], "  Element age: 0.1 days at the start");
+    EXPECT_EQ(local[6], "  All Times are \"Local, UTC-05:00\"");
+    EXPECT_EQ(UtcOffsetText(5.75 / 24.0), "UTC+05:45");
+    EXPECT_EQ(UtcOffsetText(-3.5 / 24.0), "UTC-03:30");
 }
 
 TEST(ReportHeader, SatelliteHeaderInKilometresAndMiles) {

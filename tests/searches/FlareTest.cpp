@@ -268,11 +268,13 @@ TEST(FlareSearch, MagnitudeFormulasAndNames) {
     EXPECT_EQ(FlareId(sat), "33 [-]");
 }
 
-TEST(FlareSearch, EmptyListOrPeriodGivesOnlyTheHeaders) {
+TEST(FlareSearch, EmptyListOrPeriodGivesTheHeadersAndSaysSo) {
     const TObserver site = SiteAt(45.0, -75.0);
     const TFlareResult none =
         RunFlareSearch(FlareWindow(kStart, kStart + 1.0), {}, site, SettingsFor(site));
-    EXPECT_EQ(FlareReport(none, FlareWindow(kStart, kStart + 1.0), SettingsFor(site)).size(), 10u);
+    const TReportLines report = FlareReport(none, FlareWindow(kStart, kStart + 1.0), SettingsFor(site));
+    ASSERT_EQ(report.size(), 11u);
+    EXPECT_EQ(report.back(), "  No flares found: no satellite searched.");
     EXPECT_FALSE(none.skyCharts);
     const TFlareResult backwards = RunFlareSearch(FlareWindow(kStart, kStart - 1.0),
                                                   IridiumCatalogue(), site, SettingsFor(site));

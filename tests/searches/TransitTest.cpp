@@ -139,7 +139,7 @@ TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
         RunTransitSearch(in, 30.0 / 60.0, Body("Sun"), {c->sat}, off, SettingsFor(off));
     EXPECT_TRUE(narrow.transits.empty());
     EXPECT_EQ(TransitReport(narrow, {c->sat}, Body("Sun"), in, SettingsFor(off)).size(),
-              8u);  // title and report header only
+              9u);  // title, report header and the nothing-found line
 }
 
 TEST_F(SunTransit, GroundPathPointsSeeTheSatelliteOnTheSun) {
