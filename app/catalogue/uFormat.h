@@ -95,6 +95,10 @@ std::string FormatGeneral(double value);
 // move the cursor or change the terminal.
 std::string PrintableText(std::string_view text);
 
+// Program text (8-bit Latin-1) as UTF-8, for files and streams that other
+// programs read as UTF-8 (CSV, JSON, a UTF-8 terminal).
+std::string Latin1ToUtf8(std::string_view latin1);
+
 // Calendar <-> day number.
 struct TDateParts {
     int year = 1899, month = 12, day = 30;

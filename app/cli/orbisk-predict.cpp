@@ -1,6 +1,7 @@
-// Command-line front end of the pass search: prints the line or tabular
-// report of the installation's satellites (or of an element file) for its
-// observer (or one given on the command line).
+// Command-line front end of the prediction engine: passes, flares, transits
+// and ground paths of the installation's satellites (or of an element file)
+// for its observer (or one given on the command line), as the reports of the
+// prediction window or as CSV or JSON records.
 #include <unistd.h>
 
 #include <atomic>
@@ -20,6 +21,7 @@
 #include "uPassSearch.h"
 #include "uPredictArgs.h"
 #include "uSearchModes.h"
+#include "uTimeZone.h"
 #include "uText.h"
 #include "uVarDef.h"
 
@@ -76,6 +78,39 @@ void Warn(const std::vector<std::string>& warnings) {
     for (const std::string& w : warnings) PrintMessage("warning: " + w);
 }
 
+double WholeSeconds(double t) { return std::floor(t * 86400.0 + 0.5) / 86400.0; }
+
+// The search period as the report shows it (local or UTC), and with --tz
+// the zone's offset at its start into the observer. "" or the reason it
+// cannot be used.
+std::string ShownPeriod(const TPredictArgs& a, TObserver& observer, TPredictionControls& controls) {
+    const bool utc = a.controls.utcMode;
+    const double now = NowDayNumber();
+    if (!a.zone.empty()) {
+        std::string error;
+        double startUtc = now;
+        if (a.haveStart) {
+            startUtc = a.start;
+            if (!a.startIsUtc && !utc && !ZoneLocalToUtc(a.zone, a.start, startUtc, error)) return error;
+        }
+        double offset = 0.0, offsetAtStop = 0.0;
+        if (!ZoneOffsetAt(a.zone, startUtc, offset, error)) return error;
+        observer.utcOffset = offset;
+        observer.zoneName = a.zone;
+        const double stopUtc = a.haveStop ? (a.stopIsUtc || utc ? a.stop : a.stop - offset) : startUtc + a.days;
+        if (ZoneOffsetAt(a.zone, stopUtc, offsetAtStop, error) && offsetAtStop != offset)
+            PrintMessage("note: " + a.zone + " changes to " + UtcOffsetText(offsetAtStop) +
+                         " within the period; the report keeps " + UtcOffsetText(offset) + ", the offset at its start");
+    }
+    const double shift = utc ? 0.0 : observer.utcOffset;
+    controls.shownStart = !a.haveStart ? WholeSeconds(now + shift) : a.start + (a.startIsUtc ? shift : 0.0);
+    controls.shownStop = !a.haveStop ? WholeSeconds(controls.shownStart + a.days) : a.stop + (a.stopIsUtc ? shift : 0.0);
+    if (std::string message = CheckDates(controls.shownStop, controls.shownStart); !message.empty()) return message;
+    if (std::round((controls.shownStop - controls.shownStart) * 86400.0) == 0.0)
+        return "the period is empty: --stop is the same as --start";
+    return {};
+}
+
 // The computer's local clock, for the "Produced" line.
 double LocalClockDayNumber() {
     const std::time_t now = std::time(nullptr);
@@ -85,22 +120,26 @@ double LocalClockDayNumber() {
                            local.tm_min, local.tm_sec);
 }
 
-double WholeSeconds(double t) { return std::floor(t * 86400.0 + 0.5) / 86400.0; }
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = SplitOptionValues(std::vector<std::string>(argv + 1, argv + argc));
     TSearchModeArgs modeArgs;
     if (const std::string error = ExtractSearchModeArgs(args, modeArgs); !error.empty())
         return Fail(2, error);
     TPredictArgs a;
-    if (const std::string error = ParsePredictArgs(args, a); !error.empty()) return Fail(2, error);
+    if (const std::string error = ParsePredictArgs(args, a, SearchModeOptions()); !error.empty())
+        return Fail(2, error);
     if (a.help) {
         std::fputs(PredictUsage().c_str(), stdout);
         std::fputs(SearchModeUsage().c_str(), stdout);
         return 0;
     }
+    if (a.version) {
+        std::printf("%s\n", VersionLine("orbisk-predict").c_str());
+        return 0;
+    }
+    if (std::string error; !a.zone.empty() && !CheckZoneName(a.zone, error)) return Fail(2, error);
 
     const std::string programFolder = cli::ExecutableFolder();
     const std::string dataFolder = cli::DataFolderFor(a, programFolder);
@@ -110,22 +149,19 @@ int main(int argc, char** argv) {
     std::vector<std::string> warnings;
     LoadOptions(dataFolder, programFolder, options, menu, &warnings);
 
-    const TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
+    TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
 
+    // Flares search the Iridium list, which the mode reads itself.
     std::vector<TSatRec> sats;
     std::string error;
-    const bool loaded = cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
+    const bool loaded = modeArgs.mode == TSearchMode::kFlares || cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
     Warn(warnings);
     if (!loaded) return Fail(1, error);
+    const std::string source = a.tleFile.empty() ? dataFolder + "MainSat.bin" : a.tleFile;
 
-    const bool utc = a.controls.utcMode;
-    const double shownNow = WholeSeconds(NowDayNumber() + (utc ? 0.0 : observer.utcOffset));
     TPredictionControls controls = a.controls;
-    controls.shownStart = a.haveStart ? a.start : shownNow;
-    controls.shownStop = a.haveStop ? a.stop : WholeSeconds(controls.shownStart + a.days);
-    if (const std::string message = CheckDates(controls.shownStop, controls.shownStart);
-        !message.empty())
-        return Fail(2, message);
+    if (!a.list)
+        if (const std::string message = ShownPeriod(a, observer, controls); !message.empty()) return Fail(2, message);
     const TPredictionInputs inputs = ReadPredictionInputs(controls, observer.utcOffset);
 
     TReportSettings settings;
@@ -144,12 +180,5 @@ int main(int argc, char** argv) {
         };
     std::signal(SIGINT, OnInterrupt);
 
-    if (modeArgs.mode != TSearchMode::kPasses)
-        return RunSearchMode(modeArgs, a, dataFolder, inputs, observer, settings, sats, &gControl);
-    const TPredictionResult result = a.table
-                                          ? RunTabularSearch(inputs, sats, observer, a.threads, &gControl)
-                                          : RunLineSearch(inputs, sats, observer, a.threads, &gControl);
-    PrintReport(a.table ? TabularReport(result, sats, inputs, settings)
-                        : LineReport(result, sats, inputs, settings));
-    return FinishReport(result.status);
+    return RunSearchMode(modeArgs, a, dataFolder, inputs, observer, settings, std::move(sats), source, &gControl);
 }

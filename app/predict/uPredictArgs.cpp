@@ -1,9 +1,14 @@
 #include "uPredictArgs.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "uFormat.h"
 #include "uText.h"
+
+#ifndef ORBISK_VERSION
+#define ORBISK_VERSION "0"
+#endif
 
 namespace {
 bool ParseDigits(std::string_view s, int& value) {
@@ -19,43 +24,166 @@ bool ParseDigits(std::string_view s, int& value) {
 std::string Range(const std::string& option, double lo, double hi) {
     return option + " must be a number from " + FormatGeneral(lo) + " to " + FormatGeneral(hi);
 }
+
+const std::vector<std::string_view> kValueOptions = {
+    "--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--tz", "--name",
+    "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step", "--threads",
+    "--sat", "--sort", "--format"};
+const std::vector<std::string_view> kFlagOptions = {"--help", "--version", "--utc", "--all",
+                                                    "--day-night", "--list"};
+
+// "Z", "+HH:MM", "+HHMM" or "+HH" (or '-') as minutes east of UTC.
+bool ParseZone(std::string_view zone, int& minutes) {
+    if (zone == "Z" || zone == "z") {
+        minutes = 0;
+        return true;
+    }
+    if (zone.size() < 3 || (zone[0] != '+' && zone[0] != '-')) return false;
+    const int sign = zone[0] == '-' ? -1 : 1;
+    zone.remove_prefix(1);
+    int hours = 0, mins = 0;
+    if (!ParseDigits(zone.substr(0, 2), hours)) return false;
+    zone.remove_prefix(2);
+    if (!zone.empty() && zone[0] == ':') zone.remove_prefix(1);
+    if (!zone.empty() && (zone.size() != 2 || !ParseDigits(zone, mins))) return false;
+    if (hours > 14 || mins > 59) return false;
+    minutes = sign * (hours * 60 + mins);
+    return true;
+}
+
+// Edits (insert, delete, replace, swap of neighbours) from a to b, for the
+// "did you mean" hint.
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::vector<std::size_t>> d(a.size() + 1, std::vector<std::size_t>(b.size() + 1));
+    for (std::size_t i = 0; i <= a.size(); ++i) d[i][0] = i;
+    for (std::size_t j = 0; j <= b.size(); ++j) d[0][j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i)
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + (a[i - 1] != b[j - 1])});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+        }
+    return d[a.size()][b.size()];
+}
+
+std::string_view WithoutDashes(std::string_view s) {
+    while (!s.empty() && s.front() == '-') s.remove_prefix(1);
+    return s;
+}
 }  // namespace
 
 bool ParseArgNumber(std::string_view text, double& value) {
     return !text.empty() && TrimText(text).size() == text.size() && ParseNumber(text, value);
 }
 
-bool ParseDateTimeArg(std::string_view text, double& dayNumber) {
-    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+bool ParseDateTimeArg(std::string_view text, TDateTimeArg& out) {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, msec = 0, zoneMinutes = 0;
+    bool zoned = false;
     if (text.size() < 10 || text[4] != '-' || text[7] != '-') return false;
     if (!ParseDigits(text.substr(0, 4), year) || !ParseDigits(text.substr(5, 2), month) ||
         !ParseDigits(text.substr(8, 2), day))
         return false;
     std::string_view rest = text.substr(10);
     if (!rest.empty()) {
-        if (rest[0] != ' ' && rest[0] != 'T') return false;
+        if (rest[0] != ' ' && rest[0] != 'T' && rest[0] != 't') return false;
         rest.remove_prefix(1);
-        if (rest.size() != 5 && rest.size() != 8) return false;
-        if (rest[2] != ':' || !ParseDigits(rest.substr(0, 2), hour) ||
+        if (rest.size() < 5 || rest[2] != ':' || !ParseDigits(rest.substr(0, 2), hour) ||
             !ParseDigits(rest.substr(3, 2), minute))
             return false;
-        if (rest.size() == 8 && (rest[5] != ':' || !ParseDigits(rest.substr(6, 2), second)))
-            return false;
+        rest.remove_prefix(5);
+        if (!rest.empty() && rest[0] == ':') {
+            if (rest.size() < 3 || !ParseDigits(rest.substr(1, 2), second)) return false;
+            rest.remove_prefix(3);
+            if (!rest.empty() && (rest[0] == '.' || rest[0] == ',')) {
+                rest.remove_prefix(1);
+                std::size_t n = 0;
+                double fraction = 0.0, scale = 0.1;
+                for (; n < rest.size() && rest[n] >= '0' && rest[n] <= '9'; ++n, scale /= 10.0)
+                    fraction += (rest[n] - '0') * scale;
+                if (n == 0) return false;
+                rest.remove_prefix(n);
+                msec = std::min(999, static_cast<int>(std::lround(fraction * 1000.0)));
+            }
+        }
+        if (!rest.empty()) {
+            if (!ParseZone(rest, zoneMinutes)) return false;
+            zoned = true;
+        }
     }
-    return TryEncodeDayNumber(year, month, day, hour, minute, second, 0, &dayNumber);
+    double t = 0.0;
+    if (!TryEncodeDayNumber(year, month, day, hour, minute, second, msec, &t)) return false;
+    out.dayNumber = t - zoneMinutes / 1440.0;
+    out.zoned = zoned;
+    return true;
+}
+
+bool ParseDateTimeArg(std::string_view text, double& utcDayNumber) {
+    TDateTimeArg arg;
+    if (!ParseDateTimeArg(text, arg)) return false;
+    utcDayNumber = arg.dayNumber;
+    return true;
+}
+
+std::string DateTimeArgError(const std::string& option, const std::string& text) {
+    return option + " must be a date and time like \"2018-01-22 18:00:00\" or \"2018-01-22T18:00Z\", not '" +
+           text + "'";
 }
 
 bool IsOption(std::string_view arg) { return arg.size() >= 2 && arg[0] == '-' && arg[1] == '-'; }
 
 bool PredictOptionTakesValue(std::string_view arg) {
-    for (std::string_view o : {"--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--name",
-                               "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step",
-                               "--threads"})
-        if (arg == o) return true;
-    return false;
+    return std::find(kValueOptions.begin(), kValueOptions.end(), arg) != kValueOptions.end();
 }
 
-std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs& out) {
+const std::vector<std::string_view>& PredictOptions() {
+    static const std::vector<std::string_view> all = [] {
+        std::vector<std::string_view> v = kValueOptions;
+        v.insert(v.end(), kFlagOptions.begin(), kFlagOptions.end());
+        return v;
+    }();
+    return all;
+}
+
+std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args) {
+    std::vector<std::string> out;
+    for (const std::string& a : args) {
+        const auto eq = a.find('=');
+        if (IsOption(a) && eq != std::string::npos) {
+            out.push_back(a.substr(0, eq));
+            out.push_back(a.substr(eq + 1));
+        } else {
+            out.push_back(a);
+        }
+    }
+    return out;
+}
+
+std::string UnknownOptionMessage(std::string_view typed, const std::vector<std::string_view>& known) {
+    std::string message = "unknown argument '" + std::string(typed) + "'";
+    const std::string_view bare = WithoutDashes(typed);
+    if (bare.empty()) return message;
+    std::string_view best;
+    // More edits than this are no longer a slip: none for a word of one or
+    // two letters, one up to five letters, two beyond.
+    std::size_t bestDistance = std::min<std::size_t>(2, bare.size() / 3) + 1;
+    for (std::string_view option : known) {
+        const std::string_view name = WithoutDashes(option);
+        const std::size_t d = EditDistance(bare, name);
+        if (d < bestDistance) best = option, bestDistance = d;
+    }
+    // "--latitude" for "--lat": the longest option the typed word starts with.
+    if (best.empty())
+        for (std::string_view option : known) {
+            const std::string_view name = WithoutDashes(option);
+            if (name.size() >= 3 && bare.substr(0, name.size()) == name && name.size() > WithoutDashes(best).size())
+                best = option;
+        }
+    if (!best.empty()) message += "; did you mean " + std::string(best) + "?";
+    return message;
+}
+
+std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs& out,
+                             const std::vector<std::string_view>& otherOptions) {
     bool haveLat = false, haveLon = false, haveDays = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
@@ -80,6 +208,8 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
         std::string text;
         if (a == "--help" || a == "-h") {
             out.help = true;
+        } else if (a == "--version") {
+            out.version = true;
         } else if (a == "--mode") {
             if (!value(text)) return "--mode needs a value: line or table";
             if (text == "line")
@@ -103,18 +233,21 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
         } else if (a == "--utc-offset") {
             if (!number(out.offsetHours, -14.0, 14.0, error)) return error;
             out.haveOffset = true;
+        } else if (a == "--tz") {
+            if (!value(out.zone) || out.zone.empty()) return "--tz needs a zone name like Europe/Berlin";
         } else if (a == "--name") {
             if (!value(out.siteName)) return "--name needs a value";
         } else if (a == "--start" || a == "--stop") {
             if (!value(text)) return a + " needs a date and time";
-            double t = 0.0;
-            if (!ParseDateTimeArg(text, t))
-                return a + " must be a date and time like \"2018-01-05 18:00:00\", not '" + text +
-                       "'";
-            (a == "--start" ? out.start : out.stop) = t;
-            (a == "--start" ? out.haveStart : out.haveStop) = true;
+            TDateTimeArg t;
+            if (!ParseDateTimeArg(text, t)) return DateTimeArgError(a, text);
+            const bool start = a == "--start";
+            (start ? out.start : out.stop) = t.dayNumber;
+            (start ? out.startIsUtc : out.stopIsUtc) = t.zoned;
+            (start ? out.haveStart : out.haveStop) = true;
         } else if (a == "--days") {
             if (!number(out.days, 0.0, 15.0, error)) return error;
+            if (!(out.days > 0.0)) return "--days must be more than 0 (and at most 15)";
             haveDays = true;
         } else if (a == "--utc") {
             out.controls.utcMode = true;
@@ -138,15 +271,40 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
             if (!number(n, 0.0, 1024.0, error)) return error;
             if (n != std::floor(n)) return "--threads must be a whole number";
             out.threads = static_cast<unsigned>(n);
+        } else if (a == "--sat") {
+            if (!value(text) || TrimText(text).empty()) return "--sat needs a satellite name or catalogue number";
+            out.sats.emplace_back(TrimText(text));
+        } else if (a == "--list") {
+            out.list = true;
+        } else if (a == "--sort") {
+            if (!value(text)) return "--sort needs a value: satellite or time";
+            if (text != "satellite" && text != "time")
+                return "--sort must be satellite or time, not '" + text + "'";
+            out.byTime = text == "time";
+        } else if (a == "--format") {
+            if (!value(text)) return "--format needs a value: text, csv or json";
+            if (text == "text")
+                out.format = TOutputFormat::kText;
+            else if (text == "csv")
+                out.format = TOutputFormat::kCsv;
+            else if (text == "json")
+                out.format = TOutputFormat::kJson;
+            else
+                return "--format must be text, csv or json, not '" + text + "'";
         } else {
-            return "unknown argument '" + a + "'";
+            std::vector<std::string_view> known = PredictOptions();
+            known.insert(known.end(), otherOptions.begin(), otherOptions.end());
+            return UnknownOptionMessage(a, known);
         }
     }
     if (haveLat != haveLon) return "--lat and --lon go together";
     out.haveSite = haveLat && haveLon;
     if (haveDays && out.haveStop) return "give --stop or --days, not both";
+    if (!out.zone.empty() && out.haveOffset) return "give --tz or --utc-offset, not both";
     return {};
 }
+
+std::string VersionLine(const std::string& program) { return program + " (Orbisk) " ORBISK_VERSION; }
 
 std::string PredictUsage() {
     return R"(Usage: orbisk-predict [OPTION]...
@@ -159,14 +317,27 @@ Prints the visible passes of the selected satellites of data/MainSat.bin
                        (two-line or three-line text, or OMM as CSV, JSON or XML)
   --data DIR           data folder holding MainSat.bin and Observer.bin
                        (default: the data folder beside the program)
+  --sat NAME|NUMBER    search only this satellite of the catalogue or element
+                       file (a catalogue number, or a name: whole, or its
+                       first words); may be given again for more
+  --list               list the satellites of the catalogue or element file
+                       and stop
   --lat DEG --lon DEG  observer latitude and longitude (east positive);
                        default: the observer of Observer.bin
   --height M           observer height above the ellipsoid in metres (0)
   --name TEXT          observer name for --lat/--lon ("Command line")
-  --utc-offset HOURS   observer's UTC offset (default: Observer.bin's, or 0)
-  --start "YYYY-MM-DD HH:MM:SS"  search start (default now)
-  --stop "YYYY-MM-DD HH:MM:SS"   search stop, at most 15 days after the start
-  --days N             length of the search instead of --stop (default 3)
+  --tz ZONE            the observer's time zone, such as Europe/Berlin (from
+                       the system's time-zone database, daylight saving
+                       included): local times are that zone's
+  --utc-offset HOURS   observer's UTC offset instead (default: Observer.bin's,
+                       or 0 with --lat/--lon)
+  --start DATE         search start (default now): "YYYY-MM-DD HH:MM:SS",
+                       "YYYY-MM-DDTHH:MM" and the like; with a zone ("Z",
+                       "+01:00") it is that moment, else a local time
+                       (UTC with --utc)
+  --stop DATE          search stop, at most 15 days after the start
+  --days N             length of the search instead of --stop, more than 0
+                       and at most 15 (default 3)
   --utc                read and print times in UTC (default: the observer's
                        local time, UTC plus its offset)
   --min-elev DEG       minimum satellite elevation, 0 to 45 (10)
@@ -176,10 +347,21 @@ Prints the visible passes of the selected satellites of data/MainSat.bin
   --step S             tabular step in seconds, 10 to 300 by 10 (60)
   --all                list whole passes, not only their sunlit part
   --day-night          search day and night, not only darkness
+  --sort satellite|time  passes grouped by satellite (default), or the
+                       passes of all satellites in time order
+  --format text|csv|json  the report (default); or one record per pass, row,
+                       flare, transit or path point, as CSV with a header
+                       row or as JSON, times in ISO 8601 UTC
   --threads N          worker threads (default: one per core)
   --help               show this help
+  --version            show the version
 
-Exit status: 0 report printed, 1 data could not be read, 2 bad arguments
-or period.
+Options take their value as the next argument or after '=' (--lat=52.5).
+The bundled element sets are of January 2018: search near 2018-01-22, or
+get fresh elements (see the README).
+
+Exit status: 0 report printed (also when nothing was found), 1 data could
+not be read or a file not written, 2 bad arguments or period, 130 stopped
+with Ctrl+C.
 )";
 }

@@ -7,8 +7,13 @@
 
 #include "uPassSearch.h"
 
+// How results are written: the fixed-column report, or one record per line
+// (CSV with a header row) or per object (JSON), from the result records.
+enum class TOutputFormat { kText, kCsv, kJson };
+
 struct TPredictArgs {
     bool help = false;
+    bool version = false;         // --version
     bool table = false;           // --mode table
     std::string tleFile;          // --tle: every set of this file instead of MainSat.bin
     std::string dataDir;          // --data
@@ -18,13 +23,20 @@ struct TPredictArgs {
     double heightM = 0.0;         // --height, metres
     bool haveOffset = false;
     double offsetHours = 0.0;     // --utc-offset
+    std::string zone;             // --tz: an IANA zone name
     std::string siteName;         // --name
     bool haveStart = false;
-    double start = 0.0;           // day number as entered (UTC with --utc, else local)
+    double start = 0.0;           // day number as entered (UTC with --utc, else local) ...
+    bool startIsUtc = false;      // ... or UTC when the date named its zone
     bool haveStop = false;
     double stop = 0.0;
+    bool stopIsUtc = false;
     double days = 3.0;            // --days, when --stop is not given
     unsigned threads = 0;         // --threads, 0: one per core
+    std::vector<std::string> sats;  // --sat NAME|NUMBER, repeatable
+    bool list = false;            // --list
+    bool byTime = false;          // --sort time
+    TOutputFormat format = TOutputFormat::kText;  // --format
     TPredictionControls controls; // --min-elev, --sun-alt, --min-revs, --step, --all, --day-night, --utc
 
     TPredictArgs() { controls.utcMode = false; }  // local time unless --utc
@@ -32,17 +44,41 @@ struct TPredictArgs {
 
 // "" on success, else a one-line reason for the user. An option's value
 // may not itself look like an option ("--name --day-flares" is refused).
-std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs& out);
+// An unknown option is answered with the nearest of the options of this
+// parser and of otherOptions ("did you mean --lat?").
+std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs& out,
+                             const std::vector<std::string_view>& otherOptions = {});
 // True for "--anything": never taken as an option's value.
 bool IsOption(std::string_view arg);
 // True for the options of ParsePredictArgs that take a value.
 bool PredictOptionTakesValue(std::string_view arg);
+// Every option ParsePredictArgs knows.
+const std::vector<std::string_view>& PredictOptions();
 
-// "YYYY-MM-DD HH:MM:SS", "YYYY-MM-DDTHH:MM:SS", "YYYY-MM-DD HH:MM" or
-// "YYYY-MM-DD" into a day number; false for anything else or an invalid date.
-bool ParseDateTimeArg(std::string_view text, double& dayNumber);
+// "--opt=value" as "--opt" "value"; everything else as it is.
+std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args);
+
+// "unknown argument 'X'", with "; did you mean --Y?" when one of known is
+// near: a prefix of it ("--latitude" for "--lat") or at most two edits away.
+std::string UnknownOptionMessage(std::string_view typed, const std::vector<std::string_view>& known);
+
+// A date and time argument: "YYYY-MM-DD", then ' ' or 'T' and "HH:MM" or
+// "HH:MM:SS" (with decimals of a second), then optionally a zone, "Z" or
+// "+HH:MM", "+HHMM", "+HH" (or '-'). With a zone the value is UTC.
+struct TDateTimeArg {
+    double dayNumber = 0.0;
+    bool zoned = false;
+};
+bool ParseDateTimeArg(std::string_view text, TDateTimeArg& out);
+// The same for a time that is UTC unless its zone says otherwise.
+bool ParseDateTimeArg(std::string_view text, double& utcDayNumber);
+// The message for a date argument that does not parse.
+std::string DateTimeArgError(const std::string& option, const std::string& text);
 
 // A number argument exactly as typed: no blanks around it, '.' decimals.
 bool ParseArgNumber(std::string_view text, double& value);
+
+// "orbisk-predict (Orbisk) 0.1": the first line of --version.
+std::string VersionLine(const std::string& program);
 
 std::string PredictUsage();

@@ -3,11 +3,15 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <functional>
 
+#include "uCatNumber.h"
 #include "uFlares.h"
 #include "uFormat.h"
 #include "uGoogle.h"
 #include "uLoadSave.h"
+#include "uRecordOutput.h"
+#include "uText.h"
 #include "uTransit.h"
 #include "uVarDef.h"
 
@@ -49,6 +53,12 @@ bool LoadIridium(const TPredictArgs& args, const std::string& dataFolder,
     return true;
 }
 }  // namespace
+
+const std::vector<std::string_view>& SearchModeOptions() {
+    static const std::vector<std::string_view> options = {"--day-flares", "--mag", "--target", "--sep", "--track",
+                                                          "--kml"};
+    return options;
+}
 
 bool IsIridiumCatalogueName(const std::string& name) {
     return name.find('?') == std::string::npos && name.find('T') == std::string::npos;
@@ -160,14 +170,144 @@ int FinishReport(const TSearchStatus& status) {
     return kInterruptedStatus;
 }
 
-int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
-                  const std::string& dataFolder, const TPredictionInputs& inputs,
-                  const TObserver& observer, const TReportSettings& settings,
-                  const std::vector<TSatRec>& sats, TSearchControl* control) {
-    if (mode.mode == TSearchMode::kFlares) {
-        std::vector<TSatRec> iridium;
-        std::string source, error;
-        if (!LoadIridium(args, dataFolder, iridium, source, error)) return Fail(1, error);
+bool PickSatellites(std::vector<TSatRec>& list, const std::vector<std::string>& wanted,
+                    const std::string& source, std::string& error, std::vector<std::string>* notes) {
+    std::vector<bool> picked(list.size(), false);
+    for (const std::string& word : wanted) {
+        const std::string key = Lower(std::string(TrimText(word)));
+        auto pick = [&](auto matches) {
+            std::vector<std::size_t> found;
+            for (std::size_t i = 0; i < list.size(); ++i)
+                if (matches(list[i])) found.push_back(i);
+            return found;
+        };
+        std::vector<std::size_t> found;
+        if (CatalogueNumberValue(word) >= 0)
+            found = pick([&](const TSatRec& s) {
+                return CatalogueNumberValue(s.catNo.view()) == CatalogueNumberValue(word);
+            });
+        if (found.empty())
+            found = pick([&](const TSatRec& s) { return Lower(std::string(TrimText(s.name.view()))) == key; });
+        if (found.empty())
+            found = pick([&](const TSatRec& s) {
+                // The first words of the name: "ISS" picks "ISS (ZARYA)", not "ISSUS".
+                const std::string name = Lower(std::string(TrimText(s.name.view())));
+                return name.size() > key.size() && name.compare(0, key.size(), key) == 0 &&
+                       !std::isalnum(static_cast<unsigned char>(name[key.size()]));
+            });
+        if (found.empty()) {
+            error = "no satellite '" + word + "' in " + source + " (--list shows what it holds)";
+            return false;
+        }
+        if (found.size() > 1 && notes) {
+            std::string names;
+            for (std::size_t i : found) names += (names.empty() ? "" : ", ") + std::string(TrimText(list[i].name.view()));
+            notes->push_back("--sat " + word + " picks " + std::to_string(found.size()) + " satellites: " + names);
+        }
+        for (std::size_t i : found) picked[i] = true;
+    }
+    std::vector<TSatRec> kept;
+    for (std::size_t i = 0; i < list.size(); ++i)
+        if (picked[i]) {
+            kept.push_back(list[i]);
+            kept.back().selected = 1;
+        }
+    list = std::move(kept);
+    return true;
+}
+
+namespace {
+// Writes the output of a search: the report, or its records as CSV or JSON.
+void Emit(TOutputFormat format, const std::function<TReportLines()>& report,
+          const std::function<TRecordTable()>& records) {
+    if (format == TOutputFormat::kText) {
+        PrintReport(report());
+        return;
+    }
+    const TRecordTable table = records();
+    const std::string text = format == TOutputFormat::kCsv ? RecordsCsv(table) : RecordsJson(table);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Tells on stderr which selected satellites the revolutions limits keep out
+// of a search, since they would otherwise just be missing from it.
+void TellSkipped(const std::vector<TSatRec>& sats, double minRevs) {
+    std::size_t slow = 0, fast = 0, selected = 0;
+    for (const TSatRec& sat : sats) {
+        if (!sat.selected || sat.decayed == kDecayedRejected) continue;
+        ++selected;
+        if (sat.meanMotion <= minRevs) ++slow;
+        else if (!IsSearched(sat, minRevs)) ++fast;
+    }
+    const std::string total = std::to_string(selected);
+    if (slow > 0)
+        PrintMessage(std::to_string(slow) + " of " + total + " satellites skipped: " + FormatGeneral(minRevs) +
+                     " revolutions a day or fewer (--min-revs " + FormatGeneral(minRevs) +
+                     "; a geostationary satellite makes 1)");
+    if (fast > 0)
+        PrintMessage(std::to_string(fast) + " of " + total +
+                     " satellites skipped: 20 revolutions a day or more are never searched");
+}
+
+// The element ages of the sets a search uses: into the report header, and
+// a warning when some are stale.
+void NoteElementAges(TReportSettings& settings, const std::vector<TSatRec>& sats, const TPredictionInputs& in,
+                     const std::function<bool(const TSatRec&)>& used) {
+    settings.elementAges = ElementAges(sats, in.start, in.stop, used);
+    if (const std::string warning = StaleElementsWarning(settings.elementAges); !warning.empty())
+        PrintMessage("warning: " + warning);
+}
+
+// What became of the KML file of a flare or path search: no tracks is an
+// outcome, not an error; a file that cannot be written is one.
+enum class TKmlOutcome { kWritten, kNoTrack, kFailed };
+int ReportKml(const std::string& path, TKmlOutcome outcome, const std::string& why) {
+    if (outcome == TKmlOutcome::kWritten) return 0;
+    if (outcome == TKmlOutcome::kNoTrack) {
+        PrintMessage("no track found, so " + path + " was not written");
+        return 0;
+    }
+    // The writer says "cannot write <file>: <reason>".
+    const std::string prefix = "cannot write ";
+    if (why.rfind(prefix, 0) == 0) return Fail(1, "cannot write the KML file " + why.substr(prefix.size()));
+    return Fail(1, "cannot write the KML file " + path + (why.empty() ? "" : ": " + why));
+}
+
+std::vector<std::pair<std::string, TCell>> With(std::vector<std::pair<std::string, TCell>> about,
+                                                const std::string& key, TCell value) {
+    about.emplace_back(key, std::move(value));
+    return about;
+}
+}  // namespace
+
+int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const std::string& dataFolder,
+                  const TPredictionInputs& inputs, const TObserver& observer, TReportSettings settings,
+                  std::vector<TSatRec> sats, const std::string& source, TSearchControl* control) {
+    const bool flares = mode.mode == TSearchMode::kFlares;
+    std::string listSource = source;
+    if (flares) {
+        sats.clear();
+        std::string error;
+        if (!LoadIridium(args, dataFolder, sats, listSource, error)) return Fail(1, error);
+    }
+    if (!args.sats.empty()) {
+        std::string error;
+        std::vector<std::string> notes;
+        if (!PickSatellites(sats, args.sats, listSource, error, &notes)) return Fail(2, error);
+        for (const std::string& note : notes) PrintMessage(note);
+    }
+    if (args.list) {
+        Emit(args.format, [&] { return SatelliteListReport(sats, settings); },
+             [&] {
+                 TRecordTable t = SatelliteRecords(sats, settings);
+                 t.about = {{"program", TCell::Text("orbisk-predict")}, {"source", TCell::Text(listSource)}};
+                 return t;
+             });
+        return FinishReport({});
+    }
+
+    if (flares) {
+        NoteElementAges(settings, sats, inputs, [](const TSatRec&) { return true; });
         TFlareInputs in;
         in.start = inputs.start;
         in.stop = inputs.stop;
@@ -175,38 +315,86 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args,
         in.displayOffset = inputs.displayOffset;
         in.dayFlares = mode.dayFlares;
         in.magLimit = mode.mag;
-        in.elementDate = FileDateText(source);
-        const TFlareResult result =
-            RunFlareSearch(in, iridium, observer, settings, args.threads, control);
-        PrintReport(FlareReport(result, in, settings));
-        std::string writeError;
-        if (!mode.kml.empty() && !result.status.cutShort &&
-            !ExportFlareKml(result.passes, mode.kml, observer, inputs.displayOffset, &writeError))
-            return Fail(1, writeError.empty() ? kKmlExportFailed : writeError);
+        in.elementDate = NewestEpochText(settings.elementAges);
+        const TFlareResult result = RunFlareSearch(in, sats, observer, settings, args.threads, control);
+        Emit(args.format, [&] { return FlareReport(result, in, settings); },
+             [&] {
+                 TRecordTable t = FlareRecords(result, sats, settings);
+                 t.about = With(SearchAbout("flares", inputs, settings, result.status), "element_date",
+                                TCell::Time(settings.elementAges.newestEpoch));
+                 return t;
+             });
+        if (!mode.kml.empty() && !result.status.cutShort) {
+            // The flare writer also finds no track when no centre-line point can be computed.
+            std::string why;
+            const TKmlOutcome outcome =
+                result.passes.empty() ? TKmlOutcome::kNoTrack
+                : ExportFlareKml(result.passes, mode.kml, observer, inputs.displayOffset, &why) ? TKmlOutcome::kWritten
+                : why.empty() ? TKmlOutcome::kNoTrack
+                              : TKmlOutcome::kFailed;
+            if (const int status = ReportKml(mode.kml, outcome, why); status != 0) return status;
+        }
+        return FinishReport(result.status);
+    }
+
+    const auto searched = [&](const TSatRec& sat) { return IsSearched(sat, inputs.minRevs); };
+    TellSkipped(sats, inputs.minRevs);
+    NoteElementAges(settings, sats, inputs, searched);
+    if (mode.mode == TSearchMode::kPasses) {
+        const TPredictionResult result = args.table
+                                             ? RunTabularSearch(inputs, sats, observer, args.threads, control)
+                                             : RunLineSearch(inputs, sats, observer, args.threads, control);
+        const TReportOrder order = args.byTime ? TReportOrder::kByTime : TReportOrder::kBySatellite;
+        Emit(args.format,
+             [&] {
+                 return args.table ? TabularReport(result, sats, inputs, settings, order)
+                                   : LineReport(result, sats, inputs, settings, order);
+             },
+             [&] {
+                 TRecordTable t = args.table ? TablePassRecords(result, sats, settings, args.byTime)
+                                             : LinePassRecords(result, sats, settings, args.byTime);
+                 t.about = SearchAbout(args.table ? "table" : "line", inputs, settings, result.status);
+                 return t;
+             });
         return FinishReport(result.status);
     }
 
     TTransitTarget target;
-    if (const std::string error = ParseTargetArg(mode.target, dataFolder, inputs.start, target);
-        !error.empty())
+    if (const std::string error = ParseTargetArg(mode.target, dataFolder, inputs.start, target); !error.empty())
         return Fail(2, error);
     if (mode.mode == TSearchMode::kTransit) {
-        const TTransitResult result = RunTransitSearch(inputs, mode.sep / 60.0, target, sats,
-                                                       observer, settings, args.threads, control);
-        PrintReport(TransitReport(result, sats, target, inputs, settings));
+        const TTransitResult result =
+            RunTransitSearch(inputs, mode.sep / 60.0, target, sats, observer, settings, args.threads, control);
+        Emit(args.format, [&] { return TransitReport(result, sats, target, inputs, settings); },
+             [&] {
+                 TRecordTable t = TransitRecords(result, sats, settings, args.byTime);
+                 t.about = With(SearchAbout("transit", inputs, settings, result.status), "target",
+                                TCell::Text(target.name));
+                 return t;
+             });
         return FinishReport(result.status);
     }
     double track = mode.track;
     if (!mode.haveTrack) track = 25.0;
     if (settings.distanceFactor != 1.0 && track > 100.0) return Fail(2, "--track is at most 100 mi.");
-    const TGroundPathResult result = RunGroundPathSearch(inputs, track, target, sats, observer,
-                                                         settings, args.threads, control);
-    PrintReport(GroundPathReport(result, sats, target, inputs, settings));
-    std::string writeError;
-    if (!mode.kml.empty() && !result.status.cutShort &&
-        (!result.google || !ExportGroundPathKml(result, sats, TransitTitle(target.name), mode.kml,
-                                                observer, inputs.displayOffset, &writeError)))
-        return Fail(1, writeError.empty() ? kKmlExportFailed : writeError);
+    const TGroundPathResult result =
+        RunGroundPathSearch(inputs, track, target, sats, observer, settings, args.threads, control);
+    Emit(args.format, [&] { return GroundPathReport(result, sats, target, inputs, settings); },
+         [&] {
+             TRecordTable t = GroundPathRecords(result, sats, settings, args.byTime);
+             t.about = With(SearchAbout("path", inputs, settings, result.status), "target", TCell::Text(target.name));
+             return t;
+         });
+    if (!mode.kml.empty() && !result.status.cutShort) {
+        std::string why;
+        const TKmlOutcome outcome =
+            !result.google ? TKmlOutcome::kNoTrack
+            : ExportGroundPathKml(result, sats, TransitTitle(target.name), mode.kml, observer, inputs.displayOffset,
+                                  &why)
+                ? TKmlOutcome::kWritten
+                : TKmlOutcome::kFailed;
+        if (const int status = ReportKml(mode.kml, outcome, why); status != 0) return status;
+    }
     return FinishReport(result.status);
 }
 

@@ -118,9 +118,18 @@ TEST(CommandLine, MessagesGiveTheRealReasonAndNothingIsWrittenOnTheSide) {
                                 "--target Sun --track 160 --tle '" + kPassesTle + "' --kml '" + (data / "missing/x.kml") + "'");
     EXPECT_EQ(kml.status, 1);
     EXPECT_NE(kml.out.find("MM/DD Time"), std::string::npos) << kml.out;
-    EXPECT_NE(kml.out.find("cannot write " + (data / "missing/x.kml") + ": No such file or directory"),
+    EXPECT_NE(kml.out.find("cannot write the KML file " + (data / "missing/x.kml") + ": No such file or directory"),
               std::string::npos)
         << kml.out;
+    // No track is no error: said so, status 0, nothing written.
+    for (const char* mode : {"--mode path --target Sun --track 10 --sat 25544", "--mode flares --days 0.01"}) {
+        const TProgramRun none = RunPredict(std::string(mode) + " --utc --start '2018-01-21 00:00:00' --lat 45 --lon -75 --tle '" +
+                                            kPassesTle + "' --kml '" + (data / "none.kml") + "'");
+        EXPECT_EQ(none.status, 0) << none.out;
+        EXPECT_NE(none.out.find("no track found, so " + (data / "none.kml") + " was not written"), std::string::npos)
+            << none.out;
+        EXPECT_FALSE(std::filesystem::exists(data / "none.kml"));
+    }
 
     // Names print without their control characters; the observer file of an
     // empty data folder is not created by a prediction.
@@ -158,5 +167,67 @@ TEST(CommandLine, OmmFilesWithSixDigitNumbers) {
         EXPECT_EQ(r.status, 0) << suffix << r.out;
         EXPECT_NE(r.out.find("  Satellite: NOAA 19  -  273591\n"), std::string::npos) << suffix << r.out;
         EXPECT_NE(r.out.find("  01/22 08:37:44  10  27  08:38:39  15  31 "), std::string::npos) << suffix;
+    }
+}
+
+// The header names the offset the times are in (the zone's, daylight saving
+// included) and the element ages; sets used far from their epoch are warned
+// of once; flares are dated by the newest epoch searched, not a file's time.
+TEST(CommandLine, HonestHeaderZonesAndElementDates) {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
+    const std::string site = " --lat 52.52 --lon 13.40 --days 1 --tz Europe/Berlin --tle '" + kPassesTle + "'";
+    const TProgramRun winter = RunProgramApart(kProgram, "--start 2018-01-22T00:00:00Z" + site);
+    ASSERT_EQ(winter.status, 0) << winter.err;
+    EXPECT_NE(winter.out.find("  Start: Jan 22 2018 01:00:00(L)  Stop: Jan 23 2018 01:00:00(L)\n"
+                              "  Element age: 0.8 to 1.6 days at the start\n  \n"
+                              "  All Times are \"Local, UTC+01:00\"\n"),
+              std::string::npos)
+        << winter.out;
+    EXPECT_EQ(winter.err, "");
+
+    const TProgramRun summer = RunProgramApart(kProgram, "--start '2018-07-01 00:00'" + site);
+    ASSERT_EQ(summer.status, 0) << summer.err;
+    EXPECT_NE(summer.out.find("  Start: Jul 01 2018 00:00:00(L)"), std::string::npos) << summer.out;
+    EXPECT_NE(summer.out.find("  All Times are \"Local, UTC+02:00\""), std::string::npos) << summer.out;
+    const std::string warning = "warning: the elements of 8 of the 8 satellites searched are 162 days from their epoch";
+    EXPECT_NE(summer.err.find(warning), std::string::npos) << summer.err;
+    EXPECT_EQ(summer.err.find("warning", summer.err.find(warning) + 1), std::string::npos) << summer.err;
+
+    const TProgramRun flares = RunPredict("--mode flares --utc --start 2018-01-22 --days 1 --lat 51.48 --lon 0 --tle '" +
+                                          std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/Iridium.tle'");
+    ASSERT_EQ(flares.status, 0) << flares.out;
+    EXPECT_NE(flares.out.find("  Iridium Flare Passes - Element Date : 2018-01-21 03:14:24 (Z)\n"), std::string::npos)
+        << flares.out;
+}
+
+// CSV and JSON carry what the report shows, field by field, read back with
+// python3's own parsers.
+TEST(CommandLine, RecordsAgreeWithTheReport) {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
+    const TDataDir dir("records");
+    const std::string tle = " --tle '" + kPassesTle + "'";
+    const std::string iridium = " --tle '" + std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/Iridium.tle'";
+    const struct {
+        const char* mode;
+        std::string args;
+        int offsetMinutes;
+    } cases[] = {
+        {"line", "--all --utc-offset -5 --start '2018-01-21 17:00' --days 2 --lat 45 --lon -75" + tle, -300},
+        {"table", "--mode table --all --utc --start 2018-01-21T22:00Z --days 1 --lat 45 --lon -75 --sat 33591" + tle, 0},
+        {"flares", "--mode flares --utc --start 2018-01-22 --days 3 --lat 51.48 --lon 0" + iridium, 0},
+        {"transit", "--mode transit --target Moon --sep 300 --day-night --utc --start 2018-01-21 --days 2 --lat 45 --lon -75" + tle, 0},
+        {"path", "--mode path --target Sun --track 160 --utc --start 2018-01-21 --days 2 --lat 45 --lon -75" + tle, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        for (const char* format : {"text", "csv", "json"}) {
+            const TProgramRun r = RunProgramApart(kProgram, c.args + " --format " + format);
+            ASSERT_EQ(r.status, 0) << r.err;
+            dir.Write(format, r.out);
+        }
+        const TProgramRun check = RunProgram("/usr/bin/python3", "'" + kPredictDir + "/check_records.py' " + c.mode + " '" +
+                                                                     (dir / "text") + "' '" + (dir / "csv") + "' '" +
+                                                                     (dir / "json") + "' " + std::to_string(c.offsetMinutes));
+        EXPECT_EQ(check.status, 0) << check.out;
     }
 }

@@ -8,6 +8,8 @@
 #include "PredictTestUtil.h"
 #include "uPassSearch.h"
 #include "uPredictArgs.h"
+#include "uSearchModes.h"
+#include "uTimeZone.h"
 
 namespace {
 const double kStart = EncodeDayNumber(2018, 1, 21);
@@ -88,7 +90,8 @@ TEST(PredictArgs, ParsesOptionsAndRejectsBadOnes) {
         {"--mode", "both"}, {"--lat", "45"},          {"--lat", "91", "--lon", "0"},
         {"--step", "15"},   {"--min-elev", "ten"},    {"--start", "2018-02-30 00:00:00"},
         {"--days"},         {"--stop", "2018-01-22", "--days", "1"}, {"--frobnicate"},
-        {"--sun-alt", "5"}, {"--min-elev", "nan"}};
+        {"--sun-alt", "5"}, {"--min-elev", "nan"}, {"--days", "0"},
+        {"--tz", "Europe/Berlin", "--utc-offset", "1"}, {"--format", "xml"}, {"--sort", "name"}};
     for (const auto& args : bad) {
         TPredictArgs b;
         EXPECT_NE(ParsePredictArgs(args, b), "") << args[0];
@@ -97,6 +100,61 @@ TEST(PredictArgs, ParsesOptionsAndRejectsBadOnes) {
     EXPECT_TRUE(ParseDateTimeArg("2018-01-21T06:07", t));
     EXPECT_DOUBLE_EQ(t, EncodeDayNumber(2018, 1, 21, 6, 7, 0));
     EXPECT_FALSE(ParseDateTimeArg("2018-01-21 6:07:00", t));
+    // ISO 8601 zones make the time UTC; without one it stays as written.
+    TDateTimeArg d;
+    EXPECT_TRUE(ParseDateTimeArg("2018-01-22T18:00:00+01:30", d));
+    EXPECT_TRUE(d.zoned);
+    EXPECT_NEAR(d.dayNumber, EncodeDayNumber(2018, 1, 22, 16, 30, 0), 1e-9);
+    EXPECT_TRUE(ParseDateTimeArg("2018-01-22T18:00Z", d));
+    EXPECT_NEAR(d.dayNumber, EncodeDayNumber(2018, 1, 22, 18, 0, 0), 1e-9);
+    for (const char* wrong : {"2018-01-22T18:00:00+1", "2018-01-22Z", "2018-01-22T18:00:00 Z", "2018-01-22T18:00:00+15"})
+        EXPECT_FALSE(ParseDateTimeArg(wrong, d)) << wrong;
+
+    // --opt=value, and a hint for a slip of the keyboard.
+    TPredictArgs c;
+    EXPECT_EQ(ParsePredictArgs(SplitOptionValues({"--lat=52.5", "--lon=-1", "--format=csv"}), c), "");
+    EXPECT_DOUBLE_EQ(c.latitude, 52.5);
+    EXPECT_EQ(c.format, TOutputFormat::kCsv);
+    EXPECT_EQ(ParsePredictArgs({"--latitude", "52"}, c), "unknown argument '--latitude'; did you mean --lat?");
+    EXPECT_EQ(ParsePredictArgs({"--strat"}, c), "unknown argument '--strat'; did you mean --start?");
+    EXPECT_EQ(ParsePredictArgs({"--kmll"}, c, {"--kml"}), "unknown argument '--kmll'; did you mean --kml?");
+    EXPECT_EQ(ParsePredictArgs({"--x"}, c), "unknown argument '--x'");
+}
+
+// --sat: by number in either form, by whole name, by first words, never
+// by a piece of a word; a word naming nothing names the file.
+TEST(PredictArgs, SatellitesPickedByNumberOrName) {
+    const std::vector<TSatRec> all = LoadTestSats();
+    auto picked = [&](std::vector<std::string> wanted) {
+        std::vector<TSatRec> list = all;
+        for (TSatRec& s : list) s.selected = 0;
+        std::string error;
+        std::vector<std::string> names;
+        if (!PickSatellites(list, wanted, "passes.tle", error)) return std::vector<std::string>{error};
+        for (const TSatRec& s : list) names.push_back(s.name.str() + (s.selected ? "" : " (not selected)"));
+        return names;
+    };
+    EXPECT_EQ(picked({"25544", "noaa 19"}), (std::vector<std::string>{"ISS (ZARYA)", "NOAA 19"}));
+    EXPECT_EQ(picked({"Tiangong"}), (std::vector<std::string>{"TIANGONG 1", "TIANGONG-2"}));
+    EXPECT_EQ(picked({"ALOS"}), (std::vector<std::string>{"ALOS (DAICHI)"}));
+    EXPECT_EQ(picked({"NOAA 1"}), (std::vector<std::string>{"no satellite 'NOAA 1' in passes.tle (--list shows what it holds)"}));
+}
+
+// Local times of a zone across the spring change: the hour that does not
+// exist reads with the winter offset, the hour after with the summer one.
+TEST(TimeZones, OffsetsFollowDaylightSaving) {
+    std::string error;
+    double offset = 0, utc = 0;
+    ASSERT_TRUE(ZoneOffsetAt("Europe/Berlin", EncodeDayNumber(2018, 7, 1), offset, error)) << error;
+    EXPECT_NEAR(offset * 24.0, 2.0, 1e-9);
+    ASSERT_TRUE(ZoneLocalToUtc("Europe/Berlin", EncodeDayNumber(2018, 3, 25, 3, 30), utc, error));
+    EXPECT_NEAR(utc, EncodeDayNumber(2018, 3, 25, 1, 30), 1e-9);
+    ASSERT_TRUE(ZoneLocalToUtc("Europe/Berlin", EncodeDayNumber(2018, 3, 25, 2, 30), utc, error));
+    EXPECT_NEAR(utc, EncodeDayNumber(2018, 3, 25, 1, 30), 1e-9);
+    ASSERT_TRUE(ZoneLocalToUtc("America/New_York", EncodeDayNumber(2018, 1, 22, 18), utc, error));
+    EXPECT_NEAR(utc, EncodeDayNumber(2018, 1, 22, 23), 1e-9);
+    for (const char* bad : {"Europe", "../../etc/passwd", "Mars/Olympus", ""})
+        EXPECT_FALSE(CheckZoneName(bad, error)) << bad;
 }
 
 // Every AOS is the first whole second at or above the minimum elevation
