@@ -10,6 +10,7 @@
 #include "uLoadSave.h"
 #include "uPredictArgs.h"
 #include "uText.h"
+#include "uTimeZone.h"
 #include "uVarDef.h"
 
 namespace cli {
@@ -75,6 +76,28 @@ inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolde
     }
     if (a.haveOffset) observer.utcOffset = a.offsetHours / 24.0;
     return observer;
+}
+
+// The UTC day number of --start (or of now), and with --tz the zone's
+// offset at that moment into observer. "" or the reason it cannot be had.
+inline std::string StartAndZone(const TPredictArgs& a, TObserver& observer, double now, double& startUtc) {
+    const bool local = !a.controls.utcMode;
+    std::string error;
+    startUtc = now;
+    if (a.haveStart) {
+        startUtc = a.start;
+        if (local && !a.startIsUtc) {
+            if (!a.zone.empty() && !ZoneLocalToUtc(a.zone, a.start, startUtc, error)) return error;
+            if (a.zone.empty()) startUtc = a.start - observer.utcOffset;
+        }
+    }
+    if (!a.zone.empty()) {
+        double offset = 0.0;
+        if (!ZoneOffsetAt(a.zone, startUtc, offset, error)) return error;
+        observer.utcOffset = offset;
+        observer.zoneName = a.zone;
+    }
+    return {};
 }
 
 }  // namespace cli

@@ -86,21 +86,15 @@ double WholeSeconds(double t) { return std::floor(t * 86400.0 + 0.5) / 86400.0; 
 std::string ShownPeriod(const TPredictArgs& a, TObserver& observer, TPredictionControls& controls) {
     const bool utc = a.controls.utcMode;
     const double now = NowDayNumber();
+    double startUtc = now;
+    if (std::string error = cli::StartAndZone(a, observer, now, startUtc); !error.empty()) return error;
     if (!a.zone.empty()) {
         std::string error;
-        double startUtc = now;
-        if (a.haveStart) {
-            startUtc = a.start;
-            if (!a.startIsUtc && !utc && !ZoneLocalToUtc(a.zone, a.start, startUtc, error)) return error;
-        }
-        double offset = 0.0, offsetAtStop = 0.0;
-        if (!ZoneOffsetAt(a.zone, startUtc, offset, error)) return error;
-        observer.utcOffset = offset;
-        observer.zoneName = a.zone;
-        const double stopUtc = a.haveStop ? (a.stopIsUtc || utc ? a.stop : a.stop - offset) : startUtc + a.days;
-        if (ZoneOffsetAt(a.zone, stopUtc, offsetAtStop, error) && offsetAtStop != offset)
-            PrintMessage("note: " + a.zone + " changes to " + UtcOffsetText(offsetAtStop) +
-                         " within the period; the report keeps " + UtcOffsetText(offset) + ", the offset at its start");
+        double offsetAtStop = 0.0;
+        const double stopUtc = a.haveStop ? (a.stopIsUtc || utc ? a.stop : a.stop - observer.utcOffset) : startUtc + a.days;
+        if (ZoneOffsetAt(a.zone, stopUtc, offsetAtStop, error) && offsetAtStop != observer.utcOffset)
+            PrintMessage("note: " + a.zone + " changes to " + UtcOffsetText(offsetAtStop) + " within the period; the report keeps " +
+                         UtcOffsetText(observer.utcOffset) + ", the offset at its start");
     }
     const double shift = utc ? 0.0 : observer.utcOffset;
     controls.shownStart = !a.haveStart ? WholeSeconds(now + shift) : a.start + (a.startIsUtc ? shift : 0.0);

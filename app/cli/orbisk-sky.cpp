@@ -1,52 +1,216 @@
-// Sun and Moon right ascension, declination, altitude and azimuth for now at
-// the default observer, computed through libzenora.
+// The Sun and the Moon for an observer at one moment, and the tables of the
+// Sun, Moon and planet data window: rise, transit and set for a run of
+// days, and the positions of the Sun, the Moon and the planets.
+#include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <string>
+#include <vector>
 
+#include "CliCommon.h"
 #include "Zenora.h"
-#include "uText.h"
+#include "uFormat.h"
+#include "uInitialize.h"
+#include "uLoadSave.h"
+#include "uPlanetData.h"
+#include "uPredictArgs.h"
+#include "uReport.h"
+#include "uTracking.h"
 
 namespace {
-constexpr double kDefaultLat = 0.933, kDefaultLon = -1.18, kDefaultHeight = 1.0;
 
-// The library's texts are single-byte (degree sign 0xB0) and live in one
-// buffer per thread, so each is copied (as UTF-8) before the next call.
-std::string Utf8(const char* latin1) {
-    std::string out;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(latin1); *p; ++p) {
-        if (*p < 0x80) {
-            out += static_cast<char>(*p);
+enum class TSkyTable { kNow, kSun, kMoon, kPlanets };
+
+struct TSkyArgs {
+    TSkyTable table = TSkyTable::kNow;
+    int days = 10;
+    bool haveHorizon = false;
+    double horizon = kHorizonOpening;
+};
+
+// The observer and time options orbisk-predict reads; the rest are ours.
+const std::vector<std::string_view> kSharedValues = {"--data", "--lat", "--lon", "--height", "--name", "--utc-offset", "--tz"};
+const std::vector<std::string_view> kSharedFlags = {"--help", "-h", "--version", "--utc"};
+const std::vector<std::string_view> kOwnOptions = {"--time", "--table", "--days", "--horizon"};
+
+bool In(const std::vector<std::string_view>& list, std::string_view a) {
+    for (std::string_view o : list)
+        if (o == a) return true;
+    return false;
+}
+
+int Fail(int code, const std::string& message) {
+    std::fprintf(stderr, "orbisk-sky: %s\n", PrintableText(message).c_str());
+    if (code == 2) std::fprintf(stderr, "Try 'orbisk-sky --help'.\n");
+    return code;
+}
+
+std::string ParseSkyArgs(const std::vector<std::string>& args, TSkyArgs& s, TPredictArgs& a) {
+    std::vector<std::string> shared;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& o = args[i];
+        const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
+        if (In(kSharedFlags, o)) {
+            shared.push_back(o);
+        } else if (In(kSharedValues, o)) {
+            shared.push_back(o);
+            if (hasValue) shared.push_back(args[++i]);
+        } else if (o == "--time") {
+            if (!hasValue) return "--time needs a date and time";
+            TDateTimeArg t;
+            if (!ParseDateTimeArg(args[++i], t)) return DateTimeArgError(o, args[i]);
+            a.haveStart = true;
+            a.start = t.dayNumber;
+            a.startIsUtc = t.zoned;
+        } else if (o == "--table") {
+            if (!hasValue) return "--table needs a value: sun, moon or planets";
+            const std::string& v = args[++i];
+            if (v == "sun") s.table = TSkyTable::kSun;
+            else if (v == "moon") s.table = TSkyTable::kMoon;
+            else if (v == "planets") s.table = TSkyTable::kPlanets;
+            else return "--table must be sun, moon or planets, not '" + v + "'";
+        } else if (o == "--days") {
+            double days = 0.0;
+            if (!hasValue || !ParseArgNumber(args[++i], days) || days < 1 || days > 60 || days != std::floor(days))
+                return "--days must be a whole number from 1 to 60";
+            s.days = static_cast<int>(days);
+        } else if (o == "--horizon") {
+            if (!hasValue) return "--horizon needs a value: normal, civil, nautical or astronomical";
+            const std::string& v = args[++i];
+            if (v == "normal") s.horizon = kHorizonNormal;
+            else if (v == "civil") s.horizon = kHorizonCivil;
+            else if (v == "nautical") s.horizon = kHorizonNautical;
+            else if (v == "astronomical") s.horizon = kHorizonAstronomical;
+            else return "--horizon must be normal, civil, nautical or astronomical, not '" + v + "'";
+            s.haveHorizon = true;
         } else {
-            out += static_cast<char>(0xC0 | (*p >> 6));
-            out += static_cast<char>(0x80 | (*p & 0x3F));
+            std::vector<std::string_view> known = kSharedValues;
+            known.insert(known.end(), kSharedFlags.begin(), kSharedFlags.end());
+            known.insert(known.end(), kOwnOptions.begin(), kOwnOptions.end());
+            return UnknownOptionMessage(o, known);
         }
     }
-    return out;
+    // Keep what --time set: the shared parser knows nothing of it.
+    const bool haveStart = a.haveStart, startIsUtc = a.startIsUtc;
+    const double start = a.start;
+    if (std::string error = ParsePredictArgs(shared, a); !error.empty()) return error;
+    a.haveStart = haveStart, a.startIsUtc = startIsUtc, a.start = start;
+    if (s.haveHorizon && s.table != TSkyTable::kSun) return "--horizon needs --table sun";
+    return {};
 }
 
-void show(const char* name, uint8_t body, double jd, double deltaT, const TLatLon& site, double gst) {
-    TVector v{};
-    Calc_Planet(body, &v, true, jd, deltaT, false);  // geocentric, km, mean equinox of date
-    TRaDec rd{};
-    Vect_to_ra_dec(&v, &rd);
-    TAltAz h{};
-    Ra_dec_to_alt_az(&site, &rd, &h, gst);
-    const std::string ra = Utf8(Conv_to_str_hrs(true, 1, rd.ra));
-    const std::string dec = Utf8(Conv_to_str_deg(true, 0, rd.dec));
-    std::printf("%-5s RA %s  Dec %s  Alt %8.3f°  Az %8.3f°  dist %.0f km\n", name, ra.c_str(), dec.c_str(),
-                Degrees(h.alt), Degrees(h.az), rd.dist);
+const char* kUsage = R"(Usage: orbisk-sky [OPTION]...
+Prints where the Sun and the Moon are for the observer at one moment (right
+ascension and declination of date and altitude and azimuth in degrees, all
+as seen from the observer, the Moon's parallax included), or one of the
+tables of the Sun, Moon and planet data window.
+
+  --table sun|moon     rise, transit ("Mid") and set times of the Sun or the
+                       Moon, one row a day from the date of --time (the Moon's
+                       with its illuminated percent, "SL%")
+  --table planets      right ascension, declination, altitude and azimuth of
+                       the Sun, the planets and the Moon
+  --days N             rows of the rise/set table after the first, 1 to 60 (10)
+  --horizon H          the Sun's horizon for --table sun: normal, civil,
+                       nautical or astronomical (default: the Sun's upper
+                       edge at the horizon, as the window opens with)
+  --time DATE          the moment (default now): "YYYY-MM-DD HH:MM:SS",
+                       "YYYY-MM-DDTHH:MM" and the like; with a zone ("Z",
+                       "+01:00") it is that moment, else a local time (UTC
+                       with --utc)
+  --utc                read and print times in UTC (default: the observer's
+                       local time)
+  --data DIR           data folder holding Observer.bin and Options.bin
+                       (default: the data folder beside the program)
+  --lat DEG --lon DEG  observer latitude and longitude (east positive);
+                       default: the observer of Observer.bin
+  --height M           observer height above the ellipsoid in metres (0)
+  --name TEXT          observer name for --lat/--lon ("Command line")
+  --tz ZONE            the observer's time zone, such as Europe/Berlin
+  --utc-offset HOURS   the observer's UTC offset instead
+  --help               show this help
+  --version            show the version
+
+Options take their value as the next argument or after '=' (--lat=52.5).
+
+Exit status: 0 printed, 2 bad arguments.
+)";
+
+void Print(const TReportLines& lines) {
+    for (const std::string& line : lines) std::printf("%s\n", Latin1ToUtf8(PrintableText(line)).c_str());
 }
+
+// The Sun and the Moon now, from the planet table's records.
+TReportLines SunAndMoon(const TPlanetTable& table, const TObserver& observer, bool utc, double shown) {
+    TReportLines lines;
+    lines.push_back("  Observer: " + observer.name.str() + "  Lat: " + FormatFloat("#0.0000", Degrees(observer.pos.lat)) +
+                    "  Lon: " + FormatFloat("#0.0000", Degrees(observer.pos.lon)) +
+                    "  Height: " + FormatFloat("0", observer.pos.height * 1000.0) + " m");
+    lines.push_back("  Time: " + FormatDateTime("yyyy-mm-dd HH:nn:ss", shown) +
+                    (utc ? " UTC" : " Local, " + UtcOffsetText(observer.utcOffset)));
+    lines.push_back(FormatArgs("  %0:-6s%1:-15s%2:-15s%3:9s %4:9s %5:16s",
+                               {"Body", "RA", "Dec", "Alt", "Az", "Distance"}));
+    for (const TPlanetRow& row : table.rows) {
+        if (row.body != kBodySun && row.body != kBodyMoon) continue;
+        const std::string ra = Conv_to_str_hrs(true, 1, row.ra);
+        const std::string dec = Conv_to_str_deg(true, 0, row.dec);
+        lines.push_back(FormatArgs("  %0:-6s%1:-15s%2:-15s%3:8.3f%4:s %5:8.3f%4:s %6:13.0n km",
+                                   {row.name, ra, dec, row.altitude, std::string(1, kDegree), row.azimuth,
+                                    row.distance}));
+    }
+    return lines;
+}
+
 }  // namespace
 
-int main() {
-    const double jd = static_cast<double>(std::time(nullptr)) / 86400.0 + 2440587.5;
-    const double deltaT = Delta_t(jd) / 86400.0;  // seconds to days
-    const TLatLon site{kDefaultLat, kDefaultLon, kDefaultHeight};
-    const double gst = GreenwhichHourAngle(jd);
-    std::printf("JD %.5f UTC, observer lat %.3f rad, lon %.3f rad, height %.1f km\n", jd, site.lat, site.lon,
-                site.height);
-    show("Sun", 0, jd, deltaT, site, gst);
-    show("Moon", 31, jd, deltaT, site, gst);
-    return 0;
+int main(int argc, char** argv) {
+    const std::vector<std::string> args = SplitOptionValues(std::vector<std::string>(argv + 1, argv + argc));
+    TSkyArgs s;
+    TPredictArgs a;
+    if (const std::string error = ParseSkyArgs(args, s, a); !error.empty()) return Fail(2, error);
+    if (a.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (a.version) {
+        std::printf("%s\n", VersionLine("orbisk-sky").c_str());
+        return 0;
+    }
+    if (std::string error; !a.zone.empty() && !CheckZoneName(a.zone, error)) return Fail(2, error);
+
+    const std::string programFolder = cli::ExecutableFolder();
+    const std::string dataFolder = cli::DataFolderFor(a, programFolder);
+    TOptions options{};
+    TMenuSettings menu{};
+    std::vector<std::string> warnings;
+    LoadOptions(dataFolder, programFolder, options, menu, &warnings);
+    TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
+    for (const std::string& w : warnings) Fail(0, "warning: " + w);
+
+    double utc = 0.0;
+    if (std::string error = cli::StartAndZone(a, observer, NowDayNumber(), utc); !error.empty()) return Fail(2, error);
+    const bool utcMode = a.controls.utcMode;
+    const double shown = std::floor((utc + (utcMode ? 0.0 : observer.utcOffset)) * 86400.0 + 0.5) / 86400.0;
+
+    if (s.table == TSkyTable::kSun || s.table == TSkyTable::kMoon) {
+        TRiseSetInputs in;
+        const bool moon = s.table == TSkyTable::kMoon;
+        in.body = moon ? kBodyMoon : kBodySun;
+        in.title = moon ? "  Moon Rise/Set " : "  Sun Rise/Set ";
+        in.horizon = moon ? kHorizonNormal : s.horizon;
+        in.date = shown;
+        in.days = s.days;
+        in.utcMode = utcMode;
+        in.observer = observer;
+        in.pressure = options.pressure;
+        in.temperature = options.temperature;
+        Print(RiseSetTable(in).lines);
+    } else {
+        TPlanetInputs in;
+        in.time = shown;
+        in.utcMode = utcMode;
+        in.observer = observer;
+        const TPlanetTable table = PlanetTable(in);
+        Print(s.table == TSkyTable::kPlanets ? table.lines : SunAndMoon(table, observer, utcMode, shown));
+    }
+    return std::fflush(stdout) == 0 ? 0 : 1;
 }

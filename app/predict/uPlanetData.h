@@ -1,0 +1,70 @@
+// The tables of the Sun, Moon and planet data window, as engine functions:
+// rise, meridian transit ("Mid") and set of the Sun or the Moon for a run of
+// days (with the Moon's illuminated percentage), and the positions of the
+// Sun, the Moon and the planets at one instant. Each takes its inputs as a
+// plain struct and returns the records and the text lines the window shows.
+// Times in records are UTC day numbers; the lines show them plus the
+// display offset of local mode.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "uReport.h"
+#include "uVarDef.h"
+
+// Horizon altitudes of the rise/set table (radians, before refraction).
+inline constexpr double kHorizonOpening = -0.004454435;  // the Sun table the window opens with
+inline constexpr double kHorizonNormal = -0.0044;        // "Normal", and the Moon
+inline constexpr double kHorizonCivil = -0.1091;
+inline constexpr double kHorizonNautical = -0.2138;
+inline constexpr double kHorizonAstronomical = -0.3185;
+
+struct TRiseSetInputs {
+    int32_t body = kBodySun;          // kBodySun or kBodyMoon
+    double date = 0.0;                // the first row's date as shown (its time of day is ignored)
+    int days = 10;                    // the table has days + 1 rows
+    double horizon = kHorizonOpening; // rad; the refraction at the horizon is taken off
+    std::string title = "  Sun Rise/Set ";
+    bool utcMode = true;              // else local: the observer's offset is added to every time
+    TObserver observer{};             // position, name and UTC offset (always shown)
+    double pressure = 1010.0;         // mbar, for the refraction
+    double temperature = 10.0;        // degrees C
+};
+
+struct TRiseSetRow {
+    double dayStart = 0.0;            // UTC day number of the row's midnight as shown
+    bool hasRise = false, hasTransit = false, hasSet = false;
+    double rise = 0.0, transit = 0.0, set = 0.0;  // UTC day numbers, within the day
+    double illuminated = -1.0;        // Moon: percent lit at dayStart; -1 for the Sun
+};
+
+struct TRiseSetTable {
+    std::vector<TRiseSetRow> rows;
+    TReportLines lines;
+};
+
+TRiseSetTable RiseSetTable(const TRiseSetInputs& inputs);
+
+struct TPlanetInputs {
+    double time = 0.0;                // as shown: UTC, or local in local mode
+    bool utcMode = true;
+    TObserver observer{};
+};
+
+struct TPlanetRow {
+    int32_t body = 0;
+    std::string name;
+    double ra = 0.0, dec = 0.0;       // rad, seen from the observer, mean equator of date
+    double altitude = 0.0;            // degrees, geometric (no refraction), from the observer
+    double azimuth = 0.0;             // degrees from north through east
+    double distance = 0.0;            // km from the observer
+};
+
+struct TPlanetTable {
+    double t = 0.0;                   // UTC day number of the positions
+    std::vector<TPlanetRow> rows;     // in the table's order: the Moon last
+    TReportLines lines;
+};
+
+TPlanetTable PlanetTable(const TPlanetInputs& inputs);

@@ -1,0 +1,148 @@
+// The Sun, Moon and planet tables against an independent computation
+// (python3-ephem, run by reference_sky.py): rise, transit and set times, the
+// Moon's illuminated percentage and the positions of every body.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "PredictTestUtil.h"
+#include "uPlanetData.h"
+
+namespace {
+std::vector<std::vector<std::string>> Reference(const std::string& args) {
+    const std::string cmd = "/usr/bin/python3 '" + kPredictDir + "/reference_sky.py' " + args;
+    std::vector<std::vector<std::string>> rows;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return rows;
+    std::string text;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) text.append(buf, n);
+    if (pclose(p) != 0) return {};
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        rows.emplace_back();
+        for (std::string w; words >> w;) rows.back().push_back(w);
+    }
+    return rows;
+}
+
+struct TCase {
+    const char* name;
+    double lat, lon;
+    int32_t body;
+    double horizon;
+    bool utc;
+    double utcOffsetHours;
+    int year, month, day;
+};
+
+// Our event is late by less than the 15 s step of the search; the rest is
+// the models' difference (an arc second or two for the Sun, a few for the
+// Moon) and the transit walk's last step.
+void CompareEvent(bool has, double ours, double ref, const char* what, int day) {
+    ASSERT_EQ(has, ref >= 0.0) << what << " of row " << day;
+    if (!has) return;
+    const double late = (ours - ref) * 86400.0;
+    EXPECT_GT(late, -4.0) << what << " of row " << day;
+    EXPECT_LT(late, 19.0) << what << " of row " << day;
+}
+}  // namespace
+
+TEST(PlanetData, RiseTransitSetAndPhaseAsEphemHasThem) {
+    const TCase cases[] = {
+        {"London, Sun", 51.48, 0.0, kBodySun, kHorizonOpening, true, 0.0, 2018, 1, 22},
+        // East of Greenwich in UTC: the transit walk starts near the date line of hour angles.
+        {"Berlin, Moon", 52.52, 13.40, kBodyMoon, kHorizonNormal, true, 1.0, 2018, 1, 22},
+        {"Sydney local, Sun civil", -33.87, 151.21, kBodySun, kHorizonCivil, false, 10.0, 2018, 6, 20},
+        // Polar night: no rise and no set, but the Sun still crosses the meridian.
+        {"Tromso, Sun", 69.65, 18.96, kBodySun, kHorizonNormal, true, 1.0, 2018, 12, 15},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        TRiseSetInputs in;
+        in.body = c.body;
+        in.title = c.body == kBodyMoon ? "  Moon Rise/Set " : "  Sun Rise/Set ";
+        in.observer = TestObserver(c.lat, c.lon, 0.0);
+        in.observer.utcOffset = c.utcOffsetHours / 24.0;
+        in.utcMode = c.utc;
+        in.horizon = c.horizon;
+        in.days = 3;
+        in.date = EncodeDayNumber(c.year, c.month, c.day, 15, 0, 0);
+        const TRiseSetTable table = RiseSetTable(in);
+        ASSERT_EQ(table.rows.size(), 4u);
+        ASSERT_EQ(table.lines.size(), 10u);
+        const double firstDay = EncodeDayNumber(c.year, c.month, c.day) - (c.utc ? 0.0 : in.observer.utcOffset);
+        EXPECT_DOUBLE_EQ(table.rows[0].dayStart, firstDay);
+
+        const double h = c.horizon - Refraction(0.0, in.pressure, in.temperature);
+        char args[256];
+        std::snprintf(args, sizeof args, "days %.6f %.6f 0 %s %.9f 3 %.9f", c.lat, c.lon,
+                      c.body == kBodyMoon ? "moon" : "sun", firstDay, h / kDeg);
+        const auto ref = Reference(args);
+        ASSERT_EQ(ref.size(), 4u) << "python3-ephem is needed for this reference (scripts/install-deps installs it)";
+        for (int i = 0; i < 4; ++i) {
+            const TRiseSetRow& row = table.rows[i];
+            CompareEvent(row.hasRise, row.rise, std::stod(ref[i][0]), "rise", i);
+            CompareEvent(row.hasTransit, row.transit, std::stod(ref[i][1]), "transit", i);
+            CompareEvent(row.hasSet, row.set, std::stod(ref[i][2]), "set", i);
+            if (c.body == kBodyMoon) EXPECT_NEAR(row.illuminated, std::stod(ref[i][3]), 1.0) << i;
+        }
+    }
+}
+
+TEST(PlanetData, PositionsAsEphemHasThemWithTheMoonLast) {
+    TPlanetInputs in;
+    in.observer = TestObserver(52.52, 13.40, 0.0);
+    in.observer.utcOffset = 1.0 / 24.0;
+    in.utcMode = false;
+    in.time = EncodeDayNumber(2018, 1, 22, 20, 0, 0);
+    const TPlanetTable table = PlanetTable(in);
+    EXPECT_DOUBLE_EQ(table.t, EncodeDayNumber(2018, 1, 22, 19, 0, 0));
+    ASSERT_EQ(table.rows.size(), 10u);
+    EXPECT_EQ(table.lines[3], "  Date:  Jan 22 2018 20:00:00  LOC");
+    EXPECT_EQ(table.lines.back().substr(0, 12), "  Moon      ");
+
+    char args[128];
+    std::snprintf(args, sizeof args, "planets 52.52 13.40 0 %.9f", table.t);
+    const auto ref = Reference(args);
+    ASSERT_EQ(ref.size(), 10u) << "python3-ephem is needed for this reference";
+    for (std::size_t i = 0; i < ref.size(); ++i) {
+        const TPlanetRow& row = table.rows[i];
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(row.name, ref[i][0]);
+        // Ours are mean places of date, ephem's apparent ones (nutation and
+        // aberration, under half an arc minute); the Moon seen from the
+        // observer is a degree from the geocentric Moon, so parallax is checked.
+        const double ra = std::remainder(row.ra - std::stod(ref[i][1]), 2.0 * M_PI) * std::cos(row.dec) / kDeg * 60.0;
+        const double dec = (row.dec - std::stod(ref[i][2])) / kDeg * 60.0;
+        EXPECT_LT(std::fabs(ra), 1.0);
+        EXPECT_LT(std::fabs(dec), 1.0);
+        EXPECT_NEAR(row.altitude, std::stod(ref[i][3]), 1.0 / 60.0);
+        EXPECT_NEAR(std::remainder(row.azimuth - std::stod(ref[i][4]), 360.0) * std::cos(row.altitude * kDeg), 0.0,
+                    1.0 / 60.0);
+    }
+}
+
+// orbisk-sky gives the Moon's altitude as the observer sees it: the
+// geocentric one is most of a degree off.
+TEST(PlanetData, SkyProgramShowsTheMoonFromTheObserver) {
+    const std::string program = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-sky";
+    const std::string cmd = "'" + program + "' --lat 52.52 --lon 13.40 --time 2018-01-22T19:00Z --utc 2>&1";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    ASSERT_EQ(pclose(p), 0) << out;
+    const auto moon = out.find("\n  Moon ");
+    ASSERT_NE(moon, std::string::npos) << out;
+    // "  Moon  RA  Dec  Alt° Az° Distance": the altitude follows the declination's seconds.
+    const std::string line = out.substr(moon + 1, out.find('\n', moon + 1) - moon - 1);
+    const double altitude = std::stod(line.substr(line.find('"') + 1));
+    const auto ref = Reference("planets 52.52 13.40 0 " + std::to_string(EncodeDayNumber(2018, 1, 22, 19, 0, 0)));
+    ASSERT_EQ(ref.size(), 10u);
+    EXPECT_NEAR(altitude, std::stod(ref[9][3]), 0.02) << line;
+}
