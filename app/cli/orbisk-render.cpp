@@ -104,7 +104,7 @@ bool* LayerFlag(TViewMenu& m, const std::string& name) {
 }
 
 std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r, std::vector<std::string>& shared,
-                            bool& help) {
+                            bool& help, bool& version) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         auto value = [&](std::string& v) {
@@ -121,6 +121,8 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
         std::string text, error;
         if (a == "--help" || a == "-h") {
             help = true;
+        } else if (a == "--version") {
+            version = true;
         } else if (a == "--data" || a == "--tle" || a == "--lat" || a == "--lon" || a == "--height" ||
                    a == "--name") {
             shared.push_back(a);
@@ -189,11 +191,14 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
                 (a == "--show" ? r.show : r.hide).push_back(layer);
             }
         } else {
-            return "unknown argument '" + a + "'";
+            return UnknownOptionMessage(a, {"--help", "--version", "--data", "--tle", "--lat", "--lon", "--height",
+                                            "--name", "--view", "--time", "--size", "--out", "--first", "--globe-centre",
+                                            "--globe-zoom", "--sky-centre", "--sky-radec", "--field", "--zenith",
+                                            "--follow", "--orientation", "--mirror", "--show", "--hide"});
         }
     }
     if (r.haveSkyAltAz && r.haveSkyRaDec) return "give --sky-centre or --sky-radec, not both";
-    if (!help && r.out.empty()) return "--out FILE.png is required";
+    if (!help && !version && r.out.empty()) return "--out FILE.png is required";
     return {};
 }
 
@@ -235,6 +240,9 @@ Layers (comma-separated names):
                        constnames, starnames, horizon (stars down to the
                        horizon only); default: the menu states of Options.bin
   --help               show this help
+  --version            show the version
+
+Options take their value as the next argument or after '=' (--view=sky).
 
 Exit status: 0 picture written, 1 data could not be read or the picture not
 written, 2 bad arguments. Problems with map, city or star files are reported
@@ -312,13 +320,17 @@ void AimSky(TViewState& vs, const TRenderArgs& r, const TFrameState& frame, TOpt
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::vector<std::string> args = SplitOptionValues(std::vector<std::string>(argv + 1, argv + argc));
     TRenderArgs r;
     std::vector<std::string> shared;
-    bool help = false;
-    if (const std::string error = ParseRenderArgs(args, r, shared, help); !error.empty()) return Fail(2, error);
+    bool help = false, version = false;
+    if (const std::string error = ParseRenderArgs(args, r, shared, help, version); !error.empty()) return Fail(2, error);
     if (help) {
         std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (version) {
+        std::printf("%s\n", VersionLine("orbisk-render").c_str());
         return 0;
     }
     TPredictArgs a;

@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <unistd.h>
 
 #include "../catalogue/OmmWriter.h"
@@ -229,5 +231,44 @@ TEST(CommandLine, RecordsAgreeWithTheReport) {
                                                                      (dir / "text") + "' '" + (dir / "csv") + "' '" +
                                                                      (dir / "json") + "' " + std::to_string(c.offsetMinutes));
         EXPECT_EQ(check.status, 0) << check.out;
+    }
+}
+
+namespace {
+// True when text holds word with no letter or '-' right before or after it.
+bool HasWord(const std::string& text, const std::string& word) {
+    auto part = [](char c) { return std::islower(static_cast<unsigned char>(c)) || c == '-'; };
+    for (std::size_t at = text.find(word); at != std::string::npos; at = text.find(word, at + 1))
+        if ((at == 0 || !part(text[at - 1])) && (at + word.size() == text.size() || !part(text[at + word.size()])))
+            return true;
+    return false;
+}
+}  // namespace
+
+// Every option a program's help lists is completed by the bash completion,
+// and its man page is made from that help.
+TEST(CommandLine, CompletionAndManPagesFollowTheHelp) {
+    const std::string completion = ReadText(std::string(ORBISK_SOURCE_DIR) + "/app/cli/orbisk.bash-completion");
+    ASSERT_FALSE(completion.empty());
+    for (const std::string program : {"orbisk-predict", "orbisk-sky", "orbisk-render"}) {
+        SCOPED_TRACE(program);
+        const std::string path = std::string(ORBISK_PROGRAM_DIR) + "/" + program;
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << program << " is not built";
+        const TProgramRun help = RunProgram(path, "--help");
+        ASSERT_EQ(help.status, 0);
+        std::istringstream lines(help.out);
+        int options = 0;
+        for (std::string line; std::getline(lines, line);) {
+            // Option lines: "  --opt ...", "  --lat DEG --lon DEG", "  --show LIST, --hide LIST".
+            if (line.rfind("  --", 0) != 0) continue;
+            for (std::size_t at = line.find("--"); at != std::string::npos && at < 30; at = line.find("--", at + 2)) {
+                const std::string option = line.substr(at, line.find_first_not_of("abcdefghijklmnopqrstuvwxyz-", at + 2) - at);
+                ++options;
+                EXPECT_TRUE(HasWord(completion, option)) << option;
+            }
+        }
+        EXPECT_GT(options, 10);
+        const std::string page = ReadText(std::string(ORBISK_PROGRAM_DIR) + "/../app/cli/man/" + program + ".1");
+        EXPECT_NE(page.find("\\-\\-version\\fR\nshow the version"), std::string::npos) << "man page of " << program;
     }
 }
