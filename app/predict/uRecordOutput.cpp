@@ -184,8 +184,7 @@ std::vector<std::pair<std::string, TCell>> SearchAbout(const std::string& mode, 
             {"complete", TCell::Bool(!status.cutShort)}};
 }
 
-TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                             const TReportSettings&, bool byTime) {
+TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime) {
     TRecordTable t;
     t.arrayName = "passes";
     t.columns = {"satellite",         "catalogue_number", "aos_time",        "aos_elevation_deg",
@@ -211,8 +210,7 @@ TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<
     return t;
 }
 
-TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                              const TReportSettings&, bool byTime) {
+TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime) {
     TRecordTable t;
     t.arrayName = "rows";
     t.columns = {"satellite", "catalogue_number", "revolution", "time", "elevation_deg",
@@ -303,7 +301,7 @@ TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vecto
     return t;
 }
 
-TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats, const TReportSettings&) {
+TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats) {
     TRecordTable t;
     t.arrayName = "satellites";
     t.columns = {"satellite", "catalogue_number", "epoch", "revolutions_per_day", "inclination_deg",

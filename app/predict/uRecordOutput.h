@@ -50,10 +50,8 @@ std::vector<std::pair<std::string, TCell>> SearchAbout(const std::string& mode, 
 // The records of each search. byTime: passes (and their rows), transits
 // and paths in time order instead of grouped by satellite. Distances are in
 // the report's unit (settings: "km" or "mi" in the field name).
-TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                             const TReportSettings& settings, bool byTime);
-TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats,
-                              const TReportSettings& settings, bool byTime);
+TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime);
+TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime);
 TRecordTable FlareRecords(const TFlareResult& result, const std::vector<TSatRec>& iridium,
                           const TReportSettings& settings);
 TRecordTable TransitRecords(const TTransitResult& result, const std::vector<TSatRec>& sats,
@@ -61,6 +59,6 @@ TRecordTable TransitRecords(const TTransitResult& result, const std::vector<TSat
 TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
                                const TReportSettings& settings, bool byTime);
 // What a catalogue or element file holds.
-TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats, const TReportSettings& settings);
+TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats);
 // The same as a text list, one line per satellite.
 TReportLines SatelliteListReport(const std::vector<TSatRec>& sats, const TReportSettings& settings);

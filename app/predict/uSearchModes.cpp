@@ -299,7 +299,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
     if (args.list) {
         Emit(args.format, [&] { return SatelliteListReport(sats, settings); },
              [&] {
-                 TRecordTable t = SatelliteRecords(sats, settings);
+                 TRecordTable t = SatelliteRecords(sats);
                  t.about = {{"program", TCell::Text("orbisk-predict")}, {"source", TCell::Text(listSource)}};
                  return t;
              });
@@ -351,8 +351,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
                                    : LineReport(result, sats, inputs, settings, order);
              },
              [&] {
-                 TRecordTable t = args.table ? TablePassRecords(result, sats, settings, args.byTime)
-                                             : LinePassRecords(result, sats, settings, args.byTime);
+                 TRecordTable t = args.table ? TablePassRecords(result, sats, args.byTime)
+                                             : LinePassRecords(result, sats, args.byTime);
                  t.about = SearchAbout(args.table ? "table" : "line", inputs, settings, result.status);
                  return t;
              });
