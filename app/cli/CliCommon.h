@@ -1,8 +1,10 @@
 // What the command-line programs share: where they live, the satellites they
 // work on and the observer they work for.
 #pragma once
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -25,11 +27,22 @@ inline std::string ExecutableFolder() {
     return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
 }
 
-// --data, or the data folder beside the program; with a trailing '/'.
+// --data; else the data folder beside the program when it is writable (a
+// build); else, for an installed program, the folder the window keeps its
+// settings and catalogues in ($XDG_DATA_HOME/orbisk/, or
+// ~/.local/share/orbisk/) once it exists; else the installed data. With a
+// trailing '/'. Only read here: a prediction creates nothing.
 inline std::string DataFolderFor(const TPredictArgs& a, const std::string& programFolder) {
     std::string folder = a.dataDir.empty() ? programFolder + "data/" : a.dataDir;
     if (folder.back() != '/') folder += '/';
-    return folder;
+    if (!a.dataDir.empty() || ::access(folder.c_str(), W_OK | X_OK) == 0) return folder;
+    std::string user;
+    if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/')
+        user = std::string(xdg) + "/orbisk/";
+    else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
+        user = std::string(home) + "/.local/share/orbisk/";
+    struct stat st {};
+    return !user.empty() && ::stat(user.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? user : folder;
 }
 
 // MainSat.bin of the data folder, or every usable set of --tle (all

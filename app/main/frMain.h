@@ -30,8 +30,6 @@
 
 class QMouseEvent;
 
-// Element sets further than this from the clock bring up the notice.
-inline constexpr double kStaleElementDays = 30.0;
 // A map click picks satellites whose sub-point is closer than this, km.
 inline constexpr double kPickDistanceKm = 150.0;
 // A drag smaller than this (half-height, pixels) is a click, not a zoom.

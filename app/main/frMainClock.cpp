@@ -14,6 +14,7 @@
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uPassSearch.h"
+#include "uReport.h"
 #include "uTracking.h"
 
 namespace {

@@ -40,7 +40,7 @@ struct TReportSettings {
 std::string UtcOffsetText(double offsetDays);
 
 // Element sets predict well only near their epoch: a set used further than
-// this from it is stale.
+// this from it is stale (the reports warn, the window's clock shows a notice).
 inline constexpr double kStaleElementDays = 30.0;
 // ElementAges of every record of sats that `used` accepts, for the period
 // start..stop (UTC day numbers).

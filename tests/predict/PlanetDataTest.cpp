@@ -88,7 +88,9 @@ TEST(PlanetData, RiseTransitSetAndPhaseAsEphemHasThem) {
             CompareEvent(row.hasRise, row.rise, std::stod(ref[i][0]), "rise", i);
             CompareEvent(row.hasTransit, row.transit, std::stod(ref[i][1]), "transit", i);
             CompareEvent(row.hasSet, row.set, std::stod(ref[i][2]), "set", i);
-            if (c.body == kBodyMoon) EXPECT_NEAR(row.illuminated, std::stod(ref[i][3]), 1.0) << i;
+            if (c.body == kBodyMoon) {
+                EXPECT_NEAR(row.illuminated, std::stod(ref[i][3]), 1.0) << i;
+            }
         }
     }
 }
