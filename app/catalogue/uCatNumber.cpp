@@ -1,5 +1,7 @@
 #include "uCatNumber.h"
 
+#include "uText.h"
+
 #include <cctype>
 
 namespace {
@@ -75,9 +77,7 @@ bool SearchTextHasNumber(std::string_view text, std::string_view field) {
         std::size_t j = i;
         while (j < text.size() && std::isalnum(static_cast<unsigned char>(text[j]))) ++j;
         if (j > i) {
-            std::string word(text.substr(i, j - i));
-            for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-            if (CatalogueNumberValue(word) == want) return true;
+            if (CatalogueNumberValue(UpperText(text.substr(i, j - i))) == want) return true;
         }
         i = j;
     }

@@ -1,5 +1,6 @@
 #include "uText.h"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -22,6 +23,12 @@ bool ParseWhole(std::string_view text, Int& value) {
     return true;
 }
 }  // namespace
+
+std::string UpperText(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
 
 std::string_view TrimText(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ') s.remove_prefix(1);

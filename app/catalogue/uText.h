@@ -4,11 +4,15 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // The text without leading and trailing blanks and control characters
 // (every byte up to and including ' ').
 std::string_view TrimText(std::string_view s);
+
+// The text with ASCII letters in upper case (8-bit bytes above 127 kept).
+std::string UpperText(std::string_view s);
 
 // Columns first..last of line (1-based, inclusive), "" past its end.
 std::string_view DataColumns(std::string_view line, std::size_t first, std::size_t last);
