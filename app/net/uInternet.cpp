@@ -299,6 +299,11 @@ void TNetReport::Note(const std::string& text) {
     if (onNote) onNote(text);
 }
 
+void TNetReport::Fail(const std::string& text) {
+    failures.push_back(text);
+    Note(text);
+}
+
 std::vector<TListedDownload> ParseDownloadList(const std::vector<std::string>& lines) {
     std::vector<TListedDownload> out;
     const std::size_t n = std::min(lines.size(), kDownloadMaxEntries);
@@ -459,7 +464,7 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
         switch (limiter.Admit(IsGpClassUrl(url), config.stop)) {
             case TAdmission::kGo: return true;
             case TAdmission::kGpTooSoon:
-                report.Note(label + ": the provider serves this class once an hour; try again in " +
+                report.Fail(label + ": the provider serves this class once an hour; try again in " +
                             std::to_string(std::max(1, static_cast<int>(std::ceil(limiter.GpWait() / 60.0)))) +
                             " minutes, previous file kept");
                 return false;
@@ -475,16 +480,26 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
             break;
         }
     }
+    const int total = static_cast<int>(std::count_if(entries.begin(), entries.end(),
+                                                     [](const TListedDownload& d) { return d.enabled; }));
+    auto progress = [&](int done) {
+        if (report.onProgress) report.onProgress(done, total);
+    };
+    progress(0);
     int enabled = 0;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const TListedDownload& d = entries[i];
         if (!d.enabled) continue;
-        if (config.stop && config.stop->load()) break;
+        if (enabled > 0) progress(enabled);
+        if (config.stop && config.stop->load()) {
+            res.stopped = true;
+            break;
+        }
         ++enabled;
         const TDownloadEntry& e = d.entry;
         if (!d.usable) {
             ++res.failed;
-            report.Note("Line " + std::to_string(i + 1) + ": skipped, the list entry is not usable");
+            report.Fail("Line " + std::to_string(i + 1) + ": skipped, the list entry is not usable");
             continue;
         }
         const std::string& label = e.displayName;
@@ -501,7 +516,7 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
             report.Note(label + ": " + netfiles::FileNameOf(target) + " updated");
         } else {
             ++res.failed;
-            report.Note(label + ": " + why + ", previous file kept");
+            report.Fail(label + ": " + why + ", previous file kept");
         }
         // The provider refusing us or being overloaded ends the batch: more
         // requests would only be refused too, or count against our limits.
@@ -514,6 +529,9 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
             return res;
         }
     }
+    // A stop that came during the last transfer cut it short too.
+    if (config.stop && config.stop->load()) res.stopped = true;
+    if (!res.stopped) progress(enabled);
     res.ok = enabled == 0 || res.fetched > 0;
     return res;
 }
@@ -538,7 +556,7 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
         if (ConvertToCommonNames(path, magPath, &read))
             ++converted;
         else
-            report.Note(netfiles::FileNameOf(path) + ": conversion failed, file kept");
+            report.Fail(netfiles::FileNameOf(path) + ": conversion failed, file kept");
         if (const std::string why = read.Summary(); !why.empty()) report.Note(netfiles::FileNameOf(path) + ": " + why);
     }
     return converted;

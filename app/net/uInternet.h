@@ -72,8 +72,12 @@ struct TNetConfig {
 struct TNetReport {
     std::vector<TNetMessage> messages;
     std::vector<std::string> notes;
+    std::vector<std::string> failures;  // the notes of entries that failed, also in notes
     std::function<void(const std::string&)> onNote;  // optional, called as notes arrive
+    // Optional: entries of the batch dealt with so far, of total (enabled ones).
+    std::function<void(int done, int total)> onProgress;
     void Note(const std::string& text);
+    void Fail(const std::string& text);  // a note that an entry failed
 };
 
 // One libcurl easy handle: the provider's cookie lives as long as the session.

@@ -20,11 +20,6 @@ std::string PadLeft(const std::string& s, std::size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
 }
 
-std::string Upper(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // Number of an entry or names line; -1 when columns 1-5 are not a number.
 long LineNumber(const std::string& line) { return CatalogueNumberValue(DataColumns(line, 1, 5)); }
 
@@ -69,6 +64,7 @@ std::string FormatMagnitude(double mag) {
 
 bool LoadMagFile(const std::string& path, TMagFile& mag) {
     mag.url = kDefaultNamesUrl;
+    mag.hadUrl = false;
     mag.lines.clear();
     std::vector<std::string> lines;
     if (!netfiles::ReadLines(path, lines)) return false;
@@ -78,6 +74,7 @@ bool LoadMagFile(const std::string& path, TMagFile& mag) {
         if (IsUrlLine(lines[i])) { urlIndex = static_cast<int>(i); break; }
     if (urlIndex >= 0) {
         mag.url = std::string(TrimText(lines[urlIndex]));
+        mag.hadUrl = true;
         lines.erase(lines.begin() + urlIndex);
     }
     for (auto& l : lines)
@@ -101,9 +98,9 @@ double StandardMagnitude(double magnitude, double rangeKm) {
 TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInput& in) {
     TMagSaveResult res;
     std::string number(TrimText(in.number));
-    // Six-digit numbers are kept in their five-character form, as in the
-    // element lines, so the sorted file stays in number order.
-    if (const long value = CatalogueNumberValue(number); value > 99999) number = CatalogueNumberField(value);
+    // Numbers are kept in their five-character form, as in the element lines
+    // (zero-padded; Alpha-5 above 99999), so the sorted file stays in number order.
+    if (const long value = CatalogueNumberValue(UpperText(number)); value >= 0) number = CatalogueNumberField(value);
     if (number.empty()) {
         res.message = "A Satellite Number is required.";
         return res;
@@ -113,7 +110,7 @@ TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInpu
         res.message = "Satellite Number already exists, Cancel or Enter new number.";
         return res;
     }
-    const std::string name = Upper(std::string(TrimText(in.name)));
+    const std::string name = UpperText(std::string(TrimText(in.name)));
     if (name.empty() || name.size() > kNameWidth) {
         res.message = "Enter the Satellite Name, max 24 characters";
         return res;
@@ -160,7 +157,7 @@ std::vector<std::string> MergeNamesLines(const std::vector<std::string>& entries
             out.push_back(mag.empty() ? e : FormatMagLine(MagNumber(e), MagName(e), mag));
         } else if (!mag.empty()) {
             std::string name = std::string(TrimText(DataColumns(nl, 6, 21)));
-            if (j >= entries.size()) name = Upper(name);
+            if (j >= entries.size()) name = UpperText(name);
             out.push_back(FormatMagLine(std::string(TrimText(DataColumns(nl, 1, 5))), name, mag));
         }
     }

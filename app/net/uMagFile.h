@@ -37,6 +37,7 @@ std::string FormatMagnitude(double mag);         // "%0:4.1f"
 struct TMagFile {
     std::string url;
     std::vector<std::string> lines;  // entries only, sorted as text
+    bool hadUrl = false;             // the file had its URL line
 };
 
 // Missing file: no entries and the built-in URL. The URL line is taken out.
