@@ -1,0 +1,99 @@
+#include "uSelectorList.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "uCatNumber.h"
+#include "uDataFiles.h"
+#include "uFormat.h"
+#include "uLoadSave.h"
+
+namespace {
+
+std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+}  // namespace
+
+std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path) {
+    auto f = std::make_shared<TSelectorFile>();
+    f->path = path;
+    ReadElementsForSearch(f->entries, path, f->problem, &f->warning);
+    const std::size_t n = f->entries.size();
+    f->names.reserve(n);
+    f->upperNames.reserve(n);
+    f->numbers.reserve(n);
+    for (const TElementEntry& e : f->entries) {
+        const std::string_view number = TrimText(e.catNo.view());
+        const std::string_view name = TrimText(e.name.view());
+        f->numbers.push_back(CatalogueNumberText(number));
+        f->names.emplace_back(name.empty() ? f->numbers.back() : std::string(name));
+        f->upperNames.push_back(UpperText(name));
+    }
+    f->byName.resize(n);
+    for (std::size_t i = 0; i < n; ++i) f->byName[i] = static_cast<uint32_t>(i);
+    f->byNumber = f->byName;
+    // Stable, so sets of one satellite keep their file order.
+    std::stable_sort(f->byName.begin(), f->byName.end(),
+                     [&](uint32_t a, uint32_t b) { return f->upperNames[a] < f->upperNames[b]; });
+    std::vector<long> values(n);
+    for (std::size_t i = 0; i < n; ++i) values[i] = CatalogueNumberValue(f->entries[i].catNo.view());
+    std::stable_sort(f->byNumber.begin(), f->byNumber.end(), [&](uint32_t a, uint32_t b) {
+        const long x = values[a], y = values[b];
+        if (x >= 0 && y >= 0) return x < y;
+        if (x >= 0 || y >= 0) return x >= 0;
+        return f->entries[a].catNo.view() < f->entries[b].catNo.view();
+    });
+    return f;
+}
+
+TSelectorPage SelectorPage(const TSelectorFile& file, bool numberMode, std::size_t pageStart) {
+    TSelectorPage page;
+    const std::vector<uint32_t>& order = file.order(numberMode);
+    if (pageStart >= order.size()) return page;
+    const std::size_t end = std::min(order.size(), pageStart + kSelectorPageSize);
+    page.entries.assign(order.begin() + static_cast<std::ptrdiff_t>(pageStart),
+                        order.begin() + static_cast<std::ptrdiff_t>(end));
+    page.first = pageStart + 1;
+    page.last = end;
+    page.more = end < order.size();
+    return page;
+}
+
+std::vector<uint32_t> SearchSelectorFile(const TSelectorFile& file, bool numberMode, std::string_view text) {
+    std::vector<uint32_t> out;
+    const std::string want = UpperText(text);
+    if (TrimText(want).empty()) return out;
+    for (uint32_t i : file.order(numberMode)) {
+        const bool match = numberMode ? SearchTextHasNumber(want, file.entries[i].catNo.view())
+                                      : file.upperNames[i].find(want) != std::string::npos;
+        if (match) out.push_back(i);
+    }
+    return out;
+}
+
+std::string SelectorPageCaption(const std::string& path, const TSelectorPage& page, std::size_t total) {
+    return FormatArgs("Orbisk - %0s -  (%1d to %2d) - %3d Satellites",
+                      {FileNameOf(path), page.first, page.last, total});
+}
+
+std::string SelectorSearchCaption(const std::string& path, std::size_t matches) {
+    return FormatArgs("Orbisk - %0s  - %1d Satellites", {FileNameOf(path), matches});
+}
+
+bool SelectorRecord(TSatRec& sat, const TElementEntry& entry, const std::vector<std::string>& magLines) {
+    // The last line of the number counts, as in every other magnitude lookup.
+    double mag = 8.0;
+    const long want = CatalogueNumberValue(entry.catNo.view());
+    for (auto it = magLines.rbegin(); want >= 0 && it != magLines.rend(); ++it) {
+        TMagEntry m;
+        if (ParseMagEntryLine(*it, m) && CatalogueNumberValue(m.number) == want) {
+            mag = m.mag;
+            break;
+        }
+    }
+    sat = TSatRec{};
+    const bool ok = MakeSatelliteRecord(sat, entry.name.view(), entry.catNo.view(), mag, entry.line1.str(),
+                                        entry.line2.str());
+    sat.selected = 1;
+    return ok;
+}

@@ -1,0 +1,85 @@
+#include "frCommon.h"
+
+#include <QEvent>
+#include <QListView>
+#include <QMessageBox>
+
+#include <algorithm>
+
+namespace {
+
+QMessageBox* Box(QWidget* parent, const std::string& text, const std::string& title,
+                 QMessageBox::StandardButtons buttons) {
+    auto* box = new QMessageBox(QMessageBox::NoIcon, WidgetText(title), WidgetText(text), buttons, parent);
+    box->setObjectName("MessageBox");
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    return box;
+}
+
+// Keeps the grid width a share of the viewport's.
+class TColumnFitter : public QObject {
+public:
+    TColumnFitter(QListView* view, int columns) : QObject(view), View(view), Columns(columns) {
+        view->viewport()->installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Resize) {
+            const int w = std::max(40, View->viewport()->width() / Columns);
+            View->setGridSize(QSize(w, View->fontMetrics().height() + 6));
+        }
+        return false;
+    }
+
+private:
+    QListView* View;
+    int Columns;
+};
+
+}  // namespace
+
+// Opened from the event loop: a box opened inside a key press would take the
+// dialog's Return handling (which looks for a default button among all its
+// children) and close at once.
+void OpenSoon(QMessageBox* box) {
+    QMetaObject::invokeMethod(box, [box] { box->open(); }, Qt::QueuedConnection);
+}
+
+QMessageBox* ShowMessageBox(QWidget* parent, const std::string& text, const std::string& title) {
+    QMessageBox* box = Box(parent, text, title, QMessageBox::Ok);
+    OpenSoon(box);
+    return box;
+}
+
+QMessageBox* AskYesNo(QWidget* parent, const std::string& text, const std::string& title,
+                      std::function<void()> yes) {
+    QMessageBox* box = Box(parent, text, title, QMessageBox::Yes | QMessageBox::No);
+    QObject::connect(box, &QMessageBox::finished, box, [box, yes = std::move(yes)](int) {
+        if (box->clickedButton() == box->button(QMessageBox::Yes) && yes) yes();
+    });
+    OpenSoon(box);
+    return box;
+}
+
+void ShowMessagesInOrder(QWidget* parent, std::vector<TNetMessage> messages) {
+    if (messages.empty()) return;
+    const TNetMessage first = messages.front();
+    messages.erase(messages.begin());
+    QMessageBox* box = ShowMessageBox(parent, first.text, first.title.empty() ? kPlainTitle : first.title);
+    if (!messages.empty())
+        QObject::connect(box, &QMessageBox::finished, parent,
+                         [parent, rest = std::move(messages)]() mutable { ShowMessagesInOrder(parent, std::move(rest)); });
+}
+
+QString WidgetText(std::string_view latin1) {
+    return QString::fromLatin1(latin1.data(), static_cast<qsizetype>(latin1.size()));
+}
+
+std::string ProgramText(const QString& text) { return text.toLatin1().toStdString(); }
+
+void FlowInColumns(QListView* view, int columns) {
+    view->setFlow(QListView::TopToBottom);
+    view->setWrapping(true);
+    view->setResizeMode(QListView::Adjust);
+    view->setUniformItemSizes(true);
+    new TColumnFitter(view, std::max(1, columns));
+}

@@ -1,0 +1,36 @@
+// What the dialogs share: their message boxes and the 8-bit text at the
+// edge where the program's texts meet the widgets.
+#pragma once
+#include <QString>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "uNetFiles.h"
+
+class QListView;
+class QMessageBox;
+class QWidget;
+
+// The title of a plain message (the application's).
+inline constexpr const char* kPlainTitle = "Skyvane";
+
+// An OK-only box without icon, modal to parent's window but not blocking
+// (workers and the clock go on). Its object name is "MessageBox".
+QMessageBox* ShowMessageBox(QWidget* parent, const std::string& text, const std::string& title = kPlainTitle);
+// A Yes/No question in the same manner; yes runs only when Yes is pressed.
+QMessageBox* AskYesNo(QWidget* parent, const std::string& text, const std::string& title,
+                      std::function<void()> yes);
+
+// Messages one after the other: each opens when the one before is closed.
+void ShowMessagesInOrder(QWidget* parent, std::vector<TNetMessage> messages);
+
+// 8-bit program text to a widget and back (characters beyond Latin-1 become '?').
+QString WidgetText(std::string_view latin1);
+std::string ProgramText(const QString& text);
+
+// The list's items flow top to bottom in `columns` columns that share its
+// width (scrolling sideways when there are more), as a multi-column list box.
+void FlowInColumns(QListView* view, int columns);

@@ -1,0 +1,333 @@
+#include "frSatSelector.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringListModel>
+#include <QVBoxLayout>
+
+#include "frCommon.h"
+#include "frPickFile.h"
+#include "uCatNumber.h"
+#include "uMagFile.h"
+
+namespace {
+
+constexpr int kWorkerSelectorFile = 20;
+constexpr int kListWidth = 230;     // the list side alone
+constexpr int kWideWidth = 760;     // with an element file open
+constexpr int kFileColumns = 3;
+
+QString RecordLabel(const TSatRec& sat, bool numberMode) {
+    return WidgetText(numberMode ? CatalogueNumberText(TrimText(sat.catNo.view())) : std::string(TrimText(sat.name.view())));
+}
+
+QStringList Labels(const TSelectorFile& file, const std::vector<uint32_t>& entries, bool numberMode) {
+    QStringList out;
+    out.reserve(static_cast<qsizetype>(entries.size()));
+    for (uint32_t e : entries) out.push_back(WidgetText(file.label(e, numberMode)));
+    return out;
+}
+
+void AddTickItem(QListWidget* list, const QString& label, bool ticked) {
+    auto* item = new QListWidgetItem(label, list);
+    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+}
+
+}  // namespace
+
+TfrSatSelectorWnd::TfrSatSelectorWnd(std::vector<TSatRec> list, const std::string& dataFolder,
+                                     const std::string& elementFolder, QWidget* parent)
+    : QDialog(parent), Working(std::move(list)), ElementFolder(elementFolder) {
+    setObjectName("frSatSelector");
+    setWindowTitle("Satellite Selector");
+    setWindowIcon(QApplication::windowIcon());
+    TMagFile mag;
+    LoadMagFile(dataFolder + "Mag.dat", mag);
+    MagLines = std::move(mag.lines);
+    BuildUi();
+    FillSelectedList();
+}
+
+TfrSatSelectorWnd::~TfrSatSelectorWnd() = default;
+
+void TfrSatSelectorWnd::BuildUi() {
+    auto button = [this](QPushButton*& b, const char* name, const QString& text, const QString& tip = {}) {
+        b = new QPushButton(text, this);
+        b->setObjectName(name);
+        b->setAutoDefault(false);
+        if (!tip.isEmpty()) b->setToolTip(tip);
+    };
+    ckboxSelSat = new QListWidget(this);
+    ckboxSelSat->setObjectName("ckboxSelSat");
+    button(bn_all, "bn_all", "All", "Tick every satellite");
+    button(bn_none, "bn_none", "None", "Untick every satellite");
+    button(bn_delete, "bn_delete", "Remove", "Remove the highlighted satellite from the list");
+    button(bn_file, "bn_file", "File...", "Open an element file to add satellites from");
+    button(bn_close, "bn_close", "Close");
+    for (auto [b, theme] : {std::pair{bn_delete, "list-remove"}, std::pair{bn_file, "document-open"}})
+        if (QIcon::hasThemeIcon(theme)) b->setIcon(QIcon::fromTheme(theme));
+
+    auto* left = new QVBoxLayout;
+    left->addWidget(ckboxSelSat, 1);
+    auto* tools = new QHBoxLayout;
+    for (QPushButton* b : {bn_all, bn_none, bn_delete, bn_file}) tools->addWidget(b);
+    left->addLayout(tools);
+    left->addWidget(bn_close);
+    auto* leftWidget = new QWidget(this);
+    leftWidget->setLayout(left);
+    leftWidget->setFixedWidth(kListWidth);
+    left->setContentsMargins(0, 0, 0, 0);
+
+    FilePanel = new QWidget(this);
+    FileRows = new QStringListModel(this);
+    ListBoxSatFile = new QListView(FilePanel);
+    ListBoxSatFile->setObjectName("ListBoxSatFile");
+    ListBoxSatFile->setModel(FileRows);
+    ListBoxSatFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    FlowInColumns(ListBoxSatFile, kFileColumns);
+    ListBoxSatFile->setToolTip("Double-click a satellite to add it to the list");
+    button(bn_previous, "bn_previous", "<", "Previous 1000");
+    button(bn_next, "bn_next", ">", "Next 1000");
+    button(bn_number, "bn_number", "Satellite Number");
+    button(bn_reset, "bn_reset", "Reset File");
+    button(bn_search, "bn_search", "Search File");
+    txt_search = new QLineEdit(FilePanel);
+    txt_search->setObjectName("txt_search");
+    txt_search->setClearButtonEnabled(true);
+    auto* lb_search = new QLabel("Search For", FilePanel);
+    lb_search->setBuddy(txt_search);
+    for (QPushButton* b : {bn_previous, bn_next}) b->setFixedWidth(b->fontMetrics().horizontalAdvance("<<<<") + 16);
+    bn_previous->setEnabled(false);
+    bn_next->setEnabled(false);
+
+    auto* pager = new QHBoxLayout;
+    pager->addWidget(bn_previous);
+    pager->addWidget(bn_next);
+    pager->addWidget(bn_number);
+    pager->addWidget(bn_reset);
+    pager->addStretch(1);
+    auto* search = new QHBoxLayout;
+    search->addWidget(lb_search);
+    search->addWidget(txt_search, 1);
+    search->addWidget(bn_search);
+    auto* right = new QVBoxLayout(FilePanel);
+    right->setContentsMargins(0, 0, 0, 0);
+    right->addWidget(ListBoxSatFile, 1);
+    right->addLayout(pager);
+    right->addLayout(search);
+    FilePanel->hide();
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(leftWidget);
+    layout->addWidget(FilePanel, 1);
+    resize(kListWidth + 24, 420);
+
+    connect(bn_file, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_fileClick);
+    connect(bn_next, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_nextClick);
+    connect(bn_previous, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_previousClick);
+    connect(bn_reset, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_resetClick);
+    connect(bn_number, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_numberClick);
+    connect(bn_search, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_searchClick);
+    connect(txt_search, &QLineEdit::returnPressed, this, &TfrSatSelectorWnd::bn_searchClick);
+    connect(txt_search, &QLineEdit::textEdited, this, &TfrSatSelectorWnd::txt_searchEdited);
+    connect(bn_all, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_allClick);
+    connect(bn_none, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_noneClick);
+    connect(bn_delete, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_deleteClick);
+    connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ListBoxSatFile, &QListView::doubleClicked, this,
+            [this](const QModelIndex& index) { ListBoxSatFileDblClick(index.row()); });
+}
+
+// ---- the list side ------------------------------------------------------------
+
+void TfrSatSelectorWnd::FillSelectedList() {
+    ckboxSelSat->clear();
+    for (const TSatRec& sat : Working) AddTickItem(ckboxSelSat, RecordLabel(sat, NumberMode), sat.selected != 0);
+}
+
+void TfrSatSelectorWnd::TickAll(bool on) {
+    for (int i = 0; i < ckboxSelSat->count(); ++i) ckboxSelSat->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    for (TSatRec& sat : Working) sat.selected = on ? 1 : 0;
+}
+
+void TfrSatSelectorWnd::bn_allClick() { TickAll(true); }
+void TfrSatSelectorWnd::bn_noneClick() { TickAll(false); }
+
+void TfrSatSelectorWnd::bn_deleteClick() {
+    const int row = ckboxSelSat->currentRow();
+    if (ckboxSelSat->count() == 0 || row < 0 || static_cast<std::size_t>(row) >= Working.size()) return;
+    Working.erase(Working.begin() + row);
+    delete ckboxSelSat->takeItem(row);
+}
+
+void TfrSatSelectorWnd::done(int result) {
+    if (!Closed) {
+        Closed = true;
+        // The ticks are the selected flags, position for position.
+        for (int i = 0; i < ckboxSelSat->count() && static_cast<std::size_t>(i) < Working.size(); ++i)
+            Working[static_cast<std::size_t>(i)].selected = ckboxSelSat->item(i)->checkState() == Qt::Checked;
+    }
+    QDialog::done(result);
+}
+
+// ---- the file side ------------------------------------------------------------
+
+void TfrSatSelectorWnd::bn_fileClick() {
+    if (Busy) return;
+    QPointer<TfrSatSelectorWnd> self(this);
+    PickFile(this, kPickElementFile, ElementFolder, [self](const std::string& path) {
+        if (self) self->OpenFile(path);
+    });
+}
+
+void TfrSatSelectorWnd::OpenFile(const std::string& path) {
+    if (Busy) return;
+    if (!FilePanel->isVisible()) {
+        FilePanel->show();
+        resize(kWideWidth, std::max(height(), 460));
+        if (const QScreen* screen = this->screen())
+            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    }
+    PageStart = 0;
+    bn_previous->setEnabled(false);
+    bn_next->setEnabled(false);
+    Workers.Start(
+        kWorkerSelectorFile,
+        [this, path]() -> TWorkers::TApply {
+            auto file = LoadSelectorFile(path);
+            return [this, file] {
+                File = file;
+                if (!file->problem.empty()) ShowMessageBox(this, file->problem);
+                else if (!file->warning.empty()) ShowMessageBox(this, file->warning);
+                FillFilePage();
+            };
+        },
+        &Busy);
+}
+
+// FillFilePage: the page's labels are made on the worker, the list takes them
+// here. Each change of the rows counts; a page that comes back after a later
+// change (a search typed meanwhile) is dropped, and a refill asked for while
+// a page is being made follows it.
+void TfrSatSelectorWnd::FillFilePage() {
+    if (!File) return;
+    const unsigned generation = ++RowsGeneration;
+    if (Busy) {
+        RefillPending = true;
+        return;
+    }
+    auto file = File;
+    const bool numbers = NumberMode;
+    const std::size_t start = PageStart;
+    Workers.Start(
+        kWorkerSelectorFile,
+        [this, file, numbers, start, generation]() -> TWorkers::TApply {
+            auto page = std::make_shared<TSelectorPage>(SelectorPage(*file, numbers, start));
+            auto labels = std::make_shared<QStringList>(Labels(*file, page->entries, numbers));
+            return [this, file, page, labels, generation] {
+                if (RefillPending) {
+                    RefillPending = false;
+                    FillFilePage();
+                    return;
+                }
+                if (file != File || generation != RowsGeneration) return;
+                ShowRows(page->entries, std::move(*labels));
+                bn_next->setEnabled(page->more);
+                if (PageStart == 0) bn_previous->setEnabled(false);
+                setWindowTitle(WidgetText(SelectorPageCaption(file->path, *page, file->size())));
+            };
+        },
+        &Busy);
+}
+
+void TfrSatSelectorWnd::ShowRows(const std::vector<uint32_t>& entries, QStringList labels) {
+    RowEntries = entries;
+    FileRows->setStringList(labels);
+    ListBoxSatFile->scrollToTop();
+}
+
+void TfrSatSelectorWnd::bn_nextClick() {
+    if (Busy || !File) return;
+    bn_previous->setEnabled(true);
+    PageStart += kSelectorPageSize;
+    FillFilePage();
+}
+
+void TfrSatSelectorWnd::bn_previousClick() {
+    if (Busy || !File || PageStart == 0) return;
+    bn_next->setEnabled(true);
+    PageStart -= kSelectorPageSize;
+    FillFilePage();
+}
+
+void TfrSatSelectorWnd::bn_resetClick() {
+    if (Busy || !File) return;
+    PageStart = 0;
+    bn_previous->setEnabled(false);
+    bn_next->setEnabled(false);
+    FillFilePage();
+}
+
+void TfrSatSelectorWnd::bn_numberClick() {
+    if (Busy) return;
+    NumberMode = !NumberMode;
+    bn_number->setText(NumberMode ? "Satellite Name" : "Satellite Number");
+    FillSelectedList();
+    FillFilePage();
+}
+
+// The search needs no worker: the file's texts are made once, and a
+// keystroke's search is a pass over them.
+void TfrSatSelectorWnd::bn_searchClick() {
+    if (!File) return;
+    ++RowsGeneration;
+    RefillPending = false;
+    PageStart = 0;
+    bn_previous->setEnabled(false);
+    bn_next->setEnabled(false);
+    const std::string text = UpperText(ProgramText(txt_search->text()));
+    if (TrimText(text).empty()) {
+        ShowRows({}, {});
+        return;
+    }
+    const std::vector<uint32_t> found = SearchSelectorFile(*File, NumberMode, text);
+    ShowRows(found, Labels(*File, found, NumberMode));
+    setWindowTitle(WidgetText(SelectorSearchCaption(File->path, found.size())));
+}
+
+// The list follows the typing; emptying the box brings the file back.
+void TfrSatSelectorWnd::txt_searchEdited(const QString& text) {
+    if (!File) return;
+    if (!text.trimmed().isEmpty()) {
+        bn_searchClick();
+        return;
+    }
+    PageStart = 0;
+    bn_previous->setEnabled(false);
+    bn_next->setEnabled(false);
+    FillFilePage();
+}
+
+void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
+    if (!File || row < 0 || static_cast<std::size_t>(row) >= RowEntries.size()) return;
+    if (static_cast<std::size_t>(ckboxSelSat->count()) >= kSelectorMaxList) {
+        ShowMessageBox(this, kListFullText);
+        return;
+    }
+    // The row's own entry: a name that is part of a longer one never stands in for it.
+    TSatRec sat{};
+    if (!SelectorRecord(sat, File->entries[RowEntries[static_cast<std::size_t>(row)]], MagLines)) {
+        ShowMessageBox(this, "Unable to Load Satellite - its element set cannot be used");
+        return;
+    }
+    Working.push_back(sat);
+    AddTickItem(ckboxSelSat, RecordLabel(sat, NumberMode), true);
+}

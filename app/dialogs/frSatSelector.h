@@ -1,0 +1,86 @@
+// The satellite selector: the working copy of the user's satellite list
+// with a tick per satellite (tracked or not) on the left; on the right, an
+// element file page by page, by name or by number, with a search. A
+// double-click on the right adds that satellite to the list.
+//
+// Use: construct on a copy of the list, open() or exec(), and take list()
+// back when the window has closed (the ticks are in the records' selected
+// flags by then). Reading, sorting and paging the file run on a worker.
+#pragma once
+#include <QDialog>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "uSelectorList.h"
+#include "uVarDef.h"
+#include "uWorkers.h"
+
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QPushButton;
+class QStringListModel;
+class QWidget;
+
+inline constexpr const char* kListFullText = "Unable to Load Satellite - List is Full";
+
+class TfrSatSelectorWnd : public QDialog {
+    Q_OBJECT
+public:
+    // Mag.dat is read from dataFolder; the file dialog starts in elementFolder.
+    TfrSatSelectorWnd(std::vector<TSatRec> list, const std::string& dataFolder, const std::string& elementFolder,
+                      QWidget* parent = nullptr);
+    ~TfrSatSelectorWnd() override;
+
+    const std::vector<TSatRec>& list() const { return Working; }
+    // The page worker runs.
+    bool busy() const { return Busy; }
+    // Opens an element file as the file button does once its dialog is answered.
+    void OpenFile(const std::string& path);
+    // Closing by any means takes the ticks into the list.
+    void done(int result) override;
+
+private:
+    void BuildUi();
+    void FillSelectedList();
+    void FillFilePage();
+    void ShowRows(const std::vector<uint32_t>& entries, QStringList labels);
+    void bn_fileClick();
+    void bn_nextClick();
+    void bn_previousClick();
+    void bn_resetClick();
+    void bn_numberClick();
+    void bn_searchClick();
+    void txt_searchEdited(const QString& text);
+    void bn_allClick();
+    void bn_noneClick();
+    void bn_deleteClick();
+    void ListBoxSatFileDblClick(int row);
+    void TickAll(bool on);
+
+    QListWidget* ckboxSelSat = nullptr;
+    QListView* ListBoxSatFile = nullptr;
+    QStringListModel* FileRows = nullptr;
+    QWidget* FilePanel = nullptr;
+    QPushButton *bn_previous = nullptr, *bn_next = nullptr, *bn_number = nullptr, *bn_reset = nullptr,
+                *bn_search = nullptr, *bn_none = nullptr, *bn_all = nullptr, *bn_delete = nullptr,
+                *bn_file = nullptr, *bn_close = nullptr;
+    QLineEdit* txt_search = nullptr;
+
+    std::vector<TSatRec> Working;
+    std::string ElementFolder;
+    std::vector<std::string> MagLines;
+    std::shared_ptr<const TSelectorFile> File;
+    std::vector<uint32_t> RowEntries;  // the file entry of each row of ListBoxSatFile
+    std::size_t PageStart = 0;
+    bool NumberMode = false;
+    bool Busy = false;
+    unsigned RowsGeneration = 0;  // counts changes of the file list's rows
+    bool RefillPending = false;   // a page was asked for while another was being made
+    bool Closed = false;
+
+    TWorkers Workers;  // last: its jobs end before the rest goes
+};
