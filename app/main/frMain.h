@@ -135,6 +135,7 @@ private:
     void menu_contentsClick();
     void menu_satelliteClick();
     void menu_locationClick();
+    void menu_satdataClick();
     void menu_optionsClick();
     void menu_webupdateClick();
     void menu_conversionClick();

@@ -1,6 +1,7 @@
 // The commands of the main window's menus and toolbar. Most change a display
-// flag and redraw; the windows built later attach to the commands marked
-// "attaches here" (their menu items stay disabled until then).
+// flag and redraw; the dialogs open on copies of the session's state, which
+// takes their result back when they close. Windows not built yet keep their
+// menu items disabled (DisableLaterWindows).
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -14,6 +15,11 @@
 #include "Zenora.h"
 #include "frAbout.h"
 #include "frInfo.h"
+#include "frLocSelector.h"
+#include "frMag.h"
+#include "frOptions.h"
+#include "frSatSelector.h"
+#include "frWeb.h"
 #include "frMain.h"
 #include "frMainWidgets.h"
 #include "frPickFile.h"
@@ -23,6 +29,7 @@
 #include "uGraphicTools.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
+#include "uMagFile.h"
 #include "uMap.h"
 #include "uSky.h"
 #include "uTracking.h"
@@ -34,10 +41,9 @@ constexpr double kMaxStarBase = 8.0, kMinStarBase = 0.0;
 }  // namespace
 
 // The commands whose windows come later: visible, but disabled until their
-// window attaches to the handler below.
+// window is connected in ConnectCommands.
 void TfrMainWnd::DisableLaterWindows() {
-    for (QAction* a : {Ui.menu_satellite, Ui.menu_location, Ui.menu_satdata, Ui.menu_options, Ui.menu_linetabular,
-                       Ui.menu_analysis, Ui.menu_planets, Ui.menu_webupdate}) {
+    for (QAction* a : {Ui.menu_linetabular, Ui.menu_analysis, Ui.menu_planets}) {
         a->setEnabled(false);
         a->setStatusTip(a->text() + ": not available in this version");
     }
@@ -224,39 +230,70 @@ void TfrMainWnd::menu_contentsClick() {
         ShowMessage("No web browser could be started to show " + path);
 }
 
-// ---- windows of later versions ------------------------------------------------------------
+// ---- windows on the session's copies -------------------------------------------------------
 
 void TfrMainWnd::menu_satelliteClick() {
     SetClockStep(kClockStop);
-    // The satellite selector attaches here: shown modally on a copy of
-    // MainSats; when accepted, its list replaces MainSats (++MainGeneration)
-    // and the lines below run.
-    const bool changed = false;
-    if (!changed) return;
-    BuildActiveList();
-    Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
-    RefreshAll();
+    if (!Loaded) return;
+    auto* selector = new TfrSatSelectorWnd(Session.MainSats, Session.DataFolder, Session.Options.tleFolder.str(), this);
+    selector->setAttribute(Qt::WA_DeleteOnClose);
+    connect(selector, &QDialog::finished, this, [this, selector] {
+        Session.MainSats = selector->list();
+        ++MainGeneration;
+        BuildActiveList();
+        Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
+        RefreshAll();
+    });
+    selector->open();
 }
 
 void TfrMainWnd::menu_locationClick() {
     SetClockStep(kClockStop);
-    // The observer location window attaches here; when it applied a
-    // location, the lines below run.
-    const bool changed = false;
-    if (!changed) return;
-    ShowCaption();
-    Session.NextRise = Session.NextSet = Session.CurrentTime;
-    RefreshAll();
+    if (!Loaded) return;
+    auto* location = new TfrLocWnd(Session.Observer, Session.Options.metric != 0, Session.DataFolder, this);
+    location->setAttribute(Qt::WA_DeleteOnClose);
+    connect(location, &QDialog::finished, this, [this, location] {
+        if (location->applied()) {
+            Session.Observer = location->observer();
+            Session.NextRise = Session.NextSet = Session.CurrentTime;
+        }
+        ShowCaption();
+        RefreshAll();
+    });
+    location->open();
+}
+
+void TfrMainWnd::menu_satdataClick() {
+    if (!Loaded) return;
+    TMagWndSetup setup;
+    setup.dataFolder = Session.DataFolder;
+    setup.elementFolder = Session.Options.tleFolder.str();
+    setup.metric = Session.Options.metric != 0;
+    setup.distanceFactor = Session.DistanceFactor;
+    if (Ui.cb_sat1->count() > 0) setup.firstSatNumber = Session.MainSats[Session.Sat1Main].catNo.str();
+    auto* mag = new TfrMagWnd(std::move(setup), this);
+    mag->setAttribute(Qt::WA_DeleteOnClose);
+    connect(mag, &QDialog::finished, this, [this, mag] {
+        CopyMagnitudes(Session.MainSats, mag->lines());
+        RebuildFrameSatellites();
+        RefreshAll();
+    });
+    mag->open();
 }
 
 void TfrMainWnd::menu_optionsClick() {
-    // The options window attaches here; after it closes, the lines below run.
-    const bool changed = false;
-    if (!changed) return;
-    LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
-    Session.DistanceFactor = Session.Options.metric ? 1.0 : 0.621371;
-    SetFieldLabel(ApplyDisplayOptions(View, Session.Options));
-    RefreshAll();
+    auto* options = new TfrOptionWnd(Session.Options, Session.ProgramFolder, this);
+    options->setAttribute(Qt::WA_DeleteOnClose);
+    connect(options, &QDialog::finished, this, [this, options] {
+        Session.Options = options->options();
+        if (options->saved() && !SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus()))
+            ShowMessage("File: " + Session.DataFolder + kOptionsFile + " could not be written");
+        LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
+        Session.DistanceFactor = Session.Options.metric ? 1.0 : 0.621371;
+        SetFieldLabel(ApplyDisplayOptions(View, Session.Options));
+        RefreshAll();
+    });
+    options->open();
 }
 
 void TfrMainWnd::menu_webupdateClick() {
@@ -264,7 +301,32 @@ void TfrMainWnd::menu_webupdateClick() {
         ShowMessage(kDownloadBusy);
         return;
     }
-    // The download window attaches here (shown modally).
+    TWebSetup setup;
+    setup.dataFolder = Session.DataFolder;
+    setup.elementFolder = Session.Options.tleFolder.str();
+    setup.autoDownload = Session.Options.autoDownload != 0;
+    setup.mainSats = Session.MainSats;
+    setup.iridiumSats = Session.IridiumSats;
+    // The list a batch updated replaces MainSats only when nothing else replaced it meanwhile.
+    auto generation = std::make_shared<unsigned>(MainGeneration);
+    setup.onBatch = [this, generation](const TWebBatchOutcome& out) {
+        if (out.mainChanged && *generation == MainGeneration && !MainListBusy) {
+            Session.MainSats = out.mainSats;
+            *generation = ++MainGeneration;
+            RebuildFrameSatellites();
+            Session.NextRise = Session.NextSet = Session.CurrentTime;
+            RefreshAll();
+        }
+        if (out.iridChanged && !IridiumBusy) Session.IridiumSats = out.iridiumSats;
+    };
+    auto* web = new TfrWebWnd(std::move(setup), this);
+    web->setAttribute(Qt::WA_DeleteOnClose);
+    connect(web, &QDialog::finished, this, [this, web] {
+        Session.Options.tleFolder = web->elementFolder();
+        Session.Options.autoDownload = web->autoDownload() ? 1 : 0;
+        Session.DownloadSettings = web->settings();
+    });
+    web->open();
 }
 
 // ---- catalogue tools (workers 25, 69, 91, 98, 99) -----------------------------------------

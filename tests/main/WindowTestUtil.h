@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ElementLines.h"
@@ -49,13 +50,23 @@ struct TTestSat {
     std::string ndot = " .00002182";  // columns 34-43: decay estimate
     std::string drag = " 40768-4";    // B*, columns 54-61
 
-    TSatRec Record(bool selected = true) const {
+    // Line 1 and line 2 with their checksums.
+    std::pair<std::string, std::string> Lines() const {
         char l1[80], l2[80];
         std::snprintf(l1, sizeof l1, "1 %5sU 98067A   18%012.8f %s  00000-0 %s 0  999", catNo.c_str(), epochDay,
                       ndot.c_str(), drag.c_str());
         std::snprintf(l2, sizeof l2, "2 %5s  51.6400 247.4627 0006703 130.5360 %8.4f %11.8f 5635", catNo.c_str(),
                       meanAnomaly, meanMotion);
-        std::string line1 = std::string(l1) + TleChecksum(l1), line2 = std::string(l2) + TleChecksum(l2);
+        return {std::string(l1) + TleChecksum(l1), std::string(l2) + TleChecksum(l2)};
+    }
+    // The set as three lines of an element file.
+    std::string ThreeLines() const {
+        const auto [line1, line2] = Lines();
+        return name + "\n" + line1 + "\n" + line2 + "\n";
+    }
+
+    TSatRec Record(bool selected = true) const {
+        const auto [line1, line2] = Lines();
         TSatRec sat{};
         EXPECT_TRUE(MakeSatelliteRecord(sat, name, catNo, 4.0, line1, line2)) << line1 << "\n" << line2;
         sat.selected = selected ? 1 : 0;

@@ -1,0 +1,464 @@
+// The satellite selector, the location selector, the magnitude editor, the
+// options and the download window, driven with clicks and keys.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <atomic>
+#include <cmath>
+
+#include "../net/LoopbackServer.h"
+#include "WindowTestUtil.h"
+#include "frLocSelector.h"
+#include "frMag.h"
+#include "frOptions.h"
+#include "frSatSelector.h"
+#include "frWeb.h"
+#include "uInitialize.h"
+#include "uMagFile.h"
+#include "uNetFiles.h"
+
+namespace {
+
+template <class T>
+T* Child(QWidget* owner, const char* name) {
+    T* w = owner->findChild<T*>(name);
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+void Click(QWidget* owner, const char* button) { QTest::mouseClick(Child<QPushButton>(owner, button), Qt::LeftButton); }
+
+// Replaces the text of a field by typing, then Enter.
+void Type(QWidget* owner, const char* field, const QString& text) {
+    QLineEdit* e = Child<QLineEdit>(owner, field);
+    e->setFocus();
+    QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(e, Qt::Key_Delete);
+    QTest::keyClicks(e, text);
+    QTest::keyClick(e, Qt::Key_Return);
+}
+
+QString Text(QWidget* owner, const char* field) { return Child<QLineEdit>(owner, field)->text(); }
+
+// The newest message box among owner's children: its text, after pressing its first button.
+QString TakeBox(QWidget* owner) {
+    QMessageBox* box = nullptr;
+    WaitFor([&] {
+        const auto boxes = owner->findChildren<QMessageBox*>("MessageBox");
+        box = nullptr;
+        for (QMessageBox* b : boxes)
+            if (b->isVisible()) box = b;
+        return box != nullptr;
+    }, 5000);
+    if (!box) return "(no message)";
+    const QString text = box->text();
+    QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
+    WaitFor([&] { return !box->isVisible(); }, 3000);
+    return text;
+}
+
+// Answers the open dialog of the file button by typing the path.
+void AnswerFileDialog(QWidget* owner, const std::string& path) {
+    QFileDialog* dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = owner->findChild<QFileDialog*>("PickFileOpen")) != nullptr; }));
+    QLineEdit* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    // Typed text would open the path completer's popup, which takes the Return.
+    name->setText(QString::fromStdString(path));
+    QTest::keyClick(name, Qt::Key_Return);
+}
+
+// ---- satellite selector --------------------------------------------------------------
+
+struct TSelectorTest : ::testing::Test {
+    TTestFolder folder;
+
+    std::string ElementFile(const std::string& name, const std::vector<TTestSat>& sats) {
+        std::string text;
+        for (const TTestSat& s : sats) text += s.ThreeLines();
+        EXPECT_TRUE(WriteFileAtomic(folder / name, text));
+        return folder / name;
+    }
+    static TTestSat Sat(const std::string& name, const std::string& catNo) {
+        TTestSat s;
+        s.name = name;
+        s.catNo = catNo;
+        return s;
+    }
+    static int Rows(QWidget* w) { return Child<QListView>(w, "ListBoxSatFile")->model()->rowCount(); }
+    static bool Enabled(QWidget* w, const char* b) { return Child<QPushButton>(w, b)->isEnabled(); }
+    static void Settle(TfrSatSelectorWnd& w) { ASSERT_TRUE(WaitFor([&] { return !w.busy(); })); }
+    void Open(TfrSatSelectorWnd& w, const std::string& path) {
+        Click(&w, "bn_file");
+        AnswerFileDialog(&w, path);
+        ASSERT_TRUE(WaitFor([&] { return !w.busy() && Rows(&w) > 0; }));
+    }
+    static void DoubleClick(QWidget* w, const QString& label) {
+        QListView* list = Child<QListView>(w, "ListBoxSatFile");
+        const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label, 1,
+                                                           Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << label.toStdString();
+        list->scrollTo(found[0]);
+        // A widget's double click comes after the press of its first click.
+        const QPoint p = list->visualRect(found[0]).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, p);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, p);
+    }
+};
+
+TEST_F(TSelectorTest, PagesAThousandSetsAtATime) {
+    std::vector<TTestSat> sats;
+    for (int k = 0; k < 2500; ++k) sats.push_back(Sat("SAT " + std::to_string(10000 + k), std::to_string(10000 + k)));
+    const std::string path = ElementFile("big.tle", sats);
+    TfrSatSelectorWnd w({}, folder.path, folder.path);
+    w.show();
+    Open(w, path);
+    EXPECT_EQ(w.windowTitle(), "Orbisk - big.tle -  (1 to 1000) - 2500 Satellites");
+    EXPECT_EQ(Rows(&w), 1000);
+    EXPECT_FALSE(Enabled(&w, "bn_previous"));
+    EXPECT_TRUE(Enabled(&w, "bn_next"));
+    Click(&w, "bn_next");
+    Settle(w);
+    EXPECT_EQ(w.windowTitle(), "Orbisk - big.tle -  (1001 to 2000) - 2500 Satellites");
+    EXPECT_TRUE(Enabled(&w, "bn_previous"));
+    Click(&w, "bn_next");
+    Settle(w);
+    EXPECT_EQ(w.windowTitle(), "Orbisk - big.tle -  (2001 to 2500) - 2500 Satellites");
+    EXPECT_EQ(Rows(&w), 500);
+    EXPECT_FALSE(Enabled(&w, "bn_next"));
+    Click(&w, "bn_previous");
+    Settle(w);
+    EXPECT_EQ(w.windowTitle(), "Orbisk - big.tle -  (1001 to 2000) - 2500 Satellites");
+    EXPECT_TRUE(Enabled(&w, "bn_next"));
+    Click(&w, "bn_reset");
+    Settle(w);
+    EXPECT_EQ(w.windowTitle(), "Orbisk - big.tle -  (1 to 1000) - 2500 Satellites");
+    EXPECT_FALSE(Enabled(&w, "bn_previous"));
+}
+
+TEST_F(TSelectorTest, AddsTheClickedSetWithItsMagnitudeUntilTheListIsFull) {
+    ASSERT_TRUE(WriteFileAtomic(folder / "Mag.dat", "http://example.test/names.zip\n"
+                                                    "90001   ISS (ZARYA)                3.5\n"));
+    const std::string path = ElementFile(
+        "f.tle", {Sat("ISS (ZARYA)", "90001"), Sat("ISS", "90002"), Sat("SIX DIGITS", "A0001"), Sat("LAST", "90004")});
+    std::vector<TSatRec> list;
+    for (int i = 0; i < 13; ++i) list.push_back(Sat("MINE " + std::to_string(i), std::to_string(80000 + i)).Record());
+    TfrSatSelectorWnd w(list, folder.path, folder.path);
+    w.show();
+    Open(w, path);
+    // "ISS" sorts first and is part of "ISS (ZARYA)": the clicked set is the one added.
+    DoubleClick(&w, "ISS (ZARYA)");
+    DoubleClick(&w, "ISS");
+    ASSERT_EQ(w.list().size(), 15u);
+    EXPECT_EQ(w.list()[13].catNo.str(), "90001");
+    EXPECT_DOUBLE_EQ(w.list()[13].stdMag, 3.5);
+    EXPECT_EQ(w.list()[14].catNo.str(), "90002");
+    EXPECT_DOUBLE_EQ(w.list()[14].stdMag, 8.0) << "no Mag.dat line";
+    DoubleClick(&w, "LAST");
+    EXPECT_EQ(TakeBox(&w), kListFullText);
+    EXPECT_EQ(w.list().size(), 15u);
+
+    // Numbers are searched as numbers, six digits included; a part of a number matches nothing.
+    Click(&w, "bn_number");
+    EXPECT_EQ(Child<QPushButton>(&w, "bn_number")->text(), "Satellite Name");
+    Type(&w, "txt_search", "100001 90004");
+    EXPECT_EQ(w.windowTitle(), "Orbisk - f.tle  - 2 Satellites");
+    EXPECT_EQ(Child<QListView>(&w, "ListBoxSatFile")->model()->index(0, 0).data().toString(), "90004");
+    Type(&w, "txt_search", "9000");
+    EXPECT_EQ(Rows(&w), 0);
+    Settle(w);  // the page that emptying the box asked for
+    Click(&w, "bn_number");
+    Settle(w);
+    Type(&w, "txt_search", "zarya");
+    EXPECT_EQ(w.windowTitle(), "Orbisk - f.tle  - 1 Satellites");
+
+    // Removing the highlighted third record; the ticks become the flags at closing.
+    QListWidget* ticks = Child<QListWidget>(&w, "ckboxSelSat");
+    ticks->setCurrentRow(2);
+    Click(&w, "bn_delete");
+    Click(&w, "bn_none");
+    Click(&w, "bn_close");
+    ASSERT_EQ(w.list().size(), 14u);
+    EXPECT_EQ(w.list()[2].catNo.str(), "80003");
+    for (const TSatRec& s : w.list()) EXPECT_EQ(s.selected, 0);
+}
+
+TEST_F(TWindowTest, SelectorTakesItsListBackIntoTheMainWindow) {
+    TTestSat a, b;
+    b.catNo = "90002";
+    b.name = "OTHER";
+    folder.Satellites({a.Record(), b.Record()});
+    TfrMainWnd& w = Start();
+    ASSERT_EQ(Ui().cb_sat1->count(), 2);
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_F2);
+    TfrSatSelectorWnd* selector = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (selector = w.findChild<TfrSatSelectorWnd*>()) != nullptr; }));
+    QListWidget* ticks = Child<QListWidget>(selector, "ckboxSelSat");
+    ticks->setCurrentRow(0);
+    Click(selector, "bn_delete");
+    Click(selector, "bn_close");
+    ASSERT_TRUE(Settle());
+    ASSERT_EQ(w.session().MainSats.size(), 1u);
+    EXPECT_EQ(Ui().cb_sat1->count(), 1);
+    EXPECT_EQ(Ui().cb_sat1->currentText(), "OTHER");
+}
+
+// ---- location selector ----------------------------------------------------------------
+
+TEST(LocationSelector, RefusesLatitudeNinetyAndKeepsFeetAcrossApply) {
+    TTestFolder folder;
+    folder.CopyInstalled("Timezone.dat");
+    ASSERT_TRUE(WriteFileAtomic(folder / "Locations.dat",
+                                FormatLocationLine("Zeta", "10.0000", "20.0000", "0.00", "UTC", "5") + "\n"));
+    const TObserver home = DefaultObserver();
+    TfrLocWnd w(home, false, folder.path);
+    w.show();
+    EXPECT_EQ(Text(&w, "txt_lat1"), "53.4570");
+    Click(&w, "bn_new");
+    Type(&w, "txt_lat1", "90");
+    EXPECT_EQ(TakeBox(&w), kLatitudeRangeText);
+    EXPECT_EQ(Text(&w, "txt_lat1"), "53.4570");
+    Type(&w, "txt_loc", "Sydney Harbour");
+    Type(&w, "txt_lat1", "-33.8688");
+    Type(&w, "txt_lon1", "151.2093");
+    Type(&w, "txt_msl", "100");
+    Click(&w, "bn_save");
+    EXPECT_EQ(Child<QListWidget>(&w, "listbox_loc")->count(), 2);
+    Click(&w, "bn_apply");
+    EXPECT_EQ(TakeBox(&w), "\"Sydney Harbour\" is set as your new observer location");
+    ASSERT_TRUE(w.applied());
+    EXPECT_NEAR(w.observer().pos.lat, -33.8688 * kDegToRad, 1e-12);
+    EXPECT_NEAR(w.observer().pos.lon, 151.2093 * kDegToRad, 1e-12);
+    EXPECT_NEAR(w.observer().pos.height, 0.03048, 1e-6);
+    TObserver saved{};
+    ASSERT_TRUE(ReadObserverFile(folder.path, saved));
+    EXPECT_EQ(saved.name.str(), "Sydney Harbour");
+    Click(&w, "bn_done");
+    EXPECT_NE(folder.Bytes("Locations.dat").find("Sydney Harbour"), std::string::npos) << "written at closing";
+
+    TfrLocWnd again(w.observer(), false, folder.path);
+    again.show();
+    EXPECT_EQ(Text(&again, "txt_lat1"), "-33.8688");
+    EXPECT_EQ(Text(&again, "txt_lon1"), "151.2093");
+    EXPECT_EQ(Text(&again, "txt_msl"), "100");
+    EXPECT_EQ(Child<QLabel>(&again, "lb_msl")->text(), "MSL(feet)");
+}
+
+// ---- magnitude editor -------------------------------------------------------------------
+
+TEST(MagnitudeEditor, SaveRulesAndTheFileWrittenAtClosing) {
+    TTestFolder folder;
+    ASSERT_TRUE(WriteFileAtomic(folder / "Mag.dat", "00005   VANGUARD 1                11.0\n"));
+    TMagWndSetup setup;
+    setup.dataFolder = folder.path;
+    setup.elementFolder = folder.path;
+    TfrMagWnd w(setup);
+    w.show();
+    Click(&w, "bn_new");
+    EXPECT_EQ(Text(&w, "txt_number"), "99999");
+    Type(&w, "txt_number", "25544");
+    Type(&w, "txt_name", "iss zarya");
+    Type(&w, "txt_mag", "1.0");
+    Click(&w, "bn_save");
+    EXPECT_EQ(TakeBox(&w), "Satellite entry saved.");
+    EXPECT_EQ(Child<QListWidget>(&w, "MagListBox")->count(), 2);
+
+    Click(&w, "bn_new");
+    Type(&w, "txt_number", "25544");
+    Type(&w, "txt_name", "X");
+    Click(&w, "bn_save");
+    EXPECT_EQ(TakeBox(&w), "Satellite Number already exists, Cancel or Enter new number.");
+    Type(&w, "txt_number", "30000");
+    Type(&w, "txt_name", QString(25, 'N'));
+    Click(&w, "bn_save");
+    EXPECT_EQ(TakeBox(&w), "Enter the Satellite Name, max 24 characters");
+    Click(&w, "bn_close");
+    EXPECT_EQ(TakeBox(&w), kMagCloseRefused);
+    EXPECT_TRUE(w.isVisible());
+    Click(&w, "bn_cancel");
+    Click(&w, "bn_close");
+    EXPECT_FALSE(w.isVisible());
+    // The file had no URL line: the built-in one goes first.
+    EXPECT_EQ(folder.Bytes("Mag.dat"), std::string(kDefaultNamesUrl) + "\r\n"
+                                       "00005   VANGUARD 1                11.0\r\n"
+                                       "25544   ISS ZARYA                  1.0\r\n");
+}
+
+// ---- options --------------------------------------------------------------------------------
+
+TEST_F(TWindowTest, OptionsShowShadowAndUnitsAndApplyWhenSaved) {
+    folder.Satellites({TTestSat{}.Record()});
+    TOptions o = DefaultOptions(ORBISK_PROGRAM_DIR "/");
+    o.shadowAlpha = 114;
+    o.pressure = 1010.0;
+    o.temperature = 15.0;
+    ASSERT_TRUE(SaveOptions(folder.path, o, DefaultMenuSettings()));
+    TfrMainWnd& w = Start();
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
+    TfrOptionWnd* dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = w.findChild<TfrOptionWnd*>()) != nullptr; }));
+    EXPECT_EQ(Child<QSpinBox>(dialog, "nm_shadow")->value(), 44);
+    QCheckBox* metric = Child<QCheckBox>(dialog, "ckb_metric");
+    QTest::mouseClick(metric, Qt::LeftButton, {}, QPoint(8, metric->height() / 2));
+    EXPECT_EQ(Text(dialog, "txt_pressure"), "29.9");
+    EXPECT_EQ(Text(dialog, "txt_temperature"), "59.0");
+    Click(dialog, "bn_saveoptions");
+    ASSERT_TRUE(Settle());
+    EXPECT_EQ(w.session().Options.shadowAlpha, 111);
+    EXPECT_EQ(w.session().Options.metric, 0);
+    EXPECT_EQ(w.session().Options.pressure, 1010.0) << "the rounded inches shown are not read back";
+    EXPECT_DOUBLE_EQ(w.session().DistanceFactor, 0.621371);
+    EXPECT_TRUE(Ui().stxt_hgt->text().endsWith(" mi"));
+    TOptions stored{};
+    TMenuSettings menu{};
+    ASSERT_TRUE(LoadOptions(folder.path, ORBISK_PROGRAM_DIR "/", stored, menu));
+    EXPECT_EQ(stored.shadowAlpha, 111);
+}
+
+TEST(OptionsWindow, LettersInTheTemperatureGiveTwentyAndCancelKeepsTheRest) {
+    TOptions o = DefaultOptions(ORBISK_PROGRAM_DIR "/");
+    TfrOptionWnd w(o, ORBISK_PROGRAM_DIR "/");
+    w.show();
+    Type(&w, "txt_temperature", "warm");
+    Click(&w, "bn_saveoptions");
+    ASSERT_TRUE(w.saved());
+    EXPECT_EQ(w.options().temperature, kDefaultTemperature);
+
+    TfrOptionWnd cancelled(o, ORBISK_PROGRAM_DIR "/");
+    cancelled.show();
+    QTest::keyClick(Child<QSpinBox>(&cancelled, "nm_track"), Qt::Key_Up);
+    Click(&cancelled, "bn_cancel");
+    EXPECT_FALSE(cancelled.saved());
+    EXPECT_EQ(cancelled.options().trackHours, o.trackHours);
+}
+
+// ---- download window ----------------------------------------------------------------------
+
+struct TWebTest : ::testing::Test {
+    TTestFolder folder;
+    std::atomic<int> connectionChecks{0};
+
+    // Twelve login entries (disabled) and then the given lines.
+    void WriteList(const std::vector<std::string>& lines) {
+        std::vector<std::string> all;
+        for (int i = 1; i <= 12; ++i)
+            all.push_back("0 0 st_spare_" + std::to_string(10 + i) + std::string(22, ' ') +
+                          "https://127.0.0.1:9/basicspacedata/query/" + std::to_string(i));
+        all.insert(all.end(), lines.begin(), lines.end());
+        ASSERT_TRUE(netfiles::WriteLinesAtomic(folder / "dwnlist.dat", all, "\n"));
+    }
+    static std::string Entry(bool on, const std::string& name, const std::string& url) {
+        std::string line = std::string(on ? "1" : "0") + " 0 " + name;
+        line.resize(39, ' ');
+        return line + url;
+    }
+    TWebSetup MakeSetup() {
+        TWebSetup s;
+        s.dataFolder = folder.path;
+        s.elementFolder = folder.path;
+        s.net.connectionState = [this] {
+            ++connectionChecks;
+            return std::string("LAN");
+        };
+        return s;
+    }
+    static void Finish(TfrWebWnd& w) { ASSERT_TRUE(WaitFor([&] { return !w.running(); }, 30000)); }
+};
+
+TEST_F(TWebTest, LoginEntryWithoutPasswordIsRefusedBeforeAnyConnection) {
+    WriteList({});
+    TfrWebWnd w(MakeSetup());
+    w.show();
+    QListWidget* list = Child<QListWidget>(&w, "clb_tle");
+    list->setFocus();
+    list->setCurrentRow(0);
+    QTest::keyClick(list, Qt::Key_Space);
+    ASSERT_EQ(list->item(0)->checkState(), Qt::Checked);
+    Type(&w, "txt_username", "someone");
+    Click(&w, "bn_download");
+    EXPECT_EQ(TakeBox(&w), kLoginMissing);
+    EXPECT_FALSE(w.running());
+    EXPECT_EQ(connectionChecks.load(), 0);
+    EXPECT_TRUE(Child<QPushButton>(&w, "bn_close")->isEnabled());
+    Click(&w, "bn_close");
+    // The tick reached the list; the login was not saved.
+    EXPECT_EQ(folder.Bytes("dwnlist.dat").substr(0, 2), "1 ");
+    TDownloadSettings s;
+    LoadDownloadSettings(folder.path, s, 0.0);
+    EXPECT_EQ(s.user, "");
+    EXPECT_EQ(s.password, "");
+}
+
+TEST_F(TWebTest, BatchShowsProgressAndKeepsTheFileOfAFailedEntry) {
+    LoopbackServer server;
+    TTestSat fresh;
+    fresh.epochDay = 40.0;
+    server.Route("/good", [&](const HttpRequest&) {
+        HttpResponse r;
+        r.body = fresh.ThreeLines();
+        return r;
+    });
+    WriteList({Entry(true, "good", server.Base() + "/good"), Entry(true, "missing", server.Base() + "/missing"),
+               Entry(true, "also", server.Base() + "/good")});
+    ASSERT_TRUE(WriteFileAtomic(folder / "missing.tle", "old sets\n"));
+    TfrWebWnd w(MakeSetup());
+    w.show();
+    QProgressBar* bar = Child<QProgressBar>(&w, "pb_download");
+    std::vector<int> steps;
+    QObject::connect(bar, &QProgressBar::valueChanged, [&](int v) { steps.push_back(v); });
+    Click(&w, "bn_download");
+    EXPECT_FALSE(Child<QPushButton>(&w, "bn_close")->isEnabled());
+    Finish(w);
+    const QString message = TakeBox(&w);
+    EXPECT_TRUE(message.startsWith("File Download / Update / Conversion Completed")) << message.toStdString();
+    EXPECT_TRUE(message.contains("missing: download failed (HTTP status 404), previous file kept"))
+        << message.toStdString();
+    EXPECT_EQ(folder.Bytes("missing.tle"), "old sets\n");
+    EXPECT_EQ(folder.Bytes("good.tle"), fresh.ThreeLines());
+    EXPECT_EQ(bar->maximum(), 3);
+    EXPECT_EQ(bar->value(), 3);
+    EXPECT_TRUE(std::is_sorted(steps.begin(), steps.end()));
+    EXPECT_GE(steps.size(), 3u);
+    EXPECT_TRUE(Child<QPushButton>(&w, "bn_close")->isEnabled());
+    EXPECT_NE(Text(&w, "txt_lasttime"), "");
+}
+
+TEST_F(TWebTest, CancelStopsTheBatchAndKeepsTheFiles) {
+    LoopbackServer server;
+    server.Route("/slow", [](const HttpRequest&) {
+        HttpResponse r;
+        r.body = std::string(400, 'x');
+        r.dripBytes = 1;
+        r.dripIntervalMs = 50;  // 20 s in all
+        return r;
+    });
+    WriteList({Entry(true, "slow", server.Base() + "/slow"), Entry(true, "later", server.Base() + "/later")});
+    ASSERT_TRUE(WriteFileAtomic(folder / "slow.tle", "old sets\n"));
+    TfrWebWnd w(MakeSetup());
+    w.show();
+    Click(&w, "bn_download");
+    ASSERT_TRUE(WaitFor([&] { return server.Hits("/slow") == 1; }));
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_EQ(TakeBox(&w), kDownloadWait);
+    EXPECT_TRUE(w.isVisible());
+    Click(&w, "bn_cancel");
+    QElapsedTimer timer;
+    timer.start();
+    Finish(w);
+    EXPECT_LT(timer.elapsed(), 10000);
+    EXPECT_TRUE(TakeBox(&w).startsWith("Download cancelled"));
+    EXPECT_EQ(server.Hits("/later"), 0);
+    EXPECT_EQ(folder.Bytes("slow.tle"), "old sets\n");
+}
+
+}  // namespace
