@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "frMain.h"
+#include "frSatSelector.h"
 
 namespace {
 
@@ -27,11 +28,54 @@ const TShot kShots[] = {
     {kViewGlobe, "orbisk-globe.png", &TMainWndUi::menu_globe},
 };
 
+// The dialogs, each opened by its menu command and pictured alone.
+struct TDialogShot {
+    const char* objectName;
+    const char* name;
+    QAction* TMainWndUi::*action;
+};
+const TDialogShot kDialogShots[] = {
+    {"frSatSelector", "orbisk-selector.png", &TMainWndUi::menu_satellite},
+    {"frLocSelector", "orbisk-location.png", &TMainWndUi::menu_location},
+    {"frOptions", "orbisk-options.png", &TMainWndUi::menu_options},
+    {"frWeb", "orbisk-download.png", &TMainWndUi::menu_webupdate},
+};
+
 struct TState {
     std::size_t next = 0;
     bool switched = false;
     int polls = 0;
+    QDialog* dialog = nullptr;
 };
+
+void Save(QWidget& widget, const std::string& path) {
+    if (!widget.grab().save(QString::fromStdString(path), "PNG"))
+        std::fprintf(stderr, "orbisk: cannot write %s\n", path.c_str());
+    else
+        std::printf("%s\n", path.c_str());
+}
+
+// One step of the dialog pictures; true when all are taken.
+bool DialogStep(TfrMainWnd& window, const std::string& folder, TState& state) {
+    const std::size_t k = state.next - std::size(kShots);
+    if (k >= std::size(kDialogShots)) return true;
+    const TDialogShot& shot = kDialogShots[k];
+    if (!state.dialog) {
+        (window.ui().*shot.action)->trigger();
+        state.dialog = window.findChild<QDialog*>(shot.objectName);
+        // The selector shows the bundled visual satellites beside the list.
+        if (auto* selector = qobject_cast<TfrSatSelectorWnd*>(state.dialog))
+            selector->OpenFile(window.session().Options.tleFolder.str() + "visual.tle");
+        return false;
+    }
+    if (auto* selector = qobject_cast<TfrSatSelectorWnd*>(state.dialog); selector && selector->busy()) return false;
+    QApplication::processEvents();
+    Save(*state.dialog, folder + "/" + shot.name);
+    state.dialog->reject();
+    state.dialog = nullptr;
+    ++state.next;
+    return false;
+}
 
 }  // namespace
 
@@ -47,7 +91,8 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
             return;
         }
         if (!window.loaded() || !window.idle() || window.busy() || window.framesDrawn() == 0) return;
-        if (state->next == std::size_t(std::size(kShots))) {
+        if (state->next >= std::size_t(std::size(kShots))) {
+            if (!DialogStep(window, folder, *state)) return;
             timer->stop();
             window.close();
             return;
@@ -59,11 +104,7 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
             return;  // the switch runs on a worker; look again once it is done
         }
         QApplication::processEvents();
-        const std::string path = folder + "/" + shot.name;
-        if (!window.grab().save(QString::fromStdString(path), "PNG"))
-            std::fprintf(stderr, "orbisk: cannot write %s\n", path.c_str());
-        else
-            std::printf("%s\n", path.c_str());
+        Save(window, folder + "/" + shot.name);
         ++state->next;
         state->switched = false;
     });

@@ -1,11 +1,13 @@
 // Pictures of the window for the documentation and for looking at changes:
-// one PNG per view, taken once the window has settled, then the window closes.
+// one PNG per view and one per dialog, taken once the window has settled, then
+// the window closes.
 #pragma once
 #include <string>
 
 class TfrMainWnd;
 
-// Writes folder/orbisk-map.png, orbisk-sky.png and orbisk-globe.png (the
-// folder is made when missing). A picture that cannot be written is
-// reported on stderr.
+// Writes folder/orbisk-map.png, orbisk-sky.png, orbisk-globe.png and the
+// dialogs orbisk-selector.png, orbisk-location.png, orbisk-options.png and
+// orbisk-download.png (the folder is made when missing). A picture that
+// cannot be written is reported on stderr.
 void SaveScreenshots(TfrMainWnd& window, const std::string& folder);
