@@ -32,12 +32,24 @@ void SortEntriesByNumber(std::vector<TElementEntry>& entries) {
     std::stable_sort(entries.begin(), entries.end(), EntryLess);
 }
 
-bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath, TElementReadReport* read) {
+bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath, TElementReadReport* read,
+                          std::string* why) {
+    auto fail = [&](const std::string& reason) {
+        if (why) *why = reason;
+        return false;
+    };
     std::vector<std::string> mag;
-    if (!netfiles::ReadLines(magPath, mag)) return false;
-    if (!netfiles::FileExists(elementPath)) return false;
+    if (!netfiles::ReadLines(magPath, mag)) return fail("File: " + magPath + " " + FileProblem(magPath));
+    if (!netfiles::FileExists(elementPath)) return fail("File: " + elementPath + " " + FileProblem(elementPath));
     std::vector<TElementEntry> entries;
-    ReadElementFile(entries, elementPath, read);  // no sets: an empty common-name file
+    TElementReadReport report;
+    ReadElementFile(entries, elementPath, &report);
+    if (read) *read = report;
+    // A file without element sets is not converted: deleting it would lose whatever it holds.
+    if (entries.empty()) {
+        const std::string summary = report.Summary();
+        return fail("no element sets in " + elementPath + (summary.empty() ? "" : ": " + summary));
+    }
     SortEntriesByNumber(entries);
     const TMagIndex index(mag);
     std::string text;
@@ -52,16 +64,18 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
         text += std::string(e.line1.view()) + "\r\n";
         text += std::string(e.line2.view()) + "\r\n";
     }
-    if (!WriteFileAtomic(CommonNamePath(elementPath), text)) return false;
+    std::string writeError;
+    if (!WriteFileAtomic(CommonNamePath(elementPath), text, 0644, &writeError)) return fail(writeError);
     std::remove(elementPath.c_str());
     return true;
 }
 
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath) {
     const std::string name = netfiles::FileNameOf(elementPath);
-    if (ConvertToCommonNames(elementPath, magPath))
+    std::string why;
+    if (ConvertToCommonNames(elementPath, magPath, nullptr, &why))
         return {"File Conversion", "File converted to \"" + std::string(kCommonNamePrefix) + name + "\""};
-    return {"File Conversion", "File \"" + name + "\" FAILED to Convert"};
+    return {"File Conversion", "File \"" + name + "\" FAILED to Convert" + (why.empty() ? "" : "\n" + why)};
 }
 
 bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,

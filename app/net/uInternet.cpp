@@ -553,10 +553,11 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
         const std::string path = TargetPath(e.entry, folder);
         if (!netfiles::FileExists(path)) continue;
         TElementReadReport read;
-        if (ConvertToCommonNames(path, magPath, &read))
+        std::string why;
+        if (ConvertToCommonNames(path, magPath, &read, &why))
             ++converted;
         else
-            report.Fail(netfiles::FileNameOf(path) + ": conversion failed, file kept");
+            report.Fail(netfiles::FileNameOf(path) + ": conversion failed (" + why + "), file kept");
         if (const std::string why = read.Summary(); !why.empty()) report.Note(netfiles::FileNameOf(path) + ": " + why);
     }
     return converted;

@@ -133,8 +133,14 @@ TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
     fx::WriteText(dir / "keep.tle", fx::ThreeLines("ISS (ZARYA)", iss));
     auto msg = ConvertFileTask(dir / "keep.tle", dir / "absent.dat");
     EXPECT_EQ(msg.title, "File Conversion");
-    EXPECT_EQ(msg.text, "File \"keep.tle\" FAILED to Convert");
+    EXPECT_EQ(msg.text, "File \"keep.tle\" FAILED to Convert\nFile: " + dir / "absent.dat" + " not found");
     EXPECT_TRUE(netfiles::FileExists(dir / "keep.tle"));
+    // Nor is a file without element sets replaced by an empty one.
+    fx::WriteText(dir / "page.tle", "<html>Rate limit exceeded</html>\n");
+    msg = ConvertFileTask(dir / "page.tle", dir / "Mag.dat");
+    EXPECT_EQ(msg.text.rfind("File \"page.tle\" FAILED to Convert\nno element sets in ", 0), 0u) << msg.text;
+    EXPECT_EQ(fx::ReadText(dir / "page.tle"), "<html>Rate limit exceeded</html>\n");
+    EXPECT_FALSE(netfiles::FileExists(dir / "Common_Name_page.tle"));
     msg = ConvertFileTask(dir / "keep.tle", dir / "Mag.dat");
     EXPECT_EQ(msg.text, "File converted to \"Common_Name_keep.tle\"");
 }
