@@ -153,6 +153,7 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_satellite, &QAction::triggered, this, &TfrMainWnd::menu_satelliteClick);
     connect(Ui.menu_location, &QAction::triggered, this, &TfrMainWnd::menu_locationClick);
     connect(Ui.menu_satdata, &QAction::triggered, this, &TfrMainWnd::menu_satdataClick);
+    connect(Ui.menu_planets, &QAction::triggered, this, &TfrMainWnd::menu_planetsClick);
     connect(Ui.menu_options, &QAction::triggered, this, &TfrMainWnd::menu_optionsClick);
     connect(Ui.menu_webupdate, &QAction::triggered, this, &TfrMainWnd::menu_webupdateClick);
     connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);

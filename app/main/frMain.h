@@ -136,6 +136,7 @@ private:
     void menu_satelliteClick();
     void menu_locationClick();
     void menu_satdataClick();
+    void menu_planetsClick();
     void menu_optionsClick();
     void menu_webupdateClick();
     void menu_conversionClick();

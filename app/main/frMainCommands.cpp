@@ -18,6 +18,7 @@
 #include "frLocSelector.h"
 #include "frMag.h"
 #include "frOptions.h"
+#include "frPlanetData.h"
 #include "frSatSelector.h"
 #include "frWeb.h"
 #include "frMain.h"
@@ -43,7 +44,7 @@ constexpr double kMaxStarBase = 8.0, kMinStarBase = 0.0;
 // The commands whose windows come later: visible, but disabled until their
 // window is connected in ConnectCommands.
 void TfrMainWnd::DisableLaterWindows() {
-    for (QAction* a : {Ui.menu_linetabular, Ui.menu_analysis, Ui.menu_planets}) {
+    for (QAction* a : {Ui.menu_linetabular, Ui.menu_analysis}) {
         a->setEnabled(false);
         a->setStatusTip(a->text() + ": not available in this version");
     }
@@ -279,6 +280,13 @@ void TfrMainWnd::menu_satdataClick() {
         RefreshAll();
     });
     mag->open();
+}
+
+void TfrMainWnd::menu_planetsClick() {
+    auto* data = new TfrDataWnd(Session.CurrentTime, Session.Observer, Session.Options,
+                                QDir::homePath().toStdString() + "/", this);
+    data->setAttribute(Qt::WA_DeleteOnClose);
+    data->open();
 }
 
 void TfrMainWnd::menu_optionsClick() {

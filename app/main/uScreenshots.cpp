@@ -39,6 +39,7 @@ const TDialogShot kDialogShots[] = {
     {"frLocSelector", "orbisk-location.png", &TMainWndUi::menu_location},
     {"frOptions", "orbisk-options.png", &TMainWndUi::menu_options},
     {"frWeb", "orbisk-download.png", &TMainWndUi::menu_webupdate},
+    {"frPlanetData", "orbisk-data.png", &TMainWndUi::menu_planets},
 };
 
 struct TState {

@@ -7,7 +7,7 @@
 class TfrMainWnd;
 
 // Writes folder/orbisk-map.png, orbisk-sky.png, orbisk-globe.png and the
-// dialogs orbisk-selector.png, orbisk-location.png, orbisk-options.png and
-// orbisk-download.png (the folder is made when missing). A picture that
-// cannot be written is reported on stderr.
+// dialogs orbisk-selector.png, orbisk-location.png, orbisk-options.png,
+// orbisk-download.png and orbisk-data.png (the folder is made when missing).
+// A picture that cannot be written is reported on stderr.
 void SaveScreenshots(TfrMainWnd& window, const std::string& folder);

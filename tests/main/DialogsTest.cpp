@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
@@ -19,6 +20,7 @@
 #include "frLocSelector.h"
 #include "frMag.h"
 #include "frOptions.h"
+#include "frPlanetData.h"
 #include "frSatSelector.h"
 #include "frWeb.h"
 #include "uInitialize.h"
@@ -340,6 +342,39 @@ TEST(OptionsWindow, LettersInTheTemperatureGiveTwentyAndCancelKeepsTheRest) {
     Click(&cancelled, "bn_cancel");
     EXPECT_FALSE(cancelled.saved());
     EXPECT_EQ(cancelled.options().trackHours, o.trackHours);
+}
+
+// ---- Sun, Moon and planet data -----------------------------------------------------------
+
+TEST_F(TWindowTest, DataWindowHasDaysPlusOneRowsAndListsTheMoonLast) {
+    folder.Satellites({TTestSat{}.Record()});
+    TfrMainWnd& w = Start(Day2018(22, 3));
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_F7);
+    TfrDataWnd* data = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (data = w.findChild<TfrDataWnd*>()) != nullptr; }));
+    constexpr std::size_t kHeaderLines = 6;
+    ASSERT_EQ(data->lines().size(), kHeaderLines + 11);
+    EXPECT_EQ(data->lines()[1], "  Sun Rise/Set 10 days ");
+    EXPECT_EQ(data->lines()[kHeaderLines].substr(0, 12), "  01/22/2018");
+    EXPECT_EQ(data->windowTitle(), "  Sun Rise/Set ");
+
+    Click(data, "bn_moon");
+    ASSERT_EQ(data->lines().size(), kHeaderLines + 11);
+    EXPECT_EQ(data->lines()[5], "  MM/DD/Year  Rise    Mid     Set     SL%");
+    for (std::size_t i = kHeaderLines; i < data->lines().size(); ++i) {
+        double lit = -1;
+        ASSERT_TRUE(ParseNumber(data->lines()[i].substr(data->lines()[i].rfind(' ')), lit)) << data->lines()[i];
+        EXPECT_TRUE(lit >= 0.0 && lit <= 100.0) << data->lines()[i];
+    }
+
+    Click(data, "bn_planets");
+    EXPECT_EQ(data->windowTitle(), "Planet/Moon data");
+    ASSERT_EQ(data->lines().size(), kHeaderLines + 10);
+    EXPECT_EQ(data->lines().back().substr(0, 6), "  Moon");
+    EXPECT_EQ(data->lines()[kHeaderLines + 8].substr(0, 7), "  Pluto");
+    EXPECT_EQ(Child<QPlainTextEdit>(data, "PlanetMemo")->toPlainText().count('\n'), 16);
+    Click(data, "bn_close");
 }
 
 // ---- download window ----------------------------------------------------------------------
