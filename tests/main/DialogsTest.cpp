@@ -344,6 +344,35 @@ TEST(OptionsWindow, LettersInTheTemperatureGiveTwentyAndCancelKeepsTheRest) {
     EXPECT_EQ(cancelled.options().trackHours, o.trackHours);
 }
 
+// ---- Tools commands ----------------------------------------------------------------------
+
+TEST_F(TWindowTest, ToolsUpdateTheListAndRefuseToConvertAFileWithoutSets) {
+    TTestSat tracked;
+    folder.Satellites({tracked.Record()});
+    TOptions o = DefaultOptions(ORBISK_PROGRAM_DIR "/");
+    o.tleFolder = folder.path;
+    ASSERT_TRUE(SaveOptions(folder.path, o, DefaultMenuSettings()));
+    TTestSat newer = tracked;
+    newer.epochDay = 30.0;
+    ASSERT_TRUE(WriteFileAtomic(folder / "fresh.tle", newer.ThreeLines()));
+    TfrMainWnd& w = Start();
+    const double epoch = w.session().MainSats[0].epoch;
+
+    Ui().mn_UpdateMainList->trigger();
+    EXPECT_EQ(TakeMessage(), "Satellites updated successfully");
+    EXPECT_NEAR(w.session().MainSats[0].epoch - epoch, 8.0, 1e-6);
+    Ui().mn_UpdateMainList->trigger();
+    EXPECT_EQ(TakeMessage(), "Satellites are current");
+
+    folder.CopyInstalled("Mag.dat");
+    ASSERT_TRUE(WriteFileAtomic(folder / "page.txt", "<html>Too many requests</html>\n"));
+    Ui().menu_conversion->trigger();
+    AnswerFileDialog(&w, folder / "page.txt");
+    const QString message = TakeMessage();
+    EXPECT_TRUE(message.startsWith("File \"page.txt\" FAILED to Convert\nno element sets in ")) << message.toStdString();
+    EXPECT_EQ(folder.Bytes("page.txt"), "<html>Too many requests</html>\n");
+}
+
 // ---- Sun, Moon and planet data -----------------------------------------------------------
 
 TEST_F(TWindowTest, DataWindowHasDaysPlusOneRowsAndListsTheMoonLast) {
