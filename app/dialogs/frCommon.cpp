@@ -6,6 +6,9 @@
 
 #include <algorithm>
 
+#include "uDataFiles.h"
+#include "uFileIO.h"
+
 namespace {
 
 QMessageBox* Box(QWidget* parent, const std::string& text, const std::string& title,
@@ -68,6 +71,21 @@ void ShowMessagesInOrder(QWidget* parent, std::vector<TNetMessage> messages) {
     if (!messages.empty())
         QObject::connect(box, &QMessageBox::finished, parent,
                          [parent, rest = std::move(messages)]() mutable { ShowMessagesInOrder(parent, std::move(rest)); });
+}
+
+bool ReadListFile(QWidget* parent, const std::string& path, std::vector<std::string>& lines, bool complainWhenMissing) {
+    bool truncated = false;
+    if (!ReadFileLines(path, kMaxDataFileBytes, lines, &truncated)) {
+        const std::string problem = FileProblem(path);
+        if (complainWhenMissing || problem != "not found") ShowMessageBox(parent, "File: " + path + " " + problem);
+        return false;
+    }
+    if (truncated) {
+        ShowMessageBox(parent, "File: " + path + " is larger than " + std::to_string(kMaxDataFileBytes >> 20) +
+                                   " MB; only its beginning is shown, and it is left as it is");
+        return false;
+    }
+    return true;
 }
 
 QString WidgetText(std::string_view latin1) {

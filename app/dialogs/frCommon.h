@@ -27,6 +27,12 @@ QMessageBox* AskYesNo(QWidget* parent, const std::string& text, const std::strin
 // Messages one after the other: each opens when the one before is closed.
 void ShowMessagesInOrder(QWidget* parent, std::vector<TNetMessage> messages);
 
+// The lines of one of the program's text files. False (with the message
+// shown) when it cannot be read, or when it is too large to read whole:
+// lines then holds its beginning, and the caller must not write it back.
+bool ReadListFile(QWidget* parent, const std::string& path, std::vector<std::string>& lines,
+                  bool complainWhenMissing = true);
+
 // 8-bit program text to a widget and back (characters beyond Latin-1 become '?').
 QString WidgetText(std::string_view latin1);
 std::string ProgramText(const QString& text);

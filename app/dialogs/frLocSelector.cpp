@@ -50,8 +50,7 @@ TfrLocWnd::TfrLocWnd(const TObserver& observer, bool metric, const std::string& 
     lb_geoid->setText(metric ? "Geoid(meter)" : "Geoid(feet)");
 
     std::vector<std::string> lines;
-    const std::string zonePath = DataFolder + kTimezoneFile;
-    if (!ReadDataLines(zonePath, lines)) ShowMessageBox(this, "File: " + zonePath + " " + FileProblem(zonePath));
+    ReadListFile(this, DataFolder + kTimezoneFile, lines);
     for (const std::string& line : lines) {
         TTimeZone z;
         if (ParseTimezoneLine(line, z)) Zones.push_back(std::move(z));
@@ -180,8 +179,9 @@ void TfrLocWnd::LoadList(const std::string& fileName) {
     ListChanged = false;
     Lines.clear();
     std::vector<std::string> lines;
-    if (!ReadDataLines(ListPath, lines) && fileName == std::string(kFullListFile))
-        ShowMessageBox(this, "File: " + ListPath + " " + FileProblem(ListPath));
+    // A file read only in part is never written back; one that is missing may be made.
+    ListWritable = ReadListFile(this, ListPath, lines, fileName == std::string(kFullListFile)) ||
+                   FileProblem(ListPath) == "not found";
     for (std::string& l : lines)
         if (!TrimText(l).empty()) Lines.push_back(std::move(l));
     std::sort(Lines.begin(), Lines.end());
@@ -189,7 +189,7 @@ void TfrLocWnd::LoadList(const std::string& fileName) {
 }
 
 bool TfrLocWnd::SaveList() {
-    if (!ListChanged) return true;
+    if (!ListChanged || !ListWritable) return true;
     if (!netfiles::WriteLinesAtomic(ListPath, Lines, "\n")) {
         ShowMessageBox(parentWidget() ? parentWidget() : this, "File: " + ListPath + " could not be written");
         return false;

@@ -71,6 +71,7 @@ private:
     std::string ListPath;            // the location file shown
     std::vector<std::string> Lines;  // its lines, sorted
     bool ListChanged = false;
+    bool ListWritable = true;        // false: the file could be read only in part
     std::vector<TTimeZone> Zones;
     double Unit = 1.0;               // display units per metre
     double LastLat = 0, LastLon = 0, LastMsl = 0, LastGeoid = 0;  // degrees; display units

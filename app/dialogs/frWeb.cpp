@@ -59,9 +59,7 @@ TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(
     setWindowIcon(QApplication::windowIcon());
     BuildUi();
     LoadDownloadSettings(Setup.dataFolder, Settings, NowDayNumber());
-    const std::string listPath = Setup.dataFolder + kListFile;
-    ListLoaded = ReadDataLines(listPath, Lines);
-    if (!ListLoaded) ShowMessageBox(this, "File: " + listPath + " " + FileProblem(listPath));
+    ListLoaded = ReadListFile(this, Setup.dataFolder + kListFile, Lines);
     const auto parsed = ParseDownloadList(Lines);
     for (std::size_t i = 0; i < parsed.size(); ++i) {
         const std::string name(TrimText(DataColumns(Lines[i], 5, 38)));
