@@ -1,5 +1,7 @@
 // Draws one frame of the map, sky or globe view to a PNG file, with no
 // display: the views as a script or a web page needs them.
+#include <QBuffer>
+#include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -12,6 +14,7 @@
 
 #include "CliCommon.h"
 #include "Zenora.h"
+#include "uFileIO.h"
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uGraphicTools.h"
@@ -383,6 +386,14 @@ int main(int argc, char** argv) {
 
     QImage image;
     RefreshView(vs, frame, image);
-    if (!image.save(QString::fromStdString(r.out), "PNG")) return Fail(1, "cannot write " + r.out);
+    // Encoded in memory and put in place atomically: a failed write never
+    // leaves half a picture, and a device or FIFO given as --out is refused.
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    std::string why;
+    if (!image.save(&buffer, "PNG")) return Fail(1, "cannot write " + r.out + ": the picture cannot be encoded");
+    if (!WriteFileAtomic(r.out, std::string_view(png.constData(), static_cast<std::size_t>(png.size())), 0644, &why))
+        return Fail(1, "cannot write " + r.out + (why.empty() ? "" : ": " + why));
     return 0;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <sys/stat.h>
 #include <set>
 
 #include "../common/RunProgram.h"
@@ -54,6 +55,13 @@ TEST(RenderCommand, ExitCodesAndMessages) {
     const TProgramRun unwritable = Render("--lat 45 --lon -75 --size 64x64 --out /nonexistent/dir/x.png");
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/x.png"), std::string::npos);
+    // A FIFO at the target is refused, not replaced, and nothing blocks on it.
+    const std::string fifo = kOut + "render.fifo";
+    std::filesystem::remove(fifo);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(Render("--lat 45 --lon -75 --size 64x64 --out " + fifo).status, 1);
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    std::filesystem::remove(fifo);
 }
 
 TEST(RenderCommand, EveryViewWithTheBundledData) {
