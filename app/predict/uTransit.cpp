@@ -1,5 +1,6 @@
 #include "uTransit.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Zenora.h"
@@ -13,6 +14,15 @@ constexpr double kCoarseStep = 10.0;        // s
 constexpr double kCoarseShortStep = 3.0;
 constexpr double kFineStep = 0.250;
 constexpr double kFineShortStep = 0.075;
+// The coarse approach never steps further than the satellite can turn, seen
+// from the observer, before it could come within the separation limit; the
+// fine approach starts at least kFineMargin above that limit, so the
+// steps stay long enough to make headway.
+constexpr double kFineMargin = 1.0;              // degrees
+constexpr double kMinCoarseStep = 0.05;          // s
+constexpr double kObserverSpeed = 0.47;          // km/s: Earth's rotation at the equator, rounded up
+constexpr double kGravity = 0.01;                // km/s^2: at most what gravity adds to the speed
+constexpr double kTargetTurnRate = 1.0e-5;       // rad/s: the Moon's own motion, rounded up
 constexpr double kDroppedSeparation = 1000.0;
 constexpr double kPathStart = 5.0;          // s after the whole second of the AOS
 constexpr double kPathFar = 1000.0;
@@ -47,6 +57,20 @@ struct TApproach {
         PlanetVector(target.state.body, target.state.pos, t);
         separation = Degrees(Angle_3vect(&observer.vect, &state.pos, &target.state.pos));
         return true;
+    }
+
+    // The longest step, up to `step` (s), from the state last evaluated over
+    // which the separation cannot fall below `floor` (degrees): the
+    // satellite stays within V x dt of where it is, so seen from the
+    // observer its direction turns by at most asin(V x dt / range).
+    double SafeStep(double separation, double floor, double step) const {
+        const double room = Radians(separation - floor) - kTargetTurnRate * step;
+        if (!(room > 0.0)) return kMinCoarseStep;
+        TVector line{};
+        Sub_vect(&state.pos, &observer.vect, &line);
+        const double speed = state.vel.r + kObserverSpeed + kGravity * step;
+        const double dt = line.r * std::sin(std::min(room, kHalfPi)) / speed;
+        return std::clamp(dt, kMinCoarseStep, step);
     }
 };
 }  // namespace
@@ -86,16 +110,20 @@ void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
             if (!ap.SeparationAt(t, separation)) break;
             double smallest = separation;
             bool failed = false;
+            // No approach closer than the limit can lie between two coarse
+            // samples, so an approach the coarse walk passes is not one to list.
+            const double fineBelow = std::max(kCoarseLimit, cx.maxSeparation + kFineMargin);
             while (t <= e) {
-                t += (smallest < kCoarseShortBelow ? kCoarseShortStep : kCoarseStep) * kSecond;
+                const double step = smallest < kCoarseShortBelow ? kCoarseShortStep : kCoarseStep;
+                t += ap.SafeStep(separation, cx.maxSeparation, step) * kSecond;
                 if (!ap.SeparationAt(t, separation)) {
                     failed = true;
                     break;
                 }
-                if (separation > smallest || separation < kCoarseLimit) break;
+                if (separation > smallest || separation < fineBelow) break;
                 smallest = separation;
             }
-            if (!failed && separation < kCoarseLimit) {
+            if (!failed && separation < fineBelow) {
                 double step = kFineStep;
                 // Bounded: the separation must grow again within the pass.
                 while (t <= e) {
