@@ -214,7 +214,7 @@ std::string RaDecLine(double ra, double dec) {
 
 std::string GroundPathColumnHeader() {
     return FormatArgs("%0:-19s%1:-9s%2:-9s%3:6s%4:5s%5:6s%6:6s%7:4s%8:5s",
-                      {"  MM/DD Time", "Lat", "Lon", "Path", "Az", "Dist", "Rng", "Alt", "Slt"});
+                      {"  MM/DD Time", "Lat", "Lon", "HalfW", "Az", "Dist", "Rng", "Alt", "Slt"});
 }
 
 std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset) {

@@ -151,6 +151,7 @@ struct TTransitResult {
 
 // Ground paths.
 struct TGroundPathRow {
+    // width: the band's half-width (the "HalfW" column), x factor like distance
     double t = 0, latitude = 0, longitude = 0, width = 0, bearing = 0, distance = 0;
     double range = 0, elevation = 0;
     bool sunlit = false;
@@ -160,7 +161,7 @@ struct TPathRow {
     std::size_t satellite = 0;
     TLatLon point{};              // rad, height km
     double slantRange = 0.0;      // path point to satellite, km
-    double widthKm = 0.0;         // the strip's width, km
+    double widthKm = 0.0;         // the band's half-width, km
     TGroundPathRow row;           // as reported (distances x factor)
 };
 

@@ -224,8 +224,10 @@ bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& sat, double&
 
     if (full) {
         // Mode 1 filled the satellite's ra/dec from the observer, its
-        // altitude and azimuth and its sub-point.
-        Ra_dec_to_alt_az(&pathPoint, &state.radec, &target.altaz, gha);
+        // altitude and azimuth and its sub-point. The target as seen from
+        // the path point, where the width is measured.
+        Vect_to_ra_dec_dist(&point, &target.pos, &target.radec);
+        Ra_dec_to_alt_az(&pathPoint, &target.radec, &target.altaz, gha);
         if (target.body == kBodySun) {
             state.sunlit = 1;
         } else {
@@ -241,17 +243,20 @@ double PathWidth(const TSatState& /*state*/, const TSatState& target, const TLat
                  double slantRange, const TLatLon& previousPathPoint) {
     if (!(target.altaz.alt > 0.0)) return 0.0;
     if (!IsDiscTarget(target.body)) return kOtherPathWidth;
-    const double b = Az_2latlon(&previousPathPoint, &pathPoint);
+    // Seen from the ground, the satellite covers the disc from an ellipse
+    // around the path point: the cone from the satellite with the disc's
+    // angular radius, cut by the ground, w across the target's azimuth and
+    // w / sin(altitude) along it. As the satellite moves the ellipse sweeps
+    // the band; its half-width across the track is the ellipse's extent in
+    // that direction.
     const double radius = target.body == kBodySun ? kSunRadius : kMoonRadius;
-    const double alpha = std::atan(radius / target.pos.r);
-    const double w = std::sin(alpha) * slantRange;
+    const double distance = target.radec.dist > radius ? target.radec.dist : target.pos.r;
+    const double w = slantRange * std::tan(std::asin(radius / distance));
     if (!(w > 0.0) || !std::isfinite(w)) return 0.0;
     const double q = w / std::sin(target.altaz.alt);
-    const double c = kHalfPi * std::cos(b + target.altaz.az);
-    // Radius of the ellipse with semi-axes q and w in direction c, written so
-    // that c = ±90° gives w instead of 0 × infinity.
-    const double cc = std::cos(c), sc = std::sin(c);
-    return 1.0 / std::sqrt(cc * cc / (q * q) + sc * sc / (w * w));
+    const double b = Az_2latlon(&previousPathPoint, &pathPoint);
+    const double along = std::sin(b - target.altaz.az), across = std::cos(b - target.altaz.az);
+    return std::sqrt(q * q * along * along + w * w * across * across);
 }
 
 namespace {

@@ -34,16 +34,18 @@ TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSepar
 // Ground-path point at t: the point of the sphere through the observer at
 // which the line from the target through the satellite arrives.
 // state: the satellite's state (mode 1 filled with `full`, else position
-// only); target: its position (and, with `full`, the altitude and azimuth
-// of the satellite's direction seen from the path point). False when the
-// satellite cannot be propagated. A line that misses the Earth gives
-// (-observer latitude, observer longitude).
+// only); target: its position (and, with `full`, its direction and
+// distance seen from the path point in radec, its altitude and azimuth
+// there in altaz). False when the satellite cannot be propagated. A line
+// that misses the Earth gives (-observer latitude, observer longitude).
 bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& satellite, double& slantRange,
                       bool full, TLatLon& pathPoint, double t, TObserver& observer);
 
-// Width of the strip from which the satellite is seen against the disc of
-// the Sun or the Moon (km); 0.1 for other targets, 0 when the target is not
-// above the path point's horizon.
+// Half-width (km) of the band on the ground from which the satellite is seen
+// against the disc of the Sun or the Moon: from the centre line to either
+// edge, across the track (previousPathPoint: where the centre line was a
+// moment before). target as ComputePathPoint with `full` leaves it. 0.1 for
+// other targets, 0 when the target is not above the path point's horizon.
 double PathWidth(const TSatState& state, const TSatState& target, const TLatLon& pathPoint,
                  double slantRange, const TLatLon& previousPathPoint);
 

@@ -130,7 +130,7 @@ TEST(OtherReports, ColumnHeadersAndTitles) {
     EXPECT_EQ(flare[9],
               "  MM/DD Time        ID  Alt   Az  Range   Mag    LatC     LongC   BrgC  DistC  MagC");
     EXPECT_EQ(GroundPathColumnHeader(),
-              "  MM/DD Time       Lat      Lon        Path   Az  Dist   Rng Alt  Slt");
+              "  MM/DD Time       Lat      Lon       HalfW   Az  Dist   Rng Alt  Slt");
     EXPECT_EQ(TransitColumnHeader(),
               "  MM/DD Time        Alt   Az    Mag     Satlit   Sep(m)   Range   Illum(%)");
 

@@ -221,18 +221,14 @@ TEST(MoonTransit, DaylightDropsMoonTransitsUnlessDayAndNight) {
     EXPECT_LT(r.transits[0].row.illumination, 60.0);
 }
 
-TEST(PathWidth, EllipseRadiusAndOtherTargets) {
+TEST(PathWidth, OtherTargetsAndTheHorizon) {
     TSatState state{}, target{};
     target.body = kBodySun;
     target.pos = TVector{kAstronomicalUnit, 0, 0, kAstronomicalUnit};
     target.altaz = TAltAz{kHalfPi, 0.0};  // overhead: a circle of radius w
     const TLatLon a{0.5, 0.1, 0}, b{0.5001, 0.1, 0};
-    const double w = std::sin(std::atan(kSunRadius / kAstronomicalUnit)) * 800.0;
+    const double w = std::tan(std::asin(kSunRadius / kAstronomicalUnit)) * 800.0;
     EXPECT_NEAR(PathWidth(state, target, b, 800.0, a), w, 1e-9);
-    target.altaz = TAltAz{30.0 * kDeg, 0.0};
-    const double across = PathWidth(state, target, b, 800.0, a);
-    EXPECT_GE(across, w - 1e-9);
-    EXPECT_LE(across, 2.0 * w + 1e-9);
     EXPECT_TRUE(std::isfinite(PathWidth(state, target, b, 800.0, b)));
     target.altaz = TAltAz{-0.1, 0.0};
     EXPECT_EQ(PathWidth(state, target, b, 800.0, a), 0.0);
@@ -387,4 +383,85 @@ TEST(TransitScan, FastCloseApproachesAreListedWhereverTheyFall) {
         worstSep = std::max(worstSep, std::abs(tr.row.separation - ref[i].separation));
     }
     std::printf("fast transits: worst time %.3f s, worst separation %.3f'\n", worstTime, worstSep);
+}
+
+namespace {
+// Earth-fixed WGS-84 position of a geodetic point, km.
+V3 Ecef(double lat, double lon, double height) {
+    const double a = 6378.137, f = 1.0 / 298.257223563, e2 = f * (2.0 - f);
+    const double n = a / std::sqrt(1.0 - e2 * std::sin(lat) * std::sin(lat));
+    return {(n + height) * std::cos(lat) * std::cos(lon), (n + height) * std::cos(lat) * std::sin(lon),
+            (n * (1.0 - e2) + height) * std::sin(lat)};
+}
+
+// How far inside the target's disc (rad, positive outside) the satellite
+// comes, seen from the Earth-fixed point q, at its best within 4 s of t.
+double ClosestToDisc(TSatRec sat, int body, V3 q, double t) {
+    auto outside = [&](double at) {
+        const double g = GreenwhichHourAngle(at + 2415018.5);
+        const V3 p{std::cos(g) * q.x - std::sin(g) * q.y, std::sin(g) * q.x + std::cos(g) * q.y, q.z};
+        TObserver o = SiteAt(0, 0);
+        TSatState st{};
+        PropagateSatellite(sat, st, at, ObserverVector(at, o), o);
+        TVector target{};
+        PlanetVector(body, target, at);
+        const double radius = body == kBodySun ? kSunRadius : kMoonRadius;
+        return AngleDeg(Of(st.pos) - p, Of(target) - p) * kDeg - std::asin(radius / Len(Of(target) - p));
+    };
+    double lo = t - 4 * kSec, hi = t + 4 * kSec;
+    const double golden = (std::sqrt(5.0) - 1.0) / 2.0;
+    while (hi - lo > 1e-3 * kSec) {
+        const double a = hi - golden * (hi - lo), b = lo + golden * (hi - lo);
+        (outside(a) < outside(b) ? hi : lo) = outside(a) < outside(b) ? b : a;
+    }
+    return outside((lo + hi) / 2);
+}
+}  // namespace
+
+// The listed half-width against the band found directly: stepping across
+// the track from a listed point, the distance at which the satellite no
+// longer touches the disc at any moment. ISS tracks of the Moon over
+// London and of the Sun over Cape Town, one row each.
+TEST(PathWidth, HalfWidthIsThatOfTheBandOnTheGround) {
+    struct TCase {
+        const char* body;
+        double lat, lon, heightKm;
+        double from;  // a window around one track
+        double track;
+    };
+    const TCase cases[] = {
+        {"Moon", 51.4779, -0.0015, 0.046, EncodeDayNumber(2018, 1, 24, 21, 0, 0), 40.0},
+        {"Moon", 51.4779, -0.0015, 0.046, EncodeDayNumber(2018, 1, 28, 22, 20, 0), 40.0},
+        {"Sun", -33.9, 18.4, 0.0, EncodeDayNumber(2018, 1, 26, 12, 40, 0), 160.0},
+    };
+    const std::vector<TSatRec> iss = {BundledSets({"stations.tle"}).front()};
+    ASSERT_EQ(iss[0].catNo.str(), "25544");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.body) + " " + FormatDateTime("mm/dd", c.from));
+        const TObserver site = SiteAt(c.lat, c.lon, c.heightKm);
+        const TTransitTarget target = Body(c.body);
+        const TGroundPathResult r = RunGroundPathSearch(Period(c.from, c.from + 1800 * kSec, 10.0, true),
+                                                        c.track, target, iss, site, SettingsFor(site));
+        ASSERT_EQ(r.paths.size(), 1u);
+        const std::vector<TPathRow>& rows = r.paths[0].rows;
+        ASSERT_GE(rows.size(), 3u);
+        const std::size_t mid = rows.size() / 2;
+        const TPathRow& row = rows[mid];
+        const V3 p = Ecef(row.point.lat, row.point.lon, row.point.height);
+        const V3 up = Unit(p);
+        const V3 along = Ecef(rows[mid + 1].point.lat, rows[mid + 1].point.lon, rows[mid + 1].point.height) -
+                         Ecef(rows[mid - 1].point.lat, rows[mid - 1].point.lon, rows[mid - 1].point.height);
+        const V3 across = Unit(Cross(up, along));
+        ASSERT_LT(ClosestToDisc(iss[0], target.state.body, p, row.row.t), 0.0);
+        for (double side : {-1.0, 1.0}) {
+            double in = 0.0, out = 30.0;  // km
+            while (out - in > 0.005) {
+                const double x = (in + out) / 2;
+                (ClosestToDisc(iss[0], target.state.body, p + across * (side * x), row.row.t) < 0.0 ? in : out) = x;
+            }
+            EXPECT_NEAR(row.widthKm / in, 1.0, 0.03) << "band edge at " << in << " km";
+            std::printf("%s path half-width: listed %.3f km, band edge %.3f km\n", c.body,
+                        row.widthKm, in);
+        }
+    }
 }
