@@ -28,7 +28,8 @@ constexpr double kPathStart = 5.0;          // s after the whole second of the A
 constexpr double kPathFar = 1000.0;
 constexpr double kPathTurnBelow = 500.0;    // user units
 constexpr double kPathNearBelow = 250.0;
-constexpr double kPathCloseAt = 120.0;
+constexpr double kPathFarStep = 10.0;       // s, and the closest second lies within one of it
+constexpr double kPathNearStep = 5.0;       // s, within kPathNearBelow
 constexpr std::size_t kMaxPathRows = 3600;  // a path is minutes long at most
 
 double NextPass(double t, const TSatRec& sat) { return t + 0.75 * SafePeriodDays(sat); }
@@ -284,64 +285,87 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                 continue;
             }
 
+            // Walk to the centre line's closest approach to the observer: on
+            // whole seconds, until the line moves away again.
             t = std::floor(t * kSecondsPerDay + 1e-4) / kSecondsPerDay + kPathStart * kSecond;
-            double distance = kPathFar, previousDistance = kPathFar, limit = kPathCloseAt;
-            double step = 10.0;
+            double distance = kPathFar, previousDistance = kPathFar;
+            double closest = kPathFar, closestAt = t;
+            double step = kPathFarStep;
             double slant = 0.0;
             TLatLon point{};
             bool ok = true;
-            while (t <= e && distance >= limit) {
+            while (t <= e) {
                 if (!ComputePathPoint(state, target, sat, slant, false, point, t, observer)) {
                     ok = false;
                     break;
                 }
                 if (ElevationOf(state.pos, observer) < in.minElevation) break;
                 distance = distanceTo(point);
+                if (distance < closest) {
+                    closest = distance;
+                    closestAt = t;
+                }
                 if (distance < kPathTurnBelow && distance > previousDistance) break;
                 previousDistance = distance;
-                if (distance < kPathNearBelow) step = 5.0;
-                if (distance <= kPathCloseAt) {
-                    step = 1.0;
-                    limit = trackLimit;
-                }
+                if (distance < kPathNearBelow) step = kPathNearStep;
                 t += step * kSecond;
             }
-
-            if (ok && !(distance > trackLimit) && !(t > e)) {
-                TLatLon previous = point;
-                t += kSecond;
-                target.mode = kFillSubPoint;  // a path is being listed
-                std::vector<TPathRow> rows;
-                if (ComputePathPoint(state, target, sat, slant, true, point, t, observer)) {
-                    distance = distanceTo(point);
-                    while (distance < trackLimit && state.altaz.alt > in.minElevation &&
-                           rows.size() < kMaxPathRows) {
-                        TPathRow r;
-                        r.satellite = index;
-                        r.point = point;
-                        r.slantRange = slant;
-                        TGroundPathRow& row = r.row;
-                        row.t = t;
-                        r.widthKm = PathWidth(state, target, point, slant, previous);
-                        row.latitude = Degrees(point.lat);
-                        row.longitude = Degrees(point.lon);
-                        row.width = r.widthKm * factor;
-                        row.bearing = Degrees(Az_2latlon(&observer.pos, &point));
-                        row.distance = distance;
-                        row.range = state.radec.dist * factor;
-                        row.elevation = Degrees(state.altaz.alt);
-                        row.sunlit = state.sunlit != 0;
-                        rows.push_back(r);
-                        t += kSecond;
-                        previous = point;
-                        if (!ComputePathPoint(state, target, sat, slant, true, point, t, observer))
-                            break;
-                        distance = distanceTo(point);
-                    }
-                }
-                target.mode = kFillPosition;
-                if (!rows.empty()) out.push_back(TGroundPath{index, std::move(rows)});
+            if (!ok || !(closest < kPathTurnBelow)) {
+                t = NextPass(t, sat);
+                continue;
             }
+
+            // The listed stretch: every whole second around the closest one
+            // at which the line is within the limit and the satellite above
+            // the minimum elevation, wherever the walk's steps fell.
+            target.mode = kFillSubPoint;  // a path is being listed
+            auto listable = [&](double at) {
+                if (!ComputePathPoint(state, target, sat, slant, true, point, at, observer))
+                    return false;
+                distance = distanceTo(point);
+                return distance < trackLimit && state.altaz.alt > in.minElevation;
+            };
+            double first = closestAt, nearest = trackLimit;
+            for (int k = -static_cast<int>(kPathFarStep); k <= static_cast<int>(kPathFarStep); ++k) {
+                const double at = closestAt + k * kSecond;
+                if (listable(at) && distance < nearest) {
+                    nearest = distance;
+                    first = at;
+                }
+            }
+            std::vector<TPathRow> rows;
+            if (nearest < trackLimit) {
+                for (std::size_t back = 0; back < kMaxPathRows && listable(first - kSecond); ++back)
+                    first -= kSecond;
+                t = first - kSecond;
+                ComputePathPoint(state, target, sat, slant, true, point, t, observer);
+                TLatLon previous = point;
+                t = first;
+                ok = listable(t);
+                while (ok && rows.size() < kMaxPathRows) {
+                    TPathRow r;
+                    r.satellite = index;
+                    r.point = point;
+                    r.slantRange = slant;
+                    TGroundPathRow& row = r.row;
+                    row.t = t;
+                    r.widthKm = PathWidth(state, target, point, slant, previous);
+                    row.latitude = Degrees(point.lat);
+                    row.longitude = Degrees(point.lon);
+                    row.width = r.widthKm * factor;
+                    row.bearing = Degrees(Az_2latlon(&observer.pos, &point));
+                    row.distance = distance;
+                    row.range = state.radec.dist * factor;
+                    row.elevation = Degrees(state.altaz.alt);
+                    row.sunlit = state.sunlit != 0;
+                    rows.push_back(r);
+                    t += kSecond;
+                    previous = point;
+                    ok = listable(t);
+                }
+            }
+            target.mode = kFillPosition;
+            if (!rows.empty()) out.push_back(TGroundPath{index, std::move(rows)});
             t = NextPass(t, sat);
         }
     }

@@ -465,3 +465,54 @@ TEST(PathWidth, HalfWidthIsThatOfTheBandOnTheGround) {
         }
     }
 }
+
+// An ISS track of the Sun over Cape Town: the centre line, found here by
+// intersecting the line from the Sun through the satellite with the
+// observer's sphere, stays within 160 km for about twenty seconds. A
+// fifteen-day and a forty-minute search both list that whole stretch.
+TEST(PathExtent, TheWholeStretchWithinTheLimitWhateverTheWindow) {
+    const std::vector<TSatRec> iss = {BundledSets({"stations.tle"}).front()};
+    const TObserver site = SiteAt(-33.9, 18.4, 0.0);
+    const double from = EncodeDayNumber(2018, 2, 2, 9, 59, 0), to = from + 100 * kSec;
+    const V3 siteFixed = Ecef(site.pos.lat, site.pos.lon, site.pos.height);
+
+    // Independent stretch: whole seconds with the line within 160 km and
+    // the satellite above 10 degrees.
+    std::vector<double> expected;
+    for (double t = from; t < to; t += kSec) {
+        Scene s = SceneAt(iss[0], site, t);
+        ASSERT_TRUE(s.ok);
+        const double g = GreenwhichHourAngle(t + 2415018.5);
+        auto inertial = [g](V3 v) {
+            return V3{std::cos(g) * v.x - std::sin(g) * v.y, std::sin(g) * v.x + std::cos(g) * v.y, v.z};
+        };
+        const V3 o = inertial(siteFixed), sat = Of(s.sat.pos);
+        const V3 d = Unit(sat - Of(s.sun));
+        const double b = Dot(sat, d), c = Dot(sat, sat) - Dot(o, o);
+        const V3 x = sat + d * (-b - std::sqrt(b * b - c));
+        const double elevation = 90.0 - AngleDeg(sat - o, Unit(inertial(Ecef(site.pos.lat, site.pos.lon, 1.0)) - o));
+        if (Len(x - o) < 160.0 && elevation > 10.0) expected.push_back(t);
+    }
+    ASSERT_GE(expected.size(), 15u);
+    ASSERT_NEAR((expected.back() - expected.front()) / kSec, expected.size() - 1.0, 1e-3);
+
+    std::vector<std::vector<TPathRow>> listed;
+    for (const TPredictionInputs& in :
+         {Period(EncodeDayNumber(2018, 1, 22), EncodeDayNumber(2018, 2, 6), 10.0, true),
+          Period(EncodeDayNumber(2018, 2, 2, 9, 30, 0), EncodeDayNumber(2018, 2, 2, 10, 10, 0), 10.0, true)}) {
+        const TGroundPathResult r = RunGroundPathSearch(in, 160.0, Body("Sun"), iss, site, SettingsFor(site));
+        for (const TGroundPath& path : r.paths)
+            if (path.rows.front().row.t > from && path.rows.front().row.t < to) listed.push_back(path.rows);
+    }
+    ASSERT_EQ(listed.size(), 2u);
+    ASSERT_EQ(listed[0].size(), listed[1].size());
+    for (std::size_t i = 0; i < listed[0].size(); ++i)
+        EXPECT_EQ(GroundPathRowLine(listed[0][i].row, 0.0), GroundPathRowLine(listed[1][i].row, 0.0));
+    EXPECT_NEAR((listed[0].front().row.t - expected.front()) / kSec, 0.0, 1.001);
+    EXPECT_NEAR((listed[0].back().row.t - expected.back()) / kSec, 0.0, 1.001);
+    std::printf("Cape Town stretch: listed %s-%s, found here %s-%s\n",
+                FormatDateTime("HH:nn:ss", listed[0].front().row.t).c_str(),
+                FormatDateTime("HH:nn:ss", listed[0].back().row.t).c_str(),
+                FormatDateTime("HH:nn:ss", expected.front()).c_str(),
+                FormatDateTime("HH:nn:ss", expected.back()).c_str());
+}
