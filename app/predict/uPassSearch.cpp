@@ -25,6 +25,8 @@ constexpr double kEdgeFailedBeyond = 0.01;    // rad
 
 double AddSeconds(double t, double seconds) { return t + seconds / kSecondsPerDay; }
 
+constexpr double kEarthRotation = 6.30038809898496 / kSecondsPerDay;  // rad/s, sidereal
+
 // Satellite evaluations, counted per thread and summed after each satellite.
 thread_local uint64_t tEvaluations = 0;
 std::atomic<uint64_t> gEvaluations{0};
@@ -63,6 +65,75 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
 
 // Three quarters of an orbit later.
 double NextSearchStart(double t, const TSatRec& sat) { return t + 0.75 * SafePeriodDays(sat); }
+
+// Rate of change of the satellite's elevation (rad/s) from its state and
+// the observer's position at the same time: the line of sight and the
+// zenith (the ellipsoid normal) both turn, the zenith with the Earth.
+double ElevationRate(const TSatState& state, const TObserver& observer) {
+    const TVector& o = observer.vect;
+    const double theta = std::atan2(o.y, o.x), cl = std::cos(observer.pos.lat);
+    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(observer.pos.lat)};
+    const double dz[3] = {-kEarthRotation * z[1], kEarthRotation * z[0], 0.0};
+    const double r[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
+    const double dr[3] = {state.vel.x + kEarthRotation * o.y, state.vel.y - kEarthRotation * o.x,
+                          state.vel.z};
+    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const double n = std::sqrt(dot(r, r));
+    const double sinEl = dot(r, z) / n;
+    const double dSinEl = (dot(dr, z) + dot(r, dz)) / n - sinEl * dot(r, dr) / (n * n);
+    const double cosEl = std::sqrt(std::max(1e-12, 1.0 - sinEl * sinEl));
+    return dSinEl / cosEl;
+}
+
+// The whole second from `from` (at most `to`) at which the satellite stands
+// highest, the culmination when it lies between them. A pass rises to one
+// top: the elevation rate's zero is bracketed and closed in on by false
+// position (Illinois), then the two whole seconds around it are compared
+// with the ends. state: evaluated at `from` and `to` already gave their
+// elevations and rates; it is left evaluated at an arbitrary time.
+struct TEnd {
+    double t, elevation, rate;
+};
+double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a, TEnd b) {
+    const double span = std::round((b.t - a.t) * kSecondsPerDay);
+    double best = a.t, top = a.elevation;
+    auto consider = [&](double t, double el) {
+        if (el > top) {
+            top = el;
+            best = t;
+        }
+    };
+    consider(b.t, b.elevation);
+    if (a.rate > 0.0 && b.rate < 0.0 && span > 1.0) {
+        TEnd lo = a, hi = b;
+        int side = 0;
+        for (int i = 0; i < 50 && (hi.t - lo.t) * kSecondsPerDay > 0.5; ++i) {
+            double t = (lo.t * hi.rate - hi.t * lo.rate) / (hi.rate - lo.rate);
+            const double margin = 0.05 / kSecondsPerDay;
+            t = std::clamp(t, lo.t + margin, hi.t - margin);
+            double el = 0.0;
+            if (!Evaluate(sat, state, t, observer, el)) break;
+            const TEnd mid{t, el, ElevationRate(state, observer)};
+            if (mid.rate > 0.0) {
+                lo = mid;
+                if (side == -1) hi.rate /= 2.0;  // Illinois: the stale end gives way
+                side = -1;
+            } else {
+                hi = mid;
+                if (side == 1) lo.rate /= 2.0;
+                side = 1;
+            }
+        }
+        const double k = std::floor((lo.t - a.t) * kSecondsPerDay + 1e-6);
+        for (double j : {k, k + 1.0}) {
+            if (j <= 0.0 || j >= span) continue;
+            const double t = AddSeconds(a.t, j);
+            double el = 0.0;
+            if (Evaluate(sat, state, t, observer, el)) consider(t, el);
+        }
+    }
+    return best;
+}
 
 TPassRecord NewPassRecord(const TSatRec& sat) {
     TPassRecord record{};
@@ -112,7 +183,6 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
             state.mode = kFillPosition;
             double aos = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer);
             double los = SearchCrossing(TEdge::kSet, sat, state, minEl, aos, e, observer);
-            double middle = aos + (los - aos) / 2.0;
             if (!(aos < e)) break;
 
             Evaluate(sat, state, aos, observer, el);
@@ -128,7 +198,6 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
                 if (in.sunlitOnly) {
                     los = entry;
-                    if (entry < middle) middle = entry;
                 } else {
                     shadow = entry >= los ? TShadowNote::kSunlit : TShadowNote::kEntersShadow;
                     shadowTime = entry;
@@ -139,7 +208,6 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
                 if (in.sunlitOnly) {
                     aos = exit;
-                    if (exit > middle) middle = exit;
                 } else {
                     shadow = exit >= los ? TShadowNote::kShadowed : TShadowNote::kLeavesShadow;
                     shadowTime = exit;
@@ -153,19 +221,21 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 pass.satellite = index;
                 pass.aos = aos;
                 pass.los = los;
-                pass.middle = middle;
                 // Whole seconds: the edges are whole-second steps apart.
                 pass.seconds = std::round(seconds * 1000.0) / 1000.0;
                 pass.shadow = shadow;
                 pass.shadowTime = shadowTime;
                 state.mode = kFillLookAngles;
                 Evaluate(sat, state, aos, observer, el);
+                const TEnd first{aos, el, ElevationRate(state, observer)};
                 pass.aosElevation = Degrees(state.altaz.alt);
                 pass.aosAzimuth = Degrees(state.altaz.az);
                 Evaluate(sat, state, los, observer, el);
+                const TEnd last{los, el, ElevationRate(state, observer)};
                 pass.losAzimuth = Degrees(state.altaz.az);
                 pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
-                Evaluate(sat, state, middle, observer, el);
+                pass.middle = HighestSecond(sat, state, observer, first, last);
+                Evaluate(sat, state, pass.middle, observer, el);
                 pass.maxElevation = Degrees(state.altaz.alt);
                 pass.maxAzimuth = Degrees(state.altaz.az);
                 pass.magnitude = Magnitude(sat, state, sun, observer, Sunlit(state, sun));

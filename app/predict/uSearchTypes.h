@@ -39,8 +39,8 @@ struct TPredictionInputs {
 // file), so naturally aligned: callers may bind references to its numbers.
 struct TPassRecord {
     ShortString<30> title;   // see PassTitle
-    double magnitude;        // line: at the middle; table: brightest row (20.0 if none)
-    double maxElevation;     // degrees; line: at the middle; table: highest row
+    double magnitude;        // line: at the highest point; table: brightest row (20.0 if none)
+    double maxElevation;     // degrees; line: the highest point; table: highest row
     double start;            // UTC day number: AOS or first sunlit second
     double end;              // UTC day number: LOS or last sunlit second
     TSatRec elements;        // lets the charts recompute the track
@@ -58,6 +58,8 @@ enum class TShadowNote : uint8_t {
 // One pass of the line search.
 struct TLinePass {
     std::size_t satellite = 0;                      // index into the searched list
+    // middle: the whole second from the AOS at which the listed part of the
+    // pass is highest (its culmination when that is listed), the "Max" column
     double aos = 0, middle = 0, los = 0;            // UTC day numbers
     double aosElevation = 0, aosAzimuth = 0;        // degrees
     double maxElevation = 0, maxAzimuth = 0;        // at the middle

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "PredictTestUtil.h"
@@ -357,6 +358,19 @@ TEST(TabularSearch, RowsStayInsideThePass) {
     }
 }
 
+namespace {
+// Compares with golden/<name>; ORBISK_WRITE_GOLDEN=1 stores the text instead
+// (only after checking that a change is meant).
+void ExpectGolden(const std::string& name, const std::string& text) {
+    const std::string path = kPredictDir + "/golden/" + name;
+    if (std::getenv("ORBISK_WRITE_GOLDEN")) {
+        std::ofstream(path, std::ios::binary) << text;
+        return;
+    }
+    EXPECT_EQ(text, ReadText(path)) << name;
+}
+}  // namespace
+
 TEST(Golden, LineAndTabularReports) {
     const TObserver o = TestObserver();
     std::vector<TSatRec> sats;
@@ -368,8 +382,7 @@ TEST(Golden, LineAndTabularReports) {
     c.sunlitOnly = false;
     TPredictionInputs in = ReadPredictionInputs(c, o.utcOffset);
     const TReportSettings rs = TestSettings(o, in.displayOffset);
-    EXPECT_EQ(Joined(LineReport(RunLineSearch(in, sats, o), sats, in, rs)),
-              ReadText(kPredictDir + "/golden/line_all_local.txt"));
+    ExpectGolden("line_all_local.txt", Joined(LineReport(RunLineSearch(in, sats, o), sats, in, rs)));
 
     c.sunlitOnly = true;
     c.utcMode = true;
@@ -377,12 +390,11 @@ TEST(Golden, LineAndTabularReports) {
     c.shownStop -= o.utcOffset;
     in = ReadPredictionInputs(c, o.utcOffset);
     const TReportSettings utc = TestSettings(o, 0.0);
-    EXPECT_EQ(Joined(LineReport(RunLineSearch(in, sats, o), sats, in, utc)),
-              ReadText(kPredictDir + "/golden/line_sunlit_utc.txt"));
+    ExpectGolden("line_sunlit_utc.txt", Joined(LineReport(RunLineSearch(in, sats, o), sats, in, utc)));
     in.tableStep = 120;
-    EXPECT_EQ(Joined(TabularReport(RunTabularSearch(in, {sats[1]}, o), {sats[1]}, in, utc)),
-              ReadText(kPredictDir + "/golden/table_sunlit_utc.txt"));
+    ExpectGolden("table_sunlit_utc.txt",
+                 Joined(TabularReport(RunTabularSearch(in, {sats[1]}, o), {sats[1]}, in, utc)));
     in.sunlitOnly = false;
-    EXPECT_EQ(Joined(TabularReport(RunTabularSearch(in, {sats[1]}, o), {sats[1]}, in, utc)),
-              ReadText(kPredictDir + "/golden/table_all_utc.txt"));
+    ExpectGolden("table_all_utc.txt",
+                 Joined(TabularReport(RunTabularSearch(in, {sats[1]}, o), {sats[1]}, in, utc)));
 }

@@ -141,8 +141,8 @@ bool ReferenceLooks(const std::string& line1, const std::string& line2, double l
     return out.size() == times.size();
 }
 
-std::vector<std::string> ElementLines(const std::string& number) {
-    std::ifstream in(kPassesTle);
+std::vector<std::string> ElementLines(const std::string& number, const std::string& path = kPassesTle) {
+    std::ifstream in(path);
     for (std::string l; std::getline(in, l);) {
         while (!l.empty() && (l.back() == '\r' || l.back() == ' ')) l.pop_back();
         if (l.rfind("1 " + number, 0) == 0) {
@@ -202,4 +202,74 @@ TEST(ReferenceTable, RowsAgreeWithSgp4AndAnIndependentTopocentricConversion) {
     }
     std::printf("table rows: %zu, worst angle %.4f deg, worst range %.4f km\n", rows, worstAngle,
                 worstRange);
+}
+
+namespace {
+struct TRefTop {
+    double seconds;    // after the start of the stretch
+    double elevation;  // degrees
+};
+
+// Runs reference_culmination.py over stretches "LINE1|LINE2|START|STOP";
+// false when python3-sgp4 is missing or the script fails.
+bool ReferenceTops(const std::vector<std::string>& stretches, double latDeg, double lonDeg,
+                   double heightKm, std::vector<TRefTop>& out) {
+    const std::string input = ::testing::TempDir() + "orbisk_culmination_stretches.txt";
+    {
+        std::ofstream f(input);
+        for (const std::string& s : stretches) f << s << "\n";
+    }
+    char cmd[1024];
+    std::snprintf(cmd, sizeof cmd, "/usr/bin/python3 '%s/reference_culmination.py' %.6f %.6f %.4f < '%s'",
+                  kPredictDir.c_str(), latDeg, lonDeg, heightKm, input.c_str());
+    FILE* p = popen(cmd, "r");
+    if (!p) return false;
+    TRefTop r{};
+    while (std::fscanf(p, "%lf %lf", &r.seconds, &r.elevation) == 2) out.push_back(r);
+    std::remove(input.c_str());
+    return pclose(p) == 0 && out.size() == stretches.size();
+}
+}  // namespace
+
+// "Max" is the highest point of the listed part of each pass (sunlit only,
+// in darkness) of the bundled visual list for a day, found to a second:
+// against a one-second scan of python3-sgp4 look angles over the same part.
+TEST(ReferenceMax, HighestPointOfEveryListedPass) {
+    const std::string visual = std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/visual.tle";
+    const std::vector<TSatRec> sats = LoadTestSats(visual);
+    const TSite site{"48N 11E", 48.0, 11.0, 500.0};
+    const TObserver o = TestObserver(site.lat, site.lon, site.heightM / 1000.0);
+    const double start = EncodeDayNumber(2018, 1, 21, 12, 0, 0);
+    TPredictionInputs in = TestInputs(start, start + 1.0, true, false);
+    in.minRevs = 2.0;
+    const TPredictionResult r = RunLineSearch(in, sats, o);
+    ASSERT_GT(r.linePasses.size(), 50u);
+
+    std::vector<std::string> stretches;
+    for (const TLinePass& p : r.linePasses) {
+        const std::vector<std::string> lines = ElementLines(sats[p.satellite].catNo.str(), visual);
+        ASSERT_EQ(lines.size(), 2u);
+        char text[64];
+        std::snprintf(text, sizeof text, "|%.12f|%.12f", p.aos, p.los);
+        stretches.push_back(lines[0] + "|" + lines[1] + text);
+    }
+    std::vector<TRefTop> ref;
+    if (!ReferenceTops(stretches, site.lat, site.lon, site.heightM / 1000.0, ref))
+        FAIL() << "python3-sgp4 is needed for this reference (scripts/install-deps installs it)";
+    int trimmed = 0;
+    double worst = 0.0;
+    for (std::size_t i = 0; i < ref.size(); ++i) {
+        const TLinePass& p = r.linePasses[i];
+        const double second = (p.middle - p.aos) * 86400.0;
+        SCOPED_TRACE(sats[p.satellite].name.str() + " " + FormatDateTime("mm/dd HH:nn:ss", p.aos));
+        EXPECT_NEAR(second, ref[i].seconds, 1e-3);
+        EXPECT_NEAR(p.maxElevation, ref[i].elevation, 0.01);
+        EXPECT_GE(p.maxElevation, std::max(p.aosElevation, p.losElevation) - 0.01);
+        EXPECT_DOUBLE_EQ(r.passes[i].maxElevation, p.maxElevation);
+        if (ref[i].seconds < 1e-3 || std::abs(ref[i].seconds - p.seconds) < 1.0) ++trimmed;
+        worst = std::max(worst, std::abs(p.maxElevation - ref[i].elevation));
+    }
+    EXPECT_GT(trimmed, 0);  // some passes are listed from or to a shadow boundary only
+    std::printf("highest points: %zu passes (%d at an end), worst elevation %.4f deg\n", ref.size(),
+                trimmed, worst);
 }
