@@ -10,6 +10,7 @@
 
 #include "uInitialize.h"
 #include "uLoadSave.h"
+#include "uMagFile.h"
 #include "uPredictArgs.h"
 #include "uText.h"
 #include "uTimeZone.h"
@@ -46,7 +47,8 @@ inline std::string DataFolderFor(const TPredictArgs& a, const std::string& progr
 }
 
 // MainSat.bin of the data folder, or every usable set of --tle (all
-// selected). Records of MainSat.bin that cannot be used are told in *warnings.
+// selected, standard magnitudes from the data folder's Mag.dat). Records of
+// MainSat.bin that cannot be used are told in *warnings.
 inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder, std::vector<TSatRec>& sats,
                            std::string& error, std::vector<std::string>* warnings = nullptr) {
     if (a.tleFile.empty()) {
@@ -57,7 +59,7 @@ inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
     }
     std::vector<TElementEntry> entries;
     std::string warning;
-    if (!ReadElementsForSearch(entries, a.tleFile, error, &warning)) return false;
+    if (!ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", error, &warning)) return false;
     if (!warning.empty() && warnings) warnings->push_back(warning);
     for (const TElementEntry& entry : entries) {
         TSatRec sat{};

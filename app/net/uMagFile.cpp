@@ -9,6 +9,7 @@
 #include "uCatNumber.h"
 #include "uFormat.h"
 #include "uInternet.h"
+#include "uLoadSave.h"
 
 
 namespace {
@@ -187,6 +188,40 @@ int CopyMagnitudes(std::vector<TSatRec>& sats, const std::vector<std::string>& l
         }
     }
     return copied;
+}
+
+int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::string>& lines) {
+    const TMagIndex index(lines);
+    int copied = 0;
+    for (TElementEntry& e : entries) {
+        const int idx = index.Find(std::string(e.catNo.view()));
+        double mag = 0;
+        if (idx >= 0 && ParseNumber(MagText(lines[idx]), mag)) {
+            e.stdMag = mag;
+            ++copied;
+        }
+    }
+    return copied;
+}
+
+bool ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
+                        const std::string& magPath, std::string& error, std::string* warning) {
+    if (!ReadElementsForSearch(entries, path, error, warning)) return false;
+    TMagFile mag;
+    std::string problem;
+    if (!CheckFile(magPath, false)) {
+        problem = "File: " + magPath + " not found";
+    } else if (!LoadMagFile(magPath, mag)) {
+        problem = "File: " + magPath + " could not be read";
+    } else {
+        CopyMagnitudes(entries, mag.lines);
+        return true;
+    }
+    if (warning) {
+        if (!warning->empty()) *warning += "; ";
+        *warning += problem + "; the element sets keep standard magnitude 8.0";
+    }
+    return true;
 }
 
 bool UpdateFromNamesArchive(const std::string& url, const std::string& folder, std::vector<std::string>& lines,

@@ -77,6 +77,18 @@ void RemoveDuplicateMagLines(std::vector<std::string>& lines);
 // Every record whose number has a line gets that line's magnitude.
 int CopyMagnitudes(std::vector<TSatRec>& sats, const std::vector<std::string>& lines);
 
+// Element files carry no brightness: every entry whose catalogue number has
+// a line gets that line's magnitude (a blank or unreadable field leaves the
+// entry's own). Returns how many got one.
+int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::string>& lines);
+
+// The element sets a search takes from an element file: ReadElementsForSearch,
+// then the standard magnitudes of magPath (Mag.dat). A missing Mag.dat
+// leaves every set at 8.0 and says so in *warning (with what the reader
+// skipped, "; " between).
+bool ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
+                        const std::string& magPath, std::string& error, std::string* warning = nullptr);
+
 struct TNetConfig;
 struct TNetReport;
 // The names-archive update: download url to folder, unpack its text, merge it

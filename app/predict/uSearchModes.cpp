@@ -10,6 +10,7 @@
 #include "uFormat.h"
 #include "uGoogle.h"
 #include "uLoadSave.h"
+#include "uMagFile.h"
 #include "uRecordOutput.h"
 #include "uText.h"
 #include "uTransit.h"
@@ -39,7 +40,7 @@ bool LoadIridium(const TPredictArgs& args, const std::string& dataFolder,
     source = args.tleFile;
     std::vector<TElementEntry> entries;
     std::string warning;
-    if (!ReadElementsForSearch(entries, source, error, &warning)) return false;
+    if (!ReadSearchElements(entries, source, dataFolder + "Mag.dat", error, &warning)) return false;
     if (!warning.empty()) PrintMessage("warning: " + warning);
     for (const TElementEntry& entry : entries) {
         if (!IsIridiumCatalogueName(entry.name.str())) continue;
@@ -423,7 +424,9 @@ Flares, transits and ground paths:
                        of the target
   --target T           Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn,
                        Uranus, Neptune, Pluto, radec:HHMMSS,+DDMMSS or
-                       star:NAME (a name of data/star.dat) (Sun)
+                       star:NAME (a name of data/star.dat) (Sun);
+                       radec: coordinates are of date (the equator and
+                       equinox of the search's dates), not J2000
   --sep MIN            transits closer than MIN arc minutes, 5 to 300 (30)
   --track D            list a path within D of the observer, 10 to 160 km
                        (100 mi.) (25)

@@ -272,3 +272,37 @@ TEST(CommandLine, CompletionAndManPagesFollowTheHelp) {
         EXPECT_NE(page.find("\\-\\-version\\fR\nshow the version"), std::string::npos) << "man page of " << program;
     }
 }
+
+namespace {
+// The lines of one satellite's block of a line report, from its header to
+// the next satellite's.
+std::string SatelliteBlock(const std::string& report, const std::string& header) {
+    const std::size_t from = report.find(header);
+    if (from == std::string::npos) return {};
+    const std::size_t to = report.find("  ----", from);
+    return report.substr(from, to == std::string::npos ? std::string::npos : to - from);
+}
+}  // namespace
+
+// An element set gets its standard magnitude from Mag.dat as the catalogue's
+// record does: the ISS of stations.tle prints as the ISS of MainSat.bin.
+TEST(CommandLine, ElementFileSetsTakeTheirMagnitudeFromTheMagnitudeFile) {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "orbisk-predict is not built";
+    const std::string period = "--utc --start '2018-01-21 12:00:00' --days 3 --lat 51.48 --lon 0 --all";
+    const std::string stations = std::string(ORBISK_PROGRAM_DIR) + "/tle/stations.tle";
+    const TProgramRun catalogue = RunPredict(period);
+    const TProgramRun file = RunPredict(period + " --min-revs 2 --tle '" + stations + "'");
+    ASSERT_EQ(catalogue.status, 0) << catalogue.out;
+    ASSERT_EQ(file.status, 0) << file.out;
+    const std::string iss = SatelliteBlock(catalogue.out, "  Satellite: ISS (ZARYA)  -  25544");
+    ASSERT_GT(std::count(iss.begin(), iss.end(), '\n'), 8) << catalogue.out;
+    EXPECT_EQ(SatelliteBlock(file.out, "  Satellite: ISS (ZARYA)  -  25544"), iss);
+
+    const TDataDir data("nomag");
+    const TProgramRun without = RunPredict(period + " --data '" + data.path.string() + "' --tle '" + stations + "'");
+    EXPECT_EQ(without.status, 0) << without.out;
+    EXPECT_NE(without.out.find("warning: File: " + (data / "Mag.dat") +
+                               " not found; the element sets keep standard magnitude 8.0"),
+              std::string::npos)
+        << without.out;
+}
