@@ -138,7 +138,7 @@ double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a
 TPassRecord NewPassRecord(const TSatRec& sat) {
     TPassRecord record{};
     record.title = PassTitle(sat);
-    record.magnitude = 20.0;
+    record.magnitude = kNoMagnitude;
     record.maxElevation = -kHalfPi;
     record.elements = sat;
     return record;
@@ -238,7 +238,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 Evaluate(sat, state, pass.middle, observer, el);
                 pass.maxElevation = Degrees(state.altaz.alt);
                 pass.maxAzimuth = Degrees(state.altaz.az);
-                pass.magnitude = Magnitude(sat, state, sun, observer, Sunlit(state, sun));
+                pass.shadowed = !Sunlit(state, sun);
+                pass.magnitude = Magnitude(sat, state, sun, observer, !pass.shadowed);
                 out.push_back(pass);
                 state.mode = kFillPosition;
             }
@@ -298,7 +299,8 @@ void AddTableRow(TTabularSearch& s, double t) {
     el = std::max(el, s.inputs.minElevation);
     TSatState sun{};
     SunAt(sun, t);
-    row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, Sunlit(s.state, sun));
+    row.shadowed = !Sunlit(s.state, sun);
+    row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, !row.shadowed);
     row.elevation = Degrees(el);
     row.azimuth = Degrees(s.state.altaz.az);
     row.range = s.state.radec.dist;
@@ -506,8 +508,9 @@ TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<T
     result.status = RunListing(in, satellites, observer, threads, control, LineSearchSatellite,
                                result.linePasses);
     for (const TLinePass& p : result.linePasses)
-        result.passes.push_back(
-            PassRecordOf(satellites[p.satellite], p.aos, p.los, p.magnitude, p.maxElevation));
+        result.passes.push_back(PassRecordOf(satellites[p.satellite], p.aos, p.los,
+                                             p.shadowed ? kNoMagnitude : p.magnitude,
+                                             p.maxElevation));
     result.skyCharts = !result.passes.empty();
     return result;
 }
@@ -520,9 +523,9 @@ TPredictionResult RunTabularSearch(const TPredictionInputs& in,
     result.status = RunListing(in, satellites, observer, threads, control,
                                TabularSearchSatellite, result.tablePasses);
     for (const TTablePass& p : result.tablePasses) {
-        double brightest = 20.0, highest = -kHalfPi;
+        double brightest = kNoMagnitude, highest = -kHalfPi;
         for (const TTableRow& row : p.rows) {
-            brightest = std::min(brightest, row.magnitude);
+            if (!row.shadowed) brightest = std::min(brightest, row.magnitude);
             highest = std::max(highest, row.elevation);
         }
         result.passes.push_back(PassRecordOf(satellites[p.satellite], p.rows.front().t,

@@ -119,6 +119,11 @@ std::string LineColumnHeader(bool sunlitOnly) {
 }
 
 namespace {
+// A satellite in the Earth's shadow has no brightness to show.
+std::string MagnitudeText(const char* pattern, double magnitude, bool shadowed) {
+    return shadowed ? std::string() : FormatArgs(pattern, {magnitude});
+}
+
 std::string ShadowNote(const TLinePass& pass, double displayOffset) {
     switch (pass.shadow) {
         case TShadowNote::kSunlit: return "SunLite";
@@ -137,9 +142,10 @@ std::string LinePassLine(const TLinePass& pass, double displayOffset) {
     const std::string los = Shown(pass.los, displayOffset, "HH:nn:ss");
     const std::string duration = Sec_to_str_hrs(0, pass.seconds);
     return FormatArgs(
-        "%0:16s %1:3.0f %2:3.0f %3:9s %4:3.0f %5:3.0f %6:5.1f %7:9s %8:3.0f %9:3.0f %10:9s %11:14s",
+        "%0:16s %1:3.0f %2:3.0f %3:9s %4:3.0f %5:3.0f %6:5s %7:9s %8:3.0f %9:3.0f %10:9s %11:14s",
         {aos, pass.aosElevation, pass.aosAzimuth, middle, pass.maxElevation, pass.maxAzimuth,
-         pass.magnitude, los, pass.losElevation, pass.losAzimuth, duration, ShadowNote(pass, displayOffset)});
+         MagnitudeText("%0:5.1f", pass.magnitude, pass.shadowed), los, pass.losElevation,
+         pass.losAzimuth, duration, ShadowNote(pass, displayOffset)});
 }
 
 void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly) {
@@ -149,11 +155,12 @@ void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunl
                                {"  MM/DD Time", "Alt  Az", "Mag", sunlitOnly ? " " : "Slt"}));
 }
 
-std::string TableRowLine(double t, double displayOffset, double elevation, double azimuth,
-                         double magnitude, const std::string& mark) {
-    const std::string time = Shown(t, displayOffset, "mm/dd HH:nn:ss");
-    const std::string mag = FormatArgs("%0:4.1f", {magnitude});
-    return FormatArgs("%0:16s %1:3.0f %2:4.0f %3:5s %4:5s", {time, elevation, azimuth, mag, mark});
+std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly) {
+    const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
+    const std::string mark = sunlitOnly ? "" : row.sunlit ? "Y" : "N";
+    return FormatArgs("%0:16s %1:3.0f %2:4.0f %3:5s %4:5s",
+                      {time, row.elevation, row.azimuth,
+                       MagnitudeText("%0:4.1f", row.magnitude, row.shadowed), mark});
 }
 
 void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
@@ -191,9 +198,10 @@ std::string TransitColumnHeader() {
 
 std::string TransitRowLine(const TTransitRow& row, double displayOffset) {
     const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
-    return FormatArgs("  %0:-16s  %1:-5.0f %2:-5.0f %3:-6.1f  %4:-8s %5:-8.2f %6:-7.0f %7:-3.1f",
-                      {time, row.elevation, row.azimuth, row.magnitude, row.sunlit ? "Yes" : "No",
-                       row.separation, row.range, row.illumination});
+    return FormatArgs("  %0:-16s  %1:-5.0f %2:-5.0f %3:-6s  %4:-8s %5:-8.2f %6:-7.0f %7:-3.1f",
+                      {time, row.elevation, row.azimuth,
+                       MagnitudeText("%0:-6.1f", row.magnitude, !row.sunlit),
+                       row.sunlit ? "Yes" : "No", row.separation, row.range, row.illumination});
 }
 
 std::string TransitEpochLine(double start, double displayOffset) {
@@ -339,9 +347,7 @@ TReportLines TabularReport(const TPredictionResult& result, const std::vector<TS
         if (!previous) WriteSatelliteHeader(sats[pass.satellite], lines, settings);
         WriteTabularPassHeader(lines, pass.revolution, in.sunlitOnly);
         for (const TTableRow& row : pass.rows)
-            lines.push_back(TableRowLine(row.t, in.displayOffset, row.elevation, row.azimuth,
-                                         row.magnitude,
-                                         in.sunlitOnly ? "" : row.sunlit ? "Y" : "N"));
+            lines.push_back(TableRowLine(row, in.displayOffset, in.sunlitOnly));
     });
     return lines;
 }

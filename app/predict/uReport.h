@@ -67,8 +67,8 @@ std::string LinePassLine(const TLinePass& pass, double displayOffset);
 
 // Tabular pass list.
 void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly);
-std::string TableRowLine(double t, double displayOffset, double elevation, double azimuth,
-                         double magnitude, const std::string& mark);
+// sunlitOnly: the "Slt" mark is left empty.
+std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly);
 
 // Iridium flares.
 void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,

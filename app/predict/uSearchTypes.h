@@ -35,11 +35,15 @@ struct TPredictionInputs {
     double displayOffset = 0.0;  // days: observer's UTC offset in local mode, else 0
 };
 
+// A pass record's magnitude when the satellite is never lit where it is taken.
+inline constexpr double kNoMagnitude = 20.0;
+
 // One pass for the sky charts and the radar window. In memory only (never a
 // file), so naturally aligned: callers may bind references to its numbers.
 struct TPassRecord {
     ShortString<30> title;   // see PassTitle
-    double magnitude;        // line: at the highest point; table: brightest row (20.0 if none)
+    double magnitude;        // line: at the highest point; table: brightest row;
+                             // kNoMagnitude when in the Earth's shadow throughout
     double maxElevation;     // degrees; line: the highest point; table: highest row
     double start;            // UTC day number: AOS or first sunlit second
     double end;              // UTC day number: LOS or last sunlit second
@@ -64,6 +68,7 @@ struct TLinePass {
     double aosElevation = 0, aosAzimuth = 0;        // degrees
     double maxElevation = 0, maxAzimuth = 0;        // at the middle
     double magnitude = 0;                           // at the middle
+    bool shadowed = false;                          // at the middle: no magnitude shown
     double losElevation = 0, losAzimuth = 0;
     double seconds = 0;                             // duration
     TShadowNote shadow = TShadowNote::kNone;
@@ -76,7 +81,8 @@ struct TTableRow {
     double elevation = 0, azimuth = 0;  // degrees; the elevation no lower than the minimum
     double range = 0;                   // km (not printed)
     double magnitude = 0;
-    bool sunlit = false;                // the "Slt" column
+    bool shadowed = false;              // in the Earth's shadow at t: no magnitude shown
+    bool sunlit = false;                // the "Slt" column (as the row was reached)
 };
 struct TTablePass {
     std::size_t satellite = 0;

@@ -2,6 +2,7 @@
 // searches, thread-count independence and the golden reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -304,6 +305,27 @@ TEST(LineSearch, SunlitOnlyKeepsTheSunlitPartOfEachPass) {
     EXPECT_EQ(notes, static_cast<int>(all.passes.size()));
 }
 
+// The Mag column is blank where the shadow scan says the satellite is in the
+// Earth's shadow at the highest point, and shown where it is lit.
+TEST(LineSearch, NoMagnitudeInTheEarthsShadow) {
+    const TObserver o = TestObserver();
+    const TPredictionResult r = RunLineSearch(TestInputs(kStart, kStart + 2.0, false, true), LoadTestSats(), o);
+    int dark = 0, lit = 0;
+    for (const TLinePass& p : r.linePasses) {
+        bool sunlit = p.shadow == TShadowNote::kSunlit;
+        if (p.shadow == TShadowNote::kEntersShadow || p.shadow == TShadowNote::kLeavesShadow) {
+            const double after = (p.middle - p.shadowTime) * 86400.0;
+            if (std::abs(after) < 1.5) continue;  // within the scan's second
+            sunlit = p.shadow == TShadowNote::kEntersShadow ? after < 0.0 : after > 0.0;
+        }
+        const std::string mag = LinePassLine(p, 0.0).substr(43, 5);
+        EXPECT_EQ(mag == "     ", !sunlit) << LinePassLine(p, 0.0);
+        ++(sunlit ? lit : dark);
+    }
+    EXPECT_GT(dark, 5);
+    EXPECT_GT(lit, 5);
+}
+
 TEST(Searches, ReportDoesNotDependOnTheThreadCount) {
     const TObserver o = TestObserver();
     std::vector<TSatRec> sats = LoadTestSats();
@@ -354,7 +376,9 @@ TEST(TabularSearch, RowsStayInsideThePass) {
         else
             EXPECT_NEAR(table.passes[i].end, line.passes[i].end - kSecond, 1.0 * kSecond);
         EXPECT_GE(table.passes[i].maxElevation, 10.0);
-        EXPECT_LT(table.passes[i].magnitude, 20.0);
+        const std::vector<TTableRow>& rows = table.tablePasses[i].rows;
+        const bool lit = std::any_of(rows.begin(), rows.end(), [](const TTableRow& r) { return !r.shadowed; });
+        EXPECT_EQ(table.passes[i].magnitude < kNoMagnitude, lit);
     }
 }
 

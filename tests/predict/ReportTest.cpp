@@ -105,6 +105,11 @@ TEST(LineReport, ColumnsLineUpWithTheHeader) {
     EXPECT_EQ(LinePassLine(p, 0.0).substr(line.size() - 14), "       SunLite");
     p.shadow = TShadowNote::kNone;
     EXPECT_EQ(LinePassLine(p, 0.0).substr(line.size() - 14), std::string(14, ' '));
+    // In the Earth's shadow at the highest point: no magnitude, nothing moves.
+    std::string dark = LinePassLine(p, 0.0);
+    dark.replace(dark.find(" -1.3 "), 6, std::string(6, ' '));
+    p.shadowed = true;
+    EXPECT_EQ(LinePassLine(p, 0.0), dark);
 }
 
 TEST(TabularReport, PassHeaderAndRows) {
@@ -117,9 +122,18 @@ TEST(TabularReport, PassHeaderAndRows) {
     WriteTabularPassHeader(lines, 7, true);
     EXPECT_EQ(lines[2], "  MM/DD Time      Alt  Az   Mag       ");
 
-    const double t = EncodeDayNumber(2018, 1, 21, 5, 12, 3);
-    EXPECT_EQ(TableRowLine(t, 0.0, 12.4, 7.6, 2.26, "Y"), "  01/21 05:12:03  12    8   2.3     Y");
-    EXPECT_EQ(TableRowLine(t, 0.0, 12.4, 7.6, -0.4, ""), "  01/21 05:12:03  12    8  -0.4      ");
+    TTableRow row;
+    row.t = EncodeDayNumber(2018, 1, 21, 5, 12, 3);
+    row.elevation = 12.4;
+    row.azimuth = 7.6;
+    row.magnitude = 2.26;
+    row.sunlit = true;
+    EXPECT_EQ(TableRowLine(row, 0.0, false), "  01/21 05:12:03  12    8   2.3     Y");
+    row.magnitude = -0.4;
+    EXPECT_EQ(TableRowLine(row, 0.0, true), "  01/21 05:12:03  12    8  -0.4      ");
+    // In the Earth's shadow: no magnitude, the columns stay where they are.
+    row.shadowed = true;
+    EXPECT_EQ(TableRowLine(row, 0.0, false), "  01/21 05:12:03  12    8           Y");
 }
 
 TEST(OtherReports, ColumnHeadersAndTitles) {
