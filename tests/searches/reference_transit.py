@@ -9,27 +9,20 @@ numbers (days since 1899-12-30 00:00 UTC); TARGETS one direction per line,
 scanned every second and the smallest sample refined by golden-section
 search to 1 ms. Prints per target the time of the minimum (day number), the
 separation there (arc minutes) and the satellite's elevation (degrees).
-Site to TEME by the IAU 1982 mean sidereal time (UT1 taken as UTC).
+Site and sidereal time as in tests/predict/reference_topocentric.py.
 Exit status 3 when python3-sgp4 is missing.
 """
 import math
+import os
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "predict"))
+sys.dont_write_bytecode = True  # nothing written beside the sources
 try:
     from sgp4.api import Satrec
+    from reference_topocentric import gmst, site_vector
 except ImportError:
     sys.exit(3)
-
-A = 6378.137
-F = 1.0 / 298.257223563
-E2 = F * (2.0 - F)
-
-
-def gmst(jd):
-    t = (jd - 2451545.0) / 36525.0
-    seconds = (67310.54841 + (876600.0 * 3600.0 + 8640184.812866) * t
-               + 0.093104 * t * t - 6.2e-6 * t * t * t)
-    return math.radians((seconds % 86400.0) / 240.0)
 
 
 def unit(v):
@@ -44,10 +37,7 @@ def main():
     start, stop = float(sys.argv[6]), float(sys.argv[7])
     targets = [unit([float(v) for v in line.split()]) for line in sys.stdin if line.strip()]
     sat = Satrec.twoline2rv(line1, line2)
-    n = A / math.sqrt(1.0 - E2 * math.sin(lat) ** 2)
-    site = ((n + height) * math.cos(lat) * math.cos(lon),
-            (n + height) * math.cos(lat) * math.sin(lon),
-            (n * (1.0 - E2) + height) * math.sin(lat))
+    site = site_vector(lat, lon, height)
     up_fixed = (math.cos(lat) * math.cos(lon), math.cos(lat) * math.sin(lon), math.sin(lat))
 
     def look(day):
