@@ -9,6 +9,7 @@
 #include "Satellite.h"
 #include "Zenora.h"
 #include "uFormat.h"
+#include "uReach.h"
 #include "uTracking.h"
 
 namespace {
@@ -216,7 +217,8 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
                       intervals, o);
     }
     result.status = RunPerSatellite(
-        iridium, [](const TSatRec&) { return true; }, threads, control,
+        iridium, [&](const TSatRec& sat) { return CanRiseTo(sat, observer, kFlareMinElevation); },
+        threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TFlare>& out) {
             TFlareScan scan(in, rs, i, iridium[i], observer);
             ScanSatellite(scan, intervals, stop, out);

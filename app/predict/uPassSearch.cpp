@@ -6,6 +6,7 @@
 
 #include "Zenora.h"
 #include "uFormat.h"
+#include "uReach.h"
 
 namespace {
 constexpr double kShadowIllumination = 0.00025;
@@ -148,21 +149,39 @@ TPassRecord NewPassRecord(const TSatRec& sat) {
 // or LOS is reached, as a one-second scan would find them. The scan strides
 // 10 s and steps single seconds only inside the stride where something
 // changed: a satellite does not enter and leave the shadow within 10 s.
+// lit(t, margin) gives the sunlit state at t and how far (rad) it is from
+// changing; the margin over `rate` (rad/s, 0 when unknown) is a stretch in
+// which nothing can change, whose samples are passed without evaluating.
 struct TScan {
     int seconds = 0;
     bool reachedEnd = false;
 };
 template <typename Lit>
-TScan FirstChange(double from, double los, bool litFrom, Lit lit) {
+TScan FirstChange(double from, double los, bool litFrom, double marginFrom, double rate, Lit lit) {
     constexpr int kStride = 10;
+    constexpr double kSafety = 1e-9;  // rad
     if (!(from < los)) return {0, true};
+    double quiet = -1.0;              // seconds after `from` up to which the state is litFrom
+    auto keep = [&](double at, double margin) {
+        if (rate > 0.0) quiet = std::max(quiet, at + (margin - kSafety) / rate);
+    };
+    keep(0.0, marginFrom);
+    double margin = 0.0;
     for (int k = 0;; k += kStride) {
         const double probe = AddSeconds(from, k + kStride);
-        if (probe < los && lit(probe) == litFrom) continue;
+        if (probe < los) {
+            if (k + kStride <= quiet) continue;
+            if (lit(probe, margin) == litFrom) {
+                keep(k + kStride, margin);
+                continue;
+            }
+        }
         for (int j = k + 1; j <= k + kStride; ++j) {
             const double t = AddSeconds(from, j);
             if (t >= los) return {j, true};
-            if (lit(t) != litFrom) return {j, false};
+            if (j <= quiet) continue;
+            if (lit(t, margin) != litFrom) return {j, false};
+            keep(j, margin);
         }
     }
 }
@@ -181,20 +200,27 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
         double t = interval.start;
         while (t < e && !stop()) {
             state.mode = kFillPosition;
-            double aos = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer);
-            double los = SearchCrossing(TEdge::kSet, sat, state, minEl, aos, e, observer);
+            double aos = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer, in.shortcuts);
+            double los = SearchCrossing(TEdge::kSet, sat, state, minEl, aos, e, observer, in.shortcuts);
             if (!(aos < e)) break;
 
-            Evaluate(sat, state, aos, observer, el);
+            const bool evaluated = Evaluate(sat, state, aos, observer, el);
             SunAt(sun, aos);  // serves the whole pass
             TShadowNote shadow = TShadowNote::kNone;
             double shadowTime = 0.0;
-            auto lit = [&](double when) {
-                return PositionAt(sat, state, when, observer) && Sunlit(state, sun);
+            const TReach reach = ReachOf(state.pos, state.vel);
+            const double shadowRate =
+                in.shortcuts && evaluated && reach.usable ? reach.shadowRate : 0.0;
+            const double marginAtAos = std::abs(SunlitMargin(state.pos, sun.pos));
+            auto lit = [&](double when, double& margin) {
+                margin = 0.0;
+                if (!PositionAt(sat, state, when, observer)) return false;
+                margin = std::abs(SunlitMargin(state.pos, sun.pos));
+                return Sunlit(state, sun);
             };
             if (Sunlit(state, sun)) {
                 // Last sunlit second before LOS, or LOS itself.
-                const TScan scan = FirstChange(aos, los, true, lit);
+                const TScan scan = FirstChange(aos, los, true, marginAtAos, shadowRate, lit);
                 const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
                 if (in.sunlitOnly) {
                     los = entry;
@@ -204,7 +230,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 }
             } else {
                 // First sunlit second, or LOS.
-                const TScan scan = FirstChange(aos, los, false, lit);
+                const TScan scan = FirstChange(aos, los, false, marginAtAos, shadowRate, lit);
                 const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
                 if (in.sunlitOnly) {
                     aos = exit;
@@ -381,7 +407,7 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
         while (t < e && !stop()) {
             search.state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, search.satellite, search.state, in.minElevation, t,
-                               e, search.observer);
+                               e, search.observer, in.shortcuts);
             if (search.satellite.decayed || !(t < e)) break;
             const double before = t;
             if (in.sunlitOnly)
@@ -400,7 +426,7 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
                          SearchOne searchOne, std::vector<Record>& records) {
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
     return RunPerSatellite(
-        satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
+        satellites, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads,
         control,
         [&](std::size_t i, const TStop& stop, std::vector<Record>& out) {
             const uint64_t before = tEvaluations;
@@ -436,20 +462,37 @@ std::string CheckDates(double stop, double start) {
 }
 
 double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, double t,
-                      double limit, TObserver& observer) {
+                      double limit, TObserver& observer, bool shortcuts) {
     // A set is a rise of the negated elevation through the negated level.
     const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
     const double level = sign * minEl;
     double x = 0.0;  // sign x elevation
+    bool lastOk = false;
     auto reached = [&](double at, double failed) {
         double el = 0.0;
-        x = Evaluate(sat, state, at, observer, el) ? sign * el : failed;
+        lastOk = Evaluate(sat, state, at, observer, el);
+        x = lastOk ? sign * el : failed;
     };
-    double el = 0.0;
-    if (Evaluate(sat, state, t, observer, el)) {
-        x = sign * el;
+    // Seconds from the time evaluated last during which x certainly stays
+    // at or below `ceiling`: samples the walk would take there cannot
+    // change its course, so they are passed without evaluating them.
+    auto quietFor = [&](double ceiling) {
+        if (!lastOk || !shortcuts) return 0.0;
+        const TReach reach = ReachOf(state.pos, state.vel);
+        const double gamma = CentralAngle(state.pos, observer.vect);
+        return sign > 0.0 ? SecondsBelow(reach, gamma, observer, ceiling)
+                          : SecondsAbove(reach, gamma, observer, -ceiling);
+    };
+    reached(t, 0.0);
+    if (lastOk) {
         double step = x > level - kEdgeNearCoarse ? kEdgeCoarseNearStep : kEdgeCoarseStep;
         while (x < level) {
+            const double quiet = quietFor(step == kEdgeCoarseStep ? level - kEdgeNearCoarse : level);
+            for (double passed = step; passed <= quiet; passed += step) {
+                const double next = AddSeconds(t, step);
+                if (!(AddSeconds(limit, step) > next)) break;
+                t = next;
+            }
             t = AddSeconds(t, step);
             reached(t, level + kEdgeFailedBeyond);
             if (x > level || !(AddSeconds(limit, step) > t)) {
@@ -462,6 +505,10 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
         if (x < level) {
             double fine = x > level - kEdgeNearFine ? kEdgeFineNearStep : kEdgeFineStep;
             while (t < limit && x < level) {
+                const double quiet = quietFor(fine == kEdgeFineStep ? level - kEdgeNearFine : level);
+                for (double passed = fine; passed <= quiet && t < limit; passed += fine)
+                    t = AddSeconds(t, fine);
+                if (!(t < limit)) break;
                 t = AddSeconds(t, fine);
                 reached(t, level);
                 if (fine == kEdgeFineStep && x > level - kEdgeNearFine) fine = kEdgeFineNearStep;
@@ -487,6 +534,11 @@ uint64_t PassSearchEvaluations() { return gEvaluations.load(); }
 
 bool IsSearched(const TSatRec& sat, double minRevs) {
     return sat.selected && sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;
+}
+
+bool IsSearchedFor(const TSatRec& sat, const TPredictionInputs& in, const TObserver& observer) {
+    return IsSearched(sat, in.minRevs) &&
+           (!in.shortcuts || CanRiseTo(sat, observer, in.minElevation));
 }
 
 namespace {

@@ -49,10 +49,12 @@ enum class TEdge { kRise, kSet };
 // does not happen by then or the satellite is decayed. Coarse steps of 100 s
 // (25 s within 0.5 rad of the level), then fine steps of 5 s (1 s within
 // 0.1 rad). A failed propagation ends the coarse walk as if the level were
-// passed. Leaves state as evaluated last (mode as given, usually
-// kFillPosition).
+// passed. With shortcuts, steps the satellite's orbit shows cannot reach
+// past a threshold of the walk are passed without evaluating them (the
+// result is the same). Leaves state as evaluated last, at the result unless
+// that is the limit (mode as given, usually kFillPosition).
 double SearchCrossing(TEdge edge, TSatRec& satellite, TSatState& state, double minElevation,
-                      double t, double limit, TObserver& observer);
+                      double t, double limit, TObserver& observer, bool shortcuts = true);
 
 // The intervals to search: darkness (Sun below the limit) from start to stop,
 // or the whole period with "day and night".
@@ -61,6 +63,10 @@ std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& inputs,
 
 // Searched at all: selected, and mean motion above the minimum and below 20.
 bool IsSearched(const TSatRec& satellite, double minRevs);
+// Searched for this observer: IsSearched, and, with shortcuts, able to rise
+// to the minimum elevation there at all.
+bool IsSearchedFor(const TSatRec& satellite, const TPredictionInputs& inputs,
+                   const TObserver& observer);
 
 // The two listing searches. Satellites are searched in parallel on `threads`
 // workers (0: one per core) and merged in list order, so the result does not

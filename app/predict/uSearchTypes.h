@@ -33,6 +33,10 @@ struct TPredictionInputs {
     bool dayAndNight = false;
     bool utcMode = true;
     double displayOffset = 0.0;  // days: observer's UTC offset in local mode, else 0
+    // Leave out satellites that cannot rise for the observer and pass over
+    // evaluations that cannot change a walk's course; the results are the
+    // same either way (false: the plain walk, for checking that).
+    bool shortcuts = true;
 };
 
 // A pass record's magnitude when the satellite is never lit where it is taken.

@@ -93,6 +93,7 @@ struct TTransitContext {
     double maxSeparation = 0.5;   // degrees
     double minElevation = 0.0;    // rad
     double distanceFactor = 1.0;
+    bool shortcuts = true;
 };
 
 void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
@@ -104,7 +105,8 @@ void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
         double t = interval.start;
         while (t < e && !stop()) {
             ap.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, observer);
+            t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, observer,
+                               cx.shortcuts);
             if (!(t < e) || sat.decayed) break;
 
             double separation = 0.0;
@@ -190,8 +192,9 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.maxSeparation = maxSeparation;
     cx.minElevation = in.minElevation;
     cx.distanceFactor = rs.distanceFactor;
+    cx.shortcuts = in.shortcuts;
     result.status = RunPerSatellite(
-        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
+        sats, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TTransit>& out) {
             TSatRec sat = sats[i];
             TTransitTarget tgt = target;
@@ -277,7 +280,8 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
         double t = interval.start;
         while (t < e && !stop()) {
             state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, observer);
+            t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, observer,
+                               in.shortcuts);
             if (!(t < e) || sat.decayed) break;
             if (!in.dayAndNight && target.body != kBodySun &&
                 SunElevation(t, observer) >= kPathDaylight) {
@@ -381,7 +385,7 @@ TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackL
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
     result.status = RunPerSatellite(
-        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
+        sats, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TGroundPath>& out) {
             PathSearchSatellite(in, trackLimit, target, rs, sats[i], i, observer, intervals, stop,
                                 out);
