@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -61,6 +62,16 @@ public:
         std::fprintf(stderr, "\rSearching: %zu of %zu satellites", done, total);
         std::fflush(stderr);
         gProgressShown = true;
+    }
+    // Output written as the search goes starts on a clean line; the count
+    // shows again with the next satellite.
+    void Output(const std::function<void()>& write) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (gProgressShown) {
+            std::fputs("\r\033[K", stderr);
+            gProgressShown = false;
+        }
+        write();
     }
 
 private:
@@ -168,10 +179,12 @@ int main(int argc, char** argv) {
     settings.displayOffset = inputs.displayOffset;
 
     TProgressLine progress;
-    if (isatty(STDERR_FILENO))
+    if (isatty(STDERR_FILENO)) {
         gControl.progress = [&progress](std::size_t done, std::size_t total) {
             progress.Show(done, total);
         };
+        gControl.output = [&progress](const std::function<void()>& write) { progress.Output(write); };
+    }
     std::signal(SIGINT, OnInterrupt);
 
     return RunSearchMode(modeArgs, a, dataFolder, inputs, observer, settings, std::move(sats), source, &gControl);

@@ -226,6 +226,7 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
         result.flares);
 
     // The pass list keeps search order; the flares go in report order.
+    TSatelliteHandles handles(iridium);
     for (const TFlare& f : result.flares) {
         TPassRecord record{};
         record.title = PassTitle(iridium[f.satellite]);
@@ -233,7 +234,7 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
         record.maxElevation = f.row.elevation;
         record.start = f.t - kFlareRecordSpan / kSecondsPerDay;
         record.end = f.t + kFlareRecordSpan / kSecondsPerDay;
-        record.elements = iridium[f.satellite];
+        record.satellite = handles[f.satellite];
         result.passes.push_back(record);
     }
     result.skyCharts = !result.passes.empty();

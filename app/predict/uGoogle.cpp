@@ -161,8 +161,9 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
     kml.Open(observer);
     bool any = false;
     for (const TPassRecord& record : passes) {
+        if (!record.satellite) continue;
         TObserver o = observer;
-        TSatRec sat = record.elements;
+        TSatRec sat = *record.satellite;
         const std::string title = PassTitle(sat, true);
         double t = record.start;
         ObserverVector(t, o);

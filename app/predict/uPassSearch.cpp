@@ -136,15 +136,6 @@ double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a
     return best;
 }
 
-TPassRecord NewPassRecord(const TSatRec& sat) {
-    TPassRecord record{};
-    record.title = PassTitle(sat);
-    record.magnitude = kNoMagnitude;
-    record.maxElevation = -kHalfPi;
-    record.elements = sat;
-    return record;
-}
-
 // Whole seconds after `from` until the sunlit state differs from `litFrom`
 // or LOS is reached, as a one-second scan would find them. The scan strides
 // 10 s and steps single seconds only inside the stride where something
@@ -423,7 +414,8 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
 template <typename Record, typename SearchOne>
 TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
                          const TObserver& observer, unsigned threads, TSearchControl* control,
-                         SearchOne searchOne, std::vector<Record>& records) {
+                         SearchOne searchOne, std::vector<Record>& records,
+                         const TSatelliteSink<Record>& sink) {
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
     return RunPerSatellite(
         satellites, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads,
@@ -433,7 +425,7 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
             searchOne(in, satellites[i], i, observer, intervals, stop, out);
             gEvaluations += tEvaluations - before;
         },
-        records);
+        records, sink);
 }
 }  // namespace
 
@@ -542,9 +534,11 @@ bool IsSearchedFor(const TSatRec& sat, const TPredictionInputs& in, const TObser
 }
 
 namespace {
-TPassRecord PassRecordOf(const TSatRec& sat, double start, double end, double magnitude,
-                         double maxElevation) {
-    TPassRecord record = NewPassRecord(sat);
+TPassRecord PassRecordOf(const std::shared_ptr<const TSatRec>& sat, double start, double end,
+                         double magnitude, double maxElevation) {
+    TPassRecord record{};
+    record.title = PassTitle(*sat);
+    record.satellite = sat;
     record.start = start;
     record.end = end;
     record.magnitude = magnitude;
@@ -553,36 +547,48 @@ TPassRecord PassRecordOf(const TSatRec& sat, double start, double end, double ma
 }
 }  // namespace
 
+// A sink that notes whether anything was handed over.
+template <typename Record>
+TSatelliteSink<Record> Noting(const TSatelliteSink<Record>& sink, bool& any) {
+    if (!sink) return {};
+    return [&sink, &any](std::size_t i, std::vector<Record>& records) {
+        any = any || !records.empty();
+        sink(i, records);
+    };
+}
+
 TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
                                 const TObserver& observer, unsigned threads,
-                                TSearchControl* control) {
+                                TSearchControl* control, const TSatelliteSink<TLinePass>& sink) {
     TPredictionResult result;
     result.status = RunListing(in, satellites, observer, threads, control, LineSearchSatellite,
-                               result.linePasses);
+                               result.linePasses, Noting(sink, result.skyCharts));
+    TSatelliteHandles handles(satellites);
     for (const TLinePass& p : result.linePasses)
-        result.passes.push_back(PassRecordOf(satellites[p.satellite], p.aos, p.los,
+        result.passes.push_back(PassRecordOf(handles[p.satellite], p.aos, p.los,
                                              p.shadowed ? kNoMagnitude : p.magnitude,
                                              p.maxElevation));
-    result.skyCharts = !result.passes.empty();
+    result.skyCharts = result.skyCharts || !result.passes.empty();
     return result;
 }
 
 TPredictionResult RunTabularSearch(const TPredictionInputs& in,
                                    const std::vector<TSatRec>& satellites,
                                    const TObserver& observer, unsigned threads,
-                                   TSearchControl* control) {
+                                   TSearchControl* control, const TSatelliteSink<TTablePass>& sink) {
     TPredictionResult result;
     result.status = RunListing(in, satellites, observer, threads, control,
-                               TabularSearchSatellite, result.tablePasses);
+                               TabularSearchSatellite, result.tablePasses, Noting(sink, result.skyCharts));
+    TSatelliteHandles handles(satellites);
     for (const TTablePass& p : result.tablePasses) {
         double brightest = kNoMagnitude, highest = -kHalfPi;
         for (const TTableRow& row : p.rows) {
             if (!row.shadowed) brightest = std::min(brightest, row.magnitude);
             highest = std::max(highest, row.elevation);
         }
-        result.passes.push_back(PassRecordOf(satellites[p.satellite], p.rows.front().t,
+        result.passes.push_back(PassRecordOf(handles[p.satellite], p.rows.front().t,
                                              p.rows.back().t, brightest, highest));
     }
-    result.skyCharts = !result.passes.empty();
+    result.skyCharts = result.skyCharts || !result.passes.empty();
     return result;
 }

@@ -71,14 +71,19 @@ bool IsSearchedFor(const TSatRec& satellite, const TPredictionInputs& inputs,
 // The two listing searches. Satellites are searched in parallel on `threads`
 // workers (0: one per core) and merged in list order, so the result does not
 // depend on the thread count. control (may be null): cancel and progress.
+// With a sink, each satellite's passes go to it in list order as soon as
+// they and all before them are found, and the result keeps none of them
+// (its status and skyCharts still tell how the search went).
 TPredictionResult RunLineSearch(const TPredictionInputs& inputs,
                                 const std::vector<TSatRec>& satellites,
                                 const TObserver& observer, unsigned threads = 0,
-                                TSearchControl* control = nullptr);
+                                TSearchControl* control = nullptr,
+                                const TSatelliteSink<TLinePass>& sink = {});
 TPredictionResult RunTabularSearch(const TPredictionInputs& inputs,
                                    const std::vector<TSatRec>& satellites,
                                    const TObserver& observer, unsigned threads = 0,
-                                   TSearchControl* control = nullptr);
+                                   TSearchControl* control = nullptr,
+                                   const TSatelliteSink<TTablePass>& sink = {});
 
 // Satellite evaluations (observer vector, propagation, elevation) made by the
 // listing searches of this process so far; for measurements.

@@ -232,12 +232,13 @@ std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset) {
                        row.range, row.elevation, row.sunlit ? "Y" : "N"});
 }
 
-namespace {
 void WritePeriodHeader(TReportLines& lines, const TPredictionInputs& in,
                        const TReportSettings& settings) {
     WriteReportHeader(in.utcMode, lines, in.start + in.displayOffset, in.stop + in.displayOffset,
                       settings);
 }
+
+namespace {
 
 // Calls each(record, previous) over records grouped by satellite; previous is
 // the record before of the same satellite, null for a satellite's first.
@@ -300,11 +301,50 @@ std::string SatelliteColumn(const std::string& name) {
 }
 }  // namespace
 
+namespace {
+// Calls block(first, count) for each run of records of one satellite.
+template <typename Record, typename Block>
+void ForEachSatellite(const std::vector<Record>& records, Block block) {
+    for (std::size_t i = 0; i < records.size();) {
+        std::size_t j = i + 1;
+        while (j < records.size() && records[j].satellite == records[i].satellite) ++j;
+        block(std::span<const Record>(records.data() + i, j - i));
+        i = j;
+    }
+}
+}  // namespace
+
+void WriteLineSatellite(TReportLines& lines, const TSatRec& sat, std::span<const TLinePass> passes,
+                        const TPredictionInputs& in, const TReportSettings& settings) {
+    const double offset = in.displayOffset;
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        if (i == 0) {
+            WriteSatelliteHeader(sat, lines, settings);
+            lines.push_back("  ");
+            lines.push_back(LineColumnHeader(in.sunlitOnly));
+        } else if (FormatDateTime("dd", passes[i - 1].aos + offset) !=
+                   FormatDateTime("dd", passes[i].aos + offset)) {
+            lines.push_back(" ");  // a new day of the same satellite
+        }
+        lines.push_back(LinePassLine(passes[i], offset));
+    }
+}
+
+void WriteTabularSatellite(TReportLines& lines, const TSatRec& sat,
+                           std::span<const TTablePass> passes, const TPredictionInputs& in,
+                           const TReportSettings& settings) {
+    for (std::size_t i = 0; i < passes.size(); ++i) {
+        if (i == 0) WriteSatelliteHeader(sat, lines, settings);
+        WriteTabularPassHeader(lines, passes[i].revolution, in.sunlitOnly);
+        for (const TTableRow& row : passes[i].rows)
+            lines.push_back(TableRowLine(row, in.displayOffset, in.sunlitOnly));
+    }
+}
+
 TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatRec>& sats,
                         const TPredictionInputs& in, const TReportSettings& settings, TReportOrder order) {
     TReportLines lines;
     WritePeriodHeader(lines, in, settings);
-    const double offset = in.displayOffset;
     if (result.linePasses.empty()) {
         lines.push_back(NothingFoundLine("passes", result.status));
         return lines;
@@ -313,19 +353,12 @@ TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatR
         lines.push_back("  ");
         lines.push_back(SatelliteColumn("Satellite") + LineColumnHeader(in.sunlitOnly));
         for (const TLinePass& pass : InTimeOrder(result.linePasses, [](const TLinePass& p) { return p.aos; }))
-            lines.push_back(SatelliteColumn(sats[pass.satellite].name.str()) + LinePassLine(pass, offset));
+            lines.push_back(SatelliteColumn(sats[pass.satellite].name.str()) +
+                            LinePassLine(pass, in.displayOffset));
         return lines;
     }
-    BySatellite(result.linePasses, [&](const TLinePass& pass, const TLinePass* previous) {
-        if (!previous) {
-            WriteSatelliteHeader(sats[pass.satellite], lines, settings);
-            lines.push_back("  ");
-            lines.push_back(LineColumnHeader(in.sunlitOnly));
-        } else if (FormatDateTime("dd", previous->aos + offset) !=
-                   FormatDateTime("dd", pass.aos + offset)) {
-            lines.push_back(" ");  // a new day of the same satellite
-        }
-        lines.push_back(LinePassLine(pass, offset));
+    ForEachSatellite(result.linePasses, [&](std::span<const TLinePass> passes) {
+        WriteLineSatellite(lines, sats[passes.front().satellite], passes, in, settings);
     });
     return lines;
 }
@@ -343,11 +376,10 @@ TReportLines TabularReport(const TPredictionResult& result, const std::vector<TS
             ? InTimeOrder(result.tablePasses,
                           [](const TTablePass& p) { return p.rows.empty() ? 0.0 : p.rows.front().t; })
             : result.tablePasses;
-    BySatellite(passes, [&](const TTablePass& pass, const TTablePass* previous) {
-        if (!previous) WriteSatelliteHeader(sats[pass.satellite], lines, settings);
-        WriteTabularPassHeader(lines, pass.revolution, in.sunlitOnly);
-        for (const TTableRow& row : pass.rows)
-            lines.push_back(TableRowLine(row, in.displayOffset, in.sunlitOnly));
+    // In time order a satellite's header comes again before each pass that
+    // follows another satellite's.
+    ForEachSatellite(passes, [&](std::span<const TTablePass> run) {
+        WriteTabularSatellite(lines, sats[run.front().satellite], run, in, settings);
     });
     return lines;
 }

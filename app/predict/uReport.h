@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,18 @@ std::string RaDecLine(double ra, double dec);                         // radians
 std::string GroundPathColumnHeader();
 std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset);
 inline constexpr const char* kEndOfTrack = "  End of track";
+
+// A pass report in parts, for printing it as a search goes: the period
+// header, then each satellite's block (its header and its passes, all of one
+// satellite) in list order. LineReport and TabularReport are these parts.
+void WritePeriodHeader(TReportLines& lines, const TPredictionInputs& inputs,
+                       const TReportSettings& settings);
+void WriteLineSatellite(TReportLines& lines, const TSatRec& satellite,
+                        std::span<const TLinePass> passes, const TPredictionInputs& inputs,
+                        const TReportSettings& settings);
+void WriteTabularSatellite(TReportLines& lines, const TSatRec& satellite,
+                           std::span<const TTablePass> passes, const TPredictionInputs& inputs,
+                           const TReportSettings& settings);
 
 // Whole reports from search results. sats: the list the search was given
 // (records hold indexes into it). A report without records says so in a

@@ -164,7 +164,7 @@ std::string ParseTargetArg(const std::string& text, const std::string& dataFolde
 }
 
 int FinishReport(const TSearchStatus& status) {
-    if (std::fflush(stdout) != 0) return 1;
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) return 1;
     if (!status.cutShort) return 0;
     PrintMessage("interrupted: " + std::to_string(status.satellitesDone) + " of " +
                  std::to_string(status.satellitesTotal) + " satellites searched");
@@ -341,6 +341,32 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
     const auto searched = [&](const TSatRec& sat) { return IsSearched(sat, inputs.minRevs); };
     TellSkipped(sats, inputs.minRevs);
     NoteElementAges(settings, sats, inputs, searched);
+    if (mode.mode == TSearchMode::kPasses && args.format == TOutputFormat::kText && !args.byTime) {
+        // Each satellite's part goes out as soon as it and every one before
+        // it are searched, so nothing piles up however many passes there are.
+        TReportLines header;
+        WritePeriodHeader(header, inputs, settings);
+        PrintReport(header);
+        std::size_t found = 0;
+        const auto print = [&](auto write) {
+            return [&, write](std::size_t i, const auto& passes) {
+                TReportLines block;
+                write(block, sats[i], passes, inputs, settings);
+                found += passes.size();
+                if (control && control->output)
+                    control->output([&] { PrintReport(block); });
+                else
+                    PrintReport(block);
+            };
+        };
+        const TSearchStatus status =
+            args.table ? RunTabularSearch(inputs, sats, observer, args.threads, control,
+                                          print(WriteTabularSatellite)).status
+                       : RunLineSearch(inputs, sats, observer, args.threads, control,
+                                       print(WriteLineSatellite)).status;
+        if (found == 0) PrintReport({NothingFoundLine("passes", status)});
+        return FinishReport(status);
+    }
     if (mode.mode == TSearchMode::kPasses) {
         const TPredictionResult result = args.table
                                              ? RunTabularSearch(inputs, sats, observer, args.threads, control)

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <functional>
 #include <iterator>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -24,6 +25,10 @@
 struct TSearchControl {
     std::atomic<bool> cancel{false};
     std::function<void(std::size_t done, std::size_t total)> progress;
+    // Runs write(), which puts out part of the search's output while the
+    // search runs (from a worker thread), so that a progress display can
+    // step aside for it first (may be empty).
+    std::function<void(const std::function<void()>& write)> output;
 };
 
 // The stop test a satellite's job calls between passes.
@@ -38,14 +43,23 @@ private:
     const TSearchControl* control_;
 };
 
+// Takes a satellite's records as soon as it and every satellite before it
+// in list order are searched: index into the list, records to keep or drop.
+// Called on a worker thread, one call at a time.
+template <typename Record>
+using TSatelliteSink = std::function<void(std::size_t satellite, std::vector<Record>& records)>;
+
 // Runs job(index, stop, records) for every satellite of sats that `wanted`
 // accepts, on `threads` threads (0: one per core; the calling thread is one of
-// them), and appends the records to merged in list order. A satellite whose
-// job saw a cancel is left out whole, so what comes back is every satellite
-// searched to the end and nothing half-searched.
+// them), and appends the records to merged in list order, or, with a sink,
+// hands them to it in list order instead (memory then holds only the
+// satellites done ahead of a slower one). A satellite whose job saw a cancel
+// is left out whole, so what comes back is every satellite searched to the
+// end and nothing half-searched.
 template <typename Record, typename Wanted, typename Job>
 TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, unsigned threads,
-                              TSearchControl* control, Job job, std::vector<Record>& merged) {
+                              TSearchControl* control, Job job, std::vector<Record>& merged,
+                              const TSatelliteSink<Record>& sink = {}) {
     std::vector<std::size_t> work;
     for (std::size_t i = 0; i < sats.size(); ++i)
         if (wanted(sats[i])) work.push_back(i);
@@ -58,11 +72,24 @@ TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, u
     };
     std::vector<TSlot> perSatellite(total);
     std::atomic<std::size_t> next{0}, done{0};
+    std::mutex order;            // the slots' complete flags and the sink, with a sink
+    std::size_t handedOver = 0;  // slots before this one went to the sink
+    auto handOver = [&](TSlot& slot, std::size_t k) {
+        sink(work[k], slot.records);
+        std::vector<Record>().swap(slot.records);
+    };
     auto worker = [&]() {
         for (std::size_t k = next++; k < total && !stop(); k = next++) {
             job(work[k], stop, perSatellite[k].records);
             if (stop()) break;
-            perSatellite[k].complete = true;
+            if (sink) {
+                std::lock_guard<std::mutex> lock(order);
+                perSatellite[k].complete = true;
+                for (; handedOver < total && perSatellite[handedOver].complete; ++handedOver)
+                    handOver(perSatellite[handedOver], handedOver);
+            } else {
+                perSatellite[k].complete = true;
+            }
             const std::size_t n = ++done;
             if (control && control->progress) control->progress(n, total);
         }
@@ -84,9 +111,14 @@ TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, u
 
     TSearchStatus status;
     status.satellitesTotal = total;
-    for (TSlot& slot : perSatellite) {
+    for (std::size_t k = 0; k < total; ++k) {
+        TSlot& slot = perSatellite[k];
         if (!slot.complete) continue;
         ++status.satellitesDone;
+        if (sink) {
+            if (k >= handedOver) handOver(slot, k);  // after a gap a cancel left
+            continue;
+        }
         merged.insert(merged.end(), std::make_move_iterator(slot.records.begin()),
                       std::make_move_iterator(slot.records.end()));
     }

@@ -6,6 +6,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,8 @@ inline constexpr double kNoMagnitude = 20.0;
 
 // One pass for the sky charts and the radar window. In memory only (never a
 // file), so naturally aligned: callers may bind references to its numbers.
+// The passes of one satellite share one copy of its record, which outlives
+// the list the search was given.
 struct TPassRecord {
     ShortString<30> title;   // see PassTitle
     double magnitude;        // line: at the highest point; table: brightest row;
@@ -51,7 +54,21 @@ struct TPassRecord {
     double maxElevation;     // degrees; line: the highest point; table: highest row
     double start;            // UTC day number: AOS or first sunlit second
     double end;              // UTC day number: LOS or last sunlit second
-    TSatRec elements;        // lets the charts recompute the track
+    std::shared_ptr<const TSatRec> satellite;  // lets the charts recompute the track
+};
+
+// One shared copy per satellite of a list, made when first asked for.
+class TSatelliteHandles {
+public:
+    explicit TSatelliteHandles(const std::vector<TSatRec>& sats) : sats_(sats), handles_(sats.size()) {}
+    const std::shared_ptr<const TSatRec>& operator[](std::size_t i) {
+        if (!handles_[i]) handles_[i] = std::make_shared<const TSatRec>(sats_[i]);
+        return handles_[i];
+    }
+
+private:
+    const std::vector<TSatRec>& sats_;
+    std::vector<std::shared_ptr<const TSatRec>> handles_;
 };
 
 // What the line report notes about the Earth's shadow during a pass.

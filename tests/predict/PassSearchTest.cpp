@@ -170,7 +170,7 @@ TEST(EdgeSearch, ElevationJustBeforeAndAfterEachEdge) {
     ASSERT_GT(r.passes.size(), 40u);
     const double minEl = in.minElevation;
     for (const TPassRecord& p : r.passes) {
-        const TSatRec& sat = p.elements;
+        const TSatRec& sat = *p.satellite;
         SCOPED_TRACE(sat.name.str() + " " + FormatDateTime("mm/dd HH:nn:ss", p.start));
         ASSERT_LT(p.start, p.end);
         if (p.start > in.start) {
@@ -285,13 +285,13 @@ TEST(LineSearch, SunlitOnlyKeepsTheSunlitPartOfEachPass) {
         SCOPED_TRACE(p.title.str() + " " + FormatDateTime("mm/dd HH:nn:ss", p.start));
         bool inside = false;
         for (const TPassRecord& q : all.passes)
-            if (q.elements.catNo == p.elements.catNo.view() && q.start <= p.start + 1e-8 &&
+            if (q.satellite->catNo == p.satellite->catNo.view() && q.start <= p.start + 1e-8 &&
                 p.end <= q.end + 1e-8)
                 inside = true;
         EXPECT_TRUE(inside);
         // The pass takes the Sun at its AOS; a second inside the edges is sunlit whatever the Sun did.
-        EXPECT_TRUE(SunlitAt(p.elements, o, p.start + kSecond));
-        EXPECT_TRUE(SunlitAt(p.elements, o, p.end - kSecond));
+        EXPECT_TRUE(SunlitAt(*p.satellite, o, p.start + kSecond));
+        EXPECT_TRUE(SunlitAt(*p.satellite, o, p.end - kSecond));
         EXPECT_GT(p.end - p.start, 1.0 * kSecond);
     }
     // The notes of the full list say where the sunlit lists are cut.
@@ -354,7 +354,7 @@ TEST(Searches, ReportDoesNotDependOnTheThreadCount) {
                 EXPECT_EQ(x.end, y.end);
                 EXPECT_EQ(x.magnitude, y.magnitude);
                 EXPECT_EQ(x.maxElevation, y.maxElevation);
-                EXPECT_EQ(std::memcmp(&x.elements, &y.elements, sizeof(TSatRec)), 0);
+                EXPECT_EQ(std::memcmp(x.satellite.get(), y.satellite.get(), sizeof(TSatRec)), 0);
             }
         }
     }

@@ -79,7 +79,7 @@ TEST(ReferencePasses, EdgesAgreeWithAnIndependentPassFinder) {
             bool found = false;
             for (std::size_t i = 0; i < ours.passes.size() && !found; ++i) {
                 const TPassRecord& p = ours.passes[i];
-                if (used[i] || p.elements.catNo.view() != r.number) continue;
+                if (used[i] || p.satellite->catNo.view() != r.number) continue;
                 const double da = std::abs(p.start - r.aos) * 86400.0;
                 const double dl = std::abs(p.end - r.los) * 86400.0;
                 if (da < 30.0 && dl < 30.0) {

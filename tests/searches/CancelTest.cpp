@@ -3,6 +3,7 @@
 // once and reaches the total once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <set>
@@ -92,4 +93,52 @@ TEST(SearchControl, ProgressCountsEverySatelliteOnceAndReachesTheTotalOnce) {
     EXPECT_TRUE(none.status.cutShort);
     EXPECT_EQ(none.status.satellitesDone, 0u);
     EXPECT_TRUE(none.transits.empty());
+}
+
+// With a sink each satellite's passes leave as soon as it and all before it
+// are searched: in list order, while later ones are still being searched,
+// and together the same report as the search that keeps everything; after
+// a cancel, still whole satellites only.
+TEST(SearchControl, SinkTakesEachSatelliteInListOrderAsSoonAsItIsDone) {
+    const std::vector<TSatRec> sats = WholeCatalogue();
+    const TObserver site = SiteAt(51.5, 0.0, 0.0);
+    const double start = EncodeDayNumber(2018, 1, 22);
+    TPredictionInputs in = Period(start, start + 1.0, 10.0, true);
+    in.sunlitOnly = false;
+    const TReportSettings rs = SettingsFor(site);
+
+    TSearchControl control;
+    std::atomic<std::size_t> done{0};
+    control.progress = [&](std::size_t n, std::size_t) { done = n; };
+    std::vector<std::size_t> order;
+    std::size_t doneAtFirst = 0;
+    TReportLines streamed;
+    WritePeriodHeader(streamed, in, rs);
+    const TPredictionResult r = RunLineSearch(
+        in, sats, site, 2, &control, [&](std::size_t i, std::vector<TLinePass>& passes) {
+            if (order.empty()) doneAtFirst = done;
+            order.push_back(i);
+            WriteLineSatellite(streamed, sats[i], passes, in, rs);
+        });
+    EXPECT_TRUE(r.linePasses.empty() && r.passes.empty());
+    EXPECT_TRUE(r.skyCharts);
+    EXPECT_LT(doneAtFirst, r.status.satellitesTotal / 2);
+    ASSERT_EQ(order.size(), r.status.satellitesTotal);
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+    EXPECT_TRUE(streamed == LineReport(RunLineSearch(in, sats, site, 2), sats, in, rs));
+
+    TSearchControl cancelled;
+    std::vector<std::size_t> kept;
+    std::vector<std::size_t> passCounts;
+    const TPredictionResult cut = RunLineSearch(
+        in, sats, site, 2, &cancelled, [&](std::size_t i, std::vector<TLinePass>& passes) {
+            kept.push_back(i);
+            passCounts.push_back(passes.size());
+            if (kept.size() == 20) cancelled.cancel = true;
+        });
+    EXPECT_TRUE(cut.status.cutShort);
+    EXPECT_EQ(kept.size(), cut.status.satellitesDone);
+    EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
+    for (std::size_t k = 0; k < kept.size(); k += 7)
+        EXPECT_EQ(RunLineSearch(in, {sats[kept[k]]}, site, 1).linePasses.size(), passCounts[k]);
 }

@@ -184,14 +184,14 @@ TEST_F(FlareSearchFixture, ReflectionPointsAtObserverAndCentreLineLiesOnTheRay) 
 TEST_F(FlareSearchFixture, PassRecordsSpanTwentySecondsAroundEachFlare) {
     // The pass list keeps search order: satellite by satellite.
     for (std::size_t i = 1; i < night->passes.size(); ++i)
-        EXPECT_LE(night->passes[i - 1].elements.catNo.str() == night->passes[i].elements.catNo.str()
+        EXPECT_LE(night->passes[i - 1].satellite->catNo.str() == night->passes[i].satellite->catNo.str()
                       ? night->passes[i - 1].start
                       : 0.0,
                   night->passes[i].start);
     for (const TFlare& f : night->flares) {
         const TPassRecord* found = nullptr;
         for (const TPassRecord& p : night->passes)
-            if (p.elements.catNo.str() == (*sats)[f.satellite].catNo.str() &&
+            if (p.satellite->catNo.str() == (*sats)[f.satellite].catNo.str() &&
                 std::abs(p.start + 10.0 * kSec - f.t) < 1e-9)
                 found = &p;
         ASSERT_NE(found, nullptr) << f.row.id;
@@ -200,7 +200,7 @@ TEST_F(FlareSearchFixture, PassRecordsSpanTwentySecondsAroundEachFlare) {
         EXPECT_NEAR((f.t - p.start) * 86400.0, 10.0, 1e-3);
         EXPECT_DOUBLE_EQ(p.magnitude, f.row.magnitude);
         EXPECT_DOUBLE_EQ(p.maxElevation, f.row.elevation);
-        EXPECT_EQ(p.elements.catNo.str(), (*sats)[f.satellite].catNo.str());
+        EXPECT_EQ(p.satellite->catNo.str(), (*sats)[f.satellite].catNo.str());
     }
 }
 
