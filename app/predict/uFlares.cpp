@@ -129,9 +129,11 @@ void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, c
             s.mirror = 0;
             s.SunAt(t);  // serves the pass until a back-off
             if (!s.Sample(t)) break;
+            bool sampled = true;  // at t already
             bool sunlitChecked = false;
             while (s.state.altaz.alt > kFlareMinElevation) {
-                if (!s.Sample(t)) break;
+                if (!sampled && !s.Sample(t)) break;
+                sampled = false;
                 if (s.angle < kFlareAngleLimit && s.angle > previous) {
                     // Past the minimum: back to the sample before.
                     t -= fineStepMs / kMsPerDay;

@@ -42,6 +42,19 @@ bool Evaluate(TSatRec& sat, TSatState& state, double t, TObserver& observer, dou
     return true;
 }
 
+// Evaluate at t from a state already propagated to t, without propagating
+// again: the same numbers Evaluate gives.
+bool Reevaluate(const TSatState& propagated, TSatRec& sat, TSatState& state, double t,
+                TObserver& observer, double& elevation) {
+    const double gha = ObserverVector(t, observer);
+    state.pos = propagated.pos;
+    state.vel = propagated.vel;
+    sat.decayed = 0;
+    FillStateGroups(state, gha, observer);
+    elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+    return true;
+}
+
 // Position only (kFillPosition), for the shadow scans: no hour angle or
 // elevation is needed, and that mode does not read the hour angle.
 bool PositionAt(TSatRec& sat, TSatState& state, double t, const TObserver& observer) {
@@ -191,11 +204,23 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
         double t = interval.start;
         while (t < e && !stop()) {
             state.mode = kFillPosition;
-            double aos = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer, in.shortcuts);
-            double los = SearchCrossing(TEdge::kSet, sat, state, minEl, aos, e, observer, in.shortcuts);
-            if (!(aos < e)) break;
+            const double risen = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer,
+                                                in.shortcuts);
+            if (!(risen < e)) break;
+            // Each edge search ends evaluated at the edge it found (before the
+            // interval's end): those states serve again below.
+            const TSatState atAos = state;
+            const double set = SearchCrossing(TEdge::kSet, sat, state, minEl, risen, e, observer,
+                                              in.shortcuts, TStart::kStateAtT);
+            const TSatState atLos = state;
+            auto evaluate = [&](double at) {
+                if (at == risen) return Reevaluate(atAos, sat, state, at, observer, el);
+                if (at == set && set < e) return Reevaluate(atLos, sat, state, at, observer, el);
+                return Evaluate(sat, state, at, observer, el);
+            };
+            double aos = risen, los = set;
 
-            const bool evaluated = Evaluate(sat, state, aos, observer, el);
+            const bool evaluated = evaluate(aos);
             SunAt(sun, aos);  // serves the whole pass
             TShadowNote shadow = TShadowNote::kNone;
             double shadowTime = 0.0;
@@ -243,11 +268,11 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 pass.shadow = shadow;
                 pass.shadowTime = shadowTime;
                 state.mode = kFillLookAngles;
-                Evaluate(sat, state, aos, observer, el);
+                evaluate(aos);
                 const TEnd first{aos, el, ElevationRate(state, observer)};
                 pass.aosElevation = Degrees(state.altaz.alt);
                 pass.aosAzimuth = Degrees(state.altaz.az);
-                Evaluate(sat, state, los, observer, el);
+                evaluate(los);
                 const TEnd last{los, el, ElevationRate(state, observer)};
                 pass.losAzimuth = Degrees(state.altaz.az);
                 pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
@@ -454,7 +479,7 @@ std::string CheckDates(double stop, double start) {
 }
 
 double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, double t,
-                      double limit, TObserver& observer, bool shortcuts) {
+                      double limit, TObserver& observer, bool shortcuts, TStart start) {
     // A set is a rise of the negated elevation through the negated level.
     const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
     const double level = sign * minEl;
@@ -475,7 +500,12 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
         return sign > 0.0 ? SecondsBelow(reach, gamma, observer, ceiling)
                           : SecondsAbove(reach, gamma, observer, -ceiling);
     };
-    reached(t, 0.0);
+    if (start == TStart::kStateAtT && sat.decayed == 0) {
+        lastOk = true;
+        x = sign * (state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer));
+    } else {
+        reached(t, 0.0);
+    }
     if (lastOk) {
         double step = x > level - kEdgeNearCoarse ? kEdgeCoarseNearStep : kEdgeCoarseStep;
         while (x < level) {

@@ -42,6 +42,9 @@ std::string CheckDates(double stop, double start);
 // Which way an edge search looks: for the satellite rising to the minimum
 // elevation (AOS) or setting to it (LOS).
 enum class TEdge { kRise, kSet };
+// How an edge search starts: by evaluating at t, or from the state as it
+// stands, evaluated at t already (its observer.vect stored for t).
+enum class TStart { kEvaluate, kStateAtT };
 
 // The edge search. kRise: the first time at or after t at which the
 // elevation is at least minElevation; kSet: the first time after t at which
@@ -54,7 +57,8 @@ enum class TEdge { kRise, kSet };
 // result is the same). Leaves state as evaluated last, at the result unless
 // that is the limit (mode as given, usually kFillPosition).
 double SearchCrossing(TEdge edge, TSatRec& satellite, TSatState& state, double minElevation,
-                      double t, double limit, TObserver& observer, bool shortcuts = true);
+                      double t, double limit, TObserver& observer, bool shortcuts = true,
+                      TStart start = TStart::kEvaluate);
 
 // The intervals to search: darkness (Sun below the limit) from start to stop,
 // or the whole period with "day and night".
