@@ -224,9 +224,10 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
             SunAt(sun, aos);  // serves the whole pass
             TShadowNote shadow = TShadowNote::kNone;
             double shadowTime = 0.0;
-            const TReach reach = ReachOf(state.pos, state.vel);
             const double shadowRate =
-                in.shortcuts && evaluated && reach.usable ? reach.shadowRate : 0.0;
+                in.shortcuts && evaluated
+                    ? ShadowRate(ReachOf(state.pos, state.vel), (los - aos) * kSecondsPerDay)
+                    : 0.0;
             const double marginAtAos = std::abs(SunlitMargin(state.pos, sun.pos));
             auto lit = [&](double when, double& margin) {
                 margin = 0.0;

@@ -9,13 +9,17 @@
 namespace {
 constexpr double kMu = 398600.8;                    // km^3/s^2 (WGS-72, the propagator's)
 constexpr double kEarthTurn = 7.2921159e-5 * 1.001;  // rad/s, rounded up
-// Margins of the osculating orbit for what the perturbations do over a few
-// hours: the short-period terms move the osculating distances by some km.
-constexpr double kRadiusFactor = 0.01;
-constexpr double kRadiusMargin = 50.0;               // km
-constexpr double kMomentumFactor = 1.01;
+// How far the path can leave the osculating ellipse within T seconds: it
+// starts on it, and the Earth's flattening and drag pull it away at a small
+// fraction of gravity (a decaying set drifts some 25 km in 40 minutes).
+constexpr double kDriftBase = 5.0;                   // km
+constexpr double kDriftGrowth = 2.0e-5;              // km/s^2, times T^2
+constexpr double kMomentumFactor = 1.005;
 constexpr double kEccentricityMargin = 0.01;
 constexpr double kMaxEccentricity = 0.9;
+// The stretches the skips are worked out for: short ones with tight bounds
+// near a threshold, long ones with wide bounds far from it.
+constexpr double kHorizons[] = {60.0, 300.0, 1200.0, 3600.0};  // s
 // Whole-life bounds for the prefilter: the mean inclination is held by the
 // near-earth model, the apogee only falls.
 constexpr double kInclinationMargin = 1.0 * kDegToRad;
@@ -28,8 +32,8 @@ double Cross(const TVector& a, const TVector& b) {
     return std::sqrt(x * x + y * y + z * z);
 }
 
-// Geocentric latitude of the observer's position and its tilt against the
-// ellipsoid normal the elevations are measured from.
+// Tilt of the ellipsoid normal, which elevations are measured from,
+// against the observer's radial direction.
 double NormalTilt(const TObserver& o) {
     const double geocentric = std::atan2(o.rhoSin, o.rhoCos);
     return std::abs(o.pos.lat - geocentric) + 1e-7;
@@ -39,6 +43,37 @@ double NormalTilt(const TObserver& o) {
 // (measured from the radial direction) for an observer at distance R.
 double CentralAngleAt(double e, double r, double R) {
     return std::acos(std::clamp(R * std::cos(e) / r, -1.0, 1.0)) - e;
+}
+
+// Where the satellite can be within the next `seconds`.
+struct TBounds {
+    bool usable = false;
+    double rMin = 0.0, rMax = 0.0;  // km
+    double angularRate = 0.0;       // rad/s, of its geocentric direction
+};
+TBounds BoundsFor(const TReach& reach, double seconds) {
+    TBounds b;
+    if (!reach.usable) return b;
+    const double drift = kDriftBase + kDriftGrowth * seconds * seconds;
+    b.rMin = reach.perigee - drift;
+    b.rMax = reach.apogee + drift;
+    // Nothing is skipped where the satellite could be taken for decayed.
+    if (!(b.rMin > kEarthRadius + kDecayMargin + 20.0)) return b;
+    b.angularRate = reach.momentum * kMomentumFactor / (b.rMin * b.rMin);
+    b.usable = std::isfinite(b.angularRate);
+    return b;
+}
+
+// The longest of the stretches over which `fits(bounds)` says how long
+// (capped at the stretch) nothing can happen.
+template <typename Fits>
+double LongestQuiet(const TReach& reach, Fits fits) {
+    double best = 0.0;
+    for (double horizon : kHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (b.usable) best = std::max(best, std::min(horizon, fits(b)));
+    }
+    return best;
 }
 }  // namespace
 
@@ -52,20 +87,23 @@ TReach ReachOf(const TVector& p, const TVector& v) {
     const double a = -kMu / (2.0 * energy);
     const double e = std::sqrt(std::max(0.0, 1.0 - h * h / (kMu * a)));
     if (!(e < kMaxEccentricity)) return reach;
-    reach.rMin = a * (1.0 - e) * (1.0 - kRadiusFactor) - kRadiusMargin;
-    reach.rMax = a * (1.0 + e) * (1.0 + kRadiusFactor) + kRadiusMargin;
-    // Nothing is skipped where the satellite could be taken for decayed.
-    if (!(reach.rMin > kEarthRadius + kDecayMargin + 20.0)) return reach;
-    const double hMax = h * kMomentumFactor;
-    const double angularRate = hMax / (reach.rMin * reach.rMin);
-    reach.turnRate = angularRate + kEarthTurn;
-    // The shadow margin: the direction turns, and the Earth's apparent
-    // radius changes with the radial speed (at most e x mu / h).
-    const double radialSpeed = (e + kEccentricityMargin) * kMu / h * kMomentumFactor;
-    const double R = kEarthRadius;
-    reach.shadowRate = angularRate + R * radialSpeed / (reach.rMin * std::sqrt(reach.rMin * reach.rMin - R * R));
-    reach.usable = std::isfinite(reach.turnRate) && std::isfinite(reach.shadowRate);
+    reach.perigee = a * (1.0 - e);
+    reach.apogee = a * (1.0 + e);
+    reach.momentum = h;
+    reach.eccentricity = e;
+    reach.usable = std::isfinite(reach.perigee) && std::isfinite(reach.apogee);
     return reach;
+}
+
+double ShadowRate(const TReach& reach, double seconds) {
+    const TBounds b = BoundsFor(reach, seconds);
+    if (!b.usable) return 0.0;
+    // The direction turns, and the Earth's apparent radius changes with the
+    // radial speed (at most e x mu / h).
+    const double radialSpeed =
+        (reach.eccentricity + kEccentricityMargin) * kMu / reach.momentum * kMomentumFactor;
+    const double R = kEarthRadius;
+    return b.angularRate + R * radialSpeed / (b.rMin * std::sqrt(b.rMin * b.rMin - R * R));
 }
 
 double CentralAngle(const TVector& satellite, const TVector& observer) {
@@ -73,21 +111,24 @@ double CentralAngle(const TVector& satellite, const TVector& observer) {
 }
 
 double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer, double ceiling) {
-    if (!reach.usable) return 0.0;
     // The elevation falls as the central angle grows and rises with the
     // distance; from the normal it is at most the tilt above the radial one.
     const double e = ceiling - NormalTilt(observer) - kSafety;
     if (!(e > -kHalfPi)) return 0.0;
-    const double edge = CentralAngleAt(e, reach.rMax, observer.vect.r);
-    return gamma > edge ? (gamma - edge) / reach.turnRate : 0.0;
+    return LongestQuiet(reach, [&](const TBounds& b) {
+        const double edge = CentralAngleAt(e, b.rMax, observer.vect.r);
+        return gamma > edge ? (gamma - edge) / (b.angularRate + kEarthTurn) : 0.0;
+    });
 }
 
 double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer, double floor) {
-    if (!reach.usable || !(reach.rMin > observer.vect.r)) return 0.0;
     const double e = floor + NormalTilt(observer) + kSafety;
     if (!(e < kHalfPi)) return 0.0;
-    const double edge = CentralAngleAt(e, reach.rMin, observer.vect.r);
-    return gamma < edge ? (edge - gamma) / reach.turnRate : 0.0;
+    return LongestQuiet(reach, [&](const TBounds& b) {
+        if (!(b.rMin > observer.vect.r)) return 0.0;
+        const double edge = CentralAngleAt(e, b.rMin, observer.vect.r);
+        return gamma < edge ? (edge - gamma) / (b.angularRate + kEarthTurn) : 0.0;
+    });
 }
 
 double SunlitMargin(const TVector& satellite, const TVector& sun) {

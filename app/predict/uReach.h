@@ -7,17 +7,21 @@
 #include "SatTypes.h"
 #include "uVarDef.h"
 
-// Bounds on a satellite's motion over the next hours, from one propagated
-// state: its osculating orbit widened by margins for the perturbations.
+// A satellite's osculating orbit from one propagated state; bounds on its
+// motion over the next while are this orbit widened by what the
+// perturbations (drag included) can do in that while.
 struct TReach {
     bool usable = false;      // false: nothing may be skipped
-    double rMin = 0.0;        // km, geocentric distance
-    double rMax = 0.0;        // km
-    double turnRate = 0.0;    // rad/s: the fastest the angle at the Earth's centre
-                              // between satellite and observer can change
-    double shadowRate = 0.0;  // rad/s: the fastest the sunlit margin can change
+    double perigee = 0.0;     // km, geocentric
+    double apogee = 0.0;      // km, geocentric
+    double momentum = 0.0;    // km^2/s, specific angular momentum
+    double eccentricity = 0.0;
 };
 TReach ReachOf(const TVector& position, const TVector& velocity);
+
+// The fastest the sunlit margin (SunlitMargin) can change within the next
+// `seconds`, rad/s; 0 when nothing is certain.
+double ShadowRate(const TReach& reach, double seconds);
 
 // Angle at the Earth's centre between the satellite and the observer
 // (geocentric positions), rad.
