@@ -7,9 +7,23 @@
 #include <string>
 #include <vector>
 
+#include "uLoadSave.h"
 #include "uVarDef.h"
 
 namespace elsets {
+
+// The records a search takes from element sets, as orbisk-predict --tle makes
+// them: every set that initialises, selected.
+inline std::vector<TSatRec> SelectedRecords(const std::vector<TElementEntry>& entries) {
+    std::vector<TSatRec> sats;
+    for (const TElementEntry& e : entries) {
+        TSatRec sat{};
+        if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
+        sat.selected = 1;
+        sats.push_back(sat);
+    }
+    return sats;
+}
 
 // A line cut or padded to 68 columns with its checksum appended.
 inline std::string WithChecksum(std::string line) {

@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
 
+#include "../common/ElementSets.h"
 #include "PredictTestUtil.h"
-#include "common/ElementSets.h"
-#include "uLoadSave.h"
 
 namespace {
 // Polar, sun-synchronous, equatorial, retrograde, eccentric, high and
@@ -45,19 +43,9 @@ std::vector<TSatRec> VariedOrbits() {
             o.node = std::fmod(o.node + anomaly / 2.0, 360.0);
             text += elsets::MadeUpSet(k.name, number++, 21.0, o);
         }
-    const std::string path = ::testing::TempDir() + "orbisk_varied_orbits.tle";
-    std::ofstream(path) << text;
     std::vector<TElementEntry> entries;
-    ReadElementFile(entries, path);
-    std::remove(path.c_str());
-    std::vector<TSatRec> sats;
-    for (const TElementEntry& e : entries) {
-        TSatRec sat{};
-        if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
-        sat.selected = 1;
-        sats.push_back(sat);
-    }
-    return sats;
+    ReadElementText(entries, text);
+    return elsets::SelectedRecords(entries);
 }
 
 // Each satellite's block of a report: its header and lines up to the next.

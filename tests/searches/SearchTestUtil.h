@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/ElementSets.h"
 #include "Satellite.h"
 #include "Zenora.h"
 #include "uFormat.h"
@@ -39,12 +40,8 @@ inline std::vector<TSatRec> BundledSets(std::initializer_list<const char*> files
     for (const char* file : files) {
         std::vector<TElementEntry> entries;
         ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
-        for (const TElementEntry& e : entries) {
-            TSatRec sat{};
-            if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
-            sat.selected = 1;
-            sats.push_back(sat);
-        }
+        const std::vector<TSatRec> part = elsets::SelectedRecords(entries);
+        sats.insert(sats.end(), part.begin(), part.end());
     }
     return sats;
 }
