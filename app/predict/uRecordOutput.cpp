@@ -184,6 +184,14 @@ std::vector<std::pair<std::string, TCell>> SearchAbout(const std::string& mode, 
             {"complete", TCell::Bool(!status.cutShort)}};
 }
 
+namespace {
+// A satellite in the Earth's shadow has no brightness: no value, as the
+// report leaves the column blank.
+TCell MagnitudeCell(double magnitude, bool lit) {
+    return lit ? TCell::Number(magnitude, kMagnitude) : TCell::None();
+}
+}  // namespace
+
 TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime) {
     TRecordTable t;
     t.arrayName = "passes";
@@ -199,7 +207,7 @@ TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<
         row.insert(row.end(), {TCell::Time(p.aos), TCell::Number(p.aosElevation, kAngle),
                                TCell::Number(p.aosAzimuth, kAngle), TCell::Time(p.middle),
                                TCell::Number(p.maxElevation, kAngle), TCell::Number(p.maxAzimuth, kAngle),
-                               TCell::Number(p.magnitude, kMagnitude), TCell::Time(p.los),
+                               MagnitudeCell(p.magnitude, !p.shadowed), TCell::Time(p.los),
                                TCell::Number(p.losElevation, kAngle), TCell::Number(p.losAzimuth, kAngle),
                                TCell::Number(p.seconds, 0)});
         const bool timed = p.shadow == TShadowNote::kEntersShadow || p.shadow == TShadowNote::kLeavesShadow;
@@ -223,7 +231,7 @@ TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector
             AddSatellite(row, sats[passes[i].satellite]);
             row.insert(row.end(), {TCell::Integer(passes[i].revolution), TCell::Time(r.t),
                                    TCell::Number(r.elevation, kAngle), TCell::Number(r.azimuth, kAngle),
-                                   TCell::Number(r.magnitude, kMagnitude), TCell::Bool(r.sunlit),
+                                   MagnitudeCell(r.magnitude, !r.shadowed), TCell::Bool(r.sunlit),
                                    TCell::Number(r.range, kDistance)});
             t.rows.push_back(std::move(row));
         }
@@ -266,7 +274,7 @@ TRecordTable TransitRecords(const TTransitResult& result, const std::vector<TSat
         std::vector<TCell> row;
         AddSatellite(row, sats[transits[i].satellite]);
         row.insert(row.end(), {TCell::Time(r.t), TCell::Number(r.elevation, kAngle), TCell::Number(r.azimuth, kAngle),
-                               TCell::Number(r.magnitude, kMagnitude), TCell::Bool(r.sunlit),
+                               MagnitudeCell(r.magnitude, r.sunlit), TCell::Bool(r.sunlit),
                                TCell::Number(r.separation, kAngle), TCell::Number(r.range, kDistance),
                                TCell::Number(r.illumination, 2)});
         t.rows.push_back(std::move(row));
@@ -280,7 +288,7 @@ TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vecto
     t.arrayName = "path_points";
     const std::string unit = UnitSuffix(settings);
     t.columns = {"satellite",     "catalogue_number", "path",           "time",
-                 "latitude_deg",  "longitude_deg",    "width" + unit,   "bearing_deg",
+                 "latitude_deg",  "longitude_deg",    "half_width" + unit, "bearing_deg",
                  "distance" + unit, "range" + unit,   "elevation_deg",  "sunlit"};
     const auto& paths = result.paths;
     const auto order = Order(paths, byTime, [](const TGroundPath& p) { return p.rows.empty() ? 0.0 : p.rows.front().row.t; });

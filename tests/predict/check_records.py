@@ -30,7 +30,7 @@ LAYOUTS = {
     "transit": ("transits", [("time", "t"), ("elevation_deg", 0), ("azimuth_deg", 0), ("magnitude", 1),
                              ("sunlit", "yn"), ("separation_arcmin", 2), ("range_km", 0),
                              ("target_illuminated_percent", 1)]),
-    "path": ("path_points", [("time", "t"), ("latitude_deg", 4), ("longitude_deg", 4), ("width_km", 1),
+    "path": ("path_points", [("time", "t"), ("latitude_deg", 4), ("longitude_deg", 4), ("half_width_km", 1),
                              ("bearing_deg", 0), ("distance_km", 1), ("range_km", 0),
                              ("elevation_deg", 0), ("sunlit", "yn")]),
 }
@@ -88,6 +88,9 @@ def main():
             problems.append(f"row {i}: satellite {number} in the report, {c['catalogue_number']} in the CSV")
         k = 0
         for field, kind in layout:
+            # No value (a magnitude in the Earth's shadow): a blank column.
+            if c[field] == "" and j[field] is None:
+                continue
             token = tokens[k] + " " + tokens[k + 1] if kind == "t" else tokens[k]
             k += 2 if kind == "t" else 1
             for source, record in (("CSV", c), ("JSON", j)):
