@@ -219,9 +219,9 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
                       intervals, o);
     }
     result.status = RunPerSatellite(
-        iridium, [&](const TSatRec& sat) { return CanRiseTo(sat, observer, kFlareMinElevation); },
-        threads, control,
+        iridium, [](const TSatRec&) { return true; }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TFlare>& out) {
+            if (!CanRiseTo(iridium[i], observer, kFlareMinElevation)) return;
             TFlareScan scan(in, rs, i, iridium[i], observer);
             ScanSatellite(scan, intervals, stop, out);
         },

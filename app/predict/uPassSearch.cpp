@@ -444,9 +444,10 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
                          const TSatelliteSink<Record>& sink) {
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
     return RunPerSatellite(
-        satellites, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads,
+        satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
         control,
         [&](std::size_t i, const TStop& stop, std::vector<Record>& out) {
+            if (!MayRise(satellites[i], in, observer)) return;
             const uint64_t before = tEvaluations;
             searchOne(in, satellites[i], i, observer, intervals, stop, out);
             gEvaluations += tEvaluations - before;
@@ -559,9 +560,8 @@ bool IsSearched(const TSatRec& sat, double minRevs) {
     return sat.selected && sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;
 }
 
-bool IsSearchedFor(const TSatRec& sat, const TPredictionInputs& in, const TObserver& observer) {
-    return IsSearched(sat, in.minRevs) &&
-           (!in.shortcuts || CanRiseTo(sat, observer, in.minElevation));
+bool MayRise(const TSatRec& sat, const TPredictionInputs& in, const TObserver& observer) {
+    return !in.shortcuts || CanRiseTo(sat, observer, in.minElevation);
 }
 
 namespace {

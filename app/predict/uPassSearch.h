@@ -67,10 +67,10 @@ std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& inputs,
 
 // Searched at all: selected, and mean motion above the minimum and below 20.
 bool IsSearched(const TSatRec& satellite, double minRevs);
-// Searched for this observer: IsSearched, and, with shortcuts, able to rise
-// to the minimum elevation there at all.
-bool IsSearchedFor(const TSatRec& satellite, const TPredictionInputs& inputs,
-                   const TObserver& observer);
+// False when, with shortcuts, the satellite cannot rise to the minimum
+// elevation for the observer at all: its search is over at once (it still
+// counts as searched).
+bool MayRise(const TSatRec& satellite, const TPredictionInputs& inputs, const TObserver& observer);
 
 // The two listing searches. Satellites are searched in parallel on `threads`
 // workers (0: one per core) and merged in list order, so the result does not

@@ -194,8 +194,9 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.distanceFactor = rs.distanceFactor;
     cx.shortcuts = in.shortcuts;
     result.status = RunPerSatellite(
-        sats, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads, control,
+        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TTransit>& out) {
+            if (!MayRise(sats[i], in, observer)) return;
             TSatRec sat = sats[i];
             TTransitTarget tgt = target;
             TObserver o = observer;
@@ -385,8 +386,9 @@ TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackL
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
     result.status = RunPerSatellite(
-        sats, [&](const TSatRec& sat) { return IsSearchedFor(sat, in, observer); }, threads, control,
+        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TGroundPath>& out) {
+            if (!MayRise(sats[i], in, observer)) return;
             PathSearchSatellite(in, trackLimit, target, rs, sats[i], i, observer, intervals, stop,
                                 out);
         },
