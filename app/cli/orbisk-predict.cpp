@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CliCommon.h"
+#include "uAnalysisModes.h"
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
@@ -129,15 +130,22 @@ double LocalClockDayNumber() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args = SplitOptionValues(std::vector<std::string>(argv + 1, argv + argc));
+    TAnalysisModeArgs analysisArgs;
+    if (const std::string error = ExtractAnalysisModeArgs(args, analysisArgs); !error.empty())
+        return Fail(2, error);
+    const bool analysis = analysisArgs.mode != TAnalysisMode::kNone;
     TSearchModeArgs modeArgs;
     if (const std::string error = ExtractSearchModeArgs(args, modeArgs); !error.empty())
         return Fail(2, error);
     TPredictArgs a;
-    if (const std::string error = ParsePredictArgs(args, a, SearchModeOptions()); !error.empty())
+    std::vector<std::string_view> otherOptions = SearchModeOptions();
+    otherOptions.insert(otherOptions.end(), AnalysisModeOptions().begin(), AnalysisModeOptions().end());
+    if (const std::string error = ParsePredictArgs(args, a, otherOptions); !error.empty())
         return Fail(2, error);
     if (a.help) {
         std::fputs(PredictUsage().c_str(), stdout);
         std::fputs(SearchModeUsage().c_str(), stdout);
+        std::fputs(AnalysisModeUsage().c_str(), stdout);
         return 0;
     }
     if (a.version) {
@@ -156,10 +164,11 @@ int main(int argc, char** argv) {
 
     TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
 
-    // Flares search the Iridium list, which the mode reads itself.
+    // Flares search the Iridium list, and the analysis modes an element
+    // file, which they read themselves.
     std::vector<TSatRec> sats;
     std::string error;
-    const bool loaded = modeArgs.mode == TSearchMode::kFlares || cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
+    const bool loaded = modeArgs.mode == TSearchMode::kFlares || analysis || cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
     Warn(warnings);
     if (!loaded) return Fail(1, error);
     const std::string source = a.tleFile.empty() ? dataFolder + "MainSat.bin" : a.tleFile;
@@ -187,5 +196,6 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnInterrupt);
 
+    if (analysis) return RunAnalysisMode(analysisArgs, a, dataFolder, inputs, observer, settings, &gControl);
     return RunSearchMode(modeArgs, a, dataFolder, inputs, observer, settings, std::move(sats), source, &gControl);
 }

@@ -55,9 +55,10 @@ using TSatelliteSink = std::function<void(std::size_t satellite, std::vector<Rec
 // hands them to it in list order instead (memory then holds only the
 // satellites done ahead of a slower one). A satellite whose job saw a cancel
 // is left out whole, so what comes back is every satellite searched to the
-// end and nothing half-searched.
-template <typename Record, typename Wanted, typename Job>
-TSearchStatus RunPerSatellite(const std::vector<TSatRec>& sats, Wanted wanted, unsigned threads,
+// end and nothing half-searched. The items may be satellite records or
+// element entries still to be made into records.
+template <typename Record, typename Item, typename Wanted, typename Job>
+TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsigned threads,
                               TSearchControl* control, Job job, std::vector<Record>& merged,
                               const TSatelliteSink<Record>& sink = {}) {
     std::vector<std::size_t> work;

@@ -1,0 +1,170 @@
+#include "uAnalysisModes.h"
+
+#include "uFormat.h"
+#include "uLoadSave.h"
+#include "uSearchModes.h"
+
+namespace {
+// "LOW,HIGH" within lo..hi with LOW below HIGH.
+std::string ParsePair(const std::string& option, const std::string& text, double lo, double hi, double& low,
+                      double& high) {
+    const auto comma = text.find(',');
+    double a = 0.0, b = 0.0;
+    if (comma == std::string::npos || !ParseArgNumber(text.substr(0, comma), a) ||
+        !ParseArgNumber(text.substr(comma + 1), b) || a < lo || b > hi || !(a < b))
+        return option + " must be two numbers LOW,HIGH from " + FormatGeneral(lo) + " to " + FormatGeneral(hi) +
+               " with LOW below HIGH, not '" + text + "'";
+    low = a;
+    high = b;
+    return {};
+}
+}  // namespace
+
+const std::vector<std::string_view>& AnalysisModeOptions() {
+    static const std::vector<std::string_view> options = {"--revs", "--az", "--alt", "--span", "--target-alt"};
+    return options;
+}
+
+std::string ExtractAnalysisModeArgs(std::vector<std::string>& args, TAnalysisModeArgs& out) {
+    std::vector<std::string> rest;
+    bool limits = false, transit = false;
+    std::string targetText;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        // Another option's value is never taken for one of ours.
+        if (a != "--mode" && PredictOptionTakesValue(a)) {
+            rest.push_back(a);
+            if (i + 1 < args.size()) rest.push_back(args[++i]);
+            continue;
+        }
+        const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
+        const std::string value = hasValue ? args[i + 1] : std::string();
+        std::string error;
+        auto number = [&](double& v, double lo, double hi) {
+            if (!ParseArgNumber(value, v) || v < lo || v > hi)
+                error = a + " must be a number from " + FormatGeneral(lo) + " to " + FormatGeneral(hi);
+        };
+        if (a == "--mode" && (value == "visible" || value == "decayed" || value == "analysis-transit")) {
+            out.mode = value == "visible"   ? TAnalysisMode::kVisible
+                       : value == "decayed" ? TAnalysisMode::kDecayed
+                                            : TAnalysisMode::kTransit;
+        } else if (a == "--revs" || a == "--az" || a == "--alt") {
+            if (!hasValue) return a + " needs LOW,HIGH";
+            TAnalysisInputs& l = out.limits;
+            error = a == "--revs" ? ParsePair(a, value, 1.0, 18.0, l.minRevs, l.maxRevs)
+                    : a == "--az" ? ParsePair(a, value, 0.0, 360.0, l.minAz, l.maxAz)
+                                  : ParsePair(a, value, 0.0, 90.0, l.minAlt, l.maxAlt);
+            limits = true;
+        } else if (a == "--span" || a == "--target-alt") {
+            if (!hasValue) return a + " needs a value";
+            if (a == "--span") number(out.transit.spanMinutes, 5.0, 24 * 60.0 + 55.0);
+            else number(out.transit.minElevation, 5.0, 90.0);
+            transit = true;
+        } else if ((a == "--sep" || a == "--target") && hasValue) {
+            // Shared with the transit mode of the prediction window; ours only
+            // with an analysis mode, decided below.
+            rest.push_back(a);
+            rest.push_back(value);
+            ++i;
+            continue;
+        } else {
+            rest.push_back(a);
+            continue;
+        }
+        if (!error.empty()) return error;
+        if (hasValue) ++i;
+    }
+    if (out.mode == TAnalysisMode::kNone) {
+        if (limits || transit) return "--revs, --az, --alt, --span and --target-alt need an analysis mode";
+        return {};
+    }
+    if (transit && out.mode != TAnalysisMode::kTransit) return "--span and --target-alt need --mode analysis-transit";
+    if (limits && out.mode == TAnalysisMode::kDecayed) return "--revs, --az and --alt do not apply to --mode decayed";
+    // The analysis transit takes --target and --sep for itself.
+    std::vector<std::string> left;
+    for (std::size_t i = 0; i < rest.size(); ++i) {
+        if ((rest[i] == "--target" || rest[i] == "--sep") && i + 1 < rest.size()) {
+            if (out.mode != TAnalysisMode::kTransit) return rest[i] + " needs --mode analysis-transit here";
+            if (rest[i] == "--target") {
+                out.target = rest[++i];
+            } else {
+                double v = 0.0;
+                if (!ParseArgNumber(rest[++i], v) || v < 15.0 || v > 300.0)
+                    return "--sep must be a number from 15 to 300";
+                out.transit.separation = v;
+            }
+            continue;
+        }
+        left.push_back(rest[i]);
+    }
+    args = std::move(left);
+    return {};
+}
+
+int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, const std::string& dataFolder,
+                    const TPredictionInputs& inputs, const TObserver& observer, const TReportSettings& settings,
+                    TSearchControl* control) {
+    if (args.tleFile.empty()) {
+        PrintMessage("the analysis modes search an element file: give --tle FILE");
+        return 2;
+    }
+    TAnalysisInputs in = mode.limits;
+    in.time = inputs.start;
+    in.utcMode = inputs.utcMode;
+    in.displayOffset = inputs.displayOffset;
+
+    TTransitTarget target;
+    if (mode.mode == TAnalysisMode::kTransit) {
+        if (const std::string error = ParseTargetArg(mode.target, dataFolder, in.time, target); !error.empty()) {
+            PrintMessage(error);
+            return 2;
+        }
+    }
+    std::vector<TElementEntry> entries;
+    std::string error, warning;
+    if (!ReadElementsForSearch(entries, args.tleFile, error, &warning)) {
+        PrintMessage(error);
+        return 1;
+    }
+    if (!warning.empty()) PrintMessage("warning: " + warning);
+
+    if (mode.mode == TAnalysisMode::kVisible) {
+        TMagFile mag;
+        LoadMagFile(dataFolder + "Mag.dat", mag);
+        const TMagList mags(std::move(mag.lines));
+        const TVisibleResult r = RunVisibleSearch(in, entries, observer, &mags, settings, args.threads, control);
+        PrintReport(VisibleReport(r, in, settings));
+        return FinishReport(r.status);
+    }
+    if (mode.mode == TAnalysisMode::kDecayed) {
+        const TDecayedResult r = RunDecayedSearch(in, entries, args.threads, control);
+        PrintReport(DecayedReport(r, in, settings));
+        return FinishReport(r.status);
+    }
+    TAnalysisTransitInputs transit = mode.transit;
+    transit.dayAndNight = inputs.dayAndNight;
+    const TAnalysisTransitResult r =
+        RunAnalysisTransitSearch(in, transit, target, entries, observer, settings, args.threads, control);
+    PrintReport(AnalysisTransitReport(r, target, settings));
+    return FinishReport(r.transits.status);
+}
+
+std::string AnalysisModeUsage() {
+    return R"(
+Analysis of a whole element file (--tle FILE) at the moment --start:
+  --mode visible       the satellites up now within the limits below, with
+                       their magnitude (standard magnitudes from data/Mag.dat,
+                       10 for a satellite it does not list)
+  --mode decayed       the satellites whose estimated decay date has passed
+  --mode analysis-transit  transits of --target (see above) within --span
+  --revs LOW,HIGH      revolutions a day, 1 to 18 (14,18); limits exclusive
+  --az LOW,HIGH        azimuth, 0 to 360 (0,360)
+  --alt LOW,HIGH       elevation, 0 to 90 (10,90)
+  --span MIN           analysis-transit: minutes after --start, 5 to 1495 (90)
+  --sep MIN            analysis-transit: arc minutes, 15 to 300 (15)
+  --target-alt DEG     analysis-transit: least elevation of target and
+                       satellite, 5 to 90 (10)
+  --day-night          analysis-transit: daylight transits of the Moon,
+                       planets and fixed targets too
+)";
+}
