@@ -79,7 +79,6 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     Ui.Sb_Main->setText(0, "Next AOS");
     Ui.Sb_Main->setText(2, "Next LOS");
     ConnectCommands();
-    DisableLaterWindows();
     SetClockStep(kClockFaster);
     ApplyViewMode();
     ClearReadouts();
@@ -148,6 +147,8 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_exit, &QAction::triggered, this, &QWidget::close);
     connect(Ui.menu_reset, &QAction::triggered, this, &TfrMainWnd::menu_resetClick);
     connect(Ui.menu_info, &QAction::triggered, this, &TfrMainWnd::menu_infoClick);
+    connect(Ui.menu_linetabular, &QAction::triggered, this, &TfrMainWnd::menu_linetabularClick);
+    connect(Ui.menu_analysis, &QAction::triggered, this, &TfrMainWnd::menu_analysisClick);
     connect(Ui.menu_about, &QAction::triggered, this, &TfrMainWnd::menu_aboutClick);
     connect(Ui.menu_contents, &QAction::triggered, this, &TfrMainWnd::menu_contentsClick);
     connect(Ui.menu_satellite, &QAction::triggered, this, &TfrMainWnd::menu_satelliteClick);
@@ -402,6 +403,9 @@ void TfrMainWnd::FormClose() {
     StopDownload->store(true);
     DownloadRunning = false;
     Workers.DropResults();
+    // Their searches stop; nothing they found is kept.
+    delete PredictionWnd.data();
+    delete AnalysisWnd.data();
 
     std::string failed;
     if (!SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus()))

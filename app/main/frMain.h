@@ -12,6 +12,7 @@
 // view area).
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <QTimer>
 
 #include <array>
@@ -133,6 +134,8 @@ private:
     void menu_infoClick();
     void menu_aboutClick();
     void menu_contentsClick();
+    void menu_linetabularClick();
+    void menu_analysisClick();
     void menu_satelliteClick();
     void menu_locationClick();
     void menu_satdataClick();
@@ -144,7 +147,6 @@ private:
     void mn_UpdateIridiListClick();
     void nm_createIridClick();
     void menu_createskyfileClick();
-    void DisableLaterWindows();
     bool SkyMode() const { return Session.Options.viewMode == kViewSky; }
 
     // ---- pointer (frMainPointer.cpp)
@@ -186,6 +188,7 @@ private:
     Qt::MouseButton PressedButton = Qt::NoButton;
 
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
+    QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
     unsigned MainGeneration = 0;  // counts replacements of MainSats
 
     // Last, so it is destroyed first: the jobs end while the rest still exists.

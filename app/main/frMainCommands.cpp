@@ -1,7 +1,7 @@
 // The commands of the main window's menus and toolbar. Most change a display
 // flag and redraw; the dialogs open on copies of the session's state, which
-// takes their result back when they close. Windows not built yet keep their
-// menu items disabled (DisableLaterWindows).
+// takes their result back when they close; the two search windows are made
+// when first asked for and work beside it.
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -14,6 +14,7 @@
 
 #include "Zenora.h"
 #include "frAbout.h"
+#include "frAnalysis.h"
 #include "frInfo.h"
 #include "frLocSelector.h"
 #include "frMag.h"
@@ -24,6 +25,7 @@
 #include "frMain.h"
 #include "frMainWidgets.h"
 #include "frPickFile.h"
+#include "frPrediction.h"
 #include "uConversion.h"
 #include "uDataFiles.h"
 #include "uFormat.h"
@@ -37,18 +39,23 @@
 #include "uUpdate.h"
 
 namespace {
+// One window of its kind, made when first asked for; its location command
+// is the main window's.
+template <class TWindow>
+void ShowSearchWindow(QPointer<QWidget>& window, const TSession& session, QWidget* parent, QAction* location) {
+    if (!window) {
+        auto* made = new TWindow(session, parent);
+        made->SetLocationCommand(location);
+        window = made;
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 constexpr double kMaxMagnitude = 30.0, kMinMagnitude = -10.0;
 constexpr double kMaxStarBase = 8.0, kMinStarBase = 0.0;
 }  // namespace
-
-// The commands whose windows come later: visible, but disabled until their
-// window is connected in ConnectCommands.
-void TfrMainWnd::DisableLaterWindows() {
-    for (QAction* a : {Ui.menu_linetabular, Ui.menu_analysis}) {
-        a->setEnabled(false);
-        a->setStatusTip(a->text() + ": not available in this version");
-    }
-}
 
 // ---- display flags --------------------------------------------------------------
 
@@ -229,6 +236,16 @@ void TfrMainWnd::menu_contentsClick() {
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
         ShowMessage("No web browser could be started to show " + path);
+}
+
+// ---- the search windows: one of each, created on demand, gone when closed ------------------
+
+void TfrMainWnd::menu_linetabularClick() {
+    if (Loaded) ShowSearchWindow<TfrPredictionWnd>(PredictionWnd, Session, this, Ui.menu_location);
+}
+
+void TfrMainWnd::menu_analysisClick() {
+    if (Loaded) ShowSearchWindow<TfrAnalysisWnd>(AnalysisWnd, Session, this, Ui.menu_location);
 }
 
 // ---- windows on the session's copies -------------------------------------------------------

@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QPixmap>
+#include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
 #include <memory>
 
 #include "frMain.h"
+#include "frPrediction.h"
+#include "frRadar.h"
 #include "frSatSelector.h"
 
 namespace {
@@ -47,13 +50,17 @@ struct TState {
     bool switched = false;
     int polls = 0;
     QDialog* dialog = nullptr;
+    int step = 0;  // after the dialogs: the prediction window and the radar chart
 };
 
-void Save(QWidget& widget, const std::string& path) {
-    if (!widget.grab().save(QString::fromStdString(path), "PNG"))
+bool Save(QWidget& widget, const std::string& path) {
+    QApplication::processEvents();
+    if (!widget.grab().save(QString::fromStdString(path), "PNG")) {
         std::fprintf(stderr, "orbisk: cannot write %s\n", path.c_str());
-    else
-        std::printf("%s\n", path.c_str());
+        return false;
+    }
+    std::printf("%s\n", path.c_str());
+    return true;
 }
 
 // One step of the dialog pictures; true when all are taken.
@@ -70,12 +77,39 @@ bool DialogStep(TfrMainWnd& window, const std::string& folder, TState& state) {
         return false;
     }
     if (auto* selector = qobject_cast<TfrSatSelectorWnd*>(state.dialog); selector && selector->busy()) return false;
-    QApplication::processEvents();
     Save(*state.dialog, folder + "/" + shot.name);
     state.dialog->reject();
     state.dialog = nullptr;
     ++state.next;
     return false;
+}
+
+// The prediction window after an Iridium flare search over its default
+// period, then the radar chart of the first flare. True when done.
+bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& state) {
+    auto* prediction = window.findChild<TfrPredictionWnd*>();
+    switch (state.step) {
+        case 0:
+            window.ui().menu_linetabular->trigger();
+            ++state.step;
+            return false;
+        case 1:
+            if (!prediction) return false;
+            prediction->resize(1000, 720);
+            prediction->menu_flare->trigger();
+            ++state.step;
+            return false;
+        case 2:
+            if (!prediction || prediction->busy()) return false;
+            Save(*prediction, folder + "/orbisk-prediction.png");
+            if (!prediction->bn_chartwnd->isEnabled()) return true;
+            prediction->bn_chartwnd->click();
+            ++state.step;
+            return false;
+        default:
+            if (auto* radar = window.findChild<TfrRadarWnd*>()) Save(*radar, folder + "/orbisk-radar.png");
+            return true;
+    }
 }
 
 }  // namespace
@@ -93,7 +127,7 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
         }
         if (!window.loaded() || !window.idle() || window.busy() || window.framesDrawn() == 0) return;
         if (state->next >= std::size_t(std::size(kShots))) {
-            if (!DialogStep(window, folder, *state)) return;
+            if (!DialogStep(window, folder, *state) || !PredictionShots(window, folder, *state)) return;
             timer->stop();
             window.close();
             return;
@@ -104,7 +138,6 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
             state->switched = true;
             return;  // the switch runs on a worker; look again once it is done
         }
-        QApplication::processEvents();
         Save(window, folder + "/" + shot.name);
         ++state->next;
         state->switched = false;

@@ -6,8 +6,10 @@
 
 class TfrMainWnd;
 
-// Writes folder/orbisk-map.png, orbisk-sky.png, orbisk-globe.png and the
+// Writes folder/orbisk-map.png, orbisk-sky.png, orbisk-globe.png, the
 // dialogs orbisk-selector.png, orbisk-location.png, orbisk-options.png,
-// orbisk-download.png and orbisk-data.png (the folder is made when missing).
-// A picture that cannot be written is reported on stderr.
+// orbisk-download.png and orbisk-data.png, then orbisk-prediction.png (the
+// prediction window after a flare search) and orbisk-radar.png (the radar
+// chart of its first flare); the folder is made when missing. A picture that
+// cannot be written is reported on stderr.
 void SaveScreenshots(TfrMainWnd& window, const std::string& folder);

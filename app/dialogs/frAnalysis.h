@@ -1,0 +1,85 @@
+// The analysis window: a whole element file searched at one moment for
+// what is in a part of the sky, what will have decayed, and what transits a
+// target within a short span.
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frSearchTools.h"
+#include "uAnalysis.h"
+#include "uSession.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QDateTimeEdit;
+class QPlainTextEdit;
+class QSpinBox;
+class QToolBar;
+class TClickLabel;
+
+inline constexpr const char* kNoElementsFound = "Failed to find Satellite elements in selected file";
+
+class TfrAnalysisWnd : public QMainWindow {
+    Q_OBJECT
+public:
+    // session: the main window's, which outlives this window.
+    explicit TfrAnalysisWnd(const TSession& session, QWidget* parent = nullptr);
+    ~TfrAnalysisWnd() override;
+
+    void SetLocationCommand(QAction* command);
+    // Loads an element file as the window's list (worker 60), as choosing it
+    // in the file dialog does.
+    void LoadElementFile(const std::string& path);
+
+    bool busy() const { return Runner->Busy(); }
+    const TReportLines& report() const { return Report; }
+    std::size_t elementCount() const { return Entries ? Entries->size() : 0; }
+
+private:
+    void FormCreate();
+    void BuildControls();
+    void BuildCommands();
+    TAnalysisInputs ReadInputs() const;
+    TReportSettings Settings(const TAnalysisInputs& in) const;
+    void StartSearch(int code);
+    void ShowResult(const TReportLines& lines, const TSearchStatus& status);
+    void menu_satselectorClick();
+    void menu_utcClick();
+    void nm_minrevsChange();
+    void nm_maxrevsChange();
+    void cb_objectChange();
+
+    const TSession& Session;
+    std::shared_ptr<const std::vector<TElementEntry>> Entries;
+    std::string FileName;
+    std::shared_ptr<const TMagList> Mags;
+    TReportLines Report;
+    bool UtcMode = true;
+    TTargetChoice Targets;
+    QPointer<QAction> LocationCommand;
+
+public:
+    QDateEdit* dt_an_date = nullptr;
+    QDateTimeEdit* dt_an_hour = nullptr;
+    TClickLabel* stxt_time = nullptr;
+    QSpinBox *nm_minrevs = nullptr, *nm_maxrevs = nullptr, *nm_minaz = nullptr, *nm_maxaz = nullptr,
+             *nm_minalt = nullptr, *nm_maxAlt = nullptr, *nm_Obj = nullptr, *nm_st_hr = nullptr,
+             *nm_st_min = nullptr, *nm_sep = nullptr;
+    QComboBox* cb_object = nullptr;
+    QCheckBox* ckb_daynight = nullptr;
+    QPlainTextEdit* AnalysisMemo = nullptr;
+    QAction *menu_satselector = nullptr, *menu_loc = nullptr, *menu_close = nullptr, *menu_utc = nullptr,
+            *menu_visible = nullptr, *menu_transit = nullptr, *menu_decay = nullptr, *menu_print = nullptr,
+            *menu_save = nullptr;
+    QToolBar* AnalysisToolbar = nullptr;
+    TSearchProgress* Progress = nullptr;
+
+private:
+    std::unique_ptr<TSearchRunner> Runner;  // last: destroyed first
+};

@@ -1,0 +1,498 @@
+#include "frPrediction.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QDesktopServices>
+#include <QFile>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QToolButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+#include "frMainWidgets.h"
+#include "frPickFile.h"
+#include "frPrinting.h"
+#include "frRadar.h"
+#include "uAnalysis.h"
+#include "uFlares.h"
+#include "uGoogle.h"
+#include "uLoadSave.h"
+#include "uPassSearch.h"
+#include "uTransit.h"
+#include "uWorkers.h"
+
+namespace {
+constexpr int kMinWidth = 748, kMinHeight = 520;
+constexpr int kMemoPixels = 12;
+constexpr double kDefaultDays = 3.0;
+constexpr double kKmFactor = 1.0;
+}  // namespace
+
+void ChooseSatellites(QWidget* parent, const TSession& session, std::vector<TSatRec> list,
+                      std::function<void(std::vector<TSatRec>)> done) {
+    // Until the satellite selector is part of the program, the list is the
+    // sets of an element file the user picks, none of them checked.
+    (void)list;
+    PickFile(parent, kPickElementFile, session.Options.tleFolder.str(),
+             [parent, done = std::move(done)](const std::string& path) {
+                 std::vector<TElementEntry> entries;
+                 std::string error;
+                 if (!ReadElementsForSearch(entries, path, error)) {
+                     ShowMessageBox(parent, error);
+                     return;
+                 }
+                 std::vector<TSatRec> chosen;
+                 for (const TElementEntry& e : entries) {
+                     TSatRec sat{};
+                     if (InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) chosen.push_back(sat);
+                 }
+                 done(std::move(chosen));
+             });
+}
+
+TfrPredictionWnd::TfrPredictionWnd(const TSession& session, QWidget* parent)
+    : QMainWindow(parent), Session(session), Targets(this, session.DataFolder) {
+    setObjectName("frPrediction");
+    setWindowFlag(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle("Satellite Pass Prediction");
+    FormCreate();
+}
+
+TfrPredictionWnd::~TfrPredictionWnd() = default;
+
+void TfrPredictionWnd::FormCreate() {
+    BuildControls();
+    BuildCommands();
+    Runner = std::make_unique<TSearchRunner>(Progress);
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(980, 700);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    Sats = Session.MainSats;
+    FillSatelliteList();
+    const QDateTime start = PickerDateTime(Session.CurrentTime);
+    dt_predict_hour1->setDateTime(start);
+    dt_predict_hour2->setDateTime(PickerDateTime(PickerDayNumber(start) + kDefaultDays));
+    UtcMode = true;
+    if (!Session.Options.utcDisplay) menu_utcClick();
+    const bool km = Session.DistanceFactor == kKmFactor;
+    nm_track->setMaximum(km ? 160 : 100);
+    lb_track->setText(km ? "Track(km)" : "Track(mi)");
+    cb_objectChange();
+}
+
+void TfrPredictionWnd::BuildControls() {
+    auto* central = new QWidget(this);
+    central->setObjectName("PredictClient");
+
+    cklb_linetab = new QListWidget(central);
+    cklb_linetab->setObjectName("cklb_linetab");
+    cklb_linetab->setMinimumWidth(220);
+    connect(cklb_linetab, &QListWidget::itemChanged, this, &TfrPredictionWnd::cklb_linetabClickCheck);
+
+    auto* options = new QGroupBox("Search", central);
+    nm_sunalt = NewSpin(options, "nm_sunalt", -18, 0, 1, -6);
+    nm_satalt = NewSpin(options, "nm_satalt", 0, 45, 1, 10);
+    nm_revs = NewSpin(options, "nm_revs", 2, 18, 1, 13);
+    nm_steps = NewSpin(options, "nm_steps", 10, 300, 10, 60);
+    nm_mag = NewSpin(options, "nm_mag", -6, 2, 1, 0);
+    ckb_sunlite = NewCheck(options, "ckb_sunlite", "Show SunLit only", true);
+    ckb_day_night = NewCheck(options, "ckb_day_night", "Day and Night Pass", false);
+    cb_irid_day = NewCheck(options, "cb_irid_day", "Day Flares", false);
+    connect(cb_irid_day, &QCheckBox::clicked, this, &TfrPredictionWnd::cb_irid_dayClick);
+    auto* grid = new QGridLayout(options);
+    const std::pair<const char*, QSpinBox*> spins[] = {{"Sun  <", nm_sunalt},      {"Sat  >", nm_satalt},
+                                                       {"Revs  >", nm_revs},       {"Steps(Sec)", nm_steps},
+                                                       {"Iridium Mag >", nm_mag}};
+    int r = 0;
+    for (const auto& [text, spin] : spins) {
+        grid->addWidget(new QLabel(text, options), r / 2, (r % 2) * 2);
+        grid->addWidget(spin, r / 2, (r % 2) * 2 + 1);
+        ++r;
+    }
+    grid->addWidget(cb_irid_day, 2, 2, 1, 2);
+    grid->addWidget(ckb_sunlite, 3, 0, 1, 2);
+    grid->addWidget(ckb_day_night, 3, 2, 1, 2);
+
+    auto* period = new QGroupBox("Period", central);
+    dt_predict_date1 = new QDateEdit(period);
+    dt_predict_hour1 = new QDateTimeEdit(period);
+    dt_predict_date2 = new QDateEdit(period);
+    dt_predict_hour2 = new QDateTimeEdit(period);
+    SetupDatePicker(dt_predict_date1, "dt_predict_date1");
+    SetupTimePicker(dt_predict_hour1, "dt_predict_hour1");
+    SetupDatePicker(dt_predict_date2, "dt_predict_date2");
+    SetupTimePicker(dt_predict_hour2, "dt_predict_hour2");
+    FollowDate(dt_predict_date1, dt_predict_hour1);
+    FollowDate(dt_predict_date2, dt_predict_hour2);
+    stxt_time1 = NewTimeLabel(period, "stxt_time1");
+    stxt_time2 = NewTimeLabel(period, "stxt_time2");
+    connect(stxt_time1, &TClickLabel::clicked, this, &TfrPredictionWnd::menu_utcClick);
+    connect(stxt_time2, &TClickLabel::clicked, this, &TfrPredictionWnd::menu_utcClick);
+    auto* times = new QGridLayout(period);
+    times->addWidget(new QLabel("Start Time", period), 0, 0);
+    times->addWidget(dt_predict_date1, 0, 1);
+    times->addWidget(dt_predict_hour1, 0, 2);
+    times->addWidget(stxt_time1, 0, 3);
+    times->addWidget(new QLabel("End Time", period), 1, 0);
+    times->addWidget(dt_predict_date2, 1, 1);
+    times->addWidget(dt_predict_hour2, 1, 2);
+    times->addWidget(stxt_time2, 1, 3);
+
+    auto* object = new QGroupBox("Track/Transit Object", central);
+    cb_object = new QComboBox(object);
+    cb_object->setObjectName("cb_object");
+    for (const std::string& entry : TargetEntries()) cb_object->addItem(QString::fromStdString(entry));
+    connect(cb_object, &QComboBox::activated, this, &TfrPredictionWnd::cb_objectChange);
+    nm_transit = NewSpin(object, "nm_transit", 5, 300, 5, 30);
+    nm_track = NewSpin(object, "nm_track", 10, 100, 5, 25);
+    lb_track = new QLabel("Trk (km/mi)", object);
+    lb_track->setObjectName("lb_track");
+    auto* objectGrid = new QGridLayout(object);
+    objectGrid->addWidget(cb_object, 0, 0, 1, 4);
+    objectGrid->addWidget(new QLabel("Trs (min)", object), 1, 0);
+    objectGrid->addWidget(nm_transit, 1, 1);
+    objectGrid->addWidget(lb_track, 1, 2);
+    objectGrid->addWidget(nm_track, 1, 3);
+
+    bn_chartwnd = new QPushButton("Prediction Sky Charts", central);
+    bn_chartwnd->setObjectName("bn_chartwnd");
+    bn_chartwnd->setEnabled(false);
+    bn_google = new QPushButton("Show in Google Earth", central);
+    bn_google->setObjectName("bn_google");
+    bn_google->setEnabled(false);
+    connect(bn_chartwnd, &QPushButton::clicked, this, &TfrPredictionWnd::bn_chartwndClick);
+    connect(bn_google, &QPushButton::clicked, this, &TfrPredictionWnd::bn_googleClick);
+
+    auto* right = new QGridLayout;
+    right->addWidget(period, 0, 0, 1, 2);
+    right->addWidget(object, 1, 0, 2, 1);
+    right->addWidget(bn_chartwnd, 1, 1);
+    right->addWidget(bn_google, 2, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(cklb_linetab, 1);
+    top->addWidget(options);
+    top->addLayout(right);
+
+    PredictMemo = NewReportMemo(central, "PredictMemo", kMemoPixels);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(2, 2, 2, 2);
+    column->addLayout(top);
+    column->addWidget(PredictMemo, 1);
+    setCentralWidget(central);
+
+    Progress = new TSearchProgress(this);
+    statusBar()->setObjectName("PredictStatus");
+    statusBar()->addPermanentWidget(Progress, 1);
+}
+
+void TfrPredictionWnd::BuildCommands() {
+    const TWindowCommand commands[] = {
+        {&menu_satselector, "menu_satselector", "Select Satellites", "F2", "Select satellites from a tle file",
+         "tb_sat", ""},
+        {&menu_locselector, "menu_locselector", "Set Observer's Location", "F3", "Select observer location", "tb_loc",
+         ""},
+        {&menu_mainlist, "menu_mainlist", "Load Main List", "", "Load satellites from the Main list", "", "go-home"},
+        {&menu_close, "menu_close", "Close", "Alt+F4", "Close the window", "tb_exit", "window-close"},
+        {&menu_utc, "menu_utc", "Set Time to LOC", "", "Set results in UTC or LOCAL times", "tb_time", ""},
+        {&menu_none, "menu_none", "Select None", "", "Uncheck all satellites", "", "edit-clear"},
+        {&menu_all, "menu_all", "Select all", "", "Check all satellites", "", "edit-select-all"},
+        {&menu_line, "menu_line", "Line Predictions", "", "Search and display satellite pass predictions in Line mode",
+         "tb_linetab", ""},
+        {&menu_tabular, "menu_tabular", "Tabular Predictions ", "",
+         "Search and display satellite pass predictions in Tabular mode", "", "x-office-spreadsheet"},
+        {&menu_flare, "menu_flare", "Iridium Flares", "", "Searh for Iridium flare predictions", "", "weather-clear"},
+        {&menu_trs, "menu_trs", "Object Transit", "", "Search for transit on the object selected", "", "zoom-in"},
+        {&menu_trk, "menu_trk", "Ground Track", "", "Search for a ground track on the object selected", "tb_track",
+         ""},
+        {&menu_print, "menu_print", "Print", "", "Print the result", "", "document-print"},
+        {&menu_save, "menu_save", "Save", "", "Save the result to a file", "", "document-save"},
+    };
+    MakeCommands(this, commands, Session.ProgramFolder + "icons/");
+
+    QMenu* selector = menuBar()->addMenu("&Selector");
+    selector->addActions({menu_satselector, menu_locselector, menu_mainlist});
+    selector->addSeparator();
+    selector->addAction(menu_close);
+    menuBar()->addMenu("Time")->addAction(menu_utc);
+    QMenu* tools = menuBar()->addMenu("Tools");
+    tools->addActions({menu_none, menu_all});
+    tools->addSeparator();
+    tools->addActions({menu_line, menu_tabular, menu_trs, menu_trk, menu_flare});
+    tools->addSeparator();
+    tools->addActions({menu_print, menu_save});
+
+    PredictToolbar = MakeToolbar(this, "PredictToolbar",
+                                 {{menu_close},
+                                  {menu_satselector, menu_locselector, menu_mainlist},
+                                  {menu_utc},
+                                  {menu_none, menu_all},
+                                  {menu_line, menu_tabular, menu_flare, menu_trs, menu_trk},
+                                  {menu_print, menu_save}});
+
+    connect(menu_satselector, &QAction::triggered, this, &TfrPredictionWnd::menu_satselectorClick);
+    connect(menu_locselector, &QAction::triggered, this, [this] {
+        if (LocationCommand) LocationCommand->trigger();
+    });
+    menu_locselector->setEnabled(false);
+    connect(menu_mainlist, &QAction::triggered, this, &TfrPredictionWnd::menu_mainlistClick);
+    connect(menu_close, &QAction::triggered, this, &QWidget::close);
+    connect(menu_utc, &QAction::triggered, this, &TfrPredictionWnd::menu_utcClick);
+    connect(menu_none, &QAction::triggered, this, &TfrPredictionWnd::menu_noneClick);
+    connect(menu_all, &QAction::triggered, this, &TfrPredictionWnd::menu_allClick);
+    connect(menu_line, &QAction::triggered, this, [this] { StartSearch(kWorkerLineSearch); });
+    connect(menu_tabular, &QAction::triggered, this, [this] { StartSearch(kWorkerTabularSearch); });
+    connect(menu_flare, &QAction::triggered, this, [this] { StartSearch(kWorkerFlareSearch); });
+    connect(menu_trs, &QAction::triggered, this, [this] { StartSearch(kWorkerTransit); });
+    connect(menu_trk, &QAction::triggered, this, [this] { StartSearch(kWorkerGroundPath); });
+    connect(menu_print, &QAction::triggered, this, &TfrPredictionWnd::menu_printClick);
+    connect(menu_save, &QAction::triggered, this, &TfrPredictionWnd::menu_saveClick);
+}
+
+void TfrPredictionWnd::SetLocationCommand(QAction* command) {
+    LocationCommand = command;
+    if (!command) return;
+    menu_locselector->setEnabled(command->isEnabled());
+    connect(command, &QAction::enabledChanged, menu_locselector, &QAction::setEnabled);
+}
+
+// ---- the satellite list ----------------------------------------------------------------
+
+void TfrPredictionWnd::FillSatelliteList() {
+    FillingList = true;
+    cklb_linetab->clear();
+    for (const TSatRec& sat : Sats) {
+        auto* item = new QListWidgetItem(Latin1Text(sat.name.view()), cklb_linetab);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(sat.selected ? Qt::Checked : Qt::Unchecked);
+    }
+    FillingList = false;
+}
+
+void TfrPredictionWnd::cklb_linetabClickCheck(QListWidgetItem* item) {
+    const int row = cklb_linetab->row(item);
+    if (FillingList || row < 0 || static_cast<std::size_t>(row) >= Sats.size()) return;
+    Sats[static_cast<std::size_t>(row)].selected = item->checkState() == Qt::Checked ? 1 : 0;
+}
+
+void TfrPredictionWnd::menu_noneClick() {
+    for (TSatRec& s : Sats) s.selected = 0;
+    FillSatelliteList();
+}
+
+void TfrPredictionWnd::menu_allClick() {
+    for (TSatRec& s : Sats) s.selected = 1;
+    FillSatelliteList();
+}
+
+void TfrPredictionWnd::menu_satselectorClick() {
+    ChooseSatellites(this, Session, Sats, [this](std::vector<TSatRec> chosen) {
+        Sats = std::move(chosen);
+        FillSatelliteList();
+    });
+}
+
+void TfrPredictionWnd::menu_mainlistClick() {
+    if (busy()) return;
+    Sats = Session.MainSats;
+    FillSatelliteList();
+}
+
+// ---- time ------------------------------------------------------------------------------------
+
+void TfrPredictionWnd::menu_utcClick() {
+    const QString old = stxt_time1->text();
+    UtcMode = !UtcMode;
+    menu_utc->setText("Set Time to " + old);
+    const QString label = UtcMode ? "UTC" : "LOC";
+    stxt_time1->setText(label);
+    stxt_time2->setText(label);
+    // Whole seconds both ways, so a round trip returns the same values.
+    const qint64 offset = std::llround(Session.Observer.utcOffset * kSecondsPerDay);
+    MovePicker(dt_predict_hour1, UtcMode ? -offset : offset);
+    MovePicker(dt_predict_hour2, UtcMode ? -offset : offset);
+}
+
+TPredictionControls TfrPredictionWnd::ReadControls() const {
+    TPredictionControls c;
+    c.shownStart = PickerDayNumber(dt_predict_hour1->dateTime());
+    c.shownStop = PickerDayNumber(dt_predict_hour2->dateTime());
+    c.satAlt = nm_satalt->value();
+    c.sunAlt = nm_sunalt->value();
+    c.revs = nm_revs->value();
+    c.steps = nm_steps->value();
+    c.sunlitOnly = ckb_sunlite->isChecked();
+    c.dayNight = ckb_day_night->isChecked();
+    c.utcMode = UtcMode;
+    return c;
+}
+
+TReportSettings TfrPredictionWnd::SettingsFor(const TPredictionInputs& in) const {
+    TReportSettings s;
+    s.observerName = Session.Observer.name.str();
+    s.latitude = Session.Observer.pos.lat;
+    s.longitude = Session.Observer.pos.lon;
+    s.produced = LocalClockDayNumber();
+    s.distanceFactor = Session.DistanceFactor;
+    s.metric = Session.Options.metric != 0;
+    s.displayOffset = in.displayOffset;
+    return s;
+}
+
+void TfrPredictionWnd::cb_irid_dayClick() { nm_mag->setValue(cb_irid_day->isChecked() ? -5 : 0); }
+
+// ---- the transit target ---------------------------------------------------------------------
+
+void TfrPredictionWnd::cb_objectChange() {
+    // A star is precessed to the start of the period.
+    const double start = ReadPredictionInputs(ReadControls(), Session.Observer.utcOffset).start;
+    Targets.Choose(cb_object->currentText().toStdString(), start);
+}
+
+// ---- searches ----------------------------------------------------------------------------------
+
+void TfrPredictionWnd::StartSearch(int code) {
+    if (busy()) return;
+    const bool flares = code == kWorkerFlareSearch;
+    if (flares ? Session.IridiumSats.empty() : Sats.empty()) return;
+    const TPredictionControls controls = ReadControls();
+    if (const std::string message = CheckDates(controls.shownStop, controls.shownStart); !message.empty()) {
+        ShowMessage(message);
+        return;
+    }
+    PredictMemo->clear();
+    Report.clear();
+    if (code == kWorkerLineSearch || code == kWorkerTabularSearch || flares) Passes.clear();
+    bn_google->setEnabled(false);
+    bn_chartwnd->setEnabled(false);
+    FlareMode = flares;
+
+    const TObserver observer = Session.Observer;
+    const TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
+    const TReportSettings settings = SettingsFor(in);
+    auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);
+    const TTransitTarget target = Targets.target();
+    const double separation = nm_transit->value() / 60.0;
+    const double track = nm_track->value();
+    TFlareInputs flareIn;
+    flareIn.start = in.start;
+    flareIn.stop = in.stop;
+    flareIn.utcMode = in.utcMode;
+    flareIn.displayOffset = in.displayOffset;
+    flareIn.dayFlares = cb_irid_day->isChecked();
+    flareIn.magLimit = nm_mag->value();
+    flareIn.elementDate = FileDateText(Session.DataFolder + "IridSat.bin");
+
+    // Each search hands back its report, its status and what the window
+    // keeps of it; the last step applies them on the UI thread.
+    Runner->Start(code, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
+        auto lines = std::make_shared<TReportLines>();
+        auto passes = std::make_shared<std::vector<TPassRecord>>();
+        std::shared_ptr<const TGroundPathResult> path;
+        TSearchStatus status;
+        bool charts = false, google = false;
+        if (code == kWorkerLineSearch || code == kWorkerTabularSearch) {
+            const bool table = code == kWorkerTabularSearch;
+            TPredictionResult r = table ? RunTabularSearch(in, *sats, observer, 0, &control)
+                                        : RunLineSearch(in, *sats, observer, 0, &control);
+            *lines = table ? TabularReport(r, *sats, in, settings) : LineReport(r, *sats, in, settings);
+            *passes = std::move(r.passes);
+            charts = r.skyCharts;
+            status = r.status;
+        } else if (flares) {
+            TFlareResult r = RunFlareSearch(flareIn, *sats, observer, settings, 0, &control);
+            *lines = FlareReport(r, flareIn, settings);
+            *passes = std::move(r.passes);
+            charts = google = r.skyCharts;
+            status = r.status;
+        } else if (code == kWorkerTransit) {
+            const TTransitResult r = RunTransitSearch(in, separation, target, *sats, observer, settings, 0, &control);
+            *lines = TransitReport(r, *sats, target, in, settings);
+            status = r.status;
+        } else {
+            auto r = std::make_shared<TGroundPathResult>(
+                RunGroundPathSearch(in, track, target, *sats, observer, settings, 0, &control));
+            *lines = GroundPathReport(*r, *sats, target, in, settings);
+            google = r->google;
+            status = r->status;
+            path = r;
+        }
+        return [=, this] {
+            ShowResult(*lines, status);
+            SearchObserver = observer;
+            SearchOffset = in.displayOffset;
+            if (code != kWorkerTransit && code != kWorkerGroundPath) Passes = std::move(*passes);
+            if (path) {
+                PathResult = path;
+                PathSats = sats;
+                PathTitle = TransitTitle(target.name);
+            }
+            bn_chartwnd->setEnabled(charts);
+            bn_google->setEnabled(google);
+        };
+    });
+}
+
+void TfrPredictionWnd::ShowResult(const TReportLines& lines, const TSearchStatus& status) {
+    Report = lines;
+    const std::string cut = CutShortLine(status);
+    if (!cut.empty()) Report.push_back(cut);
+    ShowReport(PredictMemo, Report);
+    statusBar()->showMessage(cut.empty() ? QString() : Latin1Text(TrimText(cut)));
+}
+
+// ---- results -------------------------------------------------------------------------------------
+
+void TfrPredictionWnd::bn_chartwndClick() {
+    if (busy()) return;
+    if (Passes.empty()) {
+        ShowMessage(kNoPasses);
+        return;
+    }
+    const double offset = UtcMode ? 0.0 : SearchObserver.utcOffset;
+    auto* radar = new TfrRadarWnd(Passes, SearchObserver, offset, Session.Options, Session.DataFolder, this);
+    radar->setAttribute(Qt::WA_DeleteOnClose);
+    radar->open();
+}
+
+void TfrPredictionWnd::bn_googleClick() {
+    const std::string path = Session.DataFolder + kKmlFileName;
+    std::string writeError;
+    const bool written =
+        FlareMode ? ExportFlareKml(Passes, path, SearchObserver, SearchOffset, &writeError)
+                  : PathResult && PathResult->google &&
+                        ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset,
+                                            &writeError);
+    if (!written) {
+        ShowMessage(writeError.empty() ? kKmlExportFailed : kKmlLaunchFailed);
+        return;
+    }
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) ShowMessage(kKmlLaunchFailed);
+}
+
+void TfrPredictionWnd::menu_printClick() { PrintLines(this, Report); }
+
+void TfrPredictionWnd::menu_saveClick() { SaveReportLines(this, Report, Session.DataFolder); }
+
+void TfrPredictionWnd::ShowMessage(const std::string& text) { ShowMessageBox(this, text); }

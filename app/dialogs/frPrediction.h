@@ -1,0 +1,120 @@
+// The prediction window: a satellite list, a period and the search options,
+// and five searches (line, tabular, Iridium flares, object transits, ground
+// tracks) that run on a worker with their progress shown and a Cancel. From
+// the results: the radar chart, the KML export, printing and saving.
+#pragma once
+#include <QMainWindow>
+#include <QPointer>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frSearchTools.h"
+#include "uPassSearch.h"
+#include "uSession.h"
+#include "uTargets.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QDateTimeEdit;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QToolBar;
+class TClickLabel;
+
+// The satellite selector on a copy of the window's list: done gets the list
+// chosen (never called when the user cancels).
+void ChooseSatellites(QWidget* parent, const TSession& session, std::vector<TSatRec> list,
+                      std::function<void(std::vector<TSatRec>)> done);
+
+class TfrPredictionWnd : public QMainWindow {
+    Q_OBJECT
+public:
+    // session: the main window's, which outlives this window; it is read
+    // when a search starts.
+    explicit TfrPredictionWnd(const TSession& session, QWidget* parent = nullptr);
+    ~TfrPredictionWnd() override;
+
+    // "Set Observer's Location" runs this command (the main window's), and is
+    // enabled while it is.
+    void SetLocationCommand(QAction* command);
+
+    bool busy() const { return Runner->Busy(); }
+    const TReportLines& report() const { return Report; }
+    const std::vector<TPassRecord>& passes() const { return Passes; }
+    const TTransitTarget& target() const { return Targets.target(); }
+    QToolBar* toolbar() const { return PredictToolbar; }
+
+private:
+    void FormCreate();
+    void BuildControls();
+    void BuildCommands();
+    void FillSatelliteList();
+    TPredictionControls ReadControls() const;
+    TReportSettings SettingsFor(const TPredictionInputs& inputs) const;
+    void StartSearch(int code);
+    void ShowResult(const TReportLines& lines, const TSearchStatus& status);
+
+    void menu_satselectorClick();
+    void menu_mainlistClick();
+    void menu_utcClick();
+    void menu_noneClick();
+    void menu_allClick();
+    void cklb_linetabClickCheck(QListWidgetItem* item);
+    void cb_irid_dayClick();
+    void cb_objectChange();
+    void bn_chartwndClick();
+    void bn_googleClick();
+    void menu_printClick();
+    void menu_saveClick();
+    void ShowMessage(const std::string& text);
+
+    const TSession& Session;
+    std::vector<TSatRec> Sats;       // the window's own list; selected flags = check marks
+    std::vector<TPassRecord> Passes;  // of the last line, tabular or flare search
+    TReportLines Report;
+    bool UtcMode = true;
+    bool FlareMode = false;
+    TTargetChoice Targets;
+    bool FillingList = false;
+    // What the last search was made for: the radar and the KML export draw
+    // its results for the same observer and times.
+    TObserver SearchObserver{};
+    double SearchOffset = 0.0;
+    std::shared_ptr<const TGroundPathResult> PathResult;
+    std::shared_ptr<const std::vector<TSatRec>> PathSats;
+    std::string PathTitle;
+    QPointer<QAction> LocationCommand;
+
+public:
+    // Controls, by the names the program knows them by.
+    QListWidget* cklb_linetab = nullptr;
+    QSpinBox *nm_sunalt = nullptr, *nm_satalt = nullptr, *nm_revs = nullptr, *nm_steps = nullptr,
+             *nm_mag = nullptr, *nm_transit = nullptr, *nm_track = nullptr;
+    QCheckBox *ckb_sunlite = nullptr, *ckb_day_night = nullptr, *cb_irid_day = nullptr;
+    QDateEdit *dt_predict_date1 = nullptr, *dt_predict_date2 = nullptr;
+    QDateTimeEdit *dt_predict_hour1 = nullptr, *dt_predict_hour2 = nullptr;
+    TClickLabel *stxt_time1 = nullptr, *stxt_time2 = nullptr;
+    QLabel* lb_track = nullptr;
+    QComboBox* cb_object = nullptr;
+    QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr;
+    QPlainTextEdit* PredictMemo = nullptr;
+    QAction *menu_satselector = nullptr, *menu_locselector = nullptr, *menu_mainlist = nullptr,
+            *menu_close = nullptr, *menu_utc = nullptr, *menu_none = nullptr, *menu_all = nullptr,
+            *menu_line = nullptr, *menu_tabular = nullptr, *menu_trs = nullptr, *menu_trk = nullptr,
+            *menu_flare = nullptr, *menu_print = nullptr, *menu_save = nullptr;
+    QToolBar* PredictToolbar = nullptr;
+    TSearchProgress* Progress = nullptr;
+
+private:
+    // Last, so it is destroyed first: a running search stops while the
+    // window still exists.
+    std::unique_ptr<TSearchRunner> Runner;
+};

@@ -1,0 +1,215 @@
+#include "frRadar.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "Zenora.h"
+#include "frPrinting.h"
+#include "frSearchTools.h"
+#include "uFormat.h"
+#include "uSkyData.h"
+
+namespace {
+// The encoder's own default quality (75).
+constexpr int kJpegQuality = -1;
+constexpr int kScreenMargin = 80;  // the window leaves this much of the screen's height
+constexpr int kPanelInset = 4;
+
+QString DegreeText(double radians) { return Latin1Text(Conv_to_str_deg(true, 0, radians)); }
+}  // namespace
+
+TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver& observer, double displayOffset,
+                         const TOptions& options, const std::string& dataFolder, QWidget* parent)
+    : QDialog(parent), AllPasses(passes), Observer(observer), DisplayOffset(displayOffset), DataFolder(dataFolder) {
+    setObjectName("frRadar");
+    setWindowTitle(QString("%1    %2    %3")
+                       .arg(Latin1Text(observer.name.view()), DegreeText(observer.pos.lat), DegreeText(observer.pos.lon)));
+    ChartFont = QFont(Latin1Text(options.fontName.view()), std::clamp(int{options.fontSize}, 4, 72) + 2);
+
+    auto* bar = new QHBoxLayout;
+    auto label = [this](const char* text) { return new QLabel(text, this); };
+    auto button = [this](const char* name, const char* text) {
+        auto* b = new QPushButton(text, this);
+        b->setObjectName(name);
+        return b;
+    };
+    cb_sat = new QComboBox(this);
+    cb_sat->setObjectName("cb_sat");
+    cb_sat->setMinimumContentsLength(28);
+    stxt_sat = new QLabel(this);
+    stxt_sat->setObjectName("stxt_sat");
+    cb_times = new QComboBox(this);
+    cb_times->setObjectName("cb_times");
+    cb_times->setMinimumContentsLength(16);
+    stxt_aos = new QLabel(this);
+    stxt_aos->setObjectName("stxt_aos");
+    bn_up = button("bn_up", "<");
+    bn_dn = button("bn_dn", ">");
+    for (QPushButton* b : {bn_up, bn_dn}) b->setMaximumWidth(b->fontMetrics().horizontalAdvance("<") + 24);
+    stxt_spin = new QLabel(this);
+    stxt_spin->setObjectName("stxt_spin");
+    ck_print_view = new QCheckBox("Print View", this);
+    ck_print_view->setObjectName("ck_print_view");
+    bn_filesave = button("bn_filesave", "Save To File");
+    bn_print = button("bn_print", "Print");
+    bn_close = button("bn_close", "Close");
+    bar->addWidget(label("Satellite"));
+    bar->addWidget(cb_sat);
+    bar->addWidget(stxt_sat);
+    bar->addSpacing(8);
+    bar->addWidget(label("AOS"));
+    bar->addWidget(cb_times);
+    bar->addWidget(stxt_aos);
+    bar->addSpacing(8);
+    bar->addWidget(bn_up);
+    bar->addWidget(stxt_spin);
+    bar->addWidget(bn_dn);
+    bar->addSpacing(8);
+    bar->addWidget(ck_print_view);
+    bar->addStretch(1);
+    bar->addWidget(bn_filesave);
+    bar->addWidget(bn_print);
+    bar->addWidget(bn_close);
+
+    auto* panel = new QFrame(this);
+    panel->setObjectName("RadarPanel");
+    panel->setFrameShape(QFrame::StyledPanel);
+    ImgRadar = new QLabel(panel);
+    ImgRadar->setObjectName("ImgRadar");
+    auto* inPanel = new QVBoxLayout(panel);
+    inPanel->setContentsMargins(kPanelInset, kPanelInset, kPanelInset, kPanelInset);
+    inPanel->addWidget(ImgRadar);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(bar);
+    column->addWidget(panel, 1);
+
+    // The chart: as tall as the screen allows; wide enough for the disc, a
+    // fifth more, and the pass data beside it.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int screenHeight = screen ? screen->availableGeometry().height() : 768;
+    const int barHeight = bar->sizeHint().height();
+    const int height = std::max(200, screenHeight - kScreenMargin - barHeight - 4 * kPanelInset - 24);
+    const QFontMetrics fm(ChartFont);
+    int textWidth = fm.horizontalAdvance("AOS : 00/00   00:00:00");
+    for (const TPassRecord& p : AllPasses)
+        textWidth = std::max(textWidth, fm.horizontalAdvance(Latin1Text("OBJ : " + p.title.str())));
+    const int width = std::max(static_cast<int>(height * 1.2), height + textWidth + 12);
+    SetupRadarView(View, width, height);
+    ImgRadar->setFixedSize(width, height);
+
+    Stars.clear();
+    Figures.clear();
+    LoadSkyData(DataFolder, Stars, Figures);
+
+    connect(cb_sat, &QComboBox::currentIndexChanged, this, &TfrRadarWnd::cb_satChange);
+    connect(cb_times, &QComboBox::currentIndexChanged, this, &TfrRadarWnd::cb_timesChange);
+    connect(bn_up, &QPushButton::clicked, this, &TfrRadarWnd::bn_upClick);
+    connect(bn_dn, &QPushButton::clicked, this, &TfrRadarWnd::bn_dnClick);
+    connect(ck_print_view, &QCheckBox::toggled, this, &TfrRadarWnd::Redraw);
+    connect(bn_print, &QPushButton::clicked, this, &TfrRadarWnd::bn_printClick);
+    connect(bn_filesave, &QPushButton::clicked, this, &TfrRadarWnd::bn_filesaveClick);
+    connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
+
+    ShowRotation();
+    // One entry per satellite: the passes come grouped by satellite.
+    QString last;
+    for (const TPassRecord& p : AllPasses) {
+        const QString title = Latin1Text(p.title.view());
+        if (cb_sat->count() == 0 || title != last) cb_sat->addItem(title);
+        last = title;
+    }
+    stxt_sat->setText(QString::number(cb_sat->count()));
+    if (cb_sat->count() > 0) cb_satChange();
+}
+
+void TfrRadarWnd::cb_satChange() {
+    const QString title = cb_sat->currentText();
+    Passes.clear();
+    const QSignalBlocker block(cb_times);
+    cb_times->clear();
+    for (const TPassRecord& p : AllPasses) {
+        if (Latin1Text(p.title.view()) != title) continue;
+        Passes.push_back(p);
+        cb_times->addItem(Latin1Text(FormatDateTime("mm/dd   HH:nn:ss", p.start + DisplayOffset)));
+    }
+    cb_times->setCurrentIndex(Passes.empty() ? -1 : 0);
+    stxt_aos->setText(QString::number(cb_times->count()));
+    Redraw();
+}
+
+void TfrRadarWnd::cb_timesChange() { Redraw(); }
+
+bool TfrRadarWnd::Scene(TRadarScene& scene) const {
+    const int k = cb_times->currentIndex();
+    if (k < 0 || static_cast<std::size_t>(k) >= Passes.size()) return false;
+    scene.pass = Passes[static_cast<std::size_t>(k)];
+    scene.observer = Observer;
+    scene.displayOffset = DisplayOffset;
+    scene.stars = &Stars;
+    scene.figures = &Figures;
+    scene.font = ChartFont;
+    return true;
+}
+
+void TfrRadarWnd::Redraw() {
+    TRadarScene scene;
+    if (!Scene(scene)) return;
+    Drawn = DrawRadarChart(Chart, View, scene, Rotation, ck_print_view->isChecked());
+    ImgRadar->setPixmap(QPixmap::fromImage(Chart));
+}
+
+void TfrRadarWnd::ShowRotation() { stxt_spin->setText(QString::number(Rotation) + QChar(0xB0)); }
+
+void TfrRadarWnd::bn_upClick() {
+    Rotation = RadarRotationStep(Rotation, false);
+    ShowRotation();
+    Redraw();
+}
+
+void TfrRadarWnd::bn_dnClick() {
+    Rotation = RadarRotationStep(Rotation, true);
+    ShowRotation();
+    Redraw();
+}
+
+void TfrRadarWnd::bn_printClick() {
+    TRadarScene scene;
+    if (Chart.isNull() || !Scene(scene)) return;
+    QImage page = Chart;
+    if (!ck_print_view->isChecked()) {
+        // The print view on a copy: the screen keeps its own.
+        TViewState view = View;
+        DrawRadarChart(page, view, scene, Rotation, true);
+    }
+    PrintImage(this, page);
+}
+
+void TfrRadarWnd::bn_filesaveClick() {
+    if (Chart.isNull()) return;
+    auto* dialog = new QFileDialog(this, "Save Image", QString::fromStdString(DataFolder));
+    dialog->setObjectName("SaveImageDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilter("Jpeg (*.jpg)");
+    dialog->setDefaultSuffix("jpg");
+    const QImage image = Chart;
+    connect(dialog, &QFileDialog::fileSelected, this, [this, image](const QString& path) {
+        if (path.isEmpty()) return;
+        if (!image.convertToFormat(QImage::Format_RGB32).save(path, "JPG", kJpegQuality))
+            ShowMessageBox(this, "The chart could not be saved as " + path.toStdString());
+        QDir::setCurrent(QString::fromStdString(DataFolder));
+    });
+    dialog->open();
+}

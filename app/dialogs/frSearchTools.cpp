@@ -1,0 +1,281 @@
+#include "frSearchTools.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QDateTimeEdit>
+#include <QDir>
+#include <QFile>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QToolBar>
+
+#include "frMainWidgets.h"
+#include "frPickFile.h"
+#include "frRaDec.h"
+#include "frstar.h"
+#include "uFormat.h"
+
+namespace {
+const QDate kFirstDate(1957, 1, 1), kLastDate(2049, 12, 31);
+}  // namespace
+
+QString Latin1Text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+
+QDateTime PickerDateTime(double dayNumber) {
+    TDateParts p;
+    if (!DecodeDayNumber(dayNumber + 0.5 / 86400.0, &p)) return QDateTime(kFirstDate, QTime(0, 0), Qt::UTC);
+    return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second), Qt::UTC);
+}
+
+double PickerDayNumber(const QDateTime& value) {
+    const QDate d = value.date();
+    const QTime t = value.time();
+    return EncodeDayNumber(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
+}
+
+void SetupDatePicker(QDateEdit* picker, const char* name) {
+    picker->setObjectName(name);
+    picker->setLocale(QLocale::c());
+    picker->setTimeSpec(Qt::UTC);
+    picker->setDisplayFormat(" yyyy  MMM  dd");
+    picker->setDateRange(kFirstDate, kLastDate);
+    picker->setCalendarPopup(true);
+}
+
+void SetupTimePicker(QDateTimeEdit* picker, const char* name) {
+    picker->setObjectName(name);
+    picker->setLocale(QLocale::c());
+    picker->setTimeSpec(Qt::UTC);
+    picker->setDisplayFormat("HH:mm:ss ");
+    picker->setDateTimeRange(QDateTime(kFirstDate, QTime(0, 0), Qt::UTC),
+                             QDateTime(kLastDate, QTime(23, 59, 59), Qt::UTC));
+}
+
+void FollowDate(QDateEdit* date, QDateTimeEdit* time) {
+    QObject::connect(date, &QDateEdit::dateChanged, time, [time](const QDate& d) {
+        QDateTime t = time->dateTime();
+        t.setDate(d);
+        time->setDateTime(t);
+    });
+    QObject::connect(time, &QDateTimeEdit::dateTimeChanged, date, [date](const QDateTime& t) {
+        if (date->date() != t.date()) date->setDate(t.date());
+    });
+}
+
+void MovePicker(QDateTimeEdit* picker, qint64 seconds) { picker->setDateTime(picker->dateTime().addSecs(seconds)); }
+
+TClickLabel* NewTimeLabel(QWidget* parent, const char* name) {
+    auto* l = new TClickLabel("UTC", parent);
+    l->setObjectName(name);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, Qt::red);
+    l->setPalette(pal);
+    QFont bold = l->font();
+    bold.setBold(true);
+    l->setFont(bold);
+    l->setCursor(Qt::PointingHandCursor);
+    l->setToolTip("Click to show the times in UTC or local time");
+    return l;
+}
+
+double LocalClockDayNumber() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return EncodeDayNumber(now.date().year(), now.date().month(), now.date().day(), now.time().hour(),
+                           now.time().minute(), now.time().second());
+}
+
+QSpinBox* NewSpin(QWidget* parent, const char* name, int lo, int hi, int step, int value) {
+    auto* s = new QSpinBox(parent);
+    s->setObjectName(name);
+    s->setRange(lo, hi);
+    s->setSingleStep(step);
+    s->setValue(value);
+    return s;
+}
+
+QCheckBox* NewCheck(QWidget* parent, const char* name, const char* text, bool checked) {
+    auto* c = new QCheckBox(text, parent);
+    c->setObjectName(name);
+    c->setChecked(checked);
+    return c;
+}
+
+void MakeCommands(QWidget* window, std::span<const TWindowCommand> commands, const std::string& iconFolder) {
+    for (const TWindowCommand& c : commands) {
+        auto* a = new QAction(c.caption, window);
+        a->setObjectName(c.name);
+        if (*c.key) a->setShortcut(QKeySequence(c.key));
+        a->setToolTip(c.hint);
+        a->setStatusTip(c.hint);
+        const QString file = QString::fromStdString(iconFolder) + c.icon + ".png";
+        const QIcon own = *c.icon && QFile::exists(file) ? QIcon(file) : QIcon();
+        a->setIcon(*c.theme ? QIcon::fromTheme(c.theme, own) : own);
+        *c.field = a;
+    }
+}
+
+QToolBar* MakeToolbar(QMainWindow* window, const char* name,
+                      std::initializer_list<std::initializer_list<QAction*>> groups) {
+    QToolBar* bar = window->addToolBar("Tools");
+    bar->setObjectName(name);
+    bar->setMovable(false);
+    bar->setIconSize(QSize(24, 24));
+    for (const auto& group : groups) {
+        if (!bar->actions().isEmpty()) bar->addSeparator();
+        for (QAction* a : group) {
+            bar->addAction(a);
+            bar->widgetForAction(a)->setObjectName("tb_" + a->objectName().mid(5));
+        }
+    }
+    return bar;
+}
+
+QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setObjectName(name);
+    memo->setReadOnly(true);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font("Courier New");
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(pixelSize);
+    memo->setFont(font);
+    return memo;
+}
+
+void ShowReport(QPlainTextEdit* memo, const TReportLines& lines) {
+    QString text;
+    for (const std::string& line : lines) {
+        text += Latin1Text(line);
+        text += '\n';
+    }
+    if (!text.isEmpty()) text.chop(1);
+    memo->setPlainText(text);
+}
+
+void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& dataFolder) {
+    PickFile(parent, kPickReportFile, dataFolder, [parent, lines, dataFolder](const std::string& path) {
+        if (!SaveReport(path, lines)) ShowMessageBox(parent, "The report could not be written to " + path);
+        QDir::setCurrent(QString::fromStdString(dataFolder));
+    });
+}
+
+// ---- the transit target ----------------------------------------------------------
+
+void TTargetChoice::Choose(const std::string& entry, double epoch) {
+    if (MakeBodyTarget(entry, Target)) return;
+    QWidget* window = Window;
+    if (entry == kRaDecName) {
+        SetRaDecTarget(Target, StoredRa, StoredDec);
+        auto* dialog = new TfrRaDecWnd(StoredRa, StoredDec, window);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(dialog, &QDialog::finished, window, [this, window, dialog] {
+            if (!dialog->message().empty()) ShowMessageBox(window, dialog->message());
+            StoredRa = dialog->ra();
+            StoredDec = dialog->dec();
+            SetRaDecTarget(Target, StoredRa, StoredDec);
+        });
+        dialog->open();
+        return;
+    }
+    auto* dialog = new TfrStarWnd(DataFolder, epoch, window);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    if (!dialog->starFileFound()) ShowMessageBox(window, "File: " + DataFolder + "star.dat not found");
+    QObject::connect(dialog, &QDialog::finished, window,
+                     [this, dialog] { SetStarTarget(Target, dialog->ra(), dialog->dec(), dialog->commonName()); });
+    dialog->open();
+}
+
+// ---- progress ----------------------------------------------------------------------
+
+TSearchProgress::TSearchProgress(QWidget* parent) : QWidget(parent) {
+    setObjectName("SearchProgress");
+    Label = new QLabel(this);
+    Label->setObjectName("stxt_progress");
+    Bar = new QProgressBar(this);
+    Bar->setObjectName("SearchBar");
+    Bar->setTextVisible(false);
+    Bar->setMaximumWidth(200);
+    Cancel = new QPushButton("Cancel", this);
+    Cancel->setObjectName("bn_cancel");
+    Cancel->setToolTip("Stop the search and show what it has found so far");
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(Label);
+    row->addWidget(Bar);
+    row->addWidget(Cancel);
+    hide();
+}
+
+void TSearchProgress::Begin(const QString& caption) {
+    Caption = caption;
+    Label->setText(caption + " ...");
+    Bar->setRange(0, 0);  // busy until the first satellite is done
+    Cancel->setEnabled(true);
+    show();
+}
+
+void TSearchProgress::Show(std::size_t done, std::size_t total) {
+    if (isHidden() || total == 0) return;
+    Label->setText(QString("%1: %2 of %3 satellites").arg(Caption).arg(done).arg(total));
+    Bar->setRange(0, static_cast<int>(std::min<std::size_t>(total, 1u << 30)));
+    Bar->setValue(static_cast<int>(std::min(done, total)));
+}
+
+void TSearchProgress::End() { hide(); }
+
+QString TSearchProgress::text() const { return Label->text(); }
+
+// ---- runner ----------------------------------------------------------------------------
+
+TSearchRunner::TSearchRunner(TSearchProgress* progress, QObject* parent) : QObject(parent), Progress(progress) {
+    connect(Progress->cancelButton(), &QPushButton::clicked, this, &TSearchRunner::Cancel);
+}
+
+TSearchRunner::~TSearchRunner() {
+    if (Control) Control->cancel = true;
+    Workers.DropResults();
+}
+
+void TSearchRunner::Cancel() {
+    if (!Control) return;
+    Control->cancel = true;
+    Progress->cancelButton()->setEnabled(false);
+}
+
+void TSearchRunner::Start(int code, const QString& caption, TBody body) {
+    if (BusyFlag) return;
+    auto control = std::make_shared<TSearchControl>();
+    auto share = std::make_shared<TProgressShare>();
+    // The UI hears of progress at most once per turn of its event loop.
+    control->progress = [this, share](std::size_t done, std::size_t total) {
+        share->done = done;
+        share->total = total;
+        if (share->posted.exchange(true)) return;
+        Workers.Post([this, share] {
+            share->posted = false;
+            Progress->Show(share->done, share->total);
+        });
+    };
+    Control = control;
+    Progress->Begin(caption);
+    Workers.Start(
+        code,
+        [this, control, body = std::move(body)]() -> TWorkers::TApply {
+            TWorkers::TApply show = body(*control);
+            return [this, control, show = std::move(show)] {
+                if (Control == control) Control.reset();
+                Progress->End();
+                if (show) show();
+            };
+        },
+        &BusyFlag);
+}

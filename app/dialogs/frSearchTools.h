@@ -1,0 +1,148 @@
+// What the search windows (predictions, analysis) share: the search runner
+// with its progress line and Cancel button, the date and time pickers, the
+// report box, message boxes and saving a report.
+#pragma once
+#include <QDateTime>
+#include <QObject>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <initializer_list>
+#include <span>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "frCommon.h"
+#include "uReport.h"
+#include "uSearchPool.h"
+#include "uTargets.h"
+#include "uWorkers.h"
+
+class QAction;
+class QCheckBox;
+class QDateEdit;
+class QDateTimeEdit;
+class QLabel;
+class QMainWindow;
+class QSpinBox;
+class QToolBar;
+class TClickLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+
+QString Latin1Text(std::string_view s);
+
+// Picker values are wall-clock numbers (UTC or local as the window shows):
+// kept as UTC date-times so that moving them never meets a daylight-saving
+// gap of the computer's zone.
+QDateTime PickerDateTime(double dayNumber);
+double PickerDayNumber(const QDateTime& value);
+// " yyyy  MMM  dd" and "HH:mm:ss " pickers, English month names, dates from
+// 1957-01-01 to 2049-12-31.
+void SetupDatePicker(QDateEdit* picker, const char* name);
+void SetupTimePicker(QDateTimeEdit* picker, const char* name);
+// The date picker and the time picker (which carries the date too) follow
+// each other's date.
+void FollowDate(QDateEdit* date, QDateTimeEdit* time);
+// Moves a picker by whole seconds.
+void MovePicker(QDateTimeEdit* picker, qint64 seconds);
+// The red bold "UTC"/"LOC" label beside the pickers; a click toggles.
+TClickLabel* NewTimeLabel(QWidget* parent, const char* name);
+// The computer's local clock as a day number (the reports' "Produced").
+double LocalClockDayNumber();
+
+QSpinBox* NewSpin(QWidget* parent, const char* name, int lo, int hi, int step, int value);
+QCheckBox* NewCheck(QWidget* parent, const char* name, const char* text, bool checked);
+
+// A window's commands: each a QAction with its caption, key and hint, and an
+// icon from the desktop's theme or, failing that, the program's own.
+struct TWindowCommand {
+    QAction** field;
+    const char* name;
+    const char* caption;
+    const char* key;
+    const char* hint;   // tool tip and status tip
+    const char* icon;   // file in the program's icons folder (no ".png"), "" for none
+    const char* theme;  // freedesktop icon name, "" for none
+};
+void MakeCommands(QWidget* window, std::span<const TWindowCommand> commands, const std::string& iconFolder);
+// The toolbar: groups of commands between separators; buttons named
+// "tb_" + the command's name without its "menu_".
+QToolBar* MakeToolbar(QMainWindow* window, const char* name,
+                      std::initializer_list<std::initializer_list<QAction*>> groups);
+
+// The read-only fixed-pitch report box and filling it.
+QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize);
+void ShowReport(QPlainTextEdit* memo, const TReportLines& lines);
+
+// The save path of a report: the save dialog, then the file; afterwards the
+// current folder is dataFolder. A file that cannot be written is said so.
+void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& dataFolder);
+
+// The transit target of a window, following its list of objects: the Sun,
+// the Moon and the planets at once; "Ra/Dec" and "STAR" through their
+// dialogs (a position entered stays for the next time).
+class TTargetChoice {
+public:
+    TTargetChoice(QWidget* window, std::string dataFolder) : Window(window), DataFolder(std::move(dataFolder)) {}
+    // epoch: day number the star positions are precessed to.
+    void Choose(const std::string& entry, double epoch);
+    const TTransitTarget& target() const { return Target; }
+
+private:
+    QWidget* Window;
+    std::string DataFolder;
+    TTransitTarget Target;
+    double StoredRa = 0.0, StoredDec = 0.0;
+};
+
+// The search's progress in a window's status bar: what it does, satellites
+// done of total, and Cancel (bn_cancel). Shown only while a search runs.
+class TSearchProgress : public QWidget {
+    Q_OBJECT
+public:
+    explicit TSearchProgress(QWidget* parent = nullptr);
+    void Begin(const QString& caption);
+    void Show(std::size_t done, std::size_t total);
+    void End();
+    QPushButton* cancelButton() const { return Cancel; }
+    QString text() const;
+
+private:
+    QString Caption;
+    QLabel* Label = nullptr;
+    QProgressBar* Bar = nullptr;
+    QPushButton* Cancel = nullptr;
+};
+
+// Runs one search at a time on a worker thread (the window's busy flag),
+// shows its progress and stops it on Cancel or when the window goes. The
+// body gets the search's control and returns the step that shows its result
+// on the UI thread.
+class TSearchRunner : public QObject {
+    Q_OBJECT
+public:
+    using TBody = std::function<TWorkers::TApply(TSearchControl& control)>;
+    explicit TSearchRunner(TSearchProgress* progress, QObject* parent = nullptr);
+    // Cancels a running search and waits for it (it stops within a pass).
+    ~TSearchRunner() override;
+
+    bool Busy() const { return BusyFlag; }
+    // Does nothing while busy. caption: what the progress line says.
+    void Start(int code, const QString& caption, TBody body);
+    void Cancel();
+
+private:
+    struct TProgressShare {
+        std::atomic<std::size_t> done{0}, total{0};
+        std::atomic<bool> posted{false};
+    };
+    TSearchProgress* Progress = nullptr;
+    std::shared_ptr<TSearchControl> Control;
+    bool BusyFlag = false;
+    // Last, so it is destroyed first: the job ends while the rest exists.
+    TWorkers Workers;
+};

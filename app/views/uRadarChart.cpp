@@ -1,0 +1,205 @@
+#include "uRadarChart.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+#include "Zenora.h"
+#include "uFormat.h"
+#include "uGraphicTools.h"
+#include "uSky.h"
+#include "uTracking.h"
+
+namespace {
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kJustOffZenith = kPi / 2 - 0.0001;
+constexpr double kRadarHorizon = -0.015;  // rad: the rim takes in the refracted horizon
+constexpr double kRadarCutoff = -0.5;
+constexpr int kCompassInset = 15;
+constexpr int kCompassGrowth = 6;         // points over the chart's font
+constexpr int kBodyRadius = 4;
+constexpr int kMarkerRadius = 3;
+constexpr int kDataTop = 30, kDataStep = 15;
+constexpr std::size_t kTitleChars = 36;
+// A pass is minutes long; a record spanning more is not drawn past this.
+constexpr int kMaxTrackPoints = 4 * 60 * 24;
+
+const QColor kPurple(128, 0, 128);
+const QColor kMaroon(128, 0, 0);
+const QColor kMarkerPen(128, 128, 128);
+const QColor kTrackLine(127, 127, 127);
+
+QString Text(const std::string& s) { return Latin1(s); }
+
+std::string Degrees1(double radians) { return FormatFloat("#0.0\xB0", Degrees(radians)); }
+
+std::string PassTime(double t, double offset) { return FormatDateTime("mm/dd   HH:nn:ss", t + offset); }
+
+// Projection of the chart for a drawing at the pass start: the centre just
+// off the zenith, turned by the rotation; fully zoomed out, so the sky
+// view's frame takes centre and rotation from the horizon coordinates.
+void ChartProjection(TViewState& vs, const TLatLon& site, double gst, int rotation) {
+    vs.SkyScale = vs.Height / 165.0;
+    vs.SkyScaleMin = vs.Height / 90.0;
+    vs.SkyCentreHoriz = TAltAz{kJustOffZenith, Radians(rotation)};
+    Alt_az_to_ra_dec(&site, &vs.SkyCentreHoriz, &vs.SkyCentre, gst);
+    vs.Zenith = vs.SkyCentre;
+    SkyFrame(vs, site, gst, false, false, nullptr);
+    vs.SkyCutoff = kRadarCutoff;
+}
+
+void DrawCompass(QPainter& painter, const TViewState& vs, const QFont& font, int rotation, const QColor& colour) {
+    QFont big = font;
+    big.setPointSize(font.pointSize() + kCompassGrowth);
+    painter.setFont(big);
+    painter.setPen(colour);
+    const int f = big.pointSize();
+    const double c = vs.CentreY, r = vs.CentreY - kCompassInset, a = Radians(rotation);
+    const struct {
+        const char* letter;
+        double angle;
+    } points[] = {{"W", a}, {"S", a + kPi / 2}, {"E", a + kPi}, {"N", a - kPi / 2}};
+    for (const auto& p : points) {
+        const int x = static_cast<int>(std::trunc(c - r * std::cos(p.angle) - f / 2.0));
+        const int y = static_cast<int>(std::trunc(c - r * std::sin(p.angle) - f / 2.0));
+        TextOut(painter, x, y, QString::fromLatin1(p.letter));
+    }
+    painter.setFont(font);
+}
+
+// Bodies at the pass start; the Sun's and the Moon's altitudes whether up or not.
+void DrawBodies(QPainter& painter, const TViewState& vs, double t, double gst, const TObserver& observer,
+                TRadarDrawn& drawn) {
+    painter.setPen(kPurple);
+    painter.setBrush(kPurple);
+    for (int32_t code : kSkyBodyCodes) {
+        TSatState body{};
+        body.body = code;
+        body.mode = kFillLookAngles;
+        ComputeBodyState(body, t, gst, observer);
+        if (code == kBodySun) drawn.sunText = Degrees1(body.altaz.alt);
+        if (code == kBodyMoon) drawn.moonText = Degrees1(body.altaz.alt);
+        QPoint p;
+        if (!SkyToPixel(vs, body.radec, p)) continue;
+        FillEllipse(painter, p.x() - kBodyRadius, p.y() - kBodyRadius, p.x() + kBodyRadius, p.y() + kBodyRadius);
+        TextOut(painter, p.x() - 10, p.y() - 18, QString::fromLatin1(SkyBodyInfo(code)->label));
+    }
+}
+
+void DrawPassData(QPainter& painter, int x, const TRadarScene& scene, const TRadarDrawn& drawn) {
+    const TPassRecord& pass = scene.pass;
+    const std::string lines[] = {
+        "OBJ : " + pass.title.str().substr(0, kTitleChars),
+        "AOS : " + PassTime(pass.start, scene.displayOffset),
+        "LOS : " + PassTime(pass.end, scene.displayOffset),
+        "MAG : " + FormatFloat("#0.0", pass.magnitude),
+        "ALT : " + FormatFloat("#0.0\xB0", pass.maxElevation),
+        "SUN : " + drawn.sunText,
+        "MOON: " + drawn.moonText,
+    };
+    painter.setPen(kMaroon);
+    int y = kDataTop;
+    for (const std::string& line : lines) {
+        TextOut(painter, x, y, Text(line));
+        y += kDataStep;
+    }
+}
+
+// The track: where the satellite is at each time, by its altitude and
+// azimuth then, placed on the chart drawn for the pass start.
+void DrawTrack(QPainter& painter, const TViewState& vs, const TRadarScene& scene, double gst, bool printView,
+               TRadarDrawn& drawn) {
+    const QColor marker = printView ? kMaroon : kYellow;
+    TSatRec sat = scene.pass.elements;
+    TObserver observer = scene.observer;
+    TSatState state{};
+    state.mode = kFillLookAngles;
+    auto place = [&](double t, QPoint& p) {
+        const double gha = ObserverVector(t, observer);
+        if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
+        TRaDec onChart{};
+        Alt_az_to_ra_dec(&observer.pos, &state.altaz, &onChart, gst);
+        return SkyToPixel(vs, onChart, p);
+    };
+    auto mark = [&](const QPoint& p) {
+        if (!drawn.track.empty()) {
+            painter.setPen(kTrackLine);
+            painter.drawLine(drawn.track.back(), p);
+        }
+        painter.setPen(kMarkerPen);
+        painter.setBrush(marker);
+        FillEllipse(painter, p.x() - kMarkerRadius, p.y() - kMarkerRadius, p.x() + kMarkerRadius,
+                    p.y() + kMarkerRadius);
+        drawn.track.push_back(p);
+    };
+    const double s = scene.pass.start, e = scene.pass.end;
+    for (int k = 0; k < kMaxTrackPoints; ++k) {
+        const double t = s + k * kRadarTrackStep / kSecondsPerDay;
+        if (!(t < e)) break;
+        QPoint p;
+        if (!place(t, p)) continue;
+        mark(p);
+        if (!drawn.aos) {
+            drawn.aos = true;
+            drawn.aosLabel = QPoint(p.x(), p.y() - 8);
+        }
+    }
+    QPoint p;
+    if (place(e, p)) {
+        mark(p);
+        drawn.los = true;
+        drawn.losLabel = QPoint(p.x(), p.y() - 8);
+    }
+    painter.setPen(marker);
+    if (drawn.aos) TextOut(painter, drawn.aosLabel.x(), drawn.aosLabel.y(), QStringLiteral(" AOS"));
+    if (drawn.los) TextOut(painter, drawn.losLabel.x(), drawn.losLabel.y(), QStringLiteral(" LOS"));
+}
+}  // namespace
+
+int RadarRotationStep(int rotation, bool forward) {
+    rotation += forward ? kRadarRotationStep : -kRadarRotationStep;
+    if (rotation < 0) return 360 - kRadarRotationStep;
+    if (rotation > 360 - kRadarRotationStep) return 0;
+    return rotation;
+}
+
+void SetupRadarView(TViewState& vs, int width, int height) {
+    vs = TViewState{};
+    vs.Width = width;
+    vs.Height = height;
+    vs.CentreX = vs.CentreY = height / 2;
+    vs.Rotation = 0.0;
+    vs.SignX = vs.SignY = 1;
+    vs.HorizonAlt = kRadarHorizon;
+    vs.ClipHorizon = 1;
+}
+
+TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& scene, int rotation, bool printView) {
+    TRadarDrawn drawn;
+    if (image.width() != vs.Width || image.height() != vs.Height)
+        image = QImage(vs.Width, vs.Height, QImage::Format_ARGB32_Premultiplied);
+    const int h = vs.Height;
+    const QColor ink = printView ? QColor(Qt::black) : kWhite;
+    const QColor paper = printView ? kWhite : QColor(Qt::black);
+
+    QPainter painter;
+    vs.Font = scene.font;
+    BeginPaint(painter, image, vs);
+    painter.fillRect(image.rect(), kWhite);
+    painter.setPen(ink);
+    painter.setBrush(paper);
+    FillEllipse(painter, 1, 1, h, h);
+
+    TObserver observer = scene.observer;
+    const double s = scene.pass.start;
+    const double gst = ObserverVector(s, observer);
+    ChartProjection(vs, observer.pos, gst, rotation);
+    if (scene.figures) DrawConstellations(painter, vs, *scene.figures);
+    if (scene.stars) DrawStars(painter, vs, *scene.stars, kRadarStarLimit, ink);
+    DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow);
+    DrawBodies(painter, vs, s, gst, observer, drawn);
+    DrawPassData(painter, h, scene, drawn);
+    DrawTrack(painter, vs, scene, gst, printView, drawn);
+    painter.end();
+    return drawn;
+}
