@@ -10,7 +10,7 @@ namespace {
 // The offscreen platform's notes about window hints are noise here.
 void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtDebugMsg || type == QtInfoMsg || text.contains("propagateSizeHints") ||
-        text.startsWith("QStandardPaths:"))
+        text.startsWith("QStandardPaths:") || text.contains("does not support raise()"))
         return;
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }

@@ -1,0 +1,102 @@
+// The analysis window: its limits and their defaults, an element file
+// chosen in the file dialog, and a search that gives the engine's report.
+#include <QDateTimeEdit>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QSpinBox>
+
+#include <fstream>
+
+#include "SearchWndTestUtil.h"
+#include "frAnalysis.h"
+#include "frSearchTools.h"
+
+namespace {
+
+struct TAnalysisWndTest : TSearchWndTest {
+    std::unique_ptr<TfrAnalysisWnd> window;
+
+    TfrAnalysisWnd& Open() {
+        window = std::make_unique<TfrAnalysisWnd>(session);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->show();
+        return *window;
+    }
+    // F2, then the file typed into the dialog; true once it is loaded.
+    bool ChooseFile(const std::string& path) {
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get())) return false;
+        QTest::keyClick(window.get(), Qt::Key_F2);
+        QFileDialog* dialog = nullptr;
+        if (!WaitFor([&] { return (dialog = window->findChild<QFileDialog*>("PickFileOpen")) != nullptr; }))
+            return false;
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        name->setText(QString::fromStdString(path));
+        QTest::keyClick(name, Qt::Key_Return);
+        // The dialog goes, the reading worker starts and ends.
+        return WaitFor([&] { return !window->findChild<QFileDialog*>("PickFileOpen"); }) &&
+               WaitFor([&] { return !window->busy(); });
+    }
+    QSpinBox* Spin(const char* name) { return window->findChild<QSpinBox*>(name); }
+    void TearDown() override { window.reset(); }
+};
+
+TEST_F(TAnalysisWndTest, LimitsStartAtTheirDefaultsAndTheRevolutionsStayApart) {
+    TfrAnalysisWnd& w = Open();
+    const std::pair<const char*, int> defaults[] = {{"nm_minrevs", 14}, {"nm_maxrevs", 18}, {"nm_minaz", 0},
+                                                    {"nm_maxaz", 360},  {"nm_minalt", 10},  {"nm_maxAlt", 90},
+                                                    {"nm_Obj", 10},     {"nm_st_hr", 1},    {"nm_st_min", 30},
+                                                    {"nm_sep", 15}};
+    for (const auto& [name, value] : defaults) EXPECT_EQ(Spin(name)->value(), value) << name;
+    EXPECT_EQ(w.nm_maxAlt->minimum(), 10);
+    EXPECT_EQ(w.nm_maxaz->minimum(), 0);
+
+    // Down to 16, then the lower limit up to it: the upper one moves on.
+    for (int i = 0; i < 2; ++i) QTest::keyClick(w.nm_maxrevs, Qt::Key_Down);
+    EXPECT_EQ(w.nm_maxrevs->value(), 16);
+    for (int i = 0; i < 2; ++i) QTest::keyClick(w.nm_minrevs, Qt::Key_Up);
+    EXPECT_EQ(w.nm_minrevs->value(), 16);
+    EXPECT_EQ(w.nm_maxrevs->value(), 17);
+    QTest::keyClick(w.nm_maxrevs, Qt::Key_Down);
+    EXPECT_EQ(w.nm_maxrevs->value(), 17) << "never down to the lower limit";
+}
+
+TEST_F(TAnalysisWndTest, DecayedSearchOfAChosenFileGivesTheEnginesReport) {
+    TfrAnalysisWnd& w = Open();
+    // A name the dialog's own folder does not hold, so it takes the path as typed.
+    const std::string file = folder / "catalogue.tle";
+    std::filesystem::copy_file(std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/visual.tle", file);
+    ASSERT_TRUE(ChooseFile(file));
+    std::vector<TElementEntry> entries;
+    ReadElementFile(entries, file);
+    EXPECT_EQ(w.elementCount(), entries.size());
+
+    w.dt_an_hour->setDateTime(PickerDateTime(EncodeDayNumber(2019, 1, 1)));
+    Click(w, "tb_decay");
+    ASSERT_TRUE(WaitFor([&] { return !w.busy(); }));
+    TAnalysisInputs in;
+    in.time = EncodeDayNumber(2019, 1, 1);
+    TReportSettings settings;
+    settings.observerName = session.Observer.name.str();
+    settings.latitude = session.Observer.pos.lat;
+    settings.longitude = session.Observer.pos.lon;
+    const TDecayedResult r = RunDecayedSearch(in, entries, 1);
+    ASSERT_FALSE(r.sats.empty());
+    ExpectSameReport(w.report(), DecayedReport(r, in, settings));
+}
+
+TEST_F(TAnalysisWndTest, FileWithoutElementsIsSaidSo) {
+    TfrAnalysisWnd& w = Open();
+    std::ofstream(folder / "empty.tle") << "no elements here\n";
+    ASSERT_TRUE(ChooseFile(folder / "empty.tle"));
+    QMessageBox* box = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (box = w.findChild<QMessageBox*>("MessageBox")) != nullptr; }));
+    EXPECT_EQ(box->windowTitle(), "File");
+    EXPECT_EQ(TakeMessage(w), kNoElementsFound);
+    EXPECT_EQ(w.elementCount(), 0u);
+    Click(w, "tb_visible");  // headers only
+    ASSERT_TRUE(WaitFor([&] { return !w.busy(); }));
+    EXPECT_EQ(w.report().back(), VisibleColumnLine());
+}
+
+}  // namespace

@@ -1,0 +1,259 @@
+// The prediction window driven as a user drives it: its searches give the
+// engine's reports, one search at a time, Cancel stops one at once, the
+// period check, the UTC/local pickers, "Day Flares", and the KML hand-over.
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QDesktopServices>
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QUrl>
+
+#include "SearchWndTestUtil.h"
+#include "frAnalysis.h"
+#include "frPrediction.h"
+#include "frRaDec.h"
+#include "frstar.h"
+#include "frSearchTools.h"
+#include "uFlares.h"
+#include "uGoogle.h"
+#include "uSearchModes.h"
+
+namespace {
+
+struct TPredictionWndTest : TSearchWndTest {
+    std::unique_ptr<TfrPredictionWnd> window;
+
+    TfrPredictionWnd& Open() {
+        window = std::make_unique<TfrPredictionWnd>(session);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->show();
+        return *window;
+    }
+    void Period(double start, double stop) {
+        window->dt_predict_hour1->setDateTime(PickerDateTime(start));
+        window->dt_predict_hour2->setDateTime(PickerDateTime(stop));
+    }
+    bool Finished(int ms = 30000) {
+        return WaitFor([&] { return !window->busy(); }, ms);
+    }
+    void TearDown() override { window.reset(); }
+};
+
+// Records the files handed to the desktop instead of opening a viewer.
+class TUrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> urls;
+public slots:
+    void Open(const QUrl& url) { urls.push_back(url); }
+};
+
+TEST_F(TPredictionWndTest, LineSearchGivesTheEnginesReport) {
+    session.MainSats = BundledSats({"visual.tle"});
+    TfrPredictionWnd& w = Open();
+    const double start = Day2018(22), stop = Day2018(24);
+    Period(start, stop);
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+
+    TPredictionControls c;
+    c.shownStart = start;
+    c.shownStop = stop;
+    const TPredictionInputs in = ReadPredictionInputs(c, 0.0);
+    TReportSettings settings;
+    settings.observerName = session.Observer.name.str();
+    settings.latitude = session.Observer.pos.lat;
+    settings.longitude = session.Observer.pos.lon;
+    const TPredictionResult r = RunLineSearch(in, session.MainSats, session.Observer, 1);
+    ASSERT_FALSE(r.passes.empty());
+    ExpectSameReport(w.report(), LineReport(r, session.MainSats, in, settings));
+    EXPECT_EQ(w.PredictMemo->toPlainText().count('\n') + 1, static_cast<int>(w.report().size()));
+    EXPECT_EQ(w.passes().size(), r.passes.size());
+    EXPECT_TRUE(w.bn_chartwnd->isEnabled());
+    EXPECT_FALSE(w.bn_google->isEnabled());
+}
+
+TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
+    session.MainSats = BundledSats({"visual.tle", "stations.tle", "Iridium.tle"});
+    TfrPredictionWnd& w = Open();
+    w.nm_revs->setValue(2);
+    QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
+    Period(Day2018(22), Day2018(37));
+    Click(w, "tb_line");
+    ASSERT_TRUE(w.busy());
+    auto* progress = w.findChild<TSearchProgress*>();
+    ASSERT_TRUE(WaitFor([&] { return progress->text().contains(" of "); }, 10000)) << progress->text().toStdString();
+
+    Click(w, "tb_tabular");  // refused: the line search goes on
+    Click(w, "tb_flare");
+    EXPECT_TRUE(w.busy());
+    QElapsedTimer clock;
+    clock.start();
+    QTest::mouseClick(progress->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(Finished(2000));
+    EXPECT_LT(clock.elapsed(), 200) << "the search went on after Cancel";
+    ASSERT_FALSE(w.report().empty());
+    EXPECT_EQ(w.report().back().rfind("  Search cut short: ", 0), 0u) << w.report().back();
+    EXPECT_NE(std::find(w.report().begin(), w.report().end(), LineColumnHeader(true)), w.report().end())
+        << "a line report, not the tabular one asked for meanwhile";
+
+    // The window goes on working.
+    w.nm_revs->setValue(13);
+    Period(Day2018(22), Day2018(23));
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    EXPECT_NE(w.report().back().rfind("  Search cut short", 0), 0u);
+}
+
+TEST_F(TPredictionWndTest, PeriodOfFifteenDaysAtMost) {
+    session.MainSats = BundledSats({"stations.tle"});
+    TfrPredictionWnd& w = Open();
+    Period(Day2018(22), Day2018(22) + 15.0 + 1.0 / 86400.0);
+    Click(w, "tb_line");
+    EXPECT_EQ(TakeMessage(w), kPeriodTooLong);
+    EXPECT_FALSE(w.busy());
+    Period(Day2018(22), Day2018(21));
+    Click(w, "tb_trs");
+    EXPECT_EQ(TakeMessage(w), kEndBeforeStart);
+
+    Period(Day2018(22), Day2018(22) + 15.0);
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    EXPECT_TRUE(w.findChildren<QMessageBox*>("MessageBox").isEmpty());
+    ASSERT_GT(w.report().size(), 4u);
+    EXPECT_EQ(w.report()[3], "  Start: Jan 22 2018 00:00:00(Z)  Stop: Feb 06 2018 00:00:00(Z)");
+}
+
+TEST_F(TPredictionWndTest, LocalTimeAndBackReturnsThePickers) {
+    session.Observer = TestSite(45.0, -75.0, -5.5);
+    TfrPredictionWnd& w = Open();
+    Period(Day2018(22, 3), Day2018(25, 3));
+    const QDateTime start = w.dt_predict_hour1->dateTime(), stop = w.dt_predict_hour2->dateTime();
+    EXPECT_EQ(w.menu_utc->text(), "Set Time to LOC");
+
+    QTest::mouseClick(w.stxt_time2, Qt::LeftButton);
+    EXPECT_EQ(w.stxt_time1->text(), "LOC");
+    EXPECT_EQ(w.stxt_time2->text(), "LOC");
+    EXPECT_EQ(w.menu_utc->text(), "Set Time to UTC");
+    EXPECT_EQ(w.dt_predict_hour1->dateTime(), start.addSecs(-5 * 3600 - 1800));
+    EXPECT_EQ(w.dt_predict_date1->date(), QDate(2018, 1, 21)) << "the date picker follows";
+
+    QTest::mouseClick(w.stxt_time1, Qt::LeftButton);
+    EXPECT_EQ(w.stxt_time1->text(), "UTC");
+    EXPECT_EQ(w.menu_utc->text(), "Set Time to LOC");
+    EXPECT_EQ(w.dt_predict_hour1->dateTime(), start);
+    EXPECT_EQ(w.dt_predict_hour2->dateTime(), stop);
+    EXPECT_EQ(w.dt_predict_date1->date(), QDate(2018, 1, 22));
+}
+
+TEST_F(TPredictionWndTest, DayFlaresSetTheMagnitudeLimit) {
+    TfrPredictionWnd& w = Open();
+    w.nm_mag->setValue(1);
+    QTest::mouseClick(w.cb_irid_day, Qt::LeftButton);
+    EXPECT_EQ(w.nm_mag->value(), -5);
+    w.nm_mag->setValue(-2);
+    QTest::mouseClick(w.cb_irid_day, Qt::LeftButton);
+    EXPECT_EQ(w.nm_mag->value(), 0);
+}
+
+TEST_F(TPredictionWndTest, FlaresGoToTheDesktopAsKml) {
+    // Flares of the bundled Iridium sets over three nights at this site.
+    session.Observer = TestSite(53.457, -67.609);
+    session.IridiumSats = BundledSats({"Iridium.tle"});
+    std::erase_if(session.IridiumSats, [](const TSatRec& s) { return !IsIridiumCatalogueName(s.name.str()); });
+    TfrPredictionWnd& w = Open();
+    Period(Day2018(22, 3), Day2018(25, 3));
+    Click(w, "tb_flare");
+    ASSERT_TRUE(Finished());
+    ASSERT_FALSE(w.passes().empty());
+    ASSERT_TRUE(w.bn_google->isEnabled());
+
+    TUrlCatcher catcher;
+    QDesktopServices::setUrlHandler("file", &catcher, "Open");
+    QTest::mouseClick(w.bn_google, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    ASSERT_EQ(catcher.urls.size(), 1u);
+    const std::string kml = catcher.urls[0].toLocalFile().toStdString();
+    EXPECT_EQ(kml, folder / kKmlFileName);
+    EXPECT_NE(folder.Bytes(kKmlFileName).find("<Placemark>"), std::string::npos);
+    EXPECT_TRUE(w.findChildren<QMessageBox*>("MessageBox").isEmpty());
+}
+
+TEST_F(TPredictionWndTest, TargetsFromTheStarAndRaDecDialogs) {
+    folder.CopyInstalled("star.dat");
+    TfrPredictionWnd& w = Open();
+    // The drop-down opened and the entry clicked.
+    auto choose = [&](const char* entry) {
+        QTest::mouseClick(w.cb_object, Qt::LeftButton);
+        QAbstractItemView* view = w.cb_object->view();
+        ASSERT_TRUE(WaitFor([&] { return view->isVisible(); }));
+        const int target = w.cb_object->findText(entry);
+        for (int row = w.cb_object->currentIndex(); row != target; row += row < target ? 1 : -1)
+            QTest::keyClick(view, row < target ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(view, Qt::Key_Return);
+        ASSERT_EQ(w.cb_object->currentText(), entry);
+    };
+    choose("STAR");
+    TfrStarWnd* star = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (star = w.findChild<TfrStarWnd*>()) != nullptr; }));
+    auto* list = star->findChild<QListWidget*>("StarListBox");
+    ASSERT_GT(list->count(), 10);
+    EXPECT_LT(list->item(0)->text(), list->item(1)->text()) << "sorted";
+    list->setCurrentRow(list->count() - 1);
+    const std::string name = star->commonName();
+    const double ra = star->ra();
+    QTest::mouseClick(star->findChild<QPushButton*>("bn_set"), Qt::LeftButton);
+    EXPECT_EQ(w.target().name, name);
+    EXPECT_EQ(w.target().state.body, kBodyStar);
+    EXPECT_NE(ra, 0.0);
+
+    // The Ra/Dec entry keeps what was typed for the next time; 24 hours is refused.
+    choose("Ra/Dec");
+    TfrRaDecWnd* radec = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (radec = w.findChild<TfrRaDecWnd*>()) != nullptr; }));
+    auto* raField = radec->findChild<QLineEdit*>("mstxt_ra");
+    auto* decField = radec->findChild<QLineEdit*>("mstxt_dec");
+    raField->selectAll();
+    QTest::keyClicks(raField, "123000");
+    decField->selectAll();
+    QTest::keyClicks(decField, "-453000");
+    QTest::mouseClick(radec->findChild<QPushButton*>("bn_set"), Qt::LeftButton);
+    EXPECT_EQ(w.target().name, kRaDecName);
+    EXPECT_EQ(RaEntryText(w.target().state.radec.ra), "123000");
+    EXPECT_EQ(DecEntryText(w.target().state.radec.dec), "-453000");
+
+    choose("Sun");
+    choose("Ra/Dec");
+    ASSERT_TRUE(WaitFor([&] { return (radec = w.findChild<TfrRaDecWnd*>()) != nullptr; }));
+    raField = radec->findChild<QLineEdit*>("mstxt_ra");
+    EXPECT_EQ(raField->text(), "12h 30m 00s");
+    raField->selectAll();
+    QTest::keyClicks(raField, "240000");
+    QTest::mouseClick(radec->findChild<QPushButton*>("bn_set"), Qt::LeftButton);
+    EXPECT_EQ(TakeMessage(w), kBadRightAscension);
+    EXPECT_EQ(w.target().state.radec.ra, 0.0);
+}
+
+TEST_F(TWindowTest, PredictionAndAnalysisWindowsOpenFromTheMainWindow) {
+    folder.Satellites({TTestSat{}.Record()});
+    TfrMainWnd& w = Start();
+    w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_F5);
+    auto* prediction = w.findChild<TfrPredictionWnd*>();
+    ASSERT_NE(prediction, nullptr);
+    EXPECT_EQ(prediction->cklb_linetab->count(), 1);
+    EXPECT_EQ(prediction->menu_locselector->isEnabled(), Ui().menu_location->isEnabled());
+    Ui().menu_linetabular->trigger();
+    EXPECT_EQ(w.findChildren<TfrPredictionWnd*>().size(), 1) << "one prediction window";
+    Ui().menu_analysis->trigger();
+    ASSERT_NE(w.findChild<TfrAnalysisWnd*>(), nullptr);
+}
+
+}  // namespace
+
+#include "PredictionWndTest.moc"

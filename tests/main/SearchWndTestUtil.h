@@ -1,0 +1,82 @@
+// Fixtures of the search window tests: a session made for the test (no main
+// window), the bundled element sets, and clicks on toolbar buttons.
+#pragma once
+#include <QToolButton>
+
+#include <initializer_list>
+
+#include "Zenora.h"
+#include "WindowTestUtil.h"
+#include "uInitialize.h"
+#include "uLoadSave.h"
+
+// Every usable set of the named bundled element files, selected.
+inline std::vector<TSatRec> BundledSats(std::initializer_list<const char*> files) {
+    std::vector<TSatRec> sats;
+    for (const char* file : files) {
+        std::vector<TElementEntry> entries;
+        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
+        for (const TElementEntry& e : entries) {
+            TSatRec sat{};
+            if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
+            sat.selected = 1;
+            sats.push_back(sat);
+        }
+    }
+    return sats;
+}
+
+inline TObserver TestSite(double latDeg, double lonDeg, double utcOffsetHours = 0.0) {
+    TObserver o = DefaultObserver();
+    o.name = "Test Site";
+    o.pos = TLatLon{latDeg * kDegToRad, lonDeg * kDegToRad, 0.1};
+    o.utcOffset = utcOffsetHours / 24.0;
+    UpdateParallax(o);
+    return o;
+}
+
+// The main window's session as the search windows read it.
+struct TSearchWndTest : ::testing::Test {
+    TTestFolder folder;
+    TSession session;
+
+    void SetUp() override {
+        session.ProgramFolder = std::string(ORBISK_PROGRAM_DIR) + "/";
+        session.DataFolder = folder.path;
+        session.Options = DefaultOptions(session.ProgramFolder);
+        session.Options.utcDisplay = 1;
+        session.Options.metric = 1;
+        session.DistanceFactor = 1.0;
+        session.Observer = TestSite(45.0, -75.0);
+        session.CurrentTime = Day2018(22, 3);
+    }
+
+    template <class TWindow>
+    static void Click(TWindow& window, const char* button) {
+        auto* b = window.template findChild<QToolButton*>(button);
+        ASSERT_NE(b, nullptr) << button;
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    // The newest message box of a window: its text, after pressing its OK.
+    static QString TakeMessage(QWidget& window) {
+        QMessageBox* box = nullptr;
+        WaitFor([&] {
+            const auto boxes = window.findChildren<QMessageBox*>("MessageBox");
+            box = boxes.isEmpty() ? nullptr : boxes.back();
+            return box && box->isVisible();
+        }, 3000);
+        if (!box) return "(no message)";
+        const QString text = box->text();
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        WaitFor([&] { return window.findChildren<QMessageBox*>("MessageBox").isEmpty(); }, 3000);
+        return text;
+    }
+};
+
+// Two reports alike but for their "Produced" line (the computer's clock).
+inline void ExpectSameReport(std::vector<std::string> a, std::vector<std::string> b) {
+    for (auto* report : {&a, &b})
+        for (std::string& line : *report)
+            if (line.rfind("  Produced:", 0) == 0) line = "(produced)";
+    EXPECT_EQ(a, b);
+}
