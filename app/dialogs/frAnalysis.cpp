@@ -175,10 +175,7 @@ void TfrAnalysisWnd::BuildCommands() {
                                    {menu_print, menu_save}});
 
     connect(menu_satselector, &QAction::triggered, this, &TfrAnalysisWnd::menu_satselectorClick);
-    connect(menu_loc, &QAction::triggered, this, [this] {
-        if (LocationCommand) LocationCommand->trigger();
-    });
-    menu_loc->setEnabled(false);
+    menu_loc->setEnabled(false);  // until the main window lends its command
     connect(menu_close, &QAction::triggered, this, &QWidget::close);
     connect(menu_utc, &QAction::triggered, this, &TfrAnalysisWnd::menu_utcClick);
     connect(menu_visible, &QAction::triggered, this, [this] { StartSearch(kWorkerVisibleNow); });
@@ -188,12 +185,7 @@ void TfrAnalysisWnd::BuildCommands() {
     connect(menu_save, &QAction::triggered, this, [this] { SaveReportLines(this, Report, Session.DataFolder); });
 }
 
-void TfrAnalysisWnd::SetLocationCommand(QAction* command) {
-    LocationCommand = command;
-    if (!command) return;
-    menu_loc->setEnabled(command->isEnabled());
-    connect(command, &QAction::enabledChanged, menu_loc, &QAction::setEnabled);
-}
+void TfrAnalysisWnd::SetLocationCommand(QAction* command) { FollowCommand(menu_loc, command); }
 
 // ---- the element file (worker 60) ----------------------------------------------------------
 
@@ -263,17 +255,6 @@ TAnalysisInputs TfrAnalysisWnd::ReadInputs() const {
     return in;
 }
 
-TReportSettings TfrAnalysisWnd::Settings(const TAnalysisInputs& in) const {
-    TReportSettings s;
-    s.observerName = Session.Observer.name.str();
-    s.latitude = Session.Observer.pos.lat;
-    s.longitude = Session.Observer.pos.lon;
-    s.produced = LocalClockDayNumber();
-    s.distanceFactor = Session.DistanceFactor;
-    s.metric = Session.Options.metric != 0;
-    s.displayOffset = in.displayOffset;
-    return s;
-}
 
 // ---- searches ---------------------------------------------------------------------------------------
 
@@ -282,7 +263,7 @@ void TfrAnalysisWnd::StartSearch(int code) {
     AnalysisMemo->clear();
     Report.clear();
     const TAnalysisInputs in = ReadInputs();
-    const TReportSettings settings = Settings(in);
+    const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     const TObserver observer = Session.Observer;
     auto entries = Entries ? Entries : std::make_shared<const std::vector<TElementEntry>>();
     auto mags = Mags;
@@ -315,9 +296,5 @@ void TfrAnalysisWnd::StartSearch(int code) {
 }
 
 void TfrAnalysisWnd::ShowResult(const TReportLines& lines, const TSearchStatus& status) {
-    Report = lines;
-    const std::string cut = CutShortLine(status);
-    if (!cut.empty()) Report.push_back(cut);
-    ShowReport(AnalysisMemo, Report);
-    statusBar()->showMessage(cut.empty() ? QString() : Latin1Text(TrimText(cut)));
+    ShowSearchReport(Report, lines, status, AnalysisMemo, statusBar());
 }

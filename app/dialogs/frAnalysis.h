@@ -3,7 +3,6 @@
 // target within a short span.
 #pragma once
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -46,7 +45,6 @@ private:
     void BuildControls();
     void BuildCommands();
     TAnalysisInputs ReadInputs() const;
-    TReportSettings Settings(const TAnalysisInputs& in) const;
     void StartSearch(int code);
     void ShowResult(const TReportLines& lines, const TSearchStatus& status);
     void menu_satselectorClick();
@@ -62,7 +60,6 @@ private:
     TReportLines Report;
     bool UtcMode = true;
     TTargetChoice Targets;
-    QPointer<QAction> LocationCommand;
 
 public:
     QDateEdit* dt_an_date = nullptr;

@@ -252,10 +252,7 @@ void TfrPredictionWnd::BuildCommands() {
                                   {menu_print, menu_save}});
 
     connect(menu_satselector, &QAction::triggered, this, &TfrPredictionWnd::menu_satselectorClick);
-    connect(menu_locselector, &QAction::triggered, this, [this] {
-        if (LocationCommand) LocationCommand->trigger();
-    });
-    menu_locselector->setEnabled(false);
+    menu_locselector->setEnabled(false);  // until the main window lends its command
     connect(menu_mainlist, &QAction::triggered, this, &TfrPredictionWnd::menu_mainlistClick);
     connect(menu_close, &QAction::triggered, this, &QWidget::close);
     connect(menu_utc, &QAction::triggered, this, &TfrPredictionWnd::menu_utcClick);
@@ -270,12 +267,7 @@ void TfrPredictionWnd::BuildCommands() {
     connect(menu_save, &QAction::triggered, this, &TfrPredictionWnd::menu_saveClick);
 }
 
-void TfrPredictionWnd::SetLocationCommand(QAction* command) {
-    LocationCommand = command;
-    if (!command) return;
-    menu_locselector->setEnabled(command->isEnabled());
-    connect(command, &QAction::enabledChanged, menu_locselector, &QAction::setEnabled);
-}
+void TfrPredictionWnd::SetLocationCommand(QAction* command) { FollowCommand(menu_locselector, command); }
 
 // ---- the satellite list ----------------------------------------------------------------
 
@@ -348,17 +340,6 @@ TPredictionControls TfrPredictionWnd::ReadControls() const {
     return c;
 }
 
-TReportSettings TfrPredictionWnd::SettingsFor(const TPredictionInputs& in) const {
-    TReportSettings s;
-    s.observerName = Session.Observer.name.str();
-    s.latitude = Session.Observer.pos.lat;
-    s.longitude = Session.Observer.pos.lon;
-    s.produced = LocalClockDayNumber();
-    s.distanceFactor = Session.DistanceFactor;
-    s.metric = Session.Options.metric != 0;
-    s.displayOffset = in.displayOffset;
-    return s;
-}
 
 void TfrPredictionWnd::cb_irid_dayClick() { nm_mag->setValue(cb_irid_day->isChecked() ? -5 : 0); }
 
@@ -390,7 +371,7 @@ void TfrPredictionWnd::StartSearch(int code) {
 
     const TObserver observer = Session.Observer;
     const TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
-    const TReportSettings settings = SettingsFor(in);
+    const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);
     const TTransitTarget target = Targets.target();
     const double separation = nm_transit->value() / 60.0;
@@ -455,11 +436,7 @@ void TfrPredictionWnd::StartSearch(int code) {
 }
 
 void TfrPredictionWnd::ShowResult(const TReportLines& lines, const TSearchStatus& status) {
-    Report = lines;
-    const std::string cut = CutShortLine(status);
-    if (!cut.empty()) Report.push_back(cut);
-    ShowReport(PredictMemo, Report);
-    statusBar()->showMessage(cut.empty() ? QString() : Latin1Text(TrimText(cut)));
+    ShowSearchReport(Report, lines, status, PredictMemo, statusBar());
 }
 
 // ---- results -------------------------------------------------------------------------------------

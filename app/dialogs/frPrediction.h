@@ -4,7 +4,6 @@
 // the results: the radar chart, the KML export, printing and saving.
 #pragma once
 #include <QMainWindow>
-#include <QPointer>
 
 #include <memory>
 #include <string>
@@ -58,7 +57,6 @@ private:
     void BuildCommands();
     void FillSatelliteList();
     TPredictionControls ReadControls() const;
-    TReportSettings SettingsFor(const TPredictionInputs& inputs) const;
     void StartSearch(int code);
     void ShowResult(const TReportLines& lines, const TSearchStatus& status);
 
@@ -91,7 +89,6 @@ private:
     std::shared_ptr<const TGroundPathResult> PathResult;
     std::shared_ptr<const std::vector<TSatRec>> PathSats;
     std::string PathTitle;
-    QPointer<QAction> LocationCommand;
 
 public:
     // Controls, by the names the program knows them by.

@@ -90,13 +90,13 @@ TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver
     ImgRadar->setObjectName("ImgRadar");
     auto* inPanel = new QVBoxLayout(panel);
     inPanel->setContentsMargins(kPanelInset, kPanelInset, kPanelInset, kPanelInset);
-    inPanel->addWidget(ImgRadar);
+    inPanel->addWidget(ImgRadar, 0, Qt::AlignCenter);
     auto* column = new QVBoxLayout(this);
     column->addLayout(bar);
     column->addWidget(panel, 1);
 
     // The chart: as tall as the screen allows; wide enough for the disc, a
-    // fifth more, and the pass data beside it.
+    // fifth more, and the pass data beside it ...
     const QScreen* screen = QGuiApplication::primaryScreen();
     const int screenHeight = screen ? screen->availableGeometry().height() : 768;
     const int barHeight = bar->sizeHint().height();
@@ -105,7 +105,9 @@ TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver
     int textWidth = fm.horizontalAdvance("AOS : 00/00   00:00:00");
     for (const TPassRecord& p : AllPasses)
         textWidth = std::max(textWidth, fm.horizontalAdvance(Latin1Text("OBJ : " + p.title.str())));
-    const int width = std::max(static_cast<int>(height * 1.2), height + textWidth + 12);
+    // ... and no narrower than the row of controls above it.
+    const int width = std::max({static_cast<int>(height * 1.2), height + textWidth + 12,
+                                bar->sizeHint().width() - 2 * kPanelInset});
     SetupRadarView(View, width, height);
     ImgRadar->setFixedSize(width, height);
 

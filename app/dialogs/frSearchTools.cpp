@@ -15,12 +15,14 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QToolBar>
 
 #include "frMainWidgets.h"
 #include "frPickFile.h"
 #include "frRaDec.h"
 #include "frstar.h"
+#include "uAnalysis.h"
 #include "uFormat.h"
 
 namespace {
@@ -159,6 +161,34 @@ void ShowReport(QPlainTextEdit* memo, const TReportLines& lines) {
     }
     if (!text.isEmpty()) text.chop(1);
     memo->setPlainText(text);
+}
+
+TReportSettings ReportSettingsOf(const TSession& session, double displayOffset) {
+    TReportSettings s;
+    s.observerName = session.Observer.name.str();
+    s.latitude = session.Observer.pos.lat;
+    s.longitude = session.Observer.pos.lon;
+    s.produced = LocalClockDayNumber();
+    s.distanceFactor = session.DistanceFactor;
+    s.metric = session.Options.metric != 0;
+    s.displayOffset = displayOffset;
+    return s;
+}
+
+void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSearchStatus& status,
+                      QPlainTextEdit* memo, QStatusBar* bar) {
+    report = lines;
+    const std::string cut = CutShortLine(status);
+    if (!cut.empty()) report.push_back(cut);
+    ShowReport(memo, report);
+    bar->showMessage(cut.empty() ? QString() : Latin1Text(TrimText(cut)));
+}
+
+void FollowCommand(QAction* own, QAction* main) {
+    own->setEnabled(main && main->isEnabled());
+    if (!main) return;
+    QObject::connect(own, &QAction::triggered, main, &QAction::trigger);
+    QObject::connect(main, &QAction::enabledChanged, own, &QAction::setEnabled);
 }
 
 void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& dataFolder) {

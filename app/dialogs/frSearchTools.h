@@ -16,6 +16,7 @@
 
 #include "frCommon.h"
 #include "uReport.h"
+#include "uSession.h"
 #include "uSearchPool.h"
 #include "uTargets.h"
 #include "uWorkers.h"
@@ -27,6 +28,7 @@ class QDateTimeEdit;
 class QLabel;
 class QMainWindow;
 class QSpinBox;
+class QStatusBar;
 class QToolBar;
 class TClickLabel;
 class QPlainTextEdit;
@@ -77,6 +79,16 @@ QToolBar* MakeToolbar(QMainWindow* window, const char* name,
 // The read-only fixed-pitch report box and filling it.
 QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize);
 void ShowReport(QPlainTextEdit* memo, const TReportLines& lines);
+
+// The header settings of a report made now for the session's observer.
+TReportSettings ReportSettingsOf(const TSession& session, double displayOffset);
+// A finished search's report into the window's report and text box; one cut
+// short says so in its last line and in the status bar.
+void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSearchStatus& status,
+                      QPlainTextEdit* memo, QStatusBar* bar);
+// A window's location command runs the main window's (and is enabled while
+// that one is).
+void FollowCommand(QAction* own, QAction* main);
 
 // The save path of a report: the save dialog, then the file; afterwards the
 // current folder is dataFolder. A file that cannot be written is said so.

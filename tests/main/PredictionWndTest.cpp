@@ -108,6 +108,15 @@ TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
     Click(w, "tb_line");
     ASSERT_TRUE(Finished());
     EXPECT_NE(w.report().back().rfind("  Search cut short", 0), 0u);
+
+    // Closed while a long search runs: the search stops and the window goes.
+    w.nm_revs->setValue(2);
+    Period(Day2018(22), Day2018(37));
+    Click(w, "tb_line");
+    ASSERT_TRUE(w.busy());
+    clock.restart();
+    window.reset();
+    EXPECT_LT(clock.elapsed(), 1000);
 }
 
 TEST_F(TPredictionWndTest, PeriodOfFifteenDaysAtMost) {
