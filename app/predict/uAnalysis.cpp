@@ -84,6 +84,7 @@ TReportLines VisibleReport(const TVisibleResult& result, const TAnalysisInputs& 
     lines.push_back("  ");
     lines.push_back(VisibleColumnLine());
     for (const TVisibleSat& s : result.sats) lines.push_back(VisibleRowLine(s.row));
+    if (result.sats.empty()) lines.push_back(NothingFoundLine("satellites", result.status));
     return lines;
 }
 
@@ -128,6 +129,7 @@ TReportLines DecayedReport(const TDecayedResult& result, const TAnalysisInputs& 
         shown.perigee = d.perigee;
         lines.push_back(DecayRowLine(shown, d.decayDate, in.displayOffset, settings.distanceFactor));
     }
+    if (result.sats.empty()) lines.push_back(NothingFoundLine("decayed satellites", result.status));
     return lines;
 }
 

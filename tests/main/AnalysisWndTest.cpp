@@ -94,9 +94,11 @@ TEST_F(TAnalysisWndTest, FileWithoutElementsIsSaidSo) {
     EXPECT_EQ(box->windowTitle(), "File");
     EXPECT_EQ(TakeMessage(w), kNoElementsFound);
     EXPECT_EQ(w.elementCount(), 0u);
-    Click(w, "tb_visible");  // headers only
+    Click(w, "tb_visible");  // headers, and that nothing was searched
     ASSERT_TRUE(WaitFor([&] { return !w.busy(); }));
-    EXPECT_EQ(w.report().back(), VisibleColumnLine());
+    ASSERT_GE(w.report().size(), 2u);
+    EXPECT_EQ(w.report()[w.report().size() - 2], VisibleColumnLine());
+    EXPECT_NE(w.report().back().find("no satellite searched"), std::string::npos) << w.report().back();
 }
 
 }  // namespace
