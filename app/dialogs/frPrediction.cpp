@@ -356,7 +356,11 @@ void TfrPredictionWnd::cb_objectChange() {
 void TfrPredictionWnd::StartSearch(int code) {
     if (busy()) return;
     const bool flares = code == kWorkerFlareSearch;
-    if (flares ? Session.IridiumSats.empty() : Sats.empty()) return;
+    if (flares ? Session.IridiumSats.empty() : Sats.empty()) {
+        statusBar()->showMessage(flares ? "No Iridium satellites to search: IridSat.bin holds none"
+                                        : "No satellites to search: load the main list or select satellites");
+        return;
+    }
     const TPredictionControls controls = ReadControls();
     if (const std::string message = CheckDates(controls.shownStop, controls.shownStart); !message.empty()) {
         ShowMessage(message);
