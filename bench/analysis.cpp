@@ -124,7 +124,7 @@ BENCHMARK(BM_DecayedYearOn)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond)->UseR
 
 void BM_MoonTransitsSpan(benchmark::State& bs) {
     const auto& entries = Catalogue();
-    TAnalysisInputs in = Moment(0.0);
+    TAnalysisInputs in = Moment(16.0 / 24.0);  // 19:00 UTC: the Moon is up
     TAnalysisTransitInputs tr;
     tr.dayAndNight = true;
     tr.separation = 300.0;
