@@ -28,10 +28,9 @@
 #include <cmath>
 
 #include "frMainWidgets.h"
-#include "frPickFile.h"
 #include "frPrinting.h"
 #include "frRadar.h"
-#include "uAnalysis.h"
+#include "frSatSelector.h"
 #include "uFlares.h"
 #include "uGoogle.h"
 #include "uLoadSave.h"
@@ -45,28 +44,6 @@ constexpr int kMemoPixels = 12;
 constexpr double kDefaultDays = 3.0;
 constexpr double kKmFactor = 1.0;
 }  // namespace
-
-void ChooseSatellites(QWidget* parent, const TSession& session, std::vector<TSatRec> list,
-                      std::function<void(std::vector<TSatRec>)> done) {
-    // Until the satellite selector is part of the program, the list is the
-    // sets of an element file the user picks, none of them checked.
-    (void)list;
-    PickFile(parent, kPickElementFile, session.Options.tleFolder.str(),
-             [parent, done = std::move(done)](const std::string& path) {
-                 std::vector<TElementEntry> entries;
-                 std::string error;
-                 if (!ReadElementsForSearch(entries, path, error)) {
-                     ShowMessageBox(parent, error);
-                     return;
-                 }
-                 std::vector<TSatRec> chosen;
-                 for (const TElementEntry& e : entries) {
-                     TSatRec sat{};
-                     if (InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) chosen.push_back(sat);
-                 }
-                 done(std::move(chosen));
-             });
-}
 
 TfrPredictionWnd::TfrPredictionWnd(const TSession& session, QWidget* parent)
     : QMainWindow(parent), Session(session), Targets(this, session.DataFolder) {
@@ -299,10 +276,11 @@ void TfrPredictionWnd::menu_allClick() {
 }
 
 void TfrPredictionWnd::menu_satselectorClick() {
-    ChooseSatellites(this, Session, Sats, [this](std::vector<TSatRec> chosen) {
-        Sats = std::move(chosen);
-        FillSatelliteList();
-    });
+    ChooseSatellites(this, Sats, Session.DataFolder, Session.Options.tleFolder.str(),
+                     [this](std::vector<TSatRec> chosen) {
+                         Sats = std::move(chosen);
+                         FillSatelliteList();
+                     });
 }
 
 void TfrPredictionWnd::menu_mainlistClick() {

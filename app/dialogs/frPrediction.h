@@ -28,11 +28,6 @@ class QSpinBox;
 class QToolBar;
 class TClickLabel;
 
-// The satellite selector on a copy of the window's list: done gets the list
-// chosen (never called when the user cancels).
-void ChooseSatellites(QWidget* parent, const TSession& session, std::vector<TSatRec> list,
-                      std::function<void(std::vector<TSatRec>)> done);
-
 class TfrPredictionWnd : public QMainWindow {
     Q_OBJECT
 public:

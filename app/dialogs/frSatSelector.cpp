@@ -58,6 +58,15 @@ TfrSatSelectorWnd::TfrSatSelectorWnd(std::vector<TSatRec> list, const std::strin
 
 TfrSatSelectorWnd::~TfrSatSelectorWnd() = default;
 
+void ChooseSatellites(QWidget* parent, std::vector<TSatRec> list, const std::string& dataFolder,
+                      const std::string& elementFolder, std::function<void(std::vector<TSatRec>)> done) {
+    auto* selector = new TfrSatSelectorWnd(std::move(list), dataFolder, elementFolder, parent);
+    selector->setAttribute(Qt::WA_DeleteOnClose);
+    QObject::connect(selector, &QDialog::finished, parent,
+                     [selector, done = std::move(done)] { done(selector->list()); });
+    selector->open();
+}
+
 void TfrSatSelectorWnd::BuildUi() {
     auto button = [this](QPushButton*& b, const char* name, const QString& text, const QString& tip = {}) {
         b = new QPushButton(text, this);

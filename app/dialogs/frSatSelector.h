@@ -9,6 +9,7 @@
 #pragma once
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,3 +85,8 @@ private:
 
     TWorkers Workers;  // last: its jobs end before the rest goes
 };
+
+// Opens the selector window-modal on list; when it closes, by any means,
+// done gets the edited list (the ticks in its selected flags). Returns at once.
+void ChooseSatellites(QWidget* parent, std::vector<TSatRec> list, const std::string& dataFolder,
+                      const std::string& elementFolder, std::function<void(std::vector<TSatRec>)> done);

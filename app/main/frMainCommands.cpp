@@ -253,16 +253,14 @@ void TfrMainWnd::menu_analysisClick() {
 void TfrMainWnd::menu_satelliteClick() {
     SetClockStep(kClockStop);
     if (!Loaded) return;
-    auto* selector = new TfrSatSelectorWnd(Session.MainSats, Session.DataFolder, Session.Options.tleFolder.str(), this);
-    selector->setAttribute(Qt::WA_DeleteOnClose);
-    connect(selector, &QDialog::finished, this, [this, selector] {
-        Session.MainSats = selector->list();
-        ++MainGeneration;
-        BuildActiveList();
-        Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
-        RefreshAll();
-    });
-    selector->open();
+    ChooseSatellites(this, Session.MainSats, Session.DataFolder, Session.Options.tleFolder.str(),
+                     [this](std::vector<TSatRec> chosen) {
+                         Session.MainSats = std::move(chosen);
+                         ++MainGeneration;
+                         BuildActiveList();
+                         Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
+                         RefreshAll();
+                     });
 }
 
 void TfrMainWnd::menu_locationClick() {

@@ -17,6 +17,7 @@
 #include "frAnalysis.h"
 #include "frPrediction.h"
 #include "frRaDec.h"
+#include "frSatSelector.h"
 #include "frstar.h"
 #include "frSearchTools.h"
 #include "uFlares.h"
@@ -158,6 +159,41 @@ TEST_F(TPredictionWndTest, LocalTimeAndBackReturnsThePickers) {
     EXPECT_EQ(w.dt_predict_hour1->dateTime(), start);
     EXPECT_EQ(w.dt_predict_hour2->dateTime(), stop);
     EXPECT_EQ(w.dt_predict_date1->date(), QDate(2018, 1, 22));
+}
+
+TEST_F(TPredictionWndTest, SelectorEditsACopyOfTheWindowsList) {
+    session.MainSats = BundledSats({"visual.tle"});
+    const std::size_t n = session.MainSats.size();
+    ASSERT_GE(n, 3u);
+    TfrPredictionWnd& w = Open();
+    Click(w, "tb_satselector");
+    TfrSatSelectorWnd* selector = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (selector = w.findChild<TfrSatSelectorWnd*>()) != nullptr; }));
+    EXPECT_TRUE(selector->isModal());
+    auto* ticks = selector->findChild<QListWidget*>("ckboxSelSat");
+    ASSERT_EQ(ticks->count(), static_cast<int>(n));
+    ticks->setCurrentRow(0);
+    QTest::mouseClick(selector->findChild<QPushButton*>("bn_delete"), Qt::LeftButton);
+    ticks->item(1)->setCheckState(Qt::Unchecked);
+    QTest::mouseClick(selector->findChild<QPushButton*>("bn_close"), Qt::LeftButton);
+
+    ASSERT_EQ(w.cklb_linetab->count(), static_cast<int>(n - 1));
+    EXPECT_EQ(w.cklb_linetab->item(0)->text().toStdString(), TrimText(session.MainSats[1].name.view()));
+    EXPECT_EQ(w.cklb_linetab->item(1)->checkState(), Qt::Unchecked);
+    EXPECT_EQ(w.cklb_linetab->item(2)->checkState(), Qt::Checked);
+    EXPECT_EQ(session.MainSats.size(), n) << "the main list is not the window's";
+    ASSERT_TRUE(WaitFor([&] { return w.findChild<TfrSatSelectorWnd*>() == nullptr; }));
+
+    // Emptied in the selector, the window's list is empty too.
+    Click(w, "tb_satselector");
+    ASSERT_TRUE(WaitFor([&] { return (selector = w.findChild<TfrSatSelectorWnd*>()) != nullptr; }));
+    ticks = selector->findChild<QListWidget*>("ckboxSelSat");
+    while (ticks->count() > 0) {
+        ticks->setCurrentRow(0);
+        QTest::mouseClick(selector->findChild<QPushButton*>("bn_delete"), Qt::LeftButton);
+    }
+    selector->close();
+    EXPECT_EQ(w.cklb_linetab->count(), 0);
 }
 
 TEST_F(TPredictionWndTest, DayFlaresSetTheMagnitudeLimit) {
