@@ -12,6 +12,8 @@
 #include "uSkyData.h"
 #include "uVarDef.h"
 
+inline constexpr double kMilesPerKm = 0.621371;
+
 struct TSession {
     // Catalogues (MainSat.bin, IridSat.bin, SkySat.bin).
     std::vector<TSatRec> MainSats;
@@ -35,7 +37,7 @@ struct TSession {
     double NextRise = 0.0, NextSet = 0.0;        // of the first satellite, day numbers
 
     // Settings.
-    double DistanceFactor = 1.0;    // 1.0 km, 0.621371 miles
+    double DistanceFactor = 1.0;    // 1.0 km, kMilesPerKm miles
     TObserver Observer{};
     TOptions Options{};
     TMenuSettings MenuSettings{};

@@ -72,10 +72,14 @@ void TfrPredictionWnd::FormCreate() {
     dt_predict_hour2->setDateTime(PickerDateTime(PickerDayNumber(start) + kDefaultDays));
     UtcMode = true;
     if (!Session.Options.utcDisplay) menu_utcClick();
+    FollowUnits();
+    cb_objectChange();
+}
+
+void TfrPredictionWnd::FollowUnits() {
     const bool km = Session.DistanceFactor == kKmFactor;
     nm_track->setMaximum(km ? 160 : 100);
     lb_track->setText(km ? "Track(km)" : "Track(mi)");
-    cb_objectChange();
 }
 
 void TfrPredictionWnd::BuildControls() {

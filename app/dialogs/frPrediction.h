@@ -39,6 +39,9 @@ public:
     // "Set Observer's Location" runs this command (the main window's), and is
     // enabled while it is.
     void SetLocationCommand(QAction* command);
+    // The ground-track limit's range and label follow the session's distance
+    // unit; the main window calls this when the options change it.
+    void FollowUnits();
 
     bool busy() const { return Runner->Busy(); }
     const TReportLines& report() const { return Report; }

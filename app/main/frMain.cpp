@@ -27,8 +27,6 @@
 
 namespace {
 
-constexpr double kMilesPerKm = 0.621371;
-
 QString Latin1Text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 QDateTime PickerValue(double dayNumber) {

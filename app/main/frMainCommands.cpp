@@ -312,8 +312,9 @@ void TfrMainWnd::menu_optionsClick() {
         if (options->saved() && !SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus()))
             ShowMessage("File: " + Session.DataFolder + kOptionsFile + " could not be written");
         LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
-        Session.DistanceFactor = Session.Options.metric ? 1.0 : 0.621371;
+        Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
         SetFieldLabel(ApplyDisplayOptions(View, Session.Options));
+        if (auto* prediction = qobject_cast<TfrPredictionWnd*>(PredictionWnd.data())) prediction->FollowUnits();
         RefreshAll();
     });
     options->open();

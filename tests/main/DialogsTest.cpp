@@ -20,6 +20,7 @@
 #include "frLocSelector.h"
 #include "frMag.h"
 #include "frOptions.h"
+#include "frPrediction.h"
 #include "frPlanetData.h"
 #include "frSatSelector.h"
 #include "frWeb.h"
@@ -306,6 +307,11 @@ TEST_F(TWindowTest, OptionsShowShadowAndUnitsAndApplyWhenSaved) {
     ASSERT_TRUE(SaveOptions(folder.path, o, DefaultMenuSettings()));
     TfrMainWnd& w = Start();
     w.activateWindow();
+    QTest::keyClick(&w, Qt::Key_F5);  // an open prediction window follows the unit
+    auto* prediction = w.findChild<TfrPredictionWnd*>();
+    ASSERT_NE(prediction, nullptr);
+    EXPECT_EQ(prediction->lb_track->text(), "Track(km)");
+    w.activateWindow();
     QTest::keyClick(&w, Qt::Key_O, Qt::ControlModifier);
     TfrOptionWnd* dialog = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dialog = w.findChild<TfrOptionWnd*>()) != nullptr; }));
@@ -321,6 +327,8 @@ TEST_F(TWindowTest, OptionsShowShadowAndUnitsAndApplyWhenSaved) {
     EXPECT_EQ(w.session().Options.pressure, 1010.0) << "the rounded inches shown are not read back";
     EXPECT_DOUBLE_EQ(w.session().DistanceFactor, 0.621371);
     EXPECT_TRUE(Ui().stxt_hgt->text().endsWith(" mi"));
+    EXPECT_EQ(prediction->lb_track->text(), "Track(mi)");
+    EXPECT_EQ(prediction->nm_track->maximum(), 100);
     TOptions stored{};
     TMenuSettings menu{};
     ASSERT_TRUE(LoadOptions(folder.path, ORBISK_PROGRAM_DIR "/", stored, menu));
