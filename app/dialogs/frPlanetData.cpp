@@ -4,26 +4,18 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
-#include <QFont>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPlainTextEdit>
-#include <QPointer>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include <memory>
-
 #include "frCommon.h"
 #include "frMainWidgets.h"
-#include "frPickFile.h"
-#include "uFileIO.h"
-#include "uFormat.h"
+#include "frPrinting.h"
+#include "frSearchTools.h"
 #include "uPlanetData.h"
 
 namespace {
@@ -32,46 +24,7 @@ constexpr const char* kSunTitle = "  Sun Rise/Set ";
 constexpr const char* kMoonTitle = "  Moon Rise/Set ";
 // The horizon of each line of cb_sun, in its order.
 constexpr double kSunHorizons[] = {kHorizonNormal, kHorizonCivil, kHorizonNautical, kHorizonAstronomical};
-
-// Pickers hold wall-clock numbers as UTC date-times, so no daylight-saving
-// gap of the computer's zone can move them.
-QDateTime PickerValue(double dayNumber) {
-    TDateParts p;
-    if (!DecodeDayNumber(dayNumber, &p)) return QDateTime(QDate(2000, 1, 1), QTime(0, 0), Qt::UTC);
-    return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second), Qt::UTC);
-}
-
-double DayNumberOf(const QDateTime& v) {
-    const QDate d = v.date();
-    const QTime t = v.time();
-    return EncodeDayNumber(d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second());
-}
-
-// The lines on whichever printer the dialog chose, Courier New 9 pt, page after page.
-void PrintText(QWidget* parent, const TReportLines& lines) {
-    if (lines.empty()) return;
-    auto printer = std::make_shared<QPrinter>(QPrinter::HighResolution);
-    printer->setDocName("Print Skyvane");
-    auto* dialog = new QPrintDialog(printer.get(), parent);
-    dialog->setObjectName("PrintDialog");
-    dialog->setAttribute(Qt::WA_DeleteOnClose);
-    QObject::connect(dialog, &QDialog::accepted, dialog, [printer, lines] {
-        QPainter painter;
-        if (!painter.begin(printer.get())) return;
-        QFont font("Courier New", 9);
-        font.setStyleHint(QFont::Monospace);
-        painter.setFont(font);
-        const QFontMetrics fm(font, printer.get());
-        const int perPage = std::max(1, printer->pageLayout().paintRectPixels(printer->resolution()).height() /
-                                            fm.lineSpacing());
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (i > 0 && i % static_cast<std::size_t>(perPage) == 0) printer->newPage();
-            const int row = static_cast<int>(i % static_cast<std::size_t>(perPage));
-            painter.drawText(0, fm.ascent() + row * fm.lineSpacing(), WidgetText(lines[i]));
-        }
-    });
-    dialog->open();
-}
+constexpr int kMemoPixels = 13;
 
 }  // namespace
 
@@ -88,23 +41,12 @@ TfrDataWnd::TfrDataWnd(double clock, const TObserver& observer, const TOptions& 
 }
 
 void TfrDataWnd::BuildUi() {
-    const QLocale english(QLocale::English, QLocale::UnitedStates);
     dt_data_date = new QDateEdit(this);
-    dt_data_date->setObjectName("dt_data_date");
-    dt_data_date->setLocale(english);
-    dt_data_date->setDisplayFormat(" yyyy  MMM  dd");
-    dt_data_date->setDateRange(QDate(1957, 1, 1), QDate(2049, 12, 31));
-    dt_data_date->setTimeSpec(Qt::UTC);
     dt_data_hour = new QDateTimeEdit(this);
-    dt_data_hour->setObjectName("dt_data_hour");
-    dt_data_hour->setLocale(english);
-    dt_data_hour->setDisplayFormat("HH:mm:ss");
-    dt_data_hour->setTimeSpec(Qt::UTC);
-    stxt_time = new TClickLabel("UTC", this);
-    stxt_time->setObjectName("stxt_time");
-    stxt_time->setToolTip("Click to change time from Local to UTC");
-    stxt_time->setStyleSheet("QLabel { color: red; font-weight: bold; }");
-    stxt_time->setCursor(Qt::PointingHandCursor);
+    SetupDatePicker(dt_data_date, "dt_data_date");
+    SetupTimePicker(dt_data_hour, "dt_data_hour", "HH:mm:ss");
+    FollowDate(dt_data_date, dt_data_hour);
+    stxt_time = NewTimeLabel(this, "stxt_time");
     nm_days = new QSpinBox(this);
     nm_days->setObjectName("nm_days");
     nm_days->setRange(10, 60);
@@ -123,14 +65,7 @@ void TfrDataWnd::BuildUi() {
     button(bn_save, "bn_save", "Save");
     button(bn_print, "bn_print", "Print");
     button(bn_close, "bn_close", "Close");
-    PlanetMemo = new QPlainTextEdit(this);
-    PlanetMemo->setObjectName("PlanetMemo");
-    PlanetMemo->setReadOnly(true);
-    PlanetMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
-    PlanetMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont fixed("Courier New", 10);
-    fixed.setStyleHint(QFont::Monospace);
-    PlanetMemo->setFont(fixed);
+    PlanetMemo = NewReportMemo(this, "PlanetMemo", kMemoPixels);
 
     auto* controls = new QGridLayout;
     controls->addWidget(dt_data_date, 0, 0);
@@ -151,15 +86,10 @@ void TfrDataWnd::BuildUi() {
     layout->addLayout(tables);
     layout->addWidget(PlanetMemo, 1);
     layout->addLayout(files);
-    const QFontMetrics fm(fixed);
+    const QFontMetrics fm(PlanetMemo->font());
     resize(fm.horizontalAdvance(QString(66, 'M')) + 40, fm.lineSpacing() * 24 + 180);
 
     connect(stxt_time, &TClickLabel::clicked, this, &TfrDataWnd::stxt_timeClick);
-    connect(dt_data_date, &QDateEdit::dateChanged, this, [this](const QDate& d) {
-        QDateTime t = dt_data_hour->dateTime();
-        t.setDate(d);
-        dt_data_hour->setDateTime(t);
-    });
     connect(bn_sun, &QPushButton::clicked, this, &TfrDataWnd::bn_sunClick);
     connect(cb_sun, &QComboBox::activated, this, &TfrDataWnd::bn_sunClick);
     connect(bn_moon, &QPushButton::clicked, this,
@@ -170,13 +100,9 @@ void TfrDataWnd::BuildUi() {
     connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-double TfrDataWnd::PickerTime() const { return DayNumberOf(dt_data_hour->dateTime()); }
+double TfrDataWnd::PickerTime() const { return PickerDayNumber(dt_data_hour->dateTime()); }
 
-void TfrDataWnd::SetPickerTime(double shown) {
-    const QDateTime v = PickerValue(shown);
-    dt_data_hour->setDateTime(v);
-    dt_data_date->setDate(v.date());
-}
+void TfrDataWnd::SetPickerTime(double shown) { dt_data_hour->setDateTime(PickerDateTime(shown)); }
 
 void TfrDataWnd::stxt_timeClick() {
     UtcMode = !UtcMode;
@@ -219,22 +145,11 @@ void TfrDataWnd::BuildPlanetTable() {
 
 void TfrDataWnd::ShowLines(TReportLines lines) {
     Lines = std::move(lines);
-    QString text;
-    for (const std::string& line : Lines) text += WidgetText(line) + '\n';
-    PlanetMemo->setPlainText(text);
+    ShowReport(PlanetMemo, Lines);
 }
 
 // ---- save and print --------------------------------------------------------------------
 
-void TfrDataWnd::bn_saveClick() {
-    const TReportLines lines = Lines;
-    QPointer<TfrDataWnd> self(this);
-    PickFile(this, kPickReportFile, SaveFolder, [self, lines](const std::string& path) {
-        std::string text;
-        for (const std::string& line : lines) text += line + "\r\n";
-        std::string why;
-        if (!WriteFileAtomic(path, text, 0644, &why) && self) ShowMessageBox(self, why);
-    });
-}
+void TfrDataWnd::bn_saveClick() { SaveReportLines(this, Lines, SaveFolder); }
 
-void TfrDataWnd::bn_printClick() { PrintText(this, Lines); }
+void TfrDataWnd::bn_printClick() { PrintLines(this, Lines); }

@@ -52,11 +52,11 @@ void SetupDatePicker(QDateEdit* picker, const char* name) {
     picker->setCalendarPopup(true);
 }
 
-void SetupTimePicker(QDateTimeEdit* picker, const char* name) {
+void SetupTimePicker(QDateTimeEdit* picker, const char* name, const char* format) {
     picker->setObjectName(name);
     picker->setLocale(QLocale::c());
     picker->setTimeSpec(Qt::UTC);
-    picker->setDisplayFormat("HH:mm:ss ");
+    picker->setDisplayFormat(format);
     picker->setDateTimeRange(QDateTime(kFirstDate, QTime(0, 0), Qt::UTC),
                              QDateTime(kLastDate, QTime(23, 59, 59), Qt::UTC));
 }
@@ -191,10 +191,11 @@ void FollowCommand(QAction* own, QAction* main) {
     QObject::connect(main, &QAction::enabledChanged, own, &QAction::setEnabled);
 }
 
-void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& dataFolder) {
-    PickFile(parent, kPickReportFile, dataFolder, [parent, lines, dataFolder](const std::string& path) {
-        if (!SaveReport(path, lines)) ShowMessageBox(parent, "The report could not be written to " + path);
-        QDir::setCurrent(QString::fromStdString(dataFolder));
+void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& folder) {
+    PickFile(parent, kPickReportFile, folder, [parent, lines, folder](const std::string& path) {
+        std::string why;
+        if (!SaveReport(path, lines, &why)) ShowMessageBox(parent, "The report was not saved: " + why);
+        QDir::setCurrent(QString::fromStdString(folder));
     });
 }
 

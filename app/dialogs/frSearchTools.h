@@ -45,7 +45,7 @@ double PickerDayNumber(const QDateTime& value);
 // " yyyy  MMM  dd" and "HH:mm:ss " pickers, English month names, dates from
 // 1957-01-01 to 2049-12-31.
 void SetupDatePicker(QDateEdit* picker, const char* name);
-void SetupTimePicker(QDateTimeEdit* picker, const char* name);
+void SetupTimePicker(QDateTimeEdit* picker, const char* name, const char* format = "HH:mm:ss ");
 // The date picker and the time picker (which carries the date too) follow
 // each other's date.
 void FollowDate(QDateEdit* date, QDateTimeEdit* time);
@@ -90,9 +90,10 @@ void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSe
 // that one is).
 void FollowCommand(QAction* own, QAction* main);
 
-// The save path of a report: the save dialog, then the file; afterwards the
-// current folder is dataFolder. A file that cannot be written is said so.
-void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& dataFolder);
+// The save path of a report: the save dialog starting in folder, then the
+// file; afterwards the current folder is folder. A file that cannot be
+// written is said so, with the reason.
+void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& folder);
 
 // The transit target of a window, following its list of objects: the Sun,
 // the Moon and the planets at once; "Ra/Dec" and "STAR" through their

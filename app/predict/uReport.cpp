@@ -484,13 +484,13 @@ std::string PassTitle(const TSatRec& satellite, bool fullNumber) {
     return title + CatalogueNumberText(satellite.catNo.view());
 }
 
-bool SaveReport(const std::string& path, const TReportLines& lines) {
+bool SaveReport(const std::string& path, const TReportLines& lines, std::string* why) {
     std::string text;
     for (const std::string& line : lines) {
         text += line;
         text += '\n';
     }
-    return WriteFileAtomic(path, text);
+    return WriteFileAtomic(path, text, 0644, why);
 }
 
 std::size_t PrintPageCount(std::size_t lineCount) {

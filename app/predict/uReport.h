@@ -153,8 +153,9 @@ std::string VisibleRowLine(const TVisibleRow& row);
 std::string PassTitle(const TSatRec& satellite, bool fullNumber = false);
 
 // Saves a report as plain text, one line per report line, replacing the
-// file atomically. False when it cannot be written (the old file stays).
-bool SaveReport(const std::string& path, const TReportLines& lines);
+// file atomically. False when it cannot be written (the old file stays),
+// with the reason in *why.
+bool SaveReport(const std::string& path, const TReportLines& lines, std::string* why = nullptr);
 
 // Printing. The print dialog counts 55-line pages; the printer puts 61 lines
 // on a sheet (rows 2 to 62, 100 units apart, at x = 40).
