@@ -45,6 +45,16 @@ TEST(CommandLine, ExitCodesAndMessages) {
     const TProgramRun bad = RunPredict("--mode sideways");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.out.find("--mode must be"), std::string::npos);
+    // Every mode the help names is offered.
+    std::istringstream helpLines(help.out);
+    for (std::string line; std::getline(helpLines, line);) {
+        if (line.rfind("  --mode ", 0) != 0) continue;
+        std::istringstream names(line.substr(9, line.find(' ', 9) - 9));
+        for (std::string mode; std::getline(names, mode, '|');)
+            EXPECT_TRUE(bad.out.find(" " + mode + ",") != std::string::npos ||
+                        bad.out.find(" " + mode + " ") != std::string::npos)
+                << mode;
+    }
 
     const TProgramRun longPeriod =
         RunPredict("--start '2018-01-21 00:00:00' --stop '2018-02-05 00:00:01' --lat 45 --lon -75 --tle '" +
