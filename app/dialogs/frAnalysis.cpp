@@ -7,12 +7,10 @@
 #include <QDateTimeEdit>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -54,8 +52,7 @@ void TfrAnalysisWnd::FormCreate() {
     Runner = std::make_unique<TSearchRunner>(Progress);
     setMinimumSize(kMinWidth, kMinHeight);
     resize(900, 640);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 
     dt_an_hour->setDateTime(PickerDateTime(Session.CurrentTime));
     UtcMode = true;
@@ -210,7 +207,7 @@ void TfrAnalysisWnd::LoadElementFile(const std::string& path) {
                 statusBar()->clearMessage();
                 return;
             }
-            statusBar()->showMessage(Latin1Text(std::to_string(entries->size()) + " element sets of " + path +
+            statusBar()->showMessage(WidgetText(std::to_string(entries->size()) + " element sets of " + path +
                                                 (warning.empty() ? "" : " (" + warning + ")")));
         };
     });
@@ -219,12 +216,7 @@ void TfrAnalysisWnd::LoadElementFile(const std::string& path) {
 // ---- time and limits -----------------------------------------------------------------------------
 
 void TfrAnalysisWnd::menu_utcClick() {
-    const QString old = stxt_time->text();
-    UtcMode = !UtcMode;
-    menu_utc->setText("Set Time to " + old);
-    stxt_time->setText(UtcMode ? "UTC" : "LOC");
-    const qint64 offset = std::llround(Session.Observer.utcOffset * kSecondsPerDay);
-    MovePicker(dt_an_hour, UtcMode ? -offset : offset);
+    ToggleTimeMode(UtcMode, Session.Observer.utcOffset, {stxt_time}, {dt_an_hour}, menu_utc);
 }
 
 void TfrAnalysisWnd::nm_minrevsChange() {

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QListView>
 #include <QMessageBox>
+#include <QScreen>
 
 #include <algorithm>
 
@@ -93,6 +94,11 @@ QString WidgetText(std::string_view latin1) {
 }
 
 std::string ProgramText(const QString& text) { return text.toLatin1().toStdString(); }
+
+void CentreOnScreen(QWidget* window) {
+    if (const QScreen* screen = window->screen())
+        window->move(screen->availableGeometry().center() - window->rect().center());
+}
 
 void FlowInColumns(QListView* view, int columns) {
     view->setFlow(QListView::TopToBottom);

@@ -37,6 +37,9 @@ bool ReadListFile(QWidget* parent, const std::string& path, std::vector<std::str
 QString WidgetText(std::string_view latin1);
 std::string ProgramText(const QString& text);
 
+// Centres a window on the screen it is on (the primary one before it is shown).
+void CentreOnScreen(QWidget* window);
+
 // The list's items flow top to bottom in `columns` columns that share its
 // width (scrolling sideways when there are more), as a multi-column list box.
 void FlowInColumns(QListView* view, int columns);

@@ -105,10 +105,7 @@ double TfrDataWnd::PickerTime() const { return PickerDayNumber(dt_data_hour->dat
 void TfrDataWnd::SetPickerTime(double shown) { dt_data_hour->setDateTime(PickerDateTime(shown)); }
 
 void TfrDataWnd::stxt_timeClick() {
-    UtcMode = !UtcMode;
-    const double offset = Observer.utcOffset;
-    SetPickerTime(PickerTime() + (UtcMode ? -offset : offset));
-    stxt_time->setText(UtcMode ? "UTC" : "LOC");
+    ToggleTimeMode(UtcMode, Observer.utcOffset, {stxt_time}, {dt_data_hour});
 }
 
 // ---- tables -------------------------------------------------------------------------

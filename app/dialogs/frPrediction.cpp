@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -17,7 +16,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
@@ -62,8 +60,7 @@ void TfrPredictionWnd::FormCreate() {
     Runner = std::make_unique<TSearchRunner>(Progress);
     setMinimumSize(kMinWidth, kMinHeight);
     resize(980, 700);
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    CentreOnScreen(this);
 
     Sats = Session.MainSats;
     FillSatelliteList();
@@ -256,7 +253,7 @@ void TfrPredictionWnd::FillSatelliteList() {
     FillingList = true;
     cklb_linetab->clear();
     for (const TSatRec& sat : Sats) {
-        auto* item = new QListWidgetItem(Latin1Text(sat.name.view()), cklb_linetab);
+        auto* item = new QListWidgetItem(WidgetText(sat.name.view()), cklb_linetab);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(sat.selected ? Qt::Checked : Qt::Unchecked);
     }
@@ -296,16 +293,8 @@ void TfrPredictionWnd::menu_mainlistClick() {
 // ---- time ------------------------------------------------------------------------------------
 
 void TfrPredictionWnd::menu_utcClick() {
-    const QString old = stxt_time1->text();
-    UtcMode = !UtcMode;
-    menu_utc->setText("Set Time to " + old);
-    const QString label = UtcMode ? "UTC" : "LOC";
-    stxt_time1->setText(label);
-    stxt_time2->setText(label);
-    // Whole seconds both ways, so a round trip returns the same values.
-    const qint64 offset = std::llround(Session.Observer.utcOffset * kSecondsPerDay);
-    MovePicker(dt_predict_hour1, UtcMode ? -offset : offset);
-    MovePicker(dt_predict_hour2, UtcMode ? -offset : offset);
+    ToggleTimeMode(UtcMode, Session.Observer.utcOffset, {stxt_time1, stxt_time2},
+                   {dt_predict_hour1, dt_predict_hour2}, menu_utc);
 }
 
 TPredictionControls TfrPredictionWnd::ReadControls() const {

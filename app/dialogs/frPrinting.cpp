@@ -50,7 +50,7 @@ int PrintReportLines(QPrinter& printer, const TReportLines& lines, const TPrintR
             printer.newPage();
             sheet = place.sheet;
         }
-        painter.drawText(place.x, place.y + ascent, Latin1Text(lines[range.first + n]));
+        painter.drawText(place.x, place.y + ascent, WidgetText(lines[range.first + n]));
     }
     painter.end();
     return static_cast<int>(sheet) + 1;

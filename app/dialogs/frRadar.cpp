@@ -27,7 +27,7 @@ constexpr int kJpegQuality = -1;
 constexpr int kScreenMargin = 80;  // the window leaves this much of the screen's height
 constexpr int kPanelInset = 4;
 
-QString DegreeText(double radians) { return Latin1Text(Conv_to_str_deg(true, 0, radians)); }
+QString DegreeText(double radians) { return WidgetText(Conv_to_str_deg(true, 0, radians)); }
 }  // namespace
 
 TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver& observer, double displayOffset,
@@ -35,8 +35,8 @@ TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver
     : QDialog(parent), AllPasses(passes), Observer(observer), DisplayOffset(displayOffset), DataFolder(dataFolder) {
     setObjectName("frRadar");
     setWindowTitle(QString("%1    %2    %3")
-                       .arg(Latin1Text(observer.name.view()), DegreeText(observer.pos.lat), DegreeText(observer.pos.lon)));
-    ChartFont = QFont(Latin1Text(options.fontName.view()), std::clamp(int{options.fontSize}, 4, 72) + 2);
+                       .arg(WidgetText(observer.name.view()), DegreeText(observer.pos.lat), DegreeText(observer.pos.lon)));
+    ChartFont = QFont(WidgetText(options.fontName.view()), std::clamp(int{options.fontSize}, 4, 72) + 2);
 
     auto* bar = new QHBoxLayout;
     auto label = [this](const char* text) { return new QLabel(text, this); };
@@ -104,7 +104,7 @@ TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver
     const QFontMetrics fm(ChartFont);
     int textWidth = fm.horizontalAdvance("AOS : 00/00   00:00:00");
     for (const TPassRecord& p : AllPasses)
-        textWidth = std::max(textWidth, fm.horizontalAdvance(Latin1Text("OBJ : " + p.title.str())));
+        textWidth = std::max(textWidth, fm.horizontalAdvance(WidgetText("OBJ : " + p.title.str())));
     // ... and no narrower than the row of controls above it.
     const int width = std::max({static_cast<int>(height * 1.2), height + textWidth + 12,
                                 bar->sizeHint().width() - 2 * kPanelInset});
@@ -128,7 +128,7 @@ TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver
     // One entry per satellite: the passes come grouped by satellite.
     QString last;
     for (const TPassRecord& p : AllPasses) {
-        const QString title = Latin1Text(p.title.view());
+        const QString title = WidgetText(p.title.view());
         if (cb_sat->count() == 0 || title != last) cb_sat->addItem(title);
         last = title;
     }
@@ -142,9 +142,9 @@ void TfrRadarWnd::cb_satChange() {
     const QSignalBlocker block(cb_times);
     cb_times->clear();
     for (const TPassRecord& p : AllPasses) {
-        if (Latin1Text(p.title.view()) != title) continue;
+        if (WidgetText(p.title.view()) != title) continue;
         Passes.push_back(p);
-        cb_times->addItem(Latin1Text(FormatDateTime("mm/dd   HH:nn:ss", p.start + DisplayOffset)));
+        cb_times->addItem(WidgetText(FormatDateTime("mm/dd   HH:nn:ss", p.start + DisplayOffset)));
     }
     cb_times->setCurrentIndex(Passes.empty() ? -1 : 0);
     stxt_aos->setText(QString::number(cb_times->count()));

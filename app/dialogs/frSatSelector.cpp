@@ -8,7 +8,6 @@
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QStringListModel>
 #include <QVBoxLayout>
 
@@ -202,8 +201,7 @@ void TfrSatSelectorWnd::OpenFile(const std::string& path) {
     if (!FilePanel->isVisible()) {
         FilePanel->show();
         resize(kWideWidth, std::max(height(), 460));
-        if (const QScreen* screen = this->screen())
-            move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+        CentreOnScreen(this);
     }
     PageStart = 0;
     bn_previous->setEnabled(false);

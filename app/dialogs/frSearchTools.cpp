@@ -18,6 +18,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <cmath>
+
 #include "frMainWidgets.h"
 #include "frPickFile.h"
 #include "frRaDec.h"
@@ -28,8 +30,6 @@
 namespace {
 const QDate kFirstDate(1957, 1, 1), kLastDate(2049, 12, 31);
 }  // namespace
-
-QString Latin1Text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 QDateTime PickerDateTime(double dayNumber) {
     TDateParts p;
@@ -72,7 +72,15 @@ void FollowDate(QDateEdit* date, QDateTimeEdit* time) {
     });
 }
 
-void MovePicker(QDateTimeEdit* picker, qint64 seconds) { picker->setDateTime(picker->dateTime().addSecs(seconds)); }
+void ToggleTimeMode(bool& utcMode, double utcOffsetDays, std::initializer_list<QLabel*> labels,
+                    std::initializer_list<QDateTimeEdit*> pickers, QAction* menu) {
+    const QString old = labels.size() > 0 ? (*labels.begin())->text() : QString();
+    utcMode = !utcMode;
+    if (menu) menu->setText("Set Time to " + old);
+    for (QLabel* label : labels) label->setText(utcMode ? "UTC" : "LOC");
+    const qint64 offset = std::llround(utcOffsetDays * kSecondsPerDay);
+    for (QDateTimeEdit* picker : pickers) picker->setDateTime(picker->dateTime().addSecs(utcMode ? -offset : offset));
+}
 
 TClickLabel* NewTimeLabel(QWidget* parent, const char* name) {
     auto* l = new TClickLabel("UTC", parent);
@@ -156,7 +164,7 @@ QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) 
 void ShowReport(QPlainTextEdit* memo, const TReportLines& lines) {
     QString text;
     for (const std::string& line : lines) {
-        text += Latin1Text(line);
+        text += WidgetText(line);
         text += '\n';
     }
     if (!text.isEmpty()) text.chop(1);
@@ -181,7 +189,7 @@ void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSe
     const std::string cut = CutShortLine(status);
     if (!cut.empty()) report.push_back(cut);
     ShowReport(memo, report);
-    bar->showMessage(cut.empty() ? QString() : Latin1Text(TrimText(cut)));
+    bar->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
 }
 
 void FollowCommand(QAction* own, QAction* main) {

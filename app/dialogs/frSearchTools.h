@@ -35,8 +35,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 
-QString Latin1Text(std::string_view s);
-
 // Picker values are wall-clock numbers (UTC or local as the window shows):
 // kept as UTC date-times so that moving them never meets a daylight-saving
 // gap of the computer's zone.
@@ -49,8 +47,12 @@ void SetupTimePicker(QDateTimeEdit* picker, const char* name, const char* format
 // The date picker and the time picker (which carries the date too) follow
 // each other's date.
 void FollowDate(QDateEdit* date, QDateTimeEdit* time);
-// Moves a picker by whole seconds.
-void MovePicker(QDateTimeEdit* picker, qint64 seconds);
+// Switches a window between UTC and local times: the labels read "UTC" or
+// "LOC", the time pickers move back or forward by the UTC offset (whole
+// seconds both ways, so a round trip returns them), and menu, when given,
+// offers the mode just left ("Set Time to " + the old label).
+void ToggleTimeMode(bool& utcMode, double utcOffsetDays, std::initializer_list<QLabel*> labels,
+                    std::initializer_list<QDateTimeEdit*> pickers, QAction* menu = nullptr);
 // The red bold "UTC"/"LOC" label beside the pickers; a click toggles.
 TClickLabel* NewTimeLabel(QWidget* parent, const char* name);
 // The computer's local clock as a day number (the reports' "Produced").

@@ -41,7 +41,7 @@ TfrStarWnd::TfrStarWnd(const std::string& dataFolder, double epoch, QWidget* par
     row->addLayout(fields, 1);
 
     FileFound = ReadStarFile(dataFolder + "star.dat", Lines);
-    for (const std::string& name : StarListNames(Lines)) StarListBox->addItem(Latin1Text(name));
+    for (const std::string& name : StarListNames(Lines)) StarListBox->addItem(WidgetText(name));
     connect(StarListBox, &QListWidget::currentRowChanged, this, &TfrStarWnd::ShowSelection);
     if (StarListBox->count() > 0) StarListBox->setCurrentRow(0);
     resize(560, 320);
@@ -52,11 +52,11 @@ void TfrStarWnd::ShowSelection() {
     TStarChoice star;
     if (!item || !FindStar(Lines, item->text().toLatin1().toStdString(), Epoch, star)) return;
     Star = star;
-    txt_ra->setText(Latin1Text(star.raText));
-    txt_dec->setText(Latin1Text(star.decText));
-    txt_mag->setText(Latin1Text(star.magText));
-    txt_name->setText(Latin1Text(star.catalogueName));
-    txt_common->setText(Latin1Text(star.commonName));
+    txt_ra->setText(WidgetText(star.raText));
+    txt_dec->setText(WidgetText(star.decText));
+    txt_mag->setText(WidgetText(star.magText));
+    txt_name->setText(WidgetText(star.catalogueName));
+    txt_common->setText(WidgetText(star.commonName));
 }
 
 std::string TfrStarWnd::commonName() const { return txt_common->text().toLatin1().toStdString(); }

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "frCommon.h"
 #include "frMainWidgets.h"
 #include "uClock.h"
 #include "uFormat.h"
@@ -26,8 +27,6 @@
 #include "uUpdate.h"
 
 namespace {
-
-QString Latin1Text(std::string_view s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 QDateTime PickerValue(double dayNumber) {
     TDateParts p;
@@ -224,7 +223,7 @@ void TfrMainWnd::StartAutoDownload() {
     job.mainSats = Session.MainSats;
     job.iridiumSats = Session.IridiumSats;
     job.onCaption = [this](const std::string& caption) {
-        Workers.Post([this, caption] { setWindowTitle(Latin1Text(caption)); });
+        Workers.Post([this, caption] { setWindowTitle(WidgetText(caption)); });
     };
     const unsigned generation = MainGeneration;
     auto stop = StopDownload;
@@ -324,7 +323,7 @@ void TfrMainWnd::BuildActiveList() {
         const TSatRec& sat = Session.MainSats[i];
         if (!sat.selected) continue;
         Session.ActiveIndex[count++] = static_cast<uint8_t>(i);
-        const QString label = Latin1Text(numbers ? sat.catNo.view() : sat.name.view());
+        const QString label = WidgetText(numbers ? sat.catNo.view() : sat.name.view());
         Ui.cb_sat1->addItem(label);
         Ui.cb_sat2->addItem(label);
     }
@@ -366,7 +365,7 @@ void TfrMainWnd::cb_sat1Change(int index) {
 
 void TfrMainWnd::cb_sat2Change(int) { ShowRange2(); }
 
-void TfrMainWnd::ShowCaption() { setWindowTitle(Latin1Text(Session.Observer.name.view())); }
+void TfrMainWnd::ShowCaption() { setWindowTitle(WidgetText(Session.Observer.name.view())); }
 
 // ---- messages ----------------------------------------------------------------------
 
@@ -376,7 +375,7 @@ void TfrMainWnd::ShowMessage(const std::string& text, const std::string& title) 
         return;
     }
     // Window-modal but not blocking: the clock and the workers go on meanwhile.
-    auto* box = new QMessageBox(QMessageBox::NoIcon, Latin1Text(title), Latin1Text(text), QMessageBox::Ok, this);
+    auto* box = new QMessageBox(QMessageBox::NoIcon, WidgetText(title), WidgetText(text), QMessageBox::Ok, this);
     box->setObjectName("MessageBox");
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->open();
@@ -415,6 +414,6 @@ void TfrMainWnd::FormClose() {
     std::filesystem::remove(Session.DataFolder + kKmlFile, ec);
     if (!failed.empty()) {
         std::fprintf(stderr, "orbisk: could not save\n%s", failed.c_str());
-        QMessageBox::warning(nullptr, "Skyvane", "These files could not be saved:\n" + Latin1Text(failed));
+        QMessageBox::warning(nullptr, "Skyvane", "These files could not be saved:\n" + WidgetText(failed));
     }
 }

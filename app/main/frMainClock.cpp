@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "Zenora.h"
+#include "frCommon.h"
 #include "frMain.h"
 #include "frMainWidgets.h"
 #include "uClock.h"
@@ -24,8 +25,6 @@ constexpr double kSearchDays = 120.0;
 constexpr double kSlowMeanMotion = 2.0;  // rev/day; at or below: no pass search
 constexpr double kGeoRiseDays = 180.0, kGeoSetDays = 181.0;
 constexpr double kDegPerRad = 57.29577951308232;
-
-QString Latin1Text(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 void SetColour(QLabel* label, bool running) {
     label->setStyleSheet(running ? "QLabel { color: #008000; }" : "QLabel { color: #c00000; }");
@@ -55,7 +54,7 @@ void TfrMainWnd::SetClockStep(int action) {
         return;
     }
     const int32_t step = LadderStep(Session.ClockStep, action);
-    Ui.stxt_step->setText(Latin1Text(StepText(step, Direction)));
+    Ui.stxt_step->setText(WidgetText(StepText(step, Direction)));
     Session.ClockStep = Direction * step;
     if (action == kClockStart) {
         Timer.start();
@@ -111,7 +110,7 @@ void TfrMainWnd::SetClock(double t) {
 
 void TfrMainWnd::ShowClock() {
     Ui.stxt_time->setText(
-        Latin1Text(ClockText(Session.CurrentTime, Session.Options.utcDisplay != 0, Session.Observer.utcOffset)));
+        WidgetText(ClockText(Session.CurrentTime, Session.Options.utcDisplay != 0, Session.Observer.utcOffset)));
 }
 
 void TfrMainWnd::ShowReadouts() {
@@ -125,15 +124,15 @@ void TfrMainWnd::ShowReadouts() {
     const double k = Session.DistanceFactor;
     const std::string unit = Session.Options.metric ? " km" : " mi";
     const std::string degree(1, kDegree);
-    Ui.stxt_ra->setText(Latin1Text(Conv_to_str_hrs(true, 0, s.radec.ra)));
-    Ui.stxt_dec->setText(Latin1Text(Conv_to_str_deg(true, 0, s.radec.dec)));
-    Ui.stxt_az->setText(Latin1Text(FloatToStrFixed(s.altaz.az * kDegPerRad, 5, 1) + degree));
-    Ui.stxt_alt->setText(Latin1Text(FloatToStrFixed(s.altaz.alt * kDegPerRad, 5, 1) + degree));
-    Ui.stxt_rng->setText(Latin1Text(FloatToStrFixed(s.radec.dist * k, 6, 1) + unit));
-    Ui.stxt_hgt->setText(Latin1Text(FloatToStrFixed(s.latlon.height * k, 6, 1) + unit));
+    Ui.stxt_ra->setText(WidgetText(Conv_to_str_hrs(true, 0, s.radec.ra)));
+    Ui.stxt_dec->setText(WidgetText(Conv_to_str_deg(true, 0, s.radec.dec)));
+    Ui.stxt_az->setText(WidgetText(FloatToStrFixed(s.altaz.az * kDegPerRad, 5, 1) + degree));
+    Ui.stxt_alt->setText(WidgetText(FloatToStrFixed(s.altaz.alt * kDegPerRad, 5, 1) + degree));
+    Ui.stxt_rng->setText(WidgetText(FloatToStrFixed(s.radec.dist * k, 6, 1) + unit));
+    Ui.stxt_hgt->setText(WidgetText(FloatToStrFixed(s.latlon.height * k, 6, 1) + unit));
     ShowRange2();
     if (!SkyMode()) {
-        Ui.Sb_Main->setText(9, Latin1Text(FloatToStrFixed(s.vel.r * k, 5, 1) + unit + "/s"));
+        Ui.Sb_Main->setText(9, WidgetText(FloatToStrFixed(s.vel.r * k, 5, 1) + unit + "/s"));
     }
     ShowElementAge();
 }
@@ -148,7 +147,7 @@ void TfrMainWnd::ShowRange2() {
     const TVector b = Session.SatStates[static_cast<std::size_t>(second)].pos;
     const double d = std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
     const std::string unit = Session.Options.metric ? " km" : " mi";
-    Ui.stxt_2sat_range->setText(Latin1Text(FloatToStrFixed(d * Session.DistanceFactor, 5, 1) + unit));
+    Ui.stxt_2sat_range->setText(WidgetText(FloatToStrFixed(d * Session.DistanceFactor, 5, 1) + unit));
 }
 
 void TfrMainWnd::ClearReadouts() {
@@ -175,12 +174,12 @@ void TfrMainWnd::ClearReadouts() {
 void TfrMainWnd::ShowElementAge() {
     const TSatRec& sat = Session.MainSats[Session.Sat1Main];
     const double age = Session.CurrentTime - JulianToDayNumber(sat.epoch);
-    if (!SkyMode()) Ui.Sb_Main->setText(11, Latin1Text(FormatFloat("####0.0 Days", age)));
+    if (!SkyMode()) Ui.Sb_Main->setText(11, WidgetText(FormatFloat("####0.0 Days", age)));
     const bool stale = std::fabs(age) > kStaleElementDays;
     if (stale) {
         const std::string name(TrimText(sat.name.view()));
         Ui.ElementNotice->setMessage(
-            Latin1Text("The element set of " + name + " is " + FormatFloat("0", std::fabs(age)) + " days " +
+            WidgetText("The element set of " + name + " is " + FormatFloat("0", std::fabs(age)) + " days " +
                        (age > 0 ? "older than the clock" : "ahead of the clock") +
                        ": positions and passes shown are unreliable."));
     }
@@ -247,8 +246,8 @@ void TfrMainWnd::ShowNextPass() {
     if (sat.decayed || !(sat.meanMotion > kSlowMeanMotion) || NextPassBusy) return;
     const bool utc = Session.Options.utcDisplay != 0;
     const double offset = Session.Observer.utcOffset;
-    Ui.Sb_Main->setText(1, Latin1Text(PassTimeText(Session.NextRise, utc, offset)));
-    Ui.Sb_Main->setText(3, Latin1Text(PassTimeText(Session.NextSet, utc, offset)));
+    Ui.Sb_Main->setText(1, WidgetText(PassTimeText(Session.NextRise, utc, offset)));
+    Ui.Sb_Main->setText(3, WidgetText(PassTimeText(Session.NextSet, utc, offset)));
 }
 
 void TfrMainWnd::bn_nowClick() { SetClock(NowDayNumber()); }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "Zenora.h"
+#include "frCommon.h"
 #include "frMain.h"
 #include "frMainWidgets.h"
 #include "uFormat.h"
@@ -20,10 +21,8 @@ constexpr int kOrientationBoxWidth = 75, kOrientationBoxHeight = 85;
 constexpr double kMinGlobeScale = 15.0;
 constexpr double kMaxSkyScaleFactor = 1.0 / 0.08;  // pixels per degree per pixel of height
 
-QString Latin1Text(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
-
 QString DegreesText(double radians) {
-    return Latin1Text(FormatArgs("%0:4.3f \xB0", {radians * kDegPerRad}));
+    return WidgetText(FormatArgs("%0:4.3f \xB0", {radians * kDegPerRad}));
 }
 
 bool OnChart(const TRaDec& p) { return p.ra != kHiddenPixel && p.dec != kHiddenPixel; }
@@ -57,8 +56,8 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
     if (!Loaded) return;
     if (mode == kViewMap) {
         PixelToGeo(View, p, PointerGeo);
-        Ui.Sb_Main->setText(5, Latin1Text(Conv_to_str_deg(true, 0, PointerGeo.lat)));
-        Ui.Sb_Main->setText(7, Latin1Text(Conv_to_str_deg(true, 0, PointerGeo.lon)));
+        Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lat)));
+        Ui.Sb_Main->setText(7, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lon)));
         return;
     }
     if (Dragging) {
@@ -73,7 +72,7 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
         }
         Ui.MainImage->setDragRect(
             QRect(DragStart.x() - halfWidth, DragStart.y() - DragPixels, 2 * halfWidth, 2 * DragPixels),
-            Latin1Text(FormatArgs("Size: %0:4.1f %1s", {size, unit})));
+            WidgetText(FormatArgs("Size: %0:4.1f %1s", {size, unit})));
         return;
     }
     if (mode == kViewSky) {
@@ -82,15 +81,15 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
         if (!OnChart(sky)) return;  // off the chart: keep the last position
         PointerSky = sky;
         Ra_dec_to_alt_az(&Session.Observer.pos, &PointerSky, &PointerHoriz, Session.CurrentGHA);
-        Ui.Sb_Main->setText(5, Latin1Text(Conv_to_str_hrs(true, 0, PointerSky.ra)));
-        Ui.Sb_Main->setText(7, Latin1Text(Conv_to_str_deg(true, 0, PointerSky.dec)));
+        Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_hrs(true, 0, PointerSky.ra)));
+        Ui.Sb_Main->setText(7, WidgetText(Conv_to_str_deg(true, 0, PointerSky.dec)));
         Ui.Sb_Main->setText(9, DegreesText(PointerHoriz.alt));
         Ui.Sb_Main->setText(11, DegreesText(PointerHoriz.az));
     } else {
         PixelToGeo(View, p, PointerGeo);
         if (PointerGeo.lon == kHiddenPixel) PointerGeo = Session.Observer.pos;
-        Ui.Sb_Main->setText(5, Latin1Text(Conv_to_str_deg(true, 0, PointerGeo.lat)));
-        Ui.Sb_Main->setText(7, Latin1Text(Conv_to_str_deg(true, 0, PointerGeo.lon)));
+        Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lat)));
+        Ui.Sb_Main->setText(7, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lon)));
     }
 }
 

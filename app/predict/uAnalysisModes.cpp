@@ -31,12 +31,7 @@ std::string ExtractAnalysisModeArgs(std::vector<std::string>& args, TAnalysisMod
     std::string targetText;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        // Another option's value is never taken for one of ours.
-        if (a != "--mode" && PredictOptionTakesValue(a)) {
-            rest.push_back(a);
-            if (i + 1 < args.size()) rest.push_back(args[++i]);
-            continue;
-        }
+        if (PassPredictOption(args, i, rest)) continue;
         const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
         const std::string value = hasValue ? args[i + 1] : std::string();
         std::string error;

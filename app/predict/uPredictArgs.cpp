@@ -135,6 +135,13 @@ bool PredictOptionTakesValue(std::string_view arg) {
     return std::find(kValueOptions.begin(), kValueOptions.end(), arg) != kValueOptions.end();
 }
 
+bool PassPredictOption(const std::vector<std::string>& args, std::size_t& i, std::vector<std::string>& rest) {
+    if (args[i] == "--mode" || !PredictOptionTakesValue(args[i])) return false;
+    rest.push_back(args[i]);
+    if (i + 1 < args.size()) rest.push_back(args[++i]);
+    return true;
+}
+
 const std::vector<std::string_view>& PredictOptions() {
     static const std::vector<std::string_view> all = [] {
         std::vector<std::string_view> v = kValueOptions;

@@ -52,6 +52,11 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
 bool IsOption(std::string_view arg);
 // True for the options of ParsePredictArgs that take a value.
 bool PredictOptionTakesValue(std::string_view arg);
+// For the mode parsers that run before ParsePredictArgs: when args[i] is one
+// of its options with a value (other than "--mode", which they share), moves
+// it and its value to rest, leaves i on the value and returns true, so that
+// another option's value is never read as one of theirs.
+bool PassPredictOption(const std::vector<std::string>& args, std::size_t& i, std::vector<std::string>& rest);
 // Every option ParsePredictArgs knows.
 const std::vector<std::string_view>& PredictOptions();
 

@@ -70,13 +70,8 @@ std::string ExtractSearchModeArgs(std::vector<std::string>& args, TSearchModeArg
     bool haveTarget = false, haveSep = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        // Another option's value is never taken for an option of this module
-        // ("--mode" is shared: its flares, transit and path values are ours).
-        if (a != "--mode" && PredictOptionTakesValue(a)) {
-            rest.push_back(a);
-            if (i + 1 < args.size()) rest.push_back(args[++i]);
-            continue;
-        }
+        // "--mode" is shared: its flares, transit and path values are ours.
+        if (PassPredictOption(args, i, rest)) continue;
         const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
         auto number = [&](double& v, double lo, double hi) -> std::string {
             if (!hasValue) return a + " needs a value";

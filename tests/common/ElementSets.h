@@ -4,6 +4,7 @@
 #pragma once
 #include <cmath>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,19 @@ inline std::vector<TSatRec> SelectedRecords(const std::vector<TElementEntry>& en
         if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
         sat.selected = 1;
         sats.push_back(sat);
+    }
+    return sats;
+}
+
+// Every set of the named bundled element files, checked for the search, as
+// orbisk-predict --tle reads them.
+inline std::vector<TSatRec> BundledSets(std::initializer_list<const char*> files) {
+    std::vector<TSatRec> sats;
+    for (const char* file : files) {
+        std::vector<TElementEntry> entries;
+        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
+        const std::vector<TSatRec> part = SelectedRecords(entries);
+        sats.insert(sats.end(), part.begin(), part.end());
     }
     return sats;
 }

@@ -13,32 +13,18 @@
 
 namespace {
 
-struct TAnalysisWndTest : TSearchWndTest {
-    std::unique_ptr<TfrAnalysisWnd> window;
-
-    TfrAnalysisWnd& Open() {
-        window = std::make_unique<TfrAnalysisWnd>(session);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->show();
-        return *window;
-    }
+struct TAnalysisWndTest : TOneWindowTest<TfrAnalysisWnd> {
     // F2, then the file typed into the dialog; true once it is loaded.
     bool ChooseFile(const std::string& path) {
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window.get())) return false;
         QTest::keyClick(window.get(), Qt::Key_F2);
-        QFileDialog* dialog = nullptr;
-        if (!WaitFor([&] { return (dialog = window->findChild<QFileDialog*>("PickFileOpen")) != nullptr; }))
-            return false;
-        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-        name->setText(QString::fromStdString(path));
-        QTest::keyClick(name, Qt::Key_Return);
+        if (!AnswerFileDialog(window.get(), path)) return false;
         // The dialog goes, the reading worker starts and ends.
         return WaitFor([&] { return !window->findChild<QFileDialog*>("PickFileOpen"); }) &&
                WaitFor([&] { return !window->busy(); });
     }
     QSpinBox* Spin(const char* name) { return window->findChild<QSpinBox*>(name); }
-    void TearDown() override { window.reset(); }
 };
 
 TEST_F(TAnalysisWndTest, LimitsStartAtTheirDefaultsAndTheRevolutionsStayApart) {
@@ -92,7 +78,7 @@ TEST_F(TAnalysisWndTest, FileWithoutElementsIsSaidSo) {
     QMessageBox* box = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (box = w.findChild<QMessageBox*>("MessageBox")) != nullptr; }));
     EXPECT_EQ(box->windowTitle(), "File");
-    EXPECT_EQ(TakeMessage(w), kNoElementsFound);
+    EXPECT_EQ(TakeBox(&w), kNoElementsFound);
     EXPECT_EQ(w.elementCount(), 0u);
     Click(w, "tb_visible");  // headers, and that nothing was searched
     ASSERT_TRUE(WaitFor([&] { return !w.busy(); }));

@@ -52,34 +52,6 @@ void Type(QWidget* owner, const char* field, const QString& text) {
 
 QString Text(QWidget* owner, const char* field) { return Child<QLineEdit>(owner, field)->text(); }
 
-// The newest message box among owner's children: its text, after pressing its first button.
-QString TakeBox(QWidget* owner) {
-    QMessageBox* box = nullptr;
-    WaitFor([&] {
-        const auto boxes = owner->findChildren<QMessageBox*>("MessageBox");
-        box = nullptr;
-        for (QMessageBox* b : boxes)
-            if (b->isVisible()) box = b;
-        return box != nullptr;
-    }, 5000);
-    if (!box) return "(no message)";
-    const QString text = box->text();
-    QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
-    WaitFor([&] { return !box->isVisible(); }, 3000);
-    return text;
-}
-
-// Answers the open dialog of the file button by typing the path.
-void AnswerFileDialog(QWidget* owner, const std::string& path) {
-    QFileDialog* dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = owner->findChild<QFileDialog*>("PickFileOpen")) != nullptr; }));
-    QLineEdit* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-    ASSERT_NE(name, nullptr);
-    // Typed text would open the path completer's popup, which takes the Return.
-    name->setText(QString::fromStdString(path));
-    QTest::keyClick(name, Qt::Key_Return);
-}
-
 // ---- satellite selector --------------------------------------------------------------
 
 struct TSelectorTest : ::testing::Test {
@@ -102,7 +74,7 @@ struct TSelectorTest : ::testing::Test {
     static void Settle(TfrSatSelectorWnd& w) { ASSERT_TRUE(WaitFor([&] { return !w.busy(); })); }
     void Open(TfrSatSelectorWnd& w, const std::string& path) {
         Click(&w, "bn_file");
-        AnswerFileDialog(&w, path);
+        ASSERT_TRUE(AnswerFileDialog(&w, path));
         ASSERT_TRUE(WaitFor([&] { return !w.busy() && Rows(&w) > 0; }));
     }
     static void DoubleClick(QWidget* w, const QString& label) {
@@ -376,7 +348,7 @@ TEST_F(TWindowTest, ToolsUpdateTheListAndRefuseToConvertAFileWithoutSets) {
     folder.CopyInstalled("Mag.dat");
     ASSERT_TRUE(WriteFileAtomic(folder / "page.txt", "<html>Too many requests</html>\n"));
     Ui().menu_conversion->trigger();
-    AnswerFileDialog(&w, folder / "page.txt");
+    ASSERT_TRUE(AnswerFileDialog(&w, folder / "page.txt"));
     const QString message = TakeMessage();
     EXPECT_TRUE(message.startsWith("File \"page.txt\" FAILED to Convert\nno element sets in ")) << message.toStdString();
     EXPECT_EQ(folder.Bytes("page.txt"), "<html>Too many requests</html>\n");

@@ -26,15 +26,7 @@
 
 namespace {
 
-struct TPredictionWndTest : TSearchWndTest {
-    std::unique_ptr<TfrPredictionWnd> window;
-
-    TfrPredictionWnd& Open() {
-        window = std::make_unique<TfrPredictionWnd>(session);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
-        window->show();
-        return *window;
-    }
+struct TPredictionWndTest : TOneWindowTest<TfrPredictionWnd> {
     void Period(double start, double stop) {
         window->dt_predict_hour1->setDateTime(PickerDateTime(start));
         window->dt_predict_hour2->setDateTime(PickerDateTime(stop));
@@ -42,7 +34,6 @@ struct TPredictionWndTest : TSearchWndTest {
     bool Finished(int ms = 30000) {
         return WaitFor([&] { return !window->busy(); }, ms);
     }
-    void TearDown() override { window.reset(); }
 };
 
 // Records the files handed to the desktop instead of opening a viewer.
@@ -55,7 +46,7 @@ public slots:
 };
 
 TEST_F(TPredictionWndTest, LineSearchGivesTheEnginesReport) {
-    session.MainSats = BundledSats({"visual.tle"});
+    session.MainSats = BundledSets({"visual.tle"});
     TfrPredictionWnd& w = Open();
     const double start = Day2018(22), stop = Day2018(24);
     Period(start, stop);
@@ -80,7 +71,7 @@ TEST_F(TPredictionWndTest, LineSearchGivesTheEnginesReport) {
 }
 
 TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
-    session.MainSats = BundledSats({"visual.tle", "stations.tle", "Iridium.tle"});
+    session.MainSats = BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
     TfrPredictionWnd& w = Open();
     w.nm_revs->setValue(2);
     QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
@@ -121,15 +112,15 @@ TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
 }
 
 TEST_F(TPredictionWndTest, PeriodOfFifteenDaysAtMost) {
-    session.MainSats = BundledSats({"stations.tle"});
+    session.MainSats = BundledSets({"stations.tle"});
     TfrPredictionWnd& w = Open();
     Period(Day2018(22), Day2018(22) + 15.0 + 1.0 / 86400.0);
     Click(w, "tb_line");
-    EXPECT_EQ(TakeMessage(w), kPeriodTooLong);
+    EXPECT_EQ(TakeBox(&w), kPeriodTooLong);
     EXPECT_FALSE(w.busy());
     Period(Day2018(22), Day2018(21));
     Click(w, "tb_trs");
-    EXPECT_EQ(TakeMessage(w), kEndBeforeStart);
+    EXPECT_EQ(TakeBox(&w), kEndBeforeStart);
 
     Period(Day2018(22), Day2018(22) + 15.0);
     Click(w, "tb_line");
@@ -162,7 +153,7 @@ TEST_F(TPredictionWndTest, LocalTimeAndBackReturnsThePickers) {
 }
 
 TEST_F(TPredictionWndTest, SelectorEditsACopyOfTheWindowsList) {
-    session.MainSats = BundledSats({"visual.tle"});
+    session.MainSats = BundledSets({"visual.tle"});
     const std::size_t n = session.MainSats.size();
     ASSERT_GE(n, 3u);
     TfrPredictionWnd& w = Open();
@@ -209,7 +200,7 @@ TEST_F(TPredictionWndTest, DayFlaresSetTheMagnitudeLimit) {
 TEST_F(TPredictionWndTest, FlaresGoToTheDesktopAsKml) {
     // Flares of the bundled Iridium sets over three nights at this site.
     session.Observer = TestSite(53.457, -67.609);
-    session.IridiumSats = BundledSats({"Iridium.tle"});
+    session.IridiumSats = BundledSets({"Iridium.tle"});
     std::erase_if(session.IridiumSats, [](const TSatRec& s) { return !IsIridiumCatalogueName(s.name.str()); });
     TfrPredictionWnd& w = Open();
     Period(Day2018(22, 3), Day2018(25, 3));
@@ -280,7 +271,7 @@ TEST_F(TPredictionWndTest, TargetsFromTheStarAndRaDecDialogs) {
     raField->selectAll();
     QTest::keyClicks(raField, "240000");
     QTest::mouseClick(radec->findChild<QPushButton*>("bn_set"), Qt::LeftButton);
-    EXPECT_EQ(TakeMessage(w), kBadRightAscension);
+    EXPECT_EQ(TakeBox(&w), kBadRightAscension);
     EXPECT_EQ(w.target().state.radec.ra, 0.0);
 }
 

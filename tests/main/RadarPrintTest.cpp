@@ -29,7 +29,7 @@ struct TRadarTest : TSearchWndTest {
         c.sunlitOnly = false;
         c.dayNight = true;
         const TPredictionInputs in = ReadPredictionInputs(c, 0.0);
-        const TPredictionResult r = RunLineSearch(in, BundledSats({"visual.tle"}), session.Observer, 1);
+        const TPredictionResult r = RunLineSearch(in, BundledSets({"visual.tle"}), session.Observer, 1);
         for (TPassRecord pass : r.passes) {
             if (pass.start < c.shownStart + 1.0 / 24.0) continue;
             pass.start -= 300.0 / 86400.0;

@@ -5,26 +5,13 @@
 
 #include <initializer_list>
 
+#include "ElementSets.h"
 #include "Zenora.h"
 #include "WindowTestUtil.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
 
-// Every usable set of the named bundled element files, selected.
-inline std::vector<TSatRec> BundledSats(std::initializer_list<const char*> files) {
-    std::vector<TSatRec> sats;
-    for (const char* file : files) {
-        std::vector<TElementEntry> entries;
-        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
-        for (const TElementEntry& e : entries) {
-            TSatRec sat{};
-            if (!InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) continue;
-            sat.selected = 1;
-            sats.push_back(sat);
-        }
-    }
-    return sats;
-}
+using elsets::BundledSets;
 
 inline TObserver TestSite(double latDeg, double lonDeg, double utcOffsetHours = 0.0) {
     TObserver o = DefaultObserver();
@@ -57,20 +44,20 @@ struct TSearchWndTest : ::testing::Test {
         ASSERT_NE(b, nullptr) << button;
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    // The newest message box of a window: its text, after pressing its OK.
-    static QString TakeMessage(QWidget& window) {
-        QMessageBox* box = nullptr;
-        WaitFor([&] {
-            const auto boxes = window.findChildren<QMessageBox*>("MessageBox");
-            box = boxes.isEmpty() ? nullptr : boxes.back();
-            return box && box->isVisible();
-        }, 3000);
-        if (!box) return "(no message)";
-        const QString text = box->text();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        WaitFor([&] { return window.findChildren<QMessageBox*>("MessageBox").isEmpty(); }, 3000);
-        return text;
+};
+
+// A fixture of one search window, opened on the test's session.
+template <class TWindow>
+struct TOneWindowTest : TSearchWndTest {
+    std::unique_ptr<TWindow> window;
+
+    TWindow& Open() {
+        window = std::make_unique<TWindow>(session);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->show();
+        return *window;
     }
+    void TearDown() override { window.reset(); }
 };
 
 // Two reports alike but for their "Produced" line (the computer's clock).

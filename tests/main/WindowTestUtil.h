@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QAbstractButton>
 #include <QMessageBox>
 #include <QTest>
@@ -103,6 +105,36 @@ struct TTestFolder {
     }
 };
 
+// The newest visible message box among owner's children: its text, after
+// pressing its first button.
+inline QString TakeBox(QWidget* owner) {
+    QMessageBox* box = nullptr;
+    WaitFor([&] {
+        const auto boxes = owner->findChildren<QMessageBox*>("MessageBox");
+        box = nullptr;
+        for (QMessageBox* b : boxes)
+            if (b->isVisible()) box = b;
+        return box != nullptr;
+    }, 5000);
+    if (!box) return "(no message)";
+    const QString text = box->text();
+    QTest::mouseClick(box->buttons().front(), Qt::LeftButton);
+    WaitFor([&] { return !box->isVisible(); }, 3000);
+    return text;
+}
+
+// The open-file dialog of owner answered with path; false when none opened.
+inline bool AnswerFileDialog(QWidget* owner, const std::string& path) {
+    QFileDialog* dialog = nullptr;
+    if (!WaitFor([&] { return (dialog = owner->findChild<QFileDialog*>("PickFileOpen")) != nullptr; })) return false;
+    QLineEdit* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    if (!name) return false;
+    // Typed text would open the path completer's popup, which takes the Return.
+    name->setText(QString::fromStdString(path));
+    QTest::keyClick(name, Qt::Key_Return);
+    return true;
+}
+
 // A main window on a test folder, shown and settled.
 struct TWindowTest : ::testing::Test {
     TTestFolder folder;
@@ -123,19 +155,7 @@ struct TWindowTest : ::testing::Test {
     QString Panel(int i) const { return Ui().Sb_Main->text(i); }
 
     // The newest message box of the window: its text, after pressing its OK.
-    QString TakeMessage() {
-        QMessageBox* box = nullptr;
-        WaitFor([&] {
-            const auto boxes = window->findChildren<QMessageBox*>("MessageBox");
-            box = boxes.isEmpty() ? nullptr : boxes.back();
-            return box && box->isVisible();
-        }, 3000);
-        if (!box) return "(no message)";
-        const QString text = box->text();
-        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-        WaitFor([&] { return window->findChildren<QMessageBox*>("MessageBox").isEmpty(); }, 3000);
-        return text;
-    }
+    QString TakeMessage() { return TakeBox(window.get()); }
 
     void TearDown() override {
         if (window) window->close();

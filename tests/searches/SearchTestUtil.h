@@ -20,6 +20,8 @@ inline constexpr double kSec = 1.0 / 86400.0;
 
 // The bundled Iridium element sets under the Iridium catalogue's name rule,
 // made here so the tests do not depend on a catalogue file's private bytes.
+using elsets::BundledSets;
+
 inline std::vector<TSatRec> IridiumCatalogue() {
     std::vector<TElementEntry> entries;
     ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/Iridium.tle");
@@ -29,19 +31,6 @@ inline std::vector<TSatRec> IridiumCatalogue() {
         if (name.find('?') != std::string::npos || name.find('T') != std::string::npos) continue;
         TSatRec sat{};
         if (InitSatelliteFromEntry(sat, e, 0.0, 1000.0)) sats.push_back(sat);
-    }
-    return sats;
-}
-
-// Every set of the named bundled element files, checked for the search, as
-// orbisk-predict --tle reads them.
-inline std::vector<TSatRec> BundledSets(std::initializer_list<const char*> files) {
-    std::vector<TSatRec> sats;
-    for (const char* file : files) {
-        std::vector<TElementEntry> entries;
-        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + file);
-        const std::vector<TSatRec> part = elsets::SelectedRecords(entries);
-        sats.insert(sats.end(), part.begin(), part.end());
     }
     return sats;
 }
