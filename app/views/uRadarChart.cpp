@@ -110,7 +110,8 @@ void DrawPassData(QPainter& painter, int x, const TRadarScene& scene, const TRad
 void DrawTrack(QPainter& painter, const TViewState& vs, const TRadarScene& scene, double gst, bool printView,
                TRadarDrawn& drawn) {
     const QColor marker = printView ? kMaroon : kYellow;
-    TSatRec sat = scene.pass.elements;
+    if (!scene.pass.satellite) return;
+    TSatRec sat = *scene.pass.satellite;
     TObserver observer = scene.observer;
     TSatState state{};
     state.mode = kFillLookAngles;

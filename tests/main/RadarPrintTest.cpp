@@ -88,7 +88,8 @@ TEST_F(TRadarTest, AosStandsAtTheFirstPointAboveTheHorizon) {
     EXPECT_EQ(drawn.aosLabel, drawn.track.front() + QPoint(0, -8));
 
     // The first 15-second sample above the rim's horizon, worked out here.
-    TSatRec sat = pass.elements;
+    ASSERT_TRUE(pass.satellite);
+    TSatRec sat = *pass.satellite;
     TObserver o = session.Observer;
     TSatState s{};
     s.mode = kFillLookAngles;
