@@ -93,6 +93,27 @@ inline TObserver ObserverFor(const TPredictArgs& a, const std::string& dataFolde
     return observer;
 }
 
+// What a program works with once its arguments are read: its folders, the
+// options and the observer.
+struct TSetup {
+    std::string programFolder;
+    std::string dataFolder;
+    TOptions options{};
+    TMenuSettings menu{};
+    TObserver observer{};
+};
+
+// Checks --tz and reads the options and the observer into setup, what is
+// unusable told in *warnings. "" or the reason (a usage error).
+inline std::string Setup(const TPredictArgs& a, TSetup& setup, std::vector<std::string>* warnings) {
+    if (std::string error; !a.zone.empty() && !CheckZoneName(a.zone, error)) return error;
+    setup.programFolder = ExecutableFolder();
+    setup.dataFolder = DataFolderFor(a, setup.programFolder);
+    LoadOptions(setup.dataFolder, setup.programFolder, setup.options, setup.menu, warnings);
+    setup.observer = ObserverFor(a, setup.dataFolder, warnings);
+    return {};
+}
+
 // The UTC day number of --start (or of now), and with --tz the zone's
 // offset at that moment into observer. "" or the reason it cannot be had.
 inline std::string StartAndZone(const TPredictArgs& a, TObserver& observer, double now, double& startUtc) {

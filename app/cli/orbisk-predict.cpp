@@ -152,17 +152,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", VersionLine("orbisk-predict").c_str());
         return 0;
     }
-    if (std::string error; !a.zone.empty() && !CheckZoneName(a.zone, error)) return Fail(2, error);
-
-    const std::string programFolder = cli::ExecutableFolder();
-    const std::string dataFolder = cli::DataFolderFor(a, programFolder);
-
-    TOptions options{};
-    TMenuSettings menu{};
+    cli::TSetup setup;
     std::vector<std::string> warnings;
-    LoadOptions(dataFolder, programFolder, options, menu, &warnings);
-
-    TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
+    if (const std::string error = cli::Setup(a, setup, &warnings); !error.empty()) return Fail(2, error);
+    const std::string& dataFolder = setup.dataFolder;
+    const TOptions& options = setup.options;
+    TObserver& observer = setup.observer;
 
     // Flares search the Iridium list, and the analysis modes an element
     // file, which they read themselves.

@@ -175,16 +175,12 @@ int main(int argc, char** argv) {
         std::printf("%s\n", VersionLine("orbisk-sky").c_str());
         return 0;
     }
-    if (std::string error; !a.zone.empty() && !CheckZoneName(a.zone, error)) return Fail(2, error);
-
-    const std::string programFolder = cli::ExecutableFolder();
-    const std::string dataFolder = cli::DataFolderFor(a, programFolder);
-    TOptions options{};
-    TMenuSettings menu{};
+    cli::TSetup setup;
     std::vector<std::string> warnings;
-    LoadOptions(dataFolder, programFolder, options, menu, &warnings);
-    TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
+    if (const std::string error = cli::Setup(a, setup, &warnings); !error.empty()) return Fail(2, error);
     for (const std::string& w : warnings) Fail(0, "warning: " + w);
+    const TOptions& options = setup.options;
+    TObserver& observer = setup.observer;
 
     double utc = 0.0;
     if (std::string error = cli::StartAndZone(a, observer, NowDayNumber(), utc); !error.empty()) return Fail(2, error);

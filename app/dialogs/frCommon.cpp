@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QListView>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
@@ -87,6 +88,13 @@ bool ReadListFile(QWidget* parent, const std::string& path, std::vector<std::str
         return false;
     }
     return true;
+}
+
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, const QString& tip) {
+    auto* b = Named<QPushButton>(parent, name, text);
+    b->setAutoDefault(false);
+    if (!tip.isEmpty()) b->setToolTip(tip);
+    return b;
 }
 
 QString WidgetText(std::string_view latin1) {

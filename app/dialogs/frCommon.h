@@ -6,12 +6,14 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "uNetFiles.h"
 
 class QListView;
 class QMessageBox;
+class QPushButton;
 class QWidget;
 
 // The title of a plain message (the application's).
@@ -34,6 +36,16 @@ bool ReadListFile(QWidget* parent, const std::string& path, std::vector<std::str
                   bool complainWhenMissing = true);
 
 // 8-bit program text to a widget and back (characters beyond Latin-1 become '?').
+// A child of parent under the name the window and its tests find it by.
+template <typename W, typename... Args>
+W* Named(QWidget* parent, const char* name, Args&&... args) {
+    W* w = new W(std::forward<Args>(args)..., parent);
+    w->setObjectName(name);
+    return w;
+}
+// A named button that Return in one of the dialog's fields never presses.
+QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, const QString& tip = {});
+
 QString WidgetText(std::string_view latin1);
 std::string ProgramText(const QString& text);
 

@@ -65,26 +65,17 @@ TfrLocWnd::TfrLocWnd(const TObserver& observer, bool metric, const std::string& 
 }
 
 void TfrLocWnd::BuildUi() {
-    auto edit = [this](QLineEdit*& e, const char* name) {
-        e = new QLineEdit(this);
-        e->setObjectName(name);
-    };
-    auto button = [this](QPushButton*& b, const char* name, const char* text) {
-        b = new QPushButton(text, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
     listbox_loc = new QListWidget(this);
     listbox_loc->setObjectName("listbox_loc");
-    edit(txt_loc, "txt_loc");
+    txt_loc = Named<QLineEdit>(this, "txt_loc");
     txt_loc->setMaxLength(kNameWidth);
-    edit(txt_lat1, "txt_lat1");
-    edit(txt_lat2, "txt_lat2");
-    edit(txt_lon1, "txt_lon1");
-    edit(txt_lon2, "txt_lon2");
-    edit(txt_msl, "txt_msl");
-    edit(txt_geoid, "txt_geoid");
-    edit(txt_utc, "txt_utc");
+    txt_lat1 = Named<QLineEdit>(this, "txt_lat1");
+    txt_lat2 = Named<QLineEdit>(this, "txt_lat2");
+    txt_lon1 = Named<QLineEdit>(this, "txt_lon1");
+    txt_lon2 = Named<QLineEdit>(this, "txt_lon2");
+    txt_msl = Named<QLineEdit>(this, "txt_msl");
+    txt_geoid = Named<QLineEdit>(this, "txt_geoid");
+    txt_utc = Named<QLineEdit>(this, "txt_utc");
     for (QLineEdit* e : {txt_lat2, txt_lon2}) {
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::NoFocus);
@@ -92,15 +83,15 @@ void TfrLocWnd::BuildUi() {
     cb_timezone = new QComboBox(this);
     cb_timezone->setObjectName("cb_timezone");
     cb_timezone->setMaxVisibleItems(20);
-    button(bn_main, "bn_main", "Full list");
-    button(bn_user, "bn_user", "Favorites");
-    button(bn_new, "bn_new", "New");
-    button(bn_modify, "bn_modify", "Modify");
-    button(bn_delete, "bn_delete", "Delete");
-    button(bn_save, "bn_save", "Save");
-    button(bn_cancel, "bn_cancel", "Cancel");
-    button(bn_apply, "bn_apply", "Apply");
-    button(bn_done, "bn_done", "Done");
+    bn_main = NewButton(this, "bn_main", "Full list");
+    bn_user = NewButton(this, "bn_user", "Favorites");
+    bn_new = NewButton(this, "bn_new", "New");
+    bn_modify = NewButton(this, "bn_modify", "Modify");
+    bn_delete = NewButton(this, "bn_delete", "Delete");
+    bn_save = NewButton(this, "bn_save", "Save");
+    bn_cancel = NewButton(this, "bn_cancel", "Cancel");
+    bn_apply = NewButton(this, "bn_apply", "Apply");
+    bn_done = NewButton(this, "bn_done", "Done");
     lb_msl = new QLabel(this);
     lb_msl->setObjectName("lb_msl");
     lb_geoid = new QLabel(this);

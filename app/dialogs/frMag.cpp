@@ -49,40 +49,31 @@ TfrMagWnd::TfrMagWnd(TMagWndSetup setup, QWidget* parent)
 TfrMagWnd::~TfrMagWnd() { Stop->store(true); }
 
 void TfrMagWnd::BuildUi() {
-    auto edit = [this](QLineEdit*& e, const char* name) {
-        e = new QLineEdit(this);
-        e->setObjectName(name);
-    };
-    auto button = [this](QPushButton*& b, const char* name, const char* text) {
-        b = new QPushButton(text, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
     MagListBox = new QListWidget(this);
     MagListBox->setObjectName("MagListBox");
     QFont fixed("Courier New");
     fixed.setStyleHint(QFont::TypeWriter);
     MagListBox->setFont(fixed);
     MagListBox->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(kShownLineWidth + 4, 'M')));
-    edit(txt_name, "txt_name");
-    edit(txt_number, "txt_number");
-    edit(txt_mag, "txt_mag");
-    edit(txt_range, "txt_range");
-    edit(txt_search, "txt_search");
+    txt_name = Named<QLineEdit>(this, "txt_name");
+    txt_number = Named<QLineEdit>(this, "txt_number");
+    txt_mag = Named<QLineEdit>(this, "txt_mag");
+    txt_range = Named<QLineEdit>(this, "txt_range");
+    txt_search = Named<QLineEdit>(this, "txt_search");
     txt_name->setMaxLength(30);
     // Five digits, six-digit numbers, or their Alpha-5 form.
     txt_number->setValidator(
         new QRegularExpressionValidator(QRegularExpression("[0-9]{1,6}|[A-HJ-NP-Za-hj-np-z][0-9]{4}"), txt_number));
     for (QLineEdit* e : {txt_mag, txt_range}) e->setMaxLength(8);
     lb_range = new QLabel(this);
-    button(bn_new, "bn_new", "New");
-    button(bn_edit, "bn_edit", "Edit");
-    button(bn_save, "bn_save", "Save");
-    button(bn_cancel, "bn_cancel", "Cancel");
-    button(bn_delete, "bn_delete", "Delete");
-    button(bn_update, "bn_update", "Update");
-    button(bn_close, "bn_close", "Close");
-    button(bn_search, "bn_search", "Search");
+    bn_new = NewButton(this, "bn_new", "New");
+    bn_edit = NewButton(this, "bn_edit", "Edit");
+    bn_save = NewButton(this, "bn_save", "Save");
+    bn_cancel = NewButton(this, "bn_cancel", "Cancel");
+    bn_delete = NewButton(this, "bn_delete", "Delete");
+    bn_update = NewButton(this, "bn_update", "Update");
+    bn_close = NewButton(this, "bn_close", "Close");
+    bn_search = NewButton(this, "bn_search", "Search");
 
     auto* form = new QGridLayout;
     form->addWidget(new QLabel("Name", this), 0, 0);

@@ -54,17 +54,12 @@ void TfrDataWnd::BuildUi() {
     cb_sun = new QComboBox(this);
     cb_sun->setObjectName("cb_sun");
     cb_sun->addItems({"Normal", "Civil ", "Nautical", "Astronomical"});
-    auto button = [this](QPushButton*& b, const char* name, const char* text) {
-        b = new QPushButton(text, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
-    button(bn_sun, "bn_sun", "Sun");
-    button(bn_moon, "bn_moon", "Moon");
-    button(bn_planets, "bn_planets", "Planets");
-    button(bn_save, "bn_save", "Save");
-    button(bn_print, "bn_print", "Print");
-    button(bn_close, "bn_close", "Close");
+    bn_sun = NewButton(this, "bn_sun", "Sun");
+    bn_moon = NewButton(this, "bn_moon", "Moon");
+    bn_planets = NewButton(this, "bn_planets", "Planets");
+    bn_save = NewButton(this, "bn_save", "Save");
+    bn_print = NewButton(this, "bn_print", "Print");
+    bn_close = NewButton(this, "bn_close", "Close");
     PlanetMemo = NewReportMemo(this, "PlanetMemo", kMemoPixels);
 
     auto* controls = new QGridLayout;

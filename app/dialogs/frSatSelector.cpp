@@ -67,19 +67,13 @@ void ChooseSatellites(QWidget* parent, std::vector<TSatRec> list, const std::str
 }
 
 void TfrSatSelectorWnd::BuildUi() {
-    auto button = [this](QPushButton*& b, const char* name, const QString& text, const QString& tip = {}) {
-        b = new QPushButton(text, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-        if (!tip.isEmpty()) b->setToolTip(tip);
-    };
     ckboxSelSat = new QListWidget(this);
     ckboxSelSat->setObjectName("ckboxSelSat");
-    button(bn_all, "bn_all", "All", "Tick every satellite");
-    button(bn_none, "bn_none", "None", "Untick every satellite");
-    button(bn_delete, "bn_delete", "Remove", "Remove the highlighted satellite from the list");
-    button(bn_file, "bn_file", "File...", "Open an element file to add satellites from");
-    button(bn_close, "bn_close", "Close");
+    bn_all = NewButton(this, "bn_all", "All", "Tick every satellite");
+    bn_none = NewButton(this, "bn_none", "None", "Untick every satellite");
+    bn_delete = NewButton(this, "bn_delete", "Remove", "Remove the highlighted satellite from the list");
+    bn_file = NewButton(this, "bn_file", "File...", "Open an element file to add satellites from");
+    bn_close = NewButton(this, "bn_close", "Close");
     for (auto [b, theme] : {std::pair{bn_delete, "list-remove"}, std::pair{bn_file, "document-open"}})
         if (QIcon::hasThemeIcon(theme)) b->setIcon(QIcon::fromTheme(theme));
 
@@ -102,11 +96,11 @@ void TfrSatSelectorWnd::BuildUi() {
     ListBoxSatFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FlowInColumns(ListBoxSatFile, kFileColumns);
     ListBoxSatFile->setToolTip("Double-click a satellite to add it to the list");
-    button(bn_previous, "bn_previous", "<", "Previous 1000");
-    button(bn_next, "bn_next", ">", "Next 1000");
-    button(bn_number, "bn_number", "Satellite Number");
-    button(bn_reset, "bn_reset", "Reset File");
-    button(bn_search, "bn_search", "Search File");
+    bn_previous = NewButton(this, "bn_previous", "<", "Previous 1000");
+    bn_next = NewButton(this, "bn_next", ">", "Next 1000");
+    bn_number = NewButton(this, "bn_number", "Satellite Number");
+    bn_reset = NewButton(this, "bn_reset", "Reset File");
+    bn_search = NewButton(this, "bn_search", "Search File");
     txt_search = new QLineEdit(FilePanel);
     txt_search->setObjectName("txt_search");
     txt_search->setClearButtonEnabled(true);

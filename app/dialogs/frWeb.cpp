@@ -81,15 +81,6 @@ TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(
 TfrWebWnd::~TfrWebWnd() { Stop->store(true); }
 
 void TfrWebWnd::BuildUi() {
-    auto check = [this](QCheckBox*& c, const char* name, const char* text) {
-        c = new QCheckBox(text, this);
-        c->setObjectName(name);
-    };
-    auto button = [this](QPushButton*& b, const char* name, const char* text) {
-        b = new QPushButton(text, this);
-        b->setObjectName(name);
-        b->setAutoDefault(false);
-    };
     clb_tle = new QListWidget(this);
     clb_tle->setObjectName("clb_tle");
     FlowInColumns(clb_tle, 2);
@@ -99,7 +90,7 @@ void TfrWebWnd::BuildUi() {
     txt_password = new QLineEdit(this);
     txt_password->setObjectName("txt_password");
     txt_password->setEchoMode(QLineEdit::Password);
-    check(cb_savelogin, "cb_savelogin", "Save Login");
+    cb_savelogin = Named<QCheckBox>(this, "cb_savelogin", "Save Login");
     auto* login = new QGroupBox("Space Track Login", this);
     auto* loginForm = new QFormLayout(login);
     loginForm->addRow("Username", txt_username);
@@ -109,16 +100,16 @@ void TfrWebWnd::BuildUi() {
     txt_folder = new QLineEdit(this);
     txt_folder->setObjectName("txt_folder");
     txt_folder->setReadOnly(true);
-    button(bn_setFolder, "bn_setFolder", "Set Download Folder");
+    bn_setFolder = NewButton(this, "bn_setFolder", "Set Download Folder");
     auto* folder = new QGroupBox("Download Folder", this);
     auto* folderLayout = new QVBoxLayout(folder);
     folderLayout->addWidget(txt_folder);
     folderLayout->addWidget(bn_setFolder, 0, Qt::AlignLeft);
 
-    check(ckb_autodownload, "ckb_autodownload", "Auto-Download");
-    check(ckb_autoupdatemain, "ckb_autoupdatemain", "Auto-Update Main List");
-    check(ckb_autoupdateirid, "ckb_autoupdateirid", "Auto-Update Iridiums");
-    check(ckb_convert, "ckb_convert", "TLE to Common Names");
+    ckb_autodownload = Named<QCheckBox>(this, "ckb_autodownload", "Auto-Download");
+    ckb_autoupdatemain = Named<QCheckBox>(this, "ckb_autoupdatemain", "Auto-Update Main List");
+    ckb_autoupdateirid = Named<QCheckBox>(this, "ckb_autoupdateirid", "Auto-Update Iridiums");
+    ckb_convert = Named<QCheckBox>(this, "ckb_convert", "TLE to Common Names");
     nm_dwperiod = new QSpinBox(this);
     nm_dwperiod->setObjectName("nm_dwperiod");
     nm_dwperiod->setRange(0, 48);
@@ -146,9 +137,9 @@ void TfrWebWnd::BuildUi() {
     txt_notes->setReadOnly(true);
     txt_notes->setPlaceholderText("What each download did appears here.");
     txt_notes->setMaximumHeight(txt_notes->fontMetrics().lineSpacing() * 6);
-    button(bn_download, "bn_download", "Download File(s)");
-    button(bn_cancel, "bn_cancel", "Cancel");
-    button(bn_close, "bn_close", "Close");
+    bn_download = NewButton(this, "bn_download", "Download File(s)");
+    bn_cancel = NewButton(this, "bn_cancel", "Cancel");
+    bn_close = NewButton(this, "bn_close", "Close");
     bn_cancel->setEnabled(false);
     bn_cancel->setToolTip("Stop the download; files not fetched yet keep their previous version");
 

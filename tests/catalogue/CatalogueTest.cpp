@@ -13,6 +13,7 @@
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "../TempDirTest.h"
 
 namespace fs = std::filesystem;
 
@@ -33,26 +34,13 @@ const std::string kGeo2 = Tle("2 28626   0.0300 100.0000 0002000 200.0000 150.00
 const std::string kMol1 = Tle("1 40296U 14069A   18010.25000000  .00000010  00000-0  10000-3 0  999");
 const std::string kMol2 = Tle("2 40296  62.8000 300.0000 7000000 270.0000  10.0000  2.00600000 2000");
 
-class TempDir : public ::testing::Test {
+class TempDir : public TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orbisk_cat_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-    }
     static std::string ReadAll(const std::string& path) {
         std::string s;
         ReadFileBytes(path, 1 << 28, s);
         return s;
     }
-    fs::path dir_;
 };
 
 TSatRec Made(const std::string& l1, const std::string& l2, const char* name) {

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../SyncSpy.h"
+#include "../TempDirTest.h"
 #include "uDataFiles.h"
 #include "uFileIO.h"
 #include "uLoadSave.h"
@@ -27,20 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class FileIO : public ::testing::Test {
+class FileIO : public TempDirTest {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orbisk_io_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-    void Write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-    }
     std::string Read(const std::string& name) const {
         std::string s;
         ReadFileBytes(Path(name), 1 << 20, s);
@@ -52,7 +41,6 @@ protected:
         std::sort(n.begin(), n.end());
         return n;
     }
-    fs::path dir_;
 };
 
 // Runs a read that must not wait for a writer; a read stuck on the FIFO is

@@ -13,25 +13,17 @@
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uInitialize.h"
+#include "../TempDirTest.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class Settings : public ::testing::Test {
+class Settings : public TempDirTest {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orbisk_set_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        TempDirTest::SetUp();
         data_ = dir_.string() + "/";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-    std::string Path(const char* name) const { return data_ + name; }
-    void Write(const char* name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
     }
     static std::string Random(std::size_t n, unsigned seed) {
         std::mt19937 rng(seed);
@@ -39,7 +31,6 @@ protected:
         for (char& c : s) c = static_cast<char>(rng());
         return s;
     }
-    fs::path dir_;
     std::string data_;
     const std::string program_ = "/opt/orbisk/";
 };

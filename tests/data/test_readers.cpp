@@ -13,30 +13,21 @@
 #include "uDataFiles.h"
 #include "uSkyData.h"
 #include "uVarDef.h"
+#include "../TempDirTest.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempFolder : public ::testing::Test {
+class TempFolder : public TempDirTest {
 protected:
     void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("orbisk-data-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
+        TempDirTest::SetUp();
         DataFolder = dir_.string() + "/";
     }
-    void TearDown() override { fs::remove_all(dir_); }
     bool Load(std::string* message = nullptr) {
         return LoadSkyData(DataFolder, StarList, ConstellationList, message);
     }
-    std::string Path(const char* name) const { return (dir_ / name).string(); }
-    void WriteBytes(const char* name, const std::string& bytes) const {
-        std::ofstream(Path(name), std::ios::binary) << bytes;
-    }
-    fs::path dir_;
     std::string DataFolder;
     std::vector<TSkyRecord> StarList, ConstellationList;
 };
@@ -96,7 +87,7 @@ TEST_F(SkyFiles, TrailingBytesAndOddRecordCountsStayInsideTheList) {
 TEST_F(SkyFiles, GarbageNameLengthNeverReadsPastTheName) {
     std::string bytes(56, '\0');
     bytes[32] = static_cast<char>(200);  // length byte far beyond the 23 characters
-    WriteBytes("SaoStar.bin", bytes + "short");
+    Write("SaoStar.bin", bytes + "short");
     std::vector<TSkyRecord> out;
     ASSERT_TRUE(ReadSkyFile(Path("SaoStar.bin"), out));
     ASSERT_EQ(out.size(), 1u);
@@ -110,7 +101,7 @@ TEST_F(SkyFiles, WriteIntoMissingFolderFailsWithoutTouchingAnything) {
 using TextFiles = TempFolder;
 
 TEST_F(TextFiles, LinesLoseTheirCrLfEndsAndMissingFilesFail) {
-    WriteBytes("a.dat", "one\r\ntwo\nthree");
+    Write("a.dat", "one\r\ntwo\nthree");
     std::vector<std::string> lines;
     ASSERT_TRUE(ReadDataLines(Path("a.dat"), lines));
     EXPECT_EQ(lines, (std::vector<std::string>{"one", "two", "three"}));
