@@ -41,6 +41,7 @@ TfrMainWnd::TfrMainWnd(const TFolders& folders, const double* startTime, QWidget
     setObjectName("frMainWnd");
     Session.ProgramFolder = folders.program;
     Session.DataFolder = folders.data;
+    ProviderLimiter().KeepGpRecord(Session.DataFolder + kGpRecordFile);
     FormCreate(startTime);
 }
 

@@ -16,10 +16,17 @@ inline constexpr double kGpClassInterval = 3600.0;  // seconds between two queri
 inline constexpr double kProviderMaxWait = 65.0;
 
 // Seconds on a steady clock, and a way to pass them; tests inject both.
+// wall: seconds of the calendar clock, for the record that outlives the
+// program (empty: no record is kept).
 struct TLimiterClock {
     std::function<double()> now;
     std::function<void(double seconds)> sleep;
+    std::function<double()> wall;
 };
+
+// The file in the data folder that keeps the time of the last query of the
+// general-perturbations class across restarts.
+inline constexpr const char* kGpRecordFile = "GpQuery.dat";
 TLimiterClock SteadyLimiterClock();
 
 enum class TAdmission {
@@ -38,14 +45,22 @@ public:
     TAdmission Admit(bool gpClass, const std::atomic<bool>* stop = nullptr);
     // Seconds until the class may be queried again (0 when it may now).
     double GpWait();
+    // Keeps the time of the last class query in path (read now, written at
+    // each query), so that a restart does not forget it. An unreadable or
+    // garbled record is taken as no query; one that cannot be written only
+    // costs the record.
+    void KeepGpRecord(const std::string& path);
 
 private:
     double WaitLocked(double now) const;
+    double GpWaitLocked(double now) const;
 
     TLimiterClock clock_;
     std::mutex mutex_;
     std::deque<double> sent_;  // times of the requests of the last hour, oldest first
     double lastGp_ = -1e300;
+    std::string recordPath_;
+    double lastGpWall_ = -1e300;  // calendar seconds of the recorded query
 };
 
 // The one limiter every download batch shares.

@@ -409,7 +409,8 @@ TEST_F(DownloadTest, ProviderRequestsWaitTheirTurnAndTheGpClassComesOnceAnHour) 
     auto limiter = std::make_shared<TProviderLimiter>(TLimiterClock{[&] { return now; }, [&](double s) {
                                                                         now += s;
                                                                         slept += s;
-                                                                    }});
+                                                                    },
+                                                                    {}});
     for (int k = 0; k < 29; ++k) limiter->Admit(false);
     TNetConfig cfg = LoopbackConfig();
     cfg.limiter = limiter;

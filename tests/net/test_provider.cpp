@@ -1,6 +1,10 @@
 // The login provider's request limits, on a clock the test drives.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <cstdio>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "uRateLimit.h"
@@ -13,7 +17,8 @@ struct FakeClock {
         return {[this] { return t; }, [this](double s) {
                     slept.push_back(s);
                     t += s;
-                }};
+                },
+                {}};
     }
 };
 }  // namespace
@@ -52,4 +57,41 @@ TEST(ProviderLimits, ThirtyFirstRequestOfAMinuteWaitsHourLimitAndGpClassRefuse) 
     EXPECT_EQ(stopped.Admit(false, &stop), TAdmission::kStopped);
     EXPECT_TRUE(IsGpClassUrl("https://host/basicspacedata/query/class/GP/format/3le"));
     EXPECT_FALSE(IsGpClassUrl("https://host/basicspacedata/query/class/gp_history/format/3le"));
+}
+
+// The once-an-hour rule outlives the program: a restart reads the last
+// query's time back, and a garbled record or one ahead of the clock is no
+// query at all.
+TEST(ProviderLimits, GpClassRecordSurvivesARestart) {
+    const std::string path = ::testing::TempDir() + "orbisk_gp_record_" + std::to_string(::getpid());
+    std::remove(path.c_str());
+    double wall = 1.8e9;
+    auto clock = [&wall](FakeClock& steady) {
+        TLimiterClock c = steady.Clock();
+        c.wall = [&wall] { return wall; };
+        return c;
+    };
+    FakeClock first;
+    TProviderLimiter before(clock(first));
+    before.KeepGpRecord(path);
+    ASSERT_EQ(before.Admit(true), TAdmission::kGo);
+
+    wall += 600.0;
+    FakeClock second;  // a new program: its steady clock starts again
+    TProviderLimiter after(clock(second));
+    after.KeepGpRecord(path);
+    EXPECT_EQ(after.Admit(true), TAdmission::kGpTooSoon);
+    EXPECT_NEAR(after.GpWait(), 3000.0, 1e-6);
+    EXPECT_EQ(after.Admit(false), TAdmission::kGo) << "other classes are not held back";
+    wall += 3000.0;
+    EXPECT_EQ(after.Admit(true), TAdmission::kGo);
+
+    for (const char* record : {"garbage\n", "1e300\n", ""}) {
+        std::ofstream(path, std::ios::trunc) << record;
+        FakeClock steady;
+        TProviderLimiter fresh(clock(steady));
+        fresh.KeepGpRecord(path);
+        EXPECT_EQ(fresh.Admit(true), TAdmission::kGo) << record;
+    }
+    std::remove(path.c_str());
 }
