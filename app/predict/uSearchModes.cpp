@@ -423,7 +423,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
 
 void PrintReport(const TReportLines& lines) {
     for (const std::string& line : lines) {
-        const std::string shown = PrintableText(line);
+        const std::string shown = Latin1ToUtf8(PrintableText(line));
         std::fwrite(shown.data(), 1, shown.size(), stdout);
         std::fputc('\n', stdout);
     }

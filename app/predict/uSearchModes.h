@@ -68,7 +68,7 @@ int FinishReport(const TSearchStatus& status);
 
 std::string SearchModeUsage();
 
-// orbisk-predict's output: report lines to stdout, "orbisk-predict: <text>"
-// to stderr, with control characters replaced (PrintableText).
+// orbisk-predict's output: report lines to stdout in UTF-8, "orbisk-predict:
+// <text>" to stderr, with control characters replaced (PrintableText).
 void PrintReport(const TReportLines& lines);
 void PrintMessage(const std::string& text);

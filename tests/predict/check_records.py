@@ -42,7 +42,7 @@ def report_rows(path):
     """The data rows of a report, each with the catalogue number of the
     satellite header above it (flare rows have none)."""
     rows, number = [], None
-    for line in open(path, encoding="latin-1"):
+    for line in open(path, encoding="utf-8"):
         m = re.match(r"^  Satellite: .*  -  (\S+)$", line.rstrip("\n"))
         if m:
             number = m.group(1)
