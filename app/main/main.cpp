@@ -39,6 +39,10 @@ int main(int argc, char** argv) {
             std::fputs(ProgramUsage().c_str(), stdout);
             return 0;
         }
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("%s\n", VersionLine("orbisk").c_str());
+            return 0;
+        }
     }
     if (!HaveDisplay()) {
         std::fputs("orbisk: no display: neither DISPLAY nor WAYLAND_DISPLAY is set. The window needs a\n"

@@ -85,6 +85,7 @@ map, a sky chart or a globe.
   --screenshots DIR    save a picture of the window in each view (map, sky,
                        globe) to DIR, then close
   --help               show this help
+  --version            show the version
 )";
 }
 
