@@ -473,9 +473,9 @@ std::string VisibleColumnLine() {
 }
 
 std::string VisibleRowLine(const TVisibleRow& row) {
-    return FormatArgs("  %0:-30s  %1:5.1f   %2:4.1f   %3:4.1f   %4:7.1f   %5:6.0f   %6:-5s",
-                      {row.title, row.azimuth, row.elevation, row.magnitude, row.range,
-                       row.height, row.sunlit ? "Y" : "N"});
+    return FormatArgs("  %0:-30s  %1:5.1f   %2:4.1f   %3:4s   %4:7.1f   %5:6.0f   %6:-5s",
+                      {row.title, row.azimuth, row.elevation, MagnitudeText("%0:4.1f", row.magnitude, !row.sunlit),
+                       row.range, row.height, row.sunlit ? "Y" : "N"});
 }
 
 std::string PassTitle(const TSatRec& satellite, bool fullNumber) {

@@ -103,6 +103,15 @@ TEST(AnalysisSearch, VisibleListHoldsExactlyTheSatellitesInsideTheLimits) {
     ASSERT_EQ(lines.size(), 10 + r.sats.size());
     EXPECT_EQ(lines[7], VisibleSunLine(r.sunElevation));
     EXPECT_EQ(lines[9], VisibleColumnLine());
+    // A satellite in the Earth's shadow has no magnitude to show; the columns stay.
+    for (std::size_t i = 0; i < r.sats.size(); ++i) {
+        TVisibleRow lit = r.sats[i].row;
+        lit.sunlit = true;
+        const std::string& line = lines[10 + i];
+        ASSERT_EQ(line.size(), VisibleRowLine(lit).size());
+        const std::string mag = line.substr(VisibleColumnLine().find("Mag") - 1, 4);
+        EXPECT_EQ(mag == "    ", !r.sats[i].row.sunlit) << line;
+    }
 }
 
 TEST(AnalysisSearch, LimitsAreExclusiveAndAnUnlistedSatelliteRatesTen) {
