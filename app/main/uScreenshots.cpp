@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "frAnalysis.h"
 #include "frMain.h"
 #include "frPrediction.h"
 #include "frRadar.h"
@@ -50,7 +51,7 @@ struct TState {
     bool switched = false;
     int polls = 0;
     QDialog* dialog = nullptr;
-    int step = 0;  // after the dialogs: the prediction window and the radar chart
+    int step = 0;  // after the dialogs: the prediction and radar windows, then the analysis window
 };
 
 bool Save(QWidget& widget, const std::string& path) {
@@ -84,6 +85,33 @@ bool DialogStep(TfrMainWnd& window, const std::string& folder, TState& state) {
     return false;
 }
 
+// The analysis window after a search for what is up at the moment over the
+// bundled visual satellites. True when done.
+bool AnalysisShot(TfrMainWnd& window, const std::string& folder, TState& state) {
+    auto* analysis = window.findChild<TfrAnalysisWnd*>();
+    switch (state.step) {
+        case 4:
+            window.ui().menu_analysis->trigger();
+            ++state.step;
+            return false;
+        case 5:
+            if (!analysis) return false;
+            analysis->resize(1000, 720);
+            analysis->LoadElementFile(window.session().Options.tleFolder.str() + "visual.tle");
+            ++state.step;
+            return false;
+        case 6:
+            if (analysis->busy() || analysis->elementCount() == 0) return false;
+            analysis->menu_visible->trigger();
+            ++state.step;
+            return false;
+        default:
+            if (analysis->busy()) return false;
+            Save(*analysis, folder + "/orbisk-analysis.png");
+            return true;
+    }
+}
+
 // The prediction window after an Iridium flare search over its default
 // period, then the radar chart of the first flare. True when done.
 bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& state) {
@@ -102,13 +130,16 @@ bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& stat
         case 2:
             if (!prediction || prediction->busy()) return false;
             Save(*prediction, folder + "/orbisk-prediction.png");
-            if (!prediction->bn_chartwnd->isEnabled()) return true;
-            prediction->bn_chartwnd->click();
+            if (prediction->bn_chartwnd->isEnabled())
+                prediction->bn_chartwnd->click();
+            state.step = prediction->bn_chartwnd->isEnabled() ? 3 : 4;
+            return false;
+        case 3:
+            if (auto* radar = window.findChild<TfrRadarWnd*>()) Save(*radar, folder + "/orbisk-radar.png");
             ++state.step;
             return false;
         default:
-            if (auto* radar = window.findChild<TfrRadarWnd*>()) Save(*radar, folder + "/orbisk-radar.png");
-            return true;
+            return AnalysisShot(window, folder, state);
     }
 }
 
