@@ -28,7 +28,7 @@ bool IsWritableFolder(const std::string& folder) {
 }
 
 std::string UserDataHome() {
-    // The base directory specification: an XDG_DATA_HOME that is not absolute is ignored.
+    // An XDG_DATA_HOME that is not absolute is ignored, as the XDG base-directory rules say.
     if (const char* xdg = std::getenv("XDG_DATA_HOME"); xdg && xdg[0] == '/') return WithSlash(xdg);
     if (const char* home = std::getenv("HOME"); home && home[0] == '/')
         return WithSlash(home) + ".local/share/";
