@@ -2,6 +2,7 @@
 // bundled January 2018 element sets, 15 days, one observer, whole passes day
 // and night; on one thread and on all cores. The yardstick is the
 // independent pass finder of the tests (python3-ephem) on the same sets.
+#include <unistd.h>
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -79,7 +80,7 @@ void BM_LineSearch(benchmark::State& state) {
 // degree crossing by bisection), timed as one run of the script.
 void BM_EphemReference(benchmark::State& state) {
     const TWork& w = Work();
-    const std::string tle = "/tmp/orbisk_bench_leo.tle";
+    const std::string tle = "/tmp/orbisk_bench_leo_" + std::to_string(::getpid()) + ".tle";
     {
         std::ofstream out(tle);
         for (const TElementEntry& e : w.entries)

@@ -1,5 +1,6 @@
 // Report layouts and print paging. Expected lines were laid out by hand
 // column by column (and cross-checked with C printf widths).
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -189,7 +190,7 @@ TEST(PrintPaging, DialogPagesAndPrinterSheets) {
 }
 
 TEST(SaveReport, WritesLinesAndKeepsTheOldFileOnFailure) {
-    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "orbisk_report_test";
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("orbisk_report_test_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     const std::string path = (dir / "Orbisk.txt").string();
     ASSERT_TRUE(SaveReport(path, {"   ", "  Rev# : 7        ", ""}));

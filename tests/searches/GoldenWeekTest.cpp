@@ -3,7 +3,10 @@
 // to store them again (only after checking that a change is meant).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -16,6 +19,11 @@ namespace {
 const std::string kGoldenDir = std::string(ORBISK_SOURCE_DIR) + "/tests/searches/golden/";
 const double kWeekStart = EncodeDayNumber(2018, 1, 22, 0, 0, 0);
 const double kWeekStop = kWeekStart + 7.0;
+
+// Per-process names, so two builds' test runs can share the temporary folder.
+std::string UniqueTemp(const std::string& name) {
+    return (std::filesystem::temp_directory_path() / (std::to_string(::getpid()) + "_" + name)).string();
+}
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -112,7 +120,7 @@ TEST(GoldenWeek, FlareReportsAndKml) {
         const TFlareResult r = RunFlareSearch(fi, iridium, o, rs);
         ExpectGolden(day ? "flares_day_local.txt" : "flares_night.txt",
                      Joined(FlareReport(r, fi, rs)));
-        const std::string kml = "/tmp/orbisk_golden_flares.kml";
+        const std::string kml = UniqueTemp("orbisk_golden_flares.kml");
         ASSERT_TRUE(ExportFlareKml(r.passes, kml, o, fi.displayOffset));
         ExpectGolden(day ? "flares_day_local.kml" : "flares_night.kml", Slurp(kml));
         std::remove(kml.c_str());
@@ -153,7 +161,7 @@ TEST(GoldenWeek, GroundPathReportsAndKml) {
             const TGroundPathResult r = RunGroundPathSearch(in, track, Target(body), sats, o, rs);
             const std::string name = std::string("path_") + body + (miles ? "_miles" : "");
             ExpectGolden(name + ".txt", Joined(GroundPathReport(r, sats, Target(body), in, rs)));
-            const std::string kml = "/tmp/orbisk_golden_path.kml";
+            const std::string kml = UniqueTemp("orbisk_golden_path.kml");
             ASSERT_TRUE(ExportGroundPathKml(r, sats, TransitTitle(body), kml, o, in.displayOffset));
             ExpectGolden(name + ".kml", Slurp(kml));
             std::remove(kml.c_str());
