@@ -7,12 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build-fuzz}
 mkdir -p "$out/corpus"
 clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$root/app/catalogue" -I"$root/satellite/include" -I"$root/zenora/include" \
+  -I"$root/app/core" -I"$root/app/catalogue" -I"$root/satellite/include" -I"$root/zenora/include" \
   "$root/fuzz/catalogue_fuzz.cpp" \
-  "$root/app/catalogue/uLoadSave.cpp" "$root/app/catalogue/uFileIO.cpp" \
-  "$root/app/catalogue/uFormat.cpp" "$root/app/catalogue/uText.cpp" \
+  "$root/app/catalogue/uLoadSave.cpp" "$root/app/core/uFileIO.cpp" \
+  "$root/app/core/uFormat.cpp" "$root/app/core/uText.cpp" \
   "$root/app/catalogue/uOmm.cpp" "$root/app/catalogue/uOmmReaders.cpp" \
-  "$root/app/catalogue/uCsv.cpp" "$root/app/catalogue/uCatNumber.cpp" \
+  "$root/app/core/uCsv.cpp" "$root/app/core/uCatNumber.cpp" \
   "$root"/satellite/src/*.cpp \
   -lsimdjson -lpugixml \
   -o "$out/catalogue_fuzz"

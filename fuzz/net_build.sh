@@ -7,10 +7,11 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/build-fuzz}
 mkdir -p "$out"
 flags="-std=c++20 -O1 -g -fno-omit-frame-pointer -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all"
-clang++ $flags -I"$root/app/catalogue" -I"$root/app/net" -I"$root/satellite/include" -I"$root/zenora/include" \
-    "$root/fuzz/net_fuzz.cpp" "$root"/app/catalogue/*.cpp "$root"/app/net/*.cpp \
+clang++ $flags -I"$root/app/core" -I"$root/app/catalogue" -I"$root/app/net" -I"$root/satellite/include" \
+    -I"$root/zenora/include" \
+    "$root/fuzz/net_fuzz.cpp" "$root"/app/core/*.cpp "$root"/app/catalogue/*.cpp "$root"/app/net/*.cpp \
     "$root"/satellite/src/*.cpp "$root"/zenora/src/*.cpp \
-    $(pkg-config --cflags --libs libcurl libzip zlib) -o "$out/net_fuzz"
+    $(pkg-config --cflags --libs libcurl libzip zlib) -lsimdjson -lpugixml -o "$out/net_fuzz"
 
 # Seeds: the mode byte, then the installed file of that kind.
 corpus="$out/corpus-net"

@@ -88,11 +88,3 @@ int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::s
 // skipped, "; " between).
 bool ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
                         const std::string& magPath, std::string& error, std::string* warning = nullptr);
-
-struct TNetConfig;
-struct TNetReport;
-// The names-archive update: download url to folder, unpack its text, merge it
-// into lines and remove duplicates. The messages for the user go to report;
-// true when lines were merged.
-bool UpdateFromNamesArchive(const std::string& url, const std::string& folder, std::vector<std::string>& lines,
-                            const TNetConfig& config, TNetReport& report);

@@ -18,16 +18,6 @@
 
 namespace cli {
 
-// The folder of the running executable, with a trailing '/'.
-inline std::string ExecutableFolder() {
-    std::vector<char> buf(4096);
-    const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);
-    if (n <= 0) return "./";
-    std::string path(buf.data(), static_cast<std::size_t>(n));
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
 // --data; else the data folder beside the program when it is writable (a
 // build); else, for an installed program, the folder the window keeps its
 // settings and catalogues in ($XDG_DATA_HOME/orbisk/, or

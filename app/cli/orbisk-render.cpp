@@ -344,7 +344,7 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(QtMessages);
     QGuiApplication app(argc, argv);
 
-    const std::string programFolder = cli::ExecutableFolder();
+    const std::string programFolder = ExecutableFolder();
     const std::string dataFolder = cli::DataFolderFor(a, programFolder);
     TOptions options{};
     TMenuSettings menu{};

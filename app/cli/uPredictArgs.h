@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "uArgValues.h"
 #include "uPassSearch.h"
 
 // How results are written: the fixed-column report, or one record per line
@@ -66,24 +67,5 @@ std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args)
 // "unknown argument 'X'", with "; did you mean --Y?" when one of known is
 // near: a prefix of it ("--latitude" for "--lat") or at most two edits away.
 std::string UnknownOptionMessage(std::string_view typed, const std::vector<std::string_view>& known);
-
-// A date and time argument: "YYYY-MM-DD", then ' ' or 'T' and "HH:MM" or
-// "HH:MM:SS" (with decimals of a second), then optionally a zone, "Z" or
-// "+HH:MM", "+HHMM", "+HH" (or '-'). With a zone the value is UTC.
-struct TDateTimeArg {
-    double dayNumber = 0.0;
-    bool zoned = false;
-};
-bool ParseDateTimeArg(std::string_view text, TDateTimeArg& out);
-// The same for a time that is UTC unless its zone says otherwise.
-bool ParseDateTimeArg(std::string_view text, double& utcDayNumber);
-// The message for a date argument that does not parse.
-std::string DateTimeArgError(const std::string& option, const std::string& text);
-
-// A number argument exactly as typed: no blanks around it, '.' decimals.
-bool ParseArgNumber(std::string_view text, double& value);
-
-// "orbisk-predict (Orbisk) 0.1": the first line of --version.
-std::string VersionLine(const std::string& program);
 
 std::string PredictUsage();

@@ -14,6 +14,7 @@
 #include "frCommon.h"
 #include "uFileIO.h"
 #include "uMagFile.h"
+#include "uMagNames.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "CliCommon.h"
 #include "frMain.h"
+#include "uArgValues.h"
 #include "uScreenshots.h"
 #include "uStartup.h"
 
@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
     TCommandLine cl;
     if (const std::string error = ParseCommandLine(args, cl); !error.empty()) return Fail(error);
 
-    const TFolders folders = ResolveFolders(cli::ExecutableFolder(), cl.dataDir);
+    const TFolders folders = ResolveFolders(ExecutableFolder(), cl.dataDir);
     QIcon icon;
     for (const char* size : {"48", "256"})
         icon.addFile(QString::fromStdString(folders.program + "icons/orbisk-" + size + ".png"));

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "uArgValues.h"
 #include "uFileIO.h"
 #include "uInitialize.h"
-#include "uPredictArgs.h"
 
 namespace fs = std::filesystem;
 

@@ -14,6 +14,7 @@
 #include "uInitialize.h"
 #include "uInternet.h"
 #include "uMagFile.h"
+#include "uMagNames.h"
 
 namespace {
 
