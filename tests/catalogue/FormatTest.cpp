@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cstdlib>
 #include <cmath>
+#include <filesystem>
 #include <string>
 
 #include "uFormat.h"
@@ -182,13 +184,14 @@ TEST(FormatLocale, IgnoresTheProcessLocale) {
     std::string saved = old ? old : "C";
     if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
         // No such locale installed: compile one of our own from the locale sources.
-        const std::string dir = ::testing::TempDir() + "orbisk-locale";
+        const std::string dir = ::testing::TempDir() + "orbisk-locale-" + std::to_string(::getpid());
         const std::string cmd = "mkdir -p '" + dir + "' && localedef -i de_DE -f UTF-8 '" + dir +
                                 "/de_DE.UTF-8' >/dev/null 2>&1";
         if (std::system(cmd.c_str()) == 0) {
             setenv("LOCPATH", dir.c_str(), 1);
             std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
         }
+        std::filesystem::remove_all(dir);  // a loaded locale stays mapped
     }
     if (std::localeconv()->decimal_point[0] != ',')
         GTEST_SKIP() << "no locale with a decimal comma available";

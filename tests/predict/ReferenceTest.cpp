@@ -4,6 +4,7 @@
 // rows' look angles against python3-sgp4 and a topocentric conversion of
 // its own (reference_topocentric.py).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -117,7 +118,7 @@ struct TLook {
 bool ReferenceLooks(const std::string& line1, const std::string& line2, double latDeg,
                     double lonDeg, double heightKm, const std::vector<double>& times,
                     std::vector<TLook>& out) {
-    const std::string input = ::testing::TempDir() + "orbisk_topocentric_times.txt";
+    const std::string input = ::testing::TempDir() + "orbisk_topocentric_times_" + std::to_string(::getpid()) + ".txt";
     {
         std::FILE* f = std::fopen(input.c_str(), "w");
         if (!f) return false;
@@ -214,7 +215,7 @@ struct TRefTop {
 // false when python3-sgp4 is missing or the script fails.
 bool ReferenceTops(const std::vector<std::string>& stretches, double latDeg, double lonDeg,
                    double heightKm, std::vector<TRefTop>& out) {
-    const std::string input = ::testing::TempDir() + "orbisk_culmination_stretches.txt";
+    const std::string input = ::testing::TempDir() + "orbisk_culmination_stretches_" + std::to_string(::getpid()) + ".txt";
     {
         std::ofstream f(input);
         for (const std::string& s : stretches) f << s << "\n";

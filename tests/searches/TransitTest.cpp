@@ -2,6 +2,7 @@
 // ground exactly under the line from a target through a satellite at a
 // known time must see that transit, and the ground path must pass there.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -283,7 +284,7 @@ struct TRefApproach {
 };
 bool ReferenceApproaches(const TElementEntry& e, const TObserver& site, double start, double stop,
                          const std::vector<V3>& targets, std::vector<TRefApproach>& out) {
-    const std::string input = ::testing::TempDir() + "orbisk_transit_targets.txt";
+    const std::string input = ::testing::TempDir() + "orbisk_transit_targets_" + std::to_string(::getpid()) + ".txt";
     {
         std::FILE* f = std::fopen(input.c_str(), "w");
         if (!f) return false;
