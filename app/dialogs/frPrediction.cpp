@@ -6,7 +6,9 @@
 #include <QDateEdit>
 #include <QDateTimeEdit>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -159,14 +161,19 @@ void TfrPredictionWnd::BuildControls() {
     bn_google = new QPushButton("Show in Google Earth", central);
     bn_google->setObjectName("bn_google");
     bn_google->setEnabled(false);
+    bn_savekml = new QPushButton("Save KML as…", central);
+    bn_savekml->setObjectName("bn_savekml");
+    bn_savekml->setEnabled(false);
     connect(bn_chartwnd, &QPushButton::clicked, this, &TfrPredictionWnd::bn_chartwndClick);
     connect(bn_google, &QPushButton::clicked, this, &TfrPredictionWnd::bn_googleClick);
+    connect(bn_savekml, &QPushButton::clicked, this, &TfrPredictionWnd::bn_savekmlClick);
 
     auto* right = new QGridLayout;
     right->addWidget(period, 0, 0, 1, 2);
     right->addWidget(object, 1, 0, 2, 1);
     right->addWidget(bn_chartwnd, 1, 1);
     right->addWidget(bn_google, 2, 1);
+    right->addWidget(bn_savekml, 3, 1);
 
     auto* top = new QHBoxLayout;
     top->addWidget(cklb_linetab, 1);
@@ -341,6 +348,7 @@ void TfrPredictionWnd::StartSearch(int code) {
     Report.clear();
     if (code == kWorkerLineSearch || code == kWorkerTabularSearch || flares) Passes.clear();
     bn_google->setEnabled(false);
+    bn_savekml->setEnabled(false);
     bn_chartwnd->setEnabled(false);
     FlareMode = flares;
 
@@ -406,6 +414,7 @@ void TfrPredictionWnd::StartSearch(int code) {
             }
             bn_chartwnd->setEnabled(charts);
             bn_google->setEnabled(google);
+            bn_savekml->setEnabled(google);
         };
     });
 }
@@ -428,19 +437,51 @@ void TfrPredictionWnd::bn_chartwndClick() {
     radar->open();
 }
 
+bool TfrPredictionWnd::WriteKml(const std::string& path, std::string* writeError) {
+    if (FlareMode) return ExportFlareKml(Passes, path, SearchObserver, SearchOffset, writeError);
+    return PathResult && PathResult->google &&
+           ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset, writeError);
+}
+
+void TfrPredictionWnd::ShowKmlFailure(const std::string& path, const std::string& writeError) {
+    // Nothing to export and a file that cannot be written are different faults.
+    if (writeError.empty())
+        ShowMessage(kKmlExportFailed);
+    else
+        ShowMessage("The tracks could not be written to " + path + ": " + writeError);
+}
+
 void TfrPredictionWnd::bn_googleClick() {
     const std::string path = Session.DataFolder + kKmlFileName;
     std::string writeError;
-    const bool written =
-        FlareMode ? ExportFlareKml(Passes, path, SearchObserver, SearchOffset, &writeError)
-                  : PathResult && PathResult->google &&
-                        ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset,
-                                            &writeError);
-    if (!written) {
-        ShowMessage(writeError.empty() ? kKmlExportFailed : kKmlLaunchFailed);
+    if (!WriteKml(path, &writeError)) {
+        ShowKmlFailure(path, writeError);
         return;
     }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) ShowMessage(kKmlLaunchFailed);
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+        ShowMessage(std::string(kKmlLaunchFailed) + "\nThe tracks are in " + path +
+                    " until the program closes; \"Save KML as...\" keeps them where you choose.");
+}
+
+void TfrPredictionWnd::bn_savekmlClick() {
+    auto* dialog = new QFileDialog(this, "Save KML as", QDir::homePath());
+    dialog->setObjectName("SaveKmlDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilter("KML files (*.kml)");
+    dialog->setDefaultSuffix("kml");
+    dialog->selectFile("Orbisk_Tracks.kml");
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& chosen) {
+        if (chosen.isEmpty()) return;
+        const std::string path = chosen.toStdString();
+        std::string writeError;
+        if (!WriteKml(path, &writeError)) {
+            ShowKmlFailure(path, writeError);
+            return;
+        }
+        statusBar()->showMessage(WidgetText("Tracks saved to " + path));
+    });
+    dialog->open();
 }
 
 void TfrPredictionWnd::menu_printClick() { PrintLines(this, Report); }

@@ -68,6 +68,11 @@ private:
     void cb_objectChange();
     void bn_chartwndClick();
     void bn_googleClick();
+    void bn_savekmlClick();
+    // The last ground-path or flare result as KML at path; false when there
+    // is none or it cannot be written (the reason then in *writeError).
+    bool WriteKml(const std::string& path, std::string* writeError);
+    void ShowKmlFailure(const std::string& path, const std::string& writeError);
     void menu_printClick();
     void menu_saveClick();
     void ShowMessage(const std::string& text);
@@ -99,7 +104,7 @@ public:
     TClickLabel *stxt_time1 = nullptr, *stxt_time2 = nullptr;
     QLabel* lb_track = nullptr;
     QComboBox* cb_object = nullptr;
-    QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr;
+    QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr, *bn_savekml = nullptr;
     QPlainTextEdit* PredictMemo = nullptr;
     QAction *menu_satselector = nullptr, *menu_locselector = nullptr, *menu_mainlist = nullptr,
             *menu_close = nullptr, *menu_utc = nullptr, *menu_none = nullptr, *menu_all = nullptr,

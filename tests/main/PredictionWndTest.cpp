@@ -220,6 +220,38 @@ TEST_F(TPredictionWndTest, FlaresGoToTheDesktopAsKml) {
     EXPECT_TRUE(w.findChildren<QMessageBox*>("MessageBox").isEmpty());
 }
 
+TEST_F(TPredictionWndTest, KmlSavedWhereAskedAndFailuresNameThePath) {
+    session.Observer = TestSite(53.457, -67.609);
+    session.IridiumSats = BundledSets({"Iridium.tle"});
+    std::erase_if(session.IridiumSats, [](const TSatRec& s) { return !IsIridiumCatalogueName(s.name.str()); });
+    TfrPredictionWnd& w = Open();
+    EXPECT_FALSE(w.bn_savekml->isEnabled());
+    Period(Day2018(22, 3), Day2018(25, 3));
+    Click(w, "tb_flare");
+    ASSERT_TRUE(Finished());
+    ASSERT_TRUE(w.bn_savekml->isEnabled());
+
+    const std::string chosen = folder / "mine.kml";
+    QTest::mouseClick(w.bn_savekml, Qt::LeftButton);
+    ASSERT_TRUE(AnswerFileDialog(&w, chosen, "SaveKmlDialog"));
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(chosen); }));
+    EXPECT_NE(folder.Bytes("mine.kml").find("<Placemark>"), std::string::npos);
+
+    // No viewer on this platform: the message says where the file is.
+    QTest::mouseClick(w.bn_google, Qt::LeftButton);
+    const QString launch = TakeBox(&w);
+    EXPECT_TRUE(launch.startsWith(kKmlLaunchFailed)) << launch.toStdString();
+    EXPECT_TRUE(launch.contains(QString::fromStdString(folder / kKmlFileName))) << launch.toStdString();
+
+    // A file that cannot be written is not blamed on the viewer.
+    const std::string blocked = folder / "no such folder/x.kml";
+    QTest::mouseClick(w.bn_savekml, Qt::LeftButton);
+    ASSERT_TRUE(AnswerFileDialog(&w, blocked, "SaveKmlDialog"));
+    const QString write = TakeBox(&w);
+    EXPECT_FALSE(write.contains(kKmlLaunchFailed)) << write.toStdString();
+    EXPECT_TRUE(write.contains(QString::fromStdString(blocked))) << write.toStdString();
+}
+
 TEST_F(TPredictionWndTest, TargetsFromTheStarAndRaDecDialogs) {
     folder.CopyInstalled("star.dat");
     TfrPredictionWnd& w = Open();

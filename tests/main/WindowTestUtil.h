@@ -49,6 +49,7 @@ struct TTestSat {
     double epochDay = 22.0;           // day of 2018
     double meanMotion = 15.5;         // rev/day
     double meanAnomaly = 325.0288;    // deg
+    double inclination = 51.64;       // deg
     std::string ndot = " .00002182";  // columns 34-43: decay estimate
     std::string drag = " 40768-4";    // B*, columns 54-61
 
@@ -57,8 +58,8 @@ struct TTestSat {
         char l1[80], l2[80];
         std::snprintf(l1, sizeof l1, "1 %5sU 98067A   18%012.8f %s  00000-0 %s 0  999", catNo.c_str(), epochDay,
                       ndot.c_str(), drag.c_str());
-        std::snprintf(l2, sizeof l2, "2 %5s  51.6400 247.4627 0006703 130.5360 %8.4f %11.8f 5635", catNo.c_str(),
-                      meanAnomaly, meanMotion);
+        std::snprintf(l2, sizeof l2, "2 %5s %8.4f 247.4627 0006703 130.5360 %8.4f %11.8f 5635", catNo.c_str(),
+                      inclination, meanAnomaly, meanMotion);
         return {std::string(l1) + TleChecksum(l1), std::string(l2) + TleChecksum(l2)};
     }
     // The set as three lines of an element file.
@@ -123,10 +124,11 @@ inline QString TakeBox(QWidget* owner) {
     return text;
 }
 
-// The open-file dialog of owner answered with path; false when none opened.
-inline bool AnswerFileDialog(QWidget* owner, const std::string& path) {
+// The file dialog of owner (open-file unless named) answered with path;
+// false when none opened.
+inline bool AnswerFileDialog(QWidget* owner, const std::string& path, const char* dialogName = "PickFileOpen") {
     QFileDialog* dialog = nullptr;
-    if (!WaitFor([&] { return (dialog = owner->findChild<QFileDialog*>("PickFileOpen")) != nullptr; })) return false;
+    if (!WaitFor([&] { return (dialog = owner->findChild<QFileDialog*>(dialogName)) != nullptr; })) return false;
     QLineEdit* name = dialog->findChild<QLineEdit*>("fileNameEdit");
     if (!name) return false;
     // Typed text would open the path completer's popup, which takes the Return.

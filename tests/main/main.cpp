@@ -10,7 +10,8 @@ namespace {
 // The offscreen platform's notes about window hints are noise here.
 void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) {
     if (type == QtDebugMsg || type == QtInfoMsg || text.contains("propagateSizeHints") ||
-        text.startsWith("QStandardPaths:") || text.contains("does not support raise()"))
+        text.startsWith("QStandardPaths:") || text.contains("does not support raise()") ||
+        text.contains("does not support QPlatformServices"))
         return;
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
