@@ -348,7 +348,9 @@ void TfrMainWnd::cb_sat1Change(int index) {
     Frame.sat1 = static_cast<std::size_t>(index);
     SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
     ComputeStates();
-    Session.TrackStart = Session.TrackAnchor = Session.NextRise = Session.CurrentTime;
+    // Another satellite: its own pass, searched afresh.
+    Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
+    Session.NextRise = Session.NextSet = Session.CurrentTime;
     View.TrackStart = View.TrackAnchor = Session.CurrentTime;
     const TSatState& state = Session.SatStates[Session.Sat1State];
     if (Session.Options.viewMode == kViewSky) {

@@ -172,6 +172,10 @@ private:
     bool Closing = false;
     bool DownloadRunning = false;
     bool NextPassBusy = false;
+    bool NeverRises = false;    // the first satellite did not rise within the searched days
+    // The satellite (list generation, index) NextRise and NextSet belong to.
+    unsigned PassGeneration = ~0u;
+    int PassSat = -1;
     bool MainListBusy = false, IridiumBusy = false, SkyListBusy = false;
     bool FillingBoxes = false;  // BuildActiveList is filling the satellite boxes
     long FrameCount = 0;

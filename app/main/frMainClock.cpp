@@ -89,6 +89,9 @@ void TfrMainWnd::RefreshAll() {
     View.Dirty = 1;
     ComputeStates();
     if (!Session.SatStates.empty()) {
+        // A pass found for another satellite (or list) is no answer for this one.
+        if (PassGeneration != MainGeneration || PassSat != Session.Sat1Main)
+            Session.NextRise = Session.NextSet = Session.CurrentTime;
         // The shown pass is recomputed when it is over or a fresh start was asked for.
         if (Session.CurrentTime >= Session.NextSet) UpdateNextPass();
     } else {
@@ -204,6 +207,9 @@ void TfrMainWnd::UpdateNextPass() {
     } else {
         return;
     }
+    PassGeneration = MainGeneration;
+    PassSat = Session.Sat1Main;
+    NeverRises = false;
     if (!(sat.meanMotion > kSlowMeanMotion)) {
         Session.NextRise = t + kGeoRiseDays;
         Session.NextSet = t + kGeoSetDays;
@@ -218,11 +224,14 @@ void TfrMainWnd::UpdateNextPass() {
     const TObserver observer = Session.Observer;
     const double from = Session.NextRise;
     const double origin = from;
+    // Until the search answers, the panels show no pass of another satellite or time.
+    Ui.Sb_Main->setText(1, "...");
+    Ui.Sb_Main->setText(3, "...");
     Workers.Start(
         kWorkerNextPass,
         [this, copy, observer, from, generation, first, origin]() -> TWorkers::TApply {
             const TPassTimes p = SearchNextPass(copy, observer, from);
-            return [this, p, generation, first, origin] {
+            return [this, p, generation, first, origin, from] {
                 const bool current = generation == MainGeneration && first == Session.Sat1Main &&
                                      Session.NextRise == origin;
                 if (!current) {
@@ -234,6 +243,7 @@ void TfrMainWnd::UpdateNextPass() {
                 }
                 Session.NextRise = p.rise;
                 Session.NextSet = p.set;
+                NeverRises = !(p.rise < from + kSearchDays);
                 ShowNextPass();
             };
         },
@@ -244,6 +254,11 @@ void TfrMainWnd::ShowNextPass() {
     if (Ui.cb_sat1->count() == 0 || Session.SatStates.empty()) return;
     const TSatRec& sat = Session.MainSats[Session.Sat1Main];
     if (sat.decayed || !(sat.meanMotion > kSlowMeanMotion) || NextPassBusy) return;
+    if (NeverRises) {
+        Ui.Sb_Main->setText(1, "never rises");
+        Ui.Sb_Main->setText(3, "-");
+        return;
+    }
     const bool utc = Session.Options.utcDisplay != 0;
     const double offset = Session.Observer.utcOffset;
     Ui.Sb_Main->setText(1, WidgetText(PassTimeText(Session.NextRise, utc, offset)));
