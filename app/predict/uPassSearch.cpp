@@ -77,9 +77,6 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
     return Calc_Magnitude(sat.stdMag, state.radec.dist, fraction);
 }
 
-// Three quarters of an orbit later.
-double NextSearchStart(double t, const TSatRec& sat) { return t + 0.75 * SafePeriodDays(sat); }
-
 // Rate of change of the satellite's elevation (rad/s) from its state and
 // the observer's position at the same time: the line of sight and the
 // zenith (the ellipsoid normal) both turn, the zenith with the Earth.
@@ -286,7 +283,10 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 out.push_back(pass);
                 state.mode = kFillPosition;
             }
-            t = NextSearchStart(t, sat);
+            // The next rise is searched from this pass's set: a high or
+            // eccentric orbit can rise again well within one period, and the
+            // rise search passes over what its orbit rules out anyway.
+            t = set;
         }
     }
 }
@@ -351,10 +351,7 @@ void AddTableRow(TTabularSearch& s, double t) {
     s.state.mode = kFillPosition;
 }
 
-void FinishPass(TTabularSearch& s, double& t) {
-    AddTableRow(s, t);
-    t = NextSearchStart(t, s.satellite);
-}
+void FinishPass(TTabularSearch& s, double t) { AddTableRow(s, t); }
 
 void ListPassAll(TTabularSearch& s, double& t) {
     const double minEl = s.inputs.minElevation;
@@ -431,6 +428,11 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
                 ListPassSunlit(search, t);
             else
                 ListPassAll(search, t);
+            // On from the set of the pass just listed, whose rows may end
+            // while it is still up (in the shadow or at the interval's end).
+            search.state.mode = kFillPosition;
+            t = SearchCrossing(TEdge::kSet, search.satellite, search.state, in.minElevation, t, e,
+                               search.observer, in.shortcuts);
             if (!(t > before)) t = AddSeconds(before, 1.0);  // never search the same instant twice
         }
     }

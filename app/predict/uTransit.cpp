@@ -32,7 +32,14 @@ constexpr double kPathFarStep = 10.0;       // s, and the closest second lies wi
 constexpr double kPathNearStep = 5.0;       // s, within kPathNearBelow
 constexpr std::size_t kMaxPathRows = 3600;  // a path is minutes long at most
 
-double NextPass(double t, const TSatRec& sat) { return t + 0.75 * SafePeriodDays(sat); }
+// The set of the pass the satellite is in at t (t when it is down): the
+// next rise is searched from there, since a high or eccentric orbit can
+// rise again well within one period.
+double AfterPass(TSatRec& sat, TSatState& state, double minElevation, double t, double limit,
+                 TObserver& observer, bool shortcuts) {
+    state.mode = kFillPosition;
+    return SearchCrossing(TEdge::kSet, sat, state, minElevation, t, limit, observer, shortcuts);
+}
 
 double SunElevation(double t, TObserver& observer, TVector* sunOut = nullptr) {
     ObserverVector(t, observer);
@@ -174,7 +181,7 @@ void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
                     ap.state.mode = kFillPosition;
                 }
             }
-            t = NextPass(t, sat);
+            t = AfterPass(sat, ap.state, cx.minElevation, t, e, observer, cx.shortcuts);
         }
     }
 }
@@ -286,7 +293,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
             if (!(t < e) || sat.decayed) break;
             if (!in.dayAndNight && target.body != kBodySun &&
                 SunElevation(t, observer) >= kPathDaylight) {
-                t = NextPass(t, sat);
+                t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);
                 continue;
             }
 
@@ -316,7 +323,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                 t += step * kSecond;
             }
             if (!ok || !(closest < kPathTurnBelow)) {
-                t = NextPass(t, sat);
+                t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);
                 continue;
             }
 
@@ -371,7 +378,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
             }
             target.mode = kFillPosition;
             if (!rows.empty()) out.push_back(TGroundPath{index, std::move(rows)});
-            t = NextPass(t, sat);
+            t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);
         }
     }
 }
