@@ -17,6 +17,7 @@
 
 #include "CliCommon.h"
 #include "uAnalysisModes.h"
+#include "uDopplerMode.h"
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
@@ -130,6 +131,9 @@ double LocalClockDayNumber() {
 
 int main(int argc, char** argv) {
     std::vector<std::string> args = SplitOptionValues(std::vector<std::string>(argv + 1, argv + argc));
+    TDopplerModeArgs dopplerArgs;
+    if (const std::string error = ExtractDopplerModeArgs(args, dopplerArgs); !error.empty())
+        return Fail(2, error);
     TAnalysisModeArgs analysisArgs;
     if (const std::string error = ExtractAnalysisModeArgs(args, analysisArgs); !error.empty())
         return Fail(2, error);
@@ -140,12 +144,14 @@ int main(int argc, char** argv) {
     TPredictArgs a;
     std::vector<std::string_view> otherOptions = SearchModeOptions();
     otherOptions.insert(otherOptions.end(), AnalysisModeOptions().begin(), AnalysisModeOptions().end());
+    otherOptions.insert(otherOptions.end(), DopplerModeOptions().begin(), DopplerModeOptions().end());
     if (const std::string error = ParsePredictArgs(args, a, otherOptions); !error.empty())
         return Fail(2, error);
     if (a.help) {
         std::fputs(PredictUsage().c_str(), stdout);
         std::fputs(SearchModeUsage().c_str(), stdout);
         std::fputs(AnalysisModeUsage().c_str(), stdout);
+        std::fputs(DopplerModeUsage().c_str(), stdout);
         return 0;
     }
     if (a.version) {
@@ -169,6 +175,7 @@ int main(int argc, char** argv) {
     const std::string source = a.tleFile.empty() ? dataFolder + "MainSat.bin" : a.tleFile;
 
     TPredictionControls controls = a.controls;
+    if (dopplerArgs.active) DopplerControls(dopplerArgs, controls);
     if (!a.list)
         if (const std::string message = ShownPeriod(a, observer, controls); !message.empty()) return Fail(2, message);
     const TPredictionInputs inputs = ReadPredictionInputs(controls, observer.utcOffset);
@@ -191,6 +198,8 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnInterrupt);
 
+    if (dopplerArgs.active)
+        return RunDopplerMode(dopplerArgs, a, inputs, observer, settings, std::move(sats), source, &gControl);
     if (analysis) return RunAnalysisMode(analysisArgs, a, dataFolder, inputs, observer, settings, &gControl);
     return RunSearchMode(modeArgs, a, dataFolder, inputs, observer, settings, std::move(sats), source, &gControl);
 }

@@ -88,7 +88,7 @@ std::string ExtractSearchModeArgs(std::vector<std::string>& args, TSearchModeArg
                        : m == "transit" ? TSearchMode::kTransit
                                         : TSearchMode::kPath;
         } else if (a == "--mode" && i + 1 < args.size() && args[i + 1] != "line" && args[i + 1] != "table") {
-            return "--mode must be line, table, flares, transit, path, visible, decayed or analysis-transit, not '" +
+            return "--mode must be line, table, flares, transit, path, visible, decayed, analysis-transit or doppler, not '" +
                    args[i + 1] + "'";
         } else if (a == "--day-flares") {
             out.dayFlares = true;

@@ -1,0 +1,31 @@
+#include "uDoppler.h"
+
+#include <cmath>
+
+#include "uTracking.h"
+
+TVector ObserverVelocity(const TVector& p) {
+    TVector v{-kEarthRotationRate * p.y, kEarthRotationRate * p.x, 0.0, 0.0};
+    v.r = std::hypot(v.x, v.y);
+    return v;
+}
+
+double RangeRate(const TVector& satPos, const TVector& satVel, const TVector& obsPos, const TVector& obsVel) {
+    const double dx = satPos.x - obsPos.x, dy = satPos.y - obsPos.y, dz = satPos.z - obsPos.z;
+    const double range = std::sqrt(dx * dx + dy * dy + dz * dz);
+    if (range <= 0.0) return 0.0;
+    return (dx * (satVel.x - obsVel.x) + dy * (satVel.y - obsVel.y) + dz * (satVel.z - obsVel.z)) / range;
+}
+
+bool LookAt(TSatRec& sat, double t, TObserver& observer, TLook& out) {
+    TSatState state{};
+    state.mode = kFillLookAngles;
+    const double gha = ObserverVector(t, observer);
+    if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
+    out.t = t;
+    out.azimuth = std::fmod(Degrees(state.altaz.az) + 360.0, 360.0);
+    out.elevation = Degrees(state.altaz.alt);
+    out.range = state.radec.dist;
+    out.rangeRate = RangeRate(state.pos, state.vel, observer.vect, ObserverVelocity(observer.vect));
+    return true;
+}

@@ -1,0 +1,454 @@
+#include "uRadioControl.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <set>
+
+#include "uFormat.h"
+#include "uText.h"
+
+using namespace std::chrono;
+
+namespace {
+// Devices driven now, by TDeviceAddress::Key, so that two windows never drive one.
+std::mutex gDevicesMutex;
+std::set<std::string> gDevices;
+
+// "" when every key could be taken (and they are), else the message.
+std::string TakeDevices(const std::vector<std::string>& keys, const std::vector<std::string>& names) {
+    std::lock_guard<std::mutex> lock(gDevicesMutex);
+    for (std::size_t i = 0; i < keys.size(); ++i)
+        if (!keys[i].empty() && gDevices.count(keys[i])) return names[i] + " is already engaged by another control";
+    for (const std::string& k : keys)
+        if (!k.empty()) gDevices.insert(k);
+    return {};
+}
+
+void ReleaseDevices(const std::vector<std::string>& keys) {
+    std::lock_guard<std::mutex> lock(gDevicesMutex);
+    for (const std::string& k : keys)
+        if (!k.empty()) gDevices.erase(k);
+}
+
+std::string Seconds(milliseconds ms) { return FormatGeneral(static_cast<double>(ms.count()) / 1000.0) + " s"; }
+}  // namespace
+
+TRadioClock SystemRadioClock() {
+    return [] {
+        const double unix = duration<double>(system_clock::now().time_since_epoch()).count();
+        return unix / 86400.0 + 25569.0;  // 1970-01-01 is day 25569
+    };
+}
+
+milliseconds NextBackoff(milliseconds last) {
+    if (last < milliseconds(500)) return milliseconds(500);
+    return std::min(last * 2, milliseconds(30000));
+}
+
+const char* RigTypeName(TRigType type) {
+    switch (type) {
+        case TRigType::kReceiveOnly: return "rx";
+        case TRigType::kTransmitOnly: return "tx";
+        case TRigType::kSimplexPtt: return "simplex";
+        case TRigType::kFullDuplex: return "duplex";
+        case TRigType::kTwoRadios: return "two";
+    }
+    return "duplex";
+}
+
+bool ParseRigType(const std::string& name, TRigType& type) {
+    for (TRigType t : {TRigType::kReceiveOnly, TRigType::kTransmitOnly, TRigType::kSimplexPtt, TRigType::kFullDuplex,
+                       TRigType::kTwoRadios})
+        if (name == RigTypeName(t)) {
+            type = t;
+            return true;
+        }
+    return false;
+}
+
+TRigSettings TRigSettings::ForType(TRigType type) {
+    TRigSettings s;
+    s.type = type;
+    switch (type) {
+        case TRigType::kFullDuplex: s.downVfo = "Main", s.upVfo = "Sub"; break;
+        case TRigType::kSimplexPtt: s.downVfo = "VFOA", s.upVfo = "VFOB"; break;
+        default: s.downVfo = "currVFO", s.upVfo = "currVFO"; break;
+    }
+    return s;
+}
+
+const char* LinkStateName(TLinkState state) {
+    switch (state) {
+        case TLinkState::kIdle: return "Idle";
+        case TLinkState::kConnecting: return "Connecting";
+        case TLinkState::kEngaged: return "Engaged";
+        case TLinkState::kReconnecting: return "Reconnecting";
+    }
+    return "Idle";
+}
+
+std::string RadioMode(const std::string& mode, bool uplinkOfInverting) {
+    const std::string m = UpperText(mode);
+    if (m == "USB" || m == "LSB") {
+        if (!uplinkOfInverting) return m;
+        return m == "USB" ? "LSB" : "USB";
+    }
+    if (m == "CW" || m == "AM") return m;
+    if (m == "FM" || m == "FMN" || m == "AFSK" || m == "APRS" || m == "SSTV" || m.empty()) return "FM";
+    return uplinkOfInverting ? "LSB" : "USB";
+}
+
+// ---- radio ------------------------------------------------------------------
+
+struct TRigControl::Channel {
+    bool downlink = true;
+    std::string vfo;
+    std::string mode;          // hamlib's
+    bool watchDial = false;
+    double commanded = 0.0;    // Hz, 0: nothing written on this link yet
+    steady_clock::time_point lastWrite{};
+};
+
+TRigControl::TRigControl(const TRigSettings& settings, const TSatRec& sat, const TObserver& observer,
+                         const TTransponder& transponder, TRadioClock clock)
+    : settings_(settings), clock_(std::move(clock)), tuner_(sat, observer, transponder) {
+    settings_.periodMs = std::clamp(settings_.periodMs, 100, 2000);
+    settings_.settleMs = std::clamp(settings_.settleMs, 0, 10000);
+    downMode_ = RadioMode(transponder.mode, false);
+    upMode_ = RadioMode(transponder.mode, transponder.inverting && transponder.IsLinear());
+    for (const TModeOffset& o : settings_.offsets)
+        if (UpperText(o.mode) == UpperText(transponder.mode)) tuner_.SetOffsets(o.down, o.up);
+    devices_.push_back(settings_.radio);
+    if (settings_.type == TRigType::kTwoRadios) devices_.push_back(settings_.txRadio);
+}
+
+TRigControl::~TRigControl() { Disengage(); }
+
+std::string TRigControl::Engage() {
+    if (Engaged()) return "The radio control is engaged already";
+    std::vector<std::string> names;
+    keys_.clear();
+    for (const TDeviceAddress& d : devices_) {
+        keys_.push_back(d.Key());
+        names.push_back("The radio at " + d.Text());
+    }
+    if (devices_.size() == 2 && !keys_[0].empty() && keys_[0] == keys_[1])
+        return "The two radios must be two devices, not " + devices_[0].Text() + " twice";
+    if (std::string e = TakeDevices(keys_, names); !e.empty()) {
+        keys_.clear();
+        return e;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        status_ = TRigStatus{};
+        status_.state = TLinkState::kConnecting;
+    }
+    stop_ = false;
+    for (std::size_t i = 0; i < devices_.size(); ++i) threads_.emplace_back([this, i] { Run(i); });
+    return {};
+}
+
+void TRigControl::Disengage() {
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        stop_ = true;
+    }
+    stopCv_.notify_all();
+    for (std::thread& t : threads_) t.join();
+    threads_.clear();
+    ReleaseDevices(keys_);
+    keys_.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.state = TLinkState::kIdle;
+}
+
+TRigStatus TRigControl::Status() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return status_;
+}
+
+void TRigControl::TuneDownlink(double downSat) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tuner_.TuneDownlink(downSat);
+}
+
+void TRigControl::TuneUplink(double upSat) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    tuner_.TuneUplink(upSat);
+}
+
+void TRigControl::SetState(TLinkState state, const std::string& message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.state = state;
+    if (!message.empty()) status_.message = message;
+}
+
+// False when asked to stop while waiting.
+bool TRigControl::WaitFor(milliseconds ms) {
+    std::unique_lock<std::mutex> lock(stopMutex_);
+    return !stopCv_.wait_for(lock, ms, [this] { return stop_; });
+}
+
+bool TRigControl::Setup(TRadioDevice& dev, std::vector<Channel>& channels) {
+    const TTransponder& tp = tuner_.Transponder();
+    auto note = [&](const std::string& e) {
+        if (e.empty() || dev.LastWasUnsupported()) return true;
+        SetState(TLinkState::kConnecting, e);
+        return !dev.Lost();
+    };
+    if (settings_.type == TRigType::kFullDuplex && !note(dev.SetSatelliteMode(true))) return false;
+    if (settings_.type == TRigType::kSimplexPtt && !note(dev.SetSplit(settings_.upVfo))) return false;
+    for (const Channel& c : channels) {
+        if (!note(dev.SetMode(c.vfo, c.mode, settings_.passband))) return false;
+        if (!c.downlink && tp.ctcss > 0.0 && !note(dev.SetTone(c.vfo, tp.ctcss))) return false;
+    }
+    return true;
+}
+
+void TRigControl::Run(std::size_t device) {
+    const TTransponder tp = tuner_.Transponder();
+    std::vector<Channel> channels;
+    auto add = [&](bool downlink, const std::string& vfo) {
+        if (downlink ? !tp.HasDownlink() : !tp.HasUplink()) return;
+        Channel c;
+        c.downlink = downlink;
+        c.vfo = vfo;
+        c.mode = downlink ? downMode_ : upMode_;
+        channels.push_back(c);
+    };
+    switch (settings_.type) {
+        case TRigType::kReceiveOnly: add(true, settings_.downVfo); break;
+        case TRigType::kTransmitOnly: add(false, settings_.upVfo); break;
+        case TRigType::kSimplexPtt:
+        case TRigType::kFullDuplex:
+            add(true, settings_.downVfo);
+            add(false, settings_.upVfo);
+            break;
+        case TRigType::kTwoRadios: add(device == 0, device == 0 ? settings_.downVfo : settings_.upVfo); break;
+    }
+    // The dial the user turns: the downlink's, or the uplink's when there is none.
+    if (!channels.empty() && (settings_.type != TRigType::kTwoRadios || device == 0 || !tp.HasDownlink()))
+        channels.front().watchDial = true;
+
+    TRadioDevice dev(devices_[device]);
+    milliseconds backoff{0};
+    const milliseconds period(settings_.periodMs), settle(settings_.settleMs);
+    bool everOpen = false;
+    while (true) {
+        if (!dev.IsOpen()) {
+            std::string e = dev.Open();
+            if (e.empty() && !Setup(dev, channels)) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                e = status_.message;
+                dev.Close();
+            }
+            if (!e.empty()) {
+                backoff = NextBackoff(backoff);
+                SetState(everOpen ? TLinkState::kReconnecting : TLinkState::kConnecting,
+                         e + "; trying again in " + Seconds(backoff));
+                if (!WaitFor(backoff)) break;
+                continue;
+            }
+            everOpen = true;
+            backoff = milliseconds(0);
+            for (Channel& c : channels) c.commanded = 0.0;
+            std::lock_guard<std::mutex> lock(mutex_);
+            status_.state = TLinkState::kEngaged;
+            ++status_.connects;
+        }
+        const auto tickStart = steady_clock::now();
+        TRadioTarget target;
+        bool have = false;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            have = tuner_.Update(clock_(), target);
+            if (have) status_.target = target, status_.haveTarget = true;
+        }
+        bool ptt = false;
+        if (have && settings_.type == TRigType::kSimplexPtt) dev.GetPtt(ptt);
+        for (Channel& c : channels) {
+            if (!have || dev.Lost()) break;
+            // No receive corrections while transmitting on a simplex radio.
+            if (ptt && c.downlink) continue;
+            double want = c.downlink ? target.downRadio : target.upRadio;
+            const double deadband = settings_.deadbands.For(c.mode);
+            const auto now = steady_clock::now();
+            const bool watching = c.watchDial && !settings_.ignoreDial && c.commanded > 0.0;
+            // The next correction waits for the last one's trusted read-back, so a
+            // turn of the dial meanwhile is seen, never written over.
+            if (watching && now - c.lastWrite < settle) continue;
+            if (watching) {
+                double read = 0.0;
+                if (dev.GetFrequency(c.vfo, read).empty()) {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    (c.downlink ? status_.readDown : status_.readUp) = read;
+                    if (std::fabs(read - c.commanded) > deadband) {
+                        // Trusted only after the settle time: the user's dial.
+                        if (c.downlink) tuner_.DownlinkDialAt(read, target.look.rangeRate);
+                        else tuner_.UplinkDialAt(read, target.look.rangeRate);
+                        ++status_.dialMoves;
+                        c.commanded = read;
+                        if (tuner_.Update(target.look.t, target)) status_.target = target;
+                        want = c.downlink ? target.downRadio : target.upRadio;
+                    }
+                }
+                if (dev.Lost()) break;
+            }
+            if (!(want > 0.0) || !NeedsCorrection(c.commanded, want, deadband)) continue;
+            const std::string e = dev.SetFrequency(c.vfo, want);
+            c.lastWrite = steady_clock::now();
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (!e.empty()) {
+                status_.message = e;
+                continue;
+            }
+            c.commanded = want;
+            (c.downlink ? status_.sentDown : status_.sentUp) = want;
+            ++status_.frequencyCommands;
+        }
+        if (dev.Lost()) {
+            std::string why;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                why = status_.message;
+            }
+            dev.Close();
+            backoff = NextBackoff(backoff);
+            SetState(TLinkState::kReconnecting, why + "; reconnecting in " + Seconds(backoff));
+            if (!WaitFor(backoff)) break;
+            continue;
+        }
+        const auto spent = duration_cast<milliseconds>(steady_clock::now() - tickStart);
+        if (!WaitFor(std::max(milliseconds(1), period - spent))) break;
+    }
+    dev.Close();
+}
+
+// ---- rotator ----------------------------------------------------------------
+
+TRotatorControl::TRotatorControl(const TRotatorControlSettings& settings, TRadioClock clock)
+    : settings_(settings), clock_(std::move(clock)) {
+    settings_.periodMs = std::clamp(settings_.periodMs, 100, 5000);
+}
+
+TRotatorControl::~TRotatorControl() { Disengage(); }
+
+std::string TRotatorControl::Engage() {
+    if (Engaged()) return "The rotator control is engaged already";
+    key_ = settings_.rotator.Key();
+    if (std::string e = TakeDevices({key_}, {"The rotator at " + settings_.rotator.Text()}); !e.empty()) {
+        key_.clear();
+        return e;
+    }
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        status_ = TRotatorStatus{};
+        status_.state = TLinkState::kConnecting;
+    }
+    stop_ = false;
+    thread_ = std::thread([this] { Run(); });
+    return {};
+}
+
+void TRotatorControl::Disengage() {
+    {
+        std::lock_guard<std::mutex> lock(stopMutex_);
+        stop_ = true;
+    }
+    stopCv_.notify_all();
+    if (thread_.joinable()) thread_.join();
+    ReleaseDevices({key_});
+    key_.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.state = TLinkState::kIdle;
+}
+
+void TRotatorControl::SetPlan(TRotatorPlan plan) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    plan_ = std::move(plan);
+}
+
+TRotatorStatus TRotatorControl::Status() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return status_;
+}
+
+void TRotatorControl::SetState(TLinkState state, const std::string& message) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.state = state;
+    if (!message.empty()) status_.message = message;
+}
+
+bool TRotatorControl::WaitFor(milliseconds ms) {
+    std::unique_lock<std::mutex> lock(stopMutex_);
+    return !stopCv_.wait_for(lock, ms, [this] { return stop_; });
+}
+
+void TRotatorControl::Run() {
+    TRotatorDevice dev(settings_.rotator);
+    milliseconds backoff{0};
+    const milliseconds period(settings_.periodMs);
+    bool everOpen = false, sent = false;
+    TRotatorCommand last;
+    while (true) {
+        if (!dev.IsOpen()) {
+            if (const std::string e = dev.Open(); !e.empty()) {
+                backoff = NextBackoff(backoff);
+                SetState(everOpen ? TLinkState::kReconnecting : TLinkState::kConnecting,
+                         e + "; trying again in " + Seconds(backoff));
+                if (!WaitFor(backoff)) break;
+                continue;
+            }
+            everOpen = true;
+            backoff = milliseconds(0);
+            sent = false;
+            std::lock_guard<std::mutex> lock(mutex_);
+            status_.state = TLinkState::kEngaged;
+            ++status_.connects;
+        }
+        const auto tickStart = steady_clock::now();
+        bool have = false;
+        TRotatorCommand command;
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (const TRotatorCommand* c = plan_.At(clock_())) command = *c, have = true;
+        }
+        if (have && (!sent || std::fabs(command.az - last.az) >= settings_.deadband ||
+                     std::fabs(command.el - last.el) >= settings_.deadband)) {
+            const std::string e = dev.SetPosition(command.az, command.el);
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (e.empty()) {
+                last = command;
+                sent = true;
+                status_.commanded = command;
+                status_.haveCommand = true;
+                ++status_.positionCommands;
+            } else {
+                status_.message = e;
+            }
+        }
+        if (!dev.Lost()) {
+            double az = 0.0, el = 0.0;
+            const std::string e = dev.GetPosition(az, el);
+            std::lock_guard<std::mutex> lock(mutex_);
+            if (e.empty()) status_.readAz = az, status_.readEl = el, status_.haveReading = true;
+            else status_.message = e;
+        }
+        if (dev.Lost()) {
+            std::string why;
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                why = status_.message;
+            }
+            dev.Close();
+            backoff = NextBackoff(backoff);
+            SetState(TLinkState::kReconnecting, why + "; reconnecting in " + Seconds(backoff));
+            if (!WaitFor(backoff)) break;
+            continue;
+        }
+        const auto spent = duration_cast<milliseconds>(steady_clock::now() - tickStart);
+        if (!WaitFor(std::max(milliseconds(1), period - spent))) break;
+    }
+    dev.Close();
+}

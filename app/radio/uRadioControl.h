@@ -1,0 +1,166 @@
+// The control loops: each device is driven from a worker thread of its own,
+// never from the UI thread. A loop sends one command at a time and reads
+// every reply (hamlib does); the frequency it sends is computed afresh each
+// period, so at most one frequency command is in flight and a stale
+// correction is dropped, never queued. Callers read a status snapshot; the
+// loops touch nothing of theirs.
+#pragma once
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "uHamlib.h"
+#include "uRotatorPlan.h"
+#include "uTuning.h"
+
+// UTC day number now; tests replay a pass on a clock of their own.
+using TRadioClock = std::function<double()>;
+TRadioClock SystemRadioClock();
+
+enum class TRigType {
+    kReceiveOnly,   // the downlink on the current VFO
+    kTransmitOnly,  // the uplink on the current VFO
+    kSimplexPtt,    // one radio, split: receive on one VFO, transmit on the other
+    kFullDuplex,    // satellite mode: the downlink on one VFO, the uplink on the other
+    kTwoRadios,     // the downlink on one radio, the uplink on another
+};
+const char* RigTypeName(TRigType type);        // "rx", "tx", "simplex", "duplex", "two"
+bool ParseRigType(const std::string& name, TRigType& type);
+
+struct TRigSettings {
+    TRigType type = TRigType::kFullDuplex;
+    TDeviceAddress radio{kNetRadioModel, "localhost:4532", 0};
+    TDeviceAddress txRadio{kNetRadioModel, "localhost:4534", 0};  // kTwoRadios: the uplink's
+    // VFOs by name, never by swapping: full duplex Main/Sub, simplex VFOA/VFOB.
+    std::string downVfo = "Main";
+    std::string upVfo = "Sub";
+    int periodMs = 500;   // 100 to 2000
+    // A read-back is trusted this long after a write; the dial's radio is not
+    // written again before its read-back (ignoreDial: no read-backs at all).
+    int settleMs = 350;
+    bool ignoreDial = false;
+    TDeadbands deadbands;
+    std::vector<TModeOffset> offsets;
+    int passband = 0;     // Hz, 0: the radio's normal one for the mode
+    // The defaults of a rig type's VFOs.
+    static TRigSettings ForType(TRigType type);
+};
+
+enum class TLinkState { kIdle, kConnecting, kEngaged, kReconnecting };
+const char* LinkStateName(TLinkState state);
+
+struct TRigStatus {
+    TLinkState state = TLinkState::kIdle;
+    std::string message;          // the last problem, "" when none since engaging
+    bool haveTarget = false;
+    TRadioTarget target;          // the latest engine update
+    double sentDown = 0.0, sentUp = 0.0;  // last written (Hz)
+    double readDown = 0.0, readUp = 0.0;  // last read back (Hz)
+    uint64_t frequencyCommands = 0;
+    uint64_t dialMoves = 0;       // read-backs taken as the user's dial
+    uint64_t connects = 0;        // successful opens, the first included
+};
+
+class TRigControl {
+public:
+    TRigControl(const TRigSettings& settings, const TSatRec& sat, const TObserver& observer,
+                const TTransponder& transponder, TRadioClock clock = SystemRadioClock());
+    ~TRigControl();
+    TRigControl(const TRigControl&) = delete;
+    TRigControl& operator=(const TRigControl&) = delete;
+
+    // Starts the loops; "" or why not (engaged already, or a device that
+    // another control drives).
+    std::string Engage();
+    // Stops the loops and frees the devices; returns when they have ended.
+    void Disengage();
+    bool Engaged() const { return !threads_.empty(); }
+
+    TRigStatus Status() const;
+    // The user's frequency at the satellite, from the window; the loops
+    // take the latest at their next period.
+    void TuneDownlink(double downSat);
+    void TuneUplink(double upSat);
+
+private:
+    struct Channel;
+    void Run(std::size_t device);
+    bool Setup(TRadioDevice& dev, std::vector<Channel>& channels);
+    void SetState(TLinkState state, const std::string& message);
+    bool WaitFor(std::chrono::milliseconds ms);
+
+    TRigSettings settings_;
+    TRadioClock clock_;
+    mutable std::mutex mutex_;  // tuner_ and status_
+    TTuner tuner_;
+    std::string downMode_, upMode_;
+    TRigStatus status_;
+    std::vector<TDeviceAddress> devices_;
+    std::vector<std::string> keys_;  // registered while engaged
+    std::vector<std::thread> threads_;
+    std::mutex stopMutex_;
+    std::condition_variable stopCv_;
+    bool stop_ = false;
+};
+
+struct TRotatorControlSettings {
+    TDeviceAddress rotator{kNetRotatorModel, "localhost:4533", 0};
+    int periodMs = 500;
+    double deadband = 0.1;  // degrees: a command this close to the last sent is not sent again
+};
+
+struct TRotatorStatus {
+    TLinkState state = TLinkState::kIdle;
+    std::string message;
+    bool haveCommand = false;
+    TRotatorCommand commanded;     // last sent
+    bool haveReading = false;
+    double readAz = 0.0, readEl = 0.0;
+    uint64_t positionCommands = 0;
+    uint64_t connects = 0;
+};
+
+class TRotatorControl {
+public:
+    explicit TRotatorControl(const TRotatorControlSettings& settings, TRadioClock clock = SystemRadioClock());
+    ~TRotatorControl();
+    TRotatorControl(const TRotatorControl&) = delete;
+    TRotatorControl& operator=(const TRotatorControl&) = delete;
+
+    std::string Engage();
+    void Disengage();
+    bool Engaged() const { return thread_.joinable(); }
+    // The plan to follow from now on (the latest wins).
+    void SetPlan(TRotatorPlan plan);
+    TRotatorStatus Status() const;
+
+private:
+    void Run();
+    void SetState(TLinkState state, const std::string& message);
+    bool WaitFor(std::chrono::milliseconds ms);
+
+    TRotatorControlSettings settings_;
+    TRadioClock clock_;
+    mutable std::mutex mutex_;
+    TRotatorPlan plan_;
+    TRotatorStatus status_;
+    std::string key_;
+    std::thread thread_;
+    std::mutex stopMutex_;
+    std::condition_variable stopCv_;
+    bool stop_ = false;
+};
+
+// hamlib's mode for a transponder's mode: FM and its data modes on FM, the
+// sidebands and CW as they are, other data on USB. The uplink of an
+// inverting transponder takes the other sideband.
+std::string RadioMode(const std::string& mode, bool uplinkOfInverting);
+
+// Reconnect delays: 0.5 s, doubling to 30 s.
+std::chrono::milliseconds NextBackoff(std::chrono::milliseconds last);
