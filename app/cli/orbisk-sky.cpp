@@ -24,7 +24,7 @@ struct TSkyArgs {
     TSkyTable table = TSkyTable::kNow;
     int days = 10;
     bool haveHorizon = false;
-    double horizon = kHorizonOpening;
+    double horizon = kHorizonNormal;
 };
 
 // The observer and time options orbisk-predict reads; the rest are ours.
@@ -110,9 +110,10 @@ tables of the Sun, Moon and planet data window.
   --table planets      right ascension, declination, altitude and azimuth of
                        the Sun, the planets and the Moon
   --days N             rows of the rise/set table after the first, 1 to 60 (10)
-  --horizon H          the Sun's horizon for --table sun: normal, civil,
-                       nautical or astronomical (default: the Sun's upper
-                       edge at the horizon, as the window opens with)
+  --horizon H          the Sun's horizon for --table sun: normal (the
+                       default: the upper edge at the horizon, 34' of
+                       refraction), civil, nautical or astronomical (the
+                       centre 6, 12 or 18 degrees below it)
   --time DATE          the moment (default now): "YYYY-MM-DD HH:MM:SS",
                        "YYYY-MM-DDTHH:MM" and the like; with a zone ("Z",
                        "+01:00") it is that moment, else a local time (UTC
@@ -179,7 +180,6 @@ int main(int argc, char** argv) {
     std::vector<std::string> warnings;
     if (const std::string error = cli::Setup(a, setup, &warnings); !error.empty()) return Fail(2, error);
     for (const std::string& w : warnings) Fail(0, "warning: " + w);
-    const TOptions& options = setup.options;
     TObserver& observer = setup.observer;
 
     double utc = 0.0;
@@ -192,13 +192,11 @@ int main(int argc, char** argv) {
         const bool moon = s.table == TSkyTable::kMoon;
         in.body = moon ? kBodyMoon : kBodySun;
         in.title = moon ? "  Moon Rise/Set " : "  Sun Rise/Set ";
-        in.horizon = moon ? kHorizonNormal : s.horizon;
+        in.horizon = moon ? kHorizonMoon : s.horizon;
         in.date = shown;
         in.days = s.days;
         in.utcMode = utcMode;
         in.observer = observer;
-        in.pressure = options.pressure;
-        in.temperature = options.temperature;
         Print(RiseSetTable(in).lines);
     } else {
         TPlanetInputs in;

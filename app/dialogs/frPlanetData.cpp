@@ -30,14 +30,14 @@ constexpr int kMemoPixels = 13;
 
 TfrDataWnd::TfrDataWnd(double clock, const TObserver& observer, const TOptions& options, const std::string& saveFolder,
                        QWidget* parent)
-    : QDialog(parent), Observer(observer), Options(options), SaveFolder(saveFolder), Horizon(kHorizonOpening) {
+    : QDialog(parent), Observer(observer), Options(options), SaveFolder(saveFolder), Horizon(kHorizonNormal) {
     setObjectName("frPlanetData");
     setWindowTitle("Sun Rise/Set Data");
     setWindowIcon(QApplication::windowIcon());
     BuildUi();
     SetPickerTime(clock);
     if (!options.utcDisplay) stxt_timeClick();
-    BuildRiseSetTable(kBodySun, kSunTitle, kHorizonOpening);
+    BuildRiseSetTable(kBodySun, kSunTitle, kHorizonNormal);
 }
 
 void TfrDataWnd::BuildUi() {
@@ -88,7 +88,7 @@ void TfrDataWnd::BuildUi() {
     connect(bn_sun, &QPushButton::clicked, this, &TfrDataWnd::bn_sunClick);
     connect(cb_sun, &QComboBox::activated, this, &TfrDataWnd::bn_sunClick);
     connect(bn_moon, &QPushButton::clicked, this,
-            [this] { BuildRiseSetTable(kBodyMoon, kMoonTitle, kHorizonNormal); });
+            [this] { BuildRiseSetTable(kBodyMoon, kMoonTitle, kHorizonMoon); });
     connect(bn_planets, &QPushButton::clicked, this, &TfrDataWnd::BuildPlanetTable);
     connect(bn_save, &QPushButton::clicked, this, &TfrDataWnd::bn_saveClick);
     connect(bn_print, &QPushButton::clicked, this, &TfrDataWnd::bn_printClick);
@@ -121,8 +121,6 @@ void TfrDataWnd::BuildRiseSetTable(int32_t body, const std::string& title, doubl
     in.title = title;
     in.utcMode = UtcMode;
     in.observer = Observer;
-    in.pressure = Options.pressure;
-    in.temperature = Options.temperature;
     ShowLines(RiseSetTable(in).lines);
 }
 

@@ -1,5 +1,6 @@
 #include "uPlanetData.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "Zenora.h"
@@ -40,8 +41,56 @@ bool Transit(TSatState state, TObserver observer, double a, double b, double& t)
     return false;
 }
 
-std::string TimeText(bool has, double t, double offset) {
-    return has ? FormatDateTime("hh:mm", t + offset) : kNoTime;
+// Times are shown rounded to the minute, as the almanacs do.
+std::string MinuteText(bool has, double t, double offset) {
+    return has ? FormatDateTime("hh:mm", std::round((t + offset) * kMinutesPerDay) / kMinutesPerDay) : kNoTime;
+}
+
+constexpr double kSecond = 1.0 / kSecondsPerDay;
+constexpr double kMoonRadius = 1737.4;  // km
+// No altitude changes faster than this (rad a day): the sky turns 0.25 degree a minute.
+constexpr double kMaxAltitudeRate = 0.3 * kDegToRad * kMinutesPerDay;
+constexpr double kMinStep = 10.0 * kSecond, kMaxStep = 3600.0 * kSecond;
+constexpr double kEventPrecision = 0.01 * kSecond;
+
+// How far the Sun's centre or the Moon's upper limb stands above the horizon
+// (rad, apparent place): the rise/set table's measure, >= 0 when up.
+double AboveHorizon(TSatState& state, double t, TObserver& observer, double horizon) {
+    ObserverVector(t, observer);
+    ApparentBodyVector(state.body, state.pos, t);
+    if (state.body == kBodyMoon) {
+        const double range = Range_2vect(&state.pos, &observer.vect);
+        return ElevationOf(state.pos, observer) + std::asin(kMoonRadius / range) - horizon;
+    }
+    // The almanac's Sun is seen from the Earth's centre: its 9" of parallax
+    // would move a polar sunrise by minutes.
+    TVector seen;
+    Add_vect(&state.pos, &observer.vect, &seen);
+    return ElevationOf(seen, observer) - horizon;
+}
+
+// The day's first rise and first set in [from, to). Each step is no longer
+// than the altitude needs to reach the horizon at the fastest rate, so only
+// a dip across it shorter than kMinStep can pass unseen; crossings are then
+// bisected. A crossing in the last step before `to` is the row's own.
+void FindEvents(TSatState& state, TObserver& observer, double horizon, double from, double to, TRiseSetRow& row) {
+    double t = from, g = AboveHorizon(state, t, observer, horizon);
+    while (t < to && !(row.hasRise && row.hasSet) && std::isfinite(g)) {
+        const double next = std::min(t + std::clamp(std::fabs(g) / kMaxAltitudeRate, kMinStep, kMaxStep), to);
+        const double gNext = AboveHorizon(state, next, observer, horizon);
+        if ((g >= 0.0) != (gNext >= 0.0)) {
+            double lo = t, hi = next;
+            while (hi - lo > kEventPrecision) {
+                const double mid = 0.5 * (lo + hi);
+                ((AboveHorizon(state, mid, observer, horizon) >= 0.0) == (g >= 0.0) ? lo : hi) = mid;
+            }
+            const double at = 0.5 * (lo + hi);
+            if (gNext >= 0.0 && !row.hasRise) row.hasRise = true, row.rise = at;
+            if (gNext < 0.0 && !row.hasSet) row.hasSet = true, row.set = at;
+        }
+        t = next;
+        g = gNext;
+    }
 }
 
 struct TBodyName {
@@ -63,9 +112,9 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
     state.body = in.body;
     state.mode = kFillPosition;
 
-    const double h = in.horizon - Refraction(0.0, in.pressure, in.temperature);
     const double offset = in.utcMode ? 0.0 : observer.utcOffset;
     const double firstDay = std::floor(in.date) - offset;
+    constexpr double kHalfMinute = 30.0 * kSecond;
 
     TReportLines& lines = table.lines;
     lines.push_back("  ");
@@ -79,31 +128,16 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
 
     for (int i = 0; i <= in.days; ++i) {
         TRiseSetRow row;
-        const double a = firstDay + i, b = a + 1.0;
+        // Both ends from firstDay alike, so that neighbouring rows meet exactly.
+        const double a = firstDay + i, b = firstDay + (i + 1);
         row.dayStart = a;
-        // Whichever comes first in the day is searched first; the other is
-        // searched from a minute after it.
-        if (BodyElevation(state, a, observer) < h) {
-            const double r = BodyRise(state, h, a, b, observer);
-            if ((row.hasRise = r < b)) {
-                row.rise = r;
-                const double s = BodySet(state, h, r + kMinute, b, observer);
-                if ((row.hasSet = s < b)) row.set = s;
-            }
-        } else {
-            const double s = BodySet(state, h, a, b, observer);
-            if ((row.hasSet = s < b)) {
-                row.set = s;
-                const double r = BodyRise(state, h, s + kMinute, b, observer);
-                if ((row.hasRise = r < b)) row.rise = r;
-            }
-        }
-        row.hasTransit = Transit(state, observer, a, b, row.transit);
+        FindEvents(state, observer, in.horizon, a - kHalfMinute, b - kHalfMinute, row);
+        row.hasTransit = Transit(state, observer, a - kHalfMinute, b - kHalfMinute, row.transit);
 
         const std::string date = FormatDateTime("mm/dd/yyyy", a + offset);
-        const std::string rise = TimeText(row.hasRise, row.rise, offset);
-        const std::string mid = TimeText(row.hasTransit, row.transit, offset);
-        const std::string set = TimeText(row.hasSet, row.set, offset);
+        const std::string rise = MinuteText(row.hasRise, row.rise, offset);
+        const std::string mid = MinuteText(row.hasTransit, row.transit, offset);
+        const std::string set = MinuteText(row.hasSet, row.set, offset);
         if (moon) {
             ObserverVector(a, observer);
             TVector moonPos{}, sunPos{};

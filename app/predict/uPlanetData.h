@@ -11,31 +11,38 @@
 #include <vector>
 
 #include "uReport.h"
+#include "uText.h"
 #include "uVarDef.h"
 
-// Horizon altitudes of the rise/set table (radians, before refraction).
-inline constexpr double kHorizonOpening = -0.004454435;  // the Sun table the window opens with
-inline constexpr double kHorizonNormal = -0.0044;        // "Normal", and the Moon
-inline constexpr double kHorizonCivil = -0.1091;
-inline constexpr double kHorizonNautical = -0.2138;
-inline constexpr double kHorizonAstronomical = -0.3185;
+// Horizons of the rise/set table, as the almanacs have them: the apparent
+// altitude (rad, refraction included) of the Sun's centre, or of the Moon's
+// upper limb, at its rise and set. Sunrise: 34' of refraction and a 16'
+// semidiameter; moonrise: 34' of refraction, the Moon's semidiameter and
+// parallax of the moment added by the table; twilight: the Sun's centre,
+// no refraction.
+inline constexpr double kHorizonNormal = -50.0 / 60.0 * kDegToRad;  // the Sun's upper limb
+inline constexpr double kHorizonMoon = -34.0 / 60.0 * kDegToRad;    // the Moon's upper limb
+inline constexpr double kHorizonCivil = -6.0 * kDegToRad;
+inline constexpr double kHorizonNautical = -12.0 * kDegToRad;
+inline constexpr double kHorizonAstronomical = -18.0 * kDegToRad;
 
 struct TRiseSetInputs {
     int32_t body = kBodySun;          // kBodySun or kBodyMoon
     double date = 0.0;                // the first row's date as shown (its time of day is ignored)
     int days = 10;                    // the table has days + 1 rows
-    double horizon = kHorizonOpening; // rad; the refraction at the horizon is taken off
+    double horizon = kHorizonNormal;  // rad, see above: the Sun's centre or the Moon's upper limb
     std::string title = "  Sun Rise/Set ";
     bool utcMode = true;              // else local: the observer's offset is added to every time
     TObserver observer{};             // position, name and UTC offset (always shown)
-    double pressure = 1010.0;         // mbar, for the refraction
-    double temperature = 10.0;        // degrees C
 };
 
 struct TRiseSetRow {
     double dayStart = 0.0;            // UTC day number of the row's midnight as shown
     bool hasRise = false, hasTransit = false, hasSet = false;
-    double rise = 0.0, transit = 0.0, set = 0.0;  // UTC day numbers, within the day
+    // UTC day numbers. A row holds the day's first rise, transit and set as
+    // shown to the minute (rounded): from 30 s before its midnight to 30 s
+    // before the next.
+    double rise = 0.0, transit = 0.0, set = 0.0;
     double illuminated = -1.0;        // Moon: percent lit at dayStart; -1 for the Sun
 };
 

@@ -64,6 +64,31 @@ void PlanetVector(int32_t body, TVector& v, double t) {
     Calc_Planet(static_cast<uint8_t>(body), &v, true, jd, DeltaTDays(jd), false);
 }
 
+void ApparentBodyVector(int32_t body, TVector& v, double t) {
+    PlanetVector(body, v, t);
+    if (IsFixedTarget(body)) return;
+    const double jd = t + kJulianOffset, jde = jd + DeltaTDays(jd);
+    double dEps = 0.0, dPsi = 0.0;
+    Nutation_Obliq_Long(&dEps, &dPsi, jde);  // arc seconds
+    constexpr double kArcSecond = kDegToRad / 3600.0;
+    dEps *= kArcSecond;
+    dPsi *= kArcSecond;
+    const double eps = Mean_obliquity(kObliquityTenTerm, jde);
+    // The Sun's aberration is a shift along the ecliptic, 20.4898" at 1 AU;
+    // the Moon moves with the Earth and has none to speak of.
+    double dLon = dPsi;
+    if (body == kBodySun) dLon -= 20.4898 * kArcSecond * kAstronomicalUnit / v.r;
+    TVector ecl, turned;
+    Rot_to_obliq(&v, &ecl, -eps);
+    const double cl = std::cos(dLon), sl = std::sin(dLon);
+    turned = TVector{ecl.x * cl - ecl.y * sl, ecl.x * sl + ecl.y * cl, ecl.z, ecl.r};
+    Rot_to_obliq(&turned, &ecl, eps + dEps);
+    const double eqEq = dPsi * std::cos(eps);
+    const double ce = std::cos(eqEq), se = std::sin(eqEq);
+    v = TVector{ecl.x * ce + ecl.y * se, -ecl.x * se + ecl.y * ce, ecl.z, 0.0};
+    v.r = Range_vect(&v);
+}
+
 void ComputeBodyState(TSatState& state, double t, double gha, const TObserver& observer) {
     PlanetVector(state.body, state.pos, t);
     FillStateGroups(state, gha, observer);

@@ -103,6 +103,12 @@ void SetFixedTarget(TSatState& state, int32_t body, double ra, double dec);
 // target's vector is left as it is.
 void PlanetVector(int32_t body, TVector& v, double t);
 
+// Geocentric apparent place of body at t (km): PlanetVector's mean place
+// with the nutation, and for the Sun the annual aberration. Its right
+// ascension is the true one less the equation of the equinoxes, so that the
+// mean sidereal time of ObserverVector gives its true hour angle.
+void ApparentBodyVector(int32_t body, TVector& v, double t);
+
 // PlanetVector into state.pos, then the derived groups by state.mode.
 void ComputeBodyState(TSatState& state, double t, double gha, const TObserver& observer);
 

@@ -113,7 +113,7 @@ ZENORA_API double GreenwhichHourAngle(double jd);
 // Mean obliquity of the ecliptic (rad) at the Julian date by model
 // (TObliquityModel).
 ZENORA_API double Mean_obliquity(uint8_t model, double jd);
-// Nutation in obliquity (dEps) and longitude (dPsi), rad, 63-term IAU 1980.
+// Nutation in obliquity (dEps) and longitude (dPsi), arc seconds, 63-term IAU 1980.
 ZENORA_API void Nutation_Obliq_Long(double* dEps, double* dPsi, double jd);
 // Precesses an equatorial vector between J2000.0 and the mean equator and
 // equinox of the Julian date, in the direction given (TPrecessionDirection).
