@@ -80,6 +80,13 @@ bool ShortStringOk(const ShortString<N>& s) {
     return s.len <= N;
 }
 
+// A name shown and used as typed: no control characters (NUL included).
+bool PrintableName(std::string_view s) {
+    for (char c : s)
+        if (static_cast<unsigned char>(c) < ' ' || c == '\x7f') return false;
+    return true;
+}
+
 bool FiniteIn(double v, double lo, double hi) { return std::isfinite(v) && v >= lo && v <= hi; }
 
 std::string Folder(const std::string& folder, const char* file) {
@@ -293,12 +300,12 @@ bool LoadOptions(const std::string& dataFolder, const std::string& programFolder
     f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, utcDisplay), flag), "UTC display");
     f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, autoDownload), flag), "automatic download");
     f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, fontName),
-                                             +[](const ShortString<64>& s) { return ShortStringOk(s) && s.len > 0; }),
+                                             +[](const ShortString<64>& s) { return ShortStringOk(s) && s.len > 0 && PrintableName(s.view()); }),
             "font");
     // The map is a plain file name inside map/: never a path.
     f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, mapFile), +[](const ShortString<64>& s) {
         return ShortStringOk(s) && s.len > 0 && s.view().find('/') == std::string_view::npos &&
-               s.view().find('\0') == std::string_view::npos && s.view() != "." && s.view() != "..";
+               PrintableName(s.view()) && s.view() != "." && s.view() != "..";
     }), "map");
     f.Field(TakeRecordField<ShortString<255>>(b, o, offsetof(TOptions, tleFolder), +[](const ShortString<255>& s) {
         return ShortStringOk(s) && s.len > 0 && s.view().back() == '/' &&
@@ -318,13 +325,20 @@ bool LoadOptions(const std::string& dataFolder, const std::string& programFolder
     return true;
 }
 
-bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu) {
+std::string OptionsFileBytes(const TOptions& options, const TMenuSettings& menu) {
     std::string b(kOptionsFileSize, '\0');
     std::memcpy(b.data(), &options, sizeof options);
     for (std::size_t k = 0; k < kMenuItemCount; ++k) b[kMenuOffset + k] = menu.checked[k] ? 1 : 0;
     std::memcpy(b.data() + kSkyAltOffset, &menu.skyCentreAlt, sizeof(double));
     std::memcpy(b.data() + kSkyAzOffset, &menu.skyCentreAz, sizeof(double));
-    return WriteFileAtomic(Folder(dataFolder, kOptionsFile), b);
+    return b;
+}
+
+bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu,
+                 const TReadGuard* guard, std::string* why) {
+    const std::string b = OptionsFileBytes(options, menu);
+    if (guard && !guard->MayReplace(b)) return true;
+    return WriteFileAtomic(Folder(dataFolder, kOptionsFile), b, 0644, why);
 }
 
 bool LoadOptions(TSession& s) {
@@ -394,11 +408,11 @@ bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vecto
     return false;
 }
 
-bool SaveObserver(const std::string& dataFolder, TObserver& observer) {
+bool SaveObserver(const std::string& dataFolder, TObserver& observer, std::string* why) {
     UpdateParallax(observer);
     std::string b(sizeof(TObserver), '\0');
     std::memcpy(b.data(), &observer, sizeof observer);
-    return WriteFileAtomic(Folder(dataFolder, kObserverFile), b);
+    return WriteFileAtomic(Folder(dataFolder, kObserverFile), b, 0644, why);
 }
 
 bool LoadObserver(TSession& s) { return LoadObserver(s.DataFolder, s.Observer); }
@@ -412,7 +426,9 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
     std::string path = Folder(dataFolder, kDownloadSettingsFile);
     std::string text;
     if (!ReadFileBytes(path, kMaxIniBytes, text)) {
-        if (!IsRegularFile(path)) SaveDownloadSettings(dataFolder, s);
+        const std::string problem = FileProblem(path);
+        if (problem == "not found") SaveDownloadSettings(dataFolder, s);
+        else if (warnings) warnings->push_back("File: " + path + " " + problem + "; using the default download settings");
         return false;
     }
     IniSection sec = ParseIniSection(text, kIniSection);
@@ -448,7 +464,7 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
     return true;
 }
 
-bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& s) {
+std::string DownloadSettingsText(const TDownloadSettings& s) {
     std::string time = FormatDateTime(kTimePattern, s.lastDownload);
     if (time.empty()) time = FormatDateTime(kTimePattern, NowDayNumber());
     std::string text;
@@ -463,7 +479,14 @@ bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings
     line("UpdateMain", s.updateMain ? "1" : "0");
     line("UpdateIrid", s.updateIrid ? "1" : "0");
     line("Convert", s.convert ? "1" : "0");
-    return WriteFileAtomic(Folder(dataFolder, kDownloadSettingsFile), text, 0600);
+    return text;
+}
+
+bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& s, const TReadGuard* guard,
+                          std::string* why) {
+    const std::string text = DownloadSettingsText(s);
+    if (guard && !guard->MayReplace(text)) return true;
+    return WriteFileAtomic(Folder(dataFolder, kDownloadSettingsFile), text, 0600, why);
 }
 
 bool LoadDownloadSettings(TSession& s) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "uFileIO.h"
 #include "uSession.h"
 #include "uVarDef.h"
 
@@ -29,12 +30,19 @@ TDownloadSettings DefaultDownloadSettings(double now);
 // The loaders below add to *warnings (when given) one line per file that
 // exists but could not be used as it stands, naming the file and the
 // defaults that replaced what it holds.
+//
+// The savers take a guard (uFileIO.h): with one that says the file could
+// not be read, nothing is written (and true comes back) while the bytes are
+// those that stood in for it. *why, when given, gets the reason of a failure.
 
 // True when Options.bin existed (and was read as far as it goes); false
 // when the defaults were used. Nothing is written.
 bool LoadOptions(const std::string& dataFolder, const std::string& programFolder, TOptions& options,
                  TMenuSettings& menu, std::vector<std::string>* warnings = nullptr);
-bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu);
+bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu,
+                 const TReadGuard* guard = nullptr, std::string* why = nullptr);
+// The 517 bytes SaveOptions writes.
+std::string OptionsFileBytes(const TOptions& options, const TMenuSettings& menu);
 
 // Reads Observer.bin, or gives the defaults; writes nothing. The parallax
 // terms are always recomputed from the position, and the geocentric vector
@@ -45,7 +53,7 @@ bool ReadObserverFile(const std::string& dataFolder, TObserver& observer,
 // it at once.
 bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings = nullptr);
 // Recomputes the parallax terms, then writes Observer.bin.
-bool SaveObserver(const std::string& dataFolder, TObserver& observer);
+bool SaveObserver(const std::string& dataFolder, TObserver& observer, std::string* why = nullptr);
 
 // Reads InternetInfo.ini, section "InternetInfo"; a missing key or an
 // unreadable value takes its default ("Time": now). A missing file is
@@ -53,7 +61,10 @@ bool SaveObserver(const std::string& dataFolder, TObserver& observer);
 // a password.
 bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& settings, double now,
                           std::vector<std::string>* warnings = nullptr);
-bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& settings);
+bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& settings,
+                          const TReadGuard* guard = nullptr, std::string* why = nullptr);
+// The text SaveDownloadSettings writes.
+std::string DownloadSettingsText(const TDownloadSettings& settings);
 
 // The same for a session's folders and settings.
 bool LoadOptions(TSession& session);

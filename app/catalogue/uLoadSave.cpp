@@ -278,6 +278,24 @@ bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path) {
     return count > 0;
 }
 
+namespace {
+
+// What a loaded list holds that cannot be used, said once; all: every record.
+std::string UnusableRecords(const std::vector<TSatRec>& list, const std::string& path, bool& all) {
+    const auto rejected = static_cast<std::size_t>(
+        std::count_if(list.begin(), list.end(), [](const TSatRec& s) { return s.decayed == kDecayedRejected; }));
+    all = rejected > 0 && rejected == list.size();
+    if (all)
+        return "every one of the " + std::to_string(list.size()) + " records of " + path +
+               " is unusable: it is not a catalogue of this program";
+    if (rejected > 0)
+        return path + ": " + std::to_string(rejected) + " of " + std::to_string(list.size()) +
+               " records are unusable and left out";
+    return {};
+}
+
+}  // namespace
+
 bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string& error,
                             std::string* warning) {
     if (!LoadCatalogue(list, path)) {
@@ -285,24 +303,63 @@ bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path,
         error = problem.empty() ? "File: " + path + " holds no satellite records" : "File: " + path + " " + problem;
         return false;
     }
-    const auto rejected = static_cast<std::size_t>(
-        std::count_if(list.begin(), list.end(), [](const TSatRec& s) { return s.decayed == kDecayedRejected; }));
-    if (rejected == list.size()) {
-        error = "every one of the " + std::to_string(list.size()) + " records of " + path +
-                " is unusable: it is not a catalogue of this program";
+    bool all = false;
+    std::string text = UnusableRecords(list, path, all);
+    if (all) {
+        error = std::move(text);
         return false;
     }
-    if (rejected > 0 && warning)
-        *warning = path + ": " + std::to_string(rejected) + " of " + std::to_string(list.size()) +
-                   " records are unusable and left out";
+    if (!text.empty() && warning) *warning = std::move(text);
     return true;
 }
 
-bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path) {
-    if (list.size() > kMaxCatalogueRecords) return false;
+bool LoadCatalogueFile(std::vector<TSatRec>& list, const std::string& path, std::vector<std::string>* warnings,
+                       bool* whole) {
+    const bool any = LoadCatalogue(list, path);
+    std::vector<std::string> told;
+    bool read = true;
+    struct stat st {};
+    const std::string problem = FileProblem(path);
+    if (!problem.empty() && problem != "not found") {
+        read = false;
+        told.push_back("File: " + path + " " + problem + "; the list starts empty and the file is left as it is");
+    } else if (problem.empty() && ::stat(path.c_str(), &st) == 0) {
+        const auto size = static_cast<std::uint64_t>(st.st_size);
+        if (size > kMaxCatalogueRecords * kRecSize) {
+            read = false;
+            told.push_back(path + ": more than " + std::to_string(kMaxCatalogueRecords) + " records; only the first " +
+                           std::to_string(kMaxCatalogueRecords) + " are read");
+        } else if (size % kRecSize != 0) {
+            read = false;
+            told.push_back(path + ": " + std::to_string(size) + " bytes, not a whole number of " +
+                           std::to_string(kRecSize) + "-byte records; the last " + std::to_string(size % kRecSize) +
+                           " are not read");
+        }
+    }
+    bool all = false;
+    if (std::string text = UnusableRecords(list, path, all); !text.empty()) told.push_back(std::move(text));
+    // A file none of whose records is ours is not written back as it stands either.
+    if (all) read = false;
+    if (warnings) warnings->insert(warnings->end(), told.begin(), told.end());
+    if (whole) *whole = read;
+    return any;
+}
+
+std::string CatalogueBytes(const std::vector<TSatRec>& list) {
     std::string bytes(list.size() * kRecSize, '\0');
     for (std::size_t k = 0; k < list.size(); ++k) std::memcpy(bytes.data() + k * kRecSize, &list[k], kRecSize);
-    return WriteFileAtomic(path, bytes);
+    return bytes;
+}
+
+bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, const TReadGuard* guard,
+                   std::string* why) {
+    if (list.size() > kMaxCatalogueRecords) {
+        if (why) *why = "cannot write " + path + ": more than " + std::to_string(kMaxCatalogueRecords) + " records";
+        return false;
+    }
+    const std::string bytes = CatalogueBytes(list);
+    if (guard && !guard->MayReplace(bytes)) return true;
+    return WriteFileAtomic(path, bytes, 0644, why);
 }
 
 bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "uFileIO.h"
 #include "uOmm.h"
 #include "uText.h"
 #include "uVarDef.h"
@@ -35,10 +36,23 @@ bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path);
 bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string& error,
                             std::string* warning = nullptr);
 
+// LoadCatalogue for a window, which keeps every record: one line per thing
+// the user should know goes to *warnings (the file cannot be read, holds
+// unusable records or a part record), and *whole says whether the file was
+// read whole (false when it is there but cannot be read, or its size is not
+// a whole number of records), for the guard of its save.
+bool LoadCatalogueFile(std::vector<TSatRec>& list, const std::string& path, std::vector<std::string>* warnings,
+                       bool* whole);
+
 // Writes all records byte for byte to a new file that replaces path
 // atomically; an empty list writes an empty file. False when the list is
-// longer than kMaxCatalogueRecords or the file cannot be written.
-bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path);
+// longer than kMaxCatalogueRecords or the file cannot be written (the reason
+// in *why). With a guard that says the file could not be read, nothing is
+// written while the list is the one that stood in for it.
+bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, const TReadGuard* guard = nullptr,
+                   std::string* why = nullptr);
+// The bytes SaveCatalogue writes.
+std::string CatalogueBytes(const std::vector<TSatRec>& list);
 
 // Empties entries, then appends one entry per element set in the file, in
 // file order. True when at least one set was found. The format is judged

@@ -81,6 +81,7 @@ TNetMessage UpdateMainListTask(std::vector<TSatRec>& list, const std::string& fo
 TNetMessage UpdateIridiumListTask(std::vector<TSatRec>& list, const std::string& folder,
                                   const std::string& iridPath, bool& changed) {
     changed = UpdateFromElementFiles(list, folder);
-    if (changed) SaveCatalogue(list, iridPath);
+    if (std::string why; changed && !SaveCatalogue(list, iridPath, nullptr, &why))
+        return {"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"};
     return {"Information", changed ? "Iridium Satellites updated successfully" : "Iridium Satellites are current"};
 }

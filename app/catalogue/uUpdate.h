@@ -16,7 +16,9 @@ bool ListElementFiles(const std::string& folder, std::vector<std::string>& names
 bool UpdateFromElementFiles(std::vector<TSatRec>& list, const std::string& folder);
 
 // "Update Main List" / "Update Iridium List": the message to show. The
-// Iridium variant writes the list to irdPath when anything changed.
+// Iridium variant writes the list to irdPath when anything changed; when
+// that fails the message says so (changed stays true: the list in memory
+// is the updated one).
 TNetMessage UpdateMainListTask(std::vector<TSatRec>& list, const std::string& folder, bool& changed);
 TNetMessage UpdateIridiumListTask(std::vector<TSatRec>& list, const std::string& folder,
                                   const std::string& iridPath, bool& changed);

@@ -47,7 +47,7 @@ struct TRenderArgs {
 };
 
 int Fail(int code, const std::string& message) {
-    std::fprintf(stderr, "orbisk-render: %s\n", message.c_str());
+    std::fprintf(stderr, "orbisk-render: %s\n", PrintableText(message).c_str());
     if (code == 2) std::fprintf(stderr, "Try 'orbisk-render --help'.\n");
     return code;
 }
@@ -274,7 +274,7 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& text) 
 }
 
 void Warn(const std::string& text) {
-    if (!text.empty()) std::fprintf(stderr, "orbisk-render: %s\n", text.c_str());
+    if (!text.empty()) std::fprintf(stderr, "orbisk-render: %s\n", PrintableText(text).c_str());
 }
 
 // Stars, constellations, extra satellites and cities as the view needs them.
@@ -348,7 +348,10 @@ int main(int argc, char** argv) {
     const std::string dataFolder = cli::DataFolderFor(a, programFolder);
     TOptions options{};
     TMenuSettings menu{};
-    LoadOptions(dataFolder, programFolder, options, menu);
+    // Settings and catalogue that cannot be used as they stand are told as orbisk-predict tells them.
+    std::vector<std::string> warnings;
+    LoadOptions(dataFolder, programFolder, options, menu, &warnings);
+    const TObserver observer = cli::ObserverFor(a, dataFolder, &warnings);
     if (r.view) options.viewMode = r.view;
     if (r.field > 0) options.skyField = r.field;
     if (r.globeZoom > 0) options.globeZoom = r.globeZoom;
@@ -358,10 +361,13 @@ int main(int argc, char** argv) {
     }
 
     std::vector<TSatRec> sats;
-    if (std::string error; !cli::LoadSatellites(a, dataFolder, sats, error)) return Fail(1, error);
+    std::string error;
+    const bool loaded = cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
+    for (const std::string& w : warnings) Warn("warning: " + w);
+    if (!loaded) return Fail(1, error);
 
     TFrameState frame;
-    frame.observer = cli::ObserverFor(a, dataFolder);
+    frame.observer = observer;
     frame.options = options;
     frame.menu = ViewMenuFrom(menu);
     for (const std::string& layer : r.show) *LayerFlag(frame.menu, layer) = true;

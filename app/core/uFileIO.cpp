@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -104,6 +105,25 @@ std::string FileProblem(const std::string& path) {
     return {};
 }
 
+std::string FileProblemText(const std::string& path) {
+    const std::string problem = FileProblem(path);
+    return "File: " + path + " " + (problem.empty() ? "could not be read" : problem);
+}
+
+bool IsUnreadableFile(const std::string& path) {
+    const std::string problem = FileProblem(path);
+    return !problem.empty() && problem != "not found";
+}
+
+void TReadGuard::Loaded(bool whole, std::string_view standIn) {
+    whole_ = whole;
+    digest_ = std::hash<std::string_view>{}(standIn);
+}
+
+bool TReadGuard::MayReplace(std::string_view bytes) const {
+    return whole_ || std::hash<std::string_view>{}(bytes) != digest_;
+}
+
 bool ReadFileBytes(const std::string& path, std::size_t maxBytes, std::string& out, bool* truncated) {
     out.clear();
     if (truncated) *truncated = false;
@@ -186,6 +206,16 @@ TAtomicFile::TAtomicFile(const std::string& target, mode_t mode) {
         Fail(why);
         return;
     }
+    struct stat st {};
+    if (::stat(target_.c_str(), &st) == 0) {
+        // Root may write anything: the permission bits say what the owner meant.
+        if ((st.st_mode & 0222) == 0 || ::access(target_.c_str(), W_OK) != 0) {
+            Fail("the file is read-only");
+            return;
+        }
+        const mode_t secret = (mode & 077) == 0 ? 077 : 0;
+        mode = st.st_mode & 0777 & ~secret;
+    }
     const std::string folder = FolderPart(target_);
     RemoveStaleTempFiles(folder);
     tmp_ = folder + "." + NamePart(target_).substr(0, kMaxTempBase) + "." + std::string(kTempRandom, 'X') +
@@ -249,4 +279,10 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t mod
     const bool ok = file.Write(bytes) && file.Commit();
     if (!ok && why) *why = file.Error();
     return ok;
+}
+
+std::string NotWrittenText(const std::string& path, const std::string& why) {
+    const std::string prefix = "cannot write " + path + ": ";
+    const std::string reason = why.compare(0, prefix.size(), prefix) == 0 ? why.substr(prefix.size()) : why;
+    return "File: " + path + " could not be written" + (reason.empty() ? "" : ": " + reason);
 }

@@ -24,19 +24,33 @@ int OpenRegularFile(const std::string& path);
 // "is a folder", "is not a regular file (a FIFO)", "cannot be read: <reason>".
 // Empty when it can be read.
 std::string FileProblem(const std::string& path);
+// "File: <path> <FileProblem>" for a file a read of which failed ("File:
+// <path> could not be read" when nothing stands in the way now).
+std::string FileProblemText(const std::string& path);
+
+// True when something stands at path that cannot be read as a file (a
+// folder, a FIFO, a file without read permission, a link loop): unlike a
+// missing file it holds data the program does not have.
+bool IsUnreadableFile(const std::string& path);
 
 // Writes bytes to a temporary file in the same folder, syncs it and renames
 // it over path, so a crash or full disk never leaves a half-written file.
-// The new file gets `mode` (0600 for files holding secrets). False on any
-// error, with the reason in *why; the old file is then untouched and the
-// temporary file removed.
+// A new file gets `mode` (0600 for files holding secrets); a file replaced
+// keeps its own (see TAtomicFile). False on any error, with the reason in
+// *why; the old file is then untouched and the temporary file removed.
 bool WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t mode = 0644,
                      std::string* why = nullptr);
 
+// "File: <path> could not be written: <reason>" from the *why of a failed
+// WriteFileAtomic on path.
+std::string NotWrittenText(const std::string& path, const std::string& why);
+
 // A new version of a file, written beside it and put in its place only by
 // Commit(). A target that exists and is not a regular file (a folder, FIFO,
-// device) is refused; a symbolic link is written through to the regular file
-// it names. The temporary file is locked while it lives and named by our own
+// device) is refused, and so is a read-only one; a symbolic link is written
+// through to the regular file it names. A file replaced keeps its permission
+// bits (a secret one, asked for without group and other bits, never gains
+// them); a new one gets mode. The temporary file is locked while it lives and named by our own
 // pattern, so a later writer in the folder can remove an orphan of a killed
 // save without touching a save in progress.
 class TAtomicFile {
@@ -75,6 +89,23 @@ bool IsAtomicTempName(std::string_view name);
 // Removes the stale temporary files of folder ("" = the current folder);
 // returns how many.
 int RemoveStaleTempFiles(const std::string& folder);
+
+// What a file the program rewrites held when it was loaded, so that a file
+// that is there but could not be read (or only in part) is not replaced by
+// what stood in for it: it is written again only once the bytes to write
+// differ from those it gave at load, that is once the user changed them.
+class TReadGuard {
+public:
+    // whole: the file was read whole, or is missing; standIn: the bytes a
+    // save would write right after the load.
+    void Loaded(bool whole, std::string_view standIn);
+    bool Whole() const { return whole_; }
+    bool MayReplace(std::string_view bytes) const;
+
+private:
+    bool whole_ = true;
+    std::size_t digest_ = 0;
+};
 
 // True when path names a regular file (or a link to one).
 bool IsRegularFile(const std::string& path);

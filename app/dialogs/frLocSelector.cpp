@@ -355,8 +355,8 @@ void TfrLocWnd::bn_applyClick() {
     o.pos.lon = Radians(LastLon);
     o.geoidHeight = FromDisplay(LastGeoid, Unit);
     o.pos.height = FromDisplay(LastMsl, Unit) * 0.001;
-    if (!SaveObserver(DataFolder, o)) {
-        ShowMessageBox(this, "File: " + DataFolder + kObserverFile + " could not be written; the location is used until the program ends");
+    if (std::string why; !SaveObserver(DataFolder, o, &why)) {
+        ShowMessageBox(this, NotWrittenText(DataFolder + kObserverFile, why) + "; the location is used until the program ends");
         UpdateParallax(o);
     }
     Observer = o;

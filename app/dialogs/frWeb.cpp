@@ -58,7 +58,8 @@ TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(
     setWindowTitle(kCaption);
     setWindowIcon(QApplication::windowIcon());
     BuildUi();
-    LoadDownloadSettings(Setup.dataFolder, Settings, NowDayNumber());
+    std::vector<std::string> settingsProblems;
+    LoadDownloadSettings(Setup.dataFolder, Settings, NowDayNumber(), &settingsProblems);
     ListLoaded = ReadListFile(this, Setup.dataFolder + kListFile, Lines);
     const auto parsed = ParseDownloadList(Lines);
     for (std::size_t i = 0; i < parsed.size(); ++i) {
@@ -76,6 +77,9 @@ TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(
     }
     // Filled even from an empty list, so closing never blanks the stored settings.
     FillFromSettings();
+    SettingsGuard.Loaded(!IsUnreadableFile(Setup.dataFolder + kDownloadSettingsFile),
+                         DownloadSettingsText(SettingsToKeep()));
+    for (const std::string& problem : settingsProblems) ShowMessageBox(this, problem);
 }
 
 TfrWebWnd::~TfrWebWnd() { Stop->store(true); }
@@ -251,7 +255,8 @@ std::vector<std::string> TfrWebWnd::RebuildLines() const {
 // 1: a login is needed and given; 2: needed and missing (told); 0: not needed.
 int TfrWebWnd::CheckLogin() {
     Settings.user = std::string(TrimText(ProgramText(txt_username->text())));
-    Settings.password = std::string(TrimText(ProgramText(txt_password->text())));
+    // A password is used as typed: blanks around it are part of it.
+    Settings.password = ProgramText(txt_password->text());
     for (const TListedDownload& d : ParseDownloadList(Lines)) {
         if (!d.enabled || !d.usable || !d.loginProtected) continue;
         if (!Settings.user.empty() && !Settings.password.empty()) return 1;
@@ -259,6 +264,18 @@ int TfrWebWnd::CheckLogin() {
         return 2;
     }
     return 0;
+}
+
+TDownloadSettings TfrWebWnd::SettingsToKeep() const {
+    // Otherwise the login served this window's batches only.
+    TDownloadSettings s = Settings;
+    s.user.clear();
+    s.password.clear();
+    if (cb_savelogin->isChecked()) {
+        s.user = std::string(TrimText(ProgramText(txt_username->text())));
+        s.password = ProgramText(txt_password->text());
+    }
+    return s;
 }
 
 void TfrWebWnd::bn_downloadClick() {
@@ -322,8 +339,9 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
                 if (job.settings.updateIrid) {
                     caption("Updating Iridium satellite...");
                     out.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
-                    if (out.iridChanged && !SaveCatalogue(job.iridiumSats, job.dataFolder + "IridSat.bin"))
-                        report.Fail("IridSat.bin could not be written; the updated Iridium list is used until the program ends");
+                    const std::string iridPath = job.dataFolder + "IridSat.bin";
+                    if (std::string why; out.iridChanged && !SaveCatalogue(job.iridiumSats, iridPath, nullptr, &why))
+                        report.Fail(NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends");
                 }
                 if (job.settings.convert) {
                     caption("File Conversion...");
@@ -380,20 +398,14 @@ void TfrWebWnd::done(int result) {
     }
     if (!Closed) {
         Closed = true;
-        // The login is kept only when asked for; otherwise it served this window's batches.
-        Settings.user.clear();
-        Settings.password.clear();
-        if (cb_savelogin->isChecked()) {
-            Settings.user = std::string(TrimText(ProgramText(txt_username->text())));
-            Settings.password = std::string(TrimText(ProgramText(txt_password->text())));
-        }
+        Settings = SettingsToKeep();
         std::vector<std::string> failed;
-        if (!SaveDownloadSettings(Setup.dataFolder, Settings)) failed.push_back(Setup.dataFolder + kDownloadSettingsFile);
+        if (std::string why; !SaveDownloadSettings(Setup.dataFolder, Settings, &SettingsGuard, &why))
+            failed.push_back(NotWrittenText(Setup.dataFolder + kDownloadSettingsFile, why));
         Lines = RebuildLines();
         if (ListLoaded && !netfiles::WriteLinesAtomic(Setup.dataFolder + kListFile, Lines, "\n"))
-            failed.push_back(Setup.dataFolder + kListFile);
-        for (const std::string& f : failed)
-            ShowMessageBox(parentWidget() ? parentWidget() : this, "File: " + f + " could not be written");
+            failed.push_back("File: " + Setup.dataFolder + kListFile + " could not be written");
+        for (const std::string& f : failed) ShowMessageBox(parentWidget() ? parentWidget() : this, f);
     }
     QDialog::done(result);
 }

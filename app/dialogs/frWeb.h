@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "uFileIO.h"
 #include "uInternet.h"
 #include "uVarDef.h"
 #include "uWorkers.h"
@@ -66,6 +67,8 @@ private:
     void FillFromSettings();
     std::vector<std::string> RebuildLines() const;
     int CheckLogin();
+    // The settings as closing keeps them: the login only when it is to be saved.
+    TDownloadSettings SettingsToKeep() const;
     void bn_downloadClick();
     void bn_setFolderClick();
     void ckb_autodownloadClick(bool on);
@@ -85,6 +88,7 @@ private:
 
     TWebSetup Setup;
     TDownloadSettings Settings;
+    TReadGuard SettingsGuard;        // an unreadable InternetInfo.ini is kept until something is changed
     std::vector<std::string> Lines;  // dwnlist.dat
     bool ListLoaded = false;         // the file was read (an unreadable one is never overwritten)
     bool DownloadRunning = false;

@@ -64,7 +64,8 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     Timer.setInterval(kTickIntervalMs);
     connect(&Timer, &QTimer::timeout, this, &TfrMainWnd::Tick);
 
-    LoadOptions(Session.DataFolder, Folders.base, Session.Options, Session.MenuSettings);
+    std::vector<std::string> startMessages;
+    LoadOptions(Session.DataFolder, Folders.base, Session.Options, Session.MenuSettings, &startMessages);
     ApplyMenuSettings(Session.MenuSettings);
     if (Session.Options.utcDisplay) {
         // The toggle below sets the flag again and brings the labels along.
@@ -74,6 +75,9 @@ void TfrMainWnd::FormCreate(const double* startTime) {
         Ui.stxt_utc->setText("LOC");
         Ui.menu_utctime->setText("Set Time to UTC");
     }
+    // What a save at close would write if nothing changed, for the guard.
+    OptionsGuard.Loaded(!IsUnreadableFile(Session.DataFolder + kOptionsFile),
+                        OptionsFileBytes(Session.Options, MenuSettingsFromMenus()));
     Ui.Sb_Main->setText(0, "Next AOS");
     Ui.Sb_Main->setText(2, "Next LOS");
     ConnectCommands();
@@ -83,7 +87,7 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     if (!Ui.menu_showskysat->isChecked()) StartSkyRefresh();
     if (!Folders.message.empty()) ShowMessage(Folders.message);
 
-    StartLoader(startTime ? *startTime : NowDayNumber(), startTime != nullptr);
+    StartLoader(startTime ? *startTime : NowDayNumber(), startTime != nullptr, std::move(startMessages));
 }
 
 void TfrMainWnd::ConnectCommands() {
@@ -168,29 +172,34 @@ void TfrMainWnd::ConnectCommands() {
 
 // ---- the start-up loader (worker 1) -------------------------------------------
 
-void TfrMainWnd::StartLoader(double clock, bool clockGiven) {
+void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::string> messages) {
     struct TLoad {
         TObserver observer{};
         QImage map;
         std::vector<std::string> messages;
         std::vector<TSatRec> mainSats, iridiumSats;
+        bool mainWhole = true;
     };
     const std::string data = Session.DataFolder;
     const std::string mapPath = Session.ProgramFolder + "map/" + Session.Options.mapFile.str();
-    Workers.Start(kWorkerStartUp, [this, data, mapPath, clock, clockGiven]() -> TWorkers::TApply {
+    Workers.Start(kWorkerStartUp, [this, data, mapPath, clock, clockGiven, messages]() -> TWorkers::TApply {
         auto load = std::make_shared<TLoad>();
-        LoadObserver(data, load->observer);
+        load->messages = messages;
+        LoadObserver(data, load->observer, &load->messages);
         TViewState scratch;
         scratch.Messages = [load](const std::string& text) { load->messages.push_back(text); };
         LoadMapImage(scratch, mapPath);
         load->map = scratch.MapImage;
-        LoadCatalogue(load->mainSats, data + "MainSat.bin");
-        LoadCatalogue(load->iridiumSats, data + "IridSat.bin");
+        LoadCatalogueFile(load->mainSats, data + "MainSat.bin", &load->messages, &load->mainWhole);
+        LoadCatalogueFile(load->iridiumSats, data + "IridSat.bin", &load->messages, nullptr);
         return [this, load, clock, clockGiven] {
             if (Closing) return;
             Session.Observer = load->observer;
             View.MapImage = load->map;
-            for (const std::string& m : load->messages) ShowMessage(m);
+            // Every file that could not be used as it stands, in one box.
+            std::string told;
+            for (const std::string& m : load->messages) told += (told.empty() ? "" : "\n") + m;
+            if (!told.empty()) ShowMessage(told);
             // The computer's clock is UTC already: no offset to take off.
             Session.CurrentTime = clockGiven ? clock : NowDayNumber();
             Session.CurrentGHA = ObserverVector(Session.CurrentTime, Session.Observer);
@@ -199,6 +208,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven) {
             Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
             Session.MainSats = std::move(load->mainSats);
             Session.IridiumSats = std::move(load->iridiumSats);
+            MainSatGuard.Loaded(load->mainWhole, CatalogueBytes(Session.MainSats));
             CatalogueLoaded = true;
             ++MainGeneration;
             BuildActiveList();
@@ -407,12 +417,13 @@ void TfrMainWnd::FormClose() {
     delete PredictionWnd.data();
     delete AnalysisWnd.data();
 
-    std::string failed;
-    if (!SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus()))
-        failed += Session.DataFolder + kOptionsFile + "\n";
+    std::string failed, why;
+    if (!SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), &OptionsGuard, &why))
+        failed += why + "\n";
     // Before the loader has finished, MainSats does not hold the file: leave it.
-    if (CatalogueLoaded && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin"))
-        failed += Session.DataFolder + "MainSat.bin\n";
+    why.clear();
+    if (CatalogueLoaded && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin", &MainSatGuard, &why))
+        failed += why + "\n";
     std::error_code ec;
     std::filesystem::remove(Session.DataFolder + kKmlFile, ec);
     if (!failed.empty()) {

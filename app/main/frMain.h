@@ -23,6 +23,7 @@
 
 #include "frMainUi.h"
 #include "uClock.h"
+#include "uFileIO.h"
 #include "uGraphicCalc.h"
 #include "uNetFiles.h"
 #include "uSession.h"
@@ -73,7 +74,8 @@ private:
     // ---- start-up and shut-down (frMain.cpp)
     void FormCreate(const double* startTime);
     void ConnectCommands();
-    void StartLoader(double clock, bool clockGiven);
+    // messages: what start-up found unusable so far, shown with the loader's.
+    void StartLoader(double clock, bool clockGiven, std::vector<std::string> messages);
     void FormClose();
     void ShowMessage(const std::string& text, const std::string& title = "Skyvane");
     void ShowNetMessage(const TNetMessage& m);
@@ -169,6 +171,8 @@ private:
     bool Busy = false;          // a view switch runs
     bool Loaded = false;        // start-up finished, not yet closing
     bool CatalogueLoaded = false;  // MainSats holds MainSat.bin (only then is it saved)
+    // A file that was there but could not be read is not written back as it stood.
+    TReadGuard OptionsGuard, MainSatGuard;
     bool Closing = false;
     bool DownloadRunning = false;
     bool NextPassBusy = false;

@@ -309,8 +309,9 @@ void TfrMainWnd::menu_optionsClick() {
     options->setAttribute(Qt::WA_DeleteOnClose);
     connect(options, &QDialog::finished, this, [this, options] {
         Session.Options = options->options();
-        if (options->saved() && !SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus()))
-            ShowMessage("File: " + Session.DataFolder + kOptionsFile + " could not be written");
+        if (std::string why;
+            options->saved() && !SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), nullptr, &why))
+            ShowMessage(NotWrittenText(Session.DataFolder + kOptionsFile, why));
         LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
         Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
         SetFieldLabel(ApplyDisplayOptions(View, Session.Options));

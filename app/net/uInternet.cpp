@@ -595,7 +595,10 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
             if (settings.updateIrid) {
                 caption(" - Updating Iridium satellite...");
                 r.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
-                if (r.iridChanged) SaveCatalogue(job.iridiumSats, job.dataFolder + "IridSat.bin");
+                const std::string iridPath = job.dataFolder + "IridSat.bin";
+                if (std::string why; r.iridChanged && !SaveCatalogue(job.iridiumSats, iridPath, nullptr, &why))
+                    r.report.messages.push_back(
+                        {"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"});
             }
             if (settings.convert) {
                 caption(" - File Conversion...");

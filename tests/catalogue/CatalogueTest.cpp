@@ -293,4 +293,40 @@ TEST_F(Catalogue, CheckFileComplainsWithTheText) {
     SetMessageSink(nullptr);
 }
 
+TEST_F(Catalogue, AWindowIsToldWhatOfItsCatalogueCannotBeUsedAndKeepsTheFile) {
+    std::vector<TSatRec> list;
+    std::vector<std::string> w;
+    bool whole = false;
+    EXPECT_FALSE(LoadCatalogueFile(list, Path("absent.bin"), &w, &whole));
+    EXPECT_TRUE(w.empty());
+    EXPECT_TRUE(whole) << "a missing file is written at close";
+
+    fs::create_directory(Path("MainSat.bin"));
+    EXPECT_FALSE(LoadCatalogueFile(list, Path("MainSat.bin"), &w, &whole));
+    EXPECT_FALSE(whole);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], "File: " + Path("MainSat.bin") + " is a folder; the list starts empty and the file is left as it is");
+
+    const TSatRec iss = Made(kIss1, kIss2, "ISS");
+    Write("IridSat.bin", Bytes({iss, iss}) + "tail");
+    w.clear();
+    EXPECT_TRUE(LoadCatalogueFile(list, Path("IridSat.bin"), &w, &whole));
+    EXPECT_EQ(list.size(), 2u);
+    EXPECT_FALSE(whole);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], Path("IridSat.bin") + ": 2228 bytes, not a whole number of 1112-byte records; the last 4 are not read");
+
+    // A file none of whose records is ours: told as a search tells it, and kept.
+    Write("SkySat.bin", std::string(3 * 1112, '\x55'));
+    w.clear();
+    EXPECT_TRUE(LoadCatalogueFile(list, Path("SkySat.bin"), &w, &whole));
+    EXPECT_FALSE(whole);
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], "every one of the 3 records of " + Path("SkySat.bin") + " is unusable: it is not a catalogue of this program");
+    TReadGuard guard;
+    guard.Loaded(whole, CatalogueBytes(list));
+    EXPECT_TRUE(SaveCatalogue(list, Path("SkySat.bin"), &guard));
+    EXPECT_EQ(ReadAll(Path("SkySat.bin")), std::string(3 * 1112, '\x55'));
+}
+
 }  // namespace

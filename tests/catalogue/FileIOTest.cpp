@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "../SyncSpy.h"
+#include "../common/AsNobody.h"
 #include "../TempDirTest.h"
 #include "uDataFiles.h"
 #include "uFileIO.h"
@@ -125,6 +126,57 @@ TEST_F(FileIO, StaleTemporaryFilesOfOurOwnAreRemovedOnTheNextWrite) {
     ASSERT_TRUE(WriteFileAtomic(Path("Options.bin"), "new"));
     ::close(writer);
     EXPECT_EQ(Names(), (std::vector<std::string>{locked, fresh, "Mag.dat.abc123", "Options.bin", "notes.orbisk-tmp"}));
+}
+
+TEST_F(FileIO, ReplacedFilesKeepTheirModeAndReadOnlyOnesAreRefused) {
+    auto modeOf = [&](const std::string& name) {
+        struct stat st {};
+        ::stat(Path(name).c_str(), &st);
+        return st.st_mode & 0777;
+    };
+    Write("Options.bin", "old");
+    ::chmod(Path("Options.bin").c_str(), 0640);
+    Write("InternetInfo.ini", "old");
+    ::chmod(Path("InternetInfo.ini").c_str(), 0644);
+    ASSERT_TRUE(WriteFileAtomic(Path("Options.bin"), "new"));
+    ASSERT_TRUE(WriteFileAtomic(Path("InternetInfo.ini"), "new", 0600));
+    ASSERT_TRUE(WriteFileAtomic(Path("fresh.bin"), "new", 0600));
+    EXPECT_EQ(modeOf("Options.bin"), 0640u);
+    EXPECT_EQ(modeOf("InternetInfo.ini"), 0600u) << "a file holding secrets never becomes readable by others";
+    EXPECT_EQ(modeOf("fresh.bin"), 0600u);
+
+    Write("MainSat.bin", "records");
+    ::chmod(Path("MainSat.bin").c_str(), 0444);
+    std::string why;
+    EXPECT_FALSE(WriteFileAtomic(Path("MainSat.bin"), "", 0644, &why));
+    EXPECT_EQ(why, "cannot write " + Path("MainSat.bin") + ": the file is read-only");
+    EXPECT_EQ(NotWrittenText(Path("MainSat.bin"), why), "File: " + Path("MainSat.bin") + " could not be written: the file is read-only");
+    EXPECT_EQ(Read("MainSat.bin"), "records");
+    EXPECT_EQ(modeOf("MainSat.bin"), 0444u);
+}
+
+TEST_F(FileIO, AFileThatCannotBeReadIsKeptUntilWhatWouldReplaceItChanges) {
+    Write("MainSat.bin", "records");
+    ::chmod(Path("MainSat.bin").c_str(), 0);
+    ::chmod(dir_.c_str(), 0777);
+    const std::string locked = Path("MainSat.bin"), absent = Path("absent");
+    const int verdict = AsNobody([&] {
+        std::string bytes;
+        return !ReadFileBytes(locked, 100, bytes) && IsUnreadableFile(locked) && !IsUnreadableFile(absent) &&
+               FileProblemText(locked) == "File: " + locked + " cannot be read: Permission denied";
+    });
+    if (verdict < 0) GTEST_SKIP() << "cannot run as nobody";
+    EXPECT_EQ(verdict, 1);
+    fs::create_directory(Path("folder"));
+    EXPECT_TRUE(IsUnreadableFile(Path("folder")));
+    EXPECT_EQ(FileProblemText(absent), "File: " + absent + " not found");
+
+    TReadGuard unread, whole;
+    unread.Loaded(false, "");
+    whole.Loaded(true, "");
+    EXPECT_FALSE(unread.MayReplace("")) << "what stood in for the file";
+    EXPECT_TRUE(unread.MayReplace("a change"));
+    EXPECT_TRUE(whole.MayReplace(""));
 }
 
 }  // namespace

@@ -317,4 +317,59 @@ TEST_F(Settings, DownloadSettingsRoundTripAndHandEditedFiles) {
     EXPECT_EQ(b.period, 24);
 }
 
+TEST_F(Settings, UnreadableSettingsAreToldAndNotReplacedByTheirDefaults) {
+    fs::create_directory(Path(kOptionsFile));
+    ASSERT_EQ(::mkfifo(Path(kDownloadSettingsFile).c_str(), 0600), 0);
+    std::vector<std::string> w;
+    TOptions o;
+    TMenuSettings m;
+    TDownloadSettings d;
+    EXPECT_FALSE(LoadOptions(data_, program_, o, m, &w));
+    EXPECT_FALSE(LoadDownloadSettings(data_, d, 42.0, &w));
+    ASSERT_EQ(w.size(), 2u);
+    EXPECT_EQ(w[0], "File: " + Path(kOptionsFile) + " is a folder; using the default options");
+    EXPECT_EQ(w[1], "File: " + Path(kDownloadSettingsFile) + " is not a regular file (a FIFO); using the default download settings");
+    struct stat st {};
+    ASSERT_EQ(::lstat(Path(kDownloadSettingsFile).c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    // The savers under a guard of a file that could not be read.
+    fs::remove(Path(kOptionsFile));
+    fs::remove(Path(kDownloadSettingsFile));
+    Write(kOptionsFile, "custom");
+    Write(kDownloadSettingsFile, "[InternetInfo]\nUser=me\n");
+    TReadGuard options, download;
+    options.Loaded(false, OptionsFileBytes(o, m));
+    download.Loaded(false, DownloadSettingsText(d));
+    EXPECT_TRUE(SaveOptions(data_, o, m, &options));
+    EXPECT_TRUE(SaveDownloadSettings(data_, d, &download));
+    std::string bytes;
+    ReadFileBytes(Path(kOptionsFile), 1024, bytes);
+    EXPECT_EQ(bytes, "custom");
+    ReadFileBytes(Path(kDownloadSettingsFile), 1024, bytes);
+    EXPECT_EQ(bytes, "[InternetInfo]\nUser=me\n");
+    o.magLimit = 3.5;
+    d.password = " pass phrase ";
+    EXPECT_TRUE(SaveOptions(data_, o, m, &options));
+    EXPECT_TRUE(SaveDownloadSettings(data_, d, &download));
+    EXPECT_TRUE(LoadOptions(data_, program_, o, m));
+    EXPECT_EQ(o.magLimit, 3.5);
+    EXPECT_TRUE(LoadDownloadSettings(data_, d, 42.0));
+    EXPECT_EQ(d.password, " pass phrase ") << "a password keeps its blanks";
+}
+
+TEST_F(Settings, NamesWithControlCharactersAreNotTaken) {
+    TOptions o = DefaultOptions(program_);
+    o.mapFile = std::string("map\x1b[2J.jpg");
+    o.fontName = std::string("Mono\x07");
+    ASSERT_TRUE(SaveOptions(data_, o, DefaultMenuSettings()));
+    std::vector<std::string> w;
+    TMenuSettings m;
+    LoadOptions(data_, program_, o, m, &w);
+    EXPECT_EQ(o.mapFile.str(), "Real_Color_x.jpg");
+    EXPECT_EQ(o.fontName.str(), "Courier New");
+    ASSERT_EQ(w.size(), 1u);
+    EXPECT_EQ(w[0], Path(kOptionsFile) + ": unusable font, map; using the defaults");
+}
+
 }  // namespace

@@ -13,6 +13,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 
+#include <sys/stat.h>
+
 #include <atomic>
 #include <cmath>
 
@@ -509,6 +511,42 @@ TEST_F(TWebTest, CancelStopsTheBatchAndKeepsTheFiles) {
     EXPECT_TRUE(TakeBox(&w).startsWith("Download cancelled"));
     EXPECT_EQ(server.Hits("/later"), 0);
     EXPECT_EQ(folder.Bytes("slow.tle"), "old sets\n");
+}
+
+TEST_F(TWebTest, AnUnreadableSettingsFileIsToldAndKeptAndAPasswordKeepsItsBlanks) {
+    WriteList({});
+    const std::string ini = folder / kDownloadSettingsFile;
+    ASSERT_EQ(::mkfifo(ini.c_str(), 0600), 0);
+    {
+        TfrWebWnd w(MakeSetup());
+        w.show();
+        EXPECT_EQ(TakeBox(&w), QString::fromStdString("File: " + ini + " is not a regular file (a FIFO); using the "
+                                                      "default download settings"));
+        Click(&w, "bn_close");
+        QTest::qWait(100);
+        // Nothing was written over it, so no failure to tell either.
+        for (QMessageBox* box : w.findChildren<QMessageBox*>("MessageBox"))
+            EXPECT_FALSE(box->isVisible()) << box->text().toStdString();
+    }
+    struct stat st {};
+    ASSERT_EQ(::lstat(ini.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+    ::unlink(ini.c_str());
+    TDownloadSettings saved;
+    saved.user = "me";
+    saved.password = " pass phrase ";
+    ASSERT_TRUE(SaveDownloadSettings(folder.path, saved));
+    {
+        TfrWebWnd w(MakeSetup());
+        w.show();
+        EXPECT_EQ(Text(&w, "txt_password"), " pass phrase ");
+        Click(&w, "bn_close");
+    }
+    TDownloadSettings back;
+    ASSERT_TRUE(LoadDownloadSettings(folder.path, back, 0.0));
+    EXPECT_EQ(back.user, "me");
+    EXPECT_EQ(back.password, " pass phrase ");
 }
 
 }  // namespace

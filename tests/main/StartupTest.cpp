@@ -2,6 +2,8 @@
 // empty or damaged, and the folders and command line of the program.
 #include <QComboBox>
 #include <QLabel>
+#include <QTimer>
+#include <sys/stat.h>
 
 #include <random>
 
@@ -84,6 +86,36 @@ TEST_F(TWindowTest, ClosingDuringStartUpLosesNoFile) {
     window.reset();
     EXPECT_EQ(folder.Bytes("MainSat.bin"), catalogue);
     EXPECT_EQ(folder.Bytes("Options.bin").size(), kOptionsFileSize);
+}
+
+TEST_F(TWindowTest, FilesThatCannotBeReadAreNamedAtStartAndNotWrittenAtClose) {
+    std::filesystem::create_directory(folder / "MainSat.bin");
+    ASSERT_EQ(::mkfifo((folder / kOptionsFile).c_str(), 0644), 0);
+    ASSERT_TRUE(WriteFileAtomic(folder / kObserverFile, "garbage"));
+    Start();
+    const std::string told = TakeMessage().toStdString();
+    EXPECT_NE(told.find("File: " + (folder / kOptionsFile) + " is not a regular file (a FIFO); using the default options"),
+              std::string::npos) << told;
+    EXPECT_NE(told.find("File: " + (folder / "MainSat.bin") + " is a folder; the list starts empty and the file is left as it is"),
+              std::string::npos) << told;
+    EXPECT_NE(told.find(folder / kObserverFile + ": 7 of 224 bytes, unusable name"), std::string::npos) << told;
+
+    // A save tried at close would be refused and say so in a box of its own.
+    QString atClose;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            atClose = box->text();
+            box->done(0);
+        }
+    });
+    watch.start(20);
+    window->close();
+    watch.stop();
+    EXPECT_EQ(atClose, "");
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "MainSat.bin"));
+    EXPECT_TRUE(std::filesystem::is_fifo(folder / kOptionsFile));
+    EXPECT_EQ(folder.Bytes(kObserverFile), "garbage");
 }
 
 TEST(Folders, InstalledProgramKeepsItsDataInTheUsersFolder) {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <sys/stat.h>
 #include <utime.h>
 
 #include "../catalogue/OmmWriter.h"
@@ -117,6 +118,27 @@ TEST(Update, SinglePassMatchesTheLiteralScanOnRandomFiles) {
         for (std::size_t i = 0; i < list.size(); ++i)
             ASSERT_EQ(std::memcmp(&fast[i], &literal[i], sizeof(TSatRec)), 0) << "round " << round << " record " << i;
     }
+}
+
+TEST(Update, IridiumListThatCannotBeSavedIsNotReportedUpdated) {
+    fx::TempDir dir;
+    std::vector<TSatRec> list = {Sat("24793", 18, 1.0)};
+    fx::WriteText(dir / "iridium.tle", fx::ThreeLines("IRIDIUM 7", fx::MakeTle("24793", 18, 5.0)));
+    const std::string irid = dir / "IridSat.bin";
+    ASSERT_TRUE(SaveCatalogue(list, irid));
+    ::chmod(irid.c_str(), 0444);
+    bool changed = false;
+    TNetMessage m = UpdateIridiumListTask(list, dir.path, irid, changed);
+    EXPECT_TRUE(changed) << "the list in memory is the updated one";
+    EXPECT_EQ(m.text, "File: " + irid + " could not be written: the file is read-only; the updated Iridium list is "
+                      "used until the program ends");
+    ::chmod(irid.c_str(), 0644);
+    std::vector<TSatRec> back;
+    ASSERT_TRUE(LoadCatalogue(back, irid));
+    EXPECT_DOUBLE_EQ(back[0].epoch, EpochOf(18, 1.0)) << "the file is untouched";
+    list = back;
+    m = UpdateIridiumListTask(list, dir.path, irid, changed);
+    EXPECT_EQ(m.text, "Iridium Satellites updated successfully");
 }
 
 TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {

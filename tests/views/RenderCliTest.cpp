@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sys/stat.h>
 #include <set>
 
@@ -94,5 +95,28 @@ TEST(RenderCommand, MissingCitiesAreReportedAndTheMapDrawn) {
     EXPECT_EQ(r.status, 0) << r.out;
     EXPECT_NE(r.out.find("MapLocations.dat not found"), std::string::npos) << r.out;
     ExpectPicture(path, 800, 400);
+    std::filesystem::remove_all(data);
+}
+
+TEST(RenderCommand, UnusableSettingsAreNamedAsThePredictionNamesThem) {
+    const std::filesystem::path data =
+        std::filesystem::temp_directory_path() / ("orbisk_render_bad_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(data);
+    // A map name of control bytes, everything else zero.
+    std::string options(517, '\0');
+    options.replace(156, 6, "\x05\x1b[2J\x07");
+    std::ofstream(data / "Options.bin", std::ios::binary) << options;
+    std::ofstream(data / "Observer.bin", std::ios::binary) << "garbage";
+    const std::string path = kOut + "render_bad_settings.png";
+    const TProgramRun r = Render("--data '" + data.string() + "' --tle '" + ORBISK_PROGRAM_DIR +
+                                 "/tle/stations.tle' --size 320x160 --view map" + kWhen + "--out '" + path + "'");
+    EXPECT_EQ(r.status, 0) << r.out;
+    const std::string options_ = "orbisk-render: warning: " + (data / "Options.bin").string() + ": unusable ";
+    const auto at = r.out.find(options_);
+    ASSERT_NE(at, std::string::npos) << r.out;
+    EXPECT_NE(r.out.substr(at, r.out.find('\n', at) - at).find(", map, "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("orbisk-render: warning: " + (data / "Observer.bin").string() + ": 7 of 224 bytes, unusable name"),
+              std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find('\x1b'), std::string::npos) << "no control bytes reach the terminal";
     std::filesystem::remove_all(data);
 }
