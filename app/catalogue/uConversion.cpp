@@ -158,7 +158,7 @@ TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& m
     SortEntriesByNumber(entries);
     TMagFile mag;
     // Without magnitudes the merge is empty and would wipe the sky catalogue.
-    if (!LoadMagFile(magPath, mag)) return {"File", "File: " + magPath + " not found"};
+    if (!LoadMagFile(magPath, mag)) return {"File", FileProblemText(magPath)};
     std::size_t made = 0;
     if (!WriteCatalogueFile(MergeSkyEntries(entries, mag.lines), skyPath, false, &made)) {
         if (made > 0) return {"File", "Failed to write \"" + netfiles::FileNameOf(skyPath) + "\""};

@@ -69,13 +69,18 @@ public:
         entries_.clear();
     }
 
-    bool Full() const { return entries_.size() >= limit_; }
+    // A set was found beyond the limit (a file of exactly the limit is whole).
+    bool Overflowed() const { return overflowed_; }
 
     void Line(std::string_view raw) {
-        if (Full()) return;
+        if (overflowed_) return;
         std::string_view current = TrimText(raw);
         current_.assign(current);
         if (tle_valid(previous_.c_str(), current_.c_str())) {
+            if (entries_.size() >= limit_) {
+                overflowed_ = true;
+                return;
+            }
             Append();
         } else {
             name_ = TrimText(previous_);
@@ -103,6 +108,7 @@ private:
 
     std::vector<TElementEntry>& entries_;
     std::size_t limit_;
+    bool overflowed_ = false;
     std::string name_, previous_, current_;
 };
 
@@ -154,8 +160,55 @@ double ElementMeanMotion(std::string_view line2) {
 
 namespace {
 
+void AppendUtf8(std::string& out, unsigned cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | cp >> 6));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | cp >> 12));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | cp >> 18));
+        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+// Text saved as UTF-16 with its byte-order mark (as some editors save XML)
+// becomes UTF-8, which every reader here takes; a broken pair becomes
+// U+FFFD. False, bytes untouched, without such a mark.
+bool Utf16ToUtf8(std::string& bytes) {
+    if (bytes.size() < 2) return false;
+    const auto b0 = static_cast<unsigned char>(bytes[0]), b1 = static_cast<unsigned char>(bytes[1]);
+    const bool little = b0 == 0xFF && b1 == 0xFE;
+    if (!little && !(b0 == 0xFE && b1 == 0xFF)) return false;
+    auto unit = [&](std::size_t i) {
+        const unsigned a = static_cast<unsigned char>(bytes[i]), b = static_cast<unsigned char>(bytes[i + 1]);
+        return little ? a | b << 8 : a << 8 | b;
+    };
+    std::string out;
+    out.reserve(bytes.size() / 2 + 16);
+    for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+        unsigned cp = unit(i);
+        if (cp >= 0xD800 && cp < 0xDC00 && i + 3 < bytes.size() && unit(i + 2) >= 0xDC00 && unit(i + 2) < 0xE000) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (unit(i + 2) - 0xDC00);
+            i += 2;
+        } else if (cp >= 0xD800 && cp < 0xE000) {
+            cp = 0xFFFD;
+        }
+        AppendUtf8(out, cp);
+    }
+    bytes.swap(out);
+    return true;
+}
+
 // The reader behind both entry points; bytes may be padded or parsed in place.
 void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, TElementReadReport& r) {
+    Utf16ToUtf8(bytes);
     r.format = DetectElementFormat(bytes);
     switch (r.format) {
         case TElementFormat::kOmmCsv: ReadOmmCsv(bytes, entries, r); return;
@@ -168,7 +221,7 @@ void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, T
     auto onLine = [&](std::string_view l) { reader.Line(l); };
     lines.Feed(bytes, onLine);
     lines.Finish(onLine);
-    if (reader.Full())
+    if (reader.Overflowed())
         r.error = "more than " + std::to_string(kMaxElementEntries) + " element sets; the rest was not read";
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "uCatNumber.h"
+#include "uFileIO.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
 
@@ -100,11 +101,18 @@ TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInpu
     std::string number(TrimText(in.number));
     // Numbers are kept in their five-character form, as in the element lines
     // (zero-padded; Alpha-5 above 99999), so the sorted file stays in number order.
-    if (const long value = CatalogueNumberValue(UpperText(number)); value >= 0) number = CatalogueNumberField(value);
     if (number.empty()) {
         res.message = "A Satellite Number is required.";
         return res;
     }
+    // A plain number past the last one the five-character form can hold.
+    const bool digits = std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
+    if (digits && (number.size() > 6 || std::stol(number) > kMaxCatalogueNumber)) {
+        res.message = "Satellite Number " + number + " is out of range: numbers run from 0 to " +
+                      std::to_string(kMaxCatalogueNumber) + ".";
+        return res;
+    }
+    if (const long value = CatalogueNumberValue(UpperText(number)); value >= 0) number = CatalogueNumberField(value);
     auto sameNumber = [&](const std::string& l) { return l.compare(0, 5, number) == 0 && l.size() >= 5; };
     if (in.isNew && std::any_of(lines.begin(), lines.end(), sameNumber)) {
         res.message = "Satellite Number already exists, Cancel or Enter new number.";
@@ -208,10 +216,8 @@ bool ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& 
     if (!ReadElementsForSearch(entries, path, error, warning)) return false;
     TMagFile mag;
     std::string problem;
-    if (!CheckFile(magPath, false)) {
-        problem = "File: " + magPath + " not found";
-    } else if (!LoadMagFile(magPath, mag)) {
-        problem = "File: " + magPath + " could not be read";
+    if (!LoadMagFile(magPath, mag)) {
+        problem = FileProblemText(magPath);
     } else {
         CopyMagnitudes(entries, mag.lines);
         return true;

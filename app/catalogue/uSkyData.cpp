@@ -20,7 +20,7 @@ bool ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list, std::st
     list.clear();
     std::string bytes;
     if (!ReadFileBytes(path, kMaxSkyFileBytes, bytes)) {
-        AddLine(message, "File: " + path + " not found");
+        AddLine(message, FileProblemText(path));
         return false;
     }
     const std::size_t count = bytes.size() / kSkyRecordSize;  // a short tail is ignored

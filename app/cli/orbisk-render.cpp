@@ -295,7 +295,7 @@ void LoadViewData(TFrameState& frame, const std::string& dataFolder) {
             if (CheckFile(path, false))
                 LoadCatalogue(skySats, path);
             else
-                Warn("File: " + path + " not found");
+                Warn(FileProblemText(path));
             frame.skySats = Shared(std::move(skySats));
         }
     }

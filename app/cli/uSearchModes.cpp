@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "uCatNumber.h"
+#include "uFileIO.h"
 #include "uFlares.h"
 #include "uFormat.h"
 #include "uGoogle.h"
@@ -143,7 +144,7 @@ std::string ParseTargetArg(const std::string& text, const std::string& dataFolde
         const std::string name = text.substr(5);
         std::vector<std::string> lines;
         const std::string path = dataFolder + "star.dat";
-        if (!ReadStarFile(path, lines)) return "File: " + path + " not found";
+        if (!ReadStarFile(path, lines)) return FileProblemText(path);
         TStarChoice star;
         if (!FindStar(lines, name, epoch, star)) return "no star '" + name + "' in " + path;
         SetStarTarget(target, star.ra, star.dec, star.commonName);

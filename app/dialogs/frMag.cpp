@@ -34,7 +34,7 @@ TfrMagWnd::TfrMagWnd(TMagWndSetup setup, QWidget* parent)
     BuildUi();
     lb_range->setText(Setup.metric ? "Km" : "Mi");
     TMagFile mag;
-    if (!LoadMagFile(Path, mag) && IsRegularFile(Path)) {
+    if (!LoadMagFile(Path, mag) && IsUnreadableFile(Path)) {
         Readable = false;
         ShowMessageBox(this, "File: " + Path + " " + FileProblem(Path) + "; it is left as it is");
     }

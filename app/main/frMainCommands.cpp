@@ -231,7 +231,7 @@ void TfrMainWnd::menu_aboutClick() {
 void TfrMainWnd::menu_contentsClick() {
     const std::string path = Session.ProgramFolder + kHelpFile;
     if (!CheckFile(path, false)) {
-        ShowMessage("File: " + path + " not found");
+        ShowMessage(FileProblemText(path));
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))

@@ -41,7 +41,7 @@ bool LoadMapImage(TViewState& vs, const std::string& path) {
     std::string bytes;
     bool truncated = false;
     if (!ReadFileBytes(path, kMaxMapImageBytes, bytes, &truncated)) {
-        ReportOnce(vs, "File: " + path + " not found");
+        ReportOnce(vs, FileProblemText(path));
         return false;
     }
     QImage image;

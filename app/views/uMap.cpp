@@ -71,7 +71,7 @@ bool LoadMapCities(const std::string& path, std::vector<TMapCity>& cities, std::
     message.clear();
     std::vector<std::string> lines;
     if (!IsRegularFile(path) || !ReadDataLines(path, lines)) {
-        message = "File: " + path + " not found";
+        message = FileProblemText(path);
         return false;
     }
     std::size_t bad = 0, firstBad = 0;

@@ -22,6 +22,7 @@
 
 #include "frMainWidgets.h"
 #include "frPickFile.h"
+#include "uFileIO.h"
 #include "frRaDec.h"
 #include "frstar.h"
 #include "uAnalysis.h"
@@ -227,7 +228,7 @@ void TTargetChoice::Choose(const std::string& entry, double epoch) {
     }
     auto* dialog = new TfrStarWnd(DataFolder, epoch, window);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    if (!dialog->starFileFound()) ShowMessageBox(window, "File: " + DataFolder + "star.dat not found");
+    if (!dialog->starFileFound()) ShowMessageBox(window, FileProblemText(DataFolder + "star.dat"));
     QObject::connect(dialog, &QDialog::finished, window,
                      [this, dialog] { SetStarTarget(Target, dialog->ra(), dialog->dec(), dialog->commonName()); });
     dialog->open();

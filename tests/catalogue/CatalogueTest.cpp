@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "uMagFile.h"
+#include "uSkyData.h"
 #include "../TempDirTest.h"
 
 namespace fs = std::filesystem;
@@ -327,6 +330,66 @@ TEST_F(Catalogue, AWindowIsToldWhatOfItsCatalogueCannotBeUsedAndKeepsTheFile) {
     guard.Loaded(whole, CatalogueBytes(list));
     EXPECT_TRUE(SaveCatalogue(list, Path("SkySat.bin"), &guard));
     EXPECT_EQ(ReadAll(Path("SkySat.bin")), std::string(3 * 1112, '\x55'));
+}
+
+TEST_F(Catalogue, DataFilesThatAreNotFilesAreNamedForWhatTheyAre) {
+    fs::create_directory(Path("SaoStar.bin"));
+    ASSERT_EQ(::mkfifo(Path("Constellation.bin").c_str(), 0644), 0);
+    fs::create_symlink("Mag.dat", Path("Mag.dat"));  // a link to itself
+    std::vector<TSkyRecord> stars, figures;
+    std::string message;
+    EXPECT_FALSE(LoadSkyData(dir_.string() + "/", stars, figures, &message));
+    EXPECT_EQ(message, "File: " + Path("SaoStar.bin") + " is a folder\nFile: " + Path("Constellation.bin") +
+                           " is not a regular file (a FIFO)");
+    Write("iss.tle", kIss1 + "\n" + kIss2 + "\n");
+    std::vector<TElementEntry> entries;
+    std::string error, warning;
+    ASSERT_TRUE(ReadSearchElements(entries, Path("iss.tle"), Path("Mag.dat"), error, &warning));
+    EXPECT_EQ(warning, "File: " + Path("Mag.dat") + " cannot be read: Too many levels of symbolic links; the element "
+                       "sets keep standard magnitude 8.0");
+    message.clear();
+    EXPECT_FALSE(ReadSkyFile(Path("absent.bin"), stars, &message));
+    EXPECT_EQ(message, "File: " + Path("absent.bin") + " not found");
+}
+
+TEST_F(ElementFile, LimitIsWarnedOnlyWhenSetsAreLeftAndUtf16IsRead) {
+    std::string exact;
+    exact.reserve(kMaxElementEntries * 140 + 200);
+    for (std::size_t k = 0; k < kMaxElementEntries; ++k) exact.append(kIss1).append("\n").append(kIss2).append("\n");
+    std::vector<TElementEntry> entries;
+    TElementReadReport report;
+    ReadElementText(entries, exact, &report);
+    EXPECT_EQ(entries.size(), kMaxElementEntries);
+    EXPECT_EQ(report.error, "") << "every set was read";
+    ReadElementText(entries, exact + kGeo1 + "\n" + kGeo2 + "\n", &report);
+    EXPECT_EQ(entries.size(), kMaxElementEntries);
+    EXPECT_EQ(report.error, "more than 250000 element sets; the rest was not read");
+
+    // OMM XML as UTF-16 with its byte-order mark, either order, and two-line text so saved.
+    const std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\n<ndm><omm><body><segment>"
+        "<metadata><OBJECT_NAME>ISS (ZARYA)</OBJECT_NAME><OBJECT_ID>1998-067A</OBJECT_ID></metadata>"
+        "<data><meanElements><EPOCH>2008-09-20T12:25:40.104192</EPOCH><MEAN_MOTION>15.72125391</MEAN_MOTION>"
+        "<ECCENTRICITY>.0006703</ECCENTRICITY><INCLINATION>51.6416</INCLINATION><RA_OF_ASC_NODE>247.4627</RA_OF_ASC_NODE>"
+        "<ARG_OF_PERICENTER>130.5360</ARG_OF_PERICENTER><MEAN_ANOMALY>325.0288</MEAN_ANOMALY></meanElements>"
+        "<tleParameters><EPHEMERIS_TYPE>0</EPHEMERIS_TYPE><CLASSIFICATION_TYPE>U</CLASSIFICATION_TYPE>"
+        "<NORAD_CAT_ID>25544</NORAD_CAT_ID><ELEMENT_SET_NO>999</ELEMENT_SET_NO><REV_AT_EPOCH>56353</REV_AT_EPOCH>"
+        "<BSTAR>-.11606E-4</BSTAR><MEAN_MOTION_DOT>-.00002182</MEAN_MOTION_DOT><MEAN_MOTION_DDOT>0</MEAN_MOTION_DDOT>"
+        "</tleParameters></data></segment></body></omm></ndm>\n";
+    auto utf16 = [](const std::string& text, bool little) {
+        std::string out = little ? "\xFF\xFE" : "\xFE\xFF";
+        for (char c : text) little ? out.append({c, '\0'}) : out.append({'\0', c});
+        return out;
+    };
+    for (bool little : {true, false}) {
+        Write("omm.xml", utf16(xml, little));
+        ASSERT_TRUE(ReadElementFile(entries, Path("omm.xml"), &report)) << report.Summary();
+        ASSERT_EQ(entries.size(), 1u);
+        EXPECT_EQ(entries[0].catNo.str(), "25544");
+        EXPECT_EQ(entries[0].name.str(), "ISS (ZARYA)");
+    }
+    Write("iss.tle", utf16("ISS\r\n" + kIss1 + "\r\n" + kIss2 + "\r\n", true));
+    ASSERT_TRUE(ReadElementFile(entries, Path("iss.tle")));
+    EXPECT_EQ(entries[0].line1.str(), kIss1);
 }
 
 }  // namespace

@@ -66,6 +66,8 @@ TEST(MagSave, RefusalsComeInOrderAndChangeNothing) {
         std::string message;
     } cases[] = {
         {Entry("", "X", "1.0", "1000"), "A Satellite Number is required."},
+        {Entry("340000", "X", "1.0", "1000"), "Satellite Number 340000 is out of range: numbers run from 0 to 339999."},
+        {Entry("1234567", "X", "1.0", "1000"), "Satellite Number 1234567 is out of range: numbers run from 0 to 339999."},
         {Entry("25544", "", "1.0", "1000"), "Satellite Number already exists, Cancel or Enter new number."},
         {Entry("30000", std::string(25, 'A'), "1.0", "1000"), "Enter the Satellite Name, max 24 characters"},
         {Entry("30000", "   ", "1.0", "1000"), "Enter the Satellite Name, max 24 characters"},
