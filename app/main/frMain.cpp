@@ -159,6 +159,7 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_planets, &QAction::triggered, this, &TfrMainWnd::menu_planetsClick);
     connect(Ui.menu_options, &QAction::triggered, this, &TfrMainWnd::menu_optionsClick);
     connect(Ui.menu_webupdate, &QAction::triggered, this, &TfrMainWnd::menu_webupdateClick);
+    connect(Ui.menu_radio, &QAction::triggered, this, &TfrMainWnd::menu_radioClick);
     connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);
     connect(Ui.mn_UpdateMainList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateMainListClick);
     connect(Ui.mn_UpdateIridiList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateIridiListClick);

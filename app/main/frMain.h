@@ -144,6 +144,7 @@ private:
     void menu_planetsClick();
     void menu_optionsClick();
     void menu_webupdateClick();
+    void menu_radioClick();
     void menu_conversionClick();
     void mn_UpdateMainListClick();
     void mn_UpdateIridiListClick();
@@ -197,6 +198,7 @@ private:
 
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
     QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
+    QPointer<QWidget> RadioWnd;                    // one at a time: it drives the radio
     unsigned MainGeneration = 0;  // counts replacements of MainSats
 
     // Last, so it is destroyed first: the jobs end while the rest still exists.

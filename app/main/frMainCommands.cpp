@@ -20,6 +20,7 @@
 #include "frMag.h"
 #include "frOptions.h"
 #include "frPlanetData.h"
+#include "frRadio.h"
 #include "frSatSelector.h"
 #include "frWeb.h"
 #include "frMain.h"
@@ -319,6 +320,26 @@ void TfrMainWnd::menu_optionsClick() {
         RefreshAll();
     });
     options->open();
+}
+
+void TfrMainWnd::menu_radioClick() {
+    if (RadioWnd) {
+        RadioWnd->raise();
+        RadioWnd->activateWindow();
+        return;
+    }
+    // The tracked satellites, the first satellite first chosen.
+    std::vector<TSatRec> tracked;
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < Session.MainSats.size(); ++i) {
+        if (!Session.MainSats[i].selected) continue;
+        if (i == Session.Sat1Main) first = tracked.size();
+        tracked.push_back(Session.MainSats[i]);
+    }
+    auto* wnd = new TfrRadioWnd(std::move(tracked), first, Session.Observer, Session.ProgramFolder, Session.DataFolder, this);
+    wnd->setAttribute(Qt::WA_DeleteOnClose);
+    RadioWnd = wnd;
+    wnd->show();
 }
 
 void TfrMainWnd::menu_webupdateClick() {

@@ -120,6 +120,8 @@ const TCommand kCommands[] = {
     {&TMainWndUi::menu_conversion, "menu_conversion", "File Conversion", "Ctrl+F2", "", "", false,
      "Rewrite an element file with common names"},
     {&TMainWndUi::menu_webupdate, "menu_webupdate", "Internet File Download...", "Ctrl+F4"},
+    {&TMainWndUi::menu_radio, "menu_radio", "Radio Control...", "", "", "", false,
+     "Tune a radio for the Doppler shift of a tracked satellite"},
     {&TMainWndUi::mn_UpdateMainList, "mn_UpdateMainList", "Update Main List", "", "", "", false,
      "Newer element sets for the satellite list from the element files"},
     {&TMainWndUi::mn_UpdateIridiList, "mn_UpdateIridiList", "Update Iridium List", "", "", "", false,
@@ -272,6 +274,8 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     QMenu* tools = bar->addMenu("T&ools");
     tools->setObjectName("mn_tools");
     tools->addActions({ui.menu_conversion, ui.menu_webupdate});
+    tools->addSeparator();
+    tools->addAction(ui.menu_radio);
     tools->addSeparator();
     tools->addActions({ui.mn_UpdateMainList, ui.mn_UpdateIridiList, ui.nm_createIrid});
 

@@ -84,7 +84,9 @@ std::string TRadioDevice::Open() {
     lost_ = false;
     rig_ = rig_init(address_.model);
     if (!rig_) return "Cannot reach the radio at " + address_.Text() + ": hamlib has no model " + std::to_string(address_.model);
-    if (!address_.port.empty()) rig_set_conf(rig_, rig_token_lookup(rig_, "rig_pathname"), address_.port.c_str());
+    // The in-process dummy has no port (given one, hamlib would try to open it).
+    if (!address_.port.empty() && address_.model != kDummyModel)
+        rig_set_conf(rig_, rig_token_lookup(rig_, "rig_pathname"), address_.port.c_str());
     if (address_.serialSpeed > 0)
         rig_set_conf(rig_, rig_token_lookup(rig_, "serial_speed"), std::to_string(address_.serialSpeed).c_str());
     // A daemon that stops answering is noticed within a second, not after hamlib's retries.
@@ -186,7 +188,8 @@ std::string TRotatorDevice::Open() {
     lost_ = false;
     rot_ = rot_init(address_.model);
     if (!rot_) return "Cannot reach the rotator at " + address_.Text() + ": hamlib has no model " + std::to_string(address_.model);
-    if (!address_.port.empty()) rot_set_conf(rot_, rot_token_lookup(rot_, "rot_pathname"), address_.port.c_str());
+    if (!address_.port.empty() && address_.model != kDummyModel)
+        rot_set_conf(rot_, rot_token_lookup(rot_, "rot_pathname"), address_.port.c_str());
     if (address_.serialSpeed > 0)
         rot_set_conf(rot_, rot_token_lookup(rot_, "serial_speed"), std::to_string(address_.serialSpeed).c_str());
     rot_set_conf(rot_, rot_token_lookup(rot_, "timeout"), "1000");

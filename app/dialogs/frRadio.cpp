@@ -1,0 +1,473 @@
+#include "frRadio.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <cstdio>
+#include <thread>
+
+#include "uCatNumber.h"
+#include "uFileIO.h"
+#include "uFormat.h"
+#include "uPassSearch.h"
+#include "uText.h"
+
+namespace {
+constexpr std::size_t kMaxFileBytes = 4 << 20;
+const char* const kRigTypeTexts[] = {"Receive only", "Transmit only", "Simplex with PTT",
+                                     "Full duplex (satellite mode)", "Two radios"};
+const TRigType kRigTypes[] = {TRigType::kReceiveOnly, TRigType::kTransmitOnly, TRigType::kSimplexPtt,
+                              TRigType::kFullDuplex, TRigType::kTwoRadios};
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string Mhz(double hz) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%.6f MHz", hz / 1.0e6);
+    return buf;
+}
+
+std::string Signed(double v, const char* unit, int decimals) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%+.*f %s", decimals, v, unit);
+    return buf;
+}
+
+std::string Countdown(double days) {
+    const long s = std::lround(std::max(0.0, days) * 86400.0);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
+    return buf;
+}
+
+std::string TrimmedName(const TSatRec& s) { return std::string(TrimText(s.name.view())); }
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    ReadFileBytes(path, kMaxFileBytes, text);
+    return text;
+}
+}  // namespace
+
+TRadioWindowSettings ReadRadioSettings(const std::string& text) {
+    TRadioWindowSettings s;
+    s.rig = TRigSettings::ForType(TRigType::kFullDuplex);
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string_view line = TrimText(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const auto eq = line.find('=');
+        if (line.empty() || line[0] == '#' || eq == std::string_view::npos) continue;
+        const std::string key(TrimText(line.substr(0, eq)));
+        const std::string value(TrimText(line.substr(eq + 1)));
+        int32_t n = 0;
+        double d = 0.0;
+        TRigType type;
+        if (key == "satellite") s.satellite = value;
+        else if (key == "transponder") s.transponder = value;
+        else if (key == "rigtype" && ParseRigType(value, type)) s.rig.type = type;
+        else if (key == "model" && ParseInteger(value, n) && n > 0) s.rig.radio.model = n;
+        else if (key == "address") s.rig.radio.port = value;
+        else if (key == "model2" && ParseInteger(value, n) && n > 0) s.rig.txRadio.model = n;
+        else if (key == "address2") s.rig.txRadio.port = value;
+        else if (key == "downvfo" && !value.empty()) s.rig.downVfo = value;
+        else if (key == "upvfo" && !value.empty()) s.rig.upVfo = value;
+        else if (key == "period" && ParseInteger(value, n)) s.rig.periodMs = std::clamp(n, 100, 2000);
+        else if (key == "settle" && ParseInteger(value, n)) s.rig.settleMs = std::clamp(n, 0, 5000);
+        else if (key == "ignoredial") s.rig.ignoreDial = value == "1";
+        else if (key == "deadband.fm" && ParseNumber(value, d) && d >= 0) s.rig.deadbands.fm = d;
+        else if (key == "deadband.linear" && ParseNumber(value, d) && d >= 0) s.rig.deadbands.linear = d;
+        else if (key == "deadband.data" && ParseNumber(value, d) && d >= 0) s.rig.deadbands.data = d;
+        else if (key.rfind("offset.", 0) == 0) {
+            const auto comma = value.find(',');
+            double down = 0.0, up = 0.0;
+            if (comma != std::string::npos && ParseNumber(value.substr(0, comma), down) &&
+                ParseNumber(value.substr(comma + 1), up))
+                s.offsets[UpperText(key.substr(7))] = {down, up};
+        }
+    }
+    return s;
+}
+
+std::string RadioSettingsText(const TRadioWindowSettings& s) {
+    const TRigSettings& r = s.rig;
+    std::string t = "# Radio control window settings (written by Orbisk)\n";
+    auto put = [&](const std::string& k, const std::string& v) { t += k + "=" + v + "\n"; };
+    put("satellite", s.satellite);
+    put("transponder", s.transponder);
+    put("rigtype", RigTypeName(r.type));
+    put("model", std::to_string(r.radio.model));
+    put("address", r.radio.port);
+    put("model2", std::to_string(r.txRadio.model));
+    put("address2", r.txRadio.port);
+    put("downvfo", r.downVfo);
+    put("upvfo", r.upVfo);
+    put("period", std::to_string(r.periodMs));
+    put("settle", std::to_string(r.settleMs));
+    put("ignoredial", r.ignoreDial ? "1" : "0");
+    put("deadband.fm", FormatGeneral(r.deadbands.fm));
+    put("deadband.linear", FormatGeneral(r.deadbands.linear));
+    put("deadband.data", FormatGeneral(r.deadbands.data));
+    for (const auto& [mode, o] : s.offsets) put("offset." + mode, FormatGeneral(o.first) + "," + FormatGeneral(o.second));
+    return t;
+}
+
+TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TObserver& observer,
+                         const std::string& programFolder, const std::string& dataFolder, QWidget* parent)
+    : QDialog(parent), Sats(std::move(sats)), Observer(observer), DataFolder(dataFolder) {
+    setObjectName("frRadio");
+    setWindowTitle("Radio Control");
+    ReadTransponderFile(ReadText(programFolder + "data/" + kBundledTransponders), Store, false);
+    ReadTransponderFile(ReadText(dataFolder + kUserTransponders), Store, true);
+    Settings = ReadRadioSettings(ReadText(dataFolder + kRadioSettingsFile));
+
+    auto named = [this](auto* w, const char* name) {
+        w->setObjectName(name);
+        return w;
+    };
+    cb_sat = named(new QComboBox(this), "cb_sat");
+    for (const TSatRec& s : Sats) cb_sat->addItem(Q(TrimmedName(s) + " (" + s.catNo.str() + ")"));
+    cb_transponder = named(new QComboBox(this), "cb_transponder");
+    nm_downlink = named(new QDoubleSpinBox(this), "nm_downlink");
+    nm_downlink->setDecimals(6);
+    nm_downlink->setSuffix(" MHz");
+    nm_downlink->setToolTip("Your downlink at the satellite; the uplink follows across the passband");
+
+    cb_rigtype = named(new QComboBox(this), "cb_rigtype");
+    for (const char* t : kRigTypeTexts) cb_rigtype->addItem(t);
+    nm_model = named(new QSpinBox(this), "nm_model");
+    nm_model->setRange(1, 999999);
+    nm_model->setToolTip("hamlib's model: 2 is rigctld, 1 its in-process dummy");
+    txt_address = named(new QLineEdit(this), "txt_address");
+    nm_model2 = named(new QSpinBox(this), "nm_model2");
+    nm_model2->setRange(1, 999999);
+    txt_address2 = named(new QLineEdit(this), "txt_address2");
+    txt_downvfo = named(new QLineEdit(this), "txt_downvfo");
+    txt_upvfo = named(new QLineEdit(this), "txt_upvfo");
+    bn_test = named(new QPushButton("Test", this), "bn_test");
+    lb_test = named(new QLabel(this), "lb_test");
+    nm_period = named(new QSpinBox(this), "nm_period");
+    nm_period->setRange(100, 2000);
+    nm_period->setSingleStep(100);
+    nm_period->setSuffix(" ms");
+    nm_settle = named(new QSpinBox(this), "nm_settle");
+    nm_settle->setRange(0, 5000);
+    nm_settle->setSuffix(" ms");
+    nm_deadband = named(new QSpinBox(this), "nm_deadband");
+    nm_deadband->setRange(0, 10000);
+    nm_deadband->setSuffix(" Hz");
+    nm_offsetdown = named(new QSpinBox(this), "nm_offsetdown");
+    nm_offsetup = named(new QSpinBox(this), "nm_offsetup");
+    for (QSpinBox* o : {nm_offsetdown, nm_offsetup}) {
+        o->setRange(-1000000, 1000000);
+        o->setSuffix(" Hz");
+    }
+    ckb_ignoredial = named(new QCheckBox("Ignore the dial", this), "ckb_ignoredial");
+    bn_engage = named(new QPushButton("Engage", this), "bn_engage");
+    for (QLabel** l : {&lb_downlink, &lb_uplink, &lb_doppler, &lb_rangerate, &lb_azel, &lb_pass, &lb_state, &lb_message})
+        *l = new QLabel(this);
+    lb_downlink->setObjectName("lb_downlink");
+    lb_uplink->setObjectName("lb_uplink");
+    lb_doppler->setObjectName("lb_doppler");
+    lb_rangerate->setObjectName("lb_rangerate");
+    lb_azel->setObjectName("lb_azel");
+    lb_pass->setObjectName("lb_pass");
+    lb_state->setObjectName("lb_state");
+    lb_message->setObjectName("lb_message");
+    lb_message->setWordWrap(true);
+    lb_message->setStyleSheet("color: #a00000");
+
+    auto* satBox = new QGroupBox("Satellite", this);
+    auto* satForm = new QFormLayout(satBox);
+    satForm->addRow("Satellite", cb_sat);
+    satForm->addRow("Transponder", cb_transponder);
+    satForm->addRow("Downlink", nm_downlink);
+    auto* radioBox = new QGroupBox("Radio", this);
+    auto* radioForm = new QFormLayout(radioBox);
+    radioForm->addRow("Rig type", cb_rigtype);
+    auto* device = new QHBoxLayout;
+    device->addWidget(nm_model);
+    device->addWidget(txt_address, 1);
+    device->addWidget(bn_test);
+    radioForm->addRow("Model, address", device);
+    auto* device2 = new QHBoxLayout;
+    device2->addWidget(nm_model2);
+    device2->addWidget(txt_address2, 1);
+    radioForm->addRow("Uplink radio", device2);
+    radioForm->addRow("", lb_test);
+    auto* vfos = new QHBoxLayout;
+    vfos->addWidget(txt_downvfo);
+    vfos->addWidget(txt_upvfo);
+    radioForm->addRow("VFOs down, up", vfos);
+    auto* offsets = new QHBoxLayout;
+    offsets->addWidget(nm_offsetdown);
+    offsets->addWidget(nm_offsetup);
+    radioForm->addRow("Offsets of the mode", offsets);
+    radioForm->addRow("Period", nm_period);
+    radioForm->addRow("Deadband of the mode", nm_deadband);
+    radioForm->addRow("Settle time", nm_settle);
+    radioForm->addRow("", ckb_ignoredial);
+    auto* liveBox = new QGroupBox("Now", this);
+    auto* liveForm = new QFormLayout(liveBox);
+    liveForm->addRow("Downlink", lb_downlink);
+    liveForm->addRow("Uplink", lb_uplink);
+    liveForm->addRow("Doppler shift", lb_doppler);
+    liveForm->addRow("Range rate", lb_rangerate);
+    liveForm->addRow("Azimuth, elevation", lb_azel);
+    liveForm->addRow("Pass", lb_pass);
+    liveForm->addRow("Connection", lb_state);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(satBox);
+    layout->addWidget(radioBox);
+    layout->addWidget(liveBox);
+    layout->addWidget(lb_message);
+    layout->addWidget(bn_engage);
+
+    // The stored settings, then the signals (so filling the controls changes nothing).
+    const TRigSettings& r = Settings.rig;
+    for (int i = 0; i < 5; ++i)
+        if (kRigTypes[i] == r.type) cb_rigtype->setCurrentIndex(i);
+    nm_model->setValue(r.radio.model);
+    txt_address->setText(Q(r.radio.port));
+    nm_model2->setValue(r.txRadio.model);
+    txt_address2->setText(Q(r.txRadio.port));
+    txt_downvfo->setText(Q(r.downVfo));
+    txt_upvfo->setText(Q(r.upVfo));
+    nm_period->setValue(r.periodMs);
+    nm_settle->setValue(r.settleMs);
+    ckb_ignoredial->setChecked(r.ignoreDial);
+    std::size_t start = std::min(first, Sats.empty() ? 0 : Sats.size() - 1);
+    for (std::size_t i = 0; i < Sats.size() && first >= Sats.size(); ++i)
+        if (Sats[i].catNo.str() == Settings.satellite) start = i;
+    cb_sat->setCurrentIndex(static_cast<int>(start));
+
+    connect(cb_sat, &QComboBox::currentIndexChanged, this, &TfrRadioWnd::cb_satChange);
+    connect(cb_transponder, &QComboBox::currentIndexChanged, this, &TfrRadioWnd::cb_transponderChange);
+    connect(cb_rigtype, &QComboBox::currentIndexChanged, this, &TfrRadioWnd::cb_rigtypeChange);
+    connect(nm_downlink, &QDoubleSpinBox::valueChanged, this, &TfrRadioWnd::nm_downlinkChange);
+    connect(bn_engage, &QPushButton::clicked, this, &TfrRadioWnd::bn_engageClick);
+    connect(bn_test, &QPushButton::clicked, this, &TfrRadioWnd::bn_testClick);
+    cb_satChange();
+    cb_rigtypeChange();
+    // After cb_rigtypeChange: the stored VFO names win over the type's defaults.
+    txt_downvfo->setText(Q(r.downVfo));
+    txt_upvfo->setText(Q(r.upVfo));
+
+    Timer = new QTimer(this);
+    connect(Timer, &QTimer::timeout, this, &TfrRadioWnd::TimerTick);
+    Timer->start(250);
+    TimerTick();
+}
+
+TfrRadioWnd::~TfrRadioWnd() {
+    if (Control) Control->Disengage();
+    if (TestThread.joinable()) TestThread.join();
+}
+
+void TfrRadioWnd::cb_satChange() {
+    cb_transponder->blockSignals(true);
+    cb_transponder->clear();
+    Transponders.clear();
+    const int i = cb_sat->currentIndex();
+    if (i >= 0 && static_cast<std::size_t>(i) < Sats.size()) {
+        Transponders = Store.For(CatalogueNumberValue(Sats[i].catNo.view()));
+        int chosen = 0;
+        for (std::size_t k = 0; k < Transponders.size(); ++k) {
+            const TTransponder& t = Transponders[k];
+            cb_transponder->addItem(Q(t.description + (t.alive ? "" : " (not active)") + (t.user ? " *" : "")));
+            if (t.description == Settings.transponder) chosen = static_cast<int>(k);
+        }
+        cb_transponder->setCurrentIndex(chosen);
+        PassEnd = 0.0;  // look for this satellite's pass
+    }
+    cb_transponder->blockSignals(false);
+    if (Transponders.empty()) lb_message->setText("No transponder is known for this satellite: add it to " +
+                                                  Q(DataFolder + kUserTransponders));
+    cb_transponderChange();
+}
+
+void TfrRadioWnd::cb_transponderChange() {
+    const int i = cb_transponder->currentIndex();
+    const int s = cb_sat->currentIndex();
+    Preview.reset();
+    bn_engage->setEnabled(i >= 0 && s >= 0 && !Transponders.empty());
+    if (i < 0 || s < 0 || Transponders.empty()) return;
+    if (!engaged()) lb_message->clear();
+    const TTransponder& t = Transponders[i];
+    Preview = std::make_unique<TTuner>(Sats[s], Observer, t);
+    nm_downlink->blockSignals(true);
+    nm_downlink->setEnabled(t.IsLinear());
+    nm_downlink->setRange(t.downlinkLow / 1.0e6, std::max(t.downlinkLow, t.downlinkHigh) / 1.0e6);
+    nm_downlink->setValue(Preview->DownlinkSat() / 1.0e6);
+    nm_downlink->blockSignals(false);
+    const std::string mode = UpperText(t.mode);
+    const auto o = Settings.offsets.find(mode);
+    nm_offsetdown->setValue(o == Settings.offsets.end() ? 0 : static_cast<int>(o->second.first));
+    nm_offsetup->setValue(o == Settings.offsets.end() ? 0 : static_cast<int>(o->second.second));
+    nm_deadband->setValue(static_cast<int>(Settings.rig.deadbands.For(t.mode)));
+}
+
+void TfrRadioWnd::cb_rigtypeChange() {
+    const TRigType type = kRigTypes[std::clamp(cb_rigtype->currentIndex(), 0, 4)];
+    const TRigSettings d = TRigSettings::ForType(type);
+    txt_downvfo->setText(Q(d.downVfo));
+    txt_upvfo->setText(Q(d.upVfo));
+    nm_model2->setEnabled(type == TRigType::kTwoRadios);
+    txt_address2->setEnabled(type == TRigType::kTwoRadios);
+}
+
+void TfrRadioWnd::nm_downlinkChange() {
+    const double hz = std::round(nm_downlink->value() * 1.0e6);
+    if (Preview) Preview->TuneDownlink(hz);
+    if (Control) Control->TuneDownlink(hz);
+}
+
+TRigSettings TfrRadioWnd::RigFromControls() const {
+    TRigSettings r = Settings.rig;
+    r.type = kRigTypes[std::clamp(cb_rigtype->currentIndex(), 0, 4)];
+    r.radio = {nm_model->value(), txt_address->text().trimmed().toStdString(), 0};
+    r.txRadio = {nm_model2->value(), txt_address2->text().trimmed().toStdString(), 0};
+    r.downVfo = txt_downvfo->text().trimmed().toStdString();
+    r.upVfo = txt_upvfo->text().trimmed().toStdString();
+    r.periodMs = nm_period->value();
+    r.settleMs = nm_settle->value();
+    r.ignoreDial = ckb_ignoredial->isChecked();
+    return r;
+}
+
+void TfrRadioWnd::SaveSettings() {
+    Settings.rig = RigFromControls();
+    const int s = cb_sat->currentIndex(), t = cb_transponder->currentIndex();
+    if (s >= 0) Settings.satellite = Sats[s].catNo.str();
+    if (t >= 0 && !Transponders.empty()) {
+        const TTransponder& tp = Transponders[t];
+        Settings.transponder = tp.description;
+        Settings.offsets[UpperText(tp.mode)] = {nm_offsetdown->value(), nm_offsetup->value()};
+        const std::string m = UpperText(tp.mode);
+        double& band = m == "FM" || m == "FMN" || m == "WFM" ? Settings.rig.deadbands.fm
+                       : m == "USB" || m == "LSB" || m == "CW" || m == "CWR" || m == "SSB" ? Settings.rig.deadbands.linear
+                                                                                          : Settings.rig.deadbands.data;
+        band = nm_deadband->value();
+    }
+    std::string why;
+    if (!WriteFileAtomic(DataFolder + kRadioSettingsFile, RadioSettingsText(Settings), 0644, &why))
+        lb_message->setText("The settings were not saved: " + Q(why));
+}
+
+void TfrRadioWnd::bn_engageClick() {
+    if (Control) {
+        Control->Disengage();
+        Control.reset();
+        bn_engage->setText("Engage");
+        for (QWidget* w : std::initializer_list<QWidget*>{cb_sat, cb_transponder, cb_rigtype, nm_model, txt_address,
+                                                          txt_downvfo, txt_upvfo, nm_period, nm_settle, nm_deadband,
+                                                          nm_offsetdown, nm_offsetup, ckb_ignoredial, bn_test})
+            w->setEnabled(true);
+        cb_rigtypeChange();
+        return;
+    }
+    const int s = cb_sat->currentIndex(), t = cb_transponder->currentIndex();
+    if (s < 0 || t < 0 || Transponders.empty()) return;
+    SaveSettings();
+    TRigSettings rig = Settings.rig;
+    for (const auto& [mode, o] : Settings.offsets) rig.offsets.push_back({mode, o.first, o.second});
+    auto control = std::make_unique<TRigControl>(rig, Sats[s], Observer, Transponders[t], Clock);
+    if (Preview) control->TuneDownlink(Preview->DownlinkSat());
+    if (const std::string refused = control->Engage(); !refused.empty()) {
+        lb_message->setText(Q(refused));
+        return;
+    }
+    Control = std::move(control);
+    lb_message->clear();
+    bn_engage->setText("Disengage");
+    for (QWidget* w : std::initializer_list<QWidget*>{cb_sat, cb_transponder, cb_rigtype, nm_model, txt_address, nm_model2,
+                                                      txt_address2, txt_downvfo, txt_upvfo, nm_period, nm_settle,
+                                                      nm_deadband, nm_offsetdown, nm_offsetup, ckb_ignoredial, bn_test})
+        w->setEnabled(false);
+}
+
+void TfrRadioWnd::bn_testClick() {
+    if (TestThread.joinable()) TestThread.join();
+    const TDeviceAddress address{nm_model->value(), txt_address->text().trimmed().toStdString(), 0};
+    const std::string vfo = txt_downvfo->text().trimmed().toStdString();
+    bn_test->setEnabled(false);
+    lb_test->setText("Reading the frequency...");
+    // The device may take a second to answer, or not at all: not on the UI thread.
+    TestThread = std::thread([this, address, vfo] {
+        TRadioDevice dev(address);
+        std::string result = dev.Open();
+        double hz = 0.0;
+        if (result.empty()) result = dev.GetFrequency(vfo, hz);
+        if (result.empty()) result = "The radio reads " + Mhz(hz);
+        QMetaObject::invokeMethod(
+            this,
+            [this, result] {
+                lb_test->setText(Q(result));
+                bn_test->setEnabled(!engaged());
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void TfrRadioWnd::FindPass(double now) {
+    const int s = cb_sat->currentIndex();
+    if (s < 0) return;
+    TSatRec sat = Sats[s];
+    TObserver obs = Observer;
+    TSatState state{};
+    state.mode = kFillPosition;
+    PassStart = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs);
+    PassEnd = PassStart >= now + 1.0 ? now + 1.0 : SearchCrossing(TEdge::kSet, sat, state, 0.0, PassStart, PassStart + 1.0, obs);
+}
+
+void TfrRadioWnd::TimerTick() {
+    const double now = Clock();
+    if (now >= PassEnd) FindPass(now);
+    TRadioTarget target;
+    bool have = false;
+    if (Control) {
+        const TRigStatus st = Control->Status();
+        have = st.haveTarget;
+        target = st.target;
+        lb_state->setText(Q(std::string(LinkStateName(st.state)) + ", " + std::to_string(st.frequencyCommands) +
+                            " frequency commands" + (st.dialMoves ? ", dial turned " + std::to_string(st.dialMoves) + "x" : "")));
+        lb_message->setText(Q(st.message));
+        // The dial moves the frequency at the satellite: show it.
+        if (have && nm_downlink->isEnabled() && target.downSat > 0.0 && !nm_downlink->hasFocus() &&
+            std::fabs(nm_downlink->value() * 1.0e6 - target.downSat) > 0.5) {
+            nm_downlink->blockSignals(true);
+            nm_downlink->setValue(target.downSat / 1.0e6);
+            nm_downlink->blockSignals(false);
+        }
+    } else {
+        lb_state->setText("Not engaged");
+        if (Preview) have = Preview->Update(now, target);
+    }
+    if (!have) {
+        for (QLabel* l : {lb_downlink, lb_uplink, lb_doppler, lb_rangerate, lb_azel}) l->setText("-");
+    } else {
+        lb_downlink->setText(target.downSat > 0.0 ? Q(Mhz(target.downSat) + " at the satellite, " + Mhz(target.downRadio) + " at the radio") : "-");
+        lb_uplink->setText(target.upSat > 0.0 ? Q(Mhz(target.upSat) + " at the satellite, " + Mhz(target.upRadio) + " at the radio") : "-");
+        lb_doppler->setText(Q((target.downSat > 0.0 ? Signed((target.downRadio - target.downSat) / 1000.0, "kHz down", 3) : "") +
+                              (target.upSat > 0.0 ? "   " + Signed((target.upRadio - target.upSat) / 1000.0, "kHz up", 3) : "")));
+        lb_rangerate->setText(Q(Signed(target.look.rangeRate, "km/s", 3)));
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.1f°, %.1f°", target.look.azimuth, target.look.elevation);
+        lb_azel->setText(QString::fromUtf8(buf));
+    }
+    if (PassStart > now) lb_pass->setText(Q("AOS in " + Countdown(PassStart - now)));
+    else if (PassEnd > now && PassEnd < now + 1.0) lb_pass->setText(Q("LOS in " + Countdown(PassEnd - now)));
+    else lb_pass->setText("No pass within a day");
+}
