@@ -314,6 +314,10 @@ bool CheckSatRec(const TSatRec& s) {
     return r > kEarthRadiusWgs72 + s.perigee - tol && r < kEarthRadiusWgs72 + s.apogee + tol;
 }
 
+bool RebuildSatModel(TSatRec& sat) {
+    return sat.deepSpace ? SDP4_init(&sat) : SGP4_init(&sat);
+}
+
 bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path) {
     std::string bytes;
     list.clear();
@@ -324,9 +328,18 @@ bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path) {
         TSatRec& rec = list[k];
         std::memcpy(&rec, bytes.data() + k * kRecSize, kRecSize);
         if (!std::isfinite(rec.stdMag) || std::fabs(rec.stdMag) > 50.0) rec.stdMag = 8.0;
-        // Checked on every load, so a record wrongly rejected once is not lost.
-        if (!CheckSatRec(rec)) rec.decayed = kDecayedRejected;
-        else if (rec.decayed == kDecayedRejected) rec.decayed = 0;
+        // The stored work area is never trusted: the model is built afresh
+        // from the element fields, so a change of the propagator's private
+        // layout cannot make a saved catalogue unreadable. Checked on every
+        // load, so a record wrongly rejected once is not lost; a rejected one
+        // keeps its bytes so that a save writes it back as found.
+        TSatRec rebuilt = rec;
+        if (RebuildSatModel(rebuilt) && CheckSatRec(rebuilt)) {
+            rec = rebuilt;
+            if (rec.decayed == kDecayedRejected) rec.decayed = 0;
+        } else {
+            rec.decayed = kDecayedRejected;
+        }
     }
     return count > 0;
 }

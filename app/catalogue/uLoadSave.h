@@ -24,9 +24,11 @@ inline constexpr std::size_t kMaxElementFileBytes = 256u << 20;
 
 // Reads the whole file and replaces list with its records, in order
 // (count = size / 1112; trailing bytes ignored). A missing, unreadable or
-// empty file gives an empty list. Records that fail CheckSatRec are kept
-// (so a save writes them back) but marked kDecayedRejected and are never
-// propagated. True when at least one record was read.
+// empty file gives an empty list. Each record's model is rebuilt from its
+// element fields (RebuildSatModel), whatever the file's work area holds;
+// records whose rebuilt model fails CheckSatRec are kept as found (so a save
+// writes them back) but marked kDecayedRejected and are never propagated.
+// True when at least one record was read.
 bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path);
 
 // LoadCatalogue for a job that needs satellites: false with the reason in
@@ -90,6 +92,11 @@ bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLo
 // failure sat is marked kDecayedRejected so it is never propagated.
 bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,
                          const std::string& line1, const std::string& line2);
+
+// Builds the propagator's work area of sat afresh from its element fields
+// (bytes 0..128): SDP4_init or SGP4_init by the deep-space flag. False when
+// the elements cannot be propagated; the work area is then void.
+bool RebuildSatModel(TSatRec& sat);
 
 // True when a record's public fields are finite and physically plausible and
 // a trial propagation at its epoch (on a copy) lands between its perigee and

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -115,7 +116,7 @@ TEST_F(Catalogue, UntrustedRecordsAreRejectedNotPropagated) {
     std::vector<TSatRec> list(6, good);
     list[1].ecc = std::nan("");
     list[2].period *= 3.0;      // no longer matches the mean motion
-    list[3].work[200] ^= 0x10;  // private storage changed behind the parser's back
+    std::memset(list[3].priv0, 0xFF, sizeof list[3].priv0);  // element values the model is built from
     list[4].epoch = 1e300;
     std::mt19937 rng(7);
     for (auto& b : reinterpret_cast<unsigned char(&)[1112]>(list[5])) b = static_cast<unsigned char>(rng());
@@ -133,6 +134,60 @@ TEST_F(Catalogue, UntrustedRecordsAreRejectedNotPropagated) {
     ASSERT_TRUE(SaveCatalogue({good}, Path("marked.bin")));
     ASSERT_TRUE(LoadCatalogue(back, Path("marked.bin")));
     EXPECT_EQ(back[0].decayed, 0);
+}
+
+TEST_F(Catalogue, ModelIsRebuiltFromTheElementFieldsAtLoad) {
+    const std::vector<TSatRec> fresh = {Made(kIss1, kIss2, "ISS"), Made(kGeo1, kGeo2, "GEO"),
+                                        Made(kMol1, kMol2, "MOLNIYA")};
+    // What each record gives at a few times, with its model as made.
+    auto track = [](TSatRec s) {
+        std::vector<double> out;
+        for (double t : {-2880.0, 0.0, 90.0, 10000.0}) {
+            TVector p{}, v{};
+            EXPECT_TRUE(s.deepSpace ? SDP4(&s, &p, &v, t) : SGP4(&s, &p, &v, t));
+            out.insert(out.end(), {p.x, p.y, p.z, v.x, v.y, v.z});
+        }
+        return out;
+    };
+    // Garbage in every work area, an SDP4 integrator moved on by use, and
+    // one record that is not a satellite at all.
+    std::vector<TSatRec> stored = fresh;
+    std::mt19937 rng(3);
+    for (TSatRec& s : stored)
+        for (auto& b : s.work) b = static_cast<unsigned char>(rng());
+    TSatRec used = fresh[2];
+    TVector p{}, v{};
+    ASSERT_TRUE(SDP4(&used, &p, &v, 20000.0));
+    ASSERT_NE(std::memcmp(&used, &fresh[2], sizeof used), 0);
+    stored.push_back(used);
+    TSatRec bad = fresh[0];
+    bad.ecc = 1.5;
+    stored.push_back(bad);
+    ASSERT_TRUE(SaveCatalogue(stored, Path("MainSat.bin")));
+
+    std::vector<TSatRec> back;
+    std::string error, warning;
+    ASSERT_TRUE(LoadCatalogueForSearch(back, Path("MainSat.bin"), error, &warning)) << error;
+    ASSERT_EQ(back.size(), 5u);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const TSatRec& made = fresh[std::min<std::size_t>(k, 2)];
+        EXPECT_EQ(back[k].decayed, 0) << k;
+        EXPECT_EQ(track(back[k]), track(made)) << k;
+        EXPECT_EQ(std::memcmp(&back[k], &made, sizeof(TSatRec)), 0) << k;
+    }
+    EXPECT_EQ(back[4].decayed, kDecayedRejected);
+    EXPECT_EQ(warning, Path("MainSat.bin") + ": 1 of 5 records are unusable and left out");
+    // The refused record is saved back as it was found, marked.
+    ASSERT_TRUE(SaveCatalogue(back, Path("again.bin")));
+    bad.decayed = kDecayedRejected;
+    EXPECT_TRUE(ReadAll(Path("again.bin")).substr(4 * 1112) == Bytes({bad}));
+
+    // Only invalid element fields: refused as a whole.
+    bad.decayed = 0;
+    ASSERT_TRUE(SaveCatalogue({bad, bad}, Path("bad.bin")));
+    EXPECT_FALSE(LoadCatalogueForSearch(back, Path("bad.bin"), error));
+    EXPECT_EQ(error, "every one of the 2 records of " + Path("bad.bin") +
+                         " is unusable: it is not a catalogue of this program");
 }
 
 TEST_F(Catalogue, GarbageAndOversizedFilesStayBounded) {
