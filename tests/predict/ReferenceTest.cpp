@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "PredictTestUtil.h"
+#include "uRecordOutput.h"
 
 namespace {
 struct TRefPass {
@@ -157,26 +158,51 @@ std::vector<std::string> ElementLines(const std::string& number, const std::stri
 }
 }  // namespace
 
+namespace {
+// A CSV row as printed: its time and its angles and range.
+struct TCsvRow {
+    double t = 0, elevation = 0, azimuth = 0, range = 0;
+};
+std::vector<TCsvRow> CsvRows(const std::string& csv) {
+    std::vector<TCsvRow> rows;
+    std::istringstream in(csv);
+    std::string line;
+    std::getline(in, line);  // the column names
+    while (std::getline(in, line)) {
+        // ...,time,elevation_deg,azimuth_deg,magnitude,sunlit,range_km: read from the right
+        std::vector<std::string> f;
+        for (std::size_t end = line.size(), k = 0; k < 6; ++k) {
+            const std::size_t comma = line.rfind(',', end - 1);
+            f.push_back(line.substr(comma + 1, end - comma - 1));
+            end = comma;
+        }
+        int y, mo, d, h, mi, sec;
+        if (std::sscanf(f[5].c_str(), "%d-%d-%dT%d:%d:%dZ", &y, &mo, &d, &h, &mi, &sec) != 6) continue;
+        rows.push_back({EncodeDayNumber(y, mo, d, h, mi, sec), std::stod(f[4]), std::stod(f[3]), std::stod(f[0])});
+    }
+    return rows;
+}
+}  // namespace
+
+// The rows as the CSV prints them, at the second it prints (darkness
+// intervals start at any fraction of a second, passes after the first too).
 TEST(ReferenceTable, RowsAgreeWithSgp4AndAnIndependentTopocentricConversion) {
     const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
     const TSite site{"Ottawa", 45.0, -75.0, 100.0};
     const TObserver o = TestObserver(site.lat, site.lon, site.heightM / 1000.0);
     double worstAngle = 0.0, worstRange = 0.0;
     std::size_t rows = 0;
-    for (const char* number : {"25544", "33591"}) {
-        SCOPED_TRACE(number);
+    for (const char* number : {"25544", "33591"})
+        for (bool dayNight : {true, false}) {
+        SCOPED_TRACE(std::string(number) + (dayNight ? " day and night" : " darkness"));
         const std::vector<TSatRec> sats = {ByNumber(LoadTestSats(), number)};
-        TPredictionInputs in = TestInputs(start, start + 2.0, false, true);
+        TPredictionInputs in = TestInputs(start, start + 2.0, false, dayNight);
         in.tableStep = 30;
         const TPredictionResult r = RunTabularSearch(in, sats, o);
         ASSERT_FALSE(r.tablePasses.empty());
+        const std::vector<TCsvRow> listed = CsvRows(RecordsCsv(TablePassRecords(r, sats, false)));
         std::vector<double> times;
-        std::vector<TTableRow> listed;
-        for (const TTablePass& p : r.tablePasses)
-            for (const TTableRow& row : p.rows) {
-                times.push_back(row.t);
-                listed.push_back(row);
-            }
+        for (const TCsvRow& row : listed) times.push_back(row.t);
         const std::vector<std::string> lines = ElementLines(number);
         ASSERT_EQ(lines.size(), 2u);
         std::vector<TLook> ref;
