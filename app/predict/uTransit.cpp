@@ -24,6 +24,7 @@ constexpr double kObserverSpeed = 0.47;          // km/s: Earth's rotation at th
 constexpr double kGravity = 0.01;                // km/s^2: at most what gravity adds to the speed
 constexpr double kTargetTurnRate = 1.0e-5;       // rad/s: the Moon's own motion, rounded up
 constexpr double kDroppedSeparation = 1000.0;
+constexpr double kEarthFlattening = 1.0 / 298.257223563;  // WGS-84
 constexpr double kPathStart = 5.0;          // s after the whole second of the AOS
 constexpr double kPathFar = 1000.0;
 constexpr double kPathTurnBelow = 500.0;    // user units
@@ -47,6 +48,22 @@ double SunElevation(double t, TObserver& observer, TVector* sunOut = nullptr) {
     PlanetVector(kBodySun, sun, t);
     if (sunOut) *sunOut = sun;
     return ElevationOf(sun, observer);
+}
+
+// Distance from the satellite at s, backwards along the unit vector u
+// (away from the target), to where the line meets the ellipsoid: the
+// ellipsoid is a sphere once z is stretched by a/b. A line that misses it
+// gives its nearest approach. The ellipsoid turns with the Earth about z,
+// so inertial axes serve.
+double RangeToEllipsoid(const TVector& s, const TVector& u) {
+    constexpr double kA = kEarthRadius, kStretch = 1.0 / (1.0 - kEarthFlattening);
+    const double sx = s.x, sy = s.y, sz = s.z * kStretch;
+    const double ux = -u.x, uy = -u.y, uz = -u.z * kStretch;
+    const double qa = ux * ux + uy * uy + uz * uz;
+    const double qb = sx * ux + sy * uy + sz * uz;
+    const double qc = sx * sx + sy * sy + sz * sz - kA * kA;
+    const double disc = qb * qb - qa * qc;
+    return disc > 0.0 ? (-qb - std::sqrt(disc)) / qa : -qb / qa;
 }
 
 bool IsDiscTarget(int32_t body) { return body == kBodySun || body == kBodyMoon; }
@@ -227,12 +244,13 @@ bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& sat, double&
         pathPoint = TLatLon{-observer.pos.lat, observer.pos.lon, observer.pos.height};
         return true;
     }
-    slantRange = SlantRange(a, state.pos.r, observer.vect.r);
     TVector unit{}, along{}, point{};
     Norm_vect(&d, &unit);
+    slantRange = RangeToEllipsoid(state.pos, unit);
     Scale_vect(&unit, &along, slantRange);
     Sub_vect(&state.pos, &along, &point);
     Vect_to_lat_lon_height(&point, &pathPoint, gha);
+    pathPoint.height = 0.0;
 
     if (full) {
         // Mode 1 filled the satellite's ra/dec from the observer, its

@@ -31,8 +31,9 @@ TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSepar
                                 const TObserver& observer, const TReportSettings& settings,
                                 unsigned threads = 0, TSearchControl* control = nullptr);
 
-// Ground-path point at t: the point of the sphere through the observer at
-// which the line from the target through the satellite arrives.
+// Ground-path point at t: the point of the ellipsoid (height 0) at which
+// the line from the target through the satellite arrives; slantRange is
+// its distance from the satellite.
 // state: the satellite's state (mode 1 filled with `full`, else position
 // only); target: its position (and, with `full`, its direction and
 // distance seen from the path point in radec, its altitude and azimuth

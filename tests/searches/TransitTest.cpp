@@ -517,3 +517,49 @@ TEST(PathExtent, TheWholeStretchWithinTheLimitWhateverTheWindow) {
                 FormatDateTime("HH:nn:ss", expected.front()).c_str(),
                 FormatDateTime("HH:nn:ss", expected.back()).c_str());
 }
+
+// The path point is where the line from the Sun through the satellite meets
+// the WGS-84 ellipsoid, found here by bisection on the geodetic height along
+// the line; the observer's height and latitude do not move it.
+TEST(PathPoint, OnTheEllipsoidWhateverTheObserver) {
+    const double a = 6378.137, f = 1.0 / 298.257223563, e2 = f * (2.0 - f);
+    auto geodetic = [&](V3 p, double& lat, double& height) {
+        const double r = std::hypot(p.x, p.y);
+        lat = std::atan2(p.z, r * (1.0 - e2));
+        for (int k = 0; k < 8; ++k) {
+            const double n = a / std::sqrt(1.0 - e2 * std::sin(lat) * std::sin(lat));
+            height = r / std::cos(lat) - n;
+            lat = std::atan2(p.z, r * (1.0 - e2 * n / (n + height)));
+        }
+    };
+    const std::vector<TSatRec> iss = {BundledSets({"stations.tle"}).front()};
+    std::size_t checked = 0;
+    for (double t = kDay; t < kDay + 0.25; t += 300.0 * kSec) {
+        TObserver o = SiteAt(0, 0);
+        const Scene s = SceneAt(iss[0], o, t);
+        const V3 sat = Of(s.sat.pos), away = Unit(sat - Of(s.sun));
+        if (Len(Cross(sat, away)) > 6000.0 || Dot(sat, away) > 0.0) continue;  // misses the Earth
+        double in = 0.0, out = -Dot(sat, away), lat = 0.0, height = 0.0;  // out: nearest the centre
+        while (out - in > 1e-6) {
+            const double x = (in + out) / 2;
+            geodetic(sat + away * x, lat, height);
+            (height > 0.0 ? in : out) = x;
+        }
+        const V3 p = sat + away * in;
+        const double lon = std::remainder(std::atan2(p.y, p.x) - s.gha, 2 * M_PI);
+        for (const TObserver& site : {SiteAt(62.0, 10.0, 3.0), SiteAt(-35.0, 150.0, 0.0)}) {
+            TObserver observer = site;
+            TSatRec sat1 = iss[0];
+            TSatState state{}, target = Body("Sun").state;
+            TLatLon point{};
+            double slant = 0.0;
+            ASSERT_TRUE(ComputePathPoint(state, target, sat1, slant, true, point, t, observer));
+            EXPECT_NEAR(point.lat, lat, 2e-7);
+            EXPECT_NEAR(std::remainder(point.lon - lon, 2 * M_PI), 0.0, 2e-7);
+            EXPECT_EQ(point.height, 0.0);
+            EXPECT_NEAR(slant, in, 1e-3);
+        }
+        ++checked;
+    }
+    EXPECT_GT(checked, 5u);
+}
