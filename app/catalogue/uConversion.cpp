@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <sys/stat.h>
 
 #include "uCatNumber.h"
@@ -65,16 +64,22 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
         text += std::string(e.line2.view()) + "\r\n";
     }
     std::string writeError;
+    // The source stays: it may be the user's only copy, or a file the program ships.
     if (!WriteFileAtomic(CommonNamePath(elementPath), text, 0644, &writeError)) return fail(writeError);
-    std::remove(elementPath.c_str());
     return true;
 }
 
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath) {
     const std::string name = netfiles::FileNameOf(elementPath);
     std::string why;
-    if (ConvertToCommonNames(elementPath, magPath, nullptr, &why))
-        return {"File Conversion", "File converted to \"" + std::string(kCommonNamePrefix) + name + "\""};
+    TElementReadReport read;
+    if (ConvertToCommonNames(elementPath, magPath, &read, &why)) {
+        std::string text = "File converted to \"" + std::string(kCommonNamePrefix) + name + "\"";
+        text += "\nWritten to " + CommonNamePath(elementPath) + "; \"" + name + "\" is kept as it was.";
+        // Records the converted file lacks must not go unmentioned.
+        if (const std::string skipped = read.Summary(); !skipped.empty()) text += "\nNot converted: " + skipped;
+        return {"File Conversion", text};
+    }
     return {"File Conversion", "File \"" + name + "\" FAILED to Convert" + (why.empty() ? "" : "\n" + why)};
 }
 

@@ -13,13 +13,14 @@ inline constexpr const char* kCommonNamePrefix = "Common_Name_";
 // Path of the common-name file beside an element file.
 std::string CommonNamePath(const std::string& elementPath);
 
-// Writes the common-name file of an element file, then deletes the source.
-// On any failure (a file without element sets among them) the source stays
-// where it was, false is returned and *why, when given, says why. read, when
-// given, says what the element reader skipped.
+// Writes the common-name file beside an element file; the source is never
+// touched. On any failure (a file without element sets among them) false is
+// returned and *why, when given, says why. read, when given, says what the
+// element reader skipped.
 bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath,
                           TElementReadReport* read = nullptr, std::string* why = nullptr);
-// The message of "File Conversion": on failure its second line says why.
+// The message of "File Conversion": on success it names the written path and
+// what was skipped; on failure its second line says why.
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath);
 
 // The iridium flag leaves out names holding '?' or an upper-case 'T'. When

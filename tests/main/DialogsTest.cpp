@@ -354,6 +354,14 @@ TEST_F(TWindowTest, ToolsUpdateTheListAndRefuseToConvertAFileWithoutSets) {
     const QString message = TakeMessage();
     EXPECT_TRUE(message.startsWith("File \"page.txt\" FAILED to Convert\nno element sets in ")) << message.toStdString();
     EXPECT_EQ(folder.Bytes("page.txt"), "<html>Too many requests</html>\n");
+
+    // A conversion writes beside its source, says where, and keeps the source.
+    Ui().menu_conversion->trigger();
+    ASSERT_TRUE(AnswerFileDialog(&w, folder / "fresh.tle"));
+    EXPECT_EQ(TakeMessage().toStdString(), "File converted to \"Common_Name_fresh.tle\"\nWritten to " + folder /
+                                               "Common_Name_fresh.tle" + "; \"fresh.tle\" is kept as it was.");
+    EXPECT_EQ(folder.Bytes("fresh.tle"), newer.ThreeLines());
+    EXPECT_FALSE(folder.Bytes("Common_Name_fresh.tle").empty());
 }
 
 // ---- Sun, Moon and planet data -----------------------------------------------------------

@@ -599,7 +599,7 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
     EXPECT_NEAR(reread.lastDownload, 45000.0, 1.0 / 86400) << "the new time is stored";
     EXPECT_EQ(captions, (std::vector<std::string>{"Home - Connecting to Space-Track.", "Home - File Download Completed.",
                                                   "Home - File Conversion...", "Home"}));
-    EXPECT_FALSE(std::filesystem::exists(tle / "Plain.tle"));
+    EXPECT_EQ(fx::ReadText(tle / "Plain.tle"), kSet) << "the download is kept beside its conversion";
     EXPECT_EQ(fx::ReadText(tle / "Common_Name_Plain.tle").substr(0, 5), "ISS\r\n");
 
     // Without Auto-Download nothing connects, whatever the period says.

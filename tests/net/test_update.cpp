@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -147,7 +148,8 @@ TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
     const fx::Tle iss = fx::MakeTle("25544", 18, 1.0), van = fx::MakeTle("00005", 18, 1.0);
     fx::WriteText(dir / "mix.tle", fx::ThreeLines("ISS (ZARYA)", iss) + fx::ThreeLines("VANGUARD 1", van));
     ASSERT_TRUE(ConvertToCommonNames(dir / "mix.tle", dir / "Mag.dat"));
-    EXPECT_FALSE(netfiles::FileExists(dir / "mix.tle"));
+    EXPECT_EQ(fx::ReadText(dir / "mix.tle"), fx::ThreeLines("ISS (ZARYA)", iss) + fx::ThreeLines("VANGUARD 1", van))
+        << "the source is kept";
     EXPECT_EQ(fx::ReadText(dir / "Common_Name_mix.tle"),
               fx::ThreeLines("VANGUARD 1", van) + fx::ThreeLines("ISS", iss));
 
@@ -164,7 +166,20 @@ TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
     EXPECT_EQ(fx::ReadText(dir / "page.tle"), "<html>Rate limit exceeded</html>\n");
     EXPECT_FALSE(netfiles::FileExists(dir / "Common_Name_page.tle"));
     msg = ConvertFileTask(dir / "keep.tle", dir / "Mag.dat");
-    EXPECT_EQ(msg.text, "File converted to \"Common_Name_keep.tle\"");
+    EXPECT_EQ(msg.text, "File converted to \"Common_Name_keep.tle\"\nWritten to " + dir / "Common_Name_keep.tle" +
+                            "; \"keep.tle\" is kept as it was.");
+    EXPECT_TRUE(netfiles::FileExists(dir / "keep.tle"));
+
+    // Records the element lines cannot carry are counted in the message.
+    const fx::Tle six = fx::MakeTle("A0001", 18, 1.0);
+    std::string omm = ommw::Csv({{"ISS (ZARYA)", iss.line1, iss.line2}, {"BIG", six.line1, six.line2}});
+    omm.replace(omm.find(",100001,"), 8, ",400001,");
+    fx::WriteText(dir / "big.csv", omm);
+    msg = ConvertFileTask(dir / "big.csv", dir / "Mag.dat");
+    EXPECT_NE(msg.text.find("\nNot converted: 1 of 2 records skipped (1 with a catalogue number above 339999)"),
+              std::string::npos) << msg.text;
+    EXPECT_EQ(fx::ReadText(dir / "big.csv"), omm);
+    EXPECT_EQ(fx::ReadText(dir / "Common_Name_big.csv"), fx::ThreeLines("ISS", iss));
 }
 
 // A provider download in OMM CSV: the update takes its newer sets, six-digit
@@ -202,6 +217,8 @@ TEST(Conversion, IridiumFileFiltersNamesAndFindsTheConvertedSource) {
                                            fx::ThreeLines("Iridium 8 t", fx::MakeTle("24792", 18, 1.0, 14.3, 86.4)));
     fx::WriteText(data / "Mag.dat", "http://example.test/q.zip\r\n");
     ASSERT_TRUE(ConvertToCommonNames(dir / "Iridium.tle", data / "Mag.dat"));
+    // With the source put away, its converted file serves.
+    ASSERT_EQ(std::rename((dir / "Iridium.tle").c_str(), (dir / "Iridium.old").c_str()), 0);
     msg = CreateIridiumFile(dir.path, data / "IridSat.bin", irid, written);
     EXPECT_TRUE(written);
     EXPECT_EQ(msg.title, "Iridium file creation");
