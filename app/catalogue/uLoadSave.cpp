@@ -76,17 +76,28 @@ public:
         if (overflowed_) return;
         std::string_view current = TrimText(raw);
         current_.assign(current);
+        ++line_;
+        if (!current.empty()) ++nonBlank_;
         if (tle_valid(previous_.c_str(), current_.c_str())) {
             if (entries_.size() >= limit_) {
                 overflowed_ = true;
                 return;
             }
+            // The pair, and the name line before it, unless a set took them already.
+            if (!name_.empty() && nameLine_ > lastClaimed_) ++inSets_;
+            if (previousLine_ > lastClaimed_) ++inSets_;
+            ++inSets_;
+            lastClaimed_ = line_;
             Append();
         } else {
             name_ = TrimText(previous_);
+            nameLine_ = previousLine_;
             previous_.swap(current_);
+            previousLine_ = line_;
         }
     }
+
+    std::size_t StrayLines() const { return nonBlank_ - inSets_; }
 
 private:
     void Append() {
@@ -110,6 +121,7 @@ private:
     std::size_t limit_;
     bool overflowed_ = false;
     std::string name_, previous_, current_;
+    std::size_t line_ = 0, nonBlank_ = 0, inSets_ = 0, lastClaimed_ = 0, previousLine_ = 0, nameLine_ = 0;
 };
 
 }  // namespace
@@ -221,6 +233,7 @@ void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, T
     auto onLine = [&](std::string_view l) { reader.Line(l); };
     lines.Feed(bytes, onLine);
     lines.Finish(onLine);
+    r.strayLines = reader.StrayLines();
     if (reader.Overflowed())
         r.error = "more than " + std::to_string(kMaxElementEntries) + " element sets; the rest was not read";
 }

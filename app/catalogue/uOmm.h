@@ -20,6 +20,7 @@ struct TElementReadReport {
     TElementFormat format = TElementFormat::kTwoLine;
     std::size_t records = 0;  // OMM records met (two-line text counts none)
     std::size_t skipped = 0;  // records that gave no entry
+    std::size_t strayLines = 0;  // two-line text: non-blank lines that belong to no element set
     std::vector<std::pair<std::string, std::size_t>> reasons;  // why, how often; first seen first
     std::string error;        // why the file (or its rest) could not be read; "" when it could
 

@@ -309,6 +309,10 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
     job.settings = Settings;
     job.net = Setup.net;
     job.net.stop = Stop.get();
+    job.net.confirmLoss = [this, stop = Stop](const TLossQuestion& q) {
+        return AskFromWorker([this](std::function<void()> step) { Workers.Post(std::move(step)); }, this, q.Text(),
+                             kLossTitle, stop.get());
+    };
     job.now = NowDayNumber();
     job.mainSats = Setup.mainSats;
     job.iridiumSats = Setup.iridiumSats;

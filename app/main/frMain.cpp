@@ -243,6 +243,10 @@ void TfrMainWnd::StartAutoDownload() {
         kWorkerAutoDownload,
         [this, job = std::move(job), stop, generation]() mutable -> TWorkers::TApply {
             job.config.stop = stop.get();
+            job.config.confirmLoss = [this, stop](const TLossQuestion& q) {
+                return AskFromWorker([this](std::function<void()> step) { Workers.Post(std::move(step)); }, this,
+                                     q.Text(), kLossTitle, stop.get());
+            };
             auto result = std::make_shared<TStartUpResult>(StartUpDownload(std::move(job)));
             return [this, result, generation] {
                 if (Closing) return;

@@ -10,11 +10,13 @@
 #include <mutex>
 #include <strings.h>
 #include <net/if.h>
+#include <set>
 #include <sys/socket.h>
 #include <zip.h>
 #include <zlib.h>
 
 #include "uConversion.h"
+#include "uCatNumber.h"
 #include "uInitialize.h"
 #include "uUpdate.h"
 #include "uLoadSave.h"
@@ -279,23 +281,60 @@ std::string FetchEntry(TNetSession& session, const TDownloadEntry& e, const std:
     if (!file.IsOpen()) return file.Error();
     if (e.kind == kPlainKind) {
         if (!FetchInto(session, e.url, file)) return "download failed (" + session.lastError + ")";
-        // An error page, a "rate limit" text or a JSON error is no reason to lose good sets.
-        if (!HoldsElementSets(file.TempPath())) return "the download holds no element sets";
+        if (std::string why = DownloadProblem(file.TempPath(), target, session.Config()); !why.empty())
+            return "the download " + why;
     } else {
         const std::string download = folder + (e.kind == kGzipKind ? "temp.tz" : "temp.zip");
         if (!FetchUrlToFile(session, e.url, download)) return "download failed (" + session.lastError + ")";
         const bool unpacked = Unpack(download, file, e.kind, session.Config().maxExpandedBytes);
         std::remove(download.c_str());
         if (!unpacked) return "cannot unpack the download";
-        if (!HoldsElementSets(file.TempPath())) return "the archive holds no element sets";
+        if (std::string why = DownloadProblem(file.TempPath(), target, session.Config()); !why.empty())
+            return "the archive " + why;
     }
     return file.Commit() ? std::string() : file.Error();
 }
 
 }  // namespace
 
+// The distinct catalogue numbers of a list of entries.
+std::set<std::string> NumbersOf(const std::vector<TElementEntry>& entries) {
+    std::set<std::string> out;
+    for (const TElementEntry& e : entries) {
+        const long n = CatalogueNumberValue(e.catNo.view());
+        out.insert(n >= 0 ? std::to_string(n) : std::string(e.catNo.view()));
+    }
+    return out;
+}
+
 void TNetReport::Note(const std::string& text) {
     notes.push_back(text);
+std::string TLossQuestion::Text() const {
+    return file + ": the new download holds " + std::to_string(fresh) + " objects and lacks " + std::to_string(lost) +
+           " of the " + std::to_string(had) + " objects of the present file.\nReplace the present file?";
+}
+
+std::string DownloadProblem(const std::string& fresh, const std::string& target, const TNetConfig& config) {
+    std::vector<TElementEntry> entries;
+    TElementReadReport read;
+    // An error page, a "rate limit" text or a JSON error is no reason to lose good sets.
+    if (!ReadElementFile(entries, fresh, &read)) return "holds no element sets";
+    // Nor is a set or two inside such a page: only element text replaces element text.
+    if (read.strayLines > 0)
+        return "holds " + std::to_string(read.strayLines) + " lines that belong to no element set";
+    if (!read.error.empty() || read.skipped > 0) return "was not read whole (" + read.Summary() + ")";
+    std::vector<TElementEntry> present;
+    if (!ReadElementFile(present, target)) return {};
+    const std::set<std::string> had = NumbersOf(present), now = NumbersOf(entries);
+    const auto lost = static_cast<std::size_t>(
+        std::count_if(had.begin(), had.end(), [&](const std::string& n) { return !now.contains(n); }));
+    if (lost * 2 <= had.size()) return {};
+    const TLossQuestion question{netfiles::FileNameOf(target), had.size(), lost, now.size()};
+    if (config.confirmLoss && config.confirmLoss(question)) return {};
+    return "lacks " + std::to_string(lost) + " of the " + std::to_string(had.size()) +
+           " objects of the present file (not confirmed)";
+}
+
     if (onNote) onNote(text);
 }
 

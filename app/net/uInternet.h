@@ -49,6 +49,14 @@ inline constexpr long kLowSpeedBytesPerSecond = 100;
 inline constexpr long kLowSpeedSeconds = 60;
 inline constexpr long kEntryDeadlineSeconds = 30 * 60;
 
+// A download lacking most of the objects of the file it would replace.
+struct TLossQuestion {
+    std::string file;  // the target's file name
+    std::size_t had = 0, lost = 0, fresh = 0;  // objects of the present file, of those missing, of the download
+    std::string Text() const;
+};
+inline constexpr const char* kLossTitle = "Download";
+
 struct TNetConfig {
     std::string agent = "Skyvane";
     long connectTimeoutMs = 15000;
@@ -66,6 +74,9 @@ struct TNetConfig {
     const std::atomic<bool>* stop = nullptr;
     // The provider's request limits; empty: the one the whole program shares.
     std::shared_ptr<TProviderLimiter> limiter;
+    // Asked on the batch's thread (it may wait for the user) before such a
+    // download replaces its file; empty: the present file is kept.
+    std::function<bool(const TLossQuestion&)> confirmLoss;
 };
 
 // What a batch tells the user: message boxes, and one note per entry.
@@ -108,6 +119,11 @@ std::string ConnectionStateText();
 bool CheckConnection(TNetSession& session, TNetReport& report);
 // Fetches url into path (replaced only after a complete 2xx response).
 bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::string& path);
+// Why the element file at fresh may not replace target ("" when it may): no
+// element sets, lines that are no part of one (a page around a set), OMM
+// records skipped, or most of target's objects missing without confirm
+// saying yes.
+std::string DownloadProblem(const std::string& fresh, const std::string& target, const TNetConfig& config);
 // Unpacks a gzip (kind 1) or zip (kind 2) file into target; target is replaced
 // only when the whole content was unpacked within maxBytes.
 bool DecompressDownload(const std::string& source, const std::string& target, int kind,

@@ -3,10 +3,15 @@
 #include <QEvent>
 #include <QListView>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
 #include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 
 #include "uDataFiles.h"
 #include "uFileIO.h"
@@ -63,6 +68,34 @@ QMessageBox* AskYesNo(QWidget* parent, const std::string& text, const std::strin
     });
     OpenSoon(box);
     return box;
+}
+
+bool AskFromWorker(const std::function<void(std::function<void()>)>& post, QWidget* parent, const std::string& text,
+                   const std::string& title, const std::atomic<bool>* stop) {
+    struct TAnswer {
+        std::mutex mutex;
+        std::condition_variable answered;
+        bool done = false, yes = false;
+    };
+    auto answer = std::make_shared<TAnswer>();
+    QPointer<QWidget> owner(parent);
+    post([answer, owner, text, title] {
+        QMessageBox* box = Box(owner.data(), text, title, QMessageBox::Yes | QMessageBox::No);
+        QObject::connect(box, &QMessageBox::finished, box, [box, answer](int) {
+            std::lock_guard<std::mutex> lock(answer->mutex);
+            answer->yes = box->clickedButton() == box->button(QMessageBox::Yes);
+            answer->done = true;
+            answer->answered.notify_all();
+        });
+        OpenSoon(box);
+    });
+    std::unique_lock<std::mutex> lock(answer->mutex);
+    // Checked now and then: a window that closes drops the question unanswered.
+    while (!answer->done) {
+        if (stop && stop->load()) return false;
+        answer->answered.wait_for(lock, std::chrono::milliseconds(100));
+    }
+    return answer->yes;
 }
 
 void ShowMessagesInOrder(QWidget* parent, std::vector<TNetMessage> messages) {

@@ -3,6 +3,7 @@
 #pragma once
 #include <QString>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -25,6 +26,12 @@ QMessageBox* ShowMessageBox(QWidget* parent, const std::string& text, const std:
 // A Yes/No question in the same manner; yes runs only when Yes is pressed.
 QMessageBox* AskYesNo(QWidget* parent, const std::string& text, const std::string& title,
                       std::function<void()> yes);
+
+// A Yes/No question asked by a worker: post runs a step on the UI thread (the
+// box opens there) and the worker waits for the answer. No when stop is set
+// before the user answers.
+bool AskFromWorker(const std::function<void(std::function<void()>)>& post, QWidget* parent, const std::string& text,
+                   const std::string& title, const std::atomic<bool>* stop);
 
 // Messages one after the other: each opens when the one before is closed.
 void ShowMessagesInOrder(QWidget* parent, std::vector<TNetMessage> messages);

@@ -263,15 +263,20 @@ TEST_F(ElementFile, TwoLineSetsAndSkippedSets) {
     EXPECT_EQ(e[1].name.str(), "28626");
     EXPECT_EQ(e[2].name.str(), "40296");
 
+    TElementReadReport report;
+    ReadElementText(e, kIss1 + "\n" + kIss2 + "\n" + kGeo1 + "\n" + kGeo2 + "\n", &report);
+    EXPECT_EQ(report.strayLines, 0u);
+
     // A set with a bad checksum is skipped; its lines still move through.
     std::string bad2 = kGeo2;
     bad2.back() = bad2.back() == '9' ? '0' : static_cast<char>(bad2.back() + 1);
-    ReadElementText(e, "GEO\n" + kGeo1 + "\n" + bad2 + "\nISS\n" + kIss1 + "\n" + kIss2);
+    ReadElementText(e, "GEO\n" + kGeo1 + "\n" + bad2 + "\nISS\n" + kIss1 + "\n" + kIss2, &report);
     ASSERT_EQ(e.size(), 1u);
     EXPECT_EQ(e[0].name.str(), "ISS");
+    EXPECT_EQ(report.strayLines, 3u) << "the lines of the broken set belong to none";
 
     // Blank lines between sets.
-    ReadElementText(e, "ISS\n" + kIss1 + "\n" + kIss2 + "\n\n\nGEO\n" + kGeo1 + "\n" + kGeo2 + "\n\n");
+    ReadElementText(e, "ISS\n" + kIss1 + "\n" + kIss2 + "\n\n\nGEO\n" + kGeo1 + "\n" + kGeo2 + "\n\n", &report);
     ASSERT_EQ(e.size(), 2u);
     EXPECT_EQ(e[1].name.str(), "GEO");
 }

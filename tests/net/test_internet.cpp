@@ -238,6 +238,60 @@ TEST_F(DownloadTest, ContentWithoutElementSetsNeverReplacesAFile) {
     EXPECT_TRUE(NoLeftovers());
 }
 
+TEST_F(DownloadTest, AHalfErrorPageOrABigLossNeverReplacesAGoodFileUnconfirmed) {
+    std::string many, half;
+    for (int i = 0; i < 145; ++i) {
+        many += fx::ThreeLines("SAT " + std::to_string(i), fx::MakeTle(std::to_string(10000 + i), 18, 1.5));
+        if (i == 72) half = many;
+    }
+    std::string page = kSet;
+    for (int i = 0; i < 50; ++i) page += "<p>Service temporarily unavailable, line " + std::to_string(i) + "</p>\r\n";
+    const fx::Tle six = fx::MakeTle("A0001", 18, 1.5);
+    const fx::Tle iss = fx::MakeTle("25544", 18, 1.5);
+    std::string omm = ommw::Csv({{"ISS", iss.line1, iss.line2}, {"SIX", six.line1, six.line2}});
+    omm.replace(omm.find(",100001,"), 8, ",400001,");
+    server.Route("/half.tle", [&page](const HttpRequest&) { return Text(page); });
+    server.Route("/half.gz", [&page](const HttpRequest&) { return Binary(fx::Gzip(page)); });
+    server.Route("/omm.csv", [&omm](const HttpRequest&) { return Text(omm); });
+    server.Route("/many.tle", [&half](const HttpRequest&) { return Text(half); });
+    for (const char* n : {"Half.tle", "Packed.tle", "Omm.tle", "Few.tle", "Many.tle"}) fx::WriteText(dir / n, many);
+    const auto list = PublicList({ListLine(true, 0, "Half", Url("/half.tle")),
+                                  ListLine(true, 1, "        Packed", Url("/half.gz")),
+                                  ListLine(true, 0, "Omm", Url("/omm.csv")), ListLine(true, 0, "Few", Url("/plain.tle")),
+                                  ListLine(true, 0, "Many", Url("/many.tle"))});
+    std::vector<TLossQuestion> asked;
+    TNetConfig cfg = LoopbackConfig();
+    cfg.confirmLoss = [&](const TLossQuestion& q) {
+        asked.push_back(q);
+        return false;
+    };
+    auto res = Run(list, cfg);
+    EXPECT_EQ(res.fetched, 1) << "half the objects is not most of them";
+    EXPECT_EQ(fx::ReadText(dir / "Many.tle"), half);
+    for (const char* n : {"Half.tle", "Packed.tle", "Omm.tle", "Few.tle"}) EXPECT_EQ(fx::ReadText(dir / n), many) << n;
+    ASSERT_EQ(report.failures.size(), 4u);
+    EXPECT_EQ(report.failures[0], "Half: the download holds 50 lines that belong to no element set, previous file kept");
+    EXPECT_EQ(report.failures[1], "Packed: the archive holds 50 lines that belong to no element set, previous file kept");
+    EXPECT_NE(report.failures[2].find("was not read whole (1 of 2 records skipped"), std::string::npos) << report.failures[2];
+    EXPECT_EQ(report.failures[3], "Few: the download lacks 145 of the 145 objects of the present file (not confirmed), "
+                                  "previous file kept");
+    ASSERT_EQ(asked.size(), 1u);
+    EXPECT_EQ(asked[0].file, "Few.tle");
+    EXPECT_EQ(asked[0].Text(), "Few.tle: the new download holds 1 objects and lacks 145 of the 145 objects of the "
+                               "present file.\nReplace the present file?");
+
+    // Confirmed, the loss is taken; without anyone to ask it is not.
+    cfg.confirmLoss = [](const TLossQuestion&) { return true; };
+    report = {};
+    Run(PublicList({ListLine(true, 0, "Few", Url("/plain.tle"))}), cfg);
+    EXPECT_EQ(fx::ReadText(dir / "Few.tle"), kSet);
+    fx::WriteText(dir / "Few.tle", many);
+    report = {};
+    Run(PublicList({ListLine(true, 0, "Few", Url("/plain.tle"))}));
+    EXPECT_EQ(fx::ReadText(dir / "Few.tle"), many);
+    EXPECT_TRUE(NoLeftovers());
+}
+
 TEST_F(DownloadTest, ADripFeedOrAnEndlessBodyIsGivenUp) {
     server.Route("/drip.tle", [](const HttpRequest&) {
         HttpResponse r = Text(kSet);  // a byte every 50 ms: never idle, never done
