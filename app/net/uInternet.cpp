@@ -12,11 +12,12 @@
 #include <net/if.h>
 #include <set>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <zip.h>
 #include <zlib.h>
 
-#include "uConversion.h"
 #include "uCatNumber.h"
+#include "uConversion.h"
 #include "uInitialize.h"
 #include "uUpdate.h"
 #include "uLoadSave.h"
@@ -26,6 +27,7 @@
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
+constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01 as a day number
 
 CURL* Curl(void* h) { return static_cast<CURL*>(h); }
 
@@ -295,8 +297,6 @@ std::string FetchEntry(TNetSession& session, const TDownloadEntry& e, const std:
     return file.Commit() ? std::string() : file.Error();
 }
 
-}  // namespace
-
 // The distinct catalogue numbers of a list of entries.
 std::set<std::string> NumbersOf(const std::vector<TElementEntry>& entries) {
     std::set<std::string> out;
@@ -307,8 +307,8 @@ std::set<std::string> NumbersOf(const std::vector<TElementEntry>& entries) {
     return out;
 }
 
-void TNetReport::Note(const std::string& text) {
-    notes.push_back(text);
+}  // namespace
+
 std::string TLossQuestion::Text() const {
     return file + ": the new download holds " + std::to_string(fresh) + " objects and lacks " + std::to_string(lost) +
            " of the " + std::to_string(had) + " objects of the present file.\nReplace the present file?";
@@ -335,6 +335,8 @@ std::string DownloadProblem(const std::string& fresh, const std::string& target,
            " objects of the present file (not confirmed)";
 }
 
+void TNetReport::Note(const std::string& text) {
+    notes.push_back(text);
     if (onNote) onNote(text);
 }
 
@@ -602,6 +604,20 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
     return converted;
 }
 
+std::vector<std::string> LinesDueForDownload(std::vector<std::string> lines, const std::string& folder,
+                                             int32_t periodHours, double nowDay) {
+    const auto entries = ParseDownloadList(lines);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (!entries[i].enabled || !entries[i].usable) continue;
+        struct stat st{};
+        const std::string target = TargetPath(entries[i].entry, folder);
+        if (::stat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+        const double ageHours = (nowDay - (kUnixEpochDay + static_cast<double>(st.st_mtime) / 86400.0)) * 24.0;
+        if (ageHours >= 0.0 && ageHours < static_cast<double>(periodHours)) lines[i][0] = '0';
+    }
+    return lines;
+}
+
 bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay) {
     if (!autoDownload) return false;
     // A tolerance of a few milliseconds keeps "exactly one period ago" due.
@@ -620,13 +636,25 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
     if (r.due) {
         std::vector<std::string> lines;
         netfiles::ReadLines(job.dataFolder + "dwnlist.dat", lines);
+        // What arrived within the period (before an entry failed last time) is not fetched again.
+        lines = LinesDueForDownload(lines, job.elementFolder, settings.period, job.nowDay);
         caption(" - Connecting to Space-Track.");
         const TBatchResult batch = DownloadList(lines, job.elementFolder, settings, job.config, r.report);
         r.ok = batch.ok;
+        if (batch.failed > 0) {
+            std::string text = "Automatic download: " + std::to_string(batch.failed) + " of " +
+                               std::to_string(batch.fetched + batch.failed) +
+                               " files could not be updated; they are tried again at the next start.";
+            for (const std::string& f : r.report.failures) text += "\n" + f;
+            r.report.messages.push_back({"Download", text});
+        }
         if (r.ok) {
             caption(" - File Download Completed.");
-            r.settings.lastDownload = job.nowDay;
-            SaveDownloadSettings(job.dataFolder, r.settings);
+            // The time moves only when every entry is current, so a failed one waits no period.
+            if (batch.failed == 0 && !batch.stopped) {
+                r.settings.lastDownload = job.nowDay;
+                SaveDownloadSettings(job.dataFolder, r.settings);
+            }
             if (settings.updateMain) {
                 caption(" - Updating Selected Satellite...");
                 r.mainChanged = UpdateFromElementFiles(job.mainSats, job.elementFolder);

@@ -121,8 +121,8 @@ bool CheckConnection(TNetSession& session, TNetReport& report);
 bool FetchUrlToFile(TNetSession& session, const std::string& url, const std::string& path);
 // Why the element file at fresh may not replace target ("" when it may): no
 // element sets, lines that are no part of one (a page around a set), OMM
-// records skipped, or most of target's objects missing without confirm
-// saying yes.
+// records skipped, or most of target's objects missing without
+// config.confirmLoss saying yes.
 std::string DownloadProblem(const std::string& fresh, const std::string& target, const TNetConfig& config);
 // Unpacks a gzip (kind 1) or zip (kind 2) file into target; target is replaced
 // only when the whole content was unpacked within maxBytes.
@@ -159,6 +159,10 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
                            const std::string& magPath, TNetReport& report);
 std::string TargetPath(const TDownloadEntry& entry, const std::string& folder);  // stem + ".tle"
 
+// lines with every enabled entry switched off whose target was written less
+// than periodHours before nowDay (a day number): it is current.
+std::vector<std::string> LinesDueForDownload(std::vector<std::string> lines, const std::string& folder,
+                                             int32_t periodHours, double nowDay);
 // The start-up download runs only when asked for and the period has passed.
 bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay);
 
@@ -184,6 +188,8 @@ struct TStartUpResult {
     TNetReport report;
 };
 // Reads dwnlist.dat and InternetInfo.ini from the data folder, decides, and
-// runs the batch and what the settings ask for after it. The settings with
-// the new time come back for the process-wide copy.
+// runs the batch over the entries not current and what the settings ask for
+// after it. Failed entries come back as one message, and keep the time where
+// it was (the next start tries them again). The settings with the new time
+// come back for the process-wide copy.
 TStartUpResult StartUpDownload(TStartUpJob job);

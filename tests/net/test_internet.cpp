@@ -657,12 +657,57 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
     EXPECT_EQ(fx::ReadText(tle / "Common_Name_Plain.tle").substr(0, 5), "ISS\r\n");
 
     // Without Auto-Download nothing connects, whatever the period says.
+    const auto hits = server.Hits("/plain.tle");
     job.autoDownload = false;
     job.nowDay = 46000.0;
     captions.clear();
     auto off = StartUpDownload(job);
     EXPECT_FALSE(off.due);
+    EXPECT_EQ(server.Hits("/plain.tle"), hits);
+}
+
+TEST(StartUp, FailedEntriesAreShownAndTriedAgainWhileTheOthersWaitTheirPeriod) {
+    LoopbackServer server;
+    server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
+    server.Route("/page.tle", [](const HttpRequest&) { return Text("<html><body>Service unavailable</body></html>\n"); });
+    fx::TempDir data, tle;
+    std::vector<std::string> lines(12, ListLine(false, 0, "Protected", server.Base() + "/x"));
+    lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
+    lines.push_back(ListLine(true, 0, "Page", server.Base() + "/page.tle"));
+    lines.push_back(ListLine(true, 0, "Gone", server.Base() + "/gone.tle"));
+    netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
+    TDownloadSettings stored;
+    stored.period = 24;
+    stored.lastDownload = NowDayNumber() - 2.0;
+    ASSERT_TRUE(SaveDownloadSettings(data.path, stored));
+
+    TStartUpJob job;
+    job.dataFolder = data.path;
+    job.elementFolder = tle.path;
+    job.autoDownload = true;
+    job.nowDay = NowDayNumber();
+    job.config = LoopbackConfig();
+    auto r = StartUpDownload(job);
+    EXPECT_TRUE(r.ok);
+    EXPECT_NEAR(r.settings.lastDownload, stored.lastDownload, 1e-6) << "two entries are not current";
+    ASSERT_EQ(r.report.messages.size(), 1u);
+    const std::string& text = r.report.messages[0].text;
+    EXPECT_EQ(text.rfind("Automatic download: 2 of 3 files could not be updated; they are tried again at the next start.\n"
+                         "Page: the download holds no element sets, previous file kept\nGone: download failed (HTTP status 404)",
+                         0),
+              0u)
+        << text;
+
+    // The next start fetches only the two that failed; once all arrive the time moves.
+    server.Route("/page.tle", [](const HttpRequest&) { return Text(kSet); });
+    server.Route("/gone.tle", [](const HttpRequest&) { return Text(kSet); });
+    job.nowDay = NowDayNumber();
+    r = StartUpDownload(job);
+    EXPECT_TRUE(r.report.messages.empty());
     EXPECT_EQ(server.Hits("/plain.tle"), 1);
+    EXPECT_EQ(server.Hits("/page.tle"), 2);
+    EXPECT_EQ(server.Hits("/gone.tle"), 2);
+    EXPECT_NEAR(r.settings.lastDownload, job.nowDay, 1e-9);
 }
 
 }  // namespace
