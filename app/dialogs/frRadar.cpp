@@ -1,5 +1,6 @@
 #include "frRadar.h"
 
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include "Zenora.h"
 #include "frPrinting.h"
 #include "frSearchTools.h"
+#include "uFileIO.h"
 #include "uFormat.h"
 #include "uSkyData.h"
 
@@ -209,9 +211,24 @@ void TfrRadarWnd::bn_filesaveClick() {
     const QImage image = Chart;
     connect(dialog, &QFileDialog::fileSelected, this, [this, image](const QString& path) {
         if (path.isEmpty()) return;
-        if (!image.convertToFormat(QImage::Format_RGB32).save(path, "JPG", kJpegQuality))
-            ShowMessageBox(this, "The chart could not be saved as " + path.toStdString());
         QDir::setCurrent(QString::fromStdString(DataFolder));
+        // Encoded and written on a worker: a slow disk or a FIFO chosen as the
+        // file must not stop the window, and the atomic writer refuses what is
+        // not a regular file.
+        const std::string target = path.toStdString();
+        Workers.Start(kWorkerRadarSave, [this, image, target]() -> TWorkers::TApply {
+            QByteArray jpeg;
+            QBuffer buffer(&jpeg);
+            buffer.open(QIODevice::WriteOnly);
+            std::string why;
+            if (!image.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPG", kJpegQuality))
+                why = "the image could not be encoded";
+            else if (!WriteFileAtomic(target, std::string_view(jpeg.constData(), static_cast<std::size_t>(jpeg.size())),
+                                      0644, &why) && why.empty())
+                why = "it could not be written";
+            if (why.empty()) return {};
+            return [this, target, why] { ShowMessageBox(this, "The chart could not be saved as " + target + ": " + why); };
+        });
     });
     dialog->open();
 }

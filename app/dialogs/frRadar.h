@@ -10,6 +10,7 @@
 #include "uGraphicCalc.h"
 #include "uRadarChart.h"
 #include "uSearchTypes.h"
+#include "uWorkers.h"
 
 class QCheckBox;
 class QComboBox;
@@ -59,4 +60,5 @@ private:
     QPushButton *bn_up = nullptr, *bn_dn = nullptr, *bn_filesave = nullptr, *bn_print = nullptr,
                 *bn_close = nullptr;
     QCheckBox* ck_print_view = nullptr;
+    TWorkers Workers;  // last: a save in progress ends before the rest goes
 };

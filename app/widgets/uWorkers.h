@@ -38,6 +38,7 @@ enum TWorkerCode : int {
     kWorkerIridiumFile = 98,
     kWorkerMainUpdate = 99,
     kWorkerNextPass = 100,
+    kWorkerRadarSave = 101,
     kWorkerMapSwitch = 501,
     kWorkerSkySwitch = 502,
     kWorkerGlobeSwitch = 503,
