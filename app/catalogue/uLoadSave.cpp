@@ -281,8 +281,20 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
 bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error,
                            std::string* warning) {
     TElementReadReport report;
-    const bool any = ReadElementFile(entries, path, &report);
-    const std::string why = report.Summary();
+    ReadElementFile(entries, path, &report);
+    std::string why = report.Summary();
+    // A set the propagator refuses would drop out of every search unnoticed.
+    const std::size_t read = entries.size();
+    std::erase_if(entries, [](const TElementEntry& e) {
+        TSatRec sat{};
+        return !MakeSatelliteRecord(sat, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str());
+    });
+    if (const std::size_t refused = read - entries.size(); refused > 0) {
+        if (!why.empty()) why += "; ";
+        why += std::to_string(refused) + " of " + std::to_string(read) +
+               " element sets skipped (the propagator cannot start them)";
+    }
+    const bool any = !entries.empty();
     if (warning) *warning = any && !why.empty() ? path + ": " + why : std::string();
     if (any) return true;
     const std::string problem = FileProblem(path);

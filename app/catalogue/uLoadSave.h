@@ -69,9 +69,9 @@ std::string CatalogueBytes(const std::vector<TSatRec>& list);
 // name lines gets "".
 bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path,
                      TElementReadReport* report = nullptr);
-// ReadElementFile for a job that needs element sets: false with the reason
-// in error ("File: <path> is a folder", "no element sets in <path>: ...");
-// *warning, when given, says what the reader skipped ("" when nothing).
+// ReadElementFile for a job that needs element sets, less the sets the propagator cannot start:
+// false with the reason in error ("File: <path> is a folder", "no element sets in <path>: ...");
+// *warning, when given, says what was skipped, those sets counted too ("" when nothing).
 bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error,
                            std::string* warning = nullptr);
 // True when the file holds at least one element set in any format: the

@@ -279,6 +279,34 @@ TEST_F(ElementFile, TwoLineSetsAndSkippedSets) {
     ReadElementText(e, "ISS\n" + kIss1 + "\n" + kIss2 + "\n\n\nGEO\n" + kGeo1 + "\n" + kGeo2 + "\n\n", &report);
     ASSERT_EQ(e.size(), 2u);
     EXPECT_EQ(e[1].name.str(), "GEO");
+    EXPECT_EQ(report.strayLines, 0u);
+    ReadElementText(e, "Error 503\nISS\n" + kIss1 + "\n" + kIss2 + "\n" + kIss2 + "\nTry later\n", &report);
+    EXPECT_EQ(report.strayLines, 2u) << "a line 2 after its set is taken with the line 1 before";
+}
+
+// Sets that pass the line check but that the propagator cannot start are
+// left out of a search's sets and counted in its warning.
+TEST_F(ElementFile, SetsThePropagatorRefusesAreCountedAmongTheSkipped) {
+    auto line2 = [](const std::string& ecc, const std::string& n) {
+        return Tle("2 25544  51.6416 247.4627 " + ecc + " 130.5360 325.0288 " + n + "56353");
+    };
+    const std::string refused[][2] = {
+        {kIss1, line2("9999999", "15.72125391")},
+        {kIss1, line2("0006703", " 0.00000001")},
+        {kIss1, line2("0006703", "99.99999999")},
+        {Tle("1 25544U 98067A   08264.51782528 -.00002182  00000-0  99999+9 0  292"), kIss2},
+    };
+    std::string text = "ISS\n" + kIss1 + "\n" + kIss2 + "\n";
+    for (const auto& set : refused) text += "BAD\n" + set[0] + "\n" + set[1] + "\n";
+    Write("refused.tle", text);
+    std::vector<TElementEntry> e;
+    ReadElementText(e, text);
+    ASSERT_EQ(e.size(), 5u) << "every set passes the line check";
+    std::string error, warning;
+    ASSERT_TRUE(ReadElementsForSearch(e, Path("refused.tle"), error, &warning));
+    ASSERT_EQ(e.size(), 1u);
+    EXPECT_EQ(e[0].name.str(), "ISS");
+    EXPECT_EQ(warning, Path("refused.tle") + ": 4 of 5 element sets skipped (the propagator cannot start them)");
 }
 
 TEST_F(ElementFile, EmptyMissingAndGarbageFiles) {
