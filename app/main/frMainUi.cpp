@@ -189,7 +189,9 @@ void BuildActions(QMainWindow* window, TMainWndUi& ui) {
         window->addAction(a);
         ui.*c.field = a;
     }
-    ui.menu_exit->setShortcutContext(Qt::ApplicationShortcut);
+    // Exit's Alt+F4 stays with the main window: the search windows' Close has
+    // the same key, and two shortcuts on one key would leave it doing nothing.
+    ui.menu_exit->setShortcutContext(Qt::WindowShortcut);
     QAction* const bodies[10] = {ui.Sun1, ui.Mercury1, ui.Venus1,  ui.Moon1,    ui.Mars1,
                                  ui.Jupiter1, ui.Saturn1, ui.Uranus1, ui.Neptune1, ui.Pluto1};
     std::copy(std::begin(bodies), std::end(bodies), ui.skyBodies);

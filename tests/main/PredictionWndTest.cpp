@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QUrl>
@@ -320,6 +321,15 @@ TEST_F(TWindowTest, PredictionAndAnalysisWindowsOpenFromTheMainWindow) {
     EXPECT_EQ(w.findChildren<TfrPredictionWnd*>().size(), 1) << "one prediction window";
     Ui().menu_analysis->trigger();
     ASSERT_NE(w.findChild<TfrAnalysisWnd*>(), nullptr);
+
+    // Alt+F4 closes the search window it is pressed in, and only that one.
+    for (QPointer<QWidget> search : {QPointer<QWidget>(w.findChild<TfrAnalysisWnd*>()), QPointer<QWidget>(prediction)}) {
+        search->activateWindow();
+        ASSERT_TRUE(WaitFor([&] { return QApplication::activeWindow() == search; }, 3000));
+        QTest::keyClick(search, Qt::Key_F4, Qt::AltModifier);
+        EXPECT_TRUE(WaitFor([&] { return !search || !search->isVisible(); }, 3000));
+        EXPECT_TRUE(w.isVisible());
+    }
 }
 
 }  // namespace
