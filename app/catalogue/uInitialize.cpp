@@ -11,6 +11,8 @@
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "uText.h"
+#include "uTimeZone.h"
 
 namespace {
 
@@ -493,3 +495,23 @@ bool LoadDownloadSettings(TSession& s) {
     return LoadDownloadSettings(s.DataFolder, s.DownloadSettings, NowDayNumber());
 }
 bool SaveDownloadSettings(const TSession& s) { return SaveDownloadSettings(s.DataFolder, s.DownloadSettings); }
+
+double ObserverOffsetAt(const TObserver& observer, double utc) {
+    double offset = 0.0;
+    std::string error;
+    if (ZoneOffsetAt(std::string(TrimText(observer.zoneName.view())), utc, offset, error)) return offset;
+    return observer.utcOffset;
+}
+
+double ObserverLocalToUtc(const TObserver& observer, double local) {
+    double utc = 0.0;
+    std::string error;
+    if (ZoneLocalToUtc(std::string(TrimText(observer.zoneName.view())), local, utc, error)) return utc;
+    return local - observer.utcOffset;
+}
+
+TObserver ObserverAt(const TObserver& observer, double utc) {
+    TObserver o = observer;
+    o.utcOffset = ObserverOffsetAt(observer, utc);
+    return o;
+}

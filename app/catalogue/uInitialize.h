@@ -76,6 +76,17 @@ bool SaveDownloadSettings(const TSession& session);
 
 // The computer clock as a UTC day number.
 double NowDayNumber();
+// The observer's UTC offset (days, local = UTC + offset) at the UTC day
+// number utc: from the rules of its time zone, daylight saving included,
+// when the zone name is one the system's database holds; else the fixed
+// offset stored with it. For the UI thread (the zone is read through the
+// process environment, see uTimeZone.h).
+double ObserverOffsetAt(const TObserver& observer, double utc);
+// The observer's local wall-clock time as UTC, by the same rules.
+double ObserverLocalToUtc(const TObserver& observer, double local);
+// The observer with utcOffset taken at utc: for work that uses one offset.
+TObserver ObserverAt(const TObserver& observer, double utc);
+
 // Parallax terms of the observer's position (RhoSinCos).
 void UpdateParallax(TObserver& observer);
 // "53.4570 N 67.6090 W 1.000 km", and the observer as '"Home" at ' that.

@@ -216,7 +216,7 @@ void TfrAnalysisWnd::LoadElementFile(const std::string& path) {
 // ---- time and limits -----------------------------------------------------------------------------
 
 void TfrAnalysisWnd::menu_utcClick() {
-    ToggleTimeMode(UtcMode, Session.Observer.utcOffset, {stxt_time}, {dt_an_hour}, menu_utc);
+    ToggleTimeMode(UtcMode, Session.Observer, {stxt_time}, {dt_an_hour}, menu_utc);
 }
 
 void TfrAnalysisWnd::nm_minrevsChange() {
@@ -236,7 +236,7 @@ void TfrAnalysisWnd::cb_objectChange() {
 TAnalysisInputs TfrAnalysisWnd::ReadInputs() const {
     TAnalysisInputs in;
     in.utcMode = UtcMode;
-    in.displayOffset = UtcMode ? 0.0 : Session.Observer.utcOffset;
+    in.displayOffset = ShownOffset(Session.Observer, PickerDayNumber(dt_an_hour->dateTime()), UtcMode);
     in.time = PickerDayNumber(dt_an_hour->dateTime()) - in.displayOffset;
     in.minRevs = nm_minrevs->value();
     in.maxRevs = nm_maxrevs->value();

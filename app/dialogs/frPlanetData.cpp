@@ -1,4 +1,5 @@
 #include "frPlanetData.h"
+#include "uInitialize.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -100,7 +101,7 @@ double TfrDataWnd::PickerTime() const { return PickerDayNumber(dt_data_hour->dat
 void TfrDataWnd::SetPickerTime(double shown) { dt_data_hour->setDateTime(PickerDateTime(shown)); }
 
 void TfrDataWnd::stxt_timeClick() {
-    ToggleTimeMode(UtcMode, Observer.utcOffset, {stxt_time}, {dt_data_hour});
+    ToggleTimeMode(UtcMode, Observer, {stxt_time}, {dt_data_hour});
 }
 
 // ---- tables -------------------------------------------------------------------------
@@ -120,7 +121,7 @@ void TfrDataWnd::BuildRiseSetTable(int32_t body, const std::string& title, doubl
     in.horizon = horizon;
     in.title = title;
     in.utcMode = UtcMode;
-    in.observer = Observer;
+    in.observer = ObserverAt(Observer, UtcMode ? PickerTime() : ObserverLocalToUtc(Observer, PickerTime()));
     ShowLines(RiseSetTable(in).lines);
 }
 
@@ -129,7 +130,7 @@ void TfrDataWnd::BuildPlanetTable() {
     TPlanetInputs in;
     in.time = PickerTime();
     in.utcMode = UtcMode;
-    in.observer = Observer;
+    in.observer = ObserverAt(Observer, UtcMode ? PickerTime() : ObserverLocalToUtc(Observer, PickerTime()));
     ShowLines(PlanetTable(in).lines);
 }
 

@@ -33,6 +33,7 @@
 #include "frSatSelector.h"
 #include "uFlares.h"
 #include "uGoogle.h"
+#include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uPassSearch.h"
 #include "uTransit.h"
@@ -300,7 +301,7 @@ void TfrPredictionWnd::menu_mainlistClick() {
 // ---- time ------------------------------------------------------------------------------------
 
 void TfrPredictionWnd::menu_utcClick() {
-    ToggleTimeMode(UtcMode, Session.Observer.utcOffset, {stxt_time1, stxt_time2},
+    ToggleTimeMode(UtcMode, Session.Observer, {stxt_time1, stxt_time2},
                    {dt_predict_hour1, dt_predict_hour2}, menu_utc);
 }
 
@@ -325,7 +326,8 @@ void TfrPredictionWnd::cb_irid_dayClick() { nm_mag->setValue(cb_irid_day->isChec
 
 void TfrPredictionWnd::cb_objectChange() {
     // A star is precessed to the start of the period.
-    const double start = ReadPredictionInputs(ReadControls(), Session.Observer.utcOffset).start;
+    const TPredictionControls c = ReadControls();
+    const double start = ReadPredictionInputs(c, ShownOffset(Session.Observer, c.shownStart, UtcMode)).start;
     Targets.Choose(cb_object->currentText().toStdString(), start);
 }
 
@@ -352,7 +354,9 @@ void TfrPredictionWnd::StartSearch(int code) {
     bn_chartwnd->setEnabled(false);
     FlareMode = flares;
 
-    const TObserver observer = Session.Observer;
+    // Local times take the offset in force at the start (daylight saving included).
+    TObserver observer = Session.Observer;
+    observer.utcOffset = ObserverOffsetAt(observer, ObserverLocalToUtc(observer, controls.shownStart));
     const TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
     const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);

@@ -26,16 +26,6 @@
 #include "uSky.h"
 #include "uUpdate.h"
 
-namespace {
-
-QDateTime PickerValue(double dayNumber) {
-    TDateParts p;
-    if (!DecodeDayNumber(dayNumber, &p)) return QDateTime::currentDateTime();
-    return QDateTime(QDate(p.year, p.month, p.day), QTime(p.hour, p.minute, p.second));
-}
-
-}  // namespace
-
 TfrMainWnd::TfrMainWnd(const TFolders& folders, const double* startTime, QWidget* parent)
     : QMainWindow(parent), Folders(folders) {
     setObjectName("frMainWnd");
@@ -57,9 +47,7 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     SetMessageSink([this](const std::string& text) { Workers.Post([this, text] { ShowMessage(text); }); });
     View.Messages = [this](const std::string& text) { ShowMessage(text); };
 
-    const QDateTime pickers = startTime ? PickerValue(*startTime) : QDateTime::currentDateTime();
-    Ui.dt_main_date->setDate(pickers.date());
-    Ui.dt_main_hour->setDateTime(pickers);
+    ShowPickers(startTime ? *startTime : NowDayNumber());
 
     Timer.setInterval(kTickIntervalMs);
     connect(&Timer, &QTimer::timeout, this, &TfrMainWnd::Tick);
@@ -94,6 +82,9 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.cb_sat1, &QComboBox::activated, this, &TfrMainWnd::cb_sat1Change);
     connect(Ui.cb_sat2, &QComboBox::activated, this, &TfrMainWnd::cb_sat2Change);
     connect(Ui.dt_main_date, &QDateEdit::dateChanged, this, &TfrMainWnd::dt_main_dateChange);
+    connect(Ui.dt_main_hour, &QDateTimeEdit::dateTimeChanged, this, [this] {
+        if (!SettingPickers) PickersEdited = true;
+    });
 
     connect(Ui.bn_plus, &QPushButton::clicked, this, [this] { SetClockStep(kClockFaster); });
     connect(Ui.bn_minus, &QPushButton::clicked, this, [this] { SetClockStep(kClockSlower); });
@@ -206,6 +197,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
             Session.CurrentGHA = ObserverVector(Session.CurrentTime, Session.Observer);
             Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
             Session.NextRise = Session.NextSet = Session.CurrentTime;
+            ShowPickers(Session.CurrentTime);  // in the observer's time
             Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
             Session.MainSats = std::move(load->mainSats);
             Session.IridiumSats = std::move(load->iridiumSats);

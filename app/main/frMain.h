@@ -103,6 +103,10 @@ private:
     void bn_nowClick();
     void RunClock(int direction);
     void dt_main_dateChange();
+    // The pickers show utc in the clock's display mode (local or UTC).
+    void ShowPickers(double utc);
+    // What the pickers show, as UTC.
+    double PickerUtc() const;
 
     // ---- views (frMainViews.cpp)
     void SwitchView(int mode);
@@ -183,6 +187,11 @@ private:
     int PassSat = -1;
     bool MainListBusy = false, IridiumBusy = false, SkyListBusy = false;
     bool FillingBoxes = false;  // BuildActiveList is filling the satellite boxes
+    // The pickers: the UTC time they were last set to, and whether the user
+    // changed them since (SET takes that time unchanged when not).
+    double PickersUtc = 0.0;
+    bool PickersEdited = false;
+    bool SettingPickers = false;
     long FrameCount = 0;
     std::shared_ptr<std::atomic<bool>> StopDownload = std::make_shared<std::atomic<bool>>(false);
 

@@ -11,6 +11,7 @@
 #include "frCommon.h"
 #include "frMain.h"
 #include "frMainWidgets.h"
+#include "frSearchTools.h"
 #include "uClock.h"
 #include "uFormat.h"
 #include "uInitialize.h"
@@ -108,12 +109,30 @@ void TfrMainWnd::SetClock(double t) {
     Session.CurrentTime = t;
     // A new time makes the shown pass meaningless: search from the new time.
     Session.NextRise = Session.NextSet = t;
+    ShowPickers(t);
     RefreshAll();
 }
 
+void TfrMainWnd::ShowPickers(double utc) {
+    const bool utcMode = Session.Options.utcDisplay != 0;
+    const double shown = utcMode ? utc : utc + ObserverOffsetAt(Session.Observer, utc);
+    SettingPickers = true;
+    Ui.dt_main_hour->setDateTime(PickerDateTime(shown));
+    Ui.dt_main_date->setDate(Ui.dt_main_hour->date());
+    SettingPickers = false;
+    PickersUtc = utc;
+    PickersEdited = false;
+}
+
+double TfrMainWnd::PickerUtc() const {
+    const double shown = PickerDayNumber(Ui.dt_main_hour->dateTime());
+    return Session.Options.utcDisplay ? shown : ObserverLocalToUtc(Session.Observer, shown);
+}
+
 void TfrMainWnd::ShowClock() {
+    const double t = Session.CurrentTime;
     Ui.stxt_time->setText(
-        WidgetText(ClockText(Session.CurrentTime, Session.Options.utcDisplay != 0, Session.Observer.utcOffset)));
+        WidgetText(ClockText(t, Session.Options.utcDisplay != 0, ObserverOffsetAt(Session.Observer, t))));
 }
 
 void TfrMainWnd::ShowReadouts() {
@@ -260,20 +279,16 @@ void TfrMainWnd::ShowNextPass() {
         return;
     }
     const bool utc = Session.Options.utcDisplay != 0;
-    const double offset = Session.Observer.utcOffset;
-    Ui.Sb_Main->setText(1, WidgetText(PassTimeText(Session.NextRise, utc, offset)));
-    Ui.Sb_Main->setText(3, WidgetText(PassTimeText(Session.NextSet, utc, offset)));
+    const TObserver& o = Session.Observer;
+    Ui.Sb_Main->setText(1, WidgetText(PassTimeText(Session.NextRise, utc, ObserverOffsetAt(o, Session.NextRise))));
+    Ui.Sb_Main->setText(3, WidgetText(PassTimeText(Session.NextSet, utc, ObserverOffsetAt(o, Session.NextSet))));
 }
 
 void TfrMainWnd::bn_nowClick() { SetClock(NowDayNumber()); }
 
 void TfrMainWnd::bn_setClick() {
-    const QDateTime dt = Ui.dt_main_hour->dateTime();
-    const QDate d = dt.date();
-    const QTime tm = dt.time();
-    double t = EncodeDayNumber(d.year(), d.month(), d.day(), tm.hour(), tm.minute(), tm.second());
-    if (!Session.Options.utcDisplay) t -= Session.Observer.utcOffset;
-    SetClock(t);
+    // Untouched pickers hold the time they were set to, to the millisecond.
+    SetClock(PickersEdited ? PickerUtc() : PickersUtc);
 }
 
 void TfrMainWnd::dt_main_dateChange() { Ui.dt_main_hour->setDate(Ui.dt_main_date->date()); }

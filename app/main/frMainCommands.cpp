@@ -185,7 +185,12 @@ void TfrMainWnd::menu_skyviewClick(QAction*) {
 // ---- time ---------------------------------------------------------------------------
 
 void TfrMainWnd::menu_utctimeClick() {
+    // The pickers keep the instant they show, in the other mode.
+    const bool edited = PickersEdited;
+    const double picked = edited ? PickerUtc() : PickersUtc;
     Session.Options.utcDisplay = Session.Options.utcDisplay ? 0 : 1;
+    ShowPickers(picked);
+    PickersEdited = edited;
     const bool utc = Session.Options.utcDisplay != 0;
     Ui.stxt_utc->setText(utc ? "UTC" : "LOC");
     Ui.menu_utctime->setText(utc ? "Set Time to LOC" : "Set Time to UTC");
@@ -207,6 +212,7 @@ void TfrMainWnd::menu_resetClick() {
     View.GlobeCentre = Session.Observer.pos;
     ShowCaption();
     Session.NextRise = Session.NextSet = Session.CurrentTime;
+    ShowPickers(Session.CurrentTime);
     RefreshAll();
 }
 
@@ -273,6 +279,7 @@ void TfrMainWnd::menu_locationClick() {
         if (location->applied()) {
             Session.Observer = location->observer();
             Session.NextRise = Session.NextSet = Session.CurrentTime;
+            ShowPickers(Session.CurrentTime);
         }
         ShowCaption();
         RefreshAll();

@@ -406,6 +406,9 @@ QWidget* BuildControlPanel(QWidget* parent, TMainWndUi& ui) {
     ui.dt_main_hour = new QDateTimeEdit(panel);
     ui.dt_main_hour->setObjectName("dt_main_hour");
     ui.dt_main_hour->setDisplayFormat("HH:mm:ss");
+    // Wall-clock numbers of the observer's place (or UTC), never the computer's zone.
+    ui.dt_main_date->setTimeSpec(Qt::UTC);
+    ui.dt_main_hour->setTimeSpec(Qt::UTC);
     pickers->addWidget(ui.dt_main_date, 1);
     pickers->addWidget(ui.dt_main_hour, 1);
     column->addLayout(pickers);

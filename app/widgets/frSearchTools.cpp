@@ -27,6 +27,7 @@
 #include "frstar.h"
 #include "uAnalysis.h"
 #include "uFormat.h"
+#include "uInitialize.h"
 
 namespace {
 const QDate kFirstDate(1957, 1, 1), kLastDate(2049, 12, 31);
@@ -73,14 +74,24 @@ void FollowDate(QDateEdit* date, QDateTimeEdit* time) {
     });
 }
 
-void ToggleTimeMode(bool& utcMode, double utcOffsetDays, std::initializer_list<QLabel*> labels,
+void ToggleTimeMode(bool& utcMode, const TObserver& observer, std::initializer_list<QLabel*> labels,
                     std::initializer_list<QDateTimeEdit*> pickers, QAction* menu) {
     const QString old = labels.size() > 0 ? (*labels.begin())->text() : QString();
     utcMode = !utcMode;
     if (menu) menu->setText("Set Time to " + old);
     for (QLabel* label : labels) label->setText(utcMode ? "UTC" : "LOC");
-    const qint64 offset = std::llround(utcOffsetDays * kSecondsPerDay);
-    for (QDateTimeEdit* picker : pickers) picker->setDateTime(picker->dateTime().addSecs(utcMode ? -offset : offset));
+    for (QDateTimeEdit* picker : pickers) {
+        const double shown = PickerDayNumber(picker->dateTime());
+        const double utc = utcMode ? ObserverLocalToUtc(observer, shown) : shown;
+        const qint64 offset = std::llround((shown - utc + (utcMode ? 0.0 : ObserverOffsetAt(observer, shown))) *
+                                           kSecondsPerDay);
+        picker->setDateTime(picker->dateTime().addSecs(utcMode ? -offset : offset));
+    }
+}
+
+double ShownOffset(const TObserver& observer, double shown, bool utcMode) {
+    if (utcMode) return 0.0;
+    return ObserverOffsetAt(observer, ObserverLocalToUtc(observer, shown));
 }
 
 TClickLabel* NewTimeLabel(QWidget* parent, const char* name) {

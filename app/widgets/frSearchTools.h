@@ -48,11 +48,15 @@ void SetupTimePicker(QDateTimeEdit* picker, const char* name, const char* format
 // each other's date.
 void FollowDate(QDateEdit* date, QDateTimeEdit* time);
 // Switches a window between UTC and local times: the labels read "UTC" or
-// "LOC", the time pickers move back or forward by the UTC offset (whole
-// seconds both ways, so a round trip returns them), and menu, when given,
-// offers the mode just left ("Set Time to " + the old label).
-void ToggleTimeMode(bool& utcMode, double utcOffsetDays, std::initializer_list<QLabel*> labels,
+// "LOC", each time picker moves back or forward by the observer's offset at
+// its own instant (ObserverOffsetAt: daylight saving included; whole seconds
+// both ways, so a round trip returns them), and menu, when given, offers the
+// mode just left ("Set Time to " + the old label).
+void ToggleTimeMode(bool& utcMode, const TObserver& observer, std::initializer_list<QLabel*> labels,
                     std::initializer_list<QDateTimeEdit*> pickers, QAction* menu = nullptr);
+// The offset (days) to add to UTC for a picker's wall-clock value shown:
+// 0 in UTC mode, else the observer's offset at that local time.
+double ShownOffset(const TObserver& observer, double shown, bool utcMode);
 // The red bold "UTC"/"LOC" label beside the pickers; a click toggles.
 TClickLabel* NewTimeLabel(QWidget* parent, const char* name);
 // The computer's local clock as a day number (the reports' "Produced").

@@ -253,6 +253,22 @@ TEST_F(TPredictionWndTest, KmlSavedWhereAskedAndFailuresNameThePath) {
     EXPECT_TRUE(write.contains(QString::fromStdString(blocked))) << write.toStdString();
 }
 
+TEST_F(TPredictionWndTest, LocalReportsTakeTheZonesSummerOffset) {
+    session.Observer = TestSite(52.52, 13.40, 1.0);
+    session.Observer.zoneName = "Europe/Berlin";
+    TTestSat sat;
+    sat.epochDay = 203.0;
+    session.MainSats = {sat.Record()};
+    TfrPredictionWnd& w = Open();
+    Period(EncodeDayNumber(2018, 7, 22), EncodeDayNumber(2018, 7, 23));
+    QTest::mouseClick(w.stxt_time1, Qt::LeftButton);
+    EXPECT_EQ(w.dt_predict_hour1->time(), QTime(2, 0, 0));
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    const std::string text = w.PredictMemo->toPlainText().toStdString();
+    EXPECT_NE(text.find("All Times are \"Local, UTC+02:00\""), std::string::npos) << text;
+}
+
 TEST_F(TPredictionWndTest, TargetsFromTheStarAndRaDecDialogs) {
     folder.CopyInstalled("star.dat");
     TfrPredictionWnd& w = Open();

@@ -72,4 +72,44 @@ TEST_F(TTimeTest, NextPassFollowsTheChosenSatelliteAndSaysWhenItNeverRises) {
     EXPECT_EQ(Panel(1).toStdString(), PassTimeText(s.NextRise, true, 0.0));
 }
 
+// Berlin keeps its own time: CEST in July, CET in January, whatever the
+// fixed offset stored with the place says.
+TEST_F(TTimeTest, BerlinShowsSummerAndWinterTime) {
+    Observer(Site(52.52, 13.40, "Europe/Berlin", 1.0));
+    folder.Satellites({TTestSat{}.Record()});
+    TfrMainWnd& w = Start(EncodeDayNumber(2018, 7, 22, 12, 0, 0));
+    ASSERT_EQ(Ui().stxt_utc->text(), "LOC");
+    EXPECT_EQ(Ui().stxt_time->text(), "2018 Jul 22   14:00:00");
+    EXPECT_EQ(Ui().dt_main_hour->time(), QTime(14, 0, 0));
+
+    // 19:00 typed into the pickers on a January day is 18:00 UTC.
+    QTest::mouseClick(Ui().dt_main_date, Qt::LeftButton);
+    Ui().dt_main_date->setDate(QDate(2018, 1, 22));
+    Ui().dt_main_hour->setTime(QTime(19, 0, 0));
+    QTest::mouseClick(Ui().bn_set, Qt::LeftButton);
+    EXPECT_NEAR(w.session().CurrentTime, EncodeDayNumber(2018, 1, 22, 18, 0, 0), 1e-9);
+    EXPECT_EQ(Ui().stxt_time->text(), "2018 Jan 22   19:00:00");
+}
+
+TEST_F(TTimeTest, SetLeavesTheClockWhereItIsAndNowBringsThePickersAlong) {
+    Observer(Site(52.52, 13.40, "Europe/Berlin", 1.0));
+    folder.Satellites({TTestSat{}.Record()});
+    const double start = EncodeDayNumber(2018, 1, 22, 3, 0, 0) + 0.25 / 86400.0;
+    TfrMainWnd& w = Start(start);
+    QTest::mouseClick(Ui().bn_set, Qt::LeftButton);
+    EXPECT_EQ(w.session().CurrentTime, start) << "untouched pickers: SET changes nothing";
+    QTest::mouseClick(Ui().stxt_utc, Qt::LeftButton);
+    EXPECT_EQ(Ui().dt_main_hour->time(), QTime(3, 0, 0)) << "the pickers follow the display mode";
+    QTest::mouseClick(Ui().bn_set, Qt::LeftButton);
+    EXPECT_EQ(w.session().CurrentTime, start);
+
+    QTest::mouseClick(Ui().bn_now, Qt::LeftButton);
+    const double now = w.session().CurrentTime;
+    EXPECT_NEAR(now, NowDayNumber(), 60 * kSecond);
+    TDateParts p;
+    ASSERT_TRUE(DecodeDayNumber(now, &p));
+    EXPECT_EQ(Ui().dt_main_date->date(), QDate(p.year, p.month, p.day));
+    EXPECT_EQ(Ui().dt_main_hour->date(), QDate(p.year, p.month, p.day));
+}
+
 }  // namespace
