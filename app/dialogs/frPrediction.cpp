@@ -25,6 +25,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "frMainWidgets.h"
@@ -358,8 +359,13 @@ void TfrPredictionWnd::StartSearch(int code) {
     TObserver observer = Session.Observer;
     observer.utcOffset = ObserverOffsetAt(observer, ObserverLocalToUtc(observer, controls.shownStart));
     const TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
-    const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
+    TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);
+    // The report says how old the sets are, and warns when they are too old to trust.
+    settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](const TSatRec& sat) {
+        return flares || IsSearched(sat, in.minRevs);
+    });
+    const std::string stale = StaleElementsWarning(settings.elementAges);
     const TTransitTarget target = Targets.target();
     const double separation = nm_transit->value() / 60.0;
     const double track = nm_track->value();
@@ -370,7 +376,7 @@ void TfrPredictionWnd::StartSearch(int code) {
     flareIn.displayOffset = in.displayOffset;
     flareIn.dayFlares = cb_irid_day->isChecked();
     flareIn.magLimit = nm_mag->value();
-    flareIn.elementDate = FileDateText(Session.DataFolder + "IridSat.bin");
+    flareIn.elementDate = NewestEpochText(settings.elementAges);
 
     // Each search hands back its report, its status and what the window
     // keeps of it; the last step applies them on the UI thread.
@@ -406,8 +412,15 @@ void TfrPredictionWnd::StartSearch(int code) {
             status = r->status;
             path = r;
         }
+        if (!stale.empty()) {
+            // Under the element-age line of the header.
+            auto at = std::find_if(lines->begin(), lines->end(),
+                                   [](const std::string& l) { return l.rfind("  Element age:", 0) == 0; });
+            lines->insert(at == lines->end() ? lines->begin() : at + 1, "  Warning: " + stale);
+        }
         return [=, this] {
             ShowResult(*lines, status);
+            if (!stale.empty() && !status.cutShort) statusBar()->showMessage(WidgetText("Warning: " + stale));
             SearchObserver = observer;
             SearchOffset = in.displayOffset;
             if (code != kWorkerTransit && code != kWorkerGroundPath) Passes = std::move(*passes);

@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QUrl>
 
 #include "SearchWndTestUtil.h"
@@ -62,6 +63,9 @@ TEST_F(TPredictionWndTest, LineSearchGivesTheEnginesReport) {
     settings.observerName = session.Observer.name.str();
     settings.latitude = session.Observer.pos.lat;
     settings.longitude = session.Observer.pos.lon;
+    // The element-age line, as the command line writes it.
+    settings.elementAges = ElementAges(session.MainSats, in.start, in.stop,
+                                       [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); });
     const TPredictionResult r = RunLineSearch(in, session.MainSats, session.Observer, 1);
     ASSERT_FALSE(r.passes.empty());
     ExpectSameReport(w.report(), LineReport(r, session.MainSats, in, settings));
@@ -231,6 +235,10 @@ TEST_F(TPredictionWndTest, KmlSavedWhereAskedAndFailuresNameThePath) {
     Click(w, "tb_flare");
     ASSERT_TRUE(Finished());
     ASSERT_TRUE(w.bn_savekml->isEnabled());
+    double newest = 0.0;
+    for (const TSatRec& sat : session.IridiumSats) newest = std::max(newest, sat.epoch);
+    const std::string elementDate = FormatDateTime("yyyy-mm-dd HH:nn:ss", JulianToDayNumber(newest)) + " (Z)";
+    EXPECT_EQ(w.report().at(0), "  Iridium Flare Passes - Element Date : " + elementDate) << "the sets' epoch";
 
     const std::string chosen = folder / "mine.kml";
     QTest::mouseClick(w.bn_savekml, Qt::LeftButton);
@@ -267,6 +275,26 @@ TEST_F(TPredictionWndTest, LocalReportsTakeTheZonesSummerOffset) {
     ASSERT_TRUE(Finished());
     const std::string text = w.PredictMemo->toPlainText().toStdString();
     EXPECT_NE(text.find("All Times are \"Local, UTC+02:00\""), std::string::npos) << text;
+}
+
+TEST_F(TPredictionWndTest, ReportsGiveTheElementAgeAndWarnWhenStale) {
+    TTestSat sat;  // epoch 22 January 2018
+    session.MainSats = {sat.Record()};
+    TfrPredictionWnd& w = Open();
+    Period(EncodeDayNumber(2018, 7, 22), EncodeDayNumber(2018, 7, 23));
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    const std::string text = w.PredictMemo->toPlainText().toStdString();
+    EXPECT_NE(text.find("  Element age: 181.0 days at the start"), std::string::npos) << text;
+    EXPECT_NE(text.find("  Warning: the elements of 1 of the 1 satellites searched are 182 days from their epoch"),
+              std::string::npos) << text;
+    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("Warning: ")) << w.statusBar()->currentMessage().toStdString();
+
+    // Fresh sets: the age, no warning.
+    Period(Day2018(22), Day2018(23));
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    EXPECT_EQ(w.PredictMemo->toPlainText().toStdString().find("Warning"), std::string::npos);
 }
 
 TEST_F(TPredictionWndTest, TargetsFromTheStarAndRaDecDialogs) {
