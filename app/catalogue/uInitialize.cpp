@@ -460,6 +460,9 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
     take("UpdateMain", flag(s.updateMain), "0");
     take("UpdateIrid", flag(s.updateIrid), "0");
     take("Convert", flag(s.convert), "0");
+    // Files from before this key held the time of a download, as far as anyone knows.
+    s.downloaded = sec.Find("Time") != nullptr;
+    take("Downloaded", flag(s.downloaded), "1");
     if (sec.values.empty() && !TrimText(text).empty() && warnings)
         warnings->push_back(path + ": no [" + std::string(kIniSection) + "] section; using the default settings");
     f.Report(warnings, path, 0, 0);
@@ -481,6 +484,7 @@ std::string DownloadSettingsText(const TDownloadSettings& s) {
     line("UpdateMain", s.updateMain ? "1" : "0");
     line("UpdateIrid", s.updateIrid ? "1" : "0");
     line("Convert", s.convert ? "1" : "0");
+    line("Downloaded", s.downloaded ? "1" : "0");
     return text;
 }
 

@@ -119,7 +119,8 @@ struct TDownloadSettings {
     bool convert = false;
     bool updateIrid = false;
     bool updateMain = false;
-    double lastDownload = 0.0;  // UTC day number
+    double lastDownload = 0.0;  // UTC day number; the first start's time until a download
+    bool downloaded = false;    // a download has succeeded (lastDownload is its time)
 };
 
 // Value of TSatRec::decayed for a record whose element block did not check

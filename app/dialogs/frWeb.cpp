@@ -199,8 +199,9 @@ void TfrWebWnd::FillFromSettings() {
 }
 
 void TfrWebWnd::ShowLastTime() {
-    const std::string text = FormatDateTime("yyyy-mm-dd HH:nn:ss", Settings.lastDownload);
-    txt_lasttime->setText(text.empty() ? QString() : WidgetText(text) + " UTC");
+    // The first start stores its own time there; that is no download.
+    const std::string text = Settings.downloaded ? FormatDateTime("yyyy-mm-dd HH:nn:ss", Settings.lastDownload) : "";
+    txt_lasttime->setText(!Settings.downloaded ? QString("never") : text.empty() ? QString() : WidgetText(text) + " UTC");
 }
 
 // ---- settings edited in place ----------------------------------------------------
@@ -365,6 +366,7 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
                                                         " file(s) fetched; the others keep their previous version."});
                 } else if (end->batch.ok) {
                     Settings.lastDownload = now;
+                    Settings.downloaded = true;
                     ShowLastTime();
                     setWindowTitle("Process Completed");
                     std::string text = "File Download / Update / Conversion Completed";

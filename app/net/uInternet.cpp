@@ -653,6 +653,7 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
             // The time moves only when every entry is current, so a failed one waits no period.
             if (batch.failed == 0 && !batch.stopped) {
                 r.settings.lastDownload = job.nowDay;
+                r.settings.downloaded = true;
                 SaveDownloadSettings(job.dataFolder, r.settings);
             }
             if (settings.updateMain) {

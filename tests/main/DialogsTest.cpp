@@ -439,6 +439,7 @@ TEST_F(TWebTest, LoginEntryWithoutPasswordIsRefusedBeforeAnyConnection) {
     WriteList({});
     TfrWebWnd w(MakeSetup());
     w.show();
+    EXPECT_EQ(Text(&w, "txt_lasttime"), "never") << "no download yet: the first start's time is none";
     QListWidget* list = Child<QListWidget>(&w, "clb_tle");
     list->setFocus();
     list->setCurrentRow(0);
