@@ -29,7 +29,7 @@ constexpr int kJpegQuality = -1;
 constexpr int kScreenMargin = 80;  // the window leaves this much of the screen's height
 constexpr int kPanelInset = 4;
 
-QString DegreeText(double radians) { return WidgetText(Conv_to_str_deg(true, 0, radians)); }
+QString DegreeText(double radians) { return AngleText(radians); }
 }  // namespace
 
 TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver& observer, double displayOffset,

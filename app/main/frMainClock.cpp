@@ -147,7 +147,7 @@ void TfrMainWnd::ShowReadouts() {
     const std::string unit = Session.Options.metric ? " km" : " mi";
     const std::string degree(1, kDegree);
     Ui.stxt_ra->setText(WidgetText(Conv_to_str_hrs(true, 0, s.radec.ra)));
-    Ui.stxt_dec->setText(WidgetText(Conv_to_str_deg(true, 0, s.radec.dec)));
+    Ui.stxt_dec->setText(AngleText(s.radec.dec));
     Ui.stxt_az->setText(WidgetText(FloatToStrFixed(s.altaz.az * kDegPerRad, 5, 1) + degree));
     Ui.stxt_alt->setText(WidgetText(FloatToStrFixed(s.altaz.alt * kDegPerRad, 5, 1) + degree));
     Ui.stxt_rng->setText(WidgetText(FloatToStrFixed(s.radec.dist * k, 6, 1) + unit));

@@ -56,8 +56,8 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
     if (!Loaded) return;
     if (mode == kViewMap) {
         PixelToGeo(View, p, PointerGeo);
-        Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lat)));
-        Ui.Sb_Main->setText(7, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lon)));
+        Ui.Sb_Main->setText(5, AngleText(PointerGeo.lat));
+        Ui.Sb_Main->setText(7, AngleText(PointerGeo.lon));
         return;
     }
     if (Dragging) {
@@ -82,14 +82,14 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
         PointerSky = sky;
         Ra_dec_to_alt_az(&Session.Observer.pos, &PointerSky, &PointerHoriz, Session.CurrentGHA);
         Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_hrs(true, 0, PointerSky.ra)));
-        Ui.Sb_Main->setText(7, WidgetText(Conv_to_str_deg(true, 0, PointerSky.dec)));
+        Ui.Sb_Main->setText(7, AngleText(PointerSky.dec));
         Ui.Sb_Main->setText(9, DegreesText(PointerHoriz.alt));
         Ui.Sb_Main->setText(11, DegreesText(PointerHoriz.az));
     } else {
         PixelToGeo(View, p, PointerGeo);
         if (PointerGeo.lon == kHiddenPixel) PointerGeo = Session.Observer.pos;
-        Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lat)));
-        Ui.Sb_Main->setText(7, WidgetText(Conv_to_str_deg(true, 0, PointerGeo.lon)));
+        Ui.Sb_Main->setText(5, AngleText(PointerGeo.lat));
+        Ui.Sb_Main->setText(7, AngleText(PointerGeo.lon));
     }
 }
 

@@ -9,9 +9,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+
+#include "Zenora.h"
 
 #include "uDataFiles.h"
 #include "uFileIO.h"
@@ -147,4 +150,13 @@ void FlowInColumns(QListView* view, int columns) {
     view->setResizeMode(QListView::Adjust);
     view->setUniformItemSizes(true);
     new TColumnFitter(view, std::max(1, columns));
+}
+
+QString AngleText(double radians) {
+    constexpr double kArcsecondsPerRadian = 206264.80624709636;
+    const double seconds = std::round(std::fabs(radians) * kArcsecondsPerRadian);
+    // A quarter second into the rounded second: splitting it into degrees,
+    // minutes and seconds never meets a boundary.
+    const double degrees = (seconds + 0.25) / 3600.0;
+    return WidgetText(Conv_to_str_deg(false, 0, seconds > 0.0 && radians < 0.0 ? -degrees : degrees));
 }

@@ -54,6 +54,9 @@ W* Named(QWidget* parent, const char* name, Args&&... args) {
 QPushButton* NewButton(QWidget* parent, const char* name, const QString& text, const QString& tip = {});
 
 QString WidgetText(std::string_view latin1);
+// An angle as degrees, minutes and whole seconds, rounded to the second
+// before it is split, so that the seconds never read 60.
+QString AngleText(double radians);
 std::string ProgramText(const QString& text);
 
 // Centres a window on the screen it is on (the primary one before it is shown).

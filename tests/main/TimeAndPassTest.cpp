@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "WindowTestUtil.h"
+#include "frCommon.h"
 #include "uClock.h"
 #include "uInitialize.h"
 
@@ -110,6 +111,31 @@ TEST_F(TTimeTest, SetLeavesTheClockWhereItIsAndNowBringsThePickersAlong) {
     ASSERT_TRUE(DecodeDayNumber(now, &p));
     EXPECT_EQ(Ui().dt_main_date->date(), QDate(p.year, p.month, p.day));
     EXPECT_EQ(Ui().dt_main_hour->date(), QDate(p.year, p.month, p.day));
+}
+
+TEST(AngleText, RoundsBeforeSplitting) {
+    const double arcsecond = kDegToRad / 3600.0;
+    EXPECT_EQ(AngleText(-(60.0 * 3600.0 - 0.2) * arcsecond), QString::fromUtf8("-60° 00' 00\""));
+    EXPECT_EQ(AngleText((12 * 3600.0 + 31 * 60.0 - 0.4) * arcsecond), QString::fromUtf8("+12° 31' 00\""));
+    EXPECT_EQ(AngleText((45 * 3600.0 + 30 * 60.0 + 15.4) * arcsecond), QString::fromUtf8("+45° 30' 15\""));
+    EXPECT_EQ(AngleText(-0.1 * arcsecond), QString::fromUtf8("+00° 00' 00\""));
+}
+
+TEST_F(TWindowTest, PointerPositionsNeverShowSixtySecondsOrMinutes) {
+    folder.Satellites({TTestSat{}.Record()});
+    Start();
+    QWidget* view = Ui().MainImage;
+    int shown = 0;
+    for (int x = 3; x < view->width(); x += 7) {
+        QTest::mouseMove(view, QPoint(x, (x * 5) % std::max(1, view->height())));
+        for (int panel : {5, 7}) {
+            const QString text = Panel(panel);
+            if (text.isEmpty()) continue;
+            ++shown;
+            EXPECT_FALSE(text.contains(" 60\"") || text.contains(" 60'")) << text.toStdString();
+        }
+    }
+    EXPECT_GT(shown, 100);
 }
 
 }  // namespace
