@@ -10,6 +10,7 @@
 
 #include "Satellite.h"
 #include "uCatNumber.h"
+#include "uFormat.h"
 #include "uLoadSave.h"
 
 namespace {
@@ -73,9 +74,22 @@ bool UpdateFromElementFiles(std::vector<TSatRec>& list, const std::string& folde
     return changed;
 }
 
+namespace {
+// "; the newest set of the list is of 2018-01-22": what the user must judge.
+std::string NewestEpochNote(const std::vector<TSatRec>& list) {
+    double newest = 0.0;
+    for (const TSatRec& sat : list) newest = std::max(newest, sat.epoch);
+    if (!(newest > 0.0)) return "";
+    return "; the newest set of the list is of " + FormatDateTime("yyyy-mm-dd", JulianToDayNumber(newest)) +
+           ": download fresh elements for current positions";
+}
+}  // namespace
+
 TNetMessage UpdateMainListTask(std::vector<TSatRec>& list, const std::string& folder, bool& changed) {
     changed = UpdateFromElementFiles(list, folder);
-    return {"Information", changed ? "Satellites updated successfully" : "Satellites are current"};
+    if (changed) return {"Information", "Satellites updated successfully"};
+    // Nothing newer in the files says nothing about how old the sets are.
+    return {"Information", "No newer element sets in " + folder + NewestEpochNote(list)};
 }
 
 TNetMessage UpdateIridiumListTask(std::vector<TSatRec>& list, const std::string& folder,
@@ -83,5 +97,6 @@ TNetMessage UpdateIridiumListTask(std::vector<TSatRec>& list, const std::string&
     changed = UpdateFromElementFiles(list, folder);
     if (std::string why; changed && !SaveCatalogue(list, iridPath, nullptr, &why))
         return {"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"};
-    return {"Information", changed ? "Iridium Satellites updated successfully" : "Iridium Satellites are current"};
+    if (changed) return {"Information", "Iridium Satellites updated successfully"};
+    return {"Information", "No newer Iridium element sets in " + folder + NewestEpochNote(list)};
 }

@@ -413,7 +413,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         std::string why;
         const TKmlOutcome outcome =
             !result.google ? TKmlOutcome::kNoTrack
-            : ExportGroundPathKml(result, sats, TransitTitle(target.name), mode.kml, observer, inputs.displayOffset,
+            : ExportGroundPathKml(result, sats, GroundPathTitle(target.name), mode.kml, observer, inputs.displayOffset,
                                   &why)
                 ? TKmlOutcome::kWritten
                 : TKmlOutcome::kFailed;

@@ -105,6 +105,8 @@ std::string DateTimeArgError(const std::string& option, const std::string& text)
 
 std::string VersionLine(const std::string& program) { return program + " (Orbisk) " ORBISK_VERSION; }
 
+std::string ProgramVersion() { return ORBISK_VERSION; }
+
 std::string ExecutableFolder() {
     std::vector<char> buf(4096);
     const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size() - 1);

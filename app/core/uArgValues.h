@@ -22,6 +22,8 @@ bool ParseArgNumber(std::string_view text, double& value);
 
 // "orbisk-predict (Orbisk) 0.1": the first line of --version.
 std::string VersionLine(const std::string& program);
+// "0.1": the version alone.
+std::string ProgramVersion();
 
 // The folder of the running executable, with a trailing '/'.
 std::string ExecutableFolder();

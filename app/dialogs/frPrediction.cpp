@@ -427,7 +427,7 @@ void TfrPredictionWnd::StartSearch(int code) {
             if (path) {
                 PathResult = path;
                 PathSats = sats;
-                PathTitle = TransitTitle(target.name);
+                PathTitle = GroundPathTitle(target.name);
             }
             bn_chartwnd->setEnabled(charts);
             bn_google->setEnabled(google);

@@ -12,7 +12,8 @@ namespace {
 constexpr double kMinute = 1.0 / kMinutesPerDay;
 constexpr double kDegreesPerMinute = 0.25;  // the sky turns a quarter degree a minute
 constexpr int kMaxTransitSteps = 64;        // the walk needs a handful; a bad position must not hang it
-constexpr const char* kNoTime = "  :  ";
+// No rise, transit or set that day.
+constexpr const char* kNoTime = "--:--";
 
 // The body's hour angle west of the observer's meridian, degrees in
 // (-180, 180], from its sub-point (the state's mode must fill it).
@@ -126,7 +127,7 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
     lines.push_back("  ");
     lines.push_back(moon ? "  MM/DD/Year  Rise    Mid     Set     SL%" : "  MM/DD/Year  Rise    Mid     Set");
 
-    for (int i = 0; i <= in.days; ++i) {
+    for (int i = 0; i < in.days; ++i) {
         TRiseSetRow row;
         // Both ends from firstDay alike, so that neighbouring rows meet exactly.
         const double a = firstDay + i, b = firstDay + (i + 1);

@@ -190,6 +190,10 @@ std::string TransitTitle(const std::string& targetName) {
     return std::string(TrimText(targetName + " Transit"));
 }
 
+std::string GroundPathTitle(const std::string& targetName) {
+    return std::string(TrimText(targetName + " Ground Track"));
+}
+
 std::string TransitColumnHeader() {
     return FormatArgs("  %0:-5s %1:-11s %2:-5s %3:-5s %4:-6s  %5:-8s %6:-8s %7:-7s %8:-3s",
                       {"MM/DD", "Time", "Alt", "Az", "Mag", "Satlit", "Sep(m)", "Range",
@@ -255,7 +259,8 @@ void BySatellite(const std::vector<Record>& records, Each each) {
 // the ground path's epoch line.
 void WriteTargetTitle(TReportLines& lines, const TTransitTarget& target, double start,
                       double offset, bool twoDigitYear) {
-    WriteTransitTitle(lines, target.name);
+    // A ground path is no transit: its report says what it is.
+    lines.push_back("  " + (twoDigitYear ? GroundPathTitle(target.name) : TransitTitle(target.name)));
     if (target.state.body == kBodyRaDec) {
         lines.push_back(twoDigitYear ? GroundPathEpochLine(start, offset)
                                      : TransitEpochLine(start, offset));

@@ -81,6 +81,8 @@ std::string FlareRowLine(const TFlareRow& row, double displayOffset);
 void WriteTransitTitle(TReportLines& lines, const std::string& targetName);
 // The title without its indent: the target's name and " Transit".
 std::string TransitTitle(const std::string& targetName);
+// The ground-path report's title without its indent: the target's name and " Ground Track".
+std::string GroundPathTitle(const std::string& targetName);
 std::string TransitColumnHeader();
 std::string TransitRowLine(const TTransitRow& row, double displayOffset);
 std::string TransitEpochLine(double start, double displayOffset);     // "MMM dd yyyy HH:nn:ss"

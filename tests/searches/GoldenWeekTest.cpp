@@ -162,7 +162,7 @@ TEST(GoldenWeek, GroundPathReportsAndKml) {
             const std::string name = std::string("path_") + body + (miles ? "_miles" : "");
             ExpectGolden(name + ".txt", Joined(GroundPathReport(r, sats, Target(body), in, rs)));
             const std::string kml = UniqueTemp("orbisk_golden_path.kml");
-            ASSERT_TRUE(ExportGroundPathKml(r, sats, TransitTitle(body), kml, o, in.displayOffset));
+            ASSERT_TRUE(ExportGroundPathKml(r, sats, GroundPathTitle(body), kml, o, in.displayOffset));
             ExpectGolden(name + ".kml", Slurp(kml));
             std::remove(kml.c_str());
         }

@@ -193,7 +193,7 @@ TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
     ASSERT_GE(AllRows(path).size(), 3u);
     for (const TPathRow& row : AllRows(path)) EXPECT_DOUBLE_EQ(row.row.width, kOtherPathWidth);
     const TReportLines lines = GroundPathReport(path, {c->sat}, target, in, SettingsFor(c->site));
-    EXPECT_EQ(lines[0], "  Ra/Dec Transit");
+    EXPECT_EQ(lines[0], "  Ra/Dec Ground Track");
     EXPECT_EQ(lines[1].substr(0, 14), "  Epoch Date: ");
     EXPECT_EQ(lines[2].substr(0, 6), "  RA: ");
 
