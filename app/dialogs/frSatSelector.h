@@ -26,7 +26,7 @@ class QPushButton;
 class QStringListModel;
 class QWidget;
 
-inline constexpr const char* kListFullText = "Unable to Load Satellite - List is Full";
+inline constexpr const char* kListFullText = "Unable to Load Satellite - List is Full: at most 15; remove one first";
 
 class TfrSatSelectorWnd : public QDialog {
     Q_OBJECT
