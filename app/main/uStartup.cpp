@@ -123,7 +123,9 @@ TFolders ChooseFolders(const std::string& programFolder, const std::string& data
     f.program = WithSlash(programFolder);
     f.base = f.program;
     if (!dataOverride.empty()) {
+        // Its element files too: downloads never overwrite the shipped ones.
         f.data = WithSlash(dataOverride);
+        f.base = f.data;
     } else if (installWritable) {
         f.data = f.program + "data/";
     } else if (userDataHome.empty()) {
@@ -141,7 +143,11 @@ TFolders ResolveFolders(const std::string& programFolder, const std::string& dat
     const std::string installed = WithSlash(programFolder) + "data/";
     TFolders f = ChooseFolders(programFolder, dataOverride, IsWritableFolder(installed), UserDataHome());
     if (!dataOverride.empty()) {
-        MakeFolder(f.data, f.message);
+        // The settings and data files of a folder given are its own; its
+        // element folder starts as a copy of the shipped one.
+        std::string tleMessage;
+        if (MakeFolder(f.data, f.message)) FillFolder(f.program + "tle/", f.base + "tle/", tleMessage);
+        if (f.message.empty()) f.message = tleMessage;
     } else if (f.data != installed) {
         std::string tleMessage;
         FillFolder(installed, f.data, f.message);

@@ -26,16 +26,17 @@ struct TFolders {
 // The settings files: never copied from an installation, never written into one.
 bool IsSettingsFile(const std::string& name);
 
-// Where the data lives: --data DIR when given; else the program folder's
-// "data/" when installWritable; else userDataHome + "orbisk/" (userDataHome
-// is $XDG_DATA_HOME or ~/.local/share/, "" when neither is known), which
-// also holds the element folder "tle/".
+// Where the data lives: --data DIR when given (which also holds the element
+// folder "tle/"); else the program folder's "data/" when installWritable;
+// else userDataHome + "orbisk/" (userDataHome is $XDG_DATA_HOME or
+// ~/.local/share/, "" when neither is known), which also holds "tle/".
 TFolders ChooseFolders(const std::string& programFolder, const std::string& dataOverride, bool installWritable,
                        const std::string& userDataHome);
 
 // ChooseFolders for this process, then the folders are made: --data DIR is
-// created when missing and used as it is; the user's folder receives the
-// installation's data files and element files it lacks.
+// created when missing and its data files used as they are, its "tle/"
+// receives the installation's element files it lacks; the user's folder
+// receives the installation's data files and element files it lacks.
 TFolders ResolveFolders(const std::string& programFolder, const std::string& dataOverride);
 
 // Copies every regular file of from that to lacks (settings files excepted),

@@ -11,7 +11,10 @@ void PickFile(QWidget* parent, int kind, const std::string& folder, std::functio
     if (open) {
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
         dialog->setFileMode(QFileDialog::ExistingFile);
-        dialog->setNameFilters({"TLE files (*.tle)", "TEXT files (*.txt)"});
+        // Every form the element readers take; all of them first.
+        dialog->setNameFilters({"All element files (*.tle *.txt *.csv *.json *.xml)", "TLE files (*.tle)",
+                                "TEXT files (*.txt)", "OMM CSV files (*.csv)", "OMM JSON files (*.json)",
+                                "OMM XML files (*.xml)", "All files (*)"});
     } else {
         dialog->setAcceptMode(QFileDialog::AcceptSave);
         dialog->setNameFilter("Text files (*.txt)");

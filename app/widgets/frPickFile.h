@@ -7,7 +7,7 @@
 class QWidget;
 
 enum TPickKind : int {
-    kPickElementFile = 1,  // open "Select a File", element or text files, in folder
+    kPickElementFile = 1,  // open "Select a File", element files (two-line or OMM) or any, in folder
     kPickReportFile = 2,   // save "Save To File", text files, proposed name "Orbisk.txt"
 };
 
