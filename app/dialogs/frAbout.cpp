@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "uFileIO.h"
+#include "frCommon.h"
+#include "uArgValues.h"
 
 namespace {
 constexpr std::size_t kMaxLicenseBytes = 1u << 20;
@@ -21,14 +23,12 @@ TfrAboutBox::TfrAboutBox(const std::string& programFolder, QWidget* parent) : QD
     auto* icon = new QLabel(this);
     icon->setPixmap(QApplication::windowIcon().pixmap(64, 64));
     auto* title = new QLabel("<b>Skyvane</b>", this);
-    auto* version = new QLabel("Version:  5.4.0", this);
+    // The version --version prints; no date, which would only ever be wrong.
+    auto* version = new QLabel(QString::fromStdString("Version:  " + ProgramVersion()), this);
     version->setObjectName("lb_version");
-    auto* date = new QLabel("Date:  28  August 2009", this);
-    date->setObjectName("lb_date");
     auto* texts = new QVBoxLayout;
     texts->addWidget(title);
     texts->addWidget(version);
-    texts->addWidget(date);
     auto* head = new QHBoxLayout;
     head->addWidget(icon);
     head->addLayout(texts, 1);
@@ -52,4 +52,5 @@ TfrAboutBox::TfrAboutBox(const std::string& programFolder, QWidget* parent) : QD
     layout->addWidget(buttons);
     const QFontMetrics fm(LicenseMemo->font());
     resize(fm.horizontalAdvance(QString(78, 'x')), fm.lineSpacing() * 26);
+    FitToScreen(this);
 }

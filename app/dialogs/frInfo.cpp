@@ -9,6 +9,7 @@
 #include <numbers>
 
 #include "uDataFiles.h"
+#include "frCommon.h"
 #include "uFormat.h"
 
 namespace {
@@ -73,4 +74,5 @@ TfrInfoWnd::TfrInfoWnd(const TSatRec& sat, bool metric, double distanceFactor, Q
     layout->addWidget(buttons);
     const QFontMetrics fm(InfoMemo->font());
     resize(fm.horizontalAdvance(QString(56, 'M')), fm.lineSpacing() * 22);
+    FitToScreen(this);
 }

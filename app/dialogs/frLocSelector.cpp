@@ -141,6 +141,7 @@ void TfrLocWnd::BuildUi() {
     layout->addLayout(left, 2);
     layout->addLayout(right, 3);
     resize(760, 420);
+    FitToScreen(this);
 
     connect(listbox_loc, &QListWidget::currentRowChanged, this, &TfrLocWnd::listbox_locClick);
     connect(cb_timezone, &QComboBox::currentIndexChanged, this, &TfrLocWnd::cb_timezoneChange);

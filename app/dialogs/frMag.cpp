@@ -108,6 +108,7 @@ void TfrMagWnd::BuildUi() {
     layout->addWidget(MagListBox, 1);
     layout->addLayout(right);
     resize(640, 420);
+    FitToScreen(this);
 
     connect(MagListBox, &QListWidget::currentRowChanged, this, [this](int row) {
         if (Mode == kRest) ShowEntry(row);

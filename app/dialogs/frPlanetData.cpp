@@ -84,6 +84,7 @@ void TfrDataWnd::BuildUi() {
     layout->addLayout(files);
     const QFontMetrics fm(PlanetMemo->font());
     resize(fm.horizontalAdvance(QString(66, 'M')) + 40, fm.lineSpacing() * 24 + 180);
+    FitToScreen(this);
 
     connect(stxt_time, &TClickLabel::clicked, this, &TfrDataWnd::stxt_timeClick);
     connect(bn_sun, &QPushButton::clicked, this, &TfrDataWnd::bn_sunClick);

@@ -168,6 +168,7 @@ void TfrWebWnd::BuildUi() {
     layout->addWidget(txt_notes);
     layout->addLayout(buttons);
     resize(820, 560);
+    FitToScreen(this);
 
     connect(bn_download, &QPushButton::clicked, this, &TfrWebWnd::bn_downloadClick);
     connect(bn_cancel, &QPushButton::clicked, this, [this] {

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
@@ -96,6 +97,11 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_forward, &QAction::triggered, this, [this] { RunClock(1); });
     connect(Ui.menu_backward, &QAction::triggered, this, [this] { RunClock(-1); });
     connect(Ui.menu_stop, &QAction::triggered, this, [this] { SetClockStep(kClockStop); });
+    connect(Ui.menu_faster, &QAction::triggered, this, [this] { SetClockStep(kClockFaster); });
+    connect(Ui.menu_slower, &QAction::triggered, this, [this] { SetClockStep(kClockSlower); });
+    // Enter in a picker sets the clock to it, as SET does.
+    Ui.dt_main_date->installEventFilter(this);
+    Ui.dt_main_hour->installEventFilter(this);
     connect(Ui.menu_settimelocal, &QAction::triggered, this, &TfrMainWnd::bn_nowClick);
     connect(Ui.menu_setusertime, &QAction::triggered, this, &TfrMainWnd::bn_setClick);
     connect(Ui.menu_utctime, &QAction::triggered, this, &TfrMainWnd::menu_utctimeClick);
@@ -374,6 +380,17 @@ void TfrMainWnd::cb_sat1Change(int index) {
 }
 
 void TfrMainWnd::cb_sat2Change(int) { ShowRange2(); }
+
+bool TfrMainWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && (watched == Ui.dt_main_date || watched == Ui.dt_main_hour)) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            bn_setClick();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
 
 void TfrMainWnd::ShowCaption() { setWindowTitle(WidgetText(Session.Observer.name.view())); }
 

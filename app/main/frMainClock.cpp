@@ -291,4 +291,10 @@ void TfrMainWnd::bn_setClick() {
     SetClock(PickersEdited ? PickerUtc() : PickersUtc);
 }
 
-void TfrMainWnd::dt_main_dateChange() { Ui.dt_main_hour->setDate(Ui.dt_main_date->date()); }
+void TfrMainWnd::dt_main_dateChange() {
+    // setDate would take the time picker's time to midnight (its format has no
+    // date, so Qt holds it to one day); a whole date and time keeps it.
+    QDateTime t = Ui.dt_main_hour->dateTime();
+    t.setDate(Ui.dt_main_date->date());
+    Ui.dt_main_hour->setDateTime(t);
+}

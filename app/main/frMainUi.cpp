@@ -97,7 +97,7 @@ const TCommand kCommands[] = {
      "tb_constname", "", true},
     {&TMainWndUi::menu_starames, "menu_starames", "Star Names", "Ctrl+K", "tb_starname", "", true},
     {&TMainWndUi::menu_startohorizon, "menu_startohorizon", "Star to Horizon", "Ctrl+H", "", "", true},
-    {&TMainWndUi::menu_mag, "menu_mag", "Mag = 7", "Ctrl+Q", "", "", false,
+    {&TMainWndUi::menu_mag, "menu_mag", "Mag = 7", "Ctrl+Shift+M", "", "", false,
      "Faintest satellite drawn on the sky chart"},
     {&TMainWndUi::menu_showmagnitude, "menu_showmagnitude", "Show Magnitude", "Ctrl+Alt+M", "", "", true},
     {&TMainWndUi::menu_showskysat, "menu_showskysat", "Show Extra Satellites", "Ctrl+E", "", "", true},
@@ -106,9 +106,13 @@ const TCommand kCommands[] = {
     {&TMainWndUi::menu_utctime, "menu_utctime", "Set Time to UTC", "", "tb_time"},
     {&TMainWndUi::menu_settimelocal, "menu_settimelocal", "Set System Time"},
     {&TMainWndUi::menu_setusertime, "menu_setusertime", "Set User Time"},
-    {&TMainWndUi::menu_forward, "menu_forward", "Time Forward     >"},
-    {&TMainWndUi::menu_backward, "menu_backward", "Tme Backward   <"},
-    {&TMainWndUi::menu_stop, "menu_stop", "Time Stop           []"},
+    {&TMainWndUi::menu_forward, "menu_forward", "Time Forward     >", "Ctrl+Right"},
+    {&TMainWndUi::menu_backward, "menu_backward", "Time Backward   <", "Ctrl+Left"},
+    {&TMainWndUi::menu_stop, "menu_stop", "Time Stop           []", "Ctrl+Space"},
+    {&TMainWndUi::menu_faster, "menu_faster", "Faster           +", "Ctrl+Up", "", "", false,
+     "One step up the clock's speeds"},
+    {&TMainWndUi::menu_slower, "menu_slower", "Slower           -", "Ctrl+Down", "", "", false,
+     "One step down the clock's speeds"},
     {&TMainWndUi::menu_epochtime, "menu_epochtime", "Set Clock to Elements' Epoch", "", "", "", false,
      "Move the clock to the epoch of the first satellite's element set"},
 
@@ -189,8 +193,10 @@ void BuildActions(QMainWindow* window, TMainWndUi& ui) {
         window->addAction(a);
         ui.*c.field = a;
     }
-    // Exit's Alt+F4 stays with the main window: the search windows' Close has
-    // the same key, and two shortcuts on one key would leave it doing nothing.
+    // The desktop's quit key, and the documented one. Both stay with the main
+    // window: the search windows' Close has Alt+F4 too, and two shortcuts on
+    // one key would leave it doing nothing.
+    ui.menu_exit->setShortcuts({QKeySequence("Ctrl+Q"), QKeySequence("Alt+F4")});
     ui.menu_exit->setShortcutContext(Qt::WindowShortcut);
     QAction* const bodies[10] = {ui.Sun1, ui.Mercury1, ui.Venus1,  ui.Moon1,    ui.Mars1,
                                  ui.Jupiter1, ui.Saturn1, ui.Uranus1, ui.Neptune1, ui.Pluto1};
@@ -265,7 +271,7 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     time->addSeparator();
     time->addActions({ui.menu_settimelocal, ui.menu_setusertime});
     time->addSeparator();
-    time->addActions({ui.menu_forward, ui.menu_backward, ui.menu_stop});
+    time->addActions({ui.menu_forward, ui.menu_backward, ui.menu_stop, ui.menu_faster, ui.menu_slower});
     time->addSeparator();
     time->addAction(ui.menu_epochtime);
 
@@ -409,6 +415,7 @@ QWidget* BuildControlPanel(QWidget* parent, TMainWndUi& ui) {
     // Wall-clock numbers of the observer's place (or UTC), never the computer's zone.
     ui.dt_main_date->setTimeSpec(Qt::UTC);
     ui.dt_main_hour->setTimeSpec(Qt::UTC);
+    ui.dt_main_date->setDateRange(QDate(1957, 1, 1), QDate(2049, 12, 31));
     pickers->addWidget(ui.dt_main_date, 1);
     pickers->addWidget(ui.dt_main_hour, 1);
     column->addLayout(pickers);

@@ -66,7 +66,8 @@ struct TMainWndUi {
             *menu_showskysat = nullptr, *menu_createskyfile = nullptr;
     // Time.
     QAction *menu_utctime = nullptr, *menu_settimelocal = nullptr, *menu_setusertime = nullptr,
-            *menu_forward = nullptr, *menu_backward = nullptr, *menu_stop = nullptr, *menu_epochtime = nullptr;
+            *menu_forward = nullptr, *menu_backward = nullptr, *menu_stop = nullptr, *menu_epochtime = nullptr,
+            *menu_faster = nullptr, *menu_slower = nullptr;
     // Predictions.
     QAction *menu_linetabular = nullptr, *menu_analysis = nullptr, *menu_planets = nullptr, *menu_info = nullptr;
     // Tools.

@@ -18,6 +18,24 @@
 
 namespace {
 
+// Until the application object exists, a fatal message of Qt's means that
+// no display could be opened (a DISPLAY that does not answer, no platform
+// plugin): said plainly, and the status of a failure instead of an abort.
+bool StartingUp = true;
+QtMessageHandler QtDefaultMessages = nullptr;
+
+void StartUpMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg && StartingUp) {
+        const char* display = std::getenv("DISPLAY");
+        std::fprintf(stderr,
+                     "orbisk: no display could be opened (DISPLAY=%s): %s\n"
+                     "The window needs a graphical session; without one, orbisk-predict prints the passes.\n",
+                     display ? display : "", text.toLocal8Bit().constData());
+        std::_Exit(1);
+    }
+    if (QtDefaultMessages) QtDefaultMessages(type, context, text);
+}
+
 int Fail(const std::string& message) {
     std::fprintf(stderr, "orbisk: %s\nTry 'orbisk --help'.\n", message.c_str());
     return 2;
@@ -50,7 +68,9 @@ int main(int argc, char** argv) {
                    stderr);
         return 1;
     }
+    QtDefaultMessages = qInstallMessageHandler(StartUpMessages);
     QApplication app(argc, argv);  // takes Qt's own options out of the list
+    StartingUp = false;
     QApplication::setApplicationName("orbisk");
     QApplication::setApplicationDisplayName("Skyvane");
     QApplication::setDesktopFileName("orbisk");

@@ -139,9 +139,32 @@ QString WidgetText(std::string_view latin1) {
 
 std::string ProgramText(const QString& text) { return text.toLatin1().toStdString(); }
 
+namespace {
+// The frame around the client area: known once shown, else room for a title bar.
+QSize FrameExtra(const QWidget* window) {
+    if (window->isVisible()) return window->frameGeometry().size() - window->size();
+    return QSize(8, 32);
+}
+}  // namespace
+
+void FitToScreen(QWidget* window) {
+    const QScreen* screen = window->screen();
+    if (!screen) return;
+    const QSize room = screen->availableGeometry().size() - FrameExtra(window);
+    window->resize(window->size().boundedTo(room).expandedTo(window->minimumSize()));
+}
+
 void CentreOnScreen(QWidget* window) {
-    if (const QScreen* screen = window->screen())
-        window->move(screen->availableGeometry().center() - window->rect().center());
+    const QScreen* screen = window->screen();
+    if (!screen) return;
+    FitToScreen(window);
+    const QRect area = screen->availableGeometry();
+    QRect frame(QPoint(0, 0), window->size() + FrameExtra(window));
+    frame.moveCenter(area.center());
+    // Larger than the area (a minimum size): the top left corner stays on it.
+    frame.moveLeft(std::max(frame.left(), area.left()));
+    frame.moveTop(std::max(frame.top(), area.top()));
+    window->move(frame.topLeft());
 }
 
 void FlowInColumns(QListView* view, int columns) {

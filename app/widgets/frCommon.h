@@ -59,8 +59,12 @@ QString WidgetText(std::string_view latin1);
 QString AngleText(double radians);
 std::string ProgramText(const QString& text);
 
-// Centres a window on the screen it is on (the primary one before it is shown).
+// Centres a window on the screen it is on (the primary one before it is
+// shown) and keeps it inside the screen's available area: no larger than
+// that area (its minimum size permitting), its title bar and menus on it.
 void CentreOnScreen(QWidget* window);
+// The same for a dialog's size only (a dialog is placed when it is shown).
+void FitToScreen(QWidget* window);
 
 // The list's items flow top to bottom in `columns` columns that share its
 // width (scrolling sideways when there are more), as a multi-column list box.

@@ -1,6 +1,7 @@
 // Menu and toolbar commands and the pointer, driven as a user would.
 #include <QComboBox>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -9,6 +10,7 @@
 #include <cmath>
 
 #include "WindowTestUtil.h"
+#include "uArgValues.h"
 #include "frInfo.h"
 #include "uGraphicCalc.h"
 #include "uInitialize.h"
@@ -30,10 +32,10 @@ struct TCommandsTest : TWindowTest {
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
     }
-    // Ctrl+Q, then the answer typed into the input box and Enter.
+    // Ctrl+Shift+M, then the answer typed into the input box and Enter.
     void EnterMagnitude(const QString& answer) {
         Activate();
-        QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
+        QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
         QInputDialog* dialog = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (dialog = window->findChild<QInputDialog*>("MagnitudeDialog")) != nullptr; }));
         EXPECT_EQ(dialog->labelText(), "Enter Magnitude Limit");
@@ -194,6 +196,9 @@ TEST_F(TCommandsTest, InformationAndAboutBoxesShowTheirTexts) {
     ASSERT_TRUE(WaitFor([&] { return (about = window->findChild<QDialog*>("frAbout")) != nullptr; }));
     EXPECT_EQ(about->windowTitle(), "About Orbisk");
     EXPECT_TRUE(about->findChild<QPlainTextEdit*>("LicenseMemo")->toPlainText().contains("MIT License"));
+    // The version --version prints.
+    EXPECT_EQ(about->findChild<QLabel*>("lb_version")->text().toStdString(), "Version:  " + ProgramVersion());
+    EXPECT_EQ(VersionLine("orbisk"), "orbisk (Orbisk) " + ProgramVersion());
     QTest::mouseClick(about->findChild<QPushButton*>("bn_ok"), Qt::LeftButton);
 }
 

@@ -20,6 +20,7 @@
 
 #include "../net/LoopbackServer.h"
 #include "WindowTestUtil.h"
+#include "../catalogue/OmmWriter.h"
 #include "frLocSelector.h"
 #include "frMag.h"
 #include "frOptions.h"
@@ -120,6 +121,37 @@ TEST_F(TSelectorTest, PagesAThousandSetsAtATime) {
     Settle(w);
     EXPECT_EQ(w.windowTitle(), "Orbisk - big.tle -  (1 to 1000) - 2500 Satellites");
     EXPECT_FALSE(Enabled(&w, "bn_previous"));
+}
+
+TEST_F(TSelectorTest, TheFileDialogOffersOmmFilesAndOpensThem) {
+    TfrSatSelectorWnd w({}, folder.path, folder.path);
+    w.show();
+    Click(&w, "bn_file");
+    QFileDialog* dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = w.findChild<QFileDialog*>("PickFileOpen")) != nullptr; }));
+    const QStringList filters = dialog->nameFilters();
+    for (const char* pattern : {"*.tle", "*.txt", "*.csv", "*.json", "*.xml"})
+        EXPECT_TRUE(filters.front().contains(pattern)) << "all element files: " << pattern;
+    for (const char* pattern : {"(*.csv)", "(*.json)", "(*.xml)"})
+        EXPECT_EQ(filters.filter(pattern).size(), 1) << pattern;
+
+    const auto [line1, line2] = Sat("OMM SAT", "90007").Lines();
+    ASSERT_TRUE(WriteFileAtomic(folder / "sets.csv", ommw::Csv({{"OMM SAT", line1, line2}})));
+    ASSERT_TRUE(AnswerFileDialog(&w, folder / "sets.csv"));
+    ASSERT_TRUE(WaitFor([&] { return !w.busy() && Rows(&w) > 0; }));
+    EXPECT_EQ(Rows(&w), 1);
+}
+
+TEST_F(TSelectorTest, TheShippedListHasRoomForASatellite) {
+    std::vector<TSatRec> shipped;
+    ASSERT_TRUE(LoadCatalogue(shipped, std::string(ORBISK_PROGRAM_DIR) + "/data/MainSat.bin"));
+    TfrSatSelectorWnd w(shipped, folder.path, folder.path);
+    w.show();
+    Open(w, ElementFile("f.tle", {Sat("NEW ONE", "90001")}));
+    DoubleClick(&w, "NEW ONE");
+    ASSERT_EQ(w.list().size(), shipped.size() + 1);
+    EXPECT_EQ(w.list().back().catNo.str(), "90001");
+    EXPECT_TRUE(w.findChildren<QMessageBox*>("MessageBox").isEmpty());
 }
 
 TEST_F(TSelectorTest, AddsTheClickedSetWithItsMagnitudeUntilTheListIsFull) {
@@ -345,7 +377,9 @@ TEST_F(TWindowTest, ToolsUpdateTheListAndRefuseToConvertAFileWithoutSets) {
     EXPECT_EQ(TakeMessage(), "Satellites updated successfully");
     EXPECT_NEAR(w.session().MainSats[0].epoch - epoch, 8.0, 1e-6);
     Ui().mn_UpdateMainList->trigger();
-    EXPECT_EQ(TakeMessage(), "Satellites are current");
+    EXPECT_EQ(TakeMessage().toStdString(), "No newer element sets in " + folder.path +
+                                               "; the newest set of the list is of 2018-01-30: download fresh "
+                                               "elements for current positions");
 
     folder.CopyInstalled("Mag.dat");
     ASSERT_TRUE(WriteFileAtomic(folder / "page.txt", "<html>Too many requests</html>\n"));
@@ -366,7 +400,7 @@ TEST_F(TWindowTest, ToolsUpdateTheListAndRefuseToConvertAFileWithoutSets) {
 
 // ---- Sun, Moon and planet data -----------------------------------------------------------
 
-TEST_F(TWindowTest, DataWindowHasDaysPlusOneRowsAndListsTheMoonLast) {
+TEST_F(TWindowTest, DataWindowHasARowADayAndListsTheMoonLast) {
     folder.Satellites({TTestSat{}.Record()});
     TfrMainWnd& w = Start(Day2018(22, 3));
     w.activateWindow();
@@ -374,18 +408,19 @@ TEST_F(TWindowTest, DataWindowHasDaysPlusOneRowsAndListsTheMoonLast) {
     TfrDataWnd* data = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (data = w.findChild<TfrDataWnd*>()) != nullptr; }));
     constexpr std::size_t kHeaderLines = 6;
-    ASSERT_EQ(data->lines().size(), kHeaderLines + 11);
+    ASSERT_EQ(data->lines().size(), kHeaderLines + 10) << "\"# Days\" 10: ten days";
     EXPECT_EQ(data->lines()[1], "  Sun Rise/Set 10 days ");
     EXPECT_EQ(data->lines()[kHeaderLines].substr(0, 12), "  01/22/2018");
     EXPECT_EQ(data->windowTitle(), "  Sun Rise/Set ");
 
     Click(data, "bn_moon");
-    ASSERT_EQ(data->lines().size(), kHeaderLines + 11);
+    ASSERT_EQ(data->lines().size(), kHeaderLines + 10);
     EXPECT_EQ(data->lines()[5], "  MM/DD/Year  Rise    Mid     Set     SL%");
     for (std::size_t i = kHeaderLines; i < data->lines().size(); ++i) {
         double lit = -1;
         ASSERT_TRUE(ParseNumber(data->lines()[i].substr(data->lines()[i].rfind(' ')), lit)) << data->lines()[i];
         EXPECT_TRUE(lit >= 0.0 && lit <= 100.0) << data->lines()[i];
+        EXPECT_EQ(data->lines()[i].find("  :  "), std::string::npos) << "a missing time reads --:--";
     }
 
     Click(data, "bn_planets");

@@ -2,11 +2,13 @@
 // empty or damaged, and the folders and command line of the program.
 #include <QComboBox>
 #include <QLabel>
+#include <QScreen>
 #include <QTimer>
 #include <sys/stat.h>
 
 #include <random>
 
+#include "RunProgram.h"
 #include "WindowTestUtil.h"
 #include "uInitialize.h"
 
@@ -126,6 +128,7 @@ TEST(Folders, InstalledProgramKeepsItsDataInTheUsersFolder) {
     EXPECT_EQ(installed.data, "/home/u/.local/share/orbisk/");
     EXPECT_EQ(installed.base, "/home/u/.local/share/orbisk/") << "element files beside it, in tle/";
     EXPECT_EQ(ChooseFolders("/opt/orbisk/", "/tmp/d", false, "/x/").data, "/tmp/d/");
+    EXPECT_EQ(ChooseFolders("/opt/orbisk/", "/tmp/d", true, "/x/").base, "/tmp/d/") << "its own element folder";
     EXPECT_FALSE(ChooseFolders("/opt/orbisk/", "", false, "").message.empty());
 }
 
@@ -152,6 +155,57 @@ TEST(CommandLine, TimeAndDataAreTakenAndMistakesExplained) {
     EXPECT_NE(ParseCommandLine({"--time", "22/01/2018"}, bad).find("--time must be"), std::string::npos);
     EXPECT_NE(ParseCommandLine({"--time"}, bad), "");
     EXPECT_NE(ParseCommandLine({"--frobnicate"}, bad).find("unknown argument"), std::string::npos);
+}
+
+// A data folder given on the command line gets its own copy of the element
+// files, and the download window writes there, not into the program's tle/.
+TEST_F(TWindowTest, DownloadsGoToTheDataFoldersElementFolder) {
+    const TFolders f = ResolveFolders(std::string(ORBISK_PROGRAM_DIR) + "/", folder.path);
+    EXPECT_TRUE(IsRegularFile(f.base + "tle/visual.tle"));
+    EXPECT_EQ(f.base, folder.path);
+    folder.Satellites({TTestSat{}.Record()});
+    TfrMainWnd& w = Start();
+    EXPECT_EQ(w.session().Options.tleFolder.str(), folder / "tle/");
+    QTest::keyClick(&w, Qt::Key_F4, Qt::ControlModifier);
+    QLineEdit* field = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (field = w.findChild<QLineEdit*>("txt_folder")) != nullptr; }));
+    EXPECT_EQ(field->text().toStdString(), folder / "tle/");
+}
+
+TEST(CommandLine, ADisplayThatDoesNotAnswerIsSaidAndExitsOne) {
+    TTestFolder folder;
+    const TProgramRun r = RunProgram("/usr/bin/env", "-u QT_QPA_PLATFORM -u WAYLAND_DISPLAY DISPLAY=:97 '" +
+                                                         std::string(ORBISK_PROGRAM_DIR) + "/orbisk' --data '" +
+                                                         folder.path + "'");
+    EXPECT_EQ(r.status, 1) << r.out;
+    EXPECT_NE(r.out.find("no display could be opened"), std::string::npos) << r.out;
+}
+
+// Whatever the screen, the windows open inside its available area, large
+// enough for their controls.
+TEST_F(TWindowTest, WindowsOpenInsideTheScreenAndKeepTheirControlsUsable) {
+    folder.Satellites({TTestSat{}.Record()});
+    TfrMainWnd& w = Start();
+    const QRect area = w.screen()->availableGeometry();
+    QTest::keyClick(&w, Qt::Key_F5);
+    QWidget* prediction = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (prediction = w.findChild<QWidget*>("frPrediction")) && prediction->isVisible(); }));
+    EXPECT_TRUE(area.contains(prediction->frameGeometry())) << "frame " << prediction->frameGeometry().y() << " in "
+                                                            << area.height();
+    EXPECT_GE(prediction->width(), 748);
+    prediction->close();
+
+    // Shrunk as far as it goes, the main window still shows every readout whole.
+    w.resize(640, 300);
+    QTest::qWait(50);
+    EXPECT_GE(w.height(), w.minimumHeight());
+    for (QLabel* readout : {Ui().stxt_ra, Ui().stxt_dec, Ui().stxt_az, Ui().stxt_alt, Ui().stxt_hgt, Ui().stxt_rng,
+                            Ui().stxt_time}) {
+        EXPECT_TRUE(readout->isVisible()) << readout->objectName().toStdString();
+        EXPECT_GE(readout->height(), readout->minimumSizeHint().height()) << readout->objectName().toStdString();
+        const QRect inWindow(readout->mapTo(&w, QPoint(0, 0)), readout->size());
+        EXPECT_TRUE(w.rect().contains(inWindow)) << readout->objectName().toStdString();
+    }
 }
 
 }  // namespace

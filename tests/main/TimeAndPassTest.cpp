@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
+#include <QInputDialog>
 #include <QLabel>
 #include <QPushButton>
 
@@ -136,6 +137,52 @@ TEST_F(TWindowTest, PointerPositionsNeverShowSixtySecondsOrMinutes) {
         }
     }
     EXPECT_GT(shown, 100);
+}
+
+TEST_F(TWindowTest, KeysRunStopAndPaceTheClockAndCtrlQQuits) {
+    folder.Satellites({TTestSat{}.Record()});
+    TfrMainWnd& w = Start();
+    w.activateWindow();
+    EXPECT_EQ(Ui().stxt_step->text(), "1 Sec");
+    QTest::keyClick(&w, Qt::Key_Up, Qt::ControlModifier);
+    EXPECT_EQ(Ui().stxt_step->text(), "5 Sec");
+    QTest::keyClick(&w, Qt::Key_Down, Qt::ControlModifier);
+    EXPECT_EQ(Ui().stxt_step->text(), "1 Sec");
+    QTest::keyClick(&w, Qt::Key_Left, Qt::ControlModifier);
+    EXPECT_EQ(Ui().stxt_step->text(), "-1 Sec");
+    const double t0 = w.session().CurrentTime;
+    ASSERT_TRUE(WaitFor([&] { return w.session().CurrentTime < t0; }, 3000)) << "running backwards";
+    QTest::keyClick(&w, Qt::Key_Space, Qt::ControlModifier);
+    const double stopped = w.session().CurrentTime;
+    QTest::qWait(1200);
+    EXPECT_EQ(w.session().CurrentTime, stopped);
+
+    QTest::keyClick(&w, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(w.isVisible()) << "Ctrl+Q quits";
+    EXPECT_TRUE(w.findChildren<QInputDialog*>().isEmpty()) << "not the magnitude dialog";
+}
+
+TEST_F(TWindowTest, DigitsTypedIntoThePickersAndEnterSetTheClock) {
+    folder.Satellites({TTestSat{}.Record()});
+    TObserver observer = DefaultObserver();  // UTC: pickers and clock read alike
+    ASSERT_TRUE(SaveObserver(folder.path, observer));
+    TfrMainWnd& w = Start(Day2018(22, 3));
+    QDateTimeEdit* hour = Ui().dt_main_hour;
+    hour->setFocus();
+    hour->setSelectedSection(QDateTimeEdit::HourSection);
+    QTest::keyClicks(hour, "07");
+    EXPECT_EQ(hour->time().hour(), 7);
+    QTest::keyClick(hour, Qt::Key_Return);
+    EXPECT_NEAR(w.session().CurrentTime, Day2018(22, 7), 1e-9);
+
+    QDateEdit* date = Ui().dt_main_date;
+    date->setFocus();
+    date->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(date, "25");
+    EXPECT_EQ(date->date(), QDate(2018, 1, 25));
+    EXPECT_EQ(hour->time(), QTime(7, 0, 0)) << "a new date keeps the time";
+    QTest::keyClick(date, Qt::Key_Enter);
+    EXPECT_NEAR(w.session().CurrentTime, Day2018(25, 7), 1e-9);
 }
 
 }  // namespace
