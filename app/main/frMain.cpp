@@ -442,6 +442,7 @@ void TfrMainWnd::FormClose() {
     std::filesystem::remove(Session.DataFolder + kKmlFile, ec);
     if (!failed.empty()) {
         std::fprintf(stderr, "orbisk: could not save\n%s", failed.c_str());
-        QMessageBox::warning(nullptr, "Skyvane", "These files could not be saved:\n" + WidgetText(failed));
+        if (!Unattended)
+            QMessageBox::warning(nullptr, "Skyvane", "These files could not be saved:\n" + WidgetText(failed));
     }
 }

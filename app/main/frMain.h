@@ -66,6 +66,9 @@ public:
     // The full recomputation after any change (time, observer, options, list).
     void RefreshAll();
     void BuildActiveList();
+    // Nobody is there to answer a box (the screenshot run): shut-down
+    // failures go to stderr only, so the run still ends.
+    void SetUnattended(bool on) { Unattended = on; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -180,6 +183,7 @@ private:
     // A file that was there but could not be read is not written back as it stood.
     TReadGuard OptionsGuard, MainSatGuard;
     bool Closing = false;
+    bool Unattended = false;
     bool DownloadRunning = false;
     bool NextPassBusy = false;
     bool NeverRises = false;    // the first satellite did not rise within the searched days

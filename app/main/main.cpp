@@ -89,6 +89,7 @@ int main(int argc, char** argv) {
 
     TfrMainWnd window(folders, cl.haveTime ? &cl.time : nullptr);
     if (!cl.screenshots.empty()) {
+        window.SetUnattended(true);
         // The pictures show the window as large as the screen, as a maximised one.
         window.resize(window.screen()->availableGeometry().size());
         window.show();

@@ -120,6 +120,29 @@ TEST_F(TWindowTest, FilesThatCannotBeReadAreNamedAtStartAndNotWrittenAtClose) {
     EXPECT_EQ(folder.Bytes(kObserverFile), "garbage");
 }
 
+TEST_F(TWindowTest, FailedSaveAtCloseAsksOnlyWhenSomeoneIsThere) {
+    for (const bool unattended : {false, true}) {
+        Start();
+        window->SetUnattended(unattended);
+        std::filesystem::create_directory(folder / kOptionsFile);  // the save at close is refused
+        QString atClose;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                atClose = box->text();
+                box->done(0);
+            }
+        });
+        watch.start(20);
+        window->close();
+        watch.stop();
+        if (unattended) EXPECT_EQ(atClose, "");
+        else EXPECT_TRUE(atClose.startsWith("These files could not be saved:")) << atClose.toStdString();
+        window.reset();
+        std::filesystem::remove(folder / kOptionsFile);
+    }
+}
+
 TEST(Folders, InstalledProgramKeepsItsDataInTheUsersFolder) {
     const TFolders own = ChooseFolders("/opt/orbisk", "", true, "/home/u/.local/share/");
     EXPECT_EQ(own.data, "/opt/orbisk/data/");
