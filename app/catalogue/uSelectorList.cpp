@@ -1,16 +1,32 @@
 #include "uSelectorList.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "uCatNumber.h"
 #include "uDataFiles.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "uText.h"
 
 namespace {
 
 std::string FileNameOf(const std::string& path) { return std::filesystem::path(path).filename().string(); }
+
+// Readable values first, smallest first; the unreadable after them.
+bool ValueBefore(double x, double y) {
+    if (std::isnan(x) || std::isnan(y)) return !std::isnan(x) && std::isnan(y);
+    return x < y;
+}
+
+// The position of each entry in order, so that any set of entries can be put
+// in that order without a second comparison.
+std::vector<uint32_t> Ranks(const std::vector<uint32_t>& order) {
+    std::vector<uint32_t> rank(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) rank[order[i]] = static_cast<uint32_t>(i);
+    return rank;
+}
 
 }  // namespace
 
@@ -28,6 +44,14 @@ std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path) {
         f->numbers.push_back(CatalogueNumberText(number));
         f->names.emplace_back(name.empty() ? f->numbers.back() : std::string(name));
         f->upperNames.push_back(UpperText(name));
+        const double jd = ElementEpochJulian(e.line1.view());
+        f->epochDays.push_back(std::isfinite(jd) ? JulianToDayNumber(jd) : std::nan(""));
+        f->epochs.push_back(std::isfinite(jd) ? FormatDateTime("yyyy-mm-dd hh:nn", f->epochDays.back()) : "");
+        double incl = std::nan("");
+        const std::string_view l2 = e.line2.view();
+        if (l2.size() < 16 || !ParseNumber(l2.substr(8, 8), incl) || incl < 0 || incl > 180) incl = std::nan("");
+        f->inclinationValues.push_back(incl);
+        f->inclinations.push_back(std::isnan(incl) ? "" : FormatFloat("0.0000", incl));
     }
     f->byName.resize(n);
     for (std::size_t i = 0; i < n; ++i) f->byName[i] = static_cast<uint32_t>(i);
@@ -43,16 +67,50 @@ std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path) {
         if (x >= 0 || y >= 0) return x >= 0;
         return f->entries[a].catNo.view() < f->entries[b].catNo.view();
     });
+    f->byEpoch = f->byInclination = f->byName;
+    std::stable_sort(f->byEpoch.begin(), f->byEpoch.end(),
+                     [&](uint32_t a, uint32_t b) { return ValueBefore(f->epochDays[a], f->epochDays[b]); });
+    std::stable_sort(f->byInclination.begin(), f->byInclination.end(), [&](uint32_t a, uint32_t b) {
+        return ValueBefore(f->inclinationValues[a], f->inclinationValues[b]);
+    });
     return f;
 }
 
+const std::vector<uint32_t>& TSelectorFile::order(TSelectorColumn column) const {
+    switch (column) {
+    case TSelectorColumn::Number: return byNumber;
+    case TSelectorColumn::Epoch: return byEpoch;
+    case TSelectorColumn::Inclination: return byInclination;
+    case TSelectorColumn::Name: break;
+    }
+    return byName;
+}
+
+const std::string& TSelectorFile::text(uint32_t entry, TSelectorColumn column) const {
+    switch (column) {
+    case TSelectorColumn::Number: return numbers[entry];
+    case TSelectorColumn::Epoch: return epochs[entry];
+    case TSelectorColumn::Inclination: return inclinations[entry];
+    case TSelectorColumn::Name: break;
+    }
+    return names[entry];
+}
+
 TSelectorPage SelectorPage(const TSelectorFile& file, bool numberMode, std::size_t pageStart) {
+    return SelectorPage(file, numberMode ? TSelectorColumn::Number : TSelectorColumn::Name, false, pageStart);
+}
+
+TSelectorPage SelectorPage(const TSelectorFile& file, TSelectorColumn column, bool descending, std::size_t pageStart) {
     TSelectorPage page;
-    const std::vector<uint32_t>& order = file.order(numberMode);
+    const std::vector<uint32_t>& order = file.order(column);
     if (pageStart >= order.size()) return page;
     const std::size_t end = std::min(order.size(), pageStart + kSelectorPageSize);
-    page.entries.assign(order.begin() + static_cast<std::ptrdiff_t>(pageStart),
-                        order.begin() + static_cast<std::ptrdiff_t>(end));
+    if (descending)
+        page.entries.assign(order.rbegin() + static_cast<std::ptrdiff_t>(pageStart),
+                            order.rbegin() + static_cast<std::ptrdiff_t>(end));
+    else
+        page.entries.assign(order.begin() + static_cast<std::ptrdiff_t>(pageStart),
+                            order.begin() + static_cast<std::ptrdiff_t>(end));
     page.first = pageStart + 1;
     page.last = end;
     page.more = end < order.size();
@@ -69,6 +127,14 @@ std::vector<uint32_t> SearchSelectorFile(const TSelectorFile& file, bool numberM
         if (match) out.push_back(i);
     }
     return out;
+}
+
+void SortSelectorEntries(const TSelectorFile& file, std::vector<uint32_t>& entries, TSelectorColumn column,
+                         bool descending) {
+    const std::vector<uint32_t> rank = Ranks(file.order(column));
+    std::sort(entries.begin(), entries.end(), [&](uint32_t a, uint32_t b) {
+        return descending ? rank[a] > rank[b] : rank[a] < rank[b];
+    });
 }
 
 std::string SelectorPageCaption(const std::string& path, const TSelectorPage& page, std::size_t total) {

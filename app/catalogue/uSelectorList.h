@@ -16,6 +16,10 @@ inline constexpr std::size_t kSelectorPageSize = 1000;
 // Satellites the selector lets the list hold (the tracked maximum).
 inline constexpr std::size_t kSelectorMaxList = 15;
 
+// The columns of the file list, each a sort order of the whole file.
+enum class TSelectorColumn { Number, Name, Epoch, Inclination };
+inline constexpr int kSelectorColumns = 4;
+
 struct TSelectorFile {
     std::string path;
     std::vector<TElementEntry> entries;  // file order
@@ -24,14 +28,21 @@ struct TSelectorFile {
     std::vector<std::string> numbers;    // shown in number mode: six digits for Alpha-5
     std::vector<uint32_t> byName;        // entry indexes, by name without regard to case
     std::vector<uint32_t> byNumber;      // entry indexes, by catalogue number as a number
+    std::vector<std::string> epochs;     // "yyyy-mm-dd hh:nn" UTC ("" when unreadable)
+    std::vector<std::string> inclinations;  // degrees as in line 2 ("" when unreadable)
+    std::vector<double> epochDays, inclinationValues;  // NaN when unreadable
+    std::vector<uint32_t> byEpoch;       // entry indexes, oldest first, unreadable last
+    std::vector<uint32_t> byInclination; // entry indexes, least inclined first, unreadable last
     std::string problem;                 // why the file gave no sets ("" when it gave some)
     std::string warning;                 // what the reader skipped ("" when nothing)
 
     std::size_t size() const { return entries.size(); }
     const std::vector<uint32_t>& order(bool numberMode) const { return numberMode ? byNumber : byName; }
+    const std::vector<uint32_t>& order(TSelectorColumn column) const;
     const std::string& label(uint32_t entry, bool numberMode) const {
         return numberMode ? numbers[entry] : names[entry];
     }
+    const std::string& text(uint32_t entry, TSelectorColumn column) const;
 };
 
 // Reads and sorts an element file (any format the element reader knows).
@@ -44,6 +55,11 @@ struct TSelectorPage {
     bool more = false;                // entries remain after the page
 };
 TSelectorPage SelectorPage(const TSelectorFile& file, bool numberMode, std::size_t pageStart);
+// The same of the order of a column, last first when descending.
+TSelectorPage SelectorPage(const TSelectorFile& file, TSelectorColumn column, bool descending, std::size_t pageStart);
+// entries (search matches) put in the order of a column, as a page would show them.
+void SortSelectorEntries(const TSelectorFile& file, std::vector<uint32_t>& entries, TSelectorColumn column,
+                         bool descending);
 
 // Entries matching text, in the current sort order and without paging.
 // Names: text (any case) occurs in the upper-case name. Numbers: a word of

@@ -1,14 +1,15 @@
 #include "frSatSelector.h"
 
+#include <QAbstractTableModel>
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
-#include <QStringListModel>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "frCommon.h"
@@ -21,26 +22,59 @@ namespace {
 constexpr int kWorkerSelectorFile = 20;
 constexpr int kListWidth = 230;     // the list side alone
 constexpr int kWideWidth = 760;     // with an element file open
-constexpr int kFileColumns = 3;
 
 QString RecordLabel(const TSatRec& sat, bool numberMode) {
     return WidgetText(numberMode ? CatalogueNumberText(TrimText(sat.catNo.view())) : std::string(TrimText(sat.name.view())));
 }
 
-QStringList Labels(const TSelectorFile& file, const std::vector<uint32_t>& entries, bool numberMode) {
-    QStringList out;
-    out.reserve(static_cast<qsizetype>(entries.size()));
-    for (uint32_t e : entries) out.push_back(WidgetText(file.label(e, numberMode)));
-    return out;
+// Both, so that sets of one name can be told apart whichever the list shows.
+QString RecordTip(const TSatRec& sat) {
+    return WidgetText(CatalogueNumberText(TrimText(sat.catNo.view())) + "  " + std::string(TrimText(sat.name.view())));
 }
 
-void AddTickItem(QListWidget* list, const QString& label, bool ticked) {
-    auto* item = new QListWidgetItem(label, list);
+void AddTickItem(QListWidget* list, const TSatRec& sat, bool numberMode, bool ticked) {
+    auto* item = new QListWidgetItem(RecordLabel(sat, numberMode), list);
+    item->setToolTip(RecordTip(sat));
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
 }
 
 }  // namespace
+
+// The rows of the file list: entries of the file, their texts read from it
+// when drawn, so a page of a thousand costs nothing to show.
+class TSelectorRows : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void Reset(std::shared_ptr<const TSelectorFile> file, std::vector<uint32_t> rows) {
+        beginResetModel();
+        File = std::move(file);
+        Rows = std::move(rows);
+        endResetModel();
+    }
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() || !File ? 0 : static_cast<int>(Rows.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override { return parent.isValid() ? 0 : kSelectorColumns; }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (!File || !index.isValid() || static_cast<std::size_t>(index.row()) >= Rows.size()) return {};
+        const auto column = static_cast<TSelectorColumn>(index.column());
+        if (role == Qt::DisplayRole) return WidgetText(File->text(Rows[static_cast<std::size_t>(index.row())], column));
+        if (role == Qt::TextAlignmentRole && (column == TSelectorColumn::Number || column == TSelectorColumn::Inclination))
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        static const char* const titles[kSelectorColumns] = {"Number", "Name", "Epoch (UTC)", "Incl. (deg)"};
+        return section >= 0 && section < kSelectorColumns ? QString(titles[section]) : QVariant();
+    }
+
+private:
+    std::shared_ptr<const TSelectorFile> File;
+    std::vector<uint32_t> Rows;
+};
 
 TfrSatSelectorWnd::TfrSatSelectorWnd(std::vector<TSatRec> list, const std::string& dataFolder,
                                      const std::string& elementFolder, QWidget* parent)
@@ -89,13 +123,29 @@ void TfrSatSelectorWnd::BuildUi() {
     left->setContentsMargins(0, 0, 0, 0);
 
     FilePanel = new QWidget(this);
-    FileRows = new QStringListModel(this);
-    ListBoxSatFile = new QListView(FilePanel);
+    FileRows = new TSelectorRows(this);
+    ListBoxSatFile = new QTreeView(FilePanel);
     ListBoxSatFile->setObjectName("ListBoxSatFile");
     ListBoxSatFile->setModel(FileRows);
     ListBoxSatFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    FlowInColumns(ListBoxSatFile, kFileColumns);
-    ListBoxSatFile->setToolTip("Double-click a satellite to add it to the list");
+    ListBoxSatFile->setRootIsDecorated(false);
+    ListBoxSatFile->setUniformRowHeights(true);
+    ListBoxSatFile->setAlternatingRowColors(true);
+    ListBoxSatFile->setToolTip("Double-click a satellite to add it to the list; click a heading to sort the file");
+    {
+        // Sorting is the file's, over all pages: the header only picks the column.
+        QHeaderView* header = ListBoxSatFile->header();
+        header->setSectionsClickable(true);
+        header->setSortIndicatorShown(true);
+        header->setStretchLastSection(false);
+        const QFontMetrics fm = ListBoxSatFile->fontMetrics();
+        const int pad = 2 * fm.horizontalAdvance(' ') + 12;
+        header->resizeSection(0, fm.horizontalAdvance("Number") + pad + 8);
+        header->resizeSection(1, fm.horizontalAdvance("MMMMMMMMMMMMMMMMM") + pad);
+        header->resizeSection(2, fm.horizontalAdvance("0000-00-00 00:00") + pad);
+        header->setSectionResizeMode(1, QHeaderView::Stretch);
+        header->resizeSection(3, fm.horizontalAdvance("Incl. (deg)") + pad);
+    }
     bn_previous = NewButton(this, "bn_previous", "<", "Previous 1000");
     bn_next = NewButton(this, "bn_next", ">", "Next 1000");
     bn_number = NewButton(this, "bn_number", "Satellite Number");
@@ -144,15 +194,23 @@ void TfrSatSelectorWnd::BuildUi() {
     connect(bn_none, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_noneClick);
     connect(bn_delete, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_deleteClick);
     connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ListBoxSatFile, &QListView::doubleClicked, this,
+    connect(ListBoxSatFile, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { ListBoxSatFileDblClick(index.row()); });
+    ShowSortColumn();
+    connect(ListBoxSatFile->header(), &QHeaderView::sortIndicatorChanged, this, &TfrSatSelectorWnd::SortChanged);
+}
+
+void TfrSatSelectorWnd::ShowSortColumn() {
+    QHeaderView* header = ListBoxSatFile->header();
+    const QSignalBlocker quiet(header);
+    header->setSortIndicator(static_cast<int>(SortColumn), Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
 
 // ---- the list side ------------------------------------------------------------
 
 void TfrSatSelectorWnd::FillSelectedList() {
     ckboxSelSat->clear();
-    for (const TSatRec& sat : Working) AddTickItem(ckboxSelSat, RecordLabel(sat, NumberMode), sat.selected != 0);
+    for (const TSatRec& sat : Working) AddTickItem(ckboxSelSat, sat, NumberMode, sat.selected != 0);
 }
 
 void TfrSatSelectorWnd::TickAll(bool on) {
@@ -198,6 +256,7 @@ void TfrSatSelectorWnd::OpenFile(const std::string& path) {
         CentreOnScreen(this);
     }
     PageStart = 0;
+    Searched = false;
     bn_previous->setEnabled(false);
     bn_next->setEnabled(false);
     Workers.Start(
@@ -225,22 +284,23 @@ void TfrSatSelectorWnd::FillFilePage() {
         RefillPending = true;
         return;
     }
+    Searched = false;
     auto file = File;
-    const bool numbers = NumberMode;
+    const TSelectorColumn column = SortColumn;
+    const bool descending = Descending;
     const std::size_t start = PageStart;
     Workers.Start(
         kWorkerSelectorFile,
-        [this, file, numbers, start, generation]() -> TWorkers::TApply {
-            auto page = std::make_shared<TSelectorPage>(SelectorPage(*file, numbers, start));
-            auto labels = std::make_shared<QStringList>(Labels(*file, page->entries, numbers));
-            return [this, file, page, labels, generation] {
+        [this, file, column, descending, start, generation]() -> TWorkers::TApply {
+            auto page = std::make_shared<TSelectorPage>(SelectorPage(*file, column, descending, start));
+            return [this, file, page, generation] {
                 if (RefillPending) {
                     RefillPending = false;
                     FillFilePage();
                     return;
                 }
                 if (file != File || generation != RowsGeneration) return;
-                ShowRows(page->entries, std::move(*labels));
+                ShowRows(page->entries);
                 bn_next->setEnabled(page->more);
                 if (PageStart == 0) bn_previous->setEnabled(false);
                 setWindowTitle(WidgetText(SelectorPageCaption(file->path, *page, file->size())));
@@ -249,10 +309,32 @@ void TfrSatSelectorWnd::FillFilePage() {
         &Busy);
 }
 
-void TfrSatSelectorWnd::ShowRows(const std::vector<uint32_t>& entries, QStringList labels) {
+void TfrSatSelectorWnd::ShowRows(const std::vector<uint32_t>& entries) {
     RowEntries = entries;
-    FileRows->setStringList(labels);
+    FileRows->Reset(File, entries);
     ListBoxSatFile->scrollToTop();
+}
+
+// A heading was clicked: a search's matches are put in the new order where
+// they stand; a page starts again at the top of the newly sorted file.
+void TfrSatSelectorWnd::SortChanged(int column, Qt::SortOrder order) {
+    if (Busy || column < 0 || column >= kSelectorColumns) {
+        ShowSortColumn();
+        return;
+    }
+    SortColumn = static_cast<TSelectorColumn>(column);
+    Descending = order == Qt::DescendingOrder;
+    if (!File) return;
+    if (Searched) {
+        std::vector<uint32_t> rows = RowEntries;
+        SortSelectorEntries(*File, rows, SortColumn, Descending);
+        ShowRows(rows);
+        return;
+    }
+    PageStart = 0;
+    bn_previous->setEnabled(false);
+    bn_next->setEnabled(false);
+    FillFilePage();
 }
 
 void TfrSatSelectorWnd::bn_nextClick() {
@@ -277,11 +359,21 @@ void TfrSatSelectorWnd::bn_resetClick() {
     FillFilePage();
 }
 
+// The search's matches stay when the mode changes: only their order does.
 void TfrSatSelectorWnd::bn_numberClick() {
     if (Busy) return;
     NumberMode = !NumberMode;
     bn_number->setText(NumberMode ? "Satellite Name" : "Satellite Number");
+    SortColumn = NumberMode ? TSelectorColumn::Number : TSelectorColumn::Name;
+    Descending = false;
+    ShowSortColumn();
     FillSelectedList();
+    if (Searched && File) {
+        std::vector<uint32_t> rows = RowEntries;
+        SortSelectorEntries(*File, rows, SortColumn, Descending);
+        ShowRows(rows);
+        return;
+    }
     FillFilePage();
 }
 
@@ -295,12 +387,15 @@ void TfrSatSelectorWnd::bn_searchClick() {
     bn_previous->setEnabled(false);
     bn_next->setEnabled(false);
     const std::string text = UpperText(ProgramText(txt_search->text()));
+    Searched = false;
     if (TrimText(text).empty()) {
-        ShowRows({}, {});
+        ShowRows({});
         return;
     }
-    const std::vector<uint32_t> found = SearchSelectorFile(*File, NumberMode, text);
-    ShowRows(found, Labels(*File, found, NumberMode));
+    std::vector<uint32_t> found = SearchSelectorFile(*File, NumberMode, text);
+    SortSelectorEntries(*File, found, SortColumn, Descending);
+    ShowRows(found);
+    Searched = true;
     setWindowTitle(WidgetText(SelectorSearchCaption(File->path, found.size())));
 }
 
@@ -330,5 +425,5 @@ void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
         return;
     }
     Working.push_back(sat);
-    AddTickItem(ckboxSelSat, RecordLabel(sat, NumberMode), true);
+    AddTickItem(ckboxSelSat, sat, NumberMode, true);
 }

@@ -1,7 +1,8 @@
 // The satellite selector: the working copy of the user's satellite list
 // with a tick per satellite (tracked or not) on the left; on the right, an
-// element file page by page, by name or by number, with a search. A
-// double-click on the right adds that satellite to the list.
+// element file page by page in columns (number, name, epoch, inclination),
+// each a sort order of the whole file, with a search. A double-click on the
+// right adds that satellite to the list.
 //
 // Use: construct on a copy of the list, open() or exec(), and take list()
 // back when the window has closed (the ticks are in the records' selected
@@ -20,10 +21,10 @@
 
 class QLabel;
 class QLineEdit;
-class QListView;
+class QTreeView;
 class QListWidget;
 class QPushButton;
-class QStringListModel;
+class TSelectorRows;
 class QWidget;
 
 inline constexpr const char* kListFullText = "Unable to Load Satellite - List is Full: at most 15; remove one first";
@@ -48,7 +49,9 @@ private:
     void BuildUi();
     void FillSelectedList();
     void FillFilePage();
-    void ShowRows(const std::vector<uint32_t>& entries, QStringList labels);
+    void ShowRows(const std::vector<uint32_t>& entries);
+    void SortChanged(int column, Qt::SortOrder order);
+    void ShowSortColumn();
     void bn_fileClick();
     void bn_nextClick();
     void bn_previousClick();
@@ -63,8 +66,8 @@ private:
     void TickAll(bool on);
 
     QListWidget* ckboxSelSat = nullptr;
-    QListView* ListBoxSatFile = nullptr;
-    QStringListModel* FileRows = nullptr;
+    QTreeView* ListBoxSatFile = nullptr;
+    TSelectorRows* FileRows = nullptr;
     QWidget* FilePanel = nullptr;
     QPushButton *bn_previous = nullptr, *bn_next = nullptr, *bn_number = nullptr, *bn_reset = nullptr,
                 *bn_search = nullptr, *bn_none = nullptr, *bn_all = nullptr, *bn_delete = nullptr,
@@ -78,6 +81,9 @@ private:
     std::vector<uint32_t> RowEntries;  // the file entry of each row of ListBoxSatFile
     std::size_t PageStart = 0;
     bool NumberMode = false;
+    TSelectorColumn SortColumn = TSelectorColumn::Name;
+    bool Descending = false;
+    bool Searched = false;  // the rows are a search's matches, not a page
     bool Busy = false;
     unsigned RowsGeneration = 0;  // counts changes of the file list's rows
     bool RefillPending = false;   // a page was asked for while another was being made

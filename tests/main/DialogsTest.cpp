@@ -5,7 +5,8 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -72,7 +73,20 @@ struct TSelectorTest : ::testing::Test {
         s.catNo = catNo;
         return s;
     }
-    static int Rows(QWidget* w) { return Child<QListView>(w, "ListBoxSatFile")->model()->rowCount(); }
+    static int Rows(QWidget* w) { return Child<QTreeView>(w, "ListBoxSatFile")->model()->rowCount(); }
+    static QString Cell(QWidget* w, int row, int column) {
+        return Child<QTreeView>(w, "ListBoxSatFile")->model()->index(row, column).data().toString();
+    }
+    static QStringList Numbers(QWidget* w) {
+        QStringList out;
+        for (int r = 0; r < Rows(w); ++r) out << Cell(w, r, 0);
+        return out;
+    }
+    static void ClickHeading(QWidget* w, int column) {
+        QHeaderView* h = Child<QTreeView>(w, "ListBoxSatFile")->header();
+        const QPoint p(h->sectionViewportPosition(column) + h->sectionSize(column) / 2, h->height() / 2);
+        QTest::mouseClick(h->viewport(), Qt::LeftButton, {}, p);
+    }
     static bool Enabled(QWidget* w, const char* b) { return Child<QPushButton>(w, b)->isEnabled(); }
     static void Settle(TfrSatSelectorWnd& w) { ASSERT_TRUE(WaitFor([&] { return !w.busy(); })); }
     void Open(TfrSatSelectorWnd& w, const std::string& path) {
@@ -80,10 +94,13 @@ struct TSelectorTest : ::testing::Test {
         ASSERT_TRUE(AnswerFileDialog(&w, path));
         ASSERT_TRUE(WaitFor([&] { return !w.busy() && Rows(&w) > 0; }));
     }
+    // label: a name or a catalogue number of the list.
     static void DoubleClick(QWidget* w, const QString& label) {
-        QListView* list = Child<QListView>(w, "ListBoxSatFile");
-        const QModelIndexList found = list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, label, 1,
-                                                           Qt::MatchExactly);
+        QTreeView* list = Child<QTreeView>(w, "ListBoxSatFile");
+        QModelIndexList found;
+        for (int column : {1, 0})
+            if (found.isEmpty())
+                found = list->model()->match(list->model()->index(0, column), Qt::DisplayRole, label, 1, Qt::MatchExactly);
         ASSERT_EQ(found.size(), 1) << label.toStdString();
         list->scrollTo(found[0]);
         // A widget's double click comes after the press of its first click.
@@ -181,7 +198,7 @@ TEST_F(TSelectorTest, AddsTheClickedSetWithItsMagnitudeUntilTheListIsFull) {
     EXPECT_EQ(Child<QPushButton>(&w, "bn_number")->text(), "Satellite Name");
     Type(&w, "txt_search", "100001 90004");
     EXPECT_EQ(w.windowTitle(), "Orbisk - f.tle  - 2 Satellites");
-    EXPECT_EQ(Child<QListView>(&w, "ListBoxSatFile")->model()->index(0, 0).data().toString(), "90004");
+    EXPECT_EQ(Cell(&w, 0, 0), "90004");
     Type(&w, "txt_search", "9000");
     EXPECT_EQ(Rows(&w), 0);
     Settle(w);  // the page that emptying the box asked for
@@ -199,6 +216,57 @@ TEST_F(TSelectorTest, AddsTheClickedSetWithItsMagnitudeUntilTheListIsFull) {
     ASSERT_EQ(w.list().size(), 14u);
     EXPECT_EQ(w.list()[2].catNo.str(), "80003");
     for (const TSatRec& s : w.list()) EXPECT_EQ(s.selected, 0);
+}
+
+TEST_F(TSelectorTest, FileListShowsNumberNameAndEpochSortedByTheClickedHeading) {
+    std::vector<TTestSat> sats;
+    for (auto [number, day, incl] : {std::tuple{"90003", 30.0, 71.0}, {"90001", 10.0, 98.5}, {"90002", 20.0, 51.6}}) {
+        TTestSat s = Sat("SL-16 R/B", number);
+        s.epochDay = day;
+        s.inclination = incl;
+        sats.push_back(s);
+    }
+    TTestSat iss = Sat("ISS (ZARYA)", "90010");
+    iss.epochDay = 5.25;
+    sats.push_back(iss);
+    TfrSatSelectorWnd w({}, folder.path, folder.path);
+    w.show();
+    Open(w, ElementFile("f.tle", sats));
+    // By name first, sets of one name in file order; every row tells them apart.
+    EXPECT_EQ(Numbers(&w), (QStringList{"90010", "90003", "90001", "90002"}));
+    EXPECT_EQ((QStringList{Cell(&w, 2, 0), Cell(&w, 2, 1), Cell(&w, 2, 2), Cell(&w, 2, 3)}),
+              (QStringList{"90001", "SL-16 R/B", "2018-01-10 00:00", "98.5000"}));
+    EXPECT_EQ(Cell(&w, 0, 2), "2018-01-05 06:00");
+
+    ClickHeading(&w, 2);
+    Settle(w);
+    EXPECT_EQ(Numbers(&w), (QStringList{"90010", "90001", "90002", "90003"})) << "oldest first";
+    ClickHeading(&w, 2);
+    Settle(w);
+    EXPECT_EQ(Numbers(&w), (QStringList{"90003", "90002", "90001", "90010"})) << "again: newest first";
+    ClickHeading(&w, 3);
+    Settle(w);
+    EXPECT_EQ(Numbers(&w), (QStringList{"90002", "90010", "90003", "90001"})) << "least inclined first";
+
+    // A search keeps its matches through a change of mode or of order.
+    Type(&w, "txt_search", "sl-16");
+    Settle(w);  // the page that emptying the box asked for
+    EXPECT_EQ(Numbers(&w), (QStringList{"90002", "90003", "90001"}));
+    Click(&w, "bn_number");
+    Settle(w);
+    EXPECT_EQ(Numbers(&w), (QStringList{"90001", "90002", "90003"}));
+    EXPECT_EQ(w.windowTitle(), "Orbisk - f.tle  - 3 Satellites");
+    EXPECT_EQ(Child<QTreeView>(&w, "ListBoxSatFile")->header()->sortIndicatorSection(), 0);
+    ClickHeading(&w, 3);
+    EXPECT_EQ(Numbers(&w), (QStringList{"90002", "90003", "90001"}));
+    Click(&w, "bn_number");
+    Settle(w);
+    EXPECT_EQ(Rows(&w), 3);
+
+    DoubleClick(&w, "90002");
+    ASSERT_EQ(w.list().size(), 1u);
+    EXPECT_EQ(w.list()[0].catNo.str(), "90002");
+    EXPECT_EQ(Child<QListWidget>(&w, "ckboxSelSat")->item(0)->toolTip(), "90002  SL-16 R/B");
 }
 
 TEST_F(TWindowTest, SelectorTakesItsListBackIntoTheMainWindow) {
