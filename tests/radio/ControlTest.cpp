@@ -284,34 +284,47 @@ TEST(RigRelay, SettleTimeKeepsOwnWritesFromCountingAsTheDial) {
         return {};
     });
     const TLinePass pass = FirstPass();
-    auto run = [&](int settleMs, auto&& during) {
+    // Deadlines are generous and nothing waits a fixed time: a loaded machine
+    // only makes this slower. A run lasts until the control has read its
+    // dial back `reads` times.
+    auto readBacks = [&] { return Starting(relay.Lines(), "f Main").size(); };
+    auto run = [&](int settleMs, std::size_t reads, auto&& during) {
         auto calls = std::make_shared<std::atomic<int>>(0);
         TRigSettings s = Duplex(relay.Address());
         s.settleMs = settleMs;
         TRigControl control(s, Iss(), kSite, Linear(), Replay(pass.aos + 200.0 / kSecondsPerDay, pass.los, 2.0, calls));
         EXPECT_EQ(control.Engage(), "");
-        EXPECT_TRUE(WaitUntil([&] { return control.Status().frequencyCommands > 4; }, 10.0));
-        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        EXPECT_TRUE(WaitUntil([&] { return control.Status().frequencyCommands > 4; }, 60.0));
+        const std::size_t from = readBacks();
+        EXPECT_TRUE(WaitUntil([&] { return readBacks() >= from + reads; }, 60.0));
         during(control);
         const TRigStatus st = control.Status();
         control.Disengage();
         return st;
     };
     // Without a settle time the radio's lag reads as the user's dial.
-    EXPECT_GT(run(0, [](TRigControl&) {}).dialMoves, 0u);
+    EXPECT_GT(run(0, 1, [](TRigControl& control) { WaitUntil([&] { return control.Status().dialMoves > 0; }, 60.0); })
+                  .dialMoves,
+              0u);
     TRadioTarget before;
-    const TRigStatus st = run(350, [&](TRigControl& control) {
+    const TRigStatus st = run(350, 6, [&](TRigControl& control) {
         EXPECT_EQ(control.Status().dialMoves, 0u);
-        // Now the user turns the dial 5 kHz up (again, should a correction
-        // have landed between reading the knob and turning it).
+        // Now the user turns the dial 5 kHz up. A correction written after the
+        // turn overwrites it unseen, as it would on a real radio: then turn again.
         before = control.Status().target;
         TRadioDevice knob({kNetRadioModel, rig.Address(), 0});
         ASSERT_EQ(knob.Open(), "");
-        for (int turn = 0; turn < 3 && control.Status().dialMoves == 0; ++turn) {
+        for (int turn = 0; turn < 10 && control.Status().dialMoves == 0; ++turn) {
             double hz = 0.0;
             ASSERT_EQ(knob.GetFrequency("Main", hz), "");
             ASSERT_EQ(knob.SetFrequency("Main", hz + 5000.0), "");
-            WaitUntil([&] { return control.Status().dialMoves > 0; }, 2.0);
+            const double sent = control.Status().sentDown;
+            WaitUntil(
+                [&] {
+                    const TRigStatus now = control.Status();
+                    return now.dialMoves > 0 || now.sentDown != sent;
+                },
+                60.0);
         }
         EXPECT_EQ(control.Status().dialMoves, 1u) << control.Status().message;
     });
