@@ -60,6 +60,31 @@ void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list) {
     if (frame.sat1 >= frame.sats.size()) frame.sat1 = 0;
 }
 
+const std::vector<TSkyRecord>& SkyRecordsOfDate(TSkyOfDate& cache, const std::vector<TSkyRecord>& j2000,
+                                                double t) {
+    constexpr double kKeepDays = 1.0;  // precession moves a star 0.14" a day
+    if (cache.source == j2000.data() && cache.count == j2000.size() && std::abs(t - cache.date) < kKeepDays)
+        return cache.records;
+    // The rotation from J2000 to the date, column by column.
+    const double jd = t + kJulianOffset;
+    TVector columns[3];
+    const TVector axes[3] = {{1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1}};
+    for (int k = 0; k < 3; ++k) Precession(&axes[k], kPrecessFromJ2000, &columns[k], jd);
+    cache.records = j2000;
+    for (TSkyRecord& r : cache.records) {
+        const double cd = std::cos(r.dec), v[3] = {cd * std::cos(r.ra), cd * std::sin(r.ra), std::sin(r.dec)};
+        const double x = columns[0].x * v[0] + columns[1].x * v[1] + columns[2].x * v[2];
+        const double y = columns[0].y * v[0] + columns[1].y * v[1] + columns[2].y * v[2];
+        const double z = columns[0].z * v[0] + columns[1].z * v[1] + columns[2].z * v[2];
+        r.ra = fmod2pi(std::atan2(y, x));
+        r.dec = std::atan2(z, std::hypot(x, y));
+    }
+    cache.source = j2000.data();
+    cache.count = j2000.size();
+    cache.date = t;
+    return cache.records;
+}
+
 void ComputeFrame(TFrameState& f, double t) {
     f.time = t;
     f.gha = ObserverVector(t, f.observer);

@@ -33,6 +33,18 @@ inline constexpr std::size_t kMaxActiveSats = 15;
 
 inline bool IsHidden(const QPoint& p) { return p.x() == kHiddenPixel && p.y() == kHiddenPixel; }
 
+// A star or figure list precessed to a date, and what it was made from.
+struct TSkyOfDate {
+    const TSkyRecord* source = nullptr;  // the J2000 list's first record
+    std::size_t count = 0;
+    double date = 0.0;                   // UTC day number
+    std::vector<TSkyRecord> records;
+};
+// The J2000 records precessed to the mean equator and equinox of date t
+// (a UTC day number), kept in cache until the list or the day changes.
+const std::vector<TSkyRecord>& SkyRecordsOfDate(TSkyOfDate& cache, const std::vector<TSkyRecord>& j2000,
+                                                double t);
+
 struct TViewState {
     TRaDec Zenith{};          // ra/dec of the observer's zenith (sky, with ClipHorizon)
     TRaDec SkyCentre{};       // ra/dec at the chart centre
@@ -69,6 +81,11 @@ struct TViewState {
     // (propagation writes into a record), refreshed when the list changes.
     std::shared_ptr<const std::vector<TSatRec>> SkySatSource;
     std::vector<TSatRec> SkySatWork;
+
+    // The star and figure lists as the chart draws them: precessed from
+    // J2000 to the equator and equinox of the drawn date (the chart's ra/dec
+    // are of date), made again for another list or a date a day away.
+    TSkyOfDate StarsOfDate, FiguresOfDate;
 
     // Problems found while drawing go here, each text once, called on the
     // drawing thread; without a sink they go to the program's message sink.

@@ -195,8 +195,8 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
     const double s = scene.pass.start;
     const double gst = ObserverVector(s, observer);
     ChartProjection(vs, observer.pos, gst, rotation);
-    if (scene.figures) DrawConstellations(painter, vs, *scene.figures);
-    if (scene.stars) DrawStars(painter, vs, *scene.stars, kRadarStarLimit, ink);
+    if (scene.figures) DrawConstellations(painter, vs, SkyRecordsOfDate(vs.FiguresOfDate, *scene.figures, s));
+    if (scene.stars) DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *scene.stars, s), kRadarStarLimit, ink);
     DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow);
     DrawBodies(painter, vs, s, gst, observer, drawn);
     DrawPassData(painter, h, scene, drawn);

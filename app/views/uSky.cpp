@@ -292,9 +292,11 @@ void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     BeginPaint(painter, display, vs);
     DrawHorizon(painter, vs, site, frame.gha);
     DrawCompass(painter, vs, site, frame.gha);
-    if (frame.stars) DrawStars(painter, vs, *frame.stars, 0.03 * vs.SkyScale + frame.options.starMagBase, kWhite);
+    if (frame.stars)
+        DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *frame.stars, frame.time),
+                  0.03 * vs.SkyScale + frame.options.starMagBase, kWhite);
     if (vs.ShowConstellations && frame.constellations && vs.SkyScale < vs.Height / 7.0)
-        DrawConstellations(painter, vs, *frame.constellations);
+        DrawConstellations(painter, vs, SkyRecordsOfDate(vs.FiguresOfDate, *frame.constellations, frame.time));
     DrawBodies(painter, vs, frame, alpha);
     DrawActiveSatellites(painter, vs, frame);
     DrawOrientationBox(painter, vs);

@@ -182,6 +182,73 @@ TEST(SkyFrame, BrightStarAtItsChartPixel) {
     EXPECT_TRUE(IsYellow(Pixel(image, Round(ChartPixel(vs, sat.state.radec.ra, sat.state.radec.dec)))));
 }
 
+namespace {
+// J2000 to the mean equator and equinox of date t by the IAU 1976 angles,
+// in the closed form of the textbooks.
+void PrecessPlain(double t, double& ra, double& dec) {
+    const double T = (t + kJulianOffset - 2451545.0) / 36525.0, arcsec = kPi / 180 / 3600;
+    const double zeta = ((0.017998 * T + 0.30188) * T + 2306.2181) * T * arcsec;
+    const double z = ((0.018203 * T + 1.09468) * T + 2306.2181) * T * arcsec;
+    const double theta = ((-0.041833 * T - 0.42665) * T + 2004.3109) * T * arcsec;
+    const double a = std::cos(dec) * std::sin(ra + zeta);
+    const double b = std::cos(theta) * std::cos(dec) * std::cos(ra + zeta) - std::sin(theta) * std::sin(dec);
+    const double c = std::sin(theta) * std::cos(dec) * std::cos(ra + zeta) + std::cos(theta) * std::sin(dec);
+    ra = std::atan2(a, b) + z;
+    dec = std::asin(c);
+}
+
+// Mean position of the pixels of one colour within r of p.
+QPointF CentreOf(const QImage& image, QPointF p, int r, QRgb colour) {
+    double sx = 0, sy = 0, n = 0;
+    for (int y = int(p.y()) - r; y <= int(p.y()) + r; ++y)
+        for (int x = int(p.x()) - r; x <= int(p.x()) + r; ++x)
+            if (image.rect().contains(x, y) && Pixel(image, QPoint(x, y)) == colour) sx += x, sy += y, ++n;
+    return n > 0 ? QPointF(sx / n, sy / n) : QPointF(-1e6, -1e6);
+}
+}  // namespace
+
+// At a 10 degree field the stars and the figure lines stand where their
+// J2000 positions precessed to the frame's date put them (18 years: 13
+// pixels from the J2000 ones for Sirius, 5 for Canopus), to the pixel the
+// drawing rounds to.
+TEST(SkyFrame, StarsAndFiguresArePrecessedToTheDate) {
+    std::vector<TSkyRecord> stars;
+    ASSERT_TRUE(ReadSkyFile(kProgram + "data/SaoStar.bin", stars));
+    const double t = EncodeDayNumber(2018, 1, 22, 3, 0, 0);
+    for (const char* name : {"Sirius", "Canopus"}) {
+        SCOPED_TRACE(name);
+        const TSkyRecord* star = nullptr;
+        for (const TSkyRecord& s : stars)
+            if (s.name == name) star = &s;
+        ASSERT_NE(star, nullptr);
+        // A figure line from the star to a point one degree north of it.
+        TSkyRecord north = *star;
+        north.dec += 1.0 * kDeg;
+        TTestView view(kViewSky, 1200, 800);
+        TViewState& vs = view.vs;
+        TFrameState frame = TestFrame(kViewSky, t, TestObserver(-30, -65));
+        frame.stars = std::make_shared<const std::vector<TSkyRecord>>(std::vector<TSkyRecord>{*star});
+        frame.constellations = std::make_shared<const std::vector<TSkyRecord>>(std::vector<TSkyRecord>{*star, north});
+        frame.menu.constellations = true;
+        frame.options.skyField = 10;
+        ApplyDisplayOptions(vs, frame.options);
+        double ra = star->ra, dec = star->dec, raN = north.ra, decN = north.dec;
+        PrecessPlain(t, ra, dec);
+        PrecessPlain(t, raN, decN);
+        vs.SkyCentre = TRaDec{ra, dec + 0.5 * kDeg, 0};
+        QImage image;
+        RefreshView(vs, frame, image);
+        const QPointF expected = ChartPixel(vs, ra, dec), old = ChartPixel(vs, star->ra, star->dec);
+        ASSERT_GT(std::hypot(expected.x() - old.x(), expected.y() - old.y()), 4.0);
+        const QPointF disc = CentreOf(image, expected, 8, 0xFFFFFFu);
+        EXPECT_LT(std::hypot(disc.x() - expected.x(), disc.y() - expected.y()), 1.5);
+        const QPointF end = ChartPixel(vs, raN, decN);
+        const QPointF middle((expected.x() + end.x()) / 2, (expected.y() + end.y()) / 2);
+        const QPointF line = CentreOf(image, middle, 1, 0x007F00u);
+        EXPECT_LT(std::hypot(line.x() - middle.x(), line.y() - middle.y()), 1.5);
+    }
+}
+
 // With the horizon level, a star higher at the same azimuth is straight
 // above the centre, and one further west (looking south) to its right;
 // the mirror and inverted orientations move them accordingly.
