@@ -79,8 +79,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         }
         case 4: case 5: case 6: ReadOmm(data[0] % 8 - 4, rest); break;
         case 7: {
+            // Any six digits are a number; only 0..339999 have a five-character field.
             const long n = CatalogueNumberValue(rest);
-            if (n > kMaxCatalogueNumber || (n >= 0 && CatalogueNumberValue(CatalogueNumberField(n)) != n)) std::abort();
+            const std::string field = CatalogueNumberField(n);
+            if (n > 999999 || (n > kMaxCatalogueNumber) != (n >= 0 && field.empty())) std::abort();
+            if (n >= 0 && n <= kMaxCatalogueNumber && CatalogueNumberValue(field) != n) std::abort();
             SearchTextHasNumber(rest, rest.substr(0, 5));
             break;
         }

@@ -8,8 +8,8 @@
 
 inline constexpr long kMaxCatalogueNumber = 339999;
 
-// The number a field holds: up to six digits (blanks around allowed) or
-// Alpha-5. -1 for anything else.
+// The number a field holds: up to six digits (so to 999999; blanks around allowed) or Alpha-5;
+// -1 for anything else. Numbers above 339999 have no element-line field (CatalogueNumberField).
 long CatalogueNumberValue(std::string_view field);
 
 // The five characters of value in element lines: zero-padded digits below
