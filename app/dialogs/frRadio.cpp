@@ -276,6 +276,12 @@ TfrRadioWnd::~TfrRadioWnd() {
     if (TestThread.joinable()) TestThread.join();
 }
 
+void TfrRadioWnd::selectSatellite(const std::string& catNo) {
+    if (engaged()) return;
+    for (std::size_t i = 0; i < Sats.size(); ++i)
+        if (Sats[i].catNo.str() == catNo) cb_sat->setCurrentIndex(static_cast<int>(i));
+}
+
 void TfrRadioWnd::cb_satChange() {
     cb_transponder->blockSignals(true);
     cb_transponder->clear();

@@ -54,6 +54,8 @@ public:
     void setClock(TRadioClock clock) { Clock = std::move(clock); PassEnd = 0.0; }
     // The control, while engaged (tests read its status).
     const TRigControl* control() const { return Control.get(); }
+    // Chooses the satellite by catalogue number, unless engaged.
+    void selectSatellite(const std::string& catNo);
 
 private:
     void cb_satChange();

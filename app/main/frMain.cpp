@@ -82,6 +82,10 @@ void TfrMainWnd::FormCreate(const double* startTime) {
 void TfrMainWnd::ConnectCommands() {
     connect(Ui.cb_sat1, &QComboBox::activated, this, &TfrMainWnd::cb_sat1Change);
     connect(Ui.cb_sat2, &QComboBox::activated, this, &TfrMainWnd::cb_sat2Change);
+    for (QComboBox* box : {Ui.cb_sat1, Ui.cb_sat2}) {
+        box->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(box, &QWidget::customContextMenuRequested, this, [this, box](const QPoint& at) { SatelliteMenu(box, at); });
+    }
     connect(Ui.dt_main_date, &QDateEdit::dateChanged, this, &TfrMainWnd::dt_main_dateChange);
     connect(Ui.dt_main_hour, &QDateTimeEdit::dateTimeChanged, this, [this] {
         if (!SettingPickers) PickersEdited = true;
@@ -157,6 +161,7 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_options, &QAction::triggered, this, &TfrMainWnd::menu_optionsClick);
     connect(Ui.menu_webupdate, &QAction::triggered, this, &TfrMainWnd::menu_webupdateClick);
     connect(Ui.menu_radio, &QAction::triggered, this, &TfrMainWnd::menu_radioClick);
+    connect(Ui.menu_rotator, &QAction::triggered, this, &TfrMainWnd::menu_rotatorClick);
     connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);
     connect(Ui.mn_UpdateMainList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateMainListClick);
     connect(Ui.mn_UpdateIridiList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateIridiListClick);

@@ -153,6 +153,11 @@ private:
     void menu_optionsClick();
     void menu_webupdateClick();
     void menu_radioClick();
+    void menu_rotatorClick();
+    // The control windows with Session.MainSats[mainIndex] chosen (raised when open).
+    void OpenRadio(std::size_t mainIndex);
+    void OpenRotator(std::size_t mainIndex);
+    void SatelliteMenu(QComboBox* box, const QPoint& at);
     void menu_conversionClick();
     void mn_UpdateMainListClick();
     void mn_UpdateIridiListClick();
@@ -212,7 +217,7 @@ private:
 
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
     QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
-    QPointer<QWidget> RadioWnd;                    // one at a time: it drives the radio
+    QPointer<QWidget> RadioWnd, RotatorWnd;        // one each at a time: they drive devices
     unsigned MainGeneration = 0;  // counts replacements of MainSats
 
     // Last, so it is destroyed first: the jobs end while the rest still exists.

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QInputDialog>
 #include <QLabel>
+#include <QMenu>
 #include <QUrl>
 
 #include <algorithm>
@@ -21,6 +22,7 @@
 #include "frOptions.h"
 #include "frPlanetData.h"
 #include "frRadio.h"
+#include "frRotator.h"
 #include "frSatSelector.h"
 #include "frWeb.h"
 #include "frMain.h"
@@ -329,24 +331,67 @@ void TfrMainWnd::menu_optionsClick() {
     options->open();
 }
 
-void TfrMainWnd::menu_radioClick() {
-    if (RadioWnd) {
-        RadioWnd->raise();
-        RadioWnd->activateWindow();
+namespace {
+// The tracked satellites, and where Session.MainSats[mainIndex] is among them.
+std::vector<TSatRec> Tracked(const std::vector<TSatRec>& sats, std::size_t mainIndex, std::size_t& first) {
+    std::vector<TSatRec> tracked;
+    first = 0;
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        if (!sats[i].selected) continue;
+        if (i == mainIndex) first = tracked.size();
+        tracked.push_back(sats[i]);
+    }
+    return tracked;
+}
+}  // namespace
+
+void TfrMainWnd::menu_radioClick() { OpenRadio(Session.Sat1Main); }
+
+void TfrMainWnd::menu_rotatorClick() { OpenRotator(Session.Sat1Main); }
+
+void TfrMainWnd::OpenRadio(std::size_t mainIndex) {
+    const std::string catNo = mainIndex < Session.MainSats.size() ? Session.MainSats[mainIndex].catNo.str() : "";
+    if (auto* open = qobject_cast<TfrRadioWnd*>(RadioWnd.data())) {
+        open->selectSatellite(catNo);
+        open->raise();
+        open->activateWindow();
         return;
     }
-    // The tracked satellites, the first satellite first chosen.
-    std::vector<TSatRec> tracked;
     std::size_t first = 0;
-    for (std::size_t i = 0; i < Session.MainSats.size(); ++i) {
-        if (!Session.MainSats[i].selected) continue;
-        if (i == Session.Sat1Main) first = tracked.size();
-        tracked.push_back(Session.MainSats[i]);
-    }
+    std::vector<TSatRec> tracked = Tracked(Session.MainSats, mainIndex, first);
     auto* wnd = new TfrRadioWnd(std::move(tracked), first, Session.Observer, Session.ProgramFolder, Session.DataFolder, this);
     wnd->setAttribute(Qt::WA_DeleteOnClose);
     RadioWnd = wnd;
     wnd->show();
+}
+
+void TfrMainWnd::OpenRotator(std::size_t mainIndex) {
+    const std::string catNo = mainIndex < Session.MainSats.size() ? Session.MainSats[mainIndex].catNo.str() : "";
+    if (auto* open = qobject_cast<TfrRotatorWnd*>(RotatorWnd.data())) {
+        open->selectSatellite(catNo);
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    std::size_t first = 0;
+    std::vector<TSatRec> tracked = Tracked(Session.MainSats, mainIndex, first);
+    auto* wnd = new TfrRotatorWnd(std::move(tracked), first, Session.Observer, Session.DataFolder, this);
+    wnd->setAttribute(Qt::WA_DeleteOnClose);
+    RotatorWnd = wnd;
+    wnd->show();
+}
+
+void TfrMainWnd::SatelliteMenu(QComboBox* box, const QPoint& at) {
+    const int index = box->currentIndex();
+    if (index < 0 || static_cast<std::size_t>(index) >= Session.SatStates.size()) return;
+    const std::size_t mainIndex = Session.ActiveIndex[index];
+    auto* menu = new QMenu(this);
+    menu->setObjectName("mn_satellite");
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction("Radio Control...", this, [this, mainIndex] { OpenRadio(mainIndex); })->setObjectName("menu_satradio");
+    menu->addAction("Rotator Control...", this, [this, mainIndex] { OpenRotator(mainIndex); })
+        ->setObjectName("menu_satrotator");
+    menu->popup(box->mapToGlobal(at));
 }
 
 void TfrMainWnd::menu_webupdateClick() {

@@ -126,6 +126,8 @@ const TCommand kCommands[] = {
     {&TMainWndUi::menu_webupdate, "menu_webupdate", "Internet File Download...", "Ctrl+F4"},
     {&TMainWndUi::menu_radio, "menu_radio", "Radio Control...", "", "", "", false,
      "Tune a radio for the Doppler shift of a tracked satellite"},
+    {&TMainWndUi::menu_rotator, "menu_rotator", "Rotator Control...", "", "", "", false,
+     "Turn an antenna rotator to follow a tracked satellite's pass"},
     {&TMainWndUi::mn_UpdateMainList, "mn_UpdateMainList", "Update Main List", "", "", "", false,
      "Newer element sets for the satellite list from the element files"},
     {&TMainWndUi::mn_UpdateIridiList, "mn_UpdateIridiList", "Update Iridium List", "", "", "", false,
@@ -283,7 +285,7 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     tools->setObjectName("mn_tools");
     tools->addActions({ui.menu_conversion, ui.menu_webupdate});
     tools->addSeparator();
-    tools->addAction(ui.menu_radio);
+    tools->addActions({ui.menu_radio, ui.menu_rotator});
     tools->addSeparator();
     tools->addActions({ui.mn_UpdateMainList, ui.mn_UpdateIridiList, ui.nm_createIrid});
 

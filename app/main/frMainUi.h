@@ -72,7 +72,8 @@ struct TMainWndUi {
     QAction *menu_linetabular = nullptr, *menu_analysis = nullptr, *menu_planets = nullptr, *menu_info = nullptr;
     // Tools.
     QAction *menu_conversion = nullptr, *menu_webupdate = nullptr, *mn_UpdateMainList = nullptr,
-            *mn_UpdateIridiList = nullptr, *nm_createIrid = nullptr, *menu_radio = nullptr;
+            *mn_UpdateIridiList = nullptr, *nm_createIrid = nullptr, *menu_radio = nullptr,
+            *menu_rotator = nullptr;
     // Help.
     QAction *menu_contents = nullptr, *menu_about = nullptr;
     // Toolbar only.

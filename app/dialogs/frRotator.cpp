@@ -1,0 +1,458 @@
+#include "frRotator.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <cstdio>
+
+#include "Zenora.h"
+#include "uFileIO.h"
+#include "uFormat.h"
+#include "uPassSearch.h"
+#include "uRadarChart.h"
+#include "uReport.h"
+#include "uText.h"
+#include "uTracking.h"
+
+namespace {
+constexpr std::size_t kMaxFileBytes = 1 << 20;
+constexpr int kChartHeight = 360;
+constexpr double kReplanAfter = 5.0;   // s after the park command: on to the next pass
+constexpr double kSearchAgain = 60.0;  // s between searches while no pass is in sight
+const char* const kAzRanges[] = {"0-360", "-180-180", "0-450"};
+const QColor kPlanColour(0, 200, 220);
+const QColor kCommandColour(255, 60, 60);
+const QColor kReadColour(60, 230, 60);
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+std::string ReadText(const std::string& path) {
+    std::string text;
+    ReadFileBytes(path, kMaxFileBytes, text);
+    return text;
+}
+
+double Wrap360(double a) {
+    a = std::fmod(a, 360.0);
+    return a < 0.0 ? a + 360.0 : a;
+}
+
+std::string AzEl(double az, double el) {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "az %.1f°, el %.1f°", az, el);
+    return buf;
+}
+
+const char* PhaseText(TRotatorPhase phase) {
+    switch (phase) {
+        case TRotatorPhase::kPreposition: return "waiting at AOS";
+        case TRotatorPhase::kTrack: return "tracking";
+        case TRotatorPhase::kPark: return "parked";
+    }
+    return "";
+}
+
+// A point in rotator degrees on the chart: a flipped elevation is the sky
+// behind, on the other side of the zenith.
+bool Place(const TViewState& vs, const TObserver& observer, double gst, double az, double el, QPoint& p) {
+    if (el > 90.0) el = 180.0 - el, az += 180.0;
+    const TAltAz h{Radians(el), Radians(Wrap360(az))};
+    TRaDec rd{};
+    Alt_az_to_ra_dec(&observer.pos, &h, &rd, gst);
+    return SkyToPixel(vs, rd, p);
+}
+}  // namespace
+
+TRotatorWindowSettings ReadRotatorSettings(const std::string& text) {
+    TRotatorWindowSettings s;
+    std::string_view rest = text;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string_view line = TrimText(rest.substr(0, end));
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        const auto eq = line.find('=');
+        if (line.empty() || line[0] == '#' || eq == std::string_view::npos) continue;
+        const std::string key(TrimText(line.substr(0, eq)));
+        const std::string value(TrimText(line.substr(eq + 1)));
+        int32_t n = 0;
+        double d = 0.0;
+        TRotatorSettings& p = s.plan;
+        const bool number = ParseNumber(value, d) && std::isfinite(d);
+        if (key == "satellite") s.satellite = value;
+        else if (key == "model" && ParseInteger(value, n) && n > 0) s.rotator.model = n;
+        else if (key == "address") s.rotator.port = value;
+        else if (key == "azrange" && ParseAzimuthRange(value, p.limits).empty()) s.azRange = value;
+        else if (key == "elmax" && number) p.limits.elMax = d >= 180.0 ? 180.0 : 90.0;
+        else if (key == "floor" && number) p.limits.elMin = std::clamp(d, 0.0, 45.0);
+        else if (key == "flip" && number) p.flipAbove = std::clamp(d, 0.0, 90.0);
+        else if (key == "preaos" && number) p.preAos = std::clamp(d, 0.0, 900.0);
+        else if (key == "threshold" && number) p.lead = std::clamp(d, 0.5, 45.0);
+        else if (key == "parkaz" && number) p.parkAz = d;
+        else if (key == "parkel" && number) p.parkEl = std::clamp(d, 0.0, 180.0);
+    }
+    return s;
+}
+
+std::string RotatorSettingsText(const TRotatorWindowSettings& s) {
+    std::string t = "# Rotator control window settings (written by Orbisk)\n";
+    auto put = [&](const std::string& k, const std::string& v) { t += k + "=" + v + "\n"; };
+    const TRotatorSettings& p = s.plan;
+    put("satellite", s.satellite);
+    put("model", std::to_string(s.rotator.model));
+    put("address", s.rotator.port);
+    put("azrange", s.azRange);
+    put("elmax", FormatGeneral(p.limits.elMax));
+    put("floor", FormatGeneral(p.limits.elMin));
+    put("flip", FormatGeneral(p.flipAbove));
+    put("preaos", FormatGeneral(p.preAos));
+    put("threshold", FormatGeneral(p.lead));
+    put("parkaz", FormatGeneral(p.parkAz));
+    put("parkel", FormatGeneral(p.parkEl));
+    return t;
+}
+
+TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const TObserver& observer,
+                             const std::string& dataFolder, QWidget* parent)
+    : QDialog(parent), Sats(std::move(sats)), Observer(observer), DataFolder(dataFolder) {
+    setObjectName("frRotator");
+    setWindowTitle("Rotator Control");
+    Settings = ReadRotatorSettings(ReadText(dataFolder + kRotatorSettingsFile));
+
+    auto named = [this](auto* w, const char* name) {
+        w->setObjectName(name);
+        return w;
+    };
+    auto degrees = [&](const char* name, double lo, double hi) {
+        auto* w = named(new QDoubleSpinBox(this), name);
+        w->setRange(lo, hi);
+        w->setDecimals(1);
+        w->setSuffix("°");
+        return w;
+    };
+    cb_sat = named(new QComboBox(this), "cb_sat");
+    for (const TSatRec& s : Sats)
+        cb_sat->addItem(Q(std::string(TrimText(s.name.view())) + " (" + s.catNo.str() + ")"));
+    nm_model = named(new QSpinBox(this), "nm_model");
+    nm_model->setRange(1, 999999);
+    nm_model->setToolTip("hamlib's model: 2 is rotctld, 1 its in-process dummy");
+    txt_address = named(new QLineEdit(this), "txt_address");
+    cb_azrange = named(new QComboBox(this), "cb_azrange");
+    cb_azrange->setEditable(true);
+    for (const char* r : kAzRanges) cb_azrange->addItem(r);
+    cb_azrange->setToolTip("The rotator's azimuth range, LO-HI: its stop is at LO");
+    lb_stop = named(new QLabel(this), "lb_stop");
+    cb_elrange = named(new QComboBox(this), "cb_elrange");
+    cb_elrange->addItems({"0-90", "0-180 (can flip)"});
+    nm_floor = degrees("nm_floor", 0.0, 45.0);
+    nm_flip = degrees("nm_flip", 0.0, 90.0);
+    nm_flip->setToolTip("A pass this high or higher is flipped over the zenith, when the rotator can");
+    nm_preaos = named(new QSpinBox(this), "nm_preaos");
+    nm_preaos->setRange(0, 900);
+    nm_preaos->setSuffix(" s");
+    nm_preaos->setToolTip("The antenna goes to where the satellite rises this long before AOS");
+    nm_threshold = degrees("nm_threshold", 0.5, 45.0);
+    nm_threshold->setToolTip("The antenna leads the satellite by at most this much");
+    nm_parkaz = degrees("nm_parkaz", -360.0, 720.0);
+    nm_parkel = degrees("nm_parkel", 0.0, 180.0);
+    bn_engage = named(new QPushButton("Engage", this), "bn_engage");
+    for (QLabel** l : {&lb_plan, &lb_commanded, &lb_read, &lb_state, &lb_message, &ImgRadar}) *l = new QLabel(this);
+    lb_plan->setObjectName("lb_plan");
+    lb_commanded->setObjectName("lb_commanded");
+    lb_read->setObjectName("lb_read");
+    lb_state->setObjectName("lb_state");
+    lb_message->setObjectName("lb_message");
+    lb_message->setWordWrap(true);
+    lb_message->setStyleSheet("color: #a00000");
+    ImgRadar->setObjectName("ImgRadar");
+
+    auto* setup = new QGroupBox("Rotator", this);
+    auto* form = new QFormLayout(setup);
+    form->addRow("Satellite", cb_sat);
+    auto* device = new QHBoxLayout;
+    device->addWidget(nm_model);
+    device->addWidget(txt_address, 1);
+    form->addRow("Model, address", device);
+    form->addRow("Azimuth range", cb_azrange);
+    form->addRow("", lb_stop);
+    form->addRow("Elevation range", cb_elrange);
+    form->addRow("Elevation floor", nm_floor);
+    form->addRow("Flip from", nm_flip);
+    form->addRow("Lead before AOS", nm_preaos);
+    form->addRow("Lead threshold", nm_threshold);
+    auto* park = new QHBoxLayout;
+    park->addWidget(nm_parkaz);
+    park->addWidget(nm_parkel);
+    form->addRow("Park az, el", park);
+    auto* live = new QGroupBox("Now", this);
+    auto* liveForm = new QFormLayout(live);
+    liveForm->addRow("Pass", lb_plan);
+    liveForm->addRow("Commanded", lb_commanded);
+    liveForm->addRow("Read back", lb_read);
+    liveForm->addRow("Connection", lb_state);
+    auto* left = new QVBoxLayout;
+    left->addWidget(setup);
+    left->addWidget(live);
+    left->addWidget(lb_message);
+    left->addStretch(1);
+    left->addWidget(bn_engage);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addWidget(ImgRadar, 0, Qt::AlignTop);
+
+    const QFontMetrics fm(font());
+    const int width = kChartHeight + fm.horizontalAdvance("AOS : 00/00   00:00:00") + 24;
+    SetupRadarView(View, width, kChartHeight);
+    ImgRadar->setFixedSize(width, kChartHeight);
+
+    // The stored settings, then the signals (so filling the controls changes nothing).
+    const TRotatorSettings& p = Settings.plan;
+    nm_model->setValue(Settings.rotator.model);
+    txt_address->setText(Q(Settings.rotator.port));
+    cb_azrange->setCurrentText(Q(Settings.azRange));
+    cb_elrange->setCurrentIndex(p.limits.elMax >= 180.0 ? 1 : 0);
+    nm_floor->setValue(p.limits.elMin);
+    nm_flip->setValue(p.flipAbove);
+    nm_preaos->setValue(static_cast<int>(std::lround(p.preAos)));
+    nm_threshold->setValue(p.lead);
+    nm_parkaz->setValue(p.parkAz);
+    nm_parkel->setValue(p.parkEl);
+    std::size_t start = std::min(first, Sats.empty() ? 0 : Sats.size() - 1);
+    for (std::size_t i = 0; i < Sats.size() && first >= Sats.size(); ++i)
+        if (Sats[i].catNo.str() == Settings.satellite) start = i;
+    cb_sat->setCurrentIndex(static_cast<int>(start));
+
+    connect(cb_sat, &QComboBox::currentIndexChanged, this, &TfrRotatorWnd::SettingsChanged);
+    connect(cb_azrange, &QComboBox::currentTextChanged, this, &TfrRotatorWnd::SettingsChanged);
+    connect(cb_elrange, &QComboBox::currentIndexChanged, this, &TfrRotatorWnd::SettingsChanged);
+    for (QDoubleSpinBox* w : {nm_floor, nm_flip, nm_threshold, nm_parkaz, nm_parkel})
+        connect(w, &QDoubleSpinBox::valueChanged, this, &TfrRotatorWnd::SettingsChanged);
+    connect(nm_preaos, &QSpinBox::valueChanged, this, &TfrRotatorWnd::SettingsChanged);
+    connect(bn_engage, &QPushButton::clicked, this, &TfrRotatorWnd::bn_engageClick);
+
+    Timer = new QTimer(this);
+    connect(Timer, &QTimer::timeout, this, &TfrRotatorWnd::TimerTick);
+    Timer->start(500);
+    SettingsChanged();
+}
+
+TfrRotatorWnd::~TfrRotatorWnd() {
+    if (Control) Control->Disengage();
+}
+
+void TfrRotatorWnd::setClock(TRadioClock clock) {
+    Clock = std::move(clock);
+    Los = 0.0;
+    SettingsChanged();
+}
+
+void TfrRotatorWnd::selectSatellite(const std::string& catNo) {
+    if (engaged()) return;
+    for (std::size_t i = 0; i < Sats.size(); ++i)
+        if (Sats[i].catNo.str() == catNo) cb_sat->setCurrentIndex(static_cast<int>(i));
+}
+
+TRotatorWindowSettings TfrRotatorWnd::FromControls(std::string& why) const {
+    TRotatorWindowSettings s = Settings;
+    TRotatorSettings& p = s.plan;
+    const int i = cb_sat->currentIndex();
+    if (i >= 0 && static_cast<std::size_t>(i) < Sats.size()) s.satellite = Sats[i].catNo.str();
+    s.rotator = {nm_model->value(), txt_address->text().trimmed().toStdString(), 0};
+    const std::string range = cb_azrange->currentText().trimmed().toStdString();
+    why = ParseAzimuthRange(range, p.limits);
+    if (why.empty()) s.azRange = range;
+    else why[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(why[0])));
+    p.limits.elMax = cb_elrange->currentIndex() == 1 ? 180.0 : 90.0;
+    p.limits.elMin = nm_floor->value();
+    p.flipAbove = nm_flip->value();
+    p.preAos = nm_preaos->value();
+    p.lead = nm_threshold->value();
+    p.parkAz = nm_parkaz->value();
+    p.parkEl = nm_parkel->value();
+    return s;
+}
+
+void TfrRotatorWnd::SettingsChanged() {
+    std::string why;
+    Settings = FromControls(why);
+    const TRotatorLimits& l = Settings.plan.limits;
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "Stop at %.0f°, %.0f° of overlap", Wrap360(l.azMin), l.azMax - l.azMin - 360.0);
+    lb_stop->setText(why.empty() ? QString::fromUtf8(buf) : QString());
+    lb_message->setText(Q(why));
+    bn_engage->setEnabled(why.empty() && !Sats.empty());
+    Replan(Clock());
+}
+
+void TfrRotatorWnd::SaveSettings() {
+    std::string why;
+    if (!WriteFileAtomic(DataFolder + kRotatorSettingsFile, RotatorSettingsText(Settings), 0644, &why))
+        lb_message->setText("The settings were not saved: " + Q(why));
+}
+
+void TfrRotatorWnd::Replan(double now) {
+    Plan = TRotatorPlan{};
+    Aos = Los = 0.0;
+    const int i = cb_sat->currentIndex();
+    if (i >= 0 && static_cast<std::size_t>(i) < Sats.size()) {
+        TSatRec sat = Sats[i];
+        TObserver obs = Observer;
+        TSatState state{};
+        state.mode = kFillPosition;
+        const double aos = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs);
+        if (aos < now + 1.0) {
+            const double los = SearchCrossing(TEdge::kSet, sat, state, 0.0, aos, aos + 1.0, obs);
+            double from = Settings.plan.parkAz;
+            if (Control) {
+                const TRotatorStatus st = Control->Status();
+                if (st.haveReading) from = st.readAz;
+            }
+            Plan = PlanPass(PassTrack(Sats[i], Observer, aos, los, 1.0), Settings.plan, from);
+            if (!Plan.commands.empty()) Aos = aos, Los = los;
+        }
+    }
+    if (Los > 0.0) {
+        std::string text = FormatDateTime("mm/dd HH:nn:ss", Aos) + " to " + FormatDateTime("HH:nn:ss", Los) +
+                           " UTC, highest " + FormatFloat("0.0", Plan.maxElevation) + "°";
+        if (Plan.flipped) text += ", flipped";
+        if (Plan.unwinds) text += ", unwinds once";
+        lb_plan->setText(QString::fromUtf8(text.c_str()));
+    } else {
+        lb_plan->setText("No pass within a day");
+    }
+    // After the park on to the next pass; while none is in sight, look again now and then.
+    NextPlan = Los > 0.0 ? Plan.commands.back().t + kReplanAfter / kSecondsPerDay : now + kSearchAgain / kSecondsPerDay;
+    if (Control) Control->SetPlan(Plan);
+    DrawBase();
+    TimerTick();
+}
+
+void TfrRotatorWnd::DrawBase() {
+    const int i = cb_sat->currentIndex();
+    if (Los <= 0.0 || i < 0) {
+        Base = QImage(View.Width, View.Height, QImage::Format_ARGB32_Premultiplied);
+        Base.fill(Qt::white);
+        return;
+    }
+    TRadarScene scene;
+    scene.pass.title = PassTitle(Sats[i]);
+    scene.pass.magnitude = kNoMagnitude;
+    scene.pass.maxElevation = Plan.maxElevation;
+    scene.pass.start = Aos;
+    scene.pass.end = Los;
+    scene.pass.satellite = std::make_shared<const TSatRec>(Sats[i]);
+    scene.observer = Observer;
+    scene.font = font();
+    DrawRadarChart(Base, View, scene, kRadarStartRotation, false);
+    TObserver obs = Observer;
+    BaseGst = ObserverVector(Aos, obs);
+    // The rotator's commands over the satellite's track.
+    QPainter painter(&Base);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPoint last;
+    bool haveLast = false;
+    for (const TRotatorCommand& c : Plan.commands) {
+        QPoint p;
+        if (!Place(View, Observer, BaseGst, c.az, c.el, p)) {
+            haveLast = false;
+            continue;
+        }
+        painter.setPen(QPen(kPlanColour, 1.0));
+        if (haveLast && c.phase == TRotatorPhase::kTrack) painter.drawLine(last, p);
+        if (c.phase == TRotatorPhase::kPark) {
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(p, 6, 6);
+            painter.drawText(p + QPoint(8, 4), "park");
+        } else {
+            painter.setBrush(kPlanColour);
+            painter.drawRect(p.x() - 2, p.y() - 2, 4, 4);
+        }
+        last = p;
+        haveLast = true;
+    }
+}
+
+void TfrRotatorWnd::bn_engageClick() {
+    auto enable = [this](bool on) {
+        for (QWidget* w : std::initializer_list<QWidget*>{cb_sat, nm_model, txt_address, cb_azrange, cb_elrange, nm_floor,
+                                                          nm_flip, nm_preaos, nm_threshold, nm_parkaz, nm_parkel})
+            w->setEnabled(on);
+    };
+    if (Control) {
+        Control->Disengage();
+        Control.reset();
+        bn_engage->setText("Engage");
+        enable(true);
+        return;
+    }
+    std::string why;
+    Settings = FromControls(why);
+    if (!why.empty()) {
+        lb_message->setText(Q(why));
+        return;
+    }
+    SaveSettings();
+    TRotatorControlSettings rcs;
+    rcs.rotator = Settings.rotator;
+    auto control = std::make_unique<TRotatorControl>(rcs, Clock);
+    control->SetPlan(Plan);
+    if (const std::string refused = control->Engage(); !refused.empty()) {
+        lb_message->setText(Q(refused));
+        return;
+    }
+    Control = std::move(control);
+    lb_message->clear();
+    bn_engage->setText("Disengage");
+    enable(false);
+}
+
+void TfrRotatorWnd::TimerTick() {
+    const double now = Clock();
+    if (now > NextPlan) {
+        Replan(now);
+        return;
+    }
+    Shown = Base.copy();
+    if (!Control) {
+        lb_state->setText("Not engaged");
+        const TRotatorCommand* c = Plan.At(now);
+        lb_commanded->setText(c ? QString::fromUtf8((AzEl(c->az, c->el) + " would be sent").c_str()) : "-");
+        lb_read->setText("-");
+    } else {
+        const TRotatorStatus st = Control->Status();
+        lb_state->setText(Q(std::string(LinkStateName(st.state)) + ", " + std::to_string(st.positionCommands) +
+                            " position commands"));
+        lb_message->setText(Q(st.message));
+        lb_commanded->setText(
+            st.haveCommand ? QString::fromUtf8((AzEl(st.commanded.az, st.commanded.el) + ", " + PhaseText(st.commanded.phase)).c_str())
+                           : "-");
+        lb_read->setText(st.haveReading ? QString::fromUtf8(AzEl(st.readAz, st.readEl).c_str()) : "-");
+        if (Los > 0.0) {
+            QPainter painter(&Shown);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setBrush(Qt::NoBrush);
+            QPoint p;
+            if (st.haveCommand && Place(View, Observer, BaseGst, st.commanded.az, st.commanded.el, p)) {
+                painter.setPen(QPen(kCommandColour, 2.0));
+                painter.drawEllipse(p, 7, 7);
+            }
+            if (st.haveReading && Place(View, Observer, BaseGst, st.readAz, st.readEl, p)) {
+                painter.setPen(QPen(kReadColour, 2.0));
+                painter.drawLine(p - QPoint(6, 0), p + QPoint(6, 0));
+                painter.drawLine(p - QPoint(0, 6), p + QPoint(0, 6));
+            }
+        }
+    }
+    ImgRadar->setPixmap(QPixmap::fromImage(Shown));
+}
