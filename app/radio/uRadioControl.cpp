@@ -46,6 +46,20 @@ milliseconds NextBackoff(milliseconds last) {
     return std::min(last * 2, milliseconds(30000));
 }
 
+template <class TStatus>
+template <class TDevice>
+bool TLinkLoop<TStatus>::ReopenLater(TDevice& dev, milliseconds& backoff) {
+    std::string why;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        why = status_.message;
+    }
+    dev.Close();
+    backoff = NextBackoff(backoff);
+    SetState(TLinkState::kReconnecting, why + "; reconnecting in " + Seconds(backoff));
+    return WaitFor(backoff);
+}
+
 const char* RigTypeName(TRigType type) {
     switch (type) {
         case TRigType::kReceiveOnly: return "rx";
@@ -150,11 +164,7 @@ std::string TRigControl::Engage() {
 }
 
 void TRigControl::Disengage() {
-    {
-        std::lock_guard<std::mutex> lock(stopMutex_);
-        stop_ = true;
-    }
-    stopCv_.notify_all();
+    RequestStop();
     for (std::thread& t : threads_) t.join();
     threads_.clear();
     ReleaseDevices(keys_);
@@ -176,18 +186,6 @@ void TRigControl::TuneDownlink(double downSat) {
 void TRigControl::TuneUplink(double upSat) {
     std::lock_guard<std::mutex> lock(mutex_);
     tuner_.TuneUplink(upSat);
-}
-
-void TRigControl::SetState(TLinkState state, const std::string& message) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    status_.state = state;
-    if (!message.empty()) status_.message = message;
-}
-
-// False when asked to stop while waiting.
-bool TRigControl::WaitFor(milliseconds ms) {
-    std::unique_lock<std::mutex> lock(stopMutex_);
-    return !stopCv_.wait_for(lock, ms, [this] { return stop_; });
 }
 
 bool TRigControl::Setup(TRadioDevice& dev, std::vector<Channel>& channels) {
@@ -308,15 +306,7 @@ void TRigControl::Run(std::size_t device) {
             ++status_.frequencyCommands;
         }
         if (dev.Lost()) {
-            std::string why;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                why = status_.message;
-            }
-            dev.Close();
-            backoff = NextBackoff(backoff);
-            SetState(TLinkState::kReconnecting, why + "; reconnecting in " + Seconds(backoff));
-            if (!WaitFor(backoff)) break;
+            if (!ReopenLater(dev, backoff)) break;
             continue;
         }
         const auto spent = duration_cast<milliseconds>(steady_clock::now() - tickStart);
@@ -352,11 +342,7 @@ std::string TRotatorControl::Engage() {
 }
 
 void TRotatorControl::Disengage() {
-    {
-        std::lock_guard<std::mutex> lock(stopMutex_);
-        stop_ = true;
-    }
-    stopCv_.notify_all();
+    RequestStop();
     if (thread_.joinable()) thread_.join();
     ReleaseDevices({key_});
     key_.clear();
@@ -372,17 +358,6 @@ void TRotatorControl::SetPlan(TRotatorPlan plan) {
 TRotatorStatus TRotatorControl::Status() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return status_;
-}
-
-void TRotatorControl::SetState(TLinkState state, const std::string& message) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    status_.state = state;
-    if (!message.empty()) status_.message = message;
-}
-
-bool TRotatorControl::WaitFor(milliseconds ms) {
-    std::unique_lock<std::mutex> lock(stopMutex_);
-    return !stopCv_.wait_for(lock, ms, [this] { return stop_; });
 }
 
 void TRotatorControl::Run() {
@@ -436,15 +411,7 @@ void TRotatorControl::Run() {
             else status_.message = e;
         }
         if (dev.Lost()) {
-            std::string why;
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                why = status_.message;
-            }
-            dev.Close();
-            backoff = NextBackoff(backoff);
-            SetState(TLinkState::kReconnecting, why + "; reconnecting in " + Seconds(backoff));
-            if (!WaitFor(backoff)) break;
+            if (!ReopenLater(dev, backoff)) break;
             continue;
         }
         const auto spent = duration_cast<milliseconds>(steady_clock::now() - tickStart);

@@ -6,6 +6,7 @@
 // loops touch nothing of theirs.
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -67,7 +68,41 @@ struct TRigStatus {
     uint64_t connects = 0;        // successful opens, the first included
 };
 
-class TRigControl {
+// What a device loop shares: its status under a lock, and a stop that ends
+// its waits at once.
+template <class TStatus>
+class TLinkLoop {
+protected:
+    void SetState(TLinkState state, const std::string& message) {
+        std::lock_guard<std::mutex> lock(mutex_);
+        status_.state = state;
+        if (!message.empty()) status_.message = message;
+    }
+    // False when asked to stop while waiting.
+    bool WaitFor(std::chrono::milliseconds ms) {
+        std::unique_lock<std::mutex> lock(stopMutex_);
+        return !stopCv_.wait_for(lock, ms, [this] { return stop_; });
+    }
+    void RequestStop() {
+        {
+            std::lock_guard<std::mutex> lock(stopMutex_);
+            stop_ = true;
+        }
+        stopCv_.notify_all();
+    }
+    // A device the loop has lost is closed, the loss told with its reason,
+    // and the next back-off waited; false when asked to stop meanwhile.
+    template <class TDevice>
+    bool ReopenLater(TDevice& dev, std::chrono::milliseconds& backoff);
+
+    mutable std::mutex mutex_;
+    TStatus status_;
+    std::mutex stopMutex_;
+    std::condition_variable stopCv_;
+    bool stop_ = false;
+};
+
+class TRigControl : private TLinkLoop<TRigStatus> {
 public:
     TRigControl(const TRigSettings& settings, const TSatRec& sat, const TObserver& observer,
                 const TTransponder& transponder, TRadioClock clock = SystemRadioClock());
@@ -92,21 +127,15 @@ private:
     struct Channel;
     void Run(std::size_t device);
     bool Setup(TRadioDevice& dev, std::vector<Channel>& channels);
-    void SetState(TLinkState state, const std::string& message);
-    bool WaitFor(std::chrono::milliseconds ms);
 
     TRigSettings settings_;
     TRadioClock clock_;
-    mutable std::mutex mutex_;  // tuner_ and status_
+    // mutex_ guards tuner_ as well as status_.
     TTuner tuner_;
     std::string downMode_, upMode_;
-    TRigStatus status_;
     std::vector<TDeviceAddress> devices_;
     std::vector<std::string> keys_;  // registered while engaged
     std::vector<std::thread> threads_;
-    std::mutex stopMutex_;
-    std::condition_variable stopCv_;
-    bool stop_ = false;
 };
 
 struct TRotatorControlSettings {
@@ -126,7 +155,7 @@ struct TRotatorStatus {
     uint64_t connects = 0;
 };
 
-class TRotatorControl {
+class TRotatorControl : private TLinkLoop<TRotatorStatus> {
 public:
     explicit TRotatorControl(const TRotatorControlSettings& settings, TRadioClock clock = SystemRadioClock());
     ~TRotatorControl();
@@ -142,19 +171,12 @@ public:
 
 private:
     void Run();
-    void SetState(TLinkState state, const std::string& message);
-    bool WaitFor(std::chrono::milliseconds ms);
 
     TRotatorControlSettings settings_;
     TRadioClock clock_;
-    mutable std::mutex mutex_;
-    TRotatorPlan plan_;
-    TRotatorStatus status_;
+    TRotatorPlan plan_;  // under mutex_
     std::string key_;
     std::thread thread_;
-    std::mutex stopMutex_;
-    std::condition_variable stopCv_;
-    bool stop_ = false;
 };
 
 // hamlib's mode for a transponder's mode: FM and its data modes on FM, the
