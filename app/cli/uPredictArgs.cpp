@@ -276,7 +276,7 @@ The bundled element sets are of January 2018: search near 2018-01-22, or
 get fresh elements (see the README).
 
 Exit status: 0 report printed (also when nothing was found), 1 data could
-not be read or a file not written, 2 bad arguments or period, 130 stopped
-with Ctrl+C.
+not be read, a file not written or the search failed, 2 bad arguments or
+period, 130 stopped with Ctrl+C.
 )";
 }

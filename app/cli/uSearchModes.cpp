@@ -163,6 +163,11 @@ std::string ParseTargetArg(const std::string& text, const std::string& dataFolde
 int FinishReport(const TSearchStatus& status) {
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) return 1;
     if (!status.cutShort) return 0;
+    if (!status.failure.empty()) {
+        PrintMessage("search failed: " + status.failure + " (" + std::to_string(status.satellitesDone) + " of " +
+                     std::to_string(status.satellitesTotal) + " satellites searched)");
+        return 1;
+    }
     PrintMessage("interrupted: " + std::to_string(status.satellitesDone) + " of " +
                  std::to_string(status.satellitesTotal) + " satellites searched");
     return kInterruptedStatus;

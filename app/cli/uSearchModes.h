@@ -55,15 +55,17 @@ inline constexpr int kInterruptedStatus = 130;
 // (MainSat.bin or --tle), read from source; dataFolder: where IridSat.bin and
 // star.dat are. settings: the report's, without element ages (added here).
 // control (may be null): cancel and progress. Exit status: 0 printed (also
-// when nothing was found), 1 data could not be read or a file not written,
+// when nothing was found), 1 data could not be read, a file not written or
+// the search failed,
 // 2 bad arguments, kInterruptedStatus when cancelled (what was found is
 // printed; no KML is written).
 int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const std::string& dataFolder,
                   const TPredictionInputs& inputs, const TObserver& observer, TReportSettings settings,
                   std::vector<TSatRec> sats, const std::string& source, TSearchControl* control = nullptr);
 
-// After the output: 1 when stdout failed, else kInterruptedStatus (with a
-// note on stderr) when the search was cut short, else 0.
+// After the output: 1 when stdout failed or the search failed (the reason
+// on stderr), else kInterruptedStatus (with a note on stderr) when the
+// search was cut short, else 0.
 int FinishReport(const TSearchStatus& status);
 
 std::string SearchModeUsage();

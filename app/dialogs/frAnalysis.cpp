@@ -50,6 +50,7 @@ void TfrAnalysisWnd::FormCreate() {
     BuildControls();
     BuildCommands();
     Runner = std::make_unique<TSearchRunner>(Progress);
+    Runner->SetFailureHandler([this](const TSearchStatus& status) { ShowResult({}, status); });
     setMinimumSize(kMinWidth, kMinHeight);
     resize(900, 640);
     CentreOnScreen(this);

@@ -62,6 +62,7 @@ void TfrPredictionWnd::FormCreate() {
     BuildControls();
     BuildCommands();
     Runner = std::make_unique<TSearchRunner>(Progress);
+    Runner->SetFailureHandler([this](const TSearchStatus& status) { ShowResult({}, status); });
     setMinimumSize(kMinWidth, kMinHeight);
     resize(980, 700);
     CentreOnScreen(this);

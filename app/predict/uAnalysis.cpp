@@ -193,6 +193,9 @@ TReportLines AnalysisTransitReport(const TAnalysisTransitResult& result, const T
 
 std::string CutShortLine(const TSearchStatus& status) {
     if (!status.cutShort) return {};
-    return "  Search cut short: " + std::to_string(status.satellitesDone) + " of " +
-           std::to_string(status.satellitesTotal) + " satellites searched";
+    const std::string searched = std::to_string(status.satellitesDone) + " of " +
+                                 std::to_string(status.satellitesTotal) + " satellites searched";
+    if (!status.failure.empty())
+        return "  Search failed: " + status.failure + (status.satellitesTotal ? "; " + searched : "");
+    return "  Search cut short: " + searched;
 }

@@ -113,5 +113,6 @@ TReportLines AnalysisTransitReport(const TAnalysisTransitResult& result, const T
                                    const TReportSettings& settings);
 
 // "  Search cut short: 12 of 40 satellites searched", for a report whose
-// search was cancelled; "" for one that ran to the end.
+// search was cancelled, "  Search failed: <why>; 12 of 40 satellites
+// searched" for one that failed; "" for one that ran to the end.
 std::string CutShortLine(const TSearchStatus& status);

@@ -7,9 +7,11 @@
 #include <atomic>
 #include <cmath>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <iterator>
 #include <mutex>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -31,16 +33,20 @@ struct TSearchControl {
     std::function<void(const std::function<void()>& write)> output;
 };
 
-// The stop test a satellite's job calls between passes.
+// The stop test a satellite's job calls between passes: a cancel, or
+// another job's failure.
 class TStop {
 public:
-    explicit TStop(const TSearchControl* control) : control_(control) {}
+    explicit TStop(const TSearchControl* control, const std::atomic<bool>* failed = nullptr)
+        : control_(control), failed_(failed) {}
     bool operator()() const {
-        return control_ && control_->cancel.load(std::memory_order_relaxed);
+        return (control_ && control_->cancel.load(std::memory_order_relaxed)) ||
+               (failed_ && failed_->load(std::memory_order_relaxed));
     }
 
 private:
     const TSearchControl* control_;
+    const std::atomic<bool>* failed_;
 };
 
 // Takes a satellite's records as soon as it and every satellite before it
@@ -56,7 +62,9 @@ using TSatelliteSink = std::function<void(std::size_t satellite, std::vector<Rec
 // satellites done ahead of a slower one). A satellite whose job saw a cancel
 // is left out whole, so what comes back is every satellite searched to the
 // end and nothing half-searched. The items may be satellite records or
-// element entries still to be made into records.
+// element entries still to be made into records. An exception from a job or
+// the sink fails the search instead of ending the program: the other jobs
+// stop as on a cancel and the status carries the message.
 template <typename Record, typename Item, typename Wanted, typename Job>
 TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsigned threads,
                               TSearchControl* control, Job job, std::vector<Record>& merged,
@@ -65,7 +73,8 @@ TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsi
     for (std::size_t i = 0; i < sats.size(); ++i)
         if (wanted(sats[i])) work.push_back(i);
     const std::size_t total = work.size();
-    const TStop stop(control);
+    std::atomic<bool> failed{false};
+    const TStop stop(control, &failed);
 
     struct TSlot {
         std::vector<Record> records;
@@ -79,7 +88,13 @@ TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsi
         sink(work[k], slot.records);
         std::vector<Record>().swap(slot.records);
     };
-    auto worker = [&]() {
+    std::mutex failureMutex;
+    std::string failure;  // the first one, under failureMutex
+    auto fail = [&](const char* what) {
+        std::lock_guard<std::mutex> lock(failureMutex);
+        if (!failed.exchange(true)) failure = what && *what ? what : "unknown error";
+    };
+    auto loop = [&]() {
         for (std::size_t k = next++; k < total && !stop(); k = next++) {
             job(work[k], stop, perSatellite[k].records);
             if (stop()) break;
@@ -93,6 +108,15 @@ TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsi
             }
             const std::size_t n = ++done;
             if (control && control->progress) control->progress(n, total);
+        }
+    };
+    auto worker = [&]() {
+        try {
+            loop();
+        } catch (const std::exception& e) {
+            fail(e.what());
+        } catch (...) {
+            fail(nullptr);
         }
     };
 
@@ -117,13 +141,22 @@ TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsi
         if (!slot.complete) continue;
         ++status.satellitesDone;
         if (sink) {
-            if (k >= handedOver) handOver(slot, k);  // after a gap a cancel left
+            if (k >= handedOver && !failed) {  // after a gap a cancel left
+                try {
+                    handOver(slot, k);
+                } catch (const std::exception& e) {
+                    fail(e.what());
+                } catch (...) {
+                    fail(nullptr);
+                }
+            }
             continue;
         }
         merged.insert(merged.end(), std::make_move_iterator(slot.records.begin()),
                       std::make_move_iterator(slot.records.end()));
     }
-    status.cutShort = status.satellitesDone < total;
+    status.cutShort = status.satellitesDone < total || failed;
+    status.failure = std::move(failure);
     return status;
 }
 

@@ -16,10 +16,13 @@
 
 // How far a search got. A cancelled search keeps every satellite it finished
 // and says it was cut short.
+// A search that failed (an error inside one satellite's job) stops, keeps
+// what it finished, is cut short and says why in failure.
 struct TSearchStatus {
     bool cutShort = false;
     std::size_t satellitesDone = 0;
     std::size_t satellitesTotal = 0;
+    std::string failure;  // "" unless the search failed
 };
 
 // The prediction window's inputs, read once before a search starts.

@@ -28,6 +28,7 @@
 #include "uAnalysis.h"
 #include "uFormat.h"
 #include "uInitialize.h"
+#include "uLoadSave.h"
 
 namespace {
 const QDate kFirstDate(1957, 1, 1), kLastDate(2049, 12, 31);
@@ -321,7 +322,18 @@ void TSearchRunner::Start(int code, const QString& caption, TBody body) {
     Workers.Start(
         code,
         [this, control, body = std::move(body)]() -> TWorkers::TApply {
-            TWorkers::TApply show = body(*control);
+            TWorkers::TApply show;
+            try {
+                show = body(*control);
+            } catch (...) {
+                TSearchStatus failed;
+                failed.cutShort = true;
+                failed.failure = TWorkers::Reason(std::current_exception());
+                show = [this, failed] {
+                    if (Failed) Failed(failed);
+                    else ShowMessageText("The search failed: " + failed.failure);
+                };
+            }
             return [this, control, show = std::move(show)] {
                 if (Control == control) Control.reset();
                 Progress->End();

@@ -150,9 +150,13 @@ public:
     ~TSearchRunner() override;
 
     bool Busy() const { return BusyFlag; }
-    // Does nothing while busy. caption: what the progress line says.
+    // Does nothing while busy. caption: what the progress line says. A body
+    // that throws ends the search as failed: the failure handler gets a
+    // status that says why (without one, the message sink does).
     void Start(int code, const QString& caption, TBody body);
     void Cancel();
+    using TFailed = std::function<void(const TSearchStatus& status)>;
+    void SetFailureHandler(TFailed handler) { Failed = std::move(handler); }
 
 private:
     struct TProgressShare {
@@ -162,6 +166,7 @@ private:
     TSearchProgress* Progress = nullptr;
     std::shared_ptr<TSearchControl> Control;
     bool BusyFlag = false;
+    TFailed Failed;
     // Last, so it is destroyed first: the job ends while the rest exists.
     TWorkers Workers;
 };

@@ -2,6 +2,8 @@
 
 #include <QMetaObject>
 
+#include "uLoadSave.h"
+
 TWorkers::~TWorkers() {
     for (TJob& job : Jobs)
         if (job.thread.joinable()) job.thread.join();
@@ -28,6 +30,16 @@ void TWorkers::Push(TResult result) {
     QMetaObject::invokeMethod(this, "Deliver", Qt::QueuedConnection);
 }
 
+std::string TWorkers::Reason(std::exception_ptr error) {
+    try {
+        if (error) std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        if (*e.what()) return e.what();
+    } catch (...) {
+    }
+    return "unknown error";
+}
+
 void TWorkers::Post(TApply step) { Push(TResult{std::move(step), nullptr, false}); }
 
 void TWorkers::Start(int code, TBody body, bool* busy) {
@@ -35,8 +47,18 @@ void TWorkers::Start(int code, TBody body, bool* busy) {
     if (busy) *busy = true;
     ++Pending;
     auto done = std::make_shared<std::atomic<bool>>(false);
-    std::thread thread([this, body = std::move(body), busy, done] {
-        Push(TResult{body(), busy, true});
+    std::thread thread([this, code, body = std::move(body), busy, done] {
+        TApply apply;
+        try {
+            apply = body();
+        } catch (...) {
+            // Left to escape, it would end the whole program.
+            apply = [this, code, why = Reason(std::current_exception())] {
+                if (Failure) Failure(code, why);
+                else ShowMessageText("The background job failed: " + why);
+            };
+        }
+        Push(TResult{std::move(apply), busy, true});
         done->store(true);
     });
     Jobs.push_back(TJob{code, std::move(thread), done});

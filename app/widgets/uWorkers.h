@@ -12,10 +12,12 @@
 
 #include <atomic>
 #include <deque>
+#include <exception>
 #include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 
 // Worker codes.
@@ -56,8 +58,15 @@ public:
 
     // StartWorker: sets *busy, runs body on a new thread; the step it returns
     // runs on the UI thread right after *busy is cleared (EndWorker). busy
-    // must outlive this object.
+    // must outlive this object. A body that throws ends its job like any
+    // other: the failure handler gets the code and the reason on the UI thread.
     void Start(int code, TBody body, bool* busy = nullptr);
+    // What a failed job does on the UI thread; without a handler the reason
+    // goes to the message sink ("The background job failed: <why>").
+    using TFailure = std::function<void(int code, const std::string& why)>;
+    void SetFailureHandler(TFailure handler) { Failure = std::move(handler); }
+    // The reason an exception gives (its what(), or "unknown error").
+    static std::string Reason(std::exception_ptr error);
     // Runs step on the UI thread soon; callable from any thread.
     void Post(TApply step);
     // No job running and no result waiting to be applied.
@@ -86,5 +95,6 @@ private:
     std::deque<TResult> Queue;  // under QueueMutex
     std::list<TJob> Jobs;       // UI thread only
     bool Dropping = false;      // UI thread only
+    TFailure Failure;           // UI thread only
     int Pending = 0;            // UI thread only: jobs whose result was not applied yet
 };

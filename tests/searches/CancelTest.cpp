@@ -7,9 +7,11 @@
 #include <chrono>
 #include <mutex>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "SearchTestUtil.h"
+#include "uAnalysis.h"
 #include "uFlares.h"
 #include "uTransit.h"
 
@@ -141,4 +143,41 @@ TEST(SearchControl, SinkTakesEachSatelliteInListOrderAsSoonAsItIsDone) {
     EXPECT_TRUE(std::is_sorted(kept.begin(), kept.end()));
     for (std::size_t k = 0; k < kept.size(); k += 7)
         EXPECT_EQ(RunLineSearch(in, {sats[kept[k]]}, site, 1).linePasses.size(), passCounts[k]);
+}
+
+// An exception inside a search (here from its progress call and from its
+// sink) fails that search with the reason instead of ending the program;
+// what it finished is kept, and the next search runs normally.
+TEST(SearchControl, ThrowingSearchFailsWithItsReason) {
+    const std::vector<TSatRec> sats = WholeCatalogue();
+    const TObserver site = SiteAt(45.0, -75.0, 0.1);
+    const double start = EncodeDayNumber(2018, 1, 22);
+    TPredictionInputs in = Period(start, start + 1.0, 10.0, true);
+    in.sunlitOnly = false;
+
+    TSearchControl control;
+    std::atomic<std::size_t> calls{0};
+    control.progress = [&](std::size_t, std::size_t) {
+        if (++calls == 5) throw std::runtime_error("disk on fire");
+    };
+    const TPredictionResult r = RunLineSearch(in, sats, site, 2, &control);
+    EXPECT_TRUE(r.status.cutShort);
+    EXPECT_EQ(r.status.failure, "disk on fire");
+    EXPECT_GE(r.status.satellitesDone, 5u);
+    EXPECT_LT(r.status.satellitesDone, r.status.satellitesTotal);
+    EXPECT_EQ(CutShortLine(r.status), "  Search failed: disk on fire; " + std::to_string(r.status.satellitesDone) +
+                                          " of " + std::to_string(r.status.satellitesTotal) + " satellites searched");
+
+    std::size_t handed = 0;
+    const TPredictionResult s = RunLineSearch(in, sats, site, 2, nullptr, [&](std::size_t, std::vector<TLinePass>&) {
+        if (++handed == 3) throw 42;  // not even an exception class
+    });
+    EXPECT_TRUE(s.status.cutShort);
+    EXPECT_EQ(s.status.failure, "unknown error");
+    EXPECT_EQ(handed, 3u);
+
+    const TPredictionResult again = RunLineSearch(in, {sats[0], sats[1]}, site, 2);
+    EXPECT_FALSE(again.status.cutShort);
+    EXPECT_TRUE(again.status.failure.empty());
+    EXPECT_EQ(CutShortLine(again.status), "");
 }
