@@ -27,7 +27,7 @@ test: build
 test-asan: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORBISK_SANITIZE=address,undefined -DORBISK_BENCH=OFF > /dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
-	@cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS)
+	@cd $(ASAN_BUILD) && LSAN_OPTIONS="suppressions=$(CURDIR)/tests/lsan.supp" ctest --output-on-failure -j $(JOBS)
 
 # Races between the search workers, their progress callbacks and cancels.
 test-tsan: deps
