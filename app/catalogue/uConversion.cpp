@@ -15,7 +15,6 @@
 namespace {
 
 constexpr double kDefaultStdMag = 8.0;
-constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01 as a day number
 
 bool EntryLess(const TElementEntry& a, const TElementEntry& b) {
     return CatalogueNumberLess(a.catNo.view(), b.catNo.view());

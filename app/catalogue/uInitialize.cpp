@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 #include <string_view>
 
 #include "Zenora.h"
@@ -25,7 +24,6 @@ constexpr std::size_t kSkyAzOffset = kSkyAltOffset + sizeof(double);
 static_assert(kSkyAzOffset + sizeof(double) == kOptionsFileSize);
 constexpr std::size_t kMaxIniBytes = 64 * 1024;
 constexpr const char* kIniSection = "InternetInfo";
-constexpr double kPi = std::numbers::pi;
 
 // Takes a field from the bytes of a file into a packed record when the file
 // holds all of it and the value passes the check; otherwise the record keeps
@@ -260,7 +258,7 @@ TDownloadSettings DefaultDownloadSettings(double now) {
 double NowDayNumber() {
     using namespace std::chrono;
     double ms = static_cast<double>(duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count());
-    return ms / 86400000.0 + 25569.0;
+    return ms / 86400000.0 + kUnixEpochDay;
 }
 
 // ---- Options.bin ------------------------------------------------------------

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
-#include <numbers>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -20,8 +19,6 @@ namespace {
 constexpr std::size_t kRecSize = sizeof(TSatRec);
 // Longer lines are cut here; no element or name line comes near it.
 constexpr std::size_t kMaxLine = 4096;
-
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
 
 std::mutex gSinkMutex;
 TMessageSink gSink;
@@ -313,7 +310,7 @@ bool CheckSatRec(const TSatRec& s) {
     // 1950 .. 2100 as Julian dates.
     if (!finite(s.epoch) || s.epoch < 2433282.5 || s.epoch > 2488069.5) return false;
     if (!finite(s.ecc) || s.ecc < 0.0 || s.ecc >= 1.0) return false;
-    if (!finite(s.inclination) || s.inclination < 0.0 || s.inclination > std::numbers::pi + 1e-9) return false;
+    if (!finite(s.inclination) || s.inclination < 0.0 || s.inclination > kPi + 1e-9) return false;
     for (double a : {s.node, s.argPerigee, s.meanAnomaly})
         if (!finite(a) || std::fabs(a) > 2.0 * kTwoPi) return false;
     if (!finite(s.meanMotion) || s.meanMotion <= 0.0 || s.meanMotion > 20.0) return false;

@@ -26,6 +26,4 @@ bool FileExists(const std::string& path);
 std::string FolderOf(const std::string& path);  // with its trailing '/', or "" for a bare name
 std::string FileNameOf(const std::string& path);
 
-constexpr double kJulianOffset = kJulianDayNumberOffset;
-
 }  // namespace netfiles

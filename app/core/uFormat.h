@@ -50,8 +50,9 @@
 #include <string>
 #include <string_view>
 
+#include "uUnits.h"
+
 inline constexpr char kDegree = '\xB0';
-inline constexpr double kJulianDayNumberOffset = 2415018.5;
 
 // One argument of FormatArgs: text, integer or double.
 struct FmtArg {
@@ -117,8 +118,8 @@ double EncodeDayNumber(int year, int month, int day, int hour = 0, int minute = 
 // False for a day number that is not finite or outside years 1..9999.
 bool DecodeDayNumber(double dayNumber, TDateParts* parts);
 
-inline double JulianToDayNumber(double jd) { return jd - kJulianDayNumberOffset; }
-inline double DayNumberToJulian(double dn) { return dn + kJulianDayNumberOffset; }
+inline double JulianToDayNumber(double jd) { return jd - kJulianOffset; }
+inline double DayNumberToJulian(double dn) { return dn + kJulianOffset; }
 
 // "Jan".."Dec" for 1..12, "" otherwise.
 std::string_view ShortMonthName(int month);

@@ -1,11 +1,13 @@
 // Text, number and unit helpers shared by every reader and computation of
 // the program: one locale-free number parser, one integer parser, one trim,
-// one column slicer, one degree conversion and the two Earth radii.
+// one column slicer and the two Earth radii (units and constants: uUnits.h).
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "uUnits.h"
 
 // The text without leading and trailing blanks and control characters
 // (every byte up to and including ' ').
@@ -27,8 +29,6 @@ bool ParseNumber(std::string_view text, double& value);
 bool ParseInteger(std::string_view text, int64_t& value);
 bool ParseInteger(std::string_view text, int32_t& value);
 
-inline constexpr double kDegToRad = 0.017453292519943295;  // pi / 180
-inline constexpr double kRadToDeg = 57.29577951308232;     // 180 / pi
 constexpr double Radians(double degrees) { return degrees * kDegToRad; }
 constexpr double Degrees(double radians) { return radians * kRadToDeg; }
 

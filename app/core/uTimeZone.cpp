@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "uFileIO.h"
+#include "uUnits.h"
 
 namespace {
-constexpr double kUnixEpochDayNumber = 25569.0;  // 1970-01-01 as a day number
 
 std::string ZoneFolder() {
     const char* dir = std::getenv("TZDIR");
@@ -56,7 +56,7 @@ long OffsetSeconds(const std::string& path, std::time_t when) {
 }
 
 std::time_t UnixTime(double dayNumber) {
-    return static_cast<std::time_t>(std::llround((dayNumber - kUnixEpochDayNumber) * 86400.0));
+    return static_cast<std::time_t>(std::llround((dayNumber - kUnixEpochDay) * 86400.0));
 }
 
 bool ZonePath(const std::string& name, std::string& path, std::string& error) {

@@ -6,14 +6,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <numbers>
 
 #include "uDataFiles.h"
 #include "frCommon.h"
 #include "uFormat.h"
 
 namespace {
-constexpr double kDegPerRad = 180.0 / std::numbers::pi;
 // An element set without a decay estimate carries one this far past its epoch.
 constexpr double kNoDecayDays = 14999.0;
 constexpr std::size_t kShownNameLength = 24;
@@ -35,11 +33,11 @@ std::vector<std::string> SatelliteInfoLines(const TSatRec& sat, bool metric, dou
         Line("  Rev Time:        \t%0:-s  Min", FloatToStrFixed(sat.period, 4, 2)),
         Line("  Revs per day:    \t%0:-s  Rev", FloatToStrFixed(sat.meanMotion, 4, 2)),
         Line("  Revs at Epoch:   \t%0:-s  Revs", FloatToStrFixed(sat.revNumber, 6, 0)),
-        Line("  Inclination:     \t%0:-s  Degrees", FloatToStrFixed(sat.inclination * kDegPerRad, 6, 5)),
+        Line("  Inclination:     \t%0:-s  Degrees", FloatToStrFixed(sat.inclination * kRadToDeg, 6, 5)),
         "  Eccentricity:    \t" + FloatToStrFixed(sat.ecc, 6, 7),
-        Line("  Arg of Perige:   \t%0:-s  Degrees", FloatToStrFixed(sat.argPerigee * kDegPerRad, 6, 3)),
-        Line("  Mean Anomaly:    \t%0:-s  Degrees", FloatToStrFixed(sat.meanAnomaly * kDegPerRad, 6, 3)),
-        Line("  RA of Asc Node:  \t%0:-s  Degrees", FloatToStrFixed(sat.node * kDegPerRad, 6, 3)),
+        Line("  Arg of Perige:   \t%0:-s  Degrees", FloatToStrFixed(sat.argPerigee * kRadToDeg, 6, 3)),
+        Line("  Mean Anomaly:    \t%0:-s  Degrees", FloatToStrFixed(sat.meanAnomaly * kRadToDeg, 6, 3)),
+        Line("  RA of Asc Node:  \t%0:-s  Degrees", FloatToStrFixed(sat.node * kRadToDeg, 6, 3)),
         Line("  Apoge:           \t%0:-s ", FloatToStrFixed(sat.apogee * distanceFactor, 5, 1)) + unit,
         Line("  Perige:          \t%0:-s ", FloatToStrFixed(sat.perigee * distanceFactor, 5, 1)) + unit,
     };

@@ -137,11 +137,10 @@ void TfrMainWnd::ConnectCommands() {
         connect(a, &QAction::triggered, this, [this, a] { SetOrientation(a); });
     for (int i = 0; i < 10; ++i)
         connect(Ui.skyBodies[i], &QAction::triggered, this, [this, i] { GoToBody(i); });
-    constexpr double kPi = 3.14159265358979323846;
     connect(Ui.North1, &QAction::triggered, this, [this] { GoToCompass(0.0); });
-    connect(Ui.South1, &QAction::triggered, this, [this, kPi] { GoToCompass(kPi); });
-    connect(Ui.East1, &QAction::triggered, this, [this, kPi] { GoToCompass(kPi / 2); });
-    connect(Ui.West1, &QAction::triggered, this, [this, kPi] { GoToCompass(1.5 * kPi); });
+    connect(Ui.South1, &QAction::triggered, this, [this] { GoToCompass(kPi); });
+    connect(Ui.East1, &QAction::triggered, this, [this] { GoToCompass(kPi / 2); });
+    connect(Ui.West1, &QAction::triggered, this, [this] { GoToCompass(1.5 * kPi); });
     connect(Ui.menu_gotozenith, &QAction::triggered, this, &TfrMainWnd::menu_gotozenithClick);
     for (QAction* a : {Ui.menu_skyviewradec, Ui.menu_skyviewaltaz, Ui.menu_skyviewfixradec, Ui.menu_skyviewfixaltaz,
                        Ui.menu_skyviewfixsatellite})

@@ -25,7 +25,6 @@ constexpr double kSecond = 1.0 / 86400.0;
 constexpr double kSearchDays = 120.0;
 constexpr double kSlowMeanMotion = 2.0;  // rev/day; at or below: no pass search
 constexpr double kGeoRiseDays = 180.0, kGeoSetDays = 181.0;
-constexpr double kDegPerRad = 57.29577951308232;
 
 void SetColour(QLabel* label, bool running) {
     label->setStyleSheet(running ? "QLabel { color: #008000; }" : "QLabel { color: #c00000; }");
@@ -148,8 +147,8 @@ void TfrMainWnd::ShowReadouts() {
     const std::string degree(1, kDegree);
     Ui.stxt_ra->setText(WidgetText(Conv_to_str_hrs(true, 0, s.radec.ra)));
     Ui.stxt_dec->setText(AngleText(s.radec.dec));
-    Ui.stxt_az->setText(WidgetText(FloatToStrFixed(s.altaz.az * kDegPerRad, 5, 1) + degree));
-    Ui.stxt_alt->setText(WidgetText(FloatToStrFixed(s.altaz.alt * kDegPerRad, 5, 1) + degree));
+    Ui.stxt_az->setText(WidgetText(FloatToStrFixed(s.altaz.az * kRadToDeg, 5, 1) + degree));
+    Ui.stxt_alt->setText(WidgetText(FloatToStrFixed(s.altaz.alt * kRadToDeg, 5, 1) + degree));
     Ui.stxt_rng->setText(WidgetText(FloatToStrFixed(s.radec.dist * k, 6, 1) + unit));
     Ui.stxt_hgt->setText(WidgetText(FloatToStrFixed(s.latlon.height * k, 6, 1) + unit));
     ShowRange2();

@@ -15,14 +15,13 @@
 
 namespace {
 
-constexpr double kDegPerRad = 57.29577951308232;
 // Releases here swap the sky chart between north up and horizon level.
 constexpr int kOrientationBoxWidth = 75, kOrientationBoxHeight = 85;
 constexpr double kMinGlobeScale = 15.0;
 constexpr double kMaxSkyScaleFactor = 1.0 / 0.08;  // pixels per degree per pixel of height
 
 QString DegreesText(double radians) {
-    return WidgetText(FormatArgs("%0:4.3f \xB0", {radians * kDegPerRad}));
+    return WidgetText(FormatArgs("%0:4.3f \xB0", {radians * kRadToDeg}));
 }
 
 bool OnChart(const TRaDec& p) { return p.ra != kHiddenPixel && p.dec != kHiddenPixel; }
@@ -63,7 +62,7 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
     if (Dragging) {
         DragPixels = DragSize(p);
         const int halfWidth = View.Height > 0 ? DragPixels * View.Width / View.Height : DragPixels;
-        const double scale = mode == kViewSky ? View.SkyScale : View.GlobeScale / kDegPerRad;
+        const double scale = mode == kViewSky ? View.SkyScale : View.GlobeScale / kRadToDeg;
         double size = 2.0 * DragPixels / scale;
         const char* unit = "Deg";
         if (size < 1.0) {

@@ -27,7 +27,6 @@
 namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
-constexpr double kUnixEpochDay = 25569.0;  // 1970-01-01 as a day number
 
 CURL* Curl(void* h) { return static_cast<CURL*>(h); }
 

@@ -141,7 +141,7 @@ bool CanRiseTo(const TSatRec& sat, const TObserver& observer, double minElevatio
     if (sat.deepSpace || !std::isfinite(sat.inclination) || !std::isfinite(sat.apogee)) return true;
     const double R = std::hypot(observer.rhoSin, observer.rhoCos);
     if (!(R > 0.0)) return true;
-    const double highest = std::min(sat.inclination, M_PI - sat.inclination) + kInclinationMargin;
+    const double highest = std::min(sat.inclination, kPi - sat.inclination) + kInclinationMargin;
     const double gammaMin = std::max(0.0, std::abs(std::atan2(observer.rhoSin, observer.rhoCos)) - highest);
     const double rMax = (sat.apogee + kEarthRadiusWgs72) * kApogeeFactor + kApogeeMargin;
     const double e = minElevation - NormalTilt(observer) - kSafety;

@@ -318,7 +318,7 @@ TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats) {
         std::vector<TCell> row;
         AddSatellite(row, sat);
         const bool usable = sat.decayed != kDecayedRejected;
-        row.insert(row.end(), {usable ? TCell::Time(sat.epoch - kJulianDayNumberOffset) : TCell::None(),
+        row.insert(row.end(), {usable ? TCell::Time(sat.epoch - kJulianOffset) : TCell::None(),
                                TCell::Number(sat.meanMotion, 8), TCell::Number(Degrees(sat.inclination), 4),
                                TCell::Number(sat.period, 3), TCell::Number(sat.apogee, 1),
                                TCell::Number(sat.perigee, 1), TCell::Bool(sat.selected != 0)});
@@ -335,7 +335,7 @@ TReportLines SatelliteListReport(const std::vector<TSatRec>& sats, const TReport
     for (const TSatRec& sat : sats) {
         const bool usable = sat.decayed != kDecayedRejected;
         const std::string epoch =
-            usable ? FormatDateTime("yyyy-mm-dd HH:nn:ss", sat.epoch - kJulianDayNumberOffset) : "unusable";
+            usable ? FormatDateTime("yyyy-mm-dd HH:nn:ss", sat.epoch - kJulianOffset) : "unusable";
         lines.push_back(FormatArgs("  %0:-8s%1:-22s%2:-22s%3:9.4f%4:8.0f%5:8.0f  %6s",
                                    {CatalogueNumberText(TrimText(sat.catNo.view())), sat.name.str(), epoch,
                                     sat.meanMotion, sat.apogee * settings.distanceFactor,

@@ -58,7 +58,7 @@ TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double 
     TElementAges ages;
     for (const TSatRec& sat : sats) {
         if (!used(sat)) continue;
-        const double epoch = sat.epoch - kJulianDayNumberOffset;
+        const double epoch = sat.epoch - kJulianOffset;
         const double age = start - epoch;
         // The far end of the period decides how stale a set is for it.
         const double far = std::max(std::fabs(start - epoch), std::fabs(stop - epoch));
@@ -99,7 +99,7 @@ void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
     const std::string name = satellite.name.str();
     const std::string number = CatalogueNumberText(satellite.catNo.view());
     const std::string epoch =
-        FormatDateTime("MMM dd yyyy  HH:nn:ss", satellite.epoch - kJulianDayNumberOffset);
+        FormatDateTime("MMM dd yyyy  HH:nn:ss", satellite.epoch - kJulianOffset);
     const char* unit = settings.metric ? "km" : "mi.";
     lines.push_back("  " + std::string(70, '-'));
     lines.push_back(FormatArgs("  Satellite: %0s  -  %1s", {name, number}));
@@ -462,7 +462,7 @@ std::string DecayRowLine(const TSatRec& satellite, double decayDate, double disp
                          double distanceFactor) {
     const std::string title = DecayTitle(satellite);
     const std::string epoch =
-        Shown(satellite.epoch - kJulianDayNumberOffset, displayOffset, "mm/dd/yyyy HH:nn:ss");
+        Shown(satellite.epoch - kJulianOffset, displayOffset, "mm/dd/yyyy HH:nn:ss");
     const std::string decay = Shown(decayDate, displayOffset, "mm/dd/yyyy HH:nn:ss");
     return FormatArgs("  %0:-30s    %1:5.0f   %2:5.0f   %3:16s   %4:16s",
                       {title, satellite.apogee * distanceFactor,

@@ -37,7 +37,7 @@ std::string Seconds(milliseconds ms) { return FormatGeneral(static_cast<double>(
 TRadioClock SystemRadioClock() {
     return [] {
         const double unix = duration<double>(system_clock::now().time_since_epoch()).count();
-        return unix / 86400.0 + 25569.0;  // 1970-01-01 is day 25569
+        return unix / kSecondsPerDay + kUnixEpochDay;
     };
 }
 

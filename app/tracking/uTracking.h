@@ -11,15 +11,12 @@
 #include "SatTypes.h"
 #include "ZenoraTypes.h"
 #include "uText.h"
+#include "uUnits.h"
 #include "uVarDef.h"
 
-constexpr double kJulianOffset = 2415018.5;      // Julian date = day number + this
-constexpr double kMinutesPerDay = 1440.0;
-constexpr double kSecondsPerDay = 86400.0;
 constexpr double kEarthRadius = kEarthRadiusWgs84;  // equatorial, km
 constexpr double kDecayMargin = 75.0;            // km above kEarthRadius
 constexpr double kMinSpeed = 0.5;                // km/s
-constexpr double kHalfPi = 1.5707963267948966;
 constexpr double kAstronomicalUnit = 149597870.691;  // km
 
 // What a state's mode asks FillStateGroups (and so PropagateSatellite and

@@ -2,14 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "Zenora.h"
 #include "uGraphicTools.h"
 #include "uTracking.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 constexpr int kSatRadius = 4;
 constexpr int kNightSteps = 60;
 

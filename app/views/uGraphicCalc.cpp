@@ -2,15 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "Zenora.h"
 #include "uFormat.h"
 #include "uTracking.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
 // Pixel coordinates beyond this are not drawn anyway; keeps conversions defined.
 constexpr double kPixelLimit = 1.0e8;
 

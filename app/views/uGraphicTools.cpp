@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <numbers>
 
 #include "Zenora.h"
 #include "uFileIO.h"
@@ -15,7 +14,6 @@
 #include "uTracking.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 constexpr int kCircleSteps = 90;
 }  // namespace
 

@@ -3,14 +3,12 @@
 #include <QPolygon>
 
 #include <cmath>
-#include <numbers>
 
 #include "uFileIO.h"
 #include "uGraphicTools.h"
 #include "uTracking.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 constexpr int kTerminatorPoints = 120;
 constexpr int kSunRadius = 16;
 constexpr int kSatRadius = 5;

@@ -11,7 +11,6 @@
 #include "uTracking.h"
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 constexpr double kJustOffZenith = kPi / 2 - 0.0001;
 constexpr double kRadarHorizon = -0.015;  // rad: the rim takes in the refracted horizon
 constexpr double kRadarCutoff = -0.5;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "Zenora.h"
 #include "uFormat.h"
@@ -12,7 +11,6 @@
 #include "uTracking.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 
 const QColor kSkyColour(0, 0, 0);
 const QColor kGroundColour(127, 0, 0);

@@ -62,7 +62,7 @@ TEST(Update, EpochCenturyAndMatchingRules) {
     EXPECT_NEAR(EpochOf(57, 1.0), 2435839.5, 1e-6);  // 1957-01-01
     EXPECT_NEAR(EpochOf(56, 1.0), 2471998.5, 1e-6);  // 2056-01-01
     EXPECT_DOUBLE_EQ(ElementEpochJulian(fx::MakeTle("1", 0, 1.5).line1),
-                     36526.5 + kJulianDayNumberOffset);  // 2000-01-01 12:00
+                     36526.5 + kJulianOffset);  // 2000-01-01 12:00
 
     fx::TempDir dir;
     std::vector<TSatRec> list = {Sat("25544", 18, 1.0)};

@@ -17,8 +17,6 @@
 
 namespace {
 
-constexpr double kTwoPi = 2.0 * std::numbers::pi;
-
 // Earth-fixed WGS84 position of a geodetic site, km.
 void SiteEcef(double lat, double lon, double h, double out[3]) {
     const double a = 6378.137, f = 1.0 / 298.257223563, e2 = f * (2.0 - f);

@@ -18,7 +18,6 @@
 #include "uSky.h"
 
 namespace {
-constexpr double kPi = std::numbers::pi;
 const std::string kProgram = ORBISK_PROGRAM_DIR "/";
 
 QPoint MapPixel(const TViewState& vs, double lat, double lon) {
