@@ -198,6 +198,8 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnInterrupt);
 
+    if ((dopplerArgs.active || analysis) && a.format == TOutputFormat::kIcs)
+        return Fail(2, "--format ics needs the line, flares or transit mode");
     if (dopplerArgs.active)
         return RunDopplerMode(dopplerArgs, a, inputs, observer, settings, std::move(sats), source, &gControl);
     if (analysis) return RunAnalysisMode(analysisArgs, a, dataFolder, inputs, observer, settings, &gControl);

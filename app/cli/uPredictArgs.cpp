@@ -14,7 +14,7 @@ std::string Range(const std::string& option, double lo, double hi) {
 const std::vector<std::string_view> kValueOptions = {
     "--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--tz", "--name",
     "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step", "--threads",
-    "--sat", "--sort", "--format"};
+    "--sat", "--sort", "--format", "--alarm"};
 const std::vector<std::string_view> kFlagOptions = {"--help", "--version", "--utc", "--all",
                                                     "--day-night", "--list"};
 
@@ -199,15 +199,22 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
                 return "--sort must be satellite or time, not '" + text + "'";
             out.byTime = text == "time";
         } else if (a == "--format") {
-            if (!value(text)) return "--format needs a value: text, csv or json";
+            if (!value(text)) return "--format needs a value: text, csv, json or ics";
             if (text == "text")
                 out.format = TOutputFormat::kText;
             else if (text == "csv")
                 out.format = TOutputFormat::kCsv;
             else if (text == "json")
                 out.format = TOutputFormat::kJson;
+            else if (text == "ics")
+                out.format = TOutputFormat::kIcs;
             else
-                return "--format must be text, csv or json, not '" + text + "'";
+                return "--format must be text, csv, json or ics, not '" + text + "'";
+        } else if (a == "--alarm") {
+            double minutes = 0.0;
+            if (!number(minutes, 0.0, 1440.0, error)) return error;
+            if (minutes != std::floor(minutes)) return "--alarm must be whole minutes";
+            out.icsAlarm = static_cast<int>(minutes);
         } else {
             std::vector<std::string_view> known = PredictOptions();
             known.insert(known.end(), otherOptions.begin(), otherOptions.end());
@@ -218,6 +225,7 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
     out.haveSite = haveLat && haveLon;
     if (haveDays && out.haveStop) return "give --stop or --days, not both";
     if (!out.zone.empty() && out.haveOffset) return "give --tz or --utc-offset, not both";
+    if (out.icsAlarm >= 0 && out.format != TOutputFormat::kIcs) return "--alarm needs --format ics";
     return {};
 }
 
@@ -264,9 +272,13 @@ Prints the visible passes of the selected satellites of data/MainSat.bin
   --day-night          search day and night, not only darkness
   --sort satellite|time  passes grouped by satellite (default), or the
                        passes of all satellites in time order
-  --format text|csv|json  the report (default); or one record per pass, row,
-                       flare, transit or path point, as CSV with a header
-                       row or as JSON, times in ISO 8601 UTC
+  --format text|csv|json|ics  the report (default); or one record per pass,
+                       row, flare, transit or path point, as CSV with a header
+                       row or as JSON, times in ISO 8601 UTC; or ics: a
+                       calendar (iCalendar) with one event per pass, flare
+                       or transit (line, flares and transit modes)
+  --alarm MIN          with --format ics: a reminder MIN minutes before each
+                       event, 0 to 1440
   --threads N          worker threads (default: one per core)
   --help               show this help
   --version            show the version

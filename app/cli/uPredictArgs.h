@@ -9,8 +9,9 @@
 #include "uPassSearch.h"
 
 // How results are written: the fixed-column report, or one record per line
-// (CSV with a header row) or per object (JSON), from the result records.
-enum class TOutputFormat { kText, kCsv, kJson };
+// (CSV with a header row) or per object (JSON), or one calendar event per
+// pass, flare or transit (iCalendar), from the result records.
+enum class TOutputFormat { kText, kCsv, kJson, kIcs };
 
 struct TPredictArgs {
     bool help = false;
@@ -38,6 +39,7 @@ struct TPredictArgs {
     bool list = false;            // --list
     bool byTime = false;          // --sort time
     TOutputFormat format = TOutputFormat::kText;  // --format
+    int icsAlarm = -1;            // --alarm MIN: a calendar reminder this long before each event
     TPredictionControls controls; // --min-elev, --sun-alt, --min-revs, --step, --all, --day-night, --utc
 
     TPredictArgs() { controls.utcMode = false; }  // local time unless --utc

@@ -10,6 +10,8 @@
 #include "uFlares.h"
 #include "uFormat.h"
 #include "uGoogle.h"
+#include "uIcs.h"
+#include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uMagFile.h"
 #include "uRecordOutput.h"
@@ -220,11 +222,30 @@ bool PickSatellites(std::vector<TSatRec>& list, const std::vector<std::string>& 
 }
 
 namespace {
-// Writes the output of a search: the report, or its records as CSV or JSON.
+// The calendar of a search's events for the observer of the report.
+std::string Calendar(std::vector<TIcsEvent> events, const TReportSettings& settings, int alarmMinutes) {
+    TIcsCalendar cal;
+    cal.stamp = NowDayNumber();
+    cal.haveGeo = true;
+    cal.latitude = settings.latitude * kRadToDeg;
+    cal.longitude = settings.longitude * kRadToDeg;
+    cal.location = Latin1ToUtf8(settings.observerName);
+    cal.alarmMinutes = alarmMinutes;
+    cal.events = std::move(events);
+    return IcsText(cal);
+}
+
+// Writes the output of a search: the report, or its records as CSV or JSON,
+// or its calendar (ics: modes without one are refused before they run).
 void Emit(TOutputFormat format, const std::function<TReportLines()>& report,
-          const std::function<TRecordTable()>& records) {
+          const std::function<TRecordTable()>& records, const std::function<std::string()>& ics = {}) {
     if (format == TOutputFormat::kText) {
         PrintReport(report());
+        return;
+    }
+    if (format == TOutputFormat::kIcs) {
+        const std::string text = ics ? ics() : std::string();
+        std::fwrite(text.data(), 1, text.size(), stdout);
         return;
     }
     const TRecordTable table = records();
@@ -299,6 +320,9 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         if (!PickSatellites(sats, args.sats, listSource, error, &notes)) return Fail(2, error);
         for (const std::string& note : notes) PrintMessage(note);
     }
+    const bool ics = args.format == TOutputFormat::kIcs;
+    if (ics && (args.list || args.table || mode.mode == TSearchMode::kPath))
+        return Fail(2, "--format ics needs the line, flares or transit mode (not --list)");
     if (args.list) {
         Emit(args.format, [&] { return SatelliteListReport(sats, settings); },
              [&] {
@@ -326,7 +350,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
                  t.about = With(SearchAbout("flares", inputs, settings, result.status), "element_date",
                                 TCell::Time(settings.elementAges.newestEpoch));
                  return t;
-             });
+             },
+             [&] { return Calendar(FlareEvents(result, sats), settings, args.icsAlarm); });
         if (!mode.kml.empty() && !result.status.cutShort) {
             // The flare writer also finds no track when no centre-line point can be computed.
             std::string why;
@@ -384,7 +409,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
                                              : LinePassRecords(result, sats, args.byTime);
                  t.about = SearchAbout(args.table ? "table" : "line", inputs, settings, result.status);
                  return t;
-             });
+             },
+             [&] { return Calendar(LinePassEvents(result, sats), settings, args.icsAlarm); });
         return FinishReport(result.status);
     }
 
@@ -400,7 +426,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
                  t.about = With(SearchAbout("transit", inputs, settings, result.status), "target",
                                 TCell::Text(target.name));
                  return t;
-             });
+             },
+             [&] { return Calendar(TransitEvents(result, sats, target.name), settings, args.icsAlarm); });
         return FinishReport(result.status);
     }
     double track = mode.track;

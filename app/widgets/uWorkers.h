@@ -41,6 +41,8 @@ enum TWorkerCode : int {
     kWorkerMainUpdate = 99,
     kWorkerNextPass = 100,
     kWorkerRadarSave = 101,
+    kWorkerAlertPlan = 110,
+    kWorkerAlertAction = 111,
     kWorkerMapSwitch = 501,
     kWorkerSkySwitch = 502,
     kWorkerGlobeSwitch = 503,
