@@ -88,7 +88,7 @@ bool ParseDownloadLine(std::string_view line, TDownloadEntry& entry) {
     e.kind = kind - '0';
     e.displayName = std::string(TrimText(DataColumns(line, 5, 38)));
     e.shortStem = std::string(TrimText(DataColumns(line, 13, 38)));
-    e.url = std::string(TrimText(DataColumns(line, 40, 119)));
+    e.url = std::string(TrimText(DataColumns(line, 40, kDownloadLastColumn)));
     if (e.stem().empty() || e.url.empty()) return false;
     entry = std::move(e);
     return true;

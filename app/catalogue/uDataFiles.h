@@ -68,7 +68,10 @@ struct TStarEntry {
 };
 bool ParseStarLine(std::string_view line, TStarEntry& star);
 
-// dwnlist.dat: flag 1, kind 3, display name 5-38 (gzip stem 13-38), URL 40-119.
+// dwnlist.dat: flag 1, kind 3, display name 5-38 (gzip stem 13-38), URL from 40:
+// 80 columns once, up to kDownloadLastColumn now that filtered provider
+// queries are longer (older lists read the same).
+inline constexpr std::size_t kDownloadLastColumn = 551;
 inline constexpr std::size_t kDownloadLoginEntries = 12;
 inline constexpr std::size_t kDownloadMaxEntries = 256;
 struct TDownloadEntry {
@@ -76,7 +79,7 @@ struct TDownloadEntry {
     int kind = 0;              // 0 plain, 1 gzip, 2 zip
     std::string displayName;   // columns 5-38, trimmed
     std::string shortStem;     // columns 13-38, trimmed
-    std::string url;           // columns 40-119, trimmed
+    std::string url;           // columns 40-kDownloadLastColumn, trimmed
     // File stem of the download target: columns 13-38 for gzip, else 5-38.
     const std::string& stem() const { return kind == 1 ? shortStem : displayName; }
 };

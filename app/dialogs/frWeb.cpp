@@ -49,6 +49,7 @@ struct TBatchEnd {
     TWebBatchOutcome outcome;
     std::vector<TNetMessage> messages;
     std::vector<std::string> failures;
+    std::vector<std::string> gone;
 };
 
 }  // namespace
@@ -358,6 +359,7 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
             out.iridiumSats = std::move(job.iridiumSats);
             end->messages = std::move(report.messages);
             end->failures = std::move(report.failures);
+            end->gone = std::move(report.gone);
             const double now = job.now;
             return [this, end, now] {
                 std::vector<TNetMessage> messages = end->messages;
@@ -377,6 +379,15 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
                     std::string text = "Selected File(s) failed to Download";
                     for (const std::string& f : end->failures) text += "\n" + f;
                     messages.push_back({"Download", text});
+                }
+                // Entries the provider no longer has say so in the list until the user removes them.
+                for (int i = 0; i < clb_tle->count(); ++i) {
+                    QListWidgetItem* item = clb_tle->item(i);
+                    for (const std::string& g : end->gone)
+                        if (item->text() == WidgetText(g)) {
+                            item->setText(WidgetText(g + " (gone)"));
+                            item->setToolTip("The provider no longer has this list: untick it");
+                        }
                 }
                 TWebBatchOutcome& out = end->outcome;
                 if (out.mainChanged) Setup.mainSats = out.mainSats;

@@ -33,6 +33,7 @@ TfrMainWnd::TfrMainWnd(const TFolders& folders, const double* startTime, QWidget
     Session.ProgramFolder = folders.program;
     Session.DataFolder = folders.data;
     ProviderLimiter().KeepGpRecord(Session.DataFolder + kGpRecordFile);
+    DownloadFreshness().Keep(Session.DataFolder + kFreshnessFile);
     FormCreate(startTime);
 }
 

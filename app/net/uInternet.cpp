@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <curl/curl.h>
 #include <ifaddrs.h>
@@ -16,6 +17,7 @@
 #include <zip.h>
 #include <zlib.h>
 
+#include "uArgValues.h"
 #include "uCatNumber.h"
 #include "uConversion.h"
 #include "uInitialize.h"
@@ -95,6 +97,9 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target, const
     s.lastStatus = 0;
     s.lastContentType.clear();
     s.lastError.clear();
+    s.lastFirstLine.clear();
+    s.lastHead.clear();
+    s.lastRetryAfter = 0.0;
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     if (form) {
         curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(form->size()));
@@ -120,6 +125,14 @@ bool Perform(TNetSession& s, const std::string& url, TWriteTarget& target, const
     s.lastStatus = status;
     char* ct = nullptr;
     if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &ct) == CURLE_OK && ct) s.lastContentType = ct;
+    curl_off_t retryAfter = 0;
+    s.lastRetryAfter = curl_easy_getinfo(h, CURLINFO_RETRY_AFTER, &retryAfter) == CURLE_OK && retryAfter > 0
+                           ? static_cast<double>(retryAfter)
+                           : 0.0;
+    if (target.head) {
+        s.lastHead = *target.head;
+        s.lastFirstLine = FirstTextLine(s.lastHead);
+    }
     if (target.overLimit) {
         s.lastError = "response larger than the limit";
         return false;
@@ -268,10 +281,32 @@ bool FetchInto(TNetSession& session, const std::string& url, TAtomicFile& file) 
         session.lastError = file.Error();
         return false;
     }
+    session.movedStatus = 0;
+    session.movedTo.clear();
+    std::string head;
     TWriteTarget target;
     target.file = &file;
+    target.head = &head;
     target.limit = session.Config().maxFetchBytes;
-    return Perform(session, url, target);
+    if (Perform(session, url, target)) return true;
+    // One redirect is followed, so that the user hears of a moved list
+    // instead of the program silently chasing it for ever.
+    const long status = session.lastStatus;
+    if (status < 300 || status > 399) return false;
+    char* location = nullptr;
+    if (curl_easy_getinfo(Curl(session.Handle()), CURLINFO_REDIRECT_URL, &location) != CURLE_OK || !location) return false;
+    session.movedStatus = status;
+    session.movedTo = location;
+    head.clear();
+    target.written = 0;
+    if (!file.Rewind()) {
+        session.lastError = file.Error();
+        return false;
+    }
+    if (Perform(session, session.movedTo, target)) return true;
+    if (session.lastStatus >= 300 && session.lastStatus <= 399)
+        session.lastError = "redirected again (HTTP status " + std::to_string(session.lastStatus) + ")";
+    return false;
 }
 
 // One entry of the list into its target; "" when the target was replaced,
@@ -358,7 +393,7 @@ std::vector<TListedDownload> ParseDownloadList(const std::vector<std::string>& l
 }
 
 std::string RebuildDownloadLine(const std::string& line, bool enabled) {
-    return std::string(enabled ? "1 " : "0 ") + std::string(TrimText(DataColumns(line, 2, 121)));
+    return std::string(enabled ? "1 " : "0 ") + std::string(TrimText(DataColumns(line, 2, kDownloadLastColumn + 2)));
 }
 
 std::string UrlOrigin(const std::string& url) {
@@ -389,8 +424,7 @@ bool TNetSession::Open() {
     curl_easy_setopt(h, CURLOPT_USERAGENT, config_.agent.c_str());
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, config_.connectTimeoutMs);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);  // FetchInto follows one by hand
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_COOKIEFILE, "");  // cookie engine on, nothing read from disk
@@ -469,10 +503,9 @@ bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownl
         TWriteTarget sink;
         sink.limit = session.Config().maxFetchBytes;
         sink.head = &head;
-        // No redirect is followed: a 307 or 308 would carry the body elsewhere.
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        // No redirect is followed (the handle follows none): a 307 or 308
+        // would carry the body elsewhere.
         ok = Perform(session, origin + kProviderLoginPath, sink, &form);
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);  // the handle keeps no pointer to the credentials
         ::explicit_bzero(form.data(), form.size());
         answer = ProviderAnswer(session.lastStatus);
@@ -492,6 +525,65 @@ bool ProviderLogin(TNetSession& session, const std::string& origin, const TDownl
     return ok;
 }
 
+namespace {
+
+// " (HTTP 404: Not Found)": the answer an entry's note ends with.
+std::string AnswerTag(const TNetSession& s) {
+    if (s.lastStatus == 0) return {};
+    std::string tag = " (HTTP " + std::to_string(s.lastStatus);
+    // A good answer's first line is data (or binary), not the provider's word.
+    const bool good = s.lastStatus >= 200 && s.lastStatus <= 299;
+    if (!good && !s.lastFirstLine.empty()) tag += ": " + s.lastFirstLine;
+    return tag + ")";
+}
+
+std::string HostOf(const std::string& url) {
+    const std::string origin = UrlOrigin(url);
+    const auto p = origin.find("://");
+    return p == std::string::npos ? origin : origin.substr(p + 3);
+}
+
+int MinutesOf(double seconds) { return std::max(1, static_cast<int>(std::ceil(seconds / 60.0))); }
+
+}  // namespace
+
+std::string DefaultUserAgent() { return "Skyvane/" + ProgramVersion() + " (Orbisk)"; }
+
+std::string FirstTextLine(std::string_view body) {
+    std::string text;
+    bool inTag = false;
+    for (char c : body) {
+        if (c == '<') inTag = true;
+        else if (c == '>' && inTag) {
+            inTag = false;
+            text += ' ';  // "<td>a</td><td>b</td>" reads "a b"
+        } else if (!inTag) {
+            text += c;
+        }
+    }
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line;
+        for (std::size_t i = start; i < end; ++i) {
+            const unsigned char c = static_cast<unsigned char>(text[i]);
+            if (c == '\t' || c == ' ') {
+                if (!line.empty() && line.back() != ' ') line += ' ';
+            } else if (c >= 0x20 && c != 0x7f) {
+                line += static_cast<char>(c);
+            }
+        }
+        while (!line.empty() && line.back() == ' ') line.pop_back();
+        if (!line.empty()) {
+            if (line.size() > 100) line = line.substr(0, 97) + "...";
+            return line;
+        }
+        start = end + 1;
+    }
+    return {};
+}
+
 TBatchResult DownloadList(const std::vector<std::string>& lines, const std::string& folder,
                           const TDownloadSettings& settings, const TNetConfig& config, TNetReport& report) {
     TBatchResult res;
@@ -499,6 +591,7 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
     if (!CheckConnection(session, report)) return res;
     const auto entries = ParseDownloadList(lines);
     TProviderLimiter& limiter = config.limiter ? *config.limiter : ProviderLimiter();
+    TFreshness& freshness = config.freshness ? *config.freshness : DownloadFreshness();
     // Every request to the provider waits for its turn under the provider's limits.
     auto admitted = [&](const std::string& url, const std::string& label) {
         switch (limiter.Admit(IsGpClassUrl(url), config.stop)) {
@@ -544,35 +637,108 @@ TBatchResult DownloadList(const std::vector<std::string>& lines, const std::stri
         }
         const std::string& label = e.displayName;
         const std::string target = TargetPath(e, folder);
+        const std::string origin = UrlOrigin(e.url), host = HostOf(e.url);
+        const bool guarded = !d.loginProtected && (config.guarded ? config.guarded(e.url) : IsFreshnessGuardedUrl(e.url));
+        if (guarded) {
+            if (const double wait = freshness.BackOffFor(origin); wait > 0.0) {
+                ++res.failed;
+                report.Fail(label + ": not asked, " + host + " was busy and is left alone until " +
+                            UtcClockText(freshness.Now() + wait) + ", previous file kept");
+                continue;
+            }
+            // The provider has nothing newer yet: asking again would only count against us.
+            if (const double left = freshness.FreshFor(e.url); left > 0.0) {
+                ++res.kept;
+                report.Note(label + ": fresh, kept (downloaded " + std::to_string(MinutesOf(freshness.AgeOf(e.url))) +
+                            " minutes ago; asked again from " + UtcClockText(freshness.Now() + left) + ")");
+                continue;
+            }
+        }
         if (d.loginProtected && !admitted(e.url, label)) {
             if (res.stopped) return res;
             ++res.failed;
             continue;
         }
         const std::string why = FetchEntry(session, e, target, folder);
-        const bool ok = why.empty();
-        if (ok) {
+        const long status = session.lastStatus;
+        const std::string tag = AnswerTag(session);
+        const bool answered = status >= 200 && status <= 299;
+        // "download failed (HTTP status 404)" says less than the answer's own tag.
+        const std::string failure = status != 0 && !answered ? "download failed" : why;
+        if (why.empty()) {
             ++res.fetched;
-            report.Note(label + ": " + netfiles::FileNameOf(target) + " updated");
-        } else {
-            ++res.failed;
-            report.Fail(label + ": " + why + ", previous file kept");
+            if (guarded) freshness.Downloaded(e.url);
+            report.Note(label + ": " + netfiles::FileNameOf(target) + " updated" + tag);
+            if (session.movedStatus == 301 || session.movedStatus == 308) {
+                report.Note(label + ": the list moved to " + session.movedTo + "; change the entry's address to it");
+                report.messages.push_back({kMovedTitle, label + ": the provider moved this list permanently to\n" +
+                                                            session.movedTo +
+                                                            "\nChange the entry's address in the download list to it; "
+                                                            "the old one may stop working."});
+            }
+            continue;
         }
-        // The provider refusing us or being overloaded ends the batch: more
-        // requests would only be refused too, or count against our limits.
-        const TProviderAnswer answer =
-            !ok && d.loginProtected ? ProviderAnswer(session.lastStatus) : TProviderAnswer::kOther;
-        if (answer != TProviderAnswer::kOther) {
-            report.messages.push_back(answer == TProviderAnswer::kBusy ? TNetMessage{kProviderBusyTitle, kProviderBusyText}
-                                                                       : TNetMessage{kLoginFailedTitle, kLoginFailedText});
+        if (d.loginProtected) {
+            ++res.failed;
+            report.Fail(label + ": " + failure + tag + ", previous file kept");
+            // The provider refusing us or being overloaded ends the batch: more
+            // requests would only be refused too, or count against our limits.
+            const TProviderAnswer answer = ProviderAnswer(status);
+            if (answer != TProviderAnswer::kOther) {
+                report.messages.push_back(answer == TProviderAnswer::kBusy
+                                              ? TNetMessage{kProviderBusyTitle, kProviderBusyText}
+                                              : TNetMessage{kLoginFailedTitle, kLoginFailedText});
+                res.stopped = true;
+                    return res;
+            }
+            continue;
+        }
+        if (status == 403 && session.lastHead.find(kNotUpdatedText) != std::string::npos) {
+            // Nothing newer since our last download: the file is current.
+            ++res.kept;
+            if (guarded) freshness.Downloaded(e.url);
+            report.Note(label + ": kept, still fresh" + tag);
+            continue;
+        }
+        ++res.failed;
+        if (status == 403) {
+            report.Fail(label + ": refused" + tag + ", previous file kept");
+            report.messages.push_back(
+                {kRefusedTitle,
+                 host + " refused this program's download" + tag +
+                     ".\nThe batch stopped: nothing more was asked of it. Providers refuse programs that ask too "
+                     "often, and block the networks they come from when refusals are ignored. Wait a few hours "
+                     "before the next download, enable only the lists you need and keep the automatic download "
+                     "to a few a day; if the refusal stays, ask the provider whether your network's address is "
+                     "blocked."});
             res.stopped = true;
             return res;
         }
+        if (status == 404 || status == 410) {
+            report.gone.push_back(label);
+            report.Fail(label + ": gone, the provider no longer has it" + tag +
+                        "; remove the entry from the list, previous file kept");
+            continue;
+        }
+        if (status == 429 || (status >= 500 && status <= 599)) {
+            report.Fail(label + ": " + failure + tag + ", previous file kept");
+            std::string text = host + " is busy" + tag + ".\nThe batch stopped: nothing more was asked of it.";
+            if (guarded) {
+                freshness.BackOff(origin, session.lastRetryAfter > 0.0 ? session.lastRetryAfter : kBusyBackOffSeconds);
+                text += " It is not asked again before " + UtcClockText(freshness.Now() + freshness.BackOffFor(origin)) + ".";
+            } else {
+                text += " Try again later.";
+            }
+            report.messages.push_back({kBusyTitle, text});
+            res.stopped = true;
+            return res;
+        }
+        report.Fail(label + ": " + failure + tag + ", previous file kept");
     }
     // A stop that came during the last transfer cut it short too.
     if (config.stop && config.stop->load()) res.stopped = true;
     if (!res.stopped) progress(enabled);
-    res.ok = enabled == 0 || res.fetched > 0;
+    res.ok = enabled == 0 || res.fetched > 0 || res.kept > 0;
     return res;
 }
 
@@ -617,6 +783,35 @@ std::vector<std::string> LinesDueForDownload(std::vector<std::string> lines, con
     return lines;
 }
 
+bool AutoDownloadAllowed(const std::string& path, double nowDay, int maxPerDay) {
+    if (maxPerDay <= 0) return true;
+    std::vector<std::string> lines;
+    ReadFileLines(path, 64 * 1024, lines);
+    int recent = 0;
+    for (const std::string& line : lines) {
+        char* end = nullptr;
+        const double day = std::strtod(line.c_str(), &end);
+        // Garbled lines, and times ahead of the clock, are no batch.
+        if (end == line.c_str() || !std::isfinite(day)) continue;
+        if (day <= nowDay && nowDay - day < 1.0) ++recent;
+    }
+    return recent < maxPerDay;
+}
+
+void RecordAutoDownload(const std::string& path, double nowDay) {
+    std::vector<std::string> lines;
+    ReadFileLines(path, 64 * 1024, lines);
+    std::string text;
+    for (const std::string& line : lines) {
+        char* end = nullptr;
+        const double day = std::strtod(line.c_str(), &end);
+        if (end != line.c_str() && std::isfinite(day) && day <= nowDay && nowDay - day < 1.0) text += line + "\n";
+    }
+    char now[40];
+    std::snprintf(now, sizeof now, "%.6f\n", nowDay);
+    WriteFileAtomic(path, text + now);
+}
+
 bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay) {
     if (!autoDownload) return false;
     // A tolerance of a few milliseconds keeps "exactly one period ago" due.
@@ -631,8 +826,11 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
     auto caption = [&](const std::string& suffix) {
         if (job.onCaption) job.onCaption(job.locationName.substr(0, 64) + suffix);
     };
-    r.due = StartUpDownloadDue(job.autoDownload, settings.period, settings.lastDownload, job.nowDay);
+    const std::string autoRecord = job.dataFolder + kAutoRecordFile;
+    r.due = StartUpDownloadDue(job.autoDownload, settings.period, settings.lastDownload, job.nowDay) &&
+            AutoDownloadAllowed(autoRecord, job.nowDay, job.maxPerDay);
     if (r.due) {
+        RecordAutoDownload(autoRecord, job.nowDay);
         std::vector<std::string> lines;
         netfiles::ReadLines(job.dataFolder + "dwnlist.dat", lines);
         // What arrived within the period (before an entry failed last time) is not fetched again.

@@ -6,9 +6,11 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "uDataFiles.h"
+#include "uFreshness.h"
 #include "uNetFiles.h"
 #include "uRateLimit.h"
 #include "uVarDef.h"
@@ -24,6 +26,14 @@ inline constexpr const char* kProviderBusyText = "Space-Track: provider busy, tr
 inline constexpr const char* kProviderBusyTitle = "SpaceTrack Download Error";
 // Where the provider takes its login: a POST of identity and password.
 inline constexpr const char* kProviderLoginPath = "/ajaxauth/login";
+// The public provider's answer (403) to a repeated query of data it has not
+// updated since: nothing is wrong, the present file is current.
+inline constexpr const char* kNotUpdatedText = "GP data has not updated since your last successful download";
+inline constexpr const char* kRefusedTitle = "Download Refused";
+inline constexpr const char* kBusyTitle = "Download Busy";
+inline constexpr const char* kMovedTitle = "Download Address Moved";
+// "Skyvane/<version> (Orbisk)": providers ask programs to say who they are.
+std::string DefaultUserAgent();
 
 enum TDownloadKind : int { kPlainKind = 0, kGzipKind = 1, kZipKind = 2 };
 
@@ -58,7 +68,7 @@ struct TLossQuestion {
 inline constexpr const char* kLossTitle = "Download";
 
 struct TNetConfig {
-    std::string agent = "Skyvane";
+    std::string agent = DefaultUserAgent();
     long connectTimeoutMs = 15000;
     long receiveTimeoutMs = 15000;  // longest wait without data
     long lowSpeedBytesPerSecond = kLowSpeedBytesPerSecond;
@@ -77,6 +87,11 @@ struct TNetConfig {
     // Asked on the batch's thread (it may wait for the user) before such a
     // download replaces its file; empty: the present file is kept.
     std::function<bool(const TLossQuestion&)> confirmLoss;
+    // When a public query was last downloaded, and which providers asked to be
+    // left alone; empty: the records the whole program shares.
+    std::shared_ptr<TFreshness> freshness;
+    // Which public entries follow those rules; empty: IsFreshnessGuardedUrl.
+    std::function<bool(const std::string& url)> guarded;
 };
 
 // What a batch tells the user: message boxes, and one note per entry.
@@ -84,6 +99,7 @@ struct TNetReport {
     std::vector<TNetMessage> messages;
     std::vector<std::string> notes;
     std::vector<std::string> failures;  // the notes of entries that failed, also in notes
+    std::vector<std::string> gone;      // display names of entries the provider no longer has
     std::function<void(const std::string&)> onNote;  // optional, called as notes arrive
     // Optional: entries of the batch dealt with so far, of total (enabled ones).
     std::function<void(int done, int total)> onProgress;
@@ -107,6 +123,11 @@ public:
     long lastStatus = 0;
     std::string lastContentType;
     std::string lastError;  // never holds a URL with credentials
+    std::string lastHead;       // the start of the last answer's body
+    std::string lastFirstLine;  // its first line of text
+    double lastRetryAfter = 0.0;  // seconds the last answer asked to wait, 0: none
+    long movedStatus = 0;   // the redirect followed by the last fetch (0: none) ...
+    std::string movedTo;    // ... and where to
 
 private:
     TNetConfig config_;
@@ -146,7 +167,11 @@ struct TBatchResult {
     bool stopped = false;  // the provider refused us or is busy, or shut-down came: the rest was not fetched
     int fetched = 0;
     int failed = 0;
+    int kept = 0;  // not asked for or not sent: the present file is as new as the provider's
 };
+// The first line of text of an answer's body: markup removed, blanks
+// trimmed, at most 100 characters of printable text.
+std::string FirstTextLine(std::string_view body);
 // The batch: connection, login when a protected entry is enabled, every
 // enabled entry in order into folder. True when at least one entry arrived, or
 // none was enabled; single failures are noted and leave their old file.
@@ -166,11 +191,23 @@ std::vector<std::string> LinesDueForDownload(std::vector<std::string> lines, con
 // The start-up download runs only when asked for and the period has passed.
 bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay);
 
+// The automatic download at start-up runs at most this many times a day
+// however often the program starts, so a short period cannot make it poll;
+// the times of the last ones are kept in this file of the data folder.
+inline constexpr int kAutoDownloadsPerDay = 4;
+inline constexpr const char* kAutoRecordFile = "AutoDownloads.dat";
+// Whether another automatic batch may start at nowDay, given the record at
+// path (missing or garbled lines count as no batch).
+bool AutoDownloadAllowed(const std::string& path, double nowDay, int maxPerDay);
+// Adds nowDay to the record, dropping what is more than a day old.
+void RecordAutoDownload(const std::string& path, double nowDay);
+
 struct TStartUpJob {
     std::string dataFolder;     // dwnlist.dat, Mag.dat, IridSat.bin
     std::string elementFolder;  // ends with '/'
     bool autoDownload = false;
     double nowDay = 0.0;
+    int maxPerDay = kAutoDownloadsPerDay;
     std::string locationName;
     TNetConfig config;
     std::vector<TSatRec> mainSats;     // copies; the caller takes them back

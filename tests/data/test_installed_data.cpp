@@ -166,7 +166,7 @@ TEST(DownloadList, FixedColumnsLoginEntriesFirstAndDisabled) {
         const std::string& line = lines[i];
         TDownloadEntry e;
         ASSERT_TRUE(ParseDownloadLine(line, e)) << line;
-        EXPECT_LE(line.size(), 119u);
+        EXPECT_LE(line.size(), kDownloadLastColumn);
         EXPECT_EQ(line[1], ' ');
         EXPECT_EQ(line[3], ' ');
         EXPECT_EQ(line[38], ' ') << line;
@@ -178,13 +178,19 @@ TEST(DownloadList, FixedColumnsLoginEntriesFirstAndDisabled) {
             // Both file-name rules must name the same file for these entries.
             EXPECT_EQ(e.displayName, e.shortStem) << line;
             EXPECT_NE(e.url.find("space-track.org"), std::string::npos);
+            // Only objects in orbit with recent elements, in a form that carries six-digit numbers.
+            EXPECT_NE(e.url.find("/decay_date/null-val/epoch/%3Enow-10/"), std::string::npos) << line;
+            EXPECT_TRUE(e.url.ends_with("/format/csv") || e.url.ends_with("/format/json")) << line;
         } else {
             EXPECT_EQ(e.url.find("space-track.org"), std::string::npos) << "login entry after the first twelve";
             // OMM CSV is the form that carries objects numbered above 99999.
             EXPECT_NE(e.url.find("FORMAT=csv"), std::string::npos) << line;
         }
     }
-    EXPECT_TRUE(stems.count("Iridium"));  // the Iridium file creation reads Iridium.tle
+    EXPECT_TRUE(stems.count("Iridium"));
+    for (const char* group : {"last-30-days", "amateur", "starlink"}) EXPECT_TRUE(stems.count(group)) << group;
+    for (const std::string& line : lines)  // groups the provider no longer has
+        for (const char* dead : {"GROUP=noaa&", "GROUP=iridium&"}) EXPECT_EQ(line.find(dead), std::string::npos) << line;  // the Iridium file creation reads Iridium.tle
 }
 
 TEST(MagnitudeFile, UrlFirstThenSortedFixedColumnEntries) {

@@ -585,7 +585,7 @@ TEST_F(TWebTest, BatchShowsProgressAndKeepsTheFileOfAFailedEntry) {
     Finish(w);
     const QString message = TakeBox(&w);
     EXPECT_TRUE(message.startsWith("File Download / Update / Conversion Completed")) << message.toStdString();
-    EXPECT_TRUE(message.contains("missing: download failed (HTTP status 404), previous file kept"))
+    EXPECT_TRUE(message.contains("missing: gone, the provider no longer has it (HTTP 404: Not Found); remove the entry from the list, previous file kept"))
         << message.toStdString();
     EXPECT_EQ(folder.Bytes("missing.tle"), "old sets\n");
     EXPECT_EQ(folder.Bytes("good.tle"), fresh.ThreeLines());

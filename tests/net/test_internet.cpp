@@ -234,7 +234,7 @@ TEST_F(DownloadTest, ContentWithoutElementSetsNeverReplacesAFile) {
     EXPECT_EQ(res.failed, 4);
     for (const auto& n : names) EXPECT_EQ(fx::ReadText(dir / (n + ".tle")), kOld) << n;
     ASSERT_EQ(report.notes.size(), 4u);
-    EXPECT_EQ(report.notes[0], "Limit: the download holds no element sets, previous file kept");
+    EXPECT_EQ(report.notes[0], "Limit: the download holds no element sets (HTTP 200), previous file kept");
     EXPECT_TRUE(NoLeftovers());
 }
 
@@ -270,10 +270,10 @@ TEST_F(DownloadTest, AHalfErrorPageOrABigLossNeverReplacesAGoodFileUnconfirmed) 
     EXPECT_EQ(fx::ReadText(dir / "Many.tle"), half);
     for (const char* n : {"Half.tle", "Packed.tle", "Omm.tle", "Few.tle"}) EXPECT_EQ(fx::ReadText(dir / n), many) << n;
     ASSERT_EQ(report.failures.size(), 4u);
-    EXPECT_EQ(report.failures[0], "Half: the download holds 50 lines that belong to no element set, previous file kept");
-    EXPECT_EQ(report.failures[1], "Packed: the archive holds 50 lines that belong to no element set, previous file kept");
+    EXPECT_EQ(report.failures[0], "Half: the download holds 50 lines that belong to no element set (HTTP 200), previous file kept");
+    EXPECT_EQ(report.failures[1], "Packed: the archive holds 50 lines that belong to no element set (HTTP 200), previous file kept");
     EXPECT_NE(report.failures[2].find("was not read whole (1 of 2 records skipped"), std::string::npos) << report.failures[2];
-    EXPECT_EQ(report.failures[3], "Few: the download lacks 145 of the 145 objects of the present file (not confirmed), "
+    EXPECT_EQ(report.failures[3], "Few: the download lacks 145 of the 145 objects of the present file (not confirmed) (HTTP 200), "
                                   "previous file kept");
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_EQ(asked[0].file, "Few.tle");
@@ -693,7 +693,7 @@ TEST(StartUp, FailedEntriesAreShownAndTriedAgainWhileTheOthersWaitTheirPeriod) {
     ASSERT_EQ(r.report.messages.size(), 1u);
     const std::string& text = r.report.messages[0].text;
     EXPECT_EQ(text.rfind("Automatic download: 2 of 3 files could not be updated; they are tried again at the next start.\n"
-                         "Page: the download holds no element sets, previous file kept\nGone: download failed (HTTP status 404)",
+                         "Page: the download holds no element sets (HTTP 200), previous file kept\nGone: gone, the provider no longer has it (HTTP 404: Not Found); remove the entry from the list",
                          0),
               0u)
         << text;
