@@ -45,22 +45,25 @@ double NearestTurn(double compass, double near, const TRotatorLimits& l) {
     }
     return std::clamp(best, l.azMin, l.azMax);
 }
-}  // namespace
 
-TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSettings& s, double fromAz) {
-    TRotatorPlan plan;
-    if (track.empty()) return plan;
+// The pass in rotator angles, flipped or not: one continuous azimuth path
+// on the turn nearest the antenna, or, when no turn holds it, unwound once
+// where the path leaves the range.
+struct TRotatorPath {
+    std::vector<double> az, el;
+    bool unwinds = false;
+};
+
+TRotatorPath LayOut(const std::vector<TTrackPoint>& track, bool flipped, const TRotatorSettings& s, double fromAz) {
     const TRotatorLimits& l = s.limits;
-    for (const TTrackPoint& p : track) plan.maxElevation = std::max(plan.maxElevation, p.el);
-    plan.flipped = l.elMax >= 180.0 && plan.maxElevation >= s.flipAbove;
-
-    // The pass in rotator angles: flipped, then unwrapped into one
-    // continuous azimuth path.
-    std::vector<double> az(track.size()), el(track.size());
+    TRotatorPath path;
+    std::vector<double>& az = path.az;
+    az.resize(track.size());
+    path.el.resize(track.size());
     for (std::size_t i = 0; i < track.size(); ++i) {
-        const double a = plan.flipped ? track[i].az + 180.0 : track[i].az;
-        const double e = plan.flipped ? 180.0 - track[i].el : track[i].el;
-        el[i] = std::clamp(e, l.elMin, l.elMax);
+        const double a = flipped ? track[i].az + 180.0 : track[i].az;
+        const double e = flipped ? 180.0 - track[i].el : track[i].el;
+        path.el[i] = std::clamp(e, l.elMin, l.elMax);
         if (i == 0) {
             az[i] = Wrap360(a);
         } else {
@@ -83,23 +86,41 @@ TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSetti
     }
     if (fits) {
         for (double& a : az) a = std::clamp(a + shift, l.azMin, l.azMax);
-    } else {
-        // Not on any one turn: start on the turn nearest the antenna and
-        // unwind once, where the path leaves the range.
-        plan.unwinds = true;
-        double prev = NearestTurn(az[0], from, l);
-        const double start = az[0];
-        double sh = prev - start;
-        for (double& a : az) {
-            double v = a + sh;
-            if (v < l.azMin - 1e-9 || v > l.azMax + 1e-9) {
-                v = NearestTurn(v, prev, l);
-                sh = v - a;
-            }
-            a = std::clamp(v, l.azMin, l.azMax);
-            prev = a;
-        }
+        return path;
     }
+    path.unwinds = true;
+    double prev = NearestTurn(az[0], from, l);
+    double sh = prev - az[0];
+    for (double& a : az) {
+        double v = a + sh;
+        if (v < l.azMin - 1e-9 || v > l.azMax + 1e-9) {
+            v = NearestTurn(v, prev, l);
+            sh = v - a;
+        }
+        a = std::clamp(v, l.azMin, l.azMax);
+        prev = a;
+    }
+    return path;
+}
+}  // namespace
+
+TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSettings& s, double fromAz) {
+    TRotatorPlan plan;
+    if (track.empty()) return plan;
+    const TRotatorLimits& l = s.limits;
+    for (const TTrackPoint& p : track) plan.maxElevation = std::max(plan.maxElevation, p.el);
+    // A high pass is flipped when the rotator can, unless the flip would
+    // unwind the antenna mid-pass where the plain pass does not.
+    const bool mayFlip = l.elMax >= 180.0 && plan.maxElevation >= s.flipAbove;
+    TRotatorPath path = LayOut(track, mayFlip, s, fromAz);
+    plan.flipped = mayFlip;
+    if (mayFlip && path.unwinds) {
+        TRotatorPath plain = LayOut(track, false, s, fromAz);
+        if (!plain.unwinds) path = std::move(plain), plan.flipped = false;
+    }
+    plan.unwinds = path.unwinds;
+    const std::vector<double>& az = path.az;
+    const std::vector<double>& el = path.el;
 
     // The antenna waits at AOS a little ahead of the satellite, then is sent
     // ahead again each time the satellite reaches it.

@@ -24,7 +24,9 @@ std::string ParseAzimuthRange(const std::string& text, TRotatorLimits& limits);
 
 struct TRotatorSettings {
     TRotatorLimits limits;
-    double flipAbove = 75.0;   // a pass this high or higher is flipped (when elMax allows)
+    // A pass this high or higher is flipped (when elMax allows), unless the
+    // flip would unwind mid-pass and the plain pass would not.
+    double flipAbove = 75.0;
     double preAos = 120.0;     // s: sent to the AOS position this long before AOS
     double lead = 4.0;         // the antenna stays at most this far ahead of the satellite
     double parkAz = 0.0, parkEl = 0.0;  // after LOS, in rotator degrees
@@ -47,8 +49,9 @@ struct TRotatorCommand {
 
 struct TRotatorPlan {
     bool flipped = false;
-    // The pass crosses the stop whatever turn it starts on (a 0..360
-    // rotator, a pass across north, no flip): the antenna unwinds once.
+    // No turn of the rotator holds the pass, as planned nor in the other
+    // allowed plan (a 0..360 rotator, a pass across north): the antenna
+    // unwinds once mid-pass.
     bool unwinds = false;
     double maxElevation = 0.0;  // of the track
     std::vector<TRotatorCommand> commands;  // in time order

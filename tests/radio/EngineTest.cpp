@@ -277,7 +277,12 @@ double CheckPlan(const TRotatorPlan& plan, const std::vector<TTrackPoint>& track
     EXPECT_EQ(park.phase, TRotatorPhase::kPark);
     EXPECT_GT(park.t, track.back().t);
     EXPECT_DOUBLE_EQ(park.az, std::clamp(s.parkAz, s.limits.azMin, s.limits.azMax));
-    EXPECT_EQ(plan.flipped, s.limits.elMax >= 180.0 && plan.maxElevation >= s.flipAbove);
+    // A high pass flips when the rotator can, unless only the plain pass
+    // keeps the antenna from unwinding; it unwinds only when no allowed plan avoids it.
+    const bool mayFlip = s.limits.elMax >= 180.0 && plan.maxElevation >= s.flipAbove;
+    const bool plainFits = FitsOneTurn(track, false, s.limits), flipFits = FitsOneTurn(track, true, s.limits);
+    EXPECT_EQ(plan.flipped, mayFlip && (flipFits || !plainFits));
+    EXPECT_EQ(plan.unwinds, !plainFits && !(mayFlip && flipFits));
     // Tracking commands lead the satellite by no more than the threshold
     // (plus one second's motion), in the rotator's own angles.
     for (const TRotatorCommand& c : plan.commands) {
@@ -301,6 +306,8 @@ TEST(RotatorPlan, KeepsRangesFlipsByRuleAndNeverUnwindsWhereItNeedNot) {
         {"across north, west to east", 300.0, 120.0, 30.0}, {"across north, east to west", 60.0, -120.0, 45.0},
         {"across the 450 stop", 330.0, 100.0, 20.0}, {"overhead", 10.0, 178.0, 89.5},
         {"just below the flip", 200.0, 150.0, 74.9}, {"just at the flip", 200.0, 150.0, 75.0},
+        // Flipped it would cross the stop of a 0..450 rotator, plain it fits.
+        {"high, flip across the 450 stop", 120.0, 170.0, 80.0},
     };
     const struct {
         const char* range;
@@ -326,17 +333,60 @@ TEST(RotatorPlan, KeepsRangesFlipsByRuleAndNeverUnwindsWhereItNeedNot) {
         }
     }
     // Flipped: the overhead pass's azimuth never swings by more than its
-    // lead, the elevation passes 90.
+    // lead, the elevation passes 90. (Plain, this pass crosses north.)
     TRotatorSettings flip = Rotator("0-360", 180.0);
-    const std::vector<TTrackPoint> overhead = MadeUpPass(10.0, 178.0, 89.5);
+    const std::vector<TTrackPoint> overhead = MadeUpPass(190.0, 178.0, 89.5);
     const TRotatorPlan p = PlanPass(overhead, flip, 0.0);
     ASSERT_TRUE(p.flipped);
+    EXPECT_FALSE(p.unwinds);
     double maxEl = 0.0;
     for (const TRotatorCommand& c : p.commands) maxEl = std::max(maxEl, c.el);
     EXPECT_GT(maxEl, 90.0);
-    // The threshold is the user's: 90 keeps even that pass unflipped.
+    // An overhead pass whose flip would cross north stays plain, on one turn.
+    const TRotatorPlan q = PlanPass(MadeUpPass(10.0, 178.0, 89.5), flip, 0.0);
+    EXPECT_FALSE(q.flipped);
+    EXPECT_FALSE(q.unwinds);
+    // The threshold is the user's: 90 keeps even that pass unflipped, at the cost of an unwind.
     flip.flipAbove = 90.0;
     EXPECT_FALSE(PlanPass(overhead, flip, 0.0).flipped);
+    EXPECT_TRUE(PlanPass(overhead, flip, 0.0).unwinds);
+}
+
+TEST(RotatorPlan, ManyMadeUpPassesNeverUnwindMidPassWhereAnAllowedPlanWouldNot) {
+    std::mt19937 random(20180121);
+    std::uniform_real_distribution<double> az0(0.0, 360.0), sweep(15.0, 179.0), maxEl(1.0, 89.9), flipAt(40.0, 89.0);
+    const struct {
+        const char* range;
+        double elMax;
+    } rotators[] = {{"0-360", 90.0}, {"-180-180", 90.0}, {"0-450", 90.0},
+                    {"0-360", 180.0}, {"-180-180", 180.0}, {"0-450", 180.0}};
+    int unwound = 0, flipped = 0, keptPlain = 0;
+    for (int n = 0; n < 200; ++n) {
+        const double from = az0(random), turn = (n % 2 ? 1.0 : -1.0) * sweep(random), high = maxEl(random);
+        const double threshold = flipAt(random), parkAt = az0(random);
+        const std::vector<TTrackPoint> track = MadeUpPass(from, turn, high, 300);
+        for (const auto& r : rotators) {
+            TRotatorSettings s = Rotator(r.range, r.elMax);
+            s.flipAbove = threshold;
+            const std::string what = std::string(r.range) + "/" + std::to_string(int(r.elMax)) + " pass " +
+                                     std::to_string(n);
+            const TRotatorPlan plan = PlanPass(track, s, parkAt);
+            CheckPlan(plan, track, s, what);
+            // The commands themselves: an unwind is a step the long way
+            // round, and there is one exactly when the plan says so.
+            int longWay = 0;
+            for (std::size_t i = 1; i + 1 < plan.commands.size(); ++i)
+                longWay += std::fabs(plan.commands[i].az - plan.commands[i - 1].az) > 180.0;
+            EXPECT_EQ(longWay, plan.unwinds ? 1 : 0) << what;
+            unwound += plan.unwinds;
+            flipped += plan.flipped;
+            keptPlain += !plan.flipped && r.elMax >= 180.0 && plan.maxElevation >= threshold;
+        }
+    }
+    // The draw reaches every branch: unwinds left, flips, flips refused.
+    EXPECT_GT(unwound, 0);
+    EXPECT_GT(flipped, 0);
+    EXPECT_GT(keptPlain, 0);
 }
 
 TEST(RotatorPlan, ChoosesTheTurnNearestTheAntennaAndRealPassesKeepTheRules) {
