@@ -18,19 +18,20 @@
 #include <thread>
 
 #include "uCatNumber.h"
+#include "uControlFields.h"
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uPassSearch.h"
 #include "uText.h"
+#include "uUnits.h"
 
 namespace {
 constexpr std::size_t kMaxFileBytes = 4 << 20;
+constexpr double kSearchAgain = 600.0;  // s between pass searches while none is within a day
 const char* const kRigTypeTexts[] = {"Receive only", "Transmit only", "Simplex with PTT",
                                      "Full duplex (satellite mode)", "Two radios"};
 const TRigType kRigTypes[] = {TRigType::kReceiveOnly, TRigType::kTransmitOnly, TRigType::kSimplexPtt,
                               TRigType::kFullDuplex, TRigType::kTwoRadios};
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 std::string Mhz(double hz) {
     char buf[32];
@@ -44,34 +45,13 @@ std::string Signed(double v, const char* unit, int decimals) {
     return buf;
 }
 
-std::string Countdown(double days) {
-    const long s = std::lround(std::max(0.0, days) * 86400.0);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%02ld:%02ld:%02ld", s / 3600, s / 60 % 60, s % 60);
-    return buf;
-}
-
-std::string TrimmedName(const TSatRec& s) { return std::string(TrimText(s.name.view())); }
-
-std::string ReadText(const std::string& path) {
-    std::string text;
-    ReadFileBytes(path, kMaxFileBytes, text);
-    return text;
-}
+std::string ReadText(const std::string& path) { return ReadControlFile(path, kMaxFileBytes); }
 }  // namespace
 
 TRadioWindowSettings ReadRadioSettings(const std::string& text) {
     TRadioWindowSettings s;
     s.rig = TRigSettings::ForType(TRigType::kFullDuplex);
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        const std::string_view line = TrimText(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        const auto eq = line.find('=');
-        if (line.empty() || line[0] == '#' || eq == std::string_view::npos) continue;
-        const std::string key(TrimText(line.substr(0, eq)));
-        const std::string value(TrimText(line.substr(eq + 1)));
+    ForEachSetting(text, [&s](const std::string& key, const std::string& value) {
         int32_t n = 0;
         double d = 0.0;
         TRigType type;
@@ -97,14 +77,14 @@ TRadioWindowSettings ReadRadioSettings(const std::string& text) {
                 ParseNumber(value.substr(comma + 1), up))
                 s.offsets[UpperText(key.substr(7))] = {down, up};
         }
-    }
+    });
     return s;
 }
 
 std::string RadioSettingsText(const TRadioWindowSettings& s) {
     const TRigSettings& r = s.rig;
     std::string t = "# Radio control window settings (written by Orbisk)\n";
-    auto put = [&](const std::string& k, const std::string& v) { t += k + "=" + v + "\n"; };
+    auto put = [&t](const std::string& k, const std::string& v) { PutSetting(t, k, v); };
     put("satellite", s.satellite);
     put("transponder", s.transponder);
     put("rigtype", RigTypeName(r.type));
@@ -137,8 +117,7 @@ TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TOb
         w->setObjectName(name);
         return w;
     };
-    cb_sat = named(new QComboBox(this), "cb_sat");
-    for (const TSatRec& s : Sats) cb_sat->addItem(Q(TrimmedName(s) + " (" + s.catNo.str() + ")"));
+    cb_sat = SatelliteBox(this, Sats, first, Settings.satellite);
     cb_transponder = named(new QComboBox(this), "cb_transponder");
     nm_downlink = named(new QDoubleSpinBox(this), "nm_downlink");
     nm_downlink->setDecimals(6);
@@ -147,13 +126,10 @@ TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TOb
 
     cb_rigtype = named(new QComboBox(this), "cb_rigtype");
     for (const char* t : kRigTypeTexts) cb_rigtype->addItem(t);
-    nm_model = named(new QSpinBox(this), "nm_model");
-    nm_model->setRange(1, 999999);
-    nm_model->setToolTip("hamlib's model: 2 is rigctld, 1 its in-process dummy");
-    txt_address = named(new QLineEdit(this), "txt_address");
-    nm_model2 = named(new QSpinBox(this), "nm_model2");
-    nm_model2->setRange(1, 999999);
-    txt_address2 = named(new QLineEdit(this), "txt_address2");
+    const TDeviceFields device = DeviceFields(this, "nm_model", "txt_address", "hamlib's model: 2 is rigctld, 1 its in-process dummy");
+    const TDeviceFields device2 = DeviceFields(this, "nm_model2", "txt_address2");
+    nm_model = device.model, txt_address = device.address;
+    nm_model2 = device2.model, txt_address2 = device2.address;
     txt_downvfo = named(new QLineEdit(this), "txt_downvfo");
     txt_upvfo = named(new QLineEdit(this), "txt_upvfo");
     bn_test = named(new QPushButton("Test", this), "bn_test");
@@ -197,15 +173,9 @@ TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TOb
     auto* radioBox = new QGroupBox("Radio", this);
     auto* radioForm = new QFormLayout(radioBox);
     radioForm->addRow("Rig type", cb_rigtype);
-    auto* device = new QHBoxLayout;
-    device->addWidget(nm_model);
-    device->addWidget(txt_address, 1);
-    device->addWidget(bn_test);
-    radioForm->addRow("Model, address", device);
-    auto* device2 = new QHBoxLayout;
-    device2->addWidget(nm_model2);
-    device2->addWidget(txt_address2, 1);
-    radioForm->addRow("Uplink radio", device2);
+    device.row->addWidget(bn_test);
+    radioForm->addRow("Model, address", device.row);
+    radioForm->addRow("Uplink radio", device2.row);
     radioForm->addRow("", lb_test);
     auto* vfos = new QHBoxLayout;
     vfos->addWidget(txt_downvfo);
@@ -239,19 +209,13 @@ TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TOb
     const TRigSettings& r = Settings.rig;
     for (int i = 0; i < 5; ++i)
         if (kRigTypes[i] == r.type) cb_rigtype->setCurrentIndex(i);
-    nm_model->setValue(r.radio.model);
-    txt_address->setText(Q(r.radio.port));
-    nm_model2->setValue(r.txRadio.model);
-    txt_address2->setText(Q(r.txRadio.port));
-    txt_downvfo->setText(Q(r.downVfo));
-    txt_upvfo->setText(Q(r.upVfo));
+    device.Show(r.radio);
+    device2.Show(r.txRadio);
+    txt_downvfo->setText(QText(r.downVfo));
+    txt_upvfo->setText(QText(r.upVfo));
     nm_period->setValue(r.periodMs);
     nm_settle->setValue(r.settleMs);
     ckb_ignoredial->setChecked(r.ignoreDial);
-    std::size_t start = std::min(first, Sats.empty() ? 0 : Sats.size() - 1);
-    for (std::size_t i = 0; i < Sats.size() && first >= Sats.size(); ++i)
-        if (Sats[i].catNo.str() == Settings.satellite) start = i;
-    cb_sat->setCurrentIndex(static_cast<int>(start));
 
     connect(cb_sat, &QComboBox::currentIndexChanged, this, &TfrRadioWnd::cb_satChange);
     connect(cb_transponder, &QComboBox::currentIndexChanged, this, &TfrRadioWnd::cb_transponderChange);
@@ -262,8 +226,8 @@ TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TOb
     cb_satChange();
     cb_rigtypeChange();
     // After cb_rigtypeChange: the stored VFO names win over the type's defaults.
-    txt_downvfo->setText(Q(r.downVfo));
-    txt_upvfo->setText(Q(r.upVfo));
+    txt_downvfo->setText(QText(r.downVfo));
+    txt_upvfo->setText(QText(r.upVfo));
 
     Timer = new QTimer(this);
     connect(Timer, &QTimer::timeout, this, &TfrRadioWnd::TimerTick);
@@ -277,9 +241,7 @@ TfrRadioWnd::~TfrRadioWnd() {
 }
 
 void TfrRadioWnd::selectSatellite(const std::string& catNo) {
-    if (engaged()) return;
-    for (std::size_t i = 0; i < Sats.size(); ++i)
-        if (Sats[i].catNo.str() == catNo) cb_sat->setCurrentIndex(static_cast<int>(i));
+    if (!engaged()) ChooseSatellite(cb_sat, Sats, catNo);
 }
 
 void TfrRadioWnd::cb_satChange() {
@@ -292,15 +254,15 @@ void TfrRadioWnd::cb_satChange() {
         int chosen = 0;
         for (std::size_t k = 0; k < Transponders.size(); ++k) {
             const TTransponder& t = Transponders[k];
-            cb_transponder->addItem(Q(t.description + (t.alive ? "" : " (not active)") + (t.user ? " *" : "")));
+            cb_transponder->addItem(QText(t.description + (t.alive ? "" : " (not active)") + (t.user ? " *" : "")));
             if (t.description == Settings.transponder) chosen = static_cast<int>(k);
         }
         cb_transponder->setCurrentIndex(chosen);
-        PassEnd = 0.0;  // look for this satellite's pass
+        SearchAt = 0.0;  // look for this satellite's pass
     }
     cb_transponder->blockSignals(false);
     if (Transponders.empty()) lb_message->setText("No transponder is known for this satellite: add it to " +
-                                                  Q(DataFolder + kUserTransponders));
+                                                  QText(DataFolder + kUserTransponders));
     cb_transponderChange();
 }
 
@@ -328,8 +290,8 @@ void TfrRadioWnd::cb_transponderChange() {
 void TfrRadioWnd::cb_rigtypeChange() {
     const TRigType type = kRigTypes[std::clamp(cb_rigtype->currentIndex(), 0, 4)];
     const TRigSettings d = TRigSettings::ForType(type);
-    txt_downvfo->setText(Q(d.downVfo));
-    txt_upvfo->setText(Q(d.upVfo));
+    txt_downvfo->setText(QText(d.downVfo));
+    txt_upvfo->setText(QText(d.upVfo));
     nm_model2->setEnabled(type == TRigType::kTwoRadios);
     txt_address2->setEnabled(type == TRigType::kTwoRadios);
 }
@@ -369,7 +331,7 @@ void TfrRadioWnd::SaveSettings() {
     }
     std::string why;
     if (!WriteFileAtomic(DataFolder + kRadioSettingsFile, RadioSettingsText(Settings), 0644, &why))
-        lb_message->setText("The settings were not saved: " + Q(why));
+        lb_message->setText("The settings were not saved: " + QText(why));
 }
 
 void TfrRadioWnd::bn_engageClick() {
@@ -392,7 +354,7 @@ void TfrRadioWnd::bn_engageClick() {
     auto control = std::make_unique<TRigControl>(rig, Sats[s], Observer, Transponders[t], Clock);
     if (Preview) control->TuneDownlink(Preview->DownlinkSat());
     if (const std::string refused = control->Engage(); !refused.empty()) {
-        lb_message->setText(Q(refused));
+        lb_message->setText(QText(refused));
         return;
     }
     Control = std::move(control);
@@ -420,7 +382,7 @@ void TfrRadioWnd::bn_testClick() {
         QMetaObject::invokeMethod(
             this,
             [this, result] {
-                lb_test->setText(Q(result));
+                lb_test->setText(QText(result));
                 bn_test->setEnabled(!engaged());
             },
             Qt::QueuedConnection);
@@ -434,22 +396,29 @@ void TfrRadioWnd::FindPass(double now) {
     TObserver obs = Observer;
     TSatState state{};
     state.mode = kFillPosition;
+    // Up already: the rise is now.
     PassStart = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs);
-    PassEnd = PassStart >= now + 1.0 ? now + 1.0 : SearchCrossing(TEdge::kSet, sat, state, 0.0, PassStart, PassStart + 1.0, obs);
+    if (PassStart >= now + 1.0) {
+        PassStart = PassEnd = 0.0;
+        SearchAt = now + kSearchAgain / kSecondsPerDay;
+        return;
+    }
+    PassEnd = SearchCrossing(TEdge::kSet, sat, state, 0.0, PassStart, PassStart + 1.0, obs);
+    SearchAt = PassEnd;
 }
 
 void TfrRadioWnd::TimerTick() {
     const double now = Clock();
-    if (now >= PassEnd) FindPass(now);
+    if (now >= SearchAt) FindPass(now);
     TRadioTarget target;
     bool have = false;
     if (Control) {
         const TRigStatus st = Control->Status();
         have = st.haveTarget;
         target = st.target;
-        lb_state->setText(Q(std::string(LinkStateName(st.state)) + ", " + std::to_string(st.frequencyCommands) +
+        lb_state->setText(QText(std::string(LinkStateName(st.state)) + ", " + std::to_string(st.frequencyCommands) +
                             " frequency commands" + (st.dialMoves ? ", dial turned " + std::to_string(st.dialMoves) + "x" : "")));
-        lb_message->setText(Q(st.message));
+        lb_message->setText(QText(st.message));
         // The dial moves the frequency at the satellite: show it.
         if (have && nm_downlink->isEnabled() && target.downSat > 0.0 && !nm_downlink->hasFocus() &&
             std::fabs(nm_downlink->value() * 1.0e6 - target.downSat) > 0.5) {
@@ -464,16 +433,14 @@ void TfrRadioWnd::TimerTick() {
     if (!have) {
         for (QLabel* l : {lb_downlink, lb_uplink, lb_doppler, lb_rangerate, lb_azel}) l->setText("-");
     } else {
-        lb_downlink->setText(target.downSat > 0.0 ? Q(Mhz(target.downSat) + " at the satellite, " + Mhz(target.downRadio) + " at the radio") : "-");
-        lb_uplink->setText(target.upSat > 0.0 ? Q(Mhz(target.upSat) + " at the satellite, " + Mhz(target.upRadio) + " at the radio") : "-");
-        lb_doppler->setText(Q((target.downSat > 0.0 ? Signed((target.downRadio - target.downSat) / 1000.0, "kHz down", 3) : "") +
+        lb_downlink->setText(target.downSat > 0.0 ? QText(Mhz(target.downSat) + " at the satellite, " + Mhz(target.downRadio) + " at the radio") : "-");
+        lb_uplink->setText(target.upSat > 0.0 ? QText(Mhz(target.upSat) + " at the satellite, " + Mhz(target.upRadio) + " at the radio") : "-");
+        lb_doppler->setText(QText((target.downSat > 0.0 ? Signed((target.downRadio - target.downSat) / 1000.0, "kHz down", 3) : "") +
                               (target.upSat > 0.0 ? "   " + Signed((target.upRadio - target.upSat) / 1000.0, "kHz up", 3) : "")));
-        lb_rangerate->setText(Q(Signed(target.look.rangeRate, "km/s", 3)));
+        lb_rangerate->setText(QText(Signed(target.look.rangeRate, "km/s", 3)));
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.1f°, %.1f°", target.look.azimuth, target.look.elevation);
         lb_azel->setText(QString::fromUtf8(buf));
     }
-    if (PassStart > now) lb_pass->setText(Q("AOS in " + Countdown(PassStart - now)));
-    else if (PassEnd > now && PassEnd < now + 1.0) lb_pass->setText(Q("LOS in " + Countdown(PassEnd - now)));
-    else lb_pass->setText("No pass within a day");
+    lb_pass->setText(QText(PassCountdown(now, PassStart, PassEnd)));
 }

@@ -51,7 +51,7 @@ public:
     bool engaged() const { return Control && Control->Engaged(); }
     // The time the radio follows (the computer's clock unless replaced, for
     // a replay); taken at the next Engage.
-    void setClock(TRadioClock clock) { Clock = std::move(clock); PassEnd = 0.0; }
+    void setClock(TRadioClock clock) { Clock = std::move(clock); SearchAt = 0.0; }
     // The control, while engaged (tests read its status).
     const TRigControl* control() const { return Control.get(); }
     // Chooses the satellite by catalogue number, unless engaged.
@@ -78,7 +78,8 @@ private:
     std::unique_ptr<TRigControl> Control;
     std::unique_ptr<TTuner> Preview;  // what the radio would be tuned to, not engaged
     TRadioClock Clock = SystemRadioClock();
-    double PassStart = 0.0, PassEnd = 0.0;  // the next (or current) pass, day numbers
+    double PassStart = 0.0, PassEnd = 0.0;  // the next (or current) pass, day numbers; 0: none
+    double SearchAt = 0.0;                  // when to look for the pass again
 
     QComboBox *cb_sat = nullptr, *cb_transponder = nullptr, *cb_rigtype = nullptr;
     QSpinBox *nm_model = nullptr, *nm_model2 = nullptr, *nm_period = nullptr, *nm_settle = nullptr;

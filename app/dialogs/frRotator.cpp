@@ -18,6 +18,7 @@
 #include <cstdio>
 
 #include "Zenora.h"
+#include "uControlFields.h"
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uPassSearch.h"
@@ -29,6 +30,7 @@
 namespace {
 constexpr std::size_t kMaxFileBytes = 1 << 20;
 constexpr int kChartHeight = 360;
+constexpr int kParkRadius = 6;
 constexpr double kReplanAfter = 5.0;   // s after the park command: on to the next pass
 constexpr double kSearchAgain = 60.0;  // s between searches while no pass is in sight
 const char* const kAzRanges[] = {"0-360", "-180-180", "0-450"};
@@ -36,13 +38,7 @@ const QColor kPlanColour(0, 200, 220);
 const QColor kCommandColour(255, 60, 60);
 const QColor kReadColour(60, 230, 60);
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-std::string ReadText(const std::string& path) {
-    std::string text;
-    ReadFileBytes(path, kMaxFileBytes, text);
-    return text;
-}
+std::string ReadText(const std::string& path) { return ReadControlFile(path, kMaxFileBytes); }
 
 double Wrap360(double a) {
     a = std::fmod(a, 360.0);
@@ -77,15 +73,7 @@ bool Place(const TViewState& vs, const TObserver& observer, double gst, double a
 
 TRotatorWindowSettings ReadRotatorSettings(const std::string& text) {
     TRotatorWindowSettings s;
-    std::string_view rest = text;
-    while (!rest.empty()) {
-        const auto end = rest.find('\n');
-        const std::string_view line = TrimText(rest.substr(0, end));
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
-        const auto eq = line.find('=');
-        if (line.empty() || line[0] == '#' || eq == std::string_view::npos) continue;
-        const std::string key(TrimText(line.substr(0, eq)));
-        const std::string value(TrimText(line.substr(eq + 1)));
+    ForEachSetting(text, [&s](const std::string& key, const std::string& value) {
         int32_t n = 0;
         double d = 0.0;
         TRotatorSettings& p = s.plan;
@@ -101,13 +89,13 @@ TRotatorWindowSettings ReadRotatorSettings(const std::string& text) {
         else if (key == "threshold" && number) p.lead = std::clamp(d, 0.5, 45.0);
         else if (key == "parkaz" && number) p.parkAz = d;
         else if (key == "parkel" && number) p.parkEl = std::clamp(d, 0.0, 180.0);
-    }
+    });
     return s;
 }
 
 std::string RotatorSettingsText(const TRotatorWindowSettings& s) {
     std::string t = "# Rotator control window settings (written by Orbisk)\n";
-    auto put = [&](const std::string& k, const std::string& v) { t += k + "=" + v + "\n"; };
+    auto put = [&t](const std::string& k, const std::string& v) { PutSetting(t, k, v); };
     const TRotatorSettings& p = s.plan;
     put("satellite", s.satellite);
     put("model", std::to_string(s.rotator.model));
@@ -141,13 +129,9 @@ TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const
         w->setSuffix("°");
         return w;
     };
-    cb_sat = named(new QComboBox(this), "cb_sat");
-    for (const TSatRec& s : Sats)
-        cb_sat->addItem(Q(std::string(TrimText(s.name.view())) + " (" + s.catNo.str() + ")"));
-    nm_model = named(new QSpinBox(this), "nm_model");
-    nm_model->setRange(1, 999999);
-    nm_model->setToolTip("hamlib's model: 2 is rotctld, 1 its in-process dummy");
-    txt_address = named(new QLineEdit(this), "txt_address");
+    cb_sat = SatelliteBox(this, Sats, first, Settings.satellite);
+    const TDeviceFields device = DeviceFields(this, "nm_model", "txt_address", "hamlib's model: 2 is rotctld, 1 its in-process dummy");
+    nm_model = device.model, txt_address = device.address;
     cb_azrange = named(new QComboBox(this), "cb_azrange");
     cb_azrange->setEditable(true);
     for (const char* r : kAzRanges) cb_azrange->addItem(r);
@@ -167,8 +151,10 @@ TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const
     nm_parkaz = degrees("nm_parkaz", -360.0, 720.0);
     nm_parkel = degrees("nm_parkel", 0.0, 180.0);
     bn_engage = named(new QPushButton("Engage", this), "bn_engage");
-    for (QLabel** l : {&lb_plan, &lb_commanded, &lb_read, &lb_state, &lb_message, &ImgRadar}) *l = new QLabel(this);
+    for (QLabel** l : {&lb_plan, &lb_pass, &lb_commanded, &lb_read, &lb_state, &lb_message, &ImgRadar})
+        *l = new QLabel(this);
     lb_plan->setObjectName("lb_plan");
+    lb_pass->setObjectName("lb_pass");
     lb_commanded->setObjectName("lb_commanded");
     lb_read->setObjectName("lb_read");
     lb_state->setObjectName("lb_state");
@@ -180,10 +166,7 @@ TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const
     auto* setup = new QGroupBox("Rotator", this);
     auto* form = new QFormLayout(setup);
     form->addRow("Satellite", cb_sat);
-    auto* device = new QHBoxLayout;
-    device->addWidget(nm_model);
-    device->addWidget(txt_address, 1);
-    form->addRow("Model, address", device);
+    form->addRow("Model, address", device.row);
     form->addRow("Azimuth range", cb_azrange);
     form->addRow("", lb_stop);
     form->addRow("Elevation range", cb_elrange);
@@ -198,6 +181,7 @@ TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const
     auto* live = new QGroupBox("Now", this);
     auto* liveForm = new QFormLayout(live);
     liveForm->addRow("Pass", lb_plan);
+    liveForm->addRow("", lb_pass);
     liveForm->addRow("Commanded", lb_commanded);
     liveForm->addRow("Read back", lb_read);
     liveForm->addRow("Connection", lb_state);
@@ -218,9 +202,8 @@ TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const
 
     // The stored settings, then the signals (so filling the controls changes nothing).
     const TRotatorSettings& p = Settings.plan;
-    nm_model->setValue(Settings.rotator.model);
-    txt_address->setText(Q(Settings.rotator.port));
-    cb_azrange->setCurrentText(Q(Settings.azRange));
+    device.Show(Settings.rotator);
+    cb_azrange->setCurrentText(QText(Settings.azRange));
     cb_elrange->setCurrentIndex(p.limits.elMax >= 180.0 ? 1 : 0);
     nm_floor->setValue(p.limits.elMin);
     nm_flip->setValue(p.flipAbove);
@@ -228,10 +211,6 @@ TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const
     nm_threshold->setValue(p.lead);
     nm_parkaz->setValue(p.parkAz);
     nm_parkel->setValue(p.parkEl);
-    std::size_t start = std::min(first, Sats.empty() ? 0 : Sats.size() - 1);
-    for (std::size_t i = 0; i < Sats.size() && first >= Sats.size(); ++i)
-        if (Sats[i].catNo.str() == Settings.satellite) start = i;
-    cb_sat->setCurrentIndex(static_cast<int>(start));
 
     connect(cb_sat, &QComboBox::currentIndexChanged, this, &TfrRotatorWnd::SettingsChanged);
     connect(cb_azrange, &QComboBox::currentTextChanged, this, &TfrRotatorWnd::SettingsChanged);
@@ -258,9 +237,7 @@ void TfrRotatorWnd::setClock(TRadioClock clock) {
 }
 
 void TfrRotatorWnd::selectSatellite(const std::string& catNo) {
-    if (engaged()) return;
-    for (std::size_t i = 0; i < Sats.size(); ++i)
-        if (Sats[i].catNo.str() == catNo) cb_sat->setCurrentIndex(static_cast<int>(i));
+    if (!engaged()) ChooseSatellite(cb_sat, Sats, catNo);
 }
 
 TRotatorWindowSettings TfrRotatorWnd::FromControls(std::string& why) const {
@@ -290,7 +267,7 @@ void TfrRotatorWnd::SettingsChanged() {
     char buf[96];
     std::snprintf(buf, sizeof buf, "Stop at %.0f°, %.0f° of overlap", Wrap360(l.azMin), l.azMax - l.azMin - 360.0);
     lb_stop->setText(why.empty() ? QString::fromUtf8(buf) : QString());
-    lb_message->setText(Q(why));
+    lb_message->setText(QText(why));
     bn_engage->setEnabled(why.empty() && !Sats.empty());
     Replan(Clock());
 }
@@ -298,7 +275,7 @@ void TfrRotatorWnd::SettingsChanged() {
 void TfrRotatorWnd::SaveSettings() {
     std::string why;
     if (!WriteFileAtomic(DataFolder + kRotatorSettingsFile, RotatorSettingsText(Settings), 0644, &why))
-        lb_message->setText("The settings were not saved: " + Q(why));
+        lb_message->setText("The settings were not saved: " + QText(why));
 }
 
 void TfrRotatorWnd::Replan(double now) {
@@ -348,6 +325,7 @@ void TfrRotatorWnd::DrawBase() {
     TRadarScene scene;
     scene.pass.title = PassTitle(Sats[i]);
     scene.pass.magnitude = kNoMagnitude;
+    scene.showMagnitude = false;  // an antenna has no use for a placeholder
     scene.pass.maxElevation = Plan.maxElevation;
     scene.pass.start = Aos;
     scene.pass.end = Los;
@@ -372,8 +350,9 @@ void TfrRotatorWnd::DrawBase() {
         if (haveLast && c.phase == TRotatorPhase::kTrack) painter.drawLine(last, p);
         if (c.phase == TRotatorPhase::kPark) {
             painter.setBrush(Qt::NoBrush);
-            painter.drawEllipse(p, 6, 6);
-            painter.drawText(p + QPoint(8, 4), "park");
+            painter.drawEllipse(p, kParkRadius, kParkRadius);
+            const QSize size = painter.fontMetrics().size(0, "park");
+            painter.drawText(LabelTowardsCentre(View, p, kParkRadius, size), Qt::AlignCenter, "park");
         } else {
             painter.setBrush(kPlanColour);
             painter.drawRect(p.x() - 2, p.y() - 2, 4, 4);
@@ -399,7 +378,7 @@ void TfrRotatorWnd::bn_engageClick() {
     std::string why;
     Settings = FromControls(why);
     if (!why.empty()) {
-        lb_message->setText(Q(why));
+        lb_message->setText(QText(why));
         return;
     }
     SaveSettings();
@@ -408,7 +387,7 @@ void TfrRotatorWnd::bn_engageClick() {
     auto control = std::make_unique<TRotatorControl>(rcs, Clock);
     control->SetPlan(Plan);
     if (const std::string refused = control->Engage(); !refused.empty()) {
-        lb_message->setText(Q(refused));
+        lb_message->setText(QText(refused));
         return;
     }
     Control = std::move(control);
@@ -424,6 +403,7 @@ void TfrRotatorWnd::TimerTick() {
         return;
     }
     Shown = Base.copy();
+    lb_pass->setText(QText(PassCountdown(now, Aos, Los)));
     if (!Control) {
         lb_state->setText("Not engaged");
         const TRotatorCommand* c = Plan.At(now);
@@ -431,9 +411,9 @@ void TfrRotatorWnd::TimerTick() {
         lb_read->setText("-");
     } else {
         const TRotatorStatus st = Control->Status();
-        lb_state->setText(Q(std::string(LinkStateName(st.state)) + ", " + std::to_string(st.positionCommands) +
+        lb_state->setText(QText(std::string(LinkStateName(st.state)) + ", " + std::to_string(st.positionCommands) +
                             " position commands"));
-        lb_message->setText(Q(st.message));
+        lb_message->setText(QText(st.message));
         lb_commanded->setText(
             st.haveCommand ? QString::fromUtf8((AzEl(st.commanded.az, st.commanded.el) + ", " + PhaseText(st.commanded.phase)).c_str())
                            : "-");

@@ -80,7 +80,7 @@ private:
     QDoubleSpinBox *nm_floor = nullptr, *nm_flip = nullptr, *nm_threshold = nullptr, *nm_parkaz = nullptr,
                    *nm_parkel = nullptr;
     QPushButton* bn_engage = nullptr;
-    QLabel *lb_stop = nullptr, *lb_plan = nullptr, *lb_commanded = nullptr, *lb_read = nullptr, *lb_state = nullptr,
+    QLabel *lb_stop = nullptr, *lb_plan = nullptr, *lb_pass = nullptr, *lb_commanded = nullptr, *lb_read = nullptr, *lb_state = nullptr,
            *lb_message = nullptr, *ImgRadar = nullptr;
     QTimer* Timer = nullptr;
 };

@@ -85,17 +85,18 @@ void DrawBodies(QPainter& painter, const TViewState& vs, double t, double gst, c
     }
 }
 
-void DrawPassData(QPainter& painter, int x, const TRadarScene& scene, const TRadarDrawn& drawn) {
+void DrawPassData(QPainter& painter, int x, const TRadarScene& scene, TRadarDrawn& drawn) {
     const TPassRecord& pass = scene.pass;
-    const std::string lines[] = {
+    std::vector<std::string>& lines = drawn.dataLines;
+    lines = {
         "OBJ : " + pass.title.str().substr(0, kTitleChars),
         "AOS : " + PassTime(pass.start, scene.displayOffset),
         "LOS : " + PassTime(pass.end, scene.displayOffset),
-        "MAG : " + FormatFloat("#0.0", pass.magnitude),
-        "ALT : " + FormatFloat("#0.0\xB0", pass.maxElevation),
-        "SUN : " + drawn.sunText,
-        "MOON: " + drawn.moonText,
     };
+    if (scene.showMagnitude) lines.push_back("MAG : " + FormatFloat("#0.0", pass.magnitude));
+    lines.push_back("ALT : " + FormatFloat("#0.0\xB0", pass.maxElevation));
+    lines.push_back("SUN : " + drawn.sunText);
+    lines.push_back("MOON: " + drawn.moonText);
     painter.setPen(kMaroon);
     int y = kDataTop;
     for (const std::string& line : lines) {
@@ -155,6 +156,18 @@ void DrawTrack(QPainter& painter, const TViewState& vs, const TRadarScene& scene
     if (drawn.los) TextOut(painter, drawn.losLabel.x(), drawn.losLabel.y(), QStringLiteral(" LOS"));
 }
 }  // namespace
+
+QRect LabelTowardsCentre(const TViewState& vs, QPoint p, int r, QSize text) {
+    double ux = vs.CentreX - p.x(), uy = vs.CentreY - p.y();
+    const double len = std::hypot(ux, uy);
+    if (len < 1.0) ux = 1.0, uy = 0.0;
+    else ux /= len, uy /= len;
+    // Far enough along u that the label's rectangle clears the mark.
+    const double reach = r + 3.0 + (std::fabs(ux) * text.width() + std::fabs(uy) * text.height()) / 2.0;
+    const int cx = static_cast<int>(std::lround(p.x() + ux * reach));
+    const int cy = static_cast<int>(std::lround(p.y() + uy * reach));
+    return QRect(cx - text.width() / 2, cy - text.height() / 2, text.width(), text.height());
+}
 
 int RadarRotationStep(int rotation, bool forward) {
     rotation += forward ? kRadarRotationStep : -kRadarRotationStep;

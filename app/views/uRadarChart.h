@@ -7,6 +7,8 @@
 #pragma once
 #include <QImage>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 
 #include <string>
 #include <vector>
@@ -36,6 +38,7 @@ struct TRadarScene {
     const std::vector<TSkyRecord>* stars = nullptr;
     const std::vector<TSkyRecord>* figures = nullptr;
     QFont font;                  // the display font, at the options' size + 2
+    bool showMagnitude = true;   // the MAG line beside the disc
 };
 
 // Where the chart put what a user looks for.
@@ -44,7 +47,13 @@ struct TRadarDrawn {
     bool aos = false, los = false;
     QPoint aosLabel, losLabel;   // top-left corners of " AOS" and " LOS"
     std::string sunText, moonText;  // altitudes at the pass start, "#0.0°"
+    std::vector<std::string> dataLines;  // beside the disc, top to bottom
 };
+
+// Where a label of size text goes beside a mark of radius r at p so that it
+// stays on the disc, the rim's marks included: on the mark's side towards
+// the disc's centre.
+QRect LabelTowardsCentre(const TViewState& vs, QPoint p, int r, QSize text);
 
 // Draws the chart into image (its size as set up in vs): the screen view
 // (black disc, white stars and text, yellow track) or the print view (white

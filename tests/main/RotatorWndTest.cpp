@@ -12,48 +12,16 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "Satellite.h"
-#include "WindowTestUtil.h"
-#include "Zenora.h"
 #include "frMain.h"
+#include "ControlWndTestUtil.h"
 #include "frRotator.h"
 
-namespace {
-TSatRec Iss() {
-    TSatRec sat{};
-    parse_elements("1 25544U 98067A   18020.89808844  .00002078  00000-0  38550-4 0  9992",
-                   "2 25544  51.6424  32.9776 0003646  28.7227  39.5332 15.54190080 95614", &sat);
-    SGP4_init(&sat);
-    sat.name = "ISS (ZARYA)";
-    sat.catNo = "25544";
-    sat.selected = 1;
-    return sat;
-}
+using RotatorWnd = TControlWndTest;
 
-TObserver Site() {
-    TObserver o{};
-    o.name = "Test";
-    o.pos = TLatLon{52.0 * 0.017453292519943295, 4.0 * 0.017453292519943295, 0.05};
-    RhoSinCos(&o.pos, &o.rhoSin, &o.rhoCos);
-    return o;
-}
-
-template <class T>
-T* Find(QWidget* w, const char* name) {
-    T* c = w->findChild<T*>(name);
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
-}  // namespace
-
-TEST(RotatorWnd, FollowsThePlanOnTheDummyRotatorRefusesASharedDeviceAndKeepsItsSettings) {
-    const std::filesystem::path data =
-        std::filesystem::temp_directory_path() / ("orbisk_rotator_" + std::to_string(getpid()));
-    std::filesystem::create_directories(data);
-    const std::string folder = data.string() + "/";
-    const double inPass = EncodeDayNumber(2018, 1, 21, 0, 44, 0);
+TEST_F(RotatorWnd, FollowsThePlanOnTheDummyRotatorRefusesASharedDeviceAndKeepsItsSettings) {
+    const double inPass = ControlTestInPass();
     {
-        TfrRotatorWnd w({Iss()}, 0, Site(), folder);
+        TfrRotatorWnd w({ControlTestIss()}, 0, ControlTestSite(), folder);
         auto clock = std::make_shared<std::atomic<double>>(inPass);
         w.setClock([clock] { return clock->load(); });
         w.show();
@@ -86,11 +54,14 @@ TEST(RotatorWnd, FollowsThePlanOnTheDummyRotatorRefusesASharedDeviceAndKeepsItsS
         EXPECT_EQ(w.control()->Status().commanded.el, now->el);
         EXPECT_EQ(Find<QPushButton>(&w, "bn_engage")->text(), "Disengage");
         EXPECT_FALSE(Find<QComboBox>(&w, "cb_azrange")->isEnabled());
+        // Engaged mid-pass: the time to LOS, not to the opening.
+        ASSERT_TRUE(WaitFor([&] { return Find<QLabel>(&w, "lb_pass")->text().startsWith("In pass, LOS in 00:0"); }, 3000))
+            << Find<QLabel>(&w, "lb_pass")->text().toStdString();
         if (const char* shots = std::getenv("ORBISK_SHOT_DIR")) w.grab().save(QString(shots) + "/orbisk-rotator.png");
 
         // Two windows never drive one daemon.
-        TfrRotatorWnd a({Iss()}, 0, Site(), folder), b({Iss()}, 0, Site(), folder);
-        const QString daemon = "127.0.0.1:" + QString::number(40000 + getpid() % 20000);
+        TfrRotatorWnd a({ControlTestIss()}, 0, ControlTestSite(), folder), b({ControlTestIss()}, 0, ControlTestSite(), folder);
+        const QString daemon = NoDaemon();
         for (TfrRotatorWnd* x : {&a, &b}) {
             Find<QSpinBox>(x, "nm_model")->setValue(2);
             Find<QLineEdit>(x, "txt_address")->setText(daemon);
@@ -102,11 +73,13 @@ TEST(RotatorWnd, FollowsThePlanOnTheDummyRotatorRefusesASharedDeviceAndKeepsItsS
         EXPECT_TRUE(Find<QLabel>(&b, "lb_message")->text().contains("already engaged"));
     }
     // The settings came back from their file.
-    TfrRotatorWnd again({Iss()}, 0, Site(), folder);
+    TfrRotatorWnd again({ControlTestIss()}, 0, ControlTestSite(), folder);
     EXPECT_EQ(Find<QComboBox>(&again, "cb_azrange")->currentText(), "0-450");
     EXPECT_EQ(Find<QComboBox>(&again, "cb_elrange")->currentIndex(), 1);
     EXPECT_EQ(Find<QDoubleSpinBox>(&again, "nm_flip")->value(), 60.0);
-    std::filesystem::remove_all(data);
+    // Before the pass it counts down to AOS.
+    again.setClock([inPass] { return inPass - 1800.0 / 86400.0; });
+    EXPECT_TRUE(Find<QLabel>(&again, "lb_pass")->text().startsWith("AOS in 00:")) << Find<QLabel>(&again, "lb_pass")->text().toStdString();
 }
 
 namespace {

@@ -1,0 +1,59 @@
+// The radar chart's text beside the disc and its labels at the rim.
+#include <gtest/gtest.h>
+
+#include <QFont>
+#include <QFontMetrics>
+
+#include <algorithm>
+#include <cmath>
+
+#include "ViewTestUtil.h"
+#include "uFormat.h"
+#include "uRadarChart.h"
+
+namespace {
+bool HasLine(const TRadarDrawn& d, const std::string& start) {
+    return std::any_of(d.dataLines.begin(), d.dataLines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
+}
+}  // namespace
+
+TEST(RadarChart, MagnitudeLineOnlyWhenTheSceneHasOne) {
+    TViewState vs;
+    SetupRadarView(vs, 520, 360);
+    TRadarScene scene;
+    scene.pass.title = "TEST";
+    scene.pass.start = EncodeDayNumber(2018, 1, 21, 0, 40, 0);
+    scene.pass.end = scene.pass.start + 600.0 / 86400.0;
+    scene.pass.magnitude = kNoMagnitude;
+    scene.observer = TestObserver(52.0, 4.0);
+    QImage image;
+    const TRadarDrawn withMag = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
+    EXPECT_TRUE(HasLine(withMag, "MAG : "));
+    scene.showMagnitude = false;
+    const TRadarDrawn without = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
+    EXPECT_FALSE(HasLine(without, "MAG"));
+    // The other lines stay, in their order.
+    ASSERT_EQ(without.dataLines.size() + 1, withMag.dataLines.size());
+    EXPECT_EQ(without.dataLines.front().rfind("OBJ : ", 0), 0u);
+    EXPECT_EQ(without.dataLines.back().rfind("MOON: ", 0), 0u);
+}
+
+TEST(RadarChart, ALabelAtTheRimStaysOnTheDiscAndClearOfItsMark) {
+    TViewState vs;
+    SetupRadarView(vs, 520, 360);
+    const QSize text = QFontMetrics(QFont()).size(0, "park");
+    const double rim = vs.CentreY - 1.0;
+    const int r = 6;
+    for (int deg = 0; deg < 360; deg += 10) {
+        for (double at : {rim, rim * 0.5, 0.0}) {
+            const QPoint p(static_cast<int>(std::lround(vs.CentreX + at * std::sin(deg * kDeg))),
+                           static_cast<int>(std::lround(vs.CentreY - at * std::cos(deg * kDeg))));
+            const QRect label = LabelTowardsCentre(vs, p, r, text);
+            SCOPED_TRACE(std::to_string(deg) + " at " + std::to_string(at));
+            EXPECT_TRUE(QRect(0, 0, vs.Height, vs.Height).contains(label));
+            for (const QPoint& c : {label.topLeft(), label.topRight(), label.bottomLeft(), label.bottomRight()})
+                EXPECT_LE(std::hypot(c.x() - vs.CentreX, c.y() - vs.CentreY), rim);
+            EXPECT_FALSE(label.intersects(QRect(p.x() - r, p.y() - r, 2 * r + 1, 2 * r + 1)));
+        }
+    }
+}
