@@ -343,6 +343,24 @@ std::vector<TSatRec> Tracked(const std::vector<TSatRec>& sats, std::size_t mainI
     }
     return tracked;
 }
+
+// One window of kind W at a time (it drives a device): an open one is raised
+// on the satellite asked for, else make(tracked, first) opens one into slot.
+template <class W, class Make>
+void OpenControlWindow(QPointer<QWidget>& slot, const std::vector<TSatRec>& sats, std::size_t mainIndex, Make make) {
+    if (auto* open = qobject_cast<W*>(slot.data())) {
+        if (mainIndex < sats.size()) open->selectSatellite(sats[mainIndex].catNo.str());
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    std::size_t first = 0;
+    std::vector<TSatRec> tracked = Tracked(sats, mainIndex, first);
+    W* wnd = make(std::move(tracked), first);
+    wnd->setAttribute(Qt::WA_DeleteOnClose);
+    slot = wnd;
+    wnd->show();
+}
 }  // namespace
 
 void TfrMainWnd::menu_radioClick() { OpenRadio(Session.Sat1Main); }
@@ -350,35 +368,15 @@ void TfrMainWnd::menu_radioClick() { OpenRadio(Session.Sat1Main); }
 void TfrMainWnd::menu_rotatorClick() { OpenRotator(Session.Sat1Main); }
 
 void TfrMainWnd::OpenRadio(std::size_t mainIndex) {
-    const std::string catNo = mainIndex < Session.MainSats.size() ? Session.MainSats[mainIndex].catNo.str() : "";
-    if (auto* open = qobject_cast<TfrRadioWnd*>(RadioWnd.data())) {
-        open->selectSatellite(catNo);
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    std::size_t first = 0;
-    std::vector<TSatRec> tracked = Tracked(Session.MainSats, mainIndex, first);
-    auto* wnd = new TfrRadioWnd(std::move(tracked), first, Session.Observer, Session.ProgramFolder, Session.DataFolder, this);
-    wnd->setAttribute(Qt::WA_DeleteOnClose);
-    RadioWnd = wnd;
-    wnd->show();
+    OpenControlWindow<TfrRadioWnd>(RadioWnd, Session.MainSats, mainIndex, [this](std::vector<TSatRec> sats, std::size_t first) {
+        return new TfrRadioWnd(std::move(sats), first, Session.Observer, Session.ProgramFolder, Session.DataFolder, this);
+    });
 }
 
 void TfrMainWnd::OpenRotator(std::size_t mainIndex) {
-    const std::string catNo = mainIndex < Session.MainSats.size() ? Session.MainSats[mainIndex].catNo.str() : "";
-    if (auto* open = qobject_cast<TfrRotatorWnd*>(RotatorWnd.data())) {
-        open->selectSatellite(catNo);
-        open->raise();
-        open->activateWindow();
-        return;
-    }
-    std::size_t first = 0;
-    std::vector<TSatRec> tracked = Tracked(Session.MainSats, mainIndex, first);
-    auto* wnd = new TfrRotatorWnd(std::move(tracked), first, Session.Observer, Session.DataFolder, this);
-    wnd->setAttribute(Qt::WA_DeleteOnClose);
-    RotatorWnd = wnd;
-    wnd->show();
+    OpenControlWindow<TfrRotatorWnd>(RotatorWnd, Session.MainSats, mainIndex, [this](std::vector<TSatRec> sats, std::size_t first) {
+        return new TfrRotatorWnd(std::move(sats), first, Session.Observer, Session.DataFolder, this);
+    });
 }
 
 void TfrMainWnd::SatelliteMenu(QComboBox* box, const QPoint& at) {

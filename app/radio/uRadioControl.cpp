@@ -60,6 +60,27 @@ bool TLinkLoop<TStatus>::ReopenLater(TDevice& dev, milliseconds& backoff) {
     return WaitFor(backoff);
 }
 
+template <class TStatus>
+std::string TLinkLoop<TStatus>::Begin(const std::vector<std::string>& keys, const std::vector<std::string>& names) {
+    if (std::string e = TakeDevices(keys, names); !e.empty()) return e;
+    keys_ = keys;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        status_ = TStatus{};
+        status_.state = TLinkState::kConnecting;
+    }
+    stop_ = false;
+    return {};
+}
+
+template <class TStatus>
+void TLinkLoop<TStatus>::End() {
+    ReleaseDevices(keys_);
+    keys_.clear();
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.state = TLinkState::kIdle;
+}
+
 const char* RigTypeName(TRigType type) {
     switch (type) {
         case TRigType::kReceiveOnly: return "rx";
@@ -141,24 +162,14 @@ TRigControl::~TRigControl() { Disengage(); }
 
 std::string TRigControl::Engage() {
     if (Engaged()) return "The radio control is engaged already";
-    std::vector<std::string> names;
-    keys_.clear();
+    std::vector<std::string> keys, names;
     for (const TDeviceAddress& d : devices_) {
-        keys_.push_back(d.Key());
+        keys.push_back(d.Key());
         names.push_back("The radio at " + d.Text());
     }
-    if (devices_.size() == 2 && !keys_[0].empty() && keys_[0] == keys_[1])
+    if (devices_.size() == 2 && !keys[0].empty() && keys[0] == keys[1])
         return "The two radios must be two devices, not " + devices_[0].Text() + " twice";
-    if (std::string e = TakeDevices(keys_, names); !e.empty()) {
-        keys_.clear();
-        return e;
-    }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        status_ = TRigStatus{};
-        status_.state = TLinkState::kConnecting;
-    }
-    stop_ = false;
+    if (std::string e = Begin(keys, names); !e.empty()) return e;
     for (std::size_t i = 0; i < devices_.size(); ++i) threads_.emplace_back([this, i] { Run(i); });
     return {};
 }
@@ -167,10 +178,7 @@ void TRigControl::Disengage() {
     RequestStop();
     for (std::thread& t : threads_) t.join();
     threads_.clear();
-    ReleaseDevices(keys_);
-    keys_.clear();
-    std::lock_guard<std::mutex> lock(mutex_);
-    status_.state = TLinkState::kIdle;
+    End();
 }
 
 TRigStatus TRigControl::Status() const {
@@ -326,17 +334,8 @@ TRotatorControl::~TRotatorControl() { Disengage(); }
 
 std::string TRotatorControl::Engage() {
     if (Engaged()) return "The rotator control is engaged already";
-    key_ = settings_.rotator.Key();
-    if (std::string e = TakeDevices({key_}, {"The rotator at " + settings_.rotator.Text()}); !e.empty()) {
-        key_.clear();
+    if (std::string e = Begin({settings_.rotator.Key()}, {"The rotator at " + settings_.rotator.Text()}); !e.empty())
         return e;
-    }
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        status_ = TRotatorStatus{};
-        status_.state = TLinkState::kConnecting;
-    }
-    stop_ = false;
     thread_ = std::thread([this] { Run(); });
     return {};
 }
@@ -344,10 +343,7 @@ std::string TRotatorControl::Engage() {
 void TRotatorControl::Disengage() {
     RequestStop();
     if (thread_.joinable()) thread_.join();
-    ReleaseDevices({key_});
-    key_.clear();
-    std::lock_guard<std::mutex> lock(mutex_);
-    status_.state = TLinkState::kIdle;
+    End();
 }
 
 void TRotatorControl::SetPlan(TRotatorPlan plan) {

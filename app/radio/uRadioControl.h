@@ -94,12 +94,18 @@ protected:
     // and the next back-off waited; false when asked to stop meanwhile.
     template <class TDevice>
     bool ReopenLater(TDevice& dev, std::chrono::milliseconds& backoff);
+    // Takes the devices of keys (names: what messages call them) and sets
+    // the status to connecting; "" or why not (one is engaged already).
+    std::string Begin(const std::vector<std::string>& keys, const std::vector<std::string>& names);
+    // After the loop's threads have ended: frees the devices, idle.
+    void End();
 
     mutable std::mutex mutex_;
     TStatus status_;
     std::mutex stopMutex_;
     std::condition_variable stopCv_;
     bool stop_ = false;
+    std::vector<std::string> keys_;  // the devices taken while engaged
 };
 
 class TRigControl : private TLinkLoop<TRigStatus> {
@@ -134,7 +140,6 @@ private:
     TTuner tuner_;
     std::string downMode_, upMode_;
     std::vector<TDeviceAddress> devices_;
-    std::vector<std::string> keys_;  // registered while engaged
     std::vector<std::thread> threads_;
 };
 
@@ -175,7 +180,6 @@ private:
     TRotatorControlSettings settings_;
     TRadioClock clock_;
     TRotatorPlan plan_;  // under mutex_
-    std::string key_;
     std::thread thread_;
 };
 

@@ -11,41 +11,20 @@ mean sidereal time (UT1 taken as UTC); no polar motion, no refraction.
 Exit status 3 when python3-sgp4 is missing.
 """
 import math
+import os
 import sys
 
-try:
-    from sgp4.api import Satrec
-except ImportError:
-    sys.exit(3)
-
-A = 6378.137
-F = 1.0 / 298.257223563
-E2 = F * (2.0 - F)
-
-
-def gmst(jd):
-    t = (jd - 2451545.0) / 36525.0
-    seconds = (67310.54841 + (876600.0 * 3600.0 + 8640184.812866) * t
-               + 0.093104 * t * t - 6.2e-6 * t * t * t)
-    return math.radians((seconds % 86400.0) / 240.0)
-
-
-def site_vector(lat, lon, height):
-    """Earth-fixed WGS-84 position of a geodetic site (radians, km)."""
-    n = A / math.sqrt(1.0 - E2 * math.sin(lat) ** 2)
-    return ((n + height) * math.cos(lat) * math.cos(lon),
-            (n + height) * math.cos(lat) * math.sin(lon),
-            (n * (1.0 - E2) + height) * math.sin(lat))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "common"))
+from sgp4_site import DAY_ZERO_JD, arguments, gmst, position, site_vector, times  # noqa: E402
 
 
 def look(sat, lat, lon, site, day):
     """Elevation, azimuth (degrees) and range (km) at a day number; None
     when the propagator fails."""
-    whole = math.floor(day) + 2415018.5
-    err, r, _ = sat.sgp4(whole, day - math.floor(day))
-    if err:
+    r = position(sat, day)
+    if r is None:
         return None
-    g = gmst(whole + (day - math.floor(day)))
+    g = gmst(day + DAY_ZERO_JD)
     x = math.cos(g) * r[0] + math.sin(g) * r[1]
     y = -math.sin(g) * r[0] + math.cos(g) * r[1]
     d = (x - site[0], y - site[1], r[2] - site[2])
@@ -60,13 +39,10 @@ def look(sat, lat, lon, site, day):
 
 
 def main():
-    line1, line2 = sys.argv[1], sys.argv[2]
-    lat, lon, height = (math.radians(float(sys.argv[3])), math.radians(float(sys.argv[4])),
-                        float(sys.argv[5]))
-    sat = Satrec.twoline2rv(line1, line2)
+    sat, lat, lon, height = arguments()
     site = site_vector(lat, lon, height)
-    for text in sys.stdin:
-        v = look(sat, lat, lon, site, float(text))
+    for day in times():
+        v = look(sat, lat, lon, site, day)
         print("nan nan nan" if v is None else "%.9f %.9f %.6f" % v)
 
 
