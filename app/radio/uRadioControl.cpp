@@ -61,6 +61,28 @@ bool TLinkLoop<TStatus>::ReopenLater(TDevice& dev, milliseconds& backoff) {
 }
 
 template <class TStatus>
+template <class TDevice, class TSetup>
+bool TLinkLoop<TStatus>::Connect(TDevice& dev, milliseconds& backoff, bool& everOpen, bool& stopped, TSetup setup) {
+    std::string e = dev.Open();
+    if (e.empty()) {
+        e = setup(dev);
+        if (!e.empty()) dev.Close();
+    }
+    if (!e.empty()) {
+        backoff = NextBackoff(backoff);
+        SetState(everOpen ? TLinkState::kReconnecting : TLinkState::kConnecting, e + "; trying again in " + Seconds(backoff));
+        stopped = !WaitFor(backoff);
+        return false;
+    }
+    everOpen = true;
+    backoff = milliseconds(0);
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.state = TLinkState::kEngaged;
+    ++status_.connects;
+    return true;
+}
+
+template <class TStatus>
 std::string TLinkLoop<TStatus>::Begin(const std::vector<std::string>& keys, const std::vector<std::string>& names) {
     if (std::string e = TakeDevices(keys, names); !e.empty()) return e;
     keys_ = keys;
@@ -243,25 +265,15 @@ void TRigControl::Run(std::size_t device) {
     bool everOpen = false;
     while (true) {
         if (!dev.IsOpen()) {
-            std::string e = dev.Open();
-            if (e.empty() && !Setup(dev, channels)) {
+            bool stopped = false;
+            const bool open = Connect(dev, backoff, everOpen, stopped, [&](TRadioDevice& d) {
+                if (Setup(d, channels)) return std::string();
                 std::lock_guard<std::mutex> lock(mutex_);
-                e = status_.message;
-                dev.Close();
-            }
-            if (!e.empty()) {
-                backoff = NextBackoff(backoff);
-                SetState(everOpen ? TLinkState::kReconnecting : TLinkState::kConnecting,
-                         e + "; trying again in " + Seconds(backoff));
-                if (!WaitFor(backoff)) break;
-                continue;
-            }
-            everOpen = true;
-            backoff = milliseconds(0);
+                return status_.message;
+            });
+            if (stopped) break;
+            if (!open) continue;
             for (Channel& c : channels) c.commanded = 0.0;
-            std::lock_guard<std::mutex> lock(mutex_);
-            status_.state = TLinkState::kEngaged;
-            ++status_.connects;
         }
         const auto tickStart = steady_clock::now();
         TRadioTarget target;
@@ -364,19 +376,11 @@ void TRotatorControl::Run() {
     TRotatorCommand last;
     while (true) {
         if (!dev.IsOpen()) {
-            if (const std::string e = dev.Open(); !e.empty()) {
-                backoff = NextBackoff(backoff);
-                SetState(everOpen ? TLinkState::kReconnecting : TLinkState::kConnecting,
-                         e + "; trying again in " + Seconds(backoff));
-                if (!WaitFor(backoff)) break;
-                continue;
-            }
-            everOpen = true;
-            backoff = milliseconds(0);
+            bool stopped = false;
+            const bool open = Connect(dev, backoff, everOpen, stopped, [](TRotatorDevice&) { return std::string(); });
+            if (stopped) break;
+            if (!open) continue;
             sent = false;
-            std::lock_guard<std::mutex> lock(mutex_);
-            status_.state = TLinkState::kEngaged;
-            ++status_.connects;
         }
         const auto tickStart = steady_clock::now();
         bool have = false;

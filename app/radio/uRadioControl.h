@@ -94,6 +94,12 @@ protected:
     // and the next back-off waited; false when asked to stop meanwhile.
     template <class TDevice>
     bool ReopenLater(TDevice& dev, std::chrono::milliseconds& backoff);
+    // Opens dev and runs setup(dev) ("" or why not) on it: true when both
+    // went well (the loop is engaged), else the reason is told, the next
+    // back-off waited and false returned (stopped: asked to stop meanwhile).
+    // everOpen: the device's thread's own, whether it was open since engaging.
+    template <class TDevice, class TSetup>
+    bool Connect(TDevice& dev, std::chrono::milliseconds& backoff, bool& everOpen, bool& stopped, TSetup setup);
     // Takes the devices of keys (names: what messages call them) and sets
     // the status to connecting; "" or why not (one is engaged already).
     std::string Begin(const std::vector<std::string>& keys, const std::vector<std::string>& names);

@@ -2,6 +2,10 @@
 // the site it passes over, a data folder of the test's own (gone after the
 // test, whatever it asserted) and a window's controls by their names.
 #pragma once
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QString>
 #include <QWidget>
 
@@ -61,3 +65,18 @@ struct TControlWndTest : ::testing::Test {
     // A daemon's address where none listens: engaging it still takes the device.
     static QString NoDaemon() { return "127.0.0.1:" + QString::number(40000 + getpid() % 20000); }
 };
+
+// Two windows set to one daemon: the first engages, the second is refused
+// with a message (whether or not the daemon answers).
+template <class W>
+void ExpectOneWindowPerDevice(W& a, W& b) {
+    for (W* x : {&a, &b}) {
+        Find<QSpinBox>(x, "nm_model")->setValue(2);
+        Find<QLineEdit>(x, "txt_address")->setText(TControlWndTest::NoDaemon());
+    }
+    QTest::mouseClick(Find<QPushButton>(&a, "bn_engage"), Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(&b, "bn_engage"), Qt::LeftButton);
+    EXPECT_TRUE(a.engaged());
+    EXPECT_FALSE(b.engaged());
+    EXPECT_TRUE(Find<QLabel>(&b, "lb_message")->text().contains("already engaged"));
+}

@@ -35,16 +35,7 @@ TEST_F(RadioWnd, EngagesTheDummyRadioShowsTheLiveValuesRefusesASharedDeviceAndKe
 
         // Two windows never drive one daemon.
         TfrRadioWnd a({ControlTestIss()}, 0, ControlTestSite(), programFolder, dataFolder), b({ControlTestIss()}, 0, ControlTestSite(), programFolder, dataFolder);
-        const QString daemon = NoDaemon();
-        for (TfrRadioWnd* x : {&a, &b}) {
-            Find<QSpinBox>(x, "nm_model")->setValue(2);
-            Find<QLineEdit>(x, "txt_address")->setText(daemon);
-        }
-        QTest::mouseClick(Find<QPushButton>(&a, "bn_engage"), Qt::LeftButton);
-        QTest::mouseClick(Find<QPushButton>(&b, "bn_engage"), Qt::LeftButton);
-        EXPECT_TRUE(a.engaged());
-        EXPECT_FALSE(b.engaged());
-        EXPECT_TRUE(Find<QLabel>(&b, "lb_message")->text().contains("already engaged"));
+        ExpectOneWindowPerDevice(a, b);
     }
     // The settings came back from their file.
     TfrRadioWnd again({ControlTestIss()}, 0, ControlTestSite(), programFolder, dataFolder);

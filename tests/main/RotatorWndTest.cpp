@@ -61,16 +61,7 @@ TEST_F(RotatorWnd, FollowsThePlanOnTheDummyRotatorRefusesASharedDeviceAndKeepsIt
 
         // Two windows never drive one daemon.
         TfrRotatorWnd a({ControlTestIss()}, 0, ControlTestSite(), folder), b({ControlTestIss()}, 0, ControlTestSite(), folder);
-        const QString daemon = NoDaemon();
-        for (TfrRotatorWnd* x : {&a, &b}) {
-            Find<QSpinBox>(x, "nm_model")->setValue(2);
-            Find<QLineEdit>(x, "txt_address")->setText(daemon);
-        }
-        QTest::mouseClick(Find<QPushButton>(&a, "bn_engage"), Qt::LeftButton);
-        QTest::mouseClick(Find<QPushButton>(&b, "bn_engage"), Qt::LeftButton);
-        EXPECT_TRUE(a.engaged());
-        EXPECT_FALSE(b.engaged());
-        EXPECT_TRUE(Find<QLabel>(&b, "lb_message")->text().contains("already engaged"));
+        ExpectOneWindowPerDevice(a, b);
     }
     // The settings came back from their file.
     TfrRotatorWnd again({ControlTestIss()}, 0, ControlTestSite(), folder);
