@@ -95,7 +95,9 @@ bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& p
     for (const auto& e : entries) {
         TSatRec s{};
         // A set the propagator cannot start would only give a decayed record.
-        if (MakeSatelliteRecord(s, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str())) sats.push_back(s);
+        if (MakeSatelliteRecord(s, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str(),
+                                e.magSource))
+            sats.push_back(s);
     }
     if (made) *made = sats.size();
     return !sats.empty() && SaveCatalogue(sats, path);
@@ -131,7 +133,7 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
     std::vector<TElementEntry> out;
     std::size_t i = 0;
     for (const auto& line : magLines) {
-        const long nNum = CatalogueNumberValue(DataColumns(line, 1, 5));
+        const long nNum = MagNumberValue(line);
         if (nNum < 0) continue;
         // Every entry can be taken, the one that sorts last included.
         while (i < sorted.size()) {
@@ -140,8 +142,10 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
             if (eNum == nNum) {
                 TElementEntry copy = e;
                 double mag = kDefaultStdMag;
-                if (!ParseNumber(MagText(line), mag)) mag = kDefaultStdMag;
+                TMagSource source = TMagSource::kUnknown;
+                if (!MagLineValue(line, mag, &source)) mag = kDefaultStdMag;
                 copy.stdMag = mag;
+                copy.magSource = static_cast<uint8_t>(source);
                 out.push_back(copy);
                 ++i;
                 break;

@@ -451,10 +451,11 @@ bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, co
 }
 
 bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,
-                         const std::string& line1, const std::string& line2) {
+                         const std::string& line1, const std::string& line2, uint8_t magSource) {
     sat.name = name;
     sat.catNo = catNo;
     sat.stdMag = stdMag;
+    sat.pad[0] = magSource;
     bool ok = parse_elements(line1.c_str(), line2.c_str(), &sat);
     if (ok) ok = sat.deepSpace ? SDP4_init(&sat) : SGP4_init(&sat);
     // An element block that did not come out of both calls is never propagated.
@@ -465,5 +466,5 @@ bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view c
 bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLow, double nHigh) {
     if (!(entry.meanMotion > nLow && entry.meanMotion < nHigh)) return false;
     return MakeSatelliteRecord(sat, entry.name.view(), entry.catNo.view(), entry.stdMag, entry.line1.str(),
-                               entry.line2.str());
+                               entry.line2.str(), entry.magSource);
 }

@@ -90,8 +90,9 @@ bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLo
 // number and magnitude into sat, parse_elements, then SGP4_init or
 // SDP4_init by the deep-space flag. True when both calls succeeded; on
 // failure sat is marked kDecayedRejected so it is never propagated.
+// magSource (a TMagSource, uMagFile.h) goes into the record's spare byte.
 bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,
-                         const std::string& line1, const std::string& line2);
+                         const std::string& line1, const std::string& line2, uint8_t magSource = 0);
 
 // Builds the propagator's work area of sat afresh from its element fields
 // (bytes 0..128): SDP4_init or SGP4_init by the deep-space flag. False when

@@ -21,14 +21,81 @@ std::string PadLeft(const std::string& s, std::size_t width) {
     return s.size() >= width ? s : std::string(width - s.size(), ' ') + s;
 }
 
-// Number of an entry or names line; -1 when columns 1-5 are not a number.
+// Number of a names line; -1 when columns 1-5 are not a number.
 long LineNumber(const std::string& line) { return CatalogueNumberValue(DataColumns(line, 1, 5)); }
+
+constexpr const char* kWideNumberField = "*****";
+constexpr std::size_t kSourceColumn = 40;  // 1-based
+
+// The words after column 39: the source word, then maybe the full number.
+std::vector<std::string_view> TailWords(const std::string& line) {
+    std::vector<std::string_view> words;
+    if (line.size() < kSourceColumn) return words;
+    std::string_view rest = std::string_view(line).substr(kSourceColumn - 1);
+    while (!rest.empty()) {
+        const auto b = rest.find_first_not_of(" \t");
+        if (b == std::string_view::npos) break;
+        rest.remove_prefix(b);
+        const auto e = rest.find_first_of(" \t");
+        words.push_back(rest.substr(0, e));
+        if (e == std::string_view::npos) break;
+        rest.remove_prefix(e);
+    }
+    return words;
+}
+
+long WideNumber(std::string_view w) {
+    if (w.empty() || w.size() > 9) return -1;
+    long v = 0;
+    for (char c : w) {
+        if (c < '0' || c > '9') return -1;
+        v = v * 10 + (c - '0');
+    }
+    return v;
+}
+
+std::string NumberField(long number) {
+    if (number >= 0 && number <= kMaxCatalogueNumber) return CatalogueNumberField(number);
+    return kWideNumberField;
+}
 
 bool IsUrlLine(const std::string& line) {
     return line.find("http:") != std::string::npos || line.find("https:") != std::string::npos;
 }
 
 }  // namespace
+
+const char* MagSourceWord(TMagSource s) {
+    switch (s) {
+    case TMagSource::kUnknown: return "unknown";
+    case TMagSource::kObserved: return "observed";
+    case TMagSource::kRcs: return "rcs";
+    case TMagSource::kNameRule: return "rule";
+    case TMagSource::kUser: return "user";
+    case TMagSource::kNotRecorded: break;
+    }
+    return "";
+}
+
+TMagSource MagSourceFromWord(std::string_view w) {
+    for (TMagSource s : {TMagSource::kUnknown, TMagSource::kObserved, TMagSource::kRcs, TMagSource::kNameRule,
+                         TMagSource::kUser})
+        if (w == MagSourceWord(s)) return s;
+    return TMagSource::kNotRecorded;
+}
+
+TMagSource ResolvedMagSource(TMagSource s, double stdMag) {
+    if (s != TMagSource::kNotRecorded) return s;
+    return stdMag == kPlaceholderStdMag ? TMagSource::kUnknown : TMagSource::kObserved;
+}
+
+TMagSource SatMagSource(const TSatRec& sat) {
+    // Older catalogues may hold anything in the spare byte.
+    const uint8_t b = sat.pad[0];
+    return b <= static_cast<uint8_t>(TMagSource::kUser) ? static_cast<TMagSource>(b) : TMagSource::kNotRecorded;
+}
+
+void SetSatMagSource(TSatRec& sat, TMagSource s) { sat.pad[0] = static_cast<uint8_t>(s); }
 
 int FindMagLine(const std::string& key, const std::vector<std::string>& lines) {
     if (key.empty()) return -1;
@@ -38,18 +105,93 @@ int FindMagLine(const std::string& key, const std::vector<std::string>& lines) {
 }
 
 TMagIndex::TMagIndex(const std::vector<std::string>& lines) : lines_(lines) {
+    last_.reserve(lines.size());
     for (std::size_t i = 0; i < lines.size(); ++i)
-        for (std::size_t k = 0; k + 5 <= lines[i].size(); ++k) last_[lines[i].substr(k, 5)] = static_cast<int>(i);
+        if (const long n = MagNumberValue(lines[i]); n >= 0) last_[n] = static_cast<int>(i);
 }
 
 int TMagIndex::Find(const std::string& key) const {
-    if (key.size() != 5) return FindMagLine(key, lines_);
-    auto it = last_.find(key);
+    const long n = CatalogueNumberValue(UpperText(std::string(TrimText(key))));
+    if (n < 0) return FindMagLine(key, lines_);
+    return FindNumber(n);
+}
+
+int TMagIndex::FindNumber(long number) const {
+    auto it = last_.find(number);
     return it == last_.end() ? -1 : it->second;
 }
 
 std::string FormatMagLine(const std::string& number, const std::string& name, const std::string& magText) {
     return FormatArgs("%0:-6s  %1:-24s %2:5s", {number, name, magText});
+}
+
+std::string FormatMagLine(long number, const std::string& name, const std::string& magText, TMagSource source) {
+    const bool unknown = source == TMagSource::kUnknown;
+    std::string line = FormatMagLine(NumberField(number), name, unknown ? FormatMagnitude(kPlaceholderStdMag) : magText);
+    if (line.size() < kSourceColumn - 1) line.resize(kSourceColumn - 1, ' ');
+    else line += ' ';
+    line += MagSourceWord(source == TMagSource::kNotRecorded ? TMagSource::kObserved : source);
+    if (number > kMaxCatalogueNumber) {
+        line += ' ';
+        line += std::to_string(number);
+    }
+    return line;
+}
+
+long MagNumberValue(const std::string& line) {
+    const auto words = TailWords(line);
+    if (words.size() >= 2 && DataColumns(line, 1, 5) == kWideNumberField) return WideNumber(words[1]);
+    return CatalogueNumberValue(DataColumns(line, 1, 5));
+}
+
+TMagSource MagLineSource(const std::string& line) {
+    const auto words = TailWords(line);
+    return words.empty() ? TMagSource::kNotRecorded : MagSourceFromWord(words[0]);
+}
+
+bool MagLineValue(const std::string& line, double& mag, TMagSource* source) {
+    double v = 0;
+    const bool readable = ParseNumber(MagText(line), v);
+    TMagSource s = MagLineSource(line);
+    if (!readable) s = TMagSource::kUnknown;
+    s = ResolvedMagSource(s, v);
+    if (source) *source = s;
+    if (s == TMagSource::kUnknown) return false;
+    mag = v;
+    return true;
+}
+
+std::string WithMagSource(const std::string& line, TMagSource source) {
+    const long n = MagNumberValue(line);
+    return FormatMagLine(n, MagName(line), MagText(line), source);
+}
+
+void SortMagLines(std::vector<std::string>& lines) {
+    std::vector<std::pair<long, std::string>> keyed;
+    keyed.reserve(lines.size());
+    for (auto& l : lines) {
+        const long n = MagNumberValue(l);
+        keyed.emplace_back(n < 0 ? kMaxMagNumber + 1 : n, std::move(l));
+    }
+    std::sort(keyed.begin(), keyed.end());
+    for (std::size_t i = 0; i < lines.size(); ++i) lines[i] = std::move(keyed[i].second);
+}
+
+TMagSourceCounts CountMagSources(const std::vector<std::string>& lines) {
+    TMagSourceCounts c;
+    for (const auto& l : lines) {
+        TMagSource s = TMagSource::kUnknown;
+        double mag = 0;
+        MagLineValue(l, mag, &s);
+        switch (s) {
+        case TMagSource::kObserved: ++c.observed; break;
+        case TMagSource::kRcs: ++c.rcs; break;
+        case TMagSource::kNameRule: ++c.rule; break;
+        case TMagSource::kUser: ++c.user; break;
+        default: ++c.unknown; break;
+        }
+    }
+    return c;
 }
 
 std::string MagNumber(const std::string& line) { return std::string(TrimText(DataColumns(line, 1, 5))); }
@@ -80,7 +222,7 @@ bool LoadMagFile(const std::string& path, TMagFile& mag) {
     }
     for (auto& l : lines)
         if (!TrimText(l).empty()) mag.lines.push_back(std::move(l));
-    std::sort(mag.lines.begin(), mag.lines.end());
+    SortMagLines(mag.lines);
     return true;
 }
 
@@ -98,22 +240,24 @@ double StandardMagnitude(double magnitude, double rangeKm) {
 
 TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInput& in) {
     TMagSaveResult res;
-    std::string number(TrimText(in.number));
-    // Numbers are kept in their five-character form, as in the element lines
-    // (zero-padded; Alpha-5 above 99999), so the sorted file stays in number order.
+    const std::string number = UpperText(std::string(TrimText(in.number)));
     if (number.empty()) {
         res.message = "A Satellite Number is required.";
         return res;
     }
-    // A plain number past the last one the five-character form can hold.
+    // Nine digits at most; a five-character Alpha-5 field is read as its number.
     const bool digits = std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; });
-    if (digits && (number.size() > 6 || std::stol(number) > kMaxCatalogueNumber)) {
+    long value = -1;
+    if (digits && number.size() <= 9)
+        value = std::stol(number);
+    else if (!digits)
+        value = CatalogueNumberValue(number);
+    if (value < 0) {
         res.message = "Satellite Number " + number + " is out of range: numbers run from 0 to " +
-                      std::to_string(kMaxCatalogueNumber) + ".";
+                      std::to_string(kMaxMagNumber) + ".";
         return res;
     }
-    if (const long value = CatalogueNumberValue(UpperText(number)); value >= 0) number = CatalogueNumberField(value);
-    auto sameNumber = [&](const std::string& l) { return l.compare(0, 5, number) == 0 && l.size() >= 5; };
+    auto sameNumber = [&](const std::string& l) { return MagNumberValue(l) == value; };
     if (in.isNew && std::any_of(lines.begin(), lines.end(), sameNumber)) {
         res.message = "Satellite Number already exists, Cancel or Enter new number.";
         return res;
@@ -130,19 +274,25 @@ TMagSaveResult SaveMagEntry(std::vector<std::string>& lines, const TMagEntryInpu
         res.message = "Invalid Range entry  \" " + in.range + " \"";
         return res;
     }
+    const bool unknown = in.source == TMagSource::kUnknown;
     double mag = 0;
-    if (!ParseNumber(in.magnitude, mag) || mag < -kMagLimit || mag > kMagLimit) {
+    if (unknown) {
+        // Nothing typed counts: the line keeps the placeholder.
+        res.magText = FormatMagnitude(kPlaceholderStdMag);
+    } else if (!ParseNumber(in.magnitude, mag) || mag < -kMagLimit || mag > kMagLimit) {
         res.message = "Magnitude must be between -19.9 to 19.9";
         return res;
+    } else {
+        res.magText = FormatMagnitude(StandardMagnitude(mag, range / factor));
     }
-    res.magText = FormatMagnitude(StandardMagnitude(mag, range / factor));
-    const std::string line = FormatMagLine(number, name, res.magText);
+    const TMagSource source = in.source == TMagSource::kNotRecorded ? TMagSource::kUser : in.source;
+    const std::string line = FormatMagLine(value, name, res.magText, source);
     auto it = in.isNew ? lines.end() : std::find_if(lines.begin(), lines.end(), sameNumber);
     if (it != lines.end())
         *it = line;
     else
         lines.push_back(line);
-    std::sort(lines.begin(), lines.end());
+    SortMagLines(lines);
     res.index = static_cast<int>(std::find(lines.begin(), lines.end(), line) - lines.begin());
     res.ok = true;
     res.message = "Satellite entry saved.";
@@ -158,15 +308,17 @@ std::vector<std::string> MergeNamesLines(const std::vector<std::string>& entries
         const long n = LineNumber(nl);
         if (n < 0) continue;
         if (n >= 90000) break;
-        while (j < entries.size() && LineNumber(entries[j]) < n) out.push_back(entries[j++]);
+        while (j < entries.size() && MagNumberValue(entries[j]) < n) out.push_back(entries[j++]);
         const std::string mag = std::string(TrimText(DataColumns(nl, 37, 41)));
-        if (j < entries.size() && LineNumber(entries[j]) == n) {
+        if (j < entries.size() && MagNumberValue(entries[j]) == n) {
             const std::string& e = entries[j++];
-            out.push_back(mag.empty() ? e : FormatMagLine(MagNumber(e), MagName(e), mag));
+            // The user's own value is not replaced by a list's.
+            const bool keep = mag.empty() || MagLineSource(e) == TMagSource::kUser;
+            out.push_back(keep ? e : FormatMagLine(n, MagName(e), mag, TMagSource::kObserved));
         } else if (!mag.empty()) {
             std::string name = std::string(TrimText(DataColumns(nl, 6, 21)));
             if (j >= entries.size()) name = UpperText(name);
-            out.push_back(FormatMagLine(std::string(TrimText(DataColumns(nl, 1, 5))), name, mag));
+            out.push_back(FormatMagLine(n, name, mag, TMagSource::kObserved));
         }
     }
     // Entries the names file does not reach (the user's own 9xxxx numbers among
@@ -177,22 +329,44 @@ std::vector<std::string> MergeNamesLines(const std::vector<std::string>& entries
 
 void RemoveDuplicateMagLines(std::vector<std::string>& lines) {
     std::size_t i = 0;
+    // By number; lines without one by their first five characters.
+    auto same = [](const std::string& a, const std::string& b) {
+        const long na = MagNumberValue(a), nb = MagNumberValue(b);
+        if (na >= 0 || nb >= 0) return na == nb;
+        return a.compare(0, 5, b, 0, 5) == 0;
+    };
     while (i < lines.size()) {
-        const std::string key = lines[i].substr(0, 5);
-        ++i;
-        if (i < lines.size() && lines[i].substr(0, 5) == key) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        const std::size_t k = i++;
+        if (i < lines.size() && same(lines[k], lines[i])) lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
     }
 }
 
+namespace {
+// A line's magnitude and source into a record; false when the line has no
+// usable field (the record keeps its own).
+template <class Rec, class SetSource>
+bool TakeMagnitude(Rec& r, const std::string& line, SetSource set) {
+    TMagSource source = TMagSource::kUnknown;
+    double mag = 0;
+    if (MagLineValue(line, mag, &source)) {
+        r.stdMag = mag;
+        set(r, source);
+        return true;
+    }
+    // An unknown line: the placeholder, said to be unknown.
+    if (!ParseNumber(MagText(line), mag)) return false;
+    r.stdMag = kPlaceholderStdMag;
+    set(r, TMagSource::kUnknown);
+    return true;
+}
+}  // namespace
+
 int CopyMagnitudes(std::vector<TSatRec>& sats, const std::vector<std::string>& lines) {
+    const TMagIndex index(lines);
     int copied = 0;
     for (auto& s : sats) {
-        const int idx = FindMagLine(std::string(s.catNo.view()), lines);
-        double mag = 0;
-        if (idx >= 0 && ParseNumber(MagText(lines[idx]), mag)) {
-            s.stdMag = mag;
-            ++copied;
-        }
+        const int idx = index.Find(std::string(s.catNo.view()));
+        if (idx >= 0 && TakeMagnitude(s, lines[idx], SetSatMagSource)) ++copied;
     }
     return copied;
 }
@@ -200,13 +374,10 @@ int CopyMagnitudes(std::vector<TSatRec>& sats, const std::vector<std::string>& l
 int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::string>& lines) {
     const TMagIndex index(lines);
     int copied = 0;
+    auto set = [](TElementEntry& e, TMagSource s) { e.magSource = static_cast<uint8_t>(s); };
     for (TElementEntry& e : entries) {
         const int idx = index.Find(std::string(e.catNo.view()));
-        double mag = 0;
-        if (idx >= 0 && ParseNumber(MagText(lines[idx]), mag)) {
-            e.stdMag = mag;
-            ++copied;
-        }
+        if (idx >= 0 && TakeMagnitude(e, lines[idx], set)) ++copied;
     }
     return copied;
 }

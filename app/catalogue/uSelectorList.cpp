@@ -1,5 +1,7 @@
 #include "uSelectorList.h"
 
+#include "uMagFile.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -148,18 +150,17 @@ std::string SelectorSearchCaption(const std::string& path, std::size_t matches) 
 
 bool SelectorRecord(TSatRec& sat, const TElementEntry& entry, const std::vector<std::string>& magLines) {
     // The last line of the number counts, as in every other magnitude lookup.
-    double mag = 8.0;
+    double mag = kPlaceholderStdMag;
+    TMagSource source = TMagSource::kUnknown;
     const long want = CatalogueNumberValue(entry.catNo.view());
     for (auto it = magLines.rbegin(); want >= 0 && it != magLines.rend(); ++it) {
-        TMagEntry m;
-        if (ParseMagEntryLine(*it, m) && CatalogueNumberValue(m.number) == want) {
-            mag = m.mag;
-            break;
-        }
+        if (MagNumberValue(*it) != want) continue;
+        if (!MagLineValue(*it, mag, &source)) mag = kPlaceholderStdMag;
+        break;
     }
     sat = TSatRec{};
     const bool ok = MakeSatelliteRecord(sat, entry.name.view(), entry.catNo.view(), mag, entry.line1.str(),
-                                        entry.line2.str());
+                                        entry.line2.str(), static_cast<uint8_t>(source));
     sat.selected = 1;
     return ok;
 }

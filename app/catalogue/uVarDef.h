@@ -19,7 +19,8 @@ struct TElementEntry {
     ShortString<70> line2;       // 87  trimmed
     ShortString<20> name;        // 158
     ShortString<5> catNo;        // 179
-    uint8_t pad[7];              // 185
+    uint8_t magSource;           // 185 TMagSource of stdMag (uMagFile.h)
+    uint8_t pad[6];              // 186
 };
 
 struct TObserver {
@@ -67,7 +68,7 @@ static_assert(offsetof(TElementEntry, line1) == 16);
 static_assert(offsetof(TElementEntry, line2) == 87);
 static_assert(offsetof(TElementEntry, name) == 158);
 static_assert(offsetof(TElementEntry, catNo) == 179);
-static_assert(offsetof(TElementEntry, pad) == 185);
+static_assert(offsetof(TElementEntry, magSource) == 185);
 
 static_assert(sizeof(TObserver) == 224);
 static_assert(offsetof(TObserver, zoneName) == 65);

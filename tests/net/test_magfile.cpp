@@ -28,8 +28,11 @@ TEST(MagLine, FixedColumnsAndLastMatch) {
     EXPECT_EQ(FindMagLine("33333", lines), -1);
     EXPECT_EQ(FindMagLine("", lines), -1);
     EXPECT_EQ(FindMagLine("1", {}), -1);
+    // The index matches numbers by value, not as text; other keys as FindMagLine.
     const TMagIndex index(lines);
-    for (const char* key : {"11111", "33333", "00005", "HOLDS", "ANGUA", "", "1", "VANGUARD 1"})
+    EXPECT_EQ(index.Find("11111"), 1) << "not the line whose name holds the number";
+    EXPECT_EQ(index.Find("1"), -1);
+    for (const char* key : {"33333", "00005", "HOLDS", "ANGUA", "", "VANGUARD 1"})
         EXPECT_EQ(index.Find(key), FindMagLine(key, lines)) << key;
     EXPECT_EQ(FormatMagnitude(3.49), " 3.5");
     EXPECT_EQ(FormatMagnitude(-12.0), "-12.0");
@@ -42,7 +45,7 @@ TEST(MagSave, ReducesToTheStandardRangeAndKeepsLinesSorted) {
     ASSERT_TRUE(r.ok) << r.message;
     EXPECT_EQ(r.message, "Satellite entry saved.");
     EXPECT_EQ(r.index, 1);
-    EXPECT_EQ(lines[1], "25544   ISS ZARYA                  1.0");
+    EXPECT_EQ(lines[1], "25544   ISS ZARYA                  1.0 user");
     EXPECT_EQ(lines[1].substr(33, 5), "  1.0");
 
     r = SaveMagEntry(lines, Entry("25544", "ISS ZARYA", "5.0", "2000", false));
@@ -66,8 +69,8 @@ TEST(MagSave, RefusalsComeInOrderAndChangeNothing) {
         std::string message;
     } cases[] = {
         {Entry("", "X", "1.0", "1000"), "A Satellite Number is required."},
-        {Entry("340000", "X", "1.0", "1000"), "Satellite Number 340000 is out of range: numbers run from 0 to 339999."},
-        {Entry("1234567", "X", "1.0", "1000"), "Satellite Number 1234567 is out of range: numbers run from 0 to 339999."},
+        {Entry("1234567890", "X", "1.0", "1000"), "Satellite Number 1234567890 is out of range: numbers run from 0 to 999999999."},
+        {Entry("12-45", "X", "1.0", "1000"), "Satellite Number 12-45 is out of range: numbers run from 0 to 999999999."},
         {Entry("25544", "", "1.0", "1000"), "Satellite Number already exists, Cancel or Enter new number."},
         {Entry("30000", std::string(25, 'A'), "1.0", "1000"), "Enter the Satellite Name, max 24 characters"},
         {Entry("30000", "   ", "1.0", "1000"), "Enter the Satellite Name, max 24 characters"},
@@ -134,8 +137,8 @@ TEST(MagFile, NamesMergeKeepsUserEntriesAndRemovesDuplicates) {
     };
     auto out = MergeNamesLines(entries, namesFile);
     ASSERT_EQ(out.size(), 5u);
-    EXPECT_EQ(out[0], FormatMagLine("00005", "VANGUARD 1", "10.5"));
-    EXPECT_EQ(out[1], FormatMagLine("00011", "Vanguard 2", "9.0"));
+    EXPECT_EQ(out[0], FormatMagLine("00005", "VANGUARD 1", "10.5") + " observed");
+    EXPECT_EQ(out[1], FormatMagLine("00011", "Vanguard 2", "9.0") + " observed");
     EXPECT_EQ(out[2], entries[1]);
     EXPECT_EQ(out[3], entries[2]) << "a blank magnitude keeps the entry";
     EXPECT_EQ(out[4], entries[3]) << "entries past the merge are kept";
