@@ -368,7 +368,7 @@ TEST(MagnitudeEditor, SaveRulesAndTheFileWrittenAtClosing) {
     // The file had no URL line: the built-in one goes first.
     EXPECT_EQ(folder.Bytes("Mag.dat"), std::string(kDefaultNamesUrl) + "\r\n"
                                        "00005   VANGUARD 1                11.0\r\n"
-                                       "25544   ISS ZARYA                  1.0\r\n");
+                                       "25544   ISS ZARYA                  1.0 user\r\n");
 }
 
 // ---- options --------------------------------------------------------------------------------

@@ -545,7 +545,8 @@ TEST_F(DownloadTest, NamesArchiveIsMergedIntoTheMagnitudeLines) {
     std::vector<std::string> lines = {FormatMagLine("25544", "ISS", "-1.0"), FormatMagLine("99999", "MINE", "8.0")};
     TNetReport r;
     ASSERT_TRUE(UpdateFromNamesArchive(Url("/qmnames.zip"), dir.path, lines, LoopbackConfig(), r));
-    EXPECT_EQ(lines, (std::vector<std::string>{FormatMagLine("25544", "ISS", "-1.8"), FormatMagLine("99999", "MINE", "8.0")}));
+    EXPECT_EQ(lines, (std::vector<std::string>{FormatMagLine("25544", "ISS", "-1.8") + " observed",
+                                               FormatMagLine("99999", "MINE", "8.0")}));
     ASSERT_EQ(r.messages.size(), 1u);
     EXPECT_EQ(r.messages[0].text, "Update to magnitude file data completed successfully.");
     EXPECT_FALSE(std::filesystem::exists(dir / "qmnames.txt"));
