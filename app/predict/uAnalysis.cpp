@@ -60,6 +60,7 @@ TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TEl
             FillStateGroups(state, gha, site);
             const double azimuth = Degrees(state.altaz.az);
             if (!Between(azimuth, in.minAz, in.maxAz)) return;
+            if (in.horizon && !(state.altaz.alt > in.horizon->Limit(state.altaz.az, -kHalfPi))) return;
             const double stdMag = mags ? mags->StdMag(sat.catNo.str()) : kUnknownStdMag;
             TVisibleSat v;
             v.entry = i;

@@ -29,6 +29,7 @@ struct TAnalysisInputs {
     double minRevs = 14.0, maxRevs = 18.0;  // rev/day
     double minAz = 0.0, maxAz = 360.0;      // degrees
     double minAlt = 10.0, maxAlt = 90.0;    // degrees
+    THorizonHandle horizon;                 // null: none; else hidden behind it is not visible
 };
 
 // The magnitude list (lines of Mag.dat) with its catalogue-number index.

@@ -187,6 +187,54 @@ TScan FirstChange(double from, double los, bool litFrom, double marginFrom, doub
     }
 }
 
+// The parts of a pass that clear the horizon, in whole seconds from `from`
+// up to `to` (the pass's set): each from its first clear second to the
+// first second after it that is not clear, or to `to` when it is still
+// clear there, as an edge search ends at its limit. Clear at AOS: at least
+// the limit; staying clear: above it. Seconds in which the satellite cannot
+// come down to the highest limit are passed without evaluating them: the
+// line of sight turns at most by the relative speed over the range (plus
+// the zenith's own turn), and the range shrinks at most by that speed.
+struct TClearPart {
+    double aos, los;
+};
+std::vector<TClearPart> ClearParts(TSatRec& sat, TSatState& state, TObserver& observer,
+                                   const THorizonMask& mask, double minEl, double from, double to) {
+    std::vector<TClearPart> parts;
+    const double top = mask.HighestLimit(minEl);
+    const int32_t mode = state.mode;
+    state.mode = kFillLookAngles;
+    bool clear = false;
+    double aos = 0.0;
+    for (double k = 0.0;;) {
+        const double t = AddSeconds(from, k);
+        // `to` lies on the same whole seconds, perhaps a rounding apart.
+        if (!((to - t) * kSecondsPerDay > 0.5)) break;
+        double el = 0.0;
+        const bool ok = Evaluate(sat, state, t, observer, el);
+        const double above = ok ? el - mask.Limit(state.altaz.az, minEl) : -1.0;
+        if (!clear && above >= 0.0) {
+            clear = true;
+            aos = t;
+        } else if (clear && !(above > 0.0)) {
+            parts.push_back({aos, t});
+            clear = false;
+        }
+        double skip = 1.0;
+        if (clear && el > top) {
+            const TVector& o = observer.vect;
+            const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);
+            const double speed = 1.1 * std::hypot(state.vel.x, state.vel.y, state.vel.z) + 0.5;
+            const double rate = 2.0 * speed / range + kEarthRotation;
+            skip = std::max(1.0, std::floor(std::min(0.5 * range / speed, (el - top) / rate)));
+        }
+        k += skip;
+    }
+    if (clear) parts.push_back({aos, to});
+    state.mode = mode;
+    return parts;
+}
+
 void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, std::size_t index,
                          TObserver observer, const std::vector<TTimeInterval>& intervals,
                          const TStop& stop, std::vector<TLinePass>& out) {
@@ -194,6 +242,10 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
     TSatState state{};
     TSatState sun{};
     const double minEl = in.minElevation;
+    // With a horizon, the edges are searched at its lowest limit and the
+    // pass is then cut to the parts that clear it.
+    const THorizonHandle horizon = EffectiveHorizon(in.horizon, minEl);
+    const double level = horizon ? horizon->LowestLimit(minEl) : minEl;
     double el = 0.0;
 
     for (const TTimeInterval& interval : intervals) {
@@ -201,13 +253,13 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
         double t = interval.start;
         while (t < e && !stop()) {
             state.mode = kFillPosition;
-            const double risen = SearchCrossing(TEdge::kRise, sat, state, minEl, t, e, observer,
+            const double risen = SearchCrossing(TEdge::kRise, sat, state, level, t, e, observer,
                                                 in.shortcuts);
             if (!(risen < e)) break;
             // Each edge search ends evaluated at the edge it found (before the
             // interval's end): those states serve again below.
             const TSatState atAos = state;
-            const double set = SearchCrossing(TEdge::kSet, sat, state, minEl, risen, e, observer,
+            const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, e, observer,
                                               in.shortcuts, TStart::kStateAtT);
             const TSatState atLos = state;
             auto evaluate = [&](double at) {
@@ -215,72 +267,78 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 if (at == set && set < e) return Reevaluate(atLos, sat, state, at, observer, el);
                 return Evaluate(sat, state, at, observer, el);
             };
-            double aos = risen, los = set;
+            auto listPart = [&](double aos, double los) {
+                const bool evaluated = evaluate(aos);
+                SunAt(sun, aos);  // serves the whole pass
+                TShadowNote shadow = TShadowNote::kNone;
+                double shadowTime = 0.0;
+                const double shadowRate =
+                    in.shortcuts && evaluated
+                        ? ShadowRate(ReachOf(state.pos, state.vel), (los - aos) * kSecondsPerDay)
+                        : 0.0;
+                const double marginAtAos = std::abs(SunlitMargin(state.pos, sun.pos));
+                auto lit = [&](double when, double& margin) {
+                    margin = 0.0;
+                    if (!PositionAt(sat, state, when, observer)) return false;
+                    margin = std::abs(SunlitMargin(state.pos, sun.pos));
+                    return Sunlit(state, sun);
+                };
+                if (Sunlit(state, sun)) {
+                    // Last sunlit second before LOS, or LOS itself.
+                    const TScan scan = FirstChange(aos, los, true, marginAtAos, shadowRate, lit);
+                    const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
+                    if (in.sunlitOnly) {
+                        los = entry;
+                    } else {
+                        shadow = entry >= los ? TShadowNote::kSunlit : TShadowNote::kEntersShadow;
+                        shadowTime = entry;
+                    }
+                } else {
+                    // First sunlit second, or LOS.
+                    const TScan scan = FirstChange(aos, los, false, marginAtAos, shadowRate, lit);
+                    const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
+                    if (in.sunlitOnly) {
+                        aos = exit;
+                    } else {
+                        shadow = exit >= los ? TShadowNote::kShadowed : TShadowNote::kLeavesShadow;
+                        shadowTime = exit;
+                    }
+                }
 
-            const bool evaluated = evaluate(aos);
-            SunAt(sun, aos);  // serves the whole pass
-            TShadowNote shadow = TShadowNote::kNone;
-            double shadowTime = 0.0;
-            const double shadowRate =
-                in.shortcuts && evaluated
-                    ? ShadowRate(ReachOf(state.pos, state.vel), (los - aos) * kSecondsPerDay)
-                    : 0.0;
-            const double marginAtAos = std::abs(SunlitMargin(state.pos, sun.pos));
-            auto lit = [&](double when, double& margin) {
-                margin = 0.0;
-                if (!PositionAt(sat, state, when, observer)) return false;
-                margin = std::abs(SunlitMargin(state.pos, sun.pos));
-                return Sunlit(state, sun);
+                const double seconds = std::abs(los - aos) * kSecondsPerDay;
+                if (seconds > 1.0) {
+                    TLinePass pass;
+                    pass.satellite = index;
+                    pass.aos = aos;
+                    pass.los = los;
+                    // Whole seconds: the edges are whole-second steps apart.
+                    pass.seconds = std::round(seconds * 1000.0) / 1000.0;
+                    pass.shadow = shadow;
+                    pass.shadowTime = shadowTime;
+                    state.mode = kFillLookAngles;
+                    evaluate(aos);
+                    const TEnd first{aos, el, ElevationRate(state, observer)};
+                    pass.aosElevation = Degrees(state.altaz.alt);
+                    pass.aosAzimuth = Degrees(state.altaz.az);
+                    evaluate(los);
+                    const TEnd last{los, el, ElevationRate(state, observer)};
+                    pass.losAzimuth = Degrees(state.altaz.az);
+                    pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
+                    pass.middle = HighestSecond(sat, state, observer, first, last);
+                    Evaluate(sat, state, pass.middle, observer, el);
+                    pass.maxElevation = Degrees(state.altaz.alt);
+                    pass.maxAzimuth = Degrees(state.altaz.az);
+                    pass.shadowed = !Sunlit(state, sun);
+                    pass.magnitude = Magnitude(sat, state, sun, observer, !pass.shadowed);
+                    out.push_back(pass);
+                    state.mode = kFillPosition;
+                }
             };
-            if (Sunlit(state, sun)) {
-                // Last sunlit second before LOS, or LOS itself.
-                const TScan scan = FirstChange(aos, los, true, marginAtAos, shadowRate, lit);
-                const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
-                if (in.sunlitOnly) {
-                    los = entry;
-                } else {
-                    shadow = entry >= los ? TShadowNote::kSunlit : TShadowNote::kEntersShadow;
-                    shadowTime = entry;
-                }
+            if (!horizon) {
+                listPart(risen, set);
             } else {
-                // First sunlit second, or LOS.
-                const TScan scan = FirstChange(aos, los, false, marginAtAos, shadowRate, lit);
-                const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
-                if (in.sunlitOnly) {
-                    aos = exit;
-                } else {
-                    shadow = exit >= los ? TShadowNote::kShadowed : TShadowNote::kLeavesShadow;
-                    shadowTime = exit;
-                }
-            }
-
-            const double seconds = std::abs(los - aos) * kSecondsPerDay;
-            t = aos;
-            if (seconds > 1.0) {
-                TLinePass pass;
-                pass.satellite = index;
-                pass.aos = aos;
-                pass.los = los;
-                // Whole seconds: the edges are whole-second steps apart.
-                pass.seconds = std::round(seconds * 1000.0) / 1000.0;
-                pass.shadow = shadow;
-                pass.shadowTime = shadowTime;
-                state.mode = kFillLookAngles;
-                evaluate(aos);
-                const TEnd first{aos, el, ElevationRate(state, observer)};
-                pass.aosElevation = Degrees(state.altaz.alt);
-                pass.aosAzimuth = Degrees(state.altaz.az);
-                evaluate(los);
-                const TEnd last{los, el, ElevationRate(state, observer)};
-                pass.losAzimuth = Degrees(state.altaz.az);
-                pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
-                pass.middle = HighestSecond(sat, state, observer, first, last);
-                Evaluate(sat, state, pass.middle, observer, el);
-                pass.maxElevation = Degrees(state.altaz.alt);
-                pass.maxAzimuth = Degrees(state.altaz.az);
-                pass.shadowed = !Sunlit(state, sun);
-                pass.magnitude = Magnitude(sat, state, sun, observer, !pass.shadowed);
-                out.push_back(pass);
+                for (const TClearPart& part : ClearParts(sat, state, observer, *horizon, minEl, risen, set))
+                    listPart(part.aos, part.los);
                 state.mode = kFillPosition;
             }
             // The next rise is searched from this pass's set: a high or
@@ -301,20 +359,36 @@ struct TTabularSearch {
     TSatState sun{};
     double intervalEnd = 0.0;
     std::vector<TTablePass>& passes;
+    THorizonHandle horizon;  // null: the minimum elevation all round
 
     TTabularSearch(const TPredictionInputs& in, std::size_t k, const TSatRec& sat,
                    const TObserver& obs, std::vector<TTablePass>& out)
-        : inputs(in), index(k), satellite(sat), observer(obs), passes(out) {
+        : inputs(in), index(k), satellite(sat), observer(obs), passes(out),
+          horizon(EffectiveHorizon(in.horizon, in.minElevation)) {
         state.mode = kFillPosition;
         sun.body = kBodySun;
     }
 };
 
+// Evaluate for the tabular walk. With a horizon, the elevation is moved by
+// how far the limit at the satellite's azimuth stands above the minimum, so
+// the walk's comparisons with the minimum are comparisons with the horizon.
+bool EvaluateWalk(TTabularSearch& s, double t, double& el) {
+    if (!s.horizon) return Evaluate(s.satellite, s.state, t, s.observer, el);
+    const int32_t mode = s.state.mode;
+    s.state.mode = kFillLookAngles;
+    const bool ok = Evaluate(s.satellite, s.state, t, s.observer, el);
+    s.state.mode = mode;
+    const double minEl = s.inputs.minElevation;
+    if (ok) el -= s.horizon->Limit(s.state.altaz.az, minEl) - minEl;
+    return ok;
+}
+
 // Evaluation of the tabular search: a failure counts as the minimum
 // elevation; the Sun and the sunlit flag follow the time.
 double StepTo(TTabularSearch& s, double t) {
     double el = s.inputs.minElevation;
-    const bool ok = Evaluate(s.satellite, s.state, t, s.observer, el);
+    const bool ok = EvaluateWalk(s, t, el);
     SunAt(s.sun, t);
     if (!ok) return s.inputs.minElevation;
     s.state.sunlit = Sunlit(s.state, s.sun);
@@ -376,14 +450,14 @@ void ListPassSunlit(TTabularSearch& s, double& t) {
     const double minEl = s.inputs.minElevation;
     const double e = s.intervalEnd;
     double el = minEl;
-    if (!Evaluate(s.satellite, s.state, t, s.observer, el)) return;
+    if (!EvaluateWalk(s, t, el)) return;
     SunAt(s.sun, t);
     s.state.sunlit = Sunlit(s.state, s.sun);
     bool started = false;
     while (el >= minEl) {
         if (!s.state.sunlit) {
             t = AddSeconds(t, 1.0);
-            if (!Evaluate(s.satellite, s.state, t, s.observer, el) || el < minEl || !(t < e))
+            if (!EvaluateWalk(s, t, el) || el < minEl || !(t < e))
                 return;
             SunAt(s.sun, t);
             s.state.sunlit = Sunlit(s.state, s.sun);
@@ -414,20 +488,45 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
                             const std::vector<TTimeInterval>& intervals, const TStop& stop,
                             std::vector<TTablePass>& out) {
     TTabularSearch search(in, index, original, observer, out);
+    const THorizonHandle& horizon = search.horizon;
+    const double level = horizon ? horizon->LowestLimit(in.minElevation) : in.minElevation;
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         search.intervalEnd = e;
         double t = interval.start;
         while (t < e && !stop()) {
             search.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, in.minElevation, t,
+            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, level, t,
                                e, search.observer, in.shortcuts);
             if (search.satellite.decayed || !(t < e)) break;
+            if (horizon) {
+                // Up to the first second that clears the horizon, unless
+                // the satellite sets (or the interval ends) first.
+                double el = 0.0;
+                bool clear = false;
+                for (; t < e; t = AddSeconds(t, 1.0)) {
+                    if (!EvaluateWalk(search, t, el)) break;
+                    if (el >= in.minElevation) {
+                        clear = true;
+                        break;
+                    }
+                    if (ElevationOf(search.state.pos, search.observer) < level) break;
+                }
+                if (!clear) {
+                    t = AddSeconds(t, 1.0);
+                    continue;
+                }
+            }
             const double before = t;
             if (in.sunlitOnly)
                 ListPassSunlit(search, t);
             else
                 ListPassAll(search, t);
+            if (horizon) {
+                // The satellite may clear the horizon again within this pass.
+                t = AddSeconds(std::max(t, before), 1.0);
+                continue;
+            }
             // On from the set of the pass just listed, whose rows may end
             // while it is still up (in the shadow or at the interval's end).
             search.state.mode = kFillPosition;

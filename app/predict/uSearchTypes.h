@@ -13,6 +13,7 @@
 #include "SatTypes.h"
 #include "ShortString.h"
 #include "ZenoraTypes.h"
+#include "uHorizonMask.h"
 
 // How far a search got. A cancelled search keeps every satellite it finished
 // and says it was cut short.
@@ -41,6 +42,9 @@ struct TPredictionInputs {
     // evaluations that cannot change a walk's course; the results are the
     // same either way (false: the plain walk, for checking that).
     bool shortcuts = true;
+    // The observer's horizon: passes are listed where they clear it (null:
+    // the minimum elevation all round). minElevation stays its floor.
+    THorizonHandle horizon;
 };
 
 // A pass record's magnitude when the satellite is never lit where it is taken.
