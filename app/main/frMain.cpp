@@ -2,6 +2,7 @@
 // shut-down.
 #include "frMain.h"
 
+#include <cmath>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -313,11 +314,12 @@ void TfrMainWnd::ApplyMenuSettings(const TMenuSettings& m) {
     SkySignsFromMenu(m, View.SignX, View.SignY);
     View.ViewMode = Session.Options.viewMode;
     View.SkyCentreHoriz = TAltAz{m.skyCentreAlt, m.skyCentreAz};
+    View.SkyFacing = std::isfinite(m.skyCentreAz) ? m.skyCentreAz : 0.0;
     View.ClipHorizon = m.checked[kMenuStarToHorizon];
     View.ShowConstellations = m.checked[kMenuConstellations];
     View.ShowConstellationNames = m.checked[kMenuConstellationNames];
     View.ShowStarNames = m.checked[kMenuStarNames];
-    Ui.menu_mag->setText(QString::fromStdString("Mag = " + FormatGeneral(Session.Options.magLimit)));
+    Ui.menu_mag->setText(QString::fromStdString("Satellite Mag Limit = " + FormatGeneral(Session.Options.magLimit)));
 }
 
 TMenuSettings TfrMainWnd::MenuSettingsFromMenus() const {
@@ -376,8 +378,11 @@ void TfrMainWnd::cb_sat1Change(int index) {
             View.SkyScale = View.SkyScaleMin;
             SetFieldLabel(UpdateFieldLabel(View, Session.Options));
         }
-        View.SkyCentre = state.radec;
-        View.SkyCentreHoriz = state.altaz;
+        // One below the horizon would turn the chart to the ground.
+        if (state.altaz.alt > View.HorizonAlt) {
+            View.SkyCentre = state.radec;
+            View.SkyCentreHoriz = state.altaz;
+        }
     } else if (Session.Options.viewMode == kViewGlobe) {
         View.GlobeCentre = state.latlon;
     }

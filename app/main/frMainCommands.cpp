@@ -118,8 +118,8 @@ void TfrMainWnd::menu_magClick() {
     auto* dialog = new QInputDialog(this);
     dialog->setObjectName("MagnitudeDialog");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    dialog->setWindowTitle("Magnitude");
-    dialog->setLabelText("Enter Magnitude Limit");
+    dialog->setWindowTitle("Satellite Magnitude Limit");
+    dialog->setLabelText("Faintest satellite magnitude drawn on the sky chart:");
     dialog->setTextValue(QString::fromStdString(FormatGeneral(Session.Options.magLimit)));
     connect(dialog, &QInputDialog::textValueSelected, this, &TfrMainWnd::ApplyMagnitude);
     dialog->open();
@@ -138,7 +138,7 @@ void TfrMainWnd::ApplyMagnitude(const QString& answer) {
     }
     Session.Options.magLimit = value;
     RefreshAll();
-    Ui.menu_mag->setText(QString::fromStdString("Mag = " + text));
+    Ui.menu_mag->setText(QString::fromStdString("Satellite Mag Limit = " + text));
 }
 
 void TfrMainWnd::StarMagnitudeStep(double delta) {
@@ -170,6 +170,7 @@ void TfrMainWnd::GoToBody(int index) {
 void TfrMainWnd::GoToCompass(double azimuth) {
     if (!SkyMode()) return;
     View.SkyCentreHoriz.az = azimuth;
+    View.SkyFacing = azimuth;
     Alt_az_to_ra_dec(&Session.Observer.pos, &View.SkyCentreHoriz, &View.SkyCentre, Session.CurrentGHA);
     RefreshAll();
 }

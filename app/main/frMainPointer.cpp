@@ -18,7 +18,6 @@ namespace {
 // Releases here swap the sky chart between north up and horizon level.
 constexpr int kOrientationBoxWidth = 75, kOrientationBoxHeight = 85;
 constexpr double kMinGlobeScale = 15.0;
-constexpr double kMaxSkyScaleFactor = 1.0 / 0.08;  // pixels per degree per pixel of height
 
 QString DegreesText(double radians) {
     return WidgetText(FormatArgs("%0:4.3f \xB0", {radians * kRadToDeg}));
@@ -152,11 +151,7 @@ void TfrMainWnd::ZoomByDrag() {
     const double factor = ZoomIn ? static_cast<double>(View.CentreY) / DragPixels
                                  : static_cast<double>(DragPixels) / View.CentreY;
     if (Session.Options.viewMode == kViewSky) {
-        double scale = View.SkyScale * factor;
-        if (ZoomIn) scale = std::min(scale, View.Height * kMaxSkyScaleFactor);
-        else scale = std::max(scale, View.SkyScaleMin);
-        View.SkyScale = scale;
-        SetFieldLabel(UpdateFieldLabel(View, Session.Options));
+        SetFieldLabel(ZoomSky(View, Session.Options, View.SkyScale * factor));
     } else {
         double scale = View.GlobeScale * factor;
         if (ZoomIn) scale = std::min(scale, View.GlobeAux);

@@ -97,8 +97,8 @@ const TCommand kCommands[] = {
      "tb_constname", "", true},
     {&TMainWndUi::menu_starames, "menu_starames", "Star Names", "Ctrl+K", "tb_starname", "", true},
     {&TMainWndUi::menu_startohorizon, "menu_startohorizon", "Star to Horizon", "Ctrl+H", "", "", true},
-    {&TMainWndUi::menu_mag, "menu_mag", "Mag = 7", "Ctrl+Shift+M", "", "", false,
-     "Faintest satellite drawn on the sky chart"},
+    {&TMainWndUi::menu_mag, "menu_mag", "Satellite Mag Limit = 7", "Ctrl+Shift+M", "", "", false,
+     "Extra satellites fainter than this magnitude are left off the sky chart (stars have their own limit)"},
     {&TMainWndUi::menu_showmagnitude, "menu_showmagnitude", "Show Magnitude", "Ctrl+Alt+M", "", "", true},
     {&TMainWndUi::menu_showskysat, "menu_showskysat", "Show Extra Satellites", "Ctrl+E", "", "", true},
     {&TMainWndUi::menu_createskyfile, "menu_createskyfile", "Create Sky Satellite File"},
@@ -208,6 +208,9 @@ void BuildActions(QMainWindow* window, TMainWndUi& ui) {
         auto* group = new QActionGroup(window);
         for (QAction* a : actions) group->addAction(a);
     };
+    // The home marker shows unless the user hides it.
+    ui.menu_displayhomelocation->setChecked(true);
+    ui.menu_globelocation->setChecked(true);
     exclusive({ui.menu_map, ui.menu_sky, ui.menu_globe});
     exclusive({ui.menu_sky_tools_orientation_normal, ui.menu_sky_tools_orientation_inverted,
                ui.menu_sky_tools_orientation_mirror_ew, ui.menu_sky_tools_orientation_mirror_ns});
@@ -258,6 +261,7 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
         {ui.menu_constellations, ui.menu_constellationNames, ui.menu_starames, ui.menu_startohorizon});
     ui.mn_sky->addSeparator();
     ui.mn_sky->addActions({ui.menu_mag, ui.menu_showmagnitude});
+    ui.mn_sky->setToolTipsVisible(true);
     ui.mn_sky->addSeparator();
     ui.mn_sky->addActions({ui.menu_showskysat, ui.menu_createskyfile});
 

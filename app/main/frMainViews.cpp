@@ -213,7 +213,7 @@ void TfrMainWnd::SetSkySats(std::vector<TSatRec> list) {
 void TfrMainWnd::ViewResized() {
     if (!Loaded) return;
     const QSize size = Ui.MainImage->size();
-    ResizeViews(View, size.width(), size.height());
+    ResizeViews(View, size.width(), size.height(), Ui.MainImage->devicePixelRatioF());
     const std::string label = ApplyDisplayOptions(View, Session.Options);
     SetFieldLabel(label);
     RefreshAll();

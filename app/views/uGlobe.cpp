@@ -11,32 +11,36 @@ namespace {
 constexpr int kSatRadius = 4;
 constexpr int kNightSteps = 60;
 
-// Nearest-neighbour texture: every pixel of the disc takes the map pixel of
-// its latitude and longitude. The inverse orthographic projection is worked
-// out per row, with sin c = rho folded into the formulas.
+// Nearest-neighbour texture: every device pixel of the disc takes the map
+// pixel of its latitude and longitude. The inverse orthographic projection is
+// worked out per row, with sin c = rho folded into the formulas.
 void DrawTexture(const TViewState& vs, QImage& target) {
     const QImage& map = vs.MapImage;
     if (map.isNull() || map.format() != QImage::Format_RGB32) return;
     const double sx = map.width() / (2 * kPi), sy = map.height() / kPi;
     const int uMax = map.width() - 2, vMax = map.height() - 2;
-    const double scale = vs.GlobeScale;
+    const double ratio = vs.PixelRatio;
+    const double scale = vs.GlobeScale * ratio;
     const int r = static_cast<int>(std::trunc(std::min(scale, 1.0e7)));
     if (r < 1) return;
-    int y0 = vs.CentreY - r, y1 = vs.CentreY + r;
+    const int cx = static_cast<int>(std::lround(vs.CentreX * ratio));
+    const int cy = static_cast<int>(std::lround(vs.CentreY * ratio));
+    const int width = target.width(), height = target.height();
+    int y0 = cy - r, y1 = cy + r;
     if (y0 < 1) y0 = 2;
-    if (y1 > vs.Height - 1) y1 = vs.Height - 2;
+    if (y1 > height - 1) y1 = height - 2;
     const double sinLatC = std::sin(vs.GlobeCentre.lat), cosLatC = std::cos(vs.GlobeCentre.lat);
     const double lonC = vs.GlobeCentre.lon;
     for (int y = y0; y <= y1; ++y) {
-        const double ratio = static_cast<double>(vs.CentreY - y) / r;
-        if (std::fabs(ratio) > 1.0) continue;
-        const int w = static_cast<int>(std::trunc(r * std::sqrt(1.0 - ratio * ratio)));
+        const double rowRatio = static_cast<double>(cy - y) / r;
+        if (std::fabs(rowRatio) > 1.0) continue;
+        const int w = static_cast<int>(std::trunc(r * std::sqrt(1.0 - rowRatio * rowRatio)));
         // A chord wider than the image is cut at its edges, not left out.
-        const int xa = std::max(vs.CentreX - w, 3), xb = std::min(vs.CentreX + w, vs.Width - 3);
-        const double dy = (vs.CentreY - y) / scale;
+        const int xa = std::max(cx - w, 3), xb = std::min(cx + w, width - 3);
+        const double dy = (cy - y) / scale;
         auto* row = reinterpret_cast<QRgb*>(target.scanLine(y));
         for (int x = xa; x <= xb; ++x) {
-            const double dx = (vs.CentreX - x) / scale;
+            const double dx = (cx - x) / scale;
             const double rho2 = dx * dx + dy * dy;
             if (rho2 > 1.0) continue;
             const double cosC = std::sqrt(1.0 - rho2);
@@ -114,7 +118,7 @@ void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
         GeoToPixel(vs, frame.observer.pos, p, 0.0);
         if (!IsHidden(p)) {
             const QColor home = ArgbColour(frame.options.homeColour);
-            painter.fillRect(QRect(p.x() - 2, p.y() - 2, 5, 5), home);
+            FillPixels(painter, QRect(p.x() - 2, p.y() - 2, 5, 5), home);
             painter.setPen(home);
             TextOut(painter, p.x() - 15, p.y() - 20, Latin1(frame.observer.name.view()));
         }

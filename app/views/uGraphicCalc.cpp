@@ -102,21 +102,43 @@ void ComputeFrame(TFrameState& f, double t) {
 
 // ---- view state set-up ---------------------------------------------------
 
-void ResizeViews(TViewState& vs, int width, int height) {
+void ResizeViews(TViewState& vs, int width, int height, double pixelRatio) {
     width = std::max(width, 2);
     height = std::max(height, 2);
-    if (vs.Background.width() != width || vs.Background.height() != height)
-        vs.Background = QImage(width, height, QImage::Format_ARGB32_Premultiplied);
+    if (!(pixelRatio >= 1.0 && pixelRatio <= 8.0)) pixelRatio = pixelRatio > 8.0 ? 8.0 : 1.0;
     vs.Width = width;
     vs.Height = height;
+    vs.PixelRatio = pixelRatio;
+    PrepareSurface(vs.Background, vs);
     vs.CentreX = width / 2;
     vs.CentreY = height / 2;
-    vs.MapScaleX = width / kTwoPi;
-    vs.MapScaleY = height / kPi;
+    // The largest 2:1 rectangle, centred: the map is never stretched.
+    vs.MapH = std::max(1, std::min(height, width / 2));
+    vs.MapW = 2 * vs.MapH;
+    vs.MapX = (width - vs.MapW) / 2;
+    vs.MapY = (height - vs.MapH) / 2;
+    vs.MapScaleX = vs.MapW / kTwoPi;
+    vs.MapScaleY = vs.MapH / kPi;
     vs.SkyScale = vs.SkyScaleMin = height / 80.0;
     vs.GlobeScale = height / kPi;
     vs.GlobeAux = height / 2.2;
     vs.Dirty = 1;
+}
+
+void PrepareSurface(QImage& image, const TViewState& vs) {
+    const int w = static_cast<int>(std::lround(vs.Width * vs.PixelRatio));
+    const int h = static_cast<int>(std::lround(vs.Height * vs.PixelRatio));
+    if (image.width() != w || image.height() != h || image.format() != QImage::Format_ARGB32_Premultiplied)
+        image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(vs.PixelRatio);
+}
+
+double WholeSkyScale(const TViewState& vs) {
+    // The horizon lies 90 degrees from a zenith centre: sqrt(2) * 180/pi
+    // chart degrees out, with a little room for the compass letters.
+    constexpr double kHorizonRadius = 1.4142135623730951 * kRadToDeg * 1.02;
+    // Also below the zoomed-out limit, so the chart is drawn around the zenith.
+    return std::min(std::min(vs.Width, vs.Height) / 2.0 / kHorizonRadius, vs.Width / 170.0 * 0.999);
 }
 
 std::string UpdateFieldLabel(TViewState& vs, TOptions& options) {
@@ -148,14 +170,30 @@ std::string ApplyDisplayOptions(TViewState& vs, TOptions& options) {
     double field = options.skyField, zoom = options.globeZoom;
     if (!(field > 0.0 && std::isfinite(field))) field = 75.0;
     if (!(zoom > 0.0 && std::isfinite(zoom))) zoom = kPi;
-    vs.SkyScale = std::max(vs.Height / field, vs.SkyScaleMin);
+    vs.SkyScale = vs.Height / field;
+    // A whole-sky chart stays whole; any other is at least SkyScaleMin.
+    if (vs.SkyScale < vs.SkyScaleMin)
+        vs.SkyScale = field > 90.0 ? std::min(vs.SkyScaleMin, WholeSkyScale(vs)) : vs.SkyScaleMin;
     vs.GlobeScale = vs.Height / zoom;
     return UpdateFieldLabel(vs, options);
 }
 
 std::string GoToZenith(TViewState& vs, TOptions& options) {
-    vs.SkyScale = vs.Height / 165.0;
+    vs.SkyScale = WholeSkyScale(vs);
     vs.SkyCentreHoriz.alt = kPi / 2 - 0.0001;
+    // Facing the way the chart faced: no half turn on the way up.
+    if (std::isfinite(vs.SkyFacing)) vs.SkyCentreHoriz.az = vs.SkyFacing;
+    return UpdateFieldLabel(vs, options);
+}
+
+std::string ZoomSky(TViewState& vs, TOptions& options, double scale) {
+    constexpr double kMaxScalePerHeight = 1.0 / 0.08;  // pixels per degree per pixel of height
+    if (!std::isfinite(scale)) scale = vs.SkyScale;
+    scale = std::min(scale, vs.Height * kMaxScalePerHeight);
+    // Wider than the whole sky is the whole sky, centred on the zenith so that
+    // the horizon is a circle inside the chart.
+    if (vs.Height / scale > 90.0 || scale <= WholeSkyScale(vs)) return GoToZenith(vs, options);
+    vs.SkyScale = scale;
     return UpdateFieldLabel(vs, options);
 }
 
@@ -178,20 +216,22 @@ double GlobeToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, doubl
 double GeoToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos) {
     if (vs.ViewMode == kViewGlobe) return GlobeToPixel(vs, p, pixel, minCos, vs.GlobeScale);
     if (vs.ViewMode == kViewSky) return 0.0;
-    const double x = std::min((kPi + p.lon) * vs.MapScaleX, static_cast<double>(vs.Width));
-    const double y = std::min((kPi / 2 - p.lat) * vs.MapScaleY, static_cast<double>(vs.Height));
+    const double x = std::min((kPi + p.lon) * vs.MapScaleX, static_cast<double>(vs.MapW));
+    const double y = std::min((kPi / 2 - p.lat) * vs.MapScaleY, static_cast<double>(vs.MapH));
     if (!std::isfinite(x) || !std::isfinite(y)) {
         pixel = QPoint(kHiddenPixel, kHiddenPixel);
         return 0.0;
     }
-    pixel = QPoint(ClampToInt(std::trunc(x)), ClampToInt(std::trunc(y)));
+    pixel = QPoint(vs.MapX + ClampToInt(std::trunc(x)), vs.MapY + ClampToInt(std::trunc(y)));
     return 1.0;
 }
 
 void PixelToGeo(const TViewState& vs, const QPoint& pixel, TLatLon& p) {
     if (vs.ViewMode != kViewGlobe) {
-        p.lat = kPi / 2 - pixel.y() / vs.MapScaleY;
-        p.lon = pixel.x() / vs.MapScaleX - kPi;
+        const double x = std::clamp(pixel.x() - vs.MapX, 0, vs.MapW);
+        const double y = std::clamp(pixel.y() - vs.MapY, 0, vs.MapH);
+        p.lat = kPi / 2 - y / vs.MapScaleY;
+        p.lon = x / vs.MapScaleX - kPi;
         return;
     }
     const double r = vs.GlobeScale;

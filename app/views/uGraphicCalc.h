@@ -11,6 +11,7 @@
 #include <QPoint>
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@
 #include "uDataFiles.h"
 #include "uLoadSave.h"
 #include "uSkyData.h"
+#include "uUnits.h"
 #include "uVarDef.h"
 
 // Pixel coordinate of a point that is not visible; also the "off" value of
@@ -53,7 +55,17 @@ struct TViewState {
     int32_t Width = 0, Height = 0;
     double Rotation = 0.0;    // sky chart rotation on screen, rad
     double HorizonAlt = 0.0;  // refracted horizon, rad (negative)
-    double MapScaleX = 0.0, MapScaleY = 0.0;  // map pixels per radian
+    double MapScaleX = 0.0, MapScaleY = 0.0;  // map pixels per radian (equal: the map keeps 2:1)
+    // The map's rectangle inside the surface: the largest 2:1 one, centred;
+    // the bands beside or above it stay empty.
+    int32_t MapX = 0, MapY = 0, MapW = 0, MapH = 0;
+    // Device pixels per view pixel: coordinates stay in view pixels, the
+    // surfaces hold Width x Height times this (sharp on HiDPI screens).
+    double PixelRatio = 1.0;
+    // The azimuth the chart faces with the horizon level. Kept while the
+    // centre is near the zenith, where the centre's own azimuth is
+    // meaningless and would turn the chart over; NaN: not chosen yet.
+    double SkyFacing = std::numeric_limits<double>::quiet_NaN();
     double SkyScale = 1.0;    // sky pixels per degree at the centre
     double SkyScaleMin = 1.0;
     double SkyCutoff = kNoCutoff;  // cos of the field limit; kNoCutoff: no limit
@@ -102,7 +114,7 @@ struct TViewMenu {
     bool grids = false;            // menu_grids
     bool showLabel = true;         // menu_showLabel
     bool displayCities = false;    // menu_displaycities
-    bool displayHome = false;      // menu_displayhomelocation / menu_globelocation
+    bool displayHome = true;       // menu_displayhomelocation / menu_globelocation
     bool showMagnitude = false;    // menu_showmagnitude
     bool showSkySat = false;       // menu_showskysat
     bool skyViewAltAz = false;     // menu_skyviewaltaz: horizon orientation
@@ -157,9 +169,18 @@ void ComputeFrame(TFrameState& frame, double t);
 
 // ---- view state set-up ---------------------------------------------------
 
-// Sizes the background to width x height (at least 2 x 2) and derives the
-// centre and the scales from it.
-void ResizeViews(TViewState& vs, int width, int height);
+// Sizes the background to width x height view pixels (at least 2 x 2) at
+// pixelRatio device pixels each and derives the centre, the map's 2:1
+// rectangle and the scales from it.
+void ResizeViews(TViewState& vs, int width, int height, double pixelRatio = 1.0);
+// image made (or kept) at the view's size in device pixels, with the view's
+// pixel ratio, so painters on it work in view pixels.
+void PrepareSurface(QImage& image, const TViewState& vs);
+// The sky scale at which the whole horizon circle around the zenith fits the
+// surface: the widest chart a zoom may reach.
+double WholeSkyScale(const TViewState& vs);
+// Zenith distance below which the chart keeps the azimuth it faces.
+inline constexpr double kNearZenith = 15.0 * kDegToRad;
 // Field of view, horizon, scales and font from the options; sets Dirty.
 // Writes the chart's field back into options.skyField. Returns the field
 // label text.
@@ -167,19 +188,26 @@ std::string ApplyDisplayOptions(TViewState& vs, TOptions& options);
 // "Size: %0:4.1f %1s" for the chart's vertical field; sets SkyCutoff and
 // stores the field (degrees) into options.skyField.
 std::string UpdateFieldLabel(TViewState& vs, TOptions& options);
-// Whole sky around the zenith; returns the field label text.
+// Whole sky around the zenith, the horizon whole on the chart, facing the
+// azimuth the chart faced; returns the field label text.
 std::string GoToZenith(TViewState& vs, TOptions& options);
+// The chart at scale pixels per degree, at most a field of 0.08 of a degree
+// per pixel of height; a zoom out past a field of 90 degrees gives the whole
+// sky (GoToZenith). Returns the field label text.
+std::string ZoomSky(TViewState& vs, TOptions& options, double scale);
 
 // ---- projections -----------------------------------------------------------
 
-// Map (equirectangular, x limited to Width and y to Height) or globe
+// Map (equirectangular in the map's 2:1 rectangle, x limited to its right and
+// y to its bottom edge) or globe
 // (orthographic around GlobeCentre; hidden when cos c <= minCos). Returns cos c
 // on the globe, 1 on the map; in sky mode nothing is written and 0 returned.
 double GeoToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos);
 // The globe projection with another radius (satellites above the globe).
 double GlobeToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos, double radius);
 // Inverse of GeoToPixel. Off the globe: lat = lon = 9999, height 6378.137.
-// On the map the height is left as it is.
+// On the map the height is left as it is; pixels beside the map give the
+// nearest point of its edge.
 void PixelToGeo(const TViewState& vs, const QPoint& pixel, TLatLon& p);
 // Lambert azimuthal equal-area chart around SkyCentre, rotated and mirrored;
 // false when the point is outside the field or below the clipped horizon.

@@ -58,7 +58,7 @@ void InitViews(TViewState& vs, const std::string& programFolder, const TOptions&
     std::string folder = programFolder;
     if (!folder.empty() && folder.back() != '/') folder += '/';
     LoadMapImage(vs, folder + "map/" + options.mapFile.str());
-    ResizeViews(vs, width, height);
+    ResizeViews(vs, width, height, vs.PixelRatio);
     SkySignsFromMenu(menu, vs.SignX, vs.SignY);
     vs.ViewMode = options.viewMode;
     vs.SkyCentreHoriz = TAltAz{menu.skyCentreAlt, menu.skyCentreAz};
@@ -70,7 +70,11 @@ void InitViews(TViewState& vs, const std::string& programFolder, const TOptions&
 
 void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs) {
     painter.begin(&target);
-    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    // Integer coordinates are pixel centres: one-pixel lines between them
+    // stay sharp instead of smearing over two pixels.
+    painter.translate(0.5, 0.5);
     painter.setFont(vs.Font);
 }
 
@@ -86,7 +90,25 @@ void TextOut(QPainter& painter, int x, int y, const QString& text) {
 }
 
 void FillEllipse(QPainter& painter, int x1, int y1, int x2, int y2) {
-    painter.drawEllipse(QRect(x1, y1, x2 - x1 - 1, y2 - y1 - 1));
+    // Antialiased: the fill covers exactly the pixels x1 .. x2 - 1, the
+    // outline runs through their outer pixels' centres.
+    const QPen pen = painter.pen();
+    const QBrush brush = painter.brush();
+    const double w = x2 - x1, h = y2 - y1;
+    if (brush.style() != Qt::NoBrush) {
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QRectF(x1 - 0.5, y1 - 0.5, w, h));
+        painter.setPen(pen);
+    }
+    if (pen.style() != Qt::NoPen && (brush.style() == Qt::NoBrush || brush.color() != pen.color())) {
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(QRectF(x1, y1, w - 1, h - 1));
+        painter.setBrush(brush);
+    }
+}
+
+void FillPixels(QPainter& painter, const QRect& rect, const QColor& colour) {
+    painter.fillRect(QRectF(rect).translated(-0.5, -0.5), colour);
 }
 
 void FillDisc(QPainter& painter, const QPoint& p, int r, const QColor& colour) {
@@ -191,6 +213,7 @@ void DrawSmallCircle(QPainter& painter, const TViewState& vs, const TLatLon& cen
 void BeginFrame(QPainter& painter, QImage& display, const TViewState& vs) {
     if (display.size() != vs.Background.size() || display.format() != vs.Background.format())
         display = QImage(vs.Background.size(), vs.Background.format());
+    display.setDevicePixelRatio(vs.Background.devicePixelRatio());
     uchar* dst = display.bits();  // detaches from any copy still in use elsewhere
     std::memcpy(dst, vs.Background.constBits(), static_cast<std::size_t>(vs.Background.sizeInBytes()));
     BeginPaint(painter, display, vs);

@@ -2,8 +2,7 @@
 // the dispatcher that draws one frame of the current view.
 //
 // Frames are drawn into QImage Format_ARGB32_Premultiplied with QPainter,
-// antialiasing off for lines and shapes (single-pixel lines, as fast as the
-// raster engine draws them); text keeps Qt's antialiasing.
+// antialiased lines, shapes and text, at the view's device pixel ratio.
 #pragma once
 #include <QColor>
 #include <QPainter>
@@ -43,10 +42,13 @@ void ReportOnce(TViewState& vs, const std::string& text);
 // is reported once).
 int ShadowAlpha(TViewState& vs, const TOptions& options);
 
-// A painter on target with the view's font, antialiasing off.
+// A painter on target with the view's font, antialiased.
 void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs);
 // Text with its top-left corner at (x, y), in the pen colour, with a shadow.
 void TextOut(QPainter& painter, int x, int y, const QString& text);
+// The pixels of rect filled, edges sharp (painters from BeginPaint take
+// integer coordinates as pixel centres).
+void FillPixels(QPainter& painter, const QRect& rect, const QColor& colour);
 // Filled ellipse inside (x1, y1)-(x2, y2), right and bottom edges excluded.
 void FillEllipse(QPainter& painter, int x1, int y1, int x2, int y2);
 

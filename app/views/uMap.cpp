@@ -21,16 +21,16 @@ void DrawCross(QPainter& painter, int x, int y) {
 }
 
 void DrawGrid(QPainter& painter, const TViewState& vs) {
-    const int w = vs.Width, h = vs.Height;
+    const int x0 = vs.MapX, y0 = vs.MapY, w = vs.MapW, h = vs.MapH;
     for (int k = 1; k <= 11; ++k) {
-        const int x = static_cast<int>(std::trunc(k * 30.0 * w / 360.0));
-        painter.drawLine(x, 0, x, h);
-        TextOut(painter, x, 0, QString::number(k * 30 - 180));
+        const int x = x0 + static_cast<int>(std::trunc(k * 30.0 * w / 360.0));
+        painter.drawLine(x, y0, x, y0 + h);
+        TextOut(painter, x, y0, QString::number(k * 30 - 180));
     }
     for (int k = 1; k <= 11; ++k) {
-        const int y = static_cast<int>(std::trunc(k * 15.0 * h / 180.0));
-        painter.drawLine(0, y, w, y);
-        TextOut(painter, 0, y, QString::number(90 - k * 15));
+        const int y = y0 + static_cast<int>(std::trunc(k * 15.0 * h / 180.0));
+        painter.drawLine(x0, y, x0 + w, y);
+        TextOut(painter, x0, y, QString::number(90 - k * 15));
     }
 }
 
@@ -39,7 +39,7 @@ void DrawGrid(QPainter& painter, const TViewState& vs) {
 void DrawNightShadow(QPainter& painter, const TViewState& vs, const TSatState& sun, int alpha) {
     std::vector<TLatLon> circle;
     SmallCircle(sun.latlon, circle, kAstronomicalUnit, kTerminatorPoints);
-    const int w = vs.Width, h = vs.Height;
+    const int x0 = vs.MapX, y0 = vs.MapY, x1 = vs.MapX + vs.MapW, y1 = vs.MapY + vs.MapH;
     QPolygon poly;
     poly.reserve(kTerminatorPoints + 5);
     bool closed = false;
@@ -48,19 +48,22 @@ void DrawNightShadow(QPainter& painter, const TViewState& vs, const TSatState& s
         QPoint p;
         GeoToPixel(vs, circle[i], p, 0.0);
         if (i == 0) prev = p;
-        if (!closed && PixelDistance(p, prev) >= vs.CentreX) {
+        if (!closed && PixelDistance(p, prev) >= vs.MapW / 2) {
             if (sun.latlon.lat >= 0)
-                poly << QPoint(0, prev.y()) << QPoint(0, h) << QPoint(w, h) << QPoint(w, p.y());
+                poly << QPoint(x0, prev.y()) << QPoint(x0, y1) << QPoint(x1, y1) << QPoint(x1, p.y());
             else
-                poly << QPoint(w, prev.y()) << QPoint(w, 0) << QPoint(0, 0) << QPoint(0, p.y());
+                poly << QPoint(x1, prev.y()) << QPoint(x1, y0) << QPoint(x0, y0) << QPoint(x0, p.y());
             closed = true;
         }
         poly << p;
         prev = p;
     }
+    painter.save();
+    painter.setClipRect(QRectF(x0 - 0.5, y0 - 0.5, vs.MapW, vs.MapH));
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(0, 0, 0, alpha));
     painter.drawPolygon(poly);
+    painter.restore();
 }
 }  // namespace
 
@@ -125,26 +128,31 @@ void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
 }
 
 void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
-    vs.MapScaleX = vs.Width / (2 * kPi);
-    vs.MapScaleY = vs.Height / kPi;
-    if (vs.MapImage.isNull()) vs.Background.fill(Qt::black);
+    vs.MapScaleX = vs.MapW / (2 * kPi);
+    vs.MapScaleY = vs.MapH / kPi;
+    vs.Background.fill(Qt::black);
     QPainter painter;
     BeginPaint(painter, vs.Background, vs);
-    if (!vs.MapImage.isNull()) painter.drawImage(QRect(0, 0, vs.Width, vs.Height), vs.MapImage);
+    const QRect mapRect(vs.MapX, vs.MapY, vs.MapW, vs.MapH);
+    if (!vs.MapImage.isNull()) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
+        painter.drawImage(QRectF(mapRect).translated(-0.5, -0.5), vs.MapImage);
+    }
+    painter.setClipRect(QRectF(mapRect).translated(-0.5, -0.5));
 
     if (frame.menu.displayCities && frame.cities) {
         painter.setPen(ArgbColour(frame.options.cityColour));
         for (const TMapCity& c : *frame.cities) {
-            const int x = static_cast<int>(std::trunc((c.lon + 180.0) * kDegToRad * vs.MapScaleX));
-            const int y = static_cast<int>(std::trunc((90.0 - c.lat) * kDegToRad * vs.MapScaleY));
+            const int x = vs.MapX + static_cast<int>(std::trunc((c.lon + 180.0) * kDegToRad * vs.MapScaleX));
+            const int y = vs.MapY + static_cast<int>(std::trunc((90.0 - c.lat) * kDegToRad * vs.MapScaleY));
             DrawCross(painter, x, y);
             TextOut(painter, x, y, Latin1(c.name));
         }
     }
     if (frame.menu.displayHome) {
         const TLatLon& home = frame.observer.pos;
-        const int x = static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
-        const int y = static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
+        const int x = vs.MapX + static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
+        const int y = vs.MapY + static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
         painter.setPen(ArgbColour(frame.options.homeColour));
         DrawCross(painter, x, y);
         // In the southern half the name sits above the cross.
@@ -161,7 +169,7 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
             QPoint p;
             GeoToPixel(vs, vs.TrackPoints[i], p, 0.0);
             // A jump wider than the map is high is a crossing of the map's edge.
-            if (i > 0 && std::abs(p.x() - prev.x()) <= vs.Height) painter.drawLine(prev, p);
+            if (i > 0 && std::abs(p.x() - prev.x()) <= vs.MapH) painter.drawLine(prev, p);
             prev = p;
         }
     }

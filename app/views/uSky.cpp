@@ -76,7 +76,7 @@ void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double 
     }
     vs.SkyCutoff = cutoff;
 
-    painter.fillRect(QRect(0, 0, vs.Width, vs.Height), back);
+    FillPixels(painter, QRect(0, 0, vs.Width, vs.Height), back);
     painter.setPen(Qt::NoPen);
     painter.setBrush(back == kSkyColour ? kGroundColour : kSkyColour);
     if (poly.size() >= 3) painter.drawPolygon(poly);
@@ -178,8 +178,8 @@ void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& fra
 }
 
 void DrawOrientationBox(QPainter& painter, const TViewState& vs) {
-    painter.fillRect(QRect(0, 0, 98, 76), kWhite);
-    painter.fillRect(QRect(1, 1, 96, 74), Qt::black);
+    FillPixels(painter, QRect(0, 0, 98, 76), kWhite);
+    FillPixels(painter, QRect(1, 1, 96, 74), QColor(Qt::black));
     double s = vs.SignX * std::sin(vs.Rotation);
     const double c = vs.SignY * std::cos(vs.Rotation);
     const bool mirrored = vs.SignX != vs.SignY;
@@ -214,7 +214,9 @@ void SkyFrame(TViewState& vs, const TLatLon& site, double gst, bool fixAltAz, bo
               const TRaDec* follow) {
     if (vs.SkyScale < vs.SkyScaleMin) {
         Alt_az_to_ra_dec(&site, &vs.SkyCentreHoriz, &vs.SkyCentre, gst);
-        vs.Rotation = vs.SkyCentreHoriz.az - kPi;
+        const bool keep = kPi / 2 - vs.SkyCentreHoriz.alt < kNearZenith && std::isfinite(vs.SkyFacing);
+        if (!keep && std::isfinite(vs.SkyFacing)) vs.SkyFacing = vs.SkyCentreHoriz.az;
+        vs.Rotation = (keep ? vs.SkyFacing : vs.SkyCentreHoriz.az) - kPi;
         return;
     }
     if (follow) vs.SkyCentre = *follow;
@@ -222,14 +224,20 @@ void SkyFrame(TViewState& vs, const TLatLon& site, double gst, bool fixAltAz, bo
         Alt_az_to_ra_dec(&site, &vs.SkyCentreHoriz, &vs.SkyCentre, gst);
     else
         Ra_dec_to_alt_az(&site, &vs.SkyCentre, &vs.SkyCentreHoriz, gst);
+    // Near the zenith the centre's azimuth swings (and turns half round as the
+    // centre crosses it): the chart keeps facing the way it faced.
+    const bool keep = kPi / 2 - vs.SkyCentreHoriz.alt < kNearZenith && std::isfinite(vs.SkyFacing);
+    if (!keep) vs.SkyFacing = vs.SkyCentreHoriz.az;
     if (!horizonOrientation) {
         vs.Rotation = 0.0;
         return;
     }
     // Turn the chart so that the point straight below the centre in altitude
-    // lies straight below it on the screen: the horizon is level.
+    // (near the zenith: the horizon point faced) lies straight below it on the
+    // screen: the horizon is level.
     const double d = vs.CentreY / 2.0 / vs.SkyScale * kDegToRad;
-    const TRaDec q = HorizonToSky(site, vs.SkyCentreHoriz.alt - d, vs.SkyCentreHoriz.az, gst);
+    const TRaDec q = keep ? HorizonToSky(site, 0.0, vs.SkyFacing, gst)
+                          : HorizonToSky(site, vs.SkyCentreHoriz.alt - d, vs.SkyCentreHoriz.az, gst);
     const double dRa = q.ra - vs.SkyCentre.ra;
     const double x = std::cos(q.dec) * std::sin(dRa);
     const double y = std::cos(vs.SkyCentre.dec) * std::sin(q.dec) -
@@ -275,13 +283,13 @@ void DrawConstellations(QPainter& painter, const TViewState& vs, const std::vect
 }
 
 void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
-    if (display.width() != vs.Width || display.height() != vs.Height ||
-        display.format() != QImage::Format_ARGB32_Premultiplied)
-        display = QImage(vs.Width, vs.Height, QImage::Format_ARGB32_Premultiplied);
+    PrepareSurface(display, vs);
     const TLatLon& site = frame.observer.pos;
     if (vs.ClipHorizon) vs.Zenith = HorizonToSky(site, kPi / 2, vs.SkyCentreHoriz.az, frame.gha);
     const TFrameSat* first = frame.FirstSat();
-    const bool follow = frame.menu.skyViewFixSatellite && first && !first->rec.decayed;
+    // A satellite below the horizon is not followed: the chart stays on the sky.
+    const bool follow = frame.menu.skyViewFixSatellite && first && !first->rec.decayed &&
+                        first->state.altaz.alt > vs.HorizonAlt;
     SkyFrame(vs, site, frame.gha, frame.menu.skyViewFixAltAz, frame.menu.skyViewAltAz,
              follow ? &first->state.radec : nullptr);
 

@@ -1,5 +1,7 @@
 #include "frMainWidgets.h"
 
+#include <cmath>
+
 #include <QHBoxLayout>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,6 +26,8 @@ void TViewArea::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     if (!Frame.isNull()) p.drawImage(0, 0, Frame);
+    // Moved to a screen of another pixel ratio: the frame is drawn again for it.
+    if (!Frame.isNull() && std::fabs(Frame.devicePixelRatio() - devicePixelRatioF()) > 1e-3) emit resized(size());
     if (DragRect.isEmpty()) return;
     p.setPen(QPen(Qt::white, 1, Qt::DashLine));
     p.setBrush(Qt::NoBrush);

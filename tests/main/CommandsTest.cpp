@@ -38,7 +38,7 @@ struct TCommandsTest : TWindowTest {
         QTest::keyClick(window.get(), Qt::Key_M, Qt::ControlModifier | Qt::ShiftModifier);
         QInputDialog* dialog = nullptr;
         ASSERT_TRUE(WaitFor([&] { return (dialog = window->findChild<QInputDialog*>("MagnitudeDialog")) != nullptr; }));
-        EXPECT_EQ(dialog->labelText(), "Enter Magnitude Limit");
+        EXPECT_EQ(dialog->labelText(), "Faintest satellite magnitude drawn on the sky chart:");
         QLineEdit* edit = dialog->findChild<QLineEdit*>();
         ASSERT_NE(edit, nullptr);
         edit->selectAll();
@@ -52,10 +52,10 @@ TEST_F(TCommandsTest, MagnitudeLimitAcceptsThirtyAndRefusesTheRest) {
     folder.Satellites({TTestSat{}.Record()});
     WriteOptions(kViewSky, 5.0);
     TfrMainWnd& w = Start();
-    EXPECT_EQ(Ui().menu_mag->text(), "Mag = 7");
+    EXPECT_EQ(Ui().menu_mag->text(), "Satellite Mag Limit = 7");
     EnterMagnitude("30");
     EXPECT_EQ(w.session().Options.magLimit, 30.0);
-    EXPECT_EQ(Ui().menu_mag->text(), "Mag = 30");
+    EXPECT_EQ(Ui().menu_mag->text(), "Satellite Mag Limit = 30");
 
     EnterMagnitude("30.5");
     EXPECT_EQ(TakeMessage(), " Magnitude not valid, Max (30) - Min (-10) ");
@@ -64,7 +64,7 @@ TEST_F(TCommandsTest, MagnitudeLimitAcceptsThirtyAndRefusesTheRest) {
     EnterMagnitude("bright");
     EXPECT_EQ(TakeMessage(), " Magnitude entered is not valid, try again ");
     EXPECT_EQ(w.session().Options.magLimit, 30.0);
-    EXPECT_EQ(Ui().menu_mag->text(), "Mag = 30");
+    EXPECT_EQ(Ui().menu_mag->text(), "Satellite Mag Limit = 30");
 }
 
 TEST_F(TCommandsTest, StoredSkyViewLoadsItsStarsAndMoreStarsStopsAtEight) {
