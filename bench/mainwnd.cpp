@@ -14,7 +14,12 @@
 #include <memory>
 #include <string>
 
+#include <QPushButton>
+#include <QSpinBox>
+
 #include "frMain.h"
+#include "frRadio.h"
+#include "frRotator.h"
 #include "frMainWidgets.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
@@ -101,6 +106,51 @@ void BM_Tick(benchmark::State& state) {
     w->close();
 }
 BENCHMARK(BM_Tick)->Arg(kViewMap)->Arg(kViewSky)->Arg(kViewGlobe)->Unit(benchmark::kMillisecond);
+
+// The map view's tick, with the event loop's other work run after each (so
+// the control windows' timers get their turn): Arg 0 without, Arg 1 with the
+// Radio and Rotator Control windows engaged on hamlib's in-process dummy
+// radio and rotator, their loops running on their worker threads.
+void BM_TickWithControls(benchmark::State& state) {
+    auto w = OpenWindow();
+    if (w->session().Options.viewMode != kViewMap) w->ui().menu_map->trigger();
+    Drain(*w);
+    std::vector<TSatRec> tracked;
+    for (const TSatRec& s : w->session().MainSats)
+        if (s.selected) tracked.push_back(s);
+    std::unique_ptr<TfrRadioWnd> radio;
+    std::unique_ptr<TfrRotatorWnd> rotator;
+    if (state.range(0)) {
+        const std::string data = BenchFolder();
+        radio = std::make_unique<TfrRadioWnd>(tracked, tracked.size(), w->session().Observer,
+                                              std::string(ORBISK_PROGRAM_DIR) + "/", data);
+        rotator = std::make_unique<TfrRotatorWnd>(tracked, tracked.size(), w->session().Observer, data);
+        const auto clock = [] { return kClock; };
+        radio->setClock(clock);
+        rotator->setClock(clock);
+        radio->selectSatellite("25544");  // it has transponders
+        rotator->selectSatellite("25544");
+        for (QDialog* d : {static_cast<QDialog*>(radio.get()), static_cast<QDialog*>(rotator.get())}) {
+            d->show();
+            d->findChild<QSpinBox*>("nm_model")->setValue(1);  // hamlib's dummy
+            d->findChild<QPushButton*>("bn_engage")->click();
+        }
+        if (!radio->engaged() || !rotator->engaged()) {
+            state.SkipWithError("a control window did not engage");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        w->Tick();
+        w->ui().MainImage->repaint();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+    }
+    state.counters["engaged"] = static_cast<double>(state.range(0));
+    radio.reset();
+    rotator.reset();
+    w->close();
+}
+BENCHMARK(BM_TickWithControls)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // A view switch from the menu to the first frame of the new view: map to sky
 // (loads the star and figure files) and sky to map.
