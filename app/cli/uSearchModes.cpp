@@ -224,15 +224,7 @@ bool PickSatellites(std::vector<TSatRec>& list, const std::vector<std::string>& 
 namespace {
 // The calendar of a search's events for the observer of the report.
 std::string Calendar(std::vector<TIcsEvent> events, const TReportSettings& settings, int alarmMinutes) {
-    TIcsCalendar cal;
-    cal.stamp = NowDayNumber();
-    cal.haveGeo = true;
-    cal.latitude = settings.latitude * kRadToDeg;
-    cal.longitude = settings.longitude * kRadToDeg;
-    cal.location = Latin1ToUtf8(settings.observerName);
-    cal.alarmMinutes = alarmMinutes;
-    cal.events = std::move(events);
-    return IcsText(cal);
+    return ObserverCalendarText(std::move(events), settings, NowDayNumber(), alarmMinutes);
 }
 
 // Writes the output of a search: the report, or its records as CSV or JSON,

@@ -33,6 +33,7 @@
 #include "frRadar.h"
 #include "frSatSelector.h"
 #include "uFlares.h"
+#include "uFileIO.h"
 #include "uGoogle.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
@@ -170,12 +171,18 @@ void TfrPredictionWnd::BuildControls() {
     connect(bn_chartwnd, &QPushButton::clicked, this, &TfrPredictionWnd::bn_chartwndClick);
     connect(bn_google, &QPushButton::clicked, this, &TfrPredictionWnd::bn_googleClick);
     connect(bn_savekml, &QPushButton::clicked, this, &TfrPredictionWnd::bn_savekmlClick);
+    bn_saveics = new QPushButton("Save as calendar…", central);
+    bn_saveics->setObjectName("bn_saveics");
+    bn_saveics->setToolTip("Save the passes, flares or transits found as calendar events (.ics)");
+    bn_saveics->setEnabled(false);
+    connect(bn_saveics, &QPushButton::clicked, this, &TfrPredictionWnd::bn_saveicsClick);
 
     auto* right = new QGridLayout;
     right->addWidget(period, 0, 0, 1, 2);
     right->addWidget(object, 1, 0, 2, 1);
     right->addWidget(bn_chartwnd, 1, 1);
     right->addWidget(bn_google, 2, 1);
+    right->addWidget(bn_saveics, 3, 0);
     right->addWidget(bn_savekml, 3, 1);
 
     auto* top = new QHBoxLayout;
@@ -354,6 +361,8 @@ void TfrPredictionWnd::StartSearch(int code) {
     bn_google->setEnabled(false);
     bn_savekml->setEnabled(false);
     bn_chartwnd->setEnabled(false);
+    bn_saveics->setEnabled(false);
+    CalendarEvents.reset();
     FlareMode = flares;
 
     // Local times take the offset in force at the start (daylight saving included).
@@ -384,6 +393,7 @@ void TfrPredictionWnd::StartSearch(int code) {
     Runner->Start(code, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
         auto lines = std::make_shared<TReportLines>();
         auto passes = std::make_shared<std::vector<TPassRecord>>();
+        std::shared_ptr<std::vector<TIcsEvent>> events;
         std::shared_ptr<const TGroundPathResult> path;
         TSearchStatus status;
         bool charts = false, google = false;
@@ -392,18 +402,21 @@ void TfrPredictionWnd::StartSearch(int code) {
             TPredictionResult r = table ? RunTabularSearch(in, *sats, observer, 0, &control)
                                         : RunLineSearch(in, *sats, observer, 0, &control);
             *lines = table ? TabularReport(r, *sats, in, settings) : LineReport(r, *sats, in, settings);
+            if (!table) events = std::make_shared<std::vector<TIcsEvent>>(LinePassEvents(r, *sats));
             *passes = std::move(r.passes);
             charts = r.skyCharts;
             status = r.status;
         } else if (flares) {
             TFlareResult r = RunFlareSearch(flareIn, *sats, observer, settings, 0, &control);
             *lines = FlareReport(r, flareIn, settings);
+            events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(r, *sats));
             *passes = std::move(r.passes);
             charts = google = r.skyCharts;
             status = r.status;
         } else if (code == kWorkerTransit) {
             const TTransitResult r = RunTransitSearch(in, separation, target, *sats, observer, settings, 0, &control);
             *lines = TransitReport(r, *sats, target, in, settings);
+            events = std::make_shared<std::vector<TIcsEvent>>(TransitEvents(r, *sats, target.name));
             status = r.status;
         } else {
             auto r = std::make_shared<TGroundPathResult>(
@@ -433,6 +446,11 @@ void TfrPredictionWnd::StartSearch(int code) {
             bn_chartwnd->setEnabled(charts);
             bn_google->setEnabled(google);
             bn_savekml->setEnabled(google);
+            if (events && !events->empty()) {
+                CalendarEvents = events;
+                CalendarSettings = settings;
+                bn_saveics->setEnabled(true);
+            }
         };
     });
 }
@@ -500,6 +518,35 @@ void TfrPredictionWnd::bn_savekmlClick() {
         statusBar()->showMessage(WidgetText("Tracks saved to " + path));
     });
     dialog->open();
+}
+
+void TfrPredictionWnd::bn_saveicsClick() {
+    if (busy() || !CalendarEvents) return;
+    auto* dialog = new QFileDialog(this, "Save as calendar", QDir::homePath());
+    dialog->setObjectName("SaveIcsDialog");
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setNameFilter("Calendar files (*.ics)");
+    dialog->setDefaultSuffix("ics");
+    dialog->selectFile(FlareMode ? "Orbisk_Flares.ics" : "Orbisk_Passes.ics");
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& chosen) {
+        if (!chosen.isEmpty()) WriteCalendar(chosen.toStdString());
+    });
+    dialog->open();
+}
+
+void TfrPredictionWnd::WriteCalendar(const std::string& path) {
+    if (!CalendarEvents) return;
+    const std::size_t count = CalendarEvents->size();
+    const std::string text = ObserverCalendarText(*CalendarEvents, CalendarSettings, NowDayNumber());
+    std::string why;
+    if (!WriteFileAtomic(path, text, 0644, &why)) {
+        ShowMessage("The calendar could not be written to " + path + ": " + why);
+        return;
+    }
+    statusBar()->showMessage(QString("%1 %2 saved as a calendar to %3")
+                                 .arg(count)
+                                 .arg(count == 1 ? "event" : "events", QString::fromStdString(path)));
 }
 
 void TfrPredictionWnd::menu_printClick() { PrintLines(this, Report); }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frSearchTools.h"
+#include "uIcs.h"
 #include "uPassSearch.h"
 #include "uSession.h"
 #include "uTargets.h"
@@ -73,6 +74,9 @@ private:
     // is none or it cannot be written (the reason then in *writeError).
     bool WriteKml(const std::string& path, std::string* writeError);
     void ShowKmlFailure(const std::string& path, const std::string& writeError);
+    void bn_saveicsClick();
+    // The last line, flare or transit result as a calendar at path.
+    void WriteCalendar(const std::string& path);
     void menu_printClick();
     void menu_saveClick();
     void ShowMessage(const std::string& text);
@@ -92,6 +96,9 @@ private:
     std::shared_ptr<const TGroundPathResult> PathResult;
     std::shared_ptr<const std::vector<TSatRec>> PathSats;
     std::string PathTitle;
+    // The events of the last line, flare or transit search and its report's header.
+    std::shared_ptr<const std::vector<TIcsEvent>> CalendarEvents;
+    TReportSettings CalendarSettings;
 
 public:
     // Controls, by the names the program knows them by.
@@ -104,7 +111,8 @@ public:
     TClickLabel *stxt_time1 = nullptr, *stxt_time2 = nullptr;
     QLabel* lb_track = nullptr;
     QComboBox* cb_object = nullptr;
-    QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr, *bn_savekml = nullptr;
+    QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr, *bn_savekml = nullptr,
+                 *bn_saveics = nullptr;
     QPlainTextEdit* PredictMemo = nullptr;
     QAction *menu_satselector = nullptr, *menu_locselector = nullptr, *menu_mainlist = nullptr,
             *menu_close = nullptr, *menu_utc = nullptr, *menu_none = nullptr, *menu_all = nullptr,

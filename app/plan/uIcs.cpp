@@ -1,6 +1,7 @@
 #include "uIcs.h"
 
 #include <cmath>
+#include <utility>
 
 #include "uAlerts.h"
 #include "uCatNumber.h"
@@ -163,4 +164,17 @@ std::vector<TIcsEvent> TransitEvents(const TTransitResult& result, const std::ve
         events.push_back(std::move(e));
     }
     return events;
+}
+
+std::string ObserverCalendarText(std::vector<TIcsEvent> events, const TReportSettings& settings, double stamp,
+                                 int alarmMinutes) {
+    TIcsCalendar cal;
+    cal.stamp = stamp;
+    cal.haveGeo = true;
+    cal.latitude = settings.latitude * kRadToDeg;
+    cal.longitude = settings.longitude * kRadToDeg;
+    cal.location = Latin1ToUtf8(settings.observerName);
+    cal.alarmMinutes = alarmMinutes;
+    cal.events = std::move(events);
+    return IcsText(cal);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uReport.h"
 #include "uSearchTypes.h"
 
 struct TIcsEvent {
@@ -44,3 +45,8 @@ std::vector<TIcsEvent> LinePassEvents(const TPredictionResult& result, const std
 std::vector<TIcsEvent> FlareEvents(const TFlareResult& result, const std::vector<TSatRec>& iridium);
 std::vector<TIcsEvent> TransitEvents(const TTransitResult& result, const std::vector<TSatRec>& sats,
                                      const std::string& target);
+
+// The calendar of a search's events for the observer of its report: GEO and
+// LOCATION from it, DTSTAMP stamp, alarms alarmMinutes before (-1: none).
+std::string ObserverCalendarText(std::vector<TIcsEvent> events, const TReportSettings& settings, double stamp,
+                                 int alarmMinutes = -1);

@@ -15,6 +15,8 @@
 #include <QStatusBar>
 #include <QUrl>
 
+#include <fstream>
+
 #include "SearchWndTestUtil.h"
 #include "frAnalysis.h"
 #include "frPrediction.h"
@@ -24,6 +26,8 @@
 #include "frSearchTools.h"
 #include "uFlares.h"
 #include "uGoogle.h"
+#include "uRecordOutput.h"
+#include "RunProgram.h"
 #include "uSearchModes.h"
 
 namespace {
@@ -259,6 +263,50 @@ TEST_F(TPredictionWndTest, KmlSavedWhereAskedAndFailuresNameThePath) {
     const QString write = TakeBox(&w);
     EXPECT_FALSE(write.contains(kKmlLaunchFailed)) << write.toStdString();
     EXPECT_TRUE(write.contains(QString::fromStdString(blocked))) << write.toStdString();
+}
+
+TEST_F(TPredictionWndTest, CalendarOfTheLineSearchParsesAndFailuresNameThePath) {
+    session.MainSats = BundledSets({"visual.tle"});
+    TfrPredictionWnd& w = Open();
+    EXPECT_FALSE(w.bn_saveics->isEnabled());
+    const double start = Day2018(22), stop = Day2018(24);
+    Period(start, stop);
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    ASSERT_TRUE(w.bn_saveics->isEnabled());
+
+    const std::string chosen = folder / "passes.ics";
+    QTest::mouseClick(w.bn_saveics, Qt::LeftButton);
+    ASSERT_TRUE(AnswerFileDialog(&w, chosen, "SaveIcsDialog"));
+    ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(chosen); }));
+    EXPECT_TRUE(w.statusBar()->currentMessage().contains(QString::fromStdString(chosen)))
+        << w.statusBar()->currentMessage().toStdString();
+
+    // The same search's records: the checker compares every event with them.
+    TPredictionControls c;
+    c.shownStart = start;
+    c.shownStop = stop;
+    const TPredictionResult r =
+        RunLineSearch(ReadPredictionInputs(c, 0.0), session.MainSats, session.Observer, 1);
+    {
+        std::ofstream csv(folder / "passes.csv", std::ios::binary);
+        csv << RecordsCsv(LinePassRecords(r, session.MainSats, false));
+    }
+    const TProgramRun check =
+        RunProgram("/usr/bin/python3", "'" + std::string(ORBISK_SOURCE_DIR) + "/tests/plan/check_ics.py' line '" +
+                                           chosen + "' '" + (folder / "passes.csv") + "'");
+    EXPECT_EQ(check.status, 0) << check.out;
+
+    const std::string blocked = folder / "no such folder/x.ics";
+    QTest::mouseClick(w.bn_saveics, Qt::LeftButton);
+    ASSERT_TRUE(AnswerFileDialog(&w, blocked, "SaveIcsDialog"));
+    const QString message = TakeBox(&w);
+    EXPECT_TRUE(message.contains(QString::fromStdString(blocked))) << message.toStdString();
+
+    // A tabular search has no calendar.
+    Click(w, "tb_tabular");
+    ASSERT_TRUE(Finished());
+    EXPECT_FALSE(w.bn_saveics->isEnabled());
 }
 
 TEST_F(TPredictionWndTest, LocalReportsTakeTheZonesSummerOffset) {
