@@ -17,6 +17,7 @@
 
 #include "frCommon.h"
 #include "frMainWidgets.h"
+#include "uAlertCentre.h"
 #include "uClock.h"
 #include "uFormat.h"
 #include "uGraphicTools.h"
@@ -162,6 +163,7 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_options, &QAction::triggered, this, &TfrMainWnd::menu_optionsClick);
     connect(Ui.menu_webupdate, &QAction::triggered, this, &TfrMainWnd::menu_webupdateClick);
     connect(Ui.menu_radio, &QAction::triggered, this, &TfrMainWnd::menu_radioClick);
+    connect(Ui.menu_alerts, &QAction::triggered, this, &TfrMainWnd::menu_alertsClick);
     connect(Ui.menu_rotator, &QAction::triggered, this, &TfrMainWnd::menu_rotatorClick);
     connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);
     connect(Ui.mn_UpdateMainList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateMainListClick);
@@ -225,6 +227,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
             ViewResized();
             SwitchView(Session.Options.viewMode);  // the stored view, as its menu command
             StartAutoDownload();
+            StartAlerts();
         };
     });
 }
@@ -440,6 +443,10 @@ void TfrMainWnd::FormClose() {
     // Their searches stop; nothing they found is kept.
     delete PredictionWnd.data();
     delete AnalysisWnd.data();
+    // No alert after the window has gone; programs still running are stopped.
+    delete AlertsWnd.data();
+    delete Alerts;
+    Alerts = nullptr;
 
     std::string failed, why;
     if (!SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), &OptionsGuard, &why))

@@ -31,6 +31,8 @@
 #include "uWorkers.h"
 
 class QMouseEvent;
+class TAlertCentre;
+class TDesktopNotifier;
 
 // A map click picks satellites whose sub-point is closer than this, km.
 inline constexpr double kPickDistanceKm = 150.0;
@@ -42,6 +44,8 @@ inline constexpr const char* kMagnitudeOutOfRange = " Magnitude not valid, Max (
 inline constexpr const char* kDownloadBusy = "Download in Progress, try later.";
 inline constexpr const char* kHelpFile = "Orbisk.html";
 inline constexpr const char* kKmlFile = "Orbisk_Google_Tracks.kml";
+// How long an alert's notice stays in the status bar when no notification service answers.
+inline constexpr int kAlertNoticeMs = 30000;
 
 class TfrMainWnd : public QMainWindow {
     Q_OBJECT
@@ -52,6 +56,9 @@ public:
     ~TfrMainWnd() override;
 
     const TSession& session() const { return Session; }
+    // Null until start-up has finished.
+    TAlertCentre* alerts() const { return Alerts; }
+    TDesktopNotifier* notifier() const { return Notifier; }
     const TMainWndUi& ui() const { return Ui; }
     const TViewState& viewState() const { return View; }
     bool loaded() const { return Loaded; }
@@ -153,6 +160,11 @@ private:
     void menu_optionsClick();
     void menu_webupdateClick();
     void menu_radioClick();
+    void menu_alertsClick();
+    // The alerts of the running program, once start-up has loaded the lists.
+    void StartAlerts();
+    // A notification's "Show": this window raised with the satellite chosen.
+    void ShowAlertSatellite(long long number);
     void menu_rotatorClick();
     // The control windows with Session.MainSats[mainIndex] chosen (raised when open).
     void OpenRadio(std::size_t mainIndex);
@@ -218,6 +230,9 @@ private:
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
     QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
     QPointer<QWidget> RadioWnd, RotatorWnd;        // one each at a time: they drive devices
+    QPointer<QWidget> AlertsWnd;
+    TDesktopNotifier* Notifier = nullptr;  // children of this window
+    TAlertCentre* Alerts = nullptr;
     unsigned MainGeneration = 0;  // counts replacements of MainSats
 
     // Last, so it is destroyed first: the jobs end while the rest still exists.

@@ -12,6 +12,7 @@
 #include "frMain.h"
 #include "frMainWidgets.h"
 #include "frSearchTools.h"
+#include "uAlertCentre.h"
 #include "uClock.h"
 #include "uFormat.h"
 #include "uInitialize.h"
@@ -74,6 +75,7 @@ void TfrMainWnd::Tick() {
     TickCompute();
     ShowClock();
     if (Session.CurrentTime > Session.NextSet) UpdateNextPass();
+    if (Alerts) Alerts->Check();
 }
 
 void TfrMainWnd::TickCompute() {

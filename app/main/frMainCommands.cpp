@@ -3,6 +3,9 @@
 // takes their result back when they close; the two search windows are made
 // when first asked for and work beside it.
 #include <QComboBox>
+#include <QDBusConnection>
+#include <QFile>
+#include <QStatusBar>
 #include <QDesktopServices>
 #include <QDir>
 #include <QInputDialog>
@@ -15,6 +18,7 @@
 
 #include "Zenora.h"
 #include "frAbout.h"
+#include "frAlerts.h"
 #include "frAnalysis.h"
 #include "frInfo.h"
 #include "frLocSelector.h"
@@ -29,7 +33,10 @@
 #include "frMainWidgets.h"
 #include "frPickFile.h"
 #include "frPrediction.h"
+#include "uAlertCentre.h"
+#include "uCatNumber.h"
 #include "uConversion.h"
+#include "uNotifier.h"
 #include "uDataFiles.h"
 #include "uFormat.h"
 #include "uGraphicTools.h"
@@ -363,6 +370,49 @@ void OpenControlWindow(QPointer<QWidget>& slot, const std::vector<TSatRec>& sats
     wnd->show();
 }
 }  // namespace
+
+void TfrMainWnd::StartAlerts() {
+    if (Alerts) return;
+    // The icon as a file when the program folder has it, else by its theme name.
+    const std::string iconFile = Session.ProgramFolder + "icons/orbisk-256.png";
+    const QString icon = QFile::exists(QString::fromStdString(iconFile)) ? QString::fromStdString(iconFile) : "orbisk";
+    Notifier = new TDesktopNotifier(QDBusConnection::sessionBus(), "Skyvane", icon, "orbisk", this);
+    Notifier->SetFallback([this](const QString& text) { statusBar()->showMessage(text, kAlertNoticeMs); });
+    connect(Notifier, &TDesktopNotifier::ShowRequested, this, &TfrMainWnd::ShowAlertSatellite);
+    Alerts = new TAlertCentre(Session, Notifier, this);
+    Alerts->Start();
+    Alerts->Check();
+}
+
+void TfrMainWnd::menu_alertsClick() {
+    if (!Alerts) {
+        ShowMessage("The satellite lists are still loading; try again in a moment.");
+        return;
+    }
+    if (AlertsWnd) {
+        AlertsWnd->raise();
+        AlertsWnd->activateWindow();
+        return;
+    }
+    auto* wnd = new TfrAlertsWnd(*Alerts, this);
+    wnd->setAttribute(Qt::WA_DeleteOnClose);
+    AlertsWnd = wnd;
+    wnd->show();
+}
+
+void TfrMainWnd::ShowAlertSatellite(long long number) {
+    if (isMinimized()) showNormal();
+    raise();
+    activateWindow();
+    for (std::size_t k = 0; k < Session.SatStates.size(); ++k) {
+        const TSatRec& sat = Session.MainSats[Session.ActiveIndex[k]];
+        if (CatalogueNumberValue(sat.catNo.view()) != number) continue;
+        Ui.cb_sat1->setCurrentIndex(static_cast<int>(k));
+        cb_sat1Change(static_cast<int>(k));
+        return;
+    }
+    statusBar()->showMessage(QString("Satellite %1 is not among the tracked satellites").arg(number), kAlertNoticeMs);
+}
 
 void TfrMainWnd::menu_radioClick() { OpenRadio(Session.Sat1Main); }
 

@@ -120,6 +120,8 @@ const TCommand kCommands[] = {
     {&TMainWndUi::menu_analysis, "menu_analysis", "Analysis Search", "F6", "tb_analysis", "system-search"},
     {&TMainWndUi::menu_planets, "menu_planets", "Solar / Moon - Data", "F7", "tb_planets"},
     {&TMainWndUi::menu_info, "menu_info", "Satellite Info", "Ctrl+F3", "tb_info", "dialog-information"},
+    {&TMainWndUi::menu_alerts, "menu_alerts", "Pass Alerts...", "", "", "", false,
+     "Rules for being told of coming passes, and the alerts of the next 24 hours"},
 
     {&TMainWndUi::menu_conversion, "menu_conversion", "File Conversion", "Ctrl+F2", "", "", false,
      "Rewrite an element file with common names"},
@@ -284,6 +286,8 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     QMenu* predictions = bar->addMenu("&Predictions");
     predictions->setObjectName("mn_predictions");
     predictions->addActions({ui.menu_linetabular, ui.menu_analysis, ui.menu_planets, ui.menu_info});
+    predictions->addSeparator();
+    predictions->addAction(ui.menu_alerts);
 
     QMenu* tools = bar->addMenu("T&ools");
     tools->setObjectName("mn_tools");

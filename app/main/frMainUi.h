@@ -69,7 +69,8 @@ struct TMainWndUi {
             *menu_forward = nullptr, *menu_backward = nullptr, *menu_stop = nullptr, *menu_epochtime = nullptr,
             *menu_faster = nullptr, *menu_slower = nullptr;
     // Predictions.
-    QAction *menu_linetabular = nullptr, *menu_analysis = nullptr, *menu_planets = nullptr, *menu_info = nullptr;
+    QAction *menu_linetabular = nullptr, *menu_analysis = nullptr, *menu_planets = nullptr, *menu_info = nullptr,
+            *menu_alerts = nullptr;
     // Tools.
     QAction *menu_conversion = nullptr, *menu_webupdate = nullptr, *mn_UpdateMainList = nullptr,
             *mn_UpdateIridiList = nullptr, *nm_createIrid = nullptr, *menu_radio = nullptr,

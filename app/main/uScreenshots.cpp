@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "frAnalysis.h"
+#include "uAlertCentre.h"
 #include "frMain.h"
 #include "frPrediction.h"
 #include "frRadar.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kPollMs = 100;
 constexpr int kGiveUpPolls = 600;  // one minute
+constexpr int kAlertsStep = 10;    // after the prediction, radar and analysis windows
 
 struct TShot {
     int mode;
@@ -108,8 +110,30 @@ bool AnalysisShot(TfrMainWnd& window, const std::string& folder, TState& state) 
         default:
             if (analysis->busy()) return false;
             Save(*analysis, folder + "/orbisk-analysis.png");
-            return true;
+            state.step = kAlertsStep;
+            return false;
     }
+}
+
+// The Alerts window with the data folder's rules, its alerts on the
+// window's clock (the bundled sets are old). True when done.
+bool AlertsShot(TfrMainWnd& window, const std::string& folder, TState& state) {
+    TAlertCentre* alerts = window.alerts();
+    if (!alerts) return true;
+    if (state.step == kAlertsStep) {
+        const TSession& session = window.session();
+        alerts->SetClock([&session] { return session.CurrentTime; });
+        alerts->Check();
+        window.ui().menu_alerts->trigger();
+        ++state.step;
+        return false;
+    }
+    auto* wnd = window.findChild<QDialog*>("frAlerts");
+    if (!wnd || alerts->planning()) return false;
+    wnd->resize(1000, 720);
+    Save(*wnd, folder + "/orbisk-alerts.png");
+    wnd->close();
+    return true;
 }
 
 // The prediction window after an Iridium flare search over its default
@@ -139,7 +163,7 @@ bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& stat
             ++state.step;
             return false;
         default:
-            return AnalysisShot(window, folder, state);
+            return state.step >= kAlertsStep ? AlertsShot(window, folder, state) : AnalysisShot(window, folder, state);
     }
 }
 

@@ -123,6 +123,7 @@ TAlertPlan PlanAlerts(const TAlertPlanInputs& in, TSearchControl* control) {
         search.minRevs = 2.0;  // anything that rises and sets in a day or less
         search.sunlitOnly = rule.visibleOnly;
         search.dayAndNight = !rule.visibleOnly;
+        search.horizon = in.horizon;
         const TPredictionResult result = RunLineSearch(search, sats, in.observer, 0, control);
         if (!result.status.failure.empty()) plan.problems.push_back("rule '" + rule.name + "': " + result.status.failure);
         for (const TLinePass& p : result.linePasses) {

@@ -68,6 +68,7 @@ struct TAlertPlanInputs {
     std::vector<TSatRec> catalogue;  // the main list: "tracked" are its selected ones
     std::string dataFolder;          // for rules that name a file, and Mag.dat
     TObserver observer{};
+    THorizonHandle horizon;          // the observer's mask; null: none
     double from = 0;                 // UTC day number
     double hours = 24;
 };

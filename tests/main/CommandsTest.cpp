@@ -1,16 +1,19 @@
 // Menu and toolbar commands and the pointer, driven as a user would.
 #include <QComboBox>
+#include <QDialog>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QToolButton>
 
 #include <cmath>
 
 #include "WindowTestUtil.h"
 #include "uArgValues.h"
+#include "uNotifier.h"
 #include "frInfo.h"
 #include "uGraphicCalc.h"
 #include "uInitialize.h"
@@ -124,6 +127,31 @@ TEST_F(TCommandsTest, MapClickPicksTheLaterOfTwoNearSatellites) {
     EXPECT_DOUBLE_EQ(w.session().Observer.pos.lon, clicked.lon);
     EXPECT_EQ(w.session().Observer.pos.height, height);
     EXPECT_EQ(w.windowTitle(), "Unknown");
+}
+
+TEST_F(TCommandsTest, AlertsWindowFromThePredictionsMenuAndShowChoosesTheSatellite) {
+    TTestSat a, b;
+    b.catNo = "90002";
+    b.name = "TWIN";
+    folder.Satellites({a.Record(), b.Record()});
+    TfrMainWnd& w = Start();
+    ASSERT_NE(w.alerts(), nullptr);
+    ASSERT_NE(w.notifier(), nullptr);
+    QAction* menu = w.findChild<QAction*>("menu_alerts");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_EQ(menu->text(), "Pass Alerts...");
+    menu->trigger();
+    ASSERT_TRUE(WaitFor([&] { return w.findChild<QDialog*>("frAlerts") != nullptr; }, 5000));
+    menu->trigger();
+    EXPECT_EQ(w.findChildren<QDialog*>("frAlerts").size(), 1);
+
+    // A notification's "Show" picks its satellite; one not tracked is said so.
+    emit w.notifier()->ShowRequested(90002);
+    EXPECT_EQ(Ui().cb_sat1->currentText(), "TWIN");
+    EXPECT_EQ(w.session().Sat1Main, 1);
+    emit w.notifier()->ShowRequested(12345);
+    EXPECT_EQ(Ui().cb_sat1->currentText(), "TWIN");
+    EXPECT_TRUE(w.statusBar()->currentMessage().contains("12345")) << w.statusBar()->currentMessage().toStdString();
 }
 
 TEST_F(TCommandsTest, SkyDragZoomsAndTheMiddleButtonLeavesTheChart) {
