@@ -50,7 +50,7 @@ void SetupDatePicker(QDateEdit* picker, const char* name) {
     picker->setObjectName(name);
     picker->setLocale(QLocale::c());
     picker->setTimeSpec(Qt::UTC);
-    picker->setDisplayFormat(" yyyy  MMM  dd");
+    picker->setDisplayFormat(" yyyy  MM  dd");
     picker->setDateRange(kFirstDate, kLastDate);
     picker->setCalendarPopup(true);
 }

@@ -40,8 +40,8 @@ class QPushButton;
 // gap of the computer's zone.
 QDateTime PickerDateTime(double dayNumber);
 double PickerDayNumber(const QDateTime& value);
-// " yyyy  MMM  dd" and "HH:mm:ss " pickers, English month names, dates from
-// 1957-01-01 to 2049-12-31.
+// " yyyy  MM  dd" and "HH:mm:ss " pickers, dates from 1957-01-01 to
+// 2049-12-31. The month is a number so that it can be typed like the rest.
 void SetupDatePicker(QDateEdit* picker, const char* name);
 void SetupTimePicker(QDateTimeEdit* picker, const char* name, const char* format = "HH:mm:ss ");
 // The date picker and the time picker (which carries the date too) follow

@@ -161,6 +161,22 @@ TEST_F(TPredictionWndTest, LocalTimeAndBackReturnsThePickers) {
     EXPECT_EQ(w.dt_predict_date1->date(), QDate(2018, 1, 22));
 }
 
+TEST_F(TPredictionWndTest, MonthShowsAsDigitsAndTakesTypedDigits) {
+    TfrPredictionWnd& w = Open();
+    Period(Day2018(22, 3), Day2018(25, 3));
+    QDateEdit* date = w.dt_predict_date1;
+    EXPECT_EQ(date->text().simplified(), "2018 01 22");
+    date->setFocus();
+    date->setSelectedSection(QDateTimeEdit::MonthSection);
+    QTest::keyClicks(date, "11");
+    EXPECT_EQ(date->date(), QDate(2018, 11, 22));
+    EXPECT_EQ(w.dt_predict_hour1->dateTime(), QDateTime(QDate(2018, 11, 22), QTime(3, 0), Qt::UTC))
+        << "the time picker follows the typed month";
+    date->setSelectedSection(QDateTimeEdit::MonthSection);
+    QTest::keyClicks(date, "7");
+    EXPECT_EQ(date->date().month(), 7);
+}
+
 TEST_F(TPredictionWndTest, SelectorEditsACopyOfTheWindowsList) {
     session.MainSats = BundledSets({"visual.tle"});
     const std::size_t n = session.MainSats.size();
