@@ -44,6 +44,7 @@ TfrMainWnd::~TfrMainWnd() { SetMessageSink(nullptr); }
 void TfrMainWnd::FormCreate(const double* startTime) {
     Busy = false;
     SetupMainWndUi(this, Ui, Folders.program + "icons/");
+    SetupPassesDock();
     setWindowTitle("Skyvane");
     resize(1280, 800);
 
@@ -185,12 +186,14 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
         std::vector<std::string> messages;
         std::vector<TSatRec> mainSats, iridiumSats;
         bool mainWhole = true;
+        bool firstStart = false;  // no observer was ever saved
     };
     const std::string data = Session.DataFolder;
     const std::string mapPath = Session.ProgramFolder + "map/" + Session.Options.mapFile.str();
     Workers.Start(kWorkerStartUp, [this, data, mapPath, clock, clockGiven, messages]() -> TWorkers::TApply {
         auto load = std::make_shared<TLoad>();
         load->messages = messages;
+        load->firstStart = !IsRegularFile(data + kObserverFile) && !IsUnreadableFile(data + kObserverFile);
         LoadObserver(data, load->observer, &load->messages);
         TViewState scratch;
         scratch.Messages = [load](const std::string& text) { load->messages.push_back(text); };
@@ -228,6 +231,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
             SwitchView(Session.Options.viewMode);  // the stored view, as its menu command
             StartAutoDownload();
             StartAlerts();
+            if (load->firstStart && AskPlace && !Unattended) OpenFirstStart();
         };
     });
 }

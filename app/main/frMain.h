@@ -8,8 +8,8 @@
 // The members are defined in four files: frMain.cpp (start-up, satellite
 // boxes, shut-down), frMainClock.cpp (clock, tick, readouts, next pass),
 // frMainViews.cpp (view switching, frames, resizing), frMainCommands.cpp
-// (menu and toolbar commands) and frMainPointer.cpp (the pointer on the
-// view area).
+// (menu and toolbar commands), frMainPointer.cpp (the pointer on the
+// view area) and frMainPasses.cpp (the upcoming-passes dock).
 #pragma once
 #include <QMainWindow>
 #include <QPointer>
@@ -33,6 +33,7 @@
 class QMouseEvent;
 class TAlertCentre;
 class TDesktopNotifier;
+class TPassesDock;
 
 // A map click picks satellites whose sub-point is closer than this, km.
 inline constexpr double kPickDistanceKm = 150.0;
@@ -76,6 +77,9 @@ public:
     // Nobody is there to answer a box (the screenshot run): shut-down
     // failures go to stderr only, so the run still ends.
     void SetUnattended(bool on) { Unattended = on; }
+    // When the data folder holds no saved observer, ask for the place once
+    // loaded (the program does; tests and screenshots do not unless asked).
+    void AskPlaceOnFirstStart(bool on) { AskPlace = on; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -177,6 +181,16 @@ private:
     void menu_createskyfileClick();
     bool SkyMode() const { return Session.Options.viewMode == kViewSky; }
 
+    // ---- upcoming passes (frMainPasses.cpp)
+    void SetupPassesDock();
+    void FollowPasses();
+    void GoToPass(std::size_t mainIndex, double aos);
+
+    // ---- first start (frMainFirstStart.cpp)
+    void OpenFirstStart();
+    void FirstStartDownload();
+    void StartAtElementsIfStale();
+
     // ---- pointer (frMainPointer.cpp)
     void MainImageMouseDown(QMouseEvent* event);
     void MainImageMouseMove(QMouseEvent* event);
@@ -201,6 +215,7 @@ private:
     TReadGuard OptionsGuard, MainSatGuard;
     bool Closing = false;
     bool Unattended = false;
+    bool AskPlace = false;
     bool DownloadRunning = false;
     bool NextPassBusy = false;
     bool NeverRises = false;    // the first satellite did not rise within the searched days
@@ -227,6 +242,7 @@ private:
     bool ZoomIn = true;
     Qt::MouseButton PressedButton = Qt::NoButton;
 
+    TPassesDock* PassesDock = nullptr;
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
     QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
     QPointer<QWidget> RadioWnd, RotatorWnd;        // one each at a time: they drive devices

@@ -76,6 +76,7 @@ void TfrMainWnd::Tick() {
     ShowClock();
     if (Session.CurrentTime > Session.NextSet) UpdateNextPass();
     if (Alerts) Alerts->Check();
+    FollowPasses();
 }
 
 void TfrMainWnd::TickCompute() {
@@ -103,6 +104,7 @@ void TfrMainWnd::RefreshAll() {
     DrawFrame();
     ShowReadouts();
     ShowClock();
+    FollowPasses();
     Session.TickReady = true;
 }
 

@@ -207,6 +207,7 @@ void TfrMainWnd::menu_utctimeClick() {
     if (!Loaded) return;
     ShowClock();
     ShowNextPass();
+    FollowPasses();
 }
 
 void TfrMainWnd::menu_epochtimeClick() {

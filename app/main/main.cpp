@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
         window.show();
         SaveScreenshots(window, cl.screenshots);
     } else {
+        window.AskPlaceOnFirstStart(true);
         window.showMaximized();
     }
     return app.exec();

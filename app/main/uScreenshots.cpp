@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QDir>
 #include <QPixmap>
 #include <QPushButton>
@@ -12,6 +13,7 @@
 
 #include "frAnalysis.h"
 #include "uAlertCentre.h"
+#include "frFirstStart.h"
 #include "frMain.h"
 #include "frPrediction.h"
 #include "frRadar.h"
@@ -87,6 +89,15 @@ bool DialogStep(TfrMainWnd& window, const std::string& folder, TState& state) {
     return false;
 }
 
+// The first start's place dialog with a search typed in, pictured alone.
+void FirstStartShot(TfrMainWnd& window, const std::string& folder) {
+    TfrFirstStart dialog(window.session().DataFolder, &window);
+    dialog.show();
+    if (auto* search = dialog.findChild<QLineEdit*>("ed_place_search")) search->setText("Berlin");
+    Save(dialog, folder + "/orbisk-firststart.png");
+    dialog.reject();
+}
+
 // The analysis window after a search for what is up at the moment over the
 // bundled visual satellites. True when done.
 bool AnalysisShot(TfrMainWnd& window, const std::string& folder, TState& state) {
@@ -142,6 +153,7 @@ bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& stat
     auto* prediction = window.findChild<TfrPredictionWnd*>();
     switch (state.step) {
         case 0:
+            FirstStartShot(window, folder);
             window.ui().menu_linetabular->trigger();
             ++state.step;
             return false;

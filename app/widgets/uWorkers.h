@@ -41,6 +41,7 @@ enum TWorkerCode : int {
     kWorkerMainUpdate = 99,
     kWorkerNextPass = 100,
     kWorkerRadarSave = 101,
+    kWorkerUpcoming = 102,
     kWorkerAlertPlan = 110,
     kWorkerAlertAction = 111,
     kWorkerMapSwitch = 501,

@@ -1,0 +1,49 @@
+// The main window's upcoming-passes dock: made with the window, fed after
+// every refresh and tick, and a chosen pass sets the clock.
+#include <QComboBox>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "frMain.h"
+#include "frPasses.h"
+
+void TfrMainWnd::SetupPassesDock() {
+    PassesDock = new TPassesDock(Workers, this);
+    addDockWidget(Qt::RightDockWidgetArea, PassesDock);
+    // Wide enough for its columns; the view keeps the rest.
+    resizeDocks({PassesDock}, {400}, Qt::Horizontal);
+    QAction* toggle = PassesDock->toggleViewAction();
+    toggle->setObjectName("menu_passes");
+    toggle->setText("Upcoming Passes");
+    toggle->setShortcut(QKeySequence("Ctrl+P"));
+    toggle->setStatusTip("Show or hide the list and timeline of the next passes");
+    addAction(toggle);
+    if (auto* view = menuBar()->findChild<QMenu*>("mn_view")) {
+        view->addSeparator();
+        view->addAction(toggle);
+    }
+    connect(PassesDock, &TPassesDock::passChosen, this, &TfrMainWnd::GoToPass);
+    // Shown again: catch up at once rather than at the next tick.
+    connect(PassesDock, &QDockWidget::visibilityChanged, this, [this](bool shown) {
+        if (shown) FollowPasses();
+    });
+}
+
+void TfrMainWnd::FollowPasses() {
+    if (!PassesDock || !Loaded) return;
+    PassesDock->Follow(Session.MainSats, Session.Observer, Session.CurrentTime, Session.Options.utcDisplay != 0);
+}
+
+void TfrMainWnd::GoToPass(std::size_t mainIndex, double aos) {
+    if (!Loaded) return;
+    // The pass's satellite becomes the first one, so the readouts follow it.
+    for (std::size_t k = 0; k < Session.SatStates.size(); ++k) {
+        if (Session.ActiveIndex[k] != mainIndex) continue;
+        if (static_cast<int>(k) != Ui.cb_sat1->currentIndex()) {
+            Ui.cb_sat1->setCurrentIndex(static_cast<int>(k));
+            cb_sat1Change(static_cast<int>(k));
+        }
+        break;
+    }
+    SetClock(aos);
+}
