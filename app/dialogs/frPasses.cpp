@@ -112,10 +112,10 @@ QVariant TUpcomingModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
         case kSatellite: return WidgetText(p.name);
-        case kAos: return TimeText(p.aos, s.aosOffset, "ddd HH:mm:ss");
+        case kAos: return TimeText(p.aos, s.aosOffset, "ddd HH:mm");
         case kMaxElevation: return QString("%1°").arg(p.maxElevation, 0, 'f', 0);
         case kMagnitude: return p.shadowed ? QString("shadow") : QString::number(p.magnitude, 'f', 1);
-        case kLos: return TimeText(p.los, s.losOffset, "HH:mm:ss");
+        case kLos: return TimeText(p.los, s.losOffset, "HH:mm");
         case kCountdown: return CountdownText(p, Now);
         default: return {};
     }
@@ -225,7 +225,7 @@ void TSkyTimeline::paintEvent(QPaintEvent*) {
         const int xx = x(t);
         painter.setPen(grid);
         painter.drawLine(xx, l.top - 2, xx, bottom);
-        if (n % labelEvery) continue;
+        if (n % labelEvery || xx - 10 < l.labelWidth || xx + 10 > width()) continue;
         const int hour = static_cast<int>(std::lround(std::fmod((t + offset) * 24.0, 24.0))) % 24;
         painter.setPen(pal.color(QPalette::Text));
         painter.drawText(QRect(xx - 20, 0, 40, l.top), Qt::AlignCenter, QString("%1").arg(hour, 2, 10, QChar('0')));
@@ -293,7 +293,11 @@ TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent) : QDockWidget(kUpco
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 4);
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Long names are cut (the tool tip has them whole) so the times stay in view.
+    Table->horizontalHeader()->setSectionResizeMode(TUpcomingModel::kSatellite, QHeaderView::Interactive);
+    Table->horizontalHeader()->resizeSection(TUpcomingModel::kSatellite, Table->fontMetrics().horizontalAdvance("ISS (ZARYA)WW"));
     Table->horizontalHeader()->setStretchLastSection(true);
+    Table->setTextElideMode(Qt::ElideRight);
     Table->setToolTip("Double-click a pass to set the clock to its AOS");
     Timeline = new TSkyTimeline(Model, body);
     Timeline->setToolTip({});

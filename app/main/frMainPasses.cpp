@@ -1,6 +1,9 @@
 // The main window's upcoming-passes dock: made with the window, fed after
 // every refresh and tick, and a chosen pass sets the clock.
 #include <QComboBox>
+#include <QScreen>
+
+#include <algorithm>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -10,8 +13,9 @@
 void TfrMainWnd::SetupPassesDock() {
     PassesDock = new TPassesDock(Workers, this);
     addDockWidget(Qt::RightDockWidgetArea, PassesDock);
-    // Wide enough for its columns; the view keeps the rest.
-    resizeDocks({PassesDock}, {400}, Qt::Horizontal);
+    // A third of the screen at most: the view keeps the rest.
+    const int screenWidth = screen() ? screen()->availableGeometry().width() : 1280;
+    resizeDocks({PassesDock}, {std::clamp(screenWidth * 34 / 100, 300, 440)}, Qt::Horizontal);
     QAction* toggle = PassesDock->toggleViewAction();
     toggle->setObjectName("menu_passes");
     toggle->setText("Upcoming Passes");
