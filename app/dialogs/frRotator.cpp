@@ -332,7 +332,7 @@ void TfrRotatorWnd::DrawBase() {
     scene.pass.satellite = std::make_shared<const TSatRec>(Sats[i]);
     scene.observer = Observer;
     scene.font = font();
-    DrawRadarChart(Base, View, scene, kRadarStartRotation, false);
+    const TRadarDrawn drawn = DrawRadarChart(Base, View, scene, kRadarStartRotation, false);
     TObserver obs = Observer;
     BaseGst = ObserverVector(Aos, obs);
     // The rotator's commands over the satellite's track.
@@ -352,7 +352,7 @@ void TfrRotatorWnd::DrawBase() {
             painter.setBrush(Qt::NoBrush);
             painter.drawEllipse(p, kParkRadius, kParkRadius);
             const QSize size = painter.fontMetrics().size(0, "park");
-            painter.drawText(LabelTowardsCentre(View, p, kParkRadius, size), Qt::AlignCenter, "park");
+            painter.drawText(LabelTowardsCentre(View, p, kParkRadius, size, drawn.compass), Qt::AlignCenter, "park");
         } else {
             painter.setBrush(kPlanColour);
             painter.drawRect(p.x() - 2, p.y() - 2, 4, 4);

@@ -47,7 +47,8 @@ void ChartProjection(TViewState& vs, const TLatLon& site, double gst, int rotati
     vs.SkyCutoff = kRadarCutoff;
 }
 
-void DrawCompass(QPainter& painter, const TViewState& vs, const QFont& font, int rotation, const QColor& colour) {
+void DrawCompass(QPainter& painter, const TViewState& vs, const QFont& font, int rotation, const QColor& colour,
+                 std::vector<QRect>& drawn) {
     QFont big = font;
     big.setPointSize(font.pointSize() + kCompassGrowth);
     painter.setFont(big);
@@ -62,6 +63,9 @@ void DrawCompass(QPainter& painter, const TViewState& vs, const QFont& font, int
         const int x = static_cast<int>(std::trunc(c - r * std::cos(p.angle) - f / 2.0));
         const int y = static_cast<int>(std::trunc(c - r * std::sin(p.angle) - f / 2.0));
         TextOut(painter, x, y, QString::fromLatin1(p.letter));
+        drawn.push_back(painter.fontMetrics().boundingRect(QString::fromLatin1(p.letter))
+                            .translated(x, y + painter.fontMetrics().ascent())
+                            .adjusted(-1, -1, 2, 2));  // the shadow and a pixel of room
     }
     painter.setFont(font);
 }
@@ -157,16 +161,36 @@ void DrawTrack(QPainter& painter, const TViewState& vs, const TRadarScene& scene
 }
 }  // namespace
 
-QRect LabelTowardsCentre(const TViewState& vs, QPoint p, int r, QSize text) {
+QRect LabelTowardsCentre(const TViewState& vs, QPoint p, int r, QSize text, const std::vector<QRect>& avoid) {
     double ux = vs.CentreX - p.x(), uy = vs.CentreY - p.y();
     const double len = std::hypot(ux, uy);
     if (len < 1.0) ux = 1.0, uy = 0.0;
     else ux /= len, uy /= len;
-    // Far enough along u that the label's rectangle clears the mark.
-    const double reach = r + 3.0 + (std::fabs(ux) * text.width() + std::fabs(uy) * text.height()) / 2.0;
-    const int cx = static_cast<int>(std::lround(p.x() + ux * reach));
-    const int cy = static_cast<int>(std::lround(p.y() + uy * reach));
-    return QRect(cx - text.width() / 2, cy - text.height() / 2, text.width(), text.height());
+    const double rim = vs.CentreY - 1.0;
+    const QRect mark(p.x() - r, p.y() - r, 2 * r + 1, 2 * r + 1);
+    auto at = [&](double turn, double extra) {
+        const double vx = ux * std::cos(turn) - uy * std::sin(turn), vy = ux * std::sin(turn) + uy * std::cos(turn);
+        // Far enough along v that the label's rectangle clears the mark.
+        const double reach = extra + r + 3.0 + (std::fabs(vx) * text.width() + std::fabs(vy) * text.height()) / 2.0;
+        const int cx = static_cast<int>(std::lround(p.x() + vx * reach));
+        const int cy = static_cast<int>(std::lround(p.y() + vy * reach));
+        return QRect(cx - text.width() / 2, cy - text.height() / 2, text.width(), text.height());
+    };
+    auto fits = [&](const QRect& q) {
+        for (const QPoint& c : {q.topLeft(), q.topRight(), q.bottomLeft(), q.bottomRight()})
+            if (std::hypot(c.x() - vs.CentreX, c.y() - vs.CentreY) > rim) return false;
+        if (q.intersects(mark)) return false;
+        for (const QRect& a : avoid)
+            if (q.intersects(a)) return false;
+        return true;
+    };
+    // Nearest first: each step a little further out, tried straight in and turned aside.
+    for (double extra = 0.0; extra <= 24.0; extra += 4.0)
+        for (double turn : {0.0, 0.25 * kPi, -0.25 * kPi, 0.4 * kPi, -0.4 * kPi}) {
+            const QRect q = at(turn, extra);
+            if (fits(q)) return q;
+        }
+    return at(0.0, 0.0);
 }
 
 int RadarRotationStep(int rotation, bool forward) {
@@ -195,10 +219,12 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
     const QColor ink = printView ? QColor(Qt::black) : kWhite;
     const QColor paper = printView ? kWhite : QColor(Qt::black);
 
+    // Filled before the half-pixel shift of the painter, which would leave
+    // the first row and column half covered over uninitialised memory.
+    image.fill(kWhite);
     QPainter painter;
     vs.Font = scene.font;
     BeginPaint(painter, image, vs);
-    painter.fillRect(image.rect(), kWhite);
     painter.setPen(ink);
     painter.setBrush(paper);
     FillEllipse(painter, 1, 1, h, h);
@@ -209,7 +235,7 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
     ChartProjection(vs, observer.pos, gst, rotation);
     if (scene.figures) DrawConstellations(painter, vs, SkyRecordsOfDate(vs.FiguresOfDate, *scene.figures, s));
     if (scene.stars) DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *scene.stars, s), kRadarStarLimit, ink);
-    DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow);
+    DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow, drawn.compass);
     DrawBodies(painter, vs, s, gst, observer, drawn);
     DrawPassData(painter, h, scene, drawn);
     DrawTrack(painter, vs, scene, gst, printView, drawn);

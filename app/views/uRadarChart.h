@@ -48,12 +48,14 @@ struct TRadarDrawn {
     QPoint aosLabel, losLabel;   // top-left corners of " AOS" and " LOS"
     std::string sunText, moonText;  // altitudes at the pass start, "#0.0°"
     std::vector<std::string> dataLines;  // beside the disc, top to bottom
+    std::vector<QRect> compass;  // the N, E, S, W letters
 };
 
 // Where a label of size text goes beside a mark of radius r at p so that it
 // stays on the disc, the rim's marks included: on the mark's side towards
-// the disc's centre.
-QRect LabelTowardsCentre(const TViewState& vs, QPoint p, int r, QSize text);
+// the disc's centre, turned aside where that would cover one of avoid (the
+// compass letters sit just inside the rim).
+QRect LabelTowardsCentre(const TViewState& vs, QPoint p, int r, QSize text, const std::vector<QRect>& avoid = {});
 
 // Draws the chart into image (its size as set up in vs): the screen view
 // (black disc, white stars and text, yellow track) or the print view (white

@@ -57,3 +57,30 @@ TEST(RadarChart, ALabelAtTheRimStaysOnTheDiscAndClearOfItsMark) {
         }
     }
 }
+
+// A park mark at a compass point: its label must not cover the letter, and
+// the chart's edge rows are paper, not whatever the new image held.
+TEST(RadarChart, RimLabelsClearTheCompassAndTheEdgesArePaper) {
+    TViewState vs;
+    SetupRadarView(vs, 520, 360);
+    TRadarScene scene;
+    scene.pass.title = "TEST";
+    scene.pass.start = EncodeDayNumber(2018, 1, 21, 0, 40, 0);
+    scene.pass.end = scene.pass.start + 600.0 / 86400.0;
+    scene.observer = TestObserver(52.0, 4.0);
+    QImage image(520, 360, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::red);  // stands in for uninitialised memory
+    const TRadarDrawn drawn = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
+    ASSERT_EQ(drawn.compass.size(), 4u);
+    for (int x = 0; x < image.width(); x += 7) EXPECT_EQ(image.pixelColor(x, 0), QColor(Qt::white)) << x;
+    for (int y = 0; y < image.height(); y += 7) EXPECT_EQ(image.pixelColor(0, y), QColor(Qt::white)) << y;
+    const QSize text = QFontMetrics(QFont()).size(0, "park");
+    const double rim = vs.CentreY - 1.0;
+    for (int deg = 0; deg < 360; deg += 90) {
+        const QPoint p(static_cast<int>(std::lround(vs.CentreX + rim * std::sin(deg * kDeg))),
+                       static_cast<int>(std::lround(vs.CentreY - rim * std::cos(deg * kDeg))));
+        const QRect label = LabelTowardsCentre(vs, p, 6, text, drawn.compass);
+        for (const QRect& letter : drawn.compass)
+            EXPECT_FALSE(label.intersects(letter)) << deg;
+    }
+}
