@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <tuple>
@@ -20,6 +21,7 @@
 #include "frCommon.h"
 #include "frSearchTools.h"
 #include "uFileIO.h"
+#include "uNotifier.h"
 #include "uFormat.h"
 #include "uText.h"
 
@@ -251,12 +253,20 @@ TfrAlertsWnd::TfrAlertsWnd(TAlertCentre& centre, QWidget* parent) : QDialog(pare
     tb_coming = NewTable(coming, "tb_coming", {"Time", "Alert", "Pass"});
     lb_coming = new QLabel(coming);
     lb_coming->setObjectName("lb_coming");
+    lb_delivery = new QLabel(coming);
+    lb_delivery->setObjectName("lb_delivery");
+    lb_delivery->setWordWrap(true);
     auto* comingColumn = new QVBoxLayout(coming);
     comingColumn->addWidget(tb_coming, 1);
-    comingColumn->addWidget(lb_coming);
+    auto* comingNotes = new QHBoxLayout;
+    comingNotes->addWidget(lb_coming);
+    comingNotes->addStretch(1);
+    comingNotes->addWidget(lb_delivery);
+    comingColumn->addLayout(comingNotes);
 
     auto* actions = new QGroupBox("Programs run at AOS and LOS", this);
-    tb_actions = NewTable(actions, "tb_actions", {"Started", "Satellite", "Event", "Program", "Result"});
+    tb_actions = NewTable(actions, "tb_actions",
+                          {Centre.ShowsUtc() ? "Started (UTC)" : "Started", "Satellite", "Event", "Program", "Result"});
     auto* actionColumn = new QVBoxLayout(actions);
     actionColumn->addWidget(tb_actions, 1);
 
@@ -279,6 +289,14 @@ TfrAlertsWnd::TfrAlertsWnd(TAlertCentre& centre, QWidget* parent) : QDialog(pare
         ShowComing();
     });
     connect(&Centre, &TAlertCentre::ActionsChanged, this, &TfrAlertsWnd::ShowActions);
+    if (TDesktopNotifier* notifier = Centre.notifier())
+        connect(notifier, &TDesktopNotifier::Finished, this, &TfrAlertsWnd::ShowDelivery);
+    // Alerts that are past leave the list.
+    auto* timer = new QTimer(this);
+    timer->setInterval(kComingRefreshMs);
+    connect(timer, &QTimer::timeout, this, &TfrAlertsWnd::ShowComing);
+    timer->start();
+    ShowDelivery();
     ShowRules();
     ShowComing();
     ShowActions();
@@ -305,7 +323,20 @@ void TfrAlertsWnd::ShowRules() {
     bn_remove->setEnabled(!rules.empty());
 }
 
+void TfrAlertsWnd::ShowDelivery() {
+    const TDesktopNotifier* n = Centre.notifier();
+    if (!n || (n->delivered() == 0 && n->fellBack() == 0)) {
+        lb_delivery->setText("Alerts go to the desktop's notifications, or the status bar without them.");
+    } else if (!n->lastError().isEmpty() && n->lastDeliveryFailed()) {
+        lb_delivery->setText("No notification service answered (" + n->lastError() +
+                             "): alerts show in the main window's status bar.");
+    } else {
+        lb_delivery->setText("Alerts go to the desktop's notifications.");
+    }
+}
+
 void TfrAlertsWnd::ShowComing() {
+    tb_coming->horizontalHeaderItem(0)->setText(Centre.ShowsUtc() ? "Time (UTC)" : "Time (local)");
     const std::vector<TAlertItem> items = Centre.Coming();
     tb_coming->setRowCount(static_cast<int>(items.size()));
     for (std::size_t i = 0; i < items.size(); ++i) {

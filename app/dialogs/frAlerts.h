@@ -42,6 +42,9 @@ private:
     TAlertRule Rule;
 };
 
+// The coming alerts are shown again this often, so past ones leave the list.
+inline constexpr int kComingRefreshMs = 30000;
+
 class TfrAlertsWnd : public QDialog {
     Q_OBJECT
 public:
@@ -51,10 +54,11 @@ public:
     void ShowRules();
     void ShowComing();
     void ShowActions();
+    void ShowDelivery();
 
     QTableWidget *tb_rules = nullptr, *tb_coming = nullptr, *tb_actions = nullptr;
     QPushButton *bn_add = nullptr, *bn_edit = nullptr, *bn_remove = nullptr, *bn_close = nullptr;
-    QLabel *lb_problems = nullptr, *lb_coming = nullptr, *lb_file = nullptr;
+    QLabel *lb_problems = nullptr, *lb_coming = nullptr, *lb_file = nullptr, *lb_delivery = nullptr;
 
 private:
     void bn_addClick();

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 
@@ -29,6 +30,17 @@ struct THash {
     }
 };
 
+// What tells a file's change: its time and size (zeros when it is not there).
+struct TFileStamp {
+    long long seconds = 0, nanoseconds = 0, size = -1;
+    bool operator==(const TFileStamp&) const = default;
+};
+TFileStamp StampOf(const std::string& path) {
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0) return {};
+    return {st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_size};
+}
+
 std::string DegreesText(double value) { return std::to_string(static_cast<int>(std::lround(value))) + "\xC2\xB0"; }
 }  // namespace
 
@@ -48,6 +60,8 @@ TAlertCentre::~TAlertCentre() {
 std::string TAlertCentre::rulesPath() const { return Session.DataFolder + kAlertRulesFile; }
 
 void TAlertCentre::LoadRules() {
+    const TFileStamp stamp = StampOf(rulesPath());
+    RulesStamp = {stamp.seconds, stamp.nanoseconds, stamp.size};
     TAlertRulesRead read = ReadAlertRules(rulesPath());
     Rules = std::move(read.rules);
     RuleProblems.clear();
@@ -60,6 +74,8 @@ void TAlertCentre::LoadRules() {
 
 bool TAlertCentre::SaveRules(const std::vector<TAlertRule>& rules, std::string* why) {
     if (!WriteAlertRules(rulesPath(), rules, why)) return false;
+    const TFileStamp stamp = StampOf(rulesPath());
+    RulesStamp = {stamp.seconds, stamp.nanoseconds, stamp.size};
     Rules = rules;
     RuleProblems.clear();
     Problems.clear();
@@ -82,19 +98,16 @@ uint64_t TAlertCentre::InputsKey() const {
     h.Value(o.pos.lat);
     h.Value(o.pos.lon);
     h.Value(o.pos.height);
-    // The mask file: a change of it is a change of its time or size.
-    struct stat st{};
-    if (stat(ObserverHorizonPath(Session.DataFolder, o.name.str()).c_str(), &st) == 0) {
-        h.Value(st.st_mtim.tv_sec);
-        h.Value(st.st_mtim.tv_nsec);
-        h.Value(st.st_size);
-    }
+    h.Value(StampOf(ObserverHorizonPath(Session.DataFolder, o.name.str())));
     return h.h;
 }
 
 void TAlertCentre::Check() {
     const double now = Clock();
     if (LastCheck == 0) LastCheck = now;
+    // The rules file edited by hand while the program runs.
+    const TFileStamp stamp = StampOf(rulesPath());
+    if (std::array<long long, 3>{stamp.seconds, stamp.nanoseconds, stamp.size} != RulesStamp) LoadRules();
     if (!Planning) {
         const uint64_t key = InputsKey();
         if (!HavePlan || key != PlanKey || now >= Plan->from + kReplanHours / 24.0 || now < Plan->from)
@@ -159,17 +172,13 @@ void TAlertCentre::StartPlan(uint64_t key, double now) {
 }
 
 std::string TAlertCentre::ShownTime(double utc, const char* pattern) const {
-    const bool utcMode = Session.Options.utcDisplay != 0;
-    const double shown = utcMode ? utc : utc + ObserverOffsetAt(Session.Observer, utc);
-    return FormatDateTime(pattern, shown) + (utcMode ? " UTC" : "");
+    return FormatDateTime(pattern, ShowsUtc() ? utc : utc + ObserverOffsetAt(Session.Observer, utc));
 }
 
 std::string TAlertCentre::BodyText(const TAlertItem& item) const {
     const TAlertPass& p = Plan->passes[item.pass];
-    const bool utcMode = Session.Options.utcDisplay != 0;
-    const auto at = [&](double utc) {
-        return FormatDateTime("HH:nn", utcMode ? utc : utc + ObserverOffsetAt(Session.Observer, utc));
-    };
+    const bool utcMode = ShowsUtc();
+    const auto at = [&](double utc) { return ShownTime(utc); };
     const std::string when = item.lead > 0 ? "AOS in " + std::to_string(item.lead) + " min" : "AOS now";
     return when + ": " + at(p.aos) + " at " + DegreesText(p.aosAzimuth) + ", highest " + DegreesText(p.maxElevation) +
            " at " + at(p.middle) + ", LOS " + at(p.los) + " at " + DegreesText(p.losAzimuth) + (utcMode ? " (UTC)" : "");

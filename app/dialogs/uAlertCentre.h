@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <deque>
@@ -73,12 +74,14 @@ public:
     // Items of the plan from now to 24 hours ahead.
     std::vector<TAlertItem> Coming() const;
     const std::deque<TActionLogEntry>& actionLog() const { return ActionLog; }
+    TDesktopNotifier* notifier() const { return Notifier; }
     // Items delivered since the start, notifications and programs.
     int deliveredCount() const { return Delivered; }
     // The notification text of an item: summary (UTF-8) and body.
     std::string BodyText(const TAlertItem& item) const;
-    // A time as the main window shows them (local or UTC), in pattern (FormatDateTime).
+    // A time as the main window shows them (local or UTC: ShowsUtc), in pattern (FormatDateTime).
     std::string ShownTime(double utc, const char* pattern = "HH:nn") const;
+    bool ShowsUtc() const { return Session.Options.utcDisplay != 0; }
 
 signals:
     void PlanChanged();
@@ -97,6 +100,7 @@ private:
     std::vector<TAlertRule> Rules;
     std::vector<std::string> RuleProblems, Problems;
     unsigned RulesGeneration = 0;
+    std::array<long long, 3> RulesStamp{};  // the rules file when last read or written
     std::shared_ptr<const TAlertPlan> Plan = std::make_shared<TAlertPlan>();
     std::vector<TAlertRule> PlanRules;  // the rules the plan was made with
     uint64_t PlanKey = 0;

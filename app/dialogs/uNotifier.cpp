@@ -45,12 +45,14 @@ void TDesktopNotifier::Notify(const QString& summary, const QString& body, long 
         if (Shown.size() >= kMaxRemembered) Shown.clear();
         Shown.insert(reply.value(), number);
         ++Delivered;
+        LastFailed = false;
         emit Finished(true);
     });
 }
 
 void TDesktopNotifier::FallBack(const QString& summary, const QString& body, const QString& why) {
     ++FellBack;
+    LastFailed = true;
     LastError = why;
     if (Fallback) Fallback(body.isEmpty() ? summary : summary + " — " + body);
     emit Finished(false);

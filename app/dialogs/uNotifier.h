@@ -35,6 +35,8 @@ public:
     int fellBack() const { return FellBack; }
     // Why the last notification went to the fallback ("" when none did).
     QString lastError() const { return LastError; }
+    // The last notification went to the fallback.
+    bool lastDeliveryFailed() const { return LastFailed; }
 
 signals:
     void ShowRequested(long long number);
@@ -53,5 +55,6 @@ private:
     TFallback Fallback;
     QHash<uint, long long> Shown;  // notification id -> catalogue number
     int Delivered = 0, FellBack = 0;
+    bool LastFailed = false;
     QString LastError;
 };

@@ -128,6 +128,24 @@ TEST_F(TAlertCentreTest, UnreadableMaskIsToldAndNotUsed) {
     EXPECT_NE(c.problems().front().find("horizon mask"), std::string::npos) << c.problems().front();
 }
 
+TEST_F(TAlertCentreTest, RulesEditedByHandAreReadAgainAndTheWindowSaysWhereAlertsGo) {
+    TAlertCentre& c = Make();
+    TfrAlertsWnd wnd(c);
+    EXPECT_EQ(wnd.tb_rules->rowCount(), 0);
+    TAlertRule rule = High();
+    rule.name = "by hand";
+    ASSERT_TRUE(WriteAlertRules(folder / kAlertRulesFile, {rule}));
+    ASSERT_TRUE(Planned());
+    ASSERT_EQ(c.rules().size(), 1u);
+    EXPECT_EQ(wnd.tb_rules->item(0, 1)->text(), "by hand");
+    EXPECT_GT(wnd.tb_coming->rowCount(), 0);
+    EXPECT_EQ(wnd.tb_coming->horizontalHeaderItem(0)->text(), "Time (UTC)");
+
+    // Without a service, the window says the alerts go to the status bar.
+    notifier->Notify("x", "y", 1);
+    EXPECT_TRUE(wnd.lb_delivery->text().contains("status bar")) << wnd.lb_delivery->text().toStdString();
+}
+
 TEST_F(TAlertCentreTest, RuleEditorSavesRefusesAndReadsBack) {
     TAlertCentre& c = Make();
     auto wnd = std::make_unique<TfrAlertsWnd>(c);
