@@ -305,11 +305,16 @@ TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent) : QDockWidget(kUpco
     auto* top = new QHBoxLayout;
     top->addWidget(VisibleOnly);
     top->addWidget(Status, 1);
-    auto* split = new QSplitter(Qt::Vertical, body);
+    auto* split = new QSplitter(Qt::Horizontal, body);
     split->addWidget(Table);
     split->addWidget(Timeline);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
+    // Side by side under the view, one above the other beside it.
+    connect(this, &QDockWidget::dockLocationChanged, split, [split](Qt::DockWidgetArea area) {
+        split->setOrientation(area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea ? Qt::Vertical
+                                                                                                 : Qt::Horizontal);
+    });
     auto* layout = new QVBoxLayout(body);
     layout->setContentsMargins(4, 2, 4, 4);
     layout->addLayout(top);

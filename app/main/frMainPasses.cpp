@@ -12,10 +12,11 @@
 
 void TfrMainWnd::SetupPassesDock() {
     PassesDock = new TPassesDock(Workers, this);
-    addDockWidget(Qt::RightDockWidgetArea, PassesDock);
-    // A third of the screen at most: the view keeps the rest.
-    const int screenWidth = screen() ? screen()->availableGeometry().width() : 1280;
-    resizeDocks({PassesDock}, {std::clamp(screenWidth * 34 / 100, 300, 440)}, Qt::Horizontal);
+    // Under the view: the map is twice as wide as high, so width is what it
+    // cannot spare; a third of the screen's height at most.
+    addDockWidget(Qt::BottomDockWidgetArea, PassesDock);
+    const int screenHeight = screen() ? screen()->availableGeometry().height() : 800;
+    resizeDocks({PassesDock}, {std::clamp(screenHeight * 30 / 100, 150, 400)}, Qt::Vertical);
     QAction* toggle = PassesDock->toggleViewAction();
     toggle->setObjectName("menu_passes");
     toggle->setText("Upcoming Passes");
