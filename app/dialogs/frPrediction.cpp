@@ -176,13 +176,21 @@ void TfrPredictionWnd::BuildControls() {
     bn_saveics->setToolTip("Save the passes, flares or transits found as calendar events (.ics)");
     bn_saveics->setEnabled(false);
     connect(bn_saveics, &QPushButton::clicked, this, &TfrPredictionWnd::bn_saveicsClick);
+    nm_alarm = NewSpin(central, "nm_alarm", -1, 1440, 5, -1);
+    nm_alarm->setSpecialValueText("no reminder");
+    nm_alarm->setPrefix("remind ");
+    nm_alarm->setSuffix(" min before");
+    nm_alarm->setToolTip("A reminder in each calendar event, this many minutes before it");
 
     auto* right = new QGridLayout;
     right->addWidget(period, 0, 0, 1, 2);
     right->addWidget(object, 1, 0, 2, 1);
     right->addWidget(bn_chartwnd, 1, 1);
     right->addWidget(bn_google, 2, 1);
-    right->addWidget(bn_saveics, 3, 0);
+    auto* calendar = new QHBoxLayout;
+    calendar->addWidget(bn_saveics, 1);
+    calendar->addWidget(nm_alarm);
+    right->addLayout(calendar, 3, 0);
     right->addWidget(bn_savekml, 3, 1);
 
     auto* top = new QHBoxLayout;
@@ -538,7 +546,7 @@ void TfrPredictionWnd::bn_saveicsClick() {
 void TfrPredictionWnd::WriteCalendar(const std::string& path) {
     if (!CalendarEvents) return;
     const std::size_t count = CalendarEvents->size();
-    const std::string text = ObserverCalendarText(*CalendarEvents, CalendarSettings, NowDayNumber());
+    const std::string text = ObserverCalendarText(*CalendarEvents, CalendarSettings, NowDayNumber(), nm_alarm->value());
     std::string why;
     if (!WriteFileAtomic(path, text, 0644, &why)) {
         ShowMessage("The calendar could not be written to " + path + ": " + why);

@@ -104,7 +104,8 @@ public:
     // Controls, by the names the program knows them by.
     QListWidget* cklb_linetab = nullptr;
     QSpinBox *nm_sunalt = nullptr, *nm_satalt = nullptr, *nm_revs = nullptr, *nm_steps = nullptr,
-             *nm_mag = nullptr, *nm_transit = nullptr, *nm_track = nullptr;
+             *nm_mag = nullptr, *nm_transit = nullptr, *nm_track = nullptr,
+             *nm_alarm = nullptr;  // the calendar's reminder, minutes before each event; -1: none
     QCheckBox *ckb_sunlite = nullptr, *ckb_day_night = nullptr, *cb_irid_day = nullptr;
     QDateEdit *dt_predict_date1 = nullptr, *dt_predict_date2 = nullptr;
     QDateTimeEdit *dt_predict_hour1 = nullptr, *dt_predict_hour2 = nullptr;

@@ -292,6 +292,8 @@ TEST_F(TPredictionWndTest, CalendarOfTheLineSearchParsesAndFailuresNameThePath) 
     ASSERT_TRUE(w.bn_saveics->isEnabled());
 
     const std::string chosen = folder / "passes.ics";
+    EXPECT_EQ(w.nm_alarm->value(), -1);
+    w.nm_alarm->setValue(15);
     QTest::mouseClick(w.bn_saveics, Qt::LeftButton);
     ASSERT_TRUE(AnswerFileDialog(&w, chosen, "SaveIcsDialog"));
     ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(chosen); }));
@@ -312,6 +314,8 @@ TEST_F(TPredictionWndTest, CalendarOfTheLineSearchParsesAndFailuresNameThePath) 
         RunProgram("/usr/bin/python3", "'" + std::string(ORBISK_SOURCE_DIR) + "/tests/plan/check_ics.py' line '" +
                                            chosen + "' '" + (folder / "passes.csv") + "'");
     EXPECT_EQ(check.status, 0) << check.out;
+    const std::string ics = folder.Bytes("passes.ics");
+    EXPECT_NE(ics.find("TRIGGER:-PT15M\r\n"), std::string::npos);
 
     const std::string blocked = folder / "no such folder/x.ics";
     QTest::mouseClick(w.bn_saveics, Qt::LeftButton);
