@@ -424,7 +424,9 @@ def make_mag_dat(sats, iridium):
     lines = []
     for n, s in sats.items():
         mag = STD_MAGS.get(n, IRIDIUM_STD_MAG if n in iridium else 8.0)
-        lines.append(f"{n:05d}   {s['name'].upper()[:24]:<24} {mag:5.1f}")
+        # Where the value came from, after the fixed columns.
+        source = "observed" if n in STD_MAGS else "rule" if n in iridium else "unknown"
+        lines.append(f"{n:05d}   {s['name'].upper()[:24]:<24} {mag:5.1f} {source}")
     lines.sort()
     write_lines(os.path.join(DATA, "Mag.dat"), [MAG_URL] + lines)
 

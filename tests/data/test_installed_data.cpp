@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "Satellite.h"
 #include "uDataFiles.h"
 #include "uLoadSave.h"
+#include "uMagFile.h"
 #include "uSkyData.h"
 #include "uVarDef.h"
 
@@ -200,6 +202,7 @@ TEST(MagnitudeFile, UrlFirstThenSortedFixedColumnEntries) {
     lines.erase(lines.begin());
     EXPECT_TRUE(std::is_sorted(lines.begin(), lines.end()));
     std::set<std::string> numbers;
+    std::map<std::string, int> sources;
     for (const std::string& line : lines) {
         EXPECT_EQ(line.find("http:"), std::string::npos);
         TMagEntry e;
@@ -209,7 +212,12 @@ TEST(MagnitudeFile, UrlFirstThenSortedFixedColumnEntries) {
         EXPECT_TRUE(e.magGiven) << line;
         EXPECT_GE(e.mag, -19.9);
         EXPECT_LE(e.mag, 19.9);
-        EXPECT_EQ(line.size(), 38u) << line;
+        // The fixed columns, then the word saying where the value came from.
+        ASSERT_GT(line.size(), 39u) << line;
+        const TMagSource source = MagLineSource(line);
+        EXPECT_NE(source, TMagSource::kNotRecorded) << line;
+        EXPECT_EQ(source == TMagSource::kUnknown, e.mag == kPlaceholderStdMag) << line;
+        ++sources[MagSourceWord(source)];
         EXPECT_EQ(line.substr(5, 3), "   ") << line;
         std::string upper = e.name;
         std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
@@ -217,6 +225,8 @@ TEST(MagnitudeFile, UrlFirstThenSortedFixedColumnEntries) {
         EXPECT_TRUE(numbers.insert(e.number).second) << "duplicate " << e.number;
     }
     EXPECT_TRUE(numbers.count("25544"));
+    EXPECT_EQ(sources["observed"], 14);
+    EXPECT_EQ(sources["rule"], 86);
 }
 
 TEST(ElementFiles, InstalledSetsReadAndDateFromAroundJanuary2018) {
