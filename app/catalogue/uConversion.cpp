@@ -85,9 +85,13 @@ TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& m
 bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
                         std::size_t* made) {
     if (iridium) {
+        // The by-name query answers with the second generation and with
+        // debris too; neither carries the first generation's flaring antennas.
         std::erase_if(entries, [](const TElementEntry& e) {
             const auto n = e.name.view();
-            return n.find('?') != std::string_view::npos || n.find('T') != std::string_view::npos;
+            return n.find('?') != std::string_view::npos || n.find('T') != std::string_view::npos ||
+                   n.find("DEB") != std::string_view::npos ||
+                   CatalogueNumberValue(e.catNo.view()) >= kFirstIridiumNextNumber;
         });
     }
     std::vector<TSatRec> sats;

@@ -23,7 +23,12 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
 // what was skipped; on failure its second line says why.
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath);
 
-// The iridium flag leaves out names holding '?' or an upper-case 'T'. When
+// The first Iridium NEXT satellite (2017); the first generation, launched
+// 1997-2002, is numbered far below.
+inline constexpr long kFirstIridiumNextNumber = 41917;
+
+// The iridium flag leaves out names holding '?', an upper-case 'T' or "DEB"
+// (debris) and numbers from kFirstIridiumNextNumber on. When
 // no entry gives a record nothing is written (an empty list never replaces a
 // catalogue) and false comes back with *made 0; *made: the records written.
 bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,

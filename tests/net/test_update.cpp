@@ -214,7 +214,9 @@ TEST(Conversion, IridiumFileFiltersNamesAndFindsTheConvertedSource) {
     fx::WriteText(dir / "Iridium.tle", fx::ThreeLines("IRIDIUM 7", fx::MakeTle("24793", 18, 1.0, 14.3, 86.4)) +
                                            fx::ThreeLines("IRIDIUM 5 [T]", fx::MakeTle("24795", 18, 1.0, 14.3, 86.4)) +
                                            fx::ThreeLines("IRIDIUM 6 ?", fx::MakeTle("24796", 18, 1.0, 14.3, 86.4)) +
-                                           fx::ThreeLines("Iridium 8 t", fx::MakeTle("24792", 18, 1.0, 14.3, 86.4)));
+                                           fx::ThreeLines("Iridium 8 t", fx::MakeTle("24792", 18, 1.0, 14.3, 86.4)) +
+                                           fx::ThreeLines("IRIDIUM 33 DEB", fx::MakeTle("33770", 18, 1.0, 14.3, 86.4)) +
+                                           fx::ThreeLines("IRIDIUM 106", fx::MakeTle("41917", 18, 1.0, 14.3, 86.4)));
     fx::WriteText(data / "Mag.dat", "http://example.test/q.zip\r\n");
     ASSERT_TRUE(ConvertToCommonNames(dir / "Iridium.tle", data / "Mag.dat"));
     // With the source put away, its converted file serves.
