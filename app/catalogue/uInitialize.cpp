@@ -299,6 +299,10 @@ bool LoadOptions(const std::string& dataFolder, const std::string& programFolder
     f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, metric), flag), "units");
     f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, utcDisplay), flag), "UTC display");
     f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, autoDownload), flag), "automatic download");
+    auto bit = +[](const uint8_t& v) { return v <= 1; };
+    f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, magPhase), bit), "magnitude phase model");
+    f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, extinctionOn), bit), "extinction");
+    f.Field(TakeRecordField<uint8_t>(b, o, offsetof(TOptions, extinctionCenti), flag), "extinction per airmass");
     f.Field(TakeRecordField<ShortString<64>>(b, o, offsetof(TOptions, fontName),
                                              +[](const ShortString<64>& s) { return ShortStringOk(s) && s.len > 0 && PrintableName(s.view()); }),
             "font");

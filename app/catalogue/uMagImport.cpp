@@ -258,8 +258,16 @@ TMagImportReport ApplyNameRules(std::vector<std::string>& lines, const std::vect
     return report;
 }
 
+bool ParseMagImportKind(std::string_view text, TMagImportKind& kind) {
+    if (text == "qsmag") kind = TMagImportKind::kQsMag;
+    else if (text == "satcat") kind = TMagImportKind::kSatcat;
+    else if (text == "rules") kind = TMagImportKind::kElements;
+    else return false;
+    return true;
+}
+
 bool ImportMagnitudeFile(const std::string& path, const std::string& magPath, TMagImportReport& report,
-                         std::string& error) {
+                         std::string& error, TMagImportKind kind) {
     std::string text;
     bool truncated = false;
     if (!ReadFileBytes(path, kMaxImportBytes, text, &truncated)) {
@@ -277,12 +285,17 @@ bool ImportMagnitudeFile(const std::string& path, const std::string& magPath, TM
         return false;
     }
     const std::vector<std::string> before = mag.lines;
-    switch (DetectMagImport(text)) {
+    if (kind == TMagImportKind::kNone) kind = DetectMagImport(text);
+    switch (kind) {
     case TMagImportKind::kQsMag: report = ImportQsMag(mag.lines, text); break;
     case TMagImportKind::kSatcat: report = ImportSatcat(mag.lines, text); break;
     case TMagImportKind::kElements: {
         std::vector<TElementEntry> entries;
         ReadElementText(entries, text);
+        if (entries.empty()) {
+            error = "File: " + path + " holds no element sets for the name rules";
+            return false;
+        }
         std::vector<TNamedObject> objects;
         objects.reserve(entries.size() + mag.lines.size());
         for (const auto& e : entries) objects.push_back({CatalogueNumberValue(e.catNo.view()), std::string(e.name.view())});

@@ -8,7 +8,9 @@
 
 #include "uCatNumber.h"
 #include "uDataFiles.h"
+#include "uElementGroups.h"
 #include "uFormat.h"
+#include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uText.h"
 
@@ -32,10 +34,11 @@ std::vector<uint32_t> Ranks(const std::vector<uint32_t>& order) {
 
 }  // namespace
 
-std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path) {
+std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path, double clock) {
     auto f = std::make_shared<TSelectorFile>();
     f->path = path;
     ReadElementsForSearch(f->entries, path, f->problem, &f->warning);
+    f->entries = SetsNearestEpoch(f->entries, std::isnan(clock) ? NowDayNumber() : clock);
     const std::size_t n = f->entries.size();
     f->names.reserve(n);
     f->upperNames.reserve(n);

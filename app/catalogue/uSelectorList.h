@@ -4,6 +4,7 @@
 // read it.
 #pragma once
 #include <cstddef>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,7 +47,9 @@ struct TSelectorFile {
 };
 
 // Reads and sorts an element file (any format the element reader knows).
-std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path);
+// Several sets of one object (a supplemental file) give one entry: the set
+// whose epoch is nearest clock (UTC day number; NaN: the computer's clock).
+std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path, double clock = std::nan(""));
 
 // One page: entries pageStart .. pageStart + 999 of the sort order.
 struct TSelectorPage {

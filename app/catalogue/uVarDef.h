@@ -58,7 +58,12 @@ struct TOptions {
     ShortString<64> fontName;    // 91
     ShortString<64> mapFile;     // 156
     ShortString<255> tleFolder;  // 221 always ends with a path separator
-    uint8_t pad[3];              // 477
+    // The apparent-magnitude model of the reports (old files hold zeros here:
+    // the defaults). magPhase: 0 illuminated fraction, 1 Lambertian sphere;
+    // extinctionCenti: magnitudes per airmass x 100, 0 for the default 0.20.
+    uint8_t magPhase;            // 477
+    uint8_t extinctionOn;        // 478
+    uint8_t extinctionCenti;     // 479
 };
 #pragma pack(pop)
 
@@ -90,7 +95,8 @@ static_assert(offsetof(TOptions, autoDownload) == 90);
 static_assert(offsetof(TOptions, fontName) == 91);
 static_assert(offsetof(TOptions, mapFile) == 156);
 static_assert(offsetof(TOptions, tleFolder) == 221);
-static_assert(offsetof(TOptions, pad) == 477);
+static_assert(offsetof(TOptions, magPhase) == 477);
+static_assert(offsetof(TOptions, extinctionCenti) == 479);
 
 // The 21 main-window menu items whose checked states Options.bin keeps,
 // in file order.

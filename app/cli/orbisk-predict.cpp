@@ -18,9 +18,11 @@
 #include "CliCommon.h"
 #include "uAnalysisModes.h"
 #include "uDopplerMode.h"
+#include "uElementGroups.h"
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uLoadSave.h"
+#include "uMagImport.h"
 #include "uPassSearch.h"
 #include "uPredictArgs.h"
 #include "uSearchModes.h"
@@ -127,6 +129,17 @@ double LocalClockDayNumber() {
                            local.tm_min, local.tm_sec);
 }
 
+// --import-magnitudes: the counts on stdout; 1 when nothing could be merged.
+int ImportMagnitudes(const TPredictArgs& a, const std::string& dataFolder) {
+    TMagImportReport report;
+    std::string error;
+    const std::string magPath = dataFolder + "Mag.dat";
+    if (!ImportMagnitudeFile(a.importMagnitudes, magPath, report, error, a.importKind)) return Fail(1, error);
+    std::printf("%s\n", report.Summary().c_str());
+    if (report.added + report.updated > 0) std::printf("Saved %s\n", magPath.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -162,6 +175,10 @@ int main(int argc, char** argv) {
     std::vector<std::string> warnings;
     if (const std::string error = cli::Setup(a, setup, &warnings); !error.empty()) return Fail(2, error);
     const std::string& dataFolder = setup.dataFolder;
+    if (!a.importMagnitudes.empty()) {
+        Warn(warnings);
+        return ImportMagnitudes(a, dataFolder);
+    }
     const TOptions& options = setup.options;
     TObserver& observer = setup.observer;
 
@@ -178,7 +195,11 @@ int main(int argc, char** argv) {
     if (dopplerArgs.active) DopplerControls(dopplerArgs, controls);
     if (!a.list)
         if (const std::string message = ShownPeriod(a, observer, controls); !message.empty()) return Fail(2, message);
-    const TPredictionInputs inputs = ReadPredictionInputs(controls, observer.utcOffset);
+    TPredictionInputs inputs = ReadPredictionInputs(controls, observer.utcOffset);
+    inputs.magModel = PredictMagModel(a, MagModelOf(options));
+    // An element file with several sets of one object (a supplemental file):
+    // the set nearest the middle of the period, one line per object in a list.
+    if (!a.tleFile.empty()) KeepNearestEpoch(sats, a.list ? NowDayNumber() : (inputs.start + inputs.stop) / 2.0);
 
     TReportSettings settings;
     settings.observerName = observer.name.str();

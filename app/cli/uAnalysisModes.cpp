@@ -1,5 +1,6 @@
 #include "uAnalysisModes.h"
 
+#include "uElementGroups.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
 #include "uSearchModes.h"
@@ -107,6 +108,7 @@ int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, con
     in.time = inputs.start;
     in.utcMode = inputs.utcMode;
     in.displayOffset = inputs.displayOffset;
+    in.magModel = inputs.magModel;
 
     TTransitTarget target;
     if (mode.mode == TAnalysisMode::kTransit) {
@@ -122,6 +124,8 @@ int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, con
         return 1;
     }
     if (!warning.empty()) PrintMessage("warning: " + warning);
+    // Several sets of one object (a supplemental file): the one nearest the moment searched.
+    entries = SetsNearestEpoch(entries, in.time);
 
     if (mode.mode == TAnalysisMode::kVisible) {
         TMagFile mag;

@@ -14,7 +14,7 @@ std::string Range(const std::string& option, double lo, double hi) {
 const std::vector<std::string_view> kValueOptions = {
     "--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--tz", "--name",
     "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step", "--threads",
-    "--sat", "--sort", "--format", "--alarm"};
+    "--sat", "--sort", "--format", "--alarm", "--phase", "--extinction", "--import-magnitudes", "--import-kind"};
 const std::vector<std::string_view> kFlagOptions = {"--help", "--version", "--utc", "--all",
                                                     "--day-night", "--list"};
 
@@ -210,6 +210,19 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
                 out.format = TOutputFormat::kIcs;
             else
                 return "--format must be text, csv, json or ics, not '" + text + "'";
+        } else if (a == "--phase") {
+            if (!value(text)) return "--phase needs a value: fraction or lambert";
+            if (!ParsePhaseModel(text, out.phase)) return "--phase must be fraction or lambert, not '" + text + "'";
+            out.havePhase = true;
+        } else if (a == "--extinction") {
+            if (!number(out.extinction, 0.0, kMaxExtinction, error)) return error;
+        } else if (a == "--import-magnitudes") {
+            if (!value(out.importMagnitudes) || out.importMagnitudes.empty())
+                return "--import-magnitudes needs a file name";
+        } else if (a == "--import-kind") {
+            if (!value(text)) return "--import-kind needs a value: qsmag, satcat or rules";
+            if (!ParseMagImportKind(text, out.importKind))
+                return "--import-kind must be qsmag, satcat or rules, not '" + text + "'";
         } else if (a == "--alarm") {
             double minutes = 0.0;
             if (!number(minutes, 0.0, 1440.0, error)) return error;
@@ -226,7 +239,20 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
     if (haveDays && out.haveStop) return "give --stop or --days, not both";
     if (!out.zone.empty() && out.haveOffset) return "give --tz or --utc-offset, not both";
     if (out.icsAlarm >= 0 && out.format != TOutputFormat::kIcs) return "--alarm needs --format ics";
+    if (out.importKind != TMagImportKind::kNone && out.importMagnitudes.empty())
+        return "--import-kind needs --import-magnitudes";
     return {};
+}
+
+TMagModel PredictMagModel(const TPredictArgs& args, const TMagModel& fromOptions) {
+    TMagModel m = fromOptions;
+    if (args.havePhase) m.phase = args.phase;
+    if (args.extinction == 0.0) m.extinction = false;
+    if (args.extinction > 0.0) {
+        m.extinction = true;
+        m.extinctionPerAirmass = args.extinction;
+    }
+    return m;
 }
 
 std::string PredictUsage() {
@@ -279,6 +305,19 @@ Prints the visible passes of the selected satellites of data/MainSat.bin
                        or transit (line, flares and transit modes)
   --alarm MIN          with --format ics: a reminder MIN minutes before each
                        event, 0 to 1440
+  --phase fraction|lambert  how brightness follows the phase: in proportion
+                       to the illuminated fraction (the default) or as a
+                       diffuse (Lambertian) sphere
+  --extinction K       dim magnitudes by K per airmass (Kasten-Young), 0 to
+                       2.55 (0.2 for a clear rural sky); 0 turns it off
+                       (default: the options file's, off)
+  --import-magnitudes FILE  merge the standard magnitudes of FILE into the data
+                       folder's Mag.dat, print what was added, updated and
+                       skipped, and stop: a qs.mag list (full-phase values,
+                       converted to half phase), SATCAT CSV (estimates from
+                       the RCS column) or an element file (the family name
+                       rules); the user's own values are never replaced
+  --import-kind qsmag|satcat|rules  what FILE is (default: told from its text)
   --threads N          worker threads (default: one per core)
   --help               show this help
   --version            show the version

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "uArgValues.h"
+#include "uMagImport.h"
 #include "uPassSearch.h"
 
 // How results are written: the fixed-column report, or one record per line
@@ -41,6 +42,11 @@ struct TPredictArgs {
     TOutputFormat format = TOutputFormat::kText;  // --format
     int icsAlarm = -1;            // --alarm MIN: a calendar reminder this long before each event
     TPredictionControls controls; // --min-elev, --sun-alt, --min-revs, --step, --all, --day-night, --utc
+    bool havePhase = false;
+    TPhaseModel phase = TPhaseModel::kFraction;  // --phase fraction|lambert
+    double extinction = -1.0;     // --extinction K (0: off); below 0: the options file's
+    std::string importMagnitudes; // --import-magnitudes FILE: merge into the data folder's Mag.dat and stop
+    TMagImportKind importKind = TMagImportKind::kNone;  // --import-kind; kNone: from the file
 
     TPredictArgs() { controls.utcMode = false; }  // local time unless --utc
 };
@@ -69,5 +75,9 @@ std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args)
 // "unknown argument 'X'", with "; did you mean --Y?" when one of known is
 // near: a prefix of it ("--latitude" for "--lat") or at most two edits away.
 std::string UnknownOptionMessage(std::string_view typed, const std::vector<std::string_view>& known);
+
+// The magnitude model of the options file with --phase and --extinction
+// put over it.
+TMagModel PredictMagModel(const TPredictArgs& args, const TMagModel& fromOptions);
 
 std::string PredictUsage();

@@ -21,6 +21,7 @@
 #include "frMainWidgets.h"
 #include "frPickFile.h"
 #include "frPrinting.h"
+#include "uElementGroups.h"
 #include "uLoadSave.h"
 #include "uTracking.h"
 
@@ -245,6 +246,7 @@ TAnalysisInputs TfrAnalysisWnd::ReadInputs() const {
     in.maxAz = nm_maxaz->value();
     in.minAlt = nm_minalt->value();
     in.maxAlt = nm_maxAlt->value();
+    in.magModel = MagModelOf(Session.Options);
     return in;
 }
 
@@ -268,19 +270,21 @@ void TfrAnalysisWnd::StartSearch(int code) {
     const TTransitTarget target = Targets.target();
 
     Runner->Start(code, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
+        // A file with several sets of one object: the set nearest the moment searched.
+        const std::vector<TElementEntry> chosen = SetsNearestEpoch(*entries, in.time);
         auto lines = std::make_shared<TReportLines>();
         TSearchStatus status;
         if (code == kWorkerVisibleNow) {
-            const TVisibleResult r = RunVisibleSearch(in, *entries, observer, mags.get(), settings, 0, &control);
+            const TVisibleResult r = RunVisibleSearch(in, chosen, observer, mags.get(), settings, 0, &control);
             *lines = VisibleReport(r, in, settings);
             status = r.status;
         } else if (code == kWorkerDecayed) {
-            const TDecayedResult r = RunDecayedSearch(in, *entries, 0, &control);
+            const TDecayedResult r = RunDecayedSearch(in, chosen, 0, &control);
             *lines = DecayedReport(r, in, settings);
             status = r.status;
         } else {
             const TAnalysisTransitResult r =
-                RunAnalysisTransitSearch(in, transit, target, *entries, observer, settings, 0, &control);
+                RunAnalysisTransitSearch(in, transit, target, chosen, observer, settings, 0, &control);
             *lines = AnalysisTransitReport(r, target, settings);
             status = r.transits.status;
         }

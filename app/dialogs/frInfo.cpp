@@ -10,6 +10,7 @@
 #include "uDataFiles.h"
 #include "frCommon.h"
 #include "uFormat.h"
+#include "uMagFile.h"
 
 namespace {
 // An element set without a decay estimate carries one this far past its epoch.
@@ -17,6 +18,14 @@ constexpr double kNoDecayDays = 14999.0;
 constexpr std::size_t kShownNameLength = 24;
 
 std::string Line(std::string_view pattern, const std::string& value) { return FormatArgs(pattern, {value}); }
+
+// The standard magnitude and where it came from; a guess says so.
+std::string StdMagText(const TSatRec& sat) {
+    const TMagSource source = ResolvedMagSource(SatMagSource(sat), sat.stdMag);
+    if (source == TMagSource::kUnknown)
+        return FormatMagnitude(sat.stdMag) + " estimated: no standard magnitude known";
+    return FormatMagnitude(sat.stdMag) + " (" + MagSourceWord(source) + ")";
+}
 }  // namespace
 
 std::vector<std::string> SatelliteInfoLines(const TSatRec& sat, bool metric, double distanceFactor) {
@@ -28,6 +37,7 @@ std::vector<std::string> SatelliteInfoLines(const TSatRec& sat, bool metric, dou
         " ",
         "  Name:    " + name,
         "  Number:  " + sat.catNo.str(),
+        "  Std Mag: " + StdMagText(sat),
         " ",
         Line("  Epoch Date:     \t%0:-sZ", FormatDateTime("MMM DD yyyy HH:nn:ss", epochDay)),
         Line("  Rev Time:        \t%0:-s  Min", FloatToStrFixed(sat.period, 4, 2)),

@@ -1,6 +1,7 @@
 #include "frMag.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,6 +12,8 @@
 #include <QRegularExpressionValidator>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "frCommon.h"
 #include "uFileIO.h"
 #include "uMagFile.h"
@@ -19,6 +22,24 @@
 namespace {
 
 constexpr int kWorkerNamesUpdate = 26;
+
+// The sources the editor offers, in the order of its box.
+constexpr TMagSource kSources[] = {TMagSource::kObserved, TMagSource::kRcs, TMagSource::kNameRule,
+                                   TMagSource::kUser, TMagSource::kUnknown};
+constexpr const char* kSourceNames[] = {"Observed", "RCS estimate", "Name rule", "User's own", "Unknown"};
+
+int SourceIndex(TMagSource s) {
+    for (int i = 0; i < 5; ++i)
+        if (kSources[i] == s) return i;
+    return 4;
+}
+
+// The number as typed: a nine-digit one from its own field, not the "*****" of columns 1-5.
+std::string ShownNumber(const std::string& line) {
+    const std::string five = MagNumber(line);
+    const long n = MagNumberValue(line);
+    return five.find('*') != std::string::npos && n >= 0 ? std::to_string(n) : five;
+}
 constexpr int kShownLineWidth = 30;
 constexpr const char* kCaption = "Satellite Magnitude";
 constexpr const char* kUpdateQuestion =
@@ -61,10 +82,13 @@ void TfrMagWnd::BuildUi() {
     txt_mag = Named<QLineEdit>(this, "txt_mag");
     txt_range = Named<QLineEdit>(this, "txt_range");
     txt_search = Named<QLineEdit>(this, "txt_search");
+    cb_source = Named<QComboBox>(this, "cb_source");
+    for (const char* name : kSourceNames) cb_source->addItem(name);
+    cb_source->setToolTip("Where the standard magnitude came from; an unknown one is saved as the 8.0 placeholder");
     txt_name->setMaxLength(30);
-    // Five digits, six-digit numbers, or their Alpha-5 form.
+    // Up to nine digits, or the Alpha-5 form.
     txt_number->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]{1,6}|[A-HJ-NP-Za-hj-np-z][0-9]{4}"), txt_number));
+        new QRegularExpressionValidator(QRegularExpression("[0-9]{1,9}|[A-HJ-NP-Za-hj-np-z][0-9]{4}"), txt_number));
     for (QLineEdit* e : {txt_mag, txt_range}) e->setMaxLength(8);
     lb_range = new QLabel(this);
     bn_new = NewButton(this, "bn_new", "New");
@@ -86,6 +110,8 @@ void TfrMagWnd::BuildUi() {
     form->addWidget(new QLabel("Range", this), 3, 0);
     form->addWidget(txt_range, 3, 1);
     form->addWidget(lb_range, 3, 2);
+    form->addWidget(new QLabel("Source", this), 4, 0);
+    form->addWidget(cb_source, 4, 1, 1, 2);
     auto* search = new QHBoxLayout;
     search->addWidget(txt_search, 1);
     search->addWidget(bn_search);
@@ -112,6 +138,10 @@ void TfrMagWnd::BuildUi() {
 
     connect(MagListBox, &QListWidget::currentRowChanged, this, [this](int row) {
         if (Mode == kRest) ShowEntry(row);
+    });
+    // A magnitude typed in is the user's own.
+    connect(txt_mag, &QLineEdit::textEdited, this, [this] {
+        if (Mode != kRest) cb_source->setCurrentIndex(SourceIndex(TMagSource::kUser));
     });
     connect(bn_new, &QPushButton::clicked, this, [this] { SetMode(kNew); });
     connect(bn_edit, &QPushButton::clicked, this, [this] {
@@ -145,8 +175,12 @@ void TfrMagWnd::ShowEntry(int index) {
     if (index >= 0 && static_cast<std::size_t>(index) < Lines.size()) {
         const std::string& line = Lines[static_cast<std::size_t>(index)];
         txt_name->setText(WidgetText(MagName(line)));
-        txt_number->setText(WidgetText(MagNumber(line)));
+        txt_number->setText(WidgetText(ShownNumber(line)));
         txt_mag->setText(WidgetText(MagText(line)));
+        double mag = 0.0;
+        TMagSource source = TMagSource::kUnknown;
+        MagLineValue(line, mag, &source);
+        cb_source->setCurrentIndex(SourceIndex(source));
         MagListBox->scrollToItem(MagListBox->item(index));
     }
     ResetRange();
@@ -165,8 +199,10 @@ void TfrMagWnd::SetMode(TMode mode) {
         txt_name->clear();
         txt_number->setText("99999");
         txt_mag->setText("8.0");
+        cb_source->setCurrentIndex(SourceIndex(TMagSource::kUser));
         ResetRange();
     }
+    cb_source->setEnabled(editing);
     bn_save->setEnabled(editing && !Updating);
     bn_cancel->setEnabled(editing && !Updating);
     for (QWidget* w : std::initializer_list<QWidget*>{bn_new, bn_edit, bn_delete, bn_update})
@@ -185,6 +221,7 @@ void TfrMagWnd::bn_saveClick() {
     in.magnitude = ProgramText(txt_mag->text());
     in.range = ProgramText(txt_range->text());
     in.distanceFactor = Setup.distanceFactor;
+    in.source = kSources[std::clamp(cb_source->currentIndex(), 0, 4)];
     const TMagSaveResult r = SaveMagEntry(Lines, in);
     if (!r.ok) {
         ShowMessageBox(this, r.message);

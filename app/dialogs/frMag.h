@@ -1,5 +1,5 @@
 // The magnitude data editor: the entries of Mag.dat (catalogue number,
-// common name, standard magnitude), a search, New / Edit / Save / Cancel /
+// common name, standard magnitude and where it came from), a search, New / Edit / Save / Cancel /
 // Delete, and Update, which merges the downloaded names archive.
 //
 // Use: construct, open() or exec(); the file is written when the window
@@ -16,6 +16,7 @@
 #include "uInternet.h"
 #include "uWorkers.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -59,6 +60,7 @@ private:
     QLineEdit *txt_name = nullptr, *txt_number = nullptr, *txt_mag = nullptr, *txt_range = nullptr,
               *txt_search = nullptr;
     QLabel* lb_range = nullptr;
+    QComboBox* cb_source = nullptr;
     QPushButton *bn_new = nullptr, *bn_edit = nullptr, *bn_save = nullptr, *bn_cancel = nullptr,
                 *bn_delete = nullptr, *bn_update = nullptr, *bn_close = nullptr, *bn_search = nullptr;
 

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QDir>
 #include <QFontDialog>
 #include <QFormLayout>
@@ -20,6 +21,7 @@
 
 #include "frCommon.h"
 #include "uFormat.h"
+#include "uMagModel.h"
 #include "uText.h"
 
 // A colour name whose text shows the colour, on a ground light or dark
@@ -123,6 +125,29 @@ void TfrOptionWnd::BuildUi() {
     startForm->addRow(lb_pressure, txt_pressure);
     startForm->addRow(lb_temperature, txt_temperature);
 
+    // How the reports turn standard magnitudes into the ones seen.
+    const TMagModel model = MagModelOf(o);
+    cb_phase = new QComboBox(this);
+    cb_phase->setObjectName("cb_phase");
+    cb_phase->addItems({"Illuminated fraction", "Diffuse sphere (Lambert)"});
+    cb_phase->setCurrentIndex(model.phase == TPhaseModel::kLambert ? 1 : 0);
+    ckb_extinction = new QCheckBox("Extinction by airmass", this);
+    ckb_extinction->setObjectName("ckb_extinction");
+    ckb_extinction->setChecked(model.extinction);
+    sp_extinction = new QDoubleSpinBox(this);
+    sp_extinction->setObjectName("sp_extinction");
+    sp_extinction->setRange(0.01, kMaxExtinction);
+    sp_extinction->setSingleStep(0.05);
+    sp_extinction->setDecimals(2);
+    sp_extinction->setSuffix(" mag/airmass");
+    sp_extinction->setValue(model.extinctionPerAirmass);
+    sp_extinction->setEnabled(model.extinction);
+    auto* magBox = new QGroupBox("Satellite Magnitudes", this);
+    auto* magForm = new QFormLayout(magBox);
+    magForm->addRow("Phase", cb_phase);
+    magForm->addRow(ckb_extinction, sp_extinction);
+    connect(ckb_extinction, &QCheckBox::toggled, sp_extinction, &QWidget::setEnabled);
+
     cb_map = new QComboBox(this);
     cb_map->setObjectName("cb_map");
     ImagePanel = new QLabel(this);
@@ -155,6 +180,7 @@ void TfrOptionWnd::BuildUi() {
     auto* left = new QVBoxLayout;
     left->addLayout(display);
     left->addWidget(start);
+    left->addWidget(magBox);
     left->addStretch(1);
     auto* middle = new QHBoxLayout;
     middle->addLayout(left);
@@ -258,6 +284,11 @@ void TfrOptionWnd::bn_saveoptionsClick() {
     if (cb_map->currentIndex() >= 0) o.mapFile = ProgramText(cb_map->currentText());
     o.pressure = Pressure;
     o.temperature = Temperature;
+    TMagModel model;
+    model.phase = cb_phase->currentIndex() == 1 ? TPhaseModel::kLambert : TPhaseModel::kFraction;
+    model.extinction = ckb_extinction->isChecked();
+    model.extinctionPerAirmass = sp_extinction->value();
+    StoreMagModel(o, model);
     Saved = true;
     accept();
 }

@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QDoubleSpinBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -48,7 +49,9 @@ private:
     QCheckBox* ckb_metric = nullptr;
     QLineEdit *txt_pressure = nullptr, *txt_temperature = nullptr;
     QLabel *lb_pressure = nullptr, *lb_temperature = nullptr, *lb_font = nullptr, *ImagePanel = nullptr;
-    QComboBox* cb_map = nullptr;
+    QComboBox *cb_map = nullptr, *cb_phase = nullptr;
+    QCheckBox* ckb_extinction = nullptr;
+    QDoubleSpinBox* sp_extinction = nullptr;
     QPushButton *bn_font = nullptr, *bn_saveoptions = nullptr, *bn_cancel = nullptr;
 
     TOptions Original;  // with the font, which changes at once

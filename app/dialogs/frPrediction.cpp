@@ -376,7 +376,8 @@ void TfrPredictionWnd::StartSearch(int code) {
     // Local times take the offset in force at the start (daylight saving included).
     TObserver observer = Session.Observer;
     observer.utcOffset = ObserverOffsetAt(observer, ObserverLocalToUtc(observer, controls.shownStart));
-    const TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
+    TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
+    in.magModel = MagModelOf(Session.Options);
     TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);
     // The report says how old the sets are, and warns when they are too old to trust.

@@ -166,6 +166,7 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.menu_radio, &QAction::triggered, this, &TfrMainWnd::menu_radioClick);
     connect(Ui.menu_alerts, &QAction::triggered, this, &TfrMainWnd::menu_alertsClick);
     connect(Ui.menu_rotator, &QAction::triggered, this, &TfrMainWnd::menu_rotatorClick);
+    connect(Ui.menu_importmag, &QAction::triggered, this, &TfrMainWnd::menu_importmagClick);
     connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);
     connect(Ui.mn_UpdateMainList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateMainListClick);
     connect(Ui.mn_UpdateIridiList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateIridiListClick);

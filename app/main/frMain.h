@@ -175,6 +175,7 @@ private:
     void OpenRotator(std::size_t mainIndex);
     void SatelliteMenu(QComboBox* box, const QPoint& at);
     void menu_conversionClick();
+    void menu_importmagClick();
     void mn_UpdateMainListClick();
     void mn_UpdateIridiListClick();
     void nm_createIridClick();

@@ -43,6 +43,7 @@
 #include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uMagFile.h"
+#include "uMagImport.h"
 #include "uMap.h"
 #include "uSky.h"
 #include "uTracking.h"
@@ -485,6 +486,36 @@ void TfrMainWnd::menu_conversionClick() {
         Workers.Start(kWorkerConversion, [this, path, magPath]() -> TWorkers::TApply {
             const TNetMessage message = ConvertFileTask(path, magPath);
             return [this, message] { ShowNetMessage(message); };
+        });
+    });
+}
+
+// A list of standard magnitudes merged into Mag.dat on a worker; the main
+// list takes the new values and a message box gives the counts.
+void TfrMainWnd::menu_importmagClick() {
+    PickFile(this, kPickMagnitudeFile, Session.Options.tleFolder.str(), [this](const std::string& path) {
+        const std::string magPath = Session.DataFolder + "Mag.dat";
+        Workers.Start(kWorkerMagImport, [this, path, magPath]() -> TWorkers::TApply {
+            TMagImportReport report;
+            std::string error;
+            const bool ok = ImportMagnitudeFile(path, magPath, report, error);
+            TMagFile mag;
+            if (ok) LoadMagFile(magPath, mag);
+            return [this, ok, report, error, path, magPath, lines = std::move(mag.lines)] {
+                if (!ok) {
+                    ShowMessage(error, "Import Magnitudes");
+                    return;
+                }
+                const bool changed = report.added + report.updated > 0;
+                if (changed) {
+                    CopyMagnitudes(Session.MainSats, lines);
+                    RebuildFrameSatellites();
+                    RefreshAll();
+                }
+                ShowMessage("File: " + path + "\n\n" + report.Summary() + "\n\n" +
+                                (changed ? "Saved to " + magPath : "Mag.dat is unchanged."),
+                            "Import Magnitudes");
+            };
         });
     });
 }

@@ -130,6 +130,8 @@ const TCommand kCommands[] = {
      "Tune a radio for the Doppler shift of a tracked satellite"},
     {&TMainWndUi::menu_rotator, "menu_rotator", "Rotator Control...", "", "", "", false,
      "Turn an antenna rotator to follow a tracked satellite's pass"},
+    {&TMainWndUi::menu_importmag, "menu_importmag", "Import Magnitudes...", "", "", "", false,
+     "Merge standard magnitudes from a qs.mag list, SATCAT CSV or an element file (name rules) into Mag.dat"},
     {&TMainWndUi::mn_UpdateMainList, "mn_UpdateMainList", "Update Main List", "", "", "", false,
      "Newer element sets for the satellite list from the element files"},
     {&TMainWndUi::mn_UpdateIridiList, "mn_UpdateIridiList", "Update Iridium List", "", "", "", false,
@@ -294,6 +296,8 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     tools->addActions({ui.menu_conversion, ui.menu_webupdate});
     tools->addSeparator();
     tools->addActions({ui.menu_radio, ui.menu_rotator});
+    tools->addSeparator();
+    tools->addAction(ui.menu_importmag);
     tools->addSeparator();
     tools->addActions({ui.mn_UpdateMainList, ui.mn_UpdateIridiList, ui.nm_createIrid});
 

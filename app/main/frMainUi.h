@@ -74,7 +74,7 @@ struct TMainWndUi {
     // Tools.
     QAction *menu_conversion = nullptr, *menu_webupdate = nullptr, *mn_UpdateMainList = nullptr,
             *mn_UpdateIridiList = nullptr, *nm_createIrid = nullptr, *menu_radio = nullptr,
-            *menu_rotator = nullptr;
+            *menu_rotator = nullptr, *menu_importmag = nullptr;
     // Help.
     QAction *menu_contents = nullptr, *menu_about = nullptr;
     // Toolbar only.

@@ -48,6 +48,8 @@ const TDialogShot kDialogShots[] = {
     {"frOptions", "orbisk-options.png", &TMainWndUi::menu_options},
     {"frWeb", "orbisk-download.png", &TMainWndUi::menu_webupdate},
     {"frPlanetData", "orbisk-data.png", &TMainWndUi::menu_planets},
+    {"frMag", "orbisk-magnitudes.png", &TMainWndUi::menu_satdata},
+    {"frInfo", "orbisk-info.png", &TMainWndUi::menu_info},
 };
 
 struct TState {

@@ -29,6 +29,12 @@ double TMagList::StdMag(const std::string& catNo) const {
     return mag;
 }
 
+bool TMagList::Known(const std::string& catNo) const {
+    const int k = index_.Find(catNo);
+    double mag = 0.0;
+    return k >= 0 && MagLineValue(lines_[static_cast<std::size_t>(k)], mag);
+}
+
 // ---- visible now -------------------------------------------------------------
 
 TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TElementEntry>& entries,
@@ -67,7 +73,8 @@ TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TEl
             v.row.title = VisibleTitle(sat);
             v.row.azimuth = azimuth;
             v.row.elevation = elevation;
-            v.row.magnitude = RawMagnitude(site.vect, state, sun, stdMag);
+            v.row.magnitude = RawMagnitude(site.vect, state, sun, stdMag, in.magModel);
+            v.row.estimated = !(mags && mags->Known(sat.catNo.str()));
             v.row.range = state.radec.dist * settings.distanceFactor;
             v.row.height = state.latlon.height * settings.distanceFactor;
             v.row.sunlit = SunLite(&state.pos, &sun);
@@ -84,7 +91,12 @@ TReportLines VisibleReport(const TVisibleResult& result, const TAnalysisInputs& 
     lines.push_back(VisibleSunLine(result.sunElevation));
     lines.push_back("  ");
     lines.push_back(VisibleColumnLine());
-    for (const TVisibleSat& s : result.sats) lines.push_back(VisibleRowLine(s.row));
+    bool marked = false;
+    for (const TVisibleSat& s : result.sats) {
+        lines.push_back(VisibleRowLine(s.row));
+        marked |= s.row.estimated && s.row.sunlit;
+    }
+    if (marked) lines.push_back(kEstimatedFootnote);
     if (result.sats.empty()) lines.push_back(NothingFoundLine("satellites", result.status));
     return lines;
 }
@@ -150,6 +162,7 @@ TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& in, const
     period.dayAndNight = tr.dayAndNight;
     period.utcMode = in.utcMode;
     period.displayOffset = in.displayOffset;
+    period.magModel = in.magModel;
 
     // The records first (quick next to the search); a cancel reaches this
     // step through its progress calls.

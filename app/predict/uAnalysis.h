@@ -30,6 +30,7 @@ struct TAnalysisInputs {
     double minAz = 0.0, maxAz = 360.0;      // degrees
     double minAlt = 10.0, maxAlt = 90.0;    // degrees
     THorizonHandle horizon;                 // null: none; else hidden behind it is not visible
+    TMagModel magModel;
 };
 
 // The magnitude list (lines of Mag.dat) with its catalogue-number index.
@@ -41,6 +42,8 @@ public:
     // The magnitude of the last line naming catNo, kUnknownStdMag when no
     // line names it or its magnitude column is not a number.
     double StdMag(const std::string& catNo) const;
+    // A line names catNo with a standard magnitude that is more than a placeholder.
+    bool Known(const std::string& catNo) const;
     std::size_t size() const { return lines_.size(); }
 
 private:

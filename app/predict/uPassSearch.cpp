@@ -71,10 +71,10 @@ void SunAt(TSatState& sun, double t) {
 bool Sunlit(const TSatState& state, const TSatState& sun) { return SunLite(&state.pos, &sun.pos); }
 
 double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& sun,
-                 const TObserver& observer, bool sunlit) {
+                 const TObserver& observer, bool sunlit, const TMagModel& model) {
     const double fraction =
         sunlit ? illum_fraction(&observer.vect, &state.pos, &sun.pos) : kShadowIllumination;
-    return Calc_Magnitude(sat.stdMag, state.radec.dist, fraction);
+    return ApparentMagnitude(model, sat.stdMag, state.radec.dist, fraction, state.altaz.alt);
 }
 
 // Rate of change of the satellite's elevation (rad/s) from its state and
@@ -329,7 +329,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     pass.maxElevation = Degrees(state.altaz.alt);
                     pass.maxAzimuth = Degrees(state.altaz.az);
                     pass.shadowed = !Sunlit(state, sun);
-                    pass.magnitude = Magnitude(sat, state, sun, observer, !pass.shadowed);
+                    pass.magnitude = Magnitude(sat, state, sun, observer, !pass.shadowed, in.magModel);
                     out.push_back(pass);
                     state.mode = kFillPosition;
                 }
@@ -417,7 +417,7 @@ void AddTableRow(TTabularSearch& s, double t) {
     TSatState sun{};
     SunAt(sun, t);
     row.shadowed = !Sunlit(s.state, sun);
-    row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, !row.shadowed);
+    row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, !row.shadowed, s.inputs.magModel);
     row.elevation = Degrees(el);
     row.azimuth = Degrees(s.state.altaz.az);
     row.range = s.state.radec.dist;

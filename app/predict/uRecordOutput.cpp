@@ -6,6 +6,7 @@
 
 #include "uCatNumber.h"
 #include "uFormat.h"
+#include "uMagFile.h"
 #include "uText.h"
 #include "uVarDef.h"
 
@@ -186,7 +187,8 @@ std::vector<std::pair<std::string, TCell>> SearchAbout(const std::string& mode, 
 
 namespace {
 // A satellite in the Earth's shadow has no brightness: no value, as the
-// report leaves the column blank.
+// report leaves the column blank. Nor has one whose standard magnitude is
+// unknown: a guess is not given as a figure.
 TCell MagnitudeCell(double magnitude, bool lit) {
     return lit ? TCell::Number(magnitude, kMagnitude) : TCell::None();
 }
@@ -207,7 +209,7 @@ TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<
         row.insert(row.end(), {TCell::Time(p.aos), TCell::Number(p.aosElevation, kAngle),
                                TCell::Number(p.aosAzimuth, kAngle), TCell::Time(p.middle),
                                TCell::Number(p.maxElevation, kAngle), TCell::Number(p.maxAzimuth, kAngle),
-                               MagnitudeCell(p.magnitude, !p.shadowed), TCell::Time(p.los),
+                               MagnitudeCell(p.magnitude, !p.shadowed && SatMagnitudeKnown(sats[p.satellite])), TCell::Time(p.los),
                                TCell::Number(p.losElevation, kAngle), TCell::Number(p.losAzimuth, kAngle),
                                TCell::Number(p.seconds, 0)});
         const bool timed = p.shadow == TShadowNote::kEntersShadow || p.shadow == TShadowNote::kLeavesShadow;
@@ -231,7 +233,7 @@ TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector
             AddSatellite(row, sats[passes[i].satellite]);
             row.insert(row.end(), {TCell::Integer(passes[i].revolution), TCell::Time(r.t),
                                    TCell::Number(r.elevation, kAngle), TCell::Number(r.azimuth, kAngle),
-                                   MagnitudeCell(r.magnitude, !r.shadowed), TCell::Bool(r.sunlit),
+                                   MagnitudeCell(r.magnitude, !r.shadowed && SatMagnitudeKnown(sats[passes[i].satellite])), TCell::Bool(r.sunlit),
                                    TCell::Number(r.range, kDistance)});
             t.rows.push_back(std::move(row));
         }
@@ -274,7 +276,7 @@ TRecordTable TransitRecords(const TTransitResult& result, const std::vector<TSat
         std::vector<TCell> row;
         AddSatellite(row, sats[transits[i].satellite]);
         row.insert(row.end(), {TCell::Time(r.t), TCell::Number(r.elevation, kAngle), TCell::Number(r.azimuth, kAngle),
-                               MagnitudeCell(r.magnitude, r.sunlit), TCell::Bool(r.sunlit),
+                               MagnitudeCell(r.magnitude, r.sunlit && SatMagnitudeKnown(sats[transits[i].satellite])), TCell::Bool(r.sunlit),
                                TCell::Number(r.separation, kAngle), TCell::Number(r.range, kDistance),
                                TCell::Number(r.illumination, 2)});
         t.rows.push_back(std::move(row));

@@ -8,6 +8,7 @@
 #include "uCatNumber.h"
 #include "uFileIO.h"
 #include "uFormat.h"
+#include "uMagFile.h"
 #include "uText.h"
 
 namespace {
@@ -124,6 +125,8 @@ std::string MagnitudeText(const char* pattern, double magnitude, bool shadowed) 
     return shadowed ? std::string() : FormatArgs(pattern, {magnitude});
 }
 
+std::string Mark(bool estimated) { return estimated ? kEstimatedMark : ""; }
+
 std::string ShadowNote(const TLinePass& pass, double displayOffset) {
     switch (pass.shadow) {
         case TShadowNote::kSunlit: return "SunLite";
@@ -136,7 +139,7 @@ std::string ShadowNote(const TLinePass& pass, double displayOffset) {
 }
 }  // namespace
 
-std::string LinePassLine(const TLinePass& pass, double displayOffset) {
+std::string LinePassLine(const TLinePass& pass, double displayOffset, bool estimated) {
     const std::string aos = Shown(pass.aos, displayOffset, "mm/dd HH:nn:ss");
     const std::string middle = Shown(pass.middle, displayOffset, "HH:nn:ss");
     const std::string los = Shown(pass.los, displayOffset, "HH:nn:ss");
@@ -145,7 +148,8 @@ std::string LinePassLine(const TLinePass& pass, double displayOffset) {
         "%0:16s %1:3.0f %2:3.0f %3:9s %4:3.0f %5:3.0f %6:5s %7:9s %8:3.0f %9:3.0f %10:9s %11:14s",
         {aos, pass.aosElevation, pass.aosAzimuth, middle, pass.maxElevation, pass.maxAzimuth,
          MagnitudeText("%0:5.1f", pass.magnitude, pass.shadowed), los, pass.losElevation,
-         pass.losAzimuth, duration, ShadowNote(pass, displayOffset)});
+         pass.losAzimuth, duration, ShadowNote(pass, displayOffset)}) +
+           Mark(estimated && !pass.shadowed);
 }
 
 void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly) {
@@ -155,12 +159,13 @@ void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunl
                                {"  MM/DD Time", "Alt  Az", "Mag", sunlitOnly ? " " : "Slt"}));
 }
 
-std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly) {
+std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly, bool estimated) {
     const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
     const std::string mark = sunlitOnly ? "" : row.sunlit ? "Y" : "N";
     return FormatArgs("%0:16s %1:3.0f %2:4.0f %3:5s %4:5s",
                       {time, row.elevation, row.azimuth,
-                       MagnitudeText("%0:4.1f", row.magnitude, row.shadowed), mark});
+                       MagnitudeText("%0:4.1f", row.magnitude, row.shadowed), mark}) +
+           Mark(estimated && !row.shadowed);
 }
 
 void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
@@ -200,12 +205,13 @@ std::string TransitColumnHeader() {
                        "Illum(%)"});
 }
 
-std::string TransitRowLine(const TTransitRow& row, double displayOffset) {
+std::string TransitRowLine(const TTransitRow& row, double displayOffset, bool estimated) {
     const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
     return FormatArgs("  %0:-16s  %1:-5.0f %2:-5.0f %3:-6s  %4:-8s %5:-8.2f %6:-7.0f %7:-3.1f",
                       {time, row.elevation, row.azimuth,
                        MagnitudeText("%0:-6.1f", row.magnitude, !row.sunlit),
-                       row.sunlit ? "Yes" : "No", row.separation, row.range, row.illumination});
+                       row.sunlit ? "Yes" : "No", row.separation, row.range, row.illumination}) +
+           Mark(estimated && row.sunlit);
 }
 
 std::string TransitEpochLine(double start, double displayOffset) {
@@ -322,27 +328,33 @@ void ForEachSatellite(const std::vector<Record>& records, Block block) {
 void WriteLineSatellite(TReportLines& lines, const TSatRec& sat, std::span<const TLinePass> passes,
                         const TPredictionInputs& in, const TReportSettings& settings) {
     const double offset = in.displayOffset;
+    const bool known = SatMagnitudeKnown(sat);
     for (std::size_t i = 0; i < passes.size(); ++i) {
         if (i == 0) {
             WriteSatelliteHeader(sat, lines, settings);
+            if (!known) lines.push_back(kEstimatedBlockLine);
             lines.push_back("  ");
             lines.push_back(LineColumnHeader(in.sunlitOnly));
         } else if (FormatDateTime("dd", passes[i - 1].aos + offset) !=
                    FormatDateTime("dd", passes[i].aos + offset)) {
             lines.push_back(" ");  // a new day of the same satellite
         }
-        lines.push_back(LinePassLine(passes[i], offset));
+        lines.push_back(LinePassLine(passes[i], offset, !known));
     }
 }
 
 void WriteTabularSatellite(TReportLines& lines, const TSatRec& sat,
                            std::span<const TTablePass> passes, const TPredictionInputs& in,
                            const TReportSettings& settings) {
+    const bool known = SatMagnitudeKnown(sat);
     for (std::size_t i = 0; i < passes.size(); ++i) {
-        if (i == 0) WriteSatelliteHeader(sat, lines, settings);
+        if (i == 0) {
+            WriteSatelliteHeader(sat, lines, settings);
+            if (!known) lines.push_back(kEstimatedBlockLine);
+        }
         WriteTabularPassHeader(lines, passes[i].revolution, in.sunlitOnly);
         for (const TTableRow& row : passes[i].rows)
-            lines.push_back(TableRowLine(row, in.displayOffset, in.sunlitOnly));
+            lines.push_back(TableRowLine(row, in.displayOffset, in.sunlitOnly, !known));
     }
 }
 
@@ -357,9 +369,14 @@ TReportLines LineReport(const TPredictionResult& result, const std::vector<TSatR
     if (order == TReportOrder::kByTime) {
         lines.push_back("  ");
         lines.push_back(SatelliteColumn("Satellite") + LineColumnHeader(in.sunlitOnly));
-        for (const TLinePass& pass : InTimeOrder(result.linePasses, [](const TLinePass& p) { return p.aos; }))
+        bool marked = false;
+        for (const TLinePass& pass : InTimeOrder(result.linePasses, [](const TLinePass& p) { return p.aos; })) {
+            const bool estimated = !SatMagnitudeKnown(sats[pass.satellite]);
+            marked |= estimated && !pass.shadowed;
             lines.push_back(SatelliteColumn(sats[pass.satellite].name.str()) +
-                            LinePassLine(pass, in.displayOffset));
+                            LinePassLine(pass, in.displayOffset, estimated));
+        }
+        if (marked) lines.push_back(kEstimatedFootnote);
         return lines;
     }
     ForEachSatellite(result.linePasses, [&](std::span<const TLinePass> passes) {
@@ -422,10 +439,11 @@ TReportLines TransitReport(const TTransitResult& result, const std::vector<TSatR
     BySatellite(result.transits, [&](const TTransit& transit, const TTransit* previous) {
         if (!previous) {
             WriteSatelliteHeader(sats[transit.satellite], lines, settings);
+            if (!SatMagnitudeKnown(sats[transit.satellite])) lines.push_back(kEstimatedBlockLine);
             lines.push_back("  ");
             lines.push_back(TransitColumnHeader());
         }
-        lines.push_back(TransitRowLine(transit.row, in.displayOffset));
+        lines.push_back(TransitRowLine(transit.row, in.displayOffset, !SatMagnitudeKnown(sats[transit.satellite])));
     });
     return lines;
 }
@@ -480,7 +498,8 @@ std::string VisibleColumnLine() {
 std::string VisibleRowLine(const TVisibleRow& row) {
     return FormatArgs("  %0:-30s  %1:5.1f   %2:4.1f   %3:4s   %4:7.1f   %5:6.0f   %6:-5s",
                       {row.title, row.azimuth, row.elevation, MagnitudeText("%0:4.1f", row.magnitude, !row.sunlit),
-                       row.range, row.height, row.sunlit ? "Y" : "N"});
+                       row.range, row.height, row.sunlit ? "Y" : "N"}) +
+           Mark(row.estimated && row.sunlit);
 }
 
 std::string PassTitle(const TSatRec& satellite, bool fullNumber) {

@@ -62,14 +62,25 @@ void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double s
 void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
                           const TReportSettings& settings);
 
+// Magnitudes worked out from an unknown standard magnitude are guesses: their
+// rows end in the mark, a satellite's block says so under its header and a
+// time-ordered list in a last line. The fixed columns stay as they are.
+inline constexpr const char* kEstimatedMark = "  est";
+inline constexpr const char* kEstimatedBlockLine =
+    "  Standard magnitude unknown: its magnitudes are estimates (est)";
+inline constexpr const char* kEstimatedFootnote =
+    "  est: estimated magnitude, no standard magnitude is known for the satellite";
+
 // Line-mode pass list.
 std::string LineColumnHeader(bool sunlitOnly);
-std::string LinePassLine(const TLinePass& pass, double displayOffset);
+// estimated: the satellite's standard magnitude is unknown; a shown
+// magnitude gets kEstimatedMark after the last column.
+std::string LinePassLine(const TLinePass& pass, double displayOffset, bool estimated = false);
 
 // Tabular pass list.
 void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunlitOnly);
 // sunlitOnly: the "Slt" mark is left empty.
-std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly);
+std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly, bool estimated = false);
 
 // Iridium flares.
 void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
@@ -84,7 +95,7 @@ std::string TransitTitle(const std::string& targetName);
 // The ground-path report's title without its indent: the target's name and " Ground Track".
 std::string GroundPathTitle(const std::string& targetName);
 std::string TransitColumnHeader();
-std::string TransitRowLine(const TTransitRow& row, double displayOffset);
+std::string TransitRowLine(const TTransitRow& row, double displayOffset, bool estimated = false);
 std::string TransitEpochLine(double start, double displayOffset);     // "MMM dd yyyy HH:nn:ss"
 std::string GroundPathEpochLine(double start, double displayOffset);  // two-digit year
 std::string RaDecLine(double ra, double dec);                         // radians
@@ -146,6 +157,7 @@ struct TVisibleRow {
     std::string title;
     double azimuth = 0, elevation = 0, magnitude = 0, range = 0, height = 0;  // x factor done
     bool sunlit = false;
+    bool estimated = false;  // no standard magnitude known: the magnitude is a guess
 };
 std::string VisibleRowLine(const TVisibleRow& row);
 

@@ -14,6 +14,7 @@
 #include "ShortString.h"
 #include "ZenoraTypes.h"
 #include "uHorizonMask.h"
+#include "uMagModel.h"
 
 // How far a search got. A cancelled search keeps every satellite it finished
 // and says it was cut short.
@@ -45,6 +46,8 @@ struct TPredictionInputs {
     // The observer's horizon: passes are listed where they clear it (null:
     // the minimum elevation all round). minElevation stays its floor.
     THorizonHandle horizon;
+    // How a standard magnitude becomes the one seen (default: as always).
+    TMagModel magModel;
 };
 
 // A pass record's magnitude when the satellite is never lit where it is taken.

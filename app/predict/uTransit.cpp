@@ -118,6 +118,7 @@ struct TTransitContext {
     double minElevation = 0.0;    // rad
     double distanceFactor = 1.0;
     bool shortcuts = true;
+    TMagModel magModel;
 };
 
 void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
@@ -183,7 +184,7 @@ void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
                             row.elevation = Degrees(ap.state.altaz.alt);
                             row.azimuth = Degrees(ap.state.altaz.az);
                             row.magnitude =
-                                RawMagnitude(observer.vect, ap.state, sun, sat.stdMag);
+                                RawMagnitude(observer.vect, ap.state, sun, sat.stdMag, cx.magModel);
                             row.sunlit = SunLite(&ap.state.pos, &sun);
                             row.separation = smallest * 60.0;
                             row.range = ap.state.radec.dist * cx.distanceFactor;
@@ -217,6 +218,7 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.minElevation = in.minElevation;
     cx.distanceFactor = rs.distanceFactor;
     cx.shortcuts = in.shortcuts;
+    cx.magModel = in.magModel;
     result.status = RunPerSatellite(
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TTransit>& out) {

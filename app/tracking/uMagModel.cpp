@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "Zenora.h"
 #include "uUnits.h"
@@ -34,4 +35,29 @@ double ApparentMagnitude(const TMagModel& model, double stdMag, double rangeKm, 
     double m = PhaseMagnitude(stdMag, rangeKm, fraction, model.phase);
     if (model.extinction) m += model.extinctionPerAirmass * KastenYoungAirmass(elevation);
     return m;
+}
+
+TMagModel MagModelOf(const TOptions& options) {
+    TMagModel m;
+    m.phase = options.magPhase == 1 ? TPhaseModel::kLambert : TPhaseModel::kFraction;
+    m.extinction = options.extinctionOn == 1;
+    if (options.extinctionCenti != 0) m.extinctionPerAirmass = options.extinctionCenti / 100.0;
+    return m;
+}
+
+void StoreMagModel(TOptions& options, const TMagModel& model) {
+    options.magPhase = model.phase == TPhaseModel::kLambert ? 1 : 0;
+    options.extinctionOn = model.extinction ? 1 : 0;
+    const double k = std::clamp(model.extinctionPerAirmass, 0.01, kMaxExtinction);
+    options.extinctionCenti = static_cast<uint8_t>(std::lround(k * 100.0));
+}
+
+std::string MagModelText(const TMagModel& model) {
+    std::string text = PhaseModelName(model.phase);
+    if (model.extinction) {
+        char k[32];
+        std::snprintf(k, sizeof k, "%.2f", model.extinctionPerAirmass);
+        text += std::string(" + extinction ") + k + " mag/airmass";
+    }
+    return text;
 }

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "uVarDef.h"
+
 enum class TPhaseModel : uint8_t {
     kFraction = 0,  // brightness in proportion to the illuminated fraction (the reports' default)
     kLambert = 1,   // a diffuse (Lambertian) sphere
@@ -38,3 +40,12 @@ double KastenYoungAirmass(double elevation);
 // PhaseMagnitude plus, with extinction on, extinctionPerAirmass x airmass.
 double ApparentMagnitude(const TMagModel& model, double stdMag, double rangeKm, double fraction,
                          double elevation);
+
+// The model the options file holds, and back (the per-airmass value kept to
+// hundredths, 0.01 to 2.55).
+TMagModel MagModelOf(const TOptions& options);
+void StoreMagModel(TOptions& options, const TMagModel& model);
+inline constexpr double kMaxExtinction = 2.55;
+
+// "fraction", or "lambert", and " + extinction 0.20 mag/airmass" when on.
+std::string MagModelText(const TMagModel& model);

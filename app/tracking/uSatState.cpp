@@ -86,14 +86,14 @@ void SetStateModes(std::vector<TSatState>& states, const TOptions& options, std:
 }
 
 double RawMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
-                    double stdMag) {
+                    double stdMag, const TMagModel& model) {
     const double fraction = illum_fraction(&observerPos, &state.pos, &sunPos);
-    return Calc_Magnitude(stdMag, state.radec.dist, fraction);
+    return ApparentMagnitude(model, stdMag, state.radec.dist, fraction, state.altaz.alt);
 }
 
 bool VisualMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
-                     double stdMag, double& magnitude) {
+                     double stdMag, double& magnitude, const TMagModel& model) {
     if (!SunLite(&state.pos, &sunPos)) return false;
-    magnitude = RawMagnitude(observerPos, state, sunPos, stdMag);
+    magnitude = RawMagnitude(observerPos, state, sunPos, stdMag, model);
     return true;
 }

@@ -11,6 +11,7 @@
 #include "SatTypes.h"
 #include "ZenoraTypes.h"
 #include "uText.h"
+#include "uMagModel.h"
 #include "uUnits.h"
 #include "uVarDef.h"
 
@@ -68,12 +69,13 @@ void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& sta
 void SetStateModes(std::vector<TSatState>& states, const TOptions& options, std::size_t first);
 
 // Visual magnitude of a satellite: false (magnitude untouched) when it is in
-// the Earth's shadow. state.radec.dist must hold the range.
+// the Earth's shadow. state.radec.dist must hold the range, and with
+// extinction on state.altaz.alt the elevation.
 bool VisualMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
-                     double stdMag, double& magnitude);
+                     double stdMag, double& magnitude, const TMagModel& model = {});
 // The same brightness without the shadow test, for reports that list it anyway.
 double RawMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
-                    double stdMag);
+                    double stdMag, const TMagModel& model = {});
 
 // ---- Sun, Moon and planet services ---------------------------------------
 

@@ -3,12 +3,20 @@
 #include <QFileDialog>
 
 void PickFile(QWidget* parent, int kind, const std::string& folder, std::function<void(const std::string&)> chosen) {
-    if (kind != kPickElementFile && kind != kPickReportFile) return;
-    const bool open = kind == kPickElementFile;
-    auto* dialog = new QFileDialog(parent, open ? "Select a File" : "Save To File", QString::fromStdString(folder));
-    dialog->setObjectName(open ? "PickFileOpen" : "PickFileSave");
+    if (kind != kPickElementFile && kind != kPickReportFile && kind != kPickMagnitudeFile) return;
+    const bool open = kind != kPickReportFile;
+    const bool mags = kind == kPickMagnitudeFile;
+    auto* dialog = new QFileDialog(parent, mags ? "Import Magnitudes" : open ? "Select a File" : "Save To File",
+                                   QString::fromStdString(folder));
+    dialog->setObjectName(mags ? "PickMagnitudes" : open ? "PickFileOpen" : "PickFileSave");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
-    if (open) {
+    if (mags) {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilters({"Magnitude lists (*.mag *.txt *.csv *.tle)", "qs.mag lists (*.mag *.txt)",
+                                "SATCAT CSV (*.csv)", "Element files (*.tle *.txt *.csv *.json *.xml)",
+                                "All files (*)"});
+    } else if (open) {
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
         dialog->setFileMode(QFileDialog::ExistingFile);
         // Every form the element readers take; all of them first.

@@ -25,6 +25,7 @@ enum TWorkerCode : int {
     kWorkerStartUp = 1,
     kWorkerAutoDownload = 2,
     kWorkerConversion = 25,
+    kWorkerMagImport = 27,
     kWorkerSkyRefresh = 33,
     kWorkerLineSearch = 40,
     kWorkerTabularSearch = 41,

@@ -81,7 +81,7 @@ TEST_F(Settings, OptionsDefaultsWhenMissingAndNothingWritten) {
     EXPECT_EQ(o.fontName.str(), "Courier New");
     EXPECT_EQ(o.mapFile.str(), "Real_Color_x.jpg");
     EXPECT_EQ(o.tleFolder.str(), "/opt/orbisk/tle/");
-    EXPECT_EQ(o.pad[0] | o.pad[1] | o.pad[2], 0);  // never uninitialised bytes
+    EXPECT_EQ(o.magPhase | o.extinctionOn | o.extinctionCenti, 0);  // never uninitialised bytes
     for (int k = 0; k < kMenuItemCount; ++k) {
         bool on = k == kMenuSatVis || k == kMenuTracks || k == kMenuShowLabel || k == kMenuConstellations;
         EXPECT_EQ(m.checked[k], on ? 1 : 0) << k;

@@ -17,6 +17,7 @@
 #include "frInfo.h"
 #include "uGraphicCalc.h"
 #include "uInitialize.h"
+#include "uMagFile.h"
 
 namespace {
 
@@ -235,20 +236,27 @@ TEST(SatelliteInfo, ElementsInTheirFormats) {
     s.name = "TWENTY CHARACTERS AB";
     const TSatRec sat = s.Record();
     const std::vector<std::string> lines = SatelliteInfoLines(sat, true, 1.0);
-    ASSERT_EQ(lines.size(), 16u);
+    ASSERT_EQ(lines.size(), 17u);
     EXPECT_EQ(lines[1], "  Name:    TWENTY CHARACTERS AB");
     EXPECT_EQ(lines[2], "  Number:  90001");
-    EXPECT_EQ(lines[4], "  Epoch Date:     \tJan 22 2018 00:00:00Z");
-    EXPECT_EQ(lines[6], "  Revs per day:    \t15.50  Rev");
-    EXPECT_EQ(lines[8], "  Inclination:     \t51.64000  Degrees");
-    EXPECT_EQ(lines[9], "  Eccentricity:    \t0.0006703");
-    EXPECT_EQ(lines[12], "  RA of Asc Node:  \t247.463  Degrees");
+    TSatRec rated = sat;
+    rated.stdMag = 3.5;
+    SetSatMagSource(rated, TMagSource::kRcs);
+    EXPECT_EQ(SatelliteInfoLines(rated, true, 1.0)[3], "  Std Mag:  3.5 (rcs)");
+    rated.stdMag = kPlaceholderStdMag;
+    SetSatMagSource(rated, TMagSource::kNotRecorded);  // an older record: 8.0 is the placeholder
+    EXPECT_EQ(SatelliteInfoLines(rated, true, 1.0)[3], "  Std Mag:  8.0 estimated: no standard magnitude known");
+    EXPECT_EQ(lines[5], "  Epoch Date:     \tJan 22 2018 00:00:00Z");
+    EXPECT_EQ(lines[7], "  Revs per day:    \t15.50  Rev");
+    EXPECT_EQ(lines[9], "  Inclination:     \t51.64000  Degrees");
+    EXPECT_EQ(lines[10], "  Eccentricity:    \t0.0006703");
+    EXPECT_EQ(lines[13], "  RA of Asc Node:  \t247.463  Degrees");
     EXPECT_TRUE(lines.back().starts_with("  Decay Date:\t\t") && lines.back().ends_with("Z")) << lines.back();
     TTestSat noDrag = s;  // no decay in sight
     noDrag.ndot = " .00000000";
     EXPECT_EQ(SatelliteInfoLines(noDrag.Record(), true, 1.0).back(), "  Decay Date:        No Decay prior to 2050");
     const std::vector<std::string> miles = SatelliteInfoLines(sat, false, 0.621371);
-    EXPECT_TRUE(miles[13].ends_with(" mi."));
+    EXPECT_TRUE(miles[14].ends_with(" mi."));
 }
 
 }  // namespace

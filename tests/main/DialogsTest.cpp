@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QHeaderView>
@@ -31,6 +32,7 @@
 #include "frWeb.h"
 #include "uInitialize.h"
 #include "uMagFile.h"
+#include "uMagModel.h"
 #include "uNetFiles.h"
 
 namespace {
@@ -371,7 +373,64 @@ TEST(MagnitudeEditor, SaveRulesAndTheFileWrittenAtClosing) {
                                        "25544   ISS ZARYA                  1.0 user\r\n");
 }
 
+// The source shows with each entry and is saved as chosen; a nine-digit
+// number shows as itself, not as the "*****" of the five columns.
+TEST(MagnitudeEditor, ShowsAndSetsTheSource) {
+    TTestFolder folder;
+    ASSERT_TRUE(WriteFileAtomic(folder / "Mag.dat", "http://example.test/q.zip\n"
+                                                    "00005   VANGUARD 1                11.0\n"
+                                                    "25544   ISS (ZARYA)               -1.3 rcs\n" +
+                                                        FormatMagLine(270000123, "FAR ONE", " 6.5", TMagSource::kNameRule) +
+                                                        "\n"));
+    TMagWndSetup setup;
+    setup.dataFolder = folder.path;
+    setup.elementFolder = folder.path;
+    TfrMagWnd w(setup);
+    w.show();
+    auto* list = Child<QListWidget>(&w, "MagListBox");
+    auto* source = Child<QComboBox>(&w, "cb_source");
+    list->setCurrentRow(0);
+    EXPECT_EQ(source->currentText(), "Observed") << "an older line's value counts as observed";
+    EXPECT_FALSE(source->isEnabled());
+    list->setCurrentRow(2);
+    EXPECT_EQ(Text(&w, "txt_number"), "270000123");
+    EXPECT_EQ(source->currentText(), "Name rule");
+    list->setCurrentRow(1);
+    EXPECT_EQ(source->currentText(), "RCS estimate");
+    Click(&w, "bn_edit");
+    ASSERT_TRUE(source->isEnabled());
+    source->setCurrentText("Unknown");
+    Click(&w, "bn_save");
+    EXPECT_EQ(TakeBox(&w), "Satellite entry saved.");
+    Click(&w, "bn_close");
+    const std::string bytes = folder.Bytes("Mag.dat");
+    EXPECT_NE(bytes.find("25544   ISS (ZARYA)                8.0 unknown"), std::string::npos) << bytes;
+    EXPECT_NE(bytes.find("FAR ONE                    6.5 rule 270000123"), std::string::npos) << bytes;
+}
+
 // ---- options --------------------------------------------------------------------------------
+
+TEST(OptionsWindow, MagnitudeModelIsShownAndSaved) {
+    TOptions o = DefaultOptions(ORBISK_PROGRAM_DIR "/");
+    TfrOptionWnd w(o, ORBISK_PROGRAM_DIR "/");
+    w.show();
+    auto* extinction = Child<QCheckBox>(&w, "ckb_extinction");
+    auto* perAirmass = Child<QDoubleSpinBox>(&w, "sp_extinction");
+    EXPECT_EQ(Child<QComboBox>(&w, "cb_phase")->currentIndex(), 0);
+    EXPECT_FALSE(extinction->isChecked());
+    EXPECT_FALSE(perAirmass->isEnabled());
+    EXPECT_DOUBLE_EQ(perAirmass->value(), 0.2);
+    Child<QComboBox>(&w, "cb_phase")->setCurrentIndex(1);
+    extinction->setChecked(true);
+    EXPECT_TRUE(perAirmass->isEnabled());
+    perAirmass->setValue(0.35);
+    Click(&w, "bn_saveoptions");
+    ASSERT_TRUE(w.saved());
+    const TMagModel m = MagModelOf(w.options());
+    EXPECT_EQ(m.phase, TPhaseModel::kLambert);
+    EXPECT_TRUE(m.extinction);
+    EXPECT_DOUBLE_EQ(m.extinctionPerAirmass, 0.35);
+}
 
 TEST_F(TWindowTest, OptionsShowShadowAndUnitsAndApplyWhenSaved) {
     folder.Satellites({TTestSat{}.Record()});
@@ -464,6 +523,30 @@ TEST_F(TWindowTest, ToolsUpdateTheListAndRefuseToConvertAFileWithoutSets) {
                                                "Common_Name_fresh.tle" + "; \"fresh.tle\" is kept as it was.");
     EXPECT_EQ(folder.Bytes("fresh.tle"), newer.ThreeLines());
     EXPECT_FALSE(folder.Bytes("Common_Name_fresh.tle").empty());
+}
+
+// Tools > Import Magnitudes: the file merged into Mag.dat, the counts in a
+// message box, the main list's satellite rated from the merged file.
+TEST_F(TWindowTest, ToolsImportMagnitudesMergesAndTellsTheCounts) {
+    TTestSat tracked;
+    folder.Satellites({tracked.Record()});
+    ASSERT_TRUE(WriteFileAtomic(folder / "Mag.dat", "http://example.test/q.zip\n90001   TEST SAT                   8.0\n"));
+    ASSERT_TRUE(WriteFileAtomic(folder / "satcat.csv",
+                                "OBJECT_NAME,OBJECT_ID,NORAD_CAT_ID,OBJECT_TYPE,DECAY_DATE,RCS\n"
+                                "TEST SAT,1998-067A,90001,PAY,,10.0\n"));
+    TfrMainWnd& w = Start();
+    Ui().menu_importmag->trigger();
+    ASSERT_TRUE(AnswerFileDialog(&w, folder / "satcat.csv", "PickMagnitudes"));
+    const std::string message = TakeMessage().toStdString();
+    EXPECT_NE(message.find("SATCAT: 1 read, 0 added, 1 updated, 0 skipped"), std::string::npos) << message;
+    EXPECT_NE(folder.Bytes("Mag.dat").find("90001   TEST SAT                   5.4 rcs"), std::string::npos);
+    EXPECT_DOUBLE_EQ(w.session().MainSats[0].stdMag, 5.4);
+    EXPECT_EQ(SatMagSource(w.session().MainSats[0]), TMagSource::kRcs);
+
+    ASSERT_TRUE(WriteFileAtomic(folder / "page.txt", "<html>Too many requests</html>\n"));
+    Ui().menu_importmag->trigger();
+    ASSERT_TRUE(AnswerFileDialog(&w, folder / "page.txt", "PickMagnitudes"));
+    EXPECT_TRUE(TakeMessage().contains("is neither a qs.mag list"));
 }
 
 // ---- Sun, Moon and planet data -----------------------------------------------------------

@@ -4,6 +4,7 @@
 // list against a decay estimate computed here from the element lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 
@@ -100,14 +101,20 @@ TEST(AnalysisSearch, VisibleListHoldsExactlyTheSatellitesInsideTheLimits) {
     ASSERT_GE(expected.size(), 3u);
 
     const TReportLines lines = VisibleReport(r, in, TestSettings(site, 0.0));
-    ASSERT_EQ(lines.size(), 10 + r.sats.size());
+    // Without a magnitude list every magnitude is an estimate: a last line says so.
+    const bool anyLit = std::any_of(r.sats.begin(), r.sats.end(), [](const TVisibleSat& v) { return v.row.sunlit; });
+    ASSERT_EQ(lines.size(), 10 + r.sats.size() + (anyLit ? 1 : 0));
+    if (anyLit) EXPECT_EQ(lines.back(), kEstimatedFootnote);
     EXPECT_EQ(lines[7], VisibleSunLine(r.sunElevation));
     EXPECT_EQ(lines[9], VisibleColumnLine());
     // A satellite in the Earth's shadow has no magnitude to show; the columns stay.
     for (std::size_t i = 0; i < r.sats.size(); ++i) {
         TVisibleRow lit = r.sats[i].row;
         lit.sunlit = true;
-        const std::string& line = lines[10 + i];
+        lit.estimated = false;
+        std::string line = lines[10 + i];
+        EXPECT_EQ(line.ends_with(kEstimatedMark), r.sats[i].row.sunlit) << line;
+        if (line.ends_with(kEstimatedMark)) line.resize(line.size() - std::string(kEstimatedMark).size());
         ASSERT_EQ(line.size(), VisibleRowLine(lit).size());
         const std::string mag = line.substr(VisibleColumnLine().find("Mag") - 1, 4);
         EXPECT_EQ(mag == "    ", !r.sats[i].row.sunlit) << line;

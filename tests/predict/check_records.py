@@ -40,14 +40,17 @@ ROW = re.compile(r"^  ?\d\d/\d\d \d\d:\d\d:\d\d ")
 
 def report_rows(path):
     """The data rows of a report, each with the catalogue number of the
-    satellite header above it (flare rows have none)."""
+    satellite header above it (flare rows have none) and whether it ends in
+    the mark of an estimated magnitude (taken off its tokens)."""
     rows, number = [], None
     for line in open(path, encoding="utf-8"):
         m = re.match(r"^  Satellite: .*  -  (\S+)$", line.rstrip("\n"))
         if m:
             number = m.group(1)
         elif ROW.match(line):
-            rows.append((number, line.split()))
+            tokens = line.split()
+            estimated = tokens[-1] == "est"
+            rows.append((number, tokens[:-1] if estimated else tokens, estimated))
     return rows
 
 
@@ -83,19 +86,25 @@ def main():
     problems = []
     if not (len(text_rows) == len(csv_rows) == len(json_rows)):
         problems.append(f"{len(text_rows)} report rows, {len(csv_rows)} CSV rows, {len(json_rows)} JSON records")
-    for i, ((number, tokens), c, j) in enumerate(zip(text_rows, csv_rows, json_rows)):
+    for i, ((number, tokens, estimated), c, j) in enumerate(zip(text_rows, csv_rows, json_rows)):
         if number is not None and number != c["catalogue_number"]:
             problems.append(f"row {i}: satellite {number} in the report, {c['catalogue_number']} in the CSV")
         k = 0
         for field, kind in layout:
-            # No value (a magnitude in the Earth's shadow): a blank column.
+            # No value: a blank column (a magnitude in the Earth's shadow), or
+            # on a marked row a magnitude that is only an estimate.
             if c[field] == "" and j[field] is None:
+                if estimated and field.endswith("magnitude"):
+                    k += 1
+                    estimated = "used"
                 continue
             token = tokens[k] + " " + tokens[k + 1] if kind == "t" else tokens[k]
             k += 2 if kind == "t" else 1
             for source, record in (("CSV", c), ("JSON", j)):
                 if not agree(kind, token, record[field], offset):
                     problems.append(f"row {i} {field}: report '{token}', {source} {record[field]!r}")
+        if estimated is True:
+            problems.append(f"row {i}: marked as estimated, but the records give its magnitude")
     for p in problems[:20]:
         print(p)
     if not text_rows:

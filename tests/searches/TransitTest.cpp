@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "SearchTestUtil.h"
+#include "uMagFile.h"
 #include "uTransit.h"
 
 #if defined(HAVE_ERFA)
@@ -127,7 +128,7 @@ TEST_F(SunTransit, FoundWithinASecondAndNearlyCentral) {
     const TReportLines lines =
         TransitReport(r, {c->sat}, Body("Sun"), in, SettingsFor(c->site));
     EXPECT_EQ(lines.front(), "  Sun Transit");
-    EXPECT_EQ(lines.back(), TransitRowLine(tr.row, 0.0));
+    EXPECT_EQ(lines.back(), TransitRowLine(tr.row, 0.0, !SatMagnitudeKnown(c->sat)));
 }
 
 TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
