@@ -1,5 +1,6 @@
 #include "uSky.h"
 
+#include <QFontMetrics>
 #include <QPolygon>
 
 #include <algorithm>
@@ -178,22 +179,35 @@ void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& fra
 }
 
 void DrawOrientationBox(QPainter& painter, const TViewState& vs) {
-    FillPixels(painter, QRect(0, 0, 98, 76), kWhite);
-    FillPixels(painter, QRect(1, 1, 96, 74), QColor(Qt::black));
+    // Sized by the font: the readouts below the rose stay inside the box at
+    // any font size or pixel ratio.
+    const QFontMetrics fm = painter.fontMetrics();
+    const int line = fm.height();
+    const QString az = Latin1(FormatFloat(" Az: 000", vs.SkyCentreHoriz.az * kRadToDeg));
+    const QString alt = Latin1(FormatFloat("Alt: 000", vs.SkyCentreHoriz.alt * kRadToDeg));
+    const int cx = 44, cy = line + 22;
+    const int width = std::max(98, std::max(fm.horizontalAdvance(az), fm.horizontalAdvance(alt)) + 16);
+    const int height = cy + 26 + 2 * line;
+    FillPixels(painter, QRect(0, 0, width, height), kWhite);
+    FillPixels(painter, QRect(1, 1, width - 2, height - 2), QColor(Qt::black));
     double s = vs.SignX * std::sin(vs.Rotation);
     const double c = vs.SignY * std::cos(vs.Rotation);
     const bool mirrored = vs.SignX != vs.SignY;
     if (mirrored) s = -s;
-    auto t = [](double v) { return static_cast<int>(std::trunc(v)); };
+    auto t = [](double v) { return static_cast<int>(std::lround(v)); };
     const int m = mirrored ? -1 : 1;
     painter.setPen(kWhite);
-    painter.drawLine(34, 34, 34 + m * t(20 * s), 34 - t(20 * c));
-    painter.drawLine(34, 34, 34 - m * t(20 * c), 34 - t(20 * s));
-    TextOut(painter, 30 + m * t(30 * s), 28 - t(30 * c), QStringLiteral("N"));
-    TextOut(painter, 30 - m * t(30 * c), 28 - t(30 * s), QStringLiteral("E"));
+    painter.drawLine(cx, cy, cx + m * t(18 * s), cy - t(18 * c));
+    painter.drawLine(cx, cy, cx - m * t(18 * c), cy - t(18 * s));
+    // Letters centred on a circle just beyond the arms' ends.
+    auto letter = [&](double dx, double dy, const QString& text) {
+        TextOut(painter, cx + t(dx) - fm.horizontalAdvance(text) / 2, cy + t(dy) - line / 2, text);
+    };
+    letter(m * 28 * s, -28 * c, QStringLiteral("N"));
+    letter(-m * 28 * c, -28 * s, QStringLiteral("E"));
     painter.setPen(kYellow);
-    TextOut(painter, 8, 72, Latin1(FormatFloat(" Az: 000", vs.SkyCentreHoriz.az * kRadToDeg)));
-    TextOut(painter, 8, 84, Latin1(FormatFloat("Alt: 000", vs.SkyCentreHoriz.alt * kRadToDeg)));
+    TextOut(painter, 8, cy + 26, az);
+    TextOut(painter, 8, cy + 26 + line, alt);
 }
 }  // namespace
 
