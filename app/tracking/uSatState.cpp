@@ -1,5 +1,10 @@
 // Satellite state and look angles for one observer.
 #include <cmath>
+#ifdef ORBISK_COUNT_PROPAGATIONS
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#endif
 
 #include "Satellite.h"
 #include "Zenora.h"
@@ -41,8 +46,30 @@ void FillStateGroups(TSatState& state, double gha, const TObserver& observer) {
     if (sub) Vect_to_lat_lon_height(&state.pos, &state.latlon, gha);
 }
 
+#ifdef ORBISK_COUNT_PROPAGATIONS
+// Measurement builds only: propagations counted per thread, summed as each
+// thread ends (the main thread's before the statics go) and told on stderr
+// at exit, so a benchmark can weigh a search by the work it did.
+namespace {
+std::atomic<uint64_t> gPropagations{0};
+struct TPropagationsTold {
+    ~TPropagationsTold() {
+        std::fprintf(stderr, "propagations: %llu\n", static_cast<unsigned long long>(gPropagations.load()));
+    }
+} gPropagationsTold;
+struct TThreadPropagations {
+    uint64_t n = 0;
+    ~TThreadPropagations() { gPropagations += n; }
+};
+thread_local TThreadPropagations tPropagations;
+}  // namespace
+#endif
+
 bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
                         const TObserver& observer) {
+#ifdef ORBISK_COUNT_PROPAGATIONS
+    ++tPropagations.n;
+#endif
     // A record the catalogue rejected holds no valid elements: never hand it
     // to the propagator, and keep the mark so it stays rejected.
     if (sat.decayed == kDecayedRejected) {
