@@ -77,25 +77,6 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
     return ApparentMagnitude(model, sat.stdMag, state.radec.dist, fraction, state.altaz.alt);
 }
 
-// Rate of change of the satellite's elevation (rad/s) from its state and
-// the observer's position at the same time: the line of sight and the
-// zenith (the ellipsoid normal) both turn, the zenith with the Earth.
-double ElevationRate(const TSatState& state, const TObserver& observer) {
-    const TVector& o = observer.vect;
-    const double theta = std::atan2(o.y, o.x), cl = std::cos(observer.pos.lat);
-    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(observer.pos.lat)};
-    const double dz[3] = {-kEarthRotation * z[1], kEarthRotation * z[0], 0.0};
-    const double r[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
-    const double dr[3] = {state.vel.x + kEarthRotation * o.y, state.vel.y - kEarthRotation * o.x,
-                          state.vel.z};
-    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
-    const double n = std::sqrt(dot(r, r));
-    const double sinEl = dot(r, z) / n;
-    const double dSinEl = (dot(dr, z) + dot(r, dz)) / n - sinEl * dot(r, dr) / (n * n);
-    const double cosEl = std::sqrt(std::max(1e-12, 1.0 - sinEl * sinEl));
-    return dSinEl / cosEl;
-}
-
 // The whole second from `from` (at most `to`) at which the satellite stands
 // highest, the culmination when it lies between them. A pass rises to one
 // top: the elevation rate's zero is bracketed and closed in on by false
@@ -596,12 +577,22 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
     // Seconds from the time evaluated last during which x certainly stays
     // at or below `ceiling`: samples the walk would take there cannot
     // change its course, so they are passed without evaluating them.
+    // Two bounds: the central angle can only shrink (grow) so fast, and the
+    // elevation's rate, seen now, can only change so fast (near-earth
+    // elements, whose positions are smooth in time).
     auto quietFor = [&](double ceiling) {
         if (!lastOk || !shortcuts) return 0.0;
         const TReach reach = ReachOf(state.pos, state.vel);
         const double gamma = CentralAngle(state.pos, observer.vect);
-        return sign > 0.0 ? SecondsBelow(reach, gamma, observer, ceiling)
-                          : SecondsAbove(reach, gamma, observer, -ceiling);
+        double quiet = sign > 0.0 ? SecondsBelow(reach, gamma, observer, ceiling)
+                                  : SecondsAbove(reach, gamma, observer, -ceiling);
+        if (!sat.deepSpace && state.mode == kFillPosition) {
+            const TVector& o = observer.vect;
+            const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);
+            quiet = std::max(quiet, SecondsBelowByRate(reach, x, sign * ElevationRate(state, observer),
+                                                       sign * x, range, observer, ceiling));
+        }
+        return quiet;
     };
     if (start == TStart::kStateAtT && sat.decayed == 0) {
         lastOk = true;

@@ -9,6 +9,7 @@
 namespace {
 constexpr double kMu = 398600.8;                    // km^3/s^2 (WGS-72, the propagator's)
 constexpr double kEarthTurn = 7.2921159e-5 * 1.001;  // rad/s, rounded up
+constexpr double kEarthRotationRate = 6.30038809898496 / kSecondsPerDay;  // rad/s, sidereal
 // How far the path can leave the osculating ellipse within T seconds: it
 // starts on it, and the Earth's flattening and drag pull it away at a small
 // fraction of gravity (a decaying set drifts some 25 km in 40 minutes).
@@ -26,6 +27,11 @@ constexpr double kInclinationMargin = 1.0 * kDegToRad;
 constexpr double kApogeeFactor = 1.02;
 constexpr double kApogeeMargin = 100.0;              // km
 constexpr double kSafety = 1e-9;                     // rad, against rounding
+// The stretches the rate bound is worked out for, and what the velocity
+// (and so the elevation rate) may be off from the position's derivative.
+constexpr double kRateHorizons[] = {20.0, 60.0, 150.0, 400.0};  // s
+constexpr double kVelocitySlack = 0.01;                         // km/s
+constexpr double kMaxSine = 0.95;  // nearer the zenith the elevation turns too fast to bound
 
 double Cross(const TVector& a, const TVector& b) {
     const double x = a.y * b.z - a.z * b.y, y = a.z * b.x - a.x * b.z, z = a.x * b.y - a.y * b.x;
@@ -129,6 +135,63 @@ double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer
         const double edge = CentralAngleAt(e, b.rMin, observer.vect.r);
         return gamma < edge ? (edge - gamma) / (b.angularRate + kEarthTurn) : 0.0;
     });
+}
+
+// Rate of change of the satellite's elevation (rad/s) from its state and
+// the observer's position at the same time: the line of sight and the
+// zenith (the ellipsoid normal) both turn, the zenith with the Earth.
+double ElevationRate(const TSatState& state, const TObserver& observer) {
+    const TVector& o = observer.vect;
+    const double theta = std::atan2(o.y, o.x), cl = std::cos(observer.pos.lat);
+    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(observer.pos.lat)};
+    const double dz[3] = {-kEarthRotationRate * z[1], kEarthRotationRate * z[0], 0.0};
+    const double r[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
+    const double dr[3] = {state.vel.x + kEarthRotationRate * o.y, state.vel.y - kEarthRotationRate * o.x,
+                          state.vel.z};
+    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const double n = std::sqrt(dot(r, r));
+    const double sinEl = dot(r, z) / n;
+    const double dSinEl = (dot(dr, z) + dot(r, dz)) / n - sinEl * dot(r, dr) / (n * n);
+    const double cosEl = std::sqrt(std::max(1e-12, 1.0 - sinEl * sinEl));
+    return dSinEl / cosEl;
+}
+
+double SecondsBelowByRate(const TReach& reach, double x, double rate, double elevation, double range,
+                          const TObserver& observer, double ceiling) {
+    const double gap = ceiling - x - kSafety;
+    if (!(gap > 0.0) || !std::isfinite(rate) || !(range > 0.0)) return 0.0;
+    const double R = observer.vect.r;
+    double best = 0.0;
+    for (double horizon : kRateHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (!b.usable) continue;
+        // Relative speed and acceleration of the satellite seen from the
+        // observer: at most the speed at the lowest radius on the widest
+        // ellipse (vis-viva, with room for the flattening), gravity there
+        // (with room for the flattening and drag), and the observer's own
+        // circle with the Earth.
+        const double widest = 0.5 * (b.rMin + b.rMax);
+        const double orbital = std::sqrt(1.01 * kMu * (2.0 / b.rMin - 1.0 / widest));
+        const double speed = orbital + kEarthTurn * R + kVelocitySlack;
+        const double accel = 1.01 * kMu / (b.rMin * b.rMin) + kEarthTurn * kEarthTurn * R;
+        const double d = range - horizon * speed;  // the nearest the range can come
+        if (!(d > 1.0)) continue;
+        // s = sin(elevation) = u.z, u the line of sight, z the zenith turning
+        // with the Earth: |s'| <= v/d + w, |s''| <= 2a/d + 3v^2/d^2 + 2wv/d + w^2.
+        const double ds = speed / d + kEarthTurn;
+        const double dds = 2.0 * accel / d + 3.0 * speed * speed / (d * d) + 2.0 * kEarthTurn * speed / d +
+                           kEarthTurn * kEarthTurn;
+        const double sMax = std::abs(std::sin(elevation)) + horizon * ds;
+        if (!(sMax < kMaxSine)) continue;
+        const double c = std::sqrt(1.0 - sMax * sMax);
+        // elevation'' = s''/cos + s s'^2/cos^3
+        const double curve = dds / c + sMax * ds * ds / (c * c * c);
+        const double r = rate + kVelocitySlack / d;  // the rate rounded up
+        // x + r t + curve t^2 / 2 < ceiling up to the root t.
+        const double t = 2.0 * gap / (r + std::sqrt(r * r + 2.0 * curve * gap));
+        best = std::max(best, std::min(horizon, t));
+    }
+    return best;
 }
 
 double SunlitMargin(const TVector& satellite, const TVector& sun) {

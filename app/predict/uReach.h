@@ -5,6 +5,7 @@
 // that can never rise for the observer.
 #pragma once
 #include "SatTypes.h"
+#include "uTracking.h"
 #include "uVarDef.h"
 
 // A satellite's osculating orbit from one propagated state; bounds on its
@@ -33,6 +34,18 @@ double CentralAngle(const TVector& satellite, const TVector& observer);
 // certain.
 double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer, double ceiling);
 double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer, double floor);
+
+// Rate of change of the satellite's elevation (rad/s) from its state and
+// the observer's position at the same time (observer.vect).
+double ElevationRate(const TSatState& state, const TObserver& observer);
+
+// Seconds from now during which x, the elevation times a sign (+1 or -1),
+// certainly stays below `ceiling`: from x and its rate now (rad, rad/s) and a
+// bound on how fast that rate can change, which follows from the orbit's
+// bounds, the range now (km) and the elevation now (rad). 0 when nothing is
+// certain. The rate may be off by what the propagator's velocity is off.
+double SecondsBelowByRate(const TReach& reach, double x, double rate, double elevation, double range,
+                          const TObserver& observer, double ceiling);
 
 // How far (rad) the satellite is from the edge of the Earth's shadow by the
 // shadow test's own geometry: positive when sunlit.

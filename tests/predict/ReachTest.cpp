@@ -1,0 +1,81 @@
+// The bounds the searches skip evaluations by, against the propagated
+// elevation itself: where a bound says the elevation stays below (or above)
+// a level for so long, a one-second scan of that stretch must agree.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "../common/ElementSets.h"
+#include "PredictTestUtil.h"
+#include "uReach.h"
+
+namespace {
+struct TSample {
+    double el = 0.0, rate = 0.0, range = 0.0;
+    TSatState state{};
+};
+
+bool SampleAt(TSatRec& sat, TObserver& o, double t, TSample& s) {
+    s.state = TSatState{};
+    s.state.mode = kFillPosition;
+    const double gha = ObserverVector(t, o);
+    if (!PropagateSatellite(sat, s.state, t, gha, o)) return false;
+    s.el = ElevationOf(s.state.pos, o);
+    s.rate = ElevationRate(s.state, o);
+    const TVector& v = o.vect;
+    s.range = std::hypot(s.state.pos.x - v.x, s.state.pos.y - v.y, s.state.pos.z - v.z);
+    return true;
+}
+}  // namespace
+
+TEST(Reach, RateBoundHoldsOverEveryStretchItClaims) {
+    const elsets::TOrbit orbits[] = {
+        {51.6, 30.0, 0.0004, 30.0, 0.0, 15.54},
+        {98.7, 100.0, 0.0012, 90.0, 0.0, 14.3},
+        {150.0, 60.0, 0.01, 10.0, 0.0, 13.5},
+        {63.0, 300.0, 0.12, 270.0, 0.0, 11.5},
+        {65.0, 45.0, 0.003, 0.0, 0.0, 16.3, " 99000-2"},  // decaying
+    };
+    std::string text;
+    int number = 91001;
+    for (const elsets::TOrbit& orbit : orbits) text += elsets::MadeUpSet("REACH", number++, 21.0, orbit);
+    std::vector<TElementEntry> entries;
+    ReadElementText(entries, text);
+    std::vector<TSatRec> sats = elsets::SelectedRecords(entries);
+    ASSERT_EQ(sats.size(), 5u);
+    const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
+    double claimed = 0.0;
+    int checked = 0;
+    for (double lat : {0.0, 60.0, -89.0}) {
+        TObserver o = TestObserver(lat, 20.0, 0.3);
+        for (TSatRec& sat : sats) {
+            for (double k = 0.0; k < 86400.0; k += 293.0) {
+                TSample now;
+                if (!SampleAt(sat, o, start + k / 86400.0, now)) continue;
+                const TReach reach = ReachOf(now.state.pos, now.state.vel);
+                for (double sign : {1.0, -1.0})
+                    for (double gap : {0.002, 0.03, 0.3}) {
+                        const double x = sign * now.el, ceiling = x + gap;
+                        const double quiet =
+                            SecondsBelowByRate(reach, x, sign * now.rate, now.el, now.range, o, ceiling);
+                        if (!(quiet >= 1.0)) continue;
+                        claimed += quiet;
+                        ++checked;
+                        for (double j = 1.0; j <= quiet; j += 1.0) {
+                            TSample later;
+                            if (!SampleAt(sat, o, start + (k + j) / 86400.0, later)) {
+                                ADD_FAILURE() << "a propagation failed inside a stretch claimed quiet";
+                                break;
+                            }
+                            ASSERT_LT(sign * later.el, ceiling)
+                                << "satellite " << sat.catNo.str() << " latitude " << lat << " at " << k
+                                << " s + " << j << " s, claimed " << quiet << " s";
+                        }
+                    }
+            }
+        }
+    }
+    // The bound is not idle: it claims stretches, some of them long.
+    EXPECT_GT(checked, 500);
+    EXPECT_GT(claimed / checked, 20.0);
+}
