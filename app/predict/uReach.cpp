@@ -31,11 +31,21 @@ constexpr double kSafety = 1e-9;                     // rad, against rounding
 // (and so the elevation rate) may be off from the position's derivative.
 constexpr double kRateHorizons[] = {20.0, 60.0, 150.0, 400.0};  // s
 constexpr double kVelocitySlack = 0.01;                         // km/s
-constexpr double kMaxSine = 0.95;  // nearer the zenith the elevation turns too fast to bound
+constexpr double kMaxSine = 0.95;
+// How far the path can stray from the osculating plane beyond the drift
+// (short-period swings of the plane, rad) and how fast the plane can turn
+// (nodal regression and more, rad/s); the stretches worked out for.
+constexpr double kPlaneSwing = 0.005;
+constexpr double kPlaneTurn = 1e-5;
+constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s  // nearer the zenith the elevation turns too fast to bound
 
-double Cross(const TVector& a, const TVector& b) {
-    const double x = a.y * b.z - a.z * b.y, y = a.z * b.x - a.x * b.z, z = a.x * b.y - a.y * b.x;
-    return std::sqrt(x * x + y * y + z * z);
+TVector CrossVector(const TVector& a, const TVector& b) {
+    TVector c{};
+    c.x = a.y * b.z - a.z * b.y;
+    c.y = a.z * b.x - a.x * b.z;
+    c.z = a.x * b.y - a.y * b.x;
+    c.r = std::sqrt(c.x * c.x + c.y * c.y + c.z * c.z);
+    return c;
 }
 
 // Tilt of the ellipsoid normal, which elevations are measured from,
@@ -87,7 +97,8 @@ TReach ReachOf(const TVector& p, const TVector& v) {
     TReach reach;
     const double r = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
     const double speed = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
-    const double h = Cross(p, v);
+    const TVector n = CrossVector(p, v);
+    const double h = n.r;
     const double energy = speed * speed / 2.0 - kMu / r;
     if (!(energy < 0.0) || !(h > 0.0) || !std::isfinite(r)) return reach;
     const double a = -kMu / (2.0 * energy);
@@ -97,6 +108,7 @@ TReach ReachOf(const TVector& p, const TVector& v) {
     reach.apogee = a * (1.0 + e);
     reach.momentum = h;
     reach.eccentricity = e;
+    reach.normal = TVector{n.x / h, n.y / h, n.z / h, 1.0};
     reach.usable = std::isfinite(reach.perigee) && std::isfinite(reach.apogee);
     return reach;
 }
@@ -154,6 +166,30 @@ double ElevationRate(const TSatState& state, const TObserver& observer) {
     const double dSinEl = (dot(dr, z) + dot(r, dz)) / n - sinEl * dot(r, dr) / (n * n);
     const double cosEl = std::sqrt(std::max(1e-12, 1.0 - sinEl * sinEl));
     return dSinEl / cosEl;
+}
+
+double PlaneAngle(const TReach& reach, const TVector& o) {
+    const TVector& n = reach.normal;
+    const double r = std::sqrt(o.x * o.x + o.y * o.y + o.z * o.z);
+    if (!reach.usable || !(r > 0.0)) return 0.0;
+    return std::asin(std::min(1.0, std::abs(n.x * o.x + n.y * o.y + n.z * o.z) / r));
+}
+
+double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& observer, double ceiling) {
+    // The satellite stands at least as far from the observer (central
+    // angle) as the observer from the plane, less what the path strays from it.
+    const double e = ceiling - NormalTilt(observer) - kSafety;
+    if (!(e > -kHalfPi)) return 0.0;
+    double best = 0.0;
+    for (double horizon : kPlaneHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (!b.usable) continue;
+        const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
+        const double edge = CentralAngleAt(e, b.rMax, observer.vect.r);
+        const double room = planeAngle - stray - edge;
+        if (room > 0.0) best = std::max(best, std::min(horizon, room / (kEarthTurn + kPlaneTurn)));
+    }
+    return best;
 }
 
 double SecondsBelowByRate(const TReach& reach, double x, double rate, double elevation, double range,

@@ -17,6 +17,7 @@ struct TReach {
     double apogee = 0.0;      // km, geocentric
     double momentum = 0.0;    // km^2/s, specific angular momentum
     double eccentricity = 0.0;
+    TVector normal{};         // unit normal of the orbit plane
 };
 TReach ReachOf(const TVector& position, const TVector& velocity);
 
@@ -34,6 +35,15 @@ double CentralAngle(const TVector& satellite, const TVector& observer);
 // certain.
 double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer, double ceiling);
 double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer, double floor);
+
+// Angle (rad) between the observer's geocentric direction and the plane of
+// the orbit.
+double PlaneAngle(const TReach& reach, const TVector& observer);
+// Seconds from now (the observer at planeAngle from the orbit plane) during
+// which the observer certainly stays too far from the plane to see the
+// satellite at `ceiling` or higher: the plane hardly turns, the observer
+// turns with the Earth. 0 when nothing is certain.
+double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& observer, double ceiling);
 
 // Rate of change of the satellite's elevation (rad/s) from its state and
 // the observer's position at the same time (observer.vect).
