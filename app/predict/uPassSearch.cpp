@@ -579,15 +579,16 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
     // change its course, so they are passed without evaluating them.
     // The bounds: the central angle can only shrink (grow) so fast; before a
     // rise, the observer may stand too far from the orbit plane for a
-    // while; and the elevation's rate, seen now, can only change so fast
+    // while, or the satellite too far along its orbit; and the elevation's rate, seen now, can only change so fast
     // (near-earth elements, whose positions are smooth in time).
     auto quietFor = [&](double ceiling) {
         if (!lastOk || !shortcuts) return 0.0;
         const TReach reach = ReachOf(state.pos, state.vel);
         const double gamma = CentralAngle(state.pos, observer.vect);
-        double quiet = sign > 0.0 ? std::max(SecondsBelow(reach, gamma, observer, ceiling),
-                                             SecondsOffPlane(reach, PlaneAngle(reach, observer.vect),
-                                                             observer, ceiling))
+        double quiet = sign > 0.0 ? std::max({SecondsBelow(reach, gamma, observer, ceiling),
+                                              SecondsOffPlane(reach, PlaneAngle(reach, observer.vect),
+                                                              observer, ceiling),
+                                              SecondsOffArc(reach, state.pos, observer, ceiling)})
                                   : SecondsAbove(reach, gamma, observer, -ceiling);
         if (!sat.deepSpace && state.mode == kFillPosition) {
             const TVector& o = observer.vect;

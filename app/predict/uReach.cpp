@@ -37,7 +37,10 @@ constexpr double kMaxSine = 0.95;
 // (nodal regression and more, rad/s); the stretches worked out for.
 constexpr double kPlaneSwing = 0.005;
 constexpr double kPlaneTurn = 1e-5;
-constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s  // nearer the zenith the elevation turns too fast to bound
+constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s
+constexpr double kArcHorizons[] = {300.0, 1200.0, 2400.0, 3600.0, 5400.0};  // s
+constexpr double kMaxPlaneAngle = 1.3;  // rad; nearer the pole of the orbit its foot moves too fast
+constexpr double kSlowest = 0.98;       // the least angular rate of the path, of h / r^2 at the farthest  // nearer the zenith the elevation turns too fast to bound
 
 TVector CrossVector(const TVector& a, const TVector& b) {
     TVector c{};
@@ -188,6 +191,42 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
         const double edge = CentralAngleAt(e, b.rMax, observer.vect.r);
         const double room = planeAngle - stray - edge;
         if (room > 0.0) best = std::max(best, std::min(horizon, room / (kEarthTurn + kPlaneTurn)));
+    }
+    return best;
+}
+
+double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& observer, double ceiling) {
+    const double e = ceiling - NormalTilt(observer) - kSafety;
+    const TVector& n = reach.normal;
+    const TVector& o = observer.vect;
+    const double oLen = std::sqrt(o.x * o.x + o.y * o.y + o.z * o.z);
+    const double pLen = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
+    if (!reach.usable || !(e > -kHalfPi) || !(oLen > 0.0) || !(pLen > 0.0)) return 0.0;
+    // The observer's foot on the plane, and the angle from it to the
+    // satellite in the direction of motion.
+    const double along = (n.x * o.x + n.y * o.y + n.z * o.z) / oLen;
+    const double beta = std::asin(std::clamp(std::abs(along), 0.0, 1.0));
+    const TVector foot{o.x / oLen - along * n.x, o.y / oLen - along * n.y, o.z / oLen - along * n.z, 0.0};
+    const TVector s{p.x / pLen, p.y / pLen, p.z / pLen, 1.0};
+    const TVector c = CrossVector(foot, s);
+    const double delta = std::atan2(c.x * n.x + c.y * n.y + c.z * n.z,
+                                    foot.x * s.x + foot.y * s.y + foot.z * s.z);
+    double best = 0.0;
+    for (double horizon : kArcHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (!b.usable) continue;
+        const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
+        // Seen only within this angle of the foot, whatever the plane angle
+        // (cos(angle) = cos(plane angle) cos(delta) says so below 90 degrees).
+        const double arc = CentralAngleAt(e, b.rMax, observer.vect.r) + stray;
+        if (!(arc < kHalfPi) || !(std::abs(delta) > arc)) continue;
+        const double betaMax = beta + (kEarthTurn + kPlaneTurn) * horizon;
+        if (!(betaMax < kMaxPlaneAngle)) continue;
+        const double footRate = (kEarthTurn + kPlaneTurn) / std::cos(betaMax);
+        const double slowest = kSlowest * std::cos(stray) * reach.momentum / (b.rMax * b.rMax);
+        if (!(slowest > footRate)) continue;  // the satellite might fall back into the arc
+        const double ahead = std::fmod(-arc - delta + 4.0 * kPi, 2.0 * kPi);  // forward to the arc
+        best = std::max(best, std::min(horizon, ahead / (1.01 * b.angularRate + footRate)));
     }
     return best;
 }

@@ -45,6 +45,14 @@ double PlaneAngle(const TReach& reach, const TVector& observer);
 // turns with the Earth. 0 when nothing is certain.
 double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& observer, double ceiling);
 
+// Seconds from now during which the satellite certainly stays too far along
+// its orbit from the observer to be seen at `ceiling` or higher: it moves
+// only forward in its plane, faster than the observer's foot on that plane,
+// so once past (or still short of) the stretch of orbit it could be seen
+// from, it has the rest of the way round (or up to it) to go. satellite:
+// its geocentric position now. 0 when nothing is certain.
+double SecondsOffArc(const TReach& reach, const TVector& satellite, const TObserver& observer, double ceiling);
+
 // Rate of change of the satellite's elevation (rad/s) from its state and
 // the observer's position at the same time (observer.vect).
 double ElevationRate(const TSatState& state, const TObserver& observer);

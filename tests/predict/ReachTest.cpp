@@ -109,3 +109,13 @@ TEST(Reach, OrbitPlaneBoundHoldsOverEveryStretchItClaims) {
     EXPECT_GT(checked, 100);
     EXPECT_GT(mean, 600.0);
 }
+
+TEST(Reach, OrbitArcBoundHoldsOverEveryStretchItClaims) {
+    const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&, const TObserver& o,
+                                                             const TSample& now, double sign, double ceiling) {
+        if (sign < 0.0) return 0.0;  // a bound on rising only
+        return SecondsOffArc(ReachOf(now.state.pos, now.state.vel), now.state.pos, o, ceiling);
+    });
+    EXPECT_GT(checked, 100);
+    EXPECT_GT(mean, 600.0);
+}
