@@ -15,17 +15,22 @@ namespace {
 bool HasLine(const TRadarDrawn& d, const std::string& start) {
     return std::any_of(d.dataLines.begin(), d.dataLines.end(), [&](const std::string& l) { return l.rfind(start, 0) == 0; });
 }
+
+TRadarScene TenMinutePass() {
+    TRadarScene scene;
+    scene.pass.title = "TEST";
+    scene.pass.start = EncodeDayNumber(2018, 1, 21, 0, 40, 0);
+    scene.pass.end = scene.pass.start + 600.0 / 86400.0;
+    scene.observer = TestObserver(52.0, 4.0);
+    return scene;
+}
 }  // namespace
 
 TEST(RadarChart, MagnitudeLineOnlyWhenTheSceneHasOne) {
     TViewState vs;
     SetupRadarView(vs, 520, 360);
-    TRadarScene scene;
-    scene.pass.title = "TEST";
-    scene.pass.start = EncodeDayNumber(2018, 1, 21, 0, 40, 0);
-    scene.pass.end = scene.pass.start + 600.0 / 86400.0;
+    TRadarScene scene = TenMinutePass();
     scene.pass.magnitude = kNoMagnitude;
-    scene.observer = TestObserver(52.0, 4.0);
     QImage image;
     const TRadarDrawn withMag = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
     EXPECT_TRUE(HasLine(withMag, "MAG : "));
@@ -63,11 +68,7 @@ TEST(RadarChart, ALabelAtTheRimStaysOnTheDiscAndClearOfItsMark) {
 TEST(RadarChart, RimLabelsClearTheCompassAndTheEdgesArePaper) {
     TViewState vs;
     SetupRadarView(vs, 520, 360);
-    TRadarScene scene;
-    scene.pass.title = "TEST";
-    scene.pass.start = EncodeDayNumber(2018, 1, 21, 0, 40, 0);
-    scene.pass.end = scene.pass.start + 600.0 / 86400.0;
-    scene.observer = TestObserver(52.0, 4.0);
+    const TRadarScene scene = TenMinutePass();
     QImage image(520, 360, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::red);  // stands in for uninitialised memory
     const TRadarDrawn drawn = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
