@@ -200,6 +200,14 @@ int main(int argc, char** argv) {
     // An element file with several sets of one object (a supplemental file):
     // the set nearest the middle of the period, one line per object in a list.
     if (!a.tleFile.empty()) KeepNearestEpoch(sats, a.list ? NowDayNumber() : (inputs.start + inputs.stop) / 2.0);
+    std::string horizonLine;
+    if (!a.horizonFile.empty()) {
+        std::string note;
+        inputs.horizon = LoadHorizonMask(a.horizonFile, HorizonFormatForName(a.horizonFile), &error, &note);
+        if (!inputs.horizon) return Fail(1, error);
+        if (!note.empty()) Warn({note});
+        horizonLine = HorizonHeaderLine(*inputs.horizon);
+    }
 
     TReportSettings settings;
     settings.observerName = observer.name.str();
@@ -209,6 +217,7 @@ int main(int argc, char** argv) {
     settings.metric = options.metric != 0;
     settings.distanceFactor = settings.metric ? 1.0 : kMileFactor;
     settings.displayOffset = inputs.displayOffset;
+    settings.horizonLine = horizonLine;
 
     TProgressLine progress;
     if (isatty(STDERR_FILENO)) {

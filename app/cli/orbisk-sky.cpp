@@ -25,6 +25,7 @@ struct TSkyArgs {
     int days = 10;
     bool haveHorizon = false;
     double horizon = kHorizonNormal;
+    std::string maskFile;  // --horizon with any other value: a horizon mask file
 };
 
 // The observer and time options orbisk-predict reads; the rest are ours.
@@ -74,14 +75,16 @@ std::string ParseSkyArgs(const std::vector<std::string>& args, TSkyArgs& s, TPre
                 return "--days must be a whole number from 1 to 60";
             s.days = static_cast<int>(days);
         } else if (o == "--horizon") {
-            if (!hasValue) return "--horizon needs a value: normal, civil, nautical or astronomical";
+            if (!hasValue || args[i + 1].empty())
+                return "--horizon needs a value: normal, civil, nautical, astronomical or a mask file";
             const std::string& v = args[++i];
+            bool twilight = true;
             if (v == "normal") s.horizon = kHorizonNormal;
             else if (v == "civil") s.horizon = kHorizonCivil;
             else if (v == "nautical") s.horizon = kHorizonNautical;
             else if (v == "astronomical") s.horizon = kHorizonAstronomical;
-            else return "--horizon must be normal, civil, nautical or astronomical, not '" + v + "'";
-            s.haveHorizon = true;
+            else twilight = false, s.maskFile = v;
+            s.haveHorizon = s.haveHorizon || twilight;
         } else {
             std::vector<std::string_view> known = kSharedValues;
             known.insert(known.end(), kSharedFlags.begin(), kSharedFlags.end());
@@ -114,6 +117,12 @@ tables of the Sun, Moon and planet data window.
                        default: the upper edge at the horizon, 34' of
                        refraction), civil, nautical or astronomical (the
                        centre 6, 12 or 18 degrees below it)
+  --horizon FILE       any other value: a horizon mask ("az alt" lines in
+                       degrees, '#' comments, "# floor: DEG"; "az,alt" rows
+                       in a .csv file). Rise and set are then where the body
+                       clears it, and the Sun and the Moon up but behind it
+                       are marked "hidden". May be given with a twilight
+                       word (name a file called "civil" as ./civil)
   --time DATE          the moment (default now): "YYYY-MM-DD HH:MM:SS",
                        "YYYY-MM-DDTHH:MM" and the like; with a zone ("Z",
                        "+01:00") it is that moment, else a local time (UTC
@@ -133,7 +142,7 @@ tables of the Sun, Moon and planet data window.
 
 Options take their value as the next argument or after '=' (--lat=52.5).
 
-Exit status: 0 printed, 2 bad arguments.
+Exit status: 0 printed, 1 the mask file cannot be read, 2 bad arguments.
 )";
 
 void Print(const TReportLines& lines) {
@@ -141,13 +150,15 @@ void Print(const TReportLines& lines) {
 }
 
 // The Sun and the Moon now, from the planet table's records.
-TReportLines SunAndMoon(const TPlanetTable& table, const TObserver& observer, bool utc, double shown) {
+TReportLines SunAndMoon(const TPlanetTable& table, const TObserver& observer, bool utc, double shown,
+                        const THorizonMask* mask) {
     TReportLines lines;
     lines.push_back("  Observer: " + observer.name.str() + "  Lat: " + FormatFloat("#0.0000", Degrees(observer.pos.lat)) +
                     "  Lon: " + FormatFloat("#0.0000", Degrees(observer.pos.lon)) +
                     "  Height: " + FormatFloat("0", observer.pos.height * 1000.0) + " m");
     lines.push_back("  Time: " + FormatDateTime("yyyy-mm-dd HH:nn:ss", shown) +
                     (utc ? " UTC" : " Local, " + UtcOffsetText(observer.utcOffset)));
+    if (mask) lines.push_back(HorizonHeaderLine(*mask));
     lines.push_back(FormatArgs("  %0:-6s%1:-15s%2:-15s%3:9s %4:9s %5:16s",
                                {"Body", "RA", "Dec", "Alt", "Az", "Distance"}));
     for (const TPlanetRow& row : table.rows) {
@@ -157,6 +168,9 @@ TReportLines SunAndMoon(const TPlanetTable& table, const TObserver& observer, bo
         lines.push_back(FormatArgs("  %0:-6s%1:-15s%2:-15s%3:8.3f%4:s %5:8.3f%4:s %6:13.0n km",
                                    {row.name, ra, dec, row.altitude, std::string(1, kDegree), row.azimuth,
                                     row.distance}));
+        // Up, but behind an obstacle.
+        if (mask && row.altitude >= 0.0 && row.altitude < mask->Limit(row.azimuth * kDegToRad, -kHalfPi) * kRadToDeg)
+            lines.back() += "  hidden";
     }
     return lines;
 }
@@ -181,6 +195,13 @@ int main(int argc, char** argv) {
     if (const std::string error = cli::Setup(a, setup, &warnings); !error.empty()) return Fail(2, error);
     for (const std::string& w : warnings) Fail(0, "warning: " + w);
     TObserver& observer = setup.observer;
+    THorizonHandle mask;
+    if (!s.maskFile.empty()) {
+        std::string error, note;
+        mask = LoadHorizonMask(s.maskFile, HorizonFormatForName(s.maskFile), &error, &note);
+        if (!mask) return Fail(1, error);
+        if (!note.empty()) Fail(0, "warning: " + note);
+    }
 
     double utc = 0.0;
     if (std::string error = cli::StartAndZone(a, observer, NowDayNumber(), utc); !error.empty()) return Fail(2, error);
@@ -197,6 +218,7 @@ int main(int argc, char** argv) {
         in.days = s.days;
         in.utcMode = utcMode;
         in.observer = observer;
+        in.mask = mask;
         Print(RiseSetTable(in).lines);
     } else {
         TPlanetInputs in;
@@ -204,7 +226,7 @@ int main(int argc, char** argv) {
         in.utcMode = utcMode;
         in.observer = observer;
         const TPlanetTable table = PlanetTable(in);
-        Print(s.table == TSkyTable::kPlanets ? table.lines : SunAndMoon(table, observer, utcMode, shown));
+        Print(s.table == TSkyTable::kPlanets ? table.lines : SunAndMoon(table, observer, utcMode, shown, mask.get()));
     }
     return std::fflush(stdout) == 0 ? 0 : 1;
 }

@@ -109,6 +109,7 @@ int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, con
     in.utcMode = inputs.utcMode;
     in.displayOffset = inputs.displayOffset;
     in.magModel = inputs.magModel;
+    in.horizon = inputs.horizon;
 
     TTransitTarget target;
     if (mode.mode == TAnalysisMode::kTransit) {

@@ -14,7 +14,7 @@ std::string Range(const std::string& option, double lo, double hi) {
 const std::vector<std::string_view> kValueOptions = {
     "--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--tz", "--name",
     "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step", "--threads",
-    "--sat", "--sort", "--format", "--alarm", "--phase", "--extinction", "--import-magnitudes", "--import-kind"};
+    "--sat", "--sort", "--format", "--alarm", "--phase", "--extinction", "--import-magnitudes", "--import-kind", "--horizon"};
 const std::vector<std::string_view> kFlagOptions = {"--help", "--version", "--utc", "--all",
                                                     "--day-night", "--list"};
 
@@ -137,6 +137,8 @@ std::string ParsePredictArgs(const std::vector<std::string>& args, TPredictArgs&
                 return "--mode must be line or table, not '" + text + "'";
         } else if (a == "--tle") {
             if (!value(out.tleFile) || out.tleFile.empty()) return "--tle needs a file name";
+        } else if (a == "--horizon") {
+            if (!value(out.horizonFile) || out.horizonFile.empty()) return "--horizon needs a mask file";
         } else if (a == "--data") {
             if (!value(out.dataDir) || out.dataDir.empty()) return "--data needs a folder";
         } else if (a == "--lat") {
@@ -290,6 +292,10 @@ Prints the visible passes of the selected satellites of data/MainSat.bin
   --utc                read and print times in UTC (default: the observer's
                        local time, UTC plus its offset)
   --min-elev DEG       minimum satellite elevation, 0 to 45 (10)
+  --horizon FILE       a horizon mask: "az alt" lines in degrees ('#'
+                       comments, "# floor: DEG"), or "az,alt" rows in a .csv
+                       file; passes are listed where they clear it (the
+                       minimum elevation stays the floor)
   --sun-alt DEG        Sun altitude limit of darkness, -18 to 0 (-6)
   --min-revs N         search satellites of more than N revolutions a day,
                        2 to 18 (13); 20 or more are never searched

@@ -20,6 +20,7 @@ struct TPredictArgs {
     bool table = false;           // --mode table
     std::string tleFile;          // --tle: every set of this file instead of MainSat.bin
     std::string dataDir;          // --data
+    std::string horizonFile;      // --horizon: a horizon mask file
     bool haveSite = false;        // --lat and --lon given
     double latitude = 0.0;        // degrees, north positive
     double longitude = 0.0;       // degrees, east positive

@@ -335,6 +335,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         in.dayFlares = mode.dayFlares;
         in.magLimit = mode.mag;
         in.elementDate = NewestEpochText(settings.elementAges);
+        in.horizon = inputs.horizon;
         const TFlareResult result = RunFlareSearch(in, sats, observer, settings, args.threads, control);
         Emit(args.format, [&] { return FlareReport(result, in, settings); },
              [&] {

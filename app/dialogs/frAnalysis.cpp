@@ -247,6 +247,7 @@ TAnalysisInputs TfrAnalysisWnd::ReadInputs() const {
     in.minAlt = nm_minalt->value();
     in.maxAlt = nm_maxAlt->value();
     in.magModel = MagModelOf(Session.Options);
+    in.horizon = Horizon;
     return in;
 }
 

@@ -32,6 +32,8 @@ public:
     ~TfrAnalysisWnd() override;
 
     void SetLocationCommand(QAction* command);
+    // The observer's horizon mask for the searches started from now on (null: none).
+    void SetHorizon(THorizonHandle mask) { Horizon = std::move(mask); }
     // Loads an element file as the window's list (worker 60), as choosing it
     // in the file dialog does.
     void LoadElementFile(const std::string& path);
@@ -54,6 +56,7 @@ private:
     void cb_objectChange();
 
     const TSession& Session;
+    THorizonHandle Horizon;
     std::shared_ptr<const std::vector<TElementEntry>> Entries;
     std::string FileName;
     std::shared_ptr<const TMagList> Mags;

@@ -15,6 +15,7 @@
 
 #include "Zenora.h"
 #include "frCommon.h"
+#include "frHorizon.h"
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uInitialize.h"
@@ -92,6 +93,7 @@ void TfrLocWnd::BuildUi() {
     bn_cancel = NewButton(this, "bn_cancel", "Cancel");
     bn_apply = NewButton(this, "bn_apply", "Apply");
     bn_done = NewButton(this, "bn_done", "Done");
+    bn_horizon = NewButton(this, "bn_horizon", "Horizon Mask...", "The obstacles around the shown place");
     lb_msl = new QLabel(this);
     lb_msl->setObjectName("lb_msl");
     lb_geoid = new QLabel(this);
@@ -129,6 +131,7 @@ void TfrLocWnd::BuildUi() {
     for (QPushButton* b : {bn_new, bn_modify, bn_delete, bn_save, bn_cancel}) edits->addWidget(b);
     auto* finish = new QHBoxLayout;
     finish->addWidget(bn_apply);
+    finish->addWidget(bn_horizon);
     finish->addStretch(1);
     finish->addWidget(bn_done);
     auto* right = new QVBoxLayout;
@@ -162,6 +165,16 @@ void TfrLocWnd::BuildUi() {
     connect(bn_delete, &QPushButton::clicked, this, &TfrLocWnd::bn_deleteClick);
     connect(bn_apply, &QPushButton::clicked, this, &TfrLocWnd::bn_applyClick);
     connect(bn_done, &QPushButton::clicked, this, &QDialog::accept);
+    connect(bn_horizon, &QPushButton::clicked, this, &TfrLocWnd::bn_horizonClick);
+}
+
+void TfrLocWnd::bn_horizonClick() {
+    // The shown place's mask: each place keeps its own.
+    std::string name = Field(txt_loc);
+    if (name.empty()) name = Observer.name.str();
+    auto* editor = new TfrHorizonWnd(DataFolder, name, this);
+    editor->setAttribute(Qt::WA_DeleteOnClose);
+    editor->open();
 }
 
 // ---- the location files -----------------------------------------------------------

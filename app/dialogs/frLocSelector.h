@@ -56,6 +56,7 @@ private:
     void bn_saveClick();
     void bn_deleteClick();
     void bn_applyClick();
+    void bn_horizonClick();
 
     QListWidget* listbox_loc = nullptr;
     QLineEdit *txt_loc = nullptr, *txt_lat1 = nullptr, *txt_lat2 = nullptr, *txt_lon1 = nullptr, *txt_lon2 = nullptr,
@@ -64,7 +65,7 @@ private:
     QLabel *lb_msl = nullptr, *lb_geoid = nullptr;
     QPushButton *bn_main = nullptr, *bn_user = nullptr, *bn_new = nullptr, *bn_modify = nullptr,
                 *bn_delete = nullptr, *bn_save = nullptr, *bn_cancel = nullptr, *bn_apply = nullptr,
-                *bn_done = nullptr;
+                *bn_done = nullptr, *bn_horizon = nullptr;
 
     TObserver Observer;
     std::string DataFolder;

@@ -378,7 +378,9 @@ void TfrPredictionWnd::StartSearch(int code) {
     observer.utcOffset = ObserverOffsetAt(observer, ObserverLocalToUtc(observer, controls.shownStart));
     TPredictionInputs in = ReadPredictionInputs(controls, observer.utcOffset);
     in.magModel = MagModelOf(Session.Options);
+    in.horizon = EffectiveHorizon(Horizon, in.minElevation);
     TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
+    if (in.horizon) settings.horizonLine = HorizonHeaderLine(*in.horizon);
     auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);
     // The report says how old the sets are, and warns when they are too old to trust.
     settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](const TSatRec& sat) {
@@ -396,6 +398,7 @@ void TfrPredictionWnd::StartSearch(int code) {
     flareIn.dayFlares = cb_irid_day->isChecked();
     flareIn.magLimit = nm_mag->value();
     flareIn.elementDate = NewestEpochText(settings.elementAges);
+    flareIn.horizon = EffectiveHorizon(Horizon, kFlareMinElevation);
 
     // Each search hands back its report, its status and what the window
     // keeps of it; the last step applies them on the UI thread.
@@ -445,6 +448,7 @@ void TfrPredictionWnd::StartSearch(int code) {
             ShowResult(*lines, status);
             if (!stale.empty() && !status.cutShort) statusBar()->showMessage(WidgetText("Warning: " + stale));
             SearchObserver = observer;
+            SearchHorizon = flares ? flareIn.horizon : in.horizon;
             SearchOffset = in.displayOffset;
             if (code != kWorkerTransit && code != kWorkerGroundPath) Passes = std::move(*passes);
             if (path) {
@@ -478,6 +482,7 @@ void TfrPredictionWnd::bn_chartwndClick() {
     }
     const double offset = UtcMode ? 0.0 : SearchObserver.utcOffset;
     auto* radar = new TfrRadarWnd(Passes, SearchObserver, offset, Session.Options, Session.DataFolder, this);
+    radar->SetHorizon(SearchHorizon);
     radar->setAttribute(Qt::WA_DeleteOnClose);
     radar->open();
 }

@@ -40,6 +40,8 @@ public:
     // "Set Observer's Location" runs this command (the main window's), and is
     // enabled while it is.
     void SetLocationCommand(QAction* command);
+    // The observer's horizon mask for the searches started from now on (null: none).
+    void SetHorizon(THorizonHandle mask) { Horizon = std::move(mask); }
     // The ground-track limit's range and label follow the session's distance
     // unit; the main window calls this when the options change it.
     void FollowUnits();
@@ -82,6 +84,7 @@ private:
     void ShowMessage(const std::string& text);
 
     const TSession& Session;
+    THorizonHandle Horizon;
     std::vector<TSatRec> Sats;       // the window's own list; selected flags = check marks
     std::vector<TPassRecord> Passes;  // of the last line, tabular or flare search
     TReportLines Report;
@@ -92,6 +95,7 @@ private:
     // What the last search was made for: the radar and the KML export draw
     // its results for the same observer and times.
     TObserver SearchObserver{};
+    THorizonHandle SearchHorizon;
     double SearchOffset = 0.0;
     std::shared_ptr<const TGroundPathResult> PathResult;
     std::shared_ptr<const std::vector<TSatRec>> PathSats;

@@ -160,6 +160,7 @@ bool TfrRadarWnd::Scene(TRadarScene& scene) const {
     if (k < 0 || static_cast<std::size_t>(k) >= Passes.size()) return false;
     scene.pass = Passes[static_cast<std::size_t>(k)];
     scene.observer = Observer;
+    scene.horizon = Horizon;
     scene.displayOffset = DisplayOffset;
     scene.stars = &Stars;
     scene.figures = &Figures;

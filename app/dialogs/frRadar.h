@@ -28,6 +28,12 @@ public:
     TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver& observer, double displayOffset,
                 const TOptions& options, const std::string& dataFolder, QWidget* parent = nullptr);
 
+    // The horizon mask the passes were found for, drawn at the rim (null: none).
+    void SetHorizon(THorizonHandle mask) {
+        Horizon = std::move(mask);
+        Redraw();
+    }
+
     const QImage& chart() const { return Chart; }
     const TRadarDrawn& drawn() const { return Drawn; }
     int rotation() const { return Rotation; }
@@ -46,6 +52,7 @@ private:
     std::vector<TPassRecord> AllPasses;
     std::vector<TPassRecord> Passes;  // of the chosen satellite
     TObserver Observer{};
+    THorizonHandle Horizon;
     double DisplayOffset = 0.0;
     std::string DataFolder;
     std::vector<TSkyRecord> Stars, Figures;

@@ -183,6 +183,7 @@ void TfrMainWnd::ConnectCommands() {
 void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::string> messages) {
     struct TLoad {
         TObserver observer{};
+        THorizonHandle horizon;
         QImage map;
         std::vector<std::string> messages;
         std::vector<TSatRec> mainSats, iridiumSats;
@@ -196,6 +197,10 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
         load->messages = messages;
         load->firstStart = !IsRegularFile(data + kObserverFile) && !IsUnreadableFile(data + kObserverFile);
         LoadObserver(data, load->observer, &load->messages);
+        std::string maskError, maskNote;
+        load->horizon = LoadObserverHorizon(data, load->observer.name.str(), &maskError, &maskNote);
+        if (!maskError.empty()) load->messages.push_back(maskError + "\nIt is not used.");
+        if (!maskNote.empty()) load->messages.push_back(maskNote);
         TViewState scratch;
         scratch.Messages = [load](const std::string& text) { load->messages.push_back(text); };
         LoadMapImage(scratch, mapPath);
@@ -205,6 +210,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
         return [this, load, clock, clockGiven] {
             if (Closing) return;
             Session.Observer = load->observer;
+            SetHorizon(load->horizon);
             View.MapImage = load->map;
             // Every file that could not be used as it stands, in one box.
             std::string told;

@@ -111,6 +111,10 @@ private:
     void ClearReadouts();
     void ShowRange2();
     void UpdateNextPass();
+    // The observer's mask from its file (told when it cannot be read), and
+    // handed to the searches and the views.
+    void LoadHorizon();
+    void SetHorizon(THorizonHandle mask);
     void ShowNextPass();
     void ShowElementAge();
     void SetClock(double t);
@@ -246,6 +250,8 @@ private:
     TPassesDock* PassesDock = nullptr;
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
     QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
+    // The observer's horizon mask (null: none), given to every search and view.
+    THorizonHandle Horizon;
     QPointer<QWidget> RadioWnd, RotatorWnd;        // one each at a time: they drive devices
     QPointer<QWidget> AlertsWnd;
     TDesktopNotifier* Notifier = nullptr;  // children of this window

@@ -35,8 +35,13 @@ struct TPassTimes {
     double rise = 0.0, set = 0.0;
 };
 
-// The next rise after from and the set after it, elevation 0.
-TPassTimes SearchNextPass(TSatRec sat, TObserver observer, double from) {
+// The next rise after from and the set after it, elevation 0; with a
+// horizon mask, the first part of a pass that clears it.
+TPassTimes SearchNextPass(TSatRec sat, TObserver observer, double from, double now, const THorizonHandle& horizon) {
+    if (const THorizonHandle mask = EffectiveHorizon(horizon, 0.0)) {
+        const TClearPass p = NextClearPass(sat, observer, *mask, 0.0, from, from + kSearchDays, now);
+        return {p.aos, p.los};
+    }
     TSatState state{};
     state.mode = kFillPosition;
     TPassTimes p;
@@ -219,8 +224,9 @@ void TfrMainWnd::UpdateNextPass() {
     const double t = Session.CurrentTime;
     const double period = sat.period / 1440.0;
     if (t > Session.NextSet) {
-        // The pass shown is over; the next one cannot rise much sooner.
-        Session.NextRise = t + 0.6 * period;
+        // The pass shown is over; the next one cannot rise much sooner,
+        // unless a mask cut this one and it comes out again.
+        Session.NextRise = EffectiveHorizon(Horizon, 0.0) ? t : t + 0.6 * period;
         Session.NextSet = Session.NextRise + 2.0 * kSecond;
     } else if (Session.NextRise == Session.NextSet) {
         // Fresh start: a satellite up now shows the pass it is on.
@@ -246,13 +252,14 @@ void TfrMainWnd::UpdateNextPass() {
     const TObserver observer = Session.Observer;
     const double from = Session.NextRise;
     const double origin = from;
+    const THorizonHandle horizon = Horizon;
     // Until the search answers, the panels show no pass of another satellite or time.
     Ui.Sb_Main->setText(1, "...");
     Ui.Sb_Main->setText(3, "...");
     Workers.Start(
         kWorkerNextPass,
-        [this, copy, observer, from, generation, first, origin]() -> TWorkers::TApply {
-            const TPassTimes p = SearchNextPass(copy, observer, from);
+        [this, copy, observer, from, t, generation, first, origin, horizon]() -> TWorkers::TApply {
+            const TPassTimes p = SearchNextPass(copy, observer, from, t, horizon);
             return [this, p, generation, first, origin, from] {
                 const bool current = generation == MainGeneration && first == Session.Sat1Main &&
                                      Session.NextRise == origin;

@@ -53,10 +53,12 @@ namespace {
 // One window of its kind, made when first asked for; its location command
 // is the main window's.
 template <class TWindow>
-void ShowSearchWindow(QPointer<QWidget>& window, const TSession& session, QWidget* parent, QAction* location) {
+void ShowSearchWindow(QPointer<QWidget>& window, const TSession& session, QWidget* parent, QAction* location,
+                      const THorizonHandle& horizon) {
     if (!window) {
         auto* made = new TWindow(session, parent);
         made->SetLocationCommand(location);
+        made->SetHorizon(horizon);
         window = made;
     }
     window->show();
@@ -260,11 +262,33 @@ void TfrMainWnd::menu_contentsClick() {
 // ---- the search windows: one of each, created on demand, gone when closed ------------------
 
 void TfrMainWnd::menu_linetabularClick() {
-    if (Loaded) ShowSearchWindow<TfrPredictionWnd>(PredictionWnd, Session, this, Ui.menu_location);
+    if (Loaded) ShowSearchWindow<TfrPredictionWnd>(PredictionWnd, Session, this, Ui.menu_location, Horizon);
 }
 
 void TfrMainWnd::menu_analysisClick() {
-    if (Loaded) ShowSearchWindow<TfrAnalysisWnd>(AnalysisWnd, Session, this, Ui.menu_location);
+    if (Loaded) ShowSearchWindow<TfrAnalysisWnd>(AnalysisWnd, Session, this, Ui.menu_location, Horizon);
+}
+
+// ---- the observer's horizon mask -------------------------------------------------------------
+
+void TfrMainWnd::LoadHorizon() {
+    std::string error, note;
+    THorizonHandle mask = LoadObserverHorizon(Session.DataFolder, Session.Observer.name.str(), &error, &note);
+    if (!error.empty()) ShowMessage(error + "\nIt is not used.");
+    else if (!note.empty()) ShowMessage(note);
+    SetHorizon(std::move(mask));
+}
+
+void TfrMainWnd::SetHorizon(THorizonHandle mask) {
+    const bool same = Horizon == mask || (Horizon && mask && *Horizon == *mask);
+    Horizon = std::move(mask);
+    Frame.horizon = Horizon;
+    if (auto* prediction = qobject_cast<TfrPredictionWnd*>(PredictionWnd.data())) prediction->SetHorizon(Horizon);
+    if (auto* analysis = qobject_cast<TfrAnalysisWnd*>(AnalysisWnd.data())) analysis->SetHorizon(Horizon);
+    if (same) return;
+    // The next rise shown was for the old limit.
+    Session.NextRise = Session.NextSet = Session.CurrentTime;
+    if (Loaded) UpdateNextPass();
 }
 
 // ---- windows on the session's copies -------------------------------------------------------
@@ -293,6 +317,8 @@ void TfrMainWnd::menu_locationClick() {
             Session.NextRise = Session.NextSet = Session.CurrentTime;
             ShowPickers(Session.CurrentTime);
         }
+        // Another observer has its own mask; the editor may have saved this one's.
+        LoadHorizon();
         ShowCaption();
         RefreshAll();
     });

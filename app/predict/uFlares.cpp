@@ -81,6 +81,7 @@ void TFlareScan::Record(std::vector<TFlare>& out) {
     const double magC = CentreLineMagnitude(beamRange, sunAngle);
     const double mag = FlareMagnitude(angle, state.altaz.alt, magC);
     if (!(mag <= in.magLimit)) return;  // fainter than the limit (or not a number)
+    if (in.horizon && state.altaz.alt < in.horizon->Limit(state.altaz.az, kFlareMinElevation)) return;
 
     TLatLon centreLL{};
     Vect_to_lat_lon_height(&centre, &centreLL, gha);

@@ -4,7 +4,10 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+
+#include <unistd.h>
 
 #include "uFileIO.h"
 #include "uUnits.h"
@@ -237,4 +240,35 @@ std::string ObserverHorizonPath(const std::string& dataFolder, const std::string
     while (!name.empty() && name.back() == '_') name.pop_back();
     if (name.empty()) name = "observer";
     return dataFolder + "Horizon-" + name + ".txt";
+}
+
+THorizonHandle LoadHorizonMask(const std::string& path, const THorizonFormat& format, std::string* error,
+                               std::string* note) {
+    if (note) note->clear();
+    THorizonRead read = ReadHorizonFile(path, format);
+    if (!read.ok) {
+        if (error) *error = "The horizon mask " + path + " cannot be read: " + read.error;
+        return nullptr;
+    }
+    if (error) error->clear();
+    if (note && !read.badLines.empty()) *note = "The horizon mask " + path + ": " + SkippedLinesText(read);
+    return std::make_shared<const THorizonMask>(std::move(read.mask));
+}
+
+THorizonHandle LoadObserverHorizon(const std::string& dataFolder, const std::string& observerName,
+                                   std::string* error, std::string* note) {
+    if (error) error->clear();
+    if (note) note->clear();
+    const std::string path = ObserverHorizonPath(dataFolder, observerName);
+    // Missing is "no mask"; anything else standing there is a fault to tell.
+    if (::access(path.c_str(), F_OK) != 0 && !IsUnreadableFile(path)) return nullptr;
+    return LoadHorizonMask(path, HorizonFormatForName(path), error, note);
+}
+
+std::string HorizonHeaderLine(const THorizonMask& mask) {
+    char text[160];
+    const std::size_t n = mask.Points().size();
+    std::snprintf(text, sizeof text, "  Horizon mask: %zu point%s up to %.1f deg, floor %.1f deg", n, n == 1 ? "" : "s",
+                  std::max(mask.HighestLimit(-kHalfPi) * kRadToDeg, mask.FloorDegrees()), mask.FloorDegrees());
+    return text;
 }

@@ -97,3 +97,16 @@ bool WriteHorizonFile(const std::string& path, const THorizonMask& mask, std::st
 // The observer's own mask file in a data folder (ending with '/'): one per
 // observer name, so another place never takes this one's obstacles.
 std::string ObserverHorizonPath(const std::string& dataFolder, const std::string& observerName);
+
+// A mask file made ready for the searches: null with *error ("The horizon
+// mask PATH cannot be read: why") when it cannot be used at all; skipped
+// lines leave the rest in use and are told in *note ("" without).
+THorizonHandle LoadHorizonMask(const std::string& path, const THorizonFormat& format, std::string* error,
+                               std::string* note = nullptr);
+// The observer's mask of a data folder: null without error when there is
+// none (no file), else as LoadHorizonMask.
+THorizonHandle LoadObserverHorizon(const std::string& dataFolder, const std::string& observerName,
+                                   std::string* error, std::string* note = nullptr);
+// The report's header line for a mask in use: "  Horizon mask: 4 points up
+// to 30.0 deg, floor 5.0 deg".
+std::string HorizonHeaderLine(const THorizonMask& mask);

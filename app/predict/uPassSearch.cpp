@@ -538,6 +538,22 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
 }
 }  // namespace
 
+TClearPass NextClearPass(TSatRec& sat, TObserver& observer, const THorizonMask& mask, double minEl, double from,
+                         double to, double after) {
+    TSatState state{};
+    const double level = mask.LowestLimit(minEl);
+    for (double t = from; t < to;) {
+        state.mode = kFillPosition;
+        const double risen = SearchCrossing(TEdge::kRise, sat, state, level, t, to, observer);
+        if (!(risen < to) || sat.decayed) break;
+        const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, to, observer, true, TStart::kStateAtT);
+        for (const TClearPart& part : ClearParts(sat, state, observer, mask, minEl, risen, set))
+            if (part.los > AddSeconds(after, 0.5)) return {part.aos, part.los};  // whole seconds, rounded apart
+        t = set;
+    }
+    return {to, to};
+}
+
 TPredictionInputs ReadPredictionInputs(const TPredictionControls& c, double utcOffset) {
     TPredictionInputs in;
     const double offset = c.utcMode ? 0.0 : utcOffset;

@@ -60,6 +60,17 @@ double SearchCrossing(TEdge edge, TSatRec& satellite, TSatState& state, double m
                       double t, double limit, TObserver& observer, bool shortcuts = true,
                       TStart start = TStart::kEvaluate);
 
+// The first part of a pass at or after `from` that clears the horizon mask
+// (its limit with minElevation as the floor), as the line search lists it:
+// AOS at its first clear second, LOS at the first second after that is not
+// clear. Parts over by `after` are passed over (a pass under way from
+// `from` still shows). Both `to` when none begins before `to`.
+struct TClearPass {
+    double aos = 0.0, los = 0.0;
+};
+TClearPass NextClearPass(TSatRec& satellite, TObserver& observer, const THorizonMask& mask, double minElevation,
+                         double from, double to, double after);
+
 // The intervals to search: darkness (Sun below the limit) from start to stop,
 // or the whole period with "day and night".
 std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& inputs,

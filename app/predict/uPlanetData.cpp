@@ -56,34 +56,42 @@ constexpr double kEventPrecision = 0.01 * kSecond;
 
 // How far the Sun's centre or the Moon's upper limb stands above the horizon
 // (rad, apparent place): the rise/set table's measure, >= 0 when up.
-double AboveHorizon(TSatState& state, double t, TObserver& observer, double horizon) {
+double AboveHorizon(TSatState& state, double t, TObserver& observer, double horizon,
+                    const THorizonMask* mask = nullptr) {
     ObserverVector(t, observer);
     ApparentBodyVector(state.body, state.pos, t);
     if (state.body == kBodyMoon) {
         const double range = Range_2vect(&state.pos, &observer.vect);
-        return ElevationOf(state.pos, observer) + std::asin(kMoonRadius / range) - horizon;
+        const double lift = mask ? mask->Limit(AzimuthOf(state.pos, observer), -kHalfPi) : 0.0;
+        return ElevationOf(state.pos, observer) + std::asin(kMoonRadius / range) - horizon - lift;
     }
     // The almanac's Sun is seen from the Earth's centre: its 9" of parallax
     // would move a polar sunrise by minutes.
     TVector seen;
     Add_vect(&state.pos, &observer.vect, &seen);
-    return ElevationOf(seen, observer) - horizon;
+    const double lift = mask ? mask->Limit(AzimuthOf(seen, observer), -kHalfPi) : 0.0;
+    return ElevationOf(seen, observer) - horizon - lift;
 }
+
+// With a mask the limit can jump as the azimuth turns: steps no longer than this.
+constexpr double kMaskStep = 60.0 * kSecond;
 
 // The day's first rise and first set in [from, to). Each step is no longer
 // than the altitude needs to reach the horizon at the fastest rate, so only
 // a dip across it shorter than kMinStep can pass unseen; crossings are then
 // bisected. A crossing in the last step before `to` is the row's own.
-void FindEvents(TSatState& state, TObserver& observer, double horizon, double from, double to, TRiseSetRow& row) {
-    double t = from, g = AboveHorizon(state, t, observer, horizon);
+void FindEvents(TSatState& state, TObserver& observer, double horizon, const THorizonMask* mask, double from,
+                double to, TRiseSetRow& row) {
+    const double maxStep = mask ? kMaskStep : kMaxStep;
+    double t = from, g = AboveHorizon(state, t, observer, horizon, mask);
     while (t < to && !(row.hasRise && row.hasSet) && std::isfinite(g)) {
-        const double next = std::min(t + std::clamp(std::fabs(g) / kMaxAltitudeRate, kMinStep, kMaxStep), to);
-        const double gNext = AboveHorizon(state, next, observer, horizon);
+        const double next = std::min(t + std::clamp(std::fabs(g) / kMaxAltitudeRate, kMinStep, maxStep), to);
+        const double gNext = AboveHorizon(state, next, observer, horizon, mask);
         if ((g >= 0.0) != (gNext >= 0.0)) {
             double lo = t, hi = next;
             while (hi - lo > kEventPrecision) {
                 const double mid = 0.5 * (lo + hi);
-                ((AboveHorizon(state, mid, observer, horizon) >= 0.0) == (g >= 0.0) ? lo : hi) = mid;
+                ((AboveHorizon(state, mid, observer, horizon, mask) >= 0.0) == (g >= 0.0) ? lo : hi) = mid;
             }
             const double at = 0.5 * (lo + hi);
             if (gNext >= 0.0 && !row.hasRise) row.hasRise = true, row.rise = at;
@@ -124,6 +132,7 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
                     FormatArgs("%0:3.1f", {observer.utcOffset * 24.0}));
     lines.push_back("  Lat: " + FormatFloat("#0.0000", Degrees(observer.pos.lat)) +
                     "    Lon: " + FormatFloat("#0.0000", Degrees(observer.pos.lon)));
+    if (in.mask) lines.push_back(HorizonHeaderLine(*in.mask));
     lines.push_back("  ");
     lines.push_back(moon ? "  MM/DD/Year  Rise    Mid     Set     SL%" : "  MM/DD/Year  Rise    Mid     Set");
 
@@ -132,7 +141,7 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
         // Both ends from firstDay alike, so that neighbouring rows meet exactly.
         const double a = firstDay + i, b = firstDay + (i + 1);
         row.dayStart = a;
-        FindEvents(state, observer, in.horizon, a - kHalfMinute, b - kHalfMinute, row);
+        FindEvents(state, observer, in.horizon, in.mask.get(), a - kHalfMinute, b - kHalfMinute, row);
         row.hasTransit = Transit(state, observer, a - kHalfMinute, b - kHalfMinute, row.transit);
 
         const std::string date = FormatDateTime("mm/dd/yyyy", a + offset);

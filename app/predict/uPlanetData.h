@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "uHorizonMask.h"
 #include "uReport.h"
 #include "uText.h"
 #include "uVarDef.h"
@@ -31,6 +32,9 @@ struct TRiseSetInputs {
     double date = 0.0;                // the first row's date as shown (its time of day is ignored)
     int days = 10;                    // the table has days + 1 rows
     double horizon = kHorizonNormal;  // rad, see above: the Sun's centre or the Moon's upper limb
+    // An observer's horizon mask (null: none): rise and set are then where
+    // the body clears it, its altitude counted from the mask's limit.
+    THorizonHandle mask;
     std::string title = "  Sun Rise/Set ";
     bool utcMode = true;              // else local: the observer's offset is added to every time
     TObserver observer{};             // position, name and UTC offset (always shown)

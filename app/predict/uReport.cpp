@@ -42,6 +42,7 @@ void WriteReportHeader(bool utcMode, TReportLines& lines, double start, double s
                                      : FormatArgs("%0:.1f to %1:.1f", {ages.youngest, ages.oldest});
         lines.push_back("  Element age: " + span + " days at the start");
     }
+    if (!settings.horizonLine.empty()) lines.push_back(settings.horizonLine);
     lines.push_back("  ");
     lines.push_back(utcMode ? "  All Times are \"UTC\""
                             : "  All Times are \"Local, " + UtcOffsetText(settings.displayOffset) + "\"");

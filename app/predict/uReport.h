@@ -35,6 +35,7 @@ struct TReportSettings {
     bool metric = true;         // unit word "km", else "mi."
     double displayOffset = 0.0; // days added to UTC when a time is printed
     TElementAges elementAges;   // the header's element-age line, when it counts sets
+    std::string horizonLine;    // the header's line for a horizon mask in use ("" none)
 };
 
 // "UTC+01:00", "UTC-05:30": a display offset in days, to the minute.

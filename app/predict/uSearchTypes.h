@@ -139,6 +139,7 @@ struct TFlareInputs {
     bool dayFlares = false;           // search daylight instead of darkness
     double magLimit = 0.0;            // faintest listed magnitude
     std::string elementDate;          // text after "Element Date : "
+    THorizonHandle horizon;           // a flare behind it is not listed (null: none)
 };
 
 struct TFlareRow {

@@ -119,6 +119,7 @@ struct TTransitContext {
     double distanceFactor = 1.0;
     bool shortcuts = true;
     TMagModel magModel;
+    THorizonHandle horizon;       // null: the minimum elevation all round
 };
 
 void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
@@ -174,6 +175,9 @@ void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
                         if (!cx.dayAndNight && target.state.body != kBodySun &&
                             ElevationOf(sun, observer) > kTransitDaylight)
                             separation = kDroppedSeparation;
+                        // Behind the mask, target and satellite are both out of sight.
+                        if (cx.horizon && ap.state.altaz.alt < cx.horizon->Limit(ap.state.altaz.az, cx.minElevation))
+                            separation = kDroppedSeparation;
                         if (separation != kDroppedSeparation) {
                             TTransit tr;
                             tr.satellite = index;
@@ -216,6 +220,7 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.dayAndNight = in.dayAndNight;
     cx.maxSeparation = maxSeparation;
     cx.minElevation = in.minElevation;
+    cx.horizon = EffectiveHorizon(in.horizon, in.minElevation);
     cx.distanceFactor = rs.distanceFactor;
     cx.shortcuts = in.shortcuts;
     cx.magModel = in.magModel;

@@ -28,6 +28,17 @@ double ElevationOf(const TVector& position, const TObserver& observer) {
     return kHalfPi - Angle_2vect(&line, &zenith);
 }
 
+double AzimuthOf(const TVector& position, const TObserver& observer) {
+    const TVector& o = observer.vect;
+    const double theta = std::atan2(o.y, o.x), phi = observer.pos.lat;
+    const double dx = position.x - o.x, dy = position.y - o.y, dz = position.z - o.z;
+    const double east = -std::sin(theta) * dx + std::cos(theta) * dy;
+    const double north = -std::sin(phi) * (std::cos(theta) * dx + std::sin(theta) * dy) + std::cos(phi) * dz;
+    double az = std::atan2(east, north);
+    if (az < 0.0) az += 2.0 * kPi;
+    return az;
+}
+
 bool IsDecayedMotion(const TVector& pos, const TVector& vel) {
     // NaN compares false with everything, so test finiteness first.
     if (!std::isfinite(pos.r) || !std::isfinite(vel.r)) return true;

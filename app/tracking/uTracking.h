@@ -41,6 +41,8 @@ double ObserverVector(double t, TObserver& observer);
 // normal to the ellipsoid), using the observer position last stored by
 // ObserverVector.
 double ElevationOf(const TVector& position, const TObserver& observer);
+// Its azimuth, rad from north through east, 0 <= az < 2 pi, on the same plane.
+double AzimuthOf(const TVector& position, const TObserver& observer);
 
 // Derived groups of a state by its mode (TStateFill), seen from observer (its
 // vect for gha); a mode outside TStateFill fills nothing.

@@ -20,6 +20,7 @@
 #include "SatTypes.h"
 #include "ZenoraTypes.h"
 #include "uDataFiles.h"
+#include "uHorizonMask.h"
 #include "uLoadSave.h"
 #include "uSkyData.h"
 #include "uUnits.h"
@@ -148,6 +149,7 @@ struct TFrameState {
     std::shared_ptr<const std::vector<TSkyRecord>> stars, constellations;
     std::shared_ptr<const std::vector<TSatRec>> skySats;
     std::shared_ptr<const std::vector<TMapCity>> cities;
+    THorizonHandle horizon;        // the observer's horizon mask, drawn in the sky view (null: none)
 
     const TFrameSat* FirstSat() const { return sat1 < sats.size() ? &sats[sat1] : nullptr; }
     const TSatState* Sun() const { return bodies.empty() ? nullptr : &bodies[0]; }

@@ -27,6 +27,7 @@ const QColor kPurple(128, 0, 128);
 const QColor kMaroon(128, 0, 0);
 const QColor kMarkerPen(128, 128, 128);
 const QColor kTrackLine(127, 127, 127);
+const QColor kHorizonMaskPrint(200, 200, 200);
 
 QString Text(const std::string& s) { return Latin1(s); }
 
@@ -235,6 +236,9 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
     ChartProjection(vs, observer.pos, gst, rotation);
     if (scene.figures) DrawConstellations(painter, vs, SkyRecordsOfDate(vs.FiguresOfDate, *scene.figures, s));
     if (scene.stars) DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *scene.stars, s), kRadarStarLimit, ink);
+    if (scene.horizon)
+        DrawHorizonMask(painter, vs, observer.pos, gst, *scene.horizon, kRadarHorizon,
+                        printView ? kHorizonMaskPrint : kHorizonMaskColour);
     DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow, drawn.compass);
     DrawBodies(painter, vs, s, gst, observer, drawn);
     DrawPassData(painter, h, scene, drawn);

@@ -39,6 +39,7 @@ struct TRadarScene {
     const std::vector<TSkyRecord>* figures = nullptr;
     QFont font;                  // the display font, at the options' size + 2
     bool showMagnitude = true;   // the MAG line beside the disc
+    THorizonHandle horizon;      // the observer's horizon mask, a band at the rim (null: none)
 };
 
 // Where the chart put what a user looks for.

@@ -83,6 +83,57 @@ void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double 
     if (poly.size() >= 3) painter.drawPolygon(poly);
 }
 
+}  // namespace
+
+void DrawHorizonMask(QPainter& painter, TViewState& vs, const TLatLon& site, double gst, const THorizonMask& mask,
+                     double base, const QColor& colour) {
+    // Half-degree samples, and each point's azimuth with its neighbours a
+    // hair either side, so that a vertical step stays vertical.
+    std::vector<double> azimuths;
+    for (int i = 0; i <= 720; ++i) azimuths.push_back(i * kPi / 360.0);
+    for (const THorizonPoint& p : mask.Points())
+        for (double d : {-1e-7, 0.0, 1e-7}) azimuths.push_back(std::clamp(p.azimuth * kDegToRad + d, 0.0, 2.0 * kPi));
+    std::sort(azimuths.begin(), azimuths.end());
+    std::vector<double> limits;
+    for (double az : azimuths) limits.push_back(mask.Limit(az, -kHalfPi));
+
+    const double sinDec0 = std::sin(vs.SkyCentre.dec), cosDec0 = std::cos(vs.SkyCentre.dec);
+    const double cutoff = vs.SkyCutoff;
+    vs.SkyCutoff = kNoCutoff;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(colour);
+    QPolygon upper, lower;
+    auto flush = [&] {
+        if (upper.size() >= 2) {
+            QPolygon poly = upper;
+            for (qsizetype i = lower.size() - 1; i >= 0; --i) poly << lower[i];
+            painter.drawPolygon(poly);
+        }
+        upper.clear();
+        lower.clear();
+    };
+    const std::size_t n = azimuths.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const bool raised = limits[i] > 0.0 || (i > 0 && limits[i - 1] > 0.0) || (i + 1 < n && limits[i + 1] > 0.0);
+        const TRaDec top = HorizonToSky(site, std::max(limits[i], base), azimuths[i], gst);
+        const TRaDec bottom = HorizonToSky(site, base, azimuths[i], gst);
+        // Beyond about 110 degrees from the centre the projection folds back.
+        const double cosC = sinDec0 * std::sin(bottom.dec) +
+                            cosDec0 * std::cos(bottom.dec) * std::cos(bottom.ra - vs.SkyCentre.ra);
+        QPoint pt, pb;
+        if (!raised || cosC < -0.35 || !SkyToPixel(vs, top, pt) || !SkyToPixel(vs, bottom, pb)) {
+            flush();
+            continue;
+        }
+        upper << pt;
+        lower << pb;
+    }
+    flush();
+    vs.SkyCutoff = cutoff;
+}
+
+namespace {
+
 void DrawCompass(QPainter& painter, const TViewState& vs, const TLatLon& site, double gst) {
     static const char* const kPoints[4] = {"N", "E", "S", "W"};
     QFont font = painter.font();
@@ -317,6 +368,9 @@ void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
                   0.03 * vs.SkyScale + frame.options.starMagBase, kWhite);
     if (vs.ShowConstellations && frame.constellations && vs.SkyScale < vs.Height / 7.0)
         DrawConstellations(painter, vs, SkyRecordsOfDate(vs.FiguresOfDate, *frame.constellations, frame.time));
+    // Over the stars it hides, under what is tracked.
+    if (frame.horizon && frame.menu.skyViewAltAz)
+        DrawHorizonMask(painter, vs, site, frame.gha, *frame.horizon, vs.HorizonAlt, kHorizonMaskColour);
     DrawBodies(painter, vs, frame, alpha);
     DrawActiveSatellites(painter, vs, frame);
     DrawOrientationBox(painter, vs);

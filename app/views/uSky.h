@@ -35,4 +35,12 @@ void DrawStars(QPainter& painter, const TViewState& vs, const std::vector<TSkyRe
 // Figure lines whose both ends are on the chart (names when ShowConstellationNames).
 void DrawConstellations(QPainter& painter, const TViewState& vs, const std::vector<TSkyRecord>& lines);
 
+// The horizon mask as a band filled in colour from altitude base (rad) up
+// to the mask's limit, where the limit stands above the horizon; the far
+// side of the sky from the chart's centre is left out.
+void DrawHorizonMask(QPainter& painter, TViewState& vs, const TLatLon& site, double gst, const THorizonMask& mask,
+                     double base, const QColor& colour);
+// Colour of the horizon mask's band.
+inline const QColor kHorizonMaskColour(112, 84, 52);
+
 void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display);

@@ -3,11 +3,15 @@
 #include <QFileDialog>
 
 void PickFile(QWidget* parent, int kind, const std::string& folder, std::function<void(const std::string&)> chosen) {
-    if (kind != kPickElementFile && kind != kPickReportFile && kind != kPickMagnitudeFile) return;
-    const bool open = kind != kPickReportFile;
+    if (kind < kPickElementFile || kind > kPickHorizonSave) return;
     const bool mags = kind == kPickMagnitudeFile;
-    auto* dialog = new QFileDialog(parent, mags ? "Import Magnitudes" : open ? "Select a File" : "Save To File",
-                                   QString::fromStdString(folder));
+    const bool horizon = kind == kPickHorizonOpen || kind == kPickHorizonSave;
+    const bool open = kind != kPickReportFile && kind != kPickHorizonSave;
+    const char* title = mags      ? "Import Magnitudes"
+                        : horizon ? (open ? "Import Horizon" : "Export Horizon")
+                        : open    ? "Select a File"
+                                  : "Save To File";
+    auto* dialog = new QFileDialog(parent, title, QString::fromStdString(folder));
     dialog->setObjectName(mags ? "PickMagnitudes" : open ? "PickFileOpen" : "PickFileSave");
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     if (mags) {
@@ -16,6 +20,14 @@ void PickFile(QWidget* parent, int kind, const std::string& folder, std::functio
         dialog->setNameFilters({"Magnitude lists (*.mag *.txt *.csv *.tle)", "qs.mag lists (*.mag *.txt)",
                                 "SATCAT CSV (*.csv)", "Element files (*.tle *.txt *.csv *.json *.xml)",
                                 "All files (*)"});
+    } else if (horizon) {
+        dialog->setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+        if (open) dialog->setFileMode(QFileDialog::ExistingFile);
+        dialog->setNameFilters({"Horizon lists (*.txt *.hzn *.csv)", "All files (*)"});
+        if (!open) {
+            dialog->setDefaultSuffix("txt");
+            dialog->selectFile("Horizon");
+        }
     } else if (open) {
         dialog->setAcceptMode(QFileDialog::AcceptOpen);
         dialog->setFileMode(QFileDialog::ExistingFile);

@@ -23,7 +23,7 @@ SKY_TIME = ["--time", "2018-01-22 00:00:00"]
 VISUAL = ["--tle", "@tle/visual.tle"]
 
 # name -> (program, arguments); "@" names a file of the program folder, "%"
-# one of the run's scratch folder.
+# one of the run's scratch folder, "^" one of this folder.
 RUNS = {}
 
 
@@ -79,6 +79,16 @@ for table in ["sun", "moon", "planets"]:
 for horizon in ["normal", "civil", "nautical", "astronomical"]:
     run(f"sky_sun_{horizon}.txt", "orbisk-sky", "--table", "sun", *SKY_TIME, *GREENWICH,
         "--horizon", horizon, "--utc")
+# A 30-degree wall from azimuth 90 to 180 (wall-horizon.txt).
+run("line_mask.txt", "orbisk-predict", *WEEK, *GREENWICH, *VISUAL, "--sat", "ISS", "--utc",
+    "--all", "--day-night", "--horizon", "^wall-horizon.txt")
+run("table_mask.csv", "orbisk-predict", "--mode", "table", *DAYS3, *GREENWICH, *VISUAL, "--sat",
+    "ISS", "--utc", "--all", "--day-night", "--horizon", "^wall-horizon.txt", "--format", "csv")
+run("error_horizon.txt", "orbisk-predict", *WEEK, *GREENWICH, "--horizon", "^no-such-mask.txt")
+run("sky_sun_mask.txt", "orbisk-sky", "--table", "sun", *SKY_TIME, *GREENWICH, "--utc",
+    "--horizon", "^wall-horizon.txt", "--horizon", "civil")
+run("sky_now_mask.txt", "orbisk-sky", "--time", "2018-01-22 10:00:00", *GREENWICH, "--utc",
+    "--horizon", "^wall-horizon.txt")
 run("sky_moon_north.txt", "orbisk-sky", "--table", "moon", *SKY_TIME, "--lat", "78.2",
     "--lon", "15.6", "--utc", "--days", "40")
 
@@ -108,6 +118,8 @@ def one_run(program_dir, data, scratch, program, args):
     for a in args:
         if a.startswith("@"):
             a = os.path.join(program_dir, a[1:])
+        elif a.startswith("^"):
+            a = os.path.join(HERE, a[1:])
         elif a.startswith("%"):
             out_file = a = os.path.join(scratch, a[1:])
         argv.append(a)
@@ -122,7 +134,7 @@ def one_run(program_dir, data, scratch, program, args):
     else:
         body = b"".join(l for l in p.stdout.splitlines(keepends=True)
                         if not l.startswith(b"  Produced:"))
-    err = p.stderr.replace(scratch.encode(), b"SCRATCH")
+    err = p.stderr.replace(scratch.encode(), b"SCRATCH").replace(HERE.encode(), b"HERE")
     return body + b"--- stderr\n" + err + b"--- exit %d\n" % p.returncode
 
 

@@ -2,6 +2,7 @@
 // the pass searches against a made-up wall, checked by a plain scan.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "../TempDirTest.h"
 #include "PredictTestUtil.h"
 #include "uHorizonMask.h"
+#include "uPlanetData.h"
 #include "uTracking.h"
 
 namespace {
@@ -107,6 +109,31 @@ TEST_F(HorizonFiles, UnusableFilesAreRefusedWhole) {
     EXPECT_FALSE(ReadHorizonFile(Path("huge.txt")).ok);
     std::filesystem::create_directory(Path("folder"));
     EXPECT_FALSE(ReadHorizonFile(Path("folder")).ok);
+}
+
+// The observer's file: none is no mask and no fault; an unreadable one is
+// told and not used; skipped lines are told while the rest serves.
+TEST_F(HorizonFiles, ObserverMaskIsOptionalAndRefusedWhenUnreadable) {
+    const std::string folder = Path("") ;
+    std::string error = "stale", note = "stale";
+    EXPECT_EQ(LoadObserverHorizon(folder, "Home", &error, &note), nullptr);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(note, "");
+
+    const std::string path = ObserverHorizonPath(folder, "Home");
+    Write(path.substr(folder.size()), std::string("\0\x01garbage", 9));
+    EXPECT_EQ(LoadObserverHorizon(folder, "Home", &error, &note), nullptr);
+    EXPECT_EQ(error.rfind("The horizon mask " + path + " cannot be read: ", 0), 0u) << error;
+
+    Write(path.substr(folder.size()), "0 5\nroof\n180 20\n");
+    const THorizonHandle mask = LoadObserverHorizon(folder, "Home", &error, &note);
+    ASSERT_NE(mask, nullptr);
+    EXPECT_EQ(error, "");
+    EXPECT_EQ(mask->Points().size(), 2u);
+    EXPECT_NE(note.find("1 line skipped (2)"), std::string::npos) << note;
+    // Another observer's folder entry is not this one's.
+    EXPECT_EQ(LoadObserverHorizon(folder, "Elsewhere", &error, &note), nullptr);
+    EXPECT_EQ(HorizonHeaderLine(*mask), "  Horizon mask: 2 points up to 20.0 deg, floor 0.0 deg");
 }
 
 TEST_F(HorizonFiles, WriterRoundTripsPointsAndFloor) {
@@ -247,5 +274,70 @@ TEST(HorizonSearch, TableRowsStartAtTheWallAndStayClearOfIt) {
         EXPECT_LT(rows.back().t, scan[i].los);
         for (const TTableRow& row : rows)
             EXPECT_GE(row.elevation + 1e-9, in.horizon->Limit(Rad(row.azimuth), in.minElevation) / kDeg);
+    }
+}
+
+// The next-rise readout: the first clear part after "now", as the scan has it.
+TEST(HorizonSearch, NextClearPassIsTheScansNextPart) {
+    const TSatRec iss = ByNumber(LoadTestSats(), "25544");
+    const TObserver observer = TestObserver();
+    const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0), stop = start + 1.5;
+    const THorizonHandle wall = Wall();
+    const std::vector<TScanPart> scan = ScanParts(iss, observer, start, stop, wall, 0.0);
+    ASSERT_GE(scan.size(), 3u);
+    auto next = [&](double from, double to, double after) {
+        TSatRec sat = iss;
+        TObserver o = observer;
+        return NextClearPass(sat, o, *wall, 0.0, from, to, after);
+    };
+    const double tolerance = 1e-3 / 86400.0;
+    const TClearPass first = next(start, stop, start);
+    EXPECT_NEAR(first.aos, scan[0].aos, tolerance);
+    EXPECT_NEAR(first.los, scan[0].los, tolerance);
+    // Searched from within the first part once it is over: the next part,
+    // even when it belongs to the same pass.
+    const TClearPass second = next(scan[0].aos + 1.0 / 86400.0, stop, scan[0].los);
+    EXPECT_NEAR(second.aos, scan[1].aos, tolerance);
+    EXPECT_NEAR(second.los, scan[1].los, tolerance);
+    const TClearPass none = next(start, scan[0].aos - 60.0 / 86400.0, start);
+    EXPECT_EQ(none.aos, scan[0].aos - 60.0 / 86400.0);
+}
+
+// Sunrise behind the wall: the winter Sun never clears 30 degrees, so it
+// comes out at the wall's end (due south, its meridian transit); the set
+// in the open west stays where it was.
+TEST(HorizonSearch, SunRisesAtTheWallsEndAndSetsAsBefore) {
+    TRiseSetInputs in;
+    in.body = kBodySun;
+    in.date = EncodeDayNumber(2018, 1, 22);
+    in.days = 3;
+    in.observer = TestObserver();
+    const TRiseSetTable plain = RiseSetTable(in);
+    in.mask = Wall();
+    const TRiseSetTable walled = RiseSetTable(in);
+    ASSERT_EQ(walled.rows.size(), plain.rows.size());
+    for (std::size_t i = 0; i < plain.rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        const TRiseSetRow& p = plain.rows[i];
+        const TRiseSetRow& w = walled.rows[i];
+        ASSERT_TRUE(p.hasRise && w.hasRise && w.hasTransit && w.hasSet);
+        EXPECT_NEAR(w.rise, p.transit, 60.0 / 86400.0);
+        EXPECT_NEAR(w.set, p.set, 0.1 / 86400.0);
+    }
+    EXPECT_NE(std::find(walled.lines.begin(), walled.lines.end(), HorizonHeaderLine(*in.mask)), walled.lines.end());
+}
+
+// The azimuth of a position agrees with the look angles of a propagation.
+TEST(HorizonSearch, AzimuthOfMatchesTheLookAngles) {
+    TSatRec sat = ByNumber(LoadTestSats(), "25544");
+    TObserver observer = TestObserver();
+    TSatState state{};
+    state.mode = kFillLookAngles;
+    for (int k = 0; k < 200; ++k) {
+        const double t = EncodeDayNumber(2018, 1, 21, 0, 0, 0) + k * 0.01;
+        const double gha = ObserverVector(t, observer);
+        ASSERT_TRUE(PropagateSatellite(sat, state, t, gha, observer));
+        const double d = std::remainder(AzimuthOf(state.pos, observer) - state.altaz.az, 2 * kPi);
+        EXPECT_NEAR(d, 0.0, 1e-6) << k;
     }
 }
