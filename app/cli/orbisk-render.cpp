@@ -44,6 +44,7 @@ struct TRenderArgs {
     int mirror = -1;       // -1: Options.bin's; 0 none, 1 inverted, 2 east-west, 3 north-south
     bool follow = false;
     std::vector<std::string> show, hide;
+    std::string horizon;   // a horizon mask file, drawn in the horizon-level sky chart
 };
 
 int Fail(int code, const std::string& message) {
@@ -151,6 +152,8 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
                 return "--size must be WIDTHxHEIGHT, each a whole number from 64 to 8192, not '" + text + "'";
             r.width = static_cast<int>(w);
             r.height = static_cast<int>(h);
+        } else if (a == "--horizon") {
+            if (!value(r.horizon) || r.horizon.empty()) return "--horizon needs a mask file";
         } else if (a == "--out") {
             if (!value(r.out) || r.out.empty()) return "--out needs a file name";
         } else if (a == "--first") {
@@ -197,7 +200,8 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
             return UnknownOptionMessage(a, {"--help", "--version", "--data", "--tle", "--lat", "--lon", "--height",
                                             "--name", "--view", "--time", "--size", "--out", "--first", "--globe-centre",
                                             "--globe-zoom", "--sky-centre", "--sky-radec", "--field", "--zenith",
-                                            "--follow", "--orientation", "--mirror", "--show", "--hide"});
+                                            "--follow", "--orientation", "--mirror", "--show", "--hide",
+                                            "--horizon"});
         }
     }
     if (r.haveSkyAltAz && r.haveSkyRaDec) return "give --sky-centre or --sky-radec, not both";
@@ -237,6 +241,8 @@ Sky:
   --follow             centre on the first satellite
   --orientation radec|altaz   north up, or the horizon level
   --mirror none|inverted|ew|ns   chart orientation
+  --horizon FILE       a horizon mask ("az alt" lines in degrees, or "az,alt"
+                       rows of a .csv file), a band in the altaz orientation
 Layers (comma-separated names):
   --show LIST, --hide LIST    cities, home, grid, track, satvis, locvis,
                        labels, numbers, magnitudes, skysats, constellations,
@@ -375,6 +381,12 @@ int main(int argc, char** argv) {
     if (r.follow) frame.menu.skyViewFixSatellite = true;
     if (r.haveSkyAltAz) frame.menu.skyViewFixAltAz = true;
     if (r.haveSkyRaDec) frame.menu.skyViewFixAltAz = false;
+    if (!r.horizon.empty()) {
+        std::string note;
+        frame.horizon = LoadHorizonMask(r.horizon, HorizonFormatForName(r.horizon), &error, &note);
+        if (!frame.horizon) return Fail(1, error);
+        if (!note.empty()) Warn("warning: " + note);
+    }
     SetFrameSatellites(frame, sats);
     if (!r.first.empty()) SelectFirst(frame, r.first);
     ComputeFrame(frame, r.haveTime ? r.time : NowDayNumber());
