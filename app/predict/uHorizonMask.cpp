@@ -131,6 +131,7 @@ THorizonRead ParseHorizonText(const std::string& text, const THorizonFormat& for
     }
     std::vector<THorizonPoint> points;
     double floor = 0.0;
+    bool haveFloor = false;
     bool seenData = false;
     std::size_t number = 0;
     for (std::size_t start = 0; start < text.size();) {
@@ -145,7 +146,7 @@ THorizonRead ParseHorizonText(const std::string& text, const THorizonFormat& for
             if (comment.substr(0, 6) == "floor:") {
                 double v = 0.0;
                 if (Number(comment.substr(6), v) && v >= -90.0 && v <= 90.0)
-                    floor = v;
+                    floor = v, haveFloor = true;
                 else
                     read.badLines.push_back(number);
             }
@@ -176,7 +177,8 @@ THorizonRead ParseHorizonText(const std::string& text, const THorizonFormat& for
         }
         points.push_back({az, alt});
     }
-    if (points.empty()) {
+    // A floor alone is a mask as the writer writes it: the same limit all round.
+    if (points.empty() && !(haveFloor && read.badLines.empty())) {
         read.error = read.badLines.empty() ? "holds no horizon points" : "holds no usable horizon point";
         return read;
     }

@@ -137,6 +137,12 @@ TEST_F(HorizonFiles, ObserverMaskIsOptionalAndRefusedWhenUnreadable) {
 }
 
 TEST_F(HorizonFiles, WriterRoundTripsPointsAndFloor) {
+    // A floor alone reads back as it was written.
+    ASSERT_TRUE(WriteHorizonFile(Path("floor.txt"), THorizonMask({}, 12.5)));
+    const THorizonRead floorOnly = ReadHorizonFile(Path("floor.txt"));
+    ASSERT_TRUE(floorOnly.ok) << floorOnly.error;
+    EXPECT_EQ(floorOnly.mask, THorizonMask({}, 12.5));
+
     const THorizonMask m({{0.1, 1.0 / 3.0}, {90, 30}, {90, 0}, {359.999, -0.5}}, 2.25);
     std::string why;
     ASSERT_TRUE(WriteHorizonFile(Path("m.txt"), m, &why)) << why;
