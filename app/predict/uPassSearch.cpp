@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <utility>
 
 #include "Zenora.h"
 #include "uFormat.h"
@@ -82,24 +83,37 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
 // top: the elevation rate's zero is bracketed and closed in on by false
 // position (Illinois), then the two whole seconds around it are compared
 // with the ends. state: evaluated at `from` and `to` already gave their
-// elevations and rates; it is left evaluated at an arbitrary time.
+// elevations and rates; it is left evaluated at an arbitrary time. With
+// `reuse`, the closing in stops once both ends lie in one whole second (where
+// it would have ended anyway), and *reuse holds the state at the result when
+// that was evaluated here (else its mode is -1).
 struct TEnd {
     double t, elevation, rate;
 };
-double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a, TEnd b) {
+double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a, TEnd b,
+                     TSatState* reuse = nullptr) {
     const double span = std::round((b.t - a.t) * kSecondsPerDay);
     double best = a.t, top = a.elevation;
+    if (reuse) reuse->mode = -1;
     auto consider = [&](double t, double el) {
         if (el > top) {
             top = el;
             best = t;
+            if (reuse) *reuse = state;
         }
     };
-    consider(b.t, b.elevation);
+    auto second = [&](double t) { return std::floor((t - a.t) * kSecondsPerDay + 1e-6); };
+    if (b.elevation > top) {
+        top = b.elevation;
+        best = b.t;
+        if (reuse) reuse->mode = -1;
+    }
     if (a.rate > 0.0 && b.rate < 0.0 && span > 1.0) {
         TEnd lo = a, hi = b;
         int side = 0;
-        for (int i = 0; i < 50 && (hi.t - lo.t) * kSecondsPerDay > 0.5; ++i) {
+        for (int i = 0; i < 50 && (hi.t - lo.t) * kSecondsPerDay > 0.5 &&
+                        !(reuse && second(lo.t) == second(hi.t));
+             ++i) {
             double t = (lo.t * hi.rate - hi.t * lo.rate) / (hi.rate - lo.rate);
             const double margin = 0.05 / kSecondsPerDay;
             t = std::clamp(t, lo.t + margin, hi.t - margin);
@@ -116,7 +130,7 @@ double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a
                 side = 1;
             }
         }
-        const double k = std::floor((lo.t - a.t) * kSecondsPerDay + 1e-6);
+        const double k = second(lo.t);
         for (double j : {k, k + 1.0}) {
             if (j <= 0.0 || j >= span) continue;
             const double t = AddSeconds(a.t, j);
@@ -228,14 +242,18 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
     const THorizonHandle horizon = EffectiveHorizon(in.horizon, minEl);
     const double level = horizon ? horizon->LowestLimit(minEl) : minEl;
     double el = 0.0;
+    // With shortcuts, states of near-earth sets serve again rather than being
+    // propagated anew (they propagate the same whatever went before).
+    const bool reuse = in.shortcuts && !sat.deepSpace;
 
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
+        TStart next = TStart::kEvaluate;
         while (t < e && !stop()) {
             state.mode = kFillPosition;
             const double risen = SearchCrossing(TEdge::kRise, sat, state, level, t, e, observer,
-                                                in.shortcuts);
+                                                in.shortcuts, std::exchange(next, TStart::kEvaluate));
             if (!(risen < e)) break;
             // Each edge search ends evaluated at the edge it found (before the
             // interval's end): those states serve again below.
@@ -305,8 +323,12 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     const TEnd last{los, el, ElevationRate(state, observer)};
                     pass.losAzimuth = Degrees(state.altaz.az);
                     pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
-                    pass.middle = HighestSecond(sat, state, observer, first, last);
-                    Evaluate(sat, state, pass.middle, observer, el);
+                    TSatState atTop{};
+                    pass.middle = HighestSecond(sat, state, observer, first, last, reuse ? &atTop : nullptr);
+                    if (reuse && atTop.mode >= 0)
+                        Reevaluate(atTop, sat, state, pass.middle, observer, el);
+                    else
+                        Evaluate(sat, state, pass.middle, observer, el);
                     pass.maxElevation = Degrees(state.altaz.alt);
                     pass.maxAzimuth = Degrees(state.altaz.az);
                     pass.shadowed = !Sunlit(state, sun);
@@ -326,6 +348,11 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
             // eccentric orbit can rise again well within one period, and the
             // rise search passes over what its orbit rules out anyway.
             t = set;
+            if (reuse && set < e) {
+                state.mode = kFillPosition;
+                Reevaluate(atLos, sat, state, set, observer, el);
+                next = TStart::kStateAtT;
+            }
         }
     }
 }
@@ -620,9 +647,19 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
     } else {
         reached(t, 0.0);
     }
+    // With shortcuts, the step back takes the sample before the last, kept
+    // when it stands at that very time (near-earth sets, which propagate
+    // the same whatever was propagated before).
+    const bool reuse = shortcuts && !sat.deepSpace;
+    TSatState before{};
+    double beforeAt = 0.0;
     if (lastOk) {
         double step = x > level - kEdgeNearCoarse ? kEdgeCoarseNearStep : kEdgeCoarseStep;
         while (x < level) {
+            if (reuse) {
+                before = state;
+                beforeAt = t;
+            }
             const double quiet = quietFor(step == kEdgeCoarseStep ? level - kEdgeNearCoarse : level);
             for (double passed = step; passed <= quiet; passed += step) {
                 const double next = AddSeconds(t, step);
@@ -633,7 +670,13 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
             reached(t, level + kEdgeFailedBeyond);
             if (x > level || !(AddSeconds(limit, step) > t)) {
                 t = AddSeconds(t, -step);
-                reached(t, level + kEdgeFailedBeyond);
+                if (reuse && t == beforeAt) {
+                    double el = 0.0;
+                    lastOk = Reevaluate(before, sat, state, t, observer, el);
+                    x = sign * el;
+                } else {
+                    reached(t, level + kEdgeFailedBeyond);
+                }
                 break;
             }
             if (step == kEdgeCoarseStep && x > level - kEdgeNearCoarse) step = kEdgeCoarseNearStep;
