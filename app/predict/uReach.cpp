@@ -90,7 +90,10 @@ double LongestQuiet(const TReach& reach, Fits fits) {
     double best = 0.0;
     for (double horizon : kHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
-        if (b.usable) best = std::max(best, std::min(horizon, fits(b)));
+        if (!b.usable) break;
+        const double quiet = fits(b);
+        best = std::max(best, std::min(horizon, quiet));
+        if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
     }
     return best;
 }
@@ -216,17 +219,23 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& obs
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) continue;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
-        // Seen only within this angle of the foot, whatever the plane angle
-        // (cos(angle) = cos(plane angle) cos(delta) says so below 90 degrees).
-        const double arc = CentralAngleAt(e, b.rMax, observer.vect.r) + stray;
-        if (!(arc < kHalfPi) || !(std::abs(delta) > arc)) continue;
-        const double betaMax = beta + (kEarthTurn + kPlaneTurn) * horizon;
-        if (!(betaMax < kMaxPlaneAngle)) continue;
+        // Seen only within `arc` of the foot: cos(angle) = cos(plane angle)
+        // cos(delta) below 90 degrees, the plane angle at least betaMin.
+        const double reachable = CentralAngleAt(e, b.rMax, observer.vect.r) + stray;
+        if (!(reachable < kHalfPi)) break;
+        const double turn = (kEarthTurn + kPlaneTurn) * horizon;
+        const double betaMin = std::max(0.0, beta - turn);
+        const double arc = std::acos(std::min(1.0, std::cos(reachable) / std::cos(betaMin)));
+        if (!(std::abs(delta) > arc)) break;
+        const double betaMax = beta + turn;
+        if (!(betaMax < kMaxPlaneAngle)) break;
         const double footRate = (kEarthTurn + kPlaneTurn) / std::cos(betaMax);
         const double slowest = kSlowest * std::cos(stray) * reach.momentum / (b.rMax * b.rMax);
-        if (!(slowest > footRate)) continue;  // the satellite might fall back into the arc
+        if (!(slowest > footRate)) break;  // the satellite might fall back into the arc
         const double ahead = std::fmod(-arc - delta + 4.0 * kPi, 2.0 * kPi);  // forward to the arc
-        best = std::max(best, std::min(horizon, ahead / (1.01 * b.angularRate + footRate)));
+        const double quiet = ahead / (1.01 * b.angularRate + footRate);
+        best = std::max(best, std::min(horizon, quiet));
+        if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
     }
     return best;
 }
