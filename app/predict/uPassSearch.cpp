@@ -622,7 +622,8 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
     // change its course, so they are passed without evaluating them.
     // The bounds: the central angle can only shrink (grow) so fast; before a
     // rise, the observer may stand too far from the orbit plane for a
-    // while, or the satellite too far along its orbit; and the elevation's rate, seen now, can only change so fast
+    // while, or the satellite too far along its orbit; before a set, the
+    // satellite may have a way to go along its orbit; and the elevation's rate, seen now, can only change so fast
     // (near-earth elements, whose positions are smooth in time).
     auto quietFor = [&](double ceiling) {
         if (!lastOk || !shortcuts) return 0.0;
@@ -632,7 +633,8 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
                                               SecondsOffPlane(reach, PlaneAngle(reach, observer.vect),
                                                               observer, ceiling),
                                               SecondsOffArc(reach, state.pos, observer, ceiling)})
-                                  : SecondsAbove(reach, gamma, observer, -ceiling);
+                                  : std::max(SecondsAbove(reach, gamma, observer, -ceiling),
+                                             SecondsOnArc(reach, state.pos, observer, -ceiling));
         if (!sat.deepSpace && state.mode == kFillPosition) {
             const TVector& o = observer.vect;
             const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);

@@ -39,6 +39,7 @@ constexpr double kPlaneSwing = 0.005;
 constexpr double kPlaneTurn = 1e-5;
 constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s
 constexpr double kArcHorizons[] = {300.0, 1200.0, 2400.0, 3600.0, 5400.0};  // s
+constexpr double kOnArcHorizons[] = {60.0, 150.0, 300.0, 600.0, 1200.0};       // s
 constexpr double kMaxPlaneAngle = 1.3;  // rad; nearer the pole of the orbit its foot moves too fast
 constexpr double kSlowest = 0.98;       // the least angular rate of the path, of h / r^2 at the farthest  // nearer the zenith the elevation turns too fast to bound
 
@@ -198,22 +199,27 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
     return best;
 }
 
-double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& observer, double ceiling) {
-    const double e = ceiling - NormalTilt(observer) - kSafety;
+// The observer's angle from the orbit plane (beta) and the angle in the
+// plane from the observer's foot on it to the satellite, in the direction of
+// motion (delta, -pi..pi). False when they cannot be had.
+bool ArcPosition(const TReach& reach, const TVector& p, const TVector& o, double& beta, double& delta) {
     const TVector& n = reach.normal;
-    const TVector& o = observer.vect;
     const double oLen = std::sqrt(o.x * o.x + o.y * o.y + o.z * o.z);
     const double pLen = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
-    if (!reach.usable || !(e > -kHalfPi) || !(oLen > 0.0) || !(pLen > 0.0)) return 0.0;
-    // The observer's foot on the plane, and the angle from it to the
-    // satellite in the direction of motion.
+    if (!reach.usable || !(oLen > 0.0) || !(pLen > 0.0)) return false;
     const double along = (n.x * o.x + n.y * o.y + n.z * o.z) / oLen;
-    const double beta = std::asin(std::clamp(std::abs(along), 0.0, 1.0));
+    beta = std::asin(std::clamp(std::abs(along), 0.0, 1.0));
     const TVector foot{o.x / oLen - along * n.x, o.y / oLen - along * n.y, o.z / oLen - along * n.z, 0.0};
     const TVector s{p.x / pLen, p.y / pLen, p.z / pLen, 1.0};
     const TVector c = CrossVector(foot, s);
-    const double delta = std::atan2(c.x * n.x + c.y * n.y + c.z * n.z,
-                                    foot.x * s.x + foot.y * s.y + foot.z * s.z);
+    delta = std::atan2(c.x * n.x + c.y * n.y + c.z * n.z, foot.x * s.x + foot.y * s.y + foot.z * s.z);
+    return std::isfinite(delta);
+}
+
+double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& observer, double ceiling) {
+    const double e = ceiling - NormalTilt(observer) - kSafety;
+    double beta = 0.0, delta = 0.0;
+    if (!(e > -kHalfPi) || !ArcPosition(reach, p, observer.vect, beta, delta)) return 0.0;
     double best = 0.0;
     for (double horizon : kArcHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
@@ -234,6 +240,34 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& obs
         if (!(slowest > footRate)) break;  // the satellite might fall back into the arc
         const double ahead = std::fmod(-arc - delta + 4.0 * kPi, 2.0 * kPi);  // forward to the arc
         const double quiet = ahead / (1.01 * b.angularRate + footRate);
+        best = std::max(best, std::min(horizon, quiet));
+        if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
+    }
+    return best;
+}
+
+double SecondsOnArc(const TReach& reach, const TVector& p, const TObserver& observer, double floor) {
+    const double e = floor + NormalTilt(observer) + kSafety;
+    double beta = 0.0, delta = 0.0;
+    if (!(e < kHalfPi) || !ArcPosition(reach, p, observer.vect, beta, delta)) return 0.0;
+    double best = 0.0;
+    for (double horizon : kOnArcHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (!b.usable || !(b.rMin > observer.vect.r)) break;
+        const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
+        // Certainly seen within `arc` of the foot: cos(angle) = cos(plane
+        // angle) cos(delta), the plane angle at most betaMax (below 90 degrees).
+        const double sure = CentralAngleAt(e, b.rMin, observer.vect.r) - stray;
+        const double betaMax = beta + (kEarthTurn + kPlaneTurn) * horizon;
+        if (!(sure > 0.0) || !(sure < kHalfPi) || !(betaMax < kMaxPlaneAngle)) break;
+        const double ratio = std::cos(sure) / std::cos(betaMax);
+        if (!(ratio < 1.0)) break;
+        const double arc = std::acos(ratio);
+        if (!(std::abs(delta) < arc)) break;
+        const double footRate = (kEarthTurn + kPlaneTurn) / std::cos(betaMax);
+        const double slowest = kSlowest * std::cos(stray) * reach.momentum / (b.rMax * b.rMax);
+        if (!(slowest > footRate)) break;  // it might fall back out behind
+        const double quiet = (arc - delta) / (1.01 * b.angularRate + footRate);
         best = std::max(best, std::min(horizon, quiet));
         if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
     }

@@ -53,6 +53,12 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
 // its geocentric position now. 0 when nothing is certain.
 double SecondsOffArc(const TReach& reach, const TVector& satellite, const TObserver& observer, double ceiling);
 
+// Seconds from now during which the satellite certainly stays on the
+// stretch of its orbit it is seen from at `floor` or higher: the way to the
+// end of that stretch over the fastest it can move along it. 0 when nothing
+// is certain.
+double SecondsOnArc(const TReach& reach, const TVector& satellite, const TObserver& observer, double floor);
+
 // Rate of change of the satellite's elevation (rad/s) from its state and
 // the observer's position at the same time (observer.vect).
 double ElevationRate(const TSatState& state, const TObserver& observer);

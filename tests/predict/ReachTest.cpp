@@ -119,3 +119,13 @@ TEST(Reach, OrbitArcBoundHoldsOverEveryStretchItClaims) {
     EXPECT_GT(checked, 100);
     EXPECT_GT(mean, 600.0);
 }
+
+TEST(Reach, VisibleArcBoundHoldsOverEveryStretchItClaims) {
+    const auto [checked, mean] = CheckClaims(131.0, 1.0, [](const TSatRec&, const TObserver& o,
+                                                             const TSample& now, double sign, double ceiling) {
+        if (sign > 0.0) return 0.0;  // a bound on setting only
+        return SecondsOnArc(ReachOf(now.state.pos, now.state.vel), now.state.pos, o, -ceiling);
+    });
+    EXPECT_GT(checked, 50);
+    EXPECT_GT(mean, 60.0);
+}
