@@ -190,11 +190,14 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
     double best = 0.0;
     for (double horizon : kPlaneHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
-        if (!b.usable) continue;
+        if (!b.usable) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         const double edge = CentralAngleAt(e, b.rMax, observer.vect.r);
         const double room = planeAngle - stray - edge;
-        if (room > 0.0) best = std::max(best, std::min(horizon, room / (kEarthTurn + kPlaneTurn)));
+        if (!(room > 0.0)) break;
+        const double quiet = room / (kEarthTurn + kPlaneTurn);
+        best = std::max(best, std::min(horizon, quiet));
+        if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
     }
     return best;
 }
@@ -223,7 +226,7 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& obs
     double best = 0.0;
     for (double horizon : kArcHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
-        if (!b.usable) continue;
+        if (!b.usable) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Seen only within `arc` of the foot: cos(angle) = cos(plane angle)
         // cos(delta) below 90 degrees, the plane angle at least betaMin.
@@ -282,7 +285,7 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
     double best = 0.0;
     for (double horizon : kRateHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
-        if (!b.usable) continue;
+        if (!b.usable) break;
         // Relative speed and acceleration of the satellite seen from the
         // observer: at most the speed at the lowest radius on the widest
         // ellipse (vis-viva, with room for the flattening), gravity there
@@ -293,14 +296,14 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
         const double speed = orbital + kEarthTurn * R + kVelocitySlack;
         const double accel = 1.01 * kMu / (b.rMin * b.rMin) + kEarthTurn * kEarthTurn * R;
         const double d = range - horizon * speed;  // the nearest the range can come
-        if (!(d > 1.0)) continue;
+        if (!(d > 1.0)) break;
         // s = sin(elevation) = u.z, u the line of sight, z the zenith turning
         // with the Earth: |s'| <= v/d + w, |s''| <= 2a/d + 3v^2/d^2 + 2wv/d + w^2.
         const double ds = speed / d + kEarthTurn;
         const double dds = 2.0 * accel / d + 3.0 * speed * speed / (d * d) + 2.0 * kEarthTurn * speed / d +
                            kEarthTurn * kEarthTurn;
         const double sMax = std::abs(std::sin(elevation)) + horizon * ds;
-        if (!(sMax < kMaxSine)) continue;
+        if (!(sMax < kMaxSine)) break;
         const double c = std::sqrt(1.0 - sMax * sMax);
         // elevation'' = s''/cos + s s'^2/cos^3
         const double curve = dds / c + sMax * ds * ds / (c * c * c);
@@ -308,6 +311,7 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
         // x + r t + curve t^2 / 2 < ceiling up to the root t.
         const double t = 2.0 * gap / (r + std::sqrt(r * r + 2.0 * curve * gap));
         best = std::max(best, std::min(horizon, t));
+        if (t < horizon) break;  // the wider bounds of longer stretches claim less
     }
     return best;
 }
