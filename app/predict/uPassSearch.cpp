@@ -628,14 +628,21 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
     auto quietFor = [&](double ceiling) {
         if (!lastOk || !shortcuts) return 0.0;
         const TReach reach = ReachOf(state.pos, state.vel);
-        const double gamma = CentralAngle(state.pos, observer.vect);
-        double quiet = sign > 0.0 ? std::max({SecondsBelow(reach, gamma, observer, ceiling),
-                                              SecondsOffPlane(reach, PlaneAngle(reach, observer.vect),
-                                                              observer, ceiling),
-                                              SecondsOffArc(reach, state.pos, observer, ceiling)})
-                                  : std::max(SecondsAbove(reach, gamma, observer, -ceiling),
-                                             SecondsOnArc(reach, state.pos, observer, -ceiling));
-        if (!sat.deepSpace && state.mode == kFillPosition) {
+        // The bounds that claim most come first; one whose longest claim is
+        // claimed already is not asked (it could not claim more).
+        double quiet = 0.0;
+        if (sign > 0.0) {
+            quiet = SecondsOffArc(reach, state.pos, observer, ceiling);
+            if (quiet < kLongestPlaneClaim)
+                quiet = std::max(quiet, SecondsOffPlane(reach, PlaneAngle(reach, observer.vect), observer, ceiling));
+            if (quiet < kLongestCentralClaim)
+                quiet = std::max(quiet, SecondsBelow(reach, CentralAngle(state.pos, observer.vect), observer, ceiling));
+        } else {
+            quiet = SecondsOnArc(reach, state.pos, observer, -ceiling);
+            if (quiet < kLongestCentralClaim)
+                quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, observer.vect), observer, -ceiling));
+        }
+        if (quiet < kLongestRateClaim && !sat.deepSpace && state.mode == kFillPosition) {
             const TVector& o = observer.vect;
             const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);
             quiet = std::max(quiet, SecondsBelowByRate(reach, x, sign * ElevationRate(state, observer),

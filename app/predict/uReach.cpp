@@ -40,6 +40,8 @@ constexpr double kPlaneTurn = 1e-5;
 constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s
 constexpr double kArcHorizons[] = {300.0, 1200.0, 2400.0, 3600.0, 5400.0};  // s
 constexpr double kOnArcHorizons[] = {60.0, 150.0, 300.0, 600.0, 1200.0};       // s
+static_assert(kHorizons[3] == kLongestCentralClaim && kPlaneHorizons[3] == kLongestPlaneClaim &&
+              kRateHorizons[3] == kLongestRateClaim);
 constexpr double kMaxPlaneAngle = 1.3;  // rad; nearer the pole of the orbit its foot moves too fast
 constexpr double kSlowest = 0.98;       // the least angular rate of the path, of h / r^2 at the farthest  // nearer the zenith the elevation turns too fast to bound
 

@@ -8,6 +8,12 @@
 #include "uTracking.h"
 #include "uVarDef.h"
 
+// The longest stretch (s) each kind of bound below ever claims: the central
+// angle (SecondsBelow, SecondsAbove), the plane, the rate.
+inline constexpr double kLongestCentralClaim = 3600.0;
+inline constexpr double kLongestPlaneClaim = 7200.0;
+inline constexpr double kLongestRateClaim = 400.0;
+
 // A satellite's osculating orbit from one propagated state; bounds on its
 // motion over the next while are this orbit widened by what the
 // perturbations (drag included) can do in that while.
