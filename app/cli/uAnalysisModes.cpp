@@ -3,6 +3,7 @@
 #include "uElementGroups.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "uRecordOutput.h"
 #include "uSearchModes.h"
 
 namespace {
@@ -18,6 +19,24 @@ std::string ParsePair(const std::string& option, const std::string& text, double
     low = a;
     high = b;
     return {};
+}
+
+// The report, or its records as CSV or JSON (ics is refused before a run).
+void Output(TOutputFormat format, const TReportLines& report, const TRecordTable& records) {
+    if (format == TOutputFormat::kText) {
+        PrintReport(report);
+        return;
+    }
+    const std::string text = format == TOutputFormat::kJson ? RecordsJson(records) : RecordsCsv(records);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+std::vector<std::pair<std::string, TCell>> MomentAbout(const char* mode, const TAnalysisInputs& in,
+                                                       const TReportSettings& settings, const TSearchStatus& status) {
+    TPredictionInputs period;
+    period.start = period.stop = in.time;
+    period.displayOffset = in.displayOffset;
+    return SearchAbout(mode, period, settings, status);
 }
 }  // namespace
 
@@ -133,19 +152,25 @@ int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, con
         LoadMagFile(dataFolder + "Mag.dat", mag);
         const TMagList mags(std::move(mag.lines));
         const TVisibleResult r = RunVisibleSearch(in, entries, observer, &mags, settings, args.threads, control);
-        PrintReport(VisibleReport(r, in, settings));
+        TRecordTable t = VisibleRecords(r, entries, settings);
+        t.about = MomentAbout("visible", in, settings, r.status);
+        Output(args.format, VisibleReport(r, in, settings), t);
         return FinishReport(r.status);
     }
     if (mode.mode == TAnalysisMode::kDecayed) {
         const TDecayedResult r = RunDecayedSearch(in, entries, args.threads, control);
-        PrintReport(DecayedReport(r, in, settings));
+        TRecordTable t = DecayedRecords(r, settings);
+        t.about = MomentAbout("decayed", in, settings, r.status);
+        Output(args.format, DecayedReport(r, in, settings), t);
         return FinishReport(r.status);
     }
     TAnalysisTransitInputs transit = mode.transit;
     transit.dayAndNight = inputs.dayAndNight;
     const TAnalysisTransitResult r =
         RunAnalysisTransitSearch(in, transit, target, entries, observer, settings, args.threads, control);
-    PrintReport(AnalysisTransitReport(r, target, settings));
+    TRecordTable t = AnalysisTransitRecords(r, settings);
+    t.about = SearchAbout("analysis-transit", r.period, settings, r.transits.status);
+    Output(args.format, AnalysisTransitReport(r, target, settings), t);
     return FinishReport(r.transits.status);
 }
 

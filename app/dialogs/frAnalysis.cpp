@@ -1,5 +1,7 @@
 #include "frAnalysis.h"
 
+#include "frResultTable.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -135,7 +137,8 @@ void TfrAnalysisWnd::BuildControls() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(8, 4, 8, 4);
     column->addLayout(top);
-    column->addWidget(AnalysisMemo, 1);
+    Results = new TResultPanel(central, AnalysisMemo);
+    column->addWidget(Results, 1);
     setCentralWidget(central);
 
     Progress = new TSearchProgress(this);
@@ -155,6 +158,8 @@ void TfrAnalysisWnd::BuildCommands() {
          "process-stop"},
         {&menu_print, "menu_print", "Print", "", "Print result to local printer", "", "document-print"},
         {&menu_save, "menu_save", "Save", "", "Save result to file", "", "document-save"},
+        {&menu_savecsv, "menu_savecsv", "Save CSV...", "", "Save the result's records as CSV", "",
+         "x-office-spreadsheet"},
     };
     MakeCommands(this, commands, Session.ProgramFolder + "icons/");
     QMenu* selector = menuBar()->addMenu("&Selector");
@@ -165,13 +170,13 @@ void TfrAnalysisWnd::BuildCommands() {
     QMenu* predictions = menuBar()->addMenu("&Predictions");
     predictions->addActions({menu_visible, menu_transit, menu_decay});
     predictions->addSeparator();
-    predictions->addActions({menu_print, menu_save});
+    predictions->addActions({menu_print, menu_save, menu_savecsv});
     AnalysisToolbar = MakeToolbar(this, "AnalysisToolbar",
                                   {{menu_close},
                                    {menu_satselector, menu_loc},
                                    {menu_utc},
                                    {menu_visible, menu_transit, menu_decay},
-                                   {menu_print, menu_save}});
+                                   {menu_print, menu_save, menu_savecsv}});
 
     connect(menu_satselector, &QAction::triggered, this, &TfrAnalysisWnd::menu_satselectorClick);
     menu_loc->setEnabled(false);  // until the main window lends its command
@@ -182,6 +187,9 @@ void TfrAnalysisWnd::BuildCommands() {
     connect(menu_decay, &QAction::triggered, this, [this] { StartSearch(kWorkerDecayed); });
     connect(menu_print, &QAction::triggered, this, [this] { PrintLines(this, Report); });
     connect(menu_save, &QAction::triggered, this, [this] { SaveReportLines(this, Report, Session.DataFolder); });
+    menu_savecsv->setEnabled(false);
+    connect(menu_savecsv, &QAction::triggered, this,
+            [this] { SaveRecordsCsv(this, Results->records(), Session.DataFolder, statusBar()); });
 }
 
 void TfrAnalysisWnd::SetLocationCommand(QAction* command) { FollowCommand(menu_loc, command); }
@@ -258,6 +266,8 @@ void TfrAnalysisWnd::StartSearch(int code) {
     if (busy()) return;
     AnalysisMemo->clear();
     Report.clear();
+    Results->Clear();
+    menu_savecsv->setEnabled(false);
     const TAnalysisInputs in = ReadInputs();
     const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     const TObserver observer = Session.Observer;
@@ -274,22 +284,30 @@ void TfrAnalysisWnd::StartSearch(int code) {
         // A file with several sets of one object: the set nearest the moment searched.
         const std::vector<TElementEntry> chosen = SetsNearestEpoch(*entries, in.time);
         auto lines = std::make_shared<TReportLines>();
+        auto records = std::make_shared<TRecordTable>();
         TSearchStatus status;
         if (code == kWorkerVisibleNow) {
             const TVisibleResult r = RunVisibleSearch(in, chosen, observer, mags.get(), settings, 0, &control);
             *lines = VisibleReport(r, in, settings);
+            *records = VisibleRecords(r, *entries, settings);
             status = r.status;
         } else if (code == kWorkerDecayed) {
             const TDecayedResult r = RunDecayedSearch(in, chosen, 0, &control);
             *lines = DecayedReport(r, in, settings);
+            *records = DecayedRecords(r, settings);
             status = r.status;
         } else {
             const TAnalysisTransitResult r =
                 RunAnalysisTransitSearch(in, transit, target, chosen, observer, settings, 0, &control);
             *lines = AnalysisTransitReport(r, target, settings);
+            *records = AnalysisTransitRecords(r, settings);
             status = r.transits.status;
         }
-        return [this, lines, status] { ShowResult(*lines, status); };
+        return [this, lines, records, status, offset = in.displayOffset] {
+            ShowResult(*lines, status);
+            Results->ShowRecords(std::move(*records), offset);
+            menu_savecsv->setEnabled(Results->hasRecords());
+        };
     });
 }
 

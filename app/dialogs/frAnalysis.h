@@ -21,6 +21,7 @@ class QPlainTextEdit;
 class QSpinBox;
 class QToolBar;
 class TClickLabel;
+class TResultPanel;
 
 inline constexpr const char* kNoElementsFound = "Failed to find Satellite elements in selected file";
 
@@ -74,9 +75,10 @@ public:
     QComboBox* cb_object = nullptr;
     QCheckBox* ckb_daynight = nullptr;
     QPlainTextEdit* AnalysisMemo = nullptr;
+    TResultPanel* Results = nullptr;
     QAction *menu_satselector = nullptr, *menu_loc = nullptr, *menu_close = nullptr, *menu_utc = nullptr,
             *menu_visible = nullptr, *menu_transit = nullptr, *menu_decay = nullptr, *menu_print = nullptr,
-            *menu_save = nullptr;
+            *menu_save = nullptr, *menu_savecsv = nullptr;
     QToolBar* AnalysisToolbar = nullptr;
     TSearchProgress* Progress = nullptr;
 

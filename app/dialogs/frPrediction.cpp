@@ -31,6 +31,7 @@
 #include "frMainWidgets.h"
 #include "frPrinting.h"
 #include "frRadar.h"
+#include "frResultTable.h"
 #include "frSatSelector.h"
 #include "uFlares.h"
 #include "uFileIO.h"
@@ -202,7 +203,8 @@ void TfrPredictionWnd::BuildControls() {
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(2, 2, 2, 2);
     column->addLayout(top);
-    column->addWidget(PredictMemo, 1);
+    Results = new TResultPanel(central, PredictMemo);
+    column->addWidget(Results, 1);
     setCentralWidget(central);
 
     Progress = new TSearchProgress(this);
@@ -231,6 +233,7 @@ void TfrPredictionWnd::BuildCommands() {
          ""},
         {&menu_print, "menu_print", "Print", "", "Print the result", "", "document-print"},
         {&menu_save, "menu_save", "Save", "", "Save the result to a file", "", "document-save"},
+        {&menu_savecsv, "menu_savecsv", "Save CSV...", "", "Save the result's records as CSV", "", "x-office-spreadsheet"},
     };
     MakeCommands(this, commands, Session.ProgramFolder + "icons/");
 
@@ -244,7 +247,7 @@ void TfrPredictionWnd::BuildCommands() {
     tools->addSeparator();
     tools->addActions({menu_line, menu_tabular, menu_trs, menu_trk, menu_flare});
     tools->addSeparator();
-    tools->addActions({menu_print, menu_save});
+    tools->addActions({menu_print, menu_save, menu_savecsv});
 
     PredictToolbar = MakeToolbar(this, "PredictToolbar",
                                  {{menu_close},
@@ -252,7 +255,7 @@ void TfrPredictionWnd::BuildCommands() {
                                   {menu_utc},
                                   {menu_none, menu_all},
                                   {menu_line, menu_tabular, menu_flare, menu_trs, menu_trk},
-                                  {menu_print, menu_save}});
+                                  {menu_print, menu_save, menu_savecsv}});
 
     connect(menu_satselector, &QAction::triggered, this, &TfrPredictionWnd::menu_satselectorClick);
     menu_locselector->setEnabled(false);  // until the main window lends its command
@@ -268,6 +271,9 @@ void TfrPredictionWnd::BuildCommands() {
     connect(menu_trk, &QAction::triggered, this, [this] { StartSearch(kWorkerGroundPath); });
     connect(menu_print, &QAction::triggered, this, &TfrPredictionWnd::menu_printClick);
     connect(menu_save, &QAction::triggered, this, &TfrPredictionWnd::menu_saveClick);
+    menu_savecsv->setEnabled(false);
+    connect(menu_savecsv, &QAction::triggered, this,
+            [this] { SaveRecordsCsv(this, Results->records(), Session.DataFolder, statusBar()); });
 }
 
 void TfrPredictionWnd::SetLocationCommand(QAction* command) { FollowCommand(menu_locselector, command); }
@@ -365,6 +371,8 @@ void TfrPredictionWnd::StartSearch(int code) {
     }
     PredictMemo->clear();
     Report.clear();
+    Results->Clear();
+    menu_savecsv->setEnabled(false);
     if (code == kWorkerLineSearch || code == kWorkerTabularSearch || flares) Passes.clear();
     bn_google->setEnabled(false);
     bn_savekml->setEnabled(false);
@@ -404,6 +412,7 @@ void TfrPredictionWnd::StartSearch(int code) {
     // keeps of it; the last step applies them on the UI thread.
     Runner->Start(code, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
         auto lines = std::make_shared<TReportLines>();
+        auto records = std::make_shared<TRecordTable>();
         auto passes = std::make_shared<std::vector<TPassRecord>>();
         std::shared_ptr<std::vector<TIcsEvent>> events;
         std::shared_ptr<const TGroundPathResult> path;
@@ -415,6 +424,7 @@ void TfrPredictionWnd::StartSearch(int code) {
                                         : RunLineSearch(in, *sats, observer, 0, &control);
             *lines = table ? TabularReport(r, *sats, in, settings) : LineReport(r, *sats, in, settings);
             if (!table) events = std::make_shared<std::vector<TIcsEvent>>(LinePassEvents(r, *sats));
+            *records = table ? TablePassRecords(r, *sats, false) : LinePassRecords(r, *sats, false);
             *passes = std::move(r.passes);
             charts = r.skyCharts;
             status = r.status;
@@ -422,6 +432,7 @@ void TfrPredictionWnd::StartSearch(int code) {
             TFlareResult r = RunFlareSearch(flareIn, *sats, observer, settings, 0, &control);
             *lines = FlareReport(r, flareIn, settings);
             events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(r, *sats));
+            *records = FlareRecords(r, *sats, settings);
             *passes = std::move(r.passes);
             charts = google = r.skyCharts;
             status = r.status;
@@ -429,11 +440,13 @@ void TfrPredictionWnd::StartSearch(int code) {
             const TTransitResult r = RunTransitSearch(in, separation, target, *sats, observer, settings, 0, &control);
             *lines = TransitReport(r, *sats, target, in, settings);
             events = std::make_shared<std::vector<TIcsEvent>>(TransitEvents(r, *sats, target.name));
+            *records = TransitRecords(r, *sats, settings, false);
             status = r.status;
         } else {
             auto r = std::make_shared<TGroundPathResult>(
                 RunGroundPathSearch(in, track, target, *sats, observer, settings, 0, &control));
             *lines = GroundPathReport(*r, *sats, target, in, settings);
+            *records = GroundPathRecords(*r, *sats, settings, false);
             google = r->google;
             status = r->status;
             path = r;
@@ -446,6 +459,8 @@ void TfrPredictionWnd::StartSearch(int code) {
         }
         return [=, this] {
             ShowResult(*lines, status);
+            Results->ShowRecords(std::move(*records), in.displayOffset);
+            menu_savecsv->setEnabled(Results->hasRecords());
             if (!stale.empty() && !status.cutShort) statusBar()->showMessage(WidgetText("Warning: " + stale));
             SearchObserver = observer;
             SearchHorizon = flares ? flareIn.horizon : in.horizon;

@@ -28,6 +28,7 @@ class QPushButton;
 class QSpinBox;
 class QToolBar;
 class TClickLabel;
+class TResultPanel;
 
 class TfrPredictionWnd : public QMainWindow {
     Q_OBJECT
@@ -119,10 +120,11 @@ public:
     QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr, *bn_savekml = nullptr,
                  *bn_saveics = nullptr;
     QPlainTextEdit* PredictMemo = nullptr;
+    TResultPanel* Results = nullptr;  // the records as a table, and the report
     QAction *menu_satselector = nullptr, *menu_locselector = nullptr, *menu_mainlist = nullptr,
             *menu_close = nullptr, *menu_utc = nullptr, *menu_none = nullptr, *menu_all = nullptr,
             *menu_line = nullptr, *menu_tabular = nullptr, *menu_trs = nullptr, *menu_trk = nullptr,
-            *menu_flare = nullptr, *menu_print = nullptr, *menu_save = nullptr;
+            *menu_flare = nullptr, *menu_print = nullptr, *menu_save = nullptr, *menu_savecsv = nullptr;
     QToolBar* PredictToolbar = nullptr;
     TSearchProgress* Progress = nullptr;
 

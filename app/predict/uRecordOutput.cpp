@@ -311,6 +311,47 @@ TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vecto
     return t;
 }
 
+TRecordTable VisibleRecords(const TVisibleResult& result, const std::vector<TElementEntry>& entries,
+                            const TReportSettings& settings) {
+    TRecordTable t;
+    t.arrayName = "satellites";
+    const std::string unit = UnitSuffix(settings);
+    t.columns = {"satellite", "catalogue_number", "azimuth_deg", "elevation_deg", "magnitude",
+                 "sunlit", "range" + unit, "height" + unit};
+    for (const TVisibleSat& s : result.sats) {
+        const TVisibleRow& r = s.row;
+        std::vector<TCell> row;
+        const bool known = s.entry < entries.size();
+        row.push_back(TCell::Text(std::string(TrimText(known ? entries[s.entry].name.view() : r.title))));
+        row.push_back(known ? TCell::Text(CatalogueNumberText(TrimText(entries[s.entry].catNo.view())))
+                            : TCell::None());
+        row.insert(row.end(), {TCell::Number(r.azimuth, kAngle), TCell::Number(r.elevation, kAngle),
+                               MagnitudeCell(r.magnitude, r.sunlit), TCell::Bool(r.sunlit),
+                               TCell::Number(r.range, kDistance), TCell::Number(r.height, kDistance)});
+        t.rows.push_back(std::move(row));
+    }
+    return t;
+}
+
+TRecordTable DecayedRecords(const TDecayedResult& result, const TReportSettings& settings) {
+    TRecordTable t;
+    t.arrayName = "satellites";
+    const std::string unit = UnitSuffix(settings);
+    t.columns = {"satellite", "catalogue_number", "epoch", "apogee" + unit, "perigee" + unit, "decay_time"};
+    for (const TDecayedSat& d : result.sats) {
+        t.rows.push_back({TCell::Text(std::string(TrimText(d.name.view()))),
+                          TCell::Text(CatalogueNumberText(TrimText(d.catNo.view()))),
+                          TCell::Time(d.epoch - kJulianOffset),
+                          TCell::Number(d.apogee * settings.distanceFactor, kDistance),
+                          TCell::Number(d.perigee * settings.distanceFactor, kDistance), TCell::Time(d.decayDate)});
+    }
+    return t;
+}
+
+TRecordTable AnalysisTransitRecords(const TAnalysisTransitResult& result, const TReportSettings& settings) {
+    return TransitRecords(result.transits, result.sats, settings, false);
+}
+
 TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats) {
     TRecordTable t;
     t.arrayName = "satellites";

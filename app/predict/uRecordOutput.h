@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "uAnalysis.h"
 #include "uReport.h"
 #include "uTargets.h"
 
@@ -58,6 +59,12 @@ TRecordTable TransitRecords(const TTransitResult& result, const std::vector<TSat
                             const TReportSettings& settings, bool byTime);
 TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
                                const TReportSettings& settings, bool byTime);
+// The analysis searches: what is up now (entries: the searched ones),
+// what has decayed, and transits within a span.
+TRecordTable VisibleRecords(const TVisibleResult& result, const std::vector<TElementEntry>& entries,
+                            const TReportSettings& settings);
+TRecordTable DecayedRecords(const TDecayedResult& result, const TReportSettings& settings);
+TRecordTable AnalysisTransitRecords(const TAnalysisTransitResult& result, const TReportSettings& settings);
 // What a catalogue or element file holds.
 TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats);
 // The same as a text list, one line per satellite.

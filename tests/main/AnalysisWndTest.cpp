@@ -9,6 +9,7 @@
 
 #include "SearchWndTestUtil.h"
 #include "frAnalysis.h"
+#include "frResultTable.h"
 #include "frSearchTools.h"
 
 namespace {
@@ -69,6 +70,10 @@ TEST_F(TAnalysisWndTest, DecayedSearchOfAChosenFileGivesTheEnginesReport) {
     const TDecayedResult r = RunDecayedSearch(in, entries, 1);
     ASSERT_FALSE(r.sats.empty());
     ExpectSameReport(w.report(), DecayedReport(r, in, settings));
+    EXPECT_EQ(static_cast<std::size_t>(w.Results->model()->rowCount()), r.sats.size());
+    EXPECT_EQ(SaveCsv(w, folder / "decayed.csv"),
+              PredictOutput("--mode decayed --utc --start 2019-01-01 --lat 45 --lon -75 --tle '" + file +
+                            "' --format csv"));
 }
 
 TEST_F(TAnalysisWndTest, FileWithoutElementsIsSaidSo) {

@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QDateTimeEdit>
 #include <QDesktopServices>
+#include <QHeaderView>
+#include <QSortFilterProxyModel>
+#include <QTableView>
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
@@ -21,6 +24,7 @@
 #include "frAnalysis.h"
 #include "frPrediction.h"
 #include "frRaDec.h"
+#include "frResultTable.h"
 #include "frSatSelector.h"
 #include "frstar.h"
 #include "frSearchTools.h"
@@ -77,6 +81,47 @@ TEST_F(TPredictionWndTest, LineSearchGivesTheEnginesReport) {
     EXPECT_EQ(w.passes().size(), r.passes.size());
     EXPECT_TRUE(w.bn_chartwnd->isEnabled());
     EXPECT_FALSE(w.bn_google->isEnabled());
+}
+
+TEST_F(TPredictionWndTest, PassTableSortsByAClickedHeaderAndSavesTheCommandLinesCsv) {
+    session.MainSats = BundledSets({"visual.tle"});
+    TfrPredictionWnd& w = Open();
+    Period(Day2018(22), Day2018(24));
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    ASSERT_EQ(w.Results->currentWidget(), w.Results->view()) << "the table shows first";
+    const int rows = w.Results->proxy()->rowCount();
+    ASSERT_GT(rows, 3);
+    EXPECT_EQ(static_cast<std::size_t>(rows), w.passes().size());
+
+    // A click on the header sorts by that column; a second one turns it round.
+    // Durations have one to three digits: they sort as numbers, not as text.
+    QHeaderView* header = w.Results->view()->horizontalHeader();
+    for (const char* field : {"max_elevation_deg", "duration_s"})
+    for (int click = 0; click < 2; ++click) {
+        SCOPED_TRACE(field);
+        const int column = w.Results->model()->ColumnOf(field);
+        ASSERT_GE(column, 0);
+        w.Results->view()->scrollTo(w.Results->proxy()->index(0, column));
+        const QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+                        header->height() / 2);
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+        ASSERT_EQ(header->sortIndicatorSection(), column);
+        const bool up = header->sortIndicatorOrder() == Qt::AscendingOrder;
+        std::vector<double> shown;
+        for (int r = 0; r < rows; ++r)
+            shown.push_back(w.Results->proxy()->index(r, column).data().toString().toDouble());
+        EXPECT_TRUE(up ? std::is_sorted(shown.begin(), shown.end()) : std::is_sorted(shown.rbegin(), shown.rend()))
+            << "click " << click;
+        EXPECT_NE(shown.front(), shown.back());
+    }
+
+    // Sorting the view does not reorder the records saved.
+    const std::string csv = SaveCsv(w, folder / "passes.csv");
+    const std::string tle = std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/visual.tle";
+    EXPECT_EQ(csv, PredictOutput("--utc --start 2018-01-22 --days 2 --lat 45 --lon -75 --height 100 --data '" +
+                                 folder.path + "' --tle '" + tle +
+                                 "' --format csv"));
 }
 
 TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {

@@ -3,9 +3,14 @@
 #pragma once
 #include <QToolButton>
 
+#include <QAction>
+
+#include <fstream>
 #include <initializer_list>
+#include <iterator>
 
 #include "ElementSets.h"
+#include "RunProgram.h"
 #include "Zenora.h"
 #include "WindowTestUtil.h"
 #include "uInitialize.h"
@@ -66,4 +71,22 @@ inline void ExpectSameReport(std::vector<std::string> a, std::vector<std::string
         for (std::string& line : *report)
             if (line.rfind("  Produced:", 0) == 0) line = "(produced)";
     EXPECT_EQ(a, b);
+}
+
+// What orbisk-predict writes to stdout for args (its messages apart).
+inline std::string PredictOutput(const std::string& args) {
+    const TProgramRun r = RunProgramApart(std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict", args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return r.out;
+}
+
+// "Save CSV..." of a search window answered with path; the bytes written.
+template <class TWindow>
+std::string SaveCsv(TWindow& window, const std::string& path) {
+    EXPECT_TRUE(window.menu_savecsv->isEnabled());
+    window.menu_savecsv->trigger();
+    if (!AnswerFileDialog(&window, path, "SaveCsvDialog")) return "(no dialog)";
+    if (!WaitFor([&] { return std::filesystem::exists(path); })) return "(not written)";
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
