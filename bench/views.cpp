@@ -1,6 +1,7 @@
 // One frame of each view at 1920x1080 with the bundled data: 15 satellites,
-// stars to magnitude 6.5, the map image; the backgrounds; and a sky frame
-// with 20,000 extra sky satellites (all bright enough to be propagated).
+// stars to magnitude 6.5, the map image; the map in the night palette; the
+// backgrounds; and a sky frame with 20,000 extra sky satellites (all bright
+// enough to be propagated), their labels placed apart.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -120,6 +121,13 @@ void BM_SkyFrame(benchmark::State& st) {
 void BM_GlobeFrame(benchmark::State& st) {
     Repeat(st, kViewGlobe, false, [](TScene& s) { DrawGlobeFrame(s.vs, s.frame, s.display); });
 }
+// The night palette's red on top of a frame.
+void BM_MapFrameNight(benchmark::State& st) {
+    Repeat(st, kViewMap, false, [](TScene& s) {
+        DrawMapFrame(s.vs, s.frame, s.display);
+        NightColours(s.display);
+    });
+}
 void BM_MapBackground(benchmark::State& st) {
     Repeat(st, kViewMap, false, [](TScene& s) { DrawMapBackground(s.vs, s.frame); });
 }
@@ -132,6 +140,7 @@ void BM_SkyFrameWithSkySats(benchmark::State& st) {
 BENCHMARK(BM_MapFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SkyFrame)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GlobeFrame)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MapFrameNight)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MapBackground)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GlobeBackground)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SkyFrameWithSkySats)->Unit(benchmark::kMillisecond);

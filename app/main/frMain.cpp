@@ -71,6 +71,7 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     // What a save at close would write if nothing changed, for the guard.
     OptionsGuard.Loaded(!IsUnreadableFile(Session.DataFolder + kOptionsFile),
                         OptionsFileBytes(Session.Options, MenuSettingsFromMenus()));
+    BuildDisplayExtras();
     Ui.Sb_Main->setText(0, "Next AOS");
     Ui.Sb_Main->setText(2, "Next LOS");
     ConnectCommands();

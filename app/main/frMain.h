@@ -23,6 +23,7 @@
 
 #include "frMainUi.h"
 #include "uClock.h"
+#include "uDisplaySettings.h"
 #include "uFileIO.h"
 #include "uGraphicCalc.h"
 #include "uNetFiles.h"
@@ -30,11 +31,15 @@
 #include "uStartup.h"
 #include "uWorkers.h"
 
+class QDockWidget;
 class QMouseEvent;
 class TAlertCentre;
 class TDesktopNotifier;
 class TPassesDock;
+class TfrPolarPlot;
 
+// Mean motion (rev/day) at or below which no pass is searched.
+inline constexpr double kSlowMeanMotion = 2.0;
 // A map click picks satellites whose sub-point is closer than this, km.
 inline constexpr double kPickDistanceKm = 150.0;
 // A drag smaller than this (half-height, pixels) is a click, not a zoom.
@@ -68,6 +73,11 @@ public:
     bool idle() const { return Workers.Idle(); }
     // Number of frames drawn so far.
     long framesDrawn() const { return FrameCount; }
+    TfrPolarPlot* polarPlot() const { return PolarPlot; }
+    QDockWidget* polarDock() const { return PolarDock; }
+    QAction* polarAction() const { return menu_polar; }
+    QAction* nightAction() const { return menu_night; }
+    const TFrameState& frame() const { return Frame; }
 
     // One tick of the clock, as the timer does it every second while the clock runs.
     void Tick();
@@ -195,6 +205,11 @@ private:
     void OpenFirstStart();
     void FirstStartDownload();
     void StartAtElementsIfStale();
+    // ---- polar plot and night palette (frMainDisplay.cpp)
+    void BuildDisplayExtras();
+    void ShowPolarPass();
+    void SetNightPalette(bool on);
+    void SaveDisplaySettings();
 
     // ---- pointer (frMainPointer.cpp)
     void MainImageMouseDown(QMouseEvent* event);
@@ -248,6 +263,11 @@ private:
     Qt::MouseButton PressedButton = Qt::NoButton;
 
     TPassesDock* PassesDock = nullptr;
+    TDisplaySettings Display;
+    QDockWidget* PolarDock = nullptr;
+    TfrPolarPlot* PolarPlot = nullptr;
+    QAction *menu_polar = nullptr, *menu_night = nullptr;
+
     std::shared_ptr<const std::vector<TSatRec>> SkySatsShared;
     QPointer<QWidget> PredictionWnd, AnalysisWnd;  // each made when first asked for
     // The observer's horizon mask (null: none), given to every search and view.

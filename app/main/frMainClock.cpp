@@ -24,7 +24,6 @@ namespace {
 
 constexpr double kSecond = 1.0 / 86400.0;
 constexpr double kSearchDays = 120.0;
-constexpr double kSlowMeanMotion = 2.0;  // rev/day; at or below: no pass search
 constexpr double kGeoRiseDays = 180.0, kGeoSetDays = 181.0;
 
 void SetColour(QLabel* label, bool running) {
@@ -89,6 +88,7 @@ void TfrMainWnd::TickCompute() {
     ComputeStates();
     DrawFrame();
     ShowReadouts();
+    ShowPolarPass();
 }
 
 void TfrMainWnd::RefreshAll() {
@@ -108,6 +108,7 @@ void TfrMainWnd::RefreshAll() {
     if (SkyMode() && View.SkyScale < View.SkyScaleMin) SetFieldLabel(GoToZenith(View, Session.Options));
     DrawFrame();
     ShowReadouts();
+    ShowPolarPass();
     ShowClock();
     FollowPasses();
     Session.TickReady = true;
@@ -274,6 +275,7 @@ void TfrMainWnd::UpdateNextPass() {
                 Session.NextSet = p.set;
                 NeverRises = !(p.rise < from + kSearchDays);
                 ShowNextPass();
+                ShowPolarPass();
             };
         },
         &NextPassBusy);

@@ -4,11 +4,13 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QDir>
+#include <QDockWidget>
 #include <QPixmap>
 #include <QPushButton>
 #include <QTimer>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "frAnalysis.h"
@@ -58,6 +60,7 @@ struct TState {
     int polls = 0;
     QDialog* dialog = nullptr;
     int step = 0;  // after the dialogs: the prediction and radar windows, then the analysis window
+    int displayStep = 0;  // the polar plot and night palette pictures
 };
 
 bool Save(QWidget& widget, const std::string& path) {
@@ -181,6 +184,19 @@ bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& stat
     }
 }
 
+// The polar plot alone, then the window in the night palette. True when done.
+bool DisplayShots(TfrMainWnd& window, const std::string& folder, TState& state) {
+    if (state.displayStep == 0) {
+        if (QWidget* dock = window.polarDock()) Save(*dock, folder + "/orbisk-polar.png");
+        window.nightAction()->trigger();
+        ++state.displayStep;
+        return false;
+    }
+    Save(window, folder + "/orbisk-night.png");
+    window.nightAction()->trigger();
+    return true;
+}
+
 }  // namespace
 
 void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
@@ -195,8 +211,21 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
             return;
         }
         if (!window.loaded() || !window.idle() || window.busy() || window.framesDrawn() == 0) return;
+        // ORBISK_SCREENSHOT_DAY: only the sky view, named for a daytime moment.
+        const bool dayOnly = std::getenv("ORBISK_SCREENSHOT_DAY") != nullptr;
+        if (dayOnly && state->next != 1) {
+            if (state->next > 1) {
+                timer->stop();
+                window.close();
+                return;
+            }
+            ++state->next;
+            return;
+        }
         if (state->next >= std::size_t(std::size(kShots))) {
-            if (!DialogStep(window, folder, *state) || !PredictionShots(window, folder, *state)) return;
+            if (!DialogStep(window, folder, *state) || !PredictionShots(window, folder, *state) ||
+                !DisplayShots(window, folder, *state))
+                return;
             timer->stop();
             window.close();
             return;
@@ -207,7 +236,7 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
             state->switched = true;
             return;  // the switch runs on a worker; look again once it is done
         }
-        Save(window, folder + "/" + shot.name);
+        Save(window, folder + "/" + (dayOnly ? std::string("orbisk-sky-day.png") : std::string(shot.name)));
         ++state->next;
         state->switched = false;
     });

@@ -5,6 +5,7 @@
 
 #include "Zenora.h"
 #include "uGraphicTools.h"
+#include "uLabels.h"
 #include "uTracking.h"
 
 namespace {
@@ -145,7 +146,9 @@ void DrawGlobeFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
 
     const QColor satColour = ArgbColour(frame.options.satColour);
     const QPoint centre(vs.CentreX, vs.CentreY);
-    for (const TFrameSat& s : frame.sats) {
+    TLabelPlacer labels(QRect(0, 0, vs.Width, vs.Height));
+    for (std::size_t i = 0; i < frame.sats.size(); ++i) {
+        const TFrameSat& s = frame.sats[i];
         if (s.rec.decayed) continue;
         // At its true height above the globe: behind it only when the globe covers it.
         QPoint p;
@@ -153,10 +156,12 @@ void DrawGlobeFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
             GlobeToPixel(vs, s.state.latlon, p, -1.0, vs.GlobeScale * s.state.pos.r / kEarthRadius);
         if (IsHidden(p)) continue;
         if (!(cosC > 0 || (cosC < 0 && PixelDistance(centre, p) > vs.GlobeScale))) continue;
-        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, frame.menu.showLabel ? Latin1(s.label) : QString(),
-                      QPoint(7, 7), satColour);
+        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, QString(), QPoint(), satColour);
+        if (frame.menu.showLabel)
+            labels.Add({Latin1(s.label), p, kSatRadius, QPoint(7, 7), satColour, SatLabelPriority(frame, i)});
     }
     // Unlike the map, no lowest height: on the globe every circle is drawn.
     DrawVisibilityCircles(painter, vs, frame, -kEarthRadius);
+    vs.LabelRects = labels.Draw(painter);
     painter.end();
 }

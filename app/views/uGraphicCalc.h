@@ -81,6 +81,7 @@ struct TViewState {
 
     int ViewMode = kViewMap;  // the mode the background was drawn for
     QFont Font;               // display font from the options
+    std::vector<QRect> LabelRects;  // the labels the last frame drew (none overlap)
 
     // Ground track of the first satellite (map and globe), the times it
     // covers and the element set it was computed from (another first
@@ -150,6 +151,7 @@ struct TFrameState {
     std::shared_ptr<const std::vector<TSatRec>> skySats;
     std::shared_ptr<const std::vector<TMapCity>> cities;
     THorizonHandle horizon;        // the observer's horizon mask, drawn in the sky view (null: none)
+    bool night = false;            // the night palette: the frame in red on black
 
     const TFrameSat* FirstSat() const { return sat1 < sats.size() ? &sats[sat1] : nullptr; }
     const TSatState* Sun() const { return bodies.empty() ? nullptr : &bodies[0]; }

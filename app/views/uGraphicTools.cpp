@@ -245,4 +245,26 @@ void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {
     if (mode == kViewMap) DrawMapFrame(vs, frame, display);
     if (mode == kViewSky) DrawSkyFrame(vs, frame, display);
     if (mode == kViewGlobe) DrawGlobeFrame(vs, frame, display);
+    if (frame.night) NightColours(display);
+}
+
+double SatLabelPriority(const TFrameState& frame, std::size_t i) {
+    return i == frame.sat1 ? 3.0 : 2.0 - static_cast<double>(i) * 1e-3;
+}
+
+void NightColours(QImage& image) {
+    if (image.format() != QImage::Format_ARGB32_Premultiplied && image.format() != QImage::Format_ARGB32 &&
+        image.format() != QImage::Format_RGB32)
+        image.convertTo(QImage::Format_ARGB32_Premultiplied);
+    const int w = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = row[x];
+            // Rec. 601 weights in 8-bit fixed point; premultiplied stays so
+            // (the brightness is never above alpha).
+            const uint32_t lum = (((p >> 16) & 0xFFu) * 77u + ((p >> 8) & 0xFFu) * 150u + (p & 0xFFu) * 29u) >> 8;
+            row[x] = (p & 0xFF000000u) | (lum << 16);
+        }
+    }
 }

@@ -77,6 +77,14 @@ void DrawMoonIcon(QPainter& painter, const TViewState& vs, const TFrameState& fr
 void DrawSmallCircle(QPainter& painter, const TViewState& vs, const TLatLon& centre, const QColor& colour,
                      double distance);
 
+// Label priority of frame.sats[i]: the first satellite's above the others,
+// which keep the list's order.
+double SatLabelPriority(const TFrameState& frame, std::size_t i);
+
+// The night palette: every pixel turned to red of its brightness on black,
+// so a frame keeps its shapes without light that spoils dark-adapted eyes.
+void NightColours(QImage& image);
+
 // Draws one frame of the frame's view mode into display (resized to the view
 // when needed): recomputes the ground track when the clock has left it,
 // redraws the background when Dirty, then the moving layers.

@@ -6,6 +6,7 @@
 
 #include "uFileIO.h"
 #include "uGraphicTools.h"
+#include "uLabels.h"
 #include "uTracking.h"
 
 namespace {
@@ -195,14 +196,18 @@ void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     }
 
     const QColor satColour = ArgbColour(frame.options.satColour);
-    for (const TFrameSat& s : frame.sats) {
+    TLabelPlacer labels(QRect(0, 0, vs.Width, vs.Height));
+    for (std::size_t i = 0; i < frame.sats.size(); ++i) {
+        const TFrameSat& s = frame.sats[i];
         // A decayed satellite has no position to show.
         if (s.rec.decayed) continue;
         QPoint p;
         GeoToPixel(vs, s.state.latlon, p, 0.0);
-        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, frame.menu.showLabel ? Latin1(s.label) : QString(),
-                      QPoint(6, 6), satColour);
+        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, QString(), QPoint(), satColour);
+        if (frame.menu.showLabel)
+            labels.Add({Latin1(s.label), p, kSatRadius, QPoint(6, 6), satColour, SatLabelPriority(frame, i)});
     }
     DrawVisibilityCircles(painter, vs, frame, kMinCircleHeight);
+    vs.LabelRects = labels.Draw(painter);
     painter.end();
 }

@@ -7,6 +7,7 @@
 #include "Zenora.h"
 #include "uFormat.h"
 #include "uGraphicTools.h"
+#include "uPolarPlot.h"
 #include "uSky.h"
 #include "uTracking.h"
 
@@ -239,6 +240,19 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
     if (scene.horizon)
         DrawHorizonMask(painter, vs, observer.pos, gst, *scene.horizon, kRadarHorizon,
                         printView ? kHorizonMaskPrint : kHorizonMaskColour);
+    // The polar plot's rings and ticks, through the chart's own projection.
+    DrawSkyGrid(
+        painter,
+        [&](double az, double el, QPointF& p) {
+            const TAltAz h{el, az};
+            TRaDec onChart{};
+            Alt_az_to_ra_dec(&observer.pos, &h, &onChart, gst);
+            QPoint q;
+            if (!SkyToPixel(vs, onChart, q)) return false;
+            p = q;
+            return true;
+        },
+        printView ? QColor(170, 170, 170) : QColor(80, 96, 140), printView ? kGrey : QColor(150, 160, 190), false);
     DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow, drawn.compass);
     DrawBodies(painter, vs, s, gst, observer, drawn);
     DrawPassData(painter, h, scene, drawn);

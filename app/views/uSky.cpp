@@ -9,11 +9,12 @@
 #include "Zenora.h"
 #include "uFormat.h"
 #include "uGraphicTools.h"
+#include "uLabels.h"
 #include "uTracking.h"
 
 namespace {
 
-const QColor kSkyColour(0, 0, 0);
+const QColor kNightSky(0, 0, 0);
 const QColor kGroundColour(127, 0, 0);
 const QColor kConstellationColour(0, 127, 0);
 
@@ -37,13 +38,13 @@ TRaDec HorizonToSky(const TLatLon& site, double alt, double az, double gst) {
     return p;
 }
 
-// Ground and sky, split by the refracted horizon.
-void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double gst) {
+// Ground and sky (in the colour of the Sun's altitude), split by the refracted horizon.
+void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double gst, const QColor& sky) {
     const double altC = vs.SkyCentreHoriz.alt, azC = vs.SkyCentreHoriz.az, h = vs.HorizonAlt;
     const double diag = std::hypot(vs.CentreX, vs.CentreY) / vs.SkyScale * kDegToRad;
     QColor back = kGroundColour;
-    if (altC < h) back = kSkyColour;
-    if (altC > diag && altC > h) back = kSkyColour;
+    if (altC < h) back = sky;
+    if (altC > diag && altC > h) back = sky;
 
     const double cutoff = vs.SkyCutoff;
     vs.SkyCutoff = kNoCutoff;
@@ -79,7 +80,7 @@ void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double 
 
     FillPixels(painter, QRect(0, 0, vs.Width, vs.Height), back);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(back == kSkyColour ? kGroundColour : kSkyColour);
+    painter.setBrush(back == sky ? kGroundColour : sky);
     if (poly.size() >= 3) painter.drawPolygon(poly);
 }
 
@@ -157,7 +158,7 @@ void DrawCompass(QPainter& painter, const TViewState& vs, const TLatLon& site, d
     painter.setFont(saved);
 }
 
-void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& frame, int alpha) {
+void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& frame, int alpha, TLabelPlacer& labels) {
     for (const TSatState& b : frame.bodies) {
         const TSkyBody* info = SkyBodyInfo(b.body);
         QPoint p;
@@ -175,16 +176,17 @@ void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& fram
                 painter.setPen(info->colour);
             }
         }
-        TextOut(painter, p.x() + r + 2, p.y(), QString::fromLatin1(info->label));
+        labels.Add({QString::fromLatin1(info->label), p, r, QPoint(r + 2, 0), painter.pen().color(), 2.5});
     }
 }
 
 // One satellite marker with its label; magnitude after the label on request.
 void DrawSatellite(QPainter& painter, const QPoint& p, bool sunlit, const QString& label, bool showMag,
-                   double magnitude) {
+                   double magnitude, TLabelPlacer& labels, double priority) {
     QString text = label;
     if (showMag) text += Latin1(FormatArgs("(%0:4.2f)", {magnitude}));
-    DrawSatMarker(painter, p, kSatRadius, sunlit, text, QPoint(6, -6), kAqua);
+    DrawSatMarker(painter, p, kSatRadius, sunlit, QString(), QPoint(), kAqua);
+    if (!text.isEmpty()) labels.Add({text, p, kSatRadius, QPoint(6, -6), kAqua, priority});
 }
 
 double SatMagnitude(const TFrameState& frame, const TSatState& s, bool sunlit, double stdMag) {
@@ -194,18 +196,19 @@ double SatMagnitude(const TFrameState& frame, const TSatState& s, bool sunlit, d
     return Calc_Magnitude(stdMag, s.radec.dist, fraction);
 }
 
-void DrawActiveSatellites(QPainter& painter, const TViewState& vs, const TFrameState& frame) {
-    for (const TFrameSat& s : frame.sats) {
+void DrawActiveSatellites(QPainter& painter, const TViewState& vs, const TFrameState& frame, TLabelPlacer& labels) {
+    for (std::size_t i = 0; i < frame.sats.size(); ++i) {
+        const TFrameSat& s = frame.sats[i];
         QPoint p;
         if (s.rec.decayed || !SkyToPixel(vs, s.state.radec, p)) continue;
         const bool sunlit = s.state.sunlit != 0;
         const double mag = frame.menu.showMagnitude ? SatMagnitude(frame, s.state, sunlit, s.rec.stdMag) : 0.0;
         DrawSatellite(painter, p, sunlit, frame.menu.showLabel ? Latin1(s.label) : QString(),
-                      frame.menu.showMagnitude, mag);
+                      frame.menu.showMagnitude, mag, labels, SatLabelPriority(frame, i));
     }
 }
 
-void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& frame) {
+void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& frame, TLabelPlacer& labels) {
     if (vs.SkySatSource != frame.skySats) {
         vs.SkySatSource = frame.skySats;
         vs.SkySatWork = frame.skySats ? *frame.skySats : std::vector<TSatRec>{};
@@ -225,11 +228,14 @@ void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& fra
         const double mag = frame.menu.showMagnitude ? SatMagnitude(frame, s, sunlit, rec.stdMag) : 0.0;
         QString label;
         if (frame.menu.showLabel) label = Latin1(frame.menu.displayNumber ? rec.catNo.view() : rec.name.view());
-        DrawSatellite(painter, p, sunlit, label, frame.menu.showMagnitude, mag);
+        // The brighter first; all below the tracked satellites and the bodies.
+        DrawSatellite(painter, p, sunlit, label, frame.menu.showMagnitude, mag, labels,
+                      1.0 - std::clamp(rec.stdMag, -30.0, 30.0) / 100.0);
     }
 }
 
-void DrawOrientationBox(QPainter& painter, const TViewState& vs) {
+// Returns the box drawn, which labels keep clear of.
+QRect DrawOrientationBox(QPainter& painter, const TViewState& vs) {
     // Sized by the font: the readouts below the rose stay inside the box at
     // any font size or pixel ratio.
     const QFontMetrics fm = painter.fontMetrics();
@@ -259,8 +265,32 @@ void DrawOrientationBox(QPainter& painter, const TViewState& vs) {
     painter.setPen(kYellow);
     TextOut(painter, 8, cy + 26, az);
     TextOut(painter, 8, cy + 26 + line, alt);
+    return QRect(0, 0, width, height);
 }
 }  // namespace
+
+QColor SkyColourForSun(double sunAltitude) {
+    // Day blue with the Sun up, through the civil, nautical and astronomical
+    // twilights (the Sun at 0, -6, -12 and -18 degrees) to the night's black.
+    static const struct {
+        double alt;
+        QColor colour;
+    } kKeys[] = {{0.0, QColor(70, 130, 200)},
+                 {-6.0, QColor(38, 62, 120)},
+                 {-12.0, QColor(14, 22, 58)},
+                 {-18.0, kNightSky}};
+    const double a = sunAltitude * kRadToDeg;
+    if (!(a < kKeys[0].alt)) return std::isnan(a) ? kNightSky : kKeys[0].colour;
+    for (std::size_t i = 1; i < std::size(kKeys); ++i) {
+        if (a < kKeys[i].alt) continue;
+        const double f = (kKeys[i - 1].alt - a) / (kKeys[i - 1].alt - kKeys[i].alt);
+        const QColor& p = kKeys[i - 1].colour;
+        const QColor& q = kKeys[i].colour;
+        auto mix = [f](int u, int v) { return static_cast<int>(std::lround(u + (v - u) * f)); };
+        return QColor(mix(p.red(), q.red()), mix(p.green(), q.green()), mix(p.blue(), q.blue()));
+    }
+    return kNightSky;
+}
 
 const TSkyBody* SkyBodyInfo(int32_t code) {
     for (const TSkyBody& b : kSkyBodies)
@@ -361,7 +391,9 @@ void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     const int alpha = ShadowAlpha(vs, frame.options);
     QPainter painter;
     BeginPaint(painter, display, vs);
-    DrawHorizon(painter, vs, site, frame.gha);
+    TAltAz sunAltAz{-kHalfPi, 0.0};
+    if (const TSatState* sun = frame.Sun()) Ra_dec_to_alt_az(&site, &sun->radec, &sunAltAz, frame.gha);
+    DrawHorizon(painter, vs, site, frame.gha, SkyColourForSun(sunAltAz.alt));
     DrawCompass(painter, vs, site, frame.gha);
     if (frame.stars)
         DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *frame.stars, frame.time),
@@ -371,10 +403,12 @@ void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     // Over the stars it hides, under what is tracked.
     if (frame.horizon && frame.menu.skyViewAltAz)
         DrawHorizonMask(painter, vs, site, frame.gha, *frame.horizon, vs.HorizonAlt, kHorizonMaskColour);
-    DrawBodies(painter, vs, frame, alpha);
-    DrawActiveSatellites(painter, vs, frame);
-    DrawOrientationBox(painter, vs);
-    if (frame.menu.showSkySat) DrawSkySatellites(painter, vs, frame);
+    TLabelPlacer labels(QRect(0, 0, vs.Width, vs.Height));
+    DrawBodies(painter, vs, frame, alpha, labels);
+    DrawActiveSatellites(painter, vs, frame, labels);
+    labels.Block(DrawOrientationBox(painter, vs));
+    if (frame.menu.showSkySat) DrawSkySatellites(painter, vs, frame, labels);
+    vs.LabelRects = labels.Draw(painter);
     painter.end();
     vs.Dirty = 0;
 }

@@ -18,6 +18,10 @@ struct TSkyBody {
 // The Sun, Moon or planet with this body code; nullptr for any other code.
 const TSkyBody* SkyBodyInfo(int32_t code);
 
+// The sky's colour for the Sun at that altitude (rad): day blue above the
+// horizon, twilight shades to -18 degrees, black below.
+QColor SkyColourForSun(double sunAltitude);
+
 // Mirror factors of the four orientation menu items (normal, inverted,
 // mirror east-west, mirror north-south); normal when none is checked.
 void SkySignsFromMenu(const TMenuSettings& menu, int32_t& signX, int32_t& signY);

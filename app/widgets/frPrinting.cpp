@@ -88,7 +88,8 @@ QRect ImagePageRect(const QSize& image, const QSize& page) {
         h = page.height();
         w = h * aspect;
     }
-    return QRect(0, 0, static_cast<int>(w), static_cast<int>(h));
+    const int iw = static_cast<int>(w), ih = static_cast<int>(h);
+    return QRect((page.width() - iw) / 2, (page.height() - ih) / 2, iw, ih);
 }
 
 bool PrintImageOn(QPrinter& printer, const QImage& image) {

@@ -25,10 +25,10 @@ void PrintLines(QWidget* parent, const TReportLines& lines);
 int PrintReportLines(QPrinter& printer, const TReportLines& lines, const TPrintRange& range);
 
 // The print dialog for an image, then the image as large as the page allows
-// (keeping its shape) at the page's top-left corner.
+// (keeping its shape), centred on the page.
 void PrintImage(QWidget* parent, const QImage& image);
 bool PrintImageOn(QPrinter& printer, const QImage& image);
 // Where an image of that size goes on a page of that size: enlarged to the
 // page's height (an upright image) or width (a wide one) when the page is
-// larger both ways, then shrunk to fit the width and the height.
+// larger both ways, then shrunk to fit the width and the height; centred.
 QRect ImagePageRect(const QSize& image, const QSize& page);

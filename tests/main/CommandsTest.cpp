@@ -114,7 +114,7 @@ TEST_F(TCommandsTest, MapClickPicksTheLaterOfTwoNearSatellites) {
     ASSERT_EQ(Ui().cb_sat1->currentIndex(), 0);
     QPoint p;
     GeoToPixel(w.viewState(), w.session().SatStates[0].latlon, p, 0.0);
-    QTest::mouseClick(Ui().MainImage, Qt::LeftButton, {}, p + QPoint(3, 2));
+    QTest::mouseClick(Ui().MainImage, Qt::LeftButton, {}, p + QPoint(1, 1));
     EXPECT_EQ(Ui().cb_sat1->currentIndex(), 1);
     EXPECT_EQ(Ui().cb_sat1->currentText(), "TWIN");
     EXPECT_EQ(w.session().Sat1Main, 1);

@@ -179,8 +179,8 @@ TEST_F(TSearchWndTest, ReportPrintsSixtyOneLinesASheet) {
     EXPECT_EQ(print(56, "56.pdf"), std::make_pair(1, 1)) << "two dialog pages, one sheet";
 
     // An image keeps its shape on the page: a wide one fills the width.
-    EXPECT_EQ(ImagePageRect(QSize(600, 500), QSize(1200, 2000)), QRect(0, 0, 1200, 1000));
-    EXPECT_EQ(ImagePageRect(QSize(500, 600), QSize(2000, 1200)), QRect(0, 0, 1000, 1200));
+    EXPECT_EQ(ImagePageRect(QSize(600, 500), QSize(1200, 2000)), QRect(0, 500, 1200, 1000));
+    EXPECT_EQ(ImagePageRect(QSize(500, 600), QSize(2000, 1200)), QRect(500, 0, 1000, 1200));
 }
 
 }  // namespace
