@@ -5,6 +5,9 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+
+#include <algorithm>
 
 #include "frMain.h"
 #include "frCommon.h"
@@ -32,9 +35,15 @@ void TfrMainWnd::BuildDisplayExtras() {
     PolarDock->setWidget(PolarPlot);
     PolarDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                            QDockWidget::DockWidgetFloatable);
-    addDockWidget(Qt::RightDockWidgetArea, PolarDock);
-    // Under the upcoming passes, both in view.
-    if (PassesDock) splitDockWidget(PassesDock, PolarDock, Qt::Vertical);
+    addDockWidget(Qt::BottomDockWidgetArea, PolarDock);
+    // Beside the upcoming passes under the view, both in view.
+    if (PassesDock) {
+        splitDockWidget(PassesDock, PolarDock, Qt::Horizontal);
+        // The plot is round: about as wide as the docks are high; the list takes the rest.
+        const int screenWidth = screen() ? screen()->availableGeometry().width() : 1280;
+        const int plot = std::clamp(screenWidth / 4, 260, 420);
+        resizeDocks({PassesDock, PolarDock}, {screenWidth - plot, plot}, Qt::Horizontal);
+    }
     PolarDock->setVisible(Display.polarPlot);
 
     menu_polar = PolarDock->toggleViewAction();

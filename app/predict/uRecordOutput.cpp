@@ -326,7 +326,7 @@ TRecordTable VisibleRecords(const TVisibleResult& result, const std::vector<TEle
         row.push_back(known ? TCell::Text(CatalogueNumberText(TrimText(entries[s.entry].catNo.view())))
                             : TCell::None());
         row.insert(row.end(), {TCell::Number(r.azimuth, kAngle), TCell::Number(r.elevation, kAngle),
-                               MagnitudeCell(r.magnitude, r.sunlit), TCell::Bool(r.sunlit),
+                               MagnitudeCell(r.magnitude, r.sunlit && !r.estimated), TCell::Bool(r.sunlit),
                                TCell::Number(r.range, kDistance), TCell::Number(r.height, kDistance)});
         t.rows.push_back(std::move(row));
     }
