@@ -99,7 +99,9 @@ void DrawPassData(QPainter& painter, int x, const TRadarScene& scene, TRadarDraw
         "AOS : " + PassTime(pass.start, scene.displayOffset),
         "LOS : " + PassTime(pass.end, scene.displayOffset),
     };
-    if (scene.showMagnitude) lines.push_back("MAG : " + FormatFloat("#0.0", pass.magnitude));
+    // A pass in the Earth's shadow throughout has no magnitude to print.
+    if (scene.showMagnitude)
+        lines.push_back("MAG : " + (pass.magnitude >= kNoMagnitude ? std::string("shadow") : FormatFloat("#0.0", pass.magnitude)));
     lines.push_back("ALT : " + FormatFloat("#0.0\xB0", pass.maxElevation));
     lines.push_back("SUN : " + drawn.sunText);
     lines.push_back("MOON: " + drawn.moonText);

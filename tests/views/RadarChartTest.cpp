@@ -33,7 +33,7 @@ TEST(RadarChart, MagnitudeLineOnlyWhenTheSceneHasOne) {
     scene.pass.magnitude = kNoMagnitude;
     QImage image;
     const TRadarDrawn withMag = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
-    EXPECT_TRUE(HasLine(withMag, "MAG : "));
+    EXPECT_TRUE(HasLine(withMag, "MAG : shadow"));  // kNoMagnitude is no figure to print
     scene.showMagnitude = false;
     const TRadarDrawn without = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
     EXPECT_FALSE(HasLine(without, "MAG"));
