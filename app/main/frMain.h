@@ -198,6 +198,10 @@ private:
 
     // ---- upcoming passes (frMainPasses.cpp)
     void SetupPassesDock();
+    // Docks go beside the view on screens shorter than this (px): under it they would push
+    // the window past the screen's foot.
+    static constexpr int kDocksUnderFromHeight = 760;
+    bool DocksBeside() const;
     void FollowPasses();
     void GoToPass(std::size_t mainIndex, double aos);
 

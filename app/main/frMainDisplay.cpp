@@ -35,9 +35,11 @@ void TfrMainWnd::BuildDisplayExtras() {
     PolarDock->setWidget(PolarPlot);
     PolarDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
                            QDockWidget::DockWidgetFloatable);
-    addDockWidget(Qt::BottomDockWidgetArea, PolarDock);
-    // Beside the upcoming passes under the view, both in view.
-    if (PassesDock) {
+    addDockWidget(DocksBeside() ? Qt::RightDockWidgetArea : Qt::BottomDockWidgetArea, PolarDock);
+    // Beside the upcoming passes under the view, or under them beside it.
+    if (PassesDock && DocksBeside()) {
+        splitDockWidget(PassesDock, PolarDock, Qt::Vertical);
+    } else if (PassesDock) {
         splitDockWidget(PassesDock, PolarDock, Qt::Horizontal);
         // The plot is round: about as wide as the docks are high; the list takes the rest.
         const int screenWidth = screen() ? screen()->availableGeometry().width() : 1280;

@@ -13,10 +13,16 @@
 void TfrMainWnd::SetupPassesDock() {
     PassesDock = new TPassesDock(Workers, this);
     // Under the view: the map is twice as wide as high, so width is what it
-    // cannot spare; a third of the screen's height at most.
-    addDockWidget(Qt::BottomDockWidgetArea, PassesDock);
-    const int screenHeight = screen() ? screen()->availableGeometry().height() : 800;
-    resizeDocks({PassesDock}, {std::clamp(screenHeight * 30 / 100, 150, 400)}, Qt::Vertical);
+    // cannot spare; a third of the screen's height at most. A short screen
+    // has no height to spare under the readouts: beside the view there.
+    const QRect avail = screen() ? screen()->availableGeometry() : QRect(0, 0, 1280, 800);
+    if (DocksBeside()) {
+        addDockWidget(Qt::RightDockWidgetArea, PassesDock);
+        resizeDocks({PassesDock}, {std::clamp(avail.width() * 34 / 100, 300, 440)}, Qt::Horizontal);
+    } else {
+        addDockWidget(Qt::BottomDockWidgetArea, PassesDock);
+        resizeDocks({PassesDock}, {std::clamp(avail.height() * 30 / 100, 150, 400)}, Qt::Vertical);
+    }
     QAction* toggle = PassesDock->toggleViewAction();
     toggle->setObjectName("menu_passes");
     toggle->setText("Upcoming Passes");
@@ -32,6 +38,10 @@ void TfrMainWnd::SetupPassesDock() {
     connect(PassesDock, &QDockWidget::visibilityChanged, this, [this](bool shown) {
         if (shown) FollowPasses();
     });
+}
+
+bool TfrMainWnd::DocksBeside() const {
+    return screen() && screen()->availableGeometry().height() < kDocksUnderFromHeight;
 }
 
 void TfrMainWnd::FollowPasses() {
