@@ -128,6 +128,12 @@ void TfrHorizonWnd::BuildUi() {
 
 void TfrHorizonWnd::Tell(const std::string& text) { lb_status->setText(WidgetText(text)); }
 
+bool TfrHorizonWnd::Refuse(const std::string& text) {
+    Tell(text);
+    ShowMessageBox(this, text);
+    return false;
+}
+
 bool TfrHorizonWnd::ReadMask(THorizonMask& mask, std::string& why) const {
     std::vector<THorizonPoint> points;
     for (int r = 0; r < tbl_points->rowCount(); ++r) {
@@ -172,10 +178,7 @@ THorizonFormat TfrHorizonWnd::ImportFormat(const std::string& path) const {
 bool TfrHorizonWnd::ImportFile(const std::string& path) {
     const THorizonRead read = ReadHorizonFile(path, ImportFormat(path));
     if (!read.ok) {
-        const std::string text = "The horizon mask " + path + " cannot be read: " + read.error;
-        Tell(text);
-        ShowMessageBox(this, text);
-        return false;
+        return Refuse("The horizon mask " + path + " cannot be read: " + read.error);
     }
     ShowMask(read.mask);
     const std::string skipped = SkippedLinesText(read);
@@ -188,15 +191,10 @@ bool TfrHorizonWnd::ExportFile(const std::string& path) {
     THorizonMask mask;
     std::string why;
     if (!ReadMask(mask, why)) {
-        Tell(why);
-        ShowMessageBox(this, why);
-        return false;
+        return Refuse(why);
     }
     if (!WriteHorizonFile(path, mask, &why)) {
-        const std::string text = NotWrittenText(path, why);
-        Tell(text);
-        ShowMessageBox(this, text);
-        return false;
+        return Refuse(NotWrittenText(path, why));
     }
     Tell("Exported to " + path);
     return true;
@@ -206,27 +204,19 @@ bool TfrHorizonWnd::SaveMask() {
     THorizonMask mask;
     std::string why;
     if (!ReadMask(mask, why)) {
-        Tell(why);
-        ShowMessageBox(this, why);
-        return false;
+        return Refuse(why);
     }
     if (mask.Empty()) {
         // No file is no mask: the searches are then as without one.
         if (std::remove(Path.c_str()) != 0 && errno != ENOENT) {
-            const std::string text = "The horizon mask " + Path + " could not be removed: " + std::strerror(errno);
-            Tell(text);
-            ShowMessageBox(this, text);
-            return false;
+            return Refuse("The horizon mask " + Path + " could not be removed: " + std::strerror(errno));
         }
         Saved = true;
         Tell("No mask: " + Path + " removed.");
         return true;
     }
     if (!WriteHorizonFile(Path, mask, &why)) {
-        const std::string text = NotWrittenText(Path, why);
-        Tell(text);
-        ShowMessageBox(this, text);
-        return false;
+        return Refuse(NotWrittenText(Path, why));
     }
     Saved = true;
     Tell("Saved to " + Path);

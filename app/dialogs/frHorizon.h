@@ -46,6 +46,7 @@ private:
     void BuildUi();
     THorizonFormat ImportFormat(const std::string& path) const;
     void Tell(const std::string& text);
+    bool Refuse(const std::string& text);  // told in the window and a box; false
 
     std::string DataFolder;
     std::string Path;
