@@ -1,4 +1,4 @@
-# Fails unless the library exports exactly the eight calls of its interface.
+# Fails unless the library exports exactly the eight calls and the one addition of its interface.
 execute_process(COMMAND nm -D --defined-only ${LIB} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${LIB}")
@@ -10,7 +10,7 @@ foreach(l ${lines})
   list(APPEND names ${n})
 endforeach()
 list(SORT names)
-set(expected IridTrkVect IridiumCalc SDP4 SDP4_init SGP4 SGP4_init parse_elements tle_valid)
+set(expected IridTrkVect IridiumCalc SDP4 SDP4_init SGP4 SGP4_init parse_elements sat_propagate tle_valid)
 if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exports are [${names}], expected [${expected}]")
 endif()

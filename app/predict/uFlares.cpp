@@ -29,12 +29,12 @@ constexpr double kMirrorGain = 1.62;
 constexpr double kFlareFadeAngle = 2.2;     // degrees
 constexpr double kExtinction = 1.25;        // magnitudes
 
-// One satellite's scan, with its own copies of the record and the observer.
+// One satellite's scan: the record read in place, its own copy of the observer.
 struct TFlareScan {
     const TFlareInputs& in;
     const TReportSettings& rs;
     std::size_t index;
-    TSatRec sat;
+    const TSatRec& sat;
     TObserver observer;
     TSatState state{};
     TSatState sun{};
@@ -124,7 +124,7 @@ void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, c
         while (t < e && !stop()) {
             s.state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, s.sat, s.state, kFlareMinElevation, t, e, s.observer);
-            if (!(t < e) || s.sat.decayed) break;
+            if (!(t < e)) break;
 
             double previous = kNoFlareAngle;
             s.mirror = 0;

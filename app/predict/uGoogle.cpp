@@ -163,7 +163,7 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
     for (const TPassRecord& record : passes) {
         if (!record.satellite) continue;
         TObserver o = observer;
-        TSatRec sat = *record.satellite;
+        const TSatRec& sat = *record.satellite;
         const std::string title = PassTitle(sat, true);
         double t = record.start;
         ObserverVector(t, o);

@@ -35,7 +35,7 @@ std::atomic<uint64_t> gEvaluations{0};
 
 // Observer vector, propagation, then the elevation: the state's altitude
 // when the look angles are filled, else the elevation of the position.
-bool Evaluate(TSatRec& sat, TSatState& state, double t, TObserver& observer, double& elevation) {
+bool Evaluate(const TSatRec& sat, TSatState& state, double t, TObserver& observer, double& elevation) {
     ++tEvaluations;
     const double gha = ObserverVector(t, observer);
     if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
@@ -45,12 +45,11 @@ bool Evaluate(TSatRec& sat, TSatState& state, double t, TObserver& observer, dou
 
 // Evaluate at t from a state already propagated to t, without propagating
 // again: the same numbers Evaluate gives.
-bool Reevaluate(const TSatState& propagated, TSatRec& sat, TSatState& state, double t,
+bool Reevaluate(const TSatState& propagated, TSatState& state, double t,
                 TObserver& observer, double& elevation) {
     const double gha = ObserverVector(t, observer);
     state.pos = propagated.pos;
     state.vel = propagated.vel;
-    sat.decayed = 0;
     FillStateGroups(state, gha, observer);
     elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
     return true;
@@ -58,9 +57,9 @@ bool Reevaluate(const TSatState& propagated, TSatRec& sat, TSatState& state, dou
 
 // Position only (kFillPosition), for the shadow scans: no hour angle or
 // elevation is needed, and that mode does not read the hour angle.
-bool PositionAt(TSatRec& sat, TSatState& state, double t, const TObserver& observer) {
+bool PositionAt(const TSatRec& sat, TSatState& state, double t, const TObserver& observer) {
     ++tEvaluations;
-    return PropagateSatellite(sat, state, t, 0.0, observer);
+    return static_cast<bool>(PropagateSatellite(sat, state, t, 0.0, observer));
 }
 
 void SunAt(TSatState& sun, double t) {
@@ -90,7 +89,7 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
 struct TEnd {
     double t, elevation, rate;
 };
-double HighestSecond(TSatRec& sat, TSatState& state, TObserver& observer, TEnd a, TEnd b,
+double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, TEnd a, TEnd b,
                      TSatState* reuse = nullptr) {
     const double span = std::round((b.t - a.t) * kSecondsPerDay);
     double best = a.t, top = a.elevation;
@@ -193,7 +192,7 @@ TScan FirstChange(double from, double los, bool litFrom, double marginFrom, doub
 struct TClearPart {
     double aos, los;
 };
-std::vector<TClearPart> ClearParts(TSatRec& sat, TSatState& state, TObserver& observer,
+std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TObserver& observer,
                                    const THorizonMask& mask, double minEl, double from, double to) {
     std::vector<TClearPart> parts;
     const double top = mask.HighestLimit(minEl);
@@ -233,7 +232,7 @@ std::vector<TClearPart> ClearParts(TSatRec& sat, TSatState& state, TObserver& ob
 void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, std::size_t index,
                          TObserver observer, const std::vector<TTimeInterval>& intervals,
                          const TStop& stop, std::vector<TLinePass>& out) {
-    TSatRec sat = original;
+    const TSatRec& sat = original;
     TSatState state{};
     TSatState sun{};
     const double minEl = in.minElevation;
@@ -262,8 +261,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                                               in.shortcuts, TStart::kStateAtT);
             const TSatState atLos = state;
             auto evaluate = [&](double at) {
-                if (at == risen) return Reevaluate(atAos, sat, state, at, observer, el);
-                if (at == set && set < e) return Reevaluate(atLos, sat, state, at, observer, el);
+                if (at == risen) return Reevaluate(atAos, state, at, observer, el);
+                if (at == set && set < e) return Reevaluate(atLos, state, at, observer, el);
                 return Evaluate(sat, state, at, observer, el);
             };
             auto listPart = [&](double aos, double los) {
@@ -326,7 +325,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     TSatState atTop{};
                     pass.middle = HighestSecond(sat, state, observer, first, last, reuse ? &atTop : nullptr);
                     if (reuse && atTop.mode >= 0)
-                        Reevaluate(atTop, sat, state, pass.middle, observer, el);
+                        Reevaluate(atTop, state, pass.middle, observer, el);
                     else
                         Evaluate(sat, state, pass.middle, observer, el);
                     pass.maxElevation = Degrees(state.altaz.alt);
@@ -350,7 +349,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
             t = set;
             if (reuse && set < e) {
                 state.mode = kFillPosition;
-                Reevaluate(atLos, sat, state, set, observer, el);
+                Reevaluate(atLos, state, set, observer, el);
                 next = TStart::kStateAtT;
             }
         }
@@ -361,7 +360,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
 struct TTabularSearch {
     const TPredictionInputs& inputs;
     std::size_t index;
-    TSatRec satellite;
+    const TSatRec& satellite;
     TObserver observer;
     TSatState state{};
     TSatState sun{};
@@ -506,7 +505,7 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
             search.state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, search.satellite, search.state, level, t,
                                e, search.observer, in.shortcuts);
-            if (search.satellite.decayed || !(t < e)) break;
+            if (!(t < e)) break;
             if (horizon) {
                 // Up to the first second that clears the horizon, unless
                 // the satellite sets (or the interval ends) first.
@@ -565,14 +564,14 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
 }
 }  // namespace
 
-TClearPass NextClearPass(TSatRec& sat, TObserver& observer, const THorizonMask& mask, double minEl, double from,
+TClearPass NextClearPass(const TSatRec& sat, TObserver& observer, const THorizonMask& mask, double minEl, double from,
                          double to, double after) {
     TSatState state{};
     const double level = mask.LowestLimit(minEl);
     for (double t = from; t < to;) {
         state.mode = kFillPosition;
         const double risen = SearchCrossing(TEdge::kRise, sat, state, level, t, to, observer);
-        if (!(risen < to) || sat.decayed) break;
+        if (!(risen < to)) break;
         const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, to, observer, true, TStart::kStateAtT);
         for (const TClearPart& part : ClearParts(sat, state, observer, mask, minEl, risen, set))
             if (part.los > AddSeconds(after, 0.5)) return {part.aos, part.los};  // whole seconds, rounded apart
@@ -605,7 +604,7 @@ std::string CheckDates(double stop, double start) {
     return {};
 }
 
-double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, double t,
+double SearchCrossing(TEdge edge, const TSatRec& sat, TSatState& state, double minEl, double t,
                       double limit, TObserver& observer, bool shortcuts, TStart start) {
     // A set is a rise of the negated elevation through the negated level.
     const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
@@ -650,7 +649,7 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
         }
         return quiet;
     };
-    if (start == TStart::kStateAtT && sat.decayed == 0) {
+    if (start == TStart::kStateAtT) {
         lastOk = true;
         x = sign * (state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer));
     } else {
@@ -681,7 +680,7 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
                 t = AddSeconds(t, -step);
                 if (reuse && t == beforeAt) {
                     double el = 0.0;
-                    lastOk = Reevaluate(before, sat, state, t, observer, el);
+                    lastOk = Reevaluate(before, state, t, observer, el);
                     x = sign * el;
                 } else {
                     reached(t, level + kEdgeFailedBeyond);
@@ -703,7 +702,8 @@ double SearchCrossing(TEdge edge, TSatRec& sat, TSatState& state, double minEl, 
             }
         }
     }
-    if (sat.decayed || t > limit) return limit;
+    // A failed last propagation means the satellite is down for good.
+    if (!lastOk || t > limit) return limit;
     return t;
 }
 

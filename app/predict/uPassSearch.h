@@ -56,7 +56,7 @@ enum class TStart { kEvaluate, kStateAtT };
 // past a threshold of the walk are passed without evaluating them (the
 // result is the same). Leaves state as evaluated last, at the result unless
 // that is the limit (mode as given, usually kFillPosition).
-double SearchCrossing(TEdge edge, TSatRec& satellite, TSatState& state, double minElevation,
+double SearchCrossing(TEdge edge, const TSatRec& satellite, TSatState& state, double minElevation,
                       double t, double limit, TObserver& observer, bool shortcuts = true,
                       TStart start = TStart::kEvaluate);
 
@@ -68,7 +68,7 @@ double SearchCrossing(TEdge edge, TSatRec& satellite, TSatState& state, double m
 struct TClearPass {
     double aos = 0.0, los = 0.0;
 };
-TClearPass NextClearPass(TSatRec& satellite, TObserver& observer, const THorizonMask& mask, double minElevation,
+TClearPass NextClearPass(const TSatRec& satellite, TObserver& observer, const THorizonMask& mask, double minElevation,
                          double from, double to, double after);
 
 // The intervals to search: darkness (Sun below the limit) from start to stop,

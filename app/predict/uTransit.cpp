@@ -36,7 +36,7 @@ constexpr std::size_t kMaxPathRows = 3600;  // a path is minutes long at most
 // The set of the pass the satellite is in at t (t when it is down): the
 // next rise is searched from there, since a high or eccentric orbit can
 // rise again well within one period.
-double AfterPass(TSatRec& sat, TSatState& state, double minElevation, double t, double limit,
+double AfterPass(const TSatRec& sat, TSatState& state, double minElevation, double t, double limit,
                  TObserver& observer, bool shortcuts) {
     state.mode = kFillPosition;
     return SearchCrossing(TEdge::kSet, sat, state, minElevation, t, limit, observer, shortcuts);
@@ -70,7 +70,7 @@ bool IsDiscTarget(int32_t body) { return body == kBodySun || body == kBodyMoon; 
 
 // Satellite and target at t; the separation seen by the observer, degrees.
 struct TApproach {
-    TSatRec& sat;
+    const TSatRec& sat;
     TTransitTarget& target;
     TObserver& observer;
     TSatState state{};
@@ -122,7 +122,7 @@ struct TTransitContext {
     THorizonHandle horizon;       // null: the minimum elevation all round
 };
 
-void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
+void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& target,
                     const std::vector<TTimeInterval>& intervals, const TTransitContext& cx,
                     TObserver& observer, const TStop& stop, std::vector<TTransit>& found) {
     TApproach ap{sat, target, observer};
@@ -133,7 +133,7 @@ void SearchTransits(TSatRec& sat, std::size_t index, TTransitTarget& target,
             ap.state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, observer,
                                cx.shortcuts);
-            if (!(t < e) || sat.decayed) break;
+            if (!(t < e)) break;
 
             double separation = 0.0;
             if (!ap.SeparationAt(t, separation)) break;
@@ -228,7 +228,7 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TTransit>& out) {
             if (!MayRise(sats[i], in, observer)) return;
-            TSatRec sat = sats[i];
+            const TSatRec& sat = sats[i];
             TTransitTarget tgt = target;
             TObserver o = observer;
             SearchTransits(sat, i, tgt, intervals, cx, o, stop, out);
@@ -237,7 +237,7 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     return result;
 }
 
-bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& sat, double& slantRange,
+bool ComputePathPoint(TSatState& state, TSatState& target, const TSatRec& sat, double& slantRange,
                       bool full, TLatLon& pathPoint, double t, TObserver& observer) {
     const double gha = ObserverVector(t, observer);
     state.mode = full ? kFillAll : kFillPosition;
@@ -302,7 +302,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                          const TSatRec& originalSat, std::size_t index, TObserver observer,
                          const std::vector<TTimeInterval>& intervals, const TStop& stop,
                          std::vector<TGroundPath>& out) {
-    TSatRec sat = originalSat;
+    const TSatRec& sat = originalSat;
     TSatState target = original.state;
     TSatState state{};
     const double factor = rs.distanceFactor;
@@ -315,7 +315,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
             state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, observer,
                                in.shortcuts);
-            if (!(t < e) || sat.decayed) break;
+            if (!(t < e)) break;
             if (!in.dayAndNight && target.body != kBodySun &&
                 SunElevation(t, observer) >= kPathDaylight) {
                 t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);

@@ -39,7 +39,7 @@ TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSepar
 // distance seen from the path point in radec, its altitude and azimuth
 // there in altaz). False when the satellite cannot be propagated. A line
 // that misses the Earth gives (-observer latitude, observer longitude).
-bool ComputePathPoint(TSatState& state, TSatState& target, TSatRec& satellite, double& slantRange,
+bool ComputePathPoint(TSatState& state, TSatState& target, const TSatRec& satellite, double& slantRange,
                       bool full, TLatLon& pathPoint, double t, TObserver& observer);
 
 // Half-width (km) of the band on the ground from which the satellite is seen

@@ -17,7 +17,7 @@ double RangeRate(const TVector& satPos, const TVector& satVel, const TVector& ob
     return (dx * (satVel.x - obsVel.x) + dy * (satVel.y - obsVel.y) + dz * (satVel.z - obsVel.z)) / range;
 }
 
-bool LookAt(TSatRec& sat, double t, TObserver& observer, TLook& out) {
+bool LookAt(const TSatRec& sat, double t, TObserver& observer, TLook& out) {
     TSatState state{};
     state.mode = kFillLookAngles;
     const double gha = ObserverVector(t, observer);

@@ -43,4 +43,4 @@ struct TLook {
 
 // The look of sat at t; false when the satellite is decayed there.
 // observer.vect is rewritten for t.
-bool LookAt(TSatRec& sat, double t, TObserver& observer, TLook& out);
+bool LookAt(const TSatRec& sat, double t, TObserver& observer, TLook& out);

@@ -76,32 +76,59 @@ thread_local TThreadPropagations tPropagations;
 }  // namespace
 #endif
 
-bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
-                        const TObserver& observer) {
+const char* PropagationText(TPropagation status) {
+    switch (status) {
+        case TPropagation::ok: return "propagated";
+        case TPropagation::decayed: return "decayed";
+        case TPropagation::eccentricity: return "eccentricity out of range";
+        case TPropagation::semiLatusRectum: return "negative semi-latus rectum";
+        case TPropagation::meanMotion: return "mean motion not positive";
+        case TPropagation::notInitialised: return "orbit model not initialised";
+        case TPropagation::timeOutOfRange: return "time out of the model's range";
+        case TPropagation::nonFinite: return "position not a finite number";
+        case TPropagation::rejected: return "elements rejected";
+    }
+    return "unknown failure";
+}
+
+namespace {
+TPropagation FromModel(int32_t code) {
+    switch (code) {
+        case kSatOk: return TPropagation::ok;
+        case kSatBelowSurface: return TPropagation::decayed;
+        case kSatEccentricity: return TPropagation::eccentricity;
+        case kSatSemiLatusRectum: return TPropagation::semiLatusRectum;
+        case kSatMeanMotion: return TPropagation::meanMotion;
+        case kSatTimeOutOfRange: return TPropagation::timeOutOfRange;
+        case kSatNonFinite: return TPropagation::nonFinite;
+        default: return TPropagation::notInitialised;
+    }
+}
+}  // namespace
+
+TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, double t, double gha,
+                               const TObserver& observer) {
 #ifdef ORBISK_COUNT_PROPAGATIONS
     ++tPropagations.n;
 #endif
     // A record the catalogue rejected holds no valid elements: never hand it
-    // to the propagator, and keep the mark so it stays rejected.
+    // to the propagator.
     if (sat.decayed == kDecayedRejected) {
         state.pos.r = kEarthRadius;
-        return false;
+        return {TPropagation::rejected};
     }
     const double tsince = (t + kJulianOffset - sat.epoch) * kMinutesPerDay;
-    const bool ok = sat.deepSpace ? SDP4(&sat, &state.pos, &state.vel, tsince)
-                                  : SGP4(&sat, &state.pos, &state.vel, tsince);
-    if (!ok) {
-        sat.decayed = 1;
+    const TPropagation status = FromModel(sat_propagate(&sat, sat.deepSpace, tsince, &state.pos, &state.vel));
+    if (status != TPropagation::ok) {
         state.pos.r = kEarthRadius;
+        return {status};
     }
     if (IsDecayedMotion(state.pos, state.vel)) {
-        sat.decayed = 1;
         state.pos.r = kEarthRadius;
-        return false;
+        return {TPropagation::decayed};
     }
-    sat.decayed = 0;
     FillStateGroups(state, gha, observer);
-    return true;
+    return {};
 }
 
 void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states, double t,
@@ -111,8 +138,9 @@ void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& sta
         if (!sat.selected) continue;
         if (k >= states.size()) break;  // the state array was not resized yet
         TSatState& state = states[k];
-        if (PropagateSatellite(sat, state, t, gha, observer))
-            state.sunlit = SunLite(&state.pos, &sun) ? 1 : 0;
+        const TPropagated done = PropagateSatellite(sat, state, t, gha, observer);
+        if (done) state.sunlit = SunLite(&state.pos, &sun) ? 1 : 0;
+        if (sat.decayed != kDecayedRejected) sat.decayed = done ? 0 : 1;
         ++k;
     }
 }

@@ -53,16 +53,40 @@ void FillStateGroups(TSatState& state, double gha, const TObserver& observer);
 // a finite number at all.
 bool IsDecayedMotion(const TVector& pos, const TVector& vel);
 
-// Propagates sat to t and fills state by its mode (gha: hour angle for t).
-// False when the satellite is decayed: then only the decayed flag and the
-// position's r (kEarthRadius) change besides position and velocity. A record
-// marked kDecayedRejected is never propagated and keeps its mark.
-bool PropagateSatellite(TSatRec& sat, TSatState& state, double t, double gha,
-                        const TObserver& observer);
+// How a propagation ended: the propagator's failures told apart, and
+// `decayed` for a satellite within kDecayMargin of the surface (or below it)
+// or slower than kMinSpeed.
+enum class TPropagation : uint8_t {
+    ok,
+    decayed,
+    eccentricity,      // out of range
+    semiLatusRectum,   // negative
+    meanMotion,        // not positive
+    notInitialised,    // no model, or a damaged one
+    timeOutOfRange,
+    nonFinite,
+    rejected,          // the catalogue refused the record's elements
+};
+// The outcome of PropagateSatellite: true when it succeeded.
+struct TPropagated {
+    TPropagation status = TPropagation::ok;
+    explicit operator bool() const { return status == TPropagation::ok; }
+};
+// Words for a status, e.g. "eccentricity out of range".
+const char* PropagationText(TPropagation status);
+
+// Propagates sat to t and fills state by its mode (gha: hour angle for t);
+// the record is only read, so threads may share it. On failure only the
+// position, velocity and the position's r (kEarthRadius) change. A record
+// marked kDecayedRejected is never propagated.
+TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, double t, double gha,
+                               const TObserver& observer);
 
 // states[k] for the k-th selected record of sats at t (gha its hour angle,
 // observer.vect for t), with the sunlit flag against sun (the Sun's
-// geocentric position at t). Stops at the end of states.
+// geocentric position at t); each record's decayed flag says whether its
+// propagation failed (a rejected record keeps its mark). Stops at the end of
+// states.
 void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states, double t,
                          double gha, const TObserver& observer, const TVector& sun);
 

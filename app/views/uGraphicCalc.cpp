@@ -95,8 +95,9 @@ void ComputeFrame(TFrameState& f, double t) {
     }
     for (TFrameSat& s : f.sats) {
         s.state.mode = kFillAll;
-        if (PropagateSatellite(s.rec, s.state, t, f.gha, f.observer))
-            s.state.sunlit = SunLite(&s.state.pos, &f.bodies[0].pos) ? 1 : 0;
+        const TPropagated done = PropagateSatellite(s.rec, s.state, t, f.gha, f.observer);
+        if (done) s.state.sunlit = SunLite(&s.state.pos, &f.bodies[0].pos) ? 1 : 0;
+        if (s.rec.decayed != kDecayedRejected) s.rec.decayed = done ? 0 : 1;
     }
 }
 

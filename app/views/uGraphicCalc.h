@@ -91,11 +91,6 @@ struct TViewState {
     std::string TrackCatNo;
     double TrackEpoch = 0.0;
 
-    // The sky frame propagates its own copies of the extra sky satellites
-    // (propagation writes into a record), refreshed when the list changes.
-    std::shared_ptr<const std::vector<TSatRec>> SkySatSource;
-    std::vector<TSatRec> SkySatWork;
-
     // The star and figure lists as the chart draws them: precessed from
     // J2000 to the equator and equinox of the drawn date (the chart's ra/dec
     // are of date), made again for another list or a date a day away.
@@ -131,7 +126,7 @@ TViewMenu ViewMenuFrom(const TMenuSettings& menu);
 
 // One active satellite as the views see it.
 struct TFrameSat {
-    TSatRec rec{};        // the frame's own copy (propagation writes into it)
+    TSatRec rec{};        // the frame's snapshot; decayed: whether the frame's propagation failed
     TSatState state{};    // every group filled (mode 1), sunlit flag set
     std::string label;    // its entry in the first satellite box (Latin-1)
 };

@@ -107,7 +107,7 @@ void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
         step = (frame.direction < 0 ? -1.0 : 1.0) / kMinutesPerDay;
         vs.TrackCatNo = first->rec.catNo.str();
         vs.TrackEpoch = first->rec.epoch;
-        TSatRec rec = first->rec;
+        const TSatRec& rec = first->rec;
         TObserver observer = frame.observer;
         TSatState state{};
         state.mode = kFillSubPoint;

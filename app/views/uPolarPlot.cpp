@@ -24,7 +24,7 @@ std::vector<TPolarPoint> PolarTrack(const TSatRec& sat, const TObserver& observe
                                     double stepSeconds) {
     std::vector<TPolarPoint> track;
     if (!(los >= aos) || !(stepSeconds > 0.0)) return track;
-    TSatRec s = sat;
+    const TSatRec& s = sat;
     TObserver o = observer;
     TSatState state{};
     state.mode = kFillLookAngles;

@@ -119,7 +119,7 @@ void DrawTrack(QPainter& painter, const TViewState& vs, const TRadarScene& scene
                TRadarDrawn& drawn) {
     const QColor marker = printView ? kMaroon : kYellow;
     if (!scene.pass.satellite) return;
-    TSatRec sat = *scene.pass.satellite;
+    const TSatRec& sat = *scene.pass.satellite;
     TObserver observer = scene.observer;
     TSatState state{};
     state.mode = kFillLookAngles;

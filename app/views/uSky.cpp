@@ -209,16 +209,12 @@ void DrawActiveSatellites(QPainter& painter, const TViewState& vs, const TFrameS
 }
 
 void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& frame, TLabelPlacer& labels) {
-    if (vs.SkySatSource != frame.skySats) {
-        vs.SkySatSource = frame.skySats;
-        vs.SkySatWork = frame.skySats ? *frame.skySats : std::vector<TSatRec>{};
-    }
     const TSatState* sun = frame.Sun();
-    if (!sun) return;
+    if (!sun || !frame.skySats) return;
     const double limit = frame.options.magLimit;
     TSatState s{};
     s.mode = kFillRaDec;
-    for (TSatRec& rec : vs.SkySatWork) {
+    for (const TSatRec& rec : *frame.skySats) {
         if (!(rec.stdMag < limit)) continue;
         if (!PropagateSatellite(rec, s, frame.time, frame.gha, frame.observer)) continue;
         if (!(Calc_Magnitude(rec.stdMag, s.radec.dist, kHalfLit) < limit)) continue;

@@ -1,5 +1,6 @@
 // Public interface of libsatellite: element parsing, SGP4/SDP4 and Iridium
-// mirror geometry. Eight C exports; a false result is a failure, nothing throws.
+// mirror geometry. Eight C exports and one addition (sat_propagate); a false
+// result is a failure, nothing throws.
 //
 // tle_valid(line1, line2) accepts a pair only when, after trailing blanks and
 // line ends are dropped, each line is exactly 69 characters; the lines start
@@ -41,6 +42,12 @@
 // its own check value and any order of times gives the same results, but
 // threads should propagate their own copies of a record.
 //
+// Addition: sat_propagate(sat, deep, tsince, pos, vel) propagates like SGP4
+// (deep 0) or SDP4 (nonzero) with the same checks and results, but never
+// writes the record; the deep-space integrator position is kept per thread
+// (a few blocks, by their check value), so any number of threads may share
+// one record. It returns a TSatStatus telling the failures apart.
+//
 // Iridium mirrors: mirror 1 faces the direction of flight, 2 and 3 follow at
 // 120 degrees counter-clockwise seen from above; each panel leans 40 degrees
 // from the nadir-pointing body axis. IridiumCalc returns angle 180 when the
@@ -58,6 +65,18 @@
 #define SATELLITE_API
 #endif
 
+// What sat_propagate says.
+enum TSatStatus : int32_t {
+    kSatOk = 0,
+    kSatNotInitialised = 1,   // no block of this model, or a damaged one
+    kSatTimeOutOfRange = 2,   // tsince not finite or beyond 1e8 minutes
+    kSatMeanMotion = 3,       // mean motion not positive
+    kSatEccentricity = 4,     // eccentricity out of range
+    kSatSemiLatusRectum = 5,  // negative semi-latus rectum
+    kSatBelowSurface = 6,     // below the Earth's surface: decayed
+    kSatNonFinite = 7,        // output not a finite number
+};
+
 extern "C" {
 SATELLITE_API bool tle_valid(const char* line1, const char* line2);
 SATELLITE_API bool parse_elements(const char* line1, const char* line2, TSatRec* sat);
@@ -65,6 +84,7 @@ SATELLITE_API bool SGP4_init(TSatRec* sat);
 SATELLITE_API bool SDP4_init(TSatRec* sat);
 SATELLITE_API bool SGP4(TSatRec* sat, TVector* pos, TVector* vel, double tsince);
 SATELLITE_API bool SDP4(TSatRec* sat, TVector* pos, TVector* vel, double tsince);
+SATELLITE_API int32_t sat_propagate(const TSatRec* sat, int32_t deep, double tsince, TVector* pos, TVector* vel);
 SATELLITE_API void IridiumCalc(const TVector* observer, const TVector* satPos, const TVector* satVel,
                                const TSatState* sun, TVector* reflection, double* angle,
                                int32_t* mirrorUsed, int32_t mirror);

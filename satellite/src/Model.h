@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include "SatTypes.h"
+#include "Satellite.h"
 
 namespace sgp {
 
@@ -126,6 +127,8 @@ inline const unsigned char* bytes(const TSatRec* s) { return reinterpret_cast<co
 // Initialisation and propagation (Sgp4.cpp).
 bool initModel(TSatRec* sat, bool deep);
 bool propagateModel(TSatRec* sat, bool deep, double tsince, TVector* pos, TVector* vel);
+// The same without writing the record: a TSatStatus code.
+int32_t propagateConst(const TSatRec* sat, bool deep, double tsince, TVector* pos, TVector* vel);
 
 // Element-set helpers (Elements.cpp), exposed for the initialisation.
 // Recovers the un-Kozai mean motion (rad/min) and semi-major axis (earth radii).

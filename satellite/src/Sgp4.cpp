@@ -660,26 +660,44 @@ bool initModel(TSatRec* sat, bool deep) {
     return true;
 }
 
-bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* vel) {
-    if (sat == nullptr || pos == nullptr || vel == nullptr) return false;
-    if (!std::isfinite(t) || std::fabs(t) > kMaxMinutes) return false;
-    unsigned char* b = bytes(sat);
-    const uint8_t kind = deep ? kKindDeep : kKindNear;
-    if (std::memcmp(b + kTagOff, kTag, 4) != 0 || b[kKindOff] != kind) return false;
+namespace {
 
-    // Take a private, aligned copy and check it against the stored hash.
-    struct {
-        NearCoef n;
-        DeepCoef d;
-    } w;
-    static_assert(sizeof(w) == kIntegOff - kNearOff);
+// Private, aligned copy of a block's constants, checked against its hash.
+struct Loaded {
+    NearCoef n;
+    DeepCoef d;
+    uint64_t hash;
+};
+static_assert(offsetof(Loaded, hash) == kIntegOff - kNearOff);
+
+int32_t loadBlock(const TSatRec* sat, bool deep, double t, Loaded& w) {
+    if (sat == nullptr) return kSatNotInitialised;
+    if (!std::isfinite(t) || std::fabs(t) > kMaxMinutes) return kSatTimeOutOfRange;
+    const unsigned char* b = bytes(sat);
+    const uint8_t kind = deep ? kKindDeep : kKindNear;
+    if (std::memcmp(b + kTagOff, kTag, 4) != 0 || b[kKindOff] != kind) return kSatNotInitialised;
     const std::size_t len = (deep ? kIntegOff : kDeepOff) - kNearOff;
     std::memcpy(&w, b + kNearOff, len);
-    uint64_t stored;
-    std::memcpy(&stored, b + kHashOff, 8);
-    if (mixHash(reinterpret_cast<const unsigned char*>(&w), len, kind) != stored) return false;
+    std::memcpy(&w.hash, b + kHashOff, 8);
+    if (mixHash(reinterpret_cast<const unsigned char*>(&w), len, kind) != w.hash) return kSatNotInitialised;
+    return kSatOk;
+}
+
+// A stale or damaged integrator position just restarts from epoch.
+void checkIntegrator(Integrator& g, const Loaded& w) {
+    if (g.check != integratorCheck(g, w.hash) || !std::isfinite(g.atime) || !std::isfinite(g.xli) ||
+        !std::isfinite(g.xni) || !std::isfinite(g.xldot) || !std::isfinite(g.xndt) ||
+        !std::isfinite(g.xnddt) || !(g.rates == 0.0 || g.rates == 1.0) || std::fabs(g.atime) > kMaxMinutes ||
+        std::trunc(g.atime / 720.0) * 720.0 != g.atime)
+        g = Integrator{0.0, w.d.xlamo, w.n.no, 0.0, 0.0, 0.0, 0.0, 0};
+}
+
+// The model at t from checked constants; g (deep only) is the integrator
+// position to start from, left where this call took it, check updated.
+int32_t propagateLoaded(const Loaded& w, bool deep, double t, Integrator* gp, TVector* pos, TVector* vel) {
     const NearCoef& n = w.n;
     const DeepCoef& d = w.d;
+    const uint64_t stored = w.hash;
 
     // Secular gravity and atmospheric drag.
     const double xmdf = n.mo + n.mdot * t;
@@ -720,22 +738,12 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     double em = n.ecco;
     double inclm = n.inclo;
     if (deep) {
-        Integrator g;
-        std::memcpy(&g, b + kIntegOff, sizeof g);
-        // A stale or damaged integrator position just restarts from epoch.
-        if (g.check != integratorCheck(g, stored) || !std::isfinite(g.atime) ||
-            !std::isfinite(g.xli) || !std::isfinite(g.xni) || !std::isfinite(g.xldot) ||
-            !std::isfinite(g.xndt) || !std::isfinite(g.xnddt) || !(g.rates == 0.0 || g.rates == 1.0) ||
-            std::fabs(g.atime) > kMaxMinutes || std::trunc(g.atime / 720.0) * 720.0 != g.atime)
-            g = Integrator{0.0, d.xlamo, n.no, 0.0, 0.0, 0.0, 0.0, 0};
+        Integrator& g = *gp;
         const Integrator before = g;
         deepSecular(n, d, g, t, em, argpm, inclm, mm, nodem, nm);
-        if (std::memcmp(&g, &before, offsetof(Integrator, check)) != 0) {
-            g.check = integratorCheck(g, stored);
-            std::memcpy(b + kIntegOff, &g, sizeof g);
-        }
+        if (std::memcmp(&g, &before, offsetof(Integrator, check)) != 0) g.check = integratorCheck(g, stored);
     }
-    if (!(nm > 0.0)) return false;
+    if (!(nm > 0.0)) return kSatMeanMotion;
 
     // cbrt and sqrt instead of pow: same values to the last bits, far cheaper.
     double am;
@@ -747,7 +755,7 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     }
     nm = kXke / (am * std::sqrt(am));
     em = em - tempe;
-    if (!(em < 1.0 && em >= -0.001)) return false;
+    if (!(em < 1.0 && em >= -0.001)) return kSatEccentricity;
     if (em < 1.0e-6) em = 1.0e-6;
     mm = mm + n.no * templ;
     double xlm = mm + argpm + nodem;
@@ -767,7 +775,7 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
             argpp = argpp - kPi;
             sinip = -sinip;
         }
-        if (ep < 0.0 || ep > 1.0) return false;
+        if (ep < 0.0 || ep > 1.0) return kSatEccentricity;
         aycof = -0.5 * kJ3oJ2 * sinip;
         const double den = std::fabs(cosip + 1.0) > kTemp4 ? 1.0 + cosip : kTemp4;
         xlcof = -0.25 * kJ3oJ2 * sinip * (3.0 + 5.0 * cosip) / den;
@@ -831,7 +839,7 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     const double esine = axnl * sineo1 - aynl * coseo1;
     const double el2 = axnl * axnl + aynl * aynl;
     const double pl = am * (1.0 - el2);
-    if (!(pl >= 0.0)) return false;
+    if (!(pl >= 0.0)) return kSatSemiLatusRectum;
     const double rl = am * (1.0 - ecose);
     const double rdotl = std::sqrt(am) * esine / rl;
     const double rvdotl = std::sqrt(pl) / rl;
@@ -883,8 +891,8 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     double v[3] = {(mvt * ux + rvdot * vx) * vkmpersec, (mvt * uy + rvdot * vy) * vkmpersec,
                    (mvt * uz + rvdot * vz) * vkmpersec};
     // Below the surface the model has lost the satellite.
-    if (!(mrt >= 1.0)) return false;
-    if (!finite3(r) || !finite3(v)) return false;
+    if (!(mrt >= 1.0)) return kSatBelowSurface;
+    if (!finite3(r) || !finite3(v)) return kSatNonFinite;
     pos->x = r[0];
     pos->y = r[1];
     pos->z = r[2];
@@ -893,7 +901,48 @@ bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* ve
     vel->y = v[1];
     vel->z = v[2];
     vel->r = std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
-    return true;
+    return kSatOk;
+}
+
+// Integrator positions of the deep-space blocks this thread propagated last
+// through the read-only call, by block hash: equal blocks integrate alike,
+// and a slot taken by another block only means a restart from epoch, which
+// gives the same numbers.
+struct IntegratorSlot {
+    uint64_t hash;
+    bool used;
+    Integrator g;
+};
+thread_local IntegratorSlot tSlots[8];
+
+}  // namespace
+
+bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* vel) {
+    if (pos == nullptr || vel == nullptr) return false;
+    Loaded w;
+    if (loadBlock(sat, deep, t, w) != kSatOk) return false;
+    Integrator g{};
+    unsigned char* b = bytes(sat);
+    if (deep) {
+        std::memcpy(&g, b + kIntegOff, sizeof g);
+        checkIntegrator(g, w);
+    }
+    const Integrator before = g;
+    const int32_t status = propagateLoaded(w, deep, t, &g, pos, vel);
+    if (deep && std::memcmp(&g, &before, sizeof g) != 0) std::memcpy(b + kIntegOff, &g, sizeof g);
+    return status == kSatOk;
+}
+
+int32_t propagateConst(const TSatRec* sat, bool deep, double t, TVector* pos, TVector* vel) {
+    if (pos == nullptr || vel == nullptr) return kSatNotInitialised;
+    Loaded w;
+    const int32_t loaded = loadBlock(sat, deep, t, w);
+    if (loaded != kSatOk) return loaded;
+    if (!deep) return propagateLoaded(w, false, t, nullptr, pos, vel);
+    IntegratorSlot& slot = tSlots[w.hash & 7u];
+    if (!slot.used || slot.hash != w.hash)
+        slot = IntegratorSlot{w.hash, true, Integrator{0.0, w.d.xlamo, w.n.no, 0.0, 0.0, 0.0, 0.0, 0}};
+    return propagateLoaded(w, true, t, &slot.g, pos, vel);
 }
 
 }  // namespace sgp
@@ -906,5 +955,8 @@ SATELLITE_API bool SGP4(TSatRec* sat, TVector* pos, TVector* vel, double tsince)
 }
 SATELLITE_API bool SDP4(TSatRec* sat, TVector* pos, TVector* vel, double tsince) {
     return sgp::propagateModel(sat, true, tsince, pos, vel);
+}
+SATELLITE_API int32_t sat_propagate(const TSatRec* sat, int32_t deep, double tsince, TVector* pos, TVector* vel) {
+    return sgp::propagateConst(sat, deep != 0, tsince, pos, vel);
 }
 }

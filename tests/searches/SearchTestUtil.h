@@ -96,7 +96,7 @@ inline Scene SceneAt(TSatRec sat, TObserver o, double t) {
     Scene s;
     s.gha = ObserverVector(t, o);
     s.sat.mode = kFillLookAngles;
-    s.ok = PropagateSatellite(sat, s.sat, t, s.gha, o);
+    s.ok = static_cast<bool>(PropagateSatellite(sat, s.sat, t, s.gha, o));
     PlanetVector(kBodySun, s.sun, t);
     s.observer = o;
     return s;

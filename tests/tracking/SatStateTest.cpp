@@ -74,11 +74,14 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
     EXPECT_EQ(sat.decayed, 0);
     const TSatState before = s;
 
-    // 45 min: below the decay height; 60 min: the propagator itself fails.
-    for (double minutes : {45.0, 60.0}) {
+    // 45 min: below the decay height; 60 min: the propagator itself finds it
+    // under the surface. The record is only read.
+    for (const auto& [minutes, why] : {std::pair{45.0, TPropagation::decayed}, std::pair{60.0, TPropagation::decayed}}) {
         const double late = t0 + minutes / kMinutesPerDay;
-        EXPECT_FALSE(PropagateSatellite(sat, s, late, ObserverVector(late, obs), obs)) << minutes;
-        EXPECT_EQ(sat.decayed, 1);
+        const TPropagated done = PropagateSatellite(sat, s, late, ObserverVector(late, obs), obs);
+        EXPECT_FALSE(done) << minutes;
+        EXPECT_EQ(done.status, why) << minutes << ": " << PropagationText(done.status);
+        EXPECT_EQ(sat.decayed, 0);
         EXPECT_EQ(s.pos.r, kEarthRadius);
         EXPECT_EQ(s.radec.ra, before.radec.ra);
         EXPECT_EQ(s.radec.dist, before.radec.dist);
@@ -93,7 +96,7 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
     // A record the catalogue rejected is never propagated, even at a good time.
     sat.decayed = kDecayedRejected;
     const TSatState good = s;
-    EXPECT_FALSE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
+    EXPECT_EQ(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs).status, TPropagation::rejected);
     EXPECT_EQ(sat.decayed, kDecayedRejected);
     EXPECT_EQ(s.pos.x, good.pos.x);
     EXPECT_EQ(s.pos.r, kEarthRadius);
@@ -123,6 +126,16 @@ TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
     }
     EXPECT_EQ(states[3].radec.ra, 11.0);
     EXPECT_EQ(states[3].sunlit, 7);
+
+    for (const TSatRec& rec : sats) EXPECT_EQ(rec.decayed, 0);
+
+    // An hour on, the rocket body is down and says so; a rejected record keeps its mark.
+    sats[4].decayed = kDecayedRejected;
+    const double later = t + 1.0 / 24.0;
+    ComputeActiveStates(sats, states, later, ObserverVector(later, obs), obs, sun);
+    EXPECT_EQ(sats[1].decayed, 0);
+    EXPECT_EQ(sats[2].decayed, 1);
+    EXPECT_EQ(sats[4].decayed, kDecayedRejected);
 
     // Fewer states than selected records (list not resized yet) must not overrun.
     states.resize(2);

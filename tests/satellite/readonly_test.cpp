@@ -1,0 +1,114 @@
+// Propagation that only reads the record: the same numbers as the record
+// calls, any order of times, any number of threads on one record.
+#include <gtest/gtest.h>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <thread>
+#include <vector>
+#include "Satellite.h"
+#include "TestLines.h"
+
+namespace {
+using namespace tl;
+
+const std::string kGeo1 = "1 28626U 05008A   06176.46683397 -.00000205  00000-0  10000-3 0  2190";
+const std::string kGeo2 = "2 28626   0.0019 286.9433 0000335  13.7918  55.6504  1.00270176  4891";
+
+TSatRec make(const std::string& a, const std::string& b) {
+    TSatRec s{};
+    EXPECT_TRUE(parse_elements(a.c_str(), b.c_str(), &s));
+    EXPECT_TRUE(s.deepSpace ? SDP4_init(&s) : SGP4_init(&s));
+    return s;
+}
+
+std::vector<double> shuffledTimes(unsigned seed) {
+    std::vector<double> times;
+    for (double t = -30000.0; t <= 60000.0; t += 1234.5) times.push_back(t);
+    times.insert(times.end(), {0.0, 719.0, 720.0, 725.5, 1440.0});
+    std::mt19937 rng(seed);
+    std::shuffle(times.begin(), times.end(), rng);
+    return times;
+}
+
+// What the record call gives for a fresh copy at t.
+void reference(const TSatRec& sat, double t, TVector& r, TVector& v) {
+    TSatRec fresh = sat;
+    ASSERT_TRUE(sat.deepSpace ? SDP4(&fresh, &r, &v, t) : SGP4(&fresh, &r, &v, t));
+}
+
+TEST(ReadOnly, SameAsTheRecordCallsInAnyOrderAndTheRecordStaysAsItWas) {
+    for (const auto& [a, b] : {std::pair{kNear1, kNear2}, std::pair{kDeep1, kDeep2}, std::pair{kGeo1, kGeo2}}) {
+        const TSatRec sat = make(a, b);
+        TSatRec before;
+        std::memcpy(&before, &sat, sizeof before);
+        for (double t : shuffledTimes(3)) {
+            TVector r1, v1, r2, v2;
+            ASSERT_EQ(sat_propagate(&sat, sat.deepSpace, t, &r1, &v1), kSatOk) << a << " at " << t;
+            reference(sat, t, r2, v2);
+            EXPECT_EQ(r1.x, r2.x) << a << " at " << t;
+            EXPECT_EQ(r1.y, r2.y) << a << " at " << t;
+            EXPECT_EQ(r1.z, r2.z) << a << " at " << t;
+            EXPECT_EQ(v1.x, v2.x) << a << " at " << t;
+            EXPECT_EQ(v1.z, v2.z) << a << " at " << t;
+        }
+        EXPECT_EQ(std::memcmp(&before, &sat, sizeof sat), 0);
+    }
+}
+
+TEST(ReadOnly, FailuresAreToldApart) {
+    TVector r, v;
+    TSatRec parsed{};
+    ASSERT_TRUE(parse_elements(kNear1.c_str(), kNear2.c_str(), &parsed));
+    EXPECT_EQ(sat_propagate(&parsed, 0, 0.0, &r, &v), kSatNotInitialised);
+    const TSatRec near = make(kNear1, kNear2);
+    EXPECT_EQ(sat_propagate(&near, 1, 0.0, &r, &v), kSatNotInitialised);  // built for the other model
+    EXPECT_EQ(sat_propagate(nullptr, 0, 0.0, &r, &v), kSatNotInitialised);
+    EXPECT_EQ(sat_propagate(&near, 0, 0.0, nullptr, &v), kSatNotInitialised);
+    TSatRec damaged = near;
+    damaged.work[40] ^= 0x01;
+    EXPECT_EQ(sat_propagate(&damaged, 0, 0.0, &r, &v), kSatNotInitialised);
+    EXPECT_EQ(sat_propagate(&near, 0, std::numeric_limits<double>::quiet_NaN(), &r, &v), kSatTimeOutOfRange);
+    EXPECT_EQ(sat_propagate(&near, 0, -2.0e8, &r, &v), kSatTimeOutOfRange);
+
+    // A sub-orbital rocket body: fine at 50 minutes, then the drag terms
+    // take the model out of its range.
+    const TSatRec falling = make("1 28872U 05037B   05333.02012661  .25992681  00000-0  24476-3 0  1534",
+                                 "2 28872  96.4736 157.9986 0303955 244.0492 110.6523 16.46015938 10708");
+    EXPECT_EQ(sat_propagate(&falling, 0, 50.0, &r, &v), kSatOk);
+    const int32_t later = sat_propagate(&falling, 0, 60.0, &r, &v);
+    EXPECT_TRUE(later == kSatBelowSurface || later == kSatEccentricity || later == kSatMeanMotion) << later;
+    EXPECT_EQ(sat_propagate(&falling, 0, 1.0e5, &r, &v), kSatEccentricity);
+}
+
+TEST(ReadOnly, ThreadsShareOneDeepSpaceRecord) {
+    const TSatRec sats[] = {make(kDeep1, kDeep2), make(kGeo1, kGeo2)};
+    std::vector<std::vector<double>> got(4);
+    std::vector<std::thread> threads;
+    for (unsigned k = 0; k < got.size(); ++k)
+        threads.emplace_back([&, k] {
+            for (int round = 0; round < 3; ++round)
+                for (double t : shuffledTimes(k)) {
+                    // Two records in turn, so each thread's integrator
+                    // positions are taken up and given back.
+                    const unsigned which = (round + k) % 2;
+                    TVector r{}, v{};
+                    const int32_t status = sat_propagate(&sats[which], 1, t, &r, &v);
+                    got[k].insert(got[k].end(), {static_cast<double>(status), t, double(which), r.x, r.z, v.x});
+                }
+        });
+    for (std::thread& t : threads) t.join();
+    for (unsigned k = 0; k < got.size(); ++k)
+        for (std::size_t i = 0; i < got[k].size(); i += 6) {
+            const double t = got[k][i + 1];
+            ASSERT_EQ(got[k][i], kSatOk);
+            TVector r, v;
+            reference(sats[static_cast<std::size_t>(got[k][i + 2])], t, r, v);
+            EXPECT_EQ(got[k][i + 3], r.x) << "thread " << k << " at " << t;
+            EXPECT_EQ(got[k][i + 4], r.z) << "thread " << k << " at " << t;
+            EXPECT_EQ(got[k][i + 5], v.x) << "thread " << k << " at " << t;
+        }
+}
+
+}  // namespace
