@@ -27,6 +27,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <type_traits>
 
 #include "frMainWidgets.h"
 #include "frPrinting.h"
@@ -47,6 +49,24 @@ constexpr int kMinWidth = 748, kMinHeight = 520;
 constexpr int kMemoPixels = 12;
 constexpr double kDefaultDays = 3.0;
 constexpr double kKmFactor = 1.0;
+
+// A sink that shows each satellite's passes in the table as they come and
+// keeps them for the report made at the end.
+template <typename Pass>
+TSatelliteSink<Pass> Streamed(TRecordStream& stream, std::vector<Pass>& kept, const std::vector<TSatRec>& sats) {
+    return [&stream, &kept, &sats](std::size_t, std::vector<Pass>& passes) {
+        if (passes.empty()) return;
+        TPredictionResult one;
+        if constexpr (std::is_same_v<Pass, TLinePass>) {
+            one.linePasses = passes;
+            stream.Add(LinePassRecords(one, sats, false).rows);
+        } else {
+            one.tablePasses = passes;
+            stream.Add(TablePassRecords(one, sats, false).rows);
+        }
+        kept.insert(kept.end(), std::make_move_iterator(passes.begin()), std::make_move_iterator(passes.end()));
+    };
+}
 }  // namespace
 
 TfrPredictionWnd::TfrPredictionWnd(const TSession& session, QWidget* parent)
@@ -69,7 +89,7 @@ void TfrPredictionWnd::FormCreate() {
     resize(980, 700);
     CentreOnScreen(this);
 
-    Sats = Session.MainSats;
+    SatList = std::make_shared<std::vector<TSatRec>>(Session.MainSats);
     FillSatelliteList();
     const QDateTime start = PickerDateTime(Session.CurrentTime);
     dt_predict_hour1->setDateTime(start);
@@ -283,7 +303,7 @@ void TfrPredictionWnd::SetLocationCommand(QAction* command) { FollowCommand(menu
 void TfrPredictionWnd::FillSatelliteList() {
     FillingList = true;
     cklb_linetab->clear();
-    for (const TSatRec& sat : Sats) {
+    for (const TSatRec& sat : *SatList) {
         auto* item = new QListWidgetItem(WidgetText(sat.name.view()), cklb_linetab);
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(sat.selected ? Qt::Checked : Qt::Unchecked);
@@ -291,33 +311,38 @@ void TfrPredictionWnd::FillSatelliteList() {
     FillingList = false;
 }
 
+std::vector<TSatRec>& TfrPredictionWnd::EditSats() {
+    if (SatList.use_count() > 1) SatList = std::make_shared<std::vector<TSatRec>>(*SatList);
+    return *SatList;
+}
+
 void TfrPredictionWnd::cklb_linetabClickCheck(QListWidgetItem* item) {
     const int row = cklb_linetab->row(item);
-    if (FillingList || row < 0 || static_cast<std::size_t>(row) >= Sats.size()) return;
-    Sats[static_cast<std::size_t>(row)].selected = item->checkState() == Qt::Checked ? 1 : 0;
+    if (FillingList || row < 0 || static_cast<std::size_t>(row) >= SatList->size()) return;
+    EditSats()[static_cast<std::size_t>(row)].selected = item->checkState() == Qt::Checked ? 1 : 0;
 }
 
 void TfrPredictionWnd::menu_noneClick() {
-    for (TSatRec& s : Sats) s.selected = 0;
+    for (TSatRec& s : EditSats()) s.selected = 0;
     FillSatelliteList();
 }
 
 void TfrPredictionWnd::menu_allClick() {
-    for (TSatRec& s : Sats) s.selected = 1;
+    for (TSatRec& s : EditSats()) s.selected = 1;
     FillSatelliteList();
 }
 
 void TfrPredictionWnd::menu_satselectorClick() {
-    ChooseSatellites(this, Sats, Session.DataFolder, Session.Options.tleFolder.str(),
+    ChooseSatellites(this, *SatList, Session.DataFolder, Session.Options.tleFolder.str(),
                      [this](std::vector<TSatRec> chosen) {
-                         Sats = std::move(chosen);
+                         SatList = std::make_shared<std::vector<TSatRec>>(std::move(chosen));
                          FillSatelliteList();
                      });
 }
 
 void TfrPredictionWnd::menu_mainlistClick() {
     if (busy()) return;
-    Sats = Session.MainSats;
+    SatList = std::make_shared<std::vector<TSatRec>>(Session.MainSats);
     FillSatelliteList();
 }
 
@@ -359,7 +384,7 @@ void TfrPredictionWnd::cb_objectChange() {
 void TfrPredictionWnd::StartSearch(int code) {
     if (busy()) return;
     const bool flares = code == kWorkerFlareSearch;
-    if (flares ? Session.IridiumSats.empty() : Sats.empty()) {
+    if (flares ? Session.IridiumSats.empty() : SatList->empty()) {
         statusBar()->showMessage(flares ? "No Iridium satellites to search: IridSat.bin holds none"
                                         : "No satellites to search: load the main list or select satellites");
         return;
@@ -370,7 +395,7 @@ void TfrPredictionWnd::StartSearch(int code) {
         return;
     }
     PredictMemo->clear();
-    Report.clear();
+    Report = std::make_shared<const TReportLines>();
     Results->Clear();
     menu_savecsv->setEnabled(false);
     if (code == kWorkerLineSearch || code == kWorkerTabularSearch || flares) Passes.clear();
@@ -389,7 +414,9 @@ void TfrPredictionWnd::StartSearch(int code) {
     in.horizon = EffectiveHorizon(Horizon, in.minElevation);
     TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
     if (in.horizon) settings.horizonLine = HorizonHeaderLine(*in.horizon);
-    auto sats = std::make_shared<const std::vector<TSatRec>>(flares ? Session.IridiumSats : Sats);
+    // The window's list is shared with the search, not copied: an edit meanwhile copies it.
+    std::shared_ptr<const std::vector<TSatRec>> sats =
+        flares ? std::make_shared<const std::vector<TSatRec>>(Session.IridiumSats) : SatList;
     // The report says how old the sets are, and warns when they are too old to trust.
     settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](const TSatRec& sat) {
         return flares || IsSearched(sat, in.minRevs);
@@ -407,6 +434,16 @@ void TfrPredictionWnd::StartSearch(int code) {
     flareIn.magLimit = nm_mag->value();
     flareIn.elementDate = NewestEpochText(settings.elementAges);
     flareIn.horizon = EffectiveHorizon(Horizon, kFlareMinElevation);
+    // The listing searches' passes show in the table while they run.
+    std::shared_ptr<TRecordStream> stream;
+    if (code == kWorkerLineSearch || code == kWorkerTabularSearch) {
+        const TPredictionResult none;
+        Results->BeginRecords(code == kWorkerTabularSearch ? TablePassRecords(none, *sats, false)
+                                                           : LinePassRecords(none, *sats, false),
+                              in.displayOffset);
+        stream = std::make_shared<TRecordStream>(
+            Results, [runner = Runner.get()](TWorkers::TApply step) { runner->Post(std::move(step)); });
+    }
 
     // Each search hands back its report, its status and what the window
     // keeps of it; the last step applies them on the UI thread.
@@ -420,11 +457,16 @@ void TfrPredictionWnd::StartSearch(int code) {
         bool charts = false, google = false;
         if (code == kWorkerLineSearch || code == kWorkerTabularSearch) {
             const bool table = code == kWorkerTabularSearch;
-            TPredictionResult r = table ? RunTabularSearch(in, *sats, observer, 0, &control)
-                                        : RunLineSearch(in, *sats, observer, 0, &control);
+            std::vector<TLinePass> linePasses;
+            std::vector<TTablePass> tablePasses;
+            TPredictionResult r =
+                table ? RunTabularSearch(in, *sats, observer, 0, &control, Streamed(*stream, tablePasses, *sats))
+                      : RunLineSearch(in, *sats, observer, 0, &control, Streamed(*stream, linePasses, *sats));
+            r.linePasses = std::move(linePasses);
+            r.tablePasses = std::move(tablePasses);
+            MakePassRecords(r, *sats);
             *lines = table ? TabularReport(r, *sats, in, settings) : LineReport(r, *sats, in, settings);
             if (!table) events = std::make_shared<std::vector<TIcsEvent>>(LinePassEvents(r, *sats));
-            *records = table ? TablePassRecords(r, *sats, false) : LinePassRecords(r, *sats, false);
             *passes = std::move(r.passes);
             charts = r.skyCharts;
             status = r.status;
@@ -458,8 +500,17 @@ void TfrPredictionWnd::StartSearch(int code) {
             lines->insert(at == lines->end() ? lines->begin() : at + 1, "  Warning: " + stale);
         }
         return [=, this] {
-            ShowResult(*lines, status);
-            Results->ShowRecords(std::move(*records), in.displayOffset);
+            ShowResult(std::move(*lines), status);
+            if (stream) {
+                // Every row came before this step; a cut-short search keeps what it found.
+                if (status.cutShort)
+                    statusBar()->showMessage(statusBar()->currentMessage() +
+                                             QString("; the table keeps the %1 %2 found")
+                                                 .arg(stream->added())
+                                                 .arg(code == kWorkerTabularSearch ? "rows" : "passes"));
+            } else {
+                Results->ShowRecords(std::move(*records), in.displayOffset);
+            }
             menu_savecsv->setEnabled(Results->hasRecords());
             if (!stale.empty() && !status.cutShort) statusBar()->showMessage(WidgetText("Warning: " + stale));
             SearchObserver = observer;
@@ -483,8 +534,8 @@ void TfrPredictionWnd::StartSearch(int code) {
     });
 }
 
-void TfrPredictionWnd::ShowResult(const TReportLines& lines, const TSearchStatus& status) {
-    ShowSearchReport(Report, lines, status, PredictMemo, statusBar());
+void TfrPredictionWnd::ShowResult(TReportLines lines, const TSearchStatus& status) {
+    ShowSearchReport(Report, std::move(lines), status, PredictMemo, statusBar());
 }
 
 // ---- results -------------------------------------------------------------------------------------
@@ -578,8 +629,8 @@ void TfrPredictionWnd::WriteCalendar(const std::string& path) {
                                  .arg(count == 1 ? "event" : "events", QString::fromStdString(path)));
 }
 
-void TfrPredictionWnd::menu_printClick() { PrintLines(this, Report); }
+void TfrPredictionWnd::menu_printClick() { PrintLines(this, *Report); }
 
-void TfrPredictionWnd::menu_saveClick() { SaveReportLines(this, Report, Session.DataFolder); }
+void TfrPredictionWnd::menu_saveClick() { SaveReportLines(this, *Report, Session.DataFolder); }
 
 void TfrPredictionWnd::ShowMessage(const std::string& text) { ShowMessageBox(this, text); }

@@ -48,7 +48,7 @@ public:
     void FollowUnits();
 
     bool busy() const { return Runner->Busy(); }
-    const TReportLines& report() const { return Report; }
+    const TReportLines& report() const { return *Report; }
     const std::vector<TPassRecord>& passes() const { return Passes; }
     const TTransitTarget& target() const { return Targets.target(); }
     QToolBar* toolbar() const { return PredictToolbar; }
@@ -60,7 +60,7 @@ private:
     void FillSatelliteList();
     TPredictionControls ReadControls() const;
     void StartSearch(int code);
-    void ShowResult(const TReportLines& lines, const TSearchStatus& status);
+    void ShowResult(TReportLines lines, const TSearchStatus& status);
 
     void menu_satselectorClick();
     void menu_mainlistClick();
@@ -86,9 +86,12 @@ private:
 
     const TSession& Session;
     THorizonHandle Horizon;
-    std::vector<TSatRec> Sats;       // the window's own list; selected flags = check marks
+    // The window's own list (selected flags = check marks), shared with a
+    // search that runs; EditSats copies it first when it is.
+    std::shared_ptr<std::vector<TSatRec>> SatList;
+    std::vector<TSatRec>& EditSats();
     std::vector<TPassRecord> Passes;  // of the last line, tabular or flare search
-    TReportLines Report;
+    std::shared_ptr<const TReportLines> Report = std::make_shared<const TReportLines>();
     bool UtcMode = true;
     bool FlareMode = false;
     TTargetChoice Targets;

@@ -752,29 +752,13 @@ TSatelliteSink<Record> Noting(const TSatelliteSink<Record>& sink, bool& any) {
     };
 }
 
-TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
-                                const TObserver& observer, unsigned threads,
-                                TSearchControl* control, const TSatelliteSink<TLinePass>& sink) {
-    TPredictionResult result;
-    result.status = RunListing(in, satellites, observer, threads, control, LineSearchSatellite,
-                               result.linePasses, Noting(sink, result.skyCharts));
+void MakePassRecords(TPredictionResult& result, const std::vector<TSatRec>& satellites) {
     TSatelliteHandles handles(satellites);
+    result.passes.clear();
     for (const TLinePass& p : result.linePasses)
         result.passes.push_back(PassRecordOf(handles[p.satellite], p.aos, p.los,
                                              p.shadowed ? kNoMagnitude : p.magnitude,
                                              p.maxElevation));
-    result.skyCharts = result.skyCharts || !result.passes.empty();
-    return result;
-}
-
-TPredictionResult RunTabularSearch(const TPredictionInputs& in,
-                                   const std::vector<TSatRec>& satellites,
-                                   const TObserver& observer, unsigned threads,
-                                   TSearchControl* control, const TSatelliteSink<TTablePass>& sink) {
-    TPredictionResult result;
-    result.status = RunListing(in, satellites, observer, threads, control,
-                               TabularSearchSatellite, result.tablePasses, Noting(sink, result.skyCharts));
-    TSatelliteHandles handles(satellites);
     for (const TTablePass& p : result.tablePasses) {
         double brightest = kNoMagnitude, highest = -kHalfPi;
         for (const TTableRow& row : p.rows) {
@@ -785,5 +769,25 @@ TPredictionResult RunTabularSearch(const TPredictionInputs& in,
                                              p.rows.back().t, brightest, highest));
     }
     result.skyCharts = result.skyCharts || !result.passes.empty();
+}
+
+TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
+                                const TObserver& observer, unsigned threads,
+                                TSearchControl* control, const TSatelliteSink<TLinePass>& sink) {
+    TPredictionResult result;
+    result.status = RunListing(in, satellites, observer, threads, control, LineSearchSatellite,
+                               result.linePasses, Noting(sink, result.skyCharts));
+    MakePassRecords(result, satellites);
+    return result;
+}
+
+TPredictionResult RunTabularSearch(const TPredictionInputs& in,
+                                   const std::vector<TSatRec>& satellites,
+                                   const TObserver& observer, unsigned threads,
+                                   TSearchControl* control, const TSatelliteSink<TTablePass>& sink) {
+    TPredictionResult result;
+    result.status = RunListing(in, satellites, observer, threads, control,
+                               TabularSearchSatellite, result.tablePasses, Noting(sink, result.skyCharts));
+    MakePassRecords(result, satellites);
     return result;
 }

@@ -100,6 +100,10 @@ TPredictionResult RunTabularSearch(const TPredictionInputs& inputs,
                                    TSearchControl* control = nullptr,
                                    const TSatelliteSink<TTablePass>& sink = {});
 
+// Fills result.passes from its line or tabular passes, as the searches do
+// (and sets skyCharts when there are any): for passes a sink collected.
+void MakePassRecords(TPredictionResult& result, const std::vector<TSatRec>& satellites);
+
 // Satellite evaluations (observer vector, propagation, elevation) made by the
 // listing searches of this process so far; for measurements.
 uint64_t PassSearchEvaluations();

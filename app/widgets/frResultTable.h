@@ -3,14 +3,22 @@
 // CSV, the same bytes orbisk-predict --format csv writes.
 #pragma once
 #include <QAbstractTableModel>
+#include <QSortFilterProxyModel>
 #include <QTabWidget>
 
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 #include "uRecordOutput.h"
 
+class QLineEdit;
 class QPlainTextEdit;
-class QSortFilterProxyModel;
 class QStatusBar;
 class QTableView;
 
@@ -18,15 +26,33 @@ class QTableView;
 // an empty cell below every value.
 inline constexpr int kRecordSortRole = Qt::UserRole + 1;
 
+// The records of a search as a table model. Rows may be appended while a
+// search runs. Each value is kept packed in 16 bytes and every text once,
+// so a whole catalogue's passes stay small; the texts shown are made when
+// the view asks for them.
 class TRecordModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     using QAbstractTableModel::QAbstractTableModel;
     // displayOffset: days added to every time shown (the window's local mode).
     void SetTable(TRecordTable table, double displayOffset);
-    const TRecordTable& table() const { return Table; }
+    // An empty table with the columns (and JSON names) of header, for rows
+    // to be appended; header's rows are taken too.
+    void Begin(TRecordTable header, double displayOffset);
+    // Appends rows (one value per column) at the end in one insertion.
+    void Append(std::vector<std::vector<TCell>> rows);
+    // The records as they were given, in their order.
+    TRecordTable table() const;
+    bool hasColumns() const { return !Columns.empty(); }
+    std::size_t records() const { return Columns.empty() ? 0 : Cells.size() / Columns.size(); }
     // The column of a field name ("max_elevation_deg"), -1 when absent.
     int ColumnOf(const std::string& field) const;
+    // For the proxy: the sort order of two rows by a column (empty cells
+    // first), and the text of a cell (empty for other kinds).
+    bool Less(int column, int left, int right) const;
+    std::uint32_t TextIndex(int row, int column) const;
+    const std::string& TextAt(std::uint32_t index) const { return Texts[index]; }
+    std::size_t texts() const { return Texts.size(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -34,32 +60,105 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    TRecordTable Table;
+    struct TPacked {
+        union {
+            double number;  // kNumber, kTime
+            long long integer;  // kInteger
+            std::uint32_t text;  // kText: index into Texts
+        };
+        TCell::Kind kind;
+        std::uint8_t decimals;
+        bool flag;
+    };
+    static_assert(sizeof(TPacked) <= 16);
+    TPacked Pack(TCell cell);
+    TCell Unpack(const TPacked& p) const;
+    const TPacked* At(int row, int column) const;
+    double SortNumber(const TPacked& p) const;
+    void Clear();
+
+    std::string ArrayName;
+    std::vector<std::string> Columns;
+    std::vector<std::pair<std::string, TCell>> About;
+    std::deque<TPacked> Cells;  // row after row; in blocks, so growing never copies what is there
+    std::vector<std::string> Texts;
+    std::unordered_map<std::string, std::uint32_t> TextIndexOf;
+    std::vector<TCell::Kind> FirstKinds;  // of the first row: a column of times says so
     double Offset = 0.0;
+};
+
+// Sorts the records by a column on their values and keeps the rows whose
+// satellite name holds the filter text (any case); new rows take their
+// place as they come, without sorting the rest again.
+class TRecordProxy : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    explicit TRecordProxy(TRecordModel* model, QObject* parent = nullptr);
+    void SetNameFilter(const QString& text);
+    const QString& nameFilter() const { return Needle; }
+
+protected:
+    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
+    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+
+private:
+    TRecordModel* Model;
+    QString Needle;  // folded
+    mutable std::vector<std::int8_t> Matches;  // per text of the model: -1 not asked yet
 };
 
 // "Max elevation (°)" for "max_elevation_deg".
 QString ColumnTitle(const std::string& field);
 
-// The results of a search window: a "Table" tab and a "Report" tab holding
-// the window's report memo.
+// The results of a search window: a "Table" tab (a "Filter:" line over the
+// records) and a "Report" tab holding the window's report memo.
 class TResultPanel : public QTabWidget {
     Q_OBJECT
 public:
     TResultPanel(QWidget* parent, QPlainTextEdit* memo);
     void ShowRecords(TRecordTable table, double displayOffset);
+    // Rows that come while a search runs: Begin with the columns, then Append.
+    void BeginRecords(TRecordTable header, double displayOffset);
+    void AppendRecords(std::vector<std::vector<TCell>> rows);
     void Clear();
-    const TRecordTable& records() const { return Model->table(); }
-    bool hasRecords() const { return !Model->table().columns.empty(); }
+    TRecordTable records() const { return Model->table(); }
+    bool hasRecords() const { return Model->hasColumns(); }
 
     QTableView* view() const { return View; }
     TRecordModel* model() const { return Model; }
-    QSortFilterProxyModel* proxy() const { return Proxy; }
+    TRecordProxy* proxy() const { return Proxy; }
+    QLineEdit* filter() const { return Filter; }
 
 private:
     QTableView* View = nullptr;
     TRecordModel* Model = nullptr;
-    QSortFilterProxyModel* Proxy = nullptr;
+    TRecordProxy* Proxy = nullptr;
+    QLineEdit* Filter = nullptr;
+    bool Sized = false;  // the columns were fitted to the first rows
+};
+
+// Rows found on worker threads on their way to a result panel: Add may be
+// called from any thread (one call at a time); the rows reach the panel in
+// the order given, on the UI thread through post. At most one hand-over
+// waits at a time and it takes every row added meanwhile, so the window
+// inserts once per turn of its event loop however fast the rows come.
+class TRecordStream {
+public:
+    using TPost = std::function<void(std::function<void()> step)>;
+    TRecordStream(TResultPanel* panel, TPost post);
+    void Add(std::vector<std::vector<TCell>> rows);
+    std::size_t added() const;
+
+private:
+    struct TShared {
+        mutable std::mutex mutex;
+        std::vector<std::vector<TCell>> pending;  // under mutex
+        bool posted = false;
+        std::size_t added = 0;
+    };
+    std::shared_ptr<TShared> Shared = std::make_shared<TShared>();
+    TResultPanel* Panel;
+    TPost Post;
 };
 
 // Writes the records as CSV, replacing path atomically. False with the

@@ -16,9 +16,15 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTimer>
 #include <QToolBar>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "frMainWidgets.h"
 #include "frPickFile.h"
@@ -174,14 +180,46 @@ QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) 
     return memo;
 }
 
-void ShowReport(QPlainTextEdit* memo, const TReportLines& lines) {
+namespace {
+constexpr int kSearchNice = 5;
+constexpr std::size_t kReportChunk = 1000;  // lines a turn of the event loop puts in the memo
+
+QString ReportText(const TReportLines& lines, std::size_t from, std::size_t to) {
     QString text;
-    for (const std::string& line : lines) {
-        text += WidgetText(line);
-        text += '\n';
+    for (std::size_t i = from; i < to; ++i) {
+        if (i > from) text += '\n';
+        text += WidgetText(lines[i]);
     }
-    if (!text.isEmpty()) text.chop(1);
-    memo->setPlainText(text);
+    return text;
+}
+
+// The rest of a long report, a chunk per turn of the event loop, so the
+// window never stops for all of it; a newer report stops an older one.
+void FillReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines, std::size_t from, int fill) {
+    QTimer::singleShot(0, memo, [memo, lines = std::move(lines), from, fill] {
+        if (memo->property("reportFill").toInt() != fill) return;
+        const std::size_t to = std::min(lines->size(), from + kReportChunk);
+        memo->appendPlainText(ReportText(*lines, from, to));
+        if (to < lines->size()) FillReport(memo, lines, to, fill);
+    });
+}
+}  // namespace
+
+void ShowReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines) {
+    const int fill = memo->property("reportFill").toInt() + 1;
+    memo->setProperty("reportFill", fill);
+    const std::size_t first = std::min(lines->size(), kReportChunk);
+    memo->setPlainText(ReportText(*lines, 0, first));
+    if (first < lines->size()) FillReport(memo, std::move(lines), first, fill);
+}
+
+void ShowReport(QPlainTextEdit* memo, const TReportLines& lines) {
+    if (lines.size() <= kReportChunk) {
+        memo->setProperty("reportFill", memo->property("reportFill").toInt() + 1);
+        memo->setPlainText(ReportText(lines, 0, lines.size()));
+        return;
+    }
+    ShowReport(memo, std::make_shared<const TReportLines>(lines));
 }
 
 TReportSettings ReportSettingsOf(const TSession& session, double displayOffset) {
@@ -201,6 +239,15 @@ void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSe
     report = lines;
     const std::string cut = CutShortLine(status);
     if (!cut.empty()) report.push_back(cut);
+    ShowReport(memo, report);
+    bar->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
+}
+
+void ShowSearchReport(std::shared_ptr<const TReportLines>& report, TReportLines lines, const TSearchStatus& status,
+                      QPlainTextEdit* memo, QStatusBar* bar) {
+    const std::string cut = CutShortLine(status);
+    if (!cut.empty()) lines.push_back(cut);
+    report = std::make_shared<const TReportLines>(std::move(lines));
     ShowReport(memo, report);
     bar->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
 }
@@ -323,6 +370,9 @@ void TSearchRunner::Start(int code, const QString& caption, TBody body) {
         code,
         [this, control, body = std::move(body)]() -> TWorkers::TApply {
             TWorkers::TApply show;
+            // A search's threads (this one and those it starts, which take
+            // its priority) give way to the window's when they share a core.
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), kSearchNice);
             try {
                 show = body(*control);
             } catch (...) {

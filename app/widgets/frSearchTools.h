@@ -82,15 +82,20 @@ void MakeCommands(QWidget* window, std::span<const TWindowCommand> commands, con
 QToolBar* MakeToolbar(QMainWindow* window, const char* name,
                       std::initializer_list<std::initializer_list<QAction*>> groups);
 
-// The read-only fixed-pitch report box and filling it.
+// The read-only fixed-pitch report box and filling it (a long report a part
+// per turn of the event loop, so the window goes on answering).
 QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize);
 void ShowReport(QPlainTextEdit* memo, const TReportLines& lines);
+void ShowReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines);
 
 // The header settings of a report made now for the session's observer.
 TReportSettings ReportSettingsOf(const TSession& session, double displayOffset);
 // A finished search's report into the window's report and text box; one cut
 // short says so in its last line and in the status bar.
 void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSearchStatus& status,
+                      QPlainTextEdit* memo, QStatusBar* bar);
+// The same without a copy of the lines: report then shares them with the memo.
+void ShowSearchReport(std::shared_ptr<const TReportLines>& report, TReportLines lines, const TSearchStatus& status,
                       QPlainTextEdit* memo, QStatusBar* bar);
 // A window's location command runs the main window's (and is enabled while
 // that one is).
@@ -155,6 +160,9 @@ public:
     // status that says why (without one, the message sink does).
     void Start(int code, const QString& caption, TBody body);
     void Cancel();
+    // Runs step on the UI thread before the search's result; callable from
+    // the search's threads.
+    void Post(TWorkers::TApply step) { Workers.Post(std::move(step)); }
     using TFailed = std::function<void(const TSearchStatus& status)>;
     void SetFailureHandler(TFailed handler) { Failed = std::move(handler); }
 

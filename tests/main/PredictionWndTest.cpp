@@ -124,6 +124,114 @@ TEST_F(TPredictionWndTest, PassTableSortsByAClickedHeaderAndSavesTheCommandLines
                                  "' --format csv"));
 }
 
+TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAsTheWholeSearchsRecords) {
+    session.MainSats = BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
+    TfrPredictionWnd& w = Open();
+    w.nm_revs->setValue(11);
+    QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
+    TRecordModel* model = w.Results->model();
+    std::vector<int> seen;  // rows in the table each time rows came while the search ran
+    QObject::connect(model, &QAbstractItemModel::rowsInserted, &w, [&] {
+        if (w.busy()) seen.push_back(model->rowCount());
+    });
+    // The tabular search is the slower: a shorter period.
+    for (const auto& [mode, stop] : {std::pair{"tb_line", Day2018(24)}, std::pair{"tb_tabular", Day2018(22.5)}}) {
+        SCOPED_TRACE(mode);
+        Period(Day2018(22), stop);
+        seen.clear();
+        Click(w, mode);
+        ASSERT_TRUE(Finished());
+        ASSERT_FALSE(seen.empty()) << "no rows before the end";
+        EXPECT_LT(seen.front(), model->rowCount()) << "all rows came at once";
+
+        // The same records, in the same order, as the search gives without the window.
+        const TPredictionInputs in = ReadPredictionInputs(
+            TPredictionControls{Day2018(22), stop, 10, -6, 11, 60, true, true, true}, 0.0);
+        const bool table = std::string(mode) == "tb_tabular";
+        const TPredictionResult r = table ? RunTabularSearch(in, session.MainSats, session.Observer, 1)
+                                          : RunLineSearch(in, session.MainSats, session.Observer, 1);
+        const TRecordTable expected =
+            table ? TablePassRecords(r, session.MainSats, false) : LinePassRecords(r, session.MainSats, false);
+        ASSERT_GT(expected.rows.size(), 50u);
+        EXPECT_EQ(RecordsCsv(w.Results->records()), RecordsCsv(expected));
+        EXPECT_EQ(RecordsJson(w.Results->records()), RecordsJson(expected));
+        EXPECT_EQ(w.passes().size(), r.passes.size());
+        EXPECT_TRUE(w.bn_chartwnd->isEnabled());
+    }
+
+    // Sorted by maximum elevation and filtered by a name (any case) before
+    // the search: every row that comes takes its place.
+    const int elevation = model->ColumnOf("max_elevation_deg"), name = model->ColumnOf("satellite");
+    w.Results->view()->sortByColumn(elevation, Qt::DescendingOrder);
+    Period(Day2018(22), Day2018(24));
+    QTest::keyClicks(w.Results->filter(), "iRiD");
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    QSortFilterProxyModel* proxy = w.Results->proxy();
+    int iridium = 0;
+    for (int r = 0; r < model->rowCount(); ++r)
+        iridium += model->index(r, name).data().toString().contains("IRIDIUM");
+    ASSERT_GT(iridium, 10);
+    ASSERT_LT(iridium, model->rowCount());
+    ASSERT_EQ(proxy->rowCount(), iridium);
+    std::vector<double> shown;
+    for (int r = 0; r < proxy->rowCount(); ++r) {
+        EXPECT_TRUE(proxy->index(r, name).data().toString().contains("IRIDIUM"));
+        shown.push_back(proxy->index(r, elevation).data(kRecordSortRole).toDouble());
+    }
+    EXPECT_TRUE(std::is_sorted(shown.rbegin(), shown.rend()));
+    // Cleared, every row shows again.
+    w.Results->filter()->clear();
+    EXPECT_EQ(proxy->rowCount(), model->rowCount());
+}
+
+TEST_F(TPredictionWndTest, CancelKeepsThePassesFoundAndSaysSo) {
+    session.MainSats = BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
+    TfrPredictionWnd& w = Open();
+    w.nm_revs->setValue(2);
+    QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
+    Period(Day2018(22), Day2018(37));
+    Click(w, "tb_line");
+    ASSERT_TRUE(WaitFor([&] { return w.Results->model()->rowCount() > 0; }, 20000));
+    QTest::mouseClick(w.findChild<TSearchProgress*>()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(Finished());
+    const int rows = w.Results->model()->rowCount();
+    EXPECT_GT(rows, 0);
+    EXPECT_EQ(static_cast<std::size_t>(rows), w.passes().size()) << "the table and the charts keep the same passes";
+    const QString message = w.statusBar()->currentMessage();
+    EXPECT_TRUE(message.startsWith("Search cut short: ")) << message.toStdString();
+    EXPECT_TRUE(message.endsWith(QString("the table keeps the %1 passes found").arg(rows))) << message.toStdString();
+}
+
+// The table keeps each value packed: what it gives back is what it was given.
+TEST(RecordModelTest, KeepsEveryKindOfValueAndTellsTheTimeColumns) {
+    TRecordTable t;
+    t.arrayName = "rows";
+    t.columns = {"satellite", "time", "elevation_deg", "revolution", "sunlit", "note"};
+    t.about = {{"mode", TCell::Text("line")}};
+    const double day = Day2018(22, 3);
+    t.rows.push_back({TCell::Text("Cafz"), TCell::Time(day), TCell::Number(45.26, 1), TCell::Integer(-7),
+                      TCell::Bool(true), TCell::None()});
+    t.rows.push_back({TCell::Text("Caf\xe9"), TCell::Time(day + 0.5), TCell::Number(std::nan(""), 1),
+                      TCell::Integer(1LL << 40), TCell::Bool(false), TCell::Text("ISS (ZARYA)")});
+    TRecordModel model;
+    model.Begin({t.arrayName, t.columns, {}, t.about}, 0.0);
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Time (UTC)");
+    model.Append({t.rows[0]});
+    model.Append({t.rows[1]});
+    EXPECT_EQ(RecordsJson(model.table()), RecordsJson(t));
+    EXPECT_EQ(model.index(1, 0).data().toString(), QString::fromUtf8("Caf\xc3\xa9"));
+    EXPECT_EQ(model.index(0, 2).data().toString(), "45.3");
+    EXPECT_EQ(model.index(1, 2).data().toString(), "") << "no value shows empty";
+    EXPECT_TRUE(model.Less(2, 1, 0)) << "and sorts below the values";
+    EXPECT_TRUE(model.Less(0, 0, 1)) << "names sort by their characters, an accent after the letters";
+    EXPECT_FALSE(model.Less(0, 1, 0));
+    EXPECT_FALSE(model.Less(0, 1, 1));
+    model.SetTable(t, 1.0 / 24.0);
+    EXPECT_EQ(model.index(0, 1).data().toString(), "2018-01-22 04:00:00");
+    EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Time (local)");
+}
+
 TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
     session.MainSats = BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
     TfrPredictionWnd& w = Open();
