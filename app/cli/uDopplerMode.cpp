@@ -205,7 +205,7 @@ int RunDopplerMode(const TDopplerModeArgs& mode, const TPredictArgs& args, const
 
     std::vector<TDopplerRow> rows;
     for (const TLinePass& p : passes) {
-        TSatRec sat = sats[p.satellite];
+        const TSatRec& sat = sats[p.satellite];
         TObserver obs = observer;
         TRotatorPlan plan;
         if (mode.rotator)

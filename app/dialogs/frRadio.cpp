@@ -392,7 +392,7 @@ void TfrRadioWnd::bn_testClick() {
 void TfrRadioWnd::FindPass(double now) {
     const int s = cb_sat->currentIndex();
     if (s < 0) return;
-    TSatRec sat = Sats[s];
+    const TSatRec& sat = Sats[s];
     TObserver obs = Observer;
     TSatState state{};
     state.mode = kFillPosition;

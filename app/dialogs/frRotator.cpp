@@ -283,7 +283,7 @@ void TfrRotatorWnd::Replan(double now) {
     Aos = Los = 0.0;
     const int i = cb_sat->currentIndex();
     if (i >= 0 && static_cast<std::size_t>(i) < Sats.size()) {
-        TSatRec sat = Sats[i];
+        const TSatRec& sat = Sats[i];
         TObserver obs = Observer;
         TSatState state{};
         state.mode = kFillPosition;

@@ -143,7 +143,7 @@ TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSetti
     return plan;
 }
 
-std::vector<TTrackPoint> PassTrack(TSatRec sat, TObserver observer, double aos, double los, double step) {
+std::vector<TTrackPoint> PassTrack(const TSatRec& sat, TObserver observer, double aos, double los, double step) {
     std::vector<TTrackPoint> track;
     if (!(los > aos) || !(step > 0.0)) return track;
     const double seconds = (los - aos) * kSecondsPerDay;

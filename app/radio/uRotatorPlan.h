@@ -66,4 +66,4 @@ struct TRotatorPlan {
 TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSettings& settings, double fromAz);
 
 // The track of sat from aos to los every step seconds (and at los).
-std::vector<TTrackPoint> PassTrack(TSatRec sat, TObserver observer, double aos, double los, double step = 1.0);
+std::vector<TTrackPoint> PassTrack(const TSatRec& sat, TObserver observer, double aos, double los, double step = 1.0);

@@ -15,18 +15,21 @@ constexpr double kTemp4 = 1.5e-12;
 // model means nothing anyway.
 constexpr double kMaxMinutes = 1.0e8;
 
-// x modulo 2 pi with exactly std::fmod's result, several times cheaper.
-// The quotient from the division can only be one too large in magnitude;
-// the fused remainder is then exact and one period puts it right (that sum
-// is exact too, because the true remainder is representable).
+// x modulo 2 pi as std::fmod gives it (to the last bit but where x lies
+// within rounding of a multiple), several times cheaper: the quotient by a
+// multiplication may be one off either way, and one period puts it right.
 inline double fmod2pi(double x) {
+    constexpr double kInvTwoPi = 1.0 / kTwoPi;
     if (!(std::fabs(x) < 1.0e12)) return std::fmod(x, kTwoPi);
-    const double q = std::trunc(x / kTwoPi);
+    const double q = std::trunc(x * kInvTwoPi);
     double r = std::fma(-q, kTwoPi, x);
     if (x >= 0.0) {
         if (r < 0.0) r += kTwoPi;
+        else if (r >= kTwoPi) r -= kTwoPi;
     } else if (r > 0.0) {
         r -= kTwoPi;
+    } else if (r <= -kTwoPi) {
+        r += kTwoPi;
     }
     return r == 0.0 ? std::copysign(0.0, x) : r;
 }
@@ -325,6 +328,12 @@ struct Rot {
     // than a library call when an angle is a known one plus a small turn.
     static Rot small(double a) {
         const double a2 = a * a;
+        if (a2 < 4.0e-6) {
+            // Below 2e-3 rad the terms from a^7 and a^8 on are under 1e-22.
+            const double s = a + a * a2 * (-1.0 / 6 + a2 * (1.0 / 120));
+            const double c = 1.0 + a2 * (-0.5 + a2 * (1.0 / 24 - a2 * (1.0 / 720)));
+            return {s, c};
+        }
         double s = 1.0 / 6227020800;  // 1/13!
         s = a2 * s - 1.0 / 39916800;
         s = a2 * s + 1.0 / 362880;
@@ -670,16 +679,39 @@ struct Loaded {
 };
 static_assert(offsetof(Loaded, hash) == kIntegOff - kNearOff);
 
-int32_t loadBlock(const TSatRec* sat, bool deep, double t, Loaded& w) {
+// The block as this thread checked it last, one per model: a block whose
+// bytes (tag, stored hash and constants) equal those needs no new hash,
+// which would cost more than the comparison and the copy together.
+struct Checked {
+    bool used;
+    unsigned char raw[kIntegOff - kTagOff];
+    Loaded w;
+};
+thread_local Checked tChecked[2];
+
+// The checked constants of sat's block for the model, or why there are none.
+int32_t loadBlock(const TSatRec* sat, bool deep, double t, const Loaded*& out) {
     if (sat == nullptr) return kSatNotInitialised;
     if (!std::isfinite(t) || std::fabs(t) > kMaxMinutes) return kSatTimeOutOfRange;
     const unsigned char* b = bytes(sat);
     const uint8_t kind = deep ? kKindDeep : kKindNear;
+    const std::size_t end = deep ? kIntegOff : kDeepOff;
+    Checked& c = tChecked[deep ? 1 : 0];
+    if (c.used && std::memcmp(b + kTagOff, c.raw, end - kTagOff) == 0) {
+        out = &c.w;
+        return kSatOk;
+    }
     if (std::memcmp(b + kTagOff, kTag, 4) != 0 || b[kKindOff] != kind) return kSatNotInitialised;
-    const std::size_t len = (deep ? kIntegOff : kDeepOff) - kNearOff;
+    const std::size_t len = end - kNearOff;
+    Loaded w;
     std::memcpy(&w, b + kNearOff, len);
     std::memcpy(&w.hash, b + kHashOff, 8);
     if (mixHash(reinterpret_cast<const unsigned char*>(&w), len, kind) != w.hash) return kSatNotInitialised;
+    c.used = true;
+    std::memcpy(c.raw, b + kTagOff, end - kTagOff);
+    std::memcpy(&c.w, &w, len);
+    c.w.hash = w.hash;
+    out = &c.w;
     return kSatOk;
 }
 
@@ -694,7 +726,8 @@ void checkIntegrator(Integrator& g, const Loaded& w) {
 
 // The model at t from checked constants; g (deep only) is the integrator
 // position to start from, left where this call took it, check updated.
-int32_t propagateLoaded(const Loaded& w, bool deep, double t, Integrator* gp, TVector* pos, TVector* vel) {
+[[gnu::always_inline]] inline int32_t propagateBody(const Loaded& w, bool deep, double t, Integrator* gp,
+                                                    TVector* pos, TVector* vel) {
     const NearCoef& n = w.n;
     const DeepCoef& d = w.d;
     const uint64_t stored = w.hash;
@@ -789,9 +822,10 @@ int32_t propagateLoaded(const Loaded& w, bool deep, double t, Integrator* gp, TV
     }
 
     // Long-period periodics.
-    const double axnl = ep * std::cos(argpp);
+    const Rot argp = Rot::of(argpp);
+    const double axnl = ep * argp.c;
     double temp = 1.0 / (am * (1.0 - ep * ep));
-    const double aynl = ep * std::sin(argpp) + temp * aycof;
+    const double aynl = ep * argp.s + temp * aycof;
     const double xl = mp + argpp + nodep + temp * xlcof * axnl;
 
     // Kepler's equation in the equinoctial form. Halley's third-order step
@@ -904,6 +938,32 @@ int32_t propagateLoaded(const Loaded& w, bool deep, double t, Integrator* gp, TV
     return kSatOk;
 }
 
+// The body built twice: for any x86-64 and for processors with AVX2 and FMA,
+// where the fused remainders, roundings and square roots are single
+// instructions; the library is built without contraction, so both give the
+// same bits. Chosen on first use rather than by an ifunc, whose resolver
+// would run before a sanitizer's start-up.
+using PropagateFn = int32_t (*)(const Loaded&, bool, double, Integrator*, TVector*, TVector*);
+int32_t propagatePlain(const Loaded& w, bool deep, double t, Integrator* g, TVector* pos, TVector* vel) {
+    return propagateBody(w, deep, t, g, pos, vel);
+}
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+[[gnu::target("arch=x86-64-v3")]] int32_t propagateV3(const Loaded& w, bool deep, double t, Integrator* g,
+                                                      TVector* pos, TVector* vel) {
+    return propagateBody(w, deep, t, g, pos, vel);
+}
+PropagateFn choosePropagate() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("x86-64-v3") ? propagateV3 : propagatePlain;
+}
+#else
+PropagateFn choosePropagate() { return propagatePlain; }
+#endif
+int32_t propagateLoaded(const Loaded& w, bool deep, double t, Integrator* g, TVector* pos, TVector* vel) {
+    static const PropagateFn chosen = choosePropagate();
+    return chosen(w, deep, t, g, pos, vel);
+}
+
 // Integrator positions of the deep-space blocks this thread propagated last
 // through the read-only call, by block hash: equal blocks integrate alike,
 // and a slot taken by another block only means a restart from epoch, which
@@ -919,25 +979,26 @@ thread_local IntegratorSlot tSlots[8];
 
 bool propagateModel(TSatRec* sat, bool deep, double t, TVector* pos, TVector* vel) {
     if (pos == nullptr || vel == nullptr) return false;
-    Loaded w;
-    if (loadBlock(sat, deep, t, w) != kSatOk) return false;
-    Integrator g{};
+    const Loaded* lw = nullptr;
+    if (loadBlock(sat, deep, t, lw) != kSatOk) return false;
+    const Loaded& w = *lw;
+    if (!deep) return propagateLoaded(w, false, t, nullptr, pos, vel) == kSatOk;
+    Integrator g;
     unsigned char* b = bytes(sat);
-    if (deep) {
-        std::memcpy(&g, b + kIntegOff, sizeof g);
-        checkIntegrator(g, w);
-    }
+    std::memcpy(&g, b + kIntegOff, sizeof g);
+    checkIntegrator(g, w);
     const Integrator before = g;
-    const int32_t status = propagateLoaded(w, deep, t, &g, pos, vel);
-    if (deep && std::memcmp(&g, &before, sizeof g) != 0) std::memcpy(b + kIntegOff, &g, sizeof g);
+    const int32_t status = propagateLoaded(w, true, t, &g, pos, vel);
+    if (std::memcmp(&g, &before, sizeof g) != 0) std::memcpy(b + kIntegOff, &g, sizeof g);
     return status == kSatOk;
 }
 
 int32_t propagateConst(const TSatRec* sat, bool deep, double t, TVector* pos, TVector* vel) {
     if (pos == nullptr || vel == nullptr) return kSatNotInitialised;
-    Loaded w;
-    const int32_t loaded = loadBlock(sat, deep, t, w);
+    const Loaded* lw = nullptr;
+    const int32_t loaded = loadBlock(sat, deep, t, lw);
     if (loaded != kSatOk) return loaded;
+    const Loaded& w = *lw;
     if (!deep) return propagateLoaded(w, false, t, nullptr, pos, vel);
     IntegratorSlot& slot = tSlots[w.hash & 7u];
     if (!slot.used || slot.hash != w.hash)
