@@ -3,8 +3,12 @@
 // copied with moved nodes and mean anomalies under new numbers; generated
 // here, not stored) for 1 and 15 days, whole passes by day and night from
 // 0 degrees, as a user runs it: wall time, peak resident memory of the
-// program and the size of its report. Then Moon transits over the same file
-// for a day. Each case runs once more through orbisk-predict-counted (built
+// program and the size of its report. Then 30,000 objects mixed as the
+// tracked catalogue is (a third one constellation of many planes at 550 km
+// and 53 degrees, a tenth deep space: geostationary, Molniya, navigation and
+// transfer orbits; the rest the low sets copied) for a day from 2
+// revolutions a day, the least the window takes, so the geostationary ones
+// are left out as there. Then Moon transits over the 20,000 for a day. Each case runs once more through orbisk-predict-counted (built
 // with a propagation counter) for the work done: propagations per
 // satellite-day and per listed pass.
 #include <benchmark/benchmark.h>
@@ -27,21 +31,70 @@ const std::string kSource = ORBISK_SOURCE_DIR;
 const std::string kProgram = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
 const std::string kCounted = std::string(ORBISK_COUNTED_DIR) + "/orbisk-predict-counted";
 constexpr std::size_t kObjects = 20000;
+constexpr std::size_t kMixedObjects = 30000;
 
-std::string gGenerated;  // removed at the end
+std::vector<std::string> gGenerated;  // removed at the end
+
+std::string TempFile(const char* what) {
+    const std::string file = "/tmp/orbisk_bench_" + std::string(what) + "_" + std::to_string(::getpid()) + ".tle";
+    gGenerated.push_back(file);
+    return file;
+}
+
+std::vector<TElementEntry> LowSets() {
+    std::vector<TElementEntry> low;
+    for (const char* f : {"visual.tle", "stations.tle", "Iridium.tle"}) {
+        std::vector<TElementEntry> entries;
+        ReadElementFile(entries, kSource + "/data/install/tle/" + f);
+        for (const TElementEntry& e : entries)
+            if (e.meanMotion > 11.0 && e.meanMotion < 20.0) low.push_back(e);
+    }
+    return low;
+}
 
 const std::string& CatalogueFile() {
     static const std::string path = [] {
-        std::vector<TElementEntry> low;
-        for (const char* f : {"visual.tle", "stations.tle", "Iridium.tle"}) {
-            std::vector<TElementEntry> entries;
-            ReadElementFile(entries, kSource + "/data/install/tle/" + f);
-            for (const TElementEntry& e : entries)
-                if (e.meanMotion > 11.0 && e.meanMotion < 20.0) low.push_back(e);
+        const std::string file = TempFile("catalogue");
+        std::ofstream(file) << elsets::SpreadCopies(LowSets(), kObjects, 70000);
+        return file;
+    }();
+    return path;
+}
+
+// Numbers from 100000 up do not fit the five columns: the mixed file takes
+// 10000..39999.
+const std::string& MixedCatalogueFile() {
+    static const std::string path = [] {
+        std::string text;
+        int number = 10000;
+        // The constellation: 100 planes of 100, phased between planes.
+        constexpr int kPlanes = 100, kPerPlane = 100;
+        for (int p = 0; p < kPlanes; ++p)
+            for (int k = 0; k < kPerPlane; ++k) {
+                const elsets::TOrbit o{53.0, 360.0 * p / kPlanes, 0.0001, 90.0,
+                                       std::fmod(360.0 * k / kPerPlane + 3.6 * 0.37 * p, 360.0), 15.06,
+                                       " 30000-4"};
+                text += elsets::MadeUpSet("CONSTELLATION", number++, 21.0, o);
+            }
+        // Deep space: a tenth of the whole.
+        const elsets::TOrbit deep[] = {
+            {0.05, 0.0, 0.0002, 0.0, 0.0, 1.0027, " 00000-0"},    // geostationary
+            {63.4, 0.0, 0.72, 270.0, 0.0, 2.006, " 00000-0"},     // Molniya
+            {55.0, 0.0, 0.005, 0.0, 0.0, 2.0056, " 00000-0"},     // navigation
+            {27.0, 0.0, 0.73, 180.0, 0.0, 2.25, " 10000-3"},      // transfer
+        };
+        constexpr std::size_t kDeep = kMixedObjects / 10;
+        for (std::size_t k = 0; k < kDeep; ++k) {
+            elsets::TOrbit o = deep[k % 4];
+            const double copy = static_cast<double>(k / 4);
+            o.node = std::fmod(copy * 137.5, 360.0);
+            o.anomaly = std::fmod(copy * 53.3, 360.0);
+            text += elsets::MadeUpSet("DEEP SPACE", number++, 21.0, o);
         }
-        const std::string file = "/tmp/orbisk_bench_catalogue_" + std::to_string(::getpid()) + ".tle";
-        std::ofstream(file) << elsets::SpreadCopies(low, kObjects, 70000);
-        gGenerated = file;
+        const std::size_t rest = kMixedObjects - kPlanes * kPerPlane - kDeep;
+        std::string low = elsets::SpreadCopies(LowSets(), rest, number);
+        const std::string file = TempFile("mixed");
+        std::ofstream(file) << text << low;
         return file;
     }();
     return path;
@@ -128,7 +181,8 @@ TRun RunPredict(const std::string& program, const std::vector<std::string>& args
     return run;
 }
 
-void Measure(benchmark::State& state, const std::vector<std::string>& args, int days) {
+void Measure(benchmark::State& state, const std::vector<std::string>& args, int days,
+             std::size_t objects = kObjects) {
     TRun run;
     for (auto _ : state) {
         run = RunPredict(kProgram, args);
@@ -138,7 +192,7 @@ void Measure(benchmark::State& state, const std::vector<std::string>& args, int 
         }
         state.SetIterationTime(run.seconds);
     }
-    state.counters["objects"] = kObjects;
+    state.counters["objects"] = static_cast<double>(objects);
     state.counters["peak_rss_MB"] = run.peakMb;
     state.counters["cpu_s"] = run.cpuSeconds;
     state.counters["report_MB"] = run.reportBytes / 1e6;
@@ -149,12 +203,12 @@ void Measure(benchmark::State& state, const std::vector<std::string>& args, int 
     }
     state.counters["passes"] = counted.passes;
     state.counters["propagations"] = counted.propagations;
-    state.counters["prop_per_sat_day"] = counted.propagations / (kObjects * days);
+    state.counters["prop_per_sat_day"] = counted.propagations / (static_cast<double>(objects) * days);
     if (counted.passes > 0.0) state.counters["prop_per_pass"] = counted.propagations / counted.passes;
 }
 
-std::vector<std::string> Period(int days) {
-    return {"--tle", CatalogueFile(), "--utc", "--start", "2018-01-21 00:00:00", "--days", std::to_string(days),
+std::vector<std::string> Period(int days, const std::string& file = CatalogueFile()) {
+    return {"--tle", file, "--utc", "--start", "2018-01-21 00:00:00", "--days", std::to_string(days),
             "--threads", "2"};
 }
 
@@ -165,6 +219,13 @@ void BM_WholeCatalogueLineSearch(benchmark::State& state) {
     Measure(state, args, days);
 }
 BENCHMARK(BM_WholeCatalogueLineSearch)->Arg(1)->Arg(15)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+
+void BM_MixedCatalogueLineSearch(benchmark::State& state) {
+    std::vector<std::string> args = Period(1, MixedCatalogueFile());
+    for (const char* a : {"--all", "--day-night", "--min-elev", "0", "--min-revs", "2"}) args.push_back(a);
+    Measure(state, args, 1, kMixedObjects);
+}
+BENCHMARK(BM_MixedCatalogueLineSearch)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
 
 void BM_WholeCatalogueMoonTransits(benchmark::State& state) {
     std::vector<std::string> args = Period(1);
@@ -179,6 +240,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    if (!gGenerated.empty()) std::remove(gGenerated.c_str());
+    for (const std::string& file : gGenerated) std::remove(file.c_str());
     return 0;
 }
