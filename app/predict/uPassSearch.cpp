@@ -8,6 +8,7 @@
 #include "Zenora.h"
 #include "uFormat.h"
 #include "uReach.h"
+#include "uSunPath.h"
 
 namespace {
 constexpr double kShadowIllumination = 0.00025;
@@ -62,10 +63,10 @@ bool PositionAt(const TSatRec& sat, TSatState& state, double t, const TObserver&
     return static_cast<bool>(PropagateSatellite(sat, state, t, 0.0, observer));
 }
 
-void SunAt(TSatState& sun, double t) {
+void SunAt(TSatState& sun, double t, const TSunPath& path) {
     sun.body = kBodySun;
     sun.mode = kFillPosition;
-    PlanetVector(kBodySun, sun.pos, t);
+    sun.pos = path.At(t);
 }
 
 bool Sunlit(const TSatState& state, const TSatState& sun) { return SunLite(&state.pos, &sun.pos); }
@@ -231,7 +232,7 @@ std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TObserv
 
 void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, std::size_t index,
                          TObserver observer, const std::vector<TTimeInterval>& intervals,
-                         const TStop& stop, std::vector<TLinePass>& out) {
+                         const TSunPath& sunPath, const TStop& stop, std::vector<TLinePass>& out) {
     const TSatRec& sat = original;
     TSatState state{};
     TSatState sun{};
@@ -267,7 +268,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
             };
             auto listPart = [&](double aos, double los) {
                 const bool evaluated = evaluate(aos);
-                SunAt(sun, aos);  // serves the whole pass
+                SunAt(sun, aos, sunPath);  // serves the whole pass
                 TShadowNote shadow = TShadowNote::kNone;
                 double shadowTime = 0.0;
                 const double shadowRate =
@@ -367,11 +368,12 @@ struct TTabularSearch {
     double intervalEnd = 0.0;
     std::vector<TTablePass>& passes;
     THorizonHandle horizon;  // null: the minimum elevation all round
+    const TSunPath& sunPath;
 
     TTabularSearch(const TPredictionInputs& in, std::size_t k, const TSatRec& sat,
-                   const TObserver& obs, std::vector<TTablePass>& out)
+                   const TObserver& obs, std::vector<TTablePass>& out, const TSunPath& path)
         : inputs(in), index(k), satellite(sat), observer(obs), passes(out),
-          horizon(EffectiveHorizon(in.horizon, in.minElevation)) {
+          horizon(EffectiveHorizon(in.horizon, in.minElevation)), sunPath(path) {
         state.mode = kFillPosition;
         sun.body = kBodySun;
     }
@@ -396,7 +398,7 @@ bool EvaluateWalk(TTabularSearch& s, double t, double& el) {
 double StepTo(TTabularSearch& s, double t) {
     double el = s.inputs.minElevation;
     const bool ok = EvaluateWalk(s, t, el);
-    SunAt(s.sun, t);
+    SunAt(s.sun, t, s.sunPath);
     if (!ok) return s.inputs.minElevation;
     s.state.sunlit = Sunlit(s.state, s.sun);
     return el;
@@ -422,7 +424,7 @@ void AddTableRow(TTabularSearch& s, double t) {
     Evaluate(s.satellite, s.state, t, s.observer, el);
     el = std::max(el, s.inputs.minElevation);
     TSatState sun{};
-    SunAt(sun, t);
+    SunAt(sun, t, s.sunPath);
     row.shadowed = !Sunlit(s.state, sun);
     row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, !row.shadowed, s.inputs.magModel);
     row.elevation = Degrees(el);
@@ -458,7 +460,7 @@ void ListPassSunlit(TTabularSearch& s, double& t) {
     const double e = s.intervalEnd;
     double el = minEl;
     if (!EvaluateWalk(s, t, el)) return;
-    SunAt(s.sun, t);
+    SunAt(s.sun, t, s.sunPath);
     s.state.sunlit = Sunlit(s.state, s.sun);
     bool started = false;
     while (el >= minEl) {
@@ -466,7 +468,7 @@ void ListPassSunlit(TTabularSearch& s, double& t) {
             t = AddSeconds(t, 1.0);
             if (!EvaluateWalk(s, t, el) || el < minEl || !(t < e))
                 return;
-            SunAt(s.sun, t);
+            SunAt(s.sun, t, s.sunPath);
             s.state.sunlit = Sunlit(s.state, s.sun);
             continue;
         }
@@ -492,9 +494,9 @@ void ListPassSunlit(TTabularSearch& s, double& t) {
 
 void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original,
                             std::size_t index, const TObserver& observer,
-                            const std::vector<TTimeInterval>& intervals, const TStop& stop,
-                            std::vector<TTablePass>& out) {
-    TTabularSearch search(in, index, original, observer, out);
+                            const std::vector<TTimeInterval>& intervals, const TSunPath& sunPath,
+                            const TStop& stop, std::vector<TTablePass>& out) {
+    TTabularSearch search(in, index, original, observer, out, sunPath);
     const THorizonHandle& horizon = search.horizon;
     const double level = horizon ? horizon->LowestLimit(in.minElevation) : in.minElevation;
     for (const TTimeInterval& interval : intervals) {
@@ -551,13 +553,15 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
                          SearchOne searchOne, std::vector<Record>& records,
                          const TSatelliteSink<Record>& sink) {
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
+    // One Sun for every satellite, worked out once for the whole period.
+    const TSunPath sunPath(in.start, in.stop);
     return RunPerSatellite(
         satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
         control,
         [&](std::size_t i, const TStop& stop, std::vector<Record>& out) {
             if (!MayRise(satellites[i], in, observer)) return;
             const uint64_t before = tEvaluations;
-            searchOne(in, satellites[i], i, observer, intervals, stop, out);
+            searchOne(in, satellites[i], i, observer, intervals, sunPath, stop, out);
             gEvaluations += tEvaluations - before;
         },
         records, sink);
