@@ -145,30 +145,29 @@ double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, 
 // or LOS is reached, as a one-second scan would find them. The scan strides
 // 10 s and steps single seconds only inside the stride where something
 // changed: a satellite does not enter and leave the shadow within 10 s.
-// lit(t, margin) gives the sunlit state at t and how far (rad) it is from
-// changing; the margin over `rate` (rad/s, 0 when unknown) is a stretch in
-// which nothing can change, whose samples are passed without evaluating.
+// lit(t, claim) gives the sunlit state at t and the seconds after t in
+// which it certainly stays so (0 when unknown); the samples of such a stretch
+// are passed without evaluating. claimFrom: that stretch from `from`.
 struct TScan {
     int seconds = 0;
     bool reachedEnd = false;
 };
 template <typename Lit>
-TScan FirstChange(double from, double los, bool litFrom, double marginFrom, double rate, Lit lit) {
+TScan FirstChange(double from, double los, bool litFrom, double claimFrom, Lit lit) {
     constexpr int kStride = 10;
-    constexpr double kSafety = 1e-9;  // rad
     if (!(from < los)) return {0, true};
     double quiet = -1.0;              // seconds after `from` up to which the state is litFrom
-    auto keep = [&](double at, double margin) {
-        if (rate > 0.0) quiet = std::max(quiet, at + (margin - kSafety) / rate);
+    auto keep = [&](double at, double claim) {
+        if (claim > 0.0) quiet = std::max(quiet, at + claim);
     };
-    keep(0.0, marginFrom);
-    double margin = 0.0;
+    keep(0.0, claimFrom);
+    double claim = 0.0;
     for (int k = 0;; k += kStride) {
         const double probe = AddSeconds(from, k + kStride);
         if (probe < los) {
             if (k + kStride <= quiet) continue;
-            if (lit(probe, margin) == litFrom) {
-                keep(k + kStride, margin);
+            if (lit(probe, claim) == litFrom) {
+                keep(k + kStride, claim);
                 continue;
             }
         }
@@ -176,8 +175,8 @@ TScan FirstChange(double from, double los, bool litFrom, double marginFrom, doub
             const double t = AddSeconds(from, j);
             if (t >= los) return {j, true};
             if (j <= quiet) continue;
-            if (lit(t, margin) != litFrom) return {j, false};
-            keep(j, margin);
+            if (lit(t, claim) != litFrom) return {j, false};
+            keep(j, claim);
         }
     }
 }
@@ -271,20 +270,23 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 SunAt(sun, aos, sunPath);  // serves the whole pass
                 TShadowNote shadow = TShadowNote::kNone;
                 double shadowTime = 0.0;
-                const double shadowRate =
-                    in.shortcuts && evaluated
-                        ? ShadowRate(ReachOf(state.pos, state.vel), (los - aos) * kSecondsPerDay)
-                        : 0.0;
-                const double marginAtAos = std::abs(SunlitMargin(state.pos, sun.pos));
-                auto lit = [&](double when, double& margin) {
-                    margin = 0.0;
+                // How long the state as it stands keeps its side of the
+                // shadow's edge, from the orbit it shows.
+                auto sameFor = [&] {
+                    return in.shortcuts ? SecondsSameShadow(ReachOf(state.pos, state.vel),
+                                                            std::abs(SunlitMargin(state.pos, sun.pos)))
+                                        : 0.0;
+                };
+                const double claimAtAos = evaluated ? sameFor() : 0.0;
+                auto lit = [&](double when, double& claim) {
+                    claim = 0.0;
                     if (!PositionAt(sat, state, when, observer)) return false;
-                    margin = std::abs(SunlitMargin(state.pos, sun.pos));
+                    claim = sameFor();
                     return Sunlit(state, sun);
                 };
                 if (Sunlit(state, sun)) {
                     // Last sunlit second before LOS, or LOS itself.
-                    const TScan scan = FirstChange(aos, los, true, marginAtAos, shadowRate, lit);
+                    const TScan scan = FirstChange(aos, los, true, claimAtAos, lit);
                     const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
                     if (in.sunlitOnly) {
                         los = entry;
@@ -294,7 +296,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     }
                 } else {
                     // First sunlit second, or LOS.
-                    const TScan scan = FirstChange(aos, los, false, marginAtAos, shadowRate, lit);
+                    const TScan scan = FirstChange(aos, los, false, claimAtAos, lit);
                     const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
                     if (in.sunlitOnly) {
                         aos = exit;

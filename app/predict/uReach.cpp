@@ -77,8 +77,14 @@ TBounds BoundsFor(const TReach& reach, double seconds) {
     TBounds b;
     if (!reach.usable) return b;
     const double drift = kDriftBase + kDriftGrowth * seconds * seconds;
-    b.rMin = reach.perigee - drift;
-    b.rMax = reach.apogee + drift;
+    // On the osculating ellipse the distance changes at most at e mu / h:
+    // within a short stretch of an eccentric orbit it stays far from the
+    // perigee (or apogee) it cannot reach.
+    const double radialSpeed =
+        (reach.eccentricity + kEccentricityMargin) * kMu / reach.momentum * kMomentumFactor;
+    const double swing = radialSpeed * seconds;
+    b.rMin = std::max(reach.perigee, reach.radius - swing) - drift;
+    b.rMax = std::min(reach.apogee, reach.radius + swing) + drift;
     // Nothing is skipped where the satellite could be taken for decayed.
     if (!(b.rMin > kEarthRadius + kDecayMargin + 20.0)) return b;
     b.angularRate = reach.momentum * kMomentumFactor / (b.rMin * b.rMin);
@@ -115,6 +121,7 @@ TReach ReachOf(const TVector& p, const TVector& v) {
     if (!(e < kMaxEccentricity)) return reach;
     reach.perigee = a * (1.0 - e);
     reach.apogee = a * (1.0 + e);
+    reach.radius = r;
     reach.momentum = h;
     reach.eccentricity = e;
     reach.normal = TVector{n.x / h, n.y / h, n.z / h, 1.0};
@@ -131,6 +138,18 @@ double ShadowRate(const TReach& reach, double seconds) {
         (reach.eccentricity + kEccentricityMargin) * kMu / reach.momentum * kMomentumFactor;
     const double R = kEarthRadius;
     return b.angularRate + R * radialSpeed / (b.rMin * std::sqrt(b.rMin * b.rMin - R * R));
+}
+
+double SecondsSameShadow(const TReach& reach, double margin) {
+    double best = 0.0;
+    for (double horizon : kHorizons) {
+        const double rate = ShadowRate(reach, horizon);
+        if (!(rate > 0.0)) break;
+        const double quiet = (margin - kSafety) / rate;
+        best = std::max(best, std::min(horizon, quiet));
+        if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
+    }
+    return best;
 }
 
 double CentralAngle(const TVector& satellite, const TVector& observer) {

@@ -21,6 +21,7 @@ struct TReach {
     bool usable = false;      // false: nothing may be skipped
     double perigee = 0.0;     // km, geocentric
     double apogee = 0.0;      // km, geocentric
+    double radius = 0.0;      // km, geocentric, now
     double momentum = 0.0;    // km^2/s, specific angular momentum
     double eccentricity = 0.0;
     TVector normal{};         // unit normal of the orbit plane
@@ -30,6 +31,12 @@ TReach ReachOf(const TVector& position, const TVector& velocity);
 // The fastest the sunlit margin (SunlitMargin) can change within the next
 // `seconds`, rad/s; 0 when nothing is certain.
 double ShadowRate(const TReach& reach, double seconds);
+
+// Seconds from now during which the satellite certainly stays on its side
+// of the edge of the Earth's shadow, the Sun held where it is: its margin
+// now (SunlitMargin's size, rad) over the fastest that can change. 0 when
+// nothing is certain.
+double SecondsSameShadow(const TReach& reach, double margin);
 
 // Angle at the Earth's centre between the satellite and the observer
 // (geocentric positions), rad.

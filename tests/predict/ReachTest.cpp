@@ -129,3 +129,37 @@ TEST(Reach, VisibleArcBoundHoldsOverEveryStretchItClaims) {
     EXPECT_GT(checked, 50);
     EXPECT_GT(mean, 60.0);
 }
+
+TEST(Reach, ShadowBoundHoldsOverEveryStretchItClaims) {
+    // The pass search holds the Sun where it stood at AOS; so does this scan.
+    std::vector<TSatRec> sats = ReachOrbits();
+    TObserver o = TestObserver(0.0, 20.0, 0.3);
+    const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
+    TVector sun{};
+    PlanetVector(kBodySun, sun, start);
+    int checked = 0, eccentric = 0;
+    double claimed = 0.0;
+    for (TSatRec& sat : sats) {
+        for (double k = 0.0; k < 86400.0; k += 311.0) {
+            TSample now;
+            if (!SampleAt(sat, o, start + k / 86400.0, now)) continue;
+            const bool lit = SunLite(&now.state.pos, &sun);
+            const double quiet = SecondsSameShadow(ReachOf(now.state.pos, now.state.vel),
+                                                   std::abs(SunlitMargin(now.state.pos, sun)));
+            if (!(quiet >= 1.0)) continue;
+            ++checked;
+            eccentric += sat.deepSpace;
+            claimed += quiet;
+            for (double j = 1.0; j <= quiet; j += 1.0) {
+                TSample later;
+                ASSERT_TRUE(SampleAt(sat, o, start + (k + j) / 86400.0, later));
+                ASSERT_EQ(SunLite(&later.state.pos, &sun), lit)
+                    << "satellite " << sat.catNo.str() << " at " << k << " s + " << j << " s, claimed " << quiet;
+            }
+        }
+    }
+    EXPECT_GT(checked, 500);
+    EXPECT_GT(eccentric, 50);  // the long passes of an eccentric orbit are claimed too
+    EXPECT_GT(claimed / checked, 300.0);
+    std::printf("shadow claims %d (%d eccentric), mean %.0f s\n", checked, eccentric, claimed / checked);
+}
