@@ -98,7 +98,7 @@ void BM_VisibleNow(benchmark::State& bs) {
     in.minAlt = 0.0;
     std::size_t listed = 0;
     for (auto _ : bs) {
-        const TVisibleResult r = RunVisibleSearch(in, entries, Site(), &mags, TReportSettings{},
+        const TVisibleResult r = RunVisibleSearch(in, entries, Site(), &mags,
                                                   static_cast<unsigned>(bs.range(0)));
         listed = r.sats.size();
         benchmark::DoNotOptimize(VisibleReport(r, in, TReportSettings{}).data());
@@ -132,7 +132,7 @@ void BM_MoonTransitsSpan(benchmark::State& bs) {
     MakeBodyTarget("Moon", moon);
     std::size_t listed = 0;
     for (auto _ : bs) {
-        const TAnalysisTransitResult r = RunAnalysisTransitSearch(in, tr, moon, entries, Site(), TReportSettings{},
+        const TAnalysisTransitResult r = RunAnalysisTransitSearch(in, tr, moon, entries, Site(),
                                                                   static_cast<unsigned>(bs.range(0)));
         listed = r.transits.transits.size();
         benchmark::DoNotOptimize(AnalysisTransitReport(r, moon, TReportSettings{}).data());

@@ -55,7 +55,7 @@ void BM_FlaresWeek(benchmark::State& bs) {
     std::size_t flares = 0;
     for (auto _ : bs) {
         const TFlareResult r =
-            RunFlareSearch(in, sats, site, Settings(site), static_cast<unsigned>(bs.range(0)));
+            RunFlareSearch(in, sats, site, static_cast<unsigned>(bs.range(0)));
         flares = r.flares.size();
         const TReportLines lines = FlareReport(r, in, Settings(site));
         benchmark::DoNotOptimize(lines.data());
@@ -83,7 +83,6 @@ void BM_MoonTransitsDay(benchmark::State& bs) {
     std::size_t transits = 0;
     for (auto _ : bs) {
         const TTransitResult r = RunTransitSearch(in, 300.0 / 60.0, moon, sats, site,
-                                                  Settings(site),
                                                   static_cast<unsigned>(bs.range(0)));
         transits = r.transits.size();
         const TReportLines lines = TransitReport(r, sats, moon, in, Settings(site));

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "CliCommon.h"
+#include "uCommandLine.h"
 #include "uAnalysisModes.h"
 #include "uDopplerMode.h"
 #include "uElementGroups.h"
@@ -143,28 +144,17 @@ int ImportMagnitudes(const TPredictArgs& a, const std::string& dataFolder) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args = SplitOptionValues(std::vector<std::string>(argv + 1, argv + argc));
-    TDopplerModeArgs dopplerArgs;
-    if (const std::string error = ExtractDopplerModeArgs(args, dopplerArgs); !error.empty())
+    TPredictCommandLine line;
+    if (const std::string error = ParsePredictCommandLine(std::vector<std::string>(argv + 1, argv + argc), line);
+        !error.empty())
         return Fail(2, error);
-    TAnalysisModeArgs analysisArgs;
-    if (const std::string error = ExtractAnalysisModeArgs(args, analysisArgs); !error.empty())
-        return Fail(2, error);
+    const TDopplerModeArgs& dopplerArgs = line.doppler;
+    const TAnalysisModeArgs& analysisArgs = line.analysis;
     const bool analysis = analysisArgs.mode != TAnalysisMode::kNone;
-    TSearchModeArgs modeArgs;
-    if (const std::string error = ExtractSearchModeArgs(args, modeArgs); !error.empty())
-        return Fail(2, error);
-    TPredictArgs a;
-    std::vector<std::string_view> otherOptions = SearchModeOptions();
-    otherOptions.insert(otherOptions.end(), AnalysisModeOptions().begin(), AnalysisModeOptions().end());
-    otherOptions.insert(otherOptions.end(), DopplerModeOptions().begin(), DopplerModeOptions().end());
-    if (const std::string error = ParsePredictArgs(args, a, otherOptions); !error.empty())
-        return Fail(2, error);
+    const TSearchModeArgs& modeArgs = line.search;
+    const TPredictArgs& a = line.predict;
     if (a.help) {
         std::fputs(PredictUsage().c_str(), stdout);
-        std::fputs(SearchModeUsage().c_str(), stdout);
-        std::fputs(AnalysisModeUsage().c_str(), stdout);
-        std::fputs(DopplerModeUsage().c_str(), stdout);
         return 0;
     }
     if (a.version) {

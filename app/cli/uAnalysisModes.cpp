@@ -1,10 +1,14 @@
 #include "uAnalysisModes.h"
 
+#include <memory>
+
 #include "uElementGroups.h"
 #include "uFormat.h"
 #include "uLoadSave.h"
+#include "uPredictOptions.h"
 #include "uRecordOutput.h"
 #include "uSearchModes.h"
+#include "uSearchOutput.h"
 
 namespace {
 // "LOW,HIGH" within lo..hi with LOW below HIGH.
@@ -30,19 +34,12 @@ void Output(TOutputFormat format, const TReportLines& report, const TRecordTable
     const std::string text = format == TOutputFormat::kJson ? RecordsJson(records) : RecordsCsv(records);
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
-
-std::vector<std::pair<std::string, TCell>> MomentAbout(const char* mode, const TAnalysisInputs& in,
-                                                       const TReportSettings& settings, const TSearchStatus& status) {
-    TPredictionInputs period;
-    period.start = period.stop = in.time;
-    period.displayOffset = in.displayOffset;
-    return SearchAbout(mode, period, settings, status);
-}
 }  // namespace
 
 const std::vector<std::string_view>& AnalysisModeOptions() {
-    static const std::vector<std::string_view> options = {"--revs", "--az", "--alt", "--span", "--target-alt"};
-    return options;
+    static const TOptionGroup group = TOptionGroup::kAnalysisModes;
+    static const std::vector<std::string_view> names = OptionNames(PredictOptionTable(), &group);
+    return names;
 }
 
 std::string ExtractAnalysisModeArgs(std::vector<std::string>& args, TAnalysisModeArgs& out) {
@@ -147,49 +144,26 @@ int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, con
     // Several sets of one object (a supplemental file): the one nearest the moment searched.
     entries = SetsNearestEpoch(entries, in.time);
 
+    TSearchRequest request;
+    request.threads = args.threads;
+    std::unique_ptr<TMagList> mags;
     if (mode.mode == TAnalysisMode::kVisible) {
         TMagFile mag;
         LoadMagFile(dataFolder + "Mag.dat", mag);
-        const TMagList mags(std::move(mag.lines));
-        const TVisibleResult r = RunVisibleSearch(in, entries, observer, &mags, settings, args.threads, control);
-        TRecordTable t = VisibleRecords(r, entries, settings);
-        t.about = MomentAbout("visible", in, settings, r.status);
-        Output(args.format, VisibleReport(r, in, settings), t);
-        return FinishReport(r.status);
+        mags = std::make_unique<TMagList>(std::move(mag.lines));
+        request.kind = TVisibleRequest{in};
+    } else if (mode.mode == TAnalysisMode::kDecayed) {
+        request.kind = TDecayedRequest{in};
+    } else {
+        TAnalysisTransitInputs transit = mode.transit;
+        transit.dayAndNight = inputs.dayAndNight;
+        request.kind = TAnalysisTransitRequest{in, transit, target};
     }
-    if (mode.mode == TAnalysisMode::kDecayed) {
-        const TDecayedResult r = RunDecayedSearch(in, entries, args.threads, control);
-        TRecordTable t = DecayedRecords(r, settings);
-        t.about = MomentAbout("decayed", in, settings, r.status);
-        Output(args.format, DecayedReport(r, in, settings), t);
-        return FinishReport(r.status);
-    }
-    TAnalysisTransitInputs transit = mode.transit;
-    transit.dayAndNight = inputs.dayAndNight;
-    const TAnalysisTransitResult r =
-        RunAnalysisTransitSearch(in, transit, target, entries, observer, settings, args.threads, control);
-    TRecordTable t = AnalysisTransitRecords(r, settings);
-    t.about = SearchAbout("analysis-transit", r.period, settings, r.transits.status);
-    Output(args.format, AnalysisTransitReport(r, target, settings), t);
-    return FinishReport(r.transits.status);
-}
-
-std::string AnalysisModeUsage() {
-    return R"(
-Analysis of a whole element file (--tle FILE) at the moment --start:
-  --mode visible       the satellites up now within the limits below, with
-                       their magnitude (standard magnitudes from data/Mag.dat,
-                       10 for a satellite it does not list)
-  --mode decayed       the satellites whose estimated decay date has passed
-  --mode analysis-transit  transits of --target (see above) within --span
-  --revs LOW,HIGH      revolutions a day, 1 to 18 (14,18); limits exclusive
-  --az LOW,HIGH        azimuth, 0 to 360 (0,360)
-  --alt LOW,HIGH       elevation, 0 to 90 (10,90)
-  --span MIN           analysis-transit: minutes after --start, 5 to 1495 (90)
-  --sep MIN            analysis-transit: arc minutes, 15 to 300 (15)
-  --target-alt DEG     analysis-transit: least elevation of target and
-                       satellite, 5 to 90 (10)
-  --day-night          analysis-transit: daylight transits of the Moon,
-                       planets and fixed targets too
-)";
+    const TSearchSatellites satellites{nullptr, &entries, mags.get()};
+    const TSearchOutcome outcome = RunSearch(request, satellites, observer, control);
+    TOutputSettings output;
+    output.report = settings;
+    Output(args.format, OutcomeReport(request, outcome, satellites, output),
+           OutcomeRecords(request, outcome, satellites, output));
+    return FinishReport(outcome.status);
 }

@@ -29,5 +29,3 @@ const std::vector<std::string_view>& AnalysisModeOptions();
 int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, const std::string& dataFolder,
                     const TPredictionInputs& inputs, const TObserver& observer, const TReportSettings& settings,
                     TSearchControl* control = nullptr);
-
-std::string AnalysisModeUsage();

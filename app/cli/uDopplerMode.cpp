@@ -8,6 +8,7 @@
 #include "uDoppler.h"
 #include "uFormat.h"
 #include "uPassSearch.h"
+#include "uPredictOptions.h"
 #include "uRecordOutput.h"
 #include "uText.h"
 
@@ -25,8 +26,9 @@ struct TDopplerRow {
 }  // namespace
 
 const std::vector<std::string_view>& DopplerModeOptions() {
-    static const std::vector<std::string_view> options = {"--freq-down", "--freq-up", "--rotator", "--flip"};
-    return options;
+    static const TOptionGroup group = TOptionGroup::kDopplerMode;
+    static const std::vector<std::string_view> names = OptionNames(PredictOptionTable(), &group);
+    return names;
 }
 
 std::string ExtractDopplerModeArgs(std::vector<std::string>& args, TDopplerModeArgs& out) {
@@ -237,23 +239,4 @@ int RunDopplerMode(const TDopplerModeArgs& mode, const TPredictArgs& args, const
         std::fwrite(text.data(), 1, text.size(), stdout);
     }
     return FinishReport(result.status);
-}
-
-std::string DopplerModeUsage() {
-    return R"(
-Radio frequencies through a pass:
-  --mode doppler       for each pass of the --sat satellites (all passes, day
-                       and night, from 0 degrees unless --min-elev is given):
-                       time, azimuth, elevation, range, range rate (positive
-                       receding) and the frequencies at the radio, at AOS,
-                       the highest point and LOS
-  --freq-down MHZ      the downlink as the satellite sends it
-  --freq-up MHZ        the uplink as the satellite is to receive it
-  --step S             every S seconds of the first pass instead, 1 to 600
-  --rotator LO-HI      add the rotator's planned azimuth and elevation for an
-                       azimuth range of 0-360, -180-180, 0-450 (stop at
-                       north) or any LO-HI of 360 to 540 degrees
-  --flip DEG           the rotator's elevation reaches 180: passes from DEG
-                       up (0 to 90) are flipped over the zenith
-)";
 }

@@ -34,5 +34,3 @@ void DopplerControls(const TDopplerModeArgs& mode, TPredictionControls& controls
 int RunDopplerMode(const TDopplerModeArgs& mode, const TPredictArgs& args, const TPredictionInputs& inputs,
                    const TObserver& observer, const TReportSettings& settings, std::vector<TSatRec> sats,
                    const std::string& source, TSearchControl* control = nullptr);
-
-std::string DopplerModeUsage();

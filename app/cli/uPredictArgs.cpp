@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "uFormat.h"
+#include "uPredictOptions.h"
 #include "uText.h"
 
 namespace {
@@ -11,12 +12,6 @@ std::string Range(const std::string& option, double lo, double hi) {
     return option + " must be a number from " + FormatGeneral(lo) + " to " + FormatGeneral(hi);
 }
 
-const std::vector<std::string_view> kValueOptions = {
-    "--mode", "--tle", "--data", "--lat", "--lon", "--height", "--utc-offset", "--tz", "--name",
-    "--start", "--stop", "--days", "--min-elev", "--sun-alt", "--min-revs", "--step", "--threads",
-    "--sat", "--sort", "--format", "--alarm", "--phase", "--extinction", "--import-magnitudes", "--import-kind", "--horizon"};
-const std::vector<std::string_view> kFlagOptions = {"--help", "--version", "--utc", "--all",
-                                                    "--day-night", "--list"};
 
 // Edits (insert, delete, replace, swap of neighbours) from a to b, for the
 // "did you mean" hint.
@@ -42,7 +37,7 @@ std::string_view WithoutDashes(std::string_view s) {
 bool IsOption(std::string_view arg) { return arg.size() >= 2 && arg[0] == '-' && arg[1] == '-'; }
 
 bool PredictOptionTakesValue(std::string_view arg) {
-    return std::find(kValueOptions.begin(), kValueOptions.end(), arg) != kValueOptions.end();
+    return OptionTakesValue(PredictOptionTable(), TOptionGroup::kPredict, arg);
 }
 
 bool PassPredictOption(const std::vector<std::string>& args, std::size_t& i, std::vector<std::string>& rest) {
@@ -53,12 +48,9 @@ bool PassPredictOption(const std::vector<std::string>& args, std::size_t& i, std
 }
 
 const std::vector<std::string_view>& PredictOptions() {
-    static const std::vector<std::string_view> all = [] {
-        std::vector<std::string_view> v = kValueOptions;
-        v.insert(v.end(), kFlagOptions.begin(), kFlagOptions.end());
-        return v;
-    }();
-    return all;
+    static const TOptionGroup group = TOptionGroup::kPredict;
+    static const std::vector<std::string_view> names = OptionNames(PredictOptionTable(), &group);
+    return names;
 }
 
 std::vector<std::string> SplitOptionValues(const std::vector<std::string>& args) {
@@ -257,83 +249,4 @@ TMagModel PredictMagModel(const TPredictArgs& args, const TMagModel& fromOptions
     return m;
 }
 
-std::string PredictUsage() {
-    return R"(Usage: orbisk-predict [OPTION]...
-Prints the visible passes of the selected satellites of data/MainSat.bin
-(or of every set of an element file) over the observer, as a line report
-(one line per pass) or a tabular report (one row per time step).
-
-  --mode line|table    report kind (default line)
-  --tle FILE           search every element set of FILE instead of MainSat.bin
-                       (two-line or three-line text, or OMM as CSV, JSON or XML)
-  --data DIR           data folder holding MainSat.bin and Observer.bin
-                       (default: the data folder beside the program)
-  --sat NAME|NUMBER    search only this satellite of the catalogue or element
-                       file (a catalogue number, or a name: whole, or its
-                       first words); may be given again for more
-  --list               list the satellites of the catalogue or element file
-                       and stop
-  --lat DEG --lon DEG  observer latitude and longitude (east positive);
-                       default: the observer of Observer.bin
-  --height M           observer height above the ellipsoid in metres (0)
-  --name TEXT          observer name for --lat/--lon ("Command line")
-  --tz ZONE            the observer's time zone, such as Europe/Berlin (from
-                       the system's time-zone database, daylight saving
-                       included): local times are that zone's
-  --utc-offset HOURS   observer's UTC offset instead (default: Observer.bin's,
-                       or 0 with --lat/--lon)
-  --start DATE         search start (default now): "YYYY-MM-DD HH:MM:SS",
-                       "YYYY-MM-DDTHH:MM" and the like; with a zone ("Z",
-                       "+01:00") it is that moment, else a local time
-                       (UTC with --utc)
-  --stop DATE          search stop, at most 15 days after the start
-  --days N             length of the search instead of --stop, more than 0
-                       and at most 15 (default 3)
-  --utc                read and print times in UTC (default: the observer's
-                       local time, UTC plus its offset)
-  --min-elev DEG       minimum satellite elevation, 0 to 45 (10)
-  --horizon FILE       a horizon mask: "az alt" lines in degrees ('#'
-                       comments, "# floor: DEG"), or "az,alt" rows in a .csv
-                       file; passes are listed where they clear it (the
-                       minimum elevation stays the floor)
-  --sun-alt DEG        Sun altitude limit of darkness, -18 to 0 (-6)
-  --min-revs N         search satellites of more than N revolutions a day,
-                       2 to 18 (13); 20 or more are never searched
-  --step S             tabular step in seconds, 10 to 300 by 10 (60)
-  --all                list whole passes, not only their sunlit part
-  --day-night          search day and night, not only darkness
-  --sort satellite|time  passes grouped by satellite (default), or the
-                       passes of all satellites in time order
-  --format text|csv|json|ics  the report (default); or one record per pass,
-                       row, flare, transit or path point, as CSV with a header
-                       row or as JSON, times in ISO 8601 UTC; or ics: a
-                       calendar (iCalendar) with one event per pass, flare
-                       or transit (line, flares and transit modes)
-  --alarm MIN          with --format ics: a reminder MIN minutes before each
-                       event, 0 to 1440
-  --phase fraction|lambert  how brightness follows the phase: in proportion
-                       to the illuminated fraction (the default) or as a
-                       diffuse (Lambertian) sphere
-  --extinction K       dim magnitudes by K per airmass (Kasten-Young), 0 to
-                       2.55 (0.2 for a clear rural sky); 0 turns it off
-                       (default: the options file's, off)
-  --import-magnitudes FILE  merge the standard magnitudes of FILE into the data
-                       folder's Mag.dat, print what was added, updated and
-                       skipped, and stop: a qs.mag list (full-phase values,
-                       converted to half phase), SATCAT CSV (estimates from
-                       the RCS column) or an element file (the family name
-                       rules); the user's own values are never replaced
-  --import-kind qsmag|satcat|rules  what FILE is (default: told from its text)
-  --threads N          worker threads (default: one per core)
-  --help               show this help
-  --version            show the version
-
-Options take their value as the next argument or after '=' (--lat=52.5).
-The bundled element sets are of January 2018: search near 2018-01-22, or
-get fresh elements (see the README).
-
-Exit status: 0 report printed (also when nothing was found), 1 data could
-not be read, a file not written or the search failed, 2 bad arguments or
-period, 130 stopped with Ctrl+C.
-)";
-}
+std::string PredictUsage() { return OptionHelp(PredictOptionTable()); }

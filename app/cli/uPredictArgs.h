@@ -81,4 +81,5 @@ std::string UnknownOptionMessage(std::string_view typed, const std::vector<std::
 // put over it.
 TMagModel PredictMagModel(const TPredictArgs& args, const TMagModel& fromOptions);
 
+// The whole --help of orbisk-predict, every mode included (uPredictOptions).
 std::string PredictUsage();

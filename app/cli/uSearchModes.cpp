@@ -14,7 +14,9 @@
 #include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uMagFile.h"
+#include "uPredictOptions.h"
 #include "uRecordOutput.h"
+#include "uSearchOutput.h"
 #include "uText.h"
 #include "uTransit.h"
 #include "uVarDef.h"
@@ -59,9 +61,9 @@ bool LoadIridium(const TPredictArgs& args, const std::string& dataFolder,
 }  // namespace
 
 const std::vector<std::string_view>& SearchModeOptions() {
-    static const std::vector<std::string_view> options = {"--day-flares", "--mag", "--target", "--sep", "--track",
-                                                          "--kml"};
-    return options;
+    static const TOptionGroup group = TOptionGroup::kSearchModes;
+    static const std::vector<std::string_view> names = OptionNames(PredictOptionTable(), &group);
+    return names;
 }
 
 bool IsIridiumCatalogueName(const std::string& name) {
@@ -289,10 +291,15 @@ int ReportKml(const std::string& path, TKmlOutcome outcome, const std::string& w
     return Fail(1, "cannot write the KML file " + path + (why.empty() ? "" : ": " + why));
 }
 
-std::vector<std::pair<std::string, TCell>> With(std::vector<std::pair<std::string, TCell>> about,
-                                                const std::string& key, TCell value) {
-    about.emplace_back(key, std::move(value));
-    return about;
+// The calendar events of an outcome: passes, flares or transits (the other
+// modes are refused before they run).
+std::vector<TIcsEvent> OutcomeEvents(const TSearchRequest& request, const TSearchOutcome& outcome,
+                                     const std::vector<TSatRec>& sats) {
+    if (const auto* r = std::get_if<TFlareResult>(&outcome.records)) return FlareEvents(*r, sats);
+    if (const auto* r = std::get_if<TTransitResult>(&outcome.records))
+        return TransitEvents(*r, sats, std::get<TTransitRequest>(request.kind).target.name);
+    if (const auto* r = std::get_if<TPredictionResult>(&outcome.records)) return LinePassEvents(*r, sats);
+    return {};
 }
 }  // namespace
 
@@ -325,9 +332,15 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         return FinishReport({});
     }
 
+    TOutputSettings output;
+    output.order = args.byTime ? TReportOrder::kByTime : TReportOrder::kBySatellite;
+    TSearchRequest request;
+    request.threads = args.threads;
+    TTransitTarget target;
     if (flares) {
         NoteElementAges(settings, sats, inputs, [](const TSatRec&) { return true; });
-        TFlareInputs in;
+        TFlareRequest r;
+        TFlareInputs& in = r.flares;
         in.start = inputs.start;
         in.stop = inputs.stop;
         in.utcMode = inputs.utcMode;
@@ -336,31 +349,30 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         in.magLimit = mode.mag;
         in.elementDate = NewestEpochText(settings.elementAges);
         in.horizon = inputs.horizon;
-        const TFlareResult result = RunFlareSearch(in, sats, observer, settings, args.threads, control);
-        Emit(args.format, [&] { return FlareReport(result, in, settings); },
-             [&] {
-                 TRecordTable t = FlareRecords(result, sats, settings);
-                 t.about = With(SearchAbout("flares", inputs, settings, result.status), "element_date",
-                                TCell::Time(settings.elementAges.newestEpoch));
-                 return t;
-             },
-             [&] { return Calendar(FlareEvents(result, sats), settings, args.icsAlarm); });
-        if (!mode.kml.empty() && !result.status.cutShort) {
-            // The flare writer also finds no track when no centre-line point can be computed.
-            std::string why;
-            const TKmlOutcome outcome =
-                result.passes.empty() ? TKmlOutcome::kNoTrack
-                : ExportFlareKml(result.passes, mode.kml, observer, inputs.displayOffset, &why) ? TKmlOutcome::kWritten
-                : why.empty() ? TKmlOutcome::kNoTrack
-                              : TKmlOutcome::kFailed;
-            if (const int status = ReportKml(mode.kml, outcome, why); status != 0) return status;
+        request.kind = std::move(r);
+    } else {
+        const auto searched = [&](const TSatRec& sat) { return IsSearched(sat, inputs.minRevs); };
+        TellSkipped(sats, inputs.minRevs);
+        NoteElementAges(settings, sats, inputs, searched);
+        if (mode.mode == TSearchMode::kPasses) {
+            if (args.table) request.kind = TTableRequest{inputs, {}};
+            else request.kind = TLineRequest{inputs, {}};
+        } else {
+            if (const std::string error = ParseTargetArg(mode.target, dataFolder, inputs.start, target);
+                !error.empty())
+                return Fail(2, error);
+            if (mode.mode == TSearchMode::kTransit) {
+                request.kind = TTransitRequest{inputs, target, mode.sep / 60.0};
+            } else {
+                const double track = mode.haveTrack ? mode.track : 25.0;
+                if (settings.distanceFactor != 1.0 && track > 100.0) return Fail(2, "--track is at most 100 mi.");
+                request.kind = TPathRequest{inputs, target, track, settings.distanceFactor};
+            }
         }
-        return FinishReport(result.status);
     }
+    output.report = settings;
+    const TSearchSatellites satellites{&sats, nullptr, nullptr};
 
-    const auto searched = [&](const TSatRec& sat) { return IsSearched(sat, inputs.minRevs); };
-    TellSkipped(sats, inputs.minRevs);
-    NoteElementAges(settings, sats, inputs, searched);
     if (mode.mode == TSearchMode::kPasses && args.format == TOutputFormat::kText && !args.byTime) {
         // Each satellite's part goes out as soon as it and every one before
         // it are searched, so nothing piles up however many passes there are.
@@ -379,72 +391,36 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
                     PrintReport(block);
             };
         };
-        const TSearchStatus status =
-            args.table ? RunTabularSearch(inputs, sats, observer, args.threads, control,
-                                          print(WriteTabularSatellite)).status
-                       : RunLineSearch(inputs, sats, observer, args.threads, control,
-                                       print(WriteLineSatellite)).status;
+        if (auto* r = std::get_if<TTableRequest>(&request.kind)) r->sink = print(WriteTabularSatellite);
+        if (auto* r = std::get_if<TLineRequest>(&request.kind)) r->sink = print(WriteLineSatellite);
+        const TSearchStatus status = RunSearch(request, satellites, observer, control).status;
         if (found == 0) PrintReport({NothingFoundLine("passes", status)});
         return FinishReport(status);
     }
-    if (mode.mode == TSearchMode::kPasses) {
-        const TPredictionResult result = args.table
-                                             ? RunTabularSearch(inputs, sats, observer, args.threads, control)
-                                             : RunLineSearch(inputs, sats, observer, args.threads, control);
-        const TReportOrder order = args.byTime ? TReportOrder::kByTime : TReportOrder::kBySatellite;
-        Emit(args.format,
-             [&] {
-                 return args.table ? TabularReport(result, sats, inputs, settings, order)
-                                   : LineReport(result, sats, inputs, settings, order);
-             },
-             [&] {
-                 TRecordTable t = args.table ? TablePassRecords(result, sats, args.byTime)
-                                             : LinePassRecords(result, sats, args.byTime);
-                 t.about = SearchAbout(args.table ? "table" : "line", inputs, settings, result.status);
-                 return t;
-             },
-             [&] { return Calendar(LinePassEvents(result, sats), settings, args.icsAlarm); });
-        return FinishReport(result.status);
-    }
 
-    TTransitTarget target;
-    if (const std::string error = ParseTargetArg(mode.target, dataFolder, inputs.start, target); !error.empty())
-        return Fail(2, error);
-    if (mode.mode == TSearchMode::kTransit) {
-        const TTransitResult result =
-            RunTransitSearch(inputs, mode.sep / 60.0, target, sats, observer, settings, args.threads, control);
-        Emit(args.format, [&] { return TransitReport(result, sats, target, inputs, settings); },
-             [&] {
-                 TRecordTable t = TransitRecords(result, sats, settings, args.byTime);
-                 t.about = With(SearchAbout("transit", inputs, settings, result.status), "target",
-                                TCell::Text(target.name));
-                 return t;
-             },
-             [&] { return Calendar(TransitEvents(result, sats, target.name), settings, args.icsAlarm); });
-        return FinishReport(result.status);
-    }
-    double track = mode.track;
-    if (!mode.haveTrack) track = 25.0;
-    if (settings.distanceFactor != 1.0 && track > 100.0) return Fail(2, "--track is at most 100 mi.");
-    const TGroundPathResult result =
-        RunGroundPathSearch(inputs, track, target, sats, observer, settings, args.threads, control);
-    Emit(args.format, [&] { return GroundPathReport(result, sats, target, inputs, settings); },
-         [&] {
-             TRecordTable t = GroundPathRecords(result, sats, settings, args.byTime);
-             t.about = With(SearchAbout("path", inputs, settings, result.status), "target", TCell::Text(target.name));
-             return t;
-         });
-    if (!mode.kml.empty() && !result.status.cutShort) {
+    const TSearchOutcome outcome = RunSearch(request, satellites, observer, control);
+    Emit(args.format, [&] { return OutcomeReport(request, outcome, satellites, output); },
+         [&] { return OutcomeRecords(request, outcome, satellites, output); },
+         [&] { return Calendar(OutcomeEvents(request, outcome, sats), settings, args.icsAlarm); });
+    if (!mode.kml.empty() && !outcome.status.cutShort) {
         std::string why;
-        const TKmlOutcome outcome =
-            !result.google ? TKmlOutcome::kNoTrack
-            : ExportGroundPathKml(result, sats, GroundPathTitle(target.name), mode.kml, observer, inputs.displayOffset,
-                                  &why)
-                ? TKmlOutcome::kWritten
-                : TKmlOutcome::kFailed;
-        if (const int status = ReportKml(mode.kml, outcome, why); status != 0) return status;
+        TKmlOutcome kml = TKmlOutcome::kNoTrack;
+        if (const auto* r = std::get_if<TFlareResult>(&outcome.records)) {
+            // The flare writer also finds no track when no centre-line point can be computed.
+            kml = r->passes.empty() ? TKmlOutcome::kNoTrack
+                  : ExportFlareKml(r->passes, mode.kml, observer, inputs.displayOffset, &why) ? TKmlOutcome::kWritten
+                  : why.empty() ? TKmlOutcome::kNoTrack
+                                : TKmlOutcome::kFailed;
+        } else if (const auto* p = std::get_if<TGroundPathResult>(&outcome.records)) {
+            kml = !p->google ? TKmlOutcome::kNoTrack
+                  : ExportGroundPathKml(*p, sats, GroundPathTitle(target.name), mode.kml, observer,
+                                        inputs.displayOffset, settings.distanceFactor, &why)
+                      ? TKmlOutcome::kWritten
+                      : TKmlOutcome::kFailed;
+        }
+        if (const int status = ReportKml(mode.kml, kml, why); status != 0) return status;
     }
-    return FinishReport(result.status);
+    return FinishReport(outcome.status);
 }
 
 void PrintReport(const TReportLines& lines) {
@@ -457,27 +433,4 @@ void PrintReport(const TReportLines& lines) {
 
 void PrintMessage(const std::string& text) {
     std::fprintf(stderr, "orbisk-predict: %s\n", PrintableText(text).c_str());
-}
-
-std::string SearchModeUsage() {
-    return R"(
-Flares, transits and ground paths:
-  --mode flares        Iridium flares of data/IridSat.bin (with --tle: the
-                       Iridium-named sets of FILE); minimum elevation 10 and
-                       Sun limit -1 degrees are fixed
-  --day-flares         search flares by day instead of by night
-  --mag M              faintest flare listed, -6 to 2 (0; -5 with --day-flares)
-  --mode transit       closest approaches of the satellites to a target
-  --mode path          ground path from which a satellite is seen in front
-                       of the target
-  --target T           Sun, Moon, Mercury, Venus, Mars, Jupiter, Saturn,
-                       Uranus, Neptune, Pluto, radec:HHMMSS,+DDMMSS or
-                       star:NAME (a name of data/star.dat) (Sun);
-                       radec: coordinates are of date (the equator and
-                       equinox of the search's dates), not J2000
-  --sep MIN            transits closer than MIN arc minutes, 5 to 300 (30)
-  --track D            list a path within D of the observer, 10 to 160 km
-                       (100 mi.) (25)
-  --kml FILE           also write the flare or path tracks as KML to FILE
-)";
 }

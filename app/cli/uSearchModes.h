@@ -68,8 +68,6 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
 // search was cut short, else 0.
 int FinishReport(const TSearchStatus& status);
 
-std::string SearchModeUsage();
-
 // orbisk-predict's output: report lines to stdout in UTF-8, "orbisk-predict:
 // <text>" to stderr, with control characters replaced (PrintableText).
 void PrintReport(const TReportLines& lines);

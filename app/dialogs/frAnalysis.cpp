@@ -25,6 +25,7 @@
 #include "frPrinting.h"
 #include "uElementGroups.h"
 #include "uLoadSave.h"
+#include "uSearchOutput.h"
 #include "uTracking.h"
 
 namespace {
@@ -182,9 +183,9 @@ void TfrAnalysisWnd::BuildCommands() {
     menu_loc->setEnabled(false);  // until the main window lends its command
     connect(menu_close, &QAction::triggered, this, &QWidget::close);
     connect(menu_utc, &QAction::triggered, this, &TfrAnalysisWnd::menu_utcClick);
-    connect(menu_visible, &QAction::triggered, this, [this] { StartSearch(kWorkerVisibleNow); });
-    connect(menu_transit, &QAction::triggered, this, [this] { StartSearch(kWorkerAnalysisTransit); });
-    connect(menu_decay, &QAction::triggered, this, [this] { StartSearch(kWorkerDecayed); });
+    connect(menu_visible, &QAction::triggered, this, [this] { StartSearch(VisibleRequest()); });
+    connect(menu_transit, &QAction::triggered, this, [this] { StartSearch(TransitRequest()); });
+    connect(menu_decay, &QAction::triggered, this, [this] { StartSearch(DecayedRequest()); });
     connect(menu_print, &QAction::triggered, this, [this] { PrintLines(this, Report); });
     connect(menu_save, &QAction::triggered, this, [this] { SaveReportLines(this, Report, Session.DataFolder); });
     menu_savecsv->setEnabled(false);
@@ -262,48 +263,47 @@ TAnalysisInputs TfrAnalysisWnd::ReadInputs() const {
 
 // ---- searches ---------------------------------------------------------------------------------------
 
-void TfrAnalysisWnd::StartSearch(int code) {
-    if (busy()) return;
-    AnalysisMemo->clear();
-    Report.clear();
-    Results->Clear();
-    menu_savecsv->setEnabled(false);
-    const TAnalysisInputs in = ReadInputs();
-    const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
-    const TObserver observer = Session.Observer;
-    auto entries = Entries ? Entries : std::make_shared<const std::vector<TElementEntry>>();
-    auto mags = Mags;
+TSearchRequest TfrAnalysisWnd::VisibleRequest() const { return {TVisibleRequest{ReadInputs()}}; }
+
+TSearchRequest TfrAnalysisWnd::DecayedRequest() const { return {TDecayedRequest{ReadInputs()}}; }
+
+TSearchRequest TfrAnalysisWnd::TransitRequest() const {
     TAnalysisTransitInputs transit;
     transit.spanMinutes = nm_st_hr->value() * 60.0 + nm_st_min->value();
     transit.separation = nm_sep->value();
     transit.minElevation = nm_Obj->value();
     transit.dayAndNight = ckb_daynight->isChecked();
-    const TTransitTarget target = Targets.target();
+    return {TAnalysisTransitRequest{ReadInputs(), transit, Targets.target()}};
+}
 
-    Runner->Start(code, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
+void TfrAnalysisWnd::StartSearch(const TSearchRequest& request) {
+    if (busy()) return;
+    AnalysisMemo->clear();
+    Report.clear();
+    Results->Clear();
+    menu_savecsv->setEnabled(false);
+    // Every analysis request is of one moment.
+    const TAnalysisInputs in = std::visit(
+        [](const auto& r) {
+            if constexpr (requires { r.moment; }) return r.moment;
+            else return TAnalysisInputs{};
+        },
+        request.kind);
+    const TReportSettings settings = ReportSettingsOf(Session, in.displayOffset);
+    const TObserver observer = Session.Observer;
+    auto entries = Entries ? Entries : std::make_shared<const std::vector<TElementEntry>>();
+    auto mags = Mags;
+
+    Runner->Start(kWorkerAnalysisSearch, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
         // A file with several sets of one object: the set nearest the moment searched.
         const std::vector<TElementEntry> chosen = SetsNearestEpoch(*entries, in.time);
-        auto lines = std::make_shared<TReportLines>();
-        auto records = std::make_shared<TRecordTable>();
-        TSearchStatus status;
-        if (code == kWorkerVisibleNow) {
-            const TVisibleResult r = RunVisibleSearch(in, chosen, observer, mags.get(), settings, 0, &control);
-            *lines = VisibleReport(r, in, settings);
-            *records = VisibleRecords(r, *entries, settings);
-            status = r.status;
-        } else if (code == kWorkerDecayed) {
-            const TDecayedResult r = RunDecayedSearch(in, chosen, 0, &control);
-            *lines = DecayedReport(r, in, settings);
-            *records = DecayedRecords(r, settings);
-            status = r.status;
-        } else {
-            const TAnalysisTransitResult r =
-                RunAnalysisTransitSearch(in, transit, target, chosen, observer, settings, 0, &control);
-            *lines = AnalysisTransitReport(r, target, settings);
-            *records = AnalysisTransitRecords(r, settings);
-            status = r.transits.status;
-        }
-        return [this, lines, records, status, offset = in.displayOffset] {
+        const TSearchSatellites satellites{nullptr, &chosen, mags.get()};
+        const TSearchOutcome outcome = RunSearch(request, satellites, observer, &control);
+        TOutputSettings output;
+        output.report = settings;
+        auto lines = std::make_shared<TReportLines>(OutcomeReport(request, outcome, satellites, output));
+        auto records = std::make_shared<TRecordTable>(OutcomeRecords(request, outcome, satellites, output));
+        return [this, lines, records, status = outcome.status, offset = in.displayOffset] {
             ShowResult(*lines, status);
             Results->ShowRecords(std::move(*records), offset);
             menu_savecsv->setEnabled(Results->hasRecords());

@@ -10,6 +10,7 @@
 
 #include "frSearchTools.h"
 #include "uAnalysis.h"
+#include "uSearch.h"
 #include "uSession.h"
 
 class QAction;
@@ -48,7 +49,11 @@ private:
     void BuildControls();
     void BuildCommands();
     TAnalysisInputs ReadInputs() const;
-    void StartSearch(int code);
+    // The requests of the three searches, from the controls as they stand.
+    TSearchRequest VisibleRequest() const;
+    TSearchRequest DecayedRequest() const;
+    TSearchRequest TransitRequest() const;
+    void StartSearch(const TSearchRequest& request);
     void ShowResult(const TReportLines& lines, const TSearchStatus& status);
     void menu_satselectorClick();
     void menu_utcClick();

@@ -471,7 +471,7 @@ void TfrPredictionWnd::StartSearch(int code) {
             charts = r.skyCharts;
             status = r.status;
         } else if (flares) {
-            TFlareResult r = RunFlareSearch(flareIn, *sats, observer, settings, 0, &control);
+            TFlareResult r = RunFlareSearch(flareIn, *sats, observer, 0, &control);
             *lines = FlareReport(r, flareIn, settings);
             events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(r, *sats));
             *records = FlareRecords(r, *sats, settings);
@@ -479,14 +479,14 @@ void TfrPredictionWnd::StartSearch(int code) {
             charts = google = r.skyCharts;
             status = r.status;
         } else if (code == kWorkerTransit) {
-            const TTransitResult r = RunTransitSearch(in, separation, target, *sats, observer, settings, 0, &control);
+            const TTransitResult r = RunTransitSearch(in, separation, target, *sats, observer, 0, &control);
             *lines = TransitReport(r, *sats, target, in, settings);
             events = std::make_shared<std::vector<TIcsEvent>>(TransitEvents(r, *sats, target.name));
             *records = TransitRecords(r, *sats, settings, false);
             status = r.status;
         } else {
             auto r = std::make_shared<TGroundPathResult>(
-                RunGroundPathSearch(in, track, target, *sats, observer, settings, 0, &control));
+                RunGroundPathSearch(in, track, settings.distanceFactor, target, *sats, observer, 0, &control));
             *lines = GroundPathReport(*r, *sats, target, in, settings);
             *records = GroundPathRecords(*r, *sats, settings, false);
             google = r->google;
@@ -516,6 +516,7 @@ void TfrPredictionWnd::StartSearch(int code) {
             SearchObserver = observer;
             SearchHorizon = flares ? flareIn.horizon : in.horizon;
             SearchOffset = in.displayOffset;
+            SearchDistanceFactor = settings.distanceFactor;
             if (code != kWorkerTransit && code != kWorkerGroundPath) Passes = std::move(*passes);
             if (path) {
                 PathResult = path;
@@ -556,7 +557,8 @@ void TfrPredictionWnd::bn_chartwndClick() {
 bool TfrPredictionWnd::WriteKml(const std::string& path, std::string* writeError) {
     if (FlareMode) return ExportFlareKml(Passes, path, SearchObserver, SearchOffset, writeError);
     return PathResult && PathResult->google &&
-           ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset, writeError);
+           ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset,
+                               SearchDistanceFactor, writeError);
 }
 
 void TfrPredictionWnd::ShowKmlFailure(const std::string& path, const std::string& writeError) {

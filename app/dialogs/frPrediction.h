@@ -101,6 +101,7 @@ private:
     TObserver SearchObserver{};
     THorizonHandle SearchHorizon;
     double SearchOffset = 0.0;
+    double SearchDistanceFactor = 1.0;  // the report's unit per km, for the KML limits
     std::shared_ptr<const TGroundPathResult> PathResult;
     std::shared_ptr<const std::vector<TSatRec>> PathSats;
     std::string PathTitle;

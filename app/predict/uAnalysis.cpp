@@ -38,8 +38,8 @@ bool TMagList::Known(const std::string& catNo) const {
 // ---- visible now -------------------------------------------------------------
 
 TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TElementEntry>& entries,
-                                const TObserver& observer, const TMagList* mags,
-                                const TReportSettings& settings, unsigned threads, TSearchControl* control) {
+                                const TObserver& observer, const TMagList* mags, unsigned threads,
+                                TSearchControl* control) {
     TVisibleResult result;
     // One moment: the observer, its hour angle and the Sun serve every satellite.
     TObserver site = observer;
@@ -75,8 +75,8 @@ TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TEl
             v.row.elevation = elevation;
             v.row.magnitude = RawMagnitude(site.vect, state, sun, stdMag, in.magModel);
             v.row.estimated = !(mags && mags->Known(sat.catNo.str()));
-            v.row.range = state.radec.dist * settings.distanceFactor;
-            v.row.height = state.latlon.height * settings.distanceFactor;
+            v.row.range = state.radec.dist;
+            v.row.height = state.latlon.height;
             v.row.sunlit = SunLite(&state.pos, &sun);
             out.push_back(std::move(v));
         },
@@ -93,7 +93,7 @@ TReportLines VisibleReport(const TVisibleResult& result, const TAnalysisInputs& 
     lines.push_back(VisibleColumnLine());
     bool marked = false;
     for (const TVisibleSat& s : result.sats) {
-        lines.push_back(VisibleRowLine(s.row));
+        lines.push_back(VisibleRowLine(s.row, settings.distanceFactor));
         marked |= s.row.estimated && s.row.sunlit;
     }
     if (marked) lines.push_back(kEstimatedFootnote);
@@ -151,8 +151,8 @@ TReportLines DecayedReport(const TDecayedResult& result, const TAnalysisInputs& 
 TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& in, const TAnalysisTransitInputs& tr,
                                                 const TTransitTarget& target,
                                                 const std::vector<TElementEntry>& entries,
-                                                const TObserver& observer, const TReportSettings& settings,
-                                                unsigned threads, TSearchControl* control) {
+                                                const TObserver& observer, unsigned threads,
+                                                TSearchControl* control) {
     TAnalysisTransitResult result;
     TPredictionInputs& period = result.period;
     period.start = in.time;
@@ -187,7 +187,7 @@ TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& in, const
     }
 
     result.transits =
-        RunTransitSearch(period, tr.separation / 60.0, target, sats, observer, settings, threads, control);
+        RunTransitSearch(period, tr.separation / 60.0, target, sats, observer, threads, control);
     // Only the satellites with a transit are kept, renumbered in order.
     std::vector<std::size_t> kept(sats.size(), sats.size());
     for (TTransit& t : result.transits.transits) {

@@ -65,10 +65,9 @@ struct TVisibleResult {
 // Satellites whose azimuth and elevation lie strictly inside the limits at
 // inputs.time, among the entries within the revolution limits whose decay
 // estimate is later. mags may be null (every satellite then rated
-// kUnknownStdMag). settings: the distance factor of range and height.
+// kUnknownStdMag).
 TVisibleResult RunVisibleSearch(const TAnalysisInputs& inputs, const std::vector<TElementEntry>& entries,
-                                const TObserver& observer, const TMagList* mags,
-                                const TReportSettings& settings, unsigned threads = 0,
+                                const TObserver& observer, const TMagList* mags, unsigned threads = 0,
                                 TSearchControl* control = nullptr);
 TReportLines VisibleReport(const TVisibleResult& result, const TAnalysisInputs& inputs,
                            const TReportSettings& settings);
@@ -111,8 +110,8 @@ TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& inputs,
                                                 const TAnalysisTransitInputs& transit,
                                                 const TTransitTarget& target,
                                                 const std::vector<TElementEntry>& entries,
-                                                const TObserver& observer, const TReportSettings& settings,
-                                                unsigned threads = 0, TSearchControl* control = nullptr);
+                                                const TObserver& observer, unsigned threads = 0,
+                                                TSearchControl* control = nullptr);
 TReportLines AnalysisTransitReport(const TAnalysisTransitResult& result, const TTransitTarget& target,
                                    const TReportSettings& settings);
 

@@ -32,7 +32,6 @@ constexpr double kExtinction = 1.25;        // magnitudes
 // One satellite's scan: the record read in place, its own copy of the observer.
 struct TFlareScan {
     const TFlareInputs& in;
-    const TReportSettings& rs;
     std::size_t index;
     const TSatRec& sat;
     TObserver observer;
@@ -45,9 +44,8 @@ struct TFlareScan {
     int32_t mirrorUsed = 0;
     int32_t mirror = 0;
 
-    TFlareScan(const TFlareInputs& i, const TReportSettings& r, std::size_t k, const TSatRec& s,
-               const TObserver& o)
-        : in(i), rs(r), index(k), sat(s), observer(o) {
+    TFlareScan(const TFlareInputs& i, std::size_t k, const TSatRec& s, const TObserver& o)
+        : in(i), index(k), sat(s), observer(o) {
         state.mode = kFillLookAngles;
         sun.body = kBodySun;
     }
@@ -109,7 +107,7 @@ void TFlareScan::Record(std::vector<TFlare>& out) {
     row.centreLat = Degrees(centreLL.lat);
     row.centreLon = Degrees(centreLL.lon);
     row.bearing = Degrees(Az_2latlon(&observer.pos, &centreLL));
-    row.distance = Dist_2latlon(&observer.pos, &centreLL) * rs.distanceFactor;
+    row.distance = Dist_2latlon(&observer.pos, &centreLL);
     row.centreMagnitude = magC;
     out.push_back(std::move(flare));
 }
@@ -208,8 +206,7 @@ std::string FileDateText(const std::string& path) {
 }
 
 TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& iridium,
-                            const TObserver& observer, const TReportSettings& rs,
-                            unsigned threads, TSearchControl* control) {
+                            const TObserver& observer, unsigned threads, TSearchControl* control) {
     TFlareResult result;
     std::vector<TTimeInterval> intervals;
     if (in.start < in.stop) {
@@ -223,7 +220,7 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
         iridium, [](const TSatRec&) { return true; }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TFlare>& out) {
             if (!CanRiseTo(iridium[i], observer, kFlareMinElevation)) return;
-            TFlareScan scan(in, rs, i, iridium[i], observer);
+            TFlareScan scan(in, i, iridium[i], observer);
             ScanSatellite(scan, intervals, stop, out);
         },
         result.flares);

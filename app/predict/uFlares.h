@@ -25,11 +25,10 @@ inline constexpr double kDayFlareMagLimit = -5.0;      // what "Day Flares" sets
 
 // The whole search over the Iridium list, satellites on `threads` threads
 // (0: one per core); flares in report order (FlareReport renders them).
-// settings: the distance factor of the centre-line distance. control (may
-// be null): cancel and progress.
+// control (may be null): cancel and progress.
 TFlareResult RunFlareSearch(const TFlareInputs& inputs, const std::vector<TSatRec>& iridium,
-                            const TObserver& observer, const TReportSettings& settings,
-                            unsigned threads = 0, TSearchControl* control = nullptr);
+                            const TObserver& observer, unsigned threads = 0,
+                            TSearchControl* control = nullptr);
 
 // Magnitudes of a flare: at the centre line from the beam length (km) and
 // the angle at the satellite between the centre point and the Sun (rad);

@@ -116,7 +116,8 @@ std::string KmlText(std::string_view latin1) {
 
 bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
                          const std::string& title, const std::string& path,
-                         const TObserver& observer, double displayOffset, std::string* writeError) {
+                         const TObserver& observer, double displayOffset, double distanceFactor,
+                         std::string* writeError) {
     const double radius = std::hypot(observer.rhoSin, observer.rhoCos) > 0.0
                               ? std::hypot(observer.rhoSin, observer.rhoCos)
                               : kEarthRadius;
@@ -131,7 +132,7 @@ bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSat
         if (track.rows.size() > 1) b = Az_2latlon(&track.rows[0].point, &track.rows[1].point);
         for (const TPathRow& r : track.rows) {
             centre.push_back(KmlCoordinate(r.row.longitude, r.row.latitude));
-            if (r.row.width > kMinLimitWidth) {
+            if (r.row.width * distanceFactor > kMinLimitWidth) {
                 TLatLon p{};
                 // Bearings grow clockwise, so b + 90° lies to the right of the track.
                 Az_dist_to_lat_lon(&r.point, &p, fmod2pi(b + kHalfPi), r.widthKm, radius);

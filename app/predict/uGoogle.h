@@ -20,11 +20,11 @@ inline constexpr const char* kKmlLaunchFailed = "Failed to load Program Google E
 // the strip is wider than 0.2 (distance unit of the report), its right and
 // left limits. sats: the searched list; title: the report's title (the
 // target's name and " Transit"); displayOffset: added to the start time
-// shown. False when the file cannot be written, with the reason in
-// *writeError.
+// shown; distanceFactor: the report's unit per km. False when the file
+// cannot be written, with the reason in *writeError.
 bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
                          const std::string& title, const std::string& path,
-                         const TObserver& observer, double displayOffset,
+                         const TObserver& observer, double displayOffset, double distanceFactor,
                          std::string* writeError = nullptr);
 
 // Writes the flare document: per record the centre line over the 20 s of

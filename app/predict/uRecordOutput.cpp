@@ -258,7 +258,8 @@ TRecordTable FlareRecords(const TFlareResult& result, const std::vector<TSatRec>
                                TCell::Number(r.azimuth, kAngle), TCell::Number(r.range, kDistance),
                                TCell::Number(r.magnitude, kMagnitude), TCell::Number(r.centreLat, kCoordinate),
                                TCell::Number(r.centreLon, kCoordinate), TCell::Number(r.bearing, kAngle),
-                               TCell::Number(r.distance, kDistance), TCell::Number(r.centreMagnitude, kMagnitude)});
+                               TCell::Number(r.distance * settings.distanceFactor, kDistance),
+                               TCell::Number(r.centreMagnitude, kMagnitude)});
         t.rows.push_back(std::move(row));
     }
     return t;
@@ -277,7 +278,7 @@ TRecordTable TransitRecords(const TTransitResult& result, const std::vector<TSat
         AddSatellite(row, sats[transits[i].satellite]);
         row.insert(row.end(), {TCell::Time(r.t), TCell::Number(r.elevation, kAngle), TCell::Number(r.azimuth, kAngle),
                                MagnitudeCell(r.magnitude, r.sunlit && SatMagnitudeKnown(sats[transits[i].satellite])), TCell::Bool(r.sunlit),
-                               TCell::Number(r.separation, kAngle), TCell::Number(r.range, kDistance),
+                               TCell::Number(r.separation, kAngle), TCell::Number(r.range * settings.distanceFactor, kDistance),
                                TCell::Number(r.illumination, 2)});
         t.rows.push_back(std::move(row));
     }
@@ -294,6 +295,7 @@ TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vecto
                  "distance" + unit, "range" + unit,   "elevation_deg",  "sunlit"};
     const auto& paths = result.paths;
     const auto order = Order(paths, byTime, [](const TGroundPath& p) { return p.rows.empty() ? 0.0 : p.rows.front().row.t; });
+    const double f = settings.distanceFactor;
     for (std::size_t n = 0; n < order.size(); ++n) {
         const TGroundPath& path = paths[order[n]];
         for (const TPathRow& pr : path.rows) {
@@ -302,8 +304,8 @@ TRecordTable GroundPathRecords(const TGroundPathResult& result, const std::vecto
             AddSatellite(row, sats[path.satellite]);
             row.insert(row.end(), {TCell::Integer(static_cast<long long>(n + 1)), TCell::Time(r.t),
                                    TCell::Number(r.latitude, kCoordinate), TCell::Number(r.longitude, kCoordinate),
-                                   TCell::Number(r.width, kDistance), TCell::Number(r.bearing, kAngle),
-                                   TCell::Number(r.distance, kDistance), TCell::Number(r.range, kDistance),
+                                   TCell::Number(r.width * f, kDistance), TCell::Number(r.bearing, kAngle),
+                                   TCell::Number(r.distance * f, kDistance), TCell::Number(r.range * f, kDistance),
                                    TCell::Number(r.elevation, kAngle), TCell::Bool(r.sunlit)});
             t.rows.push_back(std::move(row));
         }
@@ -327,7 +329,8 @@ TRecordTable VisibleRecords(const TVisibleResult& result, const std::vector<TEle
                             : TCell::None());
         row.insert(row.end(), {TCell::Number(r.azimuth, kAngle), TCell::Number(r.elevation, kAngle),
                                MagnitudeCell(r.magnitude, r.sunlit && !r.estimated), TCell::Bool(r.sunlit),
-                               TCell::Number(r.range, kDistance), TCell::Number(r.height, kDistance)});
+                               TCell::Number(r.range * settings.distanceFactor, kDistance),
+                               TCell::Number(r.height * settings.distanceFactor, kDistance)});
         t.rows.push_back(std::move(row));
     }
     return t;

@@ -180,12 +180,12 @@ void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool 
          "MagC"}));
 }
 
-std::string FlareRowLine(const TFlareRow& row, double displayOffset) {
+std::string FlareRowLine(const TFlareRow& row, double displayOffset, double distanceFactor) {
     const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
     return FormatArgs(
         "  %0:-16s%1:4s%2:5.0f%3:5.0f%4:7.0f%5:6.1f%6:8.3f%7:10.3f%8:7.0f%9:7.1f%10:6.1f",
         {time, row.id, row.elevation, row.azimuth, row.range, row.magnitude, row.centreLat,
-         row.centreLon, row.bearing, row.distance, row.centreMagnitude});
+         row.centreLon, row.bearing, row.distance * distanceFactor, row.centreMagnitude});
 }
 
 void WriteTransitTitle(TReportLines& lines, const std::string& targetName) {
@@ -206,12 +206,14 @@ std::string TransitColumnHeader() {
                        "Illum(%)"});
 }
 
-std::string TransitRowLine(const TTransitRow& row, double displayOffset, bool estimated) {
+std::string TransitRowLine(const TTransitRow& row, double displayOffset, double distanceFactor,
+                           bool estimated) {
     const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
     return FormatArgs("  %0:-16s  %1:-5.0f %2:-5.0f %3:-6s  %4:-8s %5:-8.2f %6:-7.0f %7:-3.1f",
                       {time, row.elevation, row.azimuth,
                        MagnitudeText("%0:-6.1f", row.magnitude, !row.sunlit),
-                       row.sunlit ? "Yes" : "No", row.separation, row.range, row.illumination}) +
+                       row.sunlit ? "Yes" : "No", row.separation, row.range * distanceFactor,
+                       row.illumination}) +
            Mark(estimated && row.sunlit);
 }
 
@@ -236,11 +238,12 @@ std::string GroundPathColumnHeader() {
                       {"  MM/DD Time", "Lat", "Lon", "HalfW", "Az", "Dist", "Rng", "Alt", "Slt"});
 }
 
-std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset) {
+std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset, double distanceFactor) {
     const std::string time = Shown(row.t, displayOffset, "mm/dd HH:nn:ss");
     return FormatArgs("%0:16s%1:10.4f%2:11.4f%3:6.1f%4:5.0f%5:6.1f%6:6.0f%7:4.0f%8:4s",
-                      {time, row.latitude, row.longitude, row.width, row.bearing, row.distance,
-                       row.range, row.elevation, row.sunlit ? "Y" : "N"});
+                      {time, row.latitude, row.longitude, row.width * distanceFactor, row.bearing,
+                       row.distance * distanceFactor, row.range * distanceFactor, row.elevation,
+                       row.sunlit ? "Y" : "N"});
 }
 
 void WritePeriodHeader(TReportLines& lines, const TPredictionInputs& in,
@@ -412,7 +415,7 @@ TReportLines FlareReport(const TFlareResult& result, const TFlareInputs& in,
     TReportLines lines;
     WriteFlareHeader(lines, in.elementDate, in.utcMode, in.start + in.displayOffset,
                      in.stop + in.displayOffset, settings);
-    for (const TFlare& flare : result.flares) lines.push_back(FlareRowLine(flare.row, in.displayOffset));
+    for (const TFlare& flare : result.flares) lines.push_back(FlareRowLine(flare.row, in.displayOffset, settings.distanceFactor));
     if (result.flares.empty()) lines.push_back(NothingFoundLine("flares", result.status));
     return lines;
 }
@@ -421,7 +424,7 @@ void SortFlaresForReport(std::vector<TFlare>& flares, double displayOffset) {
     std::vector<std::pair<std::string, std::size_t>> keys;
     keys.reserve(flares.size());
     for (std::size_t i = 0; i < flares.size(); ++i)
-        keys.emplace_back(FlareRowLine(flares[i].row, displayOffset), i);
+        keys.emplace_back(FlareRowLine(flares[i].row, displayOffset, 1.0), i);
     std::stable_sort(keys.begin(), keys.end(),
                      [](const auto& a, const auto& b) { return LessNoCase(a.first, b.first); });
     std::vector<TFlare> sorted;
@@ -444,7 +447,8 @@ TReportLines TransitReport(const TTransitResult& result, const std::vector<TSatR
             lines.push_back("  ");
             lines.push_back(TransitColumnHeader());
         }
-        lines.push_back(TransitRowLine(transit.row, in.displayOffset, !SatMagnitudeKnown(sats[transit.satellite])));
+        lines.push_back(TransitRowLine(transit.row, in.displayOffset, settings.distanceFactor,
+                                       !SatMagnitudeKnown(sats[transit.satellite])));
     });
     return lines;
 }
@@ -461,7 +465,7 @@ TReportLines GroundPathReport(const TGroundPathResult& result, const std::vector
         lines.push_back("  ");
         lines.push_back(GroundPathColumnHeader());
         for (const TPathRow& r : path.rows)
-            lines.push_back(GroundPathRowLine(r.row, in.displayOffset));
+            lines.push_back(GroundPathRowLine(r.row, in.displayOffset, settings.distanceFactor));
         lines.push_back(kEndOfTrack);
     });
     return lines;
@@ -496,10 +500,10 @@ std::string VisibleColumnLine() {
     return "  Name                               Az    Alt    Mag     Range   Height  Sunlit";
 }
 
-std::string VisibleRowLine(const TVisibleRow& row) {
+std::string VisibleRowLine(const TVisibleRow& row, double distanceFactor) {
     return FormatArgs("  %0:-30s  %1:5.1f   %2:4.1f   %3:4s   %4:7.1f   %5:6.0f   %6:-5s",
                       {row.title, row.azimuth, row.elevation, MagnitudeText("%0:4.1f", row.magnitude, !row.sunlit),
-                       row.range, row.height, row.sunlit ? "Y" : "N"}) +
+                       row.range * distanceFactor, row.height * distanceFactor, row.sunlit ? "Y" : "N"}) +
            Mark(row.estimated && row.sunlit);
 }
 

@@ -86,7 +86,8 @@ std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlit
 // Iridium flares.
 void WriteFlareHeader(TReportLines& lines, const std::string& elementDate, bool utcMode,
                       double start, double stop, const TReportSettings& settings);
-std::string FlareRowLine(const TFlareRow& row, double displayOffset);
+// Rows hold km; distanceFactor turns them into the display unit.
+std::string FlareRowLine(const TFlareRow& row, double displayOffset, double distanceFactor);
 
 // Transits and ground paths. raDecLines: the epoch and RA/DEC lines of a
 // "Ra/Dec" target, empty for every other target.
@@ -96,12 +97,13 @@ std::string TransitTitle(const std::string& targetName);
 // The ground-path report's title without its indent: the target's name and " Ground Track".
 std::string GroundPathTitle(const std::string& targetName);
 std::string TransitColumnHeader();
-std::string TransitRowLine(const TTransitRow& row, double displayOffset, bool estimated = false);
+std::string TransitRowLine(const TTransitRow& row, double displayOffset, double distanceFactor,
+                           bool estimated = false);
 std::string TransitEpochLine(double start, double displayOffset);     // "MMM dd yyyy HH:nn:ss"
 std::string GroundPathEpochLine(double start, double displayOffset);  // two-digit year
 std::string RaDecLine(double ra, double dec);                         // radians
 std::string GroundPathColumnHeader();
-std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset);
+std::string GroundPathRowLine(const TGroundPathRow& row, double displayOffset, double distanceFactor);
 inline constexpr const char* kEndOfTrack = "  End of track";
 
 // A pass report in parts, for printing it as a search goes: the period
@@ -156,11 +158,11 @@ std::string VisibleSunLine(double sunElevation);
 std::string VisibleColumnLine();
 struct TVisibleRow {
     std::string title;
-    double azimuth = 0, elevation = 0, magnitude = 0, range = 0, height = 0;  // x factor done
+    double azimuth = 0, elevation = 0, magnitude = 0, range = 0, height = 0;  // degrees, km
     bool sunlit = false;
     bool estimated = false;  // no standard magnitude known: the magnitude is a guess
 };
-std::string VisibleRowLine(const TVisibleRow& row);
+std::string VisibleRowLine(const TVisibleRow& row, double distanceFactor);
 
 // Title of a pass record: name and " - " cut to 23 characters, then the
 // catalogue number, the whole cut to 28. With fullNumber (places with room,

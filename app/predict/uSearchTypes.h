@@ -2,7 +2,8 @@
 // records; uReport renders them as report lines, and the KML export, the
 // radar chart and table views read them directly. Times are UTC day numbers
 // (days since 1899-12-30); angles in records are degrees where the reports
-// print degrees, radians where a record says so; distances km unless said.
+// print degrees, radians where a record says so; distances are km: the
+// renderers put them in the display unit.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -158,7 +159,7 @@ struct TFlare {
     double gha = 0.0;           // rad
     TVector observerPos{}, satPos{}, satVel{}, sunPos{}, reflection{}, centre{};
     double beamRange = 0.0;     // satellite to centre-line point, km
-    TFlareRow row;              // as reported (distance already x factor)
+    TFlareRow row;              // as reported, distances in km
 };
 
 struct TFlareResult {
@@ -173,7 +174,7 @@ struct TTransitRow {
     double t = 0, elevation = 0, azimuth = 0, magnitude = 0;
     bool sunlit = false;
     double separation = 0;   // arc minutes
-    double range = 0;        // already x distance factor
+    double range = 0;        // km
     double illumination = 100.0;
 };
 
@@ -191,7 +192,7 @@ struct TTransitResult {
 
 // Ground paths.
 struct TGroundPathRow {
-    // width: the band's half-width (the "HalfW" column), x factor like distance
+    // width: the band's half-width (the "HalfW" column); distances km
     double t = 0, latitude = 0, longitude = 0, width = 0, bearing = 0, distance = 0;
     double range = 0, elevation = 0;
     bool sunlit = false;
@@ -202,7 +203,7 @@ struct TPathRow {
     TLatLon point{};              // rad, height km
     double slantRange = 0.0;      // path point to satellite, km
     double widthKm = 0.0;         // the band's half-width, km
-    TGroundPathRow row;           // as reported (distances x factor)
+    TGroundPathRow row;           // as reported, distances in km
 };
 
 // One listed path: the rows of one pass, in time order.

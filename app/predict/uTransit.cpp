@@ -116,7 +116,6 @@ struct TTransitContext {
     bool dayAndNight = false;
     double maxSeparation = 0.5;   // degrees
     double minElevation = 0.0;    // rad
-    double distanceFactor = 1.0;
     bool shortcuts = true;
     TMagModel magModel;
     THorizonHandle horizon;       // null: the minimum elevation all round
@@ -191,7 +190,7 @@ void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& targe
                                 RawMagnitude(observer.vect, ap.state, sun, sat.stdMag, cx.magModel);
                             row.sunlit = SunLite(&ap.state.pos, &sun);
                             row.separation = smallest * 60.0;
-                            row.range = ap.state.radec.dist * cx.distanceFactor;
+                            row.range = ap.state.radec.dist;
                             row.illumination =
                                 target.state.body == kBodyMoon
                                     ? 100.0 * illum_fraction(&observer.vect, &target.state.pos,
@@ -211,8 +210,8 @@ void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& targe
 
 TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,
-                                const TObserver& observer, const TReportSettings& rs,
-                                unsigned threads, TSearchControl* control) {
+                                const TObserver& observer, unsigned threads,
+                                TSearchControl* control) {
     TTransitResult result;
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
@@ -221,7 +220,6 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.maxSeparation = maxSeparation;
     cx.minElevation = in.minElevation;
     cx.horizon = EffectiveHorizon(in.horizon, in.minElevation);
-    cx.distanceFactor = rs.distanceFactor;
     cx.shortcuts = in.shortcuts;
     cx.magModel = in.magModel;
     result.status = RunPerSatellite(
@@ -297,16 +295,16 @@ double PathWidth(const TSatState& /*state*/, const TSatState& target, const TLat
 }
 
 namespace {
-void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
-                         const TTransitTarget& original, const TReportSettings& rs,
+void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double trackUnit,
+                         const TTransitTarget& original,
                          const TSatRec& originalSat, std::size_t index, TObserver observer,
                          const std::vector<TTimeInterval>& intervals, const TStop& stop,
                          std::vector<TGroundPath>& out) {
     const TSatRec& sat = originalSat;
     TSatState target = original.state;
     TSatState state{};
-    const double factor = rs.distanceFactor;
-    auto distanceTo = [&](const TLatLon& p) { return Dist_2latlon(&observer.pos, &p) * factor; };
+    // The walk and the limit count in the unit the track was given in.
+    auto distanceTo = [&](const TLatLon& p) { return Dist_2latlon(&observer.pos, &p) * trackUnit; };
 
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
@@ -389,10 +387,10 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
                     r.widthKm = PathWidth(state, target, point, slant, previous);
                     row.latitude = Degrees(point.lat);
                     row.longitude = Degrees(point.lon);
-                    row.width = r.widthKm * factor;
+                    row.width = r.widthKm;
                     row.bearing = Degrees(Az_2latlon(&observer.pos, &point));
-                    row.distance = distance;
-                    row.range = state.radec.dist * factor;
+                    row.distance = Dist_2latlon(&observer.pos, &point);
+                    row.range = state.radec.dist;
                     row.elevation = Degrees(state.altaz.alt);
                     row.sunlit = state.sunlit != 0;
                     rows.push_back(r);
@@ -409,11 +407,10 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit,
 }
 }  // namespace
 
-TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackLimit,
+TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackLimit, double trackUnit,
                                       const TTransitTarget& target,
                                       const std::vector<TSatRec>& sats, const TObserver& observer,
-                                      const TReportSettings& rs, unsigned threads,
-                                      TSearchControl* control) {
+                                      unsigned threads, TSearchControl* control) {
     TGroundPathResult result;
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
@@ -421,8 +418,8 @@ TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackL
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TStop& stop, std::vector<TGroundPath>& out) {
             if (!MayRise(sats[i], in, observer)) return;
-            PathSearchSatellite(in, trackLimit, target, rs, sats[i], i, observer, intervals, stop,
-                                out);
+            PathSearchSatellite(in, trackLimit, trackUnit, target, sats[i], i, observer, intervals,
+                                stop, out);
         },
         result.paths);
     result.google = !result.paths.empty();

@@ -24,12 +24,12 @@ std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double 
 
 // The transit search: closest approaches within maxSeparation (degrees) of
 // every searched satellite (selected, mean motion above minRevs and below
-// 20) on `threads` threads, merged in list order. settings: the distance
-// factor of the range. control (may be null): cancel and progress.
+// 20) on `threads` threads, merged in list order. control (may be null):
+// cancel and progress.
 TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,
-                                const TObserver& observer, const TReportSettings& settings,
-                                unsigned threads = 0, TSearchControl* control = nullptr);
+                                const TObserver& observer, unsigned threads = 0,
+                                TSearchControl* control = nullptr);
 
 // Ground-path point at t: the point of the ellipsoid (height 0) at which
 // the line from the target through the satellite arrives; slantRange is
@@ -50,10 +50,11 @@ bool ComputePathPoint(TSatState& state, TSatState& target, const TSatRec& satell
 double PathWidth(const TSatState& state, const TSatState& target, const TLatLon& pathPoint,
                  double slantRange, const TLatLon& previousPathPoint);
 
-// The ground-path search. trackLimit in the user's distance unit
-// (settings.distanceFactor).
-TGroundPathResult RunGroundPathSearch(const TPredictionInputs& inputs, double trackLimit,
+// The ground-path search. trackLimit is in the unit of trackUnit units per
+// km (1: km, 0.621371: miles), and so are the walk's distance thresholds
+// (500 and 250), so a limit given in miles lists what it always did. The
+// records are in km.
+TGroundPathResult RunGroundPathSearch(const TPredictionInputs& inputs, double trackLimit, double trackUnit,
                                       const TTransitTarget& target,
                                       const std::vector<TSatRec>& sats, const TObserver& observer,
-                                      const TReportSettings& settings, unsigned threads = 0,
-                                      TSearchControl* control = nullptr);
+                                      unsigned threads = 0, TSearchControl* control = nullptr);

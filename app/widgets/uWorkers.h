@@ -33,9 +33,7 @@ enum TWorkerCode : int {
     kWorkerGroundPath = 50,
     kWorkerTransit = 51,
     kWorkerAnalysisFile = 60,
-    kWorkerVisibleNow = 61,
-    kWorkerAnalysisTransit = 62,
-    kWorkerDecayed = 63,
+    kWorkerAnalysisSearch = 61,  // the mode is its request's
     kWorkerIridiumUpdate = 69,
     kWorkerSkyFile = 91,
     kWorkerIridiumFile = 98,

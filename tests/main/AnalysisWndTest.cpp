@@ -5,7 +5,9 @@
 #include <QLineEdit>
 #include <QSpinBox>
 
+#include <algorithm>
 #include <fstream>
+#include <sstream>
 
 #include "SearchWndTestUtil.h"
 #include "frAnalysis.h"
@@ -74,6 +76,45 @@ TEST_F(TAnalysisWndTest, DecayedSearchOfAChosenFileGivesTheEnginesReport) {
     EXPECT_EQ(SaveCsv(w, folder / "decayed.csv"),
               PredictOutput("--mode decayed --utc --start 2019-01-01 --lat 45 --lon -75 --tle '" + file +
                             "' --format csv"));
+}
+
+// A file with two sets of one object: the search takes one, and every
+// record names the satellite its report line names.
+TEST_F(TAnalysisWndTest, RecordsOfAFileWithRepeatedSetsNameTheirSatellites) {
+    TfrAnalysisWnd& w = Open();
+    const std::string file = folder / "repeated.tle";
+    std::ifstream in(std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/visual.tle");
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_GT(lines.size(), 30u);
+    {
+        std::ofstream out(file);
+        for (std::size_t i = 0; i < 3; ++i) out << lines[i] << "\n";
+        for (const std::string& line : lines) out << line << "\n";
+    }
+    ASSERT_TRUE(ChooseFile(file));
+    w.dt_an_hour->setDateTime(PickerDateTime(EncodeDayNumber(2018, 1, 22, 18, 0, 0)));
+    w.nm_minalt->setValue(0);
+    w.nm_minrevs->setValue(1);
+    Click(w, "tb_visible");
+    ASSERT_TRUE(WaitFor([&] { return !w.busy(); }));
+    std::istringstream csv(SaveCsv(w, folder / "visible.csv"));
+    std::string row;
+    std::getline(csv, row);  // the header
+    std::vector<std::string> names;
+    while (std::getline(csv, row)) {
+        std::string name = row.substr(0, row.find(','));
+        if (name.size() > 1 && name.front() == '"') name = name.substr(1, name.size() - 2);
+        names.push_back(name);
+    }
+    const TReportLines& report = w.report();
+    const auto header = std::find(report.begin(), report.end(), VisibleColumnLine());
+    ASSERT_NE(header, report.end());
+    ASSERT_GT(names.size(), 3u);
+    ASSERT_GE(static_cast<std::size_t>(report.end() - header), names.size() + 1);
+    for (std::size_t i = 0; i < names.size(); ++i)
+        EXPECT_NE(header[static_cast<std::ptrdiff_t>(i + 1)].find(" - " + names[i].substr(0, 16)), std::string::npos)
+            << names[i] << " in " << header[static_cast<std::ptrdiff_t>(i + 1)];
 }
 
 TEST_F(TAnalysisWndTest, FileWithoutElementsIsSaidSo) {

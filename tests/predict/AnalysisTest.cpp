@@ -77,7 +77,7 @@ TEST(AnalysisSearch, VisibleListHoldsExactlyTheSatellitesInsideTheLimits) {
     in.minAlt = 5.0;
     in.minAz = 20.0;
     in.maxAz = 300.0;
-    const TVisibleResult r = RunVisibleSearch(in, entries, site, nullptr, TestSettings(site, 0.0), 2);
+    const TVisibleResult r = RunVisibleSearch(in, entries, site, nullptr, 2);
     ASSERT_FALSE(r.status.cutShort);
 
     std::set<std::size_t> expected;
@@ -115,7 +115,7 @@ TEST(AnalysisSearch, VisibleListHoldsExactlyTheSatellitesInsideTheLimits) {
         std::string line = lines[10 + i];
         EXPECT_EQ(line.ends_with(kEstimatedMark), r.sats[i].row.sunlit) << line;
         if (line.ends_with(kEstimatedMark)) line.resize(line.size() - std::string(kEstimatedMark).size());
-        ASSERT_EQ(line.size(), VisibleRowLine(lit).size());
+        ASSERT_EQ(line.size(), VisibleRowLine(lit, 1.0).size());
         const std::string mag = line.substr(VisibleColumnLine().find("Mag") - 1, 4);
         EXPECT_EQ(mag == "    ", !r.sats[i].row.sunlit) << line;
     }
@@ -127,11 +127,11 @@ TEST(AnalysisSearch, LimitsAreExclusiveAndAnUnlistedSatelliteRatesTen) {
     TAnalysisInputs in = At(EncodeDayNumber(2018, 1, 22, 3));
     in.minRevs = 1.0;
     in.minAlt = 0.0;
-    const TVisibleResult all = RunVisibleSearch(in, entries, site, nullptr, TReportSettings{}, 1);
+    const TVisibleResult all = RunVisibleSearch(in, entries, site, nullptr, 1);
     ASSERT_FALSE(all.sats.empty());
     const TVisibleSat& one = all.sats.front();
     auto listed = [&](const TAnalysisInputs& limits) {
-        for (const TVisibleSat& v : RunVisibleSearch(limits, entries, site, nullptr, TReportSettings{}, 1).sats)
+        for (const TVisibleSat& v : RunVisibleSearch(limits, entries, site, nullptr, 1).sats)
             if (v.entry == one.entry) return true;
         return false;
     };
@@ -157,9 +157,9 @@ TEST(AnalysisSearch, LimitsAreExclusiveAndAnUnlistedSatelliteRatesTen) {
     const TMagList mags({FormatMagLine(number, "LISTED", "4.0")});
     const TMagList garbage({FormatMagLine(number, "LISTED", "x.y")});
     double rated = 0, fallback = 0;
-    for (const TVisibleSat& v : RunVisibleSearch(in, entries, site, &mags, TReportSettings{}, 1).sats)
+    for (const TVisibleSat& v : RunVisibleSearch(in, entries, site, &mags, 1).sats)
         if (v.entry == one.entry) rated = v.row.magnitude;
-    for (const TVisibleSat& v : RunVisibleSearch(in, entries, site, &garbage, TReportSettings{}, 1).sats)
+    for (const TVisibleSat& v : RunVisibleSearch(in, entries, site, &garbage, 1).sats)
         if (v.entry == one.entry) fallback = v.row.magnitude;
     EXPECT_NEAR(one.row.magnitude - rated, 6.0, 1e-9);
     EXPECT_EQ(fallback, one.row.magnitude);

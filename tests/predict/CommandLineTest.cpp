@@ -14,6 +14,8 @@
 #include "../catalogue/OmmWriter.h"
 #include "../common/RunProgram.h"
 #include "PredictTestUtil.h"
+#include "uCommandLine.h"
+#include "uPredictOptions.h"
 
 namespace {
 const std::string kProgram = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
@@ -281,6 +283,124 @@ TEST(CommandLine, CompletionAndManPagesFollowTheHelp) {
         const std::string page = ReadText(std::string(ORBISK_PROGRAM_DIR) + "/../app/cli/man/" + program + ".1");
         EXPECT_NE(page.find("\\-\\-version\\fR\nshow the version"), std::string::npos) << "man page of " << program;
     }
+}
+
+namespace {
+// The items of the completion's case "$prev": each pattern (option names
+// split at '|') with its body.
+std::vector<std::pair<std::vector<std::string>, std::string>> PrevCases(std::string text) {
+    std::vector<std::pair<std::vector<std::string>, std::string>> items;
+    const std::size_t from = text.find("case \"$prev\" in");
+    const std::size_t to = text.find("esac", from);
+    if (from == std::string::npos || to == std::string::npos) return items;
+    text = text.substr(from + 15, to - from - 15);
+    for (std::size_t at; (at = text.find("\\\n")) != std::string::npos;) {
+        std::size_t end = at + 2;
+        while (end < text.size() && text[end] == ' ') ++end;
+        text.erase(at, end - at);
+    }
+    for (std::size_t start = 0, end; (end = text.find(";;", start)) != std::string::npos; start = end + 2) {
+        std::string item = text.substr(start, end - start);
+        item.erase(0, item.find_first_not_of(" \n"));
+        const std::size_t paren = item.find(')');
+        if (paren == std::string::npos) continue;
+        std::vector<std::string> names;
+        std::istringstream pattern(item.substr(0, paren));
+        for (std::string name; std::getline(pattern, name, '|');) names.push_back(name);
+        items.emplace_back(names, item.substr(paren + 1));
+    }
+    return items;
+}
+}  // namespace
+
+// The option table is the one list of orbisk-predict's options: the parsers
+// know every name in it, and the bash completion offers its names and
+// completes each value as the table says.
+TEST(CommandLine, OptionTableDrivesTheParsersAndTheCompletion) {
+    const std::vector<TOptionInfo>& table = PredictOptionTable();
+    const std::vector<std::string_view> names = OptionNames(table);
+    const auto takesValue = [&](std::string_view name) {
+        return std::any_of(table.begin(), table.end(),
+                           [&](const TOptionInfo& row) { return row.name == name && !row.argument.empty(); });
+    };
+    for (std::string_view name : names) {
+        SCOPED_TRACE(std::string(name));
+        std::vector<std::string> args{std::string(name)};
+        if (takesValue(name)) args.push_back("1");
+        TPredictCommandLine parsed;
+        EXPECT_EQ(ParsePredictCommandLine(args, parsed).find("unknown argument"), std::string::npos);
+    }
+    TPredictCommandLine parsed;
+    EXPECT_EQ(ParsePredictCommandLine({"--freq-dwn", "145.8"}, parsed),
+              "unknown argument '--freq-dwn'; did you mean --freq-down?");
+
+    const std::string completion = ReadText(std::string(ORBISK_SOURCE_DIR) + "/app/cli/orbisk.bash-completion");
+    const std::size_t own = completion.find("orbisk-predict)");
+    ASSERT_NE(own, std::string::npos);
+    const std::size_t open = completion.find("options=\"", own) + 9;
+    std::istringstream listed(completion.substr(open, completion.find('"', open) - open));
+    std::vector<std::string> offered;
+    for (std::string word; listed >> word;) offered.push_back(word);
+    std::vector<std::string> expected(names.begin(), names.end());
+    std::sort(offered.begin(), offered.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(offered, expected) << "the options completed for orbisk-predict";
+
+    const auto cases = PrevCases(completion);
+    ASSERT_GT(cases.size(), 5u);
+    for (std::string_view name : names) {
+        SCOPED_TRACE(std::string(name));
+        const std::string* body = nullptr;
+        for (const auto& [pattern, text] : cases)
+            if (std::find(pattern.begin(), pattern.end(), name) != pattern.end()) body = &text;
+        const std::string words = CompletionWords(table, name);
+        if (!takesValue(name)) {
+            EXPECT_EQ(body, nullptr) << "a flag has no value to complete";
+        } else if (!body) {
+            ADD_FAILURE() << "its value is not handled, so options would be offered for it";
+        } else if (words == "@file") {
+            EXPECT_NE(body->find("_filedir"), std::string::npos);
+            EXPECT_EQ(body->find("_filedir -d"), std::string::npos);
+        } else if (words == "@dir") {
+            EXPECT_NE(body->find("_filedir -d"), std::string::npos);
+        } else if (words == "@zone") {
+            EXPECT_NE(body->find("_orbisk_zones"), std::string::npos);
+        } else if (words.empty()) {
+            EXPECT_EQ(body->find_first_not_of(" \n"), body->find("return"));
+        } else {
+            EXPECT_NE(body->find("compgen -W \"" + words + "\""), std::string::npos) << *body;
+        }
+    }
+}
+
+// The help is the table's: option lines start in column 2, their text in
+// column 23 (further only after a long option), and --lat and --lon share
+// a line.
+TEST(CommandLine, HelpIsWrittenFromTheOptionTable) {
+    const std::vector<TOptionInfo> table = {
+        {"", "", "Usage: x\n\n", "", TOptionGroup::kPredict},
+        {"--lat", "DEG", "", "", TOptionGroup::kPredict},
+        {"--lon", "DEG", "where\nyou are", "", TOptionGroup::kPredict},
+        {"--format", "text|csv|json|ics", "the form", "text csv", TOptionGroup::kPredict},
+        {"--mode", "line|table", "kind", "", TOptionGroup::kPredict},
+        {"--mode", "doppler", "radio", "", TOptionGroup::kDopplerMode},
+        {"--all", "", "everything", "", TOptionGroup::kPredict},
+    };
+    EXPECT_EQ(OptionHelp(table), "Usage: x\n\n"
+                                 "  --lat DEG --lon DEG  where\n"
+                                 "                       you are\n"
+                                 "  --format text|csv|json|ics  the form\n"
+                                 "  --mode line|table    kind\n"
+                                 "  --mode doppler       radio\n"
+                                 "  --all                everything\n");
+    EXPECT_EQ(CompletionWords(table, "--mode"), "line table doppler");
+    EXPECT_EQ(CompletionWords(table, "--format"), "text csv");
+    EXPECT_TRUE(OptionTakesValue(table, TOptionGroup::kPredict, "--lat"));
+    EXPECT_FALSE(OptionTakesValue(table, TOptionGroup::kPredict, "--all"));
+    EXPECT_FALSE(OptionTakesValue(table, TOptionGroup::kPredict, "--bogus"));
+    const TOptionGroup doppler = TOptionGroup::kDopplerMode;
+    EXPECT_EQ(OptionNames(table, &doppler), std::vector<std::string_view>{"--mode"});
+    EXPECT_EQ(OptionNames(table).size(), 5u);
 }
 
 namespace {

@@ -3,10 +3,13 @@
 #include <unistd.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 #include "PredictTestUtil.h"
 #include "uReport.h"
+#include "uSearchOutput.h"
 
 namespace {
 TSatRec Iss() {
@@ -198,4 +201,77 @@ TEST(SaveReport, WritesLinesAndKeepsTheOldFileOnFailure) {
     EXPECT_FALSE(SaveReport((dir / "missing" / "x.txt").string(), {"a"}));
     EXPECT_EQ(ReadText(path), "   \n  Rev# : 7        \n\n");
     std::filesystem::remove_all(dir);
+}
+
+namespace {
+// The value of a record table's column in its first row.
+double FirstValue(const TRecordTable& t, const std::string& column) {
+    for (std::size_t i = 0; i < t.columns.size(); ++i)
+        if (t.columns[i] == column && !t.rows.empty()) return t.rows[0][i].number;
+    ADD_FAILURE() << "no column " << column;
+    return NAN;
+}
+}  // namespace
+
+// Records hold km; the report and the records put them in the display unit,
+// as rows scaled beforehand printed, and a flare's range stays in km.
+TEST(OutcomeOutput, RecordsHoldKilometresAndTheRenderersTheUnit) {
+    const double f = 0.621371;
+    TOutputSettings miles;
+    miles.report.metric = false;
+    miles.report.distanceFactor = f;
+    const std::vector<TSatRec> sats = {Iss()};
+    const TSearchSatellites satellites{&sats, nullptr, nullptr};
+
+    TFlare flare;
+    flare.row.range = 800.0;
+    flare.row.distance = 100.0;
+    TFlareResult flares;
+    flares.flares = {flare};
+    const TSearchRequest flareRequest{TFlareRequest{}};
+    const TSearchOutcome flareOutcome{flares, {}};
+    const TRecordTable ft = OutcomeRecords(flareRequest, flareOutcome, satellites, miles);
+    EXPECT_DOUBLE_EQ(FirstValue(ft, "range_km"), 800.0);
+    EXPECT_DOUBLE_EQ(FirstValue(ft, "centre_distance_mi"), 100.0 * f);
+    TFlareRow shown = flare.row;
+    shown.distance *= f;
+    EXPECT_EQ(FlareRowLine(flare.row, 0.0, f), FlareRowLine(shown, 0.0, 1.0));
+
+    TPathRow point;
+    point.row.width = 2.5;
+    point.row.distance = 10.0;
+    point.row.range = 900.0;
+    TGroundPathResult paths;
+    paths.paths = {TGroundPath{0, {point}}};
+    TPathRequest pathRequest;
+    pathRequest.target.name = "Sun";
+    const TSearchRequest request{pathRequest};
+    const TSearchOutcome outcome{paths, {}};
+    const TRecordTable pt = OutcomeRecords(request, outcome, satellites, miles);
+    EXPECT_DOUBLE_EQ(FirstValue(pt, "half_width_mi"), 2.5 * f);
+    EXPECT_DOUBLE_EQ(FirstValue(pt, "distance_mi"), 10.0 * f);
+    EXPECT_DOUBLE_EQ(FirstValue(pt, "range_mi"), 900.0 * f);
+    EXPECT_EQ(pt.about[1].second.text, "path");
+    EXPECT_EQ(pt.about.back().first, "target");
+    EXPECT_EQ(pt.about.back().second.text, "Sun");
+    TGroundPathRow scaled = point.row;
+    scaled.width *= f, scaled.distance *= f, scaled.range *= f;
+    EXPECT_EQ(GroundPathRowLine(point.row, 0.0, f), GroundPathRowLine(scaled, 0.0, 1.0));
+    const TReportLines report = OutcomeReport(request, outcome, satellites, miles);
+    EXPECT_NE(std::find(report.begin(), report.end(), GroundPathRowLine(scaled, 0.0, 1.0)), report.end());
+    // The same outcome in km: the fields keep their values and their names say km.
+    const TRecordTable km = OutcomeRecords(request, outcome, satellites, TOutputSettings{});
+    EXPECT_DOUBLE_EQ(FirstValue(km, "distance_km"), 10.0);
+
+    TTransitRow transit;
+    transit.range = 1234.0;
+    TTransitRow transitShown = transit;
+    transitShown.range *= f;
+    EXPECT_EQ(TransitRowLine(transit, 0.0, f), TransitRowLine(transitShown, 0.0, 1.0));
+    TVisibleRow visible;
+    visible.range = 1500.0;
+    visible.height = 420.0;
+    TVisibleRow visibleShown = visible;
+    visibleShown.range *= f, visibleShown.height *= f;
+    EXPECT_EQ(VisibleRowLine(visible, f), VisibleRowLine(visibleShown, 1.0));
 }

@@ -78,7 +78,7 @@ TEST(SearchControl, ProgressCountsEverySatelliteOnceAndReachesTheTotalOnce) {
         if (done == total) ++totals;
         EXPECT_EQ(total, sats.size());
     };
-    const TFlareResult r = RunFlareSearch(in, sats, site, SettingsFor(site), 3, &control);
+    const TFlareResult r = RunFlareSearch(in, sats, site, 3, &control);
     EXPECT_FALSE(r.status.cutShort);
     EXPECT_EQ(r.status.satellitesDone, sats.size());
     EXPECT_EQ(totals, 1u);
@@ -90,7 +90,7 @@ TEST(SearchControl, ProgressCountsEverySatelliteOnceAndReachesTheTotalOnce) {
     TSearchControl stopped;
     stopped.cancel = true;
     const TTransitResult none = RunTransitSearch(Period(in.start, in.stop), 0.5, TTransitTarget{},
-                                                 WholeCatalogue(), site, SettingsFor(site), 2,
+                                                 WholeCatalogue(), site, 2,
                                                  &stopped);
     EXPECT_TRUE(none.status.cutShort);
     EXPECT_EQ(none.status.satellitesDone, 0u);

@@ -62,8 +62,7 @@ struct FlareSearchFixture : ::testing::Test {
     static void SetUpTestSuite() {
         sats = new std::vector<TSatRec>(IridiumCatalogue());
         site = new TObserver(SiteAt(45.0, -75.0, 0.1));
-        night = new TFlareResult(RunFlareSearch(FlareWindow(kStart, kStart + 3.0), *sats, *site,
-                                                SettingsFor(*site)));
+        night = new TFlareResult(RunFlareSearch(FlareWindow(kStart, kStart + 3.0), *sats, *site));
     }
     static void TearDownTestSuite() {
         delete sats;
@@ -91,7 +90,7 @@ TEST_F(FlareSearchFixture, BundledIridiumSetsGiveFlares) {
     ASSERT_EQ(lines.size(), 10 + night->flares.size());
     // The records are in report order.
     for (std::size_t i = 0; i < night->flares.size(); ++i)
-        EXPECT_EQ(lines[10 + i], FlareRowLine(night->flares[i].row, 0.0));
+        EXPECT_EQ(lines[10 + i], FlareRowLine(night->flares[i].row, 0.0, 1.0));
 }
 
 // The smallest angle between the reflected sunlight and the observer, over
@@ -206,13 +205,13 @@ TEST_F(FlareSearchFixture, PassRecordsSpanTwentySecondsAroundEachFlare) {
 
 TEST_F(FlareSearchFixture, ThreadCountDoesNotChangeTheReport) {
     const TFlareInputs in = FlareWindow(kStart, kStart + 3.0);
-    const TFlareResult one = RunFlareSearch(in, *sats, *site, SettingsFor(*site), 1);
+    const TFlareResult one = RunFlareSearch(in, *sats, *site, 1);
     EXPECT_EQ(FlareReport(one, in, SettingsFor(*site)), FlareReport(*night, in, SettingsFor(*site)));
 }
 
 TEST_F(FlareSearchFixture, MagnitudeLimitDropsFainterFlares) {
     const TFlareResult bright = RunFlareSearch(FlareWindow(kStart, kStart + 3.0, false, -2.0),
-                                               *sats, *site, SettingsFor(*site));
+                                               *sats, *site);
     EXPECT_LT(bright.flares.size(), night->flares.size());
     for (const TFlare& f : bright.flares) EXPECT_LE(f.row.magnitude, -2.0);
 }
@@ -221,7 +220,7 @@ TEST(FlareSearch, DayFlaresLieBetweenSunriseAndSunset) {
     const std::vector<TSatRec> sats = IridiumCatalogue();
     const TObserver site = SiteAt(30.0, -100.0);
     const TFlareResult day = RunFlareSearch(
-        FlareWindow(kStart, kStart + 4.0, true, 0.0), sats, site, SettingsFor(site));
+        FlareWindow(kStart, kStart + 4.0, true, 0.0), sats, site);
     ASSERT_GE(day.flares.size(), 5u);
     for (const TFlare& f : day.flares) {
         const Scene s = SceneAt(sats[f.satellite], site, f.t);
@@ -235,7 +234,7 @@ TEST(FlareSearch, RowsAreSortedAsTextSoJanuaryComesBeforeDecember) {
     const TObserver site = SiteAt(45.0, -75.0);
     const double start = EncodeDayNumber(2017, 12, 30, 12);
     const TFlareInputs in = FlareWindow(start, start + 4.0, false, 2.0);
-    const TFlareResult r = RunFlareSearch(in, sats, site, SettingsFor(site));
+    const TFlareResult r = RunFlareSearch(in, sats, site);
     const TReportLines lines = FlareReport(r, in, SettingsFor(site));
     std::vector<std::string> rows(lines.begin() + 10, lines.end());
     ASSERT_GE(rows.size(), 4u);
@@ -271,13 +270,13 @@ TEST(FlareSearch, MagnitudeFormulasAndNames) {
 TEST(FlareSearch, EmptyListOrPeriodGivesTheHeadersAndSaysSo) {
     const TObserver site = SiteAt(45.0, -75.0);
     const TFlareResult none =
-        RunFlareSearch(FlareWindow(kStart, kStart + 1.0), {}, site, SettingsFor(site));
+        RunFlareSearch(FlareWindow(kStart, kStart + 1.0), {}, site);
     const TReportLines report = FlareReport(none, FlareWindow(kStart, kStart + 1.0), SettingsFor(site));
     ASSERT_EQ(report.size(), 11u);
     EXPECT_EQ(report.back(), "  No flares found: no satellite searched.");
     EXPECT_FALSE(none.skyCharts);
     const TFlareResult backwards = RunFlareSearch(FlareWindow(kStart, kStart - 1.0),
-                                                  IridiumCatalogue(), site, SettingsFor(site));
+                                                  IridiumCatalogue(), site);
     EXPECT_TRUE(backwards.flares.empty());
     EXPECT_EQ(FileDateText("/nonexistent/IridSat.bin"), "");
     EXPECT_EQ(FileDateText(std::string(ORBISK_PROGRAM_DIR) + "/data/IridSat.bin").size(), 19u);

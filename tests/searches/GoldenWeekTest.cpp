@@ -117,7 +117,7 @@ TEST(GoldenWeek, FlareReportsAndKml) {
         fi.elementDate = "2018-01-21 10:00:00";
         TReportSettings rs = SettingsFor(o);
         rs.displayOffset = fi.displayOffset;
-        const TFlareResult r = RunFlareSearch(fi, iridium, o, rs);
+        const TFlareResult r = RunFlareSearch(fi, iridium, o);
         ExpectGolden(day ? "flares_day_local.txt" : "flares_night.txt",
                      Joined(FlareReport(r, fi, rs)));
         const std::string kml = UniqueTemp("orbisk_golden_flares.kml");
@@ -134,7 +134,7 @@ TEST(GoldenWeek, TransitReports) {
     in.minRevs = 2.0;
     for (const char* body : {"Sun", "Moon", "Jupiter"}) {
         const TReportSettings rs = Settings(o, in, false);
-        const TTransitResult r = RunTransitSearch(in, 2.0, Target(body), sats, o, rs);
+        const TTransitResult r = RunTransitSearch(in, 2.0, Target(body), sats, o);
         ExpectGolden(std::string("transit_") + body + ".txt",
                      Joined(TransitReport(r, sats, Target(body), in, rs)));
     }
@@ -144,7 +144,7 @@ TEST(GoldenWeek, TransitReports) {
     in.minRevs = 2.0;
     const TReportSettings rs = Settings(o, in, true);
     ExpectGolden("transit_radec_local.txt",
-                 Joined(TransitReport(RunTransitSearch(in, 3.0, radec, sats, o, rs), sats, radec,
+                 Joined(TransitReport(RunTransitSearch(in, 3.0, radec, sats, o), sats, radec,
                                       in, rs)));
 }
 
@@ -158,11 +158,11 @@ TEST(GoldenWeek, GroundPathReportsAndKml) {
             if (miles && body[0] == 'M') continue;
             const TReportSettings rs = Settings(o, in, miles);
             const double track = miles ? 100.0 : body[0] == 'S' ? 160.0 : 40.0;
-            const TGroundPathResult r = RunGroundPathSearch(in, track, Target(body), sats, o, rs);
+            const TGroundPathResult r = RunGroundPathSearch(in, track, rs.distanceFactor, Target(body), sats, o);
             const std::string name = std::string("path_") + body + (miles ? "_miles" : "");
             ExpectGolden(name + ".txt", Joined(GroundPathReport(r, sats, Target(body), in, rs)));
             const std::string kml = UniqueTemp("orbisk_golden_path.kml");
-            ASSERT_TRUE(ExportGroundPathKml(r, sats, GroundPathTitle(body), kml, o, in.displayOffset));
+            ASSERT_TRUE(ExportGroundPathKml(r, sats, GroundPathTitle(body), kml, o, in.displayOffset, rs.distanceFactor));
             ExpectGolden(name + ".kml", Slurp(kml));
             std::remove(kml.c_str());
         }

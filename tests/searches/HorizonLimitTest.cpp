@@ -61,9 +61,9 @@ TEST(HorizonLimit, FlaresBehindTheMaskAreDroppedAndTheRestKept) {
     in.start = EncodeDayNumber(2018, 1, 20);
     in.stop = in.start + 3.0;
     in.magLimit = 0.0;
-    const TFlareResult plain = RunFlareSearch(in, sats, site, SettingsFor(site), 1);
+    const TFlareResult plain = RunFlareSearch(in, sats, site, 1);
     in.horizon = SouthWall();
-    const TFlareResult masked = RunFlareSearch(in, sats, site, SettingsFor(site), 1);
+    const TFlareResult masked = RunFlareSearch(in, sats, site, 1);
     ExpectFiltered(
         plain.flares, masked.flares,
         [](const TFlare& a, const TFlare& b) {
@@ -86,9 +86,9 @@ TEST(HorizonLimit, TransitsBehindTheMaskAreDroppedAndTheRestKept) {
     TPredictionInputs in = ReadPredictionInputs(c, 0.0);
     TTransitTarget sun;
     ASSERT_TRUE(MakeBodyTarget("Sun", sun));
-    const TTransitResult plain = RunTransitSearch(in, 8.0, sun, sats, site, SettingsFor(site), 1);
+    const TTransitResult plain = RunTransitSearch(in, 8.0, sun, sats, site, 1);
     in.horizon = EastWall();
-    const TTransitResult masked = RunTransitSearch(in, 8.0, sun, sats, site, SettingsFor(site), 1);
+    const TTransitResult masked = RunTransitSearch(in, 8.0, sun, sats, site, 1);
     ExpectFiltered(
         plain.transits, masked.transits,
         [](const TTransit& a, const TTransit& b) {

@@ -89,8 +89,8 @@ int Count(const std::string& doc, const std::string& what) {
 }
 
 // One path of six rows heading north across the site, the strip widthKm
-// wide, listed in the distance unit of factor.
-TGroundPathResult PathRecords(double widthKm, double factor = 1.0) {
+// wide (records hold km).
+TGroundPathResult PathRecords(double widthKm) {
     TGroundPath path;
     for (int i = 0; i < 6; ++i) {
         TPathRow r;
@@ -100,9 +100,9 @@ TGroundPathResult PathRecords(double widthKm, double factor = 1.0) {
         row.latitude = 44.95 + 0.06 * i;
         row.longitude = -75.0012;
         r.point = TLatLon{row.latitude * kDeg, row.longitude * kDeg, 0.0};
-        row.width = widthKm * factor;
-        row.distance = std::abs(i - 2.5) * 6.7 * factor;
-        row.range = 800 * factor;
+        row.width = widthKm;
+        row.distance = std::abs(i - 2.5) * 6.7;
+        row.range = 800;
         row.elevation = 70;
         path.rows.push_back(r);
     }
@@ -131,7 +131,7 @@ double FirstLimitLongitude(const std::string& doc, const char* name) {
 TEST(GroundPathKml, SunPathHasCentreLineStartPointAndBothLimits) {
     const TObserver site = SiteAt(45.0, -75.0, 0.1, "Home & <Garden>");
     const std::string path = TempPath("sun.kml");
-    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", path, site, 0.0));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", path, site, 0.0, 1.0));
     const std::string doc = Slurp(path);
     EXPECT_TRUE(WellFormed(path)) << doc;
     ExpectStylesDefined(doc);
@@ -156,9 +156,9 @@ TEST(GroundPathKml, SunPathHasCentreLineStartPointAndBothLimits) {
 TEST(GroundPathKml, MilesReportPutsLimitsAtTheSameDistance) {
     const TObserver site = SiteAt(45.0, -75.0);
     const std::string km = TempPath("km.kml"), mi = TempPath("mi.kml");
-    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", km, site, 0.0));
-    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2, 0.621371), PathSatellite(), "Sun Transit", mi,
-                                    site, 0.0));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", km, site, 0.0, 1.0));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(3.2), PathSatellite(), "Sun Transit", mi, site, 0.0,
+                                    0.621371));
     const double expected = 3.2 / (6367.5 * std::cos(44.95 * kDeg)) / kDeg;
     EXPECT_NEAR(FirstLimitLongitude(Slurp(mi), "Right Limit") + 75.0012, expected, 0.0005);
     EXPECT_EQ(Slurp(mi), Slurp(km));
@@ -169,7 +169,7 @@ TEST(GroundPathKml, MilesReportPutsLimitsAtTheSameDistance) {
 TEST(GroundPathKml, PlanetPathHasNoLimitPlacemarks) {
     const TObserver site = SiteAt(45.0, -75.0);
     const std::string path = TempPath("venus.kml");
-    ASSERT_TRUE(ExportGroundPathKml(PathRecords(0.1), PathSatellite(), "Venus Transit", path, site, 0.0));
+    ASSERT_TRUE(ExportGroundPathKml(PathRecords(0.1), PathSatellite(), "Venus Transit", path, site, 0.0, 1.0));
     const std::string doc = Slurp(path);
     EXPECT_TRUE(WellFormed(path));
     ExpectStylesDefined(doc);
@@ -181,11 +181,11 @@ TEST(GroundPathKml, PlanetPathHasNoLimitPlacemarks) {
 TEST(GroundPathKml, EmptyResultOrUnwritableFile) {
     const TObserver site = SiteAt(45.0, -75.0);
     const std::string path = TempPath("empty.kml");
-    ASSERT_TRUE(ExportGroundPathKml({}, {}, "Moon Transit", path, site, 0.0));
+    ASSERT_TRUE(ExportGroundPathKml({}, {}, "Moon Transit", path, site, 0.0, 1.0));
     EXPECT_TRUE(WellFormed(path));
     std::remove(path.c_str());
     EXPECT_FALSE(ExportGroundPathKml(PathRecords(2.0), PathSatellite(), "Moon Transit",
-                                     "/nonexistent/dir/x.kml", site, 0.0));
+                                     "/nonexistent/dir/x.kml", site, 0.0, 1.0));
 }
 
 TEST(FlareKml, TracksCrossTheCentreLinePointsAndDefineTheirStyle) {
@@ -194,7 +194,7 @@ TEST(FlareKml, TracksCrossTheCentreLinePointsAndDefineTheirStyle) {
     TFlareInputs in;
     in.start = EncodeDayNumber(2018, 1, 20);
     in.stop = in.start + 2.0;
-    const TFlareResult r = RunFlareSearch(in, sats, site, SettingsFor(site));
+    const TFlareResult r = RunFlareSearch(in, sats, site);
     ASSERT_FALSE(r.passes.empty());
     const std::string path = TempPath("flares.kml");
     ASSERT_TRUE(ExportFlareKml(r.passes, path, site, 0.0));

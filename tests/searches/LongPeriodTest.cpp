@@ -116,7 +116,7 @@ TEST(LongPeriodOrbits, TransitOnEveryPassIsFound) {
             const V3 line = LookAt(sats[i], o, at).line;
             TTransitTarget target;
             SetRaDecTarget(target, std::atan2(line.y, line.x), std::asin(line.z / Len(line)));
-            const TTransitResult r = RunTransitSearch(in, 0.5, target, {sats[i]}, o, rs);
+            const TTransitResult r = RunTransitSearch(in, 0.5, target, {sats[i]}, o);
             bool found = false;
             for (const TTransit& tr : r.transits) found = found || std::abs(tr.t - at) < 5.0 * kSec;
             EXPECT_TRUE(found) << sats[i].name.str() << " " << FormatDateTime("dd HH:nn:ss", at);

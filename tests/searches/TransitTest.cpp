@@ -120,7 +120,7 @@ TEST_F(SunTransit, FoundWithinASecondAndNearlyCentral) {
     ASSERT_TRUE(c->found);
     const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
     const TTransitResult r =
-        RunTransitSearch(in, 0.5, Body("Sun"), {c->sat}, c->site, SettingsFor(c->site));
+        RunTransitSearch(in, 0.5, Body("Sun"), {c->sat}, c->site);
     ASSERT_EQ(r.transits.size(), 1u);  // by day: the Sun is never dropped for daylight
     const TTransit& tr = r.transits[0];
     EXPECT_NEAR((tr.t - c->t) * 86400.0, 0.0, 1.0);
@@ -128,7 +128,7 @@ TEST_F(SunTransit, FoundWithinASecondAndNearlyCentral) {
     const TReportLines lines =
         TransitReport(r, {c->sat}, Body("Sun"), in, SettingsFor(c->site));
     EXPECT_EQ(lines.front(), "  Sun Transit");
-    EXPECT_EQ(lines.back(), TransitRowLine(tr.row, 0.0, !SatMagnitudeKnown(c->sat)));
+    EXPECT_EQ(lines.back(), TransitRowLine(tr.row, 0.0, 1.0, !SatMagnitudeKnown(c->sat)));
 }
 
 TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
@@ -139,11 +139,11 @@ TEST_F(SunTransit, SeparationLimitKeepsOnlyCloserApproaches) {
                            c->site.pos.lon / kDeg + 0.135 / std::cos(c->site.pos.lat));
     const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
     const TTransitResult wide =
-        RunTransitSearch(in, 300.0 / 60.0, Body("Sun"), {c->sat}, off, SettingsFor(off));
+        RunTransitSearch(in, 300.0 / 60.0, Body("Sun"), {c->sat}, off);
     ASSERT_EQ(wide.transits.size(), 1u);
     EXPECT_GT(wide.transits[0].row.separation, 30.0);
     const TTransitResult narrow =
-        RunTransitSearch(in, 30.0 / 60.0, Body("Sun"), {c->sat}, off, SettingsFor(off));
+        RunTransitSearch(in, 30.0 / 60.0, Body("Sun"), {c->sat}, off);
     EXPECT_TRUE(narrow.transits.empty());
     EXPECT_EQ(TransitReport(narrow, {c->sat}, Body("Sun"), in, SettingsFor(off)).size(),
               9u);  // title, report header and the nothing-found line
@@ -153,7 +153,7 @@ TEST_F(SunTransit, GroundPathPointsSeeTheSatelliteOnTheSun) {
     ASSERT_TRUE(c->found);
     const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec);
     const TGroundPathResult r =
-        RunGroundPathSearch(in, 25.0, Body("Sun"), {c->sat}, c->site, SettingsFor(c->site));
+        RunGroundPathSearch(in, 25.0, 1.0, Body("Sun"), {c->sat}, c->site);
     ASSERT_GE(AllRows(r).size(), 3u);
     EXPECT_TRUE(r.google);
     double nearest = 1e9;
@@ -190,7 +190,7 @@ TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
     const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec, 10.0, true);
 
     const TGroundPathResult path =
-        RunGroundPathSearch(in, 25.0, target, {c->sat}, c->site, SettingsFor(c->site));
+        RunGroundPathSearch(in, 25.0, 1.0, target, {c->sat}, c->site);
     ASSERT_GE(AllRows(path).size(), 3u);
     for (const TPathRow& row : AllRows(path)) EXPECT_DOUBLE_EQ(row.row.width, kOtherPathWidth);
     const TReportLines lines = GroundPathReport(path, {c->sat}, target, in, SettingsFor(c->site));
@@ -198,8 +198,7 @@ TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
     EXPECT_EQ(lines[1].substr(0, 14), "  Epoch Date: ");
     EXPECT_EQ(lines[2].substr(0, 6), "  RA: ");
 
-    const TTransitResult tr = RunTransitSearch(in, 0.5, target, {c->sat}, c->site,
-                                               SettingsFor(c->site));
+    const TTransitResult tr = RunTransitSearch(in, 0.5, target, {c->sat}, c->site);
     ASSERT_EQ(tr.transits.size(), 1u);
     EXPECT_NEAR((tr.transits[0].t - c->t) * 86400.0, 0.0, 1.0);
 }
@@ -212,10 +211,10 @@ TEST(MoonTransit, DaylightDropsMoonTransitsUnlessDayAndNight) {
     ASSERT_TRUE(c.found);
     const TPredictionInputs night = Period(c.t - 20 * 60 * kSec, c.t + 20 * 60 * kSec, 10.0, false);
     const TPredictionInputs all = Period(c.t - 20 * 60 * kSec, c.t + 20 * 60 * kSec, 10.0, true);
-    EXPECT_TRUE(RunTransitSearch(night, 0.5, Body("Moon"), {c.sat}, c.site, SettingsFor(c.site))
+    EXPECT_TRUE(RunTransitSearch(night, 0.5, Body("Moon"), {c.sat}, c.site)
                     .transits.empty());
     const TTransitResult r =
-        RunTransitSearch(all, 0.5, Body("Moon"), {c.sat}, c.site, SettingsFor(c.site));
+        RunTransitSearch(all, 0.5, Body("Moon"), {c.sat}, c.site);
     ASSERT_EQ(r.transits.size(), 1u);
     EXPECT_NEAR((r.transits[0].t - c.t) * 86400.0, 0.0, 1.0);
     // A crescent a few days after new Moon.
@@ -248,7 +247,7 @@ TEST(TransitScan, TimesAndSeparationsAgreeWithAFineScan) {
     const TObserver site = SiteAt(51.4779, -0.0015, 0.046);
     const double start = EncodeDayNumber(2018, 1, 22);
     TPredictionInputs in = Period(start, start + 3.0, 10.0, true);
-    const TTransitResult r = RunTransitSearch(in, 2.0, Body("Moon"), sats, site, SettingsFor(site));
+    const TTransitResult r = RunTransitSearch(in, 2.0, Body("Moon"), sats, site);
     ASSERT_GE(r.transits.size(), 5u);
     double worstTime = 0.0, worstSep = 0.0;
     for (const TTransit& tr : r.transits) {
@@ -374,7 +373,7 @@ TEST(TransitScan, FastCloseApproachesAreListedWhereverTheyFall) {
         SCOPED_TRACE(i);
         ASSERT_GT(ref[i].elevation, 70.0);
         ASSERT_LT(ref[i].separation, 13.0);
-        const TTransitResult r = RunTransitSearch(in, 30.0 / 60.0, targets[i], {sat}, site, SettingsFor(site));
+        const TTransitResult r = RunTransitSearch(in, 30.0 / 60.0, targets[i], {sat}, site);
         ASSERT_EQ(r.transits.size(), 1u);
         const TTransit& tr = r.transits[0];
         // Within the fine step (75 ms, up to 7' of motion here) and the
@@ -443,7 +442,7 @@ TEST(PathWidth, HalfWidthIsThatOfTheBandOnTheGround) {
         const TObserver site = SiteAt(c.lat, c.lon, c.heightKm);
         const TTransitTarget target = Body(c.body);
         const TGroundPathResult r = RunGroundPathSearch(Period(c.from, c.from + 1800 * kSec, 10.0, true),
-                                                        c.track, target, iss, site, SettingsFor(site));
+                                                        c.track, 1.0, target, iss, site);
         ASSERT_EQ(r.paths.size(), 1u);
         const std::vector<TPathRow>& rows = r.paths[0].rows;
         ASSERT_GE(rows.size(), 3u);
@@ -502,14 +501,14 @@ TEST(PathExtent, TheWholeStretchWithinTheLimitWhateverTheWindow) {
     for (const TPredictionInputs& in :
          {Period(EncodeDayNumber(2018, 1, 22), EncodeDayNumber(2018, 2, 6), 10.0, true),
           Period(EncodeDayNumber(2018, 2, 2, 9, 30, 0), EncodeDayNumber(2018, 2, 2, 10, 10, 0), 10.0, true)}) {
-        const TGroundPathResult r = RunGroundPathSearch(in, 160.0, Body("Sun"), iss, site, SettingsFor(site));
+        const TGroundPathResult r = RunGroundPathSearch(in, 160.0, 1.0, Body("Sun"), iss, site);
         for (const TGroundPath& path : r.paths)
             if (path.rows.front().row.t > from && path.rows.front().row.t < to) listed.push_back(path.rows);
     }
     ASSERT_EQ(listed.size(), 2u);
     ASSERT_EQ(listed[0].size(), listed[1].size());
     for (std::size_t i = 0; i < listed[0].size(); ++i)
-        EXPECT_EQ(GroundPathRowLine(listed[0][i].row, 0.0), GroundPathRowLine(listed[1][i].row, 0.0));
+        EXPECT_EQ(GroundPathRowLine(listed[0][i].row, 0.0, 1.0), GroundPathRowLine(listed[1][i].row, 0.0, 1.0));
     EXPECT_NEAR((listed[0].front().row.t - expected.front()) / kSec, 0.0, 1.001);
     EXPECT_NEAR((listed[0].back().row.t - expected.back()) / kSec, 0.0, 1.001);
     std::printf("Cape Town stretch: listed %s-%s, found here %s-%s\n",
