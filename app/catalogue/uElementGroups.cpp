@@ -1,6 +1,8 @@
 #include "uElementGroups.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <string>
 #include <unordered_map>
 
@@ -65,8 +67,12 @@ std::vector<TElementEntry> SetsNearestEpoch(const std::vector<TElementEntry>& en
     return out;
 }
 
+std::vector<std::vector<std::size_t>> GroupRecordsByObject(const std::vector<TSatRec>& sats) {
+    return Groups(sats, [](const TSatRec& s) { return ObjectKey(s.catNo.view()); });
+}
+
 void KeepNearestEpoch(std::vector<TSatRec>& sats, double t) {
-    const auto groups = Groups(sats, [](const TSatRec& s) { return ObjectKey(s.catNo.view()); });
+    const auto groups = GroupRecordsByObject(sats);
     if (groups.size() == sats.size()) return;
     std::vector<TSatRec> out;
     out.reserve(groups.size());
@@ -77,4 +83,39 @@ void KeepNearestEpoch(std::vector<TSatRec>& sats, double t) {
         out.push_back(sats[best]);
     }
     sats = std::move(out);
+}
+
+std::vector<std::vector<TSetSpan>> SetSpansByObject(const std::vector<TSatRec>& sats,
+                                                    const std::vector<std::size_t>& indices) {
+    constexpr double kForever = std::numeric_limits<double>::infinity();
+    std::vector<std::vector<std::size_t>> groups;
+    std::unordered_map<std::string, std::size_t> where;
+    for (std::size_t i : indices) {
+        const auto [it, fresh] = where.emplace(ObjectKey(sats[i].catNo.view()), groups.size());
+        if (fresh) groups.emplace_back();
+        groups[it->second].push_back(i);
+    }
+    std::vector<std::vector<TSetSpan>> spans(groups.size());
+    for (std::size_t g = 0; g < groups.size(); ++g) {
+        std::vector<std::pair<double, std::size_t>> dated;  // epoch, set
+        for (std::size_t i : groups[g]) {
+            const double epoch = JulianToDayNumber(sats[i].epoch);
+            if (std::isfinite(epoch)) dated.emplace_back(epoch, i);
+        }
+        if (dated.empty()) {
+            spans[g].push_back({groups[g].front(), -kForever, kForever});
+            continue;
+        }
+        std::stable_sort(dated.begin(), dated.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        dated.erase(std::unique(dated.begin(), dated.end(),
+                                [](const auto& a, const auto& b) { return a.first == b.first; }),
+                    dated.end());
+        for (std::size_t k = 0; k < dated.size(); ++k) {
+            const double from = k == 0 ? -kForever : (dated[k - 1].first + dated[k].first) / 2.0;
+            const double to = k + 1 == dated.size() ? kForever : (dated[k].first + dated[k + 1].first) / 2.0;
+            spans[g].push_back({dated[k].second, from, to});
+        }
+    }
+    return spans;
 }

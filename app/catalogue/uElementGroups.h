@@ -22,6 +22,26 @@ std::size_t NearestEpochSet(const std::vector<TElementEntry>& entries, const std
 // One set per object, each the nearest t, in the order of the objects' first sets.
 std::vector<TElementEntry> SetsNearestEpoch(const std::vector<TElementEntry>& entries, double t);
 
+// The same grouping of records, by catalogue number.
+std::vector<std::vector<std::size_t>> GroupRecordsByObject(const std::vector<TSatRec>& sats);
+
 // The same for records: of the records of one catalogue number the one
 // whose epoch is nearest t is kept, in the place of the first.
 void KeepNearestEpoch(std::vector<TSatRec>& sats, double t);
+
+// The stretch of time one of an object's sets serves: from the midpoint
+// between its epoch and the one before to the midpoint with the one after
+// (from inclusive, to exclusive, unbounded at either end), so at every
+// moment the set nearest it serves, a tie going to the later epoch as above.
+struct TSetSpan {
+    std::size_t set = 0;  // index into the records
+    double from = 0.0, to = 0.0;  // UTC day numbers, +-infinity at the ends
+};
+
+// The records listed in `indices`, one group per object (its catalogue
+// number, or its text when that is no number), in the order of each object's
+// first record; each group's spans in time order. Of sets with the same
+// epoch the first serves; a set with an unreadable epoch only when its
+// object has no other (its span is then the whole of time).
+std::vector<std::vector<TSetSpan>> SetSpansByObject(const std::vector<TSatRec>& sats,
+                                                    const std::vector<std::size_t>& indices);

@@ -188,8 +188,9 @@ int main(int argc, char** argv) {
     TPredictionInputs inputs = ReadPredictionInputs(controls, observer.utcOffset);
     inputs.magModel = PredictMagModel(a, MagModelOf(options));
     // An element file with several sets of one object (a supplemental file):
-    // the set nearest the middle of the period, one line per object in a list.
-    if (!a.tleFile.empty()) KeepNearestEpoch(sats, a.list ? NowDayNumber() : (inputs.start + inputs.stop) / 2.0);
+    // a list shows each object once, with the set nearest the clock; the
+    // searches use every set over the part of the period nearest its epoch.
+    if (!a.tleFile.empty() && a.list) KeepNearestEpoch(sats, NowDayNumber());
     std::string horizonLine;
     if (!a.horizonFile.empty()) {
         std::string note;

@@ -216,14 +216,14 @@ TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& 
         BodyIntervals(sun, in.dayFlares, !in.dayFlares, in.start, in.stop, kFlareSunLimit,
                       intervals, o);
     }
-    result.status = RunPerSatellite(
+    result.status = RunPerObject(
         iridium, [](const TSatRec&) { return true; }, threads, control,
-        [&](std::size_t i, const TStop& stop, std::vector<TFlare>& out) {
+        [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TFlare>& out) {
             if (!CanRiseTo(iridium[i], observer, kFlareMinElevation)) return;
             TFlareScan scan(in, i, iridium[i], observer);
-            ScanSatellite(scan, intervals, stop, out);
+            ScanSatellite(scan, window.Whole() ? intervals : ClipIntervals(intervals, window), stop, out);
         },
-        result.flares);
+        [](const auto& r) { return RecordTimes(r); }, result.flares);
 
     // The pass list keeps search order; the flares go in report order.
     TSatelliteHandles handles(iridium);

@@ -557,16 +557,19 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
     const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
     // One Sun for every satellite, worked out once for the whole period.
     const TSunPath sunPath(in.start, in.stop);
-    return RunPerSatellite(
+    return RunPerObject(
         satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
         control,
-        [&](std::size_t i, const TStop& stop, std::vector<Record>& out) {
+        [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<Record>& out) {
             if (!MayRise(satellites[i], in, observer)) return;
             const uint64_t before = tEvaluations;
-            searchOne(in, satellites[i], i, observer, intervals, sunPath, stop, out);
+            if (window.Whole())
+                searchOne(in, satellites[i], i, observer, intervals, sunPath, stop, out);
+            else
+                searchOne(in, satellites[i], i, observer, ClipIntervals(intervals, window), sunPath, stop, out);
             gEvaluations += tEvaluations - before;
         },
-        records, sink);
+        [](const auto& r) { return RecordTimes(r); }, records, sink);
 }
 }  // namespace
 

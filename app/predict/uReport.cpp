@@ -6,6 +6,7 @@
 
 #include "Zenora.h"
 #include "uCatNumber.h"
+#include "uElementGroups.h"
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uMagFile.h"
@@ -58,12 +59,22 @@ std::string UtcOffsetText(double offsetDays) {
 TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double stop,
                          const std::function<bool(const TSatRec&)>& used) {
     TElementAges ages;
-    for (const TSatRec& sat : sats) {
-        if (!used(sat)) continue;
+    std::vector<std::size_t> usedSets;
+    for (std::size_t i = 0; i < sats.size(); ++i)
+        if (used(sats[i])) usedSets.push_back(i);
+    // An object's several sets each count for the part of the period they serve.
+    std::vector<TSetSpan> spans;
+    for (const std::vector<TSetSpan>& object : SetSpansByObject(sats, usedSets))
+        for (const TSetSpan& span : object)
+            if (span.from <= stop && span.to > start) spans.push_back(span);
+    std::sort(spans.begin(), spans.end(), [](const TSetSpan& a, const TSetSpan& b) { return a.set < b.set; });
+    for (const TSetSpan& span : spans) {
+        const TSatRec& sat = sats[span.set];
+        const double from = std::max(start, span.from), to = std::min(stop, span.to);
         const double epoch = sat.epoch - kJulianOffset;
-        const double age = start - epoch;
+        const double age = from - epoch;
         // The far end of the period decides how stale a set is for it.
-        const double far = std::max(std::fabs(start - epoch), std::fabs(stop - epoch));
+        const double far = std::max(std::fabs(from - epoch), std::fabs(to - epoch));
         if (ages.satellites++ == 0) {
             ages.youngest = ages.oldest = age;
             ages.newestEpoch = epoch;

@@ -45,7 +45,8 @@ std::string UtcOffsetText(double offsetDays);
 // this from it is stale (the reports warn, the window's clock shows a notice).
 inline constexpr double kStaleElementDays = 30.0;
 // ElementAges of every record of sats that `used` accepts, for the period
-// start..stop (UTC day numbers).
+// start..stop (UTC day numbers); of an object's several sets, each for the
+// part of the period it serves (SetSpansByObject), those serving none left out.
 TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double stop,
                          const std::function<bool(const TSatRec&)>& used);
 // The warning for stale sets: how many and how far from their epochs; ""

@@ -10,12 +10,14 @@
 #include <exception>
 #include <functional>
 #include <iterator>
+#include <limits>
 #include <mutex>
 #include <string>
 #include <system_error>
 #include <thread>
 #include <vector>
 
+#include "uElementGroups.h"
 #include "uSearchTypes.h"
 #include "uTracking.h"
 
@@ -55,23 +57,11 @@ private:
 template <typename Record>
 using TSatelliteSink = std::function<void(std::size_t satellite, std::vector<Record>& records)>;
 
-// Runs job(index, stop, records) for every satellite of sats that `wanted`
-// accepts, on `threads` threads (0: one per core; the calling thread is one of
-// them), and appends the records to merged in list order, or, with a sink,
-// hands them to it in list order instead (memory then holds only the
-// satellites done ahead of a slower one). A satellite whose job saw a cancel
-// is left out whole, so what comes back is every satellite searched to the
-// end and nothing half-searched. The items may be satellite records or
-// element entries still to be made into records. An exception from a job or
-// the sink fails the search instead of ending the program: the other jobs
-// stop as on a cancel and the status carries the message.
-template <typename Record, typename Item, typename Wanted, typename Job>
-TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsigned threads,
-                              TSearchControl* control, Job job, std::vector<Record>& merged,
-                              const TSatelliteSink<Record>& sink = {}) {
-    std::vector<std::size_t> work;
-    for (std::size_t i = 0; i < sats.size(); ++i)
-        if (wanted(sats[i])) work.push_back(i);
+// RunPerSatellite over the list indexes in work, in that order.
+template <typename Record, typename Job>
+TSearchStatus RunPerSatelliteOf(const std::vector<std::size_t>& work, unsigned threads,
+                                TSearchControl* control, Job job, std::vector<Record>& merged,
+                                const TSatelliteSink<Record>& sink = {}) {
     const std::size_t total = work.size();
     std::atomic<bool> failed{false};
     const TStop stop(control, &failed);
@@ -158,6 +148,137 @@ TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsi
     status.cutShort = status.satellitesDone < total || failed;
     status.failure = std::move(failure);
     return status;
+}
+
+// Runs job(index, stop, records) for every satellite of sats that `wanted`
+// accepts, on `threads` threads (0: one per core; the calling thread is one of
+// them), and appends the records to merged in list order, or, with a sink,
+// hands them to it in list order instead (memory then holds only the
+// satellites done ahead of a slower one). A satellite whose job saw a cancel
+// is left out whole, so what comes back is every satellite searched to the
+// end and nothing half-searched. The items may be satellite records or
+// element entries still to be made into records. An exception from a job or
+// the sink fails the search instead of ending the program: the other jobs
+// stop as on a cancel and the status carries the message.
+template <typename Record, typename Item, typename Wanted, typename Job>
+TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsigned threads,
+                              TSearchControl* control, Job job, std::vector<Record>& merged,
+                              const TSatelliteSink<Record>& sink = {}) {
+    std::vector<std::size_t> work;
+    for (std::size_t i = 0; i < sats.size(); ++i)
+        if (wanted(sats[i])) work.push_back(i);
+    return RunPerSatelliteOf(work, threads, control, job, merged, sink);
+}
+
+// The part of a period one set is searched over; whole by default.
+struct TSetWindow {
+    double from = -std::numeric_limits<double>::infinity();
+    double to = std::numeric_limits<double>::infinity();
+    bool Whole() const { return std::isinf(from) && std::isinf(to) && from < to; }
+};
+
+// The parts of intervals inside the window (all of them when it is whole).
+inline std::vector<TTimeInterval> ClipIntervals(const std::vector<TTimeInterval>& intervals,
+                                                const TSetWindow& window) {
+    if (window.Whole()) return intervals;
+    std::vector<TTimeInterval> clipped;
+    for (const TTimeInterval& i : intervals) {
+        TTimeInterval c = i;
+        c.start = std::max(i.start, window.from);
+        c.end = std::min(i.end, window.to);
+        if (c.start < c.end) clipped.push_back(c);
+    }
+    return clipped;
+}
+
+// How far past its own span a set's search first looks (days), and the most
+// it looks when a record runs on to the window's end.
+inline constexpr double kSetWindowMargin = 1.0 / 12.0;
+inline constexpr double kSetWindowMarginMost = 64.0;
+
+// RunPerSatellite over objects: the records of one catalogue number are the
+// sets of one object (a supplemental file), each serving its span (the
+// moments nearer its epoch than any other's, SetSpansByObject). An object
+// is one job; job(index, window, stop, records) searches the set at index
+// over the window alone. A record belongs to the span holding its start
+// (times(record): its first and last moments, UTC day numbers): each set is
+// searched from a little before its span (a record under way there starts
+// in the window's first moment, before the span, and is left to the set
+// before) to a little after it, so that a record starting in the span ends
+// in the window; one that reaches the window's end is searched again with a
+// wider window, up to kSetWindowMarginMost. So a pass across a midpoint is
+// listed once, whole, by the set serving its start; an object's records come
+// in time order, each naming its own set, and a sink gets each run of one
+// set's records apart. An object with one set is searched over the whole
+// period (window whole), exactly as RunPerSatellite does.
+template <typename Record, typename Wanted, typename Job, typename Times>
+TSearchStatus RunPerObject(const std::vector<TSatRec>& sats, Wanted wanted, unsigned threads,
+                           TSearchControl* control, Job job, Times times, std::vector<Record>& merged,
+                           const TSatelliteSink<Record>& sink = {}) {
+    std::vector<std::size_t> wantedSets;
+    for (std::size_t i = 0; i < sats.size(); ++i)
+        if (wanted(sats[i])) wantedSets.push_back(i);
+    const std::vector<std::vector<TSetSpan>> objects = SetSpansByObject(sats, wantedSets);
+    const bool lone = std::all_of(objects.begin(), objects.end(),
+                                  [](const std::vector<TSetSpan>& o) { return o.size() == 1; });
+    if (lone && objects.size() == wantedSets.size())
+        return RunPerSatelliteOf(
+            wantedSets, threads, control,
+            [&](std::size_t i, const TStop& stop, std::vector<Record>& out) { job(i, TSetWindow{}, stop, out); },
+            merged, sink);
+
+    // Each object is the job of its first serving set.
+    std::vector<std::size_t> work, objectAt(sats.size(), objects.size());
+    for (std::size_t o = 0; o < objects.size(); ++o) {
+        std::size_t leader = objects[o].front().set;
+        for (const TSetSpan& span : objects[o]) leader = std::min(leader, span.set);
+        objectAt[leader] = o;
+        work.push_back(leader);
+    }
+
+    auto searchObject = [&](std::size_t i, const TStop& stop, std::vector<Record>& out) {
+        const std::vector<TSetSpan>& spans = objects[objectAt[i]];
+        if (spans.size() == 1) {
+            job(spans.front().set, TSetWindow{}, stop, out);
+            return;
+        }
+        constexpr double kEndSlack = 2.0 / 86400.0;  // a cut record's last moment, rounded to seconds
+        for (const TSetSpan& span : spans) {
+            for (double margin = kSetWindowMargin;; margin *= 4.0) {
+                const TSetWindow window{span.from - margin, span.to + margin};
+                std::vector<Record> found;
+                job(span.set, window, stop, found);
+                if (stop()) return;
+                bool cut = false;
+                std::size_t kept = 0;
+                for (Record& r : found) {
+                    const auto [start, end] = times(r);
+                    if (!(start >= span.from && start < span.to)) continue;
+                    cut |= end >= window.to - kEndSlack;
+                    if (&found[kept] != &r) found[kept] = std::move(r);
+                    ++kept;
+                }
+                if (cut && margin < kSetWindowMarginMost) continue;
+                std::stable_sort(found.begin(), found.begin() + static_cast<std::ptrdiff_t>(kept),
+                                 [&](const Record& a, const Record& b) { return times(a).first < times(b).first; });
+                out.insert(out.end(), std::make_move_iterator(found.begin()),
+                           std::make_move_iterator(found.begin() + static_cast<std::ptrdiff_t>(kept)));
+                break;
+            }
+        }
+    };
+    TSatelliteSink<Record> runs;
+    if (sink)
+        runs = [&sink](std::size_t object, std::vector<Record>& records) {
+            if (records.empty()) sink(object, records);  // as a satellite without records is told
+            for (std::size_t a = 0, b = 0; a < records.size(); a = b) {
+                while (b < records.size() && records[b].satellite == records[a].satellite) ++b;
+                std::vector<Record> run(std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(a)),
+                                        std::make_move_iterator(records.begin() + static_cast<std::ptrdiff_t>(b)));
+                sink(run.front().satellite, run);
+            }
+        };
+    return RunPerSatelliteOf(work, threads, control, searchObject, merged, runs);
 }
 
 // A garbage period still moves a search forward.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "SatTypes.h"
@@ -217,3 +218,17 @@ struct TGroundPathResult {
     bool google = false;          // a path was listed
     TSearchStatus status;
 };
+
+// The first and last moments of a record (UTC day numbers): which set of an
+// object serves it, and whether it was cut at the end of a search's window.
+inline std::pair<double, double> RecordTimes(const TLinePass& p) { return {p.aos, p.los}; }
+inline std::pair<double, double> RecordTimes(const TTablePass& p) {
+    if (p.rows.empty()) return {0.0, 0.0};
+    return {p.rows.front().t, p.rows.back().t};
+}
+inline std::pair<double, double> RecordTimes(const TFlare& f) { return {f.t, f.t}; }
+inline std::pair<double, double> RecordTimes(const TTransit& t) { return {t.t, t.t}; }
+inline std::pair<double, double> RecordTimes(const TGroundPath& p) {
+    if (p.rows.empty()) return {0.0, 0.0};
+    return {p.rows.front().row.t, p.rows.back().row.t};
+}

@@ -222,16 +222,17 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.horizon = EffectiveHorizon(in.horizon, in.minElevation);
     cx.shortcuts = in.shortcuts;
     cx.magModel = in.magModel;
-    result.status = RunPerSatellite(
+    result.status = RunPerObject(
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
-        [&](std::size_t i, const TStop& stop, std::vector<TTransit>& out) {
+        [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TTransit>& out) {
             if (!MayRise(sats[i], in, observer)) return;
             const TSatRec& sat = sats[i];
             TTransitTarget tgt = target;
             TObserver o = observer;
-            SearchTransits(sat, i, tgt, intervals, cx, o, stop, out);
+            SearchTransits(sat, i, tgt, window.Whole() ? intervals : ClipIntervals(intervals, window), cx, o,
+                           stop, out);
         },
-        result.transits);
+        [](const auto& r) { return RecordTimes(r); }, result.transits);
     return result;
 }
 
@@ -414,14 +415,14 @@ TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackL
     TGroundPathResult result;
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
-    result.status = RunPerSatellite(
+    result.status = RunPerObject(
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
-        [&](std::size_t i, const TStop& stop, std::vector<TGroundPath>& out) {
+        [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TGroundPath>& out) {
             if (!MayRise(sats[i], in, observer)) return;
-            PathSearchSatellite(in, trackLimit, trackUnit, target, sats[i], i, observer, intervals,
-                                stop, out);
+            PathSearchSatellite(in, trackLimit, trackUnit, target, sats[i], i, observer,
+                                window.Whole() ? intervals : ClipIntervals(intervals, window), stop, out);
         },
-        result.paths);
+        [](const auto& r) { return RecordTimes(r); }, result.paths);
     result.google = !result.paths.empty();
     return result;
 }

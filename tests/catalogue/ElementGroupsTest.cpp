@@ -2,6 +2,7 @@
 // kept, the set nearest the time computed chosen, one line per object.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -61,6 +62,34 @@ TEST_F(ElementGroups, TwoSetsPerObjectChooseByEpoch) {
     EXPECT_EQ(Anomaly(file->entries[0]), 30.0);
 }
 
+// The spans each set serves: from midpoint to midpoint, in epoch order
+// whatever the file order; a repeated epoch and an unreadable one serve none.
+TEST(ElementGroupSpans, MidpointsBetweenEpochs) {
+    std::vector<TSatRec> sats(6);
+    const char* numbers[] = {"25544", "20580", "25544", "25544", "25544", "20580"};
+    const double epochs[] = {30.0, 5.0, 18.0, 30.0, std::nan(""), std::nan("")};
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        sats[i].catNo = numbers[i];
+        sats[i].epoch = Day(epochs[i]) + kJulianOffset;
+    }
+    const auto spans = SetSpansByObject(sats, {0, 1, 2, 3, 4, 5});
+    ASSERT_EQ(spans.size(), 2u);
+    ASSERT_EQ(spans[0].size(), 2u) << "the repeated day-30 set and the unreadable one serve nothing";
+    EXPECT_EQ(spans[0][0].set, 2u);
+    EXPECT_TRUE(std::isinf(spans[0][0].from) && spans[0][0].from < 0);
+    EXPECT_DOUBLE_EQ(spans[0][0].to, Day(24.0));
+    EXPECT_EQ(spans[0][1].set, 0u) << "of one epoch the first set";
+    EXPECT_DOUBLE_EQ(spans[0][1].from, Day(24.0)) << "the midpoint goes to the later set, as the nearest does";
+    EXPECT_TRUE(std::isinf(spans[0][1].to) && spans[0][1].to > 0);
+    ASSERT_EQ(spans[1].size(), 1u);
+    EXPECT_EQ(spans[1][0].set, 1u);
+    // Only the records asked for; one with no readable epoch serves alone.
+    const auto alone = SetSpansByObject(sats, {4});
+    ASSERT_EQ(alone.size(), 1u);
+    EXPECT_EQ(alone[0][0].set, 4u);
+    EXPECT_TRUE(std::isinf(alone[0][0].from) && std::isinf(alone[0][0].to));
+}
+
 // orbisk-predict --tle: one block per object, the set nearest the period.
 TEST_F(ElementGroups, CommandLineSearchesTheSetNearestThePeriod) {
     const std::string program = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
@@ -74,6 +103,15 @@ TEST_F(ElementGroups, CommandLineSearchesTheSetNearestThePeriod) {
     const TProgramRun late = RunProgram(program, common + "--start 2018-01-28");
     ASSERT_EQ(late.status, 0) << late.out;
     EXPECT_NE(late.out.find("TLE Date: Jan 30 2018"), std::string::npos) << late.out;
+    // Across the midpoint (Jan 24 00:00) each set for its part of the period.
+    const std::string twoDays = "--tle '" + Path("sup.tle") + "' --utc --all --day-night --lat 45 --lon -75 --days 2 --sat 25544 ";
+    const TProgramRun across = RunProgram(program, twoDays + "--start 2018-01-23");
+    ASSERT_EQ(across.status, 0) << across.out;
+    const std::size_t earlier = across.out.find("TLE Date: Jan 18 2018");
+    const std::size_t later = across.out.find("TLE Date: Jan 30 2018");
+    EXPECT_NE(earlier, std::string::npos) << across.out;
+    EXPECT_NE(later, std::string::npos) << across.out;
+    EXPECT_LT(earlier, later) << across.out;
     const TProgramRun list = RunProgram(program, "--tle '" + Path("sup.tle") + "' --list");
     EXPECT_NE(list.out.find("2 satellites"), std::string::npos) << list.out;
 }
