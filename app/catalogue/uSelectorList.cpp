@@ -34,11 +34,32 @@ std::vector<uint32_t> Ranks(const std::vector<uint32_t>& order) {
 
 }  // namespace
 
+const std::vector<TElementEntry>& TSelectorFile::others(uint32_t entry) const {
+    static const std::vector<TElementEntry> none;
+    const auto it = std::lower_bound(otherSets.begin(), otherSets.end(), entry,
+                                     [](const auto& item, uint32_t e) { return item.first < e; });
+    return it != otherSets.end() && it->first == entry ? it->second : none;
+}
+
 std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path, double clock) {
     auto f = std::make_shared<TSelectorFile>();
     f->path = path;
     ReadElementsForSearch(f->entries, path, f->problem, &f->warning);
-    f->entries = SetsNearestEpoch(f->entries, std::isnan(clock) ? NowDayNumber() : clock);
+    {
+        std::vector<TElementEntry> all = std::move(f->entries);
+        f->entries.clear();
+        const double at = std::isnan(clock) ? NowDayNumber() : clock;
+        for (const std::vector<std::size_t>& group : GroupSetsByObject(all)) {
+            const std::size_t nearest = NearestEpochSet(all, group, at);
+            const auto listed = static_cast<uint32_t>(f->entries.size());
+            f->entries.push_back(all[nearest]);
+            if (group.size() == 1) continue;
+            std::vector<TElementEntry> others;
+            for (std::size_t i : group)
+                if (i != nearest) others.push_back(all[i]);
+            f->otherSets.emplace_back(listed, std::move(others));
+        }
+    }
     const std::size_t n = f->entries.size();
     f->names.reserve(n);
     f->upperNames.reserve(n);

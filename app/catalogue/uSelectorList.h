@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "uVarDef.h"
@@ -34,6 +35,9 @@ struct TSelectorFile {
     std::vector<double> epochDays, inclinationValues;  // NaN when unreadable
     std::vector<uint32_t> byEpoch;       // entry indexes, oldest first, unreadable last
     std::vector<uint32_t> byInclination; // entry indexes, least inclined first, unreadable last
+    // The other sets of objects with several (a supplemental file), by the
+    // entry listed for the object, in entry order; most files have none.
+    std::vector<std::pair<uint32_t, std::vector<TElementEntry>>> otherSets;
     std::string problem;                 // why the file gave no sets ("" when it gave some)
     std::string warning;                 // what the reader skipped ("" when nothing)
 
@@ -44,11 +48,14 @@ struct TSelectorFile {
         return numberMode ? numbers[entry] : names[entry];
     }
     const std::string& text(uint32_t entry, TSelectorColumn column) const;
+    // The other sets of the entry's object (none for most).
+    const std::vector<TElementEntry>& others(uint32_t entry) const;
 };
 
 // Reads and sorts an element file (any format the element reader knows).
 // Several sets of one object (a supplemental file) give one entry: the set
-// whose epoch is nearest clock (UTC day number; NaN: the computer's clock).
+// whose epoch is nearest clock (UTC day number; NaN: the computer's clock);
+// the others are kept in otherSets, so that choosing the object takes all.
 std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path, double clock = std::nan(""));
 
 // One page: entries pageStart .. pageStart + 999 of the sort order.

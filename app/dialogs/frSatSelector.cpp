@@ -15,6 +15,7 @@
 #include "frCommon.h"
 #include "frPickFile.h"
 #include "uCatNumber.h"
+#include "uElementGroups.h"
 #include "uMagFile.h"
 
 namespace {
@@ -78,7 +79,13 @@ private:
 
 TfrSatSelectorWnd::TfrSatSelectorWnd(std::vector<TSatRec> list, const std::string& dataFolder,
                                      const std::string& elementFolder, QWidget* parent)
-    : QDialog(parent), Working(std::move(list)), ElementFolder(elementFolder) {
+    : QDialog(parent), ElementFolder(elementFolder) {
+    // A row an object: several sets of one (a supplemental file) share it.
+    for (const std::vector<std::size_t>& group : GroupRecordsByObject(list)) {
+        Working.push_back(list[group.front()]);
+        WorkingOthers.emplace_back();
+        for (std::size_t k = 1; k < group.size(); ++k) WorkingOthers.back().push_back(list[group[k]]);
+    }
     setObjectName("frSatSelector");
     setWindowTitle("Satellite Selector");
     setWindowIcon(QApplication::windowIcon());
@@ -225,7 +232,20 @@ void TfrSatSelectorWnd::bn_deleteClick() {
     const int row = ckboxSelSat->currentRow();
     if (ckboxSelSat->count() == 0 || row < 0 || static_cast<std::size_t>(row) >= Working.size()) return;
     Working.erase(Working.begin() + row);
+    WorkingOthers.erase(WorkingOthers.begin() + row);
     delete ckboxSelSat->takeItem(row);
+}
+
+std::vector<TSatRec> TfrSatSelectorWnd::list() const {
+    std::vector<TSatRec> all;
+    for (std::size_t row = 0; row < Working.size(); ++row) {
+        all.push_back(Working[row]);
+        for (TSatRec sat : WorkingOthers[row]) {
+            sat.selected = Working[row].selected;
+            all.push_back(sat);
+        }
+    }
+    return all;
 }
 
 void TfrSatSelectorWnd::done(int result) {
@@ -424,6 +444,13 @@ void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
         ShowMessageBox(this, "Unable to Load Satellite - its element set cannot be used");
         return;
     }
+    // All the sets of the object: the one nearest the clock lists it.
+    std::vector<TSatRec> others;
+    for (const TElementEntry& e : File->others(RowEntries[static_cast<std::size_t>(row)])) {
+        TSatRec other{};
+        if (SelectorRecord(other, e, MagLines)) others.push_back(other);
+    }
     Working.push_back(sat);
+    WorkingOthers.push_back(std::move(others));
     AddTickItem(ckboxSelSat, sat, NumberMode, true);
 }

@@ -37,7 +37,9 @@ public:
                       QWidget* parent = nullptr);
     ~TfrSatSelectorWnd() override;
 
-    const std::vector<TSatRec>& list() const { return Working; }
+    // The list: each row's set followed by the other sets of its object, all
+    // with the row's tick.
+    std::vector<TSatRec> list() const;
     // The page worker runs.
     bool busy() const { return Busy; }
     // Opens an element file as the file button does once its dialog is answered.
@@ -74,7 +76,8 @@ private:
                 *bn_file = nullptr, *bn_close = nullptr;
     QLineEdit* txt_search = nullptr;
 
-    std::vector<TSatRec> Working;
+    std::vector<TSatRec> Working;                   // one set a row
+    std::vector<std::vector<TSatRec>> WorkingOthers;  // the other sets of each row's object
     std::string ElementFolder;
     std::vector<std::string> MagLines;
     std::shared_ptr<const TSelectorFile> File;

@@ -354,11 +354,22 @@ void TfrMainWnd::BuildActiveList() {
     Ui.cb_sat2->clear();
     std::size_t count = 0;
     const bool numbers = Ui.menu_displaynumber->isChecked();
-    // Box positions are ActiveIndex positions, which hold byte-sized list indexes.
-    for (std::size_t i = 0; i < Session.MainSats.size() && i <= 255 && count < kMaxActiveSats; ++i) {
-        const TSatRec& sat = Session.MainSats[i];
-        if (!sat.selected) continue;
-        Session.ActiveIndex[count++] = static_cast<uint8_t>(i);
+    // Box positions are ActiveIndex positions, which hold byte-sized list
+    // indexes; an object of several sets has one box line, its set the one
+    // serving the clock.
+    std::vector<std::size_t> selected;
+    for (std::size_t i = 0; i < Session.MainSats.size() && i <= 255; ++i)
+        if (Session.MainSats[i].selected) selected.push_back(i);
+    ActiveSets.clear();
+    ActiveSetInUse.clear();
+    for (std::vector<TSetSpan>& spans : SetSpansByObject(Session.MainSats, selected)) {
+        if (count == kMaxActiveSats) break;
+        std::size_t use = 0;
+        while (use + 1 < spans.size() && !(Session.CurrentTime < spans[use].to)) ++use;
+        const TSatRec& sat = Session.MainSats[spans[use].set];
+        Session.ActiveIndex[count++] = static_cast<uint8_t>(spans[use].set);
+        ActiveSets.push_back(std::move(spans));
+        ActiveSetInUse.push_back(use);
         const QString label = WidgetText(numbers ? sat.catNo.view() : sat.name.view());
         Ui.cb_sat1->addItem(label);
         Ui.cb_sat2->addItem(label);

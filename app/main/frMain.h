@@ -24,6 +24,7 @@
 #include "frMainUi.h"
 #include "uClock.h"
 #include "uDisplaySettings.h"
+#include "uElementGroups.h"
 #include "uFileIO.h"
 #include "uGraphicCalc.h"
 #include "uNetFiles.h"
@@ -143,6 +144,9 @@ private:
     void EnterView(int mode);
     void DrawFrame();
     void ComputeStates();
+    // Each tracked object of several sets takes the one nearest the clock
+    // once the clock leaves the span of the one it has.
+    void FollowElementSets();
     void RebuildFrameSatellites();
     void ViewResized();
     void SetFieldLabel(const std::string& text);
@@ -281,6 +285,10 @@ private:
     TDesktopNotifier* Notifier = nullptr;  // children of this window
     TAlertCentre* Alerts = nullptr;
     unsigned MainGeneration = 0;  // counts replacements of MainSats
+    // The sets of each tracked object (one for most) and the one in use.
+    std::vector<std::vector<TSetSpan>> ActiveSets;
+    std::vector<std::size_t> ActiveSetInUse;
+    bool SetSwitched = false;  // the first satellite took another set: its pass is searched again
 
     // Last, so it is destroyed first: the jobs end while the rest still exists.
     TWorkers Workers;

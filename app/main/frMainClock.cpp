@@ -6,6 +6,7 @@
 #include <QLabel>
 
 #include <cmath>
+#include <utility>
 
 #include "Zenora.h"
 #include "frCommon.h"
@@ -78,7 +79,7 @@ void TfrMainWnd::Tick() {
     if (!Session.TickReady || !Loaded) return;
     TickCompute();
     ShowClock();
-    if (Session.CurrentTime > Session.NextSet) UpdateNextPass();
+    if (Session.CurrentTime > Session.NextSet || std::exchange(SetSwitched, false)) UpdateNextPass();
     if (Alerts) Alerts->Check();
     FollowPasses();
 }

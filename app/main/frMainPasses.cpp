@@ -52,8 +52,11 @@ void TfrMainWnd::FollowPasses() {
 void TfrMainWnd::GoToPass(std::size_t mainIndex, double aos) {
     if (!Loaded) return;
     // The pass's satellite becomes the first one, so the readouts follow it.
-    for (std::size_t k = 0; k < Session.SatStates.size(); ++k) {
-        if (Session.ActiveIndex[k] != mainIndex) continue;
+    // Any set of a tracked object stands for it.
+    for (std::size_t k = 0; k < Session.SatStates.size() && k < ActiveSets.size(); ++k) {
+        if (std::none_of(ActiveSets[k].begin(), ActiveSets[k].end(),
+                         [mainIndex](const TSetSpan& s) { return s.set == mainIndex; }))
+            continue;
         if (static_cast<int>(k) != Ui.cb_sat1->currentIndex()) {
             Ui.cb_sat1->setCurrentIndex(static_cast<int>(k));
             cb_sat1Change(static_cast<int>(k));

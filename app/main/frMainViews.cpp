@@ -178,7 +178,31 @@ void TfrMainWnd::RebuildFrameSatellites() {
 }
 
 // Observer vector and hour angle, the bodies of the view, the satellites.
+void TfrMainWnd::FollowElementSets() {
+    const double t = Session.CurrentTime;
+    for (std::size_t k = 0; k < ActiveSets.size() && k < Frame.sats.size(); ++k) {
+        const std::vector<TSetSpan>& spans = ActiveSets[k];
+        std::size_t use = ActiveSetInUse[k];
+        if (spans.size() < 2 || (spans[use].from <= t && t < spans[use].to)) continue;
+        use = 0;
+        while (use + 1 < spans.size() && !(t < spans[use].to)) ++use;
+        ActiveSetInUse[k] = use;
+        const std::size_t set = spans[use].set;
+        if (set >= Session.MainSats.size()) continue;  // a list replaced without new boxes
+        Session.ActiveIndex[k] = static_cast<uint8_t>(set);
+        Frame.sats[k].rec = Session.MainSats[set];
+        if (k != Session.Sat1State) continue;
+        // The first satellite's pass and track are its new set's.
+        Session.Sat1Main = static_cast<uint8_t>(set);
+        Session.TrackStart = Session.TrackAnchor = t;
+        View.TrackStart = View.TrackAnchor = t;
+        Session.NextRise = Session.NextSet = t;
+        SetSwitched = true;
+    }
+}
+
 void TfrMainWnd::ComputeStates() {
+    FollowElementSets();
     Frame.observer = Session.Observer;
     Frame.options = Session.Options;
     Frame.menu = ViewMenuNow();

@@ -86,6 +86,7 @@ TAlertPass AlertPassOf(const TLinePass& p, const TSatRec& sat) {
     a.aosElevation = p.aosElevation, a.losElevation = p.losElevation;
     a.magnitude = p.magnitude;
     a.haveMagnitude = !p.shadowed;
+    a.estimated = !SatMagnitudeKnown(sat);
     a.aosMinute = MinuteOf(p.aos);
     return a;
 }
@@ -201,7 +202,7 @@ std::string PassSummary(const TAlertPass& pass) {
         std::string mag = FormatFloat("0.0", std::fabs(pass.magnitude));
         // A true minus sign, as a calendar or a notification shows it.
         const bool negative = pass.magnitude < 0.0 && mag != "0.0";
-        s += " mag " + std::string(negative ? "\xE2\x88\x92" : "") + mag;
+        s += " mag " + std::string(negative ? "\xE2\x88\x92" : "") + mag + (pass.estimated ? " est" : "");
     }
     return s;
 }

@@ -26,6 +26,7 @@ struct TAlertPass {
     double aosElevation = 0, losElevation = 0;                               // degrees
     double magnitude = 0;
     bool haveMagnitude = false;  // false: in the Earth's shadow at its highest
+    bool estimated = false;      // no standard magnitude known: the magnitude is a guess
     long long aosMinute = 0;     // AOS in whole minutes since the day-number epoch
 };
 
@@ -86,7 +87,8 @@ TAlertPass AlertPassOf(const TLinePass& pass, const TSatRec& satellite);
 TAlertKey KeyOf(const TAlertPlan& plan, const TAlertItem& item);
 // "25544 2018-01-22 23:15" (UTC): the pass an item belongs to.
 std::string PassKeyText(const TAlertPass& pass);
-// "ISS (ZARYA) 67° mag -3.1" in UTF-8 ("ISS (ZARYA) 67°" in the shadow).
+// "ISS (ZARYA) 67° mag -3.1" in UTF-8 ("ISS (ZARYA) 67°" in the shadow,
+// "... mag 2.4 est" for a magnitude with no standard magnitude known).
 std::string PassSummary(const TAlertPass& pass);
 // "in 10 min", "AOS", "LOS", "program 5 min before AOS" and the like.
 std::string AlertItemText(const TAlertItem& item);

@@ -6,6 +6,7 @@
 #include "uAlerts.h"
 #include "uCatNumber.h"
 #include "uFormat.h"
+#include "uMagFile.h"
 #include "uText.h"
 #include "uUnits.h"
 
@@ -31,6 +32,10 @@ std::string Moment(const char* what, double t, double az, double el) {
 std::string Magnitude(double m) {
     const std::string text = FormatFloat("0.0", std::fabs(m));
     return (m < 0.0 && text != "0.0" ? "\xE2\x88\x92" : "") + text;
+}
+// As the text reports mark a magnitude worked out from no standard magnitude.
+std::string Estimated(bool estimated) {
+    return estimated ? " est (estimated: no standard magnitude is known)" : "";
 }
 }  // namespace
 
@@ -121,7 +126,7 @@ std::vector<TIcsEvent> LinePassEvents(const TPredictionResult& result, const std
                         Moment("Max", p.middle, p.maxAzimuth, p.maxElevation) + "\n" +
                         Moment("LOS", p.los, p.losAzimuth, p.losElevation) + "\n" +
                         (p.shadowed ? std::string("In the Earth's shadow at its highest")
-                                    : "Magnitude " + Magnitude(p.magnitude)) +
+                                    : "Magnitude " + Magnitude(p.magnitude) + Estimated(a.estimated)) +
                         "\nCatalogue number " + a.number;
         events.push_back(std::move(e));
     }
@@ -159,7 +164,9 @@ std::vector<TIcsEvent> TransitEvents(const TTransitResult& result, const std::ve
         e.summary = Name(sat) + " near " + targetText + " " + FormatFloat("0.0", t.row.separation) + "\xE2\x80\xB2";
         e.description = Moment("Closest", t.row.t, t.row.azimuth, t.row.elevation) + "\nSeparation " +
                         FormatFloat("0.0", t.row.separation) + " arc minutes from " + targetText +
-                        (t.row.sunlit ? "\nSunlit, magnitude " + Magnitude(t.row.magnitude) : std::string()) +
+                        (t.row.sunlit ? "\nSunlit, magnitude " + Magnitude(t.row.magnitude) +
+                                            Estimated(!SatMagnitudeKnown(sat))
+                                      : std::string()) +
                         "\nCatalogue number " + std::string(TrimText(sat.catNo.view()));
         events.push_back(std::move(e));
     }

@@ -10,6 +10,7 @@
 #include "uFormat.h"
 #include "uGraphicTools.h"
 #include "uLabels.h"
+#include "uMagFile.h"
 #include "uTracking.h"
 
 namespace {
@@ -180,11 +181,12 @@ void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& fram
     }
 }
 
-// One satellite marker with its label; magnitude after the label on request.
+// One satellite marker with its label; magnitude after the label on request,
+// marked "est" as the reports do when no standard magnitude is known.
 void DrawSatellite(QPainter& painter, const QPoint& p, bool sunlit, const QString& label, bool showMag,
-                   double magnitude, TLabelPlacer& labels, double priority) {
+                   double magnitude, bool estimated, TLabelPlacer& labels, double priority) {
     QString text = label;
-    if (showMag) text += Latin1(FormatArgs("(%0:4.2f)", {magnitude}));
+    if (showMag) text += Latin1(FormatArgs(estimated ? "(%0:4.2f est)" : "(%0:4.2f)", {magnitude}));
     DrawSatMarker(painter, p, kSatRadius, sunlit, QString(), QPoint(), kAqua);
     if (!text.isEmpty()) labels.Add({text, p, kSatRadius, QPoint(6, -6), kAqua, priority});
 }
@@ -204,7 +206,7 @@ void DrawActiveSatellites(QPainter& painter, const TViewState& vs, const TFrameS
         const bool sunlit = s.state.sunlit != 0;
         const double mag = frame.menu.showMagnitude ? SatMagnitude(frame, s.state, sunlit, s.rec.stdMag) : 0.0;
         DrawSatellite(painter, p, sunlit, frame.menu.showLabel ? Latin1(s.label) : QString(),
-                      frame.menu.showMagnitude, mag, labels, SatLabelPriority(frame, i));
+                      frame.menu.showMagnitude, mag, !SatMagnitudeKnown(s.rec), labels, SatLabelPriority(frame, i));
     }
 }
 
@@ -225,7 +227,7 @@ void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& fra
         QString label;
         if (frame.menu.showLabel) label = Latin1(frame.menu.displayNumber ? rec.catNo.view() : rec.name.view());
         // The brighter first; all below the tracked satellites and the bodies.
-        DrawSatellite(painter, p, sunlit, label, frame.menu.showMagnitude, mag, labels,
+        DrawSatellite(painter, p, sunlit, label, frame.menu.showMagnitude, mag, !SatMagnitudeKnown(rec), labels,
                       1.0 - std::clamp(rec.stdMag, -30.0, 30.0) / 100.0);
     }
 }

@@ -745,3 +745,38 @@ TEST_F(TWebTest, AnUnreadableSettingsFileIsToldAndKeptAndAPasswordKeepsItsBlanks
 }
 
 }  // namespace
+
+// An object of several sets (a supplemental file) is one row of the file and
+// of the list, and choosing it takes every set, so the main window can use
+// each at its time; removing the row removes them all.
+TEST_F(TSelectorTest, ChoosingAnObjectOfSeveralSetsTakesThemAll) {
+    TTestSat early = Sat("SUPPLEMENTED", "90001"), later = early, other = Sat("OTHER", "90002");
+    early.epochDay = 18.0;
+    later.epochDay = 25.0;
+    later.meanAnomaly = 100.0;
+    TfrSatSelectorWnd w({}, folder.path, folder.path);
+    w.show();
+    Open(w, ElementFile("sup.tle", {early, other, later}));
+    EXPECT_EQ(Rows(&w), 2) << "one row per object";
+    DoubleClick(&w, "SUPPLEMENTED");
+    const std::vector<TSatRec> chosen = w.list();
+    ASSERT_EQ(chosen.size(), 2u);
+    EXPECT_EQ(chosen[0].catNo.str(), "90001");
+    EXPECT_EQ(chosen[1].catNo.str(), "90001");
+    EXPECT_NE(chosen[0].epoch, chosen[1].epoch);
+    EXPECT_EQ(Child<QListWidget>(&w, "ckboxSelSat")->count(), 1);
+
+    TfrSatSelectorWnd again(chosen, folder.path, folder.path);
+    again.show();
+    QListWidget* ticks = Child<QListWidget>(&again, "ckboxSelSat");
+    ASSERT_EQ(ticks->count(), 1) << "a list of two sets of one object shows one row";
+    ticks->item(0)->setCheckState(Qt::Unchecked);
+    Click(&again, "bn_close");
+    ASSERT_EQ(again.list().size(), 2u);
+    for (const TSatRec& s : again.list()) EXPECT_EQ(s.selected, 0) << "the row's tick is every set's";
+    TfrSatSelectorWnd third(chosen, folder.path, folder.path);
+    third.show();
+    Child<QListWidget>(&third, "ckboxSelSat")->setCurrentRow(0);
+    Click(&third, "bn_delete");
+    EXPECT_TRUE(third.list().empty());
+}

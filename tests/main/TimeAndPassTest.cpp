@@ -162,6 +162,42 @@ TEST_F(TWindowTest, KeysRunStopAndPaceTheClockAndCtrlQQuits) {
     EXPECT_TRUE(w.findChildren<QInputDialog*>().isEmpty()) << "not the magnitude dialog";
 }
 
+// An object of two sets (a supplemental file) is one line of the boxes and
+// tracked with the set nearest the clock: a clock past the midpoint between
+// the epochs (Jan 22 00:00) takes the later set, and the next pass with it.
+TEST_F(TTimeTest, TrackingTakesTheSetNearestTheClock) {
+    Observer(DefaultObserver());
+    TTestSat late;
+    late.epochDay = 24.0;
+    late.meanAnomaly = 100.0;
+    TTestSat other;
+    other.catNo = "90002";
+    other.name = "OTHER";
+    TTestSat early;
+    early.epochDay = 20.0;
+    folder.Satellites({late.Record(), other.Record(), early.Record()});
+    TfrMainWnd& w = Start(Day2018(21, 3));
+    ASSERT_TRUE(PassShown());
+    const TSession& s = w.session();
+    EXPECT_EQ(Ui().cb_sat1->count(), 2) << "one line per object";
+    EXPECT_EQ(s.Sat1Main, 2) << "the day-20 set serves Jan 21";
+    const double earlyPass = s.NextRise;
+
+    QDateEdit* date = Ui().dt_main_date;
+    date->setFocus();
+    date->setSelectedSection(QDateTimeEdit::DaySection);
+    QTest::keyClicks(date, "23");
+    QTest::keyClick(date, Qt::Key_Enter);
+    ASSERT_NEAR(s.CurrentTime, Day2018(23, 3), 1e-9);
+    EXPECT_EQ(s.Sat1Main, 0) << "the day-24 set serves Jan 23";
+    EXPECT_EQ(s.ActiveIndex[0], 0);
+    EXPECT_EQ(s.ActiveIndex[1], 1);
+    EXPECT_EQ(Ui().cb_sat1->count(), 2);
+    ASSERT_TRUE(PassShown());
+    EXPECT_GE(s.NextSet, s.CurrentTime) << "the pass searched again from the new clock";
+    EXPECT_NE(s.NextRise, earlyPass);
+}
+
 TEST_F(TWindowTest, DigitsTypedIntoThePickersAndEnterSetTheClock) {
     folder.Satellites({TTestSat{}.Record()});
     TObserver observer = DefaultObserver();  // UTC: pickers and clock read alike

@@ -9,6 +9,7 @@
 #include "common/RunProgram.h"
 #include "predict/PredictTestUtil.h"
 #include "uIcs.h"
+#include "uMagFile.h"
 
 namespace {
 const std::string kPredict = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
@@ -82,6 +83,34 @@ TEST(Ics, PassEventsFromRecords) {
     EXPECT_TRUE(has("DTEND:" + FormatDateTime("yyyymmdd'T'HHnnss'Z'", p.los)));
     const std::size_t events = std::count(lines.begin(), lines.end(), "BEGIN:VEVENT");
     EXPECT_EQ(events, result.linePasses.size());
+}
+
+// A magnitude with no standard magnitude behind it is marked as the text
+// reports mark it, in the summary and the description; a known one is not.
+TEST(Ics, EstimatedMagnitudesMarked) {
+    std::vector<TSatRec> sats = LoadTestSats();
+    const TPredictionInputs in =
+        TestInputs(EncodeDayNumber(2018, 1, 21, 0, 0, 0), EncodeDayNumber(2018, 1, 23, 0, 0, 0), true, false);
+    const TPredictionResult result = RunLineSearch(in, sats, TestObserver(), 1);
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        sats[i].stdMag = 4.0;
+        SetSatMagSource(sats[i], i % 2 ? TMagSource::kUnknown : TMagSource::kObserved);
+    }
+    int estimated = 0, known = 0;
+    const std::vector<TIcsEvent> events = LinePassEvents(result, sats);
+    ASSERT_EQ(events.size(), result.linePasses.size());
+    for (std::size_t k = 0; k < events.size(); ++k) {
+        const TLinePass& p = result.linePasses[k];
+        if (p.shadowed) continue;
+        const bool guess = p.satellite % 2 != 0;
+        const bool summaryMarked = events[k].summary.size() > 4 &&
+                                   events[k].summary.compare(events[k].summary.size() - 4, 4, " est") == 0;
+        EXPECT_EQ(summaryMarked, guess) << events[k].summary;
+        EXPECT_EQ(events[k].description.find(" est (estimated") != std::string::npos, guess) << events[k].description;
+        (guess ? estimated : known)++;
+    }
+    EXPECT_GT(estimated, 0);
+    EXPECT_GT(known, 0);
 }
 
 // A known week exported twice, as a calendar and as records.
