@@ -24,8 +24,9 @@
 namespace {
 
 constexpr int kPollMs = 100;
-constexpr int kGiveUpPolls = 600;  // one minute
+constexpr int kGiveUpPolls = 600;  // one minute without a step forward
 constexpr int kAlertsStep = 10;    // after the prediction, radar and analysis windows
+constexpr int kAlertsDone = 12;
 
 struct TShot {
     int mode;
@@ -61,6 +62,18 @@ struct TState {
     QDialog* dialog = nullptr;
     int step = 0;  // after the dialogs: the prediction and radar windows, then the analysis window
     int displayStep = 0;  // the polar plot and night palette pictures
+    // Where the run stood at the last poll: polls count only while it stands still.
+    std::size_t lastNext = ~std::size_t{0};
+    int lastStep = -1, lastDisplayStep = -1;
+    const QDialog* lastDialog = nullptr;
+    bool Moved() {
+        const bool moved = next != lastNext || step != lastStep || displayStep != lastDisplayStep || dialog != lastDialog;
+        lastNext = next;
+        lastStep = step;
+        lastDisplayStep = displayStep;
+        lastDialog = dialog;
+        return moved;
+    }
 };
 
 bool Save(QWidget& widget, const std::string& path) {
@@ -135,7 +148,8 @@ bool AnalysisShot(TfrMainWnd& window, const std::string& folder, TState& state) 
 // window's clock (the bundled sets are old). True when done.
 bool AlertsShot(TfrMainWnd& window, const std::string& folder, TState& state) {
     TAlertCentre* alerts = window.alerts();
-    if (!alerts) return true;
+    // Taken once: the window closed is gone, and waiting for it again never ends.
+    if (!alerts || state.step >= kAlertsDone) return true;
     if (state.step == kAlertsStep) {
         const TSession& session = window.session();
         alerts->SetClock([&session] { return session.CurrentTime; });
@@ -149,6 +163,7 @@ bool AlertsShot(TfrMainWnd& window, const std::string& folder, TState& state) {
     wnd->resize(1000, 720);
     Save(*wnd, folder + "/orbisk-alerts.png");
     wnd->close();
+    state.step = kAlertsDone;
     return true;
 }
 
@@ -204,10 +219,17 @@ void SaveScreenshots(TfrMainWnd& window, const std::string& folder) {
     auto* timer = new QTimer(&window);
     auto state = std::make_shared<TState>();
     QObject::connect(timer, &QTimer::timeout, &window, [&window, folder, timer, state] {
+        if (state->Moved()) state->polls = 0;
         if (++state->polls > kGiveUpPolls) {
-            std::fprintf(stderr, "orbisk: the window did not settle; no more pictures\n");
+            std::fprintf(stderr, "orbisk: the window did not settle (%s); no more pictures\n",
+                         !window.loaded()            ? "not loaded"
+                         : !window.idle()            ? "a background job still runs"
+                         : window.busy()             ? "a view switch still runs"
+                         : window.framesDrawn() == 0 ? "no frame drawn"
+                                                     : "a window waited for is still busy");
             timer->stop();
             window.close();
+            QCoreApplication::exit(1);  // the run failed: the script says so
             return;
         }
         if (!window.loaded() || !window.idle() || window.busy() || window.framesDrawn() == 0) return;
