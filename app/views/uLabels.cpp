@@ -54,6 +54,9 @@ private:
 };
 }  // namespace
 
+// Skips nothing: the blocks are numbered past the labels and must count too.
+constexpr std::size_t kNoLabel = static_cast<std::size_t>(-1);
+
 std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metrics) const {
     std::vector<std::size_t> order(Labels.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
@@ -82,7 +85,7 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
         for (int pass = 0; pass < 2 && !done; ++pass)
             for (const QPoint& p : tries) {
                 const QRect r(p.x(), p.y(), w, h);
-                if (!Bounds.contains(r) || taken.Meets(r, Labels.size()) || (pass == 0 && marks.Meets(r, i)))
+                if (!Bounds.contains(r) || taken.Meets(r, kNoLabel) || (pass == 0 && marks.Meets(r, i)))
                     continue;
                 taken.Insert(r, i);
                 placed.push_back({r, i});

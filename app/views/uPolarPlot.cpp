@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "uFormat.h"
 #include "uGraphicTools.h"
@@ -60,8 +61,10 @@ TPolarColours PolarColours(bool night) {
             QColor(255, 210, 70), QColor(255, 255, 255), QColor(255, 255, 0), QColor(150, 150, 150)};
 }
 
-void DrawSkyGrid(QPainter& painter, const std::function<bool(double az, double el, QPointF& p)>& place,
-                 const QColor& grid, const QColor& text, bool letters) {
+std::vector<QRect> DrawSkyGrid(QPainter& painter, const std::function<bool(double az, double el, QPointF& p)>& place,
+                               const QColor& grid, const QColor& text, bool letters,
+                               const std::vector<QRectF>& avoid) {
+    std::vector<QRect> drawn;
     painter.save();
     painter.setBrush(Qt::NoBrush);
     QPen pen(grid);
@@ -90,13 +93,12 @@ void DrawSkyGrid(QPainter& painter, const std::function<bool(double az, double e
     }
     painter.setPen(text);
     const QFontMetrics fm = painter.fontMetrics();
-    // Ring numbers just clockwise of north, out of the track's usual way.
-    for (int el = kPolarRingStep; el < 90; el += kPolarRingStep) {
-        QPointF p;
-        if (!place(8.0 * kDegToRad, el * kDegToRad, p)) continue;
-        TextOut(painter, static_cast<int>(p.x()) + 2, static_cast<int>(p.y()) - fm.height() / 2,
-                QString::number(el) + QChar(0x00B0));
-    }
+    const auto box = [&](int x, int y, const QString& s) {
+        return QRect(x, y, fm.horizontalAdvance(s) + 1, fm.height() + 1);
+    };
+    const auto clear = [&](const QRect& r) {
+        return std::none_of(avoid.begin(), avoid.end(), [&](const QRectF& a) { return a.intersects(QRectF(r)); });
+    };
     if (letters) {
         const char* names[] = {"N", "E", "S", "W"};
         for (int i = 0; i < 4; ++i) {
@@ -109,11 +111,32 @@ void DrawSkyGrid(QPainter& painter, const std::function<bool(double az, double e
             const QString letter = QString::fromLatin1(names[i]);
             const double reach = fm.height() * 0.8;
             const QPointF c = rim + d / len * reach;
-            TextOut(painter, static_cast<int>(c.x() - fm.horizontalAdvance(letter) / 2.0),
-                    static_cast<int>(c.y() - fm.height() / 2.0), letter);
+            const int x = static_cast<int>(c.x() - fm.horizontalAdvance(letter) / 2.0);
+            const int y = static_cast<int>(c.y() - fm.height() / 2.0);
+            TextOut(painter, x, y, letter);
+            drawn.push_back(box(x, y, letter));
         }
     }
+    // Ring numbers just clockwise of north, out of the track's usual way;
+    // elsewhere round the ring when the satellite or a mark is there.
+    for (int el = kPolarRingStep; el < 90; el += kPolarRingStep) {
+        const QString label = QString::number(el) + QChar(0x00B0);
+        std::optional<QRect> first;
+        for (double az : {8.0, 98.0, 188.0, 278.0, 53.0, 143.0, 233.0, 323.0}) {
+            QPointF p;
+            if (!place(az * kDegToRad, el * kDegToRad, p)) continue;
+            const QRect r = box(static_cast<int>(p.x()) + 2, static_cast<int>(p.y()) - fm.height() / 2, label);
+            if (!first) first = r;
+            if (!clear(r)) continue;
+            first = r;
+            break;
+        }
+        if (!first) continue;
+        TextOut(painter, first->x(), first->y(), label);
+        drawn.push_back(*first);
+    }
     painter.restore();
+    return drawn;
 }
 
 TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
@@ -134,6 +157,36 @@ TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
     const double radius = std::max(10.0, std::min((w - 2 * side) / 2, (h - top - bottom - 2 * side) / 2));
     const QPointF centre(w / 2, top + side + radius);
     drawn.disc = QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius);
+    const auto pixel = [&](const TPolarPoint& p) { return PolarPixel(centre, radius, p.azimuth, p.elevation); };
+
+    // Marks at whole minutes (a multiple of the step), by the track's
+    // nearest point before them, moved on to the minute. Worked out first:
+    // the ring numbers keep off them and off the satellite.
+    std::vector<double> markTimes;
+    std::vector<QRectF> avoid;
+    const auto keepOff = [&](const QPointF& p, double r) { avoid.emplace_back(p.x() - r, p.y() - r, 2 * r, 2 * r); };
+    if (scene.track.size() >= 2) {
+        const TPolarPoint& aos = scene.track.front();
+        const TPolarPoint& los = scene.track.back();
+        const int step = PolarMarkMinutes((los.t - aos.t) * kMinutesPerDay);
+        const double first = std::ceil(aos.t * kMinutesPerDay / step) * step / kMinutesPerDay;
+        std::size_t k = 0;
+        for (double t = first; t <= los.t && drawn.marks.size() < 64; t += step / kMinutesPerDay) {
+            while (k + 1 < scene.track.size() && scene.track[k + 1].t <= t) ++k;
+            const TPolarPoint& a = scene.track[k];
+            const TPolarPoint& b = scene.track[std::min(k + 1, scene.track.size() - 1)];
+            const double f = b.t > a.t ? std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0) : 0.0;
+            const QPointF pa = pixel(a), pb = pixel(b);
+            drawn.marks.push_back(pa + (pb - pa) * f);
+            markTimes.push_back(t);
+            keepOff(drawn.marks.back(), 4.0);
+        }
+    }
+    if (scene.haveNow) {
+        drawn.now = PolarPixel(centre, radius, scene.now.azimuth, scene.now.elevation);
+        keepOff(drawn.now, 7.0);
+    }
+
     painter.setPen(colours.grid);
     painter.setBrush(colours.disc);
     painter.drawEllipse(drawn.disc);
@@ -141,7 +194,7 @@ TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
         p = PolarPixel(centre, radius, az, el);
         return true;
     };
-    DrawSkyGrid(painter, place, colours.grid, colours.text, true);
+    drawn.gridLabels = DrawSkyGrid(painter, place, colours.grid, colours.text, true, avoid);
 
     painter.setPen(colours.text);
     TextOut(painter, 4, 2, Text(scene.title));
@@ -149,12 +202,14 @@ TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
 
     const QRect bounds(0, 0, static_cast<int>(w), static_cast<int>(h));
     TLabelPlacer labels(bounds);
+    // The time labels keep off the compass letters and ring numbers.
+    for (const QRect& r : drawn.gridLabels) labels.Block(r);
     if (scene.track.size() >= 2) {
         const TPolarPoint& aos = scene.track.front();
         const TPolarPoint& los = scene.track.back();
         QPainterPath path;
         for (std::size_t i = 0; i < scene.track.size(); ++i) {
-            const QPointF p = PolarPixel(centre, radius, scene.track[i].azimuth, scene.track[i].elevation);
+            const QPointF p = pixel(scene.track[i]);
             if (i == 0) path.moveTo(p);
             else path.lineTo(p);
         }
@@ -164,30 +219,17 @@ TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(path);
 
-        // Marks at whole minutes (a multiple of the step), by the track's
-        // nearest point before them, moved on to the minute.
-        const int step = PolarMarkMinutes((los.t - aos.t) * kMinutesPerDay);
-        const double first = std::ceil(aos.t * kMinutesPerDay / step) * step / kMinutesPerDay;
-        std::size_t k = 0;
         painter.setPen(colours.mark);
         painter.setBrush(colours.mark);
-        for (double t = first; t <= los.t && drawn.marks.size() < 64; t += step / kMinutesPerDay) {
-            while (k + 1 < scene.track.size() && scene.track[k + 1].t <= t) ++k;
-            const TPolarPoint& a = scene.track[k];
-            const TPolarPoint& b = scene.track[std::min(k + 1, scene.track.size() - 1)];
-            const double f = b.t > a.t ? std::clamp((t - a.t) / (b.t - a.t), 0.0, 1.0) : 0.0;
-            const QPointF pa = PolarPixel(centre, radius, a.azimuth, a.elevation);
-            const QPointF pb = PolarPixel(centre, radius, b.azimuth, b.elevation);
-            const QPointF p = pa + (pb - pa) * f;
+        for (std::size_t i = 0; i < drawn.marks.size(); ++i) {
+            const QPointF& p = drawn.marks[i];
             painter.drawEllipse(p, 2.5, 2.5);
-            drawn.marks.push_back(p);
-            labels.Add({Text(FormatDateTime("HH:nn", t + scene.displayOffset + 0.5 / kSecondsPerDay)),
+            labels.Add({Text(FormatDateTime("HH:nn", markTimes[i] + scene.displayOffset + 0.5 / kSecondsPerDay)),
                         p.toPoint(), 3, QPoint(6, -static_cast<int>(line) / 2), colours.text,
-                        1.0 - drawn.marks.size() * 1e-3});
+                        1.0 - (i + 1) * 1e-3});
         }
         // AOS and LOS come first.
-        const QPointF pa = PolarPixel(centre, radius, aos.azimuth, aos.elevation);
-        const QPointF pl = PolarPixel(centre, radius, los.azimuth, los.elevation);
+        const QPointF pa = pixel(aos), pl = pixel(los);
         labels.Add({"AOS", pa.toPoint(), 3, QPoint(6, 2), colours.track, 3.0});
         labels.Add({"LOS", pl.toPoint(), 3, QPoint(6, 2), colours.track, 3.0});
         painter.setPen(colours.text);
@@ -196,12 +238,12 @@ TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
         TextOut(painter, 4, static_cast<int>(h - line - 2), Text(span));
     }
     if (scene.haveNow) {
-        const QPointF p = PolarPixel(centre, radius, scene.now.azimuth, scene.now.elevation);
         painter.setPen(colours.background);
         painter.setBrush(scene.sunlit ? colours.now : colours.nowShadow);
-        painter.drawEllipse(p, 5.0, 5.0);
+        painter.drawEllipse(drawn.now, 5.0, 5.0);
         drawn.nowShown = true;
-        drawn.now = p;
+        // No label covers the satellite.
+        labels.Block(QRectF(drawn.now.x() - 6, drawn.now.y() - 6, 12, 12).toAlignedRect());
     }
     drawn.labels = labels.Draw(painter);
     return drawn;

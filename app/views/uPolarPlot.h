@@ -49,8 +49,12 @@ TPolarColours PolarColours(bool night);
 // The rings and ticks through place (false: that point is off the chart):
 // rings at 0, 30 and 60 degrees with their numbers, a tick every 30 degrees
 // of azimuth reaching in from the horizon, N, E, S and W when letters.
-void DrawSkyGrid(QPainter& painter, const std::function<bool(double az, double el, QPointF& p)>& place,
-                 const QColor& grid, const QColor& text, bool letters);
+// A ring's number goes at the first of a few azimuths where it meets none
+// of avoid (the satellite, its marks). The boxes of the texts drawn are
+// returned, so later labels can keep off them.
+std::vector<QRect> DrawSkyGrid(QPainter& painter, const std::function<bool(double az, double el, QPointF& p)>& place,
+                               const QColor& grid, const QColor& text, bool letters,
+                               const std::vector<QRectF>& avoid = {});
 
 struct TPolarScene {
     std::string title;                // the satellite
@@ -67,6 +71,7 @@ struct TPolarDrawn {
     QRectF disc;                      // the horizon circle's box
     std::vector<QPointF> marks;       // time marks along the track
     std::vector<QRect> labels;        // the time labels drawn (none overlap)
+    std::vector<QRect> gridLabels;    // ring numbers and compass letters
     bool nowShown = false;
     QPointF now;
 };

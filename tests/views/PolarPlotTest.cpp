@@ -105,6 +105,35 @@ TEST(PolarPlot, TimeMarksEachMinuteLabelsApartAndTheSatelliteWhereItIs) {
         }
 }
 
+TEST(PolarPlot, TimeLabelsKeepOffTheCompassAndRingNumbersOffTheSatellite) {
+    // A pass setting due east, and the satellite where the 60° number
+    // usually sits (just clockwise of north): both used to be covered.
+    const double aos = EncodeDayNumber(2018, 1, 22, 4, 3, 30);
+    for (const QSize size : {QSize(300, 340), QSize(180, 200), QSize(420, 300)}) {
+        SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));
+        TPolarScene scene;
+        for (int s = 0; s <= 480; s += 10) {
+            const double f = s / 480.0;
+            scene.track.push_back({aos + s / 86400.0, (350.0 + 100.0 * f) * kDeg, 70.0 * std::sin(kPi * f) * kDeg});
+        }
+        scene.haveNow = true;
+        scene.now = {aos + 120 / 86400.0, 10 * kDeg, 61 * kDeg};
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        const TPolarDrawn d = DrawPolarPlot(image, scene);
+        ASSERT_EQ(d.gridLabels.size(), 6u) << "four letters and two ring numbers";
+        const QRectF satellite(d.now.x() - 5, d.now.y() - 5, 10, 10);
+        for (const QRect& g : d.gridLabels) {
+            EXPECT_FALSE(QRectF(g).intersects(satellite)) << g.x() << "," << g.y();
+            for (const QRect& l : d.labels) EXPECT_FALSE(l.intersects(g)) << l.x() << "," << l.y();
+        }
+        // LOS is still named, beside its end of the track.
+        const QPointF los = PolarPixel(d.disc.center(), d.disc.width() / 2, scene.track.back().azimuth, 0.0);
+        EXPECT_TRUE(std::any_of(d.labels.begin(), d.labels.end(), [&](const QRect& r) {
+            return std::hypot(r.center().x() - los.x(), r.center().y() - los.y()) < 3.0 * r.height();
+        }));
+    }
+}
+
 TEST(Labels, CrowdedLabelsNeverOverlapAndTheFirstKeepsItsPlace) {
     const QFont font;
     const QFontMetrics fm(font);
@@ -114,14 +143,20 @@ TEST(Labels, CrowdedLabelsNeverOverlapAndTheFirstKeepsItsPlace) {
         placer.Add({QString("SAT %1").arg(i), QPoint(200 + (i % 8) * 4, 150 + (i / 8) * 3), 3, QPoint(6, 6),
                     Qt::white, i == 17 ? 5.0 : 1.0});
     for (int x = 0; x < 400; x += 20) placer.Add({"EDGE", QPoint(x, 298), 3, QPoint(6, 6), Qt::white, 0.5});
+    // A box drawn over the view (the sky's orientation box) takes no label.
+    const QRect box(0, 0, 120, 60);
+    placer.Block(box);
+    for (int i = 0; i < 6; ++i) placer.Add({"UNDER BOX", QPoint(20 + 15 * i, 20 + 5 * i), 3, QPoint(6, 6), Qt::white, 2.0});
     const auto placed = placer.Place(fm);
     std::vector<QRect> rects;
     for (const auto& p : placed) rects.push_back(p.rect);
     EXPECT_TRUE(NoneOverlap(rects));
+    for (const QRect& r : rects) EXPECT_FALSE(r.intersects(box)) << r.x() << "," << r.y();
     for (const QRect& r : rects) EXPECT_TRUE(QRect(0, 0, 400, 300).contains(r));
     ASSERT_FALSE(placed.empty());
-    EXPECT_EQ(placed.front().label, 17u) << "the most important first";
-    EXPECT_EQ(placed.front().rect.topLeft(), QPoint(200 + 1 * 4, 150 + 2 * 3) + QPoint(6, 6));
+    const auto first = std::find_if(placed.begin(), placed.end(), [](const auto& p) { return p.label == 17u; });
+    ASSERT_NE(first, placed.end()) << "the most important is placed";
+    EXPECT_EQ(first->rect.topLeft(), QPoint(200 + 1 * 4, 150 + 2 * 3) + QPoint(6, 6));
     EXPECT_LT(placed.size(), placer.labels().size()) << "a crowd cannot all be labelled";
     EXPECT_GE(placed.size(), 10u) << "the edge row finds room above its marks";
 }
