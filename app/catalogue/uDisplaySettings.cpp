@@ -1,5 +1,7 @@
 #include "uDisplaySettings.h"
 
+#include <cctype>
+
 #include "uText.h"
 
 namespace {
@@ -7,6 +9,12 @@ bool ReadFlag(std::string_view value, bool& out) {
     if (value == "1" || value == "true" || value == "yes") return out = true, true;
     if (value == "0" || value == "false" || value == "no") return out = false, true;
     return false;
+}
+bool Base64Text(std::string_view value) {
+    if (value.size() > kMaxLayoutText) return false;
+    for (char c : value)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '+' || c == '/' || c == '=')) return false;
+    return true;
 }
 }  // namespace
 
@@ -22,6 +30,19 @@ TDisplaySettings ReadDisplaySettings(std::string_view text, std::vector<std::str
         const std::size_t eq = line.find('=');
         const std::string_view name = TrimText(line.substr(0, eq));
         const std::string_view value = eq == std::string_view::npos ? std::string_view() : TrimText(line.substr(eq + 1));
+        std::string* layout = name == "window_geometry" ? &s.windowGeometry
+                              : name == "window_state"  ? &s.windowState
+                                                        : nullptr;
+        if (layout) {
+            if (Base64Text(value)) {
+                *layout = std::string(value);
+                continue;
+            }
+            if (notes)
+                notes->push_back(std::string(kDisplaySettingsFile) + " line " + std::to_string(number) +
+                                 ": the window layout is not base64 text, left out");
+            continue;
+        }
         bool* flag = name == "night_palette" ? &s.nightPalette : name == "polar_plot" ? &s.polarPlot : nullptr;
         if (flag && ReadFlag(value, *flag)) continue;
         if (notes)
@@ -33,6 +54,9 @@ TDisplaySettings ReadDisplaySettings(std::string_view text, std::vector<std::str
 }
 
 std::string DisplaySettingsText(const TDisplaySettings& s) {
-    return std::string("night_palette=") + (s.nightPalette ? "1" : "0") + "\npolar_plot=" + (s.polarPlot ? "1" : "0") +
-           "\n";
+    std::string text = std::string("night_palette=") + (s.nightPalette ? "1" : "0") + "\npolar_plot=" +
+                       (s.polarPlot ? "1" : "0") + "\n";
+    if (!s.windowGeometry.empty()) text += "window_geometry=" + s.windowGeometry + "\n";
+    if (!s.windowState.empty()) text += "window_state=" + s.windowState + "\n";
+    return text;
 }

@@ -457,6 +457,7 @@ void TfrMainWnd::FormClose() {
     if (Closing) return;
     Loaded = false;
     Closing = true;
+    KeepLayout();  // while shown: the docks' places are those the user sees
     hide();
     SetClockStep(kClockStop);
     // A running download stops at its next progress call; its result is dropped.
@@ -478,6 +479,9 @@ void TfrMainWnd::FormClose() {
     why.clear();
     if (CatalogueLoaded && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin", &MainSatGuard, &why))
         failed += why + "\n";
+    why.clear();
+    SaveDisplaySettings(&why);
+    if (!why.empty()) failed += why + "\n";
     std::error_code ec;
     std::filesystem::remove(Session.DataFolder + kKmlFile, ec);
     if (!failed.empty()) {

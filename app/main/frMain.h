@@ -79,6 +79,8 @@ public:
     QAction* polarAction() const { return menu_polar; }
     QAction* nightAction() const { return menu_night; }
     const TFrameState& frame() const { return Frame; }
+    // The window's place and size were those kept from the last run.
+    bool layoutRestored() const { return LayoutRestored; }
 
     // One tick of the clock, as the timer does it every second while the clock runs.
     void Tick();
@@ -217,7 +219,13 @@ private:
     void BuildDisplayExtras();
     void ShowPolarPass();
     void SetNightPalette(bool on);
-    void SaveDisplaySettings();
+    // failure (may be null): why the file was not written; without it the status bar says so.
+    void SaveDisplaySettings(std::string* failure = nullptr);
+    // The window's and the docks' places and sizes from the settings, and
+    // into them (written at close).
+    void RestoreLayout();
+    void KeepLayout();
+    static constexpr int kLayoutVersion = 1;
 
     // ---- pointer (frMainPointer.cpp)
     void MainImageMouseDown(QMouseEvent* event);
@@ -244,6 +252,7 @@ private:
     bool Closing = false;
     bool Unattended = false;
     bool AskPlace = false;
+    bool LayoutRestored = false;
     bool DownloadRunning = false;
     bool NextPassBusy = false;
     bool NeverRises = false;    // the first satellite did not rise within the searched days

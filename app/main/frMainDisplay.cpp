@@ -77,6 +77,28 @@ void TfrMainWnd::BuildDisplayExtras() {
     if (Display.nightPalette) {
         menu_night->setChecked(true);  // applies it; the file already says so
     }
+    RestoreLayout();
+}
+
+void TfrMainWnd::RestoreLayout() {
+    // What does not read back as the toolkit's own layout is left alone:
+    // the window opens as it would the first time.
+    const QByteArray geometry = QByteArray::fromBase64(QByteArray::fromStdString(Display.windowGeometry));
+    const QByteArray state = QByteArray::fromBase64(QByteArray::fromStdString(Display.windowState));
+    LayoutRestored = !geometry.isEmpty() && restoreGeometry(geometry);
+    if (!state.isEmpty() && !restoreState(state, kLayoutVersion))
+        std::fprintf(stderr, "orbisk: %s: the docks' layout kept there is not usable, left out\n",
+                     kDisplaySettingsFile);
+    if (!LayoutRestored && !Display.windowGeometry.empty())
+        std::fprintf(stderr, "orbisk: %s: the window's place kept there is not usable, left out\n",
+                     kDisplaySettingsFile);
+    // The settings' own flag rules the polar plot.
+    PolarDock->setVisible(Display.polarPlot);
+}
+
+void TfrMainWnd::KeepLayout() {
+    Display.windowGeometry = saveGeometry().toBase64().toStdString();
+    Display.windowState = saveState(kLayoutVersion).toBase64().toStdString();
 }
 
 void TfrMainWnd::SetNightPalette(bool on) {
@@ -89,11 +111,12 @@ void TfrMainWnd::SetNightPalette(bool on) {
     if (Loaded) DrawFrame();
 }
 
-void TfrMainWnd::SaveDisplaySettings() {
+void TfrMainWnd::SaveDisplaySettings(std::string* failure) {
     std::string why;
     const std::string path = Session.DataFolder + kDisplaySettingsFile;
-    if (!WriteFileAtomic(path, DisplaySettingsText(Display), 0644, &why))
-        Ui.Sb_Main->setText(0, WidgetText("Display settings not saved: " + why));
+    if (WriteFileAtomic(path, DisplaySettingsText(Display), 0644, &why)) return;
+    if (failure) *failure = why;
+    else Ui.Sb_Main->setText(0, WidgetText("Display settings not saved: " + why));
 }
 
 void TfrMainWnd::ShowPolarPass() {

@@ -96,7 +96,9 @@ int main(int argc, char** argv) {
         SaveScreenshots(window, cl.screenshots);
     } else {
         window.AskPlaceOnFirstStart(true);
-        window.showMaximized();
+        // As it was left; the first time, as large as the screen.
+        if (window.layoutRestored()) window.show();
+        else window.showMaximized();
     }
     return app.exec();
 }

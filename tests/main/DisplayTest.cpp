@@ -73,6 +73,12 @@ TEST_F(TDisplayTest, NightPaletteFromTheViewMenuIsKeptForTheNextStart) {
     EXPECT_TRUE(w.frame().night);
     EXPECT_TRUE(w.polarPlot()->scene().night);
     EXPECT_TRUE(ReadDisplaySettings(folder.Bytes(kDisplaySettingsFile)).nightPalette);
+    // The switch settles: no job left running, no frame drawn over and over.
+    ASSERT_TRUE(Settle());
+    const long frames = w.framesDrawn();
+    QTest::qWait(400);
+    EXPECT_TRUE(w.idle());
+    EXPECT_LE(w.framesDrawn() - frames, 1) << "redrawn without a change";
     // The view in red on black.
     ASSERT_TRUE(WaitFor([&] {
         const QImage shown = Ui().MainImage->grab().toImage();
@@ -90,6 +96,50 @@ TEST_F(TDisplayTest, NightPaletteFromTheViewMenuIsKeptForTheNextStart) {
     again.nightAction()->trigger();
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), day);
     EXPECT_FALSE(ReadDisplaySettings(folder.Bytes(kDisplaySettingsFile)).nightPalette);
+}
+
+TEST_F(TDisplayTest, DockPlacesAndWindowSizeAreKeptAcrossRestartsGarbageIgnored) {
+    TTestSat sat;
+    folder.Satellites({sat.Record()});
+    const TFolders f = ChooseFolders(std::string(ORBISK_PROGRAM_DIR) + "/", folder.path, true, "");
+    double clock = Day2018(22, 3);
+    QSize size;
+    {
+        TfrMainWnd& w = Start();
+        w.addDockWidget(Qt::LeftDockWidgetArea, w.polarDock());
+        w.resize(1100, 760);
+        ASSERT_TRUE(Settle());
+        size = w.size();
+        ASSERT_NE(size, QSize(1000, 700));
+        window->close();
+        window.reset();
+    }
+    const TDisplaySettings kept = ReadDisplaySettings(folder.Bytes(kDisplaySettingsFile));
+    EXPECT_FALSE(kept.windowGeometry.empty());
+    EXPECT_FALSE(kept.windowState.empty());
+    window = std::make_unique<TfrMainWnd>(f, &clock);
+    EXPECT_TRUE(window->layoutRestored());
+    EXPECT_EQ(window->size(), size);
+    EXPECT_EQ(window->dockWidgetArea(window->polarDock()), Qt::LeftDockWidgetArea);
+    window->show();
+    ASSERT_TRUE(Settle());
+    window->close();
+    window.reset();
+
+    // Short, garbage and not base64: the window opens as the first time.
+    for (const char* bad : {"window_geometry=AAAA\nwindow_state=AdnQ\n",
+                            "window_geometry=3q2+7w==\nwindow_state=////////////////////\n",
+                            "window_geometry=%%%\nwindow_state=\x01\x02\n"}) {
+        SCOPED_TRACE(bad);
+        std::ofstream(folder.path + kDisplaySettingsFile, std::ios::binary) << bad;
+        window = std::make_unique<TfrMainWnd>(f, &clock);
+        EXPECT_FALSE(window->layoutRestored());
+        EXPECT_NE(window->dockWidgetArea(window->polarDock()), Qt::LeftDockWidgetArea);
+        window->show();
+        EXPECT_TRUE(Settle());
+        window->close();
+        window.reset();
+    }
 }
 
 TEST_F(TDisplayTest, GarbageDisplaySettingsStartWithTheDefaults) {
