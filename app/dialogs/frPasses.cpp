@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScrollArea>
 #include <QSortFilterProxyModel>
 #include <QSplitter>
 #include <QTableView>
@@ -141,26 +142,45 @@ TSkyTimeline::TSkyTimeline(const TUpcomingModel& model, QWidget* parent) : QWidg
     setObjectName("timeline_passes");
     setMouseTracking(true);
     auto repaint = [this] { update(); };
-    connect(&Model, &QAbstractItemModel::modelReset, this, repaint);
+    // New rows: a new height for the scroll area to give.
+    connect(&Model, &QAbstractItemModel::modelReset, this, [this] {
+        updateGeometry();
+        update();
+    });
     connect(&Model, &QAbstractItemModel::dataChanged, this, repaint);
 }
 
-QSize TSkyTimeline::sizeHint() const { return {320, 150}; }
-QSize TSkyTimeline::minimumSizeHint() const { return {160, 60}; }
+QSize TSkyTimeline::sizeHint() const { return {320, std::max(150, minimumSizeHint().height())}; }
+
+// Every row as tall as its name needs: a list longer than the dock has
+// room for scrolls (the dock puts the timeline in a scroll area).
+QSize TSkyTimeline::minimumSizeHint() const {
+    const QFontMetrics fm = fontMetrics();
+    const int rows = std::max<int>(1, static_cast<int>(SatelliteRows().size()));
+    return {160, fm.height() + 4 + rows * MinRowHeight() + 2};
+}
+
+int TSkyTimeline::MinRowHeight() const { return fontMetrics().height() + 4; }
+
+std::vector<std::size_t> TSkyTimeline::SatelliteRows() const {
+    std::vector<std::size_t> satellites;
+    for (const TShownPass& s : Model.passes())
+        if (std::find(satellites.begin(), satellites.end(), s.pass.satellite) == satellites.end())
+            satellites.push_back(s.pass.satellite);
+    std::sort(satellites.begin(), satellites.end());
+    return satellites;
+}
 
 TSkyTimeline::TLayout TSkyTimeline::Layout() const {
     TLayout l;
-    for (const TShownPass& s : Model.passes())
-        if (std::find(l.satellites.begin(), l.satellites.end(), s.pass.satellite) == l.satellites.end())
-            l.satellites.push_back(s.pass.satellite);
-    std::sort(l.satellites.begin(), l.satellites.end());
+    l.satellites = SatelliteRows();
     const QFontMetrics fm = fontMetrics();
     int widest = fm.horizontalAdvance("00000");
     for (const TShownPass& s : Model.passes()) widest = std::max(widest, fm.horizontalAdvance(WidgetText(s.pass.name)));
     l.labelWidth = std::min(widest + 8, width() / 3);
     l.top = fm.height() + 4;  // the hour labels
     const int rows = std::max<int>(1, static_cast<int>(l.satellites.size()));
-    l.rowHeight = std::clamp((height() - l.top - 2) / rows, 6, fm.height() + 8);
+    l.rowHeight = std::clamp((height() - l.top - 2) / rows, MinRowHeight(), fm.height() + 8);
     l.start = Model.now() - kTimelineBeforeDays;
     l.span = kTimelineHours / 24.0 + kTimelineBeforeDays;
     return l;
@@ -306,8 +326,13 @@ TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent) : QDockWidget(kUpco
     top->addWidget(VisibleOnly);
     top->addWidget(Status, 1);
     auto* split = new QSplitter(Qt::Horizontal, body);
+    auto* timelineScroll = Named<QScrollArea>(body, "sa_timeline");
+    timelineScroll->setWidget(Timeline);
+    timelineScroll->setWidgetResizable(true);
+    timelineScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    timelineScroll->setFrameShape(QFrame::NoFrame);
     split->addWidget(Table);
-    split->addWidget(Timeline);
+    split->addWidget(timelineScroll);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     // Side by side under the view, one above the other beside it.

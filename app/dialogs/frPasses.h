@@ -94,6 +94,9 @@ private:
         double start = 0.0, span = 0.0;       // UTC day numbers
     };
     TLayout Layout() const;
+    int MinRowHeight() const;
+    // The satellites with passes, in row order.
+    std::vector<std::size_t> SatelliteRows() const;
     int RowOf(const TLayout& l, std::size_t satellite) const;
     const TUpcomingModel& Model;
 };

@@ -8,6 +8,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
 #include <QStackedWidget>
 #include <QSortFilterProxyModel>
 #include <QTableView>
@@ -33,6 +36,52 @@ TEST(UpcomingCountdown, BeforeDuringAndAfterThePass) {
     EXPECT_EQ(CountdownText(p, p.aos - 250.0 / 86400.0), "in 4 m 10 s");
     EXPECT_EQ(CountdownText(p, p.aos + 60.0 / 86400.0), "up, LOS in 6 m 00 s");
     EXPECT_EQ(CountdownText(p, p.los), "over");
+}
+
+TEST(SkyTimeline, ManySatellitesKeepReadableRowsAndScroll) {
+    TUpcomingModel model;
+    std::vector<TShownPass> passes;
+    const double now = Day2018(22, 3);
+    for (std::size_t k = 0; k < 20; ++k) {
+        TShownPass s;
+        s.pass.satellite = k;
+        s.pass.name = "SAT " + std::to_string(k);
+        s.pass.aos = now + (10.0 + 20.0 * k) / 1440.0;
+        s.pass.los = s.pass.aos + 8.0 / 1440.0;
+        s.pass.maxElevation = 5.0 + 4.0 * k;
+        passes.push_back(s);
+    }
+    model.SetNow(now);
+    model.SetPasses(passes);
+    // In a dock as short as a 1024x600 screen leaves: the rows keep their
+    // height and the scroll area scrolls, rather than squashing them.
+    QWidget dock;
+    auto* layout = new QVBoxLayout(&dock);
+    auto* scroll = new QScrollArea;
+    auto* timeline = new TSkyTimeline(model);
+    scroll->setWidget(timeline);
+    scroll->setWidgetResizable(true);
+    layout->addWidget(scroll);
+    dock.resize(320, 140);
+    dock.show();
+    QApplication::processEvents();
+    const int line = timeline->fontMetrics().height();
+    EXPECT_GE(timeline->height(), 20 * line) << "taller than the dock";
+    EXPECT_TRUE(scroll->verticalScrollBar()->isVisible());
+    int lastTop = -1000;
+    for (int row = 0; row < 20; ++row) {
+        const QRect bar = timeline->BarOf(row);
+        ASSERT_FALSE(bar.isEmpty()) << row;
+        EXPECT_GE(bar.top() - lastTop, line) << "rows " << row - 1 << " and " << row << " too close";
+        lastTop = bar.top();
+    }
+    // Few satellites in a tall dock: no scroll bar.
+    passes.resize(2);
+    model.SetPasses(passes);
+    dock.resize(320, 400);
+    QApplication::processEvents();
+    EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
+    EXPECT_LE(timeline->height(), scroll->viewport()->height());
 }
 
 TEST_F(TWindowTest, PassesDockListsThePassesAndADoubleClickSetsTheClock) {
