@@ -20,6 +20,7 @@
 #include <memory>
 
 #include "frCommon.h"
+#include "frPalette.h"
 #include "frSearchTools.h"
 #include "uInitialize.h"
 #include "uUnits.h"
@@ -40,9 +41,10 @@ QString Duration(double days) {
 }
 
 // Bars of passes a naked eye can see are gold, the others blue; both deepen
-// with the highest elevation.
-QColor BarColour(const TUpcomingPass& p) {
+// with the highest elevation. In the night palette: bright and dim red.
+QColor BarColour(const TUpcomingPass& p, bool night) {
     const double k = std::clamp(p.maxElevation / 90.0, 0.0, 1.0);
+    if (night) return p.shadowed ? QColor::fromHsvF(0.0, 1.0, 0.35 + 0.2 * k) : QColor::fromHsvF(0.0, 0.85, 0.7 + 0.3 * k);
     if (!p.shadowed) return QColor::fromHsvF(0.12, 0.45 + 0.5 * k, 0.98);
     return QColor::fromHsvF(0.58, 0.30 + 0.5 * k, 0.85 - 0.25 * k);
 }
@@ -254,7 +256,7 @@ void TSkyTimeline::paintEvent(QPaintEvent*) {
     for (int row = 0; row < static_cast<int>(Model.passes().size()); ++row) {
         const QRect bar = BarOf(row);
         if (bar.isEmpty()) continue;
-        const QColor c = BarColour(Model.passes()[static_cast<std::size_t>(row)].pass);
+        const QColor c = BarColour(Model.passes()[static_cast<std::size_t>(row)].pass, NightPaletteOn());
         painter.setPen(c.darker(140));
         painter.setBrush(c);
         painter.drawRoundedRect(bar, 2, 2);

@@ -135,6 +135,24 @@ void DrawHorizonMask(QPainter& painter, TViewState& vs, const TLatLon& site, dou
 }
 
 namespace {
+// Relative luminance of a screen colour (0 black .. 1 white).
+double Luminance(const QColor& c) {
+    auto lin = [](double v) { return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * lin(c.redF()) + 0.7152 * lin(c.greenF()) + 0.0722 * lin(c.blueF());
+}
+}  // namespace
+
+// ink, or white when it does not stand out from a lit sky (Neptune's blue or
+// the grey Moon on the day sky); the night sky keeps the bodies' colours.
+QColor ReadableOn(const QColor& ink, const QColor& ground) {
+    const double g = Luminance(ground), i = Luminance(ink);
+    if (g < 0.02) return ink;
+    const double contrast = (std::max(g, i) + 0.05) / (std::min(g, i) + 0.05);
+    if (contrast >= 3.0) return ink;
+    return g < 0.4 ? QColor(255, 255, 255) : QColor(0, 0, 0);
+}
+
+namespace {
 
 void DrawCompass(QPainter& painter, const TViewState& vs, const TLatLon& site, double gst) {
     static const char* const kPoints[4] = {"N", "E", "S", "W"};
@@ -149,17 +167,19 @@ void DrawCompass(QPainter& painter, const TViewState& vs, const TLatLon& site, d
         if (!SkyToPixel(vs, HorizonToSky(site, vs.HorizonAlt, i * kPi / 2, gst), p)) continue;
         const QString letter = QString::fromLatin1(kPoints[i]);
         int x = p.x() - 8, y = p.y();
-        // A letter whose horizon point is on the chart is moved in rather than cut off.
-        if (p.x() >= 0 && p.x() < vs.Width && p.y() >= 0 && p.y() < vs.Height) {
+        // A letter that would be partly on the chart is moved in rather than cut off.
+        const QRect box(x, y, metrics.horizontalAdvance(letter) + 1, metrics.height() + 1);
+        if (box.intersects(QRect(0, 0, vs.Width, vs.Height))) {
             x = std::clamp(x, 0, std::max(0, vs.Width - metrics.horizontalAdvance(letter) - 1));
-            y = std::min(y, std::max(0, vs.Height - metrics.height()));
+            y = std::clamp(y, 0, std::max(0, vs.Height - metrics.height()));
         }
         TextOut(painter, x, y, letter);
     }
     painter.setFont(saved);
 }
 
-void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& frame, int alpha, TLabelPlacer& labels) {
+void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& frame, int alpha, TLabelPlacer& labels,
+                const QColor& sky) {
     for (const TSatState& b : frame.bodies) {
         const TSkyBody* info = SkyBodyInfo(b.body);
         QPoint p;
@@ -177,7 +197,7 @@ void DrawBodies(QPainter& painter, const TViewState& vs, const TFrameState& fram
                 painter.setPen(info->colour);
             }
         }
-        labels.Add({QString::fromLatin1(info->label), p, r, QPoint(r + 2, 0), painter.pen().color(), 2.5});
+        labels.Add({QString::fromLatin1(info->label), p, r, QPoint(r + 2, 0), ReadableOn(painter.pen().color(), sky), 2.5});
     }
 }
 
@@ -391,7 +411,8 @@ void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     BeginPaint(painter, display, vs);
     TAltAz sunAltAz{-kHalfPi, 0.0};
     if (const TSatState* sun = frame.Sun()) Ra_dec_to_alt_az(&site, &sun->radec, &sunAltAz, frame.gha);
-    DrawHorizon(painter, vs, site, frame.gha, SkyColourForSun(sunAltAz.alt));
+    const QColor sky = SkyColourForSun(sunAltAz.alt);
+    DrawHorizon(painter, vs, site, frame.gha, sky);
     DrawCompass(painter, vs, site, frame.gha);
     if (frame.stars)
         DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *frame.stars, frame.time),
@@ -402,7 +423,7 @@ void DrawSkyFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     if (frame.horizon && frame.menu.skyViewAltAz)
         DrawHorizonMask(painter, vs, site, frame.gha, *frame.horizon, vs.HorizonAlt, kHorizonMaskColour);
     TLabelPlacer labels(QRect(0, 0, vs.Width, vs.Height));
-    DrawBodies(painter, vs, frame, alpha, labels);
+    DrawBodies(painter, vs, frame, alpha, labels, sky);
     DrawActiveSatellites(painter, vs, frame, labels);
     labels.Block(DrawOrientationBox(painter, vs));
     if (frame.menu.showSkySat) DrawSkySatellites(painter, vs, frame, labels);

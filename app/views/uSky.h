@@ -21,6 +21,9 @@ const TSkyBody* SkyBodyInfo(int32_t code);
 // The sky's colour for the Sun at that altitude (rad): day blue above the
 // horizon, twilight shades to -18 degrees, black below.
 QColor SkyColourForSun(double sunAltitude);
+// A label's colour on that sky: its own, or white or black where it would
+// not stand out from a lit sky; on the night sky always its own.
+QColor ReadableOn(const QColor& ink, const QColor& ground);
 
 // Mirror factors of the four orientation menu items (normal, inverted,
 // mirror east-west, mirror north-south); normal when none is checked.

@@ -17,6 +17,7 @@
 
 #include "WindowTestUtil.h"
 #include "frFirstStart.h"
+#include "frPalette.h"
 #include "frPasses.h"
 #include "uInitialize.h"
 
@@ -82,6 +83,20 @@ TEST(SkyTimeline, ManySatellitesKeepReadableRowsAndScroll) {
     QApplication::processEvents();
     EXPECT_FALSE(scroll->verticalScrollBar()->isVisible());
     EXPECT_LE(timeline->height(), scroll->viewport()->height());
+
+    // In the night palette the bars are red too, not gold and blue.
+    ApplyNightPalette(true);
+    QApplication::processEvents();
+    const QImage night = timeline->grab().toImage();
+    ApplyNightPalette(false);
+    int reds = 0;
+    for (int y = 0; y < night.height(); ++y)
+        for (int x = 0; x < night.width(); ++x) {
+            const QRgb p = night.pixel(x, y);
+            ASSERT_LE(std::max(qGreen(p), qBlue(p)), qRed(p) / 2 + 2) << x << "," << y;
+            reds += qRed(p) > 150;
+        }
+    EXPECT_GT(reds, 20) << "the bars and the clock drawn";
 }
 
 TEST_F(TWindowTest, PassesDockListsThePassesAndADoubleClickSetsTheClock) {

@@ -215,6 +215,15 @@ TEST(SkyColour, DayBlueThroughTwilightToNight) {
     }
 }
 
+TEST(SkyColour, BodyLabelsStandOutFromTheDaySky) {
+    const QColor day = SkyColourForSun(10 * kDeg), night = SkyColourForSun(-30 * kDeg);
+    EXPECT_EQ(ReadableOn(QColor(255, 255, 0), day), QColor(255, 255, 0)) << "the Sun's yellow reads on blue";
+    EXPECT_EQ(ReadableOn(QColor(128, 128, 128), day), QColor(255, 255, 255)) << "the grey Moon does not";
+    EXPECT_EQ(ReadableOn(QColor(0, 0, 255), day), QColor(255, 255, 255)) << "nor Neptune's blue";
+    EXPECT_EQ(ReadableOn(QColor(0, 0, 255), night), QColor(0, 0, 255)) << "the night keeps the colours";
+    EXPECT_EQ(ReadableOn(QColor(200, 200, 200), QColor(190, 200, 210)), QColor(0, 0, 0));
+}
+
 TEST(NightColours, BrightnessBecomesRedAlphaKept) {
     QImage image(4, 1, QImage::Format_ARGB32_Premultiplied);
     image.setPixel(0, 0, qRgba(255, 255, 255, 255));
