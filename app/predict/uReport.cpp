@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cmath>
 
 #include "Zenora.h"
@@ -15,6 +16,95 @@
 namespace {
 std::string Shown(double t, double offset, const char* pattern) {
     return FormatDateTime(pattern, t + offset);
+}
+
+// The times of a pass line, as Shown gives them with "mm/dd HH:nn:ss" and
+// "HH:nn:ss", written straight from the date's parts: every pass has four.
+void AppendTwo(std::string& out, int v) {
+    if (v >= 0 && v < 10) out += '0';
+    out += std::to_string(v);
+}
+std::string ShownClock(double t, double offset, bool withDate) {
+    TDateParts d;
+    if (!DecodeDayNumber(t + offset, &d)) return {};
+    std::string out;
+    out.reserve(14);
+    if (withDate) {
+        AppendTwo(out, d.month);
+        out += '/';
+        AppendTwo(out, d.day);
+        out += ' ';
+    }
+    AppendTwo(out, d.hour);
+    out += ':';
+    AppendTwo(out, d.minute);
+    out += ':';
+    AppendTwo(out, d.second);
+    return out;
+}
+
+// |value| laid out as the astronomy library lays out its numbers: its 18
+// significant digits rounded half up at `decimals`, at least intDigits
+// integer digits. to_chars gives the digits printf would, without printf.
+void AppendLibraryFixed(std::string& out, double value, int intDigits, int decimals) {
+    char sci[40];
+    const auto res = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 17);
+    char digits[24];
+    int n = 0;
+    const char* c = sci;
+    for (; c < res.ptr && *c != 'e'; ++c)
+        if (*c >= '0' && *c <= '9') digits[n++] = *c;
+    int exp10 = 0;
+    if (c < res.ptr) std::from_chars(c + 1 + (c[1] == '+'), res.ptr, exp10);
+    int pointPos = exp10 + 1;
+    const int keep = pointPos + decimals;
+    if (keep < 0) {
+        n = 0;
+    } else if (keep < n) {
+        const bool up = digits[keep] >= '5';
+        n = keep;
+        if (up) {
+            int i = n - 1;
+            while (i >= 0 && digits[i] == '9') digits[i--] = '0';
+            if (i >= 0) {
+                ++digits[i];
+            } else {
+                for (int j = n; j > 0; --j) digits[j] = digits[j - 1];
+                digits[0] = '1';
+                ++n;
+                ++pointPos;
+            }
+        }
+    }
+    auto digitAt = [&](int pos) { return pos >= 0 && pos < n ? digits[pos] : '0'; };
+    const int intLen = std::max(pointPos, intDigits);
+    for (int i = intLen - 1; i >= 0; --i) out += digitAt(pointPos - 1 - i);
+    if (decimals > 0) {
+        out += '.';
+        for (int i = 0; i < decimals; ++i) out += digitAt(pointPos + i);
+    }
+}
+
+// Sec_to_str_hrs(0, seconds) without its printf: hours and minutes cut to
+// whole ones, the seconds' first two characters of six decimals. Anything
+// it would not write this way goes to it.
+std::string DurationText(double seconds) {
+    if (!(seconds >= 0.0) || !(seconds < 100.0 * 3600.0)) return Sec_to_str_hrs(0, seconds);
+    const double h = seconds / 3600;
+    const double hours = std::trunc(h);
+    const double m = (h - hours) * 60;
+    const double mins = std::trunc(m);
+    const double sec = (m - mins) * 60;
+    std::string out;
+    out.reserve(16);
+    AppendLibraryFixed(out, hours, 2, 0);
+    out += ':';
+    AppendLibraryFixed(out, mins, 2, 0);
+    out += ':';
+    std::string s;
+    AppendLibraryFixed(s, sec, 2, 6);
+    out.append(s, 0, 2);
+    return out;
 }
 
 
@@ -143,8 +233,8 @@ std::string ShadowNote(const TLinePass& pass, double displayOffset) {
     switch (pass.shadow) {
         case TShadowNote::kSunlit: return "SunLite";
         case TShadowNote::kShadowed: return "Shadow";
-        case TShadowNote::kEntersShadow: return "Shd " + Shown(pass.shadowTime, displayOffset, "HH:nn:ss");
-        case TShadowNote::kLeavesShadow: return "Slt " + Shown(pass.shadowTime, displayOffset, "HH:nn:ss");
+        case TShadowNote::kEntersShadow: return "Shd " + ShownClock(pass.shadowTime, displayOffset, false);
+        case TShadowNote::kLeavesShadow: return "Slt " + ShownClock(pass.shadowTime, displayOffset, false);
         case TShadowNote::kNone: break;
     }
     return {};
@@ -152,10 +242,10 @@ std::string ShadowNote(const TLinePass& pass, double displayOffset) {
 }  // namespace
 
 std::string LinePassLine(const TLinePass& pass, double displayOffset, bool estimated) {
-    const std::string aos = Shown(pass.aos, displayOffset, "mm/dd HH:nn:ss");
-    const std::string middle = Shown(pass.middle, displayOffset, "HH:nn:ss");
-    const std::string los = Shown(pass.los, displayOffset, "HH:nn:ss");
-    const std::string duration = Sec_to_str_hrs(0, pass.seconds);
+    const std::string aos = ShownClock(pass.aos, displayOffset, true);
+    const std::string middle = ShownClock(pass.middle, displayOffset, false);
+    const std::string los = ShownClock(pass.los, displayOffset, false);
+    const std::string duration = DurationText(pass.seconds);
     return FormatArgs(
         "%0:16s %1:3.0f %2:3.0f %3:9s %4:3.0f %5:3.0f %6:5s %7:9s %8:3.0f %9:3.0f %10:9s %11:14s",
         {aos, pass.aosElevation, pass.aosAzimuth, middle, pass.maxElevation, pass.maxAzimuth,
