@@ -57,8 +57,15 @@ TVector CrossVector(const TVector& a, const TVector& b) {
 // Tilt of the ellipsoid normal, which elevations are measured from,
 // against the observer's radial direction.
 double NormalTilt(const TObserver& o) {
-    const double geocentric = std::atan2(o.rhoSin, o.rhoCos);
-    return std::abs(o.pos.lat - geocentric) + 1e-7;
+    // Every bound asks at every sample, for the one observer of a search.
+    thread_local double lat = std::nan(""), rhoSin = 0.0, rhoCos = 0.0, tilt = 0.0;
+    if (o.pos.lat != lat || o.rhoSin != rhoSin || o.rhoCos != rhoCos) {
+        lat = o.pos.lat;
+        rhoSin = o.rhoSin;
+        rhoCos = o.rhoCos;
+        tilt = std::abs(lat - std::atan2(rhoSin, rhoCos)) + 1e-7;
+    }
+    return tilt;
 }
 
 // Central angle at which a satellite at distance r stands at elevation e
