@@ -84,9 +84,11 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
 // position (Illinois), then the two whole seconds around it are compared
 // with the ends. state: evaluated at `from` and `to` already gave their
 // elevations and rates; it is left evaluated at an arbitrary time. With
-// `reuse`, the closing in stops once both ends lie in one whole second (where
-// it would have ended anyway), and *reuse holds the state at the result when
-// that was evaluated here (else its mode is -1).
+// `reuse`, the closing in takes whole seconds from `from` until two
+// neighbours hold the zero between them: they are the two seconds compared,
+// evaluated already (a failed evaluation falls back to the way without), and
+// *reuse holds the state at the result when that was evaluated here (else
+// its mode is -1).
 struct TEnd {
     double t, elevation, rate;
 };
@@ -107,6 +109,52 @@ double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, 
         top = b.elevation;
         best = b.t;
         if (reuse) reuse->mode = -1;
+    }
+    if (reuse && a.rate > 0.0 && b.rate < 0.0 && span > 1.0) {
+        struct TSecond {
+            double j, el, weight;  // weight: the rate, halved while the end is stale
+            TSatState state;
+        };
+        TSecond lo{0.0, a.elevation, a.rate, {}}, hi{span, b.elevation, b.rate, {}};
+        int side = 0;
+        bool ok = true;
+        while (hi.j - lo.j > 1.0) {
+            double j = std::round((lo.j * hi.weight - hi.j * lo.weight) / (hi.weight - lo.weight));
+            if (!std::isfinite(j)) j = std::floor((lo.j + hi.j) / 2.0);
+            j = std::clamp(j, lo.j + 1.0, hi.j - 1.0);
+            double el = 0.0;
+            if (!Evaluate(sat, state, AddSeconds(a.t, j), observer, el)) {
+                ok = false;
+                break;
+            }
+            const double rate = ElevationRate(state, observer);
+            if (rate > 0.0) {
+                lo = {j, el, rate, state};
+                if (side == -1) hi.weight /= 2.0;  // Illinois: the stale end gives way
+                side = -1;
+            } else {
+                hi = {j, el, rate, state};
+                if (side == 1) lo.weight /= 2.0;
+                side = 1;
+            }
+        }
+        if (ok) {
+            for (const TSecond* s : {&lo, &hi}) {
+                if (s->j <= 0.0 || s->j >= span || !(s->el > top)) continue;
+                top = s->el;
+                best = AddSeconds(a.t, s->j);
+                *reuse = s->state;
+            }
+            return best;
+        }
+        // Evaluate anew as without reuse (the states kept so far may not be the result).
+        best = a.t;
+        top = a.elevation;
+        reuse->mode = -1;
+        if (b.elevation > top) {
+            top = b.elevation;
+            best = b.t;
+        }
     }
     if (a.rate > 0.0 && b.rate < 0.0 && span > 1.0) {
         TEnd lo = a, hi = b;
@@ -130,8 +178,12 @@ double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, 
                 side = 1;
             }
         }
+        // The top lies between lo and hi, in the second of lo or (when they
+        // end up apart by half a second across a whole one) in hi's: both
+        // neighbours of it are compared.
         const double k = second(lo.t);
-        for (double j : {k, k + 1.0}) {
+        const double last = std::max(k, second(hi.t)) + 1.0;
+        for (double j = k; j <= last; j += 1.0) {
             if (j <= 0.0 || j >= span) continue;
             const double t = AddSeconds(a.t, j);
             double el = 0.0;
