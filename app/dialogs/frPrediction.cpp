@@ -41,6 +41,7 @@
 #include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uPassSearch.h"
+#include "uSearchOutput.h"
 #include "uTransit.h"
 #include "uWorkers.h"
 
@@ -284,11 +285,11 @@ void TfrPredictionWnd::BuildCommands() {
     connect(menu_utc, &QAction::triggered, this, &TfrPredictionWnd::menu_utcClick);
     connect(menu_none, &QAction::triggered, this, &TfrPredictionWnd::menu_noneClick);
     connect(menu_all, &QAction::triggered, this, &TfrPredictionWnd::menu_allClick);
-    connect(menu_line, &QAction::triggered, this, [this] { StartSearch(kWorkerLineSearch); });
-    connect(menu_tabular, &QAction::triggered, this, [this] { StartSearch(kWorkerTabularSearch); });
-    connect(menu_flare, &QAction::triggered, this, [this] { StartSearch(kWorkerFlareSearch); });
-    connect(menu_trs, &QAction::triggered, this, [this] { StartSearch(kWorkerTransit); });
-    connect(menu_trk, &QAction::triggered, this, [this] { StartSearch(kWorkerGroundPath); });
+    connect(menu_line, &QAction::triggered, this, [this] { StartSearch(TLineRequest{}); });
+    connect(menu_tabular, &QAction::triggered, this, [this] { StartSearch(TTableRequest{}); });
+    connect(menu_flare, &QAction::triggered, this, [this] { StartSearch(TFlareRequest{}); });
+    connect(menu_trs, &QAction::triggered, this, [this] { StartSearch(TTransitRequest{}); });
+    connect(menu_trk, &QAction::triggered, this, [this] { StartSearch(TPathRequest{}); });
     connect(menu_print, &QAction::triggered, this, &TfrPredictionWnd::menu_printClick);
     connect(menu_save, &QAction::triggered, this, &TfrPredictionWnd::menu_saveClick);
     menu_savecsv->setEnabled(false);
@@ -381,9 +382,10 @@ void TfrPredictionWnd::cb_objectChange() {
 
 // ---- searches ----------------------------------------------------------------------------------
 
-void TfrPredictionWnd::StartSearch(int code) {
+void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     if (busy()) return;
-    const bool flares = code == kWorkerFlareSearch;
+    const bool flares = std::holds_alternative<TFlareRequest>(kind);
+    const bool listing = std::holds_alternative<TLineRequest>(kind) || std::holds_alternative<TTableRequest>(kind);
     if (flares ? Session.IridiumSats.empty() : SatList->empty()) {
         statusBar()->showMessage(flares ? "No Iridium satellites to search: IridSat.bin holds none"
                                         : "No satellites to search: load the main list or select satellites");
@@ -398,7 +400,7 @@ void TfrPredictionWnd::StartSearch(int code) {
     Report = std::make_shared<const TReportLines>();
     Results->Clear();
     menu_savecsv->setEnabled(false);
-    if (code == kWorkerLineSearch || code == kWorkerTabularSearch || flares) Passes.clear();
+    if (listing || flares) Passes.clear();
     bn_google->setEnabled(false);
     bn_savekml->setEnabled(false);
     bn_chartwnd->setEnabled(false);
@@ -422,83 +424,95 @@ void TfrPredictionWnd::StartSearch(int code) {
         return flares || IsSearched(sat, in.minRevs);
     });
     const std::string stale = StaleElementsWarning(settings.elementAges);
-    const TTransitTarget target = Targets.target();
-    const double separation = nm_transit->value() / 60.0;
-    const double track = nm_track->value();
-    TFlareInputs flareIn;
-    flareIn.start = in.start;
-    flareIn.stop = in.stop;
-    flareIn.utcMode = in.utcMode;
-    flareIn.displayOffset = in.displayOffset;
-    flareIn.dayFlares = cb_irid_day->isChecked();
-    flareIn.magLimit = nm_mag->value();
-    flareIn.elementDate = NewestEpochText(settings.elementAges);
-    flareIn.horizon = EffectiveHorizon(Horizon, kFlareMinElevation);
+
+    // The request: the mode the button chose, with the inputs of the controls.
+    TSearchRequest request{std::move(kind)};
+    THorizonHandle horizon = in.horizon;
+    std::string targetName;
+    if (auto* r = std::get_if<TLineRequest>(&request.kind)) r->period = in;
+    if (auto* r = std::get_if<TTableRequest>(&request.kind)) r->period = in;
+    if (auto* r = std::get_if<TFlareRequest>(&request.kind)) {
+        TFlareInputs& f = r->flares;
+        f.start = in.start;
+        f.stop = in.stop;
+        f.utcMode = in.utcMode;
+        f.displayOffset = in.displayOffset;
+        f.dayFlares = cb_irid_day->isChecked();
+        f.magLimit = nm_mag->value();
+        f.elementDate = NewestEpochText(settings.elementAges);
+        f.horizon = horizon = EffectiveHorizon(Horizon, kFlareMinElevation);
+    }
+    if (auto* r = std::get_if<TTransitRequest>(&request.kind)) {
+        r->period = in;
+        r->target = Targets.target();
+        r->maxSeparation = nm_transit->value() / 60.0;
+        targetName = r->target.name;
+    }
+    if (auto* r = std::get_if<TPathRequest>(&request.kind)) {
+        r->period = in;
+        r->target = Targets.target();
+        r->track = nm_track->value();
+        r->trackUnit = settings.distanceFactor;  // the spin box counts in the display unit
+        targetName = r->target.name;
+    }
     // The listing searches' passes show in the table while they run.
     std::shared_ptr<TRecordStream> stream;
-    if (code == kWorkerLineSearch || code == kWorkerTabularSearch) {
+    if (listing) {
         const TPredictionResult none;
-        Results->BeginRecords(code == kWorkerTabularSearch ? TablePassRecords(none, *sats, false)
-                                                           : LinePassRecords(none, *sats, false),
+        const bool table = std::holds_alternative<TTableRequest>(request.kind);
+        Results->BeginRecords(table ? TablePassRecords(none, *sats, false) : LinePassRecords(none, *sats, false),
                               in.displayOffset);
         stream = std::make_shared<TRecordStream>(
             Results, [runner = Runner.get()](TWorkers::TApply step) { runner->Post(std::move(step)); });
     }
 
-    // Each search hands back its report, its status and what the window
+    // The search hands back its report, its status and what the window
     // keeps of it; the last step applies them on the UI thread.
-    Runner->Start(code, "Searching", [=, this](TSearchControl& control) -> TWorkers::TApply {
-        auto lines = std::make_shared<TReportLines>();
-        auto records = std::make_shared<TRecordTable>();
+    Runner->Start(kWorkerPredictionSearch, "Searching", [=, this](TSearchControl& control) mutable -> TWorkers::TApply {
+        std::vector<TLinePass> linePasses;
+        std::vector<TTablePass> tablePasses;
+        if (auto* r = std::get_if<TLineRequest>(&request.kind)) r->sink = Streamed(*stream, linePasses, *sats);
+        if (auto* r = std::get_if<TTableRequest>(&request.kind)) r->sink = Streamed(*stream, tablePasses, *sats);
+        const TSearchSatellites satellites{sats.get(), nullptr, nullptr};
+        TSearchOutcome outcome = RunSearch(request, satellites, observer, &control);
         auto passes = std::make_shared<std::vector<TPassRecord>>();
         std::shared_ptr<std::vector<TIcsEvent>> events;
         std::shared_ptr<const TGroundPathResult> path;
-        TSearchStatus status;
         bool charts = false, google = false;
-        if (code == kWorkerLineSearch || code == kWorkerTabularSearch) {
-            const bool table = code == kWorkerTabularSearch;
-            std::vector<TLinePass> linePasses;
-            std::vector<TTablePass> tablePasses;
-            TPredictionResult r =
-                table ? RunTabularSearch(in, *sats, observer, 0, &control, Streamed(*stream, tablePasses, *sats))
-                      : RunLineSearch(in, *sats, observer, 0, &control, Streamed(*stream, linePasses, *sats));
-            r.linePasses = std::move(linePasses);
-            r.tablePasses = std::move(tablePasses);
-            MakePassRecords(r, *sats);
-            *lines = table ? TabularReport(r, *sats, in, settings) : LineReport(r, *sats, in, settings);
-            if (!table) events = std::make_shared<std::vector<TIcsEvent>>(LinePassEvents(r, *sats));
-            *passes = std::move(r.passes);
-            charts = r.skyCharts;
-            status = r.status;
-        } else if (flares) {
-            TFlareResult r = RunFlareSearch(flareIn, *sats, observer, 0, &control);
-            *lines = FlareReport(r, flareIn, settings);
-            events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(r, *sats));
-            *records = FlareRecords(r, *sats, settings);
-            *passes = std::move(r.passes);
-            charts = google = r.skyCharts;
-            status = r.status;
-        } else if (code == kWorkerTransit) {
-            const TTransitResult r = RunTransitSearch(in, separation, target, *sats, observer, 0, &control);
-            *lines = TransitReport(r, *sats, target, in, settings);
-            events = std::make_shared<std::vector<TIcsEvent>>(TransitEvents(r, *sats, target.name));
-            *records = TransitRecords(r, *sats, settings, false);
-            status = r.status;
-        } else {
-            auto r = std::make_shared<TGroundPathResult>(
-                RunGroundPathSearch(in, track, settings.distanceFactor, target, *sats, observer, 0, &control));
-            *lines = GroundPathReport(*r, *sats, target, in, settings);
-            *records = GroundPathRecords(*r, *sats, settings, false);
-            google = r->google;
-            status = r->status;
-            path = r;
+        if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) {
+            // The sinks kept the passes for the report made here.
+            r->linePasses = std::move(linePasses);
+            r->tablePasses = std::move(tablePasses);
+            MakePassRecords(*r, *sats);
+            if (std::holds_alternative<TLineRequest>(request.kind))
+                events = std::make_shared<std::vector<TIcsEvent>>(LinePassEvents(*r, *sats));
+            charts = r->skyCharts;
+        } else if (auto* f = std::get_if<TFlareResult>(&outcome.records)) {
+            events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(*f, *sats));
+            charts = google = f->skyCharts;
+        } else if (const auto* t = std::get_if<TTransitResult>(&outcome.records)) {
+            events = std::make_shared<std::vector<TIcsEvent>>(TransitEvents(*t, *sats, targetName));
+        } else if (const auto* p = std::get_if<TGroundPathResult>(&outcome.records)) {
+            google = p->google;
         }
+        TOutputSettings output;
+        output.report = settings;
+        auto lines = std::make_shared<TReportLines>(OutcomeReport(request, outcome, satellites, output));
+        auto records = std::make_shared<TRecordTable>();
+        if (!stream) *records = OutcomeRecords(request, outcome, satellites, output);
+        if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) *passes = std::move(r->passes);
+        if (auto* f = std::get_if<TFlareResult>(&outcome.records)) *passes = std::move(f->passes);
+        if (auto* p = std::get_if<TGroundPathResult>(&outcome.records))
+            path = std::make_shared<const TGroundPathResult>(std::move(*p));
+        const TSearchStatus status = outcome.status;
+        const bool keepsPasses = listing || flares;
         if (!stale.empty()) {
             // Under the element-age line of the header.
             auto at = std::find_if(lines->begin(), lines->end(),
                                    [](const std::string& l) { return l.rfind("  Element age:", 0) == 0; });
             lines->insert(at == lines->end() ? lines->begin() : at + 1, "  Warning: " + stale);
         }
+        const bool table = std::holds_alternative<TTableRequest>(request.kind);
         return [=, this] {
             ShowResult(std::move(*lines), status);
             if (stream) {
@@ -507,21 +521,21 @@ void TfrPredictionWnd::StartSearch(int code) {
                     statusBar()->showMessage(statusBar()->currentMessage() +
                                              QString("; the table keeps the %1 %2 found")
                                                  .arg(stream->added())
-                                                 .arg(code == kWorkerTabularSearch ? "rows" : "passes"));
+                                                 .arg(table ? "rows" : "passes"));
             } else {
                 Results->ShowRecords(std::move(*records), in.displayOffset);
             }
             menu_savecsv->setEnabled(Results->hasRecords());
             if (!stale.empty() && !status.cutShort) statusBar()->showMessage(WidgetText("Warning: " + stale));
             SearchObserver = observer;
-            SearchHorizon = flares ? flareIn.horizon : in.horizon;
+            SearchHorizon = horizon;
             SearchOffset = in.displayOffset;
             SearchDistanceFactor = settings.distanceFactor;
-            if (code != kWorkerTransit && code != kWorkerGroundPath) Passes = std::move(*passes);
+            if (keepsPasses) Passes = std::move(*passes);
             if (path) {
                 PathResult = path;
                 PathSats = sats;
-                PathTitle = GroundPathTitle(target.name);
+                PathTitle = GroundPathTitle(targetName);
             }
             bn_chartwnd->setEnabled(charts);
             bn_google->setEnabled(google);

@@ -12,6 +12,7 @@
 #include "frSearchTools.h"
 #include "uIcs.h"
 #include "uPassSearch.h"
+#include "uSearch.h"
 #include "uSession.h"
 #include "uTargets.h"
 
@@ -59,7 +60,8 @@ private:
     void BuildCommands();
     void FillSatelliteList();
     TPredictionControls ReadControls() const;
-    void StartSearch(int code);
+    // kind: the mode of a button; its inputs are read from the controls.
+    void StartSearch(TSearchKind kind);
     void ShowResult(TReportLines lines, const TSearchStatus& status);
 
     void menu_satselectorClick();

@@ -27,11 +27,7 @@ enum TWorkerCode : int {
     kWorkerConversion = 25,
     kWorkerMagImport = 27,
     kWorkerSkyRefresh = 33,
-    kWorkerLineSearch = 40,
-    kWorkerTabularSearch = 41,
-    kWorkerFlareSearch = 42,
-    kWorkerGroundPath = 50,
-    kWorkerTransit = 51,
+    kWorkerPredictionSearch = 40,  // the mode is its request's
     kWorkerAnalysisFile = 60,
     kWorkerAnalysisSearch = 61,  // the mode is its request's
     kWorkerIridiumUpdate = 69,

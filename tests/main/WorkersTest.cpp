@@ -22,14 +22,14 @@ TEST(Workers, ThrowingJobsAreReportedNotFatal) {
         why = reason;
         EXPECT_FALSE(busy);
     });
-    workers.Start(kWorkerLineSearch, []() -> TWorkers::TApply { throw std::runtime_error("no memory left"); }, &busy);
+    workers.Start(kWorkerPredictionSearch, []() -> TWorkers::TApply { throw std::runtime_error("no memory left"); }, &busy);
     EXPECT_TRUE(busy);
     ASSERT_TRUE(WaitFor([&] { return workers.Idle(); }, 5000));
-    EXPECT_EQ(failedCode, kWorkerLineSearch);
+    EXPECT_EQ(failedCode, kWorkerPredictionSearch);
     EXPECT_EQ(why, "no memory left");
 
     bool ran = false;
-    workers.Start(kWorkerTransit, [&]() -> TWorkers::TApply { return [&] { ran = true; }; }, &busy);
+    workers.Start(kWorkerAnalysisSearch, [&]() -> TWorkers::TApply { return [&] { ran = true; }; }, &busy);
     ASSERT_TRUE(WaitFor([&] { return ran; }, 5000));
     EXPECT_FALSE(busy);
 
@@ -38,7 +38,7 @@ TEST(Workers, ThrowingJobsAreReportedNotFatal) {
     TSearchRunner runner(progress);
     TSearchStatus shown;
     runner.SetFailureHandler([&](const TSearchStatus& status) { shown = status; });
-    runner.Start(kWorkerFlareSearch, "Searching", [](TSearchControl&) -> TWorkers::TApply { throw 7; });
+    runner.Start(kWorkerPredictionSearch, "Searching", [](TSearchControl&) -> TWorkers::TApply { throw 7; });
     EXPECT_TRUE(runner.Busy());
     ASSERT_TRUE(WaitFor([&] { return !runner.Busy(); }, 5000));
     EXPECT_TRUE(progress->isHidden());
@@ -47,6 +47,6 @@ TEST(Workers, ThrowingJobsAreReportedNotFatal) {
     EXPECT_EQ(CutShortLine(shown), "  Search failed: unknown error");
 
     ran = false;
-    runner.Start(kWorkerFlareSearch, "Searching", [&](TSearchControl&) -> TWorkers::TApply { return [&] { ran = true; }; });
+    runner.Start(kWorkerPredictionSearch, "Searching", [&](TSearchControl&) -> TWorkers::TApply { return [&] { ran = true; }; });
     ASSERT_TRUE(WaitFor([&] { return ran; }, 5000));
 }
