@@ -182,7 +182,8 @@ QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) 
 
 namespace {
 constexpr int kSearchNice = 5;
-constexpr std::size_t kReportChunk = 1000;  // lines a turn of the event loop puts in the memo
+constexpr std::size_t kReportChunk = 1000;
+constexpr int kHiddenPollMs = 150;  // lines a turn of the event loop puts in the memo
 
 QString ReportText(const TReportLines& lines, std::size_t from, std::size_t to) {
     QString text;
@@ -194,10 +195,17 @@ QString ReportText(const TReportLines& lines, std::size_t from, std::size_t to) 
 }
 
 // The rest of a long report, a chunk per turn of the event loop, so the
-// window never stops for all of it; a newer report stops an older one.
-void FillReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines, std::size_t from, int fill) {
-    QTimer::singleShot(0, memo, [memo, lines = std::move(lines), from, fill] {
+// window never stops for all of it; a newer report stops an older one. It
+// waits while the memo is hidden: the text of a whole catalogue's passes
+// takes more memory than its records, and printing and saving take the lines.
+void FillReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines, std::size_t from, int fill,
+                int delayMs = 0) {
+    QTimer::singleShot(delayMs, memo, [memo, lines = std::move(lines), from, fill] {
         if (memo->property("reportFill").toInt() != fill) return;
+        if (!memo->isVisible()) {
+            FillReport(memo, lines, from, fill, kHiddenPollMs);
+            return;
+        }
         const std::size_t to = std::min(lines->size(), from + kReportChunk);
         memo->appendPlainText(ReportText(*lines, from, to));
         if (to < lines->size()) FillReport(memo, lines, to, fill);

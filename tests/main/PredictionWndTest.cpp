@@ -16,6 +16,8 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QUrl>
 
 #include <fstream>
@@ -157,6 +159,15 @@ TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAs
         EXPECT_EQ(RecordsJson(w.Results->records()), RecordsJson(expected));
         EXPECT_EQ(w.passes().size(), r.passes.size());
         EXPECT_TRUE(w.bn_chartwnd->isEnabled());
+        if (!table) {
+            // A long report fills the "Report" tab in parts once the tab shows.
+            ASSERT_GT(w.report().size(), 1000u);
+            w.Results->setCurrentIndex(1);
+            ASSERT_TRUE(WaitFor([&] { return w.PredictMemo->blockCount() == static_cast<int>(w.report().size()); }));
+            EXPECT_EQ(w.PredictMemo->document()->lastBlock().text().toStdString(), w.report().back());
+            EXPECT_EQ(w.PredictMemo->document()->findBlockByNumber(1000).text().toStdString(), w.report()[1000]);
+            w.Results->setCurrentIndex(0);
+        }
     }
 
     // Sorted by maximum elevation and filtered by a name (any case) before
@@ -180,6 +191,11 @@ TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAs
         shown.push_back(proxy->index(r, elevation).data(kRecordSortRole).toDouble());
     }
     EXPECT_TRUE(std::is_sorted(shown.rbegin(), shown.rend()));
+    if (const char* shots = std::getenv("ORBISK_SHOT_DIR")) {
+        w.resize(1000, 720);
+        QTest::qWait(50);
+        w.grab().save(QString(shots) + "/orbisk-prediction-table.png");
+    }
     // Cleared, every row shows again.
     w.Results->filter()->clear();
     EXPECT_EQ(proxy->rowCount(), model->rowCount());
