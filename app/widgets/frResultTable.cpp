@@ -314,7 +314,7 @@ void TResultPanel::BeginRecords(TRecordTable header, double displayOffset) {
 
 void TResultPanel::AppendRecords(std::vector<std::vector<TCell>> rows) {
     Model->Append(std::move(rows));
-    if (!Sized && Model->records() > 0) {
+    if (!Sized && Proxy->rowCount() > 0) {  // rows the filter shows, to size by
         View->resizeColumnsToContents();
         Sized = true;
     }

@@ -170,13 +170,16 @@ TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAs
         }
     }
 
-    // Sorted by maximum elevation and filtered by a name (any case) before
-    // the search: every row that comes takes its place.
-    const int elevation = model->ColumnOf("max_elevation_deg"), name = model->ColumnOf("satellite");
-    w.Results->view()->sortByColumn(elevation, Qt::DescendingOrder);
+    // Sorted by maximum elevation and filtered by a name (any case) while
+    // the search runs: every row that comes takes its place.
     Period(Day2018(22), Day2018(24));
-    QTest::keyClicks(w.Results->filter(), "iRiD");
     Click(w, "tb_line");
+    ASSERT_TRUE(w.busy());
+    const int elevation = model->ColumnOf("max_elevation_deg"), name = model->ColumnOf("satellite");
+    ASSERT_GE(elevation, 0);
+    ASSERT_GE(name, 0);
+    w.Results->view()->sortByColumn(elevation, Qt::DescendingOrder);
+    QTest::keyClicks(w.Results->filter(), "iRiD");
     ASSERT_TRUE(Finished());
     QSortFilterProxyModel* proxy = w.Results->proxy();
     int iridium = 0;
@@ -191,6 +194,7 @@ TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAs
         shown.push_back(proxy->index(r, elevation).data(kRecordSortRole).toDouble());
     }
     EXPECT_TRUE(std::is_sorted(shown.rbegin(), shown.rend()));
+    EXPECT_GT(shown.front(), shown.back());
     if (const char* shots = std::getenv("ORBISK_SHOT_DIR")) {
         w.resize(1000, 720);
         QTest::qWait(50);
