@@ -27,7 +27,6 @@
 #include "uLoadSave.h"
 
 namespace {
-const std::string kSource = ORBISK_SOURCE_DIR;
 const std::string kProgram = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
 const std::string kCounted = std::string(ORBISK_COUNTED_DIR) + "/orbisk-predict-counted";
 constexpr std::size_t kObjects = 20000;
@@ -41,21 +40,10 @@ std::string TempFile(const char* what) {
     return file;
 }
 
-std::vector<TElementEntry> LowSets() {
-    std::vector<TElementEntry> low;
-    for (const char* f : {"visual.tle", "stations.tle", "Iridium.tle"}) {
-        std::vector<TElementEntry> entries;
-        ReadElementFile(entries, kSource + "/data/install/tle/" + f);
-        for (const TElementEntry& e : entries)
-            if (e.meanMotion > 11.0 && e.meanMotion < 20.0) low.push_back(e);
-    }
-    return low;
-}
-
 const std::string& CatalogueFile() {
     static const std::string path = [] {
         const std::string file = TempFile("catalogue");
-        std::ofstream(file) << elsets::SpreadCopies(LowSets(), kObjects, 70000);
+        std::ofstream(file) << elsets::SpreadCopies(elsets::BundledLowSets(), kObjects, 70000);
         return file;
     }();
     return path;
@@ -92,7 +80,7 @@ const std::string& MixedCatalogueFile() {
             text += elsets::MadeUpSet("DEEP SPACE", number++, 21.0, o);
         }
         const std::size_t rest = kMixedObjects - kPlanes * kPerPlane - kDeep;
-        std::string low = elsets::SpreadCopies(LowSets(), rest, number);
+        std::string low = elsets::SpreadCopies(elsets::BundledLowSets(), rest, number);
         const std::string file = TempFile("mixed");
         std::ofstream(file) << text << low;
         return file;

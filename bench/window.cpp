@@ -48,7 +48,6 @@
 namespace {
 
 constexpr std::size_t kObjects = 30000, kConstellation = kObjects / 3, kDeepSpace = kObjects / 10;
-const std::string kSource = ORBISK_SOURCE_DIR;
 
 std::string Folder() {
     static const std::string folder = [] {
@@ -86,14 +85,7 @@ std::vector<TSatRec> Catalogue() {
             text += elsets::MadeUpSet((molniya ? "HIGH-" : "NAV-") + std::to_string(k + 1),
                                       20000 + static_cast<int>(k), 21.0, o);
         }
-        std::vector<TElementEntry> low;
-        for (const char* f : {"visual.tle", "stations.tle", "Iridium.tle"}) {
-            std::vector<TElementEntry> entries;
-            ReadElementFile(entries, kSource + "/data/install/tle/" + f);
-            for (const TElementEntry& e : entries)
-                if (e.meanMotion > 11.0 && e.meanMotion < 20.0) low.push_back(e);
-        }
-        text += elsets::SpreadCopies(low, kObjects - kConstellation - kDeepSpace, 40000);
+        text += elsets::SpreadCopies(elsets::BundledLowSets(), kObjects - kConstellation - kDeepSpace, 40000);
         const std::string file = Folder() + "catalogue.tle";
         std::ofstream(file) << text;
         std::vector<TElementEntry> entries;

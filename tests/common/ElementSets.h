@@ -39,6 +39,19 @@ inline std::vector<TSatRec> BundledSets(std::initializer_list<const char*> files
     return sats;
 }
 
+// The low-orbit sets (11 to 20 revolutions a day) of the bundled visual,
+// stations and Iridium files: the seed of the generated catalogues.
+inline std::vector<TElementEntry> BundledLowSets() {
+    std::vector<TElementEntry> low;
+    for (const char* f : {"visual.tle", "stations.tle", "Iridium.tle"}) {
+        std::vector<TElementEntry> entries;
+        ReadElementFile(entries, std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/" + f);
+        for (const TElementEntry& e : entries)
+            if (e.meanMotion > 11.0 && e.meanMotion < 20.0) low.push_back(e);
+    }
+    return low;
+}
+
 // A line cut or padded to 68 columns with its checksum appended.
 inline std::string WithChecksum(std::string line) {
     line.resize(68, ' ');
