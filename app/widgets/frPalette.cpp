@@ -6,7 +6,23 @@
 
 namespace {
 std::optional<QPalette> gDayPalette;
+QString gDaySheet;
 bool gNight = false;
+
+// The style draws check and radio boxes with an outline darker than the
+// window, which on the night window is black on near black: draw them in the
+// palette's red instead.
+const char* const kNightIndicators =
+    "QCheckBox::indicator, QRadioButton::indicator, QGroupBox::indicator {"
+    " width: 11px; height: 11px; border: 1px solid rgb(170, 40, 30); background: rgb(10, 0, 0); }"
+    "QRadioButton::indicator { border-radius: 6px; }"
+    "QCheckBox::indicator:checked, QRadioButton::indicator:checked, QGroupBox::indicator:checked {"
+    " background: rgb(215, 50, 40); }"
+    "QCheckBox::indicator:indeterminate { background: rgb(110, 25, 20); }"
+    "QCheckBox::indicator:disabled, QRadioButton::indicator:disabled, QGroupBox::indicator:disabled {"
+    " border-color: rgb(90, 20, 16); }"
+    "QCheckBox::indicator:checked:disabled, QRadioButton::indicator:checked:disabled {"
+    " background: rgb(90, 20, 16); }";
 }  // namespace
 
 QPalette NightPalette() {
@@ -43,9 +59,12 @@ void ApplyNightPalette(bool on) {
     if (on == gNight) return;
     if (on) {
         gDayPalette = QApplication::palette();
+        gDaySheet = qApp->styleSheet();
         QApplication::setPalette(NightPalette());
+        qApp->setStyleSheet(gDaySheet + kNightIndicators);
     } else {
         QApplication::setPalette(gDayPalette ? *gDayPalette : QPalette());
+        qApp->setStyleSheet(gDaySheet);
     }
     gNight = on;
 }

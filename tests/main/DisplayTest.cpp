@@ -2,6 +2,9 @@
 // them: the chosen satellite's pass on the plot, the palette from the View
 // menu kept for the next start, and a settings file that is garbage.
 #include <QApplication>
+#include <QCheckBox>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -11,6 +14,7 @@
 #include "uDisplaySettings.h"
 #include "uLabels.h"
 
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -87,6 +91,21 @@ TEST_F(TDisplayTest, NightPaletteFromTheViewMenuIsKeptForTheNextStart) {
                 if (qGreen(shown.pixel(x, y)) > qRed(shown.pixel(x, y)) / 2 + 2) return false;
         return true;
     })) << "a view pixel is not red";
+    // A check box stands out from the window (the style's own outline is
+    // darker than the window, black on near black).
+    for (bool checked : {false, true}) {
+        QCheckBox box("Visible only");
+        box.setChecked(checked);
+        box.resize(box.sizeHint());
+        QStyleOptionButton option;
+        option.initFrom(&box);
+        const QRect mark = box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, &box);
+        const QImage shown = box.grab(mark).toImage();
+        int brightest = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) brightest = std::max(brightest, qRed(shown.pixel(x, y)));
+        EXPECT_GT(brightest, dark.red() + 80) << "check box " << checked << " hardly seen";
+    }
 
     window.reset();
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), day) << "the palette goes with the window";
