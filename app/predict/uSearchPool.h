@@ -89,10 +89,19 @@ TSearchStatus RunPerSatelliteOf(const std::vector<std::size_t>& work, unsigned t
             job(work[k], stop, perSatellite[k].records);
             if (stop()) break;
             if (sink) {
+                // A sink that throws fails the search before the lock is let go:
+                // else another thread could hand the same slot over again.
                 std::lock_guard<std::mutex> lock(order);
                 perSatellite[k].complete = true;
-                for (; handedOver < total && perSatellite[handedOver].complete; ++handedOver)
-                    handOver(perSatellite[handedOver], handedOver);
+                for (; !failed && handedOver < total && perSatellite[handedOver].complete; ++handedOver) {
+                    try {
+                        handOver(perSatellite[handedOver], handedOver);
+                    } catch (const std::exception& e) {
+                        fail(e.what());
+                    } catch (...) {
+                        fail(nullptr);
+                    }
+                }
             } else {
                 perSatellite[k].complete = true;
             }

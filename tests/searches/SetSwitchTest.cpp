@@ -144,7 +144,9 @@ TEST(SetSwitch, LineSearchSwitchesSetsAtTheMidpoint) {
     for (std::size_t k = 0; k < got.size(); ++k) {
         EXPECT_EQ(got[k].satellite, k < fromFirst ? 1u : 0u) << k;
         ExpectSamePass(got[k], want[k], k < fromFirst ? 0.0 : 1.5 / 86400.0, "pass by pass");
-        if (k > 0) EXPECT_LE(got[k - 1].aos, got[k].aos) << "time order";
+        if (k > 0) {
+            EXPECT_LE(got[k - 1].aos, got[k].aos) << "time order";
+        }
         crossing += got[k].aos < midpoint && got[k].los > midpoint;
     }
     EXPECT_EQ(crossing, 1) << "the pass across the midpoint, once";
