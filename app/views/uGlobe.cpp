@@ -110,6 +110,7 @@ void DrawNightSide(QPainter& painter, const TViewState& vs, const TFrameState& f
 }  // namespace
 
 void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
+    vs.BackgroundNight = false;  // the globe is turned red after each frame
     vs.Background.fill(Qt::black);
     DrawTexture(vs, vs.Background);
     QPainter painter;

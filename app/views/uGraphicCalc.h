@@ -78,6 +78,7 @@ struct TViewState {
     uint8_t ClipHorizon = 0, ShowConstellations = 0, ShowConstellationNames = 0, ShowStarNames = 0;
     QImage MapImage;          // whole-world equirectangular image, RGB32
     QImage Background;        // slowly changing layers of map and globe
+    bool BackgroundNight = false;  // the map's background is in the night colours
 
     int ViewMode = kViewMap;  // the mode the background was drawn for
     QFont Font;               // display font from the options

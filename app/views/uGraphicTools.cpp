@@ -78,12 +78,13 @@ void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs) {
     painter.setFont(vs.Font);
 }
 
-void TextOut(QPainter& painter, int x, int y, const QString& text) {
+void TextOut(QPainter& painter, int x, int y, const QString& text, bool night) {
     // A one-pixel shadow in the opposite brightness keeps labels readable
-    // over the map's ice, deserts and oceans alike.
+    // over the map's ice, deserts and oceans alike; a light shadow at night
+    // would outshine the text.
     const QPen pen = painter.pen();
     const int baseline = y + painter.fontMetrics().ascent();
-    painter.setPen(pen.color().lightness() > 100 ? QColor(0, 0, 0) : QColor(255, 255, 255));
+    painter.setPen(night || pen.color().lightness() > 100 ? QColor(0, 0, 0) : QColor(255, 255, 255));
     painter.drawText(x + 1, baseline + 1, text);
     painter.setPen(pen);
     painter.drawText(x, baseline, text);
@@ -118,22 +119,23 @@ void FillDisc(QPainter& painter, const QPoint& p, int r, const QColor& colour) {
 }
 
 void DrawSatMarker(QPainter& painter, const QPoint& p, int radius, bool sunlit, const QString& label,
-                   const QPoint& labelOffset, const QColor& labelColour) {
-    FillDisc(painter, p, radius, sunlit ? kYellow : kGrey);
+                   const QPoint& labelOffset, const QColor& labelColour, bool night) {
+    FillDisc(painter, p, radius, Ink(night, sunlit ? kYellow : kGrey));
     if (label.isEmpty()) return;
-    painter.setPen(labelColour);
-    TextOut(painter, p.x() + labelOffset.x(), p.y() + labelOffset.y(), label);
+    painter.setPen(night ? NightTextInk(labelColour) : labelColour);
+    TextOut(painter, p.x() + labelOffset.x(), p.y() + labelOffset.y(), label, night);
 }
 
-void DrawVisibilityCircles(QPainter& painter, const TViewState& vs, const TFrameState& frame, double minHeight) {
+void DrawVisibilityCircles(QPainter& painter, const TViewState& vs, const TFrameState& frame, double minHeight,
+                           bool night) {
     const TFrameSat* first = frame.FirstSat();
     if (!first || first->rec.decayed || !(first->state.latlon.height >= minHeight)) return;
     painter.setBrush(Qt::NoBrush);
     const double distance = first->state.pos.r;
     if (frame.menu.satVis)
-        DrawSmallCircle(painter, vs, first->state.latlon, ArgbColour(frame.options.satColour), distance);
+        DrawSmallCircle(painter, vs, first->state.latlon, Ink(night, ArgbColour(frame.options.satColour)), distance);
     if (frame.menu.locVis)
-        DrawSmallCircle(painter, vs, frame.observer.pos, ArgbColour(frame.options.homeColour), distance);
+        DrawSmallCircle(painter, vs, frame.observer.pos, Ink(night, ArgbColour(frame.options.homeColour)), distance);
 }
 
 void DrawPhase(QPainter& painter, int steps, double radius, const QPointF& centre, double fraction,
@@ -245,11 +247,28 @@ void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {
     if (mode == kViewMap) DrawMapFrame(vs, frame, display);
     if (mode == kViewSky) DrawSkyFrame(vs, frame, display);
     if (mode == kViewGlobe) DrawGlobeFrame(vs, frame, display);
-    if (frame.night) NightColours(display);
+    // The map draws itself in the night colours.
+    if (frame.night && mode != kViewMap) NightColours(display);
 }
 
 double SatLabelPriority(const TFrameState& frame, std::size_t i) {
     return i == frame.sat1 ? 3.0 : 2.0 - static_cast<double>(i) * 1e-3;
+}
+
+namespace {
+// Rec. 601 weights in 8-bit fixed point (they sum to 256, so white stays 255).
+inline uint32_t Brightness(uint32_t r, uint32_t g, uint32_t b) { return (r * 77u + g * 150u + b * 29u) >> 8; }
+constexpr int kNightTextRed = 200;
+}  // namespace
+
+QColor NightInk(const QColor& colour) {
+    const QRgb c = colour.rgba();
+    return QColor(static_cast<int>(Brightness(qRed(c), qGreen(c), qBlue(c))), 0, 0, qAlpha(c));
+}
+
+QColor NightTextInk(const QColor& colour) {
+    const QColor ink = NightInk(colour);
+    return QColor(std::max(ink.red(), kNightTextRed), 0, 0, ink.alpha());
 }
 
 void NightColours(QImage& image) {
@@ -261,9 +280,8 @@ void NightColours(QImage& image) {
         auto* row = reinterpret_cast<uint32_t*>(image.scanLine(y));
         for (int x = 0; x < w; ++x) {
             const uint32_t p = row[x];
-            // Rec. 601 weights in 8-bit fixed point; premultiplied stays so
-            // (the brightness is never above alpha).
-            const uint32_t lum = (((p >> 16) & 0xFFu) * 77u + ((p >> 8) & 0xFFu) * 150u + (p & 0xFFu) * 29u) >> 8;
+            // Premultiplied stays so: the brightness is never above alpha.
+            const uint32_t lum = Brightness((p >> 16) & 0xFFu, (p >> 8) & 0xFFu, p & 0xFFu);
             row[x] = (p & 0xFF000000u) | (lum << 16);
         }
     }

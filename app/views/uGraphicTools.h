@@ -44,8 +44,9 @@ int ShadowAlpha(TViewState& vs, const TOptions& options);
 
 // A painter on target with the view's font, antialiased.
 void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs);
-// Text with its top-left corner at (x, y), in the pen colour, with a shadow.
-void TextOut(QPainter& painter, int x, int y, const QString& text);
+// Text with its top-left corner at (x, y), in the pen colour, with a shadow
+// (in the night palette always a black one).
+void TextOut(QPainter& painter, int x, int y, const QString& text, bool night = false);
 // The pixels of rect filled, edges sharp (painters from BeginPaint take
 // integer coordinates as pixel centres).
 void FillPixels(QPainter& painter, const QRect& rect, const QColor& colour);
@@ -57,11 +58,12 @@ void FillDisc(QPainter& painter, const QPoint& p, int r, const QColor& colour);
 // A satellite: a disc, yellow in sunlight and grey in shadow, and a
 // non-empty label with its top-left corner at p + labelOffset in labelColour.
 void DrawSatMarker(QPainter& painter, const QPoint& p, int radius, bool sunlit, const QString& label,
-                   const QPoint& labelOffset, const QColor& labelColour);
+                   const QPoint& labelOffset, const QColor& labelColour, bool night = false);
 // The horizon circles for the first satellite's distance: around its
 // sub-point (menu_sat_vis) and around the observer (menu_loc_vis). None for a
 // decayed satellite or one lower than minHeight km.
-void DrawVisibilityCircles(QPainter& painter, const TViewState& vs, const TFrameState& frame, double minHeight);
+void DrawVisibilityCircles(QPainter& painter, const TViewState& vs, const TFrameState& frame, double minHeight,
+                           bool night = false);
 
 // The Moon's dark side (or the Earth's night side) as a translucent polygon:
 // fraction is the part of the disc in darkness, angle turns the dark limb
@@ -84,6 +86,13 @@ double SatLabelPriority(const TFrameState& frame, std::size_t i);
 // The night palette: every pixel turned to red of its brightness on black,
 // so a frame keeps its shapes without light that spoils dark-adapted eyes.
 void NightColours(QImage& image);
+// A colour as NightColours turns it: its brightness in red, alpha kept. The
+// map is drawn in these directly instead of being turned after each frame.
+QColor NightInk(const QColor& colour);
+// Text and the home mark at night: the night red, but never darker than a
+// clear red, so the default black home and city names stay readable.
+QColor NightTextInk(const QColor& colour);
+inline QColor Ink(bool night, const QColor& colour) { return night ? NightInk(colour) : colour; }
 
 // Draws one frame of the frame's view mode into display (resized to the view
 // when needed): recomputes the ground track when the clock has left it,

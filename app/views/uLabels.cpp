@@ -96,12 +96,12 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
     return placed;
 }
 
-std::vector<QRect> TLabelPlacer::Draw(QPainter& painter) const {
+std::vector<QRect> TLabelPlacer::Draw(QPainter& painter, bool night) const {
     std::vector<QRect> rects;
     for (const TPlaced& p : Place(painter.fontMetrics())) {
         const TLabel& l = Labels[p.label];
-        painter.setPen(l.colour);
-        TextOut(painter, p.rect.x(), p.rect.y(), l.text);
+        painter.setPen(night ? NightTextInk(l.colour) : l.colour);
+        TextOut(painter, p.rect.x(), p.rect.y(), l.text, night);
         rects.push_back(p.rect);
     }
     return rects;

@@ -35,8 +35,9 @@ public:
         std::size_t label;  // index in the order offered
     };
     std::vector<TPlaced> Place(const QFontMetrics& metrics) const;
-    // Places and draws them (TextOut, in their colours); the rectangles drawn.
-    std::vector<QRect> Draw(QPainter& painter) const;
+    // Places and draws them (TextOut, in their colours, or at night in the
+    // night text red); the rectangles drawn.
+    std::vector<QRect> Draw(QPainter& painter, bool night = false) const;
     const std::vector<TLabel>& labels() const { return Labels; }
 
 private:

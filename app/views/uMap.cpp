@@ -21,17 +21,24 @@ void DrawCross(QPainter& painter, int x, int y) {
     painter.drawLine(x, y - 2, x, y + 2);
 }
 
-void DrawGrid(QPainter& painter, const TViewState& vs) {
+void DrawGrid(QPainter& painter, const TViewState& vs, const QColor& colour, bool night) {
     const int x0 = vs.MapX, y0 = vs.MapY, w = vs.MapW, h = vs.MapH;
+    const QColor line = Ink(night, colour), text = night ? NightTextInk(colour) : colour;
+    const auto label = [&](int x, int y, int value) {
+        painter.setPen(text);
+        TextOut(painter, x, y, QString::number(value), night);
+        painter.setPen(line);
+    };
+    painter.setPen(line);
     for (int k = 1; k <= 11; ++k) {
         const int x = x0 + static_cast<int>(std::trunc(k * 30.0 * w / 360.0));
         painter.drawLine(x, y0, x, y0 + h);
-        TextOut(painter, x, y0, QString::number(k * 30 - 180));
+        label(x, y0, k * 30 - 180);
     }
     for (int k = 1; k <= 11; ++k) {
         const int y = y0 + static_cast<int>(std::trunc(k * 15.0 * h / 180.0));
         painter.drawLine(x0, y, x0 + w, y);
-        TextOut(painter, x0, y, QString::number(90 - k * 15));
+        label(x0, y, 90 - k * 15);
     }
 }
 
@@ -132,39 +139,48 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
     vs.MapScaleX = vs.MapW / (2 * kPi);
     vs.MapScaleY = vs.MapH / kPi;
     vs.Background.fill(Qt::black);
+    // At night the map image is turned red once here, and everything else is
+    // drawn in the night colours, so no frame needs a pass over its pixels.
+    const bool night = frame.night;
+    vs.BackgroundNight = night;
     QPainter painter;
     BeginPaint(painter, vs.Background, vs);
     const QRect mapRect(vs.MapX, vs.MapY, vs.MapW, vs.MapH);
     if (!vs.MapImage.isNull()) {
         painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
         painter.drawImage(QRectF(mapRect).translated(-0.5, -0.5), vs.MapImage);
+        if (night) {
+            painter.end();
+            NightColours(vs.Background);
+            BeginPaint(painter, vs.Background, vs);
+        }
     }
     painter.setClipRect(QRectF(mapRect).translated(-0.5, -0.5));
+    const auto textInk = [&](uint32_t argb) { return night ? NightTextInk(ArgbColour(argb)) : ArgbColour(argb); };
 
     if (frame.menu.displayCities && frame.cities) {
-        painter.setPen(ArgbColour(frame.options.cityColour));
+        const QColor mark = Ink(night, ArgbColour(frame.options.cityColour)), text = textInk(frame.options.cityColour);
         for (const TMapCity& c : *frame.cities) {
             const int x = vs.MapX + static_cast<int>(std::trunc((c.lon + 180.0) * kDegToRad * vs.MapScaleX));
             const int y = vs.MapY + static_cast<int>(std::trunc((90.0 - c.lat) * kDegToRad * vs.MapScaleY));
+            painter.setPen(mark);
             DrawCross(painter, x, y);
-            TextOut(painter, x, y, Latin1(c.name));
+            painter.setPen(text);
+            TextOut(painter, x, y, Latin1(c.name), night);
         }
     }
     if (frame.menu.displayHome) {
         const TLatLon& home = frame.observer.pos;
         const int x = vs.MapX + static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
         const int y = vs.MapY + static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
-        painter.setPen(ArgbColour(frame.options.homeColour));
+        painter.setPen(textInk(frame.options.homeColour));
         DrawCross(painter, x, y);
         // In the southern half the name sits above the cross.
-        TextOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()));
+        TextOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()), night);
     }
-    if (frame.menu.grids) {
-        painter.setPen(ArgbColour(frame.options.gridColour));
-        DrawGrid(painter, vs);
-    }
+    if (frame.menu.grids) DrawGrid(painter, vs, ArgbColour(frame.options.gridColour), night);
     if (frame.menu.tracks && !frame.sats.empty() && !vs.TrackPoints.empty()) {
-        painter.setPen(ArgbColour(frame.options.trackColour));
+        painter.setPen(Ink(night, ArgbColour(frame.options.trackColour)));
         QPoint prev;
         for (std::size_t i = 0; i < vs.TrackPoints.size(); ++i) {
             QPoint p;
@@ -180,18 +196,20 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
 
 void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     const int alpha = ShadowAlpha(vs, frame.options);
+    const bool night = frame.night;
+    if (vs.BackgroundNight != night) DrawMapBackground(vs, frame);
     QPainter painter;
     BeginFrame(painter, display, vs);
     if (const TSatState* sun = frame.Sun()) {
         DrawNightShadow(painter, vs, *sun, alpha);
         QPoint p;
         GeoToPixel(vs, sun->latlon, p, 0.0);
-        FillDisc(painter, p, kSunRadius, kYellow);
+        FillDisc(painter, p, kSunRadius, Ink(night, kYellow));
     }
     if (const TSatState* moon = frame.Moon()) {
         QPoint p;
         GeoToPixel(vs, moon->latlon, p, 0.0);
-        FillDisc(painter, p, kSunRadius, kGrey);
+        FillDisc(painter, p, kSunRadius, Ink(night, kGrey));
         DrawMoonIcon(painter, vs, frame, kMoonIconSteps, kMoonIconRadius, p, alpha);
     }
 
@@ -203,11 +221,11 @@ void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
         if (s.rec.decayed) continue;
         QPoint p;
         GeoToPixel(vs, s.state.latlon, p, 0.0);
-        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, QString(), QPoint(), satColour);
+        DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, QString(), QPoint(), satColour, night);
         if (frame.menu.showLabel)
             labels.Add({Latin1(s.label), p, kSatRadius, QPoint(6, 6), satColour, SatLabelPriority(frame, i)});
     }
-    DrawVisibilityCircles(painter, vs, frame, kMinCircleHeight);
-    vs.LabelRects = labels.Draw(painter);
+    DrawVisibilityCircles(painter, vs, frame, kMinCircleHeight, night);
+    vs.LabelRects = labels.Draw(painter, night);
     painter.end();
 }

@@ -2,6 +2,7 @@
 // not through the view code, predicts.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -133,6 +134,67 @@ TEST(MapFrame, SubSolarPixelAndNightSide) {
         }
         EXPECT_EQ(wrong, 0) << "sub-solar longitude " << sun.lon / kDeg;
     }
+}
+
+// The map draws itself in the night colours instead of being turned red
+// after each frame: the same picture as the day frame turned red, except
+// that labels are drawn in a clear red on a black shadow (a black home name
+// turned red was black on a bright shadow).
+TEST(MapFrame, NightPaletteDrawsTheDayFrameInRedWithReadableLabels) {
+    TTestView view(kViewMap, 1000, 500);
+    TViewState& vs = view.vs;
+    vs.MapImage = CodedMap(500, 250);
+    TFrameState frame = TestFrame(kViewMap, EncodeDayNumber(2018, 3, 1, 6, 0, 0), TestObserver(45, 10));
+    frame.menu.locVis = true;
+    frame.sats = {CraftedSat(10, 20, kEarthRadius + 500, true), CraftedSat(-30, -60, kEarthRadius + 500, false)};
+    QImage day, night;
+    RefreshView(vs, frame, day);
+    frame.night = true;
+    RefreshView(vs, frame, night);
+    SavePng(night, "map_night");
+    ASSERT_EQ(day.size(), night.size());
+    NightColours(day);
+
+    // Labels and the home name (above or beside its cross) are left out of the comparison.
+    std::vector<QRect> skip;
+    for (const QRect& r : vs.LabelRects) skip.push_back(r.adjusted(-2, -2, 2, 2));
+    const QPoint home = MapPixel(vs, 45 * kDeg, 10 * kDeg);
+    skip.emplace_back(home.x() - 4, home.y() - 18, 120, 40);
+    int differ = 0, coloured = 0;
+    for (int y = 0; y < night.height(); ++y)
+        for (int x = 0; x < night.width(); ++x) {
+            const QRgb n = night.pixel(x, y);
+            if (qGreen(n) != 0 || qBlue(n) != 0) ++coloured;
+            if (std::any_of(skip.begin(), skip.end(), [&](const QRect& r) { return r.contains(x, y); })) continue;
+            if (std::abs(qRed(n) - qRed(day.pixel(x, y))) > 3) ++differ;
+        }
+    EXPECT_EQ(coloured, 0) << "nothing but red";
+    EXPECT_LT(differ, 20) << "the same picture";
+
+    // The home name: its text bright, its shadow (one pixel down and right) dark.
+    vs.MapImage = Uniform(500, 250, qRgb(110, 110, 110));
+    frame.sats.clear();
+    frame.menu.locVis = false;
+    vs.Dirty = 1;
+    QImage named, bare;
+    RefreshView(vs, frame, named);
+    frame.menu.displayHome = false;
+    vs.Dirty = 1;
+    RefreshView(vs, frame, bare);
+    double bx = 0, by = 0, dx = 0, dy = 0;
+    int bright = 0, dark = 0, brightest = 0;
+    for (int y = home.y() - 20; y < home.y() + 20; ++y)
+        for (int x = home.x() - 5; x < home.x() + 120; ++x) {
+            const int d = qRed(named.pixel(x, y)) - qRed(bare.pixel(x, y));
+            brightest = std::max(brightest, qRed(named.pixel(x, y)));
+            if (d > 60) bx += x, by += y, ++bright;
+            if (d < -60) dx += x, dy += y, ++dark;
+        }
+    ASSERT_GT(bright, 20);
+    ASSERT_GT(dark, 20);
+    EXPECT_GE(brightest, 190);
+    EXPECT_LT(bx / bright, dx / dark) << "the text is the bright part";
+    EXPECT_LT(by / bright, dy / dark);
 }
 
 // Markers where the equirectangular formula puts them; a decayed satellite
