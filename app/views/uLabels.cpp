@@ -1,6 +1,7 @@
 #include "uLabels.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "uGraphicTools.h"
@@ -10,6 +11,13 @@ namespace {
 // pixel more each way for the shadow.
 QRect MarkBox(const TLabel& l) {
     return QRect(l.anchor.x() - l.radius, l.anchor.y() - l.radius, 2 * l.radius + 1, 2 * l.radius + 1);
+}
+
+// Distance from p to the nearest point of r (0 inside).
+double Distance(const QRect& r, const QPoint& p) {
+    const int dx = std::max({r.left() - p.x(), 0, p.x() - r.right()});
+    const int dy = std::max({r.top() - p.y(), 0, p.y() - r.bottom()});
+    return std::hypot(dx, dy);
 }
 
 // Rectangles by the cells of a coarse grid they touch, so a crowded sky
@@ -33,6 +41,17 @@ public:
             for (int x = s.c0; x <= s.c1; ++x)
                 for (const auto& [o, id] : Cells[Cell(x, y)])
                     if (id != skip && o.intersects(r)) return true;
+        return false;
+    }
+    // True when the centre of a rectangle inserted, other than skip's, lies
+    // nearer r than reach.
+    bool CentreNearer(const QRect& r, std::size_t skip, double reach) const {
+        const int grow = static_cast<int>(std::ceil(reach));
+        const TSpan s = Span(r.adjusted(-grow, -grow, grow, grow));
+        for (int y = s.r0; y <= s.r1; ++y)
+            for (int x = s.c0; x <= s.c1; ++x)
+                for (const auto& [o, id] : Cells[Cell(x, y)])
+                    if (id != skip && Distance(r, o.center()) < reach) return true;
         return false;
     }
 
@@ -72,14 +91,17 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
         if (l.text.isEmpty()) continue;
         const int w = metrics.horizontalAdvance(l.text) + 1, h = metrics.height() + 1;
         const int gap = l.radius + 2;
-        // The usual place first, then right, left, above and below the mark.
+        // The usual place first, then right, left, above and below the mark,
+        // then the four corners.
         const QPoint tries[] = {l.anchor + l.offset,
                                 {l.anchor.x() + gap, l.anchor.y() - h / 2},
                                 {l.anchor.x() - gap - w, l.anchor.y() - h / 2},
                                 {l.anchor.x() - w / 2, l.anchor.y() - gap - h},
                                 {l.anchor.x() - w / 2, l.anchor.y() + gap},
                                 {l.anchor.x() + gap, l.anchor.y() - gap - h},
-                                {l.anchor.x() - gap - w, l.anchor.y() + gap}};
+                                {l.anchor.x() - gap - w, l.anchor.y() + gap},
+                                {l.anchor.x() + gap, l.anchor.y() + gap},
+                                {l.anchor.x() - gap - w, l.anchor.y() - gap - h}};
         // Clear of other marks if it can be, else clear of other labels only.
         bool done = false;
         for (int pass = 0; pass < 2 && !done; ++pass)
@@ -87,6 +109,7 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
                 const QRect r(p.x(), p.y(), w, h);
                 if (!Bounds.contains(r) || taken.Meets(r, kNoLabel) || (pass == 0 && marks.Meets(r, i)))
                     continue;
+                if (OwnMarkNearest && l.radius > 0 && marks.CentreNearer(r, i, Distance(r, l.anchor))) continue;
                 taken.Insert(r, i);
                 placed.push_back({r, i});
                 done = true;

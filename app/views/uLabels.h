@@ -28,6 +28,9 @@ public:
     void Add(TLabel label) { Labels.push_back(std::move(label)); }
     // An area no label may cover (a legend, a box drawn over the view).
     void Block(const QRect& area) { Blocks.push_back(area); }
+    // No label nearer another mark than its own, where it would seem to name
+    // that one: among marks packed closer than a label, some go unlabelled.
+    void KeepNearestOwnMark(bool on) { OwnMarkNearest = on; }
     // Places the labels for text measured with metrics: the rectangles of
     // those placed (with the label of each), the others left out.
     struct TPlaced {
@@ -44,6 +47,7 @@ private:
     QRect Bounds;
     std::vector<TLabel> Labels;
     std::vector<QRect> Blocks;
+    bool OwnMarkNearest = false;
 };
 
 // True when no two of rects overlap.

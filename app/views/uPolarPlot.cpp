@@ -202,6 +202,9 @@ TPolarDrawn DrawPolarPlot(QImage& image, const TPolarScene& scene) {
 
     const QRect bounds(0, 0, static_cast<int>(w), static_cast<int>(h));
     TLabelPlacer labels(bounds);
+    // On a small plot the marks near the horizon crowd: a label goes beside
+    // its own mark or not at all.
+    labels.KeepNearestOwnMark(true);
     // The time labels keep off the compass letters and ring numbers.
     for (const QRect& r : drawn.gridLabels) labels.Block(r);
     if (scene.track.size() >= 2) {

@@ -161,6 +161,40 @@ TEST(Labels, CrowdedLabelsNeverOverlapAndTheFirstKeepsItsPlace) {
     EXPECT_GE(placed.size(), 10u) << "the edge row finds room above its marks";
 }
 
+// Time marks close together, as near the horizon on a small polar plot: a
+// label may not sit nearer a neighbour than its own mark (it would name the
+// neighbour); those without room are left out.
+TEST(Labels, KeptBesideTheirOwnMarksOrLeftOut) {
+    const QFont font;
+    const QFontMetrics fm(font);
+    for (int spacing : {5, 9, 14}) {
+        SCOPED_TRACE(spacing);
+        TLabelPlacer placer(QRect(0, 0, 300, 200));
+        placer.KeepNearestOwnMark(true);
+        std::vector<QPoint> marks;
+        for (int i = 0; i < 10; ++i) {
+            marks.emplace_back(40 + i * spacing, 150 - i * spacing / 2);
+            placer.Add({QString("02:%1").arg(50 + i), marks.back(), 3, QPoint(6, -fm.height() / 2), Qt::white,
+                        1.0 - i * 1e-3});
+        }
+        const auto placed = placer.Place(fm);
+        const auto distance = [](const QRect& r, const QPoint& p) {
+            const int dx = std::max({r.left() - p.x(), 0, p.x() - r.right()});
+            const int dy = std::max({r.top() - p.y(), 0, p.y() - r.bottom()});
+            return std::hypot(dx, dy);
+        };
+        for (const auto& p : placed) {
+            const double own = distance(p.rect, marks[p.label]);
+            for (std::size_t k = 0; k < marks.size(); ++k)
+                EXPECT_LE(own, distance(p.rect, marks[k])) << "label " << p.label << " nearer mark " << k;
+        }
+        EXPECT_GE(placed.size(), spacing > 10 ? 4u : 2u);
+        std::vector<QRect> rects;
+        for (const auto& p : placed) rects.push_back(p.rect);
+        EXPECT_TRUE(NoneOverlap(rects));
+    }
+}
+
 TEST(Labels, MapLabelsOfACrowdDoNotOverlapAndTheFirstSatelliteIsNamed) {
     for (int mode : {kViewMap, kViewGlobe, kViewSky}) {
         SCOPED_TRACE(mode);
