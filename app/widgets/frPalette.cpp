@@ -1,8 +1,16 @@
 #include "frPalette.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QEvent>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <QToolBar>
 
 #include <optional>
+
+#include "uGraphicTools.h"
 
 namespace {
 std::optional<QPalette> gDayPalette;
@@ -23,6 +31,68 @@ const char* const kNightIndicators =
     " border-color: rgb(90, 20, 16); }"
     "QCheckBox::indicator:checked:disabled, QRadioButton::indicator:checked:disabled {"
     " background: rgb(90, 20, 16); }";
+// Toolbar icons keep their full colours under any palette: at night each
+// action's icon is swapped for a red one, and the day icon kept on the
+// action to be put back.
+constexpr const char* kDayIcon = "orbiskDayIcon";
+constexpr const char* kNightIconKey = "orbiskNightIconKey";
+
+QIcon RedIcon(const QIcon& icon) {
+    QList<QSize> sizes = icon.availableSizes();
+    if (sizes.isEmpty()) sizes = {QSize(16, 16), QSize(22, 22), QSize(24, 24), QSize(32, 32), QSize(48, 48)};
+    QIcon red;
+    for (const QSize& size : sizes)
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active}) {
+            QImage image = icon.pixmap(size, 1.0, mode).toImage();
+            if (image.isNull()) continue;
+            NightColours(image);
+            red.addPixmap(QPixmap::fromImage(image), mode);
+        }
+    return red;
+}
+
+void TintToolbar(QToolBar* bar, bool night) {
+    for (QAction* a : bar->actions()) {
+        if (night) {
+            if (a->icon().isNull() || a->property(kDayIcon).isValid()) continue;
+            const QIcon day = a->icon();
+            a->setIcon(RedIcon(day));
+            a->setProperty(kDayIcon, QVariant::fromValue(day));
+            a->setProperty(kNightIconKey, a->icon().cacheKey());
+        } else if (a->property(kDayIcon).isValid()) {
+            // An icon the program changed meanwhile is its own: left alone.
+            if (a->property(kNightIconKey).toLongLong() == a->icon().cacheKey())
+                a->setIcon(a->property(kDayIcon).value<QIcon>());
+            a->setProperty(kDayIcon, QVariant());
+            a->setProperty(kNightIconKey, QVariant());
+        }
+    }
+}
+
+// Toolbars of windows opened or filled while the night palette is on.
+class TNightToolbars : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show || event->type() == QEvent::ActionAdded)
+            if (auto* bar = qobject_cast<QToolBar*>(watched)) TintToolbar(bar, true);
+        return false;
+    }
+};
+TNightToolbars* gToolbarFilter = nullptr;
+
+void TintToolbars(bool night) {
+    for (QWidget* w : QApplication::allWidgets())
+        if (auto* bar = qobject_cast<QToolBar*>(w)) TintToolbar(bar, night);
+    if (night && !gToolbarFilter) {
+        gToolbarFilter = new TNightToolbars(qApp);
+        qApp->installEventFilter(gToolbarFilter);
+    } else if (!night && gToolbarFilter) {
+        qApp->removeEventFilter(gToolbarFilter);
+        delete gToolbarFilter;
+        gToolbarFilter = nullptr;
+    }
+}
 }  // namespace
 
 QPalette NightPalette() {
@@ -66,6 +136,7 @@ void ApplyNightPalette(bool on) {
         QApplication::setPalette(gDayPalette ? *gDayPalette : QPalette());
         qApp->setStyleSheet(gDaySheet);
     }
+    TintToolbars(on);
     gNight = on;
 }
 

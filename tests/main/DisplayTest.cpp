@@ -8,6 +8,7 @@
 #include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
 
 #include "WindowTestUtil.h"
 #include "frPolar.h"
@@ -91,6 +92,21 @@ TEST_F(TDisplayTest, NightPaletteFromTheViewMenuIsKeptForTheNextStart) {
                 if (qGreen(shown.pixel(x, y)) > qRed(shown.pixel(x, y)) / 2 + 2) return false;
         return true;
     })) << "a view pixel is not red";
+    // The toolbar icons are red too, and their own again by day.
+    std::vector<QAction*> icons;
+    for (QToolBar* bar : w.findChildren<QToolBar*>()) {
+        for (QAction* a : bar->actions())
+            if (!a->icon().isNull()) icons.push_back(a);
+        const QImage shown = bar->grab().toImage();
+        int coloured = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x) {
+                const QRgb p = shown.pixel(x, y);
+                if (std::max(qGreen(p), qBlue(p)) > qRed(p) / 2 + 2) ++coloured;
+            }
+        EXPECT_EQ(coloured, 0) << "toolbar " << bar->windowTitle().toStdString();
+    }
+    ASSERT_FALSE(icons.empty());
     // A check box stands out from the window (the style's own outline is
     // darker than the window, black on near black).
     for (bool checked : {false, true}) {
@@ -114,6 +130,9 @@ TEST_F(TDisplayTest, NightPaletteFromTheViewMenuIsKeptForTheNextStart) {
     EXPECT_LT(QApplication::palette().color(QPalette::Window).lightness(), 30);
     again.nightAction()->trigger();
     EXPECT_EQ(QApplication::palette().color(QPalette::Window), day);
+    for (QToolBar* bar : again.findChildren<QToolBar*>())
+        for (QAction* a : bar->actions())
+            EXPECT_FALSE(a->property("orbiskDayIcon").isValid()) << a->text().toStdString();
     EXPECT_FALSE(ReadDisplaySettings(folder.Bytes(kDisplaySettingsFile)).nightPalette);
 }
 
