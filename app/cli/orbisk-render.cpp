@@ -22,6 +22,7 @@
 #include "uMap.h"
 #include "uPredictArgs.h"
 #include "uSky.h"
+#include "uToolOptions.h"
 #include "uTracking.h"
 
 namespace {
@@ -127,8 +128,7 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
             help = true;
         } else if (a == "--version") {
             version = true;
-        } else if (a == "--data" || a == "--tle" || a == "--lat" || a == "--lon" || a == "--height" ||
-                   a == "--name") {
+        } else if (OptionInGroup(RenderOptionTable(), TOptionGroup::kRenderObserver, a)) {
             shared.push_back(a);
             if (value(text)) shared.push_back(text);
         } else if (a == "--view") {
@@ -197,11 +197,7 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
                 (a == "--show" ? r.show : r.hide).push_back(layer);
             }
         } else {
-            return UnknownOptionMessage(a, {"--help", "--version", "--data", "--tle", "--lat", "--lon", "--height",
-                                            "--name", "--view", "--time", "--size", "--out", "--first", "--globe-centre",
-                                            "--globe-zoom", "--sky-centre", "--sky-radec", "--field", "--zenith",
-                                            "--follow", "--orientation", "--mirror", "--show", "--hide",
-                                            "--horizon"});
+            return UnknownOptionMessage(a, OptionNames(RenderOptionTable()));
         }
     }
     if (r.haveSkyAltAz && r.haveSkyRaDec) return "give --sky-centre or --sky-radec, not both";
@@ -209,54 +205,6 @@ std::string ParseRenderArgs(const std::vector<std::string>& args, TRenderArgs& r
     return {};
 }
 
-const char* kUsage = R"(Usage: orbisk-render --out FILE.png [OPTION]...
-Draws one frame of the map, sky or globe view, as the program shows it, to a
-PNG file. Needs no display.
-
-  --out FILE.png       the picture to write (required)
-  --view map|sky|globe the view (default: the view of Options.bin)
-  --time "YYYY-MM-DD HH:MM:SS"  the moment, UTC (default now)
-  --size WxH           picture size in pixels (default 1280x720)
-  --data DIR           data folder holding MainSat.bin, Observer.bin and
-                       Options.bin (default: the data folder beside the program)
-  --tle FILE           the satellites of FILE instead of MainSat.bin (the
-                       first 15 are drawn)
-  --lat DEG --lon DEG  observer latitude and longitude (east positive);
-                       default: the observer of Observer.bin
-  --height M           observer height above the ellipsoid in metres (0)
-  --name TEXT          observer name for --lat/--lon ("Command line")
-  --first TEXT         catalogue number or name of the first satellite (the
-                       one with ground track and visibility circle)
-Globe:
-  --globe-centre LAT,LON  point at the centre, degrees (default: the observer)
-  --globe-zoom V       picture height over globe radius, 2.2 to 100
-                       (default: Options.bin's, pi)
-Sky:
-  --sky-centre ALT,AZ  altitude and azimuth of the chart centre, degrees
-                       (default: Options.bin's)
-  --sky-radec RA,DEC   right ascension (hours) and declination (degrees) of
-                       the chart centre instead
-  --field DEG          vertical field of the chart, 0.1 to 170
-  --zenith             the whole sky around the zenith
-  --follow             centre on the first satellite
-  --orientation radec|altaz   north up, or the horizon level
-  --mirror none|inverted|ew|ns   chart orientation
-  --horizon FILE       a horizon mask ("az alt" lines in degrees, or "az,alt"
-                       rows of a .csv file), a band in the altaz orientation
-Layers (comma-separated names):
-  --show LIST, --hide LIST    cities, home, grid, track, satvis, locvis,
-                       labels, numbers, magnitudes, skysats, constellations,
-                       constnames, starnames, horizon (stars down to the
-                       horizon only); default: the menu states of Options.bin
-  --help               show this help
-  --version            show the version
-
-Options take their value as the next argument or after '=' (--view=sky).
-
-Exit status: 0 picture written, 1 data could not be read or the picture not
-written, 2 bad arguments. Problems with map, city or star files are reported
-and the frame is drawn without them.
-)";
 
 void SelectFirst(TFrameState& frame, const std::string& wanted) {
     for (std::size_t i = 0; i < frame.sats.size(); ++i) {
@@ -335,7 +283,7 @@ int main(int argc, char** argv) {
     bool help = false, version = false;
     if (const std::string error = ParseRenderArgs(args, r, shared, help, version); !error.empty()) return Fail(2, error);
     if (help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(OptionHelp(RenderOptionTable()).c_str(), stdout);
         return 0;
     }
     if (version) {

@@ -14,6 +14,7 @@
 #include "uPlanetData.h"
 #include "uPredictArgs.h"
 #include "uReport.h"
+#include "uToolOptions.h"
 #include "uTracking.h"
 
 namespace {
@@ -28,15 +29,10 @@ struct TSkyArgs {
     std::string maskFile;  // --horizon with any other value: a horizon mask file
 };
 
-// The observer and time options orbisk-predict reads; the rest are ours.
-const std::vector<std::string_view> kSharedValues = {"--data", "--lat", "--lon", "--height", "--name", "--utc-offset", "--tz"};
-const std::vector<std::string_view> kSharedFlags = {"--help", "-h", "--version", "--utc"};
-const std::vector<std::string_view> kOwnOptions = {"--time", "--table", "--days", "--horizon"};
-
-bool In(const std::vector<std::string_view>& list, std::string_view a) {
-    for (std::string_view o : list)
-        if (o == a) return true;
-    return false;
+// The observer and time options (kSkyObserver) go to orbisk-predict's
+// parser; the rest are ours.
+bool Shared(std::string_view a) {
+    return a == "-h" || OptionInGroup(SkyOptionTable(), TOptionGroup::kSkyObserver, a);
 }
 
 int Fail(int code, const std::string& message) {
@@ -50,11 +46,10 @@ std::string ParseSkyArgs(const std::vector<std::string>& args, TSkyArgs& s, TPre
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& o = args[i];
         const bool hasValue = i + 1 < args.size() && !IsOption(args[i + 1]);
-        if (In(kSharedFlags, o)) {
+        if (Shared(o)) {
             shared.push_back(o);
-        } else if (In(kSharedValues, o)) {
-            shared.push_back(o);
-            if (hasValue) shared.push_back(args[++i]);
+            if (OptionTakesValue(SkyOptionTable(), TOptionGroup::kSkyObserver, o) && hasValue)
+                shared.push_back(args[++i]);
         } else if (o == "--time") {
             if (!hasValue) return "--time needs a date and time";
             TDateTimeArg t;
@@ -86,10 +81,7 @@ std::string ParseSkyArgs(const std::vector<std::string>& args, TSkyArgs& s, TPre
             else twilight = false, s.maskFile = v;
             s.haveHorizon = s.haveHorizon || twilight;
         } else {
-            std::vector<std::string_view> known = kSharedValues;
-            known.insert(known.end(), kSharedFlags.begin(), kSharedFlags.end());
-            known.insert(known.end(), kOwnOptions.begin(), kOwnOptions.end());
-            return UnknownOptionMessage(o, known);
+            return UnknownOptionMessage(o, OptionNames(SkyOptionTable()));
         }
     }
     // Keep what --time set: the shared parser knows nothing of it.
@@ -101,49 +93,6 @@ std::string ParseSkyArgs(const std::vector<std::string>& args, TSkyArgs& s, TPre
     return {};
 }
 
-const char* kUsage = R"(Usage: orbisk-sky [OPTION]...
-Prints where the Sun and the Moon are for the observer at one moment (right
-ascension and declination of date and altitude and azimuth in degrees, all
-as seen from the observer, the Moon's parallax included), or one of the
-tables of the Sun, Moon and planet data window.
-
-  --table sun|moon     rise, transit ("Mid") and set times of the Sun or the
-                       Moon, one row a day from the date of --time (the Moon's
-                       with its illuminated percent, "SL%")
-  --table planets      right ascension, declination, altitude and azimuth of
-                       the Sun, the planets and the Moon
-  --days N             rows of the rise/set table after the first, 1 to 60 (10)
-  --horizon H          the Sun's horizon for --table sun: normal (the
-                       default: the upper edge at the horizon, 34' of
-                       refraction), civil, nautical or astronomical (the
-                       centre 6, 12 or 18 degrees below it)
-  --horizon FILE       any other value: a horizon mask ("az alt" lines in
-                       degrees, '#' comments, "# floor: DEG"; "az,alt" rows
-                       in a .csv file). Rise and set are then where the body
-                       clears it, and the Sun and the Moon up but behind it
-                       are marked "hidden". May be given with a twilight
-                       word (name a file called "civil" as ./civil)
-  --time DATE          the moment (default now): "YYYY-MM-DD HH:MM:SS",
-                       "YYYY-MM-DDTHH:MM" and the like; with a zone ("Z",
-                       "+01:00") it is that moment, else a local time (UTC
-                       with --utc)
-  --utc                read and print times in UTC (default: the observer's
-                       local time)
-  --data DIR           data folder holding Observer.bin and Options.bin
-                       (default: the data folder beside the program)
-  --lat DEG --lon DEG  observer latitude and longitude (east positive);
-                       default: the observer of Observer.bin
-  --height M           observer height above the ellipsoid in metres (0)
-  --name TEXT          observer name for --lat/--lon ("Command line")
-  --tz ZONE            the observer's time zone, such as Europe/Berlin
-  --utc-offset HOURS   the observer's UTC offset instead
-  --help               show this help
-  --version            show the version
-
-Options take their value as the next argument or after '=' (--lat=52.5).
-
-Exit status: 0 printed, 1 the mask file cannot be read, 2 bad arguments.
-)";
 
 void Print(const TReportLines& lines) {
     for (const std::string& line : lines) std::printf("%s\n", Latin1ToUtf8(PrintableText(line)).c_str());
@@ -183,7 +132,7 @@ int main(int argc, char** argv) {
     TPredictArgs a;
     if (const std::string error = ParseSkyArgs(args, s, a); !error.empty()) return Fail(2, error);
     if (a.help) {
-        std::fputs(kUsage, stdout);
+        std::fputs(OptionHelp(SkyOptionTable()).c_str(), stdout);
         return 0;
     }
     if (a.version) {

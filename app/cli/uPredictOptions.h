@@ -8,7 +8,12 @@
 #include <vector>
 
 // Which parser reads an option (and under which heading the help shows it).
-enum class TOptionGroup { kPredict, kSearchModes, kAnalysisModes, kDopplerMode };
+// orbisk-sky and orbisk-render hand their observer options (kSkyObserver,
+// kRenderObserver) to orbisk-predict's parser and read the rest themselves.
+enum class TOptionGroup {
+    kPredict, kSearchModes, kAnalysisModes, kDopplerMode,
+    kSky, kSkyObserver, kRender, kRenderObserver
+};
 
 struct TOptionInfo {
     // "--lat"; "" for a row of plain help text (headings, notes).

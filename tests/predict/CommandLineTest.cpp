@@ -16,6 +16,7 @@
 #include "PredictTestUtil.h"
 #include "uCommandLine.h"
 #include "uPredictOptions.h"
+#include "uToolOptions.h"
 
 namespace {
 const std::string kProgram = std::string(ORBISK_PROGRAM_DIR) + "/orbisk-predict";
@@ -369,6 +370,63 @@ TEST(CommandLine, OptionTableDrivesTheParsersAndTheCompletion) {
             EXPECT_EQ(body->find_first_not_of(" \n"), body->find("return"));
         } else {
             EXPECT_NE(body->find("compgen -W \"" + words + "\""), std::string::npos) << *body;
+        }
+    }
+}
+
+// orbisk-sky and orbisk-render: the help is their table's, each name in it
+// is known to the program, and the completion offers exactly those names
+// and completes their values as the table says.
+TEST(CommandLine, SkyAndRenderFollowTheirOptionTables) {
+    const std::string completion = ReadText(std::string(ORBISK_SOURCE_DIR) + "/app/cli/orbisk.bash-completion");
+    const auto cases = PrevCases(completion);
+    ASSERT_GT(cases.size(), 5u);
+    const std::pair<const char*, const std::vector<TOptionInfo>*> programs[] = {
+        {"orbisk-sky", &SkyOptionTable()}, {"orbisk-render", &RenderOptionTable()}};
+    for (const auto& [program, table] : programs) {
+        SCOPED_TRACE(program);
+        const std::string path = std::string(ORBISK_PROGRAM_DIR) + "/" + program;
+        if (!std::filesystem::exists(path)) GTEST_SKIP() << program << " is not built";
+        const TProgramRun help = RunProgramApart(path, "--help");
+        EXPECT_EQ(help.status, 0);
+        EXPECT_EQ(help.out, OptionHelp(*table));
+
+        const std::vector<std::string_view> names = OptionNames(*table);
+        const auto takesValue = [&](std::string_view name) {
+            return std::any_of(table->begin(), table->end(),
+                               [&](const TOptionInfo& row) { return row.name == name && !row.argument.empty(); });
+        };
+        for (std::string_view name : names) {
+            SCOPED_TRACE(std::string(name));
+            const std::string option(name);
+            const TProgramRun run = RunProgram(path, option + (takesValue(name) ? " 1" : "") + " --bogus-option");
+            // Each known name is read past: the first complaint is about the bogus one or a bad value.
+            EXPECT_EQ(run.out.find("'" + option + "'"), std::string::npos) << run.out;
+        }
+
+        const std::size_t own = completion.find(std::string(program) + ")");
+        ASSERT_NE(own, std::string::npos);
+        const std::size_t open = completion.find("options=\"", own) + 9;
+        std::istringstream listed(completion.substr(open, completion.find('"', open) - open));
+        std::vector<std::string> offered;
+        for (std::string word; listed >> word;) offered.push_back(word);
+        std::vector<std::string> expected(names.begin(), names.end());
+        std::sort(offered.begin(), offered.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(offered, expected);
+        for (std::string_view name : names) {
+            SCOPED_TRACE(std::string(name));
+            if (!takesValue(name)) continue;
+            const std::string* body = nullptr;
+            for (const auto& [pattern, text] : cases)
+                if (std::find(pattern.begin(), pattern.end(), name) != pattern.end()) body = &text;
+            ASSERT_NE(body, nullptr) << "its value is not handled, so options would be offered for it";
+            const std::string words = CompletionWords(*table, name);
+            if (words == "@file") EXPECT_NE(body->find("_filedir"), std::string::npos);
+            else if (words == "@dir") EXPECT_NE(body->find("_filedir -d"), std::string::npos);
+            else if (words == "@zone") EXPECT_NE(body->find("_orbisk_zones"), std::string::npos);
+            else if (words.empty()) EXPECT_EQ(body->find_first_not_of(" \n"), body->find("return"));
+            else EXPECT_NE(body->find("compgen -W \"" + words + "\""), std::string::npos) << *body;
         }
     }
 }
