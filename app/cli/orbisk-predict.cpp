@@ -115,7 +115,7 @@ std::string ShownPeriod(const TPredictArgs& a, TObserver& observer, TPredictionC
     const double shift = utc ? 0.0 : observer.utcOffset;
     controls.shownStart = !a.haveStart ? WholeSeconds(now + shift) : a.start + (a.startIsUtc ? shift : 0.0);
     controls.shownStop = !a.haveStop ? WholeSeconds(controls.shownStart + a.days) : a.stop + (a.stopIsUtc ? shift : 0.0);
-    if (std::string message = CheckDates(controls.shownStop, controls.shownStart); !message.empty()) return message;
+    if (const TStatus dates = CheckDates(controls.shownStop, controls.shownStart); !dates) return dates.message;
     if (std::round((controls.shownStop - controls.shownStart) * 86400.0) == 0.0)
         return "the period is empty: --stop is the same as --start";
     return {};

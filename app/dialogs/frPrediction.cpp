@@ -392,8 +392,8 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         return;
     }
     const TPredictionControls controls = ReadControls();
-    if (const std::string message = CheckDates(controls.shownStop, controls.shownStart); !message.empty()) {
-        ShowMessage(message);
+    if (const TStatus dates = CheckDates(controls.shownStop, controls.shownStart); !dates) {
+        ShowMessage(dates.message);
         return;
     }
     PredictMemo->clear();

@@ -397,13 +397,13 @@ void TfrRadioWnd::FindPass(double now) {
     TSatState state{};
     state.mode = kFillPosition;
     // Up already: the rise is now.
-    PassStart = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs);
+    PassStart = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs).t;
     if (PassStart >= now + 1.0) {
         PassStart = PassEnd = 0.0;
         SearchAt = now + kSearchAgain / kSecondsPerDay;
         return;
     }
-    PassEnd = SearchCrossing(TEdge::kSet, sat, state, 0.0, PassStart, PassStart + 1.0, obs);
+    PassEnd = SearchCrossing(TEdge::kSet, sat, state, 0.0, PassStart, PassStart + 1.0, obs).t;
     SearchAt = PassEnd;
 }
 

@@ -287,9 +287,9 @@ void TfrRotatorWnd::Replan(double now) {
         TObserver obs = Observer;
         TSatState state{};
         state.mode = kFillPosition;
-        const double aos = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs);
+        const double aos = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs).t;
         if (aos < now + 1.0) {
-            const double los = SearchCrossing(TEdge::kSet, sat, state, 0.0, aos, aos + 1.0, obs);
+            const double los = SearchCrossing(TEdge::kSet, sat, state, 0.0, aos, aos + 1.0, obs).t;
             double from = Settings.plan.parkAz;
             if (Control) {
                 const TRotatorStatus st = Control->Status();

@@ -45,8 +45,8 @@ TPassTimes SearchNextPass(TSatRec sat, TObserver observer, double from, double n
     TSatState state{};
     state.mode = kFillPosition;
     TPassTimes p;
-    p.rise = SearchCrossing(TEdge::kRise, sat, state, 0.0, from, from + kSearchDays, observer) + kSecond;
-    p.set = SearchCrossing(TEdge::kSet, sat, state, 0.0, p.rise, p.rise + kSearchDays, observer);
+    p.rise = SearchCrossing(TEdge::kRise, sat, state, 0.0, from, from + kSearchDays, observer).t + kSecond;
+    p.set = SearchCrossing(TEdge::kSet, sat, state, 0.0, p.rise, p.rise + kSearchDays, observer).t;
     return p;
 }
 

@@ -121,7 +121,7 @@ void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, c
         double t = interval.start;
         while (t < e && !stop()) {
             s.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, s.sat, s.state, kFlareMinElevation, t, e, s.observer);
+            t = SearchCrossing(TEdge::kRise, s.sat, s.state, kFlareMinElevation, t, e, s.observer).t;
             if (!(t < e)) break;
 
             double previous = kNoFlareAngle;

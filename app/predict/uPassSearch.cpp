@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "Zenora.h"
+#include "uCrossing.h"
 #include "uFormat.h"
 #include "uReach.h"
 #include "uSunPath.h"
@@ -16,15 +17,8 @@ constexpr double kMaxMeanMotion = 20.0;
 
 // The edge search walks in coarse steps until the level is passed, steps
 // back once, then walks in fine steps; near the level (within the margins,
-// rad) both walks take their shorter step. A failed propagation during the
-// coarse walk counts as kEdgeFailedBeyond past the level, so the walk stops.
-constexpr double kEdgeCoarseStep = 100.0;     // s
-constexpr double kEdgeCoarseNearStep = 25.0;  // s
-constexpr double kEdgeNearCoarse = 0.5;       // rad
-constexpr double kEdgeFineStep = 5.0;         // s
-constexpr double kEdgeFineNearStep = 1.0;     // s
-constexpr double kEdgeNearFine = 0.1;         // rad
-constexpr double kEdgeFailedBeyond = 0.01;    // rad
+// rad) both walks take their shorter step.
+constexpr TStepPolicy kEdgeSteps{100.0, 25.0, 0.5, 5.0, 1.0, 0.1, 1.0, true};
 
 double AddSeconds(double t, double seconds) { return t + seconds / kSecondsPerDay; }
 
@@ -78,160 +72,43 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
     return ApparentMagnitude(model, sat.stdMag, state.radec.dist, fraction, state.altaz.alt);
 }
 
-// The whole second from `from` (at most `to`) at which the satellite stands
-// highest, the culmination when it lies between them. A pass rises to one
-// top: the elevation rate's zero is bracketed and closed in on by false
-// position (Illinois), then the two whole seconds around it are compared
-// with the ends. state: evaluated at `from` and `to` already gave their
-// elevations and rates; it is left evaluated at an arbitrary time. With
-// `reuse`, the closing in takes whole seconds from `from` until two
-// neighbours hold the zero between them: they are the two seconds compared,
-// evaluated already (a failed evaluation falls back to the way without), and
-// *reuse holds the state at the result when that was evaluated here (else
-// its mode is -1).
-struct TEnd {
-    double t, elevation, rate;
+// The culmination's samples for FindPeak: the elevation and its rate; the
+// states of the bracket's ends are kept so the top need not be propagated
+// again.
+struct TTopProbe {
+    const TSatRec& sat;
+    TSatState& state;
+    TObserver& observer;
+    TSatState* top;  // null: keep nothing
+    TSatState held[2]{};
+
+    bool Slope(double t, double& value, double& rate) {
+        if (!Evaluate(sat, state, t, observer, value)) return false;
+        rate = ElevationRate(state, observer);
+        return true;
+    }
+    bool Value(double t, double& value) { return Evaluate(sat, state, t, observer, value); }
+    void Hold(int slot) { held[slot] = state; }
+    void KeepHeld(int slot) { *top = held[slot]; }
+    void KeepLast() { *top = state; }
 };
-double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, TEnd a, TEnd b,
+
+// The whole second from `a` (at most `b`) at which the satellite stands
+// highest, the culmination when it lies between them. state: evaluated at a
+// and b already gave their elevations and rates; it is left evaluated at an
+// arbitrary time. With `reuse`, *reuse holds the state at the result when
+// that was evaluated here (else its mode is -1).
+double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, TSlope a, TSlope b,
                      TSatState* reuse = nullptr) {
-    const double span = std::round((b.t - a.t) * kSecondsPerDay);
-    double best = a.t, top = a.elevation;
-    if (reuse) reuse->mode = -1;
-    auto consider = [&](double t, double el) {
-        if (el > top) {
-            top = el;
-            best = t;
-            if (reuse) *reuse = state;
-        }
-    };
-    auto second = [&](double t) { return std::floor((t - a.t) * kSecondsPerDay + 1e-6); };
-    if (b.elevation > top) {
-        top = b.elevation;
-        best = b.t;
-        if (reuse) reuse->mode = -1;
-    }
-    if (reuse && a.rate > 0.0 && b.rate < 0.0 && span > 1.0) {
-        struct TSecond {
-            double j, el, weight;  // weight: the rate, halved while the end is stale
-            TSatState state;
-        };
-        TSecond lo{0.0, a.elevation, a.rate, {}}, hi{span, b.elevation, b.rate, {}};
-        int side = 0;
-        bool ok = true;
-        while (hi.j - lo.j > 1.0) {
-            double j = std::round((lo.j * hi.weight - hi.j * lo.weight) / (hi.weight - lo.weight));
-            if (!std::isfinite(j)) j = std::floor((lo.j + hi.j) / 2.0);
-            j = std::clamp(j, lo.j + 1.0, hi.j - 1.0);
-            double el = 0.0;
-            if (!Evaluate(sat, state, AddSeconds(a.t, j), observer, el)) {
-                ok = false;
-                break;
-            }
-            const double rate = ElevationRate(state, observer);
-            if (rate > 0.0) {
-                lo = {j, el, rate, state};
-                if (side == -1) hi.weight /= 2.0;  // Illinois: the stale end gives way
-                side = -1;
-            } else {
-                hi = {j, el, rate, state};
-                if (side == 1) lo.weight /= 2.0;
-                side = 1;
-            }
-        }
-        if (ok) {
-            for (const TSecond* s : {&lo, &hi}) {
-                if (s->j <= 0.0 || s->j >= span || !(s->el > top)) continue;
-                top = s->el;
-                best = AddSeconds(a.t, s->j);
-                *reuse = s->state;
-            }
-            return best;
-        }
-        // Evaluate anew as without reuse (the states kept so far may not be the result).
-        best = a.t;
-        top = a.elevation;
-        reuse->mode = -1;
-        if (b.elevation > top) {
-            top = b.elevation;
-            best = b.t;
-        }
-    }
-    if (a.rate > 0.0 && b.rate < 0.0 && span > 1.0) {
-        TEnd lo = a, hi = b;
-        int side = 0;
-        for (int i = 0; i < 50 && (hi.t - lo.t) * kSecondsPerDay > 0.5 &&
-                        !(reuse && second(lo.t) == second(hi.t));
-             ++i) {
-            double t = (lo.t * hi.rate - hi.t * lo.rate) / (hi.rate - lo.rate);
-            const double margin = 0.05 / kSecondsPerDay;
-            t = std::clamp(t, lo.t + margin, hi.t - margin);
-            double el = 0.0;
-            if (!Evaluate(sat, state, t, observer, el)) break;
-            const TEnd mid{t, el, ElevationRate(state, observer)};
-            if (mid.rate > 0.0) {
-                lo = mid;
-                if (side == -1) hi.rate /= 2.0;  // Illinois: the stale end gives way
-                side = -1;
-            } else {
-                hi = mid;
-                if (side == 1) lo.rate /= 2.0;
-                side = 1;
-            }
-        }
-        // The top lies between lo and hi, in the second of lo or (when they
-        // end up apart by half a second across a whole one) in hi's: both
-        // neighbours of it are compared.
-        const double k = second(lo.t);
-        const double last = std::max(k, second(hi.t)) + 1.0;
-        for (double j = k; j <= last; j += 1.0) {
-            if (j <= 0.0 || j >= span) continue;
-            const double t = AddSeconds(a.t, j);
-            double el = 0.0;
-            if (Evaluate(sat, state, t, observer, el)) consider(t, el);
-        }
-    }
-    return best;
+    TTopProbe probe{sat, state, observer, reuse};
+    const TPeak peak = FindPeak(probe, a, b, reuse != nullptr);
+    if (reuse && !peak.kept) reuse->mode = -1;
+    return peak.t;
 }
 
-// Whole seconds after `from` until the sunlit state differs from `litFrom`
-// or LOS is reached, as a one-second scan would find them. The scan strides
-// 10 s and steps single seconds only inside the stride where something
-// changed: a satellite does not enter and leave the shadow within 10 s.
-// lit(t, claim) gives the sunlit state at t and the seconds after t in
-// which it certainly stays so (0 when unknown); the samples of such a stretch
-// are passed without evaluating. claimFrom: that stretch from `from`.
-struct TScan {
-    int seconds = 0;
-    bool reachedEnd = false;
-};
-template <typename Lit>
-TScan FirstChange(double from, double los, bool litFrom, double claimFrom, Lit lit) {
-    constexpr int kStride = 10;
-    if (!(from < los)) return {0, true};
-    double quiet = -1.0;              // seconds after `from` up to which the state is litFrom
-    auto keep = [&](double at, double claim) {
-        if (claim > 0.0) quiet = std::max(quiet, at + claim);
-    };
-    keep(0.0, claimFrom);
-    double claim = 0.0;
-    for (int k = 0;; k += kStride) {
-        const double probe = AddSeconds(from, k + kStride);
-        if (probe < los) {
-            if (k + kStride <= quiet) continue;
-            if (lit(probe, claim) == litFrom) {
-                keep(k + kStride, claim);
-                continue;
-            }
-        }
-        for (int j = k + 1; j <= k + kStride; ++j) {
-            const double t = AddSeconds(from, j);
-            if (t >= los) return {j, true};
-            if (j <= quiet) continue;
-            if (lit(t, claim) != litFrom) return {j, false};
-            keep(j, claim);
-        }
-    }
-}
+// A satellite does not enter and leave the shadow within 10 s: the shadow
+// scans stride that far.
+constexpr int kShadowStride = 10;
 
 // The parts of a pass that clear the horizon, in whole seconds from `from`
 // up to `to` (the pass's set): each from its first clear second to the
@@ -303,14 +180,15 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
         TStart next = TStart::kEvaluate;
         while (t < e && !stop()) {
             state.mode = kFillPosition;
-            const double risen = SearchCrossing(TEdge::kRise, sat, state, level, t, e, observer,
-                                                in.shortcuts, std::exchange(next, TStart::kEvaluate));
-            if (!(risen < e)) break;
+            const TCrossing rise = SearchCrossing(TEdge::kRise, sat, state, level, t, e, observer, in.shortcuts,
+                                                  std::exchange(next, TStart::kEvaluate));
+            if (!rise.Before(e)) break;  // none by the end, or it decayed
+            const double risen = rise.t;
             // Each edge search ends evaluated at the edge it found (before the
             // interval's end): those states serve again below.
             const TSatState atAos = state;
-            const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, e, observer,
-                                              in.shortcuts, TStart::kStateAtT);
+            const double set =
+                SearchCrossing(TEdge::kSet, sat, state, level, risen, e, observer, in.shortcuts, TStart::kStateAtT).t;
             const TSatState atLos = state;
             auto evaluate = [&](double at) {
                 if (at == risen) return Reevaluate(atAos, state, at, observer, el);
@@ -338,8 +216,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 };
                 if (Sunlit(state, sun)) {
                     // Last sunlit second before LOS, or LOS itself.
-                    const TScan scan = FirstChange(aos, los, true, claimAtAos, lit);
-                    const double entry = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds - 1);
+                    const TChange scan = FindChange(aos, los, true, claimAtAos, kShadowStride, lit);
+                    const double entry = scan.Found() ? AddSeconds(aos, scan.seconds - 1) : los;
                     if (in.sunlitOnly) {
                         los = entry;
                     } else {
@@ -348,8 +226,8 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     }
                 } else {
                     // First sunlit second, or LOS.
-                    const TScan scan = FirstChange(aos, los, false, claimAtAos, lit);
-                    const double exit = scan.reachedEnd ? los : AddSeconds(aos, scan.seconds);
+                    const TChange scan = FindChange(aos, los, false, claimAtAos, kShadowStride, lit);
+                    const double exit = scan.Found() ? AddSeconds(aos, scan.seconds) : los;
                     if (in.sunlitOnly) {
                         aos = exit;
                     } else {
@@ -370,11 +248,11 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     pass.shadowTime = shadowTime;
                     state.mode = kFillLookAngles;
                     evaluate(aos);
-                    const TEnd first{aos, el, ElevationRate(state, observer)};
+                    const TSlope first{aos, el, ElevationRate(state, observer)};
                     pass.aosElevation = Degrees(state.altaz.alt);
                     pass.aosAzimuth = Degrees(state.altaz.az);
                     evaluate(los);
-                    const TEnd last{los, el, ElevationRate(state, observer)};
+                    const TSlope last{los, el, ElevationRate(state, observer)};
                     pass.losAzimuth = Degrees(state.altaz.az);
                     pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
                     TSatState atTop{};
@@ -559,8 +437,8 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
         double t = interval.start;
         while (t < e && !stop()) {
             search.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, level, t,
-                               e, search.observer, in.shortcuts);
+            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, level, t, e, search.observer,
+                               in.shortcuts).t;
             if (!(t < e)) break;
             if (horizon) {
                 // Up to the first second that clears the horizon, unless
@@ -594,7 +472,7 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
             // while it is still up (in the shadow or at the interval's end).
             search.state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kSet, search.satellite, search.state, in.minElevation, t, e,
-                               search.observer, in.shortcuts);
+                               search.observer, in.shortcuts).t;
             if (!(t > before)) t = AddSeconds(before, 1.0);  // never search the same instant twice
         }
     }
@@ -631,9 +509,10 @@ TClearPass NextClearPass(const TSatRec& sat, TObserver& observer, const THorizon
     const double level = mask.LowestLimit(minEl);
     for (double t = from; t < to;) {
         state.mode = kFillPosition;
-        const double risen = SearchCrossing(TEdge::kRise, sat, state, level, t, to, observer);
-        if (!(risen < to)) break;
-        const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, to, observer, true, TStart::kStateAtT);
+        const TCrossing rise = SearchCrossing(TEdge::kRise, sat, state, level, t, to, observer);
+        if (!rise.Before(to)) break;
+        const double risen = rise.t;
+        const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, to, observer, true, TStart::kStateAtT).t;
         for (const TClearPart& part : ClearParts(sat, state, observer, mask, minEl, risen, set))
             if (part.los > AddSeconds(after, 0.5)) return {part.aos, part.los};  // whole seconds, rounded apart
         t = set;
@@ -657,36 +536,59 @@ TPredictionInputs ReadPredictionInputs(const TPredictionControls& c, double utcO
     return in;
 }
 
-std::string CheckDates(double stop, double start) {
+TStatus CheckDates(double stop, double start) {
     // Pickers hold whole seconds; compare seconds so 15 days exactly passes.
     const double seconds = std::round((stop - start) * kSecondsPerDay);
-    if (seconds < 0.0) return kEndBeforeStart;
-    if (seconds > 15.0 * kSecondsPerDay) return kPeriodTooLong;
-    return {};
+    if (seconds < 0.0) return TStatus::Failure(TStatusKind::invalid, kEndBeforeStart);
+    if (seconds > 15.0 * kSecondsPerDay) return TStatus::Failure(TStatusKind::invalid, kPeriodTooLong);
+    return TStatus::Success();
 }
 
-double SearchCrossing(TEdge edge, const TSatRec& sat, TSatState& state, double minEl, double t,
-                      double limit, TObserver& observer, bool shortcuts, TStart start) {
-    // A set is a rise of the negated elevation through the negated level.
-    const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
-    const double level = sign * minEl;
-    double x = 0.0;  // sign x elevation
+namespace {
+// The edge search's samples: the satellite's elevation (sign x elevation in
+// the signed terms of the bounds), and the seconds the orbit shows it cannot
+// reach a bound in.
+struct TEdgeProbe {
+    const TSatRec& sat;
+    TSatState& state;
+    TObserver& observer;
+    double sign;
+    bool shortcuts;
+    // The step back takes the sample before the last, kept when it stands at
+    // that very time (near-earth sets, which propagate the same whatever was
+    // propagated before).
+    bool reuse;
+    double elevation = 0.0;  // at the last sample
     bool lastOk = false;
-    auto reached = [&](double at, double failed) {
-        double el = 0.0;
-        lastOk = Evaluate(sat, state, at, observer, el);
-        x = lastOk ? sign * el : failed;
-    };
-    // Seconds from the time evaluated last during which x certainly stays
-    // at or below `ceiling`: samples the walk would take there cannot
-    // change its course, so they are passed without evaluating them.
-    // The bounds: the central angle can only shrink (grow) so fast; before a
-    // rise, the observer may stand too far from the orbit plane for a
-    // while, or the satellite too far along its orbit; before a set, the
-    // satellite may have a way to go along its orbit; and the elevation's rate, seen now, can only change so fast
-    // (near-earth elements, whose positions are smooth in time).
-    auto quietFor = [&](double ceiling) {
+    TSatState before{};
+
+    TReading Sample(double t) {
+        ++tEvaluations;
+        const double gha = ObserverVector(t, observer);
+        const TPropagated done = PropagateSatellite(sat, state, t, gha, observer);
+        lastOk = static_cast<bool>(done);
+        if (!lastOk) return {0.0, done.status == TPropagation::decayed ? TSampled::decayed : TSampled::failed};
+        elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+        return {elevation};
+    }
+    void Mark() {
+        if (reuse) before = state;
+    }
+    TReading Back(double t) {
+        if (!reuse) return Sample(t);
+        lastOk = Reevaluate(before, state, t, observer, elevation);
+        return {elevation};
+    }
+    // Seconds from the last sample during which the elevation certainly
+    // stays short of `bound`. The bounds: the central angle can only shrink
+    // (grow) so fast; before a rise, the observer may stand too far from the
+    // orbit plane for a while, or the satellite too far along its orbit;
+    // before a set, the satellite may have a way to go along its orbit; and
+    // the elevation's rate, seen now, can only change so fast (near-earth
+    // elements, whose positions are smooth in time).
+    double Quiet(double bound) const {
         if (!lastOk || !shortcuts) return 0.0;
+        const double ceiling = sign * bound;  // in sign x elevation
         const TReach reach = ReachOf(state.pos, state.vel);
         // The bounds that claim most come first; one whose longest claim is
         // claimed already is not asked (it could not claim more).
@@ -705,67 +607,29 @@ double SearchCrossing(TEdge edge, const TSatRec& sat, TSatState& state, double m
         if (quiet < kLongestRateClaim && !sat.deepSpace && state.mode == kFillPosition) {
             const TVector& o = observer.vect;
             const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);
-            quiet = std::max(quiet, SecondsBelowByRate(reach, x, sign * ElevationRate(state, observer),
-                                                       sign * x, range, observer, ceiling));
+            const double x = sign * elevation;
+            quiet = std::max(quiet, SecondsBelowByRate(reach, x, sign * ElevationRate(state, observer), sign * x,
+                                                       range, observer, ceiling));
         }
         return quiet;
-    };
+    }
+};
+}  // namespace
+
+TCrossing SearchCrossing(TEdge edge, const TSatRec& sat, TSatState& state, double minEl, double t, double limit,
+                         TObserver& observer, bool shortcuts, TStart start) {
+    const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
+    TEdgeProbe probe{sat, state, observer, sign, shortcuts, shortcuts && !sat.deepSpace};
+    TReading first;
     if (start == TStart::kStateAtT) {
-        lastOk = true;
-        x = sign * (state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer));
+        probe.lastOk = true;
+        probe.elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+        first = {probe.elevation};
     } else {
-        reached(t, 0.0);
+        first = probe.Sample(t);
     }
-    // With shortcuts, the step back takes the sample before the last, kept
-    // when it stands at that very time (near-earth sets, which propagate
-    // the same whatever was propagated before).
-    const bool reuse = shortcuts && !sat.deepSpace;
-    TSatState before{};
-    double beforeAt = 0.0;
-    if (lastOk) {
-        double step = x > level - kEdgeNearCoarse ? kEdgeCoarseNearStep : kEdgeCoarseStep;
-        while (x < level) {
-            if (reuse) {
-                before = state;
-                beforeAt = t;
-            }
-            const double quiet = quietFor(step == kEdgeCoarseStep ? level - kEdgeNearCoarse : level);
-            for (double passed = step; passed <= quiet; passed += step) {
-                const double next = AddSeconds(t, step);
-                if (!(AddSeconds(limit, step) > next)) break;
-                t = next;
-            }
-            t = AddSeconds(t, step);
-            reached(t, level + kEdgeFailedBeyond);
-            if (x > level || !(AddSeconds(limit, step) > t)) {
-                t = AddSeconds(t, -step);
-                if (reuse && t == beforeAt) {
-                    double el = 0.0;
-                    lastOk = Reevaluate(before, state, t, observer, el);
-                    x = sign * el;
-                } else {
-                    reached(t, level + kEdgeFailedBeyond);
-                }
-                break;
-            }
-            if (step == kEdgeCoarseStep && x > level - kEdgeNearCoarse) step = kEdgeCoarseNearStep;
-        }
-        if (x < level) {
-            double fine = x > level - kEdgeNearFine ? kEdgeFineNearStep : kEdgeFineStep;
-            while (t < limit && x < level) {
-                const double quiet = quietFor(fine == kEdgeFineStep ? level - kEdgeNearFine : level);
-                for (double passed = fine; passed <= quiet && t < limit; passed += fine)
-                    t = AddSeconds(t, fine);
-                if (!(t < limit)) break;
-                t = AddSeconds(t, fine);
-                reached(t, level);
-                if (fine == kEdgeFineStep && x > level - kEdgeNearFine) fine = kEdgeFineNearStep;
-            }
-        }
-    }
-    // A failed last propagation means the satellite is down for good.
-    if (!lastOk || t > limit) return limit;
-    return t;
+    return FindCrossing(probe, kEdgeSteps, edge == TEdge::kRise ? TDirection::up : TDirection::down, minEl, t, limit,
+                        first);
 }
 
 std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& in, TObserver observer) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uCrossing.h"
 #include "ShortString.h"
 #include "uReport.h"
 #include "uSearchPool.h"
@@ -33,11 +34,12 @@ struct TPredictionControls {
 // end of it, as the spin edits would. utcOffset: the observer's, in days.
 TPredictionInputs ReadPredictionInputs(const TPredictionControls& controls, double utcOffset);
 
-// The period check: "" when the search may start, else the message to show.
+// The period check: ok when the search may start, else invalid with the
+// message to show.
 inline constexpr const char* kEndBeforeStart = "The End Date is set prior to Start Date";
 inline constexpr const char* kPeriodTooLong =
     "Prediction period between Start and End Dates exceeds 15 days";
-std::string CheckDates(double stop, double start);
+TStatus CheckDates(double stop, double start);
 
 // Which way an edge search looks: for the satellite rising to the minimum
 // elevation (AOS) or setting to it (LOS).
@@ -46,19 +48,19 @@ enum class TEdge { kRise, kSet };
 // stands, evaluated at t already (its observer.vect stored for t).
 enum class TStart { kEvaluate, kStateAtT };
 
-// The edge search. kRise: the first time at or after t at which the
-// elevation is at least minElevation; kSet: the first time after t at which
-// it is at most minElevation. Late by less than one second; limit when that
-// does not happen by then or the satellite is decayed. Coarse steps of 100 s
-// (25 s within 0.5 rad of the level), then fine steps of 5 s (1 s within
-// 0.1 rad). A failed propagation ends the coarse walk as if the level were
-// passed. With shortcuts, steps the satellite's orbit shows cannot reach
-// past a threshold of the walk are passed without evaluating them (the
-// result is the same). Leaves state as evaluated last, at the result unless
-// that is the limit (mode as given, usually kFillPosition).
-double SearchCrossing(TEdge edge, const TSatRec& satellite, TSatState& state, double minElevation,
-                      double t, double limit, TObserver& observer, bool shortcuts = true,
-                      TStart start = TStart::kEvaluate);
+// The edge search, on FindCrossing (uCrossing.h). kRise: the first time at
+// or after t at which the elevation is at least minElevation; kSet: the
+// first time after t at which it is at most minElevation. Late by less than
+// one second. Found at most at `limit`; else not found by then, decayed, or a
+// propagator failure (with the time that failed), t being the limit. Coarse
+// steps of 100 s (25 s within 0.5 rad of the level), then fine steps of 5 s
+// (1 s within 0.1 rad). A failed propagation ends the coarse walk as if the
+// level were passed. With shortcuts, steps the satellite's orbit shows cannot
+// reach past a threshold of the walk are passed without evaluating them (the
+// result is the same). Leaves state as evaluated last, at the result when
+// found before the limit (mode as given, usually kFillPosition).
+TCrossing SearchCrossing(TEdge edge, const TSatRec& satellite, TSatState& state, double minElevation, double t,
+                         double limit, TObserver& observer, bool shortcuts = true, TStart start = TStart::kEvaluate);
 
 // The first part of a pass at or after `from` that clears the horizon mask
 // (its limit with minElevation as the floor), as the line search lists it:

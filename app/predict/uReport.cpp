@@ -614,13 +614,15 @@ std::string PassTitle(const TSatRec& satellite, bool fullNumber) {
     return title + CatalogueNumberText(satellite.catNo.view());
 }
 
-bool SaveReport(const std::string& path, const TReportLines& lines, std::string* why) {
+TStatus SaveReport(const std::string& path, const TReportLines& lines) {
     std::string text;
     for (const std::string& line : lines) {
         text += line;
         text += '\n';
     }
-    return WriteFileAtomic(path, text, 0644, why);
+    std::string why;
+    if (!WriteFileAtomic(path, text, 0644, &why)) return TStatus::Failure(TStatusKind::ioError, why);
+    return TStatus::Success();
 }
 
 std::size_t PrintPageCount(std::size_t lineCount) {

@@ -10,6 +10,7 @@
 
 #include "SatTypes.h"
 #include "uSearchTypes.h"
+#include "uStatus.h"
 #include "uTargets.h"
 
 using TReportLines = std::vector<std::string>;
@@ -171,9 +172,9 @@ std::string VisibleRowLine(const TVisibleRow& row, double distanceFactor);
 std::string PassTitle(const TSatRec& satellite, bool fullNumber = false);
 
 // Saves a report as plain text, one line per report line, replacing the
-// file atomically. False when it cannot be written (the old file stays),
-// with the reason in *why.
-bool SaveReport(const std::string& path, const TReportLines& lines, std::string* why = nullptr);
+// file atomically. An ioError with the reason when it cannot be written (the
+// old file stays).
+TStatus SaveReport(const std::string& path, const TReportLines& lines);
 
 // Printing. The print dialog counts 55-line pages; the printer puts 61 lines
 // on a sheet (rows 2 to 62, 100 units apart, at x = 40).

@@ -39,7 +39,7 @@ constexpr std::size_t kMaxPathRows = 3600;  // a path is minutes long at most
 double AfterPass(const TSatRec& sat, TSatState& state, double minElevation, double t, double limit,
                  TObserver& observer, bool shortcuts) {
     state.mode = kFillPosition;
-    return SearchCrossing(TEdge::kSet, sat, state, minElevation, t, limit, observer, shortcuts);
+    return SearchCrossing(TEdge::kSet, sat, state, minElevation, t, limit, observer, shortcuts).t;
 }
 
 double SunElevation(double t, TObserver& observer, TVector* sunOut = nullptr) {
@@ -131,7 +131,7 @@ void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& targe
         while (t < e && !stop()) {
             ap.state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, observer,
-                               cx.shortcuts);
+                               cx.shortcuts).t;
             if (!(t < e)) break;
 
             double separation = 0.0;
@@ -313,7 +313,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
         while (t < e && !stop()) {
             state.mode = kFillPosition;
             t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, observer,
-                               in.shortcuts);
+                               in.shortcuts).t;
             if (!(t < e)) break;
             if (!in.dayAndNight && target.body != kBodySun &&
                 SunElevation(t, observer) >= kPathDaylight) {

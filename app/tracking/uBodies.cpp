@@ -2,46 +2,20 @@
 #include <cmath>
 
 #include "Zenora.h"
+#include "uCrossing.h"
 #include "uTracking.h"
 
 namespace {
 
-constexpr double kCoarseMargin = 0.2;     // rad
-constexpr double kFineMargin = 0.02;      // rad
-constexpr double kCoarseLong = 3600.0 / kSecondsPerDay;
-constexpr double kCoarseShort = 600.0 / kSecondsPerDay;
-constexpr double kFineLong = 60.0 / kSecondsPerDay;
-constexpr double kFineMid = 15.0 / kSecondsPerDay;
+// The rise and set searches: hour strides (10 minutes within 0.2 rad of the
+// level), then minute steps (10 s within 0.02 rad; 15 s when the fine walk
+// starts that close).
+constexpr TStepPolicy kBodySteps{3600.0, 600.0, 0.2, 60.0, 10.0, 0.02, 15.0, false};
 constexpr double kFineShort = 10.0 / kSecondsPerDay;
 
-// The rise and set searches are one walk: towards "reached" (e >= h0 for a
-// rise, e <= h0 for a set). dir = +1 for a rise, -1 for a set turns the set
-// into a rise of -e over -h0.
-double Crossing(TSatState& state, double h0, double t, double tEnd, TObserver& observer, double dir) {
-    const double level = dir * h0;
-    auto elev = [&](double at) { return dir * BodyElevation(state, at, observer); };
-
-    double e = elev(t);
-    double step = e > level - kCoarseMargin ? kCoarseShort : kCoarseLong;
-    while (e < level) {
-        t += step;
-        e = elev(t);
-        if (e > level || t > tEnd + step) {
-            t -= step;
-            e = elev(t);
-            break;
-        }
-        if (step == kCoarseLong && e > level - kCoarseMargin) step = kCoarseShort;
-    }
-    if (e < level) {
-        step = e > level - kFineMargin ? kFineMid : kFineLong;
-        while (t < tEnd && e < level) {
-            t += step;
-            e = elev(t);
-            if (step == kFineLong && e > level - kFineMargin) step = kFineShort;
-        }
-    }
-    return t > tEnd ? tEnd : t;
+double Crossing(TSatState& state, double h0, double t, double tEnd, TObserver& observer, TDirection direction) {
+    auto probe = PlainProbe([&](double at) { return BodyElevation(state, at, observer); });
+    return FindCrossing(probe, kBodySteps, direction, h0, t, tEnd, probe.Sample(t)).t;
 }
 
 }  // namespace
@@ -107,11 +81,11 @@ double BodyElevation(TSatState& state, double t, TObserver& observer) {
 }
 
 double BodyRise(TSatState& state, double h0, double tStart, double tEnd, TObserver& observer) {
-    return Crossing(state, h0, tStart, tEnd, observer, 1.0);
+    return Crossing(state, h0, tStart, tEnd, observer, TDirection::up);
 }
 
 double BodySet(TSatState& state, double h0, double tStart, double tEnd, TObserver& observer) {
-    return Crossing(state, h0, tStart, tEnd, observer, -1.0);
+    return Crossing(state, h0, tStart, tEnd, observer, TDirection::down);
 }
 
 void BodyIntervals(TSatState& state, bool above, bool below, double tStart, double tEnd, double h0,

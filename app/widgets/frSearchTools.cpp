@@ -269,8 +269,8 @@ void FollowCommand(QAction* own, QAction* main) {
 
 void SaveReportLines(QWidget* parent, const TReportLines& lines, const std::string& folder) {
     PickFile(parent, kPickReportFile, folder, [parent, lines, folder](const std::string& path) {
-        std::string why;
-        if (!SaveReport(path, lines, &why)) ShowMessageBox(parent, "The report was not saved: " + why);
+        if (const TStatus saved = SaveReport(path, lines); !saved)
+            ShowMessageBox(parent, "The report was not saved: " + saved.message);
         QDir::setCurrent(QString::fromStdString(folder));
     });
 }
@@ -389,7 +389,7 @@ void TSearchRunner::Start(int code, const QString& caption, TBody body) {
                 failed.failure = TWorkers::Reason(std::current_exception());
                 show = [this, failed] {
                     if (Failed) Failed(failed);
-                    else ShowMessageText("The search failed: " + failed.failure);
+                    else Workers.Diagnostics().Tell("The search failed: " + failed.failure);
                 };
             }
             return [this, control, show = std::move(show)] {

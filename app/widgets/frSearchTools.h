@@ -157,7 +157,7 @@ public:
     bool Busy() const { return BusyFlag; }
     // Does nothing while busy. caption: what the progress line says. A body
     // that throws ends the search as failed: the failure handler gets a
-    // status that says why (without one, the message sink does).
+    // status that says why (without one, the diagnostics do).
     void Start(int code, const QString& caption, TBody body);
     void Cancel();
     // Runs step on the UI thread before the search's result; callable from

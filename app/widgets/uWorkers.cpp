@@ -2,7 +2,10 @@
 
 #include <QMetaObject>
 
+#include "frCommon.h"
 #include "uLoadSave.h"
+
+TWorkers::TWorkers() : Tell([](const std::string& text) { ShowMessageBox(nullptr, text); }) {}
 
 TWorkers::~TWorkers() {
     for (TJob& job : Jobs)
@@ -55,7 +58,7 @@ void TWorkers::Start(int code, TBody body, bool* busy) {
             // Left to escape, it would end the whole program.
             apply = [this, code, why = Reason(std::current_exception())] {
                 if (Failure) Failure(code, why);
-                else ShowMessageText("The background job failed: " + why);
+                else Tell.Tell("The background job failed: " + why);
             };
         }
         Push(TResult{std::move(apply), busy, true});

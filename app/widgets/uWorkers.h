@@ -20,6 +20,8 @@
 #include <string>
 #include <thread>
 
+#include "uStatus.h"
+
 // Worker codes.
 enum TWorkerCode : int {
     kWorkerStartUp = 1,
@@ -50,7 +52,7 @@ public:
     using TApply = std::function<void()>;
     using TBody = std::function<TApply()>;
 
-    TWorkers() = default;
+    TWorkers();
     // Waits for every job still running; their results are dropped.
     ~TWorkers() override;
 
@@ -60,9 +62,13 @@ public:
     // other: the failure handler gets the code and the reason on the UI thread.
     void Start(int code, TBody body, bool* busy = nullptr);
     // What a failed job does on the UI thread; without a handler the reason
-    // goes to the message sink ("The background job failed: <why>").
+    // goes to the diagnostics ("The background job failed: <why>").
     using TFailure = std::function<void(int code, const std::string& why)>;
     void SetFailureHandler(TFailure handler) { Failure = std::move(handler); }
+    // Where this owner's texts for the user go, told on the UI thread; by
+    // default a message box with no parent window.
+    void SetDiagnostics(TDiagnostics diagnostics) { Tell = std::move(diagnostics); }
+    const TDiagnostics& Diagnostics() const { return Tell; }
     // The reason an exception gives (its what(), or "unknown error").
     static std::string Reason(std::exception_ptr error);
     // Runs step on the UI thread soon; callable from any thread.
@@ -94,5 +100,6 @@ private:
     std::list<TJob> Jobs;       // UI thread only
     bool Dropping = false;      // UI thread only
     TFailure Failure;           // UI thread only
+    TDiagnostics Tell;          // UI thread only
     int Pending = 0;            // UI thread only: jobs whose result was not applied yet
 };

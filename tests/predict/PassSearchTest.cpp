@@ -47,10 +47,11 @@ TSatRec Decayed() {
 }  // namespace
 
 TEST(PredictionPeriod, CheckDatesMessages) {
-    EXPECT_EQ(CheckDates(kStart + 15.0, kStart), "");
-    EXPECT_EQ(CheckDates(kStart + 15.0 + kSecond, kStart), kPeriodTooLong);
-    EXPECT_EQ(CheckDates(kStart - kSecond, kStart), kEndBeforeStart);
-    EXPECT_EQ(CheckDates(kStart, kStart), "");
+    EXPECT_TRUE(CheckDates(kStart + 15.0, kStart));
+    EXPECT_EQ(CheckDates(kStart + 15.0 + kSecond, kStart).message, kPeriodTooLong);
+    EXPECT_EQ(CheckDates(kStart - kSecond, kStart).message, kEndBeforeStart);
+    EXPECT_EQ(CheckDates(kStart - kSecond, kStart).kind, TStatusKind::invalid);
+    EXPECT_TRUE(CheckDates(kStart, kStart));
 }
 
 TEST(PredictionPeriod, LocalPickersAreConvertedToUtc) {
@@ -234,8 +235,13 @@ TEST(LineSearch, SatellitesThatAreNeverSearched) {
     TSatRec gone = Decayed();
     TSatState st{};
     TObserver copy = o;
-    for (TEdge edge : {TEdge::kRise, TEdge::kSet})
-        EXPECT_EQ(SearchCrossing(edge, gone, st, 0.1, kStart, kStart + 1.0, copy), kStart + 1.0);
+    for (TEdge edge : {TEdge::kRise, TEdge::kSet}) {
+        const TCrossing c = SearchCrossing(edge, gone, st, 0.1, kStart, kStart + 1.0, copy);
+        EXPECT_EQ(c.t, kStart + 1.0);
+        // Gone is not the same as "does not rise by the limit".
+        EXPECT_NE(c.status, TFound::notFound);
+        EXPECT_FALSE(c.Before(kStart + 1.0));
+    }
 }
 
 TEST(LineSearch, UtcAndLocalModeFindTheSamePasses) {
