@@ -20,9 +20,6 @@ constexpr std::size_t kRecSize = sizeof(TSatRec);
 // Longer lines are cut here; no element or name line comes near it.
 constexpr std::size_t kMaxLine = 4096;
 
-std::mutex gSinkMutex;
-TMessageSink gSink;
-
 // Splits a byte stream into lines at LF, CR LF or a lone CR; each line is
 // passed on as it ends. Memory stays bounded by kMaxLine however long a line is.
 class LineSplitter {
@@ -123,32 +120,13 @@ private:
 
 }  // namespace
 
-void SetMessageSink(TMessageSink sink) {
-    std::lock_guard<std::mutex> lock(gSinkMutex);
-    gSink = std::move(sink);
-}
-
-void ShowMessageText(const std::string& text) {
-    TMessageSink sink;
-    {
-        std::lock_guard<std::mutex> lock(gSinkMutex);
-        sink = gSink;
-    }
-    if (sink) sink(text);
-    else std::fprintf(stderr, "%s\n", text.c_str());
-}
-
-bool CheckFile(const std::string& path, bool complain, std::string* message) {
-    if (IsRegularFile(path)) return true;
-    if (complain) {
-        // "not found" for a missing file; a folder or FIFO is named as such.
-        const std::string problem = FileProblem(path);
-        std::string text("File: ");
-        text.append(path).append(" ").append(problem.empty() ? "not found" : problem);
-        if (message) *message = text;
-        ShowMessageText(text);
-    }
-    return false;
+TStatus FileStatus(const std::string& path) {
+    if (IsRegularFile(path)) return TStatus::Success();
+    // "not found" for a missing file; a folder or FIFO is named as such.
+    const std::string problem = FileProblem(path);
+    std::string text("File: ");
+    text.append(path).append(" ").append(problem.empty() ? "not found" : problem);
+    return TStatus::Failure(TStatusKind::notFound, std::move(text));
 }
 
 double ElementEpochJulian(std::string_view line1) {

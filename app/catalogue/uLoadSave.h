@@ -9,6 +9,7 @@
 
 #include "uFileIO.h"
 #include "uOmm.h"
+#include "uStatus.h"
 #include "uText.h"
 #include "uVarDef.h"
 
@@ -110,16 +111,8 @@ double ElementEpochJulian(std::string_view line1);
 // Columns 53-63 of line 2 as revolutions per day; 0 when not a number.
 double ElementMeanMotion(std::string_view line2);
 
-// True when path names an existing file. When it does not and complain is
-// set, the text "File: <path> not found" (or what stands there instead:
-// "File: <path> is a folder") goes to *message (when given) and to the
-// message sink.
-bool CheckFile(const std::string& path, bool complain, std::string* message = nullptr);
-
-// The one way engine code sends a text the user must see (results carry
-// everything else). It may be called from any thread: the sink a window
-// installs must hand the text to its UI thread (a queued call) and open the
-// message box there. Without a sink the text goes to stderr.
-using TMessageSink = std::function<void(const std::string& text)>;
-void SetMessageSink(TMessageSink sink);
-void ShowMessageText(const std::string& text);
+// Ok when path names an existing regular file; else notFound with the text
+// "File: <path> not found" (or what stands there instead: "File: <path> is a
+// folder"), for the caller to show through its diagnostics.
+TStatus FileStatus(const std::string& path);
+inline bool CheckFile(const std::string& path) { return FileStatus(path).Ok(); }

@@ -246,7 +246,7 @@ void LoadViewData(TFrameState& frame, const std::string& dataFolder) {
         if (frame.menu.showSkySat) {
             std::vector<TSatRec> skySats;
             const std::string path = dataFolder + "SkySat.bin";
-            if (CheckFile(path, false))
+            if (CheckFile(path))
                 LoadCatalogue(skySats, path);
             else
                 Warn(FileProblemText(path));

@@ -39,7 +39,7 @@ TfrMainWnd::TfrMainWnd(const TFolders& folders, const double* startTime, QWidget
     FormCreate(startTime);
 }
 
-TfrMainWnd::~TfrMainWnd() { SetMessageSink(nullptr); }
+TfrMainWnd::~TfrMainWnd() = default;
 
 void TfrMainWnd::FormCreate(const double* startTime) {
     Busy = false;
@@ -48,8 +48,9 @@ void TfrMainWnd::FormCreate(const double* startTime) {
     setWindowTitle("Skyvane");
     resize(1280, 800);
 
-    // Engine messages may come from any thread; they are shown on this one.
-    SetMessageSink([this](const std::string& text) { Workers.Post([this, text] { ShowMessage(text); }); });
+    // A failed job without a handler of its own, and what the views find
+    // while drawing, are told in this window.
+    Workers.SetDiagnostics([this](const std::string& text) { ShowMessage(text); });
     View.Messages = [this](const std::string& text) { ShowMessage(text); };
 
     ShowPickers(startTime ? *startTime : NowDayNumber());

@@ -105,7 +105,7 @@ void TfrMainWnd::ToggleSkyFlag() {
 
 void TfrMainWnd::menu_showskysatClick() {
     const std::string path = Session.DataFolder + "SkySat.bin";
-    if (Ui.menu_showskysat->isChecked() && Session.SkySats.empty() && !SkyListBusy && CheckFile(path, false)) {
+    if (Ui.menu_showskysat->isChecked() && Session.SkySats.empty() && !SkyListBusy && CheckFile(path)) {
         // Thousands of records are checked as they load: not on the UI thread.
         Workers.Start(
             kWorkerSkyFile,
@@ -251,7 +251,7 @@ void TfrMainWnd::menu_aboutClick() {
 
 void TfrMainWnd::menu_contentsClick() {
     const std::string path = Session.ProgramFolder + kHelpFile;
-    if (!CheckFile(path, false)) {
+    if (!CheckFile(path)) {
         ShowMessage(FileProblemText(path));
         return;
     }

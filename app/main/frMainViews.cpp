@@ -37,7 +37,7 @@ void LoadViewData(TViewData& d, int mode, const std::string& folder, bool cities
         if (!ReadSkyFile(folder + "SaoStar.bin", d.stars, &message)) d.messages.push_back(message);
         message.clear();
         if (!ReadSkyFile(folder + "Constellation.bin", d.figures, &message)) d.messages.push_back(message);
-        if (skySats && CheckFile(folder + "SkySat.bin", false)) {
+        if (skySats && CheckFile(folder + "SkySat.bin")) {
             LoadCatalogue(d.skySats, folder + "SkySat.bin");
             d.haveSkySats = true;
         }

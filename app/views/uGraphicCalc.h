@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uStatus.h"
 #include "ZenoraTypes.h"
 #include "uDataFiles.h"
 #include "uHorizonMask.h"
@@ -98,8 +99,8 @@ struct TViewState {
     TSkyOfDate StarsOfDate, FiguresOfDate;
 
     // Problems found while drawing go here, each text once, called on the
-    // drawing thread; without a sink they go to the program's message sink.
-    TMessageSink Messages;
+    // drawing thread; without one they go to stderr.
+    TDiagnostics Messages;
     std::set<std::string> Reported;
 };
 

@@ -19,10 +19,7 @@ constexpr int kCircleSteps = 90;
 
 void ReportOnce(TViewState& vs, const std::string& text) {
     if (!vs.Reported.insert(text).second) return;
-    if (vs.Messages)
-        vs.Messages(text);
-    else
-        ShowMessageText(text);
+    vs.Messages.Tell(text);
 }
 
 int ShadowAlpha(TViewState& vs, const TOptions& options) {

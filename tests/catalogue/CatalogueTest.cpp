@@ -371,17 +371,18 @@ TEST(ElementFields, EpochAndMeanMotionColumns) {
 
 TEST_F(Catalogue, CheckFileComplainsWithTheText) {
     Write("here.tle", "x");
-    std::string msg;
     std::vector<std::string> shown;
-    SetMessageSink([&](const std::string& t) { shown.push_back(t); });
-    EXPECT_TRUE(CheckFile(Path("here.tle"), true, &msg));
-    EXPECT_FALSE(CheckFile(Path("gone.tle"), false, &msg));
+    const TDiagnostics tell([&](const std::string& t) { shown.push_back(t); });
+    EXPECT_TRUE(CheckFile(Path("here.tle")));
+    tell.Tell(FileStatus(Path("here.tle")));  // success says nothing
     EXPECT_TRUE(shown.empty());
-    EXPECT_FALSE(CheckFile(Path("gone.tle"), true, &msg));
-    EXPECT_EQ(msg, "File: " + Path("gone.tle") + " not found");
+    EXPECT_FALSE(CheckFile(Path("gone.tle")));
+    const TStatus gone = FileStatus(Path("gone.tle"));
+    EXPECT_FALSE(gone.Ok());
+    EXPECT_EQ(gone.message, "File: " + Path("gone.tle") + " not found");
+    tell.Tell(gone);
     ASSERT_EQ(shown.size(), 1u);
-    EXPECT_EQ(shown[0], msg);
-    SetMessageSink(nullptr);
+    EXPECT_EQ(shown[0], gone.message);
 }
 
 TEST_F(Catalogue, AWindowIsToldWhatOfItsCatalogueCannotBeUsedAndKeepsTheFile) {

@@ -74,9 +74,10 @@ TEST_F(FileIO, FifosAndFoldersAreRefusedWithoutWaitingAndSayWhy) {
     EXPECT_EQ(FileProblem(Path("absent")), "not found");
     Write("plain", "x");
     EXPECT_EQ(FileProblem(Path("plain")), "");
-    std::string message;
-    EXPECT_FALSE(CheckFile(Path("folder"), true, &message));
-    EXPECT_EQ(message, "File: " + Path("folder") + " is a folder");
+    EXPECT_FALSE(CheckFile(Path("folder")));
+    const TStatus status = FileStatus(Path("folder"));
+    EXPECT_EQ(status.kind, TStatusKind::notFound);
+    EXPECT_EQ(status.message, "File: " + Path("folder") + " is a folder");
 }
 
 TEST_F(FileIO, AtomicWriteRefusesWhatIsNotAFileAndWritesThroughLinks) {
