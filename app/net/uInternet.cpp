@@ -859,11 +859,8 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
             }
             if (settings.updateIrid) {
                 caption(" - Updating Iridium satellite...");
+                // The window writes IridSat.bin from the list it is given back, on its own thread.
                 r.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
-                const std::string iridPath = job.dataFolder + "IridSat.bin";
-                if (std::string why; r.iridChanged && !SaveCatalogue(job.iridiumSats, iridPath, nullptr, &why))
-                    r.report.messages.push_back(
-                        {"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"});
             }
             if (settings.convert) {
                 caption(" - File Conversion...");

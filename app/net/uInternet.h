@@ -203,7 +203,7 @@ bool AutoDownloadAllowed(const std::string& path, double nowDay, int maxPerDay);
 void RecordAutoDownload(const std::string& path, double nowDay);
 
 struct TStartUpJob {
-    std::string dataFolder;     // dwnlist.dat, Mag.dat, IridSat.bin
+    std::string dataFolder;     // dwnlist.dat, Mag.dat (IridSat.bin is the caller's to write)
     std::string elementFolder;  // ends with '/'
     bool autoDownload = false;
     double nowDay = 0.0;
@@ -218,7 +218,7 @@ struct TStartUpResult {
     bool due = false;
     bool ok = false;
     bool mainChanged = false;
-    bool iridChanged = false;
+    bool iridChanged = false;   // iridiumSats is new and IridSat.bin not yet written
     TDownloadSettings settings;
     std::vector<TSatRec> mainSats;
     std::vector<TSatRec> iridiumSats;

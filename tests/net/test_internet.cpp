@@ -13,6 +13,7 @@
 #include "uFileIO.h"
 #include "uInitialize.h"
 #include "uInternet.h"
+#include "uLoadSave.h"
 #include "uMagFile.h"
 #include "uMagNames.h"
 
@@ -665,6 +666,39 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
     auto off = StartUpDownload(job);
     EXPECT_FALSE(off.due);
     EXPECT_EQ(server.Hits("/plain.tle"), hits);
+}
+
+// The job runs on a worker: it hands the updated Iridium list back and leaves
+// IridSat.bin to the window, which may hold another list by then.
+TEST(StartUp, UpdatedIridiumListComesBackUnwritten) {
+    LoopbackServer server;
+    server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
+    fx::TempDir data, tle;
+    std::vector<std::string> lines(12, ListLine(false, 0, "Protected", server.Base() + "/x"));
+    lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
+    netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
+    TDownloadSettings stored;
+    stored.period = 24;
+    stored.lastDownload = 44990.0;
+    stored.updateIrid = true;
+    ASSERT_TRUE(SaveDownloadSettings(data.path, stored));
+
+    TSatRec old{};
+    const fx::Tle t = fx::MakeTle("25544", 18, 1.0);
+    ASSERT_TRUE(MakeSatelliteRecord(old, "ISS (ZARYA)", "25544", 4.0, t.line1, t.line2));
+    TStartUpJob job;
+    job.dataFolder = data.path;
+    job.elementFolder = tle.path;
+    job.autoDownload = true;
+    job.nowDay = 45000.0;
+    job.config = LoopbackConfig();
+    job.iridiumSats = {old};
+    const TStartUpResult r = StartUpDownload(job);
+    ASSERT_TRUE(r.ok);
+    EXPECT_TRUE(r.iridChanged);
+    ASSERT_EQ(r.iridiumSats.size(), 1u);
+    EXPECT_GT(r.iridiumSats[0].epoch, old.epoch) << "the newer elements of the download";
+    EXPECT_FALSE(std::filesystem::exists(data / "IridSat.bin"));
 }
 
 TEST(StartUp, FailedEntriesAreShownAndTriedAgainWhileTheOthersWaitTheirPeriod) {
