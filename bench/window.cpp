@@ -124,9 +124,10 @@ const TSession& Session() {
 void BM_WindowWholeCatalogue(benchmark::State& state) {
     const bool sortedAndFiltered = state.range(0) != 0;
     const TSession& session = Session();
+    const TSessionStore store(session);
     double stallMs = 0.0, firstRows = -1.0, whole = 0.0, rows = 0.0, shown = 0.0, text = 0.0, listKiB = 0.0;
     for (auto _ : state) {
-        auto w = std::make_unique<TfrPredictionWnd>(session);
+        auto w = std::make_unique<TfrPredictionWnd>(store);
         w->setAttribute(Qt::WA_DeleteOnClose, false);
         w->show();
         w->nm_satalt->setValue(0);

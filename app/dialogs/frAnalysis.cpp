@@ -39,8 +39,8 @@ void AddSpin(QGridLayout* grid, int row, int column, const char* label, QSpinBox
 }
 }  // namespace
 
-TfrAnalysisWnd::TfrAnalysisWnd(const TSession& session, QWidget* parent)
-    : QMainWindow(parent), Session(session), Targets(this, session.DataFolder) {
+TfrAnalysisWnd::TfrAnalysisWnd(const TSessionStore& store, QWidget* parent)
+    : QMainWindow(parent), Session(store.session()), Targets(this, store.session().DataFolder) {
     setObjectName("frAnalysis");
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);

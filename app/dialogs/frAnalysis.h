@@ -12,6 +12,7 @@
 #include "uAnalysis.h"
 #include "uSearch.h"
 #include "uSession.h"
+#include "uSessionStore.h"
 
 class QAction;
 class QCheckBox;
@@ -29,8 +30,8 @@ inline constexpr const char* kNoElementsFound = "Failed to find Satellite elemen
 class TfrAnalysisWnd : public QMainWindow {
     Q_OBJECT
 public:
-    // session: the main window's, which outlives this window.
-    explicit TfrAnalysisWnd(const TSession& session, QWidget* parent = nullptr);
+    // store: the main window's, which outlives this window; read when a search starts.
+    explicit TfrAnalysisWnd(const TSessionStore& store, QWidget* parent = nullptr);
     ~TfrAnalysisWnd() override;
 
     void SetLocationCommand(QAction* command);

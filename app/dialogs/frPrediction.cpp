@@ -70,13 +70,17 @@ TSatelliteSink<Pass> Streamed(TRecordStream& stream, std::vector<Pass>& kept, co
 }
 }  // namespace
 
-TfrPredictionWnd::TfrPredictionWnd(const TSession& session, QWidget* parent)
-    : QMainWindow(parent), Session(session), Targets(this, session.DataFolder) {
+TfrPredictionWnd::TfrPredictionWnd(const TSessionStore& store, QWidget* parent)
+    : QMainWindow(parent), Session(store.session()), Targets(this, store.session().DataFolder) {
     setObjectName("frPrediction");
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle("Satellite Pass Prediction");
     FormCreate();
+    connect(&store, &TSessionStore::optionsChanged, this, &TfrPredictionWnd::FollowUnits);
+    connect(&store, &TSessionStore::catalogueChanged, this, [this](TCatalogue which) {
+        if (which == TCatalogue::main) FollowMainList();
+    });
 }
 
 TfrPredictionWnd::~TfrPredictionWnd() = default;
@@ -336,6 +340,8 @@ void TfrPredictionWnd::menu_allClick() {
 void TfrPredictionWnd::menu_satselectorClick() {
     ChooseSatellites(this, *SatList, Session.DataFolder, Session.Options.tleFolder.str(),
                      [this](std::vector<TSatRec> chosen) {
+                         ListIsMain = false;
+                         MainListStale = false;
                          SatList = std::make_shared<std::vector<TSatRec>>(std::move(chosen));
                          FillSatelliteList();
                      });
@@ -343,7 +349,27 @@ void TfrPredictionWnd::menu_satselectorClick() {
 
 void TfrPredictionWnd::menu_mainlistClick() {
     if (busy()) return;
+    ListIsMain = true;
+    MainListStale = false;
     SatList = std::make_shared<std::vector<TSatRec>>(Session.MainSats);
+    FillSatelliteList();
+}
+
+void TfrPredictionWnd::FollowMainList() {
+    if (!ListIsMain) return;
+    if (busy()) {
+        // The running search has its own copy; its results name the list it had.
+        MainListStale = true;
+        statusBar()->showMessage("The main list changed: the next search takes it.");
+        return;
+    }
+    MainListStale = false;
+    const TSatSelection mine = TSatSelection::FromRecords(*SatList);
+    auto list = std::make_shared<std::vector<TSatRec>>(Session.MainSats);
+    // An object new to the window comes with the main list's tick.
+    for (TSatRec& sat : *list)
+        if (mine.KnowsObject(sat)) sat.selected = mine.Ticked(sat) ? 1 : 0;
+    SatList = std::move(list);
     FillSatelliteList();
 }
 
@@ -384,6 +410,7 @@ void TfrPredictionWnd::cb_objectChange() {
 
 void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     if (busy()) return;
+    if (MainListStale) FollowMainList();
     const bool flares = std::holds_alternative<TFlareRequest>(kind);
     const bool listing = std::holds_alternative<TLineRequest>(kind) || std::holds_alternative<TTableRequest>(kind);
     if (flares ? Session.IridiumSats.empty() : SatList->empty()) {

@@ -14,6 +14,7 @@
 #include "uPassSearch.h"
 #include "uSearch.h"
 #include "uSession.h"
+#include "uSessionStore.h"
 #include "uTargets.h"
 
 class QAction;
@@ -34,9 +35,9 @@ class TResultPanel;
 class TfrPredictionWnd : public QMainWindow {
     Q_OBJECT
 public:
-    // session: the main window's, which outlives this window; it is read
-    // when a search starts.
-    explicit TfrPredictionWnd(const TSession& session, QWidget* parent = nullptr);
+    // store: the main window's, which outlives this window. The session is
+    // read when a search starts; the list and the units follow its signals.
+    explicit TfrPredictionWnd(const TSessionStore& store, QWidget* parent = nullptr);
     ~TfrPredictionWnd() override;
 
     // "Set Observer's Location" runs this command (the main window's), and is
@@ -44,9 +45,11 @@ public:
     void SetLocationCommand(QAction* command);
     // The observer's horizon mask for the searches started from now on (null: none).
     void SetHorizon(THorizonHandle mask) { Horizon = std::move(mask); }
-    // The ground-track limit's range and label follow the session's distance
-    // unit; the main window calls this when the options change it.
+    // The ground-track limit's range and label follow the session's distance unit.
     void FollowUnits();
+    // The window's list is the main list's, with the window's ticks kept by set.
+    void FollowMainList();
+    bool listStale() const { return MainListStale; }
 
     bool busy() const { return Runner->Busy(); }
     const TReportLines& report() const { return *Report; }
@@ -98,6 +101,10 @@ private:
     bool FlareMode = false;
     TTargetChoice Targets;
     bool FillingList = false;
+    // The list is the main list (not one chosen from a file), and the main
+    // list changed while a search ran: it is taken before the next search.
+    bool ListIsMain = true;
+    bool MainListStale = false;
     // What the last search was made for: the radar and the KML export draw
     // its results for the same observer and times.
     TObserver SearchObserver{};

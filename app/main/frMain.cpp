@@ -211,7 +211,7 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
         LoadCatalogueFile(load->iridiumSats, data + "IridSat.bin", &load->messages, nullptr);
         return [this, load, clock, clockGiven] {
             if (Closing) return;
-            Session.Observer = load->observer;
+            Store.SetObserver(load->observer);
             SetHorizon(load->horizon);
             View.MapImage = load->map;
             // Every file that could not be used as it stands, in one box.
@@ -219,17 +219,15 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
             for (const std::string& m : load->messages) told += (told.empty() ? "" : "\n") + m;
             if (!told.empty()) ShowMessage(told);
             // The computer's clock is UTC already: no offset to take off.
-            Session.CurrentTime = clockGiven ? clock : NowDayNumber();
+            Store.SetTime(clockGiven ? clock : NowDayNumber());
             Session.CurrentGHA = ObserverVector(Session.CurrentTime, Session.Observer);
             Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
             Session.NextRise = Session.NextSet = Session.CurrentTime;
             ShowPickers(Session.CurrentTime);  // in the observer's time
-            Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
-            Session.MainSats = std::move(load->mainSats);
-            Session.IridiumSats = std::move(load->iridiumSats);
+            Store.SetOptions(Session.Options);
+            Store.LoadMain(std::move(load->mainSats));
+            Store.SetIridiumSats(std::move(load->iridiumSats));
             MainSatGuard.Loaded(load->mainWhole, CatalogueBytes(Session.MainSats));
-            CatalogueLoaded = true;
-            ++MainGeneration;
             BuildActiveList();
             ShowCaption();
             // With the states known, a satellite up now shows the pass it is on.
@@ -257,31 +255,44 @@ void TfrMainWnd::StartAutoDownload() {
     job.onCaption = [this](const std::string& caption) {
         Workers.Post([this, caption] { setWindowTitle(WidgetText(caption)); });
     };
-    const unsigned generation = MainGeneration;
+    const unsigned generation = Store.MainGeneration();
+    const unsigned iridiumGeneration = Store.IridiumGeneration();
     auto stop = StopDownload;
     Workers.Start(
         kWorkerAutoDownload,
-        [this, job = std::move(job), stop, generation]() mutable -> TWorkers::TApply {
+        [this, job = std::move(job), stop, generation, iridiumGeneration]() mutable -> TWorkers::TApply {
             job.config.stop = stop.get();
             job.config.confirmLoss = [this, stop](const TLossQuestion& q) {
                 return AskFromWorker([this](std::function<void()> step) { Workers.Post(std::move(step)); }, this,
                                      q.Text(), kLossTitle, stop.get());
             };
             auto result = std::make_shared<TStartUpResult>(StartUpDownload(std::move(job)));
-            return [this, result, generation] {
+            return [this, result, generation, iridiumGeneration] {
                 if (Closing) return;
                 ShowCaption();
                 if (!result->due) return;
                 Session.DownloadSettings = result->settings;
                 // A list the user replaced meanwhile is kept; the files stay for "Update Main List".
-                if (result->mainChanged && generation == MainGeneration && !MainListBusy) {
-                    Session.MainSats = std::move(result->mainSats);
-                    ++MainGeneration;
+                if (result->mainChanged && generation == Store.MainGeneration() && !MainListBusy) {
+                    Store.SetMainSats(std::move(result->mainSats), false);
                     RebuildFrameSatellites();
                     Session.NextRise = Session.NextSet = Session.CurrentTime;
                     RefreshAll();
                 }
-                if (result->iridChanged && !IridiumBusy) Session.IridiumSats = std::move(result->iridiumSats);
+                // IridSat.bin is written here, on the UI thread, and only for the list the window
+                // still holds: an Iridium job that ran meanwhile wrote the file the window has.
+                if (result->iridChanged) {
+                    if (iridiumGeneration == Store.IridiumGeneration() && !IridiumBusy) {
+                        const std::string iridPath = Session.DataFolder + "IridSat.bin";
+                        if (std::string why; !SaveCatalogue(result->iridiumSats, iridPath, nullptr, &why))
+                            ShowNetMessage({"File", NotWrittenText(iridPath, why) +
+                                                        "; the updated Iridium list is used until the program ends"});
+                        Store.SetIridiumSats(std::move(result->iridiumSats));
+                    } else {
+                        ShowNetMessage({"Download", "The Iridium list changed while the download ran; it is kept, "
+                                                    "and \"Update Iridium List\" takes the new elements."});
+                    }
+                }
                 for (const TNetMessage& m : result->report.messages) ShowNetMessage(m);
             };
         },
@@ -360,7 +371,7 @@ void TfrMainWnd::BuildActiveList() {
     // serving the clock.
     std::vector<std::size_t> selected;
     for (std::size_t i = 0; i < Session.MainSats.size() && i <= 255; ++i)
-        if (Session.MainSats[i].selected) selected.push_back(i);
+        if (Store.Tracked(i)) selected.push_back(i);
     ActiveSets.clear();
     ActiveSetInUse.clear();
     for (std::vector<TSetSpan>& spans : SetSpansByObject(Session.MainSats, selected)) {
@@ -386,6 +397,7 @@ void TfrMainWnd::BuildActiveList() {
     SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
     FillingBoxes = false;
     RebuildFrameSatellites();
+    Store.TrackedListChanged();
 }
 
 void TfrMainWnd::cb_sat1Change(int index) {
@@ -478,7 +490,7 @@ void TfrMainWnd::FormClose() {
         failed += why + "\n";
     // Before the loader has finished, MainSats does not hold the file: leave it.
     why.clear();
-    if (CatalogueLoaded && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin", &MainSatGuard, &why))
+    if (Store.MainLoaded() && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin", &MainSatGuard, &why))
         failed += why + "\n";
     why.clear();
     SaveDisplaySettings(&why);

@@ -29,6 +29,7 @@
 #include "uGraphicCalc.h"
 #include "uNetFiles.h"
 #include "uSession.h"
+#include "uSessionStore.h"
 #include "uStartup.h"
 #include "uWorkers.h"
 
@@ -63,6 +64,8 @@ public:
     ~TfrMainWnd() override;
 
     const TSession& session() const { return Session; }
+    // The session with its change signals (the search windows follow them).
+    const TSessionStore& store() const { return Store; }
     // Null until start-up has finished.
     TAlertCentre* alerts() const { return Alerts; }
     TDesktopNotifier* notifier() const { return Notifier; }
@@ -237,7 +240,11 @@ private:
     void ZoomByDrag();
 
     TMainWndUi Ui;
-    TSession Session;
+    // The session's parts with signals (lists, tracked list, observer,
+    // options, clock) change through Store; Session is the window's view of
+    // it for reading and for its own per-tick state.
+    TSessionStore Store;
+    TSession& Session = Store.owned();
     TFolders Folders;
     TViewState View;
     TFrameState Frame;
@@ -246,7 +253,6 @@ private:
     int Direction = 1;          // +1 forwards, -1 backwards
     bool Busy = false;          // a view switch runs
     bool Loaded = false;        // start-up finished, not yet closing
-    bool CatalogueLoaded = false;  // MainSats holds MainSat.bin (only then is it saved)
     // A file that was there but could not be read is not written back as it stood.
     TReadGuard OptionsGuard, MainSatGuard;
     bool Closing = false;
@@ -293,7 +299,6 @@ private:
     QPointer<QWidget> AlertsWnd;
     TDesktopNotifier* Notifier = nullptr;  // children of this window
     TAlertCentre* Alerts = nullptr;
-    unsigned MainGeneration = 0;  // counts replacements of MainSats
     // The sets of each tracked object (one for most) and the one in use.
     std::vector<std::vector<TSetSpan>> ActiveSets;
     std::vector<std::size_t> ActiveSetInUse;

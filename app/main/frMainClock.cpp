@@ -75,7 +75,7 @@ void TfrMainWnd::RunClock(int direction) {
 }
 
 void TfrMainWnd::Tick() {
-    Session.CurrentTime = AdvanceClock(Session.CurrentTime, Session.ClockStep);
+    Store.SetTime(AdvanceClock(Session.CurrentTime, Session.ClockStep));
     if (!Session.TickReady || !Loaded) return;
     TickCompute();
     ShowClock();
@@ -99,7 +99,7 @@ void TfrMainWnd::RefreshAll() {
     ComputeStates();
     if (!Session.SatStates.empty()) {
         // A pass found for another satellite (or list) is no answer for this one.
-        if (PassGeneration != MainGeneration || PassSat != Session.Sat1Main)
+        if (PassGeneration != Store.MainGeneration() || PassSat != Session.Sat1Main)
             Session.NextRise = Session.NextSet = Session.CurrentTime;
         // The shown pass is recomputed when it is over or a fresh start was asked for.
         if (Session.CurrentTime >= Session.NextSet) UpdateNextPass();
@@ -116,7 +116,7 @@ void TfrMainWnd::RefreshAll() {
 }
 
 void TfrMainWnd::SetClock(double t) {
-    Session.CurrentTime = t;
+    Store.SetTime(t);
     // A new time makes the shown pass meaningless: search from the new time.
     Session.NextRise = Session.NextSet = t;
     ShowPickers(t);
@@ -237,7 +237,7 @@ void TfrMainWnd::UpdateNextPass() {
     } else {
         return;
     }
-    PassGeneration = MainGeneration;
+    PassGeneration = Store.MainGeneration();
     PassSat = Session.Sat1Main;
     NeverRises = false;
     if (!(sat.meanMotion > kSlowMeanMotion)) {
@@ -248,7 +248,7 @@ void TfrMainWnd::UpdateNextPass() {
         return;
     }
     // Up to 120 days of search: never on the UI thread.
-    const unsigned generation = MainGeneration;
+    const unsigned generation = Store.MainGeneration();
     const uint8_t first = Session.Sat1Main;
     const TSatRec copy = sat;
     const TObserver observer = Session.Observer;
@@ -263,7 +263,7 @@ void TfrMainWnd::UpdateNextPass() {
         [this, copy, observer, from, t, generation, first, origin, horizon]() -> TWorkers::TApply {
             const TPassTimes p = SearchNextPass(copy, observer, from, t, horizon);
             return [this, p, generation, first, origin, from] {
-                const bool current = generation == MainGeneration && first == Session.Sat1Main &&
+                const bool current = generation == Store.MainGeneration() && first == Session.Sat1Main &&
                                      Session.NextRise == origin;
                 if (!current) {
                     // The list, the first satellite or the clock changed meanwhile.

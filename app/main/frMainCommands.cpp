@@ -53,10 +53,10 @@ namespace {
 // One window of its kind, made when first asked for; its location command
 // is the main window's.
 template <class TWindow>
-void ShowSearchWindow(QPointer<QWidget>& window, const TSession& session, QWidget* parent, QAction* location,
+void ShowSearchWindow(QPointer<QWidget>& window, const TSessionStore& store, QWidget* parent, QAction* location,
                       const THorizonHandle& horizon) {
     if (!window) {
-        auto* made = new TWindow(session, parent);
+        auto* made = new TWindow(store, parent);
         made->SetLocationCommand(location);
         made->SetHorizon(horizon);
         window = made;
@@ -146,14 +146,14 @@ void TfrMainWnd::ApplyMagnitude(const QString& answer) {
         ShowMessage(kMagnitudeOutOfRange);
         return;
     }
-    Session.Options.magLimit = value;
+    Store.EditOptions([value](TOptions& o) { o.magLimit = value; });
     RefreshAll();
     Ui.menu_mag->setText(QString::fromStdString("Satellite Mag Limit = " + text));
 }
 
 void TfrMainWnd::StarMagnitudeStep(double delta) {
     const double base = Session.Options.starMagBase + delta;
-    Session.Options.starMagBase = std::clamp(base, kMinStarBase, kMaxStarBase);
+    Store.EditOptions([base](TOptions& o) { o.starMagBase = std::clamp(base, kMinStarBase, kMaxStarBase); });
     RefreshAll();
 }
 
@@ -201,7 +201,7 @@ void TfrMainWnd::menu_utctimeClick() {
     // The pickers keep the instant they show, in the other mode.
     const bool edited = PickersEdited;
     const double picked = edited ? PickerUtc() : PickersUtc;
-    Session.Options.utcDisplay = Session.Options.utcDisplay ? 0 : 1;
+    Store.EditOptions([](TOptions& o) { o.utcDisplay = o.utcDisplay ? 0 : 1; });
     ShowPickers(picked);
     PickersEdited = edited;
     const bool utc = Session.Options.utcDisplay != 0;
@@ -262,11 +262,11 @@ void TfrMainWnd::menu_contentsClick() {
 // ---- the search windows: one of each, created on demand, gone when closed ------------------
 
 void TfrMainWnd::menu_linetabularClick() {
-    if (Loaded) ShowSearchWindow<TfrPredictionWnd>(PredictionWnd, Session, this, Ui.menu_location, Horizon);
+    if (Loaded) ShowSearchWindow<TfrPredictionWnd>(PredictionWnd, Store, this, Ui.menu_location, Horizon);
 }
 
 void TfrMainWnd::menu_analysisClick() {
-    if (Loaded) ShowSearchWindow<TfrAnalysisWnd>(AnalysisWnd, Session, this, Ui.menu_location, Horizon);
+    if (Loaded) ShowSearchWindow<TfrAnalysisWnd>(AnalysisWnd, Store, this, Ui.menu_location, Horizon);
 }
 
 // ---- the observer's horizon mask -------------------------------------------------------------
@@ -298,8 +298,7 @@ void TfrMainWnd::menu_satelliteClick() {
     if (!Loaded) return;
     ChooseSatellites(this, Session.MainSats, Session.DataFolder, Session.Options.tleFolder.str(),
                      [this](std::vector<TSatRec> chosen) {
-                         Session.MainSats = std::move(chosen);
-                         ++MainGeneration;
+                         Store.SetMainSats(std::move(chosen), true);
                          BuildActiveList();
                          Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
                          RefreshAll();
@@ -313,7 +312,7 @@ void TfrMainWnd::menu_locationClick() {
     location->setAttribute(Qt::WA_DeleteOnClose);
     connect(location, &QDialog::finished, this, [this, location] {
         if (location->applied()) {
-            Session.Observer = location->observer();
+            Store.SetObserver(location->observer());
             Session.NextRise = Session.NextSet = Session.CurrentTime;
             ShowPickers(Session.CurrentTime);
         }
@@ -336,7 +335,7 @@ void TfrMainWnd::menu_satdataClick() {
     auto* mag = new TfrMagWnd(std::move(setup), this);
     mag->setAttribute(Qt::WA_DeleteOnClose);
     connect(mag, &QDialog::finished, this, [this, mag] {
-        CopyMagnitudes(Session.MainSats, mag->lines());
+        Store.EditMainRecords([&](std::vector<TSatRec>& list) { CopyMagnitudes(list, mag->lines()); });
         RebuildFrameSatellites();
         RefreshAll();
     });
@@ -354,14 +353,12 @@ void TfrMainWnd::menu_optionsClick() {
     auto* options = new TfrOptionWnd(Session.Options, Session.ProgramFolder, this);
     options->setAttribute(Qt::WA_DeleteOnClose);
     connect(options, &QDialog::finished, this, [this, options] {
-        Session.Options = options->options();
+        Store.SetOptions(options->options());
         if (std::string why;
             options->saved() && !SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), nullptr, &why))
             ShowMessage(NotWrittenText(Session.DataFolder + kOptionsFile, why));
         LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
-        Session.DistanceFactor = Session.Options.metric ? 1.0 : kMilesPerKm;
         SetFieldLabel(ApplyDisplayOptions(View, Session.Options));
-        if (auto* prediction = qobject_cast<TfrPredictionWnd*>(PredictionWnd.data())) prediction->FollowUnits();
         RefreshAll();
     });
     options->open();
@@ -369,11 +366,12 @@ void TfrMainWnd::menu_optionsClick() {
 
 namespace {
 // The tracked satellites, and where Session.MainSats[mainIndex] is among them.
-std::vector<TSatRec> Tracked(const std::vector<TSatRec>& sats, std::size_t mainIndex, std::size_t& first) {
+std::vector<TSatRec> Tracked(const TSessionStore& store, std::size_t mainIndex, std::size_t& first) {
+    const std::vector<TSatRec>& sats = store.session().MainSats;
     std::vector<TSatRec> tracked;
     first = 0;
     for (std::size_t i = 0; i < sats.size(); ++i) {
-        if (!sats[i].selected) continue;
+        if (!store.Tracked(i)) continue;
         if (i == mainIndex) first = tracked.size();
         tracked.push_back(sats[i]);
     }
@@ -383,7 +381,8 @@ std::vector<TSatRec> Tracked(const std::vector<TSatRec>& sats, std::size_t mainI
 // One window of kind W at a time (it drives a device): an open one is raised
 // on the satellite asked for, else make(tracked, first) opens one into slot.
 template <class W, class Make>
-void OpenControlWindow(QPointer<QWidget>& slot, const std::vector<TSatRec>& sats, std::size_t mainIndex, Make make) {
+void OpenControlWindow(QPointer<QWidget>& slot, const TSessionStore& store, std::size_t mainIndex, Make make) {
+    const std::vector<TSatRec>& sats = store.session().MainSats;
     if (auto* open = qobject_cast<W*>(slot.data())) {
         if (mainIndex < sats.size()) open->selectSatellite(sats[mainIndex].catNo.str());
         open->raise();
@@ -391,7 +390,7 @@ void OpenControlWindow(QPointer<QWidget>& slot, const std::vector<TSatRec>& sats
         return;
     }
     std::size_t first = 0;
-    std::vector<TSatRec> tracked = Tracked(sats, mainIndex, first);
+    std::vector<TSatRec> tracked = Tracked(store, mainIndex, first);
     W* wnd = make(std::move(tracked), first);
     wnd->setAttribute(Qt::WA_DeleteOnClose);
     slot = wnd;
@@ -447,13 +446,13 @@ void TfrMainWnd::menu_radioClick() { OpenRadio(Session.Sat1Main); }
 void TfrMainWnd::menu_rotatorClick() { OpenRotator(Session.Sat1Main); }
 
 void TfrMainWnd::OpenRadio(std::size_t mainIndex) {
-    OpenControlWindow<TfrRadioWnd>(RadioWnd, Session.MainSats, mainIndex, [this](std::vector<TSatRec> sats, std::size_t first) {
+    OpenControlWindow<TfrRadioWnd>(RadioWnd, Store, mainIndex, [this](std::vector<TSatRec> sats, std::size_t first) {
         return new TfrRadioWnd(std::move(sats), first, Session.Observer, Session.ProgramFolder, Session.DataFolder, this);
     });
 }
 
 void TfrMainWnd::OpenRotator(std::size_t mainIndex) {
-    OpenControlWindow<TfrRotatorWnd>(RotatorWnd, Session.MainSats, mainIndex, [this](std::vector<TSatRec> sats, std::size_t first) {
+    OpenControlWindow<TfrRotatorWnd>(RotatorWnd, Store, mainIndex, [this](std::vector<TSatRec> sats, std::size_t first) {
         return new TfrRotatorWnd(std::move(sats), first, Session.Observer, Session.DataFolder, this);
     });
 }
@@ -483,22 +482,24 @@ void TfrMainWnd::menu_webupdateClick() {
     setup.mainSats = Session.MainSats;
     setup.iridiumSats = Session.IridiumSats;
     // The list a batch updated replaces MainSats only when nothing else replaced it meanwhile.
-    auto generation = std::make_shared<unsigned>(MainGeneration);
+    auto generation = std::make_shared<unsigned>(Store.MainGeneration());
     setup.onBatch = [this, generation](const TWebBatchOutcome& out) {
-        if (out.mainChanged && *generation == MainGeneration && !MainListBusy) {
-            Session.MainSats = out.mainSats;
-            *generation = ++MainGeneration;
+        if (out.mainChanged && *generation == Store.MainGeneration() && !MainListBusy) {
+            Store.SetMainSats(out.mainSats, false);
+            *generation = Store.MainGeneration();
             RebuildFrameSatellites();
             Session.NextRise = Session.NextSet = Session.CurrentTime;
             RefreshAll();
         }
-        if (out.iridChanged && !IridiumBusy) Session.IridiumSats = out.iridiumSats;
+        if (out.iridChanged && !IridiumBusy) Store.SetIridiumSats(out.iridiumSats);
     };
     auto* web = new TfrWebWnd(std::move(setup), this);
     web->setAttribute(Qt::WA_DeleteOnClose);
     connect(web, &QDialog::finished, this, [this, web] {
-        Session.Options.tleFolder = web->elementFolder();
-        Session.Options.autoDownload = web->autoDownload() ? 1 : 0;
+        Store.EditOptions([web](TOptions& o) {
+            o.tleFolder = web->elementFolder();
+            o.autoDownload = web->autoDownload() ? 1 : 0;
+        });
         Session.DownloadSettings = web->settings();
     });
     web->open();
@@ -534,7 +535,7 @@ void TfrMainWnd::menu_importmagClick() {
                 }
                 const bool changed = report.added + report.updated > 0;
                 if (changed) {
-                    CopyMagnitudes(Session.MainSats, lines);
+                    Store.EditMainRecords([&](std::vector<TSatRec>& list) { CopyMagnitudes(list, lines); });
                     RebuildFrameSatellites();
                     RefreshAll();
                 }
@@ -549,7 +550,7 @@ void TfrMainWnd::menu_importmagClick() {
 void TfrMainWnd::mn_UpdateMainListClick() {
     SetClockStep(kClockStop);
     if (MainListBusy) return;
-    const unsigned generation = MainGeneration;
+    const unsigned generation = Store.MainGeneration();
     auto list = std::make_shared<std::vector<TSatRec>>(Session.MainSats);
     const std::string folder = Session.Options.tleFolder.str();
     Workers.Start(
@@ -558,9 +559,8 @@ void TfrMainWnd::mn_UpdateMainListClick() {
             bool changed = false;
             const TNetMessage message = UpdateMainListTask(*list, folder, changed);
             return [this, list, changed, message, generation] {
-                if (changed && generation == MainGeneration) {
-                    Session.MainSats = std::move(*list);
-                    ++MainGeneration;
+                if (changed && generation == Store.MainGeneration()) {
+                    Store.SetMainSats(std::move(*list), false);
                     RebuildFrameSatellites();
                     Session.NextRise = Session.NextSet = Session.CurrentTime;
                     RefreshAll();
@@ -583,7 +583,7 @@ void TfrMainWnd::mn_UpdateIridiListClick() {
             bool changed = false;
             const TNetMessage message = UpdateIridiumListTask(*list, folder, iridPath, changed);
             return [this, list, changed, message] {
-                if (changed) Session.IridiumSats = std::move(*list);
+                if (changed) Store.SetIridiumSats(std::move(*list));
                 ShowNetMessage(message);
             };
         },
@@ -601,7 +601,7 @@ void TfrMainWnd::nm_createIridClick() {
             bool written = false;
             const TNetMessage message = CreateIridiumFile(folder, iridPath, *list, written);
             return [this, list, written, message] {
-                if (written) Session.IridiumSats = std::move(*list);
+                if (written) Store.SetIridiumSats(std::move(*list));
                 ShowNetMessage(message);
             };
         },

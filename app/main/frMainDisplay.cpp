@@ -130,7 +130,7 @@ void TfrMainWnd::ShowPolarPass() {
     const std::string name(TrimText(sat.name.view()));
     if (sat.decayed) return PolarPlot->ShowNoPass(name, "Decayed: no position");
     if (!(sat.meanMotion > kSlowMeanMotion)) return PolarPlot->ShowNoPass(name, "Geostationary: no passes");
-    const bool ours = PassGeneration == MainGeneration && PassSat == Session.Sat1Main;
+    const bool ours = PassGeneration == Store.MainGeneration() && PassSat == Session.Sat1Main;
     if (!ours || NextPassBusy || !(Session.NextSet > Session.NextRise))
         return PolarPlot->ShowNoPass(name, "Looking for the next pass...");
     if (NeverRises) return PolarPlot->ShowNoPass(name, "never rises here");

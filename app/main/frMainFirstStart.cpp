@@ -20,7 +20,7 @@ void TfrMainWnd::OpenFirstStart() {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (!Loaded) return;
-        Session.Observer = dialog->observer();
+        Store.SetObserver(dialog->observer());
         if (std::string why; !SaveObserver(Session.DataFolder, Session.Observer, &why))
             ShowMessage(NotWrittenText(Session.DataFolder + kObserverFile, why) +
                         "; the place is used until the program ends");
@@ -38,7 +38,7 @@ void TfrMainWnd::OpenFirstStart() {
 }
 
 void TfrMainWnd::FirstStartDownload() {
-    const unsigned before = MainGeneration;
+    const unsigned before = Store.MainGeneration();
     menu_webupdateClick();
     const auto windows = findChildren<TfrWebWnd*>();
     if (windows.isEmpty()) {
@@ -49,7 +49,7 @@ void TfrMainWnd::FirstStartDownload() {
     // New elements: the clock goes to now; none (declined, no network): to their epoch.
     connect(web, &QDialog::finished, this, [this, before] {
         if (!Loaded) return;
-        if (MainGeneration != before)
+        if (Store.MainGeneration() != before)
             SetClock(NowDayNumber());
         else
             StartAtElementsIfStale();

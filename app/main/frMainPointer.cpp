@@ -118,10 +118,12 @@ void TfrMainWnd::MapPointerUp(QMouseEvent* event) {
         }
     } else if (event->button() == Qt::RightButton && (event->modifiers() & Qt::ShiftModifier)) {
         // The map knows no heights: the observer keeps his.
-        Session.Observer.pos.lat = PointerGeo.lat;
-        Session.Observer.pos.lon = PointerGeo.lon;
-        UpdateParallax(Session.Observer);
-        Session.Observer.name = std::string_view("Unknown");
+        Store.EditObserver([this](TObserver& o) {
+            o.pos.lat = PointerGeo.lat;
+            o.pos.lon = PointerGeo.lon;
+            UpdateParallax(o);
+            o.name = std::string_view("Unknown");
+        });
         ShowCaption();
         Session.NextRise = Session.NextSet = Session.CurrentTime;
     }
@@ -157,7 +159,7 @@ void TfrMainWnd::ZoomByDrag() {
         if (ZoomIn) scale = std::min(scale, View.GlobeAux);
         else scale = std::max(scale, kMinGlobeScale);
         View.GlobeScale = scale;
-        Session.Options.globeZoom = View.Height / View.GlobeScale;
+        Store.EditOptions([this](TOptions& o) { o.globeZoom = View.Height / View.GlobeScale; });
         View.Dirty = 1;
     }
 }

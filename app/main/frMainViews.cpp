@@ -63,7 +63,7 @@ void TfrMainWnd::SwitchView(int mode) {
         Frame.stars.reset();
         Frame.constellations.reset();
     }
-    Session.Options.viewMode = mode;
+    Store.EditOptions([mode](TOptions& o) { o.viewMode = mode; });
     ApplyViewMode();
     const int code = mode == kViewSky ? kWorkerSkySwitch : mode == kViewGlobe ? kWorkerGlobeSwitch : kWorkerMapSwitch;
     const std::string folder = Session.DataFolder;
@@ -190,6 +190,7 @@ void TfrMainWnd::FollowElementSets() {
         const std::size_t set = spans[use].set;
         if (set >= Session.MainSats.size()) continue;  // a list replaced without new boxes
         Session.ActiveIndex[k] = static_cast<uint8_t>(set);
+        Store.TrackedListChanged();
         Frame.sats[k].rec = Session.MainSats[set];
         if (k != Session.Sat1State) continue;
         // The first satellite's pass and track are its new set's.
@@ -229,7 +230,7 @@ void TfrMainWnd::DrawFrame() {
 }
 
 void TfrMainWnd::SetSkySats(std::vector<TSatRec> list) {
-    Session.SkySats = std::move(list);
+    Store.SetSkySats(std::move(list));
     SkySatsShared = std::make_shared<const std::vector<TSatRec>>(Session.SkySats);
     Frame.skySats = SkySatsShared;
 }

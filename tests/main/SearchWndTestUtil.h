@@ -54,15 +54,20 @@ struct TSearchWndTest : ::testing::Test {
 // A fixture of one search window, opened on the test's session.
 template <class TWindow>
 struct TOneWindowTest : TSearchWndTest {
+    std::unique_ptr<TSessionStore> store;  // made of session when the window opens
     std::unique_ptr<TWindow> window;
 
     TWindow& Open() {
-        window = std::make_unique<TWindow>(session);
+        store = std::make_unique<TSessionStore>(session);
+        window = std::make_unique<TWindow>(*store);
         window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->show();
         return *window;
     }
-    void TearDown() override { window.reset(); }
+    void TearDown() override {
+        window.reset();
+        store.reset();
+    }
 };
 
 // Two reports alike but for their "Produced" line (the computer's clock).
