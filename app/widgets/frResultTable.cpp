@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QSortFilterProxyModel>
 #include <QStatusBar>
 #include <QTableView>
 
@@ -234,26 +233,67 @@ QString ColumnTitle(const std::string& field) {
     return words + QString::fromUtf8(unit.c_str());
 }
 
-TRecordProxy::TRecordProxy(TRecordModel* model, QObject* parent) : QSortFilterProxyModel(parent), Model(model) {
+std::vector<TRecordModel::TSortKey> TRecordModel::SortKeys(int column, const std::vector<int>& rows) const {
+    // Texts by rank: each distinct text is compared a few times, not each row.
+    std::vector<std::uint32_t> rank;
+    const auto byText = [&](std::uint32_t x, std::uint32_t y) {
+        return std::lexicographical_compare(Texts[x].begin(), Texts[x].end(), Texts[y].begin(), Texts[y].end(),
+                                            [](char l, char r) {
+                                                return static_cast<unsigned char>(l) < static_cast<unsigned char>(r);
+                                            });
+    };
+    std::vector<TSortKey> keys;
+    keys.reserve(rows.size());
+    for (int row : rows) {
+        const TPacked* p = At(row, column);
+        if (p && p->kind == TCell::Kind::kText) {
+            if (rank.empty()) {
+                std::vector<std::uint32_t> order(Texts.size());
+                for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+                std::sort(order.begin(), order.end(), byText);
+                rank.resize(Texts.size());
+                for (std::uint32_t i = 0; i < order.size(); ++i) rank[order[i]] = i;
+            }
+            keys.push_back({1, static_cast<double>(rank[p->text]), row});
+        } else {
+            keys.push_back({0, p ? SortNumber(*p) : -std::numeric_limits<double>::infinity(), row});
+        }
+    }
+    return keys;
+}
+
+TRecordProxy::TRecordProxy(TRecordModel* model, QObject* parent) : QAbstractProxyModel(parent), Model(model) {
     setSourceModel(model);
-    setSortRole(kRecordSortRole);
-    setDynamicSortFilter(true);
-    connect(model, &QAbstractItemModel::modelReset, this, [this] { Matches.clear(); });
+    connect(model, &QAbstractItemModel::modelAboutToBeReset, this, [this] { beginResetModel(); });
+    connect(model, &QAbstractItemModel::modelReset, this, [this] {
+        Matches.clear();
+        Refill();
+        endResetModel();
+    });
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { Inserted(first, last); });
+    connect(model, &QAbstractItemModel::headerDataChanged, this,
+            [this](Qt::Orientation orientation, int first, int last) {
+                if (orientation == Qt::Horizontal) emit headerDataChanged(orientation, first, last);
+            });
+    // The records only grow or start again; anything else is taken afresh.
+    for (auto signal : {&QAbstractItemModel::rowsAboutToBeRemoved, &QAbstractItemModel::columnsAboutToBeInserted,
+                        &QAbstractItemModel::columnsAboutToBeRemoved})
+        connect(model, signal, this, [this] { beginResetModel(); });
+    for (auto signal :
+         {&QAbstractItemModel::rowsRemoved, &QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+        connect(model, signal, this, [this] {
+            Refill();
+            endResetModel();
+        });
+    connect(model, &QAbstractItemModel::layoutChanged, this, [this] { MoveRows([this] { Refill(); }); });
+    connect(model, &QAbstractItemModel::dataChanged, this, [this] {
+        if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+    });
+    Refill();
 }
 
-void TRecordProxy::SetNameFilter(const QString& text) {
-    const QString folded = text.trimmed().toCaseFolded();
-    if (folded == Needle) return;
-    Needle = folded;
-    Matches.clear();
-    invalidateRowsFilter();
-}
-
-bool TRecordProxy::lessThan(const QModelIndex& left, const QModelIndex& right) const {
-    return Model->Less(left.column(), left.row(), right.row());
-}
-
-bool TRecordProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
+bool TRecordProxy::Accepts(int sourceRow) const {
     if (Needle.isEmpty()) return true;
     static const std::string kSatellite = "satellite";
     const int column = Model->ColumnOf(kSatellite);
@@ -265,6 +305,159 @@ bool TRecordProxy::filterAcceptsRow(int sourceRow, const QModelIndex&) const {
     std::int8_t& known = Matches[text];
     if (known < 0) known = WidgetText(Model->TextAt(text)).toCaseFolded().contains(Needle) ? 1 : 0;
     return known == 1;
+}
+
+bool TRecordProxy::Before(int left, int right) const {
+    // Equal values keep the records' order, either way round.
+    if (Column >= 0) {
+        if (Model->Less(Column, left, right)) return Order == Qt::AscendingOrder;
+        if (Model->Less(Column, right, left)) return Order == Qt::DescendingOrder;
+    }
+    return left < right;
+}
+
+void TRecordProxy::SortAll(std::vector<int>& rows) const {
+    if (Column < 0 || Column >= Model->columnCount()) {
+        std::sort(rows.begin(), rows.end());
+        return;
+    }
+    std::vector<TRecordModel::TSortKey> keys = Model->SortKeys(Column, rows);
+    const bool up = Order == Qt::AscendingOrder;
+    std::sort(keys.begin(), keys.end(), [up](const TRecordModel::TSortKey& a, const TRecordModel::TSortKey& b) {
+        if (a.group != b.group) return up == (a.group < b.group);
+        if (a.value != b.value) return up == (a.value < b.value);
+        return a.row < b.row;
+    });
+    for (std::size_t i = 0; i < keys.size(); ++i) rows[i] = keys[i].row;
+}
+
+void TRecordProxy::Refill() {
+    Rows.clear();
+    const int n = Model->rowCount();
+    Rows.reserve(static_cast<std::size_t>(n));
+    for (int r = 0; r < n; ++r)
+        if (Accepts(r)) Rows.push_back(r);
+    SortAll(Rows);
+    ShownStale = true;
+}
+
+void TRecordProxy::MoveRows(const std::function<void()>& change) {
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::pair<int, int>> held;  // record, column
+    held.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& i : before) {
+        const bool inside = i.row() >= 0 && static_cast<std::size_t>(i.row()) < Rows.size();
+        held.emplace_back(inside ? Rows[static_cast<std::size_t>(i.row())] : -1, i.column());
+    }
+    change();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const auto& [record, column] : held) {
+        const QModelIndex source = record < 0 ? QModelIndex() : Model->index(record, column);
+        after.push_back(mapFromSource(source));
+    }
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TRecordProxy::Inserted(int first, int last) {
+    // Rows come at the end of the records; elsewhere the shown rows start again.
+    if (last + 1 != Model->rowCount()) {
+        MoveRows([this] { Refill(); });
+        return;
+    }
+    std::vector<int> added;
+    for (int r = first; r <= last; ++r)
+        if (Accepts(r)) added.push_back(r);
+    if (added.empty()) return;
+    SortAll(added);
+    const std::size_t old = Rows.size();
+    const bool atEnd = old == 0 || Before(Rows.back(), added.front());
+    // First as rows at the end, so the view hears of the new count...
+    beginInsertRows({}, static_cast<int>(old), static_cast<int>(old + added.size()) - 1);
+    Rows.insert(Rows.end(), added.begin(), added.end());
+    if (!ShownStale) {
+        ShownOf.resize(static_cast<std::size_t>(Model->rowCount()), -1);
+        for (std::size_t i = old; i < Rows.size(); ++i) ShownOf[static_cast<std::size_t>(Rows[i])] = static_cast<int>(i);
+    }
+    endInsertRows();
+    if (atEnd) return;
+    // ...then each in its place, in one pass from the back: the old rows move
+    // up by the number of new ones before them.
+    MoveRows([this, old, &added] {
+        auto end = Rows.begin() + static_cast<std::ptrdiff_t>(old);
+        for (std::size_t k = added.size(); k-- > 0;) {
+            const int row = added[k];
+            const auto at = std::upper_bound(Rows.begin(), end, row, [this](int a, int b) { return Before(a, b); });
+            std::move_backward(at, end, end + static_cast<std::ptrdiff_t>(k + 1));
+            *(at + static_cast<std::ptrdiff_t>(k)) = row;
+            end = at;
+        }
+        ShownStale = true;
+    });
+}
+
+void TRecordProxy::SetNameFilter(const QString& text) {
+    const QString folded = text.trimmed().toCaseFolded();
+    if (folded == Needle) return;
+    beginResetModel();
+    Needle = folded;
+    Matches.clear();
+    Refill();
+    endResetModel();
+}
+
+void TRecordProxy::sort(int column, Qt::SortOrder order) {
+    if (column >= Model->columnCount()) column = -1;
+    if (column == Column && (column < 0 || order == Order)) return;
+    MoveRows([this, column, order] {
+        Column = column;
+        Order = order;
+        SortAll(Rows);
+        ShownStale = true;
+    });
+}
+
+QModelIndex TRecordProxy::index(int row, int column, const QModelIndex& parent) const {
+    if (parent.isValid() || row < 0 || column < 0 || row >= rowCount() || column >= columnCount()) return {};
+    return createIndex(row, column);
+}
+
+QModelIndex TRecordProxy::sibling(int row, int column, const QModelIndex&) const { return index(row, column); }
+
+bool TRecordProxy::hasChildren(const QModelIndex& parent) const { return !parent.isValid() && !Rows.empty(); }
+
+int TRecordProxy::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(Rows.size());
+}
+
+int TRecordProxy::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Model->columnCount();
+}
+
+QModelIndex TRecordProxy::mapToSource(const QModelIndex& proxyIndex) const {
+    if (!proxyIndex.isValid() || proxyIndex.model() != this || static_cast<std::size_t>(proxyIndex.row()) >= Rows.size())
+        return {};
+    return Model->index(Rows[static_cast<std::size_t>(proxyIndex.row())], proxyIndex.column());
+}
+
+QModelIndex TRecordProxy::mapFromSource(const QModelIndex& sourceIndex) const {
+    if (!sourceIndex.isValid() || sourceIndex.model() != Model) return {};
+    if (ShownStale) {
+        ShownOf.assign(static_cast<std::size_t>(Model->rowCount()), -1);
+        for (std::size_t i = 0; i < Rows.size(); ++i) ShownOf[static_cast<std::size_t>(Rows[i])] = static_cast<int>(i);
+        ShownStale = false;
+    }
+    const auto record = static_cast<std::size_t>(sourceIndex.row());
+    if (record >= ShownOf.size() || ShownOf[record] < 0) return {};
+    return createIndex(ShownOf[record], sourceIndex.column());
+}
+
+QVariant TRecordProxy::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation == Qt::Horizontal) return Model->headerData(section, orientation, role);
+    // Rows are numbered as shown.
+    return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
 }
 
 TResultPanel::TResultPanel(QWidget* parent, QPlainTextEdit* memo) : QTabWidget(parent) {

@@ -3,7 +3,7 @@
 // CSV, the same bytes orbisk-predict --format csv writes.
 #pragma once
 #include <QAbstractTableModel>
-#include <QSortFilterProxyModel>
+#include <QAbstractProxyModel>
 #include <QTabWidget>
 
 #include <cstdint>
@@ -52,6 +52,14 @@ public:
     bool Less(int column, int left, int right) const;
     std::uint32_t TextIndex(int row, int column) const;
     const std::string& TextAt(std::uint32_t index) const { return Texts[index]; }
+    // A key per row of rows that orders them as Less does by column (ties
+    // apart), for sorting many rows without comparing texts again and again.
+    struct TSortKey {
+        int group;  // 0 number or empty, 1 text
+        double value;  // the number, or the text's rank
+        int row;
+    };
+    std::vector<TSortKey> SortKeys(int column, const std::vector<int>& rows) const;
     std::size_t texts() const { return Texts.size(); }
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -88,22 +96,47 @@ private:
 };
 
 // Sorts the records by a column on their values and keeps the rows whose
-// satellite name holds the filter text (any case); new rows take their
-// place as they come, without sorting the rest again.
-class TRecordProxy : public QSortFilterProxyModel {
+// satellite name holds the filter text (any case). Rows that come while the
+// table is sorted are sorted among themselves and merged in one pass: one
+// insertion and one layout change per batch, however many places they take.
+class TRecordProxy : public QAbstractProxyModel {
     Q_OBJECT
 public:
     explicit TRecordProxy(TRecordModel* model, QObject* parent = nullptr);
     void SetNameFilter(const QString& text);
     const QString& nameFilter() const { return Needle; }
+    // -1: the records' own order.
+    int sortColumn() const { return Column; }
+    Qt::SortOrder sortOrder() const { return Order; }
+    // The record behind each row shown, top to bottom.
+    const std::vector<int>& sourceRows() const { return Rows; }
 
-protected:
-    bool lessThan(const QModelIndex& left, const QModelIndex& right) const override;
-    bool filterAcceptsRow(int sourceRow, const QModelIndex& sourceParent) const override;
+    void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+    QModelIndex index(int row, int column, const QModelIndex& parent = {}) const override;
+    QModelIndex parent(const QModelIndex&) const override { return {}; }
+    QModelIndex sibling(int row, int column, const QModelIndex& index) const override;
+    bool hasChildren(const QModelIndex& parent = {}) const override;
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QModelIndex mapToSource(const QModelIndex& proxyIndex) const override;
+    QModelIndex mapFromSource(const QModelIndex& sourceIndex) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    bool Accepts(int sourceRow) const;
+    bool Before(int left, int right) const;  // in the shown order
+    void SortAll(std::vector<int>& rows) const;
+    void Refill();  // every record again, filtered and sorted
+    void Inserted(int first, int last);
+    void MoveRows(const std::function<void()>& change);
+
     TRecordModel* Model;
     QString Needle;  // folded
+    int Column = -1;
+    Qt::SortOrder Order = Qt::AscendingOrder;
+    std::vector<int> Rows;  // shown row -> record
+    mutable std::vector<int> ShownOf;  // record -> shown row or -1, made when asked
+    mutable bool ShownStale = true;
     mutable std::vector<std::int8_t> Matches;  // per text of the model: -1 not asked yet
 };
 

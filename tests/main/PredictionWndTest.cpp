@@ -20,7 +20,10 @@
 #include <QTextDocument>
 #include <QUrl>
 
+#include <QItemSelectionModel>
+
 #include <fstream>
+#include <random>
 
 #include "SearchWndTestUtil.h"
 #include "frAnalysis.h"
@@ -181,7 +184,7 @@ TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAs
     w.Results->view()->sortByColumn(elevation, Qt::DescendingOrder);
     QTest::keyClicks(w.Results->filter(), "iRiD");
     ASSERT_TRUE(Finished());
-    QSortFilterProxyModel* proxy = w.Results->proxy();
+    TRecordProxy* proxy = w.Results->proxy();
     int iridium = 0;
     for (int r = 0; r < model->rowCount(); ++r)
         iridium += model->index(r, name).data().toString().contains("IRIDIUM");
@@ -250,6 +253,69 @@ TEST(RecordModelTest, KeepsEveryKindOfValueAndTellsTheTimeColumns) {
     model.SetTable(t, 1.0 / 24.0);
     EXPECT_EQ(model.index(0, 1).data().toString(), "2018-01-22 04:00:00");
     EXPECT_EQ(model.headerData(1, Qt::Horizontal).toString(), "Time (local)");
+}
+
+// Rows merged batch by batch into a sorted, filtered table end where one
+// sort of all the records puts them, equal values in the records' order;
+// a row held (the current one) stays on its record.
+TEST(RecordProxyTest, MergedBatchesEqualOneSortOfTheRecords) {
+    TRecordModel model;
+    model.Begin({"passes", {"satellite", "max_elevation_deg", "duration_s"}, {}, {}}, 0.0);
+    TRecordProxy proxy(&model);
+    std::mt19937 random(29);
+    const char* names[] = {"IRIDIUM 7", "iridium 12", "ISS (ZARYA)", "NOAA 19", "Caf\xe9", "TRAIN-3"};
+    const auto expected = [&] {
+        std::vector<int> rows;
+        for (int r = 0; r < model.rowCount(); ++r) {
+            const QString name = model.index(r, 0).data().toString();
+            if (name.contains(proxy.nameFilter(), Qt::CaseInsensitive)) rows.push_back(r);
+        }
+        const int column = proxy.sortColumn();
+        if (column >= 0)
+            std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+                return proxy.sortOrder() == Qt::AscendingOrder ? model.Less(column, a, b) : model.Less(column, b, a);
+            });
+        return rows;
+    };
+    int held = -1;  // the record of the current row
+    QItemSelectionModel selection(&proxy);
+    const struct {
+        int column;
+        Qt::SortOrder order;
+        const char* filter;
+    } steps[] = {{1, Qt::DescendingOrder, ""}, {0, Qt::AscendingOrder, "irid"}, {2, Qt::AscendingOrder, ""},
+                 {1, Qt::AscendingOrder, "a"},  {-1, Qt::AscendingOrder, "A"},   {0, Qt::DescendingOrder, ""}};
+    for (const auto& step : steps) {
+        SCOPED_TRACE(testing::Message() << "column " << step.column << " filter " << step.filter);
+        proxy.sort(step.column, step.order);
+        proxy.SetNameFilter(step.filter);
+        EXPECT_EQ(proxy.sourceRows(), expected());
+        for (int batch = 0; batch < 6; ++batch) {
+            std::vector<std::vector<TCell>> rows;
+            for (int k = static_cast<int>(random() % 40); k-- > 0;) {
+                const unsigned pick = random() % 9;
+                const double elevation = pick == 8 ? std::nan("") : static_cast<double>(random() % 12) * 7.5;
+                rows.push_back({pick == 7 ? TCell::None() : TCell::Text(names[random() % 6]),
+                                TCell::Number(elevation, 1), TCell::Integer(static_cast<long long>(random() % 5))});
+            }
+            if (held < 0 && proxy.rowCount() > 0) {
+                const int row = proxy.rowCount() / 2;
+                selection.setCurrentIndex(proxy.index(row, 1), QItemSelectionModel::NoUpdate);
+                held = proxy.sourceRows()[static_cast<std::size_t>(row)];
+            }
+            model.Append(std::move(rows));
+            ASSERT_EQ(proxy.sourceRows(), expected()) << "batch " << batch;
+            if (held >= 0) {
+                EXPECT_EQ(proxy.mapToSource(selection.currentIndex()).row(), held);
+                EXPECT_EQ(proxy.mapFromSource(model.index(held, 1)), selection.currentIndex());
+            }
+        }
+        held = -1;
+        selection.clearCurrentIndex();
+    }
+    ASSERT_GT(model.rowCount(), 200);
+    model.SetTable({}, 0.0);
+    EXPECT_EQ(proxy.rowCount(), 0);
 }
 
 TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
