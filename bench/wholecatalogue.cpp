@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -34,7 +35,11 @@ constexpr std::size_t kMixedObjects = 30000;
 
 std::vector<std::string> gGenerated;  // removed at the end
 
+// ORBISK_BENCH_KEEP=dir keeps the generated catalogues there (dir/catalogue.tle,
+// dir/mixed.tle), so that two builds' reports can be compared on them.
 std::string TempFile(const char* what) {
+    if (const char* keep = std::getenv("ORBISK_BENCH_KEEP"); keep && *keep)
+        return std::string(keep) + "/" + what + ".tle";
     const std::string file = "/tmp/orbisk_bench_" + std::string(what) + "_" + std::to_string(::getpid()) + ".tle";
     gGenerated.push_back(file);
     return file;

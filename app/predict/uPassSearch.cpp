@@ -604,13 +604,8 @@ struct TEdgeProbe {
             if (quiet < kLongestCentralClaim)
                 quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, observer.vect), observer, -ceiling));
         }
-        if (quiet < kLongestRateClaim && !sat.deepSpace && state.mode == kFillPosition) {
-            const TVector& o = observer.vect;
-            const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);
-            const double x = sign * elevation;
-            quiet = std::max(quiet, SecondsBelowByRate(reach, x, sign * ElevationRate(state, observer), sign * x,
-                                                       range, observer, ceiling));
-        }
+        if (quiet < kLongestRateClaim && !sat.deepSpace && state.mode == kFillPosition)
+            quiet = std::max(quiet, SecondsBelowByPath(reach, state, observer, sign, ceiling));
         return quiet;
     }
 };

@@ -344,6 +344,55 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
     return best;
 }
 
+double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TObserver& observer, double sign,
+                          double ceiling) {
+    const double limit = ceiling - kSafety;
+    if (!(std::abs(limit) < kHalfPi) || !(sign == 1.0 || sign == -1.0)) return 0.0;
+    // In the Earth's frame the observer and its zenith z stand still; the
+    // satellite's way from the observer is p(t) = P + V t + E(t).
+    const TVector& o = observer.vect;
+    const double theta = std::atan2(o.y, o.x), cl = std::cos(observer.pos.lat);
+    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(observer.pos.lat)};
+    const double P[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
+    const double V[3] = {state.vel.x + kEarthRotationRate * state.pos.y,
+                         state.vel.y - kEarthRotationRate * state.pos.x, state.vel.z};
+    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const double n = std::sqrt(dot(P, P));
+    if (!(n > 0.0) || !std::isfinite(n) || !std::isfinite(dot(V, V))) return 0.0;
+    const double speed = std::sqrt(dot(V, V));
+    const double rangeRate = dot(P, V) / n;
+    const double across = std::sqrt(std::max(0.0, speed * speed - rangeRate * rangeRate));
+    // Wanted: sign (p.z - sC |p|) < 0. With |E| <= e(t) = slack t + A t^2 / 2
+    // that is below g0 + g1 t + g2 t^2, |p| taken from below by its tangent
+    // n + n' t (|p| is convex) or from above by n + (n'+ + across) t.
+    const double sC = std::sin(sign * limit), k = 1.0 + std::abs(sC);
+    const double g0 = sign * (dot(P, z) - sC * n);
+    if (!(g0 < 0.0)) return 0.0;
+    double best = 0.0;
+    for (double horizon : kRateHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (!b.usable) break;
+        const double widest = 0.5 * (b.rMin + b.rMax);
+        const double orbital = std::sqrt(1.01 * kMu * (2.0 / b.rMin - 1.0 / widest));
+        const double turning = orbital + kEarthTurn * b.rMax;  // the fastest in the Earth's frame
+        const double accel = 1.01 * kMu / (b.rMin * b.rMin) + 2.0 * kEarthTurn * turning +
+                             kEarthTurn * kEarthTurn * b.rMax;
+        double g1 = sign * dot(V, z) + k * kVelocitySlack;
+        if (sign * sC >= 0.0) {
+            g1 -= sign * sC * rangeRate;
+        } else {
+            const bool tangent = rangeRate >= 0.0 || -rangeRate * horizon <= 2.0 * n;  // |n + n' t| <= n + max(n', 0) t
+            g1 += std::abs(sC) * (tangent ? std::max(rangeRate, 0.0) + across : speed);
+        }
+        const double g2 = 0.5 * k * accel;
+        const double t = -2.0 * g0 / (g1 + std::sqrt(g1 * g1 - 4.0 * g2 * g0));
+        if (!std::isfinite(t)) break;
+        best = std::max(best, std::min(horizon, t));
+        if (t < horizon) break;  // the wider bounds of longer stretches claim less
+    }
+    return best;
+}
+
 double SunlitMargin(const TVector& satellite, const TVector& sun) {
     return kHalfPi + std::acos(std::clamp(kEarthRadius / satellite.r, -1.0, 1.0)) -
            Angle_2vect(&satellite, &sun);

@@ -84,6 +84,15 @@ double ElevationRate(const TSatState& state, const TObserver& observer);
 double SecondsBelowByRate(const TReach& reach, double x, double rate, double elevation, double range,
                           const TObserver& observer, double ceiling);
 
+// Seconds from now during which x, the elevation times sign (+1 or -1),
+// certainly stays below `ceiling`, from the state itself: seen from the
+// turning Earth the line of sight moves on the straight line the state's
+// velocity gives, off it at most by the velocity's slack and a bounded
+// acceleration (gravity, Coriolis and centrifugal). Near a threshold it
+// claims several times what the rate bound does. 0 when nothing is certain.
+double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TObserver& observer, double sign,
+                          double ceiling);
+
 // How far (rad) the satellite is from the edge of the Earth's shadow by the
 // shadow test's own geometry: positive when sunlit.
 double SunlitMargin(const TVector& satellite, const TVector& sun);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "../common/ElementSets.h"
 #include "PredictTestUtil.h"
@@ -61,10 +62,11 @@ std::pair<int, double> CheckClaims(double every, double scan, Claim claim) {
             for (double k = 0.0; k < 86400.0; k += every) {
                 TSample now;
                 if (!SampleAt(sat, o, start + k / 86400.0, now)) continue;
+                const TObserver atNow = o;  // the scans below move o on
                 for (double sign : {1.0, -1.0})
                     for (double gap : {0.002, 0.03, 0.3}) {
                         const double ceiling = sign * now.el + gap;
-                        const double quiet = claim(sat, o, now, sign, ceiling);
+                        const double quiet = claim(sat, atNow, now, sign, ceiling);
                         if (!(quiet >= scan)) continue;
                         claimed += quiet;
                         ++checked;
@@ -97,6 +99,44 @@ TEST(Reach, RateBoundHoldsOverEveryStretchItClaims) {
     // The bound is not idle: it claims stretches, some of them long.
     EXPECT_GT(checked, 500);
     EXPECT_GT(mean, 20.0);
+}
+
+TEST(Reach, PathBoundHoldsAndClaimsMoreThanTheRateBound) {
+    // Near a threshold (the last approach before a rise or a set) the path
+    // claims more than the elevation rate does.
+    double rateNear = 0.0, pathNear = 0.0;
+    const auto [checked, mean] = CheckClaims(293.0, 1.0, [&](const TSatRec& sat, const TObserver& o,
+                                                             const TSample& now, double sign, double ceiling) {
+        if (sat.deepSpace) return 0.0;
+        const TReach reach = ReachOf(now.state.pos, now.state.vel);
+        const double path = SecondsBelowByPath(reach, now.state, o, sign, ceiling);
+        if (ceiling - sign * now.el < 0.01 && std::abs(now.el) < 0.2) {
+            pathNear += path;
+            rateNear += SecondsBelowByRate(reach, sign * now.el, sign * now.rate, now.el, now.range, o, ceiling);
+        }
+        return path;
+    });
+    EXPECT_GT(checked, 500);
+    EXPECT_GT(mean, 20.0);
+    EXPECT_GT(pathNear, 2.0 * rateNear);
+    std::printf("near a threshold: path %.0f s, rate %.0f s\n", pathNear, rateNear);
+}
+
+TEST(Reach, PathBoundRefusesWhatItCannotBound) {
+    std::vector<TSatRec> sats = ReachOrbits();
+    TObserver o = TestObserver(60.0, 20.0, 0.3);
+    TSample now;
+    ASSERT_TRUE(SampleAt(sats[0], o, EncodeDayNumber(2018, 1, 21, 0, 0, 0), now));
+    const TReach reach = ReachOf(now.state.pos, now.state.vel);
+    // Already at or past the ceiling, a ceiling at the zenith, a bad sign, a broken state.
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, 1.0, now.el), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, -1.0, -now.el - 0.01), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, 1.0, kHalfPi + 0.1), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, 0.0, now.el + 0.1), 0.0);
+    TSatState broken = now.state;
+    broken.vel.x = std::nan("");
+    EXPECT_EQ(SecondsBelowByPath(ReachOf(broken.pos, broken.vel), broken, o, 1.0, now.el + 0.1), 0.0);
+    EXPECT_GT(SecondsBelowByPath(reach, now.state, o, 1.0, now.el + 0.1), 0.0);
 }
 
 TEST(Reach, OrbitPlaneBoundHoldsOverEveryStretchItClaims) {
