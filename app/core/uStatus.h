@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <functional>
+#include <type_traits>
 #include <string>
 #include <utility>
 
@@ -34,7 +35,10 @@ class TDiagnostics {
 public:
     using TSink = std::function<void(const std::string& text)>;
     TDiagnostics() = default;
-    TDiagnostics(TSink sink) : sink_(std::move(sink)) {}  // a lambda is a diagnostics
+    // Any callable taking the text is a diagnostics (a function, a lambda).
+    template <class F, class = std::enable_if_t<std::is_invocable_v<F&, const std::string&> &&
+                                                !std::is_same_v<std::decay_t<F>, TDiagnostics>>>
+    TDiagnostics(F&& sink) : sink_(std::forward<F>(sink)) {}
 
     void Tell(const std::string& text) const {
         if (sink_)
