@@ -19,6 +19,7 @@ constexpr double kMaxMeanMotion = 20.0;
 // back once, then walks in fine steps; near the level (within the margins,
 // rad) both walks take their shorter step.
 constexpr TStepPolicy kEdgeSteps{100.0, 25.0, 0.5, 5.0, 1.0, 0.1, 1.0, true};
+constexpr double kPathOnly = 0.1;  // rad below the ceiling
 
 double AddSeconds(double t, double seconds) { return t + seconds / kSecondsPerDay; }
 
@@ -590,6 +591,11 @@ struct TEdgeProbe {
         if (!lastOk || !shortcuts) return 0.0;
         const double ceiling = sign * bound;  // in sign x elevation
         const TReach reach = ReachOf(state.pos, state.vel);
+        // Close below the ceiling the path bound claims the most, and the
+        // orbit's geometry hardly anything: only the path is asked there.
+        const bool byPath = !sat.deepSpace && state.mode == kFillPosition;
+        if (byPath && ceiling - sign * elevation < kPathOnly)
+            return SecondsBelowByPath(reach, state, observer, sign, ceiling);
         // The bounds that claim most come first; one whose longest claim is
         // claimed already is not asked (it could not claim more).
         double quiet = 0.0;
@@ -604,7 +610,7 @@ struct TEdgeProbe {
             if (quiet < kLongestCentralClaim)
                 quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, observer.vect), observer, -ceiling));
         }
-        if (quiet < kLongestRateClaim && !sat.deepSpace && state.mode == kFillPosition)
+        if (quiet < kLongestRateClaim && byPath)
             quiet = std::max(quiet, SecondsBelowByPath(reach, state, observer, sign, ceiling));
         return quiet;
     }

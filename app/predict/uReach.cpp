@@ -68,11 +68,44 @@ double NormalTilt(const TObserver& o) {
     return tilt;
 }
 
+// cos and sin of the observer's latitude, for the one observer of a search.
+struct TLatitude {
+    double lat = std::nan(""), cos = 1.0, sin = 0.0;
+};
+const TLatitude& LatitudeOf(const TObserver& o) {
+    thread_local TLatitude l;
+    if (o.pos.lat != l.lat) l = {o.pos.lat, std::cos(o.pos.lat), std::sin(o.pos.lat)};
+    return l;
+}
+
 // Central angle at which a satellite at distance r stands at elevation e
 // (measured from the radial direction) for an observer at distance R.
 double CentralAngleAt(double e, double r, double R) {
     return std::acos(std::clamp(R * std::cos(e) / r, -1.0, 1.0)) - e;
 }
+// The same with cos(e) worked out once for the stretches asked.
+struct TElevation {
+    double e, cosE;
+    explicit TElevation(double el) : e(el), cosE(std::cos(el)) {}
+};
+double CentralAngleAt(const TElevation& el, double r, double R) {
+    return std::acos(std::clamp(R * el.cosE / r, -1.0, 1.0)) - el.e;
+}
+// 1 - x^2/2, never above cos(x).
+double CosBelow(double x) { return 1.0 - 0.5 * x * x; }
+
+// cos and sin of how far the observer can turn from the orbit plane within
+// each stretch of `horizons`.
+template <std::size_t N>
+struct TTurns {
+    double cos[N], sin[N];
+    explicit TTurns(const double (&horizons)[N]) {
+        for (std::size_t k = 0; k < N; ++k) {
+            cos[k] = std::cos((kEarthTurn + kPlaneTurn) * horizons[k]);
+            sin[k] = std::sin((kEarthTurn + kPlaneTurn) * horizons[k]);
+        }
+    }
+};
 
 // Where the satellite can be within the next `seconds`.
 struct TBounds {
@@ -168,8 +201,9 @@ double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer
     // distance; from the normal it is at most the tilt above the radial one.
     const double e = ceiling - NormalTilt(observer) - kSafety;
     if (!(e > -kHalfPi)) return 0.0;
+    const TElevation el(e);
     return LongestQuiet(reach, [&](const TBounds& b) {
-        const double edge = CentralAngleAt(e, b.rMax, observer.vect.r);
+        const double edge = CentralAngleAt(el, b.rMax, observer.vect.r);
         return gamma > edge ? (gamma - edge) / (b.angularRate + kEarthTurn) : 0.0;
     });
 }
@@ -177,9 +211,10 @@ double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer
 double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer, double floor) {
     const double e = floor + NormalTilt(observer) + kSafety;
     if (!(e < kHalfPi)) return 0.0;
+    const TElevation el(e);
     return LongestQuiet(reach, [&](const TBounds& b) {
         if (!(b.rMin > observer.vect.r)) return 0.0;
-        const double edge = CentralAngleAt(e, b.rMin, observer.vect.r);
+        const double edge = CentralAngleAt(el, b.rMin, observer.vect.r);
         return gamma < edge ? (edge - gamma) / (b.angularRate + kEarthTurn) : 0.0;
     });
 }
@@ -215,12 +250,13 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
     // angle) as the observer from the plane, less what the path strays from it.
     const double e = ceiling - NormalTilt(observer) - kSafety;
     if (!(e > -kHalfPi)) return 0.0;
+    const TElevation el(e);
     double best = 0.0;
     for (double horizon : kPlaneHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
-        const double edge = CentralAngleAt(e, b.rMax, observer.vect.r);
+        const double edge = CentralAngleAt(el, b.rMax, observer.vect.r);
         const double room = planeAngle - stray - edge;
         if (!(room > 0.0)) break;
         const double quiet = room / (kEarthTurn + kPlaneTurn);
@@ -233,41 +269,58 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
 // The observer's angle from the orbit plane (beta) and the angle in the
 // plane from the observer's foot on it to the satellite, in the direction of
 // motion (delta, -pi..pi). False when they cannot be had.
-bool ArcPosition(const TReach& reach, const TVector& p, const TVector& o, double& beta, double& delta) {
+struct TArcPosition {
+    double beta = 0.0, delta = 0.0, cosBeta = 1.0, sinBeta = 0.0;
+    // cos of beta - turn (at most 1) and beta + turn, turn the k-th of turns.
+    template <std::size_t N>
+    double CosLess(const TTurns<N>& turns, std::size_t k, double turn) const {
+        return beta <= turn ? 1.0 : cosBeta * turns.cos[k] + sinBeta * turns.sin[k];
+    }
+    template <std::size_t N>
+    double CosMore(const TTurns<N>& turns, std::size_t k) const {
+        return cosBeta * turns.cos[k] - sinBeta * turns.sin[k];
+    }
+};
+bool ArcPosition(const TReach& reach, const TVector& p, const TVector& o, TArcPosition& at) {
     const TVector& n = reach.normal;
     const double oLen = std::sqrt(o.x * o.x + o.y * o.y + o.z * o.z);
     const double pLen = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
     if (!reach.usable || !(oLen > 0.0) || !(pLen > 0.0)) return false;
     const double along = (n.x * o.x + n.y * o.y + n.z * o.z) / oLen;
-    beta = std::asin(std::clamp(std::abs(along), 0.0, 1.0));
+    at.sinBeta = std::clamp(std::abs(along), 0.0, 1.0);
+    at.cosBeta = std::sqrt(1.0 - at.sinBeta * at.sinBeta);
+    at.beta = std::asin(at.sinBeta);
     const TVector foot{o.x / oLen - along * n.x, o.y / oLen - along * n.y, o.z / oLen - along * n.z, 0.0};
     const TVector s{p.x / pLen, p.y / pLen, p.z / pLen, 1.0};
     const TVector c = CrossVector(foot, s);
-    delta = std::atan2(c.x * n.x + c.y * n.y + c.z * n.z, foot.x * s.x + foot.y * s.y + foot.z * s.z);
-    return std::isfinite(delta);
+    at.delta = std::atan2(c.x * n.x + c.y * n.y + c.z * n.z, foot.x * s.x + foot.y * s.y + foot.z * s.z);
+    return std::isfinite(at.delta);
 }
 
 double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& observer, double ceiling) {
+    static const TTurns turns(kArcHorizons);
     const double e = ceiling - NormalTilt(observer) - kSafety;
-    double beta = 0.0, delta = 0.0;
-    if (!(e > -kHalfPi) || !ArcPosition(reach, p, observer.vect, beta, delta)) return 0.0;
+    TArcPosition at;
+    if (!(e > -kHalfPi) || !ArcPosition(reach, p, observer.vect, at)) return 0.0;
+    const double beta = at.beta, delta = at.delta;
+    const TElevation el(e);
     double best = 0.0;
-    for (double horizon : kArcHorizons) {
+    for (std::size_t k = 0; k < std::size(kArcHorizons); ++k) {
+        const double horizon = kArcHorizons[k];
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Seen only within `arc` of the foot: cos(angle) = cos(plane angle)
         // cos(delta) below 90 degrees, the plane angle at least betaMin.
-        const double reachable = CentralAngleAt(e, b.rMax, observer.vect.r) + stray;
+        const double reachable = CentralAngleAt(el, b.rMax, observer.vect.r) + stray;
         if (!(reachable < kHalfPi)) break;
         const double turn = (kEarthTurn + kPlaneTurn) * horizon;
-        const double betaMin = std::max(0.0, beta - turn);
-        const double arc = std::acos(std::min(1.0, std::cos(reachable) / std::cos(betaMin)));
+        const double arc = std::acos(std::min(1.0, std::cos(reachable) / at.CosLess(turns, k, turn)));
         if (!(std::abs(delta) > arc)) break;
         const double betaMax = beta + turn;
         if (!(betaMax < kMaxPlaneAngle)) break;
-        const double footRate = (kEarthTurn + kPlaneTurn) / std::cos(betaMax);
-        const double slowest = kSlowest * std::cos(stray) * reach.momentum / (b.rMax * b.rMax);
+        const double footRate = (kEarthTurn + kPlaneTurn) / at.CosMore(turns, k);
+        const double slowest = kSlowest * CosBelow(stray) * reach.momentum / (b.rMax * b.rMax);
         if (!(slowest > footRate)) break;  // the satellite might fall back into the arc
         const double ahead = std::fmod(-arc - delta + 4.0 * kPi, 2.0 * kPi);  // forward to the arc
         const double quiet = ahead / (1.01 * b.angularRate + footRate);
@@ -278,25 +331,30 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& obs
 }
 
 double SecondsOnArc(const TReach& reach, const TVector& p, const TObserver& observer, double floor) {
+    static const TTurns turns(kOnArcHorizons);
     const double e = floor + NormalTilt(observer) + kSafety;
-    double beta = 0.0, delta = 0.0;
-    if (!(e < kHalfPi) || !ArcPosition(reach, p, observer.vect, beta, delta)) return 0.0;
+    TArcPosition at;
+    if (!(e < kHalfPi) || !ArcPosition(reach, p, observer.vect, at)) return 0.0;
+    const double beta = at.beta, delta = at.delta;
+    const TElevation el(e);
     double best = 0.0;
-    for (double horizon : kOnArcHorizons) {
+    for (std::size_t k = 0; k < std::size(kOnArcHorizons); ++k) {
+        const double horizon = kOnArcHorizons[k];
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable || !(b.rMin > observer.vect.r)) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Certainly seen within `arc` of the foot: cos(angle) = cos(plane
         // angle) cos(delta), the plane angle at most betaMax (below 90 degrees).
-        const double sure = CentralAngleAt(e, b.rMin, observer.vect.r) - stray;
+        const double sure = CentralAngleAt(el, b.rMin, observer.vect.r) - stray;
         const double betaMax = beta + (kEarthTurn + kPlaneTurn) * horizon;
         if (!(sure > 0.0) || !(sure < kHalfPi) || !(betaMax < kMaxPlaneAngle)) break;
-        const double ratio = std::cos(sure) / std::cos(betaMax);
+        const double cosBetaMax = at.CosMore(turns, k);
+        const double ratio = std::cos(sure) / cosBetaMax;
         if (!(ratio < 1.0)) break;
         const double arc = std::acos(ratio);
         if (!(std::abs(delta) < arc)) break;
-        const double footRate = (kEarthTurn + kPlaneTurn) / std::cos(betaMax);
-        const double slowest = kSlowest * std::cos(stray) * reach.momentum / (b.rMax * b.rMax);
+        const double footRate = (kEarthTurn + kPlaneTurn) / cosBetaMax;
+        const double slowest = kSlowest * CosBelow(stray) * reach.momentum / (b.rMax * b.rMax);
         if (!(slowest > footRate)) break;  // it might fall back out behind
         const double quiet = (arc - delta) / (1.01 * b.angularRate + footRate);
         best = std::max(best, std::min(horizon, quiet));
@@ -351,8 +409,10 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TOb
     // In the Earth's frame the observer and its zenith z stand still; the
     // satellite's way from the observer is p(t) = P + V t + E(t).
     const TVector& o = observer.vect;
-    const double theta = std::atan2(o.y, o.x), cl = std::cos(observer.pos.lat);
-    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(observer.pos.lat)};
+    const double xy = std::hypot(o.x, o.y);
+    if (!(xy > 0.0)) return 0.0;  // at a pole the zenith's longitude is not had this way
+    const TLatitude& lat = LatitudeOf(observer);
+    const double z[3] = {lat.cos * o.x / xy, lat.cos * o.y / xy, lat.sin};
     const double P[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
     const double V[3] = {state.vel.x + kEarthRotationRate * state.pos.y,
                          state.vel.y - kEarthRotationRate * state.pos.x, state.vel.z};
