@@ -423,10 +423,11 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TOb
     const double rangeRate = dot(P, V) / n;
     const double across = std::sqrt(std::max(0.0, speed * speed - rangeRate * rangeRate));
     // Wanted: sign (p.z - sC |p|) < 0. With |E| <= e(t) = slack t + A t^2 / 2
-    // that is below g0 + g1 t + g2 t^2, |p| taken from below by its tangent
+    // (and sign E.z below slack t + A' t^2 / 2) that is below g0 + g1 t + g2 t^2, |p| taken from below by its tangent
     // n + n' t (|p| is convex) or from above by n + (n'+ + across) t.
     const double sC = std::sin(sign * limit), k = 1.0 + std::abs(sC);
     const double g0 = sign * (dot(P, z) - sC * n);
+    const double oz = o.x * z[0] + o.y * z[1] + o.z * z[2];
     if (!(g0 < 0.0)) return 0.0;
     double best = 0.0;
     for (double horizon : kRateHorizons) {
@@ -435,8 +436,15 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TOb
         const double widest = 0.5 * (b.rMin + b.rMax);
         const double orbital = std::sqrt(1.01 * kMu * (2.0 / b.rMin - 1.0 / widest));
         const double turning = orbital + kEarthTurn * b.rMax;  // the fastest in the Earth's frame
-        const double accel = 1.01 * kMu / (b.rMin * b.rMin) + 2.0 * kEarthTurn * turning +
-                             kEarthTurn * kEarthTurn * b.rMax;
+        const double gravity = kMu / (b.rMin * b.rMin);
+        const double frame = 2.0 * kEarthTurn * turning + kEarthTurn * kEarthTurn * b.rMax;  // Coriolis, centrifugal
+        const double accel = 1.01 * gravity + frame;
+        // Gravity pulls away from the zenith while the satellite stays on the
+        // observer's side of the plane through the Earth's centre normal to
+        // z (o.z beyond the farthest it can get): rising, only the rest of
+        // the acceleration can lift p.z above the straight path.
+        const double farthest = n + (speed + kVelocitySlack) * horizon + 0.5 * accel * horizon * horizon;
+        const double lifting = sign > 0.0 && oz > farthest ? 0.01 * gravity + frame : accel;
         double g1 = sign * dot(V, z) + k * kVelocitySlack;
         if (sign * sC >= 0.0) {
             g1 -= sign * sC * rangeRate;
@@ -444,7 +452,7 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TOb
             const bool tangent = rangeRate >= 0.0 || -rangeRate * horizon <= 2.0 * n;  // |n + n' t| <= n + max(n', 0) t
             g1 += std::abs(sC) * (tangent ? std::max(rangeRate, 0.0) + across : speed);
         }
-        const double g2 = 0.5 * k * accel;
+        const double g2 = 0.5 * (lifting + std::abs(sC) * accel);
         const double t = -2.0 * g0 / (g1 + std::sqrt(g1 * g1 - 4.0 * g2 * g0));
         if (!std::isfinite(t)) break;
         best = std::max(best, std::min(horizon, t));
