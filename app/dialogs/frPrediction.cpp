@@ -432,7 +432,7 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     bn_savekml->setEnabled(false);
     bn_chartwnd->setEnabled(false);
     bn_saveics->setEnabled(false);
-    CalendarEvents.reset();
+    CalendarEvents = nullptr;
     FlareMode = flares;
 
     // Local times take the offset in force at the start (daylight saving included).
@@ -504,6 +504,7 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         TSearchOutcome outcome = RunSearch(request, satellites, observer, &control);
         auto passes = std::make_shared<std::vector<TPassRecord>>();
         std::shared_ptr<std::vector<TIcsEvent>> events;
+        std::shared_ptr<TPredictionResult> calendarPasses;  // a line search's, for its events
         std::shared_ptr<const TGroundPathResult> path;
         bool charts = false, google = false;
         if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) {
@@ -511,8 +512,8 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
             r->linePasses = std::move(linePasses);
             r->tablePasses = std::move(tablePasses);
             MakePassRecords(*r, *sats);
-            if (std::holds_alternative<TLineRequest>(request.kind))
-                events = std::make_shared<std::vector<TIcsEvent>>(LinePassEvents(*r, *sats));
+            if (std::holds_alternative<TLineRequest>(request.kind) && !r->linePasses.empty())
+                calendarPasses = std::make_shared<TPredictionResult>();
             charts = r->skyCharts;
         } else if (auto* f = std::get_if<TFlareResult>(&outcome.records)) {
             events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(*f, *sats));
@@ -527,7 +528,10 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         auto lines = std::make_shared<TReportLines>(OutcomeReport(request, outcome, satellites, output));
         auto records = std::make_shared<TRecordTable>();
         if (!stream) *records = OutcomeRecords(request, outcome, satellites, output);
-        if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) *passes = std::move(r->passes);
+        if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) {
+            *passes = std::move(r->passes);
+            if (calendarPasses) calendarPasses->linePasses = std::move(r->linePasses);
+        }
         if (auto* f = std::get_if<TFlareResult>(&outcome.records)) *passes = std::move(f->passes);
         if (auto* p = std::get_if<TGroundPathResult>(&outcome.records))
             path = std::make_shared<const TGroundPathResult>(std::move(*p));
@@ -567,8 +571,12 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
             bn_chartwnd->setEnabled(charts);
             bn_google->setEnabled(google);
             bn_savekml->setEnabled(google);
-            if (events && !events->empty()) {
-                CalendarEvents = events;
+            if (calendarPasses) {
+                CalendarEvents = [calendarPasses, sats] { return LinePassEvents(*calendarPasses, *sats); };
+                CalendarSettings = settings;
+                bn_saveics->setEnabled(true);
+            } else if (events && !events->empty()) {
+                CalendarEvents = [events] { return *events; };
                 CalendarSettings = settings;
                 bn_saveics->setEnabled(true);
             }
@@ -660,8 +668,9 @@ void TfrPredictionWnd::bn_saveicsClick() {
 
 void TfrPredictionWnd::WriteCalendar(const std::string& path) {
     if (!CalendarEvents) return;
-    const std::size_t count = CalendarEvents->size();
-    const std::string text = ObserverCalendarText(*CalendarEvents, CalendarSettings, NowDayNumber(), nm_alarm->value());
+    const std::vector<TIcsEvent> events = CalendarEvents();
+    const std::size_t count = events.size();
+    const std::string text = ObserverCalendarText(events, CalendarSettings, NowDayNumber(), nm_alarm->value());
     std::string why;
     if (!WriteFileAtomic(path, text, 0644, &why)) {
         ShowMessage("The calendar could not be written to " + path + ": " + why);

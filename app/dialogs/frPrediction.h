@@ -5,6 +5,7 @@
 #pragma once
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,8 +115,10 @@ private:
     std::shared_ptr<const TGroundPathResult> PathResult;
     std::shared_ptr<const std::vector<TSatRec>> PathSats;
     std::string PathTitle;
-    // The events of the last line, flare or transit search and its report's header.
-    std::shared_ptr<const std::vector<TIcsEvent>> CalendarEvents;
+    // The events of the last line, flare or transit search and its report's
+    // header. A line search's are made when saved: a whole catalogue's
+    // passes as events take several times the memory of the passes.
+    std::function<std::vector<TIcsEvent>()> CalendarEvents;
     TReportSettings CalendarSettings;
 
 public:

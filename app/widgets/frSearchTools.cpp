@@ -183,6 +183,9 @@ QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) 
 namespace {
 constexpr int kSearchNice = 5;
 constexpr std::size_t kReportChunk = 1000;
+// The later parts of a long report go in a few tens of ms each: the memo's
+// cost per line grows with its text.
+constexpr std::size_t kReportPart = 250;
 constexpr int kHiddenPollMs = 150;  // lines a turn of the event loop puts in the memo
 
 QString ReportText(const TReportLines& lines, std::size_t from, std::size_t to) {
@@ -206,7 +209,7 @@ void FillReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines,
             FillReport(memo, lines, from, fill, kHiddenPollMs);
             return;
         }
-        const std::size_t to = std::min(lines->size(), from + kReportChunk);
+        const std::size_t to = std::min(lines->size(), from + kReportPart);
         memo->appendPlainText(ReportText(*lines, from, to));
         if (to < lines->size()) FillReport(memo, lines, to, fill);
     });
