@@ -148,19 +148,28 @@ void TfrAnalysisWnd::BuildControls() {
 }
 
 void TfrAnalysisWnd::BuildCommands() {
-    const TWindowCommand commands[] = {
-        {&menu_satselector, "menu_satselector", "Satellite &File", "F2", "Select a satellite file", "tb_sat", ""},
+    const TCommand commands[] = {
+        {&menu_satselector, "menu_satselector", "Satellite &File", "F2", "Select a satellite file", "tb_sat", "",
+         false, [this] { menu_satselectorClick(); }},
+        // Its handler is the main window's, lent by SetLocationCommand.
         {&menu_loc, "menu_loc", "&Location", "F3", "Select observing location", "tb_loc", ""},
-        {&menu_close, "menu_close", "&Close", "Alt+F4", "Close window", "tb_exit", "window-close"},
-        {&menu_utc, "menu_utc", "Set Time to LOC", "", "Set result in UTC or LOCAL times", "tb_time", ""},
-        {&menu_visible, "menu_visible", "Satellites Visible", "", "Show visible satellites", "tb_sky", ""},
-        {&menu_transit, "menu_transit", "Transit", "", "Search for satellite transit predictions", "", "zoom-in"},
-        {&menu_decay, "menu_decay", "Decayed", "", "Search satellite file for decayed time ", "",
-         "process-stop"},
-        {&menu_print, "menu_print", "Print", "", "Print result to local printer", "", "document-print"},
-        {&menu_save, "menu_save", "Save", "", "Save result to file", "", "document-save"},
+        {&menu_close, "menu_close", "&Close", "Alt+F4", "Close window", "tb_exit", "window-close", false,
+         [this] { close(); }},
+        {&menu_utc, "menu_utc", "Set Time to LOC", "", "Set result in UTC or LOCAL times", "tb_time", "", false,
+         [this] { menu_utcClick(); }},
+        {&menu_visible, "menu_visible", "Satellites Visible", "", "Show visible satellites", "tb_sky", "", false,
+         [this] { StartSearch(VisibleRequest()); }},
+        {&menu_transit, "menu_transit", "Transit", "", "Search for satellite transit predictions", "", "zoom-in",
+         false, [this] { StartSearch(TransitRequest()); }},
+        {&menu_decay, "menu_decay", "Decayed", "", "Search satellite file for decayed time ", "", "process-stop",
+         false, [this] { StartSearch(DecayedRequest()); }},
+        {&menu_print, "menu_print", "Print", "", "Print result to local printer", "", "document-print", false,
+         [this] { PrintLines(this, Report); }},
+        {&menu_save, "menu_save", "Save", "", "Save result to file", "", "document-save", false,
+         [this] { SaveReportLines(this, Report, Session.DataFolder); }},
         {&menu_savecsv, "menu_savecsv", "Save CSV...", "", "Save the result's records as CSV", "",
-         "x-office-spreadsheet"},
+         "x-office-spreadsheet", false,
+         [this] { SaveRecordsCsv(this, Results->records(), Session.DataFolder, statusBar()); }},
     };
     MakeCommands(this, commands, Session.ProgramFolder + "icons/");
     QMenu* selector = menuBar()->addMenu("&Selector");
@@ -179,18 +188,8 @@ void TfrAnalysisWnd::BuildCommands() {
                                    {menu_visible, menu_transit, menu_decay},
                                    {menu_print, menu_save, menu_savecsv}});
 
-    connect(menu_satselector, &QAction::triggered, this, &TfrAnalysisWnd::menu_satselectorClick);
     menu_loc->setEnabled(false);  // until the main window lends its command
-    connect(menu_close, &QAction::triggered, this, &QWidget::close);
-    connect(menu_utc, &QAction::triggered, this, &TfrAnalysisWnd::menu_utcClick);
-    connect(menu_visible, &QAction::triggered, this, [this] { StartSearch(VisibleRequest()); });
-    connect(menu_transit, &QAction::triggered, this, [this] { StartSearch(TransitRequest()); });
-    connect(menu_decay, &QAction::triggered, this, [this] { StartSearch(DecayedRequest()); });
-    connect(menu_print, &QAction::triggered, this, [this] { PrintLines(this, Report); });
-    connect(menu_save, &QAction::triggered, this, [this] { SaveReportLines(this, Report, Session.DataFolder); });
     menu_savecsv->setEnabled(false);
-    connect(menu_savecsv, &QAction::triggered, this,
-            [this] { SaveRecordsCsv(this, Results->records(), Session.DataFolder, statusBar()); });
 }
 
 void TfrAnalysisWnd::SetLocationCommand(QAction* command) { FollowCommand(menu_loc, command); }

@@ -17,6 +17,7 @@
 
 #include "frCommon.h"
 #include "frMainWidgets.h"
+#include "frSatListModel.h"
 #include "uAlertCentre.h"
 #include "uClock.h"
 #include "uFormat.h"
@@ -43,7 +44,7 @@ TfrMainWnd::~TfrMainWnd() = default;
 
 void TfrMainWnd::FormCreate(const double* startTime) {
     Busy = false;
-    SetupMainWndUi(this, Ui, Folders.program + "icons/");
+    SetupMainWndUi(this, Ui, Folders.program + "icons/", Commands());
     SetupPassesDock();
     setWindowTitle("Skyvane");
     resize(1280, 800);
@@ -104,75 +105,13 @@ void TfrMainWnd::ConnectCommands() {
     connect(Ui.bn_timebackward, &QPushButton::clicked, this, [this] { RunClock(-1); });
     connect(Ui.bn_now, &QPushButton::clicked, this, &TfrMainWnd::bn_nowClick);
     connect(Ui.bn_set, &QPushButton::clicked, this, &TfrMainWnd::bn_setClick);
-    connect(Ui.menu_forward, &QAction::triggered, this, [this] { RunClock(1); });
-    connect(Ui.menu_backward, &QAction::triggered, this, [this] { RunClock(-1); });
-    connect(Ui.menu_stop, &QAction::triggered, this, [this] { SetClockStep(kClockStop); });
-    connect(Ui.menu_faster, &QAction::triggered, this, [this] { SetClockStep(kClockFaster); });
-    connect(Ui.menu_slower, &QAction::triggered, this, [this] { SetClockStep(kClockSlower); });
     // Enter in a picker sets the clock to it, as SET does.
     Ui.dt_main_date->installEventFilter(this);
     Ui.dt_main_hour->installEventFilter(this);
-    connect(Ui.menu_settimelocal, &QAction::triggered, this, &TfrMainWnd::bn_nowClick);
-    connect(Ui.menu_setusertime, &QAction::triggered, this, &TfrMainWnd::bn_setClick);
-    connect(Ui.menu_utctime, &QAction::triggered, this, &TfrMainWnd::menu_utctimeClick);
     connect(Ui.stxt_utc, &TClickLabel::clicked, this, &TfrMainWnd::menu_utctimeClick);
-    connect(Ui.menu_epochtime, &QAction::triggered, this, &TfrMainWnd::menu_epochtimeClick);
     connect(Ui.ElementNotice->epochButton(), &QPushButton::clicked, this, &TfrMainWnd::menu_epochtimeClick);
     connect(Ui.ElementNotice->downloadButton(), &QPushButton::clicked, Ui.menu_webupdate, &QAction::trigger);
     connect(Ui.menu_webupdate, &QAction::enabledChanged, Ui.ElementNotice->downloadButton(), &QWidget::setEnabled);
-
-    connect(Ui.menu_map, &QAction::triggered, this, [this] { SwitchView(kViewMap); });
-    connect(Ui.menu_sky, &QAction::triggered, this, [this] { SwitchView(kViewSky); });
-    connect(Ui.menu_globe, &QAction::triggered, this, [this] { SwitchView(kViewGlobe); });
-
-    for (QAction* a : {Ui.menu_sat_vis, Ui.menu_loc_vis, Ui.menu_tracks, Ui.menu_grids, Ui.menu_showLabel,
-                       Ui.menu_displaycities, Ui.menu_showmagnitude})
-        connect(a, &QAction::triggered, this, &TfrMainWnd::ToggleLayer);
-    for (QAction* a : {Ui.menu_displayhomelocation, Ui.menu_globelocation})
-        connect(a, &QAction::triggered, this, [this, a] { ToggleHomeLocation(a); });
-    connect(Ui.menu_displaynumber, &QAction::triggered, this, &TfrMainWnd::menu_displaynumberClick);
-    for (QAction* a : {Ui.menu_constellations, Ui.menu_constellationNames, Ui.menu_starames, Ui.menu_startohorizon})
-        connect(a, &QAction::triggered, this, &TfrMainWnd::ToggleSkyFlag);
-    connect(Ui.menu_mag, &QAction::triggered, this, &TfrMainWnd::menu_magClick);
-    connect(Ui.menu_showskysat, &QAction::triggered, this, &TfrMainWnd::menu_showskysatClick);
-    connect(Ui.menu_createskyfile, &QAction::triggered, this, &TfrMainWnd::menu_createskyfileClick);
-    connect(Ui.tb_plus, &QAction::triggered, this, [this] { StarMagnitudeStep(0.5); });
-    connect(Ui.tb_minus, &QAction::triggered, this, [this] { StarMagnitudeStep(-0.5); });
-    for (QAction* a : {Ui.menu_sky_tools_orientation_normal, Ui.menu_sky_tools_orientation_inverted,
-                       Ui.menu_sky_tools_orientation_mirror_ew, Ui.menu_sky_tools_orientation_mirror_ns})
-        connect(a, &QAction::triggered, this, [this, a] { SetOrientation(a); });
-    for (int i = 0; i < 10; ++i)
-        connect(Ui.skyBodies[i], &QAction::triggered, this, [this, i] { GoToBody(i); });
-    connect(Ui.North1, &QAction::triggered, this, [this] { GoToCompass(0.0); });
-    connect(Ui.South1, &QAction::triggered, this, [this] { GoToCompass(kPi); });
-    connect(Ui.East1, &QAction::triggered, this, [this] { GoToCompass(kPi / 2); });
-    connect(Ui.West1, &QAction::triggered, this, [this] { GoToCompass(1.5 * kPi); });
-    connect(Ui.menu_gotozenith, &QAction::triggered, this, &TfrMainWnd::menu_gotozenithClick);
-    for (QAction* a : {Ui.menu_skyviewradec, Ui.menu_skyviewaltaz, Ui.menu_skyviewfixradec, Ui.menu_skyviewfixaltaz,
-                       Ui.menu_skyviewfixsatellite})
-        connect(a, &QAction::triggered, this, [this, a] { menu_skyviewClick(a); });
-
-    connect(Ui.menu_exit, &QAction::triggered, this, &QWidget::close);
-    connect(Ui.menu_reset, &QAction::triggered, this, &TfrMainWnd::menu_resetClick);
-    connect(Ui.menu_info, &QAction::triggered, this, &TfrMainWnd::menu_infoClick);
-    connect(Ui.menu_linetabular, &QAction::triggered, this, &TfrMainWnd::menu_linetabularClick);
-    connect(Ui.menu_analysis, &QAction::triggered, this, &TfrMainWnd::menu_analysisClick);
-    connect(Ui.menu_about, &QAction::triggered, this, &TfrMainWnd::menu_aboutClick);
-    connect(Ui.menu_contents, &QAction::triggered, this, &TfrMainWnd::menu_contentsClick);
-    connect(Ui.menu_satellite, &QAction::triggered, this, &TfrMainWnd::menu_satelliteClick);
-    connect(Ui.menu_location, &QAction::triggered, this, &TfrMainWnd::menu_locationClick);
-    connect(Ui.menu_satdata, &QAction::triggered, this, &TfrMainWnd::menu_satdataClick);
-    connect(Ui.menu_planets, &QAction::triggered, this, &TfrMainWnd::menu_planetsClick);
-    connect(Ui.menu_options, &QAction::triggered, this, &TfrMainWnd::menu_optionsClick);
-    connect(Ui.menu_webupdate, &QAction::triggered, this, &TfrMainWnd::menu_webupdateClick);
-    connect(Ui.menu_radio, &QAction::triggered, this, &TfrMainWnd::menu_radioClick);
-    connect(Ui.menu_alerts, &QAction::triggered, this, &TfrMainWnd::menu_alertsClick);
-    connect(Ui.menu_rotator, &QAction::triggered, this, &TfrMainWnd::menu_rotatorClick);
-    connect(Ui.menu_importmag, &QAction::triggered, this, &TfrMainWnd::menu_importmagClick);
-    connect(Ui.menu_conversion, &QAction::triggered, this, &TfrMainWnd::menu_conversionClick);
-    connect(Ui.mn_UpdateMainList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateMainListClick);
-    connect(Ui.mn_UpdateIridiList, &QAction::triggered, this, &TfrMainWnd::mn_UpdateIridiListClick);
-    connect(Ui.nm_createIrid, &QAction::triggered, this, &TfrMainWnd::nm_createIridClick);
 
     connect(Ui.MainImage, &TViewArea::pressed, this, &TfrMainWnd::MainImageMouseDown);
     connect(Ui.MainImage, &TViewArea::moved, this, &TfrMainWnd::MainImageMouseMove);
@@ -361,11 +300,8 @@ TMenuSettings TfrMainWnd::MenuSettingsFromMenus() const {
 // ---- satellite boxes ---------------------------------------------------------------
 
 void TfrMainWnd::BuildActiveList() {
-    FillingBoxes = true;
-    Ui.cb_sat1->clear();
-    Ui.cb_sat2->clear();
     std::size_t count = 0;
-    const bool numbers = Ui.menu_displaynumber->isChecked();
+    std::vector<TSatListModel::TRow> rows;
     // Box positions are ActiveIndex positions, which hold byte-sized list
     // indexes; an object of several sets has one box line, its set the one
     // serving the clock.
@@ -382,10 +318,11 @@ void TfrMainWnd::BuildActiveList() {
         Session.ActiveIndex[count++] = static_cast<uint8_t>(spans[use].set);
         ActiveSets.push_back(std::move(spans));
         ActiveSetInUse.push_back(use);
-        const QString label = WidgetText(numbers ? sat.catNo.view() : sat.name.view());
-        Ui.cb_sat1->addItem(label);
-        Ui.cb_sat2->addItem(label);
+        rows.push_back({sat.name.str(), sat.catNo.str()});
     }
+    // Both boxes follow one reset; activated is only the user's choice.
+    Ui.SatList->SetNumbers(Ui.menu_displaynumber->isChecked());
+    Ui.SatList->Reset(std::move(rows));
     Session.SatStates.assign(count, TSatState{});
     // A new first satellite: its own track and a fresh pass search.
     Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
@@ -395,13 +332,12 @@ void TfrMainWnd::BuildActiveList() {
     Session.Sat1Main = Session.ActiveIndex[0];
     Session.Sat1State = 0;
     SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
-    FillingBoxes = false;
     RebuildFrameSatellites();
     Store.TrackedListChanged();
 }
 
 void TfrMainWnd::cb_sat1Change(int index) {
-    if (FillingBoxes || index < 0 || static_cast<std::size_t>(index) >= Session.SatStates.size()) return;
+    if (index < 0 || static_cast<std::size_t>(index) >= Session.SatStates.size()) return;
     Session.Sat1Main = Session.ActiveIndex[index];
     Session.Sat1State = static_cast<uint8_t>(index);
     Frame.sat1 = static_cast<std::size_t>(index);

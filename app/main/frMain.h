@@ -105,6 +105,8 @@ private:
     // ---- start-up and shut-down (frMain.cpp)
     void FormCreate(const double* startTime);
     void ConnectCommands();
+    // The menu, toolbar and key commands (frMainCommands.cpp).
+    std::vector<TCommand> Commands();
     // messages: what start-up found unusable so far, shown with the loader's.
     void StartLoader(double clock, bool clockGiven, std::vector<std::string> messages);
     void FormClose();
@@ -266,7 +268,6 @@ private:
     unsigned PassGeneration = ~0u;
     int PassSat = -1;
     bool MainListBusy = false, IridiumBusy = false, SkyListBusy = false;
-    bool FillingBoxes = false;  // BuildActiveList is filling the satellite boxes
     // The pickers: the UTC time they were last set to, and whether the user
     // changed them since (SET takes that time unchanged when not).
     double PickersUtc = 0.0;

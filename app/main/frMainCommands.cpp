@@ -31,6 +31,7 @@
 #include "frWeb.h"
 #include "frMain.h"
 #include "frMainWidgets.h"
+#include "frSatListModel.h"
 #include "frPickFile.h"
 #include "frPrediction.h"
 #include "uAlertCentre.h"
@@ -70,6 +71,165 @@ constexpr double kMaxMagnitude = 30.0, kMinMagnitude = -10.0;
 constexpr double kMaxStarBase = 8.0, kMinStarBase = 0.0;
 }  // namespace
 
+// ---- the command table ------------------------------------------------------------
+
+// Every command of the menus, toolbar and keys: id, caption, key, hint, icon
+// (also the toolbar button's name), theme icon, whether it is a toggle, and
+// what it does. The menus and toolbar lay these out (frMainUi.cpp).
+std::vector<TCommand> TfrMainWnd::Commands() {
+    TMainWndUi& u = Ui;
+    auto layer = [this] { ToggleLayer(); };
+    auto sky = [this] { ToggleSkyFlag(); };
+    auto home = [this](QAction* const& a) { return [this, &a] { ToggleHomeLocation(a); }; };
+    auto orient = [this](QAction* const& a) { return [this, &a] { SetOrientation(a); }; };
+    auto skyView = [this](QAction* const& a) { return [this, &a] { menu_skyviewClick(a); }; };
+    auto body = [this](int i) { return [this, i] { GoToBody(i); }; };
+    auto compass = [this](double az) { return [this, az] { GoToCompass(az); }; };
+    auto call = [this](void (TfrMainWnd::*f)()) { return [this, f] { (this->*f)(); }; };
+    // Go-to bodies by sky body order (Sun, Mercury, Venus, Moon, Mars ... Pluto).
+    return {
+        {&u.menu_satellite, "menu_satellite", "Satellite Selector", "F2", "", "tb_sat", "", false,
+         call(&TfrMainWnd::menu_satelliteClick)},
+        {&u.menu_location, "menu_location", "Observer Location", "F3", "", "tb_loc", "", false,
+         call(&TfrMainWnd::menu_locationClick)},
+        {&u.menu_satdata, "menu_satdata", "Magnitude Data", "F4", "", "", "", false,
+         call(&TfrMainWnd::menu_satdataClick)},
+        {&u.menu_reset, "menu_reset", "Reset default ...", "F10", "Return the observer to the last saved location",
+         "tb_reset", "go-home", false, call(&TfrMainWnd::menu_resetClick)},
+        {&u.menu_options, "menu_options", "Options ...", "Ctrl+O", "", "", "", false,
+         call(&TfrMainWnd::menu_optionsClick)},
+        {&u.menu_exit, "menu_exit", "Exit", "Alt+F4", "", "tb_exit", "application-exit", false, [this] { close(); }},
+
+        {&u.menu_map, "menu_map", "Map Mode", "Ctrl+M", "", "tb_map", "", true, [this] { SwitchView(kViewMap); }},
+        {&u.menu_sky, "menu_sky", "Sky Mode", "Ctrl+S", "", "tb_sky", "", true, [this] { SwitchView(kViewSky); }},
+        {&u.menu_globe, "menu_globe", "Globe Mode", "Ctrl+G", "", "tb_globe", "", true,
+         [this] { SwitchView(kViewGlobe); }},
+        {&u.menu_displaynumber, "menu_displaynumber", "Satellite Number", "Ctrl+X",
+         "Show catalogue numbers instead of names", "", "", true, call(&TfrMainWnd::menu_displaynumberClick)},
+        {&u.menu_showLabel, "menu_showLabel", "Show Satellite Label", "Ctrl+L", "", "", "", true, layer},
+
+        {&u.menu_sat_vis, "menu_sat_vis", "Satellite Visibility Circle", "", "", "tb_satvis", "", true, layer},
+        {&u.menu_loc_vis, "menu_loc_vis", "Location Visibility Circle", "", "", "tb_locvis", "", true, layer},
+        {&u.menu_tracks, "menu_tracks", "Satellite Ground track", "", "", "tb_track", "", true, layer},
+        {&u.menu_grids, "menu_grids", "Map Grids", "", "", "tb_grids", "", true, layer},
+        {&u.menu_displaycities, "menu_displaycities", "Display Cities", "", "", "", "", true, layer},
+        {&u.menu_displayhomelocation, "menu_displayhomelocation", "Display Home Location", "", "", "", "", true,
+         home(u.menu_displayhomelocation)},
+        {&u.menu_globelocation, "menu_globelocation", "Display Home Location", "", "", "", "", true,
+         home(u.menu_globelocation)},
+
+        {&u.Sun1, "Sun1", "Sun", "Ctrl+0", "", "", "", false, body(0)},
+        {&u.Moon1, "Moon1", "Moon", "Alt+0", "", "", "", false, body(3)},
+        {&u.Mercury1, "Mercury1", "Mercury", "Ctrl+1", "", "", "", false, body(1)},
+        {&u.Venus1, "Venus1", "Venus", "Ctrl+2", "", "", "", false, body(2)},
+        {&u.Mars1, "Mars1", "Mars", "Ctrl+4", "", "", "", false, body(4)},
+        {&u.Jupiter1, "Jupiter1", "Jupiter", "Ctrl+5", "", "", "", false, body(5)},
+        {&u.Saturn1, "Saturn1", "Saturn", "Ctrl+6", "", "", "", false, body(6)},
+        {&u.Uranus1, "Uranus1", "Uranus", "Ctrl+7", "", "", "", false, body(7)},
+        {&u.Neptune1, "Neptune1", "Neptune", "Ctrl+8", "", "", "", false, body(8)},
+        {&u.Pluto1, "Pluto1", "Pluto", "Ctrl+9", "", "", "", false, body(9)},
+        {&u.menu_gotozenith, "menu_gotozenith", "Zenith", "Ctrl+Z", "", "", "", false,
+         call(&TfrMainWnd::menu_gotozenithClick)},
+        {&u.North1, "North1", "North", "Ctrl+Alt+N", "", "", "", false, compass(0.0)},
+        {&u.South1, "South1", "South", "Ctrl+Alt+S", "", "", "", false, compass(kPi)},
+        {&u.East1, "East1", "East", "Ctrl+Alt+E", "", "", "", false, compass(kPi / 2)},
+        {&u.West1, "West1", "West", "Ctrl+Alt+W", "", "", "", false, compass(1.5 * kPi)},
+        {&u.menu_sky_tools_orientation_normal, "menu_sky_tools_orientation_normal", "Uninverted", "Ctrl+U", "", "",
+         "", true, orient(u.menu_sky_tools_orientation_normal)},
+        {&u.menu_sky_tools_orientation_inverted, "menu_sky_tools_orientation_inverted", "Inverted", "Ctrl+I", "", "",
+         "", true, orient(u.menu_sky_tools_orientation_inverted)},
+        {&u.menu_sky_tools_orientation_mirror_ew, "menu_sky_tools_orientation_mirror_ew", "Mirror(E_W)", "Ctrl+W",
+         "", "", "", true, orient(u.menu_sky_tools_orientation_mirror_ew)},
+        {&u.menu_sky_tools_orientation_mirror_ns, "menu_sky_tools_orientation_mirror_ns", "Mirror(N_S)", "Ctrl+N",
+         "", "", "", true, orient(u.menu_sky_tools_orientation_mirror_ns)},
+        {&u.menu_skyviewradec, "menu_skyviewradec", "Ra/Dec", "Ctrl+R", "North up", "", "", true,
+         skyView(u.menu_skyviewradec)},
+        {&u.menu_skyviewaltaz, "menu_skyviewaltaz", "Alt/Az", "Ctrl+A", "Horizon level", "", "", true,
+         skyView(u.menu_skyviewaltaz)},
+        {&u.menu_skyviewfixradec, "menu_skyviewfixradec", "Fixed Ra/Dec", "Ctrl+Alt+R", "The chart keeps its stars",
+         "", "", true, skyView(u.menu_skyviewfixradec)},
+        {&u.menu_skyviewfixaltaz, "menu_skyviewfixaltaz", "Fixed Alt/Az", "Ctrl+Alt+A",
+         "The chart keeps its direction", "", "", true, skyView(u.menu_skyviewfixaltaz)},
+        {&u.menu_skyviewfixsatellite, "menu_skyviewfixsatellite", "Fixed Satellite", "Ctrl+Alt+T",
+         "The chart follows the first satellite", "", "", true, skyView(u.menu_skyviewfixsatellite)},
+        {&u.menu_constellations, "menu_constellations", "Constellations", "Ctrl+C", "", "tb_const", "", true, sky},
+        {&u.menu_constellationNames, "menu_constellationNames", "Constellation Names", "Ctrl+Alt+C", "",
+         "tb_constname", "", true, sky},
+        {&u.menu_starames, "menu_starames", "Star Names", "Ctrl+K", "", "tb_starname", "", true, sky},
+        {&u.menu_startohorizon, "menu_startohorizon", "Star to Horizon", "Ctrl+H", "", "", "", true, sky},
+        {&u.menu_mag, "menu_mag", "Satellite Mag Limit = 7", "Ctrl+Shift+M",
+         "Extra satellites fainter than this magnitude are left off the sky chart (stars have their own limit)", "",
+         "", false, call(&TfrMainWnd::menu_magClick)},
+        {&u.menu_showmagnitude, "menu_showmagnitude", "Show Magnitude", "Ctrl+Alt+M", "", "", "", true, layer},
+        {&u.menu_showskysat, "menu_showskysat", "Show Extra Satellites", "Ctrl+E", "", "", "", true,
+         call(&TfrMainWnd::menu_showskysatClick)},
+        {&u.menu_createskyfile, "menu_createskyfile", "Create Sky Satellite File", "", "", "", "", false,
+         call(&TfrMainWnd::menu_createskyfileClick)},
+        {&u.tb_plus, "tb_plus_action", "Increase the number of stars", "", "", "tb_plus", "", false,
+         [this] { StarMagnitudeStep(0.5); }},
+        {&u.tb_minus, "tb_minus_action", "Decrease the number of stars", "", "", "tb_minus", "", false,
+         [this] { StarMagnitudeStep(-0.5); }},
+
+        {&u.menu_utctime, "menu_utctime", "Set Time to UTC", "", "", "tb_time", "", false,
+         call(&TfrMainWnd::menu_utctimeClick)},
+        {&u.menu_settimelocal, "menu_settimelocal", "Set System Time", "", "", "", "", false,
+         call(&TfrMainWnd::bn_nowClick)},
+        {&u.menu_setusertime, "menu_setusertime", "Set User Time", "", "", "", "", false,
+         call(&TfrMainWnd::bn_setClick)},
+        {&u.menu_forward, "menu_forward", "Time Forward     >", "Ctrl+Right", "", "", "", false,
+         [this] { RunClock(1); }},
+        {&u.menu_backward, "menu_backward", "Time Backward   <", "Ctrl+Left", "", "", "", false,
+         [this] { RunClock(-1); }},
+        {&u.menu_stop, "menu_stop", "Time Stop           []", "Ctrl+Space", "", "", "", false,
+         [this] { SetClockStep(kClockStop); }},
+        {&u.menu_faster, "menu_faster", "Faster           +", "Ctrl+Up", "One step up the clock's speeds", "", "",
+         false, [this] { SetClockStep(kClockFaster); }},
+        {&u.menu_slower, "menu_slower", "Slower           -", "Ctrl+Down", "One step down the clock's speeds", "",
+         "", false, [this] { SetClockStep(kClockSlower); }},
+        {&u.menu_epochtime, "menu_epochtime", "Set Clock to Elements' Epoch", "",
+         "Move the clock to the epoch of the first satellite's element set", "", "", false,
+         call(&TfrMainWnd::menu_epochtimeClick)},
+
+        {&u.menu_linetabular, "menu_linetabular", "Prediction Passes", "F5", "", "tb_linetab", "", false,
+         call(&TfrMainWnd::menu_linetabularClick)},
+        {&u.menu_analysis, "menu_analysis", "Analysis Search", "F6", "", "tb_analysis", "system-search", false,
+         call(&TfrMainWnd::menu_analysisClick)},
+        {&u.menu_planets, "menu_planets", "Solar / Moon - Data", "F7", "", "tb_planets", "", false,
+         call(&TfrMainWnd::menu_planetsClick)},
+        {&u.menu_info, "menu_info", "Satellite Info", "Ctrl+F3", "", "tb_info", "dialog-information", false,
+         call(&TfrMainWnd::menu_infoClick)},
+        {&u.menu_alerts, "menu_alerts", "Pass Alerts...", "", "Rules for being told of coming passes, and the alerts "
+         "of the next 24 hours", "", "", false, call(&TfrMainWnd::menu_alertsClick)},
+
+        {&u.menu_conversion, "menu_conversion", "File Conversion", "Ctrl+F2",
+         "Rewrite an element file with common names", "", "", false, call(&TfrMainWnd::menu_conversionClick)},
+        {&u.menu_webupdate, "menu_webupdate", "Internet File Download...", "Ctrl+F4", "", "", "", false,
+         call(&TfrMainWnd::menu_webupdateClick)},
+        {&u.menu_radio, "menu_radio", "Radio Control...", "",
+         "Tune a radio for the Doppler shift of a tracked satellite", "", "", false,
+         call(&TfrMainWnd::menu_radioClick)},
+        {&u.menu_rotator, "menu_rotator", "Rotator Control...", "",
+         "Turn an antenna rotator to follow a tracked satellite's pass", "", "", false,
+         call(&TfrMainWnd::menu_rotatorClick)},
+        {&u.menu_importmag, "menu_importmag", "Import Magnitudes...", "",
+         "Merge standard magnitudes from a qs.mag list, SATCAT CSV or an element file (name rules) into Mag.dat",
+         "", "", false, call(&TfrMainWnd::menu_importmagClick)},
+        {&u.mn_UpdateMainList, "mn_UpdateMainList", "Update Main List", "",
+         "Newer element sets for the satellite list from the element files", "", "", false,
+         call(&TfrMainWnd::mn_UpdateMainListClick)},
+        {&u.mn_UpdateIridiList, "mn_UpdateIridiList", "Update Iridium List", "",
+         "Newer element sets for the Iridium list from the element files", "", "", false,
+         call(&TfrMainWnd::mn_UpdateIridiListClick)},
+        {&u.nm_createIrid, "nm_createIrid", "Create New Iridum File", "", "Build IridSat.bin from Iridium.tle", "",
+         "", false, call(&TfrMainWnd::nm_createIridClick)},
+
+        {&u.menu_contents, "menu_contents", "Help", "F1", "", "", "help-contents", false,
+         call(&TfrMainWnd::menu_contentsClick)},
+        {&u.menu_about, "menu_about", "About ..", "Shift+F10", "", "", "help-about", false,
+         call(&TfrMainWnd::menu_aboutClick)},
+    };
+}
+
 // ---- display flags --------------------------------------------------------------
 
 void TfrMainWnd::ToggleLayer() {
@@ -90,8 +250,10 @@ void TfrMainWnd::ToggleHomeLocation(QAction* source) {
     RefreshAll();
 }
 
+// Only the labels change: the boxes keep the satellites chosen in them.
 void TfrMainWnd::menu_displaynumberClick() {
-    BuildActiveList();
+    Ui.SatList->SetNumbers(Ui.menu_displaynumber->isChecked());
+    RebuildFrameSatellites();
     RefreshAll();
 }
 

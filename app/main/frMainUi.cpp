@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
-#include <QFile>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -19,143 +18,15 @@
 #include <QVBoxLayout>
 
 #include "frMainWidgets.h"
+#include "frSatListModel.h"
 
 namespace {
 
-using TField = QAction* TMainWndUi::*;
-
-// One command: its menu item (or toolbar-only action), caption, key,
-// toolbar button and theme icon.
-struct TCommand {
-    TField field;
-    const char* name;
-    const char* caption;
-    const char* key = "";
-    const char* button = "";   // toolbar button name, "" when none
-    const char* theme = "";    // freedesktop icon name, "" for our own icon only
-    bool checkable = false;
-    const char* hint = "";     // status tip beyond the caption
-};
-
-const TCommand kCommands[] = {
-    {&TMainWndUi::menu_satellite, "menu_satellite", "Satellite Selector", "F2", "tb_sat"},
-    {&TMainWndUi::menu_location, "menu_location", "Observer Location", "F3", "tb_loc"},
-    {&TMainWndUi::menu_satdata, "menu_satdata", "Magnitude Data", "F4"},
-    {&TMainWndUi::menu_reset, "menu_reset", "Reset default ...", "F10", "tb_reset", "go-home", false,
-     "Return the observer to the last saved location"},
-    {&TMainWndUi::menu_options, "menu_options", "Options ...", "Ctrl+O"},
-    {&TMainWndUi::menu_exit, "menu_exit", "Exit", "Alt+F4", "tb_exit", "application-exit"},
-
-    {&TMainWndUi::menu_map, "menu_map", "Map Mode", "Ctrl+M", "tb_map", "", true},
-    {&TMainWndUi::menu_sky, "menu_sky", "Sky Mode", "Ctrl+S", "tb_sky", "", true},
-    {&TMainWndUi::menu_globe, "menu_globe", "Globe Mode", "Ctrl+G", "tb_globe", "", true},
-    {&TMainWndUi::menu_displaynumber, "menu_displaynumber", "Satellite Number", "Ctrl+X", "", "", true,
-     "Show catalogue numbers instead of names"},
-    {&TMainWndUi::menu_showLabel, "menu_showLabel", "Show Satellite Label", "Ctrl+L", "", "", true},
-
-    {&TMainWndUi::menu_sat_vis, "menu_sat_vis", "Satellite Visibility Circle", "", "tb_satvis", "", true},
-    {&TMainWndUi::menu_loc_vis, "menu_loc_vis", "Location Visibility Circle", "", "tb_locvis", "", true},
-    {&TMainWndUi::menu_tracks, "menu_tracks", "Satellite Ground track", "", "tb_track", "", true},
-    {&TMainWndUi::menu_grids, "menu_grids", "Map Grids", "", "tb_grids", "", true},
-    {&TMainWndUi::menu_displaycities, "menu_displaycities", "Display Cities", "", "", "", true},
-    {&TMainWndUi::menu_displayhomelocation, "menu_displayhomelocation", "Display Home Location", "", "", "", true},
-    {&TMainWndUi::menu_globelocation, "menu_globelocation", "Display Home Location", "", "", "", true},
-
-    {&TMainWndUi::Sun1, "Sun1", "Sun", "Ctrl+0"},
-    {&TMainWndUi::Moon1, "Moon1", "Moon", "Alt+0"},
-    {&TMainWndUi::Mercury1, "Mercury1", "Mercury", "Ctrl+1"},
-    {&TMainWndUi::Venus1, "Venus1", "Venus", "Ctrl+2"},
-    {&TMainWndUi::Mars1, "Mars1", "Mars", "Ctrl+4"},
-    {&TMainWndUi::Jupiter1, "Jupiter1", "Jupiter", "Ctrl+5"},
-    {&TMainWndUi::Saturn1, "Saturn1", "Saturn", "Ctrl+6"},
-    {&TMainWndUi::Uranus1, "Uranus1", "Uranus", "Ctrl+7"},
-    {&TMainWndUi::Neptune1, "Neptune1", "Neptune", "Ctrl+8"},
-    {&TMainWndUi::Pluto1, "Pluto1", "Pluto", "Ctrl+9"},
-    {&TMainWndUi::menu_gotozenith, "menu_gotozenith", "Zenith", "Ctrl+Z"},
-    {&TMainWndUi::North1, "North1", "North", "Ctrl+Alt+N"},
-    {&TMainWndUi::South1, "South1", "South", "Ctrl+Alt+S"},
-    {&TMainWndUi::East1, "East1", "East", "Ctrl+Alt+E"},
-    {&TMainWndUi::West1, "West1", "West", "Ctrl+Alt+W"},
-    {&TMainWndUi::menu_sky_tools_orientation_normal, "menu_sky_tools_orientation_normal", "Uninverted", "Ctrl+U",
-     "", "", true},
-    {&TMainWndUi::menu_sky_tools_orientation_inverted, "menu_sky_tools_orientation_inverted", "Inverted", "Ctrl+I",
-     "", "", true},
-    {&TMainWndUi::menu_sky_tools_orientation_mirror_ew, "menu_sky_tools_orientation_mirror_ew", "Mirror(E_W)",
-     "Ctrl+W", "", "", true},
-    {&TMainWndUi::menu_sky_tools_orientation_mirror_ns, "menu_sky_tools_orientation_mirror_ns", "Mirror(N_S)",
-     "Ctrl+N", "", "", true},
-    {&TMainWndUi::menu_skyviewradec, "menu_skyviewradec", "Ra/Dec", "Ctrl+R", "", "", true, "North up"},
-    {&TMainWndUi::menu_skyviewaltaz, "menu_skyviewaltaz", "Alt/Az", "Ctrl+A", "", "", true, "Horizon level"},
-    {&TMainWndUi::menu_skyviewfixradec, "menu_skyviewfixradec", "Fixed Ra/Dec", "Ctrl+Alt+R", "", "", true,
-     "The chart keeps its stars"},
-    {&TMainWndUi::menu_skyviewfixaltaz, "menu_skyviewfixaltaz", "Fixed Alt/Az", "Ctrl+Alt+A", "", "", true,
-     "The chart keeps its direction"},
-    {&TMainWndUi::menu_skyviewfixsatellite, "menu_skyviewfixsatellite", "Fixed Satellite", "Ctrl+Alt+T", "", "",
-     true, "The chart follows the first satellite"},
-    {&TMainWndUi::menu_constellations, "menu_constellations", "Constellations", "Ctrl+C", "tb_const", "", true},
-    {&TMainWndUi::menu_constellationNames, "menu_constellationNames", "Constellation Names", "Ctrl+Alt+C",
-     "tb_constname", "", true},
-    {&TMainWndUi::menu_starames, "menu_starames", "Star Names", "Ctrl+K", "tb_starname", "", true},
-    {&TMainWndUi::menu_startohorizon, "menu_startohorizon", "Star to Horizon", "Ctrl+H", "", "", true},
-    {&TMainWndUi::menu_mag, "menu_mag", "Satellite Mag Limit = 7", "Ctrl+Shift+M", "", "", false,
-     "Extra satellites fainter than this magnitude are left off the sky chart (stars have their own limit)"},
-    {&TMainWndUi::menu_showmagnitude, "menu_showmagnitude", "Show Magnitude", "Ctrl+Alt+M", "", "", true},
-    {&TMainWndUi::menu_showskysat, "menu_showskysat", "Show Extra Satellites", "Ctrl+E", "", "", true},
-    {&TMainWndUi::menu_createskyfile, "menu_createskyfile", "Create Sky Satellite File"},
-
-    {&TMainWndUi::menu_utctime, "menu_utctime", "Set Time to UTC", "", "tb_time"},
-    {&TMainWndUi::menu_settimelocal, "menu_settimelocal", "Set System Time"},
-    {&TMainWndUi::menu_setusertime, "menu_setusertime", "Set User Time"},
-    {&TMainWndUi::menu_forward, "menu_forward", "Time Forward     >", "Ctrl+Right"},
-    {&TMainWndUi::menu_backward, "menu_backward", "Time Backward   <", "Ctrl+Left"},
-    {&TMainWndUi::menu_stop, "menu_stop", "Time Stop           []", "Ctrl+Space"},
-    {&TMainWndUi::menu_faster, "menu_faster", "Faster           +", "Ctrl+Up", "", "", false,
-     "One step up the clock's speeds"},
-    {&TMainWndUi::menu_slower, "menu_slower", "Slower           -", "Ctrl+Down", "", "", false,
-     "One step down the clock's speeds"},
-    {&TMainWndUi::menu_epochtime, "menu_epochtime", "Set Clock to Elements' Epoch", "", "", "", false,
-     "Move the clock to the epoch of the first satellite's element set"},
-
-    {&TMainWndUi::menu_linetabular, "menu_linetabular", "Prediction Passes", "F5", "tb_linetab"},
-    {&TMainWndUi::menu_analysis, "menu_analysis", "Analysis Search", "F6", "tb_analysis", "system-search"},
-    {&TMainWndUi::menu_planets, "menu_planets", "Solar / Moon - Data", "F7", "tb_planets"},
-    {&TMainWndUi::menu_info, "menu_info", "Satellite Info", "Ctrl+F3", "tb_info", "dialog-information"},
-    {&TMainWndUi::menu_alerts, "menu_alerts", "Pass Alerts...", "", "", "", false,
-     "Rules for being told of coming passes, and the alerts of the next 24 hours"},
-
-    {&TMainWndUi::menu_conversion, "menu_conversion", "File Conversion", "Ctrl+F2", "", "", false,
-     "Rewrite an element file with common names"},
-    {&TMainWndUi::menu_webupdate, "menu_webupdate", "Internet File Download...", "Ctrl+F4"},
-    {&TMainWndUi::menu_radio, "menu_radio", "Radio Control...", "", "", "", false,
-     "Tune a radio for the Doppler shift of a tracked satellite"},
-    {&TMainWndUi::menu_rotator, "menu_rotator", "Rotator Control...", "", "", "", false,
-     "Turn an antenna rotator to follow a tracked satellite's pass"},
-    {&TMainWndUi::menu_importmag, "menu_importmag", "Import Magnitudes...", "", "", "", false,
-     "Merge standard magnitudes from a qs.mag list, SATCAT CSV or an element file (name rules) into Mag.dat"},
-    {&TMainWndUi::mn_UpdateMainList, "mn_UpdateMainList", "Update Main List", "", "", "", false,
-     "Newer element sets for the satellite list from the element files"},
-    {&TMainWndUi::mn_UpdateIridiList, "mn_UpdateIridiList", "Update Iridium List", "", "", "", false,
-     "Newer element sets for the Iridium list from the element files"},
-    {&TMainWndUi::nm_createIrid, "nm_createIrid", "Create New Iridum File", "", "", "", false,
-     "Build IridSat.bin from Iridium.tle"},
-
-    {&TMainWndUi::menu_contents, "menu_contents", "Help", "F1", "", "help-contents"},
-    {&TMainWndUi::menu_about, "menu_about", "About ..", "Shift+F10", "", "help-about"},
-
-    {&TMainWndUi::tb_plus, "tb_plus_action", "Increase the number of stars", "", "tb_plus"},
-    {&TMainWndUi::tb_minus, "tb_minus_action", "Decrease the number of stars", "", "tb_minus"},
-};
-
-const TCommand* CommandOf(const TMainWndUi& ui, const QAction* action) {
-    for (const TCommand& c : kCommands)
-        if (ui.*c.field == action) return &c;
+// The toolbar button of a command is named after its icon ("tb_sat").
+const TCommand* CommandOf(std::span<const TCommand> commands, const QAction* action) {
+    for (const TCommand& c : commands)
+        if (*c.field == action) return &c;
     return nullptr;
-}
-
-QIcon ToolbarIcon(const TCommand& c, const std::string& iconFolder) {
-    const QString file = QString::fromStdString(iconFolder) + c.button + ".png";
-    const QIcon own = QFile::exists(file) ? QIcon(file) : QIcon();
-    return *c.theme ? QIcon::fromTheme(c.theme, own) : own;
 }
 
 QLabel* Readout(QWidget* parent, const char* name, int chars) {
@@ -187,18 +58,9 @@ QPushButton* Button(QWidget* parent, const char* name, const char* text, const c
     return b;
 }
 
-void BuildActions(QMainWindow* window, TMainWndUi& ui) {
-    for (const TCommand& c : kCommands) {
-        auto* a = new QAction(c.caption, window);
-        a->setObjectName(c.name);
-        a->setCheckable(c.checkable);
-        if (*c.key) a->setShortcut(QKeySequence(c.key));
-        a->setStatusTip(*c.hint ? c.hint : c.caption);
-        a->setToolTip(*c.hint ? QString("%1: %2").arg(c.caption, c.hint) : QString(c.caption));
-        // Every shortcut works whichever menus the view mode shows.
-        window->addAction(a);
-        ui.*c.field = a;
-    }
+void BuildActions(QMainWindow* window, TMainWndUi& ui, std::span<const TCommand> commands,
+                  const std::string& iconFolder) {
+    MakeCommands(window, commands, iconFolder);
     // The desktop's quit key, and the documented one. Both stay with the main
     // window: the search windows' Close has Alt+F4 too, and two shortcuts on
     // one key would leave it doing nothing.
@@ -264,7 +126,7 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     ui.mn_sky->addActions(
         {ui.menu_constellations, ui.menu_constellationNames, ui.menu_starames, ui.menu_startohorizon});
     ui.mn_sky->addSeparator();
-    ui.mn_sky->addActions({ui.menu_mag, ui.menu_showmagnitude});
+    ui.mn_sky->addActions({ui.menu_mag, ui.menu_showmagnitude, ui.tb_plus, ui.tb_minus});
     ui.mn_sky->setToolTipsVisible(true);
     ui.mn_sky->addSeparator();
     ui.mn_sky->addActions({ui.menu_showskysat, ui.menu_createskyfile});
@@ -306,7 +168,7 @@ void BuildMenus(QMainWindow* window, TMainWndUi& ui) {
     help->addActions({ui.menu_contents, ui.menu_about});
 }
 
-void BuildToolbar(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder) {
+void BuildToolbar(QMainWindow* window, TMainWndUi& ui, std::span<const TCommand> commands) {
     ui.MainToolbar = window->addToolBar("Toolbar");
     ui.MainToolbar->setObjectName("MainToolbar");
     ui.MainToolbar->setMovable(false);
@@ -323,10 +185,8 @@ void BuildToolbar(QMainWindow* window, TMainWndUi& ui, const std::string& iconFo
     for (const auto& group : groups) {
         if (!ui.MainToolbar->actions().isEmpty()) ui.MainToolbar->addSeparator();
         for (QAction* a : group) {
-            const TCommand* c = CommandOf(ui, a);
-            a->setIcon(ToolbarIcon(*c, iconFolder));
             ui.MainToolbar->addAction(a);
-            ui.MainToolbar->widgetForAction(a)->setObjectName(c->button);
+            ui.MainToolbar->widgetForAction(a)->setObjectName(CommandOf(commands, a)->icon);
         }
     }
 }
@@ -339,8 +199,10 @@ QWidget* BuildControlPanel(QWidget* parent, TMainWndUi& ui) {
     auto* column = new QVBoxLayout(panel);
     column->setContentsMargins(6, 6, 6, 6);
 
+    ui.SatList = new TSatListModel(panel);
     ui.cb_sat1 = new QComboBox(panel);
     ui.cb_sat1->setObjectName("cb_sat1");
+    ui.cb_sat1->setModel(ui.SatList);
     ui.cb_sat1->setToolTip("Select satellite for data display");
     ui.cb_sat1->setMinimumContentsLength(20);
     column->addWidget(ui.cb_sat1);
@@ -376,6 +238,7 @@ QWidget* BuildControlPanel(QWidget* parent, TMainWndUi& ui) {
 
     ui.cb_sat2 = new QComboBox(panel);
     ui.cb_sat2->setObjectName("cb_sat2");
+    ui.cb_sat2->setModel(ui.SatList);
     ui.cb_sat2->setToolTip("Select a satellite for range calculation");
     ui.cb_sat2->setMinimumContentsLength(20);
     column->addWidget(ui.cb_sat2);
@@ -459,10 +322,11 @@ QWidget* BuildControlPanel(QWidget* parent, TMainWndUi& ui) {
 
 }  // namespace
 
-void SetupMainWndUi(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder) {
-    BuildActions(window, ui);
+void SetupMainWndUi(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder,
+                    std::span<const TCommand> commands) {
+    BuildActions(window, ui, commands, iconFolder);
     BuildMenus(window, ui);
-    BuildToolbar(window, ui, iconFolder);
+    BuildToolbar(window, ui, commands);
 
     auto* central = new QWidget(window);
     central->setObjectName("ClientArea");

@@ -1,8 +1,11 @@
 // The main window's controls, menus, toolbar and status bar, built in code
 // under the names the program and its tests know them by (objectName).
-// Nothing here acts: TfrMainWnd connects the commands.
+// Nothing here acts: the window's command table says what each command does.
 #pragma once
+#include <span>
 #include <string>
+
+#include "frCommands.h"
 
 class QAction;
 class QActionGroup;
@@ -17,12 +20,14 @@ class QToolBar;
 class QToolButton;
 class TClickLabel;
 class TElementNotice;
+class TSatListModel;
 class TStatusPanels;
 class TViewArea;
 
 struct TMainWndUi {
     // Satellite boxes and the first satellite's readouts.
     QComboBox *cb_sat1 = nullptr, *cb_sat2 = nullptr;
+    TSatListModel* SatList = nullptr;  // the rows of both boxes
     QLabel *stxt_ra = nullptr, *stxt_dec = nullptr, *stxt_az = nullptr, *stxt_alt = nullptr;
     QLabel *stxt_hgt = nullptr, *stxt_rng = nullptr, *stxt_2sat_range = nullptr;
     QLabel *lb_ra = nullptr, *lb_dec = nullptr, *lb_az = nullptr, *lb_alt = nullptr, *lb_ht = nullptr,
@@ -84,9 +89,12 @@ struct TMainWndUi {
     QAction* skyBodies[10] = {};
 };
 
-// Builds everything into window. Toolbar icons come from the desktop's icon
-// theme where it has a fitting one, else from iconFolder ("tb_map.png", ...).
-void SetupMainWndUi(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder);
+// Builds everything into window: the actions from commands (which point into
+// ui), then the menus and toolbar that lay them out. Icons come from the
+// desktop's icon theme where it has a fitting one, else from iconFolder
+// ("tb_map.png", ...); a toolbar button is named after its command's icon.
+void SetupMainWndUi(QMainWindow* window, TMainWndUi& ui, const std::string& iconFolder,
+                    std::span<const TCommand> commands);
 
 // The toolbar button of a toolbar action (named tb_...), or nullptr.
 QToolButton* ToolbarButton(const TMainWndUi& ui, QAction* action);

@@ -137,20 +137,6 @@ QCheckBox* NewCheck(QWidget* parent, const char* name, const char* text, bool ch
     return c;
 }
 
-void MakeCommands(QWidget* window, std::span<const TWindowCommand> commands, const std::string& iconFolder) {
-    for (const TWindowCommand& c : commands) {
-        auto* a = new QAction(c.caption, window);
-        a->setObjectName(c.name);
-        if (*c.key) a->setShortcut(QKeySequence(c.key));
-        a->setToolTip(c.hint);
-        a->setStatusTip(c.hint);
-        const QString file = QString::fromStdString(iconFolder) + c.icon + ".png";
-        const QIcon own = *c.icon && QFile::exists(file) ? QIcon(file) : QIcon();
-        a->setIcon(*c.theme ? QIcon::fromTheme(c.theme, own) : own);
-        *c.field = a;
-    }
-}
-
 QToolBar* MakeToolbar(QMainWindow* window, const char* name,
                       std::initializer_list<std::initializer_list<QAction*>> groups) {
     QToolBar* bar = window->addToolBar("Tools");

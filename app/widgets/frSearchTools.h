@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "frCommands.h"
 #include "frCommon.h"
 #include "uReport.h"
 #include "uSession.h"
@@ -65,18 +66,8 @@ double LocalClockDayNumber();
 QSpinBox* NewSpin(QWidget* parent, const char* name, int lo, int hi, int step, int value);
 QCheckBox* NewCheck(QWidget* parent, const char* name, const char* text, bool checked);
 
-// A window's commands: each a QAction with its caption, key and hint, and an
-// icon from the desktop's theme or, failing that, the program's own.
-struct TWindowCommand {
-    QAction** field;
-    const char* name;
-    const char* caption;
-    const char* key;
-    const char* hint;   // tool tip and status tip
-    const char* icon;   // file in the program's icons folder (no ".png"), "" for none
-    const char* theme;  // freedesktop icon name, "" for none
-};
-void MakeCommands(QWidget* window, std::span<const TWindowCommand> commands, const std::string& iconFolder);
+// The search windows build their commands from a table too (frCommands.h).
+using TWindowCommand = TCommand;
 // The toolbar: groups of commands between separators; buttons named
 // "tb_" + the command's name without its "menu_".
 QToolBar* MakeToolbar(QMainWindow* window, const char* name,
