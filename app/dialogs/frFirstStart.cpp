@@ -2,14 +2,11 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStackedWidget>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -23,6 +20,7 @@
 #include "uText.h"
 #include "uTimeZone.h"
 #include "uUnits.h"
+#include "ui_frFirstStart.h"
 
 namespace {
 
@@ -44,7 +42,8 @@ bool Number(const QLineEdit* edit, double& value) { return ParseNumber(TrimText(
 
 }  // namespace
 
-TfrFirstStart::TfrFirstStart(const std::string& dataFolder, QWidget* parent) : QDialog(parent) {
+TfrFirstStart::TfrFirstStart(const std::string& dataFolder, QWidget* parent)
+    : QDialog(parent), Form(std::make_unique<Ui::TfrFirstStart>()) {
     setObjectName("frFirstStart");
     setWindowTitle(kFirstStartTitle);
     setWindowIcon(QApplication::windowIcon());
@@ -80,95 +79,25 @@ TfrFirstStart::TfrFirstStart(const std::string& dataFolder, QWidget* parent) : Q
     Search({});
 }
 
+TfrFirstStart::~TfrFirstStart() = default;
+
 void TfrFirstStart::BuildUi() {
-    Pages = new QStackedWidget(this);
-
-    // Page 1: the place.
-    auto* place = new QWidget(Pages);
-    auto* intro = new QLabel(
-        "Where do you observe from? Search the location list for a town or enter latitude, "
-        "longitude, height and time zone yourself. File › Observer Location changes it later.",
-        place);
-    intro->setWordWrap(true);
-    ed_search = Named<QLineEdit>(place, "ed_place_search");
-    ed_search->setPlaceholderText("Search the location list, e.g. Berlin");
-    ed_search->setClearButtonEnabled(true);
-    lst_places = Named<QListWidget>(place, "lst_places");
-    ed_name = Named<QLineEdit>(place, "ed_place_name");
-    ed_name->setMaxLength(32);
-    ed_lat = Named<QLineEdit>(place, "ed_place_lat");
-    ed_lat->setPlaceholderText("degrees, north positive");
-    ed_lon = Named<QLineEdit>(place, "ed_place_lon");
-    ed_lon->setPlaceholderText("degrees, east positive");
-    ed_height = Named<QLineEdit>(place, "ed_place_height");
-    ed_height->setPlaceholderText("metres above sea level");
-    cb_zone = Named<QComboBox>(place, "cb_place_zone");
-    cb_zone->setEditable(true);
-    cb_zone->setInsertPolicy(QComboBox::NoInsert);
-    cb_zone->setToolTip("An IANA time zone name such as Europe/Berlin; it gives the local time, daylight saving included");
-    lb_error = Named<QLabel>(place, "lb_place_error");
-    lb_error->setStyleSheet("QLabel { color: #c00000; }");
-    lb_error->setWordWrap(true);
-    bn_next = NewButton(place, "bn_next", "Next");
-    bn_next->setDefault(true);
-
-    auto* form = new QGridLayout;
-    int row = 0;
-    form->addWidget(new QLabel("Name", place), row, 0);
-    form->addWidget(ed_name, row++, 1);
-    form->addWidget(new QLabel("Latitude", place), row, 0);
-    form->addWidget(ed_lat, row++, 1);
-    form->addWidget(new QLabel("Longitude", place), row, 0);
-    form->addWidget(ed_lon, row++, 1);
-    form->addWidget(new QLabel("Height (m)", place), row, 0);
-    form->addWidget(ed_height, row++, 1);
-    form->addWidget(new QLabel("Time zone", place), row, 0);
-    form->addWidget(cb_zone, row++, 1);
-    form->setColumnStretch(1, 1);
-    auto* right = new QVBoxLayout;
-    right->addLayout(form);
-    right->addWidget(lb_error);
-    right->addStretch(1);
-    auto* left = new QVBoxLayout;
-    left->addWidget(ed_search);
-    left->addWidget(lst_places, 1);
-    auto* columns = new QHBoxLayout;
-    columns->addLayout(left, 1);
-    columns->addLayout(right, 1);
-    auto* placeButtons = new QHBoxLayout;
-    placeButtons->addStretch(1);
-    placeButtons->addWidget(bn_next);
-    auto* placeLayout = new QVBoxLayout(place);
-    placeLayout->addWidget(intro);
-    placeLayout->addLayout(columns, 1);
-    placeLayout->addLayout(placeButtons);
-    Pages->addWidget(place);
-
-    // Page 2: the elements.
-    auto* elements = new QWidget(Pages);
-    lb_place = Named<QLabel>(elements, "lb_place_chosen");
-    lb_place->setWordWrap(true);
-    lb_lists = Named<QLabel>(elements, "lb_download_lists");
-    lb_lists->setWordWrap(true);
-    bn_back = NewButton(elements, "bn_back", "Back");
-    bn_skip = NewButton(elements, "bn_skip", "Not now");
-    bn_download = NewButton(elements, "bn_download_now", "Download now");
-    auto* elementButtons = new QHBoxLayout;
-    elementButtons->addWidget(bn_back);
-    elementButtons->addStretch(1);
-    elementButtons->addWidget(bn_skip);
-    elementButtons->addWidget(bn_download);
-    auto* elementLayout = new QVBoxLayout(elements);
-    elementLayout->addWidget(lb_place);
-    elementLayout->addSpacing(12);
-    elementLayout->addWidget(lb_lists);
-    elementLayout->addStretch(1);
-    elementLayout->addLayout(elementButtons);
-    Pages->addWidget(elements);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(Pages);
-    resize(720, 440);
+    Form->setupUi(this);
+    Pages = Form->Pages;
+    ed_search = Form->ed_place_search;
+    ed_name = Form->ed_place_name;
+    ed_lat = Form->ed_place_lat;
+    ed_lon = Form->ed_place_lon;
+    ed_height = Form->ed_place_height;
+    cb_zone = Form->cb_place_zone;
+    lst_places = Form->lst_places;
+    lb_error = Form->lb_place_error;
+    lb_lists = Form->lb_download_lists;
+    lb_place = Form->lb_place_chosen;
+    bn_next = Form->bn_next;
+    bn_back = Form->bn_back;
+    bn_download = Form->bn_download_now;
+    bn_skip = Form->bn_skip;
     FitToScreen(this);
 
     connect(ed_search, &QLineEdit::textChanged, this, &TfrFirstStart::Search);

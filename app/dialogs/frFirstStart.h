@@ -8,6 +8,7 @@
 #pragma once
 #include <QDialog>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -24,10 +25,15 @@ class QStackedWidget;
 inline constexpr const char* kFirstStartTitle = "Welcome to Skyvane";
 inline constexpr int kMaxPlaceMatches = 300;
 
+namespace Ui {
+class TfrFirstStart;
+}
+
 class TfrFirstStart : public QDialog {
     Q_OBJECT
 public:
     TfrFirstStart(const std::string& dataFolder, QWidget* parent = nullptr);
+    ~TfrFirstStart() override;
 
     const TObserver& observer() const { return Observer; }
     bool download() const { return Download; }
@@ -53,4 +59,5 @@ private:
     std::vector<int> Shown;          // Places index of each list row
     TObserver Observer{};
     bool Download = false;
+    std::unique_ptr<Ui::TfrFirstStart> Form;  // the widgets of frFirstStart.ui; the pointers above are into it
 };

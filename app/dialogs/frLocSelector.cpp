@@ -2,13 +2,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +17,7 @@
 #include "uFormat.h"
 #include "uInitialize.h"
 #include "uNetFiles.h"
+#include "ui_frLocSelector.h"
 
 namespace {
 
@@ -42,13 +40,14 @@ double FromDisplay(double value, double unit) { return value == 0.0 ? 0.0 : valu
 }  // namespace
 
 TfrLocWnd::TfrLocWnd(const TObserver& observer, bool metric, const std::string& dataFolder, QWidget* parent)
-    : QDialog(parent), Observer(observer), DataFolder(dataFolder), Unit(metric ? 1.0 : kFeetPerMetre) {
+    : QDialog(parent), Observer(observer), DataFolder(dataFolder), Unit(metric ? 1.0 : kFeetPerMetre),
+      Form(std::make_unique<Ui::TfrLocWnd>()) {
     setObjectName("frLocSelector");
     setWindowTitle("Location Selector");
     setWindowIcon(QApplication::windowIcon());
     BuildUi();
-    lb_msl->setText(metric ? "MSL(meter)" : "MSL(feet)");
-    lb_geoid->setText(metric ? "Geoid(meter)" : "Geoid(feet)");
+    Form->lb_msl->setText(metric ? "MSL(meter)" : "MSL(feet)");
+    Form->lb_geoid->setText(metric ? "Geoid(meter)" : "Geoid(feet)");
 
     std::vector<std::string> lines;
     ReadListFile(this, DataFolder + kTimezoneFile, lines);
@@ -57,120 +56,46 @@ TfrLocWnd::TfrLocWnd(const TObserver& observer, bool metric, const std::string& 
         if (ParseTimezoneLine(line, z)) Zones.push_back(std::move(z));
     }
     {
-        const QSignalBlocker block(cb_timezone);
-        for (const TTimeZone& z : Zones) cb_timezone->addItem(WidgetText(z.listText));
+        const QSignalBlocker block(Form->cb_timezone);
+        for (const TTimeZone& z : Zones) Form->cb_timezone->addItem(WidgetText(z.listText));
     }
     LoadList(kFullListFile);
     ShowObserver();
     SetMode(kView);
 }
 
+TfrLocWnd::~TfrLocWnd() = default;
+
 void TfrLocWnd::BuildUi() {
-    listbox_loc = new QListWidget(this);
-    listbox_loc->setObjectName("listbox_loc");
-    txt_loc = Named<QLineEdit>(this, "txt_loc");
-    txt_loc->setMaxLength(kNameWidth);
-    txt_lat1 = Named<QLineEdit>(this, "txt_lat1");
-    txt_lat2 = Named<QLineEdit>(this, "txt_lat2");
-    txt_lon1 = Named<QLineEdit>(this, "txt_lon1");
-    txt_lon2 = Named<QLineEdit>(this, "txt_lon2");
-    txt_msl = Named<QLineEdit>(this, "txt_msl");
-    txt_geoid = Named<QLineEdit>(this, "txt_geoid");
-    txt_utc = Named<QLineEdit>(this, "txt_utc");
-    for (QLineEdit* e : {txt_lat2, txt_lon2}) {
-        e->setReadOnly(true);
-        e->setFocusPolicy(Qt::NoFocus);
-    }
-    cb_timezone = new QComboBox(this);
-    cb_timezone->setObjectName("cb_timezone");
-    cb_timezone->setMaxVisibleItems(20);
-    bn_main = NewButton(this, "bn_main", "Full list");
-    bn_user = NewButton(this, "bn_user", "Favorites");
-    bn_new = NewButton(this, "bn_new", "New");
-    bn_modify = NewButton(this, "bn_modify", "Modify");
-    bn_delete = NewButton(this, "bn_delete", "Delete");
-    bn_save = NewButton(this, "bn_save", "Save");
-    bn_cancel = NewButton(this, "bn_cancel", "Cancel");
-    bn_apply = NewButton(this, "bn_apply", "Apply");
-    bn_done = NewButton(this, "bn_done", "Done");
-    bn_horizon = NewButton(this, "bn_horizon", "Horizon Mask...", "The obstacles around the shown place");
-    lb_msl = new QLabel(this);
-    lb_msl->setObjectName("lb_msl");
-    lb_geoid = new QLabel(this);
-    lb_geoid->setObjectName("lb_geoid");
-
-    auto* lists = new QHBoxLayout;
-    lists->addWidget(bn_main);
-    lists->addWidget(bn_user);
-    auto* left = new QVBoxLayout;
-    left->addLayout(lists);
-    left->addWidget(listbox_loc, 1);
-
-    auto* form = new QGridLayout;
-    int row = 0;
-    form->addWidget(new QLabel("Location", this), row, 0);
-    form->addWidget(txt_loc, row++, 1, 1, 3);
-    form->addWidget(new QLabel("Latitude", this), row, 0);
-    form->addWidget(txt_lat1, row, 1);
-    form->addWidget(txt_lat2, row++, 2, 1, 2);
-    form->addWidget(new QLabel("Longitude", this), row, 0);
-    form->addWidget(txt_lon1, row, 1);
-    form->addWidget(txt_lon2, row++, 2, 1, 2);
-    form->addWidget(lb_msl, row, 0);
-    form->addWidget(txt_msl, row, 1);
-    form->addWidget(lb_geoid, row, 2);
-    form->addWidget(txt_geoid, row++, 3);
-    form->addWidget(new QLabel("Time Zone", this), row, 0);
-    form->addWidget(cb_timezone, row++, 1, 1, 3);
-    form->addWidget(new QLabel("UTC Offset (h)", this), row, 0);
-    form->addWidget(txt_utc, row++, 1);
-    form->setColumnStretch(1, 1);
-    form->setColumnStretch(3, 1);
-
-    auto* edits = new QHBoxLayout;
-    for (QPushButton* b : {bn_new, bn_modify, bn_delete, bn_save, bn_cancel}) edits->addWidget(b);
-    auto* finish = new QHBoxLayout;
-    finish->addWidget(bn_apply);
-    finish->addWidget(bn_horizon);
-    finish->addStretch(1);
-    finish->addWidget(bn_done);
-    auto* right = new QVBoxLayout;
-    right->addLayout(form);
-    right->addStretch(1);
-    right->addLayout(edits);
-    right->addLayout(finish);
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 2);
-    layout->addLayout(right, 3);
-    resize(760, 420);
+    Form->setupUi(this);
+    Form->txt_loc->setMaxLength(kNameWidth);
     FitToScreen(this);
 
-    connect(listbox_loc, &QListWidget::currentRowChanged, this, &TfrLocWnd::listbox_locClick);
-    connect(cb_timezone, &QComboBox::currentIndexChanged, this, &TfrLocWnd::cb_timezoneChange);
-    connect(txt_lat1, &QLineEdit::editingFinished, this,
-            [this] { CheckAngle(txt_lat1, txt_lat2, 90.0, LastLat, kLatitudeRangeText); });
-    connect(txt_lon1, &QLineEdit::editingFinished, this,
-            [this] { CheckAngle(txt_lon1, txt_lon2, 180.0, LastLon, kLongitudeRangeText); });
-    connect(txt_msl, &QLineEdit::editingFinished, this, [this] { CheckHeight(txt_msl, LastMsl); });
-    connect(txt_geoid, &QLineEdit::editingFinished, this, [this] { CheckHeight(txt_geoid, LastGeoid); });
-    connect(bn_main, &QPushButton::clicked, this, [this] { bn_listClick(kFullListFile); });
-    connect(bn_user, &QPushButton::clicked, this, [this] { bn_listClick(kFavouritesFile); });
-    connect(bn_new, &QPushButton::clicked, this, [this] { SetMode(kNew); });
-    connect(bn_modify, &QPushButton::clicked, this, [this] {
-        if (listbox_loc->currentRow() >= 0) SetMode(kModify);
+    connect(Form->listbox_loc, &QListWidget::currentRowChanged, this, &TfrLocWnd::listbox_locClick);
+    connect(Form->cb_timezone, &QComboBox::currentIndexChanged, this, &TfrLocWnd::cb_timezoneChange);
+    connect(Form->txt_lat1, &QLineEdit::editingFinished, this,
+            [this] { CheckAngle(Form->txt_lat1, Form->txt_lat2, 90.0, LastLat, kLatitudeRangeText); });
+    connect(Form->txt_lon1, &QLineEdit::editingFinished, this,
+            [this] { CheckAngle(Form->txt_lon1, Form->txt_lon2, 180.0, LastLon, kLongitudeRangeText); });
+    connect(Form->txt_msl, &QLineEdit::editingFinished, this, [this] { CheckHeight(Form->txt_msl, LastMsl); });
+    connect(Form->txt_geoid, &QLineEdit::editingFinished, this, [this] { CheckHeight(Form->txt_geoid, LastGeoid); });
+    connect(Form->bn_main, &QPushButton::clicked, this, [this] { bn_listClick(kFullListFile); });
+    connect(Form->bn_user, &QPushButton::clicked, this, [this] { bn_listClick(kFavouritesFile); });
+    connect(Form->bn_new, &QPushButton::clicked, this, [this] { SetMode(kNew); });
+    connect(Form->bn_modify, &QPushButton::clicked, this, [this] {
+        if (Form->listbox_loc->currentRow() >= 0) SetMode(kModify);
     });
-    connect(bn_cancel, &QPushButton::clicked, this, [this] { SetMode(kView); });
-    connect(bn_save, &QPushButton::clicked, this, &TfrLocWnd::bn_saveClick);
-    connect(bn_delete, &QPushButton::clicked, this, &TfrLocWnd::bn_deleteClick);
-    connect(bn_apply, &QPushButton::clicked, this, &TfrLocWnd::bn_applyClick);
-    connect(bn_done, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bn_horizon, &QPushButton::clicked, this, &TfrLocWnd::bn_horizonClick);
+    connect(Form->bn_cancel, &QPushButton::clicked, this, [this] { SetMode(kView); });
+    connect(Form->bn_save, &QPushButton::clicked, this, &TfrLocWnd::bn_saveClick);
+    connect(Form->bn_delete, &QPushButton::clicked, this, &TfrLocWnd::bn_deleteClick);
+    connect(Form->bn_apply, &QPushButton::clicked, this, &TfrLocWnd::bn_applyClick);
+    connect(Form->bn_done, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Form->bn_horizon, &QPushButton::clicked, this, &TfrLocWnd::bn_horizonClick);
 }
 
 void TfrLocWnd::bn_horizonClick() {
     // The shown place's mask: each place keeps its own.
-    std::string name = Field(txt_loc);
+    std::string name = Field(Form->txt_loc);
     if (name.empty()) name = Observer.name.str();
     auto* editor = new TfrHorizonWnd(DataFolder, name, this);
     editor->setAttribute(Qt::WA_DeleteOnClose);
@@ -204,10 +129,10 @@ bool TfrLocWnd::SaveList() {
 }
 
 void TfrLocWnd::FillList() {
-    const QSignalBlocker block(listbox_loc);
-    listbox_loc->clear();
+    const QSignalBlocker block(Form->listbox_loc);
+    Form->listbox_loc->clear();
     for (const std::string& line : Lines)
-        listbox_loc->addItem(WidgetText(TrimText(DataColumns(line, kLocNameFirst, kLocNameLast))));
+        Form->listbox_loc->addItem(WidgetText(TrimText(DataColumns(line, kLocNameFirst, kLocNameLast))));
 }
 
 void TfrLocWnd::bn_listClick(const char* fileName) {
@@ -218,23 +143,23 @@ void TfrLocWnd::bn_listClick(const char* fileName) {
 // ---- showing a place ---------------------------------------------------------------
 
 void TfrLocWnd::ShowObserver() {
-    txt_loc->setText(WidgetText(Observer.name.view()));
-    SetAngle(txt_lat1, Formatted(kAngleFormat, Degrees(Observer.pos.lat)));
-    SetAngle(txt_lon1, Formatted(kAngleFormat, Degrees(Observer.pos.lon)));
-    txt_geoid->setText(Formatted(kGeoidFormat, Observer.geoidHeight * Unit));
-    txt_msl->setText(Formatted(kHeightFormat, Observer.pos.height * 1000.0 * Unit));
-    CheckHeight(txt_geoid, LastGeoid);
-    CheckHeight(txt_msl, LastMsl);
+    Form->txt_loc->setText(WidgetText(Observer.name.view()));
+    SetAngle(Form->txt_lat1, Formatted(kAngleFormat, Degrees(Observer.pos.lat)));
+    SetAngle(Form->txt_lon1, Formatted(kAngleFormat, Degrees(Observer.pos.lon)));
+    Form->txt_geoid->setText(Formatted(kGeoidFormat, Observer.geoidHeight * Unit));
+    Form->txt_msl->setText(Formatted(kHeightFormat, Observer.pos.height * 1000.0 * Unit));
+    CheckHeight(Form->txt_geoid, LastGeoid);
+    CheckHeight(Form->txt_msl, LastMsl);
     SelectZone(Observer.zoneName.str());
-    txt_utc->setText(Formatted("#0.0", Observer.utcOffset * 24.0));
+    Form->txt_utc->setText(Formatted("#0.0", Observer.utcOffset * 24.0));
 }
 
 void TfrLocWnd::SetAngle(QLineEdit* edit, const QString& text) {
     edit->setText(text);
-    if (edit == txt_lat1)
-        CheckAngle(txt_lat1, txt_lat2, 90.0, LastLat, kLatitudeRangeText);
+    if (edit == Form->txt_lat1)
+        CheckAngle(Form->txt_lat1, Form->txt_lat2, 90.0, LastLat, kLatitudeRangeText);
     else
-        CheckAngle(txt_lon1, txt_lon2, 180.0, LastLon, kLongitudeRangeText);
+        CheckAngle(Form->txt_lon1, Form->txt_lon2, 180.0, LastLon, kLongitudeRangeText);
 }
 
 void TfrLocWnd::SelectZone(const std::string& name) {
@@ -242,29 +167,29 @@ void TfrLocWnd::SelectZone(const std::string& name) {
     int found = -1;
     for (std::size_t i = 0; i < Zones.size(); ++i)
         if (Zones[i].name == trimmed) found = static_cast<int>(i);
-    const QSignalBlocker block(cb_timezone);
-    cb_timezone->setCurrentIndex(found);
+    const QSignalBlocker block(Form->cb_timezone);
+    Form->cb_timezone->setCurrentIndex(found);
 }
 
 void TfrLocWnd::listbox_locClick(int row) {
     if (row < 0 || static_cast<std::size_t>(row) >= Lines.size()) return;
     const std::string& line = Lines[static_cast<std::size_t>(row)];
     auto column = [&](std::size_t first, std::size_t last) { return TrimText(DataColumns(line, first, last)); };
-    txt_loc->setText(WidgetText(column(kLocNameFirst, kLocNameLast)));
-    SetAngle(txt_lat1, WidgetText(column(kLocLatFirst, kLocLatLast)));
-    SetAngle(txt_lon1, WidgetText(column(kLocLonFirst, kLocLonLast)));
+    Form->txt_loc->setText(WidgetText(column(kLocNameFirst, kLocNameLast)));
+    SetAngle(Form->txt_lat1, WidgetText(column(kLocLatFirst, kLocLatLast)));
+    SetAngle(Form->txt_lon1, WidgetText(column(kLocLonFirst, kLocLonLast)));
     double geoid = 0, height = 0;
-    if (ParseNumber(column(kLocGeoidFirst, kLocGeoidLast), geoid)) txt_geoid->setText(Formatted(kGeoidFormat, geoid * Unit));
-    if (ParseNumber(column(kLocHeightFirst, kLocHeightLast), height)) txt_msl->setText(Formatted(kHeightFormat, height * Unit));
-    CheckHeight(txt_geoid, LastGeoid);
-    CheckHeight(txt_msl, LastMsl);
+    if (ParseNumber(column(kLocGeoidFirst, kLocGeoidLast), geoid)) Form->txt_geoid->setText(Formatted(kGeoidFormat, geoid * Unit));
+    if (ParseNumber(column(kLocHeightFirst, kLocHeightLast), height)) Form->txt_msl->setText(Formatted(kHeightFormat, height * Unit));
+    CheckHeight(Form->txt_geoid, LastGeoid);
+    CheckHeight(Form->txt_msl, LastMsl);
     SelectZone(std::string(column(kLocZoneFirst, kLocZoneLast)));
-    cb_timezoneChange(cb_timezone->currentIndex());
+    cb_timezoneChange(Form->cb_timezone->currentIndex());
 }
 
 void TfrLocWnd::cb_timezoneChange(int index) {
     if (index >= 0 && static_cast<std::size_t>(index) < Zones.size())
-        txt_utc->setText(WidgetText(Zones[static_cast<std::size_t>(index)].offsetText));
+        Form->txt_utc->setText(WidgetText(Zones[static_cast<std::size_t>(index)].offsetText));
 }
 
 // ---- value checks ---------------------------------------------------------------------
@@ -293,10 +218,10 @@ void TfrLocWnd::CheckHeight(QLineEdit* edit, double& last) {
 }
 
 void TfrLocWnd::CheckAll() {
-    CheckAngle(txt_lat1, txt_lat2, 90.0, LastLat, kLatitudeRangeText);
-    CheckAngle(txt_lon1, txt_lon2, 180.0, LastLon, kLongitudeRangeText);
-    CheckHeight(txt_msl, LastMsl);
-    CheckHeight(txt_geoid, LastGeoid);
+    CheckAngle(Form->txt_lat1, Form->txt_lat2, 90.0, LastLat, kLatitudeRangeText);
+    CheckAngle(Form->txt_lon1, Form->txt_lon2, 180.0, LastLon, kLongitudeRangeText);
+    CheckHeight(Form->txt_msl, LastMsl);
+    CheckHeight(Form->txt_geoid, LastGeoid);
 }
 
 // ---- editing the list ------------------------------------------------------------------
@@ -304,32 +229,32 @@ void TfrLocWnd::CheckAll() {
 void TfrLocWnd::SetMode(TMode mode) {
     Mode = mode;
     const bool editing = mode != kView;
-    for (QLineEdit* e : {txt_loc, txt_lat1, txt_lon1, txt_msl, txt_geoid}) {
-        e->setReadOnly(!editing || (e == txt_loc && mode == kModify));
+    for (QLineEdit* e : {Form->txt_loc, Form->txt_lat1, Form->txt_lon1, Form->txt_msl, Form->txt_geoid}) {
+        e->setReadOnly(!editing || (e == Form->txt_loc && mode == kModify));
         e->setStyleSheet(editing && !e->isReadOnly() ? "color: red" : "");
     }
-    bn_save->setEnabled(editing);
-    bn_cancel->setEnabled(editing);
-    for (QWidget* w : std::initializer_list<QWidget*>{bn_new, bn_modify, bn_delete, bn_apply, bn_main, bn_user,
-                                                       bn_done, listbox_loc})
+    Form->bn_save->setEnabled(editing);
+    Form->bn_cancel->setEnabled(editing);
+    for (QWidget* w : std::initializer_list<QWidget*>{Form->bn_new, Form->bn_modify, Form->bn_delete, Form->bn_apply, Form->bn_main, Form->bn_user,
+                                                       Form->bn_done, Form->listbox_loc})
         w->setEnabled(!editing);
-    if (editing) (mode == kNew ? txt_loc : txt_lat1)->setFocus();
+    if (editing) (mode == kNew ? Form->txt_loc : Form->txt_lat1)->setFocus();
 }
 
 void TfrLocWnd::bn_saveClick() {
     CheckAll();
-    const std::string name = Field(txt_loc);
+    const std::string name = Field(Form->txt_loc);
     if (name.empty()) {
         ShowMessageBox(this, "Enter a location name, max 32 characters");
         return;
     }
     if (Mode == kModify) {
-        const int row = listbox_loc->currentRow();
+        const int row = Form->listbox_loc->currentRow();
         if (row >= 0 && static_cast<std::size_t>(row) < Lines.size()) Lines.erase(Lines.begin() + row);
     }
     const std::string line =
-        FormatLocationLine(name, Field(txt_lat1), Field(txt_lon1), FormatFloat(kGeoidFormat, FromDisplay(LastGeoid, Unit)),
-                           TrimText(ProgramText(cb_timezone->currentText())),
+        FormatLocationLine(name, Field(Form->txt_lat1), Field(Form->txt_lon1), FormatFloat(kGeoidFormat, FromDisplay(LastGeoid, Unit)),
+                           TrimText(ProgramText(Form->cb_timezone->currentText())),
                            FormatFloat(kHeightFormat, FromDisplay(LastMsl, Unit)));
     Lines.push_back(line);
     std::sort(Lines.begin(), Lines.end());
@@ -337,12 +262,12 @@ void TfrLocWnd::bn_saveClick() {
     FillList();
     SetMode(kView);
     const auto at = std::find(Lines.begin(), Lines.end(), line);
-    const QSignalBlocker block(listbox_loc);
-    listbox_loc->setCurrentRow(static_cast<int>(at - Lines.begin()));
+    const QSignalBlocker block(Form->listbox_loc);
+    Form->listbox_loc->setCurrentRow(static_cast<int>(at - Lines.begin()));
 }
 
 void TfrLocWnd::bn_deleteClick() {
-    const int row = listbox_loc->currentRow();
+    const int row = Form->listbox_loc->currentRow();
     if (row < 0 || static_cast<std::size_t>(row) >= Lines.size()) {
         ShowMessageBox(this, kNothingToDeleteText);
         return;
@@ -357,13 +282,13 @@ void TfrLocWnd::bn_deleteClick() {
 void TfrLocWnd::bn_applyClick() {
     CheckAll();
     double utcHours = 0;
-    if (!ParseNumber(ProgramText(txt_utc->text()), utcHours) || std::fabs(utcHours) > kMaxUtcHours) {
+    if (!ParseNumber(ProgramText(Form->txt_utc->text()), utcHours) || std::fabs(utcHours) > kMaxUtcHours) {
         ShowMessageBox(this, "Not a valid UTC offset, value must be between -14 and 14 hours");
         return;
     }
     TObserver o = Observer;
-    o.name = ProgramText(txt_loc->text());
-    if (const std::string zone(TrimText(ProgramText(cb_timezone->currentText()))); !zone.empty()) o.zoneName = zone;
+    o.name = ProgramText(Form->txt_loc->text());
+    if (const std::string zone(TrimText(ProgramText(Form->cb_timezone->currentText()))); !zone.empty()) o.zoneName = zone;
     o.utcOffset = utcHours / 24.0;
     o.pos.lat = Radians(LastLat);
     o.pos.lon = Radians(LastLon);

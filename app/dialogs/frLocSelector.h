@@ -10,17 +10,17 @@
 #pragma once
 #include <QDialog>
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "uDataFiles.h"
 #include "uVarDef.h"
 
-class QComboBox;
-class QLabel;
 class QLineEdit;
-class QListWidget;
-class QPushButton;
+namespace Ui {
+class TfrLocWnd;
+}
 
 inline constexpr double kFeetPerMetre = 3.2808;
 inline constexpr const char* kLatitudeRangeText = "Not a valid Latitude, value must be between 90 and -90";
@@ -31,6 +31,7 @@ class TfrLocWnd : public QDialog {
     Q_OBJECT
 public:
     TfrLocWnd(const TObserver& observer, bool metric, const std::string& dataFolder, QWidget* parent = nullptr);
+    ~TfrLocWnd() override;
 
     const TObserver& observer() const { return Observer; }
     bool applied() const { return Applied; }
@@ -58,15 +59,6 @@ private:
     void bn_applyClick();
     void bn_horizonClick();
 
-    QListWidget* listbox_loc = nullptr;
-    QLineEdit *txt_loc = nullptr, *txt_lat1 = nullptr, *txt_lat2 = nullptr, *txt_lon1 = nullptr, *txt_lon2 = nullptr,
-              *txt_msl = nullptr, *txt_geoid = nullptr, *txt_utc = nullptr;
-    QComboBox* cb_timezone = nullptr;
-    QLabel *lb_msl = nullptr, *lb_geoid = nullptr;
-    QPushButton *bn_main = nullptr, *bn_user = nullptr, *bn_new = nullptr, *bn_modify = nullptr,
-                *bn_delete = nullptr, *bn_save = nullptr, *bn_cancel = nullptr, *bn_apply = nullptr,
-                *bn_done = nullptr, *bn_horizon = nullptr;
-
     TObserver Observer;
     std::string DataFolder;
     std::string ListPath;            // the location file shown
@@ -79,4 +71,5 @@ private:
     TMode Mode = kView;
     bool Applied = false;
     bool Closed = false;
+    std::unique_ptr<Ui::TfrLocWnd> Form;  // the widgets of frLocSelector.ui
 };

@@ -8,18 +8,14 @@
 #pragma once
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 #include "uVarDef.h"
 
-class QCheckBox;
-class QComboBox;
-class QDoubleSpinBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QSpinBox;
-class TColourLabel;
+namespace Ui {
+class TfrOptionWnd;
+}
 
 inline constexpr double kInchesPerMbar = 0.029613397;
 inline constexpr double kShadowScale = 2.54;  // alpha per step of the shadow box
@@ -30,6 +26,7 @@ class TfrOptionWnd : public QDialog {
     Q_OBJECT
 public:
     TfrOptionWnd(const TOptions& options, const std::string& programFolder, QWidget* parent = nullptr);
+    ~TfrOptionWnd() override;
 
     const TOptions& options() const { return saved() ? Edited : Original; }
     bool saved() const { return Saved; }
@@ -43,21 +40,11 @@ private:
     void bn_fontClick();
     void bn_saveoptionsClick();
 
-    TColourLabel *lb_satellite = nullptr, *lb_home = nullptr, *lb_grids = nullptr, *lb_track = nullptr,
-                 *lb_city = nullptr;
-    QSpinBox *nm_shadow = nullptr, *nm_track = nullptr, *sp_extraSatAge = nullptr;
-    QCheckBox* ckb_metric = nullptr;
-    QLineEdit *txt_pressure = nullptr, *txt_temperature = nullptr;
-    QLabel *lb_pressure = nullptr, *lb_temperature = nullptr, *lb_font = nullptr, *ImagePanel = nullptr;
-    QComboBox *cb_map = nullptr, *cb_phase = nullptr;
-    QCheckBox* ckb_extinction = nullptr;
-    QDoubleSpinBox* sp_extinction = nullptr;
-    QPushButton *bn_font = nullptr, *bn_saveoptions = nullptr, *bn_cancel = nullptr;
-
     TOptions Original;  // with the font, which changes at once
     TOptions Edited;
     std::string MapFolder;
     double Pressure = kDefaultPressure;        // mbar
     double Temperature = kDefaultTemperature;  // °C
     bool Saved = false;
+    std::unique_ptr<Ui::TfrOptionWnd> Form;  // the widgets of frOptions.ui
 };

@@ -2,21 +2,19 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
-#include <QHBoxLayout>
 #include <QHeaderView>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeView>
-#include <QVBoxLayout>
 
 #include "frCommon.h"
 #include "frPickFile.h"
 #include "uCatNumber.h"
 #include "uElementGroups.h"
 #include "uMagFile.h"
+#include "ui_frSatSelector.h"
 
 namespace {
 
@@ -79,15 +77,13 @@ private:
 
 TfrSatSelectorWnd::TfrSatSelectorWnd(std::vector<TSatRec> list, const std::string& dataFolder,
                                      const std::string& elementFolder, QWidget* parent)
-    : QDialog(parent), ElementFolder(elementFolder) {
+    : QDialog(parent), ElementFolder(elementFolder), Form(std::make_unique<Ui::TfrSatSelectorWnd>()) {
     // A row an object: several sets of one (a supplemental file) share it.
     for (const std::vector<std::size_t>& group : GroupRecordsByObject(list)) {
         Working.push_back(list[group.front()]);
         WorkingOthers.emplace_back();
         for (std::size_t k = 1; k < group.size(); ++k) WorkingOthers.back().push_back(list[group[k]]);
     }
-    setObjectName("frSatSelector");
-    setWindowTitle("Satellite Selector");
     setWindowIcon(QApplication::windowIcon());
     TMagFile mag;
     LoadMagFile(dataFolder + "Mag.dat", mag);
@@ -108,44 +104,20 @@ void ChooseSatellites(QWidget* parent, std::vector<TSatRec> list, const std::str
 }
 
 void TfrSatSelectorWnd::BuildUi() {
-    ckboxSelSat = new QListWidget(this);
-    ckboxSelSat->setObjectName("ckboxSelSat");
-    bn_all = NewButton(this, "bn_all", "All", "Tick every satellite");
-    bn_none = NewButton(this, "bn_none", "None", "Untick every satellite");
-    bn_delete = NewButton(this, "bn_delete", "Remove", "Remove the highlighted satellite from the list");
-    bn_file = NewButton(this, "bn_file", "File...", "Open an element file to add satellites from");
-    bn_close = NewButton(this, "bn_close", "Close");
-    for (auto [b, theme] : {std::pair{bn_delete, "list-remove"}, std::pair{bn_file, "document-open"}})
+    Form->setupUi(this);
+    for (auto [b, theme] : {std::pair{Form->bn_delete, "list-remove"}, std::pair{Form->bn_file, "document-open"}})
         if (QIcon::hasThemeIcon(theme)) b->setIcon(QIcon::fromTheme(theme));
+    Form->leftWidget->setFixedWidth(kListWidth);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(ckboxSelSat, 1);
-    auto* tools = new QHBoxLayout;
-    for (QPushButton* b : {bn_all, bn_none, bn_delete, bn_file}) tools->addWidget(b);
-    left->addLayout(tools);
-    left->addWidget(bn_close);
-    auto* leftWidget = new QWidget(this);
-    leftWidget->setLayout(left);
-    leftWidget->setFixedWidth(kListWidth);
-    left->setContentsMargins(0, 0, 0, 0);
-
-    FilePanel = new QWidget(this);
     FileRows = new TSelectorRows(this);
-    ListBoxSatFile = new QTreeView(FilePanel);
-    ListBoxSatFile->setObjectName("ListBoxSatFile");
-    ListBoxSatFile->setModel(FileRows);
-    ListBoxSatFile->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    ListBoxSatFile->setRootIsDecorated(false);
-    ListBoxSatFile->setUniformRowHeights(true);
-    ListBoxSatFile->setAlternatingRowColors(true);
-    ListBoxSatFile->setToolTip("Double-click a satellite to add it to the list; click a heading to sort the file");
+    Form->ListBoxSatFile->setModel(FileRows);
     {
         // Sorting is the file's, over all pages: the header only picks the column.
-        QHeaderView* header = ListBoxSatFile->header();
+        QHeaderView* header = Form->ListBoxSatFile->header();
         header->setSectionsClickable(true);
         header->setSortIndicatorShown(true);
         header->setStretchLastSection(false);
-        const QFontMetrics fm = ListBoxSatFile->fontMetrics();
+        const QFontMetrics fm = Form->ListBoxSatFile->fontMetrics();
         const int pad = 2 * fm.horizontalAdvance(' ') + 12;
         header->resizeSection(0, fm.horizontalAdvance("Number") + pad + 8);
         header->resizeSection(1, fm.horizontalAdvance("MMMMMMMMMMMMMMMMM") + pad);
@@ -153,62 +125,31 @@ void TfrSatSelectorWnd::BuildUi() {
         header->setSectionResizeMode(1, QHeaderView::Stretch);
         header->resizeSection(3, fm.horizontalAdvance("Incl. (deg)") + pad);
     }
-    bn_previous = NewButton(this, "bn_previous", "<", "Previous 1000");
-    bn_next = NewButton(this, "bn_next", ">", "Next 1000");
-    bn_number = NewButton(this, "bn_number", "Satellite Number");
-    bn_reset = NewButton(this, "bn_reset", "Reset File");
-    bn_search = NewButton(this, "bn_search", "Search File");
-    txt_search = new QLineEdit(FilePanel);
-    txt_search->setObjectName("txt_search");
-    txt_search->setClearButtonEnabled(true);
-    auto* lb_search = new QLabel("Search For", FilePanel);
-    lb_search->setBuddy(txt_search);
-    for (QPushButton* b : {bn_previous, bn_next}) b->setFixedWidth(b->fontMetrics().horizontalAdvance("<<<<") + 16);
-    bn_previous->setEnabled(false);
-    bn_next->setEnabled(false);
-
-    auto* pager = new QHBoxLayout;
-    pager->addWidget(bn_previous);
-    pager->addWidget(bn_next);
-    pager->addWidget(bn_number);
-    pager->addWidget(bn_reset);
-    pager->addStretch(1);
-    auto* search = new QHBoxLayout;
-    search->addWidget(lb_search);
-    search->addWidget(txt_search, 1);
-    search->addWidget(bn_search);
-    auto* right = new QVBoxLayout(FilePanel);
-    right->setContentsMargins(0, 0, 0, 0);
-    right->addWidget(ListBoxSatFile, 1);
-    right->addLayout(pager);
-    right->addLayout(search);
-    FilePanel->hide();
-
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(leftWidget);
-    layout->addWidget(FilePanel, 1);
+    for (QPushButton* b : {Form->bn_previous, Form->bn_next})
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance("<<<<") + 16);
+    Form->FilePanel->hide();
     resize(kListWidth + 24, 420);
 
-    connect(bn_file, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_fileClick);
-    connect(bn_next, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_nextClick);
-    connect(bn_previous, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_previousClick);
-    connect(bn_reset, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_resetClick);
-    connect(bn_number, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_numberClick);
-    connect(bn_search, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_searchClick);
-    connect(txt_search, &QLineEdit::returnPressed, this, &TfrSatSelectorWnd::bn_searchClick);
-    connect(txt_search, &QLineEdit::textEdited, this, &TfrSatSelectorWnd::txt_searchEdited);
-    connect(bn_all, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_allClick);
-    connect(bn_none, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_noneClick);
-    connect(bn_delete, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_deleteClick);
-    connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ListBoxSatFile, &QTreeView::doubleClicked, this,
+    connect(Form->bn_file, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_fileClick);
+    connect(Form->bn_next, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_nextClick);
+    connect(Form->bn_previous, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_previousClick);
+    connect(Form->bn_reset, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_resetClick);
+    connect(Form->bn_number, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_numberClick);
+    connect(Form->bn_search, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_searchClick);
+    connect(Form->txt_search, &QLineEdit::returnPressed, this, &TfrSatSelectorWnd::bn_searchClick);
+    connect(Form->txt_search, &QLineEdit::textEdited, this, &TfrSatSelectorWnd::txt_searchEdited);
+    connect(Form->bn_all, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_allClick);
+    connect(Form->bn_none, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_noneClick);
+    connect(Form->bn_delete, &QPushButton::clicked, this, &TfrSatSelectorWnd::bn_deleteClick);
+    connect(Form->bn_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Form->ListBoxSatFile, &QTreeView::doubleClicked, this,
             [this](const QModelIndex& index) { ListBoxSatFileDblClick(index.row()); });
     ShowSortColumn();
-    connect(ListBoxSatFile->header(), &QHeaderView::sortIndicatorChanged, this, &TfrSatSelectorWnd::SortChanged);
+    connect(Form->ListBoxSatFile->header(), &QHeaderView::sortIndicatorChanged, this, &TfrSatSelectorWnd::SortChanged);
 }
 
 void TfrSatSelectorWnd::ShowSortColumn() {
-    QHeaderView* header = ListBoxSatFile->header();
+    QHeaderView* header = Form->ListBoxSatFile->header();
     const QSignalBlocker quiet(header);
     header->setSortIndicator(static_cast<int>(SortColumn), Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
 }
@@ -216,12 +157,12 @@ void TfrSatSelectorWnd::ShowSortColumn() {
 // ---- the list side ------------------------------------------------------------
 
 void TfrSatSelectorWnd::FillSelectedList() {
-    ckboxSelSat->clear();
-    for (const TSatRec& sat : Working) AddTickItem(ckboxSelSat, sat, NumberMode, sat.selected != 0);
+    Form->ckboxSelSat->clear();
+    for (const TSatRec& sat : Working) AddTickItem(Form->ckboxSelSat, sat, NumberMode, sat.selected != 0);
 }
 
 void TfrSatSelectorWnd::TickAll(bool on) {
-    for (int i = 0; i < ckboxSelSat->count(); ++i) ckboxSelSat->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
+    for (int i = 0; i < Form->ckboxSelSat->count(); ++i) Form->ckboxSelSat->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
     for (TSatRec& sat : Working) sat.selected = on ? 1 : 0;
 }
 
@@ -229,11 +170,11 @@ void TfrSatSelectorWnd::bn_allClick() { TickAll(true); }
 void TfrSatSelectorWnd::bn_noneClick() { TickAll(false); }
 
 void TfrSatSelectorWnd::bn_deleteClick() {
-    const int row = ckboxSelSat->currentRow();
-    if (ckboxSelSat->count() == 0 || row < 0 || static_cast<std::size_t>(row) >= Working.size()) return;
+    const int row = Form->ckboxSelSat->currentRow();
+    if (Form->ckboxSelSat->count() == 0 || row < 0 || static_cast<std::size_t>(row) >= Working.size()) return;
     Working.erase(Working.begin() + row);
     WorkingOthers.erase(WorkingOthers.begin() + row);
-    delete ckboxSelSat->takeItem(row);
+    delete Form->ckboxSelSat->takeItem(row);
 }
 
 std::vector<TSatRec> TfrSatSelectorWnd::list() const {
@@ -252,8 +193,8 @@ void TfrSatSelectorWnd::done(int result) {
     if (!Closed) {
         Closed = true;
         // The ticks are the selected flags, position for position.
-        for (int i = 0; i < ckboxSelSat->count() && static_cast<std::size_t>(i) < Working.size(); ++i)
-            Working[static_cast<std::size_t>(i)].selected = ckboxSelSat->item(i)->checkState() == Qt::Checked;
+        for (int i = 0; i < Form->ckboxSelSat->count() && static_cast<std::size_t>(i) < Working.size(); ++i)
+            Working[static_cast<std::size_t>(i)].selected = Form->ckboxSelSat->item(i)->checkState() == Qt::Checked;
     }
     QDialog::done(result);
 }
@@ -270,15 +211,15 @@ void TfrSatSelectorWnd::bn_fileClick() {
 
 void TfrSatSelectorWnd::OpenFile(const std::string& path) {
     if (Busy) return;
-    if (!FilePanel->isVisible()) {
-        FilePanel->show();
+    if (!Form->FilePanel->isVisible()) {
+        Form->FilePanel->show();
         resize(kWideWidth, std::max(height(), 460));
         CentreOnScreen(this);
     }
     PageStart = 0;
     Searched = false;
-    bn_previous->setEnabled(false);
-    bn_next->setEnabled(false);
+    Form->bn_previous->setEnabled(false);
+    Form->bn_next->setEnabled(false);
     Workers.Start(
         kWorkerSelectorFile,
         [this, path]() -> TWorkers::TApply {
@@ -321,8 +262,8 @@ void TfrSatSelectorWnd::FillFilePage() {
                 }
                 if (file != File || generation != RowsGeneration) return;
                 ShowRows(page->entries);
-                bn_next->setEnabled(page->more);
-                if (PageStart == 0) bn_previous->setEnabled(false);
+                Form->bn_next->setEnabled(page->more);
+                if (PageStart == 0) Form->bn_previous->setEnabled(false);
                 setWindowTitle(WidgetText(SelectorPageCaption(file->path, *page, file->size())));
             };
         },
@@ -332,7 +273,7 @@ void TfrSatSelectorWnd::FillFilePage() {
 void TfrSatSelectorWnd::ShowRows(const std::vector<uint32_t>& entries) {
     RowEntries = entries;
     FileRows->Reset(File, entries);
-    ListBoxSatFile->scrollToTop();
+    Form->ListBoxSatFile->scrollToTop();
 }
 
 // A heading was clicked: a search's matches are put in the new order where
@@ -352,21 +293,21 @@ void TfrSatSelectorWnd::SortChanged(int column, Qt::SortOrder order) {
         return;
     }
     PageStart = 0;
-    bn_previous->setEnabled(false);
-    bn_next->setEnabled(false);
+    Form->bn_previous->setEnabled(false);
+    Form->bn_next->setEnabled(false);
     FillFilePage();
 }
 
 void TfrSatSelectorWnd::bn_nextClick() {
     if (Busy || !File) return;
-    bn_previous->setEnabled(true);
+    Form->bn_previous->setEnabled(true);
     PageStart += kSelectorPageSize;
     FillFilePage();
 }
 
 void TfrSatSelectorWnd::bn_previousClick() {
     if (Busy || !File || PageStart == 0) return;
-    bn_next->setEnabled(true);
+    Form->bn_next->setEnabled(true);
     PageStart -= kSelectorPageSize;
     FillFilePage();
 }
@@ -374,8 +315,8 @@ void TfrSatSelectorWnd::bn_previousClick() {
 void TfrSatSelectorWnd::bn_resetClick() {
     if (Busy || !File) return;
     PageStart = 0;
-    bn_previous->setEnabled(false);
-    bn_next->setEnabled(false);
+    Form->bn_previous->setEnabled(false);
+    Form->bn_next->setEnabled(false);
     FillFilePage();
 }
 
@@ -383,7 +324,7 @@ void TfrSatSelectorWnd::bn_resetClick() {
 void TfrSatSelectorWnd::bn_numberClick() {
     if (Busy) return;
     NumberMode = !NumberMode;
-    bn_number->setText(NumberMode ? "Satellite Name" : "Satellite Number");
+    Form->bn_number->setText(NumberMode ? "Satellite Name" : "Satellite Number");
     SortColumn = NumberMode ? TSelectorColumn::Number : TSelectorColumn::Name;
     Descending = false;
     ShowSortColumn();
@@ -404,9 +345,9 @@ void TfrSatSelectorWnd::bn_searchClick() {
     ++RowsGeneration;
     RefillPending = false;
     PageStart = 0;
-    bn_previous->setEnabled(false);
-    bn_next->setEnabled(false);
-    const std::string text = UpperText(ProgramText(txt_search->text()));
+    Form->bn_previous->setEnabled(false);
+    Form->bn_next->setEnabled(false);
+    const std::string text = UpperText(ProgramText(Form->txt_search->text()));
     Searched = false;
     if (TrimText(text).empty()) {
         ShowRows({});
@@ -427,14 +368,14 @@ void TfrSatSelectorWnd::txt_searchEdited(const QString& text) {
         return;
     }
     PageStart = 0;
-    bn_previous->setEnabled(false);
-    bn_next->setEnabled(false);
+    Form->bn_previous->setEnabled(false);
+    Form->bn_next->setEnabled(false);
     FillFilePage();
 }
 
 void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
     if (!File || row < 0 || static_cast<std::size_t>(row) >= RowEntries.size()) return;
-    if (static_cast<std::size_t>(ckboxSelSat->count()) >= kSelectorMaxList) {
+    if (static_cast<std::size_t>(Form->ckboxSelSat->count()) >= kSelectorMaxList) {
         ShowMessageBox(this, kListFullText);
         return;
     }
@@ -452,5 +393,5 @@ void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
     }
     Working.push_back(sat);
     WorkingOthers.push_back(std::move(others));
-    AddTickItem(ckboxSelSat, sat, NumberMode, true);
+    AddTickItem(Form->ckboxSelSat, sat, NumberMode, true);
 }

@@ -19,13 +19,10 @@
 #include "uVarDef.h"
 #include "uWorkers.h"
 
-class QLabel;
-class QLineEdit;
-class QTreeView;
-class QListWidget;
-class QPushButton;
 class TSelectorRows;
-class QWidget;
+namespace Ui {
+class TfrSatSelectorWnd;
+}
 
 inline constexpr const char* kListFullText = "Unable to Load Satellite - List is Full: at most 15; remove one first";
 
@@ -67,14 +64,7 @@ private:
     void ListBoxSatFileDblClick(int row);
     void TickAll(bool on);
 
-    QListWidget* ckboxSelSat = nullptr;
-    QTreeView* ListBoxSatFile = nullptr;
     TSelectorRows* FileRows = nullptr;
-    QWidget* FilePanel = nullptr;
-    QPushButton *bn_previous = nullptr, *bn_next = nullptr, *bn_number = nullptr, *bn_reset = nullptr,
-                *bn_search = nullptr, *bn_none = nullptr, *bn_all = nullptr, *bn_delete = nullptr,
-                *bn_file = nullptr, *bn_close = nullptr;
-    QLineEdit* txt_search = nullptr;
 
     std::vector<TSatRec> Working;                   // one set a row
     std::vector<std::vector<TSatRec>> WorkingOthers;  // the other sets of each row's object
@@ -92,6 +82,7 @@ private:
     bool RefillPending = false;   // a page was asked for while another was being made
     bool Closed = false;
 
+    std::unique_ptr<Ui::TfrSatSelectorWnd> Form;  // the widgets of frSatSelector.ui
     TWorkers Workers;  // last: its jobs end before the rest goes
 };
 

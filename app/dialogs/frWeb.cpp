@@ -3,9 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,7 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -25,6 +21,7 @@
 #include "uInitialize.h"
 #include "uLoadSave.h"
 #include "uUpdate.h"
+#include "ui_frWeb.h"
 
 namespace {
 
@@ -54,7 +51,8 @@ struct TBatchEnd {
 
 }  // namespace
 
-TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(std::move(setup)) {
+TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent)
+    : QDialog(parent), Setup(std::move(setup)), Form(std::make_unique<Ui::TfrWebWnd>()) {
     setObjectName("frWeb");
     setWindowTitle(kCaption);
     setWindowIcon(QApplication::windowIcon());
@@ -65,7 +63,7 @@ TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(
     const auto parsed = ParseDownloadList(Lines);
     for (std::size_t i = 0; i < parsed.size(); ++i) {
         const std::string name(TrimText(DataColumns(Lines[i], 5, 38)));
-        auto* item = new QListWidgetItem(clb_tle);
+        auto* item = new QListWidgetItem(Form->clb_tle);
         if (name.empty()) {
             item->setText(QString("(line %1: not an entry)").arg(i + 1));
             item->setFlags(Qt::NoItemFlags);
@@ -86,138 +84,60 @@ TfrWebWnd::TfrWebWnd(TWebSetup setup, QWidget* parent) : QDialog(parent), Setup(
 TfrWebWnd::~TfrWebWnd() { Stop->store(true); }
 
 void TfrWebWnd::BuildUi() {
-    clb_tle = new QListWidget(this);
-    clb_tle->setObjectName("clb_tle");
-    FlowInColumns(clb_tle, 2);
-
-    txt_username = new QLineEdit(this);
-    txt_username->setObjectName("txt_username");
-    txt_password = new QLineEdit(this);
-    txt_password->setObjectName("txt_password");
-    txt_password->setEchoMode(QLineEdit::Password);
-    cb_savelogin = Named<QCheckBox>(this, "cb_savelogin", "Save Login");
-    auto* login = new QGroupBox("Space Track Login", this);
-    auto* loginForm = new QFormLayout(login);
-    loginForm->addRow("Username", txt_username);
-    loginForm->addRow("Password", txt_password);
-    loginForm->addRow(cb_savelogin);
-
-    txt_folder = new QLineEdit(this);
-    txt_folder->setObjectName("txt_folder");
-    txt_folder->setReadOnly(true);
-    bn_setFolder = NewButton(this, "bn_setFolder", "Set Download Folder");
-    auto* folder = new QGroupBox("Download Folder", this);
-    auto* folderLayout = new QVBoxLayout(folder);
-    folderLayout->addWidget(txt_folder);
-    folderLayout->addWidget(bn_setFolder, 0, Qt::AlignLeft);
-
-    ckb_autodownload = Named<QCheckBox>(this, "ckb_autodownload", "Auto-Download");
-    ckb_autoupdatemain = Named<QCheckBox>(this, "ckb_autoupdatemain", "Auto-Update Main List");
-    ckb_autoupdateirid = Named<QCheckBox>(this, "ckb_autoupdateirid", "Auto-Update Iridiums");
-    ckb_convert = Named<QCheckBox>(this, "ckb_convert", "TLE to Common Names");
-    nm_dwperiod = new QSpinBox(this);
-    nm_dwperiod->setObjectName("nm_dwperiod");
-    nm_dwperiod->setRange(0, 48);
-    nm_dwperiod->setSuffix(" Hours");
-    txt_lasttime = new QLineEdit(this);
-    txt_lasttime->setObjectName("txt_lasttime");
-    txt_lasttime->setReadOnly(true);
-    txt_lasttime->setMinimumWidth(txt_lasttime->fontMetrics().horizontalAdvance("0000-00-00 00:00:00 UTC  ") + 12);
-    auto* automatic = new QGroupBox("Automatic Download", this);
-    auto* autoForm = new QFormLayout(automatic);
-    autoForm->addRow(ckb_autodownload);
-    autoForm->addRow(ckb_autoupdatemain);
-    autoForm->addRow(ckb_autoupdateirid);
-    autoForm->addRow(ckb_convert);
-    autoForm->addRow("Interval", nm_dwperiod);
-    autoForm->addRow("Last Download Time", txt_lasttime);
-
-    pb_download = new QProgressBar(this);
-    pb_download->setObjectName("pb_download");
-    pb_download->setRange(0, 1);
-    pb_download->setValue(0);
-    pb_download->setTextVisible(false);
-    txt_notes = new QPlainTextEdit(this);
-    txt_notes->setObjectName("txt_notes");
-    txt_notes->setReadOnly(true);
-    txt_notes->setPlaceholderText("What each download did appears here.");
-    txt_notes->setMaximumHeight(txt_notes->fontMetrics().lineSpacing() * 6);
-    bn_download = NewButton(this, "bn_download", "Download File(s)");
-    bn_cancel = NewButton(this, "bn_cancel", "Cancel");
-    bn_close = NewButton(this, "bn_close", "Close");
-    bn_cancel->setEnabled(false);
-    bn_cancel->setToolTip("Stop the download; files not fetched yet keep their previous version");
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(login);
-    right->addWidget(folder);
-    right->addWidget(automatic);
-    right->addStretch(1);
-    auto* top = new QHBoxLayout;
-    top->addWidget(clb_tle, 1);
-    top->addLayout(right);
-    auto* progress = new QHBoxLayout;
-    progress->addWidget(pb_download, 1);
-    progress->addWidget(bn_cancel);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(bn_download);
-    buttons->addStretch(1);
-    buttons->addWidget(bn_close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 1);
-    layout->addLayout(progress);
-    layout->addWidget(txt_notes);
-    layout->addLayout(buttons);
-    resize(820, 560);
+    Form->setupUi(this);
+    FlowInColumns(Form->clb_tle, 2);
+    Form->txt_lasttime->setMinimumWidth(
+        Form->txt_lasttime->fontMetrics().horizontalAdvance("0000-00-00 00:00:00 UTC  ") + 12);
+    Form->txt_notes->setMaximumHeight(Form->txt_notes->fontMetrics().lineSpacing() * 6);
     FitToScreen(this);
 
-    connect(bn_download, &QPushButton::clicked, this, &TfrWebWnd::bn_downloadClick);
-    connect(bn_cancel, &QPushButton::clicked, this, [this] {
+    connect(Form->bn_download, &QPushButton::clicked, this, &TfrWebWnd::bn_downloadClick);
+    connect(Form->bn_cancel, &QPushButton::clicked, this, [this] {
         Stop->store(true);
-        bn_cancel->setEnabled(false);
+        Form->bn_cancel->setEnabled(false);
     });
-    connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(bn_setFolder, &QPushButton::clicked, this, &TfrWebWnd::bn_setFolderClick);
-    connect(cb_savelogin, &QCheckBox::toggled, this, &TfrWebWnd::cb_saveloginClick);
-    connect(ckb_autodownload, &QCheckBox::clicked, this, &TfrWebWnd::ckb_autodownloadClick);
-    connect(ckb_autoupdatemain, &QCheckBox::toggled, this, [this](bool on) { Settings.updateMain = on; });
-    connect(ckb_autoupdateirid, &QCheckBox::toggled, this, [this](bool on) { Settings.updateIrid = on; });
-    connect(ckb_convert, &QCheckBox::toggled, this, [this](bool on) { Settings.convert = on; });
-    connect(nm_dwperiod, &QSpinBox::valueChanged, this, [this](int hours) { Settings.period = hours; });
+    connect(Form->bn_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Form->bn_setFolder, &QPushButton::clicked, this, &TfrWebWnd::bn_setFolderClick);
+    connect(Form->cb_savelogin, &QCheckBox::toggled, this, &TfrWebWnd::cb_saveloginClick);
+    connect(Form->ckb_autodownload, &QCheckBox::clicked, this, &TfrWebWnd::ckb_autodownloadClick);
+    connect(Form->ckb_autoupdatemain, &QCheckBox::toggled, this, [this](bool on) { Settings.updateMain = on; });
+    connect(Form->ckb_autoupdateirid, &QCheckBox::toggled, this, [this](bool on) { Settings.updateIrid = on; });
+    connect(Form->ckb_convert, &QCheckBox::toggled, this, [this](bool on) { Settings.convert = on; });
+    connect(Form->nm_dwperiod, &QSpinBox::valueChanged, this, [this](int hours) { Settings.period = hours; });
 }
 
 void TfrWebWnd::FillFromSettings() {
-    txt_username->setText(WidgetText(Settings.user));
-    txt_password->setText(WidgetText(Settings.password));
+    Form->txt_username->setText(WidgetText(Settings.user));
+    Form->txt_password->setText(WidgetText(Settings.password));
     ShowLastTime();
-    cb_savelogin->setChecked(!Settings.user.empty() || !Settings.password.empty());
-    cb_saveloginClick(cb_savelogin->isChecked());
-    ckb_autodownload->setChecked(Setup.autoDownload);
-    ckb_autoupdatemain->setChecked(Settings.updateMain);
-    ckb_autoupdateirid->setChecked(Settings.updateIrid);
-    ckb_convert->setChecked(Settings.convert);
-    nm_dwperiod->setValue(std::clamp<int>(Settings.period, 0, 48));
-    txt_folder->setText(WidgetText(Setup.elementFolder));
+    Form->cb_savelogin->setChecked(!Settings.user.empty() || !Settings.password.empty());
+    cb_saveloginClick(Form->cb_savelogin->isChecked());
+    Form->ckb_autodownload->setChecked(Setup.autoDownload);
+    Form->ckb_autoupdatemain->setChecked(Settings.updateMain);
+    Form->ckb_autoupdateirid->setChecked(Settings.updateIrid);
+    Form->ckb_convert->setChecked(Settings.convert);
+    Form->nm_dwperiod->setValue(std::clamp<int>(Settings.period, 0, 48));
+    Form->txt_folder->setText(WidgetText(Setup.elementFolder));
 }
 
 void TfrWebWnd::ShowLastTime() {
     // The first start stores its own time there; that is no download.
     const std::string text = Settings.downloaded ? FormatDateTime("yyyy-mm-dd HH:nn:ss", Settings.lastDownload) : "";
-    txt_lasttime->setText(!Settings.downloaded ? QString("never") : text.empty() ? QString() : WidgetText(text) + " UTC");
+    Form->txt_lasttime->setText(!Settings.downloaded ? QString("never") : text.empty() ? QString() : WidgetText(text) + " UTC");
 }
 
 // ---- settings edited in place ----------------------------------------------------
 
 void TfrWebWnd::cb_saveloginClick(bool on) {
     // A saved login is locked against accidental edits.
-    txt_username->setEnabled(!on);
-    txt_password->setEnabled(!on);
+    Form->txt_username->setEnabled(!on);
+    Form->txt_password->setEnabled(!on);
 }
 
 void TfrWebWnd::ckb_autodownloadClick(bool on) {
-    if (on && !cb_savelogin->isChecked()) {
+    if (on && !Form->cb_savelogin->isChecked()) {
         ShowMessageBox(this, kAutoDownloadNeedsLogin);
-        ckb_autodownload->setChecked(false);
+        Form->ckb_autodownload->setChecked(false);
         on = false;
     }
     Setup.autoDownload = on;
@@ -238,7 +158,7 @@ void TfrWebWnd::bn_setFolderClick() {
             return;
         }
         Setup.elementFolder = folder;
-        txt_folder->setText(WidgetText(folder));
+        Form->txt_folder->setText(WidgetText(folder));
     });
     dialog->open();
 }
@@ -247,8 +167,8 @@ void TfrWebWnd::bn_setFolderClick() {
 
 std::vector<std::string> TfrWebWnd::RebuildLines() const {
     std::vector<std::string> out = Lines;
-    for (int i = 0; i < clb_tle->count() && static_cast<std::size_t>(i) < out.size(); ++i) {
-        const QListWidgetItem* item = clb_tle->item(i);
+    for (int i = 0; i < Form->clb_tle->count() && static_cast<std::size_t>(i) < out.size(); ++i) {
+        const QListWidgetItem* item = Form->clb_tle->item(i);
         if (item->flags() & Qt::ItemIsUserCheckable)
             out[static_cast<std::size_t>(i)] = RebuildDownloadLine(out[static_cast<std::size_t>(i)], item->checkState() == Qt::Checked);
     }
@@ -257,9 +177,9 @@ std::vector<std::string> TfrWebWnd::RebuildLines() const {
 
 // 1: a login is needed and given; 2: needed and missing (told); 0: not needed.
 int TfrWebWnd::CheckLogin() {
-    Settings.user = std::string(TrimText(ProgramText(txt_username->text())));
+    Settings.user = std::string(TrimText(ProgramText(Form->txt_username->text())));
     // A password is used as typed: blanks around it are part of it.
-    Settings.password = ProgramText(txt_password->text());
+    Settings.password = ProgramText(Form->txt_password->text());
     for (const TListedDownload& d : ParseDownloadList(Lines)) {
         if (!d.enabled || !d.usable || !d.loginProtected) continue;
         if (!Settings.user.empty() && !Settings.password.empty()) return 1;
@@ -274,9 +194,9 @@ TDownloadSettings TfrWebWnd::SettingsToKeep() const {
     TDownloadSettings s = Settings;
     s.user.clear();
     s.password.clear();
-    if (cb_savelogin->isChecked()) {
-        s.user = std::string(TrimText(ProgramText(txt_username->text())));
-        s.password = ProgramText(txt_password->text());
+    if (Form->cb_savelogin->isChecked()) {
+        s.user = std::string(TrimText(ProgramText(Form->txt_username->text())));
+        s.password = ProgramText(Form->txt_password->text());
     }
     return s;
 }
@@ -293,15 +213,15 @@ void TfrWebWnd::bn_downloadClick() {
 }
 
 void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
-    bn_close->setEnabled(false);
-    bn_setFolder->setEnabled(false);
-    bn_download->setEnabled(false);
-    bn_cancel->setEnabled(true);
-    txt_notes->clear();
-    pb_download->setRange(0, 1);
-    pb_download->setValue(0);
-    pb_download->setFormat("%v of %m");
-    pb_download->setTextVisible(true);
+    Form->bn_close->setEnabled(false);
+    Form->bn_setFolder->setEnabled(false);
+    Form->bn_download->setEnabled(false);
+    Form->bn_cancel->setEnabled(true);
+    Form->txt_notes->clear();
+    Form->pb_download->setRange(0, 1);
+    Form->pb_download->setValue(0);
+    Form->pb_download->setFormat("%v of %m");
+    Form->pb_download->setTextVisible(true);
     setWindowTitle("Internet file Download...In Progress");
     Stop->store(false);
 
@@ -327,12 +247,12 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
             auto caption = [this](const char* text) { Workers.Post([this, text] { setWindowTitle(text); }); };
             TNetReport report;
             report.onNote = [this](const std::string& note) {
-                Workers.Post([this, note] { txt_notes->appendPlainText(WidgetText(note)); });
+                Workers.Post([this, note] { Form->txt_notes->appendPlainText(WidgetText(note)); });
             };
             report.onProgress = [this](int done, int total) {
                 Workers.Post([this, done, total] {
-                    pb_download->setRange(0, std::max(1, total));
-                    pb_download->setValue(done);
+                    Form->pb_download->setRange(0, std::max(1, total));
+                    Form->pb_download->setValue(done);
                 });
             };
             end->batch = DownloadList(job.lines, job.elementFolder, job.settings, job.net, report);
@@ -381,8 +301,8 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
                     messages.push_back({"Download", text});
                 }
                 // Entries the provider no longer has say so in the list until the user removes them.
-                for (int i = 0; i < clb_tle->count(); ++i) {
-                    QListWidgetItem* item = clb_tle->item(i);
+                for (int i = 0; i < Form->clb_tle->count(); ++i) {
+                    QListWidgetItem* item = Form->clb_tle->item(i);
                     for (const std::string& g : end->gone)
                         if (item->text() == WidgetText(g)) {
                             item->setText(WidgetText(g + " (gone)"));
@@ -401,10 +321,10 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
 }
 
 void TfrWebWnd::EndBatch() {
-    bn_close->setEnabled(true);
-    bn_setFolder->setEnabled(true);
-    bn_download->setEnabled(true);
-    bn_cancel->setEnabled(false);
+    Form->bn_close->setEnabled(true);
+    Form->bn_setFolder->setEnabled(true);
+    Form->bn_download->setEnabled(true);
+    Form->bn_cancel->setEnabled(false);
 }
 
 // ---- closing ------------------------------------------------------------------------

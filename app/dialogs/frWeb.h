@@ -21,14 +21,9 @@
 #include "uVarDef.h"
 #include "uWorkers.h"
 
-class QCheckBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPlainTextEdit;
-class QProgressBar;
-class QPushButton;
-class QSpinBox;
+namespace Ui {
+class TfrWebWnd;
+}
 
 inline constexpr const char* kDownloadWait = "Download in Progress, Please Wait.";
 inline constexpr const char* kLoginMissing = "Login Name or Password Missing to download selected file(s)";
@@ -77,15 +72,6 @@ private:
     void EndBatch();
     void ShowLastTime();
 
-    QListWidget* clb_tle = nullptr;
-    QLineEdit *txt_username = nullptr, *txt_password = nullptr, *txt_folder = nullptr, *txt_lasttime = nullptr;
-    QCheckBox *cb_savelogin = nullptr, *ckb_autodownload = nullptr, *ckb_autoupdatemain = nullptr,
-              *ckb_autoupdateirid = nullptr, *ckb_convert = nullptr;
-    QSpinBox* nm_dwperiod = nullptr;
-    QProgressBar* pb_download = nullptr;
-    QPlainTextEdit* txt_notes = nullptr;
-    QPushButton *bn_setFolder = nullptr, *bn_download = nullptr, *bn_cancel = nullptr, *bn_close = nullptr;
-
     TWebSetup Setup;
     TDownloadSettings Settings;
     TReadGuard SettingsGuard;        // an unreadable InternetInfo.ini is kept until something is changed
@@ -95,5 +81,6 @@ private:
     bool Closed = false;
     std::shared_ptr<std::atomic<bool>> Stop = std::make_shared<std::atomic<bool>>(false);
 
+    std::unique_ptr<Ui::TfrWebWnd> Form;  // the widgets of frWeb.ui
     TWorkers Workers;  // last: its jobs end before the rest goes
 };

@@ -2,6 +2,8 @@
 // every command can be reached from a menu, and the satellite boxes follow
 // one list model.
 #include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
@@ -9,7 +11,10 @@
 #include <algorithm>
 
 #include "WindowTestUtil.h"
+#include "frLocSelector.h"
 #include "frSatListModel.h"
+#include "uDataFiles.h"
+#include "uInitialize.h"
 
 namespace {
 
@@ -103,6 +108,22 @@ TEST_F(TCommandTableTest, NumbersInTheBoxesKeepTheChosenSatellite) {
     EXPECT_EQ(Ui().cb_sat2->itemText(1), "90002");
     EXPECT_EQ(w.session().Sat1State, 1);
     EXPECT_EQ(w.frame().sats[1].label, "90002");
+}
+
+// Focus reaching the place list on opening made its first row current, and
+// the fields (and Apply) then held that place instead of the observer.
+TEST(LocationWindow, OpensOnTheObserverEvenWhenThePlaceListHasFocus) {
+    TTestFolder folder;
+    folder.CopyInstalled("Timezone.dat");
+    ASSERT_TRUE(WriteFileAtomic(folder / "Locations.dat",
+                                FormatLocationLine("Aaa", "10.0000", "20.0000", "0.00", "UTC", "5") + "\n"));
+    TfrLocWnd w(DefaultObserver(), true, folder.path);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::qWait(20);
+    EXPECT_EQ(w.findChild<QLineEdit*>("txt_lat1")->text(), "53.4570");
+    EXPECT_EQ(w.findChild<QListWidget*>("listbox_loc")->count(), 1);
 }
 
 }  // namespace
