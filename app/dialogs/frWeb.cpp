@@ -265,10 +265,8 @@ void TfrWebWnd::WindowDownload(std::vector<std::string> lines) {
                 }
                 if (job.settings.updateIrid) {
                     caption("Updating Iridium satellite...");
+                    // IridSat.bin is the owner's to write, on its thread (onBatch).
                     out.iridChanged = UpdateFromElementFiles(job.iridiumSats, job.elementFolder);
-                    const std::string iridPath = job.dataFolder + "IridSat.bin";
-                    if (std::string why; out.iridChanged && !SaveCatalogue(job.iridiumSats, iridPath, nullptr, &why))
-                        report.Fail(NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends");
                 }
                 if (job.settings.convert) {
                     caption("File Conversion...");

@@ -31,6 +31,7 @@ inline constexpr const char* kAutoDownloadNeedsLogin =
     "Username and Password must be entered with \"save login\" selected prior to selection of \"auto-download\".";
 
 // What a batch changed in the satellite lists (copies given to the window).
+// iridChanged: iridiumSats holds new elements; IridSat.bin is not written yet.
 struct TWebBatchOutcome {
     bool mainChanged = false, iridChanged = false;
     std::vector<TSatRec> mainSats, iridiumSats;

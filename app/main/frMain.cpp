@@ -218,24 +218,25 @@ void TfrMainWnd::StartAutoDownload() {
                     Session.NextRise = Session.NextSet = Session.CurrentTime;
                     RefreshAll();
                 }
-                // IridSat.bin is written here, on the UI thread, and only for the list the window
-                // still holds: an Iridium job that ran meanwhile wrote the file the window has.
-                if (result->iridChanged) {
-                    if (iridiumGeneration == Store.IridiumGeneration() && !IridiumBusy) {
-                        const std::string iridPath = Session.DataFolder + "IridSat.bin";
-                        if (std::string why; !SaveCatalogue(result->iridiumSats, iridPath, nullptr, &why))
-                            ShowNetMessage({"File", NotWrittenText(iridPath, why) +
-                                                        "; the updated Iridium list is used until the program ends"});
-                        Store.SetIridiumSats(std::move(result->iridiumSats));
-                    } else {
-                        ShowNetMessage({"Download", "The Iridium list changed while the download ran; it is kept, "
-                                                    "and \"Update Iridium List\" takes the new elements."});
-                    }
-                }
+                if (result->iridChanged) AdoptDownloadedIridium(std::move(result->iridiumSats), iridiumGeneration);
                 for (const TNetMessage& m : result->report.messages) ShowNetMessage(m);
             };
         },
         &DownloadRunning);
+}
+
+bool TfrMainWnd::AdoptDownloadedIridium(std::vector<TSatRec> list, unsigned generation) {
+    // Written here, on the UI thread: an Iridium job that ran meanwhile wrote the list the window has.
+    if (generation != Store.IridiumGeneration() || IridiumBusy) {
+        ShowNetMessage({"Download", "The Iridium list changed while the download ran; it is kept, "
+                                    "and \"Update Iridium List\" takes the new elements."});
+        return false;
+    }
+    const std::string iridPath = Session.DataFolder + "IridSat.bin";
+    if (std::string why; !SaveCatalogue(list, iridPath, nullptr, &why))
+        ShowNetMessage({"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"});
+    Store.SetIridiumSats(std::move(list));
+    return true;
 }
 
 void TfrMainWnd::StartSkyRefresh() {

@@ -119,6 +119,10 @@ private:
     void cb_sat2Change(int index);
     void ShowCaption();
     void StartAutoDownload();
+    // A download's updated Iridium list, taken and written to IridSat.bin
+    // while the window still holds the list of that generation and no
+    // Iridium job runs; else kept out (and said so). True when taken.
+    bool AdoptDownloadedIridium(std::vector<TSatRec> list, unsigned generation);
     void StartSkyRefresh();
 
     // ---- clock, tick, readouts (frMainClock.cpp)

@@ -645,7 +645,8 @@ void TfrMainWnd::menu_webupdateClick() {
     setup.iridiumSats = Session.IridiumSats;
     // The list a batch updated replaces MainSats only when nothing else replaced it meanwhile.
     auto generation = std::make_shared<unsigned>(Store.MainGeneration());
-    setup.onBatch = [this, generation](const TWebBatchOutcome& out) {
+    auto iridiumGeneration = std::make_shared<unsigned>(Store.IridiumGeneration());
+    setup.onBatch = [this, generation, iridiumGeneration](const TWebBatchOutcome& out) {
         if (out.mainChanged && *generation == Store.MainGeneration() && !MainListBusy) {
             Store.SetMainSats(out.mainSats, false);
             *generation = Store.MainGeneration();
@@ -653,7 +654,8 @@ void TfrMainWnd::menu_webupdateClick() {
             Session.NextRise = Session.NextSet = Session.CurrentTime;
             RefreshAll();
         }
-        if (out.iridChanged && !IridiumBusy) Store.SetIridiumSats(out.iridiumSats);
+        if (out.iridChanged && AdoptDownloadedIridium(out.iridiumSats, *iridiumGeneration))
+            *iridiumGeneration = Store.IridiumGeneration();
     };
     auto* web = new TfrWebWnd(std::move(setup), this);
     web->setAttribute(Qt::WA_DeleteOnClose);
