@@ -18,8 +18,8 @@ QString gDaySheet;
 bool gNight = false;
 
 // The style draws check and radio boxes with an outline darker than the
-// window, which on the night window is black on near black: draw them in the
-// palette's red instead.
+// window, which on the night window is black on near black, and checked tool
+// buttons and the toolbar's edge in grey: draw them in the palette's reds instead.
 const char* const kNightIndicators =
     "QCheckBox::indicator, QRadioButton::indicator, QGroupBox::indicator {"
     " width: 11px; height: 11px; border: 1px solid rgb(170, 40, 30); background: rgb(10, 0, 0); }"
@@ -30,7 +30,12 @@ const char* const kNightIndicators =
     "QCheckBox::indicator:disabled, QRadioButton::indicator:disabled, QGroupBox::indicator:disabled {"
     " border-color: rgb(90, 20, 16); }"
     "QCheckBox::indicator:checked:disabled, QRadioButton::indicator:checked:disabled {"
-    " background: rgb(90, 20, 16); }";
+    " background: rgb(90, 20, 16); }"
+    "QToolBar { border: 0px; background: rgb(24, 0, 0); }"
+    "QToolBar QToolButton { border: 1px solid transparent; border-radius: 2px; padding: 2px; }"
+    "QToolBar QToolButton:hover { border-color: rgb(90, 20, 16); }"
+    "QToolBar QToolButton:checked, QToolBar QToolButton:pressed {"
+    " background: rgb(70, 6, 6); border-color: rgb(120, 28, 22); }";
 // Toolbar icons keep their full colours under any palette: at night each
 // action's icon is swapped for a red one, and the day icon kept on the
 // action to be put back.
