@@ -73,6 +73,10 @@ private:
 };
 }  // namespace
 
+// How much nearer its own mark than any other a label must be, pixels: at a
+// tie it names neither.
+constexpr double kOwnMarkMargin = 3.0;
+
 // Skips nothing: the blocks are numbered past the labels and must count too.
 constexpr std::size_t kNoLabel = static_cast<std::size_t>(-1);
 
@@ -109,7 +113,8 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
                 const QRect r(p.x(), p.y(), w, h);
                 if (!Bounds.contains(r) || taken.Meets(r, kNoLabel) || (pass == 0 && marks.Meets(r, i)))
                     continue;
-                if (OwnMarkNearest && l.radius > 0 && marks.CentreNearer(r, i, Distance(r, l.anchor))) continue;
+                if (OwnMarkNearest && l.radius > 0 && marks.CentreNearer(r, i, Distance(r, l.anchor) + kOwnMarkMargin))
+                    continue;
                 taken.Insert(r, i);
                 placed.push_back({r, i});
                 done = true;

@@ -163,7 +163,7 @@ TEST(Labels, CrowdedLabelsNeverOverlapAndTheFirstKeepsItsPlace) {
 
 // Time marks close together, as near the horizon on a small polar plot: a
 // label may not sit nearer a neighbour than its own mark (it would name the
-// neighbour); those without room are left out.
+// neighbour, or at a tie neither); those without room are left out.
 TEST(Labels, KeptBesideTheirOwnMarksOrLeftOut) {
     const QFont font;
     const QFontMetrics fm(font);
@@ -186,9 +186,10 @@ TEST(Labels, KeptBesideTheirOwnMarksOrLeftOut) {
         for (const auto& p : placed) {
             const double own = distance(p.rect, marks[p.label]);
             for (std::size_t k = 0; k < marks.size(); ++k)
-                EXPECT_LE(own, distance(p.rect, marks[k])) << "label " << p.label << " nearer mark " << k;
+                if (k != p.label)
+                    EXPECT_LE(own + 3.0, distance(p.rect, marks[k])) << "label " << p.label << " by mark " << k;
         }
-        EXPECT_GE(placed.size(), spacing > 10 ? 4u : 2u);
+        EXPECT_GE(placed.size(), spacing > 10 ? 4u : 1u);
         std::vector<QRect> rects;
         for (const auto& p : placed) rects.push_back(p.rect);
         EXPECT_TRUE(NoneOverlap(rects));
