@@ -110,7 +110,9 @@ void DrawNightSide(QPainter& painter, const TViewState& vs, const TFrameState& f
 }  // namespace
 
 void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
-    vs.BackgroundNight = false;  // the globe is turned red after each frame
+    // The globe is turned red after each frame; the home name is drawn for it.
+    const bool night = frame.night;
+    vs.BackgroundNight = night;
     vs.Background.fill(Qt::black);
     DrawTexture(vs, vs.Background);
     QPainter painter;
@@ -119,10 +121,16 @@ void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
         QPoint p;
         GeoToPixel(vs, frame.observer.pos, p, 0.0);
         if (!IsHidden(p)) {
-            const QColor home = ArgbColour(frame.options.homeColour);
+            QColor home = ArgbColour(frame.options.homeColour);
+            // At night a grey as bright as the night text red, on a black
+            // shadow: the default black name turned red was hardly seen.
+            if (night) {
+                const int v = NightTextInk(home).red();
+                home = QColor(v, v, v, home.alpha());
+            }
             FillPixels(painter, QRect(p.x() - 2, p.y() - 2, 5, 5), home);
             painter.setPen(home);
-            TextOut(painter, p.x() - 15, p.y() - 20, Latin1(frame.observer.name.view()));
+            TextOut(painter, p.x() - 15, p.y() - 20, Latin1(frame.observer.name.view()), night);
         }
     }
     GlobePath path(painter, vs);

@@ -237,6 +237,7 @@ void RefreshView(TViewState& vs, const TFrameState& frame, QImage& display) {
         vs.Dirty = 1;
         ComputeGroundTrack(vs, frame);
     }
+    if (mode == kViewGlobe && vs.BackgroundNight != frame.night) vs.Dirty = 1;
     if (vs.Dirty) {
         if (mode == kViewMap) DrawMapBackground(vs, frame);
         if (mode == kViewGlobe) DrawGlobeBackground(vs, frame);
