@@ -199,12 +199,18 @@ bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& stat
     }
 }
 
-// The polar plot and the upcoming passes alone, then the window in the night palette. True when done.
+// The polar plot and the upcoming passes alone, then the window in the night
+// palette on the map (its home name and labels). True when done.
 bool DisplayShots(TfrMainWnd& window, const std::string& folder, TState& state) {
     if (state.displayStep == 0) {
         if (QWidget* dock = window.polarDock()) Save(*dock, folder + "/orbisk-polar.png");
         if (auto* passes = window.findChild<QDockWidget*>("dock_passes"); passes && passes->isVisible())
             Save(*passes, folder + "/orbisk-passes.png");
+        if (window.session().Options.viewMode != kViewMap) window.ui().menu_map->trigger();
+        ++state.displayStep;
+        return false;
+    }
+    if (state.displayStep == 1) {
         window.nightAction()->trigger();
         ++state.displayStep;
         return false;
