@@ -73,6 +73,18 @@ void DrawNightShadow(QPainter& painter, const TViewState& vs, const TSatState& s
     painter.drawPolygon(poly);
     painter.restore();
 }
+// The home mark and name, over the night shadow: shaded they were hard to read.
+void DrawHome(QPainter& painter, const TViewState& vs, const TFrameState& frame, bool night) {
+    if (!frame.menu.displayHome) return;
+    const TLatLon& home = frame.observer.pos;
+    const int x = vs.MapX + static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
+    const int y = vs.MapY + static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
+    const QColor colour = ArgbColour(frame.options.homeColour);
+    painter.setPen(night ? NightTextInk(colour) : colour);
+    DrawCross(painter, x, y);
+    // In the southern half the name sits above the cross.
+    TextOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()), night);
+}
 }  // namespace
 
 bool LoadMapCities(const std::string& path, std::vector<TMapCity>& cities, std::string& message) {
@@ -169,15 +181,6 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
             TextOut(painter, x, y, Latin1(c.name), night);
         }
     }
-    if (frame.menu.displayHome) {
-        const TLatLon& home = frame.observer.pos;
-        const int x = vs.MapX + static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
-        const int y = vs.MapY + static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
-        painter.setPen(textInk(frame.options.homeColour));
-        DrawCross(painter, x, y);
-        // In the southern half the name sits above the cross.
-        TextOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()), night);
-    }
     if (frame.menu.grids) DrawGrid(painter, vs, ArgbColour(frame.options.gridColour), night);
     if (frame.menu.tracks && !frame.sats.empty() && !vs.TrackPoints.empty()) {
         painter.setPen(Ink(night, ArgbColour(frame.options.trackColour)));
@@ -212,6 +215,7 @@ void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
         FillDisc(painter, p, kSunRadius, Ink(night, kGrey));
         DrawMoonIcon(painter, vs, frame, kMoonIconSteps, kMoonIconRadius, p, alpha);
     }
+    DrawHome(painter, vs, frame, night);
 
     const QColor satColour = ArgbColour(frame.options.satColour);
     TLabelPlacer labels(QRect(0, 0, vs.Width, vs.Height));
