@@ -20,6 +20,9 @@ double Distance(const QRect& r, const QPoint& p) {
     return std::hypot(dx, dy);
 }
 
+double PixelGap(const QPoint& a, const QPoint& b) { return std::hypot(a.x() - b.x(), a.y() - b.y()); }
+constexpr double kSamePlace = 6.0;
+
 // Rectangles by the cells of a coarse grid they touch, so a crowded sky
 // does not compare every label with every other.
 class TGrid {
@@ -45,13 +48,17 @@ public:
     }
     // True when the centre of a rectangle inserted, other than skip's, lies
     // nearer r than reach.
-    bool CentreNearer(const QRect& r, std::size_t skip, double reach) const {
+    // Marks within kSamePlace of own are at its place (AOS and the first
+    // time mark) and do not count.
+    bool CentreNearer(const QRect& r, std::size_t skip, const QPoint& own, double reach) const {
         const int grow = static_cast<int>(std::ceil(reach));
         const TSpan s = Span(r.adjusted(-grow, -grow, grow, grow));
         for (int y = s.r0; y <= s.r1; ++y)
             for (int x = s.c0; x <= s.c1; ++x)
                 for (const auto& [o, id] : Cells[Cell(x, y)])
-                    if (id != skip && Distance(r, o.center()) < reach) return true;
+                    if (id != skip && Distance(r, o.center()) < reach &&
+                        PixelGap(o.center(), own) > kSamePlace)
+                        return true;
         return false;
     }
 
@@ -113,7 +120,7 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
                 const QRect r(p.x(), p.y(), w, h);
                 if (!Bounds.contains(r) || taken.Meets(r, kNoLabel) || (pass == 0 && marks.Meets(r, i)))
                     continue;
-                if (OwnMarkNearest && l.radius > 0 && marks.CentreNearer(r, i, Distance(r, l.anchor) + kOwnMarkMargin))
+                if (OwnMarkNearest && l.radius > 0 && marks.CentreNearer(r, i, l.anchor, Distance(r, l.anchor) + kOwnMarkMargin))
                     continue;
                 taken.Insert(r, i);
                 placed.push_back({r, i});
