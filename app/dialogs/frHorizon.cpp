@@ -2,13 +2,10 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QVBoxLayout>
 
 #include <cerrno>
 #include <cstdio>
@@ -20,6 +17,7 @@
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uText.h"
+#include "ui_frHorizon.h"
 
 namespace {
 // The import formats, in the order of cb_format.
@@ -40,8 +38,8 @@ QString Cell(double value) { return QString::number(value, 'g', 12); }
 }  // namespace
 
 TfrHorizonWnd::TfrHorizonWnd(const std::string& dataFolder, const std::string& observerName, QWidget* parent)
-    : QDialog(parent), DataFolder(dataFolder), Path(ObserverHorizonPath(dataFolder, observerName)) {
-    setObjectName("frHorizon");
+    : QDialog(parent), DataFolder(dataFolder), Path(ObserverHorizonPath(dataFolder, observerName)),
+      Form(std::make_unique<Ui::TfrHorizonWnd>()) {
     setWindowTitle(WidgetText("Horizon Mask - " + observerName));
     BuildUi();
     std::string error, note;
@@ -56,50 +54,23 @@ TfrHorizonWnd::TfrHorizonWnd(const std::string& dataFolder, const std::string& o
     }
 }
 
-void TfrHorizonWnd::BuildUi() {
-    tbl_points = Named<QTableWidget>(this, "tbl_points", 0, 2);
-    tbl_points->setHorizontalHeaderLabels({WidgetText("Azimuth (\xB0)"), WidgetText("Altitude (\xB0)")});
-    tbl_points->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    tbl_points->verticalHeader()->setVisible(false);
-    tbl_points->setSelectionBehavior(QAbstractItemView::SelectRows);
-    nm_floor = Named<QDoubleSpinBox>(this, "nm_floor");
-    nm_floor->setRange(0.0, 90.0);
-    nm_floor->setDecimals(1);
-    nm_floor->setSuffix(WidgetText("\xB0"));
-    cb_format = Named<QComboBox>(this, "cb_format");
-    for (const TImportChoice& c : kImportChoices) cb_format->addItem(c.text);
-    bn_add = NewButton(this, "bn_add", "Add");
-    bn_remove = NewButton(this, "bn_remove", "Remove");
-    bn_import = NewButton(this, "bn_import", "Import...");
-    bn_export = NewButton(this, "bn_export", "Export...");
-    bn_save = NewButton(this, "bn_save", "Save");
-    bn_close = NewButton(this, "bn_close", "Close");
-    lb_status = Named<QLabel>(this, "lb_status");
-    lb_status->setWordWrap(true);
+TfrHorizonWnd::~TfrHorizonWnd() = default;
 
-    auto* rows = new QHBoxLayout;
-    rows->addWidget(bn_add);
-    rows->addWidget(bn_remove);
-    rows->addStretch(1);
-    auto* form = new QGridLayout;
-    form->addWidget(new QLabel("Floor (lowest limit everywhere)", this), 0, 0);
-    form->addWidget(nm_floor, 0, 1);
-    form->addWidget(new QLabel("Import as", this), 1, 0);
-    form->addWidget(cb_format, 1, 1);
-    auto* files = new QHBoxLayout;
-    files->addWidget(bn_import);
-    files->addWidget(bn_export);
-    files->addStretch(1);
-    files->addWidget(bn_save);
-    files->addWidget(bn_close);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel("Points of the horizon, linear between them (a step: two points at one azimuth)", this));
-    layout->addWidget(tbl_points, 1);
-    layout->addLayout(rows);
-    layout->addLayout(form);
-    layout->addWidget(lb_status);
-    layout->addLayout(files);
-    resize(460, 520);
+void TfrHorizonWnd::BuildUi() {
+    Form->setupUi(this);
+    tbl_points = Form->tbl_points;
+    nm_floor = Form->nm_floor;
+    cb_format = Form->cb_format;
+    bn_add = Form->bn_add;
+    bn_remove = Form->bn_remove;
+    bn_import = Form->bn_import;
+    bn_export = Form->bn_export;
+    bn_save = Form->bn_save;
+    bn_close = Form->bn_close;
+    lb_status = Form->lb_status;
+    tbl_points->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // The box's order is kImportChoices'.
+    for (const TImportChoice& c : kImportChoices) cb_format->addItem(c.text);
     FitToScreen(this);
 
     connect(bn_add, &QPushButton::clicked, this, [this] {

@@ -6,6 +6,7 @@
 #pragma once
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 #include "uHorizonMask.h"
@@ -15,6 +16,9 @@ class QDoubleSpinBox;
 class QLabel;
 class QPushButton;
 class QTableWidget;
+namespace Ui {
+class TfrHorizonWnd;
+}
 
 class TfrHorizonWnd : public QDialog {
     Q_OBJECT
@@ -22,6 +26,7 @@ public:
     // The mask of observerName in dataFolder; an unreadable file is told
     // and the table starts empty (the file is left alone until Save).
     TfrHorizonWnd(const std::string& dataFolder, const std::string& observerName, QWidget* parent = nullptr);
+    ~TfrHorizonWnd() override;
 
     // The table and floor as a mask; false with the reason (naming the row)
     // when a cell is not a number in range.
@@ -35,6 +40,7 @@ public:
     const std::string& path() const { return Path; }
     bool saved() const { return Saved; }
 
+    // The widgets of frHorizon.ui that callers and tests reach.
     QTableWidget* tbl_points = nullptr;
     QDoubleSpinBox* nm_floor = nullptr;
     QComboBox* cb_format = nullptr;
@@ -51,4 +57,5 @@ private:
     std::string DataFolder;
     std::string Path;
     bool Saved = false;
+    std::unique_ptr<Ui::TfrHorizonWnd> Form;
 };

@@ -2,15 +2,12 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -18,6 +15,7 @@
 #include "uFileIO.h"
 #include "uMagFile.h"
 #include "uMagNames.h"
+#include "ui_frMag.h"
 
 namespace {
 
@@ -48,12 +46,11 @@ constexpr const char* kUpdateQuestion =
 }  // namespace
 
 TfrMagWnd::TfrMagWnd(TMagWndSetup setup, QWidget* parent)
-    : QDialog(parent), Setup(std::move(setup)), Path(Setup.dataFolder + "Mag.dat") {
-    setObjectName("frMag");
+    : QDialog(parent), Setup(std::move(setup)), Path(Setup.dataFolder + "Mag.dat"), Form(std::make_unique<Ui::TfrMagWnd>()) {
     setWindowTitle(kCaption);
     setWindowIcon(QApplication::windowIcon());
     BuildUi();
-    lb_range->setText(Setup.metric ? "Km" : "Mi");
+    Form->lb_range->setText(Setup.metric ? "Km" : "Mi");
     TMagFile mag;
     if (!LoadMagFile(Path, mag) && IsUnreadableFile(Path)) {
         Readable = false;
@@ -71,144 +68,91 @@ TfrMagWnd::TfrMagWnd(TMagWndSetup setup, QWidget* parent)
 TfrMagWnd::~TfrMagWnd() { Stop->store(true); }
 
 void TfrMagWnd::BuildUi() {
-    MagListBox = new QListWidget(this);
-    MagListBox->setObjectName("MagListBox");
+    Form->setupUi(this);
     QFont fixed("Courier New");
     fixed.setStyleHint(QFont::TypeWriter);
-    MagListBox->setFont(fixed);
-    MagListBox->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(kShownLineWidth + 4, 'M')));
-    txt_name = Named<QLineEdit>(this, "txt_name");
-    txt_number = Named<QLineEdit>(this, "txt_number");
-    txt_mag = Named<QLineEdit>(this, "txt_mag");
-    txt_range = Named<QLineEdit>(this, "txt_range");
-    txt_search = Named<QLineEdit>(this, "txt_search");
-    cb_source = Named<QComboBox>(this, "cb_source");
-    for (const char* name : kSourceNames) cb_source->addItem(name);
-    cb_source->setToolTip("Where the standard magnitude came from; an unknown one is saved as the 8.0 placeholder");
-    txt_name->setMaxLength(30);
+    Form->MagListBox->setFont(fixed);
+    Form->MagListBox->setMinimumWidth(QFontMetrics(fixed).horizontalAdvance(QString(kShownLineWidth + 4, 'M')));
+    // The box's order is kSources'.
+    for (const char* name : kSourceNames) Form->cb_source->addItem(name);
     // Up to nine digits, or the Alpha-5 form.
-    txt_number->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]{1,9}|[A-HJ-NP-Za-hj-np-z][0-9]{4}"), txt_number));
-    for (QLineEdit* e : {txt_mag, txt_range}) e->setMaxLength(8);
-    lb_range = new QLabel(this);
-    bn_new = NewButton(this, "bn_new", "New");
-    bn_edit = NewButton(this, "bn_edit", "Edit");
-    bn_save = NewButton(this, "bn_save", "Save");
-    bn_cancel = NewButton(this, "bn_cancel", "Cancel");
-    bn_delete = NewButton(this, "bn_delete", "Delete");
-    bn_update = NewButton(this, "bn_update", "Update");
-    bn_close = NewButton(this, "bn_close", "Close");
-    bn_search = NewButton(this, "bn_search", "Search");
-
-    auto* form = new QGridLayout;
-    form->addWidget(new QLabel("Name", this), 0, 0);
-    form->addWidget(txt_name, 0, 1, 1, 2);
-    form->addWidget(new QLabel("Number", this), 1, 0);
-    form->addWidget(txt_number, 1, 1);
-    form->addWidget(new QLabel("Magnitude", this), 2, 0);
-    form->addWidget(txt_mag, 2, 1);
-    form->addWidget(new QLabel("Range", this), 3, 0);
-    form->addWidget(txt_range, 3, 1);
-    form->addWidget(lb_range, 3, 2);
-    form->addWidget(new QLabel("Source", this), 4, 0);
-    form->addWidget(cb_source, 4, 1, 1, 2);
-    auto* search = new QHBoxLayout;
-    search->addWidget(txt_search, 1);
-    search->addWidget(bn_search);
-    auto* edits = new QGridLayout;
-    edits->addWidget(bn_new, 0, 0);
-    edits->addWidget(bn_edit, 0, 1);
-    edits->addWidget(bn_delete, 0, 2);
-    edits->addWidget(bn_save, 1, 0);
-    edits->addWidget(bn_cancel, 1, 1);
-    edits->addWidget(bn_update, 1, 2);
-    auto* right = new QVBoxLayout;
-    right->addLayout(form);
-    right->addSpacing(8);
-    right->addWidget(new QLabel("Search", this));
-    right->addLayout(search);
-    right->addStretch(1);
-    right->addLayout(edits);
-    right->addWidget(bn_close);
-    auto* layout = new QHBoxLayout(this);
-    layout->addWidget(MagListBox, 1);
-    layout->addLayout(right);
-    resize(640, 420);
+    Form->txt_number->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]{1,9}|[A-HJ-NP-Za-hj-np-z][0-9]{4}"), Form->txt_number));
     FitToScreen(this);
 
-    connect(MagListBox, &QListWidget::currentRowChanged, this, [this](int row) {
+    connect(Form->MagListBox, &QListWidget::currentRowChanged, this, [this](int row) {
         if (Mode == kRest) ShowEntry(row);
     });
     // A magnitude typed in is the user's own.
-    connect(txt_mag, &QLineEdit::textEdited, this, [this] {
-        if (Mode != kRest) cb_source->setCurrentIndex(SourceIndex(TMagSource::kUser));
+    connect(Form->txt_mag, &QLineEdit::textEdited, this, [this] {
+        if (Mode != kRest) Form->cb_source->setCurrentIndex(SourceIndex(TMagSource::kUser));
     });
-    connect(bn_new, &QPushButton::clicked, this, [this] { SetMode(kNew); });
-    connect(bn_edit, &QPushButton::clicked, this, [this] {
-        if (MagListBox->currentRow() >= 0) SetMode(kEdit);
+    connect(Form->bn_new, &QPushButton::clicked, this, [this] { SetMode(kNew); });
+    connect(Form->bn_edit, &QPushButton::clicked, this, [this] {
+        if (Form->MagListBox->currentRow() >= 0) SetMode(kEdit);
     });
-    connect(bn_cancel, &QPushButton::clicked, this, [this] {
+    connect(Form->bn_cancel, &QPushButton::clicked, this, [this] {
         SetMode(kRest);
-        ShowEntry(MagListBox->currentRow());
+        ShowEntry(Form->MagListBox->currentRow());
     });
-    connect(bn_save, &QPushButton::clicked, this, &TfrMagWnd::bn_saveClick);
-    connect(bn_delete, &QPushButton::clicked, this, &TfrMagWnd::bn_deleteClick);
-    connect(bn_search, &QPushButton::clicked, this, &TfrMagWnd::bn_searchClick);
-    connect(txt_search, &QLineEdit::returnPressed, this, &TfrMagWnd::bn_searchClick);
-    connect(bn_update, &QPushButton::clicked, this, &TfrMagWnd::bn_updateClick);
-    connect(bn_close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Form->bn_save, &QPushButton::clicked, this, &TfrMagWnd::bn_saveClick);
+    connect(Form->bn_delete, &QPushButton::clicked, this, &TfrMagWnd::bn_deleteClick);
+    connect(Form->bn_search, &QPushButton::clicked, this, &TfrMagWnd::bn_searchClick);
+    connect(Form->txt_search, &QLineEdit::returnPressed, this, &TfrMagWnd::bn_searchClick);
+    connect(Form->bn_update, &QPushButton::clicked, this, &TfrMagWnd::bn_updateClick);
+    connect(Form->bn_close, &QPushButton::clicked, this, &QDialog::accept);
 }
 
 // ---- the list and the fields ----------------------------------------------------
 
 void TfrMagWnd::ShowList(int select) {
     {
-        const QSignalBlocker block(MagListBox);
-        MagListBox->clear();
-        for (const std::string& line : Lines) MagListBox->addItem(WidgetText(std::string_view(line).substr(0, kShownLineWidth)));
-        if (select >= 0 && select < MagListBox->count()) MagListBox->setCurrentRow(select);
+        const QSignalBlocker block(Form->MagListBox);
+        Form->MagListBox->clear();
+        for (const std::string& line : Lines) Form->MagListBox->addItem(WidgetText(std::string_view(line).substr(0, kShownLineWidth)));
+        if (select >= 0 && select < Form->MagListBox->count()) Form->MagListBox->setCurrentRow(select);
     }
-    ShowEntry(MagListBox->currentRow());
+    ShowEntry(Form->MagListBox->currentRow());
 }
 
 void TfrMagWnd::ShowEntry(int index) {
     if (index >= 0 && static_cast<std::size_t>(index) < Lines.size()) {
         const std::string& line = Lines[static_cast<std::size_t>(index)];
-        txt_name->setText(WidgetText(MagName(line)));
-        txt_number->setText(WidgetText(ShownNumber(line)));
-        txt_mag->setText(WidgetText(MagText(line)));
+        Form->txt_name->setText(WidgetText(MagName(line)));
+        Form->txt_number->setText(WidgetText(ShownNumber(line)));
+        Form->txt_mag->setText(WidgetText(MagText(line)));
         double mag = 0.0;
         TMagSource source = TMagSource::kUnknown;
         MagLineValue(line, mag, &source);
-        cb_source->setCurrentIndex(SourceIndex(source));
-        MagListBox->scrollToItem(MagListBox->item(index));
+        Form->cb_source->setCurrentIndex(SourceIndex(source));
+        Form->MagListBox->scrollToItem(Form->MagListBox->item(index));
     }
     ResetRange();
 }
 
-void TfrMagWnd::ResetRange() { txt_range->setText(Setup.metric ? "1000" : "622"); }
+void TfrMagWnd::ResetRange() { Form->txt_range->setText(Setup.metric ? "1000" : "622"); }
 
 void TfrMagWnd::SetMode(TMode mode) {
     Mode = mode;
     const bool editing = mode != kRest;
-    for (QLineEdit* e : {txt_name, txt_number, txt_mag, txt_range}) {
-        e->setReadOnly(!editing || (e == txt_number && mode == kEdit));
+    for (QLineEdit* e : {Form->txt_name, Form->txt_number, Form->txt_mag, Form->txt_range}) {
+        e->setReadOnly(!editing || (e == Form->txt_number && mode == kEdit));
         e->setStyleSheet(editing && !e->isReadOnly() ? "color: red" : "");
     }
     if (mode == kNew) {
-        txt_name->clear();
-        txt_number->setText("99999");
-        txt_mag->setText("8.0");
-        cb_source->setCurrentIndex(SourceIndex(TMagSource::kUser));
+        Form->txt_name->clear();
+        Form->txt_number->setText("99999");
+        Form->txt_mag->setText("8.0");
+        Form->cb_source->setCurrentIndex(SourceIndex(TMagSource::kUser));
         ResetRange();
     }
-    cb_source->setEnabled(editing);
-    bn_save->setEnabled(editing && !Updating);
-    bn_cancel->setEnabled(editing && !Updating);
-    for (QWidget* w : std::initializer_list<QWidget*>{bn_new, bn_edit, bn_delete, bn_update})
+    Form->cb_source->setEnabled(editing);
+    Form->bn_save->setEnabled(editing && !Updating);
+    Form->bn_cancel->setEnabled(editing && !Updating);
+    for (QWidget* w : std::initializer_list<QWidget*>{Form->bn_new, Form->bn_edit, Form->bn_delete, Form->bn_update})
         w->setEnabled(!editing && !Updating);
-    MagListBox->setEnabled(!editing && !Updating);
-    if (editing) (mode == kNew ? txt_number : txt_name)->setFocus();
+    Form->MagListBox->setEnabled(!editing && !Updating);
+    if (editing) (mode == kNew ? Form->txt_number : Form->txt_name)->setFocus();
 }
 
 // ---- commands ---------------------------------------------------------------------------
@@ -216,12 +160,12 @@ void TfrMagWnd::SetMode(TMode mode) {
 void TfrMagWnd::bn_saveClick() {
     TMagEntryInput in;
     in.isNew = Mode == kNew;
-    in.number = ProgramText(txt_number->text());
-    in.name = ProgramText(txt_name->text());
-    in.magnitude = ProgramText(txt_mag->text());
-    in.range = ProgramText(txt_range->text());
+    in.number = ProgramText(Form->txt_number->text());
+    in.name = ProgramText(Form->txt_name->text());
+    in.magnitude = ProgramText(Form->txt_mag->text());
+    in.range = ProgramText(Form->txt_range->text());
     in.distanceFactor = Setup.distanceFactor;
-    in.source = kSources[std::clamp(cb_source->currentIndex(), 0, 4)];
+    in.source = kSources[std::clamp(Form->cb_source->currentIndex(), 0, 4)];
     const TMagSaveResult r = SaveMagEntry(Lines, in);
     if (!r.ok) {
         ShowMessageBox(this, r.message);
@@ -234,9 +178,9 @@ void TfrMagWnd::bn_saveClick() {
 }
 
 void TfrMagWnd::bn_deleteClick() {
-    const int row = MagListBox->currentRow();
+    const int row = Form->MagListBox->currentRow();
     if (row < 0 || static_cast<std::size_t>(row) >= Lines.size()) return;
-    const std::string item = ProgramText(MagListBox->item(row)->text());
+    const std::string item = ProgramText(Form->MagListBox->item(row)->text());
     QPointer<TfrMagWnd> self(this);
     AskYesNo(this, "Do you wish to delete  \"" + item + "\"", kPlainTitle, [self, row] {
         if (!self || self->Mode != kRest || static_cast<std::size_t>(row) >= self->Lines.size()) return;
@@ -247,7 +191,7 @@ void TfrMagWnd::bn_deleteClick() {
 }
 
 void TfrMagWnd::bn_searchClick() {
-    const int found = FindMagLine(UpperText(ProgramText(txt_search->text())), Lines);
+    const int found = FindMagLine(UpperText(ProgramText(Form->txt_search->text())), Lines);
     if (found < 0) {
         ShowMessageBox(this, "Satellite NOT found.");
         return;
@@ -284,7 +228,7 @@ void TfrMagWnd::RunUpdate() {
             }
             setWindowTitle(kCaption);
             SetMode(kRest);
-            ShowList(std::max(0, MagListBox->currentRow()));
+            ShowList(std::max(0, Form->MagListBox->currentRow()));
             for (const TNetMessage& m : report->messages) ShowMessageBox(this, m.text, m.title.empty() ? kPlainTitle : m.title);
         };
     });

@@ -16,11 +16,9 @@
 #include "uInternet.h"
 #include "uWorkers.h"
 
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
-class QPushButton;
+namespace Ui {
+class TfrMagWnd;
+}
 
 inline constexpr const char* kMagCloseRefused = "You must \"Save or Cancel\" prior to Close";
 
@@ -56,14 +54,6 @@ private:
     void bn_updateClick();
     void RunUpdate();
 
-    QListWidget* MagListBox = nullptr;
-    QLineEdit *txt_name = nullptr, *txt_number = nullptr, *txt_mag = nullptr, *txt_range = nullptr,
-              *txt_search = nullptr;
-    QLabel* lb_range = nullptr;
-    QComboBox* cb_source = nullptr;
-    QPushButton *bn_new = nullptr, *bn_edit = nullptr, *bn_save = nullptr, *bn_cancel = nullptr,
-                *bn_delete = nullptr, *bn_update = nullptr, *bn_close = nullptr, *bn_search = nullptr;
-
     TMagWndSetup Setup;
     std::string Path;
     std::string Url;
@@ -75,5 +65,6 @@ private:
     bool Closed = false;
     std::shared_ptr<std::atomic<bool>> Stop = std::make_shared<std::atomic<bool>>(false);
 
+    std::unique_ptr<Ui::TfrMagWnd> Form;  // the widgets of frMag.ui
     TWorkers Workers;  // last: its jobs end before the rest goes
 };

@@ -9,18 +9,15 @@
 #pragma once
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 #include "uReport.h"
 #include "uVarDef.h"
 
-class QComboBox;
-class QDateEdit;
-class QDateTimeEdit;
-class QPlainTextEdit;
-class QPushButton;
-class QSpinBox;
-class TClickLabel;
+namespace Ui {
+class TfrDataWnd;
+}
 
 class TfrDataWnd : public QDialog {
     Q_OBJECT
@@ -28,6 +25,7 @@ public:
     // clock: UTC day number; saveFolder: where "Save" proposes its file.
     TfrDataWnd(double clock, const TObserver& observer, const TOptions& options, const std::string& saveFolder,
                QWidget* parent = nullptr);
+    ~TfrDataWnd() override;
 
     const TReportLines& lines() const { return Lines; }
 
@@ -43,19 +41,11 @@ private:
     void bn_saveClick();
     void bn_printClick();
 
-    QDateEdit* dt_data_date = nullptr;
-    QDateTimeEdit* dt_data_hour = nullptr;
-    TClickLabel* stxt_time = nullptr;
-    QSpinBox* nm_days = nullptr;
-    QComboBox* cb_sun = nullptr;
-    QPushButton *bn_sun = nullptr, *bn_moon = nullptr, *bn_planets = nullptr, *bn_save = nullptr,
-                *bn_print = nullptr, *bn_close = nullptr;
-    QPlainTextEdit* PlanetMemo = nullptr;
-
     TObserver Observer;
     TOptions Options;
     std::string SaveFolder;
     bool UtcMode = true;
     double Horizon = 0.0;  // of the next Sun table, rad
     TReportLines Lines;
+    std::unique_ptr<Ui::TfrDataWnd> Form;  // the widgets of frPlanetData.ui
 };

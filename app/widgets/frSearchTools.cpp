@@ -104,6 +104,11 @@ double ShownOffset(const TObserver& observer, double shown, bool utcMode) {
 TClickLabel* NewTimeLabel(QWidget* parent, const char* name) {
     auto* l = new TClickLabel("UTC", parent);
     l->setObjectName(name);
+    SetupTimeLabel(l);
+    return l;
+}
+
+void SetupTimeLabel(TClickLabel* l) {
     QPalette pal = l->palette();
     pal.setColor(QPalette::WindowText, Qt::red);
     l->setPalette(pal);
@@ -112,7 +117,6 @@ TClickLabel* NewTimeLabel(QWidget* parent, const char* name) {
     l->setFont(bold);
     l->setCursor(Qt::PointingHandCursor);
     l->setToolTip("Click to show the times in UTC or local time");
-    return l;
 }
 
 double LocalClockDayNumber() {
@@ -156,6 +160,11 @@ QToolBar* MakeToolbar(QMainWindow* window, const char* name,
 QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) {
     auto* memo = new QPlainTextEdit(parent);
     memo->setObjectName(name);
+    SetupReportMemo(memo, pixelSize);
+    return memo;
+}
+
+void SetupReportMemo(QPlainTextEdit* memo, int pixelSize) {
     memo->setReadOnly(true);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -163,7 +172,6 @@ QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) 
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(pixelSize);
     memo->setFont(font);
-    return memo;
 }
 
 namespace {

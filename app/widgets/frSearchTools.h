@@ -60,6 +60,8 @@ void ToggleTimeMode(bool& utcMode, const TObserver& observer, std::initializer_l
 double ShownOffset(const TObserver& observer, double shown, bool utcMode);
 // The red bold "UTC"/"LOC" label beside the pickers; a click toggles.
 TClickLabel* NewTimeLabel(QWidget* parent, const char* name);
+// The same look given to a label a form made.
+void SetupTimeLabel(TClickLabel* label);
 // The computer's local clock as a day number (the reports' "Produced").
 double LocalClockDayNumber();
 
@@ -76,6 +78,7 @@ QToolBar* MakeToolbar(QMainWindow* window, const char* name,
 // The read-only fixed-pitch report box and filling it (a long report a part
 // per turn of the event loop, so the window goes on answering).
 QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize);
+void SetupReportMemo(QPlainTextEdit* memo, int pixelSize);
 void ShowReport(QPlainTextEdit* memo, const TReportLines& lines);
 void ShowReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines);
 
