@@ -4,9 +4,6 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,7 +11,6 @@
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <tuple>
 
@@ -24,30 +20,10 @@
 #include "uNotifier.h"
 #include "uFormat.h"
 #include "uText.h"
+#include "ui_frAlertRule.h"
+#include "ui_frAlerts.h"
 
 namespace {
-
-QDoubleSpinBox* NewDegrees(QWidget* parent, const char* name, double lo, double hi, double value) {
-    auto* s = new QDoubleSpinBox(parent);
-    s->setObjectName(name);
-    s->setRange(lo, hi);
-    s->setDecimals(1);
-    s->setValue(value);
-    return s;
-}
-
-QTableWidget* NewTable(QWidget* parent, const char* name, const QStringList& headers) {
-    auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
-    t->setObjectName(name);
-    t->setHorizontalHeaderLabels(headers);
-    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    t->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t->setSelectionMode(QAbstractItemView::SingleSelection);
-    t->verticalHeader()->setVisible(false);
-    t->horizontalHeader()->setStretchLastSection(true);
-    t->setWordWrap(false);
-    return t;
-}
 
 void SetRow(QTableWidget* t, int row, const std::vector<std::string>& cells) {
     for (std::size_t c = 0; c < cells.size(); ++c)
@@ -60,18 +36,31 @@ std::string Number(double v) { return FormatFloat("0.#", v); }
 
 // ---- one rule --------------------------------------------------------------------------------
 
-TfrAlertRuleDlg::TfrAlertRuleDlg(const TAlertRule& rule, QWidget* parent) : QDialog(parent), Rule(rule) {
-    setObjectName("frAlertRule");
-    setWindowTitle("Alert Rule");
-    ed_name = new QLineEdit(QString::fromStdString(rule.name), this);
-    ed_name->setObjectName("ed_name");
-    ck_enabled = NewCheck(this, "ck_enabled", "Rule in use", rule.enabled);
-    cb_satellites = new QComboBox(this);
-    cb_satellites->setObjectName("cb_satellites");
-    cb_satellites->addItems({"Tracked satellites", "These catalogue numbers", "All of an element file"});
+TfrAlertRuleDlg::TfrAlertRuleDlg(const TAlertRule& rule, QWidget* parent)
+    : QDialog(parent), Rule(rule), Form(std::make_unique<Ui::TfrAlertRuleDlg>()) {
+    Form->setupUi(this);
+    ed_name = Form->ed_name;
+    ck_enabled = Form->ck_enabled;
+    cb_satellites = Form->cb_satellites;
+    ed_satellites = Form->ed_satellites;
+    nm_minel = Form->nm_minel;
+    nm_maxel = Form->nm_maxel;
+    ck_magnitude = Form->ck_magnitude;
+    nm_mag = Form->nm_mag;
+    ck_visible = Form->ck_visible;
+    nm_sun = Form->nm_sun;
+    ed_leads = Form->ed_leads;
+    ed_aos = Form->ed_aos;
+    ed_los = Form->ed_los;
+    nm_actionlead = Form->nm_actionlead;
+    nm_timeout = Form->nm_timeout;
+    lb_error = Form->lb_error;
+    nm_actionlead->setRange(-1, kMaxLeadMinutes);
+    nm_timeout->setRange(1, kMaxActionTimeout);
+
+    ed_name->setText(QString::fromStdString(rule.name));
+    ck_enabled->setChecked(rule.enabled);
     cb_satellites->setCurrentIndex(static_cast<int>(rule.satellites));
-    ed_satellites = new QLineEdit(this);
-    ed_satellites->setObjectName("ed_satellites");
     if (rule.satellites == TAlertSatellites::kList) {
         std::string words;
         for (const std::string& n : rule.numbers) words += (words.empty() ? "" : " ") + n;
@@ -79,65 +68,25 @@ TfrAlertRuleDlg::TfrAlertRuleDlg(const TAlertRule& rule, QWidget* parent) : QDia
     } else if (rule.satellites == TAlertSatellites::kFile) {
         ed_satellites->setText(QString::fromStdString(rule.file));
     }
-    connect(cb_satellites, &QComboBox::currentIndexChanged, this, &TfrAlertRuleDlg::FollowChoice);
-    nm_minel = NewDegrees(this, "nm_minel", 0, 90, rule.minElevation);
-    nm_maxel = NewDegrees(this, "nm_maxel", 0, 90, rule.minMaxElevation);
-    ck_magnitude = NewCheck(this, "ck_magnitude", "Brighter than magnitude", rule.haveMagnitude);
-    nm_mag = NewDegrees(this, "nm_mag", -10, 15, rule.brighterThan);
-    ck_visible = NewCheck(this, "ck_visible", "Visible passes only (satellite sunlit, Sun below)", rule.visibleOnly);
-    nm_sun = NewDegrees(this, "nm_sun", -18, 0, rule.sunAltitude);
-    ed_leads = new QLineEdit(QString::fromStdString(LeadsText(rule.leadMinutes)), this);
-    ed_leads->setObjectName("ed_leads");
-    ed_leads->setToolTip("Minutes before AOS, e.g. \"10 1\"; 0 is at AOS");
-    ed_aos = new QLineEdit(QString::fromStdString(JoinCommandLine(rule.aosProgram)), this);
-    ed_aos->setObjectName("ed_aos");
-    ed_aos->setToolTip("A program and its arguments, started without a shell; \"...\" groups a word");
-    ed_los = new QLineEdit(QString::fromStdString(JoinCommandLine(rule.losProgram)), this);
-    ed_los->setObjectName("ed_los");
-    ed_los->setToolTip(ed_aos->toolTip());
-    nm_actionlead = new QSpinBox(this);
-    nm_actionlead->setObjectName("nm_actionlead");
-    nm_actionlead->setRange(-1, kMaxLeadMinutes);
-    nm_actionlead->setSpecialValueText("none");
-    nm_actionlead->setSuffix(" min");
+    nm_minel->setValue(rule.minElevation);
+    nm_maxel->setValue(rule.minMaxElevation);
+    ck_magnitude->setChecked(rule.haveMagnitude);
+    nm_mag->setValue(rule.brighterThan);
+    ck_visible->setChecked(rule.visibleOnly);
+    nm_sun->setValue(rule.sunAltitude);
+    ed_leads->setText(QString::fromStdString(LeadsText(rule.leadMinutes)));
+    ed_aos->setText(QString::fromStdString(JoinCommandLine(rule.aosProgram)));
+    ed_los->setText(QString::fromStdString(JoinCommandLine(rule.losProgram)));
     nm_actionlead->setValue(rule.actionLeadMinutes);
-    nm_timeout = new QSpinBox(this);
-    nm_timeout->setObjectName("nm_timeout");
-    nm_timeout->setRange(1, kMaxActionTimeout);
-    nm_timeout->setSuffix(" s");
     nm_timeout->setValue(rule.actionTimeoutSeconds);
-    lb_error = new QLabel(this);
-    lb_error->setObjectName("lb_error");
-    lb_error->setStyleSheet("QLabel { color: #c00000; }");
-    lb_error->setWordWrap(true);
 
-    auto* form = new QFormLayout;
-    form->addRow("Name", ed_name);
-    form->addRow("", ck_enabled);
-    form->addRow("Satellites", cb_satellites);
-    form->addRow("", ed_satellites);
-    form->addRow("AOS/LOS at elevation (°)", nm_minel);
-    form->addRow("Highest at least (°)", nm_maxel);
-    auto* mag = new QHBoxLayout;
-    mag->addWidget(ck_magnitude);
-    mag->addWidget(nm_mag);
-    form->addRow("Brightness", mag);
-    form->addRow("", ck_visible);
-    form->addRow("Sun below (°)", nm_sun);
-    form->addRow("Tell before AOS (min)", ed_leads);
-    form->addRow("Program at AOS", ed_aos);
-    form->addRow("Program at LOS", ed_los);
-    form->addRow("AOS program also before", nm_actionlead);
-    form->addRow("Stop a program after", nm_timeout);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* column = new QVBoxLayout(this);
-    column->addLayout(form);
-    column->addWidget(lb_error);
-    column->addWidget(buttons);
+    connect(cb_satellites, &QComboBox::currentIndexChanged, this, &TfrAlertRuleDlg::FollowChoice);
+    connect(Form->buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(Form->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     FollowChoice();
 }
+
+TfrAlertRuleDlg::~TfrAlertRuleDlg() = default;
 
 void TfrAlertRuleDlg::FollowChoice() {
     const int choice = cb_satellites->currentIndex();
@@ -212,78 +161,29 @@ void TfrAlertRuleDlg::accept() {
 
 // ---- the window ------------------------------------------------------------------------------
 
-TfrAlertsWnd::TfrAlertsWnd(TAlertCentre& centre, QWidget* parent) : QDialog(parent), Centre(centre) {
-    setObjectName("frAlerts");
-    setWindowTitle("Pass Alerts");
+TfrAlertsWnd::TfrAlertsWnd(TAlertCentre& centre, QWidget* parent)
+    : QDialog(parent), Centre(centre), Form(std::make_unique<Ui::TfrAlertsWnd>()) {
+    Form->setupUi(this);
     setWindowFlag(Qt::Window);
+    tb_rules = Form->tb_rules;
+    tb_coming = Form->tb_coming;
+    tb_actions = Form->tb_actions;
+    bn_add = Form->bn_add;
+    bn_edit = Form->bn_edit;
+    bn_remove = Form->bn_remove;
+    bn_close = Form->bn_close;
+    lb_problems = Form->lb_problems;
+    lb_coming = Form->lb_coming;
+    lb_file = Form->lb_file;
+    lb_delivery = Form->lb_delivery;
+    lb_file->setText(QString::fromStdString("Kept in " + Centre.rulesPath()));
+    if (Centre.ShowsUtc()) tb_actions->horizontalHeaderItem(0)->setText("Started (UTC)");
 
-    auto* rules = new QGroupBox("Rules", this);
-    tb_rules = NewTable(rules, "tb_rules",
-                        {"On", "Name", "Satellites", "Highest ≥", "Brighter", "Visible", "Tell (min)", "At AOS",
-                         "At LOS"});
     connect(tb_rules, &QTableWidget::cellDoubleClicked, this, &TfrAlertsWnd::bn_editClick);
-    bn_add = new QPushButton("Add…", rules);
-    bn_add->setObjectName("bn_add");
-    bn_edit = new QPushButton("Edit…", rules);
-    bn_edit->setObjectName("bn_edit");
-    bn_remove = new QPushButton("Remove", rules);
-    bn_remove->setObjectName("bn_remove");
     connect(bn_add, &QPushButton::clicked, this, &TfrAlertsWnd::bn_addClick);
     connect(bn_edit, &QPushButton::clicked, this, &TfrAlertsWnd::bn_editClick);
     connect(bn_remove, &QPushButton::clicked, this, &TfrAlertsWnd::bn_removeClick);
-    lb_file = new QLabel(QString::fromStdString("Kept in " + Centre.rulesPath()), rules);
-    lb_file->setObjectName("lb_file");
-    lb_file->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lb_problems = new QLabel(rules);
-    lb_problems->setObjectName("lb_problems");
-    lb_problems->setStyleSheet("QLabel { color: #c00000; }");
-    lb_problems->setWordWrap(true);
-    auto* ruleButtons = new QHBoxLayout;
-    ruleButtons->addWidget(bn_add);
-    ruleButtons->addWidget(bn_edit);
-    ruleButtons->addWidget(bn_remove);
-    ruleButtons->addStretch(1);
-    ruleButtons->addWidget(lb_file);
-    auto* ruleColumn = new QVBoxLayout(rules);
-    ruleColumn->addWidget(tb_rules, 1);
-    ruleColumn->addLayout(ruleButtons);
-    ruleColumn->addWidget(lb_problems);
-
-    auto* coming = new QGroupBox("Coming alerts, next 24 hours", this);
-    tb_coming = NewTable(coming, "tb_coming", {"Time", "Alert", "Pass"});
-    lb_coming = new QLabel(coming);
-    lb_coming->setObjectName("lb_coming");
-    lb_delivery = new QLabel(coming);
-    lb_delivery->setObjectName("lb_delivery");
-    lb_delivery->setWordWrap(true);
-    auto* comingColumn = new QVBoxLayout(coming);
-    comingColumn->addWidget(tb_coming, 1);
-    auto* comingNotes = new QHBoxLayout;
-    comingNotes->addWidget(lb_coming);
-    comingNotes->addStretch(1);
-    comingNotes->addWidget(lb_delivery);
-    comingColumn->addLayout(comingNotes);
-
-    auto* actions = new QGroupBox("Programs run at AOS and LOS", this);
-    tb_actions = NewTable(actions, "tb_actions",
-                          {Centre.ShowsUtc() ? "Started (UTC)" : "Started", "Satellite", "Event", "Program", "Result"});
-    auto* actionColumn = new QVBoxLayout(actions);
-    actionColumn->addWidget(tb_actions, 1);
-
-    bn_close = new QPushButton("Close", this);
-    bn_close->setObjectName("bn_close");
     connect(bn_close, &QPushButton::clicked, this, &QWidget::close);
-    auto* bottom = new QHBoxLayout;
-    bottom->addStretch(1);
-    bottom->addWidget(bn_close);
-
-    auto* column = new QVBoxLayout(this);
-    column->addWidget(rules, 3);
-    column->addWidget(coming, 4);
-    column->addWidget(actions, 2);
-    column->addLayout(bottom);
-    resize(900, 680);
-
     connect(&Centre, &TAlertCentre::PlanChanged, this, [this] {
         ShowRules();
         ShowComing();
@@ -301,6 +201,8 @@ TfrAlertsWnd::TfrAlertsWnd(TAlertCentre& centre, QWidget* parent) : QDialog(pare
     ShowComing();
     ShowActions();
 }
+
+TfrAlertsWnd::~TfrAlertsWnd() = default;
 
 void TfrAlertsWnd::ShowRules() {
     const std::vector<TAlertRule>& rules = Centre.rules();

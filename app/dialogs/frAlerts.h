@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,12 +19,17 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTableWidget;
+namespace Ui {
+class TfrAlertRuleDlg;
+class TfrAlertsWnd;
+}
 
 // One rule's editor; OK is refused (with the reason shown) while a field is wrong.
 class TfrAlertRuleDlg : public QDialog {
     Q_OBJECT
 public:
     TfrAlertRuleDlg(const TAlertRule& rule, QWidget* parent = nullptr);
+    ~TfrAlertRuleDlg() override;
     const TAlertRule& rule() const { return Rule; }
     // The rule of the fields; false with the reason when one is wrong.
     bool ReadFields(TAlertRule& rule, std::string& why) const;
@@ -40,6 +46,7 @@ public:
 private:
     void FollowChoice();
     TAlertRule Rule;
+    std::unique_ptr<Ui::TfrAlertRuleDlg> Form;  // frAlertRule.ui
 };
 
 // The coming alerts are shown again this often, so past ones leave the list.
@@ -50,6 +57,7 @@ class TfrAlertsWnd : public QDialog {
 public:
     // centre: the main window's, which outlives this window.
     explicit TfrAlertsWnd(TAlertCentre& centre, QWidget* parent = nullptr);
+    ~TfrAlertsWnd() override;
 
     void ShowRules();
     void ShowComing();
@@ -69,4 +77,5 @@ private:
     void Save(std::vector<TAlertRule> rules);
 
     TAlertCentre& Centre;
+    std::unique_ptr<Ui::TfrAlertsWnd> Form;  // frAlerts.ui
 };
