@@ -4,13 +4,14 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPointer>
 #include <QPushButton>
 #include <QTreeView>
 
 #include "frCommon.h"
 #include "frPickFile.h"
+#include "frSatListModel.h"
 #include "uCatNumber.h"
 #include "uElementGroups.h"
 #include "uMagFile.h"
@@ -22,20 +23,9 @@ constexpr int kWorkerSelectorFile = 20;
 constexpr int kListWidth = 230;     // the list side alone
 constexpr int kWideWidth = 760;     // with an element file open
 
-QString RecordLabel(const TSatRec& sat, bool numberMode) {
-    return WidgetText(numberMode ? CatalogueNumberText(TrimText(sat.catNo.view())) : std::string(TrimText(sat.name.view())));
-}
-
-// Both, so that sets of one name can be told apart whichever the list shows.
-QString RecordTip(const TSatRec& sat) {
-    return WidgetText(CatalogueNumberText(TrimText(sat.catNo.view())) + "  " + std::string(TrimText(sat.name.view())));
-}
-
-void AddTickItem(QListWidget* list, const TSatRec& sat, bool numberMode, bool ticked) {
-    auto* item = new QListWidgetItem(RecordLabel(sat, numberMode), list);
-    item->setToolTip(RecordTip(sat));
-    item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-    item->setCheckState(ticked ? Qt::Checked : Qt::Unchecked);
+// The row of a record: the number as the list shows numbers, the name trimmed.
+TSatListModel::TRow TickRow(const TSatRec& sat) {
+    return {std::string(TrimText(sat.name.view())), CatalogueNumberText(TrimText(sat.catNo.view()))};
 }
 
 }  // namespace
@@ -108,6 +98,9 @@ void TfrSatSelectorWnd::BuildUi() {
     for (auto [b, theme] : {std::pair{Form->bn_delete, "list-remove"}, std::pair{Form->bn_file, "document-open"}})
         if (QIcon::hasThemeIcon(theme)) b->setIcon(QIcon::fromTheme(theme));
     Form->leftWidget->setFixedWidth(kListWidth);
+    Ticks = new TSatListModel(this);
+    Ticks->SetCheckable(true);
+    Form->ckboxSelSat->setModel(Ticks);
 
     FileRows = new TSelectorRows(this);
     Form->ListBoxSatFile->setModel(FileRows);
@@ -157,46 +150,39 @@ void TfrSatSelectorWnd::ShowSortColumn() {
 // ---- the list side ------------------------------------------------------------
 
 void TfrSatSelectorWnd::FillSelectedList() {
-    Form->ckboxSelSat->clear();
-    for (const TSatRec& sat : Working) AddTickItem(Form->ckboxSelSat, sat, NumberMode, sat.selected != 0);
+    std::vector<TSatListModel::TRow> rows;
+    std::vector<bool> ticks;
+    for (const TSatRec& sat : Working) {
+        rows.push_back(TickRow(sat));
+        ticks.push_back(sat.selected != 0);
+    }
+    Ticks->Reset(std::move(rows), std::move(ticks));
 }
 
-void TfrSatSelectorWnd::TickAll(bool on) {
-    for (int i = 0; i < Form->ckboxSelSat->count(); ++i) Form->ckboxSelSat->item(i)->setCheckState(on ? Qt::Checked : Qt::Unchecked);
-    for (TSatRec& sat : Working) sat.selected = on ? 1 : 0;
-}
-
-void TfrSatSelectorWnd::bn_allClick() { TickAll(true); }
-void TfrSatSelectorWnd::bn_noneClick() { TickAll(false); }
+void TfrSatSelectorWnd::bn_allClick() { Ticks->TickAll(true); }
+void TfrSatSelectorWnd::bn_noneClick() { Ticks->TickAll(false); }
 
 void TfrSatSelectorWnd::bn_deleteClick() {
-    const int row = Form->ckboxSelSat->currentRow();
-    if (Form->ckboxSelSat->count() == 0 || row < 0 || static_cast<std::size_t>(row) >= Working.size()) return;
+    const int row = Form->ckboxSelSat->currentIndex().row();
+    if (row < 0 || static_cast<std::size_t>(row) >= Working.size()) return;
     Working.erase(Working.begin() + row);
     WorkingOthers.erase(WorkingOthers.begin() + row);
-    delete Form->ckboxSelSat->takeItem(row);
+    Ticks->Remove(row);
 }
 
+// The records with the ticks the list shows, each row's for all its sets.
 std::vector<TSatRec> TfrSatSelectorWnd::list() const {
     std::vector<TSatRec> all;
     for (std::size_t row = 0; row < Working.size(); ++row) {
+        const uint8_t ticked = Ticks->Ticked(static_cast<int>(row)) ? 1 : 0;
         all.push_back(Working[row]);
+        all.back().selected = ticked;
         for (TSatRec sat : WorkingOthers[row]) {
-            sat.selected = Working[row].selected;
+            sat.selected = ticked;
             all.push_back(sat);
         }
     }
     return all;
-}
-
-void TfrSatSelectorWnd::done(int result) {
-    if (!Closed) {
-        Closed = true;
-        // The ticks are the selected flags, position for position.
-        for (int i = 0; i < Form->ckboxSelSat->count() && static_cast<std::size_t>(i) < Working.size(); ++i)
-            Working[static_cast<std::size_t>(i)].selected = Form->ckboxSelSat->item(i)->checkState() == Qt::Checked;
-    }
-    QDialog::done(result);
 }
 
 // ---- the file side ------------------------------------------------------------
@@ -328,7 +314,7 @@ void TfrSatSelectorWnd::bn_numberClick() {
     SortColumn = NumberMode ? TSelectorColumn::Number : TSelectorColumn::Name;
     Descending = false;
     ShowSortColumn();
-    FillSelectedList();
+    Ticks->SetNumbers(NumberMode);
     if (Searched && File) {
         std::vector<uint32_t> rows = RowEntries;
         SortSelectorEntries(*File, rows, SortColumn, Descending);
@@ -375,7 +361,7 @@ void TfrSatSelectorWnd::txt_searchEdited(const QString& text) {
 
 void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
     if (!File || row < 0 || static_cast<std::size_t>(row) >= RowEntries.size()) return;
-    if (static_cast<std::size_t>(Form->ckboxSelSat->count()) >= kSelectorMaxList) {
+    if (Working.size() >= kSelectorMaxList) {
         ShowMessageBox(this, kListFullText);
         return;
     }
@@ -393,5 +379,5 @@ void TfrSatSelectorWnd::ListBoxSatFileDblClick(int row) {
     }
     Working.push_back(sat);
     WorkingOthers.push_back(std::move(others));
-    AddTickItem(Form->ckboxSelSat, sat, NumberMode, true);
+    Ticks->Append(TickRow(sat), true);
 }

@@ -5,8 +5,9 @@
 // right adds that satellite to the list.
 //
 // Use: construct on a copy of the list, open() or exec(), and take list()
-// back when the window has closed (the ticks are in the records' selected
-// flags by then). Reading, sorting and paging the file run on a worker.
+// back (the ticks in the records' selected flags). The tick list is a view
+// over a checkable list model. Reading, sorting and paging the file run on
+// a worker.
 #pragma once
 #include <QDialog>
 
@@ -19,6 +20,7 @@
 #include "uVarDef.h"
 #include "uWorkers.h"
 
+class TSatListModel;
 class TSelectorRows;
 namespace Ui {
 class TfrSatSelectorWnd;
@@ -41,8 +43,6 @@ public:
     bool busy() const { return Busy; }
     // Opens an element file as the file button does once its dialog is answered.
     void OpenFile(const std::string& path);
-    // Closing by any means takes the ticks into the list.
-    void done(int result) override;
 
 private:
     void BuildUi();
@@ -62,9 +62,9 @@ private:
     void bn_noneClick();
     void bn_deleteClick();
     void ListBoxSatFileDblClick(int row);
-    void TickAll(bool on);
 
     TSelectorRows* FileRows = nullptr;
+    TSatListModel* Ticks = nullptr;  // a row and a tick per entry of Working
 
     std::vector<TSatRec> Working;                   // one set a row
     std::vector<std::vector<TSatRec>> WorkingOthers;  // the other sets of each row's object
@@ -80,7 +80,6 @@ private:
     bool Busy = false;
     unsigned RowsGeneration = 0;  // counts changes of the file list's rows
     bool RefillPending = false;   // a page was asked for while another was being made
-    bool Closed = false;
 
     std::unique_ptr<Ui::TfrSatSelectorWnd> Form;  // the widgets of frSatSelector.ui
     TWorkers Workers;  // last: its jobs end before the rest goes

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QHeaderView>
 #include <QTreeView>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -57,6 +58,13 @@ void Type(QWidget* owner, const char* field, const QString& text) {
 }
 
 QString Text(QWidget* owner, const char* field) { return Child<QLineEdit>(owner, field)->text(); }
+
+// The selector's tick list, a view over a checkable model.
+QAbstractItemModel* Ticks(QWidget* selector) { return Child<QListView>(selector, "ckboxSelSat")->model(); }
+void Highlight(QWidget* selector, int row) {
+    auto* view = Child<QListView>(selector, "ckboxSelSat");
+    view->setCurrentIndex(view->model()->index(row, 0));
+}
 
 // ---- satellite selector --------------------------------------------------------------
 
@@ -111,6 +119,40 @@ struct TSelectorTest : ::testing::Test {
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, p);
     }
 };
+
+// Each tick belongs to its row: through a removal above it, a relabelling,
+// a tick given in the view with the space bar, and All.
+TEST_F(TSelectorTest, TicksStayWithTheirRows) {
+    TfrSatSelectorWnd w({Sat("FIRST", "90001").Record(true), Sat("SECOND", "90002").Record(false),
+                         Sat("THIRD", "90003").Record(true)},
+                        folder.path, folder.path);
+    w.show();
+    QAbstractItemModel* ticks = Ticks(&w);
+    const auto state = [&](int row) { return ticks->index(row, 0).data(Qt::CheckStateRole).toInt(); };
+    ASSERT_EQ(ticks->rowCount(), 3);
+    EXPECT_EQ(state(1), Qt::Unchecked);
+    Highlight(&w, 0);
+    Click(&w, "bn_delete");
+    ASSERT_EQ(ticks->rowCount(), 2);
+    EXPECT_EQ((std::vector<int>{state(0), state(1)}), (std::vector<int>{Qt::Unchecked, Qt::Checked}));
+    Click(&w, "bn_number");
+    EXPECT_EQ(ticks->index(0, 0).data().toString(), "90002");
+    EXPECT_EQ(state(0), Qt::Unchecked);
+
+    auto* view = Child<QListView>(&w, "ckboxSelSat");
+    view->setFocus();
+    Highlight(&w, 0);
+    QTest::keyClick(view, Qt::Key_Space);
+    ASSERT_EQ(w.list().size(), 2u);
+    EXPECT_EQ(w.list()[0].selected, 1) << "ticked in the view";
+    Click(&w, "bn_none");
+    Highlight(&w, 1);
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_EQ(w.list()[0].selected, 0);
+    EXPECT_EQ(w.list()[1].selected, 1);
+    Click(&w, "bn_all");
+    for (const TSatRec& s : w.list()) EXPECT_EQ(s.selected, 1);
+}
 
 TEST_F(TSelectorTest, PagesAThousandSetsAtATime) {
     std::vector<TTestSat> sats;
@@ -210,8 +252,7 @@ TEST_F(TSelectorTest, AddsTheClickedSetWithItsMagnitudeUntilTheListIsFull) {
     EXPECT_EQ(w.windowTitle(), "Orbisk - f.tle  - 1 Satellites");
 
     // Removing the highlighted third record; the ticks become the flags at closing.
-    QListWidget* ticks = Child<QListWidget>(&w, "ckboxSelSat");
-    ticks->setCurrentRow(2);
+    Highlight(&w, 2);
     Click(&w, "bn_delete");
     Click(&w, "bn_none");
     Click(&w, "bn_close");
@@ -268,7 +309,7 @@ TEST_F(TSelectorTest, FileListShowsNumberNameAndEpochSortedByTheClickedHeading) 
     DoubleClick(&w, "90002");
     ASSERT_EQ(w.list().size(), 1u);
     EXPECT_EQ(w.list()[0].catNo.str(), "90002");
-    EXPECT_EQ(Child<QListWidget>(&w, "ckboxSelSat")->item(0)->toolTip(), "90002  SL-16 R/B");
+    EXPECT_EQ(Ticks(&w)->index(0, 0).data(Qt::ToolTipRole).toString(), "90002  SL-16 R/B");
 }
 
 TEST_F(TWindowTest, SelectorTakesItsListBackIntoTheMainWindow) {
@@ -282,8 +323,7 @@ TEST_F(TWindowTest, SelectorTakesItsListBackIntoTheMainWindow) {
     QTest::keyClick(&w, Qt::Key_F2);
     TfrSatSelectorWnd* selector = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (selector = w.findChild<TfrSatSelectorWnd*>()) != nullptr; }));
-    QListWidget* ticks = Child<QListWidget>(selector, "ckboxSelSat");
-    ticks->setCurrentRow(0);
+    Highlight(selector, 0);
     Click(selector, "bn_delete");
     Click(selector, "bn_close");
     ASSERT_TRUE(Settle());
@@ -764,19 +804,19 @@ TEST_F(TSelectorTest, ChoosingAnObjectOfSeveralSetsTakesThemAll) {
     EXPECT_EQ(chosen[0].catNo.str(), "90001");
     EXPECT_EQ(chosen[1].catNo.str(), "90001");
     EXPECT_NE(chosen[0].epoch, chosen[1].epoch);
-    EXPECT_EQ(Child<QListWidget>(&w, "ckboxSelSat")->count(), 1);
+    EXPECT_EQ(Ticks(&w)->rowCount(), 1);
 
     TfrSatSelectorWnd again(chosen, folder.path, folder.path);
     again.show();
-    QListWidget* ticks = Child<QListWidget>(&again, "ckboxSelSat");
-    ASSERT_EQ(ticks->count(), 1) << "a list of two sets of one object shows one row";
-    ticks->item(0)->setCheckState(Qt::Unchecked);
+    QAbstractItemModel* ticks = Ticks(&again);
+    ASSERT_EQ(ticks->rowCount(), 1) << "a list of two sets of one object shows one row";
+    ticks->setData(ticks->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
     Click(&again, "bn_close");
     ASSERT_EQ(again.list().size(), 2u);
     for (const TSatRec& s : again.list()) EXPECT_EQ(s.selected, 0) << "the row's tick is every set's";
     TfrSatSelectorWnd third(chosen, folder.path, folder.path);
     third.show();
-    Child<QListWidget>(&third, "ckboxSelSat")->setCurrentRow(0);
+    Highlight(&third, 0);
     Click(&third, "bn_delete");
     EXPECT_TRUE(third.list().empty());
 }

@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -426,11 +427,11 @@ TEST_F(TPredictionWndTest, SelectorEditsACopyOfTheWindowsList) {
     TfrSatSelectorWnd* selector = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (selector = w.findChild<TfrSatSelectorWnd*>()) != nullptr; }));
     EXPECT_TRUE(selector->isModal());
-    auto* ticks = selector->findChild<QListWidget*>("ckboxSelSat");
-    ASSERT_EQ(ticks->count(), static_cast<int>(n));
-    ticks->setCurrentRow(0);
+    auto* ticks = selector->findChild<QListView*>("ckboxSelSat");
+    ASSERT_EQ(ticks->model()->rowCount(), static_cast<int>(n));
+    ticks->setCurrentIndex(ticks->model()->index(0, 0));
     QTest::mouseClick(selector->findChild<QPushButton*>("bn_delete"), Qt::LeftButton);
-    ticks->item(1)->setCheckState(Qt::Unchecked);
+    ticks->model()->setData(ticks->model()->index(1, 0), Qt::Unchecked, Qt::CheckStateRole);
     QTest::mouseClick(selector->findChild<QPushButton*>("bn_close"), Qt::LeftButton);
 
     ASSERT_EQ(w.cklb_linetab->count(), static_cast<int>(n - 1));
@@ -443,9 +444,9 @@ TEST_F(TPredictionWndTest, SelectorEditsACopyOfTheWindowsList) {
     // Emptied in the selector, the window's list is empty too.
     Click(w, "tb_satselector");
     ASSERT_TRUE(WaitFor([&] { return (selector = w.findChild<TfrSatSelectorWnd*>()) != nullptr; }));
-    ticks = selector->findChild<QListWidget*>("ckboxSelSat");
-    while (ticks->count() > 0) {
-        ticks->setCurrentRow(0);
+    ticks = selector->findChild<QListView*>("ckboxSelSat");
+    while (ticks->model()->rowCount() > 0) {
+        ticks->setCurrentIndex(ticks->model()->index(0, 0));
         QTest::mouseClick(selector->findChild<QPushButton*>("bn_delete"), Qt::LeftButton);
     }
     selector->close();
