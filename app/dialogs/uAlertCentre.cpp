@@ -15,21 +15,6 @@
 namespace {
 constexpr int kCheckMs = 1000;
 
-// FNV-1a over what a plan depends on.
-struct THash {
-    uint64_t h = 1469598103934665603ull;
-    void Bytes(const void* p, std::size_t n) {
-        const auto* b = static_cast<const unsigned char*>(p);
-        for (std::size_t i = 0; i < n; ++i) h = (h ^ b[i]) * 1099511628211ull;
-    }
-    template <class T>
-    void Value(const T& v) { Bytes(&v, sizeof v); }
-    void Text(std::string_view s) {
-        Bytes(s.data(), s.size());
-        Value(s.size());
-    }
-};
-
 // What tells a file's change: its time and size (zeros when it is not there).
 struct TFileStamp {
     long long seconds = 0, nanoseconds = 0, size = -1;
@@ -44,8 +29,13 @@ TFileStamp StampOf(const std::string& path) {
 std::string DegreesText(double value) { return std::to_string(static_cast<int>(std::lround(value))) + "\xC2\xB0"; }
 }  // namespace
 
-TAlertCentre::TAlertCentre(const TSession& session, TDesktopNotifier* notifier, QObject* parent)
-    : QObject(parent), Session(session), Notifier(notifier), Clock([] { return NowDayNumber(); }) {
+TAlertCentre::TAlertCentre(const TSessionStore& store, TDesktopNotifier* notifier, QObject* parent)
+    : QObject(parent), Session(store.session()), Notifier(notifier), Clock([] { return NowDayNumber(); }) {
+    // Ticks change with the main list (the store writes them into its records).
+    connect(&store, &TSessionStore::catalogueChanged, this, [this](TCatalogue which) {
+        if (which == TCatalogue::main) ++InputsGeneration;
+    });
+    connect(&store, &TSessionStore::observerChanged, this, [this] { ++InputsGeneration; });
     Timer.setInterval(kCheckMs);
     connect(&Timer, &QTimer::timeout, this, &TAlertCentre::Check);
     LoadRules();
@@ -85,21 +75,10 @@ bool TAlertCentre::SaveRules(const std::vector<TAlertRule>& rules, std::string* 
     return true;
 }
 
-uint64_t TAlertCentre::InputsKey() const {
-    THash h;
-    h.Value(RulesGeneration);
-    for (const TSatRec& s : Session.MainSats) {
-        h.Text(s.catNo.view());
-        h.Value(s.epoch);
-        h.Value(s.selected);
-    }
-    const TObserver& o = Session.Observer;
-    h.Text(o.name.view());
-    h.Value(o.pos.lat);
-    h.Value(o.pos.lon);
-    h.Value(o.pos.height);
-    h.Value(StampOf(ObserverHorizonPath(Session.DataFolder, o.name.str())));
-    return h.h;
+TAlertCentre::TPlanKey TAlertCentre::InputsKey() const {
+    // The mask file may be edited outside the program: its stamp is read each time.
+    const TFileStamp mask = StampOf(ObserverHorizonPath(Session.DataFolder, Session.Observer.name.str()));
+    return {InputsGeneration, RulesGeneration, {mask.seconds, mask.nanoseconds, mask.size}};
 }
 
 void TAlertCentre::Check() {
@@ -109,7 +88,7 @@ void TAlertCentre::Check() {
     const TFileStamp stamp = StampOf(rulesPath());
     if (std::array<long long, 3>{stamp.seconds, stamp.nanoseconds, stamp.size} != RulesStamp) LoadRules();
     if (!Planning) {
-        const uint64_t key = InputsKey();
+        const TPlanKey key = InputsKey();
         if (!HavePlan || key != PlanKey || now >= Plan->from + kReplanHours / 24.0 || now < Plan->from)
             StartPlan(key, now);
     }
@@ -120,7 +99,7 @@ void TAlertCentre::Check() {
     LastCheck = now;
 }
 
-void TAlertCentre::StartPlan(uint64_t key, double now) {
+void TAlertCentre::StartPlan(TPlanKey key, double now) {
     if (Rules.empty()) {
         // Nothing to search: an empty plan at once.
         auto empty = std::make_shared<TAlertPlan>();

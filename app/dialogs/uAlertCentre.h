@@ -22,6 +22,7 @@
 #include "uAlerts.h"
 #include "uSearchPool.h"
 #include "uSession.h"
+#include "uSessionStore.h"
 #include "uWorkers.h"
 
 class TDesktopNotifier;
@@ -46,8 +47,9 @@ struct TActionLogEntry {
 class TAlertCentre : public QObject {
     Q_OBJECT
 public:
-    // session: the main window's, read on the UI thread only; notifier may be null.
-    TAlertCentre(const TSession& session, TDesktopNotifier* notifier, QObject* parent = nullptr);
+    // store: the main window's, read on the UI thread only; its change
+    // signals tell when the plan is out of date. notifier may be null.
+    TAlertCentre(const TSessionStore& store, TDesktopNotifier* notifier, QObject* parent = nullptr);
     // Stops the programs still running and waits for them.
     ~TAlertCentre() override;
 
@@ -88,8 +90,15 @@ signals:
     void ActionsChanged();
 
 private:
-    uint64_t InputsKey() const;
-    void StartPlan(uint64_t key, double now);
+    // What a plan was made from: the store's changes counted, the rules'
+    // and the horizon mask file's stamp.
+    struct TPlanKey {
+        unsigned inputs = 0, rules = 0;
+        std::array<long long, 3> mask{};
+        bool operator==(const TPlanKey&) const = default;
+    };
+    TPlanKey InputsKey() const;
+    void StartPlan(TPlanKey key, double now);
     void Deliver(const TAlertItem& item);
     void StartAction(const TAlertItem& item);
 
@@ -100,10 +109,11 @@ private:
     std::vector<TAlertRule> Rules;
     std::vector<std::string> RuleProblems, Problems;
     unsigned RulesGeneration = 0;
+    unsigned InputsGeneration = 0;  // counts the store's changes of the main list and the observer
     std::array<long long, 3> RulesStamp{};  // the rules file when last read or written
     std::shared_ptr<const TAlertPlan> Plan = std::make_shared<TAlertPlan>();
     std::vector<TAlertRule> PlanRules;  // the rules the plan was made with
-    uint64_t PlanKey = 0;
+    TPlanKey PlanKey;
     bool HavePlan = false, Planning = false;
     TAlertLedger Ledger;
     double LastCheck = 0;

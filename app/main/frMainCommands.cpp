@@ -568,7 +568,7 @@ void TfrMainWnd::StartAlerts() {
     Notifier = new TDesktopNotifier(QDBusConnection::sessionBus(), "Skyvane", icon, "orbisk", this);
     Notifier->SetFallback([this](const QString& text) { statusBar()->showMessage(text, kAlertNoticeMs); });
     connect(Notifier, &TDesktopNotifier::ShowRequested, this, &TfrMainWnd::ShowAlertSatellite);
-    Alerts = new TAlertCentre(Session, Notifier, this);
+    Alerts = new TAlertCentre(Store, Notifier, this);
     Alerts->Start();
     Alerts->Check();
 }

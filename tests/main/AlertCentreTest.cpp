@@ -3,6 +3,7 @@
 // fall due once each, also after the plan is made again; an AOS program runs
 // with the event in its environment. The Alerts window's rule editor saves
 // the rules file, refuses what the file would not keep, and reads it back.
+// The plan follows the session store's changes.
 #include <QComboBox>
 #include <QDBusConnection>
 #include <QLabel>
@@ -24,6 +25,7 @@ struct TAlertCentreTest : TSearchWndTest {
     double now = Day2018(22, 3);
     std::vector<QString> told;
     std::unique_ptr<TDesktopNotifier> notifier;
+    std::unique_ptr<TSessionStore> store;  // made of session with the centre
     std::unique_ptr<TAlertCentre> centre;
 
     void SetUp() override {
@@ -41,7 +43,9 @@ struct TAlertCentreTest : TSearchWndTest {
         QDBusConnection::disconnectFromBus("alerts-no-bus");
     }
     TAlertCentre& Make() {
-        centre = std::make_unique<TAlertCentre>(session, notifier.get());
+        centre.reset();
+        store = std::make_unique<TSessionStore>(session);
+        centre = std::make_unique<TAlertCentre>(*store, notifier.get());
         centre->SetClock([this] { return now; });
         return *centre;
     }
@@ -117,6 +121,37 @@ TEST_F(TAlertCentreTest, PlanIsTheEnginesAndEachAlertIsToldOnce) {
     QTest::qWait(100);
     EXPECT_EQ(told.size(), before);
     EXPECT_EQ(c.actionLog().size(), 1u);
+}
+
+TEST_F(TAlertCentreTest, PlanIsMadeAgainWhenTheStoreChangesTheListOrThePlace) {
+    ASSERT_TRUE(WriteAlertRules(folder / kAlertRulesFile, {High()}));
+    TAlertCentre& c = Make();
+    ASSERT_TRUE(Planned());
+    const std::size_t all = c.plan().passes.size();
+    c.Check();
+    EXPECT_FALSE(c.planning()) << "nothing changed: no new plan";
+
+    // The main list cut to the first pass's satellite: its passes alone.
+    const std::string number = c.plan().passes.front().number;
+    std::vector<TSatRec> one;
+    for (const TSatRec& s : store->session().MainSats)
+        if (TrimText(s.catNo.view()) == TrimText(number)) one.push_back(s);
+    ASSERT_FALSE(one.empty()) << number;
+    store->SetMainSats(one, false);
+    c.Check();
+    EXPECT_TRUE(c.planning());
+    ASSERT_TRUE(WaitFor([&] { return !c.planning(); }, 60000));
+    ASSERT_FALSE(c.plan().passes.empty());
+    EXPECT_LT(c.plan().passes.size(), all);
+    for (const TAlertPass& p : c.plan().passes) EXPECT_EQ(p.number, number);
+
+    // A move of the observer in the store: planned again.
+    c.Check();
+    ASSERT_FALSE(c.planning());
+    store->EditObserver([](TObserver& o) { o.pos.lat = -o.pos.lat; });
+    c.Check();
+    EXPECT_TRUE(c.planning());
+    ASSERT_TRUE(WaitFor([&] { return !c.planning(); }, 60000));
 }
 
 TEST_F(TAlertCentreTest, UnreadableMaskIsToldAndNotUsed) {
