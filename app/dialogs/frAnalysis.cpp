@@ -7,16 +7,11 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDateTimeEdit>
-#include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -27,20 +22,17 @@
 #include "uLoadSave.h"
 #include "uSearchOutput.h"
 #include "uTracking.h"
+#include "ui_frAnalysis.h"
 
 namespace {
 constexpr int kMinWidth = 700, kMinHeight = 488;
 constexpr int kMemoPixels = 12;
 
-// A spin edit with its label to the left, in a grid row.
-void AddSpin(QGridLayout* grid, int row, int column, const char* label, QSpinBox* spin) {
-    grid->addWidget(new QLabel(label, spin->parentWidget()), row, column);
-    grid->addWidget(spin, row, column + 1);
-}
 }  // namespace
 
 TfrAnalysisWnd::TfrAnalysisWnd(const TSessionStore& store, QWidget* parent)
-    : QMainWindow(parent), Session(store.session()), Targets(this, store.session().DataFolder) {
+    : QMainWindow(parent), Session(store.session()), Targets(this, store.session().DataFolder),
+      Form(std::make_unique<Ui::TfrAnalysisClient>()) {
     setObjectName("frAnalysis");
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -73,73 +65,36 @@ void TfrAnalysisWnd::FormCreate() {
 
 void TfrAnalysisWnd::BuildControls() {
     auto* central = new QWidget(this);
-    central->setObjectName("AnalysisClient");
-
-    auto* moment = new QGroupBox("Start Date and Time", central);
-    dt_an_date = new QDateEdit(moment);
-    dt_an_hour = new QDateTimeEdit(moment);
+    Form->setupUi(central);
+    dt_an_date = Form->dt_an_date;
+    dt_an_hour = Form->dt_an_hour;
+    stxt_time = Form->stxt_time;
+    nm_minrevs = Form->nm_minrevs;
+    nm_maxrevs = Form->nm_maxrevs;
+    nm_minaz = Form->nm_minaz;
+    nm_maxaz = Form->nm_maxaz;
+    nm_minalt = Form->nm_minalt;
+    nm_maxAlt = Form->nm_maxAlt;
+    nm_Obj = Form->nm_Obj;
+    nm_st_hr = Form->nm_st_hr;
+    nm_st_min = Form->nm_st_min;
+    nm_sep = Form->nm_sep;
+    cb_object = Form->cb_object;
+    ckb_daynight = Form->ckb_daynight;
     SetupDatePicker(dt_an_date, "dt_an_date");
     SetupTimePicker(dt_an_hour, "dt_an_hour");
     FollowDate(dt_an_date, dt_an_hour);
-    stxt_time = NewTimeLabel(moment, "stxt_time");
+    SetupTimeLabel(stxt_time);
+    for (const std::string& entry : TargetEntries()) cb_object->addItem(QString::fromStdString(entry));
     connect(stxt_time, &TClickLabel::clicked, this, &TfrAnalysisWnd::menu_utcClick);
-    auto* momentRow = new QHBoxLayout(moment);
-    momentRow->addWidget(dt_an_date);
-    momentRow->addWidget(dt_an_hour);
-    momentRow->addWidget(stxt_time);
-
-    auto* limits = new QGroupBox("Limits", central);
-    nm_minrevs = NewSpin(limits, "nm_minrevs", 1, 18, 1, 14);
-    nm_maxrevs = NewSpin(limits, "nm_maxrevs", 1, 18, 1, 18);
-    nm_minaz = NewSpin(limits, "nm_minaz", 0, 360, 5, 0);
-    nm_maxaz = NewSpin(limits, "nm_maxaz", 0, 360, 5, 360);
-    nm_minalt = NewSpin(limits, "nm_minalt", 0, 90, 5, 10);
-    nm_maxAlt = NewSpin(limits, "nm_maxAlt", 0, 90, 5, 90);
     connect(nm_minrevs, &QSpinBox::valueChanged, this, &TfrAnalysisWnd::nm_minrevsChange);
     connect(nm_maxrevs, &QSpinBox::valueChanged, this, &TfrAnalysisWnd::nm_maxrevsChange);
-    auto* limitGrid = new QGridLayout(limits);
-    AddSpin(limitGrid, 0, 0, "Rev  >", nm_minrevs);
-    AddSpin(limitGrid, 0, 2, "Rev  <", nm_maxrevs);
-    AddSpin(limitGrid, 1, 0, "Az  >", nm_minaz);
-    AddSpin(limitGrid, 1, 2, "Az  <", nm_maxaz);
-    AddSpin(limitGrid, 2, 0, "Alt  >", nm_minalt);
-    AddSpin(limitGrid, 2, 2, "Alt  <", nm_maxAlt);
-
-    auto* transit = new QGroupBox("Transit Search", central);
-    cb_object = new QComboBox(transit);
-    cb_object->setObjectName("cb_object");
-    for (const std::string& entry : TargetEntries()) cb_object->addItem(QString::fromStdString(entry));
     connect(cb_object, &QComboBox::activated, this, &TfrAnalysisWnd::cb_objectChange);
-    nm_Obj = NewSpin(transit, "nm_Obj", 5, 90, 1, 10);
-    nm_st_hr = NewSpin(transit, "nm_st_hr", 0, 24, 1, 1);
-    nm_st_min = NewSpin(transit, "nm_st_min", 5, 55, 5, 30);
-    nm_sep = NewSpin(transit, "nm_sep", 15, 300, 15, 15);
-    ckb_daynight = NewCheck(transit, "ckb_daynight", "Day / Night", false);
-    auto* transitGrid = new QGridLayout(transit);
-    transitGrid->addWidget(new QLabel("Track/Transit Object", transit), 0, 0);
-    transitGrid->addWidget(cb_object, 0, 1);
-    AddSpin(transitGrid, 0, 2, "Alt  >", nm_Obj);
-    transitGrid->addWidget(new QLabel("Timespan (Hr/Min)", transit), 1, 0);
-    auto* span = new QHBoxLayout;
-    span->addWidget(nm_st_hr);
-    span->addWidget(nm_st_min);
-    transitGrid->addLayout(span, 1, 1);
-    AddSpin(transitGrid, 1, 2, "Arc Min", nm_sep);
-    transitGrid->addWidget(ckb_daynight, 2, 0, 1, 2);
 
-    auto* left = new QVBoxLayout;
-    left->addWidget(moment);
-    left->addWidget(transit);
-    auto* top = new QHBoxLayout;
-    top->addLayout(left, 1);
-    top->addWidget(limits);
-
+    // The report box and the result tabs are made here: the panel takes the box.
     AnalysisMemo = NewReportMemo(central, "AnalysisMemo", kMemoPixels);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(8, 4, 8, 4);
-    column->addLayout(top);
     Results = new TResultPanel(central, AnalysisMemo);
-    column->addWidget(Results, 1);
+    Form->column->addWidget(Results, 1);
     setCentralWidget(central);
 
     Progress = new TSearchProgress(this);

@@ -24,6 +24,9 @@ class QSpinBox;
 class QToolBar;
 class TClickLabel;
 class TResultPanel;
+namespace Ui {
+class TfrAnalysisClient;
+}
 
 inline constexpr const char* kNoElementsFound = "Failed to find Satellite elements in selected file";
 
@@ -70,6 +73,7 @@ private:
     TReportLines Report;
     bool UtcMode = true;
     TTargetChoice Targets;
+    std::unique_ptr<Ui::TfrAnalysisClient> Form;  // the controls of frAnalysis.ui
 
 public:
     QDateEdit* dt_an_date = nullptr;
