@@ -121,16 +121,13 @@ void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
         QPoint p;
         GeoToPixel(vs, frame.observer.pos, p, 0.0);
         if (!IsHidden(p)) {
-            QColor home = ArgbColour(frame.options.homeColour);
-            // At night a grey as bright as the night text red, on a black
-            // shadow: the default black name turned red was hardly seen.
-            if (night) {
-                const int v = NightTextInk(home).red();
-                home = QColor(v, v, v, home.alpha());
-            }
+            // At night a grey that the pass over the frame turns into the
+            // labels' red: the default black name turned red was hardly seen.
+            QColor home = HomeInk(ArgbColour(frame.options.homeColour), night);
+            if (night) home = QColor(home.red(), home.red(), home.red(), home.alpha());
             FillPixels(painter, QRect(p.x() - 2, p.y() - 2, 5, 5), home);
             painter.setPen(home);
-            TextOut(painter, p.x() - 15, p.y() - 20, Latin1(frame.observer.name.view()), night);
+            HomeNameOut(painter, p.x() - 15, p.y() - 20, Latin1(frame.observer.name.view()), night);
         }
     }
     GlobePath path(painter, vs);

@@ -75,16 +75,41 @@ void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs) {
     painter.setFont(vs.Font);
 }
 
+namespace {
+constexpr int kNightLabelBacking = 170;  // alpha of the box behind a night label
+}  // namespace
+
 void TextOut(QPainter& painter, int x, int y, const QString& text, bool night) {
-    // A one-pixel shadow in the opposite brightness keeps labels readable
-    // over the map's ice, deserts and oceans alike; a light shadow at night
-    // would outshine the text.
+    // A one-pixel halo in the opposite brightness all round the glyphs keeps
+    // a label readable over the map's ice, deserts and oceans alike (a shadow
+    // on one side only left bright text on ice without an edge); at night the
+    // halo is black: a light one would outshine the text.
     const QPen pen = painter.pen();
-    const int baseline = y + painter.fontMetrics().ascent();
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int baseline = y + metrics.ascent();
+    // At night over the bright red of the ice a red text's halo alone was
+    // weak: every night label stands on a dark box.
+    if (night)
+        painter.fillRect(QRectF(x - 1.5, y - 1.5, metrics.horizontalAdvance(text) + 3, metrics.height() + 2),
+                         QColor(0, 0, 0, kNightLabelBacking));
     painter.setPen(night || pen.color().lightness() > 100 ? QColor(0, 0, 0) : QColor(255, 255, 255));
-    painter.drawText(x + 1, baseline + 1, text);
+    static constexpr QPoint kHalo[] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    for (const QPoint& d : kHalo) painter.drawText(x + d.x(), baseline + d.y(), text);
     painter.setPen(pen);
     painter.drawText(x, baseline, text);
+}
+
+QColor HomeInk(const QColor& colour, bool night) {
+    return night ? NightTextInk(QColor(255, 255, 255, colour.alpha())) : colour;
+}
+
+void HomeNameOut(QPainter& painter, int x, int y, const QString& text, bool night) {
+    const QFont font = painter.font();
+    QFont bold = font;
+    bold.setBold(true);
+    painter.setFont(bold);
+    TextOut(painter, x, y, text, night);
+    painter.setFont(font);
 }
 
 void FillEllipse(QPainter& painter, int x1, int y1, int x2, int y2) {

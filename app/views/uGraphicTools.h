@@ -44,9 +44,14 @@ int ShadowAlpha(TViewState& vs, const TOptions& options);
 
 // A painter on target with the view's font, antialiased.
 void BeginPaint(QPainter& painter, QImage& target, const TViewState& vs);
-// Text with its top-left corner at (x, y), in the pen colour, with a shadow
-// (in the night palette always a black one).
+// Text with its top-left corner at (x, y), in the pen colour, with a halo
+// one pixel wide all round (in the night palette always a black one).
 void TextOut(QPainter& painter, int x, int y, const QString& text, bool night = false);
+// The home mark's colour: the options' colour by day; at night the brightest
+// red, as the satellite labels are, whatever colour was chosen.
+QColor HomeInk(const QColor& colour, bool night);
+// The home name as TextOut draws it, in bold: as easily found as the labels.
+void HomeNameOut(QPainter& painter, int x, int y, const QString& text, bool night);
 // The pixels of rect filled, edges sharp (painters from BeginPaint take
 // integer coordinates as pixel centres).
 void FillPixels(QPainter& painter, const QRect& rect, const QColor& colour);

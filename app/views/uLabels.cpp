@@ -7,8 +7,6 @@
 #include "uGraphicTools.h"
 
 namespace {
-// A label's box as TextOut draws it: the text's advance and height, one
-// pixel more each way for the shadow.
 QRect MarkBox(const TLabel& l) {
     return QRect(l.anchor.x() - l.radius, l.anchor.y() - l.radius, 2 * l.radius + 1, 2 * l.radius + 1);
 }
@@ -100,7 +98,9 @@ std::vector<TLabelPlacer::TPlaced> TLabelPlacer::Place(const QFontMetrics& metri
     for (std::size_t i : order) {
         const TLabel& l = Labels[i];
         if (l.text.isEmpty()) continue;
-        const int w = metrics.horizontalAdvance(l.text) + 1, h = metrics.height() + 1;
+        // The box as TextOut draws it: the text's advance and height and the
+        // halo's pixel on every side.
+        const int w = metrics.horizontalAdvance(l.text) + 2, h = metrics.height() + 2;
         const int gap = l.radius + 2;
         // The usual place first, then right, left, above and below the mark,
         // then the four corners.
@@ -136,7 +136,7 @@ std::vector<QRect> TLabelPlacer::Draw(QPainter& painter, bool night) const {
     for (const TPlaced& p : Place(painter.fontMetrics())) {
         const TLabel& l = Labels[p.label];
         painter.setPen(night ? NightTextInk(l.colour) : l.colour);
-        TextOut(painter, p.rect.x(), p.rect.y(), l.text, night);
+        TextOut(painter, p.rect.x() + 1, p.rect.y() + 1, l.text, night);
         rects.push_back(p.rect);
     }
     return rects;

@@ -79,11 +79,10 @@ void DrawHome(QPainter& painter, const TViewState& vs, const TFrameState& frame,
     const TLatLon& home = frame.observer.pos;
     const int x = vs.MapX + static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
     const int y = vs.MapY + static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
-    const QColor colour = ArgbColour(frame.options.homeColour);
-    painter.setPen(night ? NightTextInk(colour) : colour);
+    painter.setPen(HomeInk(ArgbColour(frame.options.homeColour), night));
     DrawCross(painter, x, y);
     // In the southern half the name sits above the cross.
-    TextOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()), night);
+    HomeNameOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()), night);
 }
 }  // namespace
 

@@ -72,6 +72,28 @@ TSkyRecord Star(double ra, double dec, double mag, const char* name = "") {
     return r;
 }
 
+// A name drawn in area of named and not of bare: the pixels it darkened (its
+// box) are many, and inside their bounds the text is as bright as a night label.
+void ExpectBrightOnDark(const QImage& named, const QImage& bare, const QRect& area) {
+    QRect box;
+    int dark = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (qRed(named.pixel(x, y)) * 2 < qRed(bare.pixel(x, y))) {
+                ++dark;
+                box |= QRect(x, y, 1, 1);
+            }
+    int bright = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) bright += qRed(named.pixel(x, y)) >= 230;
+    EXPECT_GT(dark, 150) << "a dark box behind the name";
+    EXPECT_GT(bright, 20) << "bright text on it";
+    EXPECT_LT(bright, dark) << "more box than text";
+    for (int y = 0; y < named.height(); y += 7)
+        for (int x = 0; x < named.width(); x += 7)
+            ASSERT_EQ(qGreen(named.pixel(x, y)) | qBlue(named.pixel(x, y)), 0) << "red only";
+}
+
 }  // namespace
 
 // The Sun's disc at the sub-solar pixel; the night polygon darkens the
@@ -171,8 +193,8 @@ TEST(MapFrame, NightPaletteDrawsTheDayFrameInRedWithReadableLabels) {
     EXPECT_EQ(coloured, 0) << "nothing but red";
     EXPECT_LT(differ, 20) << "the same picture";
 
-    // The home name: its text bright, its shadow (one pixel down and right) dark.
-    vs.MapImage = Uniform(500, 250, qRgb(110, 110, 110));
+    // The home name over bright ice: bright text on a dark box.
+    vs.MapImage = Uniform(500, 250, qRgb(235, 240, 245));
     frame.sats.clear();
     frame.menu.locVis = false;
     vs.Dirty = 1;
@@ -181,20 +203,26 @@ TEST(MapFrame, NightPaletteDrawsTheDayFrameInRedWithReadableLabels) {
     frame.menu.displayHome = false;
     vs.Dirty = 1;
     RefreshView(vs, frame, bare);
-    double bx = 0, by = 0, dx = 0, dy = 0;
-    int bright = 0, dark = 0, brightest = 0;
-    for (int y = home.y() - 20; y < home.y() + 20; ++y)
-        for (int x = home.x() - 5; x < home.x() + 120; ++x) {
-            const int d = qRed(named.pixel(x, y)) - qRed(bare.pixel(x, y));
-            brightest = std::max(brightest, qRed(named.pixel(x, y)));
-            if (d > 60) bx += x, by += y, ++bright;
-            if (d < -60) dx += x, dy += y, ++dark;
-        }
-    ASSERT_GT(bright, 20);
-    ASSERT_GT(dark, 20);
-    EXPECT_GE(brightest, 190);
-    EXPECT_LT(bx / bright, dx / dark) << "the text is the bright part";
-    EXPECT_LT(by / bright, dy / dark);
+    ExpectBrightOnDark(named, bare, QRect(home.x() - 5, home.y() - 20, 125, 40));
+}
+
+// The globe is turned red after each frame: its home name, drawn before,
+// must come out as bright as the labels, on a dark box.
+TEST(GlobeFrame, NightHomeNameIsBrightOnADarkBox) {
+    TTestView view(kViewGlobe, 800, 600);
+    TViewState& vs = view.vs;
+    vs.MapImage = Uniform(360, 180, qRgb(235, 240, 245));
+    TFrameState frame = TestFrame(kViewGlobe, EncodeDayNumber(2018, 3, 1, 11, 0, 0), TestObserver(45, 10));
+    vs.GlobeCentre = frame.observer.pos;
+    frame.night = true;
+    frame.menu.satVis = frame.menu.locVis = frame.menu.tracks = frame.menu.grids = false;
+    QImage named, bare;
+    RefreshView(vs, frame, named);
+    SavePng(named, "globe_night_home");
+    frame.menu.displayHome = false;
+    vs.Dirty = 1;
+    RefreshView(vs, frame, bare);
+    ExpectBrightOnDark(named, bare, QRect(vs.CentreX - 25, vs.CentreY - 30, 140, 40));
 }
 
 // Markers where the equirectangular formula puts them; a decayed satellite
