@@ -555,3 +555,74 @@ TEST(Frames, WorkerThreadsDrawWhatTheMainThreadDraws) {
     for (std::thread& w : workers) w.join();
     for (int i = 0; i < 3; ++i) EXPECT_TRUE(got[i] == expected[i]) << "view mode " << modes[i];
 }
+
+// The sky by day driven as a user does: the chart on the Sun at the deepest
+// zoom (its disc far wider than the chart), across the zenith, out to the
+// whole sky, following a satellite below the horizon, at sizes down to the
+// smallest, with every layer on. Each frame is drawn whole and its labels
+// stay on the chart.
+TEST(SkyFrame, DayChartDrivenThroughZoomFollowAndTinySizes) {
+    std::vector<TElementEntry> entries;
+    ASSERT_TRUE(ReadElementFile(entries, kProgram + "tle/visual.tle"));
+    std::vector<TSatRec> sats;
+    for (const TElementEntry& e : entries) {
+        TSatRec rec{};
+        if (InitSatelliteFromEntry(rec, e, 0.0, 100.0)) sats.push_back(rec);
+    }
+    ASSERT_GT(sats.size(), 20u);
+    std::vector<TSkyRecord> stars, figures;
+    ASSERT_TRUE(ReadSkyFile(kProgram + "data/SaoStar.bin", stars));
+    ASSERT_TRUE(ReadSkyFile(kProgram + "data/Constellation.bin", figures));
+    const TObserver site = TestObserver(50, 10);
+    const double t = EncodeDayNumber(2018, 1, 22, 12, 0, 0);
+    TFrameState frame = TestFrame(kViewSky, t, site);
+    std::vector<TSatRec> tracked(sats.begin(), sats.begin() + 15);
+    for (TSatRec& r : tracked) r.selected = 1;
+    SetFrameSatellites(frame, tracked);
+    frame.stars = std::make_shared<const std::vector<TSkyRecord>>(stars);
+    frame.constellations = std::make_shared<const std::vector<TSkyRecord>>(figures);
+    frame.skySats = std::make_shared<const std::vector<TSatRec>>(sats);
+    frame.options.magLimit = 30;
+    TViewMenu& m = frame.menu;
+    m.showMagnitude = m.showSkySat = m.constellationNames = m.starNames = m.skyViewAltAz = true;
+    ComputeFrame(frame, t);
+    const TSatState* sun = frame.Sun();
+    ASSERT_NE(sun, nullptr);
+    TAltAz sunAltAz{};
+    Ra_dec_to_alt_az(&frame.observer.pos, &sun->radec, &sunAltAz, frame.gha);
+    ASSERT_GT(sunAltAz.alt, 5 * kDeg) << "by day";
+    // The first satellite below the horizon, to be followed.
+    std::size_t below = 0;
+    while (below < frame.sats.size() && frame.sats[below].state.altaz.alt > 0) ++below;
+    ASSERT_LT(below, frame.sats.size());
+    frame.sat1 = below;
+
+    for (QSize size : {QSize(1000, 700), QSize(2, 2), QSize(3, 40), QSize(60, 3), QSize(90, 60)}) {
+        TTestView view(kViewSky, size.width(), size.height());
+        TViewState& vs = view.vs;
+        const auto draw = [&](const char* step) {
+            QImage image;
+            RefreshView(vs, frame, image);
+            EXPECT_EQ(image.size(), QSize(vs.Width, vs.Height)) << step;
+            for (const QRect& r : vs.LabelRects) EXPECT_TRUE(QRect(0, 0, vs.Width, vs.Height).contains(r)) << step;
+        };
+        vs.SkyCentreHoriz = sunAltAz;
+        ZoomSky(vs, view.options, 1e9);
+        draw("the Sun, deepest zoom");
+        for (double alt : {89.0, 89.99, 90.0}) {
+            vs.SkyCentreHoriz = TAltAz{alt * kDeg, 0.3};
+            draw("near the zenith");
+        }
+        ZoomSky(vs, view.options, vs.SkyScale / 1e6);
+        draw("the whole sky");
+        frame.menu.skyViewFixSatellite = frame.menu.skyViewFixAltAz = true;
+        vs.SkyCentreHoriz = TAltAz{40 * kDeg, 1.0};
+        ZoomSky(vs, view.options, vs.Height / 10.0);
+        draw("following a satellite below the horizon");
+        EXPECT_NEAR(vs.SkyCentreHoriz.alt, 40 * kDeg, 1e-9) << "the chart stays on the sky";
+        frame.menu.skyViewFixSatellite = frame.menu.skyViewFixAltAz = false;
+        ResizeViews(vs, 1, 1);
+        ApplyDisplayOptions(vs, view.options);
+        draw("shrunk to nothing");
+    }
+}
