@@ -446,11 +446,6 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     // The window's list is shared with the search, not copied: an edit meanwhile copies it.
     std::shared_ptr<const std::vector<TSatRec>> sats =
         flares ? std::make_shared<const std::vector<TSatRec>>(Session.IridiumSats) : SatList;
-    // The report says how old the sets are, and warns when they are too old to trust.
-    settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](const TSatRec& sat) {
-        return flares || IsSearched(sat, in.minRevs);
-    });
-    const std::string stale = StaleElementsWarning(settings.elementAges);
 
     // The request: the mode the button chose, with the inputs of the controls.
     TSearchRequest request{std::move(kind)};
@@ -466,7 +461,6 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         f.displayOffset = in.displayOffset;
         f.dayFlares = cb_irid_day->isChecked();
         f.magLimit = nm_mag->value();
-        f.elementDate = NewestEpochText(settings.elementAges);
         f.horizon = horizon = EffectiveHorizon(Horizon, kFlareMinElevation);
     }
     if (auto* r = std::get_if<TTransitRequest>(&request.kind)) {
@@ -496,6 +490,15 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     // The search hands back its report, its status and what the window
     // keeps of it; the last step applies them on the UI thread.
     Runner->Start(kWorkerPredictionSearch, "Searching", [=, this](TSearchControl& control) mutable -> TWorkers::TApply {
+        // The report says how old the sets are, and warns when they are too
+        // old to trust. Here, not on the UI thread: a whole catalogue's sets
+        // take a while to sort into objects.
+        settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](const TSatRec& sat) {
+            return flares || IsSearched(sat, in.minRevs);
+        });
+        const std::string stale = StaleElementsWarning(settings.elementAges);
+        if (auto* r = std::get_if<TFlareRequest>(&request.kind))
+            r->flares.elementDate = NewestEpochText(settings.elementAges);
         std::vector<TLinePass> linePasses;
         std::vector<TTablePass> tablePasses;
         if (auto* r = std::get_if<TLineRequest>(&request.kind)) r->sink = Streamed(*stream, linePasses, *sats);
