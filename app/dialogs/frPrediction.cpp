@@ -35,6 +35,7 @@
 #include "frRadar.h"
 #include "frResultTable.h"
 #include "frSatSelector.h"
+#include "uAnalysis.h"
 #include "uFlares.h"
 #include "uFileIO.h"
 #include "uGoogle.h"
@@ -42,6 +43,7 @@
 #include "uLoadSave.h"
 #include "uPassSearch.h"
 #include "uSearchOutput.h"
+#include "uText.h"
 #include "uTransit.h"
 #include "uWorkers.h"
 
@@ -57,13 +59,16 @@ template <typename Pass>
 TSatelliteSink<Pass> Streamed(TRecordStream& stream, std::vector<Pass>& kept, const std::vector<TSatRec>& sats) {
     return [&stream, &kept, &sats](std::size_t, std::vector<Pass>& passes) {
         if (passes.empty()) return;
+        // Lent to the row maker, not copied.
         TPredictionResult one;
         if constexpr (std::is_same_v<Pass, TLinePass>) {
-            one.linePasses = passes;
+            one.linePasses.swap(passes);
             stream.Add(LinePassRecords(one, sats, false).rows);
+            one.linePasses.swap(passes);
         } else {
-            one.tablePasses = passes;
+            one.tablePasses.swap(passes);
             stream.Add(TablePassRecords(one, sats, false).rows);
+            one.tablePasses.swap(passes);
         }
         kept.insert(kept.end(), std::make_move_iterator(passes.begin()), std::make_move_iterator(passes.end()));
     };
@@ -229,6 +234,9 @@ void TfrPredictionWnd::BuildControls() {
     column->setContentsMargins(2, 2, 2, 2);
     column->addLayout(top);
     Results = new TResultPanel(central, PredictMemo);
+    connect(Results, &QTabWidget::currentChanged, this, [this](int tab) {
+        if (Results->widget(tab) == PredictMemo) WithReport([] {});
+    });
     column->addWidget(Results, 1);
     setCentralWidget(central);
 
@@ -425,6 +433,7 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     }
     PredictMemo->clear();
     Report = std::make_shared<const TReportLines>();
+    WriteReport = nullptr;
     Results->Clear();
     menu_savecsv->setEnabled(false);
     if (listing || flares) Passes.clear();
@@ -487,6 +496,7 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
             Results, [runner = Runner.get()](TWorkers::TApply step) { runner->Post(std::move(step)); });
     }
 
+    const std::size_t lazyFrom = LaterReportFrom;
     // The search hands back its report, its status and what the window
     // keeps of it; the last step applies them on the UI thread.
     Runner->Start(kWorkerPredictionSearch, "Searching", [=, this](TSearchControl& control) mutable -> TWorkers::TApply {
@@ -505,19 +515,22 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         if (auto* r = std::get_if<TTableRequest>(&request.kind)) r->sink = Streamed(*stream, tablePasses, *sats);
         const TSearchSatellites satellites{sats.get(), nullptr, nullptr};
         TSearchOutcome outcome = RunSearch(request, satellites, observer, &control);
+        // The sinks referred to this function's locals.
+        if (auto* r = std::get_if<TLineRequest>(&request.kind)) r->sink = nullptr;
+        if (auto* r = std::get_if<TTableRequest>(&request.kind)) r->sink = nullptr;
         auto passes = std::make_shared<std::vector<TPassRecord>>();
         std::shared_ptr<std::vector<TIcsEvent>> events;
-        std::shared_ptr<TPredictionResult> calendarPasses;  // a line search's, for its events
         std::shared_ptr<const TGroundPathResult> path;
-        bool charts = false, google = false;
+        bool charts = false, google = false, calendarPasses = false;
+        std::size_t found = 0;
         if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) {
-            // The sinks kept the passes for the report made here.
+            // The sinks kept the passes for the report.
             r->linePasses = std::move(linePasses);
             r->tablePasses = std::move(tablePasses);
             MakePassRecords(*r, *sats);
-            if (std::holds_alternative<TLineRequest>(request.kind) && !r->linePasses.empty())
-                calendarPasses = std::make_shared<TPredictionResult>();
+            calendarPasses = std::holds_alternative<TLineRequest>(request.kind) && !r->linePasses.empty();
             charts = r->skyCharts;
+            found = r->linePasses.size() + r->tablePasses.size();
         } else if (auto* f = std::get_if<TFlareResult>(&outcome.records)) {
             events = std::make_shared<std::vector<TIcsEvent>>(FlareEvents(*f, *sats));
             charts = google = f->skyCharts;
@@ -528,27 +541,40 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         }
         TOutputSettings output;
         output.report = settings;
-        auto lines = std::make_shared<TReportLines>(OutcomeReport(request, outcome, satellites, output));
+        auto makeReport = [request, output, stale, sats](const TSearchOutcome& done) {
+            TReportLines lines = OutcomeReport(request, done, TSearchSatellites{sats.get(), nullptr, nullptr}, output);
+            if (!stale.empty()) {
+                // Under the element-age line of the header.
+                auto at = std::find_if(lines.begin(), lines.end(),
+                                       [](const std::string& l) { return l.rfind("  Element age:", 0) == 0; });
+                lines.insert(at == lines.end() ? lines.begin() : at + 1, "  Warning: " + stale);
+            }
+            return lines;
+        };
+        // A whole catalogue's report takes longer to write than the table
+        // takes to fill, and more memory: it is written when it is asked for.
+        const bool later = listing && found >= lazyFrom;
+        std::shared_ptr<TReportLines> lines;
+        if (!later) lines = std::make_shared<TReportLines>(makeReport(outcome));
         auto records = std::make_shared<TRecordTable>();
         if (!stream) *records = OutcomeRecords(request, outcome, satellites, output);
-        if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) {
-            *passes = std::move(r->passes);
-            if (calendarPasses) calendarPasses->linePasses = std::move(r->linePasses);
-        }
+        if (auto* r = std::get_if<TPredictionResult>(&outcome.records)) *passes = std::move(r->passes);
         if (auto* f = std::get_if<TFlareResult>(&outcome.records)) *passes = std::move(f->passes);
         if (auto* p = std::get_if<TGroundPathResult>(&outcome.records))
             path = std::make_shared<const TGroundPathResult>(std::move(*p));
         const TSearchStatus status = outcome.status;
         const bool keepsPasses = listing || flares;
-        if (!stale.empty()) {
-            // Under the element-age line of the header.
-            auto at = std::find_if(lines->begin(), lines->end(),
-                                   [](const std::string& l) { return l.rfind("  Element age:", 0) == 0; });
-            lines->insert(at == lines->end() ? lines->begin() : at + 1, "  Warning: " + stale);
-        }
+        // A line search's passes stay for its calendar and a report written later.
+        std::shared_ptr<const TSearchOutcome> held;
+        if (calendarPasses || later) held = std::make_shared<const TSearchOutcome>(std::move(outcome));
+        std::function<TReportLines()> writeReport;
+        if (later) writeReport = [held, makeReport] { return makeReport(*held); };
         const bool table = std::holds_alternative<TTableRequest>(request.kind);
         return [=, this] {
-            ShowResult(std::move(*lines), status);
+            if (lines)
+                ShowResult(std::move(*lines), status);
+            else
+                ShowLaterReport(writeReport, status);
             if (stream) {
                 // Every row came before this step; a cut-short search keeps what it found.
                 if (status.cutShort)
@@ -575,7 +601,9 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
             bn_google->setEnabled(google);
             bn_savekml->setEnabled(google);
             if (calendarPasses) {
-                CalendarEvents = [calendarPasses, sats] { return LinePassEvents(*calendarPasses, *sats); };
+                CalendarEvents = [held, sats] {
+                    return LinePassEvents(std::get<TPredictionResult>(held->records), *sats);
+                };
                 CalendarSettings = settings;
                 bn_saveics->setEnabled(true);
             } else if (events && !events->empty()) {
@@ -589,6 +617,44 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
 
 void TfrPredictionWnd::ShowResult(TReportLines lines, const TSearchStatus& status) {
     ShowSearchReport(Report, std::move(lines), status, PredictMemo, statusBar());
+}
+
+void TfrPredictionWnd::ShowLaterReport(std::function<TReportLines()> write, const TSearchStatus& status) {
+    const std::string cut = CutShortLine(status);
+    WriteReport = [write = std::move(write), cut] {
+        TReportLines lines = write();
+        if (!cut.empty()) lines.push_back(cut);
+        return lines;
+    };
+    statusBar()->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
+    if (PredictMemo->isVisible()) WithReport([] {});
+}
+
+void TfrPredictionWnd::WithReport(std::function<void()> then) {
+    if (!WriteReport) {
+        then();
+        return;
+    }
+    if (busy()) return;
+    Runner->Start(kWorkerPredictionSearch, "Writing the report",
+                  [this, write = WriteReport, then = std::move(then)](TSearchControl&) -> TWorkers::TApply {
+                      auto lines = std::make_shared<TReportLines>(write());
+                      return [this, lines, then] {
+                          if (WriteReport) TakeReport(std::move(*lines));
+                          then();
+                      };
+                  });
+}
+
+void TfrPredictionWnd::TakeReport(TReportLines lines) const {
+    WriteReport = nullptr;
+    Report = std::make_shared<const TReportLines>(std::move(lines));
+    ShowReport(PredictMemo, Report);
+}
+
+const TReportLines& TfrPredictionWnd::report() const {
+    if (WriteReport) TakeReport(WriteReport());
+    return *Report;
 }
 
 // ---- results -------------------------------------------------------------------------------------
@@ -684,8 +750,12 @@ void TfrPredictionWnd::WriteCalendar(const std::string& path) {
                                  .arg(count == 1 ? "event" : "events", QString::fromStdString(path)));
 }
 
-void TfrPredictionWnd::menu_printClick() { PrintLines(this, *Report); }
+void TfrPredictionWnd::menu_printClick() {
+    WithReport([this] { PrintLines(this, *Report); });
+}
 
-void TfrPredictionWnd::menu_saveClick() { SaveReportLines(this, *Report, Session.DataFolder); }
+void TfrPredictionWnd::menu_saveClick() {
+    WithReport([this] { SaveReportLines(this, *Report, Session.DataFolder); });
+}
 
 void TfrPredictionWnd::ShowMessage(const std::string& text) { ShowMessageBox(this, text); }

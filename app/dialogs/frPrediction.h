@@ -53,7 +53,14 @@ public:
     bool listStale() const { return MainListStale; }
 
     bool busy() const { return Runner->Busy(); }
-    const TReportLines& report() const { return *Report; }
+    // The last search's report; one written only when asked for is written now.
+    const TReportLines& report() const;
+    // False while the report of a whole catalogue's passes waits to be
+    // asked for (by the "Report" tab, printing or saving).
+    bool reportWritten() const { return !WriteReport; }
+    // Listing searches that find this many passes or more write their report
+    // only when it is asked for.
+    void SetLaterReportFrom(std::size_t passes) { LaterReportFrom = passes; }
     const std::vector<TPassRecord>& passes() const { return Passes; }
     const TTransitTarget& target() const { return Targets.target(); }
     QToolBar* toolbar() const { return PredictToolbar; }
@@ -67,6 +74,11 @@ private:
     // kind: the mode of a button; its inputs are read from the controls.
     void StartSearch(TSearchKind kind);
     void ShowResult(TReportLines lines, const TSearchStatus& status);
+    // A report to be written when asked for: the status bar says now how the search went.
+    void ShowLaterReport(std::function<TReportLines()> write, const TSearchStatus& status);
+    // Runs then once the report is written (on the search's thread when it is still to be).
+    void WithReport(std::function<void()> then);
+    void TakeReport(TReportLines lines) const;
 
     void menu_satselectorClick();
     void menu_mainlistClick();
@@ -97,7 +109,9 @@ private:
     std::shared_ptr<std::vector<TSatRec>> SatList;
     std::vector<TSatRec>& EditSats();
     std::vector<TPassRecord> Passes;  // of the last line, tabular or flare search
-    std::shared_ptr<const TReportLines> Report = std::make_shared<const TReportLines>();
+    mutable std::shared_ptr<const TReportLines> Report = std::make_shared<const TReportLines>();
+    mutable std::function<TReportLines()> WriteReport;  // set while the report is still to be written
+    std::size_t LaterReportFrom = 20000;
     bool UtcMode = true;
     bool FlareMode = false;
     TTargetChoice Targets;

@@ -227,6 +227,59 @@ TEST_F(TPredictionWndTest, CancelKeepsThePassesFoundAndSaysSo) {
     EXPECT_TRUE(message.endsWith(QString("the table keeps the %1 passes found").arg(rows))) << message.toStdString();
 }
 
+// A report written only when asked for (as a whole catalogue's is) is the
+// report written at once, in the tab, saved, and with a cut-short line.
+TEST_F(TPredictionWndTest, AReportWrittenWhenAskedForIsTheReportWrittenAtOnce) {
+    session.MainSats = BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
+    TfrPredictionWnd& w = Open();
+    Period(Day2018(22), Day2018(24));
+    const auto saved = [&](const char* name) {
+        const std::string path = folder / name;
+        w.menu_save->trigger();
+        EXPECT_TRUE(AnswerFileDialog(&w, path, "PickFileSave"));
+        EXPECT_TRUE(WaitFor([&] { return std::filesystem::exists(path) && !w.busy(); }));
+        std::ifstream in(path, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        return lines;
+    };
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    ASSERT_TRUE(w.reportWritten());
+    const TReportLines atOnce = w.report();
+    const std::vector<std::string> savedAtOnce = saved("at-once.txt");
+
+    w.SetLaterReportFrom(1);
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    EXPECT_FALSE(w.reportWritten());
+    EXPECT_TRUE(w.PredictMemo->toPlainText().isEmpty());
+    EXPECT_TRUE(w.bn_saveics->isEnabled());
+    ExpectSameReport(saved("later.txt"), savedAtOnce);
+    ASSERT_TRUE(w.reportWritten());
+
+    Click(w, "tb_line");
+    ASSERT_TRUE(Finished());
+    w.Results->setCurrentIndex(1);
+    ASSERT_TRUE(WaitFor([&] {
+        return w.reportWritten() && !w.busy() && w.PredictMemo->blockCount() == static_cast<int>(atOnce.size());
+    }));
+    ExpectSameReport(w.report(), atOnce);
+    EXPECT_EQ(w.PredictMemo->document()->lastBlock().text().toStdString(), atOnce.back());
+
+    // Written while the tab shows, cut short: the report says so at its end.
+    w.nm_revs->setValue(2);
+    QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
+    Period(Day2018(22), Day2018(37));
+    Click(w, "tb_line");
+    ASSERT_TRUE(WaitFor([&] { return w.Results->model()->rowCount() > 0; }, 20000));
+    QTest::mouseClick(w.findChild<TSearchProgress*>()->cancelButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return w.reportWritten() && !w.busy(); }));
+    ASSERT_FALSE(w.report().empty());
+    EXPECT_EQ(w.report().back().rfind("  Search cut short: ", 0), 0u) << w.report().back();
+    EXPECT_TRUE(w.statusBar()->currentMessage().startsWith("Search cut short: "));
+}
+
 // The table keeps each value packed: what it gives back is what it was given.
 TEST(RecordModelTest, KeepsEveryKindOfValueAndTellsTheTimeColumns) {
     TRecordTable t;
