@@ -11,6 +11,7 @@
 #include <QTableView>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <iterator>
 #include <utility>
@@ -35,24 +36,55 @@ void TRecordModel::Clear() {
     std::vector<std::string>().swap(Texts);
     std::unordered_map<std::string, std::uint32_t>().swap(TextIndexOf);
     FirstKinds.clear();
+    Packer = 0;
+    FromPacker.clear();
 }
 
-TRecordModel::TPacked TRecordModel::Pack(TCell cell) {
-    TPacked p{};
+namespace {
+// number(text) gives a text's number, making one for a text new to it.
+template <typename Number>
+TPackedCell PackCell(TCell& cell, Number&& number) {
+    TPackedCell p{};
     p.kind = cell.kind;
     p.flag = cell.flag;
     p.decimals = static_cast<std::uint8_t>(std::clamp(cell.decimals, 0, 255));
     switch (cell.kind) {
         case TCell::Kind::kInteger: p.integer = cell.integer; break;
-        case TCell::Kind::kText: {
-            auto [it, added] = TextIndexOf.try_emplace(cell.text, static_cast<std::uint32_t>(Texts.size()));
-            if (added) Texts.push_back(std::move(cell.text));
-            p.text = it->second;
-            break;
-        }
+        case TCell::Kind::kText: p.text = number(cell.text); break;
         default: p.number = cell.number; break;
     }
     return p;
+}
+
+std::atomic<std::uint64_t> packers{0};
+}  // namespace
+
+TRecordModel::TPacked TRecordModel::Pack(TCell cell) {
+    return PackCell(cell, [this](std::string& text) {
+        auto [it, added] = TextIndexOf.try_emplace(text, static_cast<std::uint32_t>(Texts.size()));
+        if (added) Texts.push_back(std::move(text));
+        return it->second;
+    });
+}
+
+TRecordPacker::TRecordPacker(std::size_t columns) : Columns(columns), Id(++packers) {}
+
+void TRecordPacker::Pack(std::vector<std::vector<TCell>>& rows, TPackedRows& into) {
+    if (into.rows == 0 && into.cells.empty()) {
+        into.packer = Id;
+        into.firstText = static_cast<std::uint32_t>(Numbers.size());
+    }
+    into.cells.reserve(into.cells.size() + rows.size() * Columns);
+    const auto number = [&](std::string& text) {
+        auto [it, added] = Numbers.try_emplace(text, static_cast<std::uint32_t>(Numbers.size()));
+        if (added) into.texts.push_back(std::move(text));
+        return it->second;
+    };
+    for (std::vector<TCell>& row : rows) {
+        row.resize(Columns);
+        for (TCell& c : row) into.cells.push_back(PackCell(c, number));
+    }
+    into.rows += rows.size();
 }
 
 TCell TRecordModel::Unpack(const TPacked& p) const {
@@ -102,6 +134,30 @@ void TRecordModel::Append(std::vector<std::vector<TCell>> rows) {
     endInsertRows();
     // The time columns' titles say UTC or local once there is a row to tell.
     if (firstRows) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
+void TRecordModel::Append(TPackedRows rows) {
+    if (rows.rows == 0 || Columns.empty() || rows.cells.size() != rows.rows * Columns.size()) return;
+    if (rows.packer != Packer) {
+        Packer = rows.packer;
+        FromPacker.clear();
+    }
+    if (rows.firstText != FromPacker.size()) return;
+    for (std::string& text : rows.texts) {
+        auto [it, added] = TextIndexOf.try_emplace(text, static_cast<std::uint32_t>(Texts.size()));
+        if (added) Texts.push_back(std::move(text));
+        FromPacker.push_back(it->second);
+    }
+    const int first = rowCount();
+    beginInsertRows({}, first, first + static_cast<int>(rows.rows) - 1);
+    if (FirstKinds.empty())
+        for (std::size_t c = 0; c < Columns.size(); ++c) FirstKinds.push_back(rows.cells[c].kind);
+    for (TPacked& p : rows.cells) {
+        if (p.kind == TCell::Kind::kText) p.text = FromPacker[p.text];
+        Cells.push_back(p);
+    }
+    endInsertRows();
+    if (first == 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
 }
 
 TRecordTable TRecordModel::table() const {
@@ -513,34 +569,53 @@ void TResultPanel::AppendRecords(std::vector<std::vector<TCell>> rows) {
     }
 }
 
+void TResultPanel::AppendRecords(TPackedRows rows) {
+    Model->Append(std::move(rows));
+    if (!Sized && Proxy->rowCount() > 0) {
+        View->resizeColumnsToContents();
+        Sized = true;
+    }
+}
+
 void TResultPanel::Clear() {
     Model->SetTable({}, 0.0);
     Sized = false;
     View->sortByColumn(-1, Qt::AscendingOrder);
 }
 
-TRecordStream::TRecordStream(TResultPanel* panel, TPost post) : Panel(panel), Post(std::move(post)) {}
+TRecordStream::TRecordStream(TResultPanel* panel, TPost post)
+    : Panel(panel), Post(std::move(post)), Packer(static_cast<std::size_t>(panel->model()->columnCount())) {}
 
 void TRecordStream::Add(std::vector<std::vector<TCell>> rows) {
     if (rows.empty()) return;
+    TPackedRows packed;
+    Packer.Pack(rows, packed);
     bool post = false;
     {
         std::lock_guard<std::mutex> lock(Shared->mutex);
         Shared->added += rows.size();
-        if (Shared->pending.empty()) Shared->pending = std::move(rows);
-        else Shared->pending.insert(Shared->pending.end(), std::make_move_iterator(rows.begin()),
-                                    std::make_move_iterator(rows.end()));
+        Shared->pending.push_back(std::move(packed));
         post = !std::exchange(Shared->posted, true);
     }
     if (!post) return;
     Post([shared = Shared, panel = Panel] {
-        std::vector<std::vector<TCell>> batch;
+        std::vector<TPackedRows> batches;
         {
             std::lock_guard<std::mutex> lock(shared->mutex);
-            batch.swap(shared->pending);
+            batches.swap(shared->pending);
             shared->posted = false;
         }
-        panel->AppendRecords(std::move(batch));
+        if (batches.empty()) return;
+        // One insertion for all: they follow on from each other, texts too.
+        TPackedRows all = std::move(batches.front());
+        for (std::size_t k = 1; k < batches.size(); ++k) {
+            TPackedRows& next = batches[k];
+            all.cells.insert(all.cells.end(), next.cells.begin(), next.cells.end());
+            all.texts.insert(all.texts.end(), std::make_move_iterator(next.texts.begin()),
+                             std::make_move_iterator(next.texts.end()));
+            all.rows += next.rows;
+        }
+        panel->AppendRecords(std::move(all));
     });
 }
 

@@ -26,6 +26,44 @@ class QTableView;
 // an empty cell below every value.
 inline constexpr int kRecordSortRole = Qt::UserRole + 1;
 
+// One value as the table keeps it: 16 bytes, a text by its number.
+struct TPackedCell {
+    union {
+        double number;  // kNumber, kTime
+        long long integer;  // kInteger
+        std::uint32_t text;  // kText: a text's number
+    };
+    TCell::Kind kind;
+    std::uint8_t decimals;
+    bool flag;
+};
+static_assert(sizeof(TPackedCell) <= 16);
+
+// Rows packed where they are found, so the window only appends them. The
+// texts are numbered by the packer that made them; these are the ones it
+// met first here, numbered on from firstText.
+struct TPackedRows {
+    std::vector<TPackedCell> cells;  // row after row
+    std::vector<std::string> texts;
+    std::uint32_t firstText = 0;
+    std::uint64_t packer = 0;
+    std::size_t rows = 0;
+};
+
+// Packs rows of a table of columns fields for one model, on any thread, one
+// call at a time.
+class TRecordPacker {
+public:
+    explicit TRecordPacker(std::size_t columns);
+    // Appends rows (each then as wide as the table) to into.
+    void Pack(std::vector<std::vector<TCell>>& rows, TPackedRows& into);
+
+private:
+    std::size_t Columns;
+    std::uint64_t Id;
+    std::unordered_map<std::string, std::uint32_t> Numbers;
+};
+
 // The records of a search as a table model. Rows may be appended while a
 // search runs. Each value is kept packed in 16 bytes and every text once,
 // so a whole catalogue's passes stay small; the texts shown are made when
@@ -41,6 +79,9 @@ public:
     void Begin(TRecordTable header, double displayOffset);
     // Appends rows (one value per column) at the end in one insertion.
     void Append(std::vector<std::vector<TCell>> rows);
+    // The same with rows a packer made. The rows of a packer whose earlier
+    // rows went to a table since cleared are left out.
+    void Append(TPackedRows rows);
     // The records as they were given, in their order.
     TRecordTable table() const;
     bool hasColumns() const { return !Columns.empty(); }
@@ -68,17 +109,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    struct TPacked {
-        union {
-            double number;  // kNumber, kTime
-            long long integer;  // kInteger
-            std::uint32_t text;  // kText: index into Texts
-        };
-        TCell::Kind kind;
-        std::uint8_t decimals;
-        bool flag;
-    };
-    static_assert(sizeof(TPacked) <= 16);
+    using TPacked = TPackedCell;
     TPacked Pack(TCell cell);
     TCell Unpack(const TPacked& p) const;
     const TPacked* At(int row, int column) const;
@@ -93,6 +124,8 @@ private:
     std::unordered_map<std::string, std::uint32_t> TextIndexOf;
     std::vector<TCell::Kind> FirstKinds;  // of the first row: a column of times says so
     double Offset = 0.0;
+    std::uint64_t Packer = 0;  // whose packed rows came last
+    std::vector<std::uint32_t> FromPacker;  // that packer's text numbers -> Texts
 };
 
 // Sorts the records by a column on their values and keeps the rows whose
@@ -153,6 +186,7 @@ public:
     // Rows that come while a search runs: Begin with the columns, then Append.
     void BeginRecords(TRecordTable header, double displayOffset);
     void AppendRecords(std::vector<std::vector<TCell>> rows);
+    void AppendRecords(TPackedRows rows);
     void Clear();
     TRecordTable records() const { return Model->table(); }
     bool hasRecords() const { return Model->hasColumns(); }
@@ -172,9 +206,11 @@ private:
 
 // Rows found on worker threads on their way to a result panel: Add may be
 // called from any thread (one call at a time); the rows reach the panel in
-// the order given, on the UI thread through post. At most one hand-over
-// waits at a time and it takes every row added meanwhile, so the window
-// inserts once per turn of its event loop however fast the rows come.
+// the order given, on the UI thread through post. They are packed in Add,
+// so the hand-over's lock guards only a swap. At most one hand-over waits
+// at a time and it takes every row added meanwhile, so the window inserts
+// once per turn of its event loop however fast the rows come. Made on the
+// UI thread once the panel has its columns.
 class TRecordStream {
 public:
     using TPost = std::function<void(std::function<void()> step)>;
@@ -185,13 +221,14 @@ public:
 private:
     struct TShared {
         mutable std::mutex mutex;
-        std::vector<std::vector<TCell>> pending;  // under mutex
+        std::vector<TPackedRows> pending;  // under mutex, in the order added
         bool posted = false;
         std::size_t added = 0;
     };
     std::shared_ptr<TShared> Shared = std::make_shared<TShared>();
     TResultPanel* Panel;
     TPost Post;
+    TRecordPacker Packer;  // Add's only
 };
 
 // Writes the records as CSV, replacing path atomically. False with the

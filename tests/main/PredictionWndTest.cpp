@@ -312,6 +312,49 @@ TEST(RecordModelTest, KeepsEveryKindOfValueAndTellsTheTimeColumns) {
 // Rows merged batch by batch into a sorted, filtered table end where one
 // sort of all the records puts them, equal values in the records' order;
 // a row held (the current one) stays on its record.
+// Rows packed apart (as a search's thread packs them) are the rows given,
+// after rows given as cells too; a packer's later rows do not reach a table
+// cleared since, a new packer's do.
+TEST(RecordModelTest, PackedRowsAreTheRowsGivenAndStayWithTheirTable) {
+    TRecordTable t;
+    t.arrayName = "passes";
+    t.columns = {"satellite", "time", "max_elevation_deg", "revolution"};
+    const auto row = [](const char* name, double day, double elevation, long long revolution) {
+        return std::vector<TCell>{TCell::Text(name), TCell::Time(Day2018(day)), TCell::Number(elevation, 1),
+                                  TCell::Integer(revolution)};
+    };
+    t.rows = {row("B", 22, 10.5, 1), row("A", 22.1, 45.25, 2), row("B", 22.2, 80, 3),
+              row("C", 22.3, 5, 4),  row("A", 22.4, 0, 5)};
+    const TRecordTable header{t.arrayName, t.columns, {}, {}};
+    TRecordModel model;
+    model.Begin(header, 0.0);
+    model.Append(std::vector<std::vector<TCell>>{t.rows[0]});
+    TRecordPacker packer(t.columns.size());
+    for (const auto& [from, to] : {std::pair{1, 3}, std::pair{3, 5}}) {
+        std::vector<std::vector<TCell>> rows(t.rows.begin() + from, t.rows.begin() + to);
+        TPackedRows packed;
+        packer.Pack(rows, packed);
+        model.Append(std::move(packed));
+    }
+    EXPECT_EQ(RecordsCsv(model.table()), RecordsCsv(t));
+    EXPECT_EQ(model.texts(), 3u) << "each name once";
+    EXPECT_TRUE(model.Less(0, 1, 0)) << "texts sort by their own characters";
+
+    model.Begin(header, 0.0);
+    std::vector<std::vector<TCell>> later{row("D", 23, 1, 6)};
+    TPackedRows stale;
+    packer.Pack(later, stale);
+    model.Append(std::move(stale));
+    EXPECT_EQ(model.rowCount(), 0);
+    TRecordPacker fresh(t.columns.size());
+    std::vector<std::vector<TCell>> rows{row("D", 23, 1, 6)};
+    TPackedRows packed;
+    fresh.Pack(rows, packed);
+    model.Append(std::move(packed));
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.index(0, 0).data().toString(), "D");
+}
+
 TEST(RecordProxyTest, MergedBatchesEqualOneSortOfTheRecords) {
     TRecordModel model;
     model.Begin({"passes", {"satellite", "max_elevation_deg", "duration_s"}, {}, {}}, 0.0);
