@@ -1,8 +1,11 @@
-// The pass line is written straight from its parts for speed: it must be the
-// line the general formatter writes from the same pass, to the byte.
+// The pass and table lines are written straight from their parts for speed:
+// each must be the line the general formatter writes from the same values,
+// to the byte.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
+#include <vector>
 
 #include "PredictTestUtil.h"
 #include "uReport.h"
@@ -22,7 +25,73 @@ std::string GeneralLine(const TLinePass& p, double offset, bool estimated) {
                        note}) +
            (estimated && !p.shadowed ? kEstimatedMark : "");
 }
+
+std::string GeneralRow(const TTableRow& r, double offset, bool sunlitOnly, bool estimated) {
+    return FormatArgs("%0:16s %1:3.0f %2:4.0f %3:5s %4:5s",
+                      {FormatDateTime("mm/dd HH:nn:ss", r.t + offset), r.elevation, r.azimuth,
+                       r.shadowed ? std::string() : FormatArgs("%0:4.1f", {r.magnitude}),
+                       sunlitOnly ? "" : r.sunlit ? "Y" : "N"}) +
+           (estimated && !r.shadowed ? kEstimatedMark : "");
+}
+
+// Values the fixed columns must round as the formatter does: on and beside
+// the ties of whole and tenth digits (one and two ulps off, and what 15
+// significant digits take onto a tie), negative ones, zeros of both signs,
+// wide and non-finite ones; then anything.
+std::vector<double> ColumnValues(std::mt19937_64& random) {
+    std::vector<double> v = {0.0, -0.0, 0.5, -0.5, 0.05, -0.05, 0.45, 0.95, 9.95, 99.95, 359.5, 89.5,
+                             2.5, 0.4999999999999999, 0.49999999999999, 999.5, 1e4, -1e4, 123456.5,
+                             1e20, -1e20, std::nan(""), HUGE_VAL, -HUGE_VAL};
+    for (int k = -40; k <= 400; ++k) {
+        for (const double tie : {k + 0.5, k / 10.0 + 0.05, k / 10.0}) {
+            double up = tie, down = tie;
+            for (int step = 0; step < 3; ++step) {
+                v.push_back(up);
+                v.push_back(down);
+                up = std::nextafter(up, HUGE_VAL);
+                down = std::nextafter(down, -HUGE_VAL);
+            }
+            v.push_back(tie + 3e-14);
+            v.push_back(tie - 3e-14);
+        }
+    }
+    std::uniform_real_distribution<double> any(-50.0, 400.0);
+    for (int i = 0; i < 2000; ++i) v.push_back(any(random));
+    return v;
+}
 }  // namespace
+
+TEST(ReportLine, FixedColumnsRoundAsTheGeneralFormatter) {
+    std::mt19937_64 random(7);
+    const std::vector<double> values = ColumnValues(random);
+    const double t = EncodeDayNumber(2018, 1, 21, 5, 12, 3);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const double a = values[i], b = values[(i * 7 + 3) % values.size()];
+        TLinePass p;
+        p.aos = t;
+        p.middle = t + 1e-3;
+        p.los = t + 2e-3;
+        p.seconds = 172.8;
+        p.aosElevation = a;
+        p.aosAzimuth = b;
+        p.maxElevation = b;
+        p.maxAzimuth = a;
+        p.magnitude = a;
+        p.losElevation = a;
+        p.losAzimuth = b;
+        p.shadow = TShadowNote::kSunlit;
+        ASSERT_EQ(LinePassLine(p, 0.0), GeneralLine(p, 0.0, false)) << "value " << a << " / " << b;
+        TTableRow r;
+        r.t = t;
+        r.elevation = a;
+        r.azimuth = b;
+        r.magnitude = b;
+        r.shadowed = i % 5 == 0;
+        r.sunlit = i % 2 == 0;
+        ASSERT_EQ(TableRowLine(r, 0.0, i % 3 == 0, i % 4 == 0), GeneralRow(r, 0.0, i % 3 == 0, i % 4 == 0))
+            << "value " << a << " / " << b;
+    }
+}
 
 TEST(ReportLine, PassLineIsTheGeneralFormattersToTheByte) {
     std::mt19937_64 random(29);
@@ -32,6 +101,10 @@ TEST(ReportLine, PassLineIsTheGeneralFormattersToTheByte) {
     // minute and the hour, long passes of high orbits, none and garbage.
     std::vector<double> durations = {0.0, 1.0, 59.0, 59.999, 60.0, 3599.0, 3599.999, 3600.0, 86399.0,
                                      359999.0, 360000.0, 1.5e6, -1.0, std::nan(""), 1e300};
+    // Seconds just short of a whole one, where six decimals round up.
+    for (const double whole : {0.0, 9.0, 59.0, 61.0, 3659.0, 7199.0})
+        for (const double below : {5e-7, 4.9999e-7, 5.0001e-7, 5e-7 + 1e-12, 5e-7 - 1e-12, 1e-9})
+            durations.push_back(whole + 1.0 - below);
     for (int i = 0; i < 3000; ++i) {
         const double s = unit(random) * 40000.0;
         durations.push_back(i % 2 ? std::round(s) : std::round(s * 1000.0) / 1000.0);
