@@ -7,6 +7,7 @@
 #include <QDockWidget>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -76,6 +77,13 @@ struct TState {
     }
 };
 
+// A window pictured at the size asked for, but never larger than the screen
+// it opens on: a small screen's picture shows what its user gets.
+void ResizeWithin(QWidget& widget, const QSize& size) {
+    const QScreen* screen = widget.screen();
+    widget.resize(screen ? size.boundedTo(screen->availableGeometry().size()) : size);
+}
+
 bool Save(QWidget& widget, const std::string& path) {
     QApplication::processEvents();
     if (!widget.grab().save(QString::fromStdString(path), "PNG")) {
@@ -127,7 +135,7 @@ bool AnalysisShot(TfrMainWnd& window, const std::string& folder, TState& state) 
             return false;
         case 5:
             if (!analysis) return false;
-            analysis->resize(1000, 720);
+            ResizeWithin(*analysis, QSize(1000, 720));
             analysis->LoadElementFile(window.session().Options.tleFolder.str() + "visual.tle");
             ++state.step;
             return false;
@@ -160,7 +168,7 @@ bool AlertsShot(TfrMainWnd& window, const std::string& folder, TState& state) {
     }
     auto* wnd = window.findChild<QDialog*>("frAlerts");
     if (!wnd || alerts->planning()) return false;
-    wnd->resize(1000, 720);
+    ResizeWithin(*wnd, QSize(1000, 720));
     Save(*wnd, folder + "/orbisk-alerts.png");
     wnd->close();
     state.step = kAlertsDone;
@@ -179,7 +187,7 @@ bool PredictionShots(TfrMainWnd& window, const std::string& folder, TState& stat
             return false;
         case 1:
             if (!prediction) return false;
-            prediction->resize(1000, 720);
+            ResizeWithin(*prediction, QSize(1000, 720));
             prediction->menu_flare->trigger();
             ++state.step;
             return false;

@@ -16,9 +16,9 @@ constexpr int kSatRadius = 5;
 constexpr int kMoonIconSteps = 20;
 constexpr double kMoonIconRadius = 17.0;
 
-void DrawCross(QPainter& painter, int x, int y) {
-    painter.drawLine(x - 2, y, x + 2, y);
-    painter.drawLine(x, y - 2, x, y + 2);
+void DrawCross(QPainter& painter, int x, int y, int arm = 2) {
+    painter.drawLine(x - arm, y, x + arm, y);
+    painter.drawLine(x, y - arm, x, y + arm);
 }
 
 void DrawGrid(QPainter& painter, const TViewState& vs, const QColor& colour, bool night) {
@@ -79,10 +79,15 @@ void DrawHome(QPainter& painter, const TViewState& vs, const TFrameState& frame,
     const TLatLon& home = frame.observer.pos;
     const int x = vs.MapX + static_cast<int>(std::trunc((kPi + home.lon) * vs.MapScaleX));
     const int y = vs.MapY + static_cast<int>(std::trunc((kPi / 2 - home.lat) * vs.MapScaleY));
-    painter.setPen(HomeInk(ArgbColour(frame.options.homeColour), night));
-    DrawCross(painter, x, y);
-    // In the southern half the name sits above the cross.
-    HomeNameOut(painter, x, y <= vs.CentreY ? y : y - 14, Latin1(frame.observer.name.view()), night);
+    // Larger and bolder than a city's cross, with a halo as the name has: one's
+    // own place is found at a glance over land, sea, ice and the night side.
+    const QColor ink = HomeInk(ArgbColour(frame.options.homeColour), night);
+    painter.setPen(QPen(night || ink.lightness() > 100 ? QColor(0, 0, 0) : QColor(255, 255, 255), 4));
+    DrawCross(painter, x, y, 5);
+    painter.setPen(QPen(ink, 2));
+    DrawCross(painter, x, y, 4);
+    // Beside the cross, below its arm; in the southern half above it.
+    HomeNameOut(painter, x + 7, y <= vs.CentreY ? y + 1 : y - 15, Latin1(frame.observer.name.view()), night);
 }
 }  // namespace
 

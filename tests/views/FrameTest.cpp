@@ -181,7 +181,7 @@ TEST(MapFrame, NightPaletteDrawsTheDayFrameInRedWithReadableLabels) {
     std::vector<QRect> skip;
     for (const QRect& r : vs.LabelRects) skip.push_back(r.adjusted(-2, -2, 2, 2));
     const QPoint home = MapPixel(vs, 45 * kDeg, 10 * kDeg);
-    skip.emplace_back(home.x() - 4, home.y() - 18, 120, 40);
+    skip.emplace_back(home.x() - 7, home.y() - 18, 125, 40);
     int differ = 0, coloured = 0;
     for (int y = 0; y < night.height(); ++y)
         for (int x = 0; x < night.width(); ++x) {
@@ -203,7 +203,7 @@ TEST(MapFrame, NightPaletteDrawsTheDayFrameInRedWithReadableLabels) {
     frame.menu.displayHome = false;
     vs.Dirty = 1;
     RefreshView(vs, frame, bare);
-    ExpectBrightOnDark(named, bare, QRect(home.x() - 5, home.y() - 20, 125, 40));
+    ExpectBrightOnDark(named, bare, QRect(home.x() - 7, home.y() - 20, 127, 40));
 }
 
 // The globe is turned red after each frame: its home name, drawn before,
