@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
@@ -23,7 +21,6 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -35,6 +32,7 @@
 #include "frRadar.h"
 #include "frResultTable.h"
 #include "frSatSelector.h"
+#include "ui_frPrediction.h"
 #include "uAnalysis.h"
 #include "uFlares.h"
 #include "uFileIO.h"
@@ -76,7 +74,10 @@ TSatelliteSink<Pass> Streamed(TRecordStream& stream, std::vector<Pass>& kept, co
 }  // namespace
 
 TfrPredictionWnd::TfrPredictionWnd(const TSessionStore& store, QWidget* parent)
-    : QMainWindow(parent), Session(store.session()), Targets(this, store.session().DataFolder) {
+    : QMainWindow(parent),
+      Session(store.session()),
+      Form(std::make_unique<Ui::TfrPredictionWnd>()),
+      Targets(this, store.session().DataFolder) {
     setObjectName("frPrediction");
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -118,126 +119,59 @@ void TfrPredictionWnd::FollowUnits() {
 
 void TfrPredictionWnd::BuildControls() {
     auto* central = new QWidget(this);
-    central->setObjectName("PredictClient");
+    Form->setupUi(central);
+    cklb_linetab = Form->cklb_linetab;
+    nm_sunalt = Form->nm_sunalt;
+    nm_satalt = Form->nm_satalt;
+    nm_revs = Form->nm_revs;
+    nm_steps = Form->nm_steps;
+    nm_mag = Form->nm_mag;
+    nm_transit = Form->nm_transit;
+    nm_track = Form->nm_track;
+    nm_alarm = Form->nm_alarm;
+    ckb_sunlite = Form->ckb_sunlite;
+    ckb_day_night = Form->ckb_day_night;
+    cb_irid_day = Form->cb_irid_day;
+    dt_predict_date1 = Form->dt_predict_date1;
+    dt_predict_date2 = Form->dt_predict_date2;
+    dt_predict_hour1 = Form->dt_predict_hour1;
+    dt_predict_hour2 = Form->dt_predict_hour2;
+    lb_track = Form->lb_track;
+    cb_object = Form->cb_object;
+    bn_chartwnd = Form->bn_chartwnd;
+    bn_google = Form->bn_google;
+    bn_savekml = Form->bn_savekml;
+    bn_saveics = Form->bn_saveics;
 
-    cklb_linetab = new QListWidget(central);
-    cklb_linetab->setObjectName("cklb_linetab");
-    cklb_linetab->setMinimumWidth(220);
     connect(cklb_linetab, &QListWidget::itemChanged, this, &TfrPredictionWnd::cklb_linetabClickCheck);
-
-    auto* options = new QGroupBox("Search", central);
-    nm_sunalt = NewSpin(options, "nm_sunalt", -18, 0, 1, -6);
-    nm_satalt = NewSpin(options, "nm_satalt", 0, 45, 1, 10);
-    nm_revs = NewSpin(options, "nm_revs", 2, 18, 1, 13);
-    nm_steps = NewSpin(options, "nm_steps", 10, 300, 10, 60);
-    nm_mag = NewSpin(options, "nm_mag", -6, 2, 1, 0);
-    ckb_sunlite = NewCheck(options, "ckb_sunlite", "Show SunLit only", true);
-    ckb_day_night = NewCheck(options, "ckb_day_night", "Day and Night Pass", false);
-    cb_irid_day = NewCheck(options, "cb_irid_day", "Day Flares", false);
     connect(cb_irid_day, &QCheckBox::clicked, this, &TfrPredictionWnd::cb_irid_dayClick);
-    auto* grid = new QGridLayout(options);
-    const std::pair<const char*, QSpinBox*> spins[] = {{"Sun  <", nm_sunalt},      {"Sat  >", nm_satalt},
-                                                       {"Revs  >", nm_revs},       {"Steps(Sec)", nm_steps},
-                                                       {"Iridium Mag >", nm_mag}};
-    int r = 0;
-    for (const auto& [text, spin] : spins) {
-        grid->addWidget(new QLabel(text, options), r / 2, (r % 2) * 2);
-        grid->addWidget(spin, r / 2, (r % 2) * 2 + 1);
-        ++r;
-    }
-    grid->addWidget(cb_irid_day, 2, 2, 1, 2);
-    grid->addWidget(ckb_sunlite, 3, 0, 1, 2);
-    grid->addWidget(ckb_day_night, 3, 2, 1, 2);
-
-    auto* period = new QGroupBox("Period", central);
-    dt_predict_date1 = new QDateEdit(period);
-    dt_predict_hour1 = new QDateTimeEdit(period);
-    dt_predict_date2 = new QDateEdit(period);
-    dt_predict_hour2 = new QDateTimeEdit(period);
     SetupDatePicker(dt_predict_date1, "dt_predict_date1");
     SetupTimePicker(dt_predict_hour1, "dt_predict_hour1");
     SetupDatePicker(dt_predict_date2, "dt_predict_date2");
     SetupTimePicker(dt_predict_hour2, "dt_predict_hour2");
     FollowDate(dt_predict_date1, dt_predict_hour1);
     FollowDate(dt_predict_date2, dt_predict_hour2);
-    stxt_time1 = NewTimeLabel(period, "stxt_time1");
-    stxt_time2 = NewTimeLabel(period, "stxt_time2");
+    // Beside the pickers; the form leaves their column free.
+    stxt_time1 = NewTimeLabel(Form->gb_period, "stxt_time1");
+    stxt_time2 = NewTimeLabel(Form->gb_period, "stxt_time2");
+    Form->times->addWidget(stxt_time1, 0, 3);
+    Form->times->addWidget(stxt_time2, 1, 3);
     connect(stxt_time1, &TClickLabel::clicked, this, &TfrPredictionWnd::menu_utcClick);
     connect(stxt_time2, &TClickLabel::clicked, this, &TfrPredictionWnd::menu_utcClick);
-    auto* times = new QGridLayout(period);
-    times->addWidget(new QLabel("Start Time", period), 0, 0);
-    times->addWidget(dt_predict_date1, 0, 1);
-    times->addWidget(dt_predict_hour1, 0, 2);
-    times->addWidget(stxt_time1, 0, 3);
-    times->addWidget(new QLabel("End Time", period), 1, 0);
-    times->addWidget(dt_predict_date2, 1, 1);
-    times->addWidget(dt_predict_hour2, 1, 2);
-    times->addWidget(stxt_time2, 1, 3);
-
-    auto* object = new QGroupBox("Track/Transit Object", central);
-    cb_object = new QComboBox(object);
-    cb_object->setObjectName("cb_object");
     for (const std::string& entry : TargetEntries()) cb_object->addItem(QString::fromStdString(entry));
     connect(cb_object, &QComboBox::activated, this, &TfrPredictionWnd::cb_objectChange);
-    nm_transit = NewSpin(object, "nm_transit", 5, 300, 5, 30);
-    nm_track = NewSpin(object, "nm_track", 10, 100, 5, 25);
-    lb_track = new QLabel("Trk (km/mi)", object);
-    lb_track->setObjectName("lb_track");
-    auto* objectGrid = new QGridLayout(object);
-    objectGrid->addWidget(cb_object, 0, 0, 1, 4);
-    objectGrid->addWidget(new QLabel("Trs (min)", object), 1, 0);
-    objectGrid->addWidget(nm_transit, 1, 1);
-    objectGrid->addWidget(lb_track, 1, 2);
-    objectGrid->addWidget(nm_track, 1, 3);
-
-    bn_chartwnd = new QPushButton("Prediction Sky Charts", central);
-    bn_chartwnd->setObjectName("bn_chartwnd");
-    bn_chartwnd->setEnabled(false);
-    bn_google = new QPushButton("Show in Google Earth", central);
-    bn_google->setObjectName("bn_google");
-    bn_google->setEnabled(false);
-    bn_savekml = new QPushButton("Save KML as…", central);
-    bn_savekml->setObjectName("bn_savekml");
-    bn_savekml->setEnabled(false);
     connect(bn_chartwnd, &QPushButton::clicked, this, &TfrPredictionWnd::bn_chartwndClick);
     connect(bn_google, &QPushButton::clicked, this, &TfrPredictionWnd::bn_googleClick);
     connect(bn_savekml, &QPushButton::clicked, this, &TfrPredictionWnd::bn_savekmlClick);
-    bn_saveics = new QPushButton("Save as calendar…", central);
-    bn_saveics->setObjectName("bn_saveics");
-    bn_saveics->setToolTip("Save the passes, flares or transits found as calendar events (.ics)");
-    bn_saveics->setEnabled(false);
     connect(bn_saveics, &QPushButton::clicked, this, &TfrPredictionWnd::bn_saveicsClick);
-    nm_alarm = NewSpin(central, "nm_alarm", -1, 1440, 5, -1);
-    nm_alarm->setSpecialValueText("no reminder");
-    nm_alarm->setPrefix("remind ");
-    nm_alarm->setSuffix(" min before");
-    nm_alarm->setToolTip("A reminder in each calendar event, this many minutes before it");
 
-    auto* right = new QGridLayout;
-    right->addWidget(period, 0, 0, 1, 2);
-    right->addWidget(object, 1, 0, 2, 1);
-    right->addWidget(bn_chartwnd, 1, 1);
-    right->addWidget(bn_google, 2, 1);
-    auto* calendar = new QHBoxLayout;
-    calendar->addWidget(bn_saveics, 1);
-    calendar->addWidget(nm_alarm);
-    right->addLayout(calendar, 3, 0);
-    right->addWidget(bn_savekml, 3, 1);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(cklb_linetab, 1);
-    top->addWidget(options);
-    top->addLayout(right);
-
+    // The table and the report under the controls.
     PredictMemo = NewReportMemo(central, "PredictMemo", kMemoPixels);
-    auto* column = new QVBoxLayout(central);
-    column->setContentsMargins(2, 2, 2, 2);
-    column->addLayout(top);
     Results = new TResultPanel(central, PredictMemo);
     connect(Results, &QTabWidget::currentChanged, this, [this](int tab) {
         if (Results->widget(tab) == PredictMemo) WithReport([] {});
     });
-    column->addWidget(Results, 1);
+    Form->column->addWidget(Results, 1);
     setCentralWidget(central);
 
     Progress = new TSearchProgress(this);

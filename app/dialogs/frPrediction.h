@@ -32,6 +32,9 @@ class QSpinBox;
 class QToolBar;
 class TClickLabel;
 class TResultPanel;
+namespace Ui {
+class TfrPredictionWnd;
+}
 
 class TfrPredictionWnd : public QMainWindow {
     Q_OBJECT
@@ -103,6 +106,7 @@ private:
     void ShowMessage(const std::string& text);
 
     const TSession& Session;
+    std::unique_ptr<Ui::TfrPredictionWnd> Form;  // the controls of frPrediction.ui
     THorizonHandle Horizon;
     // The window's own list (selected flags = check marks), shared with a
     // search that runs; EditSats copies it first when it is.
