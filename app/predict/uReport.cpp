@@ -30,24 +30,35 @@ void AppendTwo(std::string& out, int v) {
 }
 
 // The times of a pass line, as Shown gives them with "mm/dd HH:nn:ss" and
-// "HH:nn:ss", written straight from the date's parts: every pass has four.
-std::string ShownClock(double t, double offset, bool withDate) {
+// "HH:nn:ss", written straight from the date's parts into a fixed buffer:
+// every pass has four. Empty where the formatter prints nothing.
+struct TClock {
+    char text[16];
+    std::size_t size = 0;
+    std::string_view view() const { return {text, size}; }
+};
+TClock ShownClock(double t, double offset, bool withDate) {
+    TClock clock;
     TDateParts d;
-    if (!DecodeDayNumber(t + offset, &d)) return {};
-    std::string out;
-    out.reserve(14);
+    if (!DecodeDayNumber(t + offset, &d)) return clock;
+    char* p = clock.text;
+    auto two = [&p](int v) {  // every field lies within 0..99 here
+        *p++ = static_cast<char>('0' + v / 10);
+        *p++ = static_cast<char>('0' + v % 10);
+    };
     if (withDate) {
-        AppendTwo(out, d.month);
-        out += '/';
-        AppendTwo(out, d.day);
-        out += ' ';
+        two(d.month);
+        *p++ = '/';
+        two(d.day);
+        *p++ = ' ';
     }
-    AppendTwo(out, d.hour);
-    out += ':';
-    AppendTwo(out, d.minute);
-    out += ':';
-    AppendTwo(out, d.second);
-    return out;
+    two(d.hour);
+    *p++ = ':';
+    two(d.minute);
+    *p++ = ':';
+    two(d.second);
+    clock.size = static_cast<std::size_t>(p - clock.text);
+    return clock;
 }
 
 // text right-aligned in width columns, as the formatter's "%Ns" (a minimum,
@@ -272,12 +283,14 @@ void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
 }
 
 std::string LineColumnHeader(bool sunlitOnly) {
-    if (sunlitOnly)
-        return FormatArgs("%0:-16s %1:7s %2:-9s %1:7s %3:5s %4:-9s %1:7s %5:9s ",
-                          {"  MM/DD AOS", "Alt Az", " Max", "Mag", " LOS", "TT(Sec)"});
-    return FormatArgs("%0:-16s %1:7s %2:-9s %1:7s %3:5s %4:-9s %1:7s %5:9s %6:14s",
-                      {"  MM/DD AOS", "Alt Az", " Max", "Mag", " LOS", "TT(Sec)",
-                       "Enter Shd/Slt"});
+    // Above every satellite's passes: laid out once.
+    static const std::string sunlit =
+        FormatArgs("%0:-16s %1:7s %2:-9s %1:7s %3:5s %4:-9s %1:7s %5:9s ",
+                   {"  MM/DD AOS", "Alt Az", " Max", "Mag", " LOS", "TT(Sec)"});
+    static const std::string all =
+        FormatArgs("%0:-16s %1:7s %2:-9s %1:7s %3:5s %4:-9s %1:7s %5:9s %6:14s",
+                   {"  MM/DD AOS", "Alt Az", " Max", "Mag", " LOS", "TT(Sec)", "Enter Shd/Slt"});
+    return sunlitOnly ? sunlit : all;
 }
 
 namespace {
@@ -292,8 +305,10 @@ std::string ShadowNote(const TLinePass& pass, double displayOffset) {
     switch (pass.shadow) {
         case TShadowNote::kSunlit: return "SunLite";
         case TShadowNote::kShadowed: return "Shadow";
-        case TShadowNote::kEntersShadow: return "Shd " + ShownClock(pass.shadowTime, displayOffset, false);
-        case TShadowNote::kLeavesShadow: return "Slt " + ShownClock(pass.shadowTime, displayOffset, false);
+        case TShadowNote::kEntersShadow:
+            return "Shd " + std::string(ShownClock(pass.shadowTime, displayOffset, false).view());
+        case TShadowNote::kLeavesShadow:
+            return "Slt " + std::string(ShownClock(pass.shadowTime, displayOffset, false).view());
         case TShadowNote::kNone: break;
     }
     return {};
@@ -306,13 +321,13 @@ std::string ShadowNote(const TLinePass& pass, double displayOffset) {
 std::string LinePassLine(const TLinePass& pass, double displayOffset, bool estimated) {
     std::string out;
     out.reserve(112);
-    AppendRight(out, ShownClock(pass.aos, displayOffset, true), 16);
+    AppendRight(out, ShownClock(pass.aos, displayOffset, true).view(), 16);
     out += ' ';
     AppendFixed(out, pass.aosElevation, 3, 0);
     out += ' ';
     AppendFixed(out, pass.aosAzimuth, 3, 0);
     out += ' ';
-    AppendRight(out, ShownClock(pass.middle, displayOffset, false), 9);
+    AppendRight(out, ShownClock(pass.middle, displayOffset, false).view(), 9);
     out += ' ';
     AppendFixed(out, pass.maxElevation, 3, 0);
     out += ' ';
@@ -321,7 +336,7 @@ std::string LinePassLine(const TLinePass& pass, double displayOffset, bool estim
     if (pass.shadowed) out.append(5, ' ');
     else AppendFixed(out, pass.magnitude, 5, 1);
     out += ' ';
-    AppendRight(out, ShownClock(pass.los, displayOffset, false), 9);
+    AppendRight(out, ShownClock(pass.los, displayOffset, false).view(), 9);
     out += ' ';
     AppendFixed(out, pass.losElevation, 3, 0);
     out += ' ';
@@ -344,7 +359,7 @@ void WriteTabularPassHeader(TReportLines& lines, long long revolution, bool sunl
 std::string TableRowLine(const TTableRow& row, double displayOffset, bool sunlitOnly, bool estimated) {
     std::string out;
     out.reserve(48);
-    AppendRight(out, ShownClock(row.t, displayOffset, true), 16);
+    AppendRight(out, ShownClock(row.t, displayOffset, true).view(), 16);
     out += ' ';
     AppendFixed(out, row.elevation, 3, 0);
     out += ' ';
