@@ -23,9 +23,10 @@
 
 // What the caller of a long search holds to watch and stop it. The search
 // reads `cancel` between passes; `progress` is called from the worker
-// threads (so it must be safe to call from any thread) after each satellite
-// with the satellites done so far and the total; it reaches the total once,
-// and only when nothing was cancelled.
+// threads (so it must be safe to call from any thread), one call at a time,
+// after each satellite with the satellites done so far (rising by one each
+// call) and the total; it reaches the total once, last, and only when
+// nothing was cancelled.
 struct TSearchControl {
     std::atomic<bool> cancel{false};
     std::function<void(std::size_t done, std::size_t total)> progress;
@@ -71,7 +72,9 @@ TSearchStatus RunPerSatelliteOf(const std::vector<std::size_t>& work, unsigned t
         bool complete = false;
     };
     std::vector<TSlot> perSatellite(total);
-    std::atomic<std::size_t> next{0}, done{0};
+    std::atomic<std::size_t> next{0};
+    std::mutex progressMutex;
+    std::size_t done = 0;  // under progressMutex
     std::mutex order;            // the slots' complete flags and the sink, with a sink
     std::size_t handedOver = 0;  // slots before this one went to the sink
     auto handOver = [&](TSlot& slot, std::size_t k) {
@@ -105,6 +108,9 @@ TSearchStatus RunPerSatelliteOf(const std::vector<std::size_t>& work, unsigned t
             } else {
                 perSatellite[k].complete = true;
             }
+            // Counted and told under one lock, so the counts arrive in order
+            // and nothing follows the total.
+            std::lock_guard<std::mutex> lock(progressMutex);
             const std::size_t n = ++done;
             if (control && control->progress) control->progress(n, total);
         }

@@ -1,12 +1,12 @@
 // The per-satellite runner's control: a cancelled search comes back soon
 // with what it finished, marked cut short; progress counts every satellite
-// once and reaches the total once.
+// once, in order, and reaches the total once, last.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <mutex>
-#include <set>
+#include <vector>
 #include <stdexcept>
 #include <thread>
 
@@ -70,11 +70,11 @@ TEST(SearchControl, ProgressCountsEverySatelliteOnceAndReachesTheTotalOnce) {
     in.stop = in.start + 1.0;
     TSearchControl control;
     std::mutex m;
-    std::multiset<std::size_t> seen;
+    std::vector<std::size_t> seen;  // in call order: a display shows the last one
     std::size_t totals = 0;
     control.progress = [&](std::size_t done, std::size_t total) {
         std::lock_guard<std::mutex> lock(m);
-        seen.insert(done);
+        seen.push_back(done);
         if (done == total) ++totals;
         EXPECT_EQ(total, sats.size());
     };
@@ -84,7 +84,7 @@ TEST(SearchControl, ProgressCountsEverySatelliteOnceAndReachesTheTotalOnce) {
     EXPECT_EQ(totals, 1u);
     ASSERT_EQ(seen.size(), sats.size());
     std::size_t expect = 1;
-    for (std::size_t done : seen) EXPECT_EQ(done, expect++);
+    for (std::size_t done : seen) EXPECT_EQ(done, expect++) << "counts out of order";
 
     // Cancelled before it starts: nothing searched, nothing reported.
     TSearchControl stopped;
