@@ -97,7 +97,7 @@ TEST_F(HorizonFiles, UnusableFilesAreRefusedWhole) {
     EXPECT_FALSE(ReadHorizonFile(Path("empty.txt")).ok);
     Write("comments.txt", "# nothing\n\n");
     EXPECT_FALSE(ReadHorizonFile(Path("comments.txt")).ok);
-    Write("garbage.txt", std::string("0 5\n\0\x01\x02 garbage", 18));
+    Write("garbage.txt", std::string("0 5\n\0\x01\x02 garbage", 15));
     const THorizonRead g = ReadHorizonFile(Path("garbage.txt"));
     EXPECT_FALSE(g.ok);
     EXPECT_TRUE(g.mask.Points().empty());  // nothing of it is kept
