@@ -28,30 +28,28 @@ TSatRec MakeSat() {
 }
 
 void BM_PropagateMode4(benchmark::State& bs) {
-    TObserver obs = MakeObserver(51.5, -0.1);
+    const TSite obs = MakeObserver(51.5, -0.1);
     TSatRec sat = MakeSat();
     TSatState s{};
-    s.mode = kFillLookAngles;
     const double t0 = sat.epoch - kJulianOffset;
     int i = 0;
     for (auto _ : bs) {
         const double t = t0 + (i++ & 1023) / kSecondsPerDay;
-        benchmark::DoNotOptimize(PropagateSatellite(sat, s, t, ObserverVector(t, obs), obs));
+        benchmark::DoNotOptimize(PropagateSatellite(sat, s, ObserverFrame(obs, t), kFillLookAngles));
         benchmark::DoNotOptimize(s.altaz.alt);
     }
 }
 BENCHMARK(BM_PropagateMode4);
 
 void BM_BodyState(benchmark::State& bs) {
-    TObserver obs = MakeObserver(51.5, -0.1);
     TSatState s{};
     s.body = static_cast<int32_t>(bs.range(0));
-    s.mode = kFillLookAngles;
     const double t0 = 43101.0;  // 2018-01-01
-    const double gha = ObserverVector(t0, obs);
+    TFrame frame = ObserverFrame(MakeObserver(51.5, -0.1), t0);
     int i = 0;
     for (auto _ : bs) {
-        ComputeBodyState(s, t0 + (i++ & 1023) / kSecondsPerDay, gha, obs);
+        frame.t = t0 + (i++ & 1023) / kSecondsPerDay;  // one sidereal angle, as before
+        ComputeBodyState(s, frame, kFillLookAngles);
         benchmark::DoNotOptimize(s.altaz.alt);
     }
 }

@@ -393,9 +393,8 @@ void TfrRadioWnd::FindPass(double now) {
     const int s = cb_sat->currentIndex();
     if (s < 0) return;
     const TSatRec& sat = Sats[s];
-    TObserver obs = Observer;
+    const TSite obs = Observer;
     TSatState state{};
-    state.mode = kFillPosition;
     // Up already: the rise is now.
     PassStart = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs).t;
     if (PassStart >= now + 1.0) {

@@ -284,9 +284,8 @@ void TfrRotatorWnd::Replan(double now) {
     const int i = cb_sat->currentIndex();
     if (i >= 0 && static_cast<std::size_t>(i) < Sats.size()) {
         const TSatRec& sat = Sats[i];
-        TObserver obs = Observer;
+        const TSite obs = Observer;
         TSatState state{};
-        state.mode = kFillPosition;
         const double aos = SearchCrossing(TEdge::kRise, sat, state, 0.0, now, now + 1.0, obs).t;
         if (aos < now + 1.0) {
             const double los = SearchCrossing(TEdge::kSet, sat, state, 0.0, aos, aos + 1.0, obs).t;
@@ -333,8 +332,7 @@ void TfrRotatorWnd::DrawBase() {
     scene.observer = Observer;
     scene.font = font();
     const TRadarDrawn drawn = DrawRadarChart(Base, View, scene, kRadarStartRotation, false);
-    TObserver obs = Observer;
-    BaseGst = ObserverVector(Aos, obs);
+    BaseGst = ObserverFrame(Observer, Aos).gha;
     // The rotator's commands over the satellite's track.
     QPainter painter(&Base);
     painter.setRenderHint(QPainter::Antialiasing);

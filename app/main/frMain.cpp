@@ -159,7 +159,9 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
             if (!told.empty()) ShowMessage(told);
             // The computer's clock is UTC already: no offset to take off.
             Store.SetTime(clockGiven ? clock : NowDayNumber());
-            Session.CurrentGHA = ObserverVector(Session.CurrentTime, Session.Observer);
+            const TFrame now = ObserverFrame(Session.Observer, Session.CurrentTime);
+            Session.CurrentGHA = now.gha;
+            Session.Observer.vect = now.pos;  // the saved record keeps the last position
             Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;
             Session.NextRise = Session.NextSet = Session.CurrentTime;
             ShowPickers(Session.CurrentTime);  // in the observer's time
@@ -332,7 +334,6 @@ void TfrMainWnd::BuildActiveList() {
     Ui.cb_sat2->setCurrentIndex(count ? 0 : -1);
     Session.Sat1Main = Session.ActiveIndex[0];
     Session.Sat1State = 0;
-    SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
     RebuildFrameSatellites();
     Store.TrackedListChanged();
 }
@@ -342,7 +343,6 @@ void TfrMainWnd::cb_sat1Change(int index) {
     Session.Sat1Main = Session.ActiveIndex[index];
     Session.Sat1State = static_cast<uint8_t>(index);
     Frame.sat1 = static_cast<std::size_t>(index);
-    SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
     ComputeStates();
     // Another satellite: its own pass, searched afresh.
     Session.TrackStart = Session.TrackAnchor = Session.CurrentTime;

@@ -37,16 +37,16 @@ struct TPassTimes {
 
 // The next rise after from and the set after it, elevation 0; with a
 // horizon mask, the first part of a pass that clears it.
-TPassTimes SearchNextPass(TSatRec sat, TObserver observer, double from, double now, const THorizonHandle& horizon) {
+TPassTimes SearchNextPass(const TSatRec& sat, const TSite& site, double from, double now,
+                          const THorizonHandle& horizon) {
     if (const THorizonHandle mask = EffectiveHorizon(horizon, 0.0)) {
-        const TClearPass p = NextClearPass(sat, observer, *mask, 0.0, from, from + kSearchDays, now);
+        const TClearPass p = NextClearPass(sat, site, *mask, 0.0, from, from + kSearchDays, now);
         return {p.aos, p.los};
     }
     TSatState state{};
-    state.mode = kFillPosition;
     TPassTimes p;
-    p.rise = SearchCrossing(TEdge::kRise, sat, state, 0.0, from, from + kSearchDays, observer).t + kSecond;
-    p.set = SearchCrossing(TEdge::kSet, sat, state, 0.0, p.rise, p.rise + kSearchDays, observer).t;
+    p.rise = SearchCrossing(TEdge::kRise, sat, state, 0.0, from, from + kSearchDays, site).t + kSecond;
+    p.set = SearchCrossing(TEdge::kSet, sat, state, 0.0, p.rise, p.rise + kSearchDays, site).t;
     return p;
 }
 
@@ -251,7 +251,7 @@ void TfrMainWnd::UpdateNextPass() {
     const unsigned generation = Store.MainGeneration();
     const uint8_t first = Session.Sat1Main;
     const TSatRec copy = sat;
-    const TObserver observer = Session.Observer;
+    const TSite site = Session.Observer;
     const double from = Session.NextRise;
     const double origin = from;
     const THorizonHandle horizon = Horizon;
@@ -260,8 +260,8 @@ void TfrMainWnd::UpdateNextPass() {
     Ui.Sb_Main->setText(3, "...");
     Workers.Start(
         kWorkerNextPass,
-        [this, copy, observer, from, t, generation, first, origin, horizon]() -> TWorkers::TApply {
-            const TPassTimes p = SearchNextPass(copy, observer, from, t, horizon);
+        [this, copy, site, from, t, generation, first, origin, horizon]() -> TWorkers::TApply {
+            const TPassTimes p = SearchNextPass(copy, site, from, t, horizon);
             return [this, p, generation, first, origin, from] {
                 const bool current = generation == Store.MainGeneration() && first == Session.Sat1Main &&
                                      Session.NextRise == origin;

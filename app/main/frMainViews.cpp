@@ -99,7 +99,6 @@ void TfrMainWnd::EnterView(int mode) {
         SetFieldLabel(UpdateFieldLabel(View, Session.Options));
         Alt_az_to_ra_dec(&Session.Observer.pos, &View.SkyCentreHoriz, &View.SkyCentre, Session.CurrentGHA);
     }
-    SetStateModes(Session.SatStates, Session.Options, Session.Sat1State);
     RefreshAll();
 }
 
@@ -170,7 +169,6 @@ void TfrMainWnd::RebuildFrameSatellites() {
     for (std::size_t i = 0; i < Session.SatStates.size(); ++i) {
         TFrameSat s;
         s.rec = Session.MainSats[Session.ActiveIndex[i]];
-        s.state.mode = kFillAll;
         s.label = Frame.menu.displayNumber ? s.rec.catNo.str() : s.rec.name.str();
         Frame.sats.push_back(std::move(s));
     }
@@ -211,12 +209,10 @@ void TfrMainWnd::ComputeStates() {
     Frame.sat1 = Session.Sat1State;
     ComputeFrame(Frame, Session.CurrentTime);
     Session.CurrentGHA = Frame.gha;
-    Session.Observer.vect = Frame.observer.vect;
+    Session.Observer.vect = Frame.look.pos;  // the saved record keeps the last position
     Session.BodyStates = Frame.bodies;
     for (std::size_t i = 0; i < Frame.sats.size() && i < Session.SatStates.size(); ++i) {
-        const int32_t mode = Session.SatStates[i].mode;
         Session.SatStates[i] = Frame.sats[i].state;
-        Session.SatStates[i].mode = mode;
         Session.MainSats[Session.ActiveIndex[i]].decayed = Frame.sats[i].rec.decayed;
     }
 }

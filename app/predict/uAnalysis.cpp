@@ -38,15 +38,14 @@ bool TMagList::Known(const std::string& catNo) const {
 // ---- visible now -------------------------------------------------------------
 
 TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TElementEntry>& entries,
-                                const TObserver& observer, const TMagList* mags, unsigned threads,
+                                const TSite& site, const TMagList* mags, unsigned threads,
                                 TSearchControl* control) {
     TVisibleResult result;
-    // One moment: the observer, its hour angle and the Sun serve every satellite.
-    TObserver site = observer;
-    const double gha = ObserverVector(in.time, site);
+    // One moment: the observer's frame and the Sun serve every satellite.
+    const TFrame frame = ObserverFrame(site, in.time);
     TVector sun{};
     PlanetVector(kBodySun, sun, in.time);
-    result.sunElevation = Degrees(ElevationOf(sun, site));
+    result.sunElevation = Degrees(ElevationOf(sun, frame));
 
     result.status = RunPerSatellite(
         entries, [&](const TElementEntry& e) { return WithinRevs(e, in.minRevs, in.maxRevs); }, threads,
@@ -56,14 +55,12 @@ TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TEl
             if (!InitSatelliteFromEntry(sat, entries[i], in.minRevs, in.maxRevs)) return;
             if (!(sat.decayDate > in.time)) return;
             TSatState state{};
-            state.mode = kFillPosition;
-            if (!PropagateSatellite(sat, state, in.time, gha, site)) return;
+            if (!PropagateSatellite(sat, state, frame, kFillPosition)) return;
             // Most of a catalogue is below the horizon: the elevation alone
             // turns them away before the look angles are worked out.
-            const double elevation = Degrees(ElevationOf(state.pos, site));
+            const double elevation = Degrees(ElevationOf(state.pos, frame));
             if (!Between(elevation, in.minAlt, in.maxAlt)) return;
-            state.mode = kFillAll;
-            FillStateGroups(state, gha, site);
+            FillStateGroups(state, kFillAll, frame);
             const double azimuth = Degrees(state.altaz.az);
             if (!Between(azimuth, in.minAz, in.maxAz)) return;
             if (in.horizon && !(state.altaz.alt > in.horizon->Limit(state.altaz.az, -kHalfPi))) return;
@@ -73,7 +70,7 @@ TVisibleResult RunVisibleSearch(const TAnalysisInputs& in, const std::vector<TEl
             v.row.title = VisibleTitle(sat);
             v.row.azimuth = azimuth;
             v.row.elevation = elevation;
-            v.row.magnitude = RawMagnitude(site.vect, state, sun, stdMag, in.magModel);
+            v.row.magnitude = RawMagnitude(frame.pos, state, sun, stdMag, in.magModel);
             v.row.estimated = !(mags && mags->Known(sat.catNo.str()));
             v.row.range = state.radec.dist;
             v.row.height = state.latlon.height;
@@ -151,7 +148,7 @@ TReportLines DecayedReport(const TDecayedResult& result, const TAnalysisInputs& 
 TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& in, const TAnalysisTransitInputs& tr,
                                                 const TTransitTarget& target,
                                                 const std::vector<TElementEntry>& entries,
-                                                const TObserver& observer, unsigned threads,
+                                                const TSite& site, unsigned threads,
                                                 TSearchControl* control) {
     TAnalysisTransitResult result;
     TPredictionInputs& period = result.period;
@@ -187,7 +184,7 @@ TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& in, const
     }
 
     result.transits =
-        RunTransitSearch(period, tr.separation / 60.0, target, sats, observer, threads, control);
+        RunTransitSearch(period, tr.separation / 60.0, target, sats, site, threads, control);
     // Only the satellites with a transit are kept, renumbered in order.
     std::vector<std::size_t> kept(sats.size(), sats.size());
     for (TTransit& t : result.transits.transits) {

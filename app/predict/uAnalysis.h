@@ -67,7 +67,7 @@ struct TVisibleResult {
 // estimate is later. mags may be null (every satellite then rated
 // kUnknownStdMag).
 TVisibleResult RunVisibleSearch(const TAnalysisInputs& inputs, const std::vector<TElementEntry>& entries,
-                                const TObserver& observer, const TMagList* mags, unsigned threads = 0,
+                                const TSite& site, const TMagList* mags, unsigned threads = 0,
                                 TSearchControl* control = nullptr);
 TReportLines VisibleReport(const TVisibleResult& result, const TAnalysisInputs& inputs,
                            const TReportSettings& settings);
@@ -110,7 +110,7 @@ TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& inputs,
                                                 const TAnalysisTransitInputs& transit,
                                                 const TTransitTarget& target,
                                                 const std::vector<TElementEntry>& entries,
-                                                const TObserver& observer, unsigned threads = 0,
+                                                const TSite& site, unsigned threads = 0,
                                                 TSearchControl* control = nullptr);
 TReportLines AnalysisTransitReport(const TAnalysisTransitResult& result, const TTransitTarget& target,
                                    const TReportSettings& settings);

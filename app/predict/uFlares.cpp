@@ -29,24 +29,23 @@ constexpr double kMirrorGain = 1.62;
 constexpr double kFlareFadeAngle = 2.2;     // degrees
 constexpr double kExtinction = 1.25;        // magnitudes
 
-// One satellite's scan: the record read in place, its own copy of the observer.
+// One satellite's scan: the record read in place, the frame of the last sample.
 struct TFlareScan {
     const TFlareInputs& in;
     std::size_t index;
     const TSatRec& sat;
-    TObserver observer;
+    const TSite& site;
+    TFrame frame{};
     TSatState state{};
     TSatState sun{};
-    double gha = 0.0;
     double sampleTime = 0.0;
     TVector reflection{};
     double angle = kNoFlareAngle;
     int32_t mirrorUsed = 0;
     int32_t mirror = 0;
 
-    TFlareScan(const TFlareInputs& i, std::size_t k, const TSatRec& s, const TObserver& o)
-        : in(i), index(k), sat(s), observer(o) {
-        state.mode = kFillLookAngles;
+    TFlareScan(const TFlareInputs& i, std::size_t k, const TSatRec& s, const TSite& where)
+        : in(i), index(k), sat(s), site(where) {
         sun.body = kBodySun;
     }
 
@@ -55,13 +54,12 @@ struct TFlareScan {
     // Satellite at t (altitude, azimuth and range filled) and its mirror angle.
     bool Sample(double t) {
         sampleTime = t;
-        gha = ObserverVector(t, observer);
-        state.mode = kFillLookAngles;
-        if (!PropagateSatellite(sat, state, t, gha, observer)) {
+        frame = ObserverFrame(site, t);
+        if (!PropagateSatellite(sat, state, frame, kFillLookAngles)) {
             angle = kNoFlareAngle;
             return false;
         }
-        IridiumCalc(&observer.vect, &state.pos, &state.vel, &sun, &reflection, &angle, &mirrorUsed,
+        IridiumCalc(&frame.pos, &state.pos, &state.vel, &sun, &reflection, &angle, &mirrorUsed,
                     mirror);
         return true;
     }
@@ -74,7 +72,7 @@ struct TFlareScan {
 void TFlareScan::Record(std::vector<TFlare>& out) {
     TVector centre{};
     double beamRange = 0.0;
-    IridTrkVect(&reflection, &state.pos, &centre, observer.vect.r, &beamRange);
+    IridTrkVect(&reflection, &state.pos, &centre, frame.pos.r, &beamRange);
     const double sunAngle = Angle_3vect(&state.pos, &centre, &sun.pos);
     const double magC = CentreLineMagnitude(beamRange, sunAngle);
     const double mag = FlareMagnitude(angle, state.altaz.alt, magC);
@@ -82,15 +80,15 @@ void TFlareScan::Record(std::vector<TFlare>& out) {
     if (in.horizon && state.altaz.alt < in.horizon->Limit(state.altaz.az, kFlareMinElevation)) return;
 
     TLatLon centreLL{};
-    Vect_to_lat_lon_height(&centre, &centreLL, gha);
+    Vect_to_lat_lon_height(&centre, &centreLL, frame.gha);
 
     TFlare flare;
     flare.satellite = index;
     flare.t = sampleTime;
     flare.angle = angle;
     flare.mirror = mirrorUsed;
-    flare.gha = gha;
-    flare.observerPos = observer.vect;
+    flare.gha = frame.gha;
+    flare.observerPos = frame.pos;
     flare.satPos = state.pos;
     flare.satVel = state.vel;
     flare.sunPos = sun.pos;
@@ -106,8 +104,8 @@ void TFlareScan::Record(std::vector<TFlare>& out) {
     row.magnitude = mag;
     row.centreLat = Degrees(centreLL.lat);
     row.centreLon = Degrees(centreLL.lon);
-    row.bearing = Degrees(Az_2latlon(&observer.pos, &centreLL));
-    row.distance = Dist_2latlon(&observer.pos, &centreLL);
+    row.bearing = Degrees(Az_2latlon(&site.geo, &centreLL));
+    row.distance = Dist_2latlon(&site.geo, &centreLL);
     row.centreMagnitude = magC;
     out.push_back(std::move(flare));
 }
@@ -120,8 +118,7 @@ void ScanSatellite(TFlareScan& s, const std::vector<TTimeInterval>& intervals, c
         const double e = interval.end;
         double t = interval.start;
         while (t < e && !stop()) {
-            s.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, s.sat, s.state, kFlareMinElevation, t, e, s.observer).t;
+            t = SearchCrossing(TEdge::kRise, s.sat, s.state, kFlareMinElevation, t, e, s.site).t;
             if (!(t < e)) break;
 
             double previous = kNoFlareAngle;
@@ -206,21 +203,20 @@ std::string FileDateText(const std::string& path) {
 }
 
 TFlareResult RunFlareSearch(const TFlareInputs& in, const std::vector<TSatRec>& iridium,
-                            const TObserver& observer, unsigned threads, TSearchControl* control) {
+                            const TSite& site, unsigned threads, TSearchControl* control) {
     TFlareResult result;
     std::vector<TTimeInterval> intervals;
     if (in.start < in.stop) {
-        TObserver o = observer;
         TSatState sun{};
         sun.body = kBodySun;
         BodyIntervals(sun, in.dayFlares, !in.dayFlares, in.start, in.stop, kFlareSunLimit,
-                      intervals, o);
+                      intervals, site);
     }
     result.status = RunPerObject(
         iridium, [](const TSatRec&) { return true; }, threads, control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TFlare>& out) {
-            if (!CanRiseTo(iridium[i], observer, kFlareMinElevation)) return;
-            TFlareScan scan(in, i, iridium[i], observer);
+            if (!CanRiseTo(iridium[i], site, kFlareMinElevation)) return;
+            TFlareScan scan(in, i, iridium[i], site);
             ScanSatellite(scan, window.Whole() ? intervals : ClipIntervals(intervals, window), stop, out);
         },
         [](const auto& r) { return RecordTimes(r); }, result.flares);

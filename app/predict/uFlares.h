@@ -27,7 +27,7 @@ inline constexpr double kDayFlareMagLimit = -5.0;      // what "Day Flares" sets
 // (0: one per core); flares in report order (FlareReport renders them).
 // control (may be null): cancel and progress.
 TFlareResult RunFlareSearch(const TFlareInputs& inputs, const std::vector<TSatRec>& iridium,
-                            const TObserver& observer, unsigned threads = 0,
+                            const TSite& site, unsigned threads = 0,
                             TSearchControl* control = nullptr);
 
 // Magnitudes of a flare: at the centre line from the beam length (km) and

@@ -21,7 +21,7 @@ public:
         text_ += s;
         text_ += '\n';
     }
-    void Open(const TObserver& observer) {
+    void Open(const TSite& site) {
         Line("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
         Line(std::string("<kml xmlns=\"") + kKmlNamespace + "\">");
         Line(" <Document>");
@@ -36,11 +36,11 @@ public:
             Line("  </Style>");
         }
         Line("  <Placemark>");
-        Line("\t   <name>" + KmlText(observer.name.str()) + "</name>");
+        Line("\t   <name>" + KmlText(site.name) + "</name>");
         Line("   <description>Observer Location</description>");
         Line("     <Point>");
         Line("      <coordinates>" +
-             KmlCoordinate(Degrees(observer.pos.lon), Degrees(observer.pos.lat)) +
+             KmlCoordinate(Degrees(site.geo.lon), Degrees(site.geo.lat)) +
              "</coordinates>");
         Line("     </Point>");
         Line("  </Placemark>");
@@ -116,13 +116,13 @@ std::string KmlText(std::string_view latin1) {
 
 bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
                          const std::string& title, const std::string& path,
-                         const TObserver& observer, double displayOffset, double distanceFactor,
+                         const TSite& site, double displayOffset, double distanceFactor,
                          std::string* writeError) {
-    const double radius = std::hypot(observer.rhoSin, observer.rhoCos) > 0.0
-                              ? std::hypot(observer.rhoSin, observer.rhoCos)
+    const double radius = std::hypot(site.rhoSin, site.rhoCos) > 0.0
+                              ? std::hypot(site.rhoSin, site.rhoCos)
                               : kEarthRadius;
     TKml kml;
-    kml.Open(observer);
+    kml.Open(site);
     for (const TGroundPath& track : result.paths) {
         const TSatRec& sat = sats[track.satellite];
         const std::string satellite(TrimText(sat.name.str() + "  -  " + sat.catNo.str()));
@@ -156,18 +156,16 @@ bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSat
 }
 
 bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
-                    const TObserver& observer, double displayOffset, std::string* writeError) {
+                    const TSite& site, double displayOffset, std::string* writeError) {
     if (passes.empty()) return false;
     TKml kml;
-    kml.Open(observer);
+    kml.Open(site);
     bool any = false;
     for (const TPassRecord& record : passes) {
         if (!record.satellite) continue;
-        TObserver o = observer;
         const TSatRec& sat = *record.satellite;
         const std::string title = PassTitle(sat, true);
         double t = record.start;
-        ObserverVector(t, o);
         TSatState sun{};
         sun.body = kBodySun;
         PlanetVector(kBodySun, sun.pos, t);
@@ -176,22 +174,21 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
         std::vector<std::string> track;
         std::string startPoint;
         for (int i = 0; i < kFlareSamples; ++i, t += kFlareSampleStep / kSecondsPerDay) {
-            const double gha = ObserverVector(t, o);
+            const TFrame frame = ObserverFrame(site, t);
             TSatState state{};
-            state.mode = kFillPosition;
-            if (!PropagateSatellite(sat, state, t, gha, o)) continue;
+            if (!PropagateSatellite(sat, state, frame, kFillPosition)) continue;
             TVector reflection{};
             double angle = 180.0;
             int32_t used = 0;
-            IridiumCalc(&o.vect, &state.pos, &state.vel, &sun, &reflection, &angle, &used, mirror);
+            IridiumCalc(&frame.pos, &state.pos, &state.vel, &sun, &reflection, &angle, &used, mirror);
             mirror = used;
             if (!(reflection.r > 0.0)) continue;  // no lit mirror: no beam
             TVector centre{};
             double range = 0.0;
-            IridTrkVect(&reflection, &state.pos, &centre, o.vect.r, &range);
+            IridTrkVect(&reflection, &state.pos, &centre, frame.pos.r, &range);
             if (!(centre.r > 0.0)) continue;
             TLatLon ll{};
-            Vect_to_lat_lon_height(&centre, &ll, gha);
+            Vect_to_lat_lon_height(&centre, &ll, frame.gha);
             if (i == 0) continue;  // the first sample only sets the mirror
             const std::string pair = CoordinateOf(ll);
             if (startPoint.empty()) startPoint = pair;

@@ -24,7 +24,7 @@ inline constexpr const char* kKmlLaunchFailed = "Failed to load Program Google E
 // cannot be written, with the reason in *writeError.
 bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
                          const std::string& title, const std::string& path,
-                         const TObserver& observer, double displayOffset, double distanceFactor,
+                         const TSite& site, double displayOffset, double distanceFactor,
                          std::string* writeError = nullptr);
 
 // Writes the flare document: per record the centre line over the 20 s of
@@ -32,7 +32,7 @@ bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSat
 // no track point could be computed or the file cannot be written (only a
 // write failure sets *writeError).
 bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
-                    const TObserver& observer, double displayOffset, std::string* writeError = nullptr);
+                    const TSite& site, double displayOffset, std::string* writeError = nullptr);
 
 // "lon,lat" in degrees, "###0.0000" and "##0.0000".
 std::string KmlCoordinate(double lonDeg, double latDeg);

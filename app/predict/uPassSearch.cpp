@@ -29,81 +29,96 @@ constexpr double kEarthRotation = 6.30038809898496 / kSecondsPerDay;  // rad/s, 
 thread_local uint64_t tEvaluations = 0;
 std::atomic<uint64_t> gEvaluations{0};
 
-// Observer vector, propagation, then the elevation: the state's altitude
-// when the look angles are filled, else the elevation of the position.
-bool Evaluate(const TSatRec& sat, TSatState& state, double t, TObserver& observer, double& elevation) {
+// A search's site and the frame of the time it evaluated last: the rate,
+// reach and brightness that follow an evaluation are seen from that frame.
+struct TSight {
+    const TSite& site;
+    TFrame frame{};
+};
+
+double ElevationFrom(const TSatState& state, TStateFill fill, const TFrame& frame) {
+    return fill == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, frame);
+}
+
+// Frame, propagation, then the elevation: the state's altitude when the
+// look angles are filled, else the elevation of the position.
+bool Evaluate(const TSatRec& sat, TSatState& state, double t, TStateFill fill, TSight& sight,
+              double& elevation) {
     ++tEvaluations;
-    const double gha = ObserverVector(t, observer);
-    if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
-    elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+    sight.frame = ObserverFrame(sight.site, t);
+    if (!PropagateSatellite(sat, state, sight.frame, fill)) return false;
+    elevation = ElevationFrom(state, fill, sight.frame);
     return true;
 }
 
 // Evaluate at t from a state already propagated to t, without propagating
 // again: the same numbers Evaluate gives.
-bool Reevaluate(const TSatState& propagated, TSatState& state, double t,
-                TObserver& observer, double& elevation) {
-    const double gha = ObserverVector(t, observer);
+bool Reevaluate(const TSatState& propagated, TSatState& state, double t, TStateFill fill,
+                TSight& sight, double& elevation) {
+    sight.frame = ObserverFrame(sight.site, t);
     state.pos = propagated.pos;
     state.vel = propagated.vel;
-    FillStateGroups(state, gha, observer);
-    elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+    FillStateGroups(state, fill, sight.frame);
+    elevation = ElevationFrom(state, fill, sight.frame);
     return true;
 }
 
-// Position only (kFillPosition), for the shadow scans: no hour angle or
-// elevation is needed, and that mode does not read the hour angle.
-bool PositionAt(const TSatRec& sat, TSatState& state, double t, const TObserver& observer) {
+// Position only, for the shadow scans: no frame or elevation is needed.
+bool PositionAt(const TSatRec& sat, TSatState& state, double t) {
     ++tEvaluations;
-    return static_cast<bool>(PropagateSatellite(sat, state, t, 0.0, observer));
+    return static_cast<bool>(PropagatePosition(sat, state, t));
 }
 
 void SunAt(TSatState& sun, double t, const TSunPath& path) {
     sun.body = kBodySun;
-    sun.mode = kFillPosition;
     sun.pos = path.At(t);
 }
 
 bool Sunlit(const TSatState& state, const TSatState& sun) { return SunLite(&state.pos, &sun.pos); }
 
 double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& sun,
-                 const TObserver& observer, bool sunlit, const TMagModel& model) {
+                 const TVector& observerPos, bool sunlit, const TMagModel& model) {
     const double fraction =
-        sunlit ? illum_fraction(&observer.vect, &state.pos, &sun.pos) : kShadowIllumination;
+        sunlit ? illum_fraction(&observerPos, &state.pos, &sun.pos) : kShadowIllumination;
     return ApparentMagnitude(model, sat.stdMag, state.radec.dist, fraction, state.altaz.alt);
 }
 
-// The culmination's samples for FindPeak: the elevation and its rate; the
-// states of the bracket's ends are kept so the top need not be propagated
-// again.
+// The culmination's samples for FindPeak: the elevation and its rate, with
+// the look angles filled; the states of the bracket's ends are kept so the
+// top need not be propagated again.
 struct TTopProbe {
     const TSatRec& sat;
     TSatState& state;
-    TObserver& observer;
+    TSight& sight;
     TSatState* top;  // null: keep nothing
     TSatState held[2]{};
 
     bool Slope(double t, double& value, double& rate) {
-        if (!Evaluate(sat, state, t, observer, value)) return false;
-        rate = ElevationRate(state, observer);
+        if (!Value(t, value)) return false;
+        rate = ElevationRate(state, sight.frame);
         return true;
     }
-    bool Value(double t, double& value) { return Evaluate(sat, state, t, observer, value); }
+    bool Value(double t, double& value) { return Evaluate(sat, state, t, kFillLookAngles, sight, value); }
     void Hold(int slot) { held[slot] = state; }
     void KeepHeld(int slot) { *top = held[slot]; }
     void KeepLast() { *top = state; }
 };
 
+struct TTopState {
+    TSatState state{};
+    bool held = false;  // state is the one at the result
+};
+
 // The whole second from `a` (at most `b`) at which the satellite stands
 // highest, the culmination when it lies between them. state: evaluated at a
 // and b already gave their elevations and rates; it is left evaluated at an
-// arbitrary time. With `reuse`, *reuse holds the state at the result when
-// that was evaluated here (else its mode is -1).
-double HighestSecond(const TSatRec& sat, TSatState& state, TObserver& observer, TSlope a, TSlope b,
-                     TSatState* reuse = nullptr) {
-    TTopProbe probe{sat, state, observer, reuse};
+// arbitrary time. With `reuse`, it holds the state at the result when that
+// was evaluated here.
+double HighestSecond(const TSatRec& sat, TSatState& state, TSight& sight, TSlope a, TSlope b,
+                     TTopState* reuse = nullptr) {
+    TTopProbe probe{sat, state, sight, reuse ? &reuse->state : nullptr};
     const TPeak peak = FindPeak(probe, a, b, reuse != nullptr);
-    if (reuse && !peak.kept) reuse->mode = -1;
+    if (reuse) reuse->held = peak.kept;
     return peak.t;
 }
 
@@ -122,12 +137,10 @@ constexpr int kShadowStride = 10;
 struct TClearPart {
     double aos, los;
 };
-std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TObserver& observer,
+std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TSight& sight,
                                    const THorizonMask& mask, double minEl, double from, double to) {
     std::vector<TClearPart> parts;
     const double top = mask.HighestLimit(minEl);
-    const int32_t mode = state.mode;
-    state.mode = kFillLookAngles;
     bool clear = false;
     double aos = 0.0;
     for (double k = 0.0;;) {
@@ -135,7 +148,7 @@ std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TObserv
         // `to` lies on the same whole seconds, perhaps a rounding apart.
         if (!((to - t) * kSecondsPerDay > 0.5)) break;
         double el = 0.0;
-        const bool ok = Evaluate(sat, state, t, observer, el);
+        const bool ok = Evaluate(sat, state, t, kFillLookAngles, sight, el);
         const double above = ok ? el - mask.Limit(state.altaz.az, minEl) : -1.0;
         if (!clear && above >= 0.0) {
             clear = true;
@@ -146,7 +159,7 @@ std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TObserv
         }
         double skip = 1.0;
         if (clear && el > top) {
-            const TVector& o = observer.vect;
+            const TVector& o = sight.frame.pos;
             const double range = std::hypot(state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z);
             const double speed = 1.1 * std::hypot(state.vel.x, state.vel.y, state.vel.z) + 0.5;
             const double rate = 2.0 * speed / range + kEarthRotation;
@@ -155,14 +168,14 @@ std::vector<TClearPart> ClearParts(const TSatRec& sat, TSatState& state, TObserv
         k += skip;
     }
     if (clear) parts.push_back({aos, to});
-    state.mode = mode;
     return parts;
 }
 
 void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, std::size_t index,
-                         TObserver observer, const std::vector<TTimeInterval>& intervals,
+                         const TSite& site, const std::vector<TTimeInterval>& intervals,
                          const TSunPath& sunPath, const TStop& stop, std::vector<TLinePass>& out) {
     const TSatRec& sat = original;
+    TSight sight{site};
     TSatState state{};
     TSatState sun{};
     const double minEl = in.minElevation;
@@ -180,8 +193,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
         double t = interval.start;
         TStart next = TStart::kEvaluate;
         while (t < e && !stop()) {
-            state.mode = kFillPosition;
-            const TCrossing rise = SearchCrossing(TEdge::kRise, sat, state, level, t, e, observer, in.shortcuts,
+            const TCrossing rise = SearchCrossing(TEdge::kRise, sat, state, level, t, e, site, in.shortcuts,
                                                   std::exchange(next, TStart::kEvaluate));
             if (!rise.Before(e)) break;  // none by the end, or it decayed
             const double risen = rise.t;
@@ -189,15 +201,15 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
             // interval's end): those states serve again below.
             const TSatState atAos = state;
             const double set =
-                SearchCrossing(TEdge::kSet, sat, state, level, risen, e, observer, in.shortcuts, TStart::kStateAtT).t;
+                SearchCrossing(TEdge::kSet, sat, state, level, risen, e, site, in.shortcuts, TStart::kStateAtT).t;
             const TSatState atLos = state;
-            auto evaluate = [&](double at) {
-                if (at == risen) return Reevaluate(atAos, state, at, observer, el);
-                if (at == set && set < e) return Reevaluate(atLos, state, at, observer, el);
-                return Evaluate(sat, state, at, observer, el);
+            auto evaluate = [&](double at, TStateFill fill) {
+                if (at == risen) return Reevaluate(atAos, state, at, fill, sight, el);
+                if (at == set && set < e) return Reevaluate(atLos, state, at, fill, sight, el);
+                return Evaluate(sat, state, at, fill, sight, el);
             };
             auto listPart = [&](double aos, double los) {
-                const bool evaluated = evaluate(aos);
+                const bool evaluated = evaluate(aos, kFillPosition);
                 SunAt(sun, aos, sunPath);  // serves the whole pass
                 TShadowNote shadow = TShadowNote::kNone;
                 double shadowTime = 0.0;
@@ -211,7 +223,7 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 const double claimAtAos = evaluated ? sameFor() : 0.0;
                 auto lit = [&](double when, double& claim) {
                     claim = 0.0;
-                    if (!PositionAt(sat, state, when, observer)) return false;
+                    if (!PositionAt(sat, state, when)) return false;
                     claim = sameFor();
                     return Sunlit(state, sun);
                 };
@@ -247,43 +259,39 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     pass.seconds = std::round(seconds * 1000.0) / 1000.0;
                     pass.shadow = shadow;
                     pass.shadowTime = shadowTime;
-                    state.mode = kFillLookAngles;
-                    evaluate(aos);
-                    const TSlope first{aos, el, ElevationRate(state, observer)};
+                    evaluate(aos, kFillLookAngles);
+                    const TSlope first{aos, el, ElevationRate(state, sight.frame)};
                     pass.aosElevation = Degrees(state.altaz.alt);
                     pass.aosAzimuth = Degrees(state.altaz.az);
-                    evaluate(los);
-                    const TSlope last{los, el, ElevationRate(state, observer)};
+                    evaluate(los, kFillLookAngles);
+                    const TSlope last{los, el, ElevationRate(state, sight.frame)};
                     pass.losAzimuth = Degrees(state.altaz.az);
                     pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
-                    TSatState atTop{};
-                    pass.middle = HighestSecond(sat, state, observer, first, last, reuse ? &atTop : nullptr);
-                    if (reuse && atTop.mode >= 0)
-                        Reevaluate(atTop, state, pass.middle, observer, el);
+                    TTopState atTop;
+                    pass.middle = HighestSecond(sat, state, sight, first, last, reuse ? &atTop : nullptr);
+                    if (reuse && atTop.held)
+                        Reevaluate(atTop.state, state, pass.middle, kFillLookAngles, sight, el);
                     else
-                        Evaluate(sat, state, pass.middle, observer, el);
+                        Evaluate(sat, state, pass.middle, kFillLookAngles, sight, el);
                     pass.maxElevation = Degrees(state.altaz.alt);
                     pass.maxAzimuth = Degrees(state.altaz.az);
                     pass.shadowed = !Sunlit(state, sun);
-                    pass.magnitude = Magnitude(sat, state, sun, observer, !pass.shadowed, in.magModel);
+                    pass.magnitude = Magnitude(sat, state, sun, sight.frame.pos, !pass.shadowed, in.magModel);
                     out.push_back(pass);
-                    state.mode = kFillPosition;
                 }
             };
             if (!horizon) {
                 listPart(risen, set);
             } else {
-                for (const TClearPart& part : ClearParts(sat, state, observer, *horizon, minEl, risen, set))
+                for (const TClearPart& part : ClearParts(sat, state, sight, *horizon, minEl, risen, set))
                     listPart(part.aos, part.los);
-                state.mode = kFillPosition;
             }
             // The next rise is searched from this pass's set: a high or
             // eccentric orbit can rise again well within one period, and the
             // rise search passes over what its orbit rules out anyway.
             t = set;
             if (reuse && set < e) {
-                state.mode = kFillPosition;
-                Reevaluate(atLos, state, set, observer, el);
+                Reevaluate(atLos, state, set, kFillPosition, sight, el);
                 next = TStart::kStateAtT;
             }
         }
@@ -295,7 +303,7 @@ struct TTabularSearch {
     const TPredictionInputs& inputs;
     std::size_t index;
     const TSatRec& satellite;
-    TObserver observer;
+    TSight sight;
     TSatState state{};
     TSatState sun{};
     double intervalEnd = 0.0;
@@ -304,23 +312,20 @@ struct TTabularSearch {
     const TSunPath& sunPath;
 
     TTabularSearch(const TPredictionInputs& in, std::size_t k, const TSatRec& sat,
-                   const TObserver& obs, std::vector<TTablePass>& out, const TSunPath& path)
-        : inputs(in), index(k), satellite(sat), observer(obs), passes(out),
+                   const TSite& site, std::vector<TTablePass>& out, const TSunPath& path)
+        : inputs(in), index(k), satellite(sat), sight{site}, passes(out),
           horizon(EffectiveHorizon(in.horizon, in.minElevation)), sunPath(path) {
-        state.mode = kFillPosition;
         sun.body = kBodySun;
     }
 };
 
 // Evaluate for the tabular walk. With a horizon, the elevation is moved by
 // how far the limit at the satellite's azimuth stands above the minimum, so
-// the walk's comparisons with the minimum are comparisons with the horizon.
+// the walk's comparisons with the minimum are comparisons with the horizon
+// (the azimuth is needed then; else the position will do).
 bool EvaluateWalk(TTabularSearch& s, double t, double& el) {
-    if (!s.horizon) return Evaluate(s.satellite, s.state, t, s.observer, el);
-    const int32_t mode = s.state.mode;
-    s.state.mode = kFillLookAngles;
-    const bool ok = Evaluate(s.satellite, s.state, t, s.observer, el);
-    s.state.mode = mode;
+    if (!s.horizon) return Evaluate(s.satellite, s.state, t, kFillPosition, s.sight, el);
+    const bool ok = Evaluate(s.satellite, s.state, t, kFillLookAngles, s.sight, el);
     const double minEl = s.inputs.minElevation;
     if (ok) el -= s.horizon->Limit(s.state.altaz.az, minEl) - minEl;
     return ok;
@@ -352,19 +357,17 @@ void AddTableRow(TTabularSearch& s, double t) {
     TTableRow row;
     row.t = t;
     row.sunlit = s.state.sunlit != 0;  // as last stepped, before this row's evaluation
-    s.state.mode = kFillLookAngles;
     double el = s.inputs.minElevation;
-    Evaluate(s.satellite, s.state, t, s.observer, el);
+    Evaluate(s.satellite, s.state, t, kFillLookAngles, s.sight, el);
     el = std::max(el, s.inputs.minElevation);
     TSatState sun{};
     SunAt(sun, t, s.sunPath);
     row.shadowed = !Sunlit(s.state, sun);
-    row.magnitude = Magnitude(s.satellite, s.state, sun, s.observer, !row.shadowed, s.inputs.magModel);
+    row.magnitude = Magnitude(s.satellite, s.state, sun, s.sight.frame.pos, !row.shadowed, s.inputs.magModel);
     row.elevation = Degrees(el);
     row.azimuth = Degrees(s.state.altaz.az);
     row.range = s.state.radec.dist;
     s.passes.back().rows.push_back(row);
-    s.state.mode = kFillPosition;
 }
 
 void FinishPass(TTabularSearch& s, double t) { AddTableRow(s, t); }
@@ -426,10 +429,10 @@ void ListPassSunlit(TTabularSearch& s, double& t) {
 }
 
 void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original,
-                            std::size_t index, const TObserver& observer,
+                            std::size_t index, const TSite& site,
                             const std::vector<TTimeInterval>& intervals, const TSunPath& sunPath,
                             const TStop& stop, std::vector<TTablePass>& out) {
-    TTabularSearch search(in, index, original, observer, out, sunPath);
+    TTabularSearch search(in, index, original, site, out, sunPath);
     const THorizonHandle& horizon = search.horizon;
     const double level = horizon ? horizon->LowestLimit(in.minElevation) : in.minElevation;
     for (const TTimeInterval& interval : intervals) {
@@ -437,8 +440,7 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
         search.intervalEnd = e;
         double t = interval.start;
         while (t < e && !stop()) {
-            search.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, level, t, e, search.observer,
+            t = SearchCrossing(TEdge::kRise, search.satellite, search.state, level, t, e, site,
                                in.shortcuts).t;
             if (!(t < e)) break;
             if (horizon) {
@@ -452,7 +454,7 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
                         clear = true;
                         break;
                     }
-                    if (ElevationOf(search.state.pos, search.observer) < level) break;
+                    if (ElevationOf(search.state.pos, search.sight.frame) < level) break;
                 }
                 if (!clear) {
                     t = AddSeconds(t, 1.0);
@@ -471,9 +473,8 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
             }
             // On from the set of the pass just listed, whose rows may end
             // while it is still up (in the shadow or at the interval's end).
-            search.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kSet, search.satellite, search.state, in.minElevation, t, e,
-                               search.observer, in.shortcuts).t;
+            t = SearchCrossing(TEdge::kSet, search.satellite, search.state, in.minElevation, t, e, site,
+                               in.shortcuts).t;
             if (!(t > before)) t = AddSeconds(before, 1.0);  // never search the same instant twice
         }
     }
@@ -482,39 +483,39 @@ void TabularSearchSatellite(const TPredictionInputs& in, const TSatRec& original
 // Runs one listing search over the satellites, counting evaluations.
 template <typename Record, typename SearchOne>
 TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
-                         const TObserver& observer, unsigned threads, TSearchControl* control,
+                         const TSite& site, unsigned threads, TSearchControl* control,
                          SearchOne searchOne, std::vector<Record>& records,
                          const TSatelliteSink<Record>& sink) {
-    const std::vector<TTimeInterval> intervals = PredictionIntervals(in, observer);
+    const std::vector<TTimeInterval> intervals = PredictionIntervals(in, site);
     // One Sun for every satellite, worked out once for the whole period.
     const TSunPath sunPath(in.start, in.stop);
     return RunPerObject(
         satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
         control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<Record>& out) {
-            if (!MayRise(satellites[i], in, observer)) return;
+            if (!MayRise(satellites[i], in, site)) return;
             const uint64_t before = tEvaluations;
             if (window.Whole())
-                searchOne(in, satellites[i], i, observer, intervals, sunPath, stop, out);
+                searchOne(in, satellites[i], i, site, intervals, sunPath, stop, out);
             else
-                searchOne(in, satellites[i], i, observer, ClipIntervals(intervals, window), sunPath, stop, out);
+                searchOne(in, satellites[i], i, site, ClipIntervals(intervals, window), sunPath, stop, out);
             gEvaluations += tEvaluations - before;
         },
         [](const auto& r) { return RecordTimes(r); }, records, sink);
 }
 }  // namespace
 
-TClearPass NextClearPass(const TSatRec& sat, TObserver& observer, const THorizonMask& mask, double minEl, double from,
+TClearPass NextClearPass(const TSatRec& sat, const TSite& site, const THorizonMask& mask, double minEl, double from,
                          double to, double after) {
     TSatState state{};
+    TSight sight{site};
     const double level = mask.LowestLimit(minEl);
     for (double t = from; t < to;) {
-        state.mode = kFillPosition;
-        const TCrossing rise = SearchCrossing(TEdge::kRise, sat, state, level, t, to, observer);
+        const TCrossing rise = SearchCrossing(TEdge::kRise, sat, state, level, t, to, site);
         if (!rise.Before(to)) break;
         const double risen = rise.t;
-        const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, to, observer, true, TStart::kStateAtT).t;
-        for (const TClearPart& part : ClearParts(sat, state, observer, mask, minEl, risen, set))
+        const double set = SearchCrossing(TEdge::kSet, sat, state, level, risen, to, site, true, TStart::kStateAtT).t;
+        for (const TClearPart& part : ClearParts(sat, state, sight, mask, minEl, risen, set))
             if (part.los > AddSeconds(after, 0.5)) return {part.aos, part.los};  // whole seconds, rounded apart
         t = set;
     }
@@ -548,11 +549,11 @@ TStatus CheckDates(double stop, double start) {
 namespace {
 // The edge search's samples: the satellite's elevation (sign x elevation in
 // the signed terms of the bounds), and the seconds the orbit shows it cannot
-// reach a bound in.
+// reach a bound in. Position only: the elevation is that of the position.
 struct TEdgeProbe {
     const TSatRec& sat;
     TSatState& state;
-    TObserver& observer;
+    TSight sight;
     double sign;
     bool shortcuts;
     // The step back takes the sample before the last, kept when it stands at
@@ -565,11 +566,11 @@ struct TEdgeProbe {
 
     TReading Sample(double t) {
         ++tEvaluations;
-        const double gha = ObserverVector(t, observer);
-        const TPropagated done = PropagateSatellite(sat, state, t, gha, observer);
+        sight.frame = ObserverFrame(sight.site, t);
+        const TPropagated done = PropagatePosition(sat, state, t);
         lastOk = static_cast<bool>(done);
         if (!lastOk) return {0.0, done.status == TPropagation::decayed ? TSampled::decayed : TSampled::failed};
-        elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+        elevation = ElevationOf(state.pos, sight.frame);
         return {elevation};
     }
     void Mark() {
@@ -577,7 +578,7 @@ struct TEdgeProbe {
     }
     TReading Back(double t) {
         if (!reuse) return Sample(t);
-        lastOk = Reevaluate(before, state, t, observer, elevation);
+        lastOk = Reevaluate(before, state, t, kFillPosition, sight, elevation);
         return {elevation};
     }
     // Seconds from the last sample during which the elevation certainly
@@ -585,46 +586,48 @@ struct TEdgeProbe {
     // (grow) so fast; before a rise, the observer may stand too far from the
     // orbit plane for a while, or the satellite too far along its orbit;
     // before a set, the satellite may have a way to go along its orbit; and
-    // the elevation's rate, seen now, can only change so fast (near-earth
-    // elements, whose positions are smooth in time).
+    // the line of sight follows the state's own path (near-earth elements,
+    // whose positions are smooth in time).
     double Quiet(double bound) const {
         if (!lastOk || !shortcuts) return 0.0;
         const double ceiling = sign * bound;  // in sign x elevation
         const TReach reach = ReachOf(state.pos, state.vel);
+        const TFrame& frame = sight.frame;
         // Close below the ceiling the path bound claims the most, and the
         // orbit's geometry hardly anything: only the path is asked there.
-        const bool byPath = !sat.deepSpace && state.mode == kFillPosition;
+        const bool byPath = !sat.deepSpace;
         if (byPath && ceiling - sign * elevation < kPathOnly)
-            return SecondsBelowByPath(reach, state, observer, sign, ceiling);
+            return SecondsBelowByPath(reach, state, frame, sign, ceiling);
         // The bounds that claim most come first; one whose longest claim is
         // claimed already is not asked (it could not claim more).
         double quiet = 0.0;
         if (sign > 0.0) {
-            quiet = SecondsOffArc(reach, state.pos, observer, ceiling);
+            quiet = SecondsOffArc(reach, state.pos, frame, ceiling);
             if (quiet < kLongestPlaneClaim)
-                quiet = std::max(quiet, SecondsOffPlane(reach, PlaneAngle(reach, observer.vect), observer, ceiling));
+                quiet = std::max(quiet, SecondsOffPlane(reach, PlaneAngle(reach, frame.pos), frame, ceiling));
             if (quiet < kLongestCentralClaim)
-                quiet = std::max(quiet, SecondsBelow(reach, CentralAngle(state.pos, observer.vect), observer, ceiling));
+                quiet = std::max(quiet, SecondsBelow(reach, CentralAngle(state.pos, frame.pos), frame, ceiling));
         } else {
-            quiet = SecondsOnArc(reach, state.pos, observer, -ceiling);
+            quiet = SecondsOnArc(reach, state.pos, frame, -ceiling);
             if (quiet < kLongestCentralClaim)
-                quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, observer.vect), observer, -ceiling));
+                quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, frame.pos), frame, -ceiling));
         }
         if (quiet < kLongestRateClaim && byPath)
-            quiet = std::max(quiet, SecondsBelowByPath(reach, state, observer, sign, ceiling));
+            quiet = std::max(quiet, SecondsBelowByPath(reach, state, frame, sign, ceiling));
         return quiet;
     }
 };
 }  // namespace
 
 TCrossing SearchCrossing(TEdge edge, const TSatRec& sat, TSatState& state, double minEl, double t, double limit,
-                         TObserver& observer, bool shortcuts, TStart start) {
+                         const TSite& site, bool shortcuts, TStart start) {
     const double sign = edge == TEdge::kRise ? 1.0 : -1.0;
-    TEdgeProbe probe{sat, state, observer, sign, shortcuts, shortcuts && !sat.deepSpace};
+    TEdgeProbe probe{sat, state, TSight{site}, sign, shortcuts, shortcuts && !sat.deepSpace};
     TReading first;
     if (start == TStart::kStateAtT) {
         probe.lastOk = true;
-        probe.elevation = state.mode == kFillLookAngles ? state.altaz.alt : ElevationOf(state.pos, observer);
+        probe.sight.frame = ObserverFrame(site, t);
+        probe.elevation = ElevationOf(state.pos, probe.sight.frame);
         first = {probe.elevation};
     } else {
         first = probe.Sample(t);
@@ -633,14 +636,12 @@ TCrossing SearchCrossing(TEdge edge, const TSatRec& sat, TSatState& state, doubl
                         first);
 }
 
-std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& in, TObserver observer) {
+std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& in, const TSite& site) {
     std::vector<TTimeInterval> intervals;
     if (!(in.start < in.stop)) return intervals;
     TSatState sun{};
     sun.body = kBodySun;
-    sun.mode = kFillPosition;
-    BodyIntervals(sun, in.dayAndNight, true, in.start, in.stop, in.sunAltitude, intervals,
-                  observer);
+    BodyIntervals(sun, in.dayAndNight, true, in.start, in.stop, in.sunAltitude, intervals, site);
     return intervals;
 }
 
@@ -650,8 +651,8 @@ bool IsSearched(const TSatRec& sat, double minRevs) {
     return sat.selected && sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;
 }
 
-bool MayRise(const TSatRec& sat, const TPredictionInputs& in, const TObserver& observer) {
-    return !in.shortcuts || CanRiseTo(sat, observer, in.minElevation);
+bool MayRise(const TSatRec& sat, const TPredictionInputs& in, const TSite& site) {
+    return !in.shortcuts || CanRiseTo(sat, site, in.minElevation);
 }
 
 namespace {
@@ -698,10 +699,10 @@ void MakePassRecords(TPredictionResult& result, const std::vector<TSatRec>& sate
 }
 
 TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<TSatRec>& satellites,
-                                const TObserver& observer, unsigned threads,
+                                const TSite& site, unsigned threads,
                                 TSearchControl* control, const TSatelliteSink<TLinePass>& sink) {
     TPredictionResult result;
-    result.status = RunListing(in, satellites, observer, threads, control, LineSearchSatellite,
+    result.status = RunListing(in, satellites, site, threads, control, LineSearchSatellite,
                                result.linePasses, Noting(sink, result.skyCharts));
     MakePassRecords(result, satellites);
     return result;
@@ -709,10 +710,10 @@ TPredictionResult RunLineSearch(const TPredictionInputs& in, const std::vector<T
 
 TPredictionResult RunTabularSearch(const TPredictionInputs& in,
                                    const std::vector<TSatRec>& satellites,
-                                   const TObserver& observer, unsigned threads,
+                                   const TSite& site, unsigned threads,
                                    TSearchControl* control, const TSatelliteSink<TTablePass>& sink) {
     TPredictionResult result;
-    result.status = RunListing(in, satellites, observer, threads, control,
+    result.status = RunListing(in, satellites, site, threads, control,
                                TabularSearchSatellite, result.tablePasses, Noting(sink, result.skyCharts));
     MakePassRecords(result, satellites);
     return result;

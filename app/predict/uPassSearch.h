@@ -1,7 +1,7 @@
 // Pass search: the edge search (AOS/LOS), the line search and the tabular
 // search of the prediction window, and the date check of its period.
-// No UI here: a search takes its inputs, a satellite list and an observer
-// copy, and returns result records (uReport renders them).
+// No UI here: a search takes its inputs, a satellite list and the observer's
+// site, and returns result records (uReport renders them).
 #pragma once
 #include <cstdint>
 #include <string>
@@ -45,7 +45,7 @@ TStatus CheckDates(double stop, double start);
 // elevation (AOS) or setting to it (LOS).
 enum class TEdge { kRise, kSet };
 // How an edge search starts: by evaluating at t, or from the state as it
-// stands, evaluated at t already (its observer.vect stored for t).
+// stands, propagated to t already.
 enum class TStart { kEvaluate, kStateAtT };
 
 // The edge search, on FindCrossing (uCrossing.h). kRise: the first time at
@@ -58,9 +58,9 @@ enum class TStart { kEvaluate, kStateAtT };
 // level were passed. With shortcuts, steps the satellite's orbit shows cannot
 // reach past a threshold of the walk are passed without evaluating them (the
 // result is the same). Leaves state as evaluated last, at the result when
-// found before the limit (mode as given, usually kFillPosition).
+// found before the limit (position and velocity only; the other groups are left).
 TCrossing SearchCrossing(TEdge edge, const TSatRec& satellite, TSatState& state, double minElevation, double t,
-                         double limit, TObserver& observer, bool shortcuts = true, TStart start = TStart::kEvaluate);
+                         double limit, const TSite& site, bool shortcuts = true, TStart start = TStart::kEvaluate);
 
 // The first part of a pass at or after `from` that clears the horizon mask
 // (its limit with minElevation as the floor), as the line search lists it:
@@ -70,20 +70,19 @@ TCrossing SearchCrossing(TEdge edge, const TSatRec& satellite, TSatState& state,
 struct TClearPass {
     double aos = 0.0, los = 0.0;
 };
-TClearPass NextClearPass(const TSatRec& satellite, TObserver& observer, const THorizonMask& mask, double minElevation,
+TClearPass NextClearPass(const TSatRec& satellite, const TSite& site, const THorizonMask& mask, double minElevation,
                          double from, double to, double after);
 
 // The intervals to search: darkness (Sun below the limit) from start to stop,
 // or the whole period with "day and night".
-std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& inputs,
-                                               TObserver observer);
+std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& inputs, const TSite& site);
 
 // Searched at all: selected, and mean motion above the minimum and below 20.
 bool IsSearched(const TSatRec& satellite, double minRevs);
 // False when, with shortcuts, the satellite cannot rise to the minimum
 // elevation for the observer at all: its search is over at once (it still
 // counts as searched).
-bool MayRise(const TSatRec& satellite, const TPredictionInputs& inputs, const TObserver& observer);
+bool MayRise(const TSatRec& satellite, const TPredictionInputs& inputs, const TSite& site);
 
 // The two listing searches. Satellites are searched in parallel on `threads`
 // workers (0: one per core) and merged in list order, so the result does not
@@ -93,12 +92,12 @@ bool MayRise(const TSatRec& satellite, const TPredictionInputs& inputs, const TO
 // (its status and skyCharts still tell how the search went).
 TPredictionResult RunLineSearch(const TPredictionInputs& inputs,
                                 const std::vector<TSatRec>& satellites,
-                                const TObserver& observer, unsigned threads = 0,
+                                const TSite& site, unsigned threads = 0,
                                 TSearchControl* control = nullptr,
                                 const TSatelliteSink<TLinePass>& sink = {});
 TPredictionResult RunTabularSearch(const TPredictionInputs& inputs,
                                    const std::vector<TSatRec>& satellites,
-                                   const TObserver& observer, unsigned threads = 0,
+                                   const TSite& site, unsigned threads = 0,
                                    TSearchControl* control = nullptr,
                                    const TSatelliteSink<TTablePass>& sink = {});
 

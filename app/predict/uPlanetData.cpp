@@ -16,9 +16,9 @@ constexpr int kMaxTransitSteps = 64;        // the walk needs a handful; a bad p
 constexpr const char* kNoTime = "--:--";
 
 // The body's hour angle west of the observer's meridian, degrees in
-// (-180, 180], from its sub-point (the state's mode must fill it).
-double HourAngle(const TSatState& state, const TObserver& observer) {
-    return std::remainder(Degrees(observer.pos.lon - state.latlon.lon), 360.0);
+// (-180, 180], from its sub-point (which must be filled).
+double HourAngle(const TSatState& state, const TSite& site) {
+    return std::remainder(Degrees(site.geo.lon - state.latlon.lon), 360.0);
 }
 
 // The meridian transit within [a, b), stepping by the hour angle still to
@@ -26,12 +26,11 @@ double HourAngle(const TSatState& state, const TObserver& observer) {
 // always goes forward to the next transit; later ones correct either way, so
 // a body that moves slower or faster than a quarter degree a minute (the
 // Moon, the Sun in some seasons) lands on its transit rather than a day on.
-bool Transit(TSatState state, TObserver observer, double a, double b, double& t) {
-    state.mode = kFillSubPoint;
+bool Transit(TSatState state, const TSite& site, double a, double b, double& t) {
     t = a;
     for (int step = 0; step < kMaxTransitSteps; ++step) {
-        ComputeBodyState(state, t, ObserverVector(t, observer), observer);
-        const double h = HourAngle(state, observer);
+        ComputeBodyState(state, ObserverFrame(site, t), kFillSubPoint);
+        const double h = HourAngle(state, site);
         if (!std::isfinite(h)) return false;
         const double ahead = step == 0 ? std::fmod(360.0 - h, 360.0) : -h;
         const double minutes = ahead / kDegreesPerMinute;
@@ -56,21 +55,21 @@ constexpr double kEventPrecision = 0.01 * kSecond;
 
 // How far the Sun's centre or the Moon's upper limb stands above the horizon
 // (rad, apparent place): the rise/set table's measure, >= 0 when up.
-double AboveHorizon(TSatState& state, double t, TObserver& observer, double horizon,
+double AboveHorizon(TSatState& state, double t, const TSite& site, double horizon,
                     const THorizonMask* mask = nullptr) {
-    ObserverVector(t, observer);
+    const TFrame frame = ObserverFrame(site, t);
     ApparentBodyVector(state.body, state.pos, t);
     if (state.body == kBodyMoon) {
-        const double range = Range_2vect(&state.pos, &observer.vect);
-        const double lift = mask ? mask->Limit(AzimuthOf(state.pos, observer), -kHalfPi) : 0.0;
-        return ElevationOf(state.pos, observer) + std::asin(kMoonRadius / range) - horizon - lift;
+        const double range = Range_2vect(&state.pos, &frame.pos);
+        const double lift = mask ? mask->Limit(AzimuthOf(state.pos, frame), -kHalfPi) : 0.0;
+        return ElevationOf(state.pos, frame) + std::asin(kMoonRadius / range) - horizon - lift;
     }
     // The almanac's Sun is seen from the Earth's centre: its 9" of parallax
     // would move a polar sunrise by minutes.
     TVector seen;
-    Add_vect(&state.pos, &observer.vect, &seen);
-    const double lift = mask ? mask->Limit(AzimuthOf(seen, observer), -kHalfPi) : 0.0;
-    return ElevationOf(seen, observer) - horizon - lift;
+    Add_vect(&state.pos, &frame.pos, &seen);
+    const double lift = mask ? mask->Limit(AzimuthOf(seen, frame), -kHalfPi) : 0.0;
+    return ElevationOf(seen, frame) - horizon - lift;
 }
 
 // With a mask the limit can jump as the azimuth turns: steps no longer than this.
@@ -80,18 +79,18 @@ constexpr double kMaskStep = 60.0 * kSecond;
 // than the altitude needs to reach the horizon at the fastest rate, so only
 // a dip across it shorter than kMinStep can pass unseen; crossings are then
 // bisected. A crossing in the last step before `to` is the row's own.
-void FindEvents(TSatState& state, TObserver& observer, double horizon, const THorizonMask* mask, double from,
+void FindEvents(TSatState& state, const TSite& site, double horizon, const THorizonMask* mask, double from,
                 double to, TRiseSetRow& row) {
     const double maxStep = mask ? kMaskStep : kMaxStep;
-    double t = from, g = AboveHorizon(state, t, observer, horizon, mask);
+    double t = from, g = AboveHorizon(state, t, site, horizon, mask);
     while (t < to && !(row.hasRise && row.hasSet) && std::isfinite(g)) {
         const double next = std::min(t + std::clamp(std::fabs(g) / kMaxAltitudeRate, kMinStep, maxStep), to);
-        const double gNext = AboveHorizon(state, next, observer, horizon, mask);
+        const double gNext = AboveHorizon(state, next, site, horizon, mask);
         if ((g >= 0.0) != (gNext >= 0.0)) {
             double lo = t, hi = next;
             while (hi - lo > kEventPrecision) {
                 const double mid = 0.5 * (lo + hi);
-                ((AboveHorizon(state, mid, observer, horizon, mask) >= 0.0) == (g >= 0.0) ? lo : hi) = mid;
+                ((AboveHorizon(state, mid, site, horizon, mask) >= 0.0) == (g >= 0.0) ? lo : hi) = mid;
             }
             const double at = 0.5 * (lo + hi);
             if (gNext >= 0.0 && !row.hasRise) row.hasRise = true, row.rise = at;
@@ -116,22 +115,21 @@ constexpr TBodyName kPlanetTableBodies[] = {
 TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
     TRiseSetTable table;
     const bool moon = in.body == kBodyMoon;
-    TObserver observer = in.observer;
+    const TSite& site = in.observer;
     TSatState state{};
     state.body = in.body;
-    state.mode = kFillPosition;
 
-    const double offset = in.utcMode ? 0.0 : observer.utcOffset;
+    const double offset = in.utcMode ? 0.0 : site.utcOffset;
     const double firstDay = std::floor(in.date) - offset;
     constexpr double kHalfMinute = 30.0 * kSecond;
 
     TReportLines& lines = table.lines;
     lines.push_back("  ");
     lines.push_back(in.title + std::to_string(in.days) + " days ");
-    lines.push_back("  Location: " + observer.name.str() + "     Utc Offset: " +
-                    FormatArgs("%0:3.1f", {observer.utcOffset * 24.0}));
-    lines.push_back("  Lat: " + FormatFloat("#0.0000", Degrees(observer.pos.lat)) +
-                    "    Lon: " + FormatFloat("#0.0000", Degrees(observer.pos.lon)));
+    lines.push_back("  Location: " + site.name + "     Utc Offset: " +
+                    FormatArgs("%0:3.1f", {site.utcOffset * 24.0}));
+    lines.push_back("  Lat: " + FormatFloat("#0.0000", Degrees(site.geo.lat)) +
+                    "    Lon: " + FormatFloat("#0.0000", Degrees(site.geo.lon)));
     if (in.mask) lines.push_back(HorizonHeaderLine(*in.mask));
     lines.push_back("  ");
     lines.push_back(moon ? "  MM/DD/Year  Rise    Mid     Set     SL%" : "  MM/DD/Year  Rise    Mid     Set");
@@ -141,19 +139,19 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
         // Both ends from firstDay alike, so that neighbouring rows meet exactly.
         const double a = firstDay + i, b = firstDay + (i + 1);
         row.dayStart = a;
-        FindEvents(state, observer, in.horizon, in.mask.get(), a - kHalfMinute, b - kHalfMinute, row);
-        row.hasTransit = Transit(state, observer, a - kHalfMinute, b - kHalfMinute, row.transit);
+        FindEvents(state, site, in.horizon, in.mask.get(), a - kHalfMinute, b - kHalfMinute, row);
+        row.hasTransit = Transit(state, site, a - kHalfMinute, b - kHalfMinute, row.transit);
 
         const std::string date = FormatDateTime("mm/dd/yyyy", a + offset);
         const std::string rise = MinuteText(row.hasRise, row.rise, offset);
         const std::string mid = MinuteText(row.hasTransit, row.transit, offset);
         const std::string set = MinuteText(row.hasSet, row.set, offset);
         if (moon) {
-            ObserverVector(a, observer);
+            const TFrame frame = ObserverFrame(site, a);
             TVector moonPos{}, sunPos{};
             PlanetVector(kBodyMoon, moonPos, a);
             PlanetVector(kBodySun, sunPos, a);
-            row.illuminated = illum_fraction(&observer.vect, &moonPos, &sunPos) * 100.0;
+            row.illuminated = illum_fraction(&frame.pos, &moonPos, &sunPos) * 100.0;
             lines.push_back(FormatArgs("  %0:-10s  %1:-3s   %2:-3s   %3:-3s   %4:-3s",
                                        {date, rise, mid, set, FormatFloat("#0.0", row.illuminated)}));
         } else {
@@ -166,9 +164,8 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& in) {
 
 TPlanetTable PlanetTable(const TPlanetInputs& in) {
     TPlanetTable table;
-    TObserver observer = in.observer;
-    table.t = in.time - (in.utcMode ? 0.0 : observer.utcOffset);
-    const double gha = ObserverVector(table.t, observer);
+    table.t = in.time - (in.utcMode ? 0.0 : in.observer.utcOffset);
+    const TFrame frame = ObserverFrame(in.observer, table.t);
 
     TReportLines& lines = table.lines;
     lines.push_back(" ");
@@ -181,8 +178,7 @@ TPlanetTable PlanetTable(const TPlanetInputs& in) {
     for (const TBodyName& body : kPlanetTableBodies) {
         TSatState state{};
         state.body = body.body;
-        state.mode = kFillLookAngles;
-        ComputeBodyState(state, table.t, gha, observer);
+        ComputeBodyState(state, frame, kFillLookAngles);
         TPlanetRow row;
         row.body = body.body;
         row.name = body.name;

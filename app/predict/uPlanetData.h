@@ -12,6 +12,7 @@
 
 #include "uHorizonMask.h"
 #include "uReport.h"
+#include "uSite.h"
 #include "uText.h"
 #include "uVarDef.h"
 
@@ -37,7 +38,7 @@ struct TRiseSetInputs {
     THorizonHandle mask;
     std::string title = "  Sun Rise/Set ";
     bool utcMode = true;              // else local: the observer's offset is added to every time
-    TObserver observer{};             // position, name and UTC offset (always shown)
+    TSite observer;                   // position, name and UTC offset (always shown)
 };
 
 struct TRiseSetRow {
@@ -60,7 +61,7 @@ TRiseSetTable RiseSetTable(const TRiseSetInputs& inputs);
 struct TPlanetInputs {
     double time = 0.0;                // as shown: UTC, or local in local mode
     bool utcMode = true;
-    TObserver observer{};
+    TSite observer;
 };
 
 struct TPlanetRow {

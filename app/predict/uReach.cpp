@@ -54,30 +54,6 @@ TVector CrossVector(const TVector& a, const TVector& b) {
     return c;
 }
 
-// Tilt of the ellipsoid normal, which elevations are measured from,
-// against the observer's radial direction.
-double NormalTilt(const TObserver& o) {
-    // Every bound asks at every sample, for the one observer of a search.
-    thread_local double lat = std::nan(""), rhoSin = 0.0, rhoCos = 0.0, tilt = 0.0;
-    if (o.pos.lat != lat || o.rhoSin != rhoSin || o.rhoCos != rhoCos) {
-        lat = o.pos.lat;
-        rhoSin = o.rhoSin;
-        rhoCos = o.rhoCos;
-        tilt = std::abs(lat - std::atan2(rhoSin, rhoCos)) + 1e-7;
-    }
-    return tilt;
-}
-
-// cos and sin of the observer's latitude, for the one observer of a search.
-struct TLatitude {
-    double lat = std::nan(""), cos = 1.0, sin = 0.0;
-};
-const TLatitude& LatitudeOf(const TObserver& o) {
-    thread_local TLatitude l;
-    if (o.pos.lat != l.lat) l = {o.pos.lat, std::cos(o.pos.lat), std::sin(o.pos.lat)};
-    return l;
-}
-
 // Central angle at which a satellite at distance r stands at elevation e
 // (measured from the radial direction) for an observer at distance R.
 double CentralAngleAt(double e, double r, double R) {
@@ -196,25 +172,25 @@ double CentralAngle(const TVector& satellite, const TVector& observer) {
     return Angle_2vect(&satellite, &observer);
 }
 
-double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer, double ceiling) {
+double SecondsBelow(const TReach& reach, double gamma, const TFrame& frame, double ceiling) {
     // The elevation falls as the central angle grows and rises with the
     // distance; from the normal it is at most the tilt above the radial one.
-    const double e = ceiling - NormalTilt(observer) - kSafety;
+    const double e = ceiling - frame.normalTilt - kSafety;
     if (!(e > -kHalfPi)) return 0.0;
     const TElevation el(e);
     return LongestQuiet(reach, [&](const TBounds& b) {
-        const double edge = CentralAngleAt(el, b.rMax, observer.vect.r);
+        const double edge = CentralAngleAt(el, b.rMax, frame.pos.r);
         return gamma > edge ? (gamma - edge) / (b.angularRate + kEarthTurn) : 0.0;
     });
 }
 
-double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer, double floor) {
-    const double e = floor + NormalTilt(observer) + kSafety;
+double SecondsAbove(const TReach& reach, double gamma, const TFrame& frame, double floor) {
+    const double e = floor + frame.normalTilt + kSafety;
     if (!(e < kHalfPi)) return 0.0;
     const TElevation el(e);
     return LongestQuiet(reach, [&](const TBounds& b) {
-        if (!(b.rMin > observer.vect.r)) return 0.0;
-        const double edge = CentralAngleAt(el, b.rMin, observer.vect.r);
+        if (!(b.rMin > frame.pos.r)) return 0.0;
+        const double edge = CentralAngleAt(el, b.rMin, frame.pos.r);
         return gamma < edge ? (edge - gamma) / (b.angularRate + kEarthTurn) : 0.0;
     });
 }
@@ -222,10 +198,10 @@ double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer
 // Rate of change of the satellite's elevation (rad/s) from its state and
 // the observer's position at the same time: the line of sight and the
 // zenith (the ellipsoid normal) both turn, the zenith with the Earth.
-double ElevationRate(const TSatState& state, const TObserver& observer) {
-    const TVector& o = observer.vect;
-    const double theta = std::atan2(o.y, o.x), cl = std::cos(observer.pos.lat);
-    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(observer.pos.lat)};
+double ElevationRate(const TSatState& state, const TFrame& frame) {
+    const TVector& o = frame.pos;
+    const double theta = std::atan2(o.y, o.x), cl = std::cos(frame.geo.lat);
+    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(frame.geo.lat)};
     const double dz[3] = {-kEarthRotationRate * z[1], kEarthRotationRate * z[0], 0.0};
     const double r[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
     const double dr[3] = {state.vel.x + kEarthRotationRate * o.y, state.vel.y - kEarthRotationRate * o.x,
@@ -245,10 +221,10 @@ double PlaneAngle(const TReach& reach, const TVector& o) {
     return std::asin(std::min(1.0, std::abs(n.x * o.x + n.y * o.y + n.z * o.z) / r));
 }
 
-double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& observer, double ceiling) {
+double SecondsOffPlane(const TReach& reach, double planeAngle, const TFrame& frame, double ceiling) {
     // The satellite stands at least as far from the observer (central
     // angle) as the observer from the plane, less what the path strays from it.
-    const double e = ceiling - NormalTilt(observer) - kSafety;
+    const double e = ceiling - frame.normalTilt - kSafety;
     if (!(e > -kHalfPi)) return 0.0;
     const TElevation el(e);
     double best = 0.0;
@@ -256,7 +232,7 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
-        const double edge = CentralAngleAt(el, b.rMax, observer.vect.r);
+        const double edge = CentralAngleAt(el, b.rMax, frame.pos.r);
         const double room = planeAngle - stray - edge;
         if (!(room > 0.0)) break;
         const double quiet = room / (kEarthTurn + kPlaneTurn);
@@ -297,11 +273,11 @@ bool ArcPosition(const TReach& reach, const TVector& p, const TVector& o, TArcPo
     return std::isfinite(at.delta);
 }
 
-double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& observer, double ceiling) {
+double SecondsOffArc(const TReach& reach, const TVector& p, const TFrame& frame, double ceiling) {
     static const TTurns turns(kArcHorizons);
-    const double e = ceiling - NormalTilt(observer) - kSafety;
+    const double e = ceiling - frame.normalTilt - kSafety;
     TArcPosition at;
-    if (!(e > -kHalfPi) || !ArcPosition(reach, p, observer.vect, at)) return 0.0;
+    if (!(e > -kHalfPi) || !ArcPosition(reach, p, frame.pos, at)) return 0.0;
     const double beta = at.beta, delta = at.delta;
     const TElevation el(e);
     double best = 0.0;
@@ -312,7 +288,7 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& obs
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Seen only within `arc` of the foot: cos(angle) = cos(plane angle)
         // cos(delta) below 90 degrees, the plane angle at least betaMin.
-        const double reachable = CentralAngleAt(el, b.rMax, observer.vect.r) + stray;
+        const double reachable = CentralAngleAt(el, b.rMax, frame.pos.r) + stray;
         if (!(reachable < kHalfPi)) break;
         const double turn = (kEarthTurn + kPlaneTurn) * horizon;
         const double arc = std::acos(std::min(1.0, std::cos(reachable) / at.CosLess(turns, k, turn)));
@@ -330,22 +306,22 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TObserver& obs
     return best;
 }
 
-double SecondsOnArc(const TReach& reach, const TVector& p, const TObserver& observer, double floor) {
+double SecondsOnArc(const TReach& reach, const TVector& p, const TFrame& frame, double floor) {
     static const TTurns turns(kOnArcHorizons);
-    const double e = floor + NormalTilt(observer) + kSafety;
+    const double e = floor + frame.normalTilt + kSafety;
     TArcPosition at;
-    if (!(e < kHalfPi) || !ArcPosition(reach, p, observer.vect, at)) return 0.0;
+    if (!(e < kHalfPi) || !ArcPosition(reach, p, frame.pos, at)) return 0.0;
     const double beta = at.beta, delta = at.delta;
     const TElevation el(e);
     double best = 0.0;
     for (std::size_t k = 0; k < std::size(kOnArcHorizons); ++k) {
         const double horizon = kOnArcHorizons[k];
         const TBounds b = BoundsFor(reach, horizon);
-        if (!b.usable || !(b.rMin > observer.vect.r)) break;
+        if (!b.usable || !(b.rMin > frame.pos.r)) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Certainly seen within `arc` of the foot: cos(angle) = cos(plane
         // angle) cos(delta), the plane angle at most betaMax (below 90 degrees).
-        const double sure = CentralAngleAt(el, b.rMin, observer.vect.r) - stray;
+        const double sure = CentralAngleAt(el, b.rMin, frame.pos.r) - stray;
         const double betaMax = beta + (kEarthTurn + kPlaneTurn) * horizon;
         if (!(sure > 0.0) || !(sure < kHalfPi) || !(betaMax < kMaxPlaneAngle)) break;
         const double cosBetaMax = at.CosMore(turns, k);
@@ -364,10 +340,10 @@ double SecondsOnArc(const TReach& reach, const TVector& p, const TObserver& obse
 }
 
 double SecondsBelowByRate(const TReach& reach, double x, double rate, double elevation, double range,
-                          const TObserver& observer, double ceiling) {
+                          const TFrame& frame, double ceiling) {
     const double gap = ceiling - x - kSafety;
     if (!(gap > 0.0) || !std::isfinite(rate) || !(range > 0.0)) return 0.0;
-    const double R = observer.vect.r;
+    const double R = frame.pos.r;
     double best = 0.0;
     for (double horizon : kRateHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
@@ -402,17 +378,16 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
     return best;
 }
 
-double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TObserver& observer, double sign,
+double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFrame& frame, double sign,
                           double ceiling) {
     const double limit = ceiling - kSafety;
     if (!(std::abs(limit) < kHalfPi) || !(sign == 1.0 || sign == -1.0)) return 0.0;
     // In the Earth's frame the observer and its zenith z stand still; the
     // satellite's way from the observer is p(t) = P + V t + E(t).
-    const TVector& o = observer.vect;
+    const TVector& o = frame.pos;
     const double xy = std::hypot(o.x, o.y);
     if (!(xy > 0.0)) return 0.0;  // at a pole the zenith's longitude is not had this way
-    const TLatitude& lat = LatitudeOf(observer);
-    const double z[3] = {lat.cos * o.x / xy, lat.cos * o.y / xy, lat.sin};
+    const double z[3] = {frame.cosLat * o.x / xy, frame.cosLat * o.y / xy, frame.sinLat};
     const double P[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
     const double V[3] = {state.vel.x + kEarthRotationRate * state.pos.y,
                          state.vel.y - kEarthRotationRate * state.pos.x, state.vel.z};
@@ -466,15 +441,15 @@ double SunlitMargin(const TVector& satellite, const TVector& sun) {
            Angle_2vect(&satellite, &sun);
 }
 
-bool CanRiseTo(const TSatRec& sat, const TObserver& observer, double minElevation) {
+bool CanRiseTo(const TSatRec& sat, const TSite& site, double minElevation) {
     // The deep-space model moves the inclination; only near-earth sets are judged.
     if (sat.deepSpace || !std::isfinite(sat.inclination) || !std::isfinite(sat.apogee)) return true;
-    const double R = std::hypot(observer.rhoSin, observer.rhoCos);
+    const double R = std::hypot(site.rhoSin, site.rhoCos);
     if (!(R > 0.0)) return true;
     const double highest = std::min(sat.inclination, kPi - sat.inclination) + kInclinationMargin;
-    const double gammaMin = std::max(0.0, std::abs(std::atan2(observer.rhoSin, observer.rhoCos)) - highest);
+    const double gammaMin = std::max(0.0, std::abs(std::atan2(site.rhoSin, site.rhoCos)) - highest);
     const double rMax = (sat.apogee + kEarthRadiusWgs72) * kApogeeFactor + kApogeeMargin;
-    const double e = minElevation - NormalTilt(observer) - kSafety;
+    const double e = minElevation - site.normalTilt - kSafety;
     if (!(rMax > R) || !(e > -kHalfPi)) return true;
     return gammaMin < CentralAngleAt(e, rMax, R);
 }

@@ -43,11 +43,11 @@ double SecondsSameShadow(const TReach& reach, double margin);
 double CentralAngle(const TVector& satellite, const TVector& observer);
 
 // Seconds from now (the satellite at central angle gamma from the observer,
-// observer.vect stored for now) during which its elevation certainly stays
+// frame: the observer now) during which its elevation certainly stays
 // below `ceiling`, or certainly stays above `floor` (rad); 0 when nothing is
 // certain.
-double SecondsBelow(const TReach& reach, double gamma, const TObserver& observer, double ceiling);
-double SecondsAbove(const TReach& reach, double gamma, const TObserver& observer, double floor);
+double SecondsBelow(const TReach& reach, double gamma, const TFrame& frame, double ceiling);
+double SecondsAbove(const TReach& reach, double gamma, const TFrame& frame, double floor);
 
 // Angle (rad) between the observer's geocentric direction and the plane of
 // the orbit.
@@ -56,7 +56,7 @@ double PlaneAngle(const TReach& reach, const TVector& observer);
 // which the observer certainly stays too far from the plane to see the
 // satellite at `ceiling` or higher: the plane hardly turns, the observer
 // turns with the Earth. 0 when nothing is certain.
-double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& observer, double ceiling);
+double SecondsOffPlane(const TReach& reach, double planeAngle, const TFrame& frame, double ceiling);
 
 // Seconds from now during which the satellite certainly stays too far along
 // its orbit from the observer to be seen at `ceiling` or higher: it moves
@@ -64,17 +64,17 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TObserver& 
 // so once past (or still short of) the stretch of orbit it could be seen
 // from, it has the rest of the way round (or up to it) to go. satellite:
 // its geocentric position now. 0 when nothing is certain.
-double SecondsOffArc(const TReach& reach, const TVector& satellite, const TObserver& observer, double ceiling);
+double SecondsOffArc(const TReach& reach, const TVector& satellite, const TFrame& frame, double ceiling);
 
 // Seconds from now during which the satellite certainly stays on the
 // stretch of its orbit it is seen from at `floor` or higher: the way to the
 // end of that stretch over the fastest it can move along it. 0 when nothing
 // is certain.
-double SecondsOnArc(const TReach& reach, const TVector& satellite, const TObserver& observer, double floor);
+double SecondsOnArc(const TReach& reach, const TVector& satellite, const TFrame& frame, double floor);
 
 // Rate of change of the satellite's elevation (rad/s) from its state and
-// the observer's position at the same time (observer.vect).
-double ElevationRate(const TSatState& state, const TObserver& observer);
+// the observer's frame at the same time.
+double ElevationRate(const TSatState& state, const TFrame& frame);
 
 // Seconds from now during which x, the elevation times a sign (+1 or -1),
 // certainly stays below `ceiling`: from x and its rate now (rad, rad/s) and a
@@ -82,7 +82,7 @@ double ElevationRate(const TSatState& state, const TObserver& observer);
 // bounds, the range now (km) and the elevation now (rad). 0 when nothing is
 // certain. The rate may be off by what the propagator's velocity is off.
 double SecondsBelowByRate(const TReach& reach, double x, double rate, double elevation, double range,
-                          const TObserver& observer, double ceiling);
+                          const TFrame& frame, double ceiling);
 
 // Seconds from now during which x, the elevation times sign (+1 or -1),
 // certainly stays below `ceiling`, from the state itself: seen from the
@@ -90,7 +90,7 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
 // velocity gives, off it at most by the velocity's slack and a bounded
 // acceleration (gravity, Coriolis and centrifugal). Near a threshold it
 // claims several times what the rate bound does. 0 when nothing is certain.
-double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TObserver& observer, double sign,
+double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFrame& frame, double sign,
                           double ceiling);
 
 // How far (rad) the satellite is from the edge of the Earth's shadow by the
@@ -99,4 +99,4 @@ double SunlitMargin(const TVector& satellite, const TVector& sun);
 
 // False only when the satellite, by its inclination and apogee, can never
 // stand at minElevation or higher for the observer (margins included).
-bool CanRiseTo(const TSatRec& satellite, const TObserver& observer, double minElevation);
+bool CanRiseTo(const TSatRec& satellite, const TSite& site, double minElevation);

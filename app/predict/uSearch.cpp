@@ -25,7 +25,7 @@ TSearchOutcome Outcome(Result&& result, const TSearchStatus& status) {
 const std::vector<TSatRec>& TSearchSatellites::Records() const { return records ? *records : kNoRecords; }
 const std::vector<TElementEntry>& TSearchSatellites::Entries() const { return entries ? *entries : kNoEntries; }
 
-TSearchOutcome RunSearch(const TSearchRequest& request, const TSearchSatellites& satellites, const TObserver& site,
+TSearchOutcome RunSearch(const TSearchRequest& request, const TSearchSatellites& satellites, const TSite& site,
                          TSearchControl* control) {
     const unsigned threads = request.threads;
     const std::vector<TSatRec>& sats = satellites.Records();

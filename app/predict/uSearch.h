@@ -92,7 +92,7 @@ struct TSearchOutcome {
 // Runs the request. control (may be null): cancel and progress; a search
 // that fails keeps what it found and says why in status.failure.
 TSearchOutcome RunSearch(const TSearchRequest& request, const TSearchSatellites& satellites,
-                         const TObserver& site, TSearchControl* control = nullptr);
+                         const TSite& site, TSearchControl* control = nullptr);
 
 // The mode's name in records and messages: "line", "table", "flares",
 // "transit", "path", "visible", "decayed", "analysis-transit".

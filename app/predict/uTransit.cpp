@@ -37,17 +37,14 @@ constexpr std::size_t kMaxPathRows = 3600;  // a path is minutes long at most
 // next rise is searched from there, since a high or eccentric orbit can
 // rise again well within one period.
 double AfterPass(const TSatRec& sat, TSatState& state, double minElevation, double t, double limit,
-                 TObserver& observer, bool shortcuts) {
-    state.mode = kFillPosition;
-    return SearchCrossing(TEdge::kSet, sat, state, minElevation, t, limit, observer, shortcuts).t;
+                 const TSite& site, bool shortcuts) {
+    return SearchCrossing(TEdge::kSet, sat, state, minElevation, t, limit, site, shortcuts).t;
 }
 
-double SunElevation(double t, TObserver& observer, TVector* sunOut = nullptr) {
-    ObserverVector(t, observer);
+double SunElevation(double t, const TSite& site) {
     TVector sun{};
     PlanetVector(kBodySun, sun, t);
-    if (sunOut) *sunOut = sun;
-    return ElevationOf(sun, observer);
+    return ElevationOf(sun, ObserverFrame(site, t));
 }
 
 // Distance from the satellite at s, backwards along the unit vector u
@@ -72,15 +69,15 @@ bool IsDiscTarget(int32_t body) { return body == kBodySun || body == kBodyMoon; 
 struct TApproach {
     const TSatRec& sat;
     TTransitTarget& target;
-    TObserver& observer;
+    const TSite& site;
     TSatState state{};
-    double gha = 0.0;
+    TFrame frame{};  // at the time evaluated last
 
-    bool SeparationAt(double t, double& separation) {
-        gha = ObserverVector(t, observer);
-        if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
+    bool SeparationAt(double t, double& separation, TStateFill fill = kFillPosition) {
+        frame = ObserverFrame(site, t);
+        if (!PropagateSatellite(sat, state, frame, fill)) return false;
         PlanetVector(target.state.body, target.state.pos, t);
-        separation = Degrees(Angle_3vect(&observer.vect, &state.pos, &target.state.pos));
+        separation = Degrees(Angle_3vect(&frame.pos, &state.pos, &target.state.pos));
         return true;
     }
 
@@ -92,7 +89,7 @@ struct TApproach {
         const double room = Radians(separation - floor) - kTargetTurnRate * step;
         if (!(room > 0.0)) return kMinCoarseStep;
         TVector line{};
-        Sub_vect(&state.pos, &observer.vect, &line);
+        Sub_vect(&state.pos, &frame.pos, &line);
         const double speed = state.vel.r + kObserverSpeed + kGravity * step;
         const double dt = line.r * std::sin(std::min(room, kHalfPi)) / speed;
         return std::clamp(dt, kMinCoarseStep, step);
@@ -101,12 +98,11 @@ struct TApproach {
 }  // namespace
 
 std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double minElevation,
-                                           double start, double stop, TObserver observer) {
+                                           double start, double stop, const TSite& site) {
     std::vector<TTimeInterval> intervals;
     if (!(start < stop)) return intervals;
     TSatState body = target.state;
-    body.mode = kFillPosition;
-    BodyIntervals(body, true, false, start, stop, minElevation, intervals, observer);
+    BodyIntervals(body, true, false, start, stop, minElevation, intervals, site);
     return intervals;
 }
 
@@ -123,15 +119,13 @@ struct TTransitContext {
 
 void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& target,
                     const std::vector<TTimeInterval>& intervals, const TTransitContext& cx,
-                    TObserver& observer, const TStop& stop, std::vector<TTransit>& found) {
-    TApproach ap{sat, target, observer};
+                    const TSite& site, const TStop& stop, std::vector<TTransit>& found) {
+    TApproach ap{sat, target, site};
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
         while (t < e && !stop()) {
-            ap.state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, observer,
-                               cx.shortcuts).t;
+            t = SearchCrossing(TEdge::kRise, sat, ap.state, cx.minElevation, t, e, site, cx.shortcuts).t;
             if (!(t < e)) break;
 
             double separation = 0.0;
@@ -167,12 +161,11 @@ void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& targe
                 // The limit is on the closest approach, the value listed.
                 if (!failed && smallest < cx.maxSeparation) {
                     t -= step * kSecond;
-                    ap.state.mode = kFillLookAngles;
-                    if (ap.SeparationAt(t, separation)) {
+                    if (ap.SeparationAt(t, separation, kFillLookAngles)) {
                         TVector sun{};
                         PlanetVector(kBodySun, sun, t);
                         if (!cx.dayAndNight && target.state.body != kBodySun &&
-                            ElevationOf(sun, observer) > kTransitDaylight)
+                            ElevationOf(sun, ap.frame) > kTransitDaylight)
                             separation = kDroppedSeparation;
                         // Behind the mask, target and satellite are both out of sight.
                         if (cx.horizon && ap.state.altaz.alt < cx.horizon->Limit(ap.state.altaz.az, cx.minElevation))
@@ -187,22 +180,21 @@ void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& targe
                             row.elevation = Degrees(ap.state.altaz.alt);
                             row.azimuth = Degrees(ap.state.altaz.az);
                             row.magnitude =
-                                RawMagnitude(observer.vect, ap.state, sun, sat.stdMag, cx.magModel);
+                                RawMagnitude(ap.frame.pos, ap.state, sun, sat.stdMag, cx.magModel);
                             row.sunlit = SunLite(&ap.state.pos, &sun);
                             row.separation = smallest * 60.0;
                             row.range = ap.state.radec.dist;
                             row.illumination =
                                 target.state.body == kBodyMoon
-                                    ? 100.0 * illum_fraction(&observer.vect, &target.state.pos,
+                                    ? 100.0 * illum_fraction(&ap.frame.pos, &target.state.pos,
                                                              &sun)
                                     : 100.0;
                             found.push_back(tr);
                         }
                     }
-                    ap.state.mode = kFillPosition;
                 }
             }
-            t = AfterPass(sat, ap.state, cx.minElevation, t, e, observer, cx.shortcuts);
+            t = AfterPass(sat, ap.state, cx.minElevation, t, e, site, cx.shortcuts);
         }
     }
 }
@@ -210,11 +202,11 @@ void SearchTransits(const TSatRec& sat, std::size_t index, TTransitTarget& targe
 
 TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,
-                                const TObserver& observer, unsigned threads,
+                                const TSite& site, unsigned threads,
                                 TSearchControl* control) {
     TTransitResult result;
     const std::vector<TTimeInterval> intervals =
-        TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
+        TargetIntervals(target, in.minElevation, in.start, in.stop, site);
     TTransitContext cx;
     cx.dayAndNight = in.dayAndNight;
     cx.maxSeparation = maxSeparation;
@@ -225,11 +217,10 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     result.status = RunPerObject(
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TTransit>& out) {
-            if (!MayRise(sats[i], in, observer)) return;
+            if (!MayRise(sats[i], in, site)) return;
             const TSatRec& sat = sats[i];
             TTransitTarget tgt = target;
-            TObserver o = observer;
-            SearchTransits(sat, i, tgt, window.Whole() ? intervals : ClipIntervals(intervals, window), cx, o,
+            SearchTransits(sat, i, tgt, window.Whole() ? intervals : ClipIntervals(intervals, window), cx, site,
                            stop, out);
         },
         [](const auto& r) { return RecordTimes(r); }, result.transits);
@@ -237,17 +228,16 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
 }
 
 bool ComputePathPoint(TSatState& state, TSatState& target, const TSatRec& sat, double& slantRange,
-                      bool full, TLatLon& pathPoint, double t, TObserver& observer) {
-    const double gha = ObserverVector(t, observer);
-    state.mode = full ? kFillAll : kFillPosition;
-    if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
+                      bool full, TLatLon& pathPoint, const TFrame& frame) {
+    const double t = frame.t, gha = frame.gha;
+    if (!PropagateSatellite(sat, state, frame, full ? kFillAll : kFillPosition)) return false;
     PlanetVector(target.body, target.pos, t);
 
     TVector d{};
     Sub_vect(&target.pos, &state.pos, &d);
     const double a = Angle_2vect(&d, &state.pos);
     if (a > kMissesEarth) {
-        pathPoint = TLatLon{-observer.pos.lat, observer.pos.lon, observer.pos.height};
+        pathPoint = TLatLon{-frame.geo.lat, frame.geo.lon, frame.geo.height};
         return true;
     }
     TVector unit{}, along{}, point{};
@@ -259,7 +249,7 @@ bool ComputePathPoint(TSatState& state, TSatState& target, const TSatRec& sat, d
     pathPoint.height = 0.0;
 
     if (full) {
-        // Mode 1 filled the satellite's ra/dec from the observer, its
+        // kFillAll filled the satellite's ra/dec from the observer, its
         // altitude and azimuth and its sub-point. The target as seen from
         // the path point, where the width is measured.
         Vect_to_ra_dec_dist(&point, &target.pos, &target.radec);
@@ -298,26 +288,29 @@ double PathWidth(const TSatState& /*state*/, const TSatState& target, const TLat
 namespace {
 void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double trackUnit,
                          const TTransitTarget& original,
-                         const TSatRec& originalSat, std::size_t index, TObserver observer,
+                         const TSatRec& originalSat, std::size_t index, const TSite& site,
                          const std::vector<TTimeInterval>& intervals, const TStop& stop,
                          std::vector<TGroundPath>& out) {
     const TSatRec& sat = originalSat;
     TSatState target = original.state;
     TSatState state{};
     // The walk and the limit count in the unit the track was given in.
-    auto distanceTo = [&](const TLatLon& p) { return Dist_2latlon(&observer.pos, &p) * trackUnit; };
+    auto distanceTo = [&](const TLatLon& p) { return Dist_2latlon(&site.geo, &p) * trackUnit; };
+    auto pathPoint = [&](double at, bool full, double& slant, TLatLon& point, TFrame& frame) {
+        frame = ObserverFrame(site, at);
+        return ComputePathPoint(state, target, sat, slant, full, point, frame);
+    };
+    TFrame frame{};
 
     for (const TTimeInterval& interval : intervals) {
         const double e = interval.end;
         double t = interval.start;
         while (t < e && !stop()) {
-            state.mode = kFillPosition;
-            t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, observer,
-                               in.shortcuts).t;
+            t = SearchCrossing(TEdge::kRise, sat, state, in.minElevation, t, e, site, in.shortcuts).t;
             if (!(t < e)) break;
             if (!in.dayAndNight && target.body != kBodySun &&
-                SunElevation(t, observer) >= kPathDaylight) {
-                t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);
+                SunElevation(t, site) >= kPathDaylight) {
+                t = AfterPass(sat, state, in.minElevation, t, e, site, in.shortcuts);
                 continue;
             }
 
@@ -331,11 +324,11 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
             TLatLon point{};
             bool ok = true;
             while (t <= e) {
-                if (!ComputePathPoint(state, target, sat, slant, false, point, t, observer)) {
+                if (!pathPoint(t, false, slant, point, frame)) {
                     ok = false;
                     break;
                 }
-                if (ElevationOf(state.pos, observer) < in.minElevation) break;
+                if (ElevationOf(state.pos, frame) < in.minElevation) break;
                 distance = distanceTo(point);
                 if (distance < closest) {
                     closest = distance;
@@ -347,16 +340,15 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
                 t += step * kSecond;
             }
             if (!ok || !(closest < kPathTurnBelow)) {
-                t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);
+                t = AfterPass(sat, state, in.minElevation, t, e, site, in.shortcuts);
                 continue;
             }
 
             // The listed stretch: every whole second around the closest one
             // at which the line is within the limit and the satellite above
             // the minimum elevation, wherever the walk's steps fell.
-            target.mode = kFillSubPoint;  // a path is being listed
             auto listable = [&](double at) {
-                if (!ComputePathPoint(state, target, sat, slant, true, point, at, observer))
+                if (!pathPoint(at, true, slant, point, frame))
                     return false;
                 distance = distanceTo(point);
                 return distance < trackLimit && state.altaz.alt > in.minElevation;
@@ -374,7 +366,7 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
                 for (std::size_t back = 0; back < kMaxPathRows && listable(first - kSecond); ++back)
                     first -= kSecond;
                 t = first - kSecond;
-                ComputePathPoint(state, target, sat, slant, true, point, t, observer);
+                pathPoint(t, true, slant, point, frame);
                 TLatLon previous = point;
                 t = first;
                 ok = listable(t);
@@ -389,8 +381,8 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
                     row.latitude = Degrees(point.lat);
                     row.longitude = Degrees(point.lon);
                     row.width = r.widthKm;
-                    row.bearing = Degrees(Az_2latlon(&observer.pos, &point));
-                    row.distance = Dist_2latlon(&observer.pos, &point);
+                    row.bearing = Degrees(Az_2latlon(&site.geo, &point));
+                    row.distance = Dist_2latlon(&site.geo, &point);
                     row.range = state.radec.dist;
                     row.elevation = Degrees(state.altaz.alt);
                     row.sunlit = state.sunlit != 0;
@@ -400,9 +392,8 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
                     ok = listable(t);
                 }
             }
-            target.mode = kFillPosition;
             if (!rows.empty()) out.push_back(TGroundPath{index, std::move(rows)});
-            t = AfterPass(sat, state, in.minElevation, t, e, observer, in.shortcuts);
+            t = AfterPass(sat, state, in.minElevation, t, e, site, in.shortcuts);
         }
     }
 }
@@ -410,16 +401,16 @@ void PathSearchSatellite(const TPredictionInputs& in, double trackLimit, double 
 
 TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackLimit, double trackUnit,
                                       const TTransitTarget& target,
-                                      const std::vector<TSatRec>& sats, const TObserver& observer,
+                                      const std::vector<TSatRec>& sats, const TSite& site,
                                       unsigned threads, TSearchControl* control) {
     TGroundPathResult result;
     const std::vector<TTimeInterval> intervals =
-        TargetIntervals(target, in.minElevation, in.start, in.stop, observer);
+        TargetIntervals(target, in.minElevation, in.start, in.stop, site);
     result.status = RunPerObject(
         sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TGroundPath>& out) {
-            if (!MayRise(sats[i], in, observer)) return;
-            PathSearchSatellite(in, trackLimit, trackUnit, target, sats[i], i, observer,
+            if (!MayRise(sats[i], in, site)) return;
+            PathSearchSatellite(in, trackLimit, trackUnit, target, sats[i], i, site,
                                 window.Whole() ? intervals : ClipIntervals(intervals, window), stop, out);
         },
         [](const auto& r) { return RecordTimes(r); }, result.paths);

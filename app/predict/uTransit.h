@@ -20,7 +20,7 @@ inline constexpr double kMissesEarth = 1.55;        // rad
 // Intervals in which the target is above the minimum elevation, between
 // start and stop.
 std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double minElevation,
-                                           double start, double stop, TObserver observer);
+                                           double start, double stop, const TSite& site);
 
 // The transit search: closest approaches within maxSeparation (degrees) of
 // every searched satellite (selected, mean motion above minRevs and below
@@ -28,19 +28,19 @@ std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double 
 // cancel and progress.
 TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,
-                                const TObserver& observer, unsigned threads = 0,
+                                const TSite& site, unsigned threads = 0,
                                 TSearchControl* control = nullptr);
 
-// Ground-path point at t: the point of the ellipsoid (height 0) at which
+// Ground-path point at the frame's time: the point of the ellipsoid (height 0) at which
 // the line from the target through the satellite arrives; slantRange is
 // its distance from the satellite.
-// state: the satellite's state (mode 1 filled with `full`, else position
+// state: the satellite's state (kFillAll with `full`, else position
 // only); target: its position (and, with `full`, its direction and
 // distance seen from the path point in radec, its altitude and azimuth
 // there in altaz). False when the satellite cannot be propagated. A line
 // that misses the Earth gives (-observer latitude, observer longitude).
 bool ComputePathPoint(TSatState& state, TSatState& target, const TSatRec& satellite, double& slantRange,
-                      bool full, TLatLon& pathPoint, double t, TObserver& observer);
+                      bool full, TLatLon& pathPoint, const TFrame& frame);
 
 // Half-width (km) of the band on the ground from which the satellite is seen
 // against the disc of the Sun or the Moon: from the centre line to either
@@ -56,5 +56,5 @@ double PathWidth(const TSatState& state, const TSatState& target, const TLatLon&
 // records are in km.
 TGroundPathResult RunGroundPathSearch(const TPredictionInputs& inputs, double trackLimit, double trackUnit,
                                       const TTransitTarget& target,
-                                      const std::vector<TSatRec>& sats, const TObserver& observer,
+                                      const std::vector<TSatRec>& sats, const TSite& site,
                                       unsigned threads = 0, TSearchControl* control = nullptr);

@@ -21,7 +21,7 @@ void MixDouble(uint64_t& h, double v) { Mix(h, &v, sizeof v); }
 }  // namespace
 
 std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, const std::vector<TSatRec>& list,
-                                              const TObserver& observer, TSearchControl* control) {
+                                              const TSite& site, TSearchControl* control) {
     TPredictionInputs in;
     in.start = inputs.from - kLookBackDays;
     in.stop = inputs.from + inputs.hours / 24.0;
@@ -31,7 +31,7 @@ std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, con
     in.sunlitOnly = inputs.visibleOnly;
     in.dayAndNight = !inputs.visibleOnly;
     in.utcMode = true;
-    const TPredictionResult found = RunLineSearch(in, list, observer, 0, control);
+    const TPredictionResult found = RunLineSearch(in, list, site, 0, control);
 
     std::vector<TUpcomingPass> passes;
     for (const TLinePass& p : found.linePasses) {
@@ -56,7 +56,7 @@ std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, con
     return passes;
 }
 
-uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TObserver& observer) {
+uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TSite& site) {
     uint64_t h = 14695981039346656037ull;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const TSatRec& s = list[i];
@@ -67,7 +67,7 @@ uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TObserver& observer
             MixDouble(h, v);
         Mix(h, &s.decayed, 1);
     }
-    for (double v : {observer.pos.lat, observer.pos.lon, observer.pos.height}) MixDouble(h, v);
-    Mix(h, observer.zoneName.view().data(), observer.zoneName.view().size());
+    for (double v : {site.geo.lat, site.geo.lon, site.geo.height}) MixDouble(h, v);
+    Mix(h, site.zoneName.data(), site.zoneName.size());
     return h;
 }

@@ -34,8 +34,8 @@ struct TUpcomingPass {
 // rose within the half hour before. Sorted by AOS, then by list order.
 // control may be null.
 std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, const std::vector<TSatRec>& list,
-                                              const TObserver& observer, TSearchControl* control = nullptr);
+                                              const TSite& site, TSearchControl* control = nullptr);
 
 // A value that changes when anything the search reads changes: the selected
 // satellites' elements and the observer's place.
-uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TObserver& observer);
+uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TSite& site);

@@ -17,15 +17,14 @@ double RangeRate(const TVector& satPos, const TVector& satVel, const TVector& ob
     return (dx * (satVel.x - obsVel.x) + dy * (satVel.y - obsVel.y) + dz * (satVel.z - obsVel.z)) / range;
 }
 
-bool LookAt(const TSatRec& sat, double t, TObserver& observer, TLook& out) {
+bool LookAt(const TSatRec& sat, double t, const TSite& site, TLook& out) {
     TSatState state{};
-    state.mode = kFillLookAngles;
-    const double gha = ObserverVector(t, observer);
-    if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
+    const TFrame frame = ObserverFrame(site, t);
+    if (!PropagateSatellite(sat, state, frame, kFillLookAngles)) return false;
     out.t = t;
     out.azimuth = std::fmod(Degrees(state.altaz.az) + 360.0, 360.0);
     out.elevation = Degrees(state.altaz.alt);
     out.range = state.radec.dist;
-    out.rangeRate = RangeRate(state.pos, state.vel, observer.vect, ObserverVelocity(observer.vect));
+    out.rangeRate = RangeRate(state.pos, state.vel, frame.pos, ObserverVelocity(frame.pos));
     return true;
 }

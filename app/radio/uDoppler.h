@@ -8,13 +8,14 @@
 #pragma once
 #include "SatTypes.h"
 #include "ZenoraTypes.h"
+#include "uSite.h"
 #include "uVarDef.h"
 
 inline constexpr double kSpeedOfLight = 299792.458;       // km/s
 inline constexpr double kEarthRotationRate = 7.2921158553e-5;  // rad/s, sidereal
 
-// The observer's velocity (km/s) in the axes of its position from
-// ObserverVector: the Earth's rotation about the z axis carries it.
+// The observer's velocity (km/s) in the axes of its position in a
+// frame (TFrame::pos): the Earth's rotation about the z axis carries it.
 TVector ObserverVelocity(const TVector& observerPos);
 
 // d|sat - obs|/dt (km/s) from both positions and velocities.
@@ -41,6 +42,5 @@ struct TLook {
     double rangeRate = 0.0;  // km/s, positive receding
 };
 
-// The look of sat at t; false when the satellite is decayed there.
-// observer.vect is rewritten for t.
-bool LookAt(const TSatRec& sat, double t, TObserver& observer, TLook& out);
+// The look of sat at t from site; false when the satellite is decayed there.
+bool LookAt(const TSatRec& sat, double t, const TSite& site, TLook& out);

@@ -167,9 +167,9 @@ struct TRigControl::Channel {
     steady_clock::time_point lastWrite{};
 };
 
-TRigControl::TRigControl(const TRigSettings& settings, const TSatRec& sat, const TObserver& observer,
+TRigControl::TRigControl(const TRigSettings& settings, const TSatRec& sat, const TSite& site,
                          const TTransponder& transponder, TRadioClock clock)
-    : settings_(settings), clock_(std::move(clock)), tuner_(sat, observer, transponder) {
+    : settings_(settings), clock_(std::move(clock)), tuner_(sat, site, transponder) {
     settings_.periodMs = std::clamp(settings_.periodMs, 100, 2000);
     settings_.settleMs = std::clamp(settings_.settleMs, 0, 10000);
     downMode_ = RadioMode(transponder.mode, false);

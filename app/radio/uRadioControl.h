@@ -116,7 +116,7 @@ protected:
 
 class TRigControl : private TLinkLoop<TRigStatus> {
 public:
-    TRigControl(const TRigSettings& settings, const TSatRec& sat, const TObserver& observer,
+    TRigControl(const TRigSettings& settings, const TSatRec& sat, const TSite& site,
                 const TTransponder& transponder, TRadioClock clock = SystemRadioClock());
     ~TRigControl();
     TRigControl(const TRigControl&) = delete;

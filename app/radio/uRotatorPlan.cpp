@@ -143,7 +143,7 @@ TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSetti
     return plan;
 }
 
-std::vector<TTrackPoint> PassTrack(const TSatRec& sat, TObserver observer, double aos, double los, double step) {
+std::vector<TTrackPoint> PassTrack(const TSatRec& sat, const TSite& site, double aos, double los, double step) {
     std::vector<TTrackPoint> track;
     if (!(los > aos) || !(step > 0.0)) return track;
     const double seconds = (los - aos) * kSecondsPerDay;
@@ -152,7 +152,7 @@ std::vector<TTrackPoint> PassTrack(const TSatRec& sat, TObserver observer, doubl
         const double t = i <= n ? aos + static_cast<double>(i) * step / kSecondsPerDay : los;
         if (i == n + 1 && std::fabs(t - track.back().t) * kSecondsPerDay < 1e-3) break;
         TLook look;
-        if (!LookAt(sat, t, observer, look)) continue;
+        if (!LookAt(sat, t, site, look)) continue;
         track.push_back({t, look.azimuth, look.elevation});
     }
     return track;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uSite.h"
 #include "uVarDef.h"
 
 struct TRotatorLimits {
@@ -66,4 +67,4 @@ struct TRotatorPlan {
 TRotatorPlan PlanPass(const std::vector<TTrackPoint>& track, const TRotatorSettings& settings, double fromAz);
 
 // The track of sat from aos to los every step seconds (and at los).
-std::vector<TTrackPoint> PassTrack(const TSatRec& sat, TObserver observer, double aos, double los, double step = 1.0);
+std::vector<TTrackPoint> PassTrack(const TSatRec& sat, const TSite& site, double aos, double los, double step = 1.0);

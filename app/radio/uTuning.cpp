@@ -37,8 +37,8 @@ double TDeadbands::For(const std::string& mode) const {
     return data;
 }
 
-TTuner::TTuner(const TSatRec& sat, const TObserver& observer, const TTransponder& transponder)
-    : sat_(sat), observer_(observer), transponder_(transponder) {
+TTuner::TTuner(const TSatRec& sat, const TSite& site, const TTransponder& transponder)
+    : sat_(sat), site_(site), transponder_(transponder) {
     // A linear transponder starts in the middle of its passband.
     if (transponder_.HasDownlink())
         TuneDownlink(transponder_.IsLinear() ? (transponder_.downlinkLow + transponder_.downlinkHigh) / 2.0
@@ -67,7 +67,7 @@ void TTuner::UplinkDialAt(double radioHz, double rangeRate) {
 }
 
 bool TTuner::Update(double t, TRadioTarget& out) {
-    if (!LookAt(sat_, t, observer_, out.look)) return false;
+    if (!LookAt(sat_, t, site_, out.look)) return false;
     out.downSat = downSat_;
     out.upSat = transponder_.HasUplink() ? upSat_ : 0.0;
     out.downRadio = downSat_ > 0.0 ? DownlinkAtRadio(downSat_, out.look.rangeRate) + downOffset_ : 0.0;

@@ -49,7 +49,7 @@ struct TRadioTarget {
 // between threads by itself (the control loops lock around it).
 class TTuner {
 public:
-    TTuner(const TSatRec& sat, const TObserver& observer, const TTransponder& transponder);
+    TTuner(const TSatRec& sat, const TSite& site, const TTransponder& transponder);
     const TTransponder& Transponder() const { return transponder_; }
     void SetOffsets(double down, double up) { downOffset_ = down, upOffset_ = up; }
 
@@ -71,7 +71,7 @@ public:
 
 private:
     TSatRec sat_;
-    TObserver observer_;
+    TSite site_;
     TTransponder transponder_;
     double downSat_ = 0.0, upSat_ = 0.0;
     double downOffset_ = 0.0, upOffset_ = 0.0;

@@ -13,8 +13,8 @@ namespace {
 constexpr TStepPolicy kBodySteps{3600.0, 600.0, 0.2, 60.0, 10.0, 0.02, 15.0, false};
 constexpr double kFineShort = 10.0 / kSecondsPerDay;
 
-double Crossing(TSatState& state, double h0, double t, double tEnd, TObserver& observer, TDirection direction) {
-    auto probe = PlainProbe([&](double at) { return BodyElevation(state, at, observer); });
+double Crossing(TSatState& state, double h0, double t, double tEnd, const TSite& site, TDirection direction) {
+    auto probe = PlainProbe([&](double at) { return BodyElevation(state, at, site); });
     return FindCrossing(probe, kBodySteps, direction, h0, t, tEnd, probe.Sample(t)).t;
 }
 
@@ -63,33 +63,33 @@ void ApparentBodyVector(int32_t body, TVector& v, double t) {
     v.r = Range_vect(&v);
 }
 
-void ComputeBodyState(TSatState& state, double t, double gha, const TObserver& observer) {
-    PlanetVector(state.body, state.pos, t);
-    FillStateGroups(state, gha, observer);
+void ComputeBodyState(TSatState& state, const TFrame& frame, TStateFill fill) {
+    PlanetVector(state.body, state.pos, frame.t);
+    FillStateGroups(state, fill, frame);
 }
 
-void ComputeBodyStates(std::vector<TSatState>& states, int count, double t, double gha,
-                       const TObserver& observer) {
+void ComputeBodyStates(std::vector<TSatState>& states, int count, const TFrame& frame,
+                       TStateFill fill) {
     for (int i = 0; i <= count && i < static_cast<int>(states.size()); ++i)
-        ComputeBodyState(states[i], t, gha, observer);
+        ComputeBodyState(states[i], frame, fill);
 }
 
-double BodyElevation(TSatState& state, double t, TObserver& observer) {
-    const double gha = ObserverVector(t, observer);
-    ComputeBodyState(state, t, gha, observer);
-    return ElevationOf(state.pos, observer);
+double BodyElevation(TSatState& state, double t, const TSite& site) {
+    const TFrame frame = ObserverFrame(site, t);
+    PlanetVector(state.body, state.pos, t);
+    return ElevationOf(state.pos, frame);
 }
 
-double BodyRise(TSatState& state, double h0, double tStart, double tEnd, TObserver& observer) {
-    return Crossing(state, h0, tStart, tEnd, observer, TDirection::up);
+double BodyRise(TSatState& state, double h0, double tStart, double tEnd, const TSite& site) {
+    return Crossing(state, h0, tStart, tEnd, site, TDirection::up);
 }
 
-double BodySet(TSatState& state, double h0, double tStart, double tEnd, TObserver& observer) {
-    return Crossing(state, h0, tStart, tEnd, observer, TDirection::down);
+double BodySet(TSatState& state, double h0, double tStart, double tEnd, const TSite& site) {
+    return Crossing(state, h0, tStart, tEnd, site, TDirection::down);
 }
 
 void BodyIntervals(TSatState& state, bool above, bool below, double tStart, double tEnd, double h0,
-                   std::vector<TTimeInterval>& list, TObserver& observer) {
+                   std::vector<TTimeInterval>& list, const TSite& site) {
     if (above && below) {
         list.push_back(TTimeInterval{tEnd, tStart});
         return;
@@ -99,11 +99,11 @@ void BodyIntervals(TSatState& state, bool above, bool below, double tStart, doub
     while (t < tEnd) {
         double start, end;
         if (above) {
-            start = BodyRise(state, h0, t, tEnd, observer);
-            end = BodySet(state, h0, start, tEnd, observer);
+            start = BodyRise(state, h0, t, tEnd, site);
+            end = BodySet(state, h0, start, tEnd, site);
         } else {
-            start = BodySet(state, h0, t, tEnd, observer);
-            end = BodyRise(state, h0, start, tEnd, observer);
+            start = BodySet(state, h0, t, tEnd, site);
+            end = BodyRise(state, h0, start, tEnd, site);
         }
         if (end <= t) {
             // Elevation exactly at h0 (or not a number) satisfies both

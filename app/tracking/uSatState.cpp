@@ -10,27 +10,45 @@
 #include "Zenora.h"
 #include "uTracking.h"
 
-double ObserverVector(double t, TObserver& observer) {
-    const double gha = GreenwhichHourAngle(t + kJulianOffset);
-    Lat_lon_height_to_vect(&observer.vect, gha, observer.pos.lon, observer.rhoSin, observer.rhoCos);
-    return gha;
+TSite::TSite(const TObserver& observer)
+    : name(observer.name.str()), zoneName(observer.zoneName.str()), geo(observer.pos),
+      geoidHeight(observer.geoidHeight), utcOffset(observer.utcOffset), rhoCos(observer.rhoCos),
+      rhoSin(observer.rhoSin),
+      normalTilt(std::abs(observer.pos.lat - std::atan2(observer.rhoSin, observer.rhoCos)) + 1e-7),
+      cosLat(std::cos(observer.pos.lat)), sinLat(std::sin(observer.pos.lat)) {}
+
+TFrame ObserverFrame(const TSite& site, double t) {
+    TFrame f;
+    f.t = t;
+    f.gha = GreenwhichHourAngle(t + kJulianOffset);
+    Lat_lon_height_to_vect(&f.pos, f.gha, site.geo.lon, site.rhoSin, site.rhoCos);
+    f.geo = site.geo;
+    f.normalTilt = site.normalTilt;
+    f.cosLat = site.cosLat;
+    f.sinLat = site.sinLat;
+    return f;
 }
 
-double ElevationOf(const TVector& position, const TObserver& observer) {
+TVector TFrame::Zenith() const {
+    const TRaDec dir{std::atan2(pos.y, pos.x), geo.lat, 1.0};
+    TVector z;
+    Ra_dec_to_vect(&dir, &z);
+    return z;
+}
+
+double ElevationOf(const TVector& position, const TFrame& frame) {
     // Measured from the ellipsoid normal (geodetic zenith), like the altitudes
     // of Ra_dec_to_alt_az; the radial direction would tilt the horizon by up
     // to 0.19 degrees and shift rise and set times by a minute or more.
-    const TVector& o = observer.vect;
-    const TRaDec zenithDir{std::atan2(o.y, o.x), observer.pos.lat, 1.0};
-    TVector zenith, line;
-    Ra_dec_to_vect(&zenithDir, &zenith);
-    Sub_vect(&position, &o, &line);
+    const TVector zenith = frame.Zenith();
+    TVector line;
+    Sub_vect(&position, &frame.pos, &line);
     return kHalfPi - Angle_2vect(&line, &zenith);
 }
 
-double AzimuthOf(const TVector& position, const TObserver& observer) {
-    const TVector& o = observer.vect;
-    const double theta = std::atan2(o.y, o.x), phi = observer.pos.lat;
+double AzimuthOf(const TVector& position, const TFrame& frame) {
+    const TVector& o = frame.pos;
+    const double theta = std::atan2(o.y, o.x), phi = frame.geo.lat;
     const double dx = position.x - o.x, dy = position.y - o.y, dz = position.z - o.z;
     const double east = -std::sin(theta) * dx + std::cos(theta) * dy;
     const double north = -std::sin(phi) * (std::cos(theta) * dx + std::sin(theta) * dy) + std::cos(phi) * dz;
@@ -45,16 +63,11 @@ bool IsDecayedMotion(const TVector& pos, const TVector& vel) {
     return kEarthRadius + kDecayMargin >= pos.r || vel.r < kMinSpeed;
 }
 
-// Groups not filled keep their old values.
-void FillStateGroups(TSatState& state, double gha, const TObserver& observer) {
-    const int32_t mode = state.mode;
-    const bool radec = mode == kFillAll || mode == kFillRaDec || mode == kFillLookAngles ||
-                       mode == kFillRaDecSubPoint;
-    const bool altaz = mode == kFillAll || mode == kFillLookAngles;
-    const bool sub = mode == kFillAll || mode == kFillSubPoint || mode == kFillRaDecSubPoint;
-    if (radec) Vect_to_ra_dec_dist(&observer.vect, &state.pos, &state.radec);
-    if (altaz) Ra_dec_to_alt_az(&observer.pos, &state.radec, &state.altaz, gha);
-    if (sub) Vect_to_lat_lon_height(&state.pos, &state.latlon, gha);
+void FillStateGroups(TSatState& state, TStateFill fill, const TFrame& frame) {
+    if (fill & kFillRaDec) Vect_to_ra_dec_dist(&frame.pos, &state.pos, &state.radec);
+    if ((fill & kFillLookAngles) == kFillLookAngles)
+        Ra_dec_to_alt_az(&frame.geo, &state.radec, &state.altaz, frame.gha);
+    if (fill & kFillSubPoint) Vect_to_lat_lon_height(&state.pos, &state.latlon, frame.gha);
 }
 
 #ifdef ORBISK_COUNT_PROPAGATIONS
@@ -106,8 +119,7 @@ TPropagation FromModel(int32_t code) {
 }
 }  // namespace
 
-TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, double t, double gha,
-                               const TObserver& observer) {
+TPropagated PropagatePosition(const TSatRec& sat, TSatState& state, double t) {
 #ifdef ORBISK_COUNT_PROPAGATIONS
     ++tPropagations.n;
 #endif
@@ -127,29 +139,32 @@ TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, double t, d
         state.pos.r = kEarthRadius;
         return {TPropagation::decayed};
     }
-    FillStateGroups(state, gha, observer);
     return {};
 }
 
-void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states, double t,
-                         double gha, const TObserver& observer, const TVector& sun) {
+TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, const TFrame& frame,
+                               TStateFill fill) {
+    const TPropagated done = PropagatePosition(sat, state, frame.t);
+    if (done) FillStateGroups(state, fill, frame);
+    return done;
+}
+
+void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states,
+                         const TFrame& frame, const TVector& sun, TStateFill fill,
+                         std::size_t first) {
     std::size_t k = 0;
     for (TSatRec& sat : sats) {
         if (!sat.selected) continue;
         if (k >= states.size()) break;  // the state array was not resized yet
         TSatState& state = states[k];
-        const TPropagated done = PropagateSatellite(sat, state, t, gha, observer);
+        const TPropagated done = PropagateSatellite(sat, state, frame, k == first ? kFillAll : fill);
         if (done) state.sunlit = SunLite(&state.pos, &sun) ? 1 : 0;
         if (sat.decayed != kDecayedRejected) sat.decayed = done ? 0 : 1;
         ++k;
     }
 }
 
-void SetStateModes(std::vector<TSatState>& states, const TOptions& options, std::size_t first) {
-    const int32_t mode = options.viewMode == 2 ? kFillRaDec : kFillSubPoint;
-    for (TSatState& state : states) state.mode = mode;
-    if (first < states.size()) states[first].mode = kFillAll;
-}
+TStateFill ViewFill(const TOptions& options) { return options.viewMode == 2 ? kFillRaDec : kFillSubPoint; }
 
 double RawMagnitude(const TVector& observerPos, const TSatState& state, const TVector& sunPos,
                     double stdMag, const TMagModel& model) {

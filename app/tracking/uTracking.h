@@ -13,6 +13,7 @@
 #include "uText.h"
 #include "uMagModel.h"
 #include "uUnits.h"
+#include "uSite.h"
 #include "uVarDef.h"
 
 constexpr double kEarthRadius = kEarthRadiusWgs84;  // equatorial, km
@@ -20,33 +21,22 @@ constexpr double kDecayMargin = 75.0;            // km above kEarthRadius
 constexpr double kMinSpeed = 0.5;                // km/s
 constexpr double kAstronomicalUnit = 149597870.691;  // km
 
-// What a state's mode asks FillStateGroups (and so PropagateSatellite and
-// ComputeBodyState) to derive besides the position.
-enum TStateFill : int32_t {
+// What a computation derives besides the position (and velocity): a set of
+// groups, named by the combinations in use. The look angles need ra/dec/range.
+enum TStateFill : uint8_t {
     kFillPosition = 0,        // position (and velocity) only
-    kFillAll = 1,             // ra/dec/range, alt/az and the sub-point
-    kFillRaDec = 2,           // ra/dec/range
-    kFillSubPoint = 3,        // the sub-point
-    kFillLookAngles = 4,      // ra/dec/range and alt/az
+    kFillRaDec = 1,           // ra/dec/range
+    kFillLookAngles = 3,      // ra/dec/range and alt/az
+    kFillSubPoint = 4,        // the sub-point
     kFillRaDecSubPoint = 5,   // ra/dec/range and the sub-point
+    kFillAll = 7,             // ra/dec/range, alt/az and the sub-point
 };
 
 // ---- satellite state and look angles -------------------------------------
 
-// Greenwich hour angle for t; stores the observer's geocentric position for t
-// in observer.vect.
-double ObserverVector(double t, TObserver& observer);
-
-// Elevation of a geocentric position above the observer's horizon (the plane
-// normal to the ellipsoid), using the observer position last stored by
-// ObserverVector.
-double ElevationOf(const TVector& position, const TObserver& observer);
-// Its azimuth, rad from north through east, 0 <= az < 2 pi, on the same plane.
-double AzimuthOf(const TVector& position, const TObserver& observer);
-
-// Derived groups of a state by its mode (TStateFill), seen from observer (its
-// vect for gha); a mode outside TStateFill fills nothing.
-void FillStateGroups(TSatState& state, double gha, const TObserver& observer);
+// The groups of fill from state.pos, seen from frame; groups not asked for
+// keep their old values.
+void FillStateGroups(TSatState& state, TStateFill fill, const TFrame& frame);
 
 // True when a propagated position/velocity means the satellite is down:
 // within kDecayMargin of the equatorial radius, slower than kMinSpeed, or not
@@ -75,24 +65,27 @@ struct TPropagated {
 // Words for a status, e.g. "eccentricity out of range".
 const char* PropagationText(TPropagation status);
 
-// Propagates sat to t and fills state by its mode (gha: hour angle for t);
-// the record is only read, so threads may share it. On failure only the
-// position, velocity and the position's r (kEarthRadius) change. A record
-// marked kDecayedRejected is never propagated.
-TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, double t, double gha,
-                               const TObserver& observer);
+// Propagates sat to t, position and velocity only; the record is only read,
+// so threads may share it. On failure only the position, velocity and the
+// position's r (kEarthRadius) change. A record marked kDecayedRejected is
+// never propagated.
+TPropagated PropagatePosition(const TSatRec& sat, TSatState& state, double t);
+// The same at the frame's time, then the groups of fill seen from it.
+TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, const TFrame& frame,
+                               TStateFill fill);
 
-// states[k] for the k-th selected record of sats at t (gha its hour angle,
-// observer.vect for t), with the sunlit flag against sun (the Sun's
-// geocentric position at t); each record's decayed flag says whether its
-// propagation failed (a rejected record keeps its mark). Stops at the end of
-// states.
-void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states, double t,
-                         double gha, const TObserver& observer, const TVector& sun);
+// states[k] for the k-th selected record of sats at the frame's time, with
+// the sunlit flag against sun (the Sun's geocentric position then):
+// states[first] gets kFillAll, the others fill. Each record's decayed flag
+// says whether its propagation failed (a rejected record keeps its mark).
+// Stops at the end of states.
+void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states,
+                         const TFrame& frame, const TVector& sun, TStateFill fill,
+                         std::size_t first);
 
-// Modes of states from the view mode of options (sky: kFillRaDec, else
-// kFillSubPoint); states[first] (the first satellite) gets kFillAll.
-void SetStateModes(std::vector<TSatState>& states, const TOptions& options, std::size_t first);
+// What the view of options needs of each satellite but the first (which
+// gets kFillAll): ra/dec on the sky, else the sub-point.
+TStateFill ViewFill(const TOptions& options);
 
 // Visual magnitude of a satellite: false (magnitude untouched) when it is in
 // the Earth's shadow. state.radec.dist must hold the range, and with
@@ -131,27 +124,27 @@ void PlanetVector(int32_t body, TVector& v, double t);
 // Geocentric apparent place of body at t (km): PlanetVector's mean place
 // with the nutation, and for the Sun the annual aberration. Its right
 // ascension is the true one less the equation of the equinoxes, so that the
-// mean sidereal time of ObserverVector gives its true hour angle.
+// mean sidereal time of a frame (TFrame::gha) gives its true hour angle.
 void ApparentBodyVector(int32_t body, TVector& v, double t);
 
-// PlanetVector into state.pos, then the derived groups by state.mode.
-void ComputeBodyState(TSatState& state, double t, double gha, const TObserver& observer);
+// PlanetVector into state.pos at the frame's time, then the groups of fill.
+void ComputeBodyState(TSatState& state, const TFrame& frame, TStateFill fill);
 
 // ComputeBodyState for states[0..count] (inclusive; clipped to the array).
-void ComputeBodyStates(std::vector<TSatState>& states, int count, double t, double gha,
-                       const TObserver& observer);
+void ComputeBodyStates(std::vector<TSatState>& states, int count, const TFrame& frame,
+                       TStateFill fill);
 
-// Geometric elevation of the body's centre at t (no refraction); updates
-// observer.vect and state.
-double BodyElevation(TSatState& state, double t, TObserver& observer);
+// Geometric elevation of the body's centre at t (no refraction); state holds
+// the body's position at t.
+double BodyElevation(TSatState& state, double t, const TSite& site);
 
 // First time from tStart at which the elevation reaches h0 (BodyRise) or falls
 // to h0 or below (BodySet), late by less than one fine step (15 s); tEnd when
 // that does not happen by then; tStart when it already holds there.
-double BodyRise(TSatState& state, double h0, double tStart, double tEnd, TObserver& observer);
-double BodySet(TSatState& state, double h0, double tStart, double tEnd, TObserver& observer);
+double BodyRise(TSatState& state, double h0, double tStart, double tEnd, const TSite& site);
+double BodySet(TSatState& state, double h0, double tStart, double tEnd, const TSite& site);
 
 // Appends to list the intervals in [tStart, tEnd] in which the body is above
 // h0 (above) or below it (below); with both, one interval tStart..tEnd.
 void BodyIntervals(TSatState& state, bool above, bool below, double tStart, double tEnd, double h0,
-                   std::vector<TTimeInterval>& list, TObserver& observer);
+                   std::vector<TTimeInterval>& list, const TSite& site);

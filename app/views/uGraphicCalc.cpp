@@ -50,7 +50,6 @@ void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list) {
         if (frame.sats.size() == kMaxActiveSats) break;
         TFrameSat s;
         s.rec = rec;
-        s.state.mode = kFillAll;
         s.label = frame.menu.displayNumber ? rec.catNo.str() : rec.name.str();
         frame.sats.push_back(std::move(s));
     }
@@ -84,18 +83,17 @@ const std::vector<TSkyRecord>& SkyRecordsOfDate(TSkyOfDate& cache, const std::ve
 
 void ComputeFrame(TFrameState& f, double t) {
     f.time = t;
-    f.gha = ObserverVector(t, f.observer);
+    f.look = ObserverFrame(f.observer, t);
+    f.gha = f.look.gha;
     const bool sky = f.options.viewMode == kViewSky;
     f.bodies.assign(sky ? 10 : 2, TSatState{});
     for (std::size_t i = 0; i < f.bodies.size(); ++i) {
         TSatState& b = f.bodies[i];
         b.body = sky ? kSkyBodyCodes[i] : (i == 0 ? kBodySun : kBodyMoon);
-        b.mode = kFillAll;
-        ComputeBodyState(b, t, f.gha, f.observer);
+        ComputeBodyState(b, f.look, kFillAll);
     }
     for (TFrameSat& s : f.sats) {
-        s.state.mode = kFillAll;
-        const TPropagated done = PropagateSatellite(s.rec, s.state, t, f.gha, f.observer);
+        const TPropagated done = PropagateSatellite(s.rec, s.state, f.look, kFillAll);
         if (done) s.state.sunlit = SunLite(&s.state.pos, &f.bodies[0].pos) ? 1 : 0;
         if (s.rec.decayed != kDecayedRejected) s.rec.decayed = done ? 0 : 1;
     }

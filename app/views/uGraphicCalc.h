@@ -23,6 +23,7 @@
 #include "uDataFiles.h"
 #include "uHorizonMask.h"
 #include "uLoadSave.h"
+#include "uSite.h"
 #include "uSkyData.h"
 #include "uUnits.h"
 #include "uVarDef.h"
@@ -129,7 +130,7 @@ TViewMenu ViewMenuFrom(const TMenuSettings& menu);
 // One active satellite as the views see it.
 struct TFrameSat {
     TSatRec rec{};        // the frame's snapshot; decayed: whether the frame's propagation failed
-    TSatState state{};    // every group filled (mode 1), sunlit flag set
+    TSatState state{};    // every group filled (kFillAll), sunlit flag set
     std::string label;    // its entry in the first satellite box (Latin-1)
 };
 
@@ -137,12 +138,13 @@ struct TFrameState {
     double time = 0.0;    // UTC day number
     double gha = 0.0;     // Greenwich hour angle at time, rad
     int direction = 1;    // clock direction: -1 when it runs backwards
-    TObserver observer{}; // vect holds the position at time
+    TObserver observer{}; // the observer's record (its vect is not read)
+    TFrame look{};        // the observer at time
     TOptions options{};
     TViewMenu menu;
     std::vector<TFrameSat> sats;   // in SatStates order, at most 15
     std::size_t sat1 = 0;          // the first satellite box's choice in sats
-    std::vector<TSatState> bodies; // Sun first, then the Moon (or the ten sky bodies); mode 1 or 5:
+    std::vector<TSatState> bodies; // Sun first, then the Moon (or the ten sky bodies), kFillAll:
                                    // ra/dec for the phase and the chart, sub-points for map and globe
     std::shared_ptr<const std::vector<TSkyRecord>> stars, constellations;
     std::shared_ptr<const std::vector<TSatRec>> skySats;

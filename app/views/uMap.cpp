@@ -131,13 +131,11 @@ void ComputeGroundTrack(TViewState& vs, const TFrameState& frame) {
         vs.TrackCatNo = first->rec.catNo.str();
         vs.TrackEpoch = first->rec.epoch;
         const TSatRec& rec = first->rec;
-        TObserver observer = frame.observer;
+        const TSite site = frame.observer;
         TSatState state{};
-        state.mode = kFillSubPoint;
         vs.TrackPoints.reserve(static_cast<std::size_t>(n));
         for (int i = 0; i < n; ++i) {
-            const double gha = ObserverVector(t, observer);
-            if (!PropagateSatellite(rec, state, t, gha, observer)) break;
+            if (!PropagateSatellite(rec, state, ObserverFrame(site, t), kFillSubPoint)) break;
             vs.TrackPoints.push_back(state.latlon);
             t += step;
         }

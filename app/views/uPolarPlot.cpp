@@ -21,17 +21,14 @@ constexpr double kTickDepth = 4.0 * kDegToRad;
 QString Text(const std::string& s) { return Latin1(s); }
 }  // namespace
 
-std::vector<TPolarPoint> PolarTrack(const TSatRec& sat, const TObserver& observer, double aos, double los,
+std::vector<TPolarPoint> PolarTrack(const TSatRec& sat, const TSite& site, double aos, double los,
                                     double stepSeconds) {
     std::vector<TPolarPoint> track;
     if (!(los >= aos) || !(stepSeconds > 0.0)) return track;
-    const TSatRec& s = sat;
-    TObserver o = observer;
     TSatState state{};
-    state.mode = kFillLookAngles;
     auto add = [&](double t) {
-        const double gha = ObserverVector(t, o);
-        if (PropagateSatellite(s, state, t, gha, o)) track.push_back({t, state.altaz.az, state.altaz.alt});
+        if (PropagateSatellite(sat, state, ObserverFrame(site, t), kFillLookAngles))
+            track.push_back({t, state.altaz.az, state.altaz.alt});
     };
     for (int k = 0; k < kMaxTrackPoints; ++k) {
         const double t = aos + k * stepSeconds / kSecondsPerDay;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uSite.h"
 #include "uVarDef.h"
 
 inline constexpr int kPolarRingStep = 30;  // degrees of elevation between rings
@@ -30,7 +31,7 @@ struct TPolarPoint {
 
 // The track of sat from aos to los, one point every stepSeconds and one at
 // los; points where the propagation fails are left out.
-std::vector<TPolarPoint> PolarTrack(const TSatRec& sat, const TObserver& observer, double aos, double los,
+std::vector<TPolarPoint> PolarTrack(const TSatRec& sat, const TSite& site, double aos, double los,
                                     double stepSeconds);
 
 // Minutes between time marks for a pass of that many minutes: 1, 2, 5 or 10,

@@ -73,15 +73,13 @@ void DrawCompass(QPainter& painter, const TViewState& vs, const QFont& font, int
 }
 
 // Bodies at the pass start; the Sun's and the Moon's altitudes whether up or not.
-void DrawBodies(QPainter& painter, const TViewState& vs, double t, double gst, const TObserver& observer,
-                TRadarDrawn& drawn) {
+void DrawBodies(QPainter& painter, const TViewState& vs, const TFrame& frame, TRadarDrawn& drawn) {
     painter.setPen(kPurple);
     painter.setBrush(kPurple);
     for (int32_t code : kSkyBodyCodes) {
         TSatState body{};
         body.body = code;
-        body.mode = kFillLookAngles;
-        ComputeBodyState(body, t, gst, observer);
+        ComputeBodyState(body, frame, kFillLookAngles);
         if (code == kBodySun) drawn.sunText = Degrees1(body.altaz.alt);
         if (code == kBodyMoon) drawn.moonText = Degrees1(body.altaz.alt);
         QPoint p;
@@ -120,14 +118,12 @@ void DrawTrack(QPainter& painter, const TViewState& vs, const TRadarScene& scene
     const QColor marker = printView ? kMaroon : kYellow;
     if (!scene.pass.satellite) return;
     const TSatRec& sat = *scene.pass.satellite;
-    TObserver observer = scene.observer;
+    const TSite site = scene.observer;
     TSatState state{};
-    state.mode = kFillLookAngles;
     auto place = [&](double t, QPoint& p) {
-        const double gha = ObserverVector(t, observer);
-        if (!PropagateSatellite(sat, state, t, gha, observer)) return false;
+        if (!PropagateSatellite(sat, state, ObserverFrame(site, t), kFillLookAngles)) return false;
         TRaDec onChart{};
-        Alt_az_to_ra_dec(&observer.pos, &state.altaz, &onChart, gst);
+        Alt_az_to_ra_dec(&site.geo, &state.altaz, &onChart, gst);
         return SkyToPixel(vs, onChart, p);
     };
     auto mark = [&](const QPoint& p) {
@@ -233,9 +229,10 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
     painter.setBrush(paper);
     FillEllipse(painter, 1, 1, h, h);
 
-    TObserver observer = scene.observer;
+    const TObserver& observer = scene.observer;
     const double s = scene.pass.start;
-    const double gst = ObserverVector(s, observer);
+    const TFrame atStart = ObserverFrame(observer, s);
+    const double gst = atStart.gha;
     ChartProjection(vs, observer.pos, gst, rotation);
     if (scene.figures) DrawConstellations(painter, vs, SkyRecordsOfDate(vs.FiguresOfDate, *scene.figures, s));
     if (scene.stars) DrawStars(painter, vs, SkyRecordsOfDate(vs.StarsOfDate, *scene.stars, s), kRadarStarLimit, ink);
@@ -256,7 +253,7 @@ TRadarDrawn DrawRadarChart(QImage& image, TViewState& vs, const TRadarScene& sce
         },
         printView ? QColor(170, 170, 170) : QColor(80, 96, 140), printView ? kGrey : QColor(150, 160, 190), false);
     DrawCompass(painter, vs, scene.font, rotation, printView ? kGrey : kYellow, drawn.compass);
-    DrawBodies(painter, vs, s, gst, observer, drawn);
+    DrawBodies(painter, vs, atStart, drawn);
     DrawPassData(painter, h, scene, drawn);
     DrawTrack(painter, vs, scene, gst, printView, drawn);
     painter.end();

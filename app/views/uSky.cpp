@@ -214,7 +214,7 @@ void DrawSatellite(QPainter& painter, const QPoint& p, bool sunlit, const QStrin
 double SatMagnitude(const TFrameState& frame, const TSatState& s, bool sunlit, double stdMag) {
     const TSatState* sun = frame.Sun();
     const double fraction =
-        sunlit && sun ? illum_fraction(&frame.observer.vect, &s.pos, &sun->pos) : kShadowedFraction;
+        sunlit && sun ? illum_fraction(&frame.look.pos, &s.pos, &sun->pos) : kShadowedFraction;
     return Calc_Magnitude(stdMag, s.radec.dist, fraction);
 }
 
@@ -235,10 +235,9 @@ void DrawSkySatellites(QPainter& painter, TViewState& vs, const TFrameState& fra
     if (!sun || !frame.skySats) return;
     const double limit = frame.options.magLimit;
     TSatState s{};
-    s.mode = kFillRaDec;
     for (const TSatRec& rec : *frame.skySats) {
         if (!(rec.stdMag < limit)) continue;
-        if (!PropagateSatellite(rec, s, frame.time, frame.gha, frame.observer)) continue;
+        if (!PropagateSatellite(rec, s, frame.look, kFillRaDec)) continue;
         if (!(Calc_Magnitude(rec.stdMag, s.radec.dist, kHalfLit) < limit)) continue;
         QPoint p;
         if (!SkyToPixel(vs, s.radec, p)) continue;

@@ -86,9 +86,9 @@ TEST_F(TWindowTest, SatelliteUpNowShowsThePassItIsOn) {
     TObserver observer = s.Observer;
     auto elevation = [&](double t) {
         TSatState state{};
-        const double gha = ObserverVector(t, observer);
-        PropagateSatellite(sat, state, t, gha, observer);
-        return ElevationOf(state.pos, observer);
+        const TFrame at = ObserverFrame(observer, t);
+        PropagateSatellite(sat, state, at, kFillPosition);
+        return ElevationOf(state.pos, at);
     };
     EXPECT_LT(elevation(s.NextRise - 2 * kSecond), 0.0);
     EXPECT_GT(elevation(s.NextRise), 0.0);

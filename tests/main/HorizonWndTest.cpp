@@ -96,9 +96,8 @@ TObserver MaskSite() {
 double ElevationAt(const TSatRec& original, TObserver observer, double t) {
     TSatRec sat = original;
     TSatState state{};
-    state.mode = kFillLookAngles;
-    const double gha = ObserverVector(t, observer);
-    EXPECT_TRUE(PropagateSatellite(sat, state, t, gha, observer));
+    const TFrame at = ObserverFrame(observer, t);
+    EXPECT_TRUE(PropagateSatellite(sat, state, at, kFillLookAngles));
     return state.altaz.alt;
 }
 }  // namespace

@@ -96,12 +96,11 @@ TEST_F(TRadarTest, AosStandsAtTheFirstPointAboveTheHorizon) {
     TSatRec sat = *pass.satellite;
     TObserver o = session.Observer;
     TSatState s{};
-    s.mode = kFillLookAngles;
     int first = -1;
     double alt = 0.0;
     for (int k = 0; first < 0 && k < 40; ++k) {
         const double t = pass.start + k * 15.0 / 86400.0;
-        ASSERT_TRUE(PropagateSatellite(sat, s, t, ObserverVector(t, o), o));
+        ASSERT_TRUE(PropagateSatellite(sat, s, ObserverFrame(o, t), kFillLookAngles));
         if (s.altaz.alt > -0.015) first = k, alt = s.altaz.alt;
     }
     ASSERT_GT(first, 0) << "the pass was made to start below the horizon";

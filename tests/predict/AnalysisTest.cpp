@@ -81,13 +81,13 @@ TEST(AnalysisSearch, VisibleListHoldsExactlyTheSatellitesInsideTheLimits) {
     ASSERT_FALSE(r.status.cutShort);
 
     std::set<std::size_t> expected;
-    TObserver o = site;
-    const double gha = ObserverVector(in.time, o);
+    const TFrame frame = ObserverFrame(site, in.time);
+    const double gha = frame.gha;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         TSatRec sat{};
         if (!InitSatelliteFromEntry(sat, entries[i], in.minRevs, in.maxRevs) || !(sat.decayDate > in.time)) continue;
         TSatState s{};
-        if (!PropagateSatellite(sat, s, in.time, gha, o)) continue;
+        if (!PropagateSatellite(sat, s, frame, kFillPosition)) continue;
         double el = 0, az = 0;
         LookAngles(s.pos, site, gha, el, az);
         // Nothing lies so close to a limit that the two computations could part.

@@ -169,14 +169,13 @@ std::vector<TScanPart> ScanParts(const TSatRec& original, TObserver observer, do
     std::vector<TScanPart> parts;
     TSatRec sat = original;
     TSatState state{};
-    state.mode = kFillLookAngles;
     bool clear = false;
     double aos = 0;
     for (long k = 0;; ++k) {
         const double t = start + k / 86400.0;
         if (!(t < stop)) break;
-        const double gha = ObserverVector(t, observer);
-        if (!PropagateSatellite(sat, state, t, gha, observer)) continue;
+        const TFrame at = ObserverFrame(observer, t);
+        if (!PropagateSatellite(sat, state, at, kFillLookAngles)) continue;
         const double limit = HorizonLimit(mask, state.altaz.az, minEl);
         const double above = state.altaz.alt - limit;
         if (!clear && above >= 0) {
@@ -196,10 +195,9 @@ std::vector<TScanPart> ScanParts(const TSatRec& original, TObserver observer, do
 bool MeetsWall(const TSatRec& original, TObserver observer, double from, double to) {
     TSatRec sat = original;
     TSatState state{};
-    state.mode = kFillLookAngles;
     for (double t = from; t <= to; t += 1.0 / 86400.0) {
-        const double gha = ObserverVector(t, observer);
-        if (!PropagateSatellite(sat, state, t, gha, observer)) continue;
+        const TFrame at = ObserverFrame(observer, t);
+        if (!PropagateSatellite(sat, state, at, kFillLookAngles)) continue;
         const double az = state.altaz.az / kDeg;
         if (az >= 89.99 && az <= 180.01 && state.altaz.alt < Rad(30.01)) return true;
     }
@@ -338,12 +336,11 @@ TEST(HorizonSearch, AzimuthOfMatchesTheLookAngles) {
     TSatRec sat = ByNumber(LoadTestSats(), "25544");
     TObserver observer = TestObserver();
     TSatState state{};
-    state.mode = kFillLookAngles;
     for (int k = 0; k < 200; ++k) {
         const double t = EncodeDayNumber(2018, 1, 21, 0, 0, 0) + k * 0.01;
-        const double gha = ObserverVector(t, observer);
-        ASSERT_TRUE(PropagateSatellite(sat, state, t, gha, observer));
-        const double d = std::remainder(AzimuthOf(state.pos, observer) - state.altaz.az, 2 * kPi);
+        const TFrame at = ObserverFrame(observer, t);
+        ASSERT_TRUE(PropagateSatellite(sat, state, at, kFillLookAngles));
+        const double d = std::remainder(AzimuthOf(state.pos, at) - state.altaz.az, 2 * kPi);
         EXPECT_NEAR(d, 0.0, 1e-6) << k;
     }
 }

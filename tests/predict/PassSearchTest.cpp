@@ -19,15 +19,15 @@ constexpr double kSecond = 1.0 / 86400.0;
 
 double ElevationAt(TSatRec sat, TObserver o, double t) {
     TSatState st{};
-    const double gha = ObserverVector(t, o);
-    if (!PropagateSatellite(sat, st, t, gha, o)) return std::nan("");
-    return ElevationOf(st.pos, o);
+    const TFrame at = ObserverFrame(o, t);
+    if (!PropagateSatellite(sat, st, at, kFillPosition)) return std::nan("");
+    return ElevationOf(st.pos, at);
 }
 
 bool SunlitAt(TSatRec sat, TObserver o, double t) {
     TSatState st{};
-    const double gha = ObserverVector(t, o);
-    if (!PropagateSatellite(sat, st, t, gha, o)) return false;
+    const TFrame at = ObserverFrame(o, t);
+    if (!PropagateSatellite(sat, st, at, kFillPosition)) return false;
     TVector sun{};
     PlanetVector(kBodySun, sun, t);
     return SunLite(&st.pos, &sun);

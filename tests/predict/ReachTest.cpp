@@ -14,16 +14,17 @@ namespace {
 struct TSample {
     double el = 0.0, rate = 0.0, range = 0.0;
     TSatState state{};
+    TFrame frame{};
 };
 
-bool SampleAt(TSatRec& sat, TObserver& o, double t, TSample& s) {
+bool SampleAt(const TSatRec& sat, const TSite& site, double t, TSample& s) {
     s.state = TSatState{};
-    s.state.mode = kFillPosition;
-    const double gha = ObserverVector(t, o);
-    if (!PropagateSatellite(sat, s.state, t, gha, o)) return false;
-    s.el = ElevationOf(s.state.pos, o);
-    s.rate = ElevationRate(s.state, o);
-    const TVector& v = o.vect;
+    const TFrame at = ObserverFrame(site, t);
+    if (!PropagateSatellite(sat, s.state, at, kFillPosition)) return false;
+    s.frame = at;
+    s.el = ElevationOf(s.state.pos, at);
+    s.rate = ElevationRate(s.state, at);
+    const TVector& v = at.pos;
     s.range = std::hypot(s.state.pos.x - v.x, s.state.pos.y - v.y, s.state.pos.z - v.z);
     return true;
 }
@@ -57,16 +58,15 @@ std::pair<int, double> CheckClaims(double every, double scan, Claim claim) {
     double claimed = 0.0;
     int checked = 0;
     for (double lat : {0.0, 60.0, -89.0}) {
-        TObserver o = TestObserver(lat, 20.0, 0.3);
+        const TSite o = TestObserver(lat, 20.0, 0.3);
         for (TSatRec& sat : sats) {
             for (double k = 0.0; k < 86400.0; k += every) {
                 TSample now;
                 if (!SampleAt(sat, o, start + k / 86400.0, now)) continue;
-                const TObserver atNow = o;  // the scans below move o on
                 for (double sign : {1.0, -1.0})
                     for (double gap : {0.002, 0.03, 0.3}) {
                         const double ceiling = sign * now.el + gap;
-                        const double quiet = claim(sat, atNow, now, sign, ceiling);
+                        const double quiet = claim(sat, now, sign, ceiling);
                         if (!(quiet >= scan)) continue;
                         claimed += quiet;
                         ++checked;
@@ -90,11 +90,11 @@ std::pair<int, double> CheckClaims(double every, double scan, Claim claim) {
 }  // namespace
 
 TEST(Reach, RateBoundHoldsOverEveryStretchItClaims) {
-    const auto [checked, mean] = CheckClaims(293.0, 1.0, [](const TSatRec& sat, const TObserver& o,
+    const auto [checked, mean] = CheckClaims(293.0, 1.0, [](const TSatRec& sat,
                                                              const TSample& now, double sign, double ceiling) {
         if (sat.deepSpace) return 0.0;  // the searches ask near-earth sets only
         return SecondsBelowByRate(ReachOf(now.state.pos, now.state.vel), sign * now.el, sign * now.rate,
-                                  now.el, now.range, o, ceiling);
+                                  now.el, now.range, now.frame, ceiling);
     });
     // The bound is not idle: it claims stretches, some of them long.
     EXPECT_GT(checked, 500);
@@ -105,14 +105,14 @@ TEST(Reach, PathBoundHoldsAndClaimsMoreThanTheRateBound) {
     // Near a threshold (the last approach before a rise or a set) the path
     // claims more than the elevation rate does.
     double rateNear = 0.0, pathNear = 0.0;
-    const auto [checked, mean] = CheckClaims(293.0, 1.0, [&](const TSatRec& sat, const TObserver& o,
+    const auto [checked, mean] = CheckClaims(293.0, 1.0, [&](const TSatRec& sat,
                                                              const TSample& now, double sign, double ceiling) {
         if (sat.deepSpace) return 0.0;
         const TReach reach = ReachOf(now.state.pos, now.state.vel);
-        const double path = SecondsBelowByPath(reach, now.state, o, sign, ceiling);
+        const double path = SecondsBelowByPath(reach, now.state, now.frame, sign, ceiling);
         if (ceiling - sign * now.el < 0.01 && std::abs(now.el) < 0.2) {
             pathNear += path;
-            rateNear += SecondsBelowByRate(reach, sign * now.el, sign * now.rate, now.el, now.range, o, ceiling);
+            rateNear += SecondsBelowByRate(reach, sign * now.el, sign * now.rate, now.el, now.range, now.frame, ceiling);
         }
         return path;
     });
@@ -124,47 +124,47 @@ TEST(Reach, PathBoundHoldsAndClaimsMoreThanTheRateBound) {
 
 TEST(Reach, PathBoundRefusesWhatItCannotBound) {
     std::vector<TSatRec> sats = ReachOrbits();
-    TObserver o = TestObserver(60.0, 20.0, 0.3);
+    const TSite o = TestObserver(60.0, 20.0, 0.3);
     TSample now;
     ASSERT_TRUE(SampleAt(sats[0], o, EncodeDayNumber(2018, 1, 21, 0, 0, 0), now));
     const TReach reach = ReachOf(now.state.pos, now.state.vel);
     // Already at or past the ceiling, a ceiling at the zenith, a bad sign, a broken state.
-    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, 1.0, now.el), 0.0);
-    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, -1.0, -now.el - 0.01), 0.0);
-    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, 1.0, kHalfPi + 0.1), 0.0);
-    EXPECT_EQ(SecondsBelowByPath(reach, now.state, o, 0.0, now.el + 0.1), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, now.frame, 1.0, now.el), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, now.frame, -1.0, -now.el - 0.01), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, now.frame, 1.0, kHalfPi + 0.1), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(reach, now.state, now.frame, 0.0, now.el + 0.1), 0.0);
     TSatState broken = now.state;
     broken.vel.x = std::nan("");
-    EXPECT_EQ(SecondsBelowByPath(ReachOf(broken.pos, broken.vel), broken, o, 1.0, now.el + 0.1), 0.0);
-    EXPECT_GT(SecondsBelowByPath(reach, now.state, o, 1.0, now.el + 0.1), 0.0);
+    EXPECT_EQ(SecondsBelowByPath(ReachOf(broken.pos, broken.vel), broken, now.frame, 1.0, now.el + 0.1), 0.0);
+    EXPECT_GT(SecondsBelowByPath(reach, now.state, now.frame, 1.0, now.el + 0.1), 0.0);
 }
 
 TEST(Reach, OrbitPlaneBoundHoldsOverEveryStretchItClaims) {
-    const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&, const TObserver& o,
+    const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&,
                                                              const TSample& now, double sign, double ceiling) {
         if (sign < 0.0) return 0.0;  // a bound on rising only
         const TReach reach = ReachOf(now.state.pos, now.state.vel);
-        return SecondsOffPlane(reach, PlaneAngle(reach, o.vect), o, ceiling);
+        return SecondsOffPlane(reach, PlaneAngle(reach, now.frame.pos), now.frame, ceiling);
     });
     EXPECT_GT(checked, 100);
     EXPECT_GT(mean, 600.0);
 }
 
 TEST(Reach, OrbitArcBoundHoldsOverEveryStretchItClaims) {
-    const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&, const TObserver& o,
+    const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&,
                                                              const TSample& now, double sign, double ceiling) {
         if (sign < 0.0) return 0.0;  // a bound on rising only
-        return SecondsOffArc(ReachOf(now.state.pos, now.state.vel), now.state.pos, o, ceiling);
+        return SecondsOffArc(ReachOf(now.state.pos, now.state.vel), now.state.pos, now.frame, ceiling);
     });
     EXPECT_GT(checked, 100);
     EXPECT_GT(mean, 600.0);
 }
 
 TEST(Reach, VisibleArcBoundHoldsOverEveryStretchItClaims) {
-    const auto [checked, mean] = CheckClaims(131.0, 1.0, [](const TSatRec&, const TObserver& o,
+    const auto [checked, mean] = CheckClaims(131.0, 1.0, [](const TSatRec&,
                                                              const TSample& now, double sign, double ceiling) {
         if (sign > 0.0) return 0.0;  // a bound on setting only
-        return SecondsOnArc(ReachOf(now.state.pos, now.state.vel), now.state.pos, o, -ceiling);
+        return SecondsOnArc(ReachOf(now.state.pos, now.state.vel), now.state.pos, now.frame, -ceiling);
     });
     EXPECT_GT(checked, 50);
     EXPECT_GT(mean, 60.0);
@@ -173,7 +173,7 @@ TEST(Reach, VisibleArcBoundHoldsOverEveryStretchItClaims) {
 TEST(Reach, ShadowBoundHoldsOverEveryStretchItClaims) {
     // The pass search holds the Sun where it stood at AOS; so does this scan.
     std::vector<TSatRec> sats = ReachOrbits();
-    TObserver o = TestObserver(0.0, 20.0, 0.3);
+    const TSite o = TestObserver(0.0, 20.0, 0.3);
     const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
     TVector sun{};
     PlanetVector(kBodySun, sun, start);

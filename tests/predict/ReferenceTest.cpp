@@ -39,7 +39,7 @@ bool ReferencePasses(const std::string& tle, double latDeg, double lonDeg, doubl
     return true;
 }
 
-struct TSite {
+struct TRefSite {
     const char* name;
     double lat, lon, heightM;
 };
@@ -50,10 +50,10 @@ TEST(ReferencePasses, EdgesAgreeWithAnIndependentPassFinder) {
     const double stop = start + 3.0;
     const double minElevDeg = 10.0;
     const std::vector<TSatRec> sats = LoadTestSats();
-    const TSite sites[] = {{"Ottawa", 45.0, -75.0, 100.0},
+    const TRefSite sites[] = {{"Ottawa", 45.0, -75.0, 100.0},
                            {"Sydney", -33.87, 151.21, 40.0},
                            {"Equator", 0.0, 10.0, 0.0}};
-    for (const TSite& site : sites) {
+    for (const TRefSite& site : sites) {
         SCOPED_TRACE(site.name);
         std::vector<TRefPass> ref;
         if (!ReferencePasses(kPassesTle, site.lat, site.lon, site.heightM, start, stop, minElevDeg, ref))
@@ -188,7 +188,7 @@ std::vector<TCsvRow> CsvRows(const std::string& csv) {
 // intervals start at any fraction of a second, passes after the first too).
 TEST(ReferenceTable, RowsAgreeWithSgp4AndAnIndependentTopocentricConversion) {
     const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
-    const TSite site{"Ottawa", 45.0, -75.0, 100.0};
+    const TRefSite site{"Ottawa", 45.0, -75.0, 100.0};
     const TObserver o = TestObserver(site.lat, site.lon, site.heightM / 1000.0);
     double worstAngle = 0.0, worstRange = 0.0;
     std::size_t rows = 0;
@@ -264,7 +264,7 @@ bool ReferenceTops(const std::vector<std::string>& stretches, double latDeg, dou
 TEST(ReferenceMax, HighestPointOfEveryListedPass) {
     const std::string visual = std::string(ORBISK_SOURCE_DIR) + "/data/install/tle/visual.tle";
     const std::vector<TSatRec> sats = LoadTestSats(visual);
-    const TSite site{"48N 11E", 48.0, 11.0, 500.0};
+    const TRefSite site{"48N 11E", 48.0, 11.0, 500.0};
     const TObserver o = TestObserver(site.lat, site.lon, site.heightM / 1000.0);
     const double start = EncodeDayNumber(2018, 1, 21, 12, 0, 0);
     TPredictionInputs in = TestInputs(start, start + 1.0, true, false);

@@ -19,9 +19,8 @@ TEST(TopSecond, MaxIsTheHighestWholeSecondOfEveryPass) {
     const double start = EncodeDayNumber(2018, 1, 21, 0, 0, 0);
     auto elevation = [&](double t) {
         TSatState st{};
-        st.mode = kFillLookAngles;
-        const double gha = ObserverVector(t, o);
-        EXPECT_TRUE(PropagateSatellite(sats[0], st, t, gha, o));
+        const TFrame at = ObserverFrame(o, t);
+        EXPECT_TRUE(PropagateSatellite(sats[0], st, at, kFillLookAngles));
         return st.altaz.alt;
     };
     for (bool shortcuts : {true, false}) {

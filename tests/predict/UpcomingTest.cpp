@@ -65,8 +65,8 @@ TEST(Upcoming, KeySeesElementsSelectionAndPlaceOnly) {
     // A propagation writes the work area: no new search for that.
     TSatRec copy = sats[0];
     TSatState st{};
-    const double gha = ObserverVector(kFrom, o);
-    PropagateSatellite(copy, st, kFrom, gha, o);
+    const TFrame at = ObserverFrame(o, kFrom);
+    PropagateSatellite(copy, st, at, kFillPosition);
     std::vector<TSatRec> propagated = sats;
     propagated[0] = copy;
     EXPECT_EQ(UpcomingKey(propagated, o), key);

@@ -30,9 +30,8 @@ THorizonHandle EastWall() {
 bool Hidden(const TSatRec& original, TObserver observer, double t, const THorizonMask& mask, double minEl) {
     TSatRec sat = original;
     TSatState state{};
-    state.mode = kFillLookAngles;
-    const double gha = ObserverVector(t, observer);
-    EXPECT_TRUE(PropagateSatellite(sat, state, t, gha, observer));
+    const TFrame at = ObserverFrame(observer, t);
+    EXPECT_TRUE(PropagateSatellite(sat, state, at, kFillLookAngles));
     return state.altaz.alt < mask.Limit(state.altaz.az, minEl);
 }
 

@@ -40,10 +40,11 @@ struct TLook {
     V3 line;               // observer to satellite, km
 };
 TLook LookAt(TSatRec sat, TObserver o, double t) {
-    const double gha = ObserverVector(t, o);
+    const TFrame at = ObserverFrame(o, t);
+    o.vect = at.pos;
     TSatState st{};
-    PropagateSatellite(sat, st, t, gha, o);
-    const double lat = o.pos.lat, lon = o.pos.lon + gha;
+    PropagateSatellite(sat, st, at, kFillPosition);
+    const double lat = o.pos.lat, lon = o.pos.lon + at.gha;
     const V3 up{std::cos(lat) * std::cos(lon), std::cos(lat) * std::sin(lon), std::sin(lat)};
     const V3 line = Of(st.pos) - Of(o.vect);
     return {90.0 - AngleDeg(line, up), line};

@@ -94,9 +94,10 @@ struct Scene {
 };
 inline Scene SceneAt(TSatRec sat, TObserver o, double t) {
     Scene s;
-    s.gha = ObserverVector(t, o);
-    s.sat.mode = kFillLookAngles;
-    s.ok = static_cast<bool>(PropagateSatellite(sat, s.sat, t, s.gha, o));
+    const TFrame at = ObserverFrame(o, t);
+    s.gha = at.gha;
+    o.vect = at.pos;  // the scene's observer holds its position at t
+    s.ok = static_cast<bool>(PropagateSatellite(sat, s.sat, at, kFillLookAngles));
     PlanetVector(kBodySun, s.sun, t);
     s.observer = o;
     return s;

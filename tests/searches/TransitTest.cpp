@@ -30,9 +30,10 @@ double TargetTopoElevationDeg(const TObserver& o, double gha, const TVector& tar
 // arrives, found by walking the line to the observer's own sphere.
 TObserver SiteUnderLine(TSatRec sat, double t, const TVector& target) {
     TObserver o = SiteAt(0, 0);
-    const double gha = ObserverVector(t, o);
+    const TFrame at = ObserverFrame(o, t);
+    o.vect = at.pos;
     TSatState st{};
-    PropagateSatellite(sat, st, t, gha, o);
+    PropagateSatellite(sat, st, at, kFillRaDec);
     const V3 s = Of(st.pos), d = Unit(Of(target) - s);
     double r = 6371.0;
     for (int k = 0; k < 6; ++k) {
@@ -40,11 +41,10 @@ TObserver SiteUnderLine(TSatRec sat, double t, const TVector& target) {
         const V3 p = s - d * (b - std::sqrt(b * b - c));  // the near crossing, towards the Earth
         const double psi = std::atan2(p.z, std::hypot(p.x, p.y));
         const double lat = std::atan(std::tan(psi) / ((1 - kFlattening) * (1 - kFlattening)));
-        double lon = std::atan2(p.y, p.x) - gha;
+        double lon = std::atan2(p.y, p.x) - at.gha;
         lon = std::remainder(lon, 2 * M_PI);
         o = SiteAt(lat / kDeg, lon / kDeg, 0.0);
-        ObserverVector(t, o);
-        r = o.vect.r;
+        r = ObserverFrame(o, t).pos.r;
     }
     return o;
 }
@@ -66,10 +66,10 @@ Constructed Construct(int body, double from, double days,
     for (double t = from; t < from + days; t += 60 * kSec) {
         TVector target{};
         PlanetVector(body, target, t);
-        const double gha = ObserverVector(t, any);
+        const TFrame at = ObserverFrame(any, t);
         for (TSatRec& sat : sats) {
             TSatState st{};
-            if (sat.decayed == kDecayedRejected || !PropagateSatellite(sat, st, t, gha, any))
+            if (sat.decayed == kDecayedRejected || !PropagateSatellite(sat, st, at, kFillRaDec))
                 continue;
             if (AngleDeg(Of(target) - Of(st.pos), Of(st.pos)) > 30.0) continue;
             TObserver site = SiteUnderLine(sat, t, target);
@@ -86,10 +86,11 @@ Constructed Construct(int body, double from, double days,
 }
 
 double ElevationOfBody(TObserver o, int body, double t) {
-    const double gha = ObserverVector(t, o);
+    const TFrame at = ObserverFrame(o, t);
+    o.vect = at.pos;
     TVector v{};
     PlanetVector(body, v, t);
-    return TargetTopoElevationDeg(o, gha, v);
+    return TargetTopoElevationDeg(o, at.gha, v);
 }
 
 TTransitTarget Body(const char* name) {
@@ -182,9 +183,9 @@ TEST_F(SunTransit, FixedPositionTargetGivesNarrowPathAndTransit) {
     TObserver o = c->site;
     TSatRec sat = c->sat;
     TSatState st{};
-    st.mode = kFillRaDec;
-    const double gha = ObserverVector(c->t, o);
-    ASSERT_TRUE(PropagateSatellite(sat, st, c->t, gha, o));
+    const TFrame at = ObserverFrame(o, c->t);
+    o.vect = at.pos;
+    ASSERT_TRUE(PropagateSatellite(sat, st, at, kFillRaDec));
     TTransitTarget target;
     SetRaDecTarget(target, st.radec.ra, st.radec.dec);
     const TPredictionInputs in = Period(c->t - 20 * 60 * kSec, c->t + 20 * 60 * kSec, 10.0, true);
@@ -403,7 +404,7 @@ double ClosestToDisc(TSatRec sat, int body, V3 q, double t) {
         const V3 p{std::cos(g) * q.x - std::sin(g) * q.y, std::sin(g) * q.x + std::cos(g) * q.y, q.z};
         TObserver o = SiteAt(0, 0);
         TSatState st{};
-        PropagateSatellite(sat, st, at, ObserverVector(at, o), o);
+        PropagateSatellite(sat, st, ObserverFrame(o, at), kFillRaDec);
         TVector target{};
         PlanetVector(body, target, at);
         const double radius = body == kBodySun ? kSunRadius : kMoonRadius;
@@ -553,7 +554,7 @@ TEST(PathPoint, OnTheEllipsoidWhateverTheObserver) {
             TSatState state{}, target = Body("Sun").state;
             TLatLon point{};
             double slant = 0.0;
-            ASSERT_TRUE(ComputePathPoint(state, target, sat1, slant, true, point, t, observer));
+            ASSERT_TRUE(ComputePathPoint(state, target, sat1, slant, true, point, ObserverFrame(observer, t)));
             EXPECT_NEAR(point.lat, lat, 2e-7);
             EXPECT_NEAR(std::remainder(point.lon - lon, 2 * M_PI), 0.0, 2e-7);
             EXPECT_EQ(point.height, 0.0);

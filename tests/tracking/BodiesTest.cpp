@@ -6,10 +6,9 @@
 
 namespace {
 
-TSatState Body(int32_t code, int32_t mode = 0) {
+TSatState Body(int32_t code) {
     TSatState s{};
     s.body = code;
-    s.mode = mode;
     return s;
 }
 
@@ -38,18 +37,18 @@ TEST(DeltaT, PureFunctionOfTheDate) {
 TEST(FixedTarget, KeepsItsDirectionAndGetsLookAngles) {
     TObserver obs = MakeObserver(45.0, 7.0);
     const double t = DayNumber(2018, 5, 1, 22.0);
-    const double gha = ObserverVector(t, obs);
-    TSatState s = Body(kBodyStar, 4);
+    const TFrame frame = ObserverFrame(obs, t);
+    TSatState s = Body(kBodyStar);
     // Right ascension on the local meridian, declination at the observer's latitude.
-    SetFixedTarget(s, kBodyStar, fmod2pi(gha + obs.pos.lon), obs.pos.lat);
+    SetFixedTarget(s, kBodyStar, fmod2pi(frame.gha + obs.pos.lon), obs.pos.lat);
     const TVector before = s.pos;
-    ComputeBodyState(s, t, gha, obs);
+    ComputeBodyState(s, frame, kFillLookAngles);
     EXPECT_EQ(s.pos.x, before.x);
     EXPECT_EQ(s.pos.z, before.z);
     EXPECT_NEAR(s.pos.r, kAstronomicalUnit, 1.0);
     EXPECT_NEAR(s.altaz.alt, kHalfPi, 1e-4);
     EXPECT_NEAR(s.radec.dist, kAstronomicalUnit, 10000.0);
-    EXPECT_NEAR(ElevationOf(s.pos, obs), kHalfPi, 1e-4);
+    EXPECT_NEAR(ElevationOf(s.pos, frame), kHalfPi, 1e-4);
 
     TVector v = before;
     PlanetVector(kBodyRaDec, v, t + 100.0);
@@ -59,9 +58,8 @@ TEST(FixedTarget, KeepsItsDirectionAndGetsLookAngles) {
 TEST(BodyStates, InclusiveCountClippedToTheArray) {
     TObserver obs = MakeObserver(0.0, 0.0);
     const double t = DayNumber(2018, 3, 20, 12.0);
-    const double gha = ObserverVector(t, obs);
-    std::vector<TSatState> states = {Body(kBodySun, kFillLookAngles), Body(kBodyMoon, kFillLookAngles)};
-    ComputeBodyStates(states, 5, t, gha, obs);
+    std::vector<TSatState> states = {Body(kBodySun), Body(kBodyMoon)};
+    ComputeBodyStates(states, 5, ObserverFrame(obs, t), kFillLookAngles);
     EXPECT_NEAR(states[0].pos.r, kAstronomicalUnit, 0.02 * kAstronomicalUnit);
     EXPECT_NEAR(states[1].pos.r, 384400.0, 30000.0);
     EXPECT_GT(states[0].altaz.alt, 1.3);  // equinox noon on the equator

@@ -73,8 +73,7 @@ TEST(LookAngles, MatchVerificationPositionsRotatedBySiderealTime) {
             TObserver obs = MakeObserver(lat / kDeg, lon / kDeg, h);
             const double t = jd - kJulianOffset;
             TSatState s{};
-            s.mode = kFillLookAngles;
-            ASSERT_TRUE(PropagateSatellite(sat, s, t, ObserverVector(t, obs), obs));
+            ASSERT_TRUE(PropagateSatellite(sat, s, ObserverFrame(obs, t), kFillLookAngles));
             EXPECT_GT(el, 0.3);
             std::printf("%5.0f min: range %+.4f km, el %+.2e rad, az %+.2e rad\n", c.minutes,
                         s.radec.dist - range, s.altaz.alt - el, std::remainder(s.altaz.az - az, kTwoPi));

@@ -4,9 +4,8 @@
 
 namespace {
 
-TSatState Filled(int32_t mode) {
+TSatState Filled() {
     TSatState s{};
-    s.mode = mode;
     s.radec = TRaDec{11.0, 12.0, 13.0};
     s.latlon = TLatLon{21.0, 22.0, 23.0};
     s.altaz = TAltAz{31.0, 32.0};
@@ -27,39 +26,70 @@ TEST(DecayRules, ThresholdsOfHeightAndSpeed) {
     EXPECT_TRUE(IsDecayedMotion(high, TVector{0, 0, 0, INFINITY}));
 }
 
-TEST(PropagateSatellite, ModesFillOnlyTheirGroups) {
+TEST(PropagateSatellite, FillsOnlyTheGroupsAskedFor) {
     TSatRec sat;
     ASSERT_TRUE(MakeSat(kTle06251[0], kTle06251[1], sat));
-    TObserver obs = MakeObserver(50.0, 10.0, 0.3);
+    const TSite site = MakeObserver(50.0, 10.0, 0.3);
     const double t = sat.epoch - kJulianOffset + 0.1;
-    const double gha = ObserverVector(t, obs);
+    const TFrame frame = ObserverFrame(site, t);
 
-    for (int32_t mode : {0, 7, -1}) {
-        TSatState s = Filled(mode);
-        ASSERT_TRUE(PropagateSatellite(sat, s, t, gha, obs)) << mode;
-        EXPECT_GT(s.pos.r, 6600.0);
-        EXPECT_GT(s.vel.r, 7.0);
-        EXPECT_EQ(s.radec.ra, 11.0);
-        EXPECT_EQ(s.latlon.lat, 21.0);
-        EXPECT_EQ(s.altaz.alt, 31.0);
-    }
-    TSatState m4 = Filled(4);
-    ASSERT_TRUE(PropagateSatellite(sat, m4, t, gha, obs));
-    EXPECT_NE(m4.radec.ra, 11.0);
-    EXPECT_NE(m4.altaz.az, 32.0);
-    EXPECT_EQ(m4.latlon.lat, 21.0);
-    EXPECT_NEAR(m4.altaz.alt, ElevationOf(m4.pos, obs), 1e-9);  // one horizon for both
+    TSatState s = Filled();
+    ASSERT_TRUE(PropagateSatellite(sat, s, frame, kFillPosition));
+    EXPECT_GT(s.pos.r, 6600.0);
+    EXPECT_GT(s.vel.r, 7.0);
+    EXPECT_EQ(s.radec.ra, 11.0);
+    EXPECT_EQ(s.latlon.lat, 21.0);
+    EXPECT_EQ(s.altaz.alt, 31.0);
 
-    TSatState m3 = Filled(3);
-    ASSERT_TRUE(PropagateSatellite(sat, m3, t, gha, obs));
-    EXPECT_EQ(m3.radec.ra, 11.0);
-    EXPECT_NEAR(m3.latlon.height, 6770.0 - 6378.0, 40.0);
+    TSatState look = Filled();
+    ASSERT_TRUE(PropagateSatellite(sat, look, frame, kFillLookAngles));
+    EXPECT_NE(look.radec.ra, 11.0);
+    EXPECT_NE(look.altaz.az, 32.0);
+    EXPECT_EQ(look.latlon.lat, 21.0);
+    EXPECT_NEAR(look.altaz.alt, ElevationOf(look.pos, frame), 1e-9);  // one horizon for both
 
-    TSatState m1 = Filled(1);
-    ASSERT_TRUE(PropagateSatellite(sat, m1, t, gha, obs));
-    EXPECT_EQ(m1.radec.ra, m4.radec.ra);
-    EXPECT_EQ(m1.altaz.az, m4.altaz.az);
-    EXPECT_EQ(m1.latlon.lon, m3.latlon.lon);
+    TSatState sub = Filled();
+    ASSERT_TRUE(PropagateSatellite(sat, sub, frame, kFillSubPoint));
+    EXPECT_EQ(sub.radec.ra, 11.0);
+    EXPECT_EQ(sub.altaz.alt, 31.0);
+    EXPECT_NEAR(sub.latlon.height, 6770.0 - 6378.0, 40.0);
+
+    // ra/dec alone leaves the look angles; with the sub-point, both of those.
+    TSatState radec = Filled(), both = Filled();
+    ASSERT_TRUE(PropagateSatellite(sat, radec, frame, kFillRaDec));
+    ASSERT_TRUE(PropagateSatellite(sat, both, frame, kFillRaDecSubPoint));
+    EXPECT_EQ(radec.radec.dec, look.radec.dec);
+    EXPECT_EQ(radec.altaz.alt, 31.0);
+    EXPECT_EQ(radec.latlon.lat, 21.0);
+    EXPECT_EQ(both.radec.dist, look.radec.dist);
+    EXPECT_EQ(both.altaz.az, 32.0);
+    EXPECT_EQ(both.latlon.lon, sub.latlon.lon);
+
+    TSatState all = Filled();
+    ASSERT_TRUE(PropagateSatellite(sat, all, frame, kFillAll));
+    EXPECT_EQ(all.radec.ra, look.radec.ra);
+    EXPECT_EQ(all.altaz.az, look.altaz.az);
+    EXPECT_EQ(all.latlon.lon, sub.latlon.lon);
+}
+
+TEST(ObserverFrame, SameFrameForTheSameTimeAndStoredVectIgnored) {
+    TObserver record = MakeObserver(-33.9, 18.4, 0.05);
+    record.vect = TVector{1.0, 2.0, 3.0, 4.0};  // whatever the file held
+    const TSite site = record;
+    const double t = 45000.25;
+    const TFrame a = ObserverFrame(site, t), b = ObserverFrame(site, t);
+    EXPECT_EQ(a.pos.x, b.pos.x);
+    EXPECT_EQ(a.gha, b.gha);
+    EXPECT_NEAR(a.pos.r, std::hypot(site.rhoSin, site.rhoCos), 1e-9);
+    const TVector zenith = a.Zenith();
+    EXPECT_NEAR(zenith.r, 1.0, 1e-12);
+    // The zenith leans from the radial direction by the ellipsoid's tilt, towards the equator.
+    const double radial = std::asin(a.pos.z / a.pos.r), normal = std::asin(zenith.z);
+    EXPECT_LT(normal, radial);
+    EXPECT_NEAR(radial - normal, site.normalTilt - 1e-7, 1e-9);
+    // Straight up is 90 degrees.
+    const TVector up{a.pos.x + zenith.x * 500.0, a.pos.y + zenith.y * 500.0, a.pos.z + zenith.z * 500.0, 0.0};
+    EXPECT_NEAR(ElevationOf(up, a), kHalfPi, 1e-7);
 }
 
 TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
@@ -67,10 +97,10 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
     ASSERT_TRUE(MakeSat(kTle28872[0], kTle28872[1], sat));
     TObserver obs = MakeObserver(-30.0, 150.0);
     const double t0 = sat.epoch - kJulianOffset;
-    TSatState s = Filled(1);
+    TSatState s = Filled();
 
     const double early = t0 + 5.0 / kMinutesPerDay;
-    ASSERT_TRUE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
+    ASSERT_TRUE(PropagateSatellite(sat, s, ObserverFrame(obs, early), kFillAll));
     EXPECT_EQ(sat.decayed, 0);
     const TSatState before = s;
 
@@ -78,7 +108,7 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
     // under the surface. The record is only read.
     for (const auto& [minutes, why] : {std::pair{45.0, TPropagation::decayed}, std::pair{60.0, TPropagation::decayed}}) {
         const double late = t0 + minutes / kMinutesPerDay;
-        const TPropagated done = PropagateSatellite(sat, s, late, ObserverVector(late, obs), obs);
+        const TPropagated done = PropagateSatellite(sat, s, ObserverFrame(obs, late), kFillAll);
         EXPECT_FALSE(done) << minutes;
         EXPECT_EQ(done.status, why) << minutes << ": " << PropagationText(done.status);
         EXPECT_EQ(sat.decayed, 0);
@@ -90,13 +120,13 @@ TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
         EXPECT_EQ(s.sunlit, before.sunlit);
     }
 
-    ASSERT_TRUE(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs));
+    ASSERT_TRUE(PropagateSatellite(sat, s, ObserverFrame(obs, early), kFillAll));
     EXPECT_EQ(sat.decayed, 0);
 
     // A record the catalogue rejected is never propagated, even at a good time.
     sat.decayed = kDecayedRejected;
     const TSatState good = s;
-    EXPECT_EQ(PropagateSatellite(sat, s, early, ObserverVector(early, obs), obs).status, TPropagation::rejected);
+    EXPECT_EQ(PropagateSatellite(sat, s, ObserverFrame(obs, early), kFillAll).status, TPropagation::rejected);
     EXPECT_EQ(sat.decayed, kDecayedRejected);
     EXPECT_EQ(s.pos.x, good.pos.x);
     EXPECT_EQ(s.pos.r, kEarthRadius);
@@ -107,21 +137,23 @@ TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
     std::vector<TSatRec> sats(5, TSatRec{});
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(MakeSat(tles[i][0], tles[i][1], sats[i]));
     sats[1].selected = sats[2].selected = sats[4].selected = 1;
-    std::vector<TSatState> states(5, Filled(kFillRaDec));
+    std::vector<TSatState> states(5, Filled());
     const TVector sun{1.496e8, 0, 0, 1.496e8};
     TObserver obs = MakeObserver(40.0, -75.0);
     const double t = sats[2].epoch - kJulianOffset + 10.0 / kMinutesPerDay;
-    const double gha = ObserverVector(t, obs);
+    const TFrame frame = ObserverFrame(obs, t);
 
-    ComputeActiveStates(sats, states, t, gha, obs, sun);
+    ComputeActiveStates(sats, states, frame, sun, kFillRaDec, 1);
 
     const int picked[3] = {1, 2, 4};
     for (int k = 0; k < 3; ++k) {
         TSatRec copy = sats[picked[k]];
-        TSatState expect = Filled(kFillRaDec);
-        ASSERT_TRUE(PropagateSatellite(copy, expect, t, gha, obs));
+        TSatState expect = Filled();
+        ASSERT_TRUE(PropagateSatellite(copy, expect, frame, k == 1 ? kFillAll : kFillRaDec));
         EXPECT_EQ(states[k].pos.x, expect.pos.x) << k;
         EXPECT_EQ(states[k].radec.dec, expect.radec.dec) << k;
+        // The first satellite gets every group, the others what the view needs.
+        EXPECT_EQ(states[k].latlon.lat, k == 1 ? expect.latlon.lat : 21.0) << k;
         EXPECT_EQ(states[k].sunlit, SunLite(&expect.pos, &sun) ? 1 : 0) << k;
     }
     EXPECT_EQ(states[3].radec.ra, 11.0);
@@ -132,28 +164,24 @@ TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
     // An hour on, the rocket body is down and says so; a rejected record keeps its mark.
     sats[4].decayed = kDecayedRejected;
     const double later = t + 1.0 / 24.0;
-    ComputeActiveStates(sats, states, later, ObserverVector(later, obs), obs, sun);
+    ComputeActiveStates(sats, states, ObserverFrame(obs, later), sun, kFillRaDec, 1);
     EXPECT_EQ(sats[1].decayed, 0);
     EXPECT_EQ(sats[2].decayed, 1);
     EXPECT_EQ(sats[4].decayed, kDecayedRejected);
 
     // Fewer states than selected records (list not resized yet) must not overrun.
     states.resize(2);
-    ComputeActiveStates(sats, states, t, gha, obs, sun);
+    ComputeActiveStates(sats, states, frame, sun, kFillRaDec, 9);
 }
 
-TEST(ActiveStates, ModesFollowViewAndFirstSatellite) {
-    std::vector<TSatState> states;
+TEST(ActiveStates, FillFollowsTheView) {
     TOptions options{};
-    SetStateModes(states, options, 0);  // empty list: nothing to do
-    states.assign(3, TSatState{});
     options.viewMode = 2;
-    SetStateModes(states, options, 1);
-    EXPECT_EQ(states[0].mode, kFillRaDec);
-    EXPECT_EQ(states[1].mode, kFillAll);
+    EXPECT_EQ(ViewFill(options), kFillRaDec);
     options.viewMode = 3;
-    SetStateModes(states, options, 9);  // out of range: no entry is the first satellite
-    for (const TSatState& s : states) EXPECT_EQ(s.mode, kFillSubPoint);
+    EXPECT_EQ(ViewFill(options), kFillSubPoint);
+    options.viewMode = 1;
+    EXPECT_EQ(ViewFill(options), kFillSubPoint);
 }
 
 TEST(VisualMagnitude, OnlyForSunlitSatellites) {

@@ -16,11 +16,10 @@ struct Track {
 Track Compute(TObserver obs, TSatRec sat) {
     Track out;
     TSatState s{};
-    s.mode = kFillLookAngles;
     const double t0 = sat.epoch - kJulianOffset;
     for (int i = 0; i < 2000; ++i) {
         const double t = t0 + i * 10.0 / kSecondsPerDay;
-        if (PropagateSatellite(sat, s, t, ObserverVector(t, obs), obs)) {
+        if (PropagateSatellite(sat, s, ObserverFrame(obs, t), kFillLookAngles)) {
             out.values.push_back(s.altaz.alt);
             out.values.push_back(s.altaz.az);
             out.values.push_back(s.radec.dist);
