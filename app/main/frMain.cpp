@@ -40,7 +40,13 @@ TfrMainWnd::TfrMainWnd(const TFolders& folders, const double* startTime, QWidget
     FormCreate(startTime);
 }
 
-TfrMainWnd::~TfrMainWnd() = default;
+TfrMainWnd::~TfrMainWnd() {
+    // The menu actions outlive this part of the window (QWidget deletes them);
+    // a toggle sent while they go must not reach a half-destroyed window.
+    Closing = true;
+    if (menu_polar) menu_polar->disconnect(this);
+    if (menu_night) menu_night->disconnect(this);
+}
 
 void TfrMainWnd::FormCreate(const double* startTime) {
     Busy = false;
