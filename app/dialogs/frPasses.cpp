@@ -315,10 +315,10 @@ TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent) : QDockWidget(kUpco
     Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 4);
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    // Long names are cut (the tool tip has them whole) so the times stay in view.
-    Table->horizontalHeader()->setSectionResizeMode(TUpcomingModel::kSatellite, QHeaderView::Interactive);
-    Table->horizontalHeader()->resizeSection(TUpcomingModel::kSatellite, Table->fontMetrics().horizontalAdvance("ISS (ZARYA)WW"));
-    Table->horizontalHeader()->setStretchLastSection(true);
+    // The name takes what the times leave (cut, the tool tip has it whole), so
+    // the times and the countdown stay in view without scrolling sideways.
+    Table->horizontalHeader()->setSectionResizeMode(TUpcomingModel::kSatellite, QHeaderView::Stretch);
+    Table->horizontalHeader()->setStretchLastSection(false);
     Table->setTextElideMode(Qt::ElideRight);
     Table->setToolTip("Double-click a pass to set the clock to its AOS");
     Timeline = new TSkyTimeline(Model, body);
