@@ -10,13 +10,22 @@
 #include <mutex>
 
 namespace {
-// hamlib's backend registry and its debug level are process-wide: opening
-// and closing go one at a time.
+// hamlib is not thread-safe: besides its backend registry and debug level,
+// every call may write buffers shared by all rigs and rotators (the messages
+// it keeps, conf and token lookups, parsing). Every call into it goes one at
+// a time, through Hamlib(); a device that stalls holds the others up to its
+// timeout.
 std::mutex gHamlibMutex;
+
+template <class F>
+auto Hamlib(F&& call) {
+    std::lock_guard<std::mutex> lock(gHamlibMutex);
+    return call();
+}
 
 void Quiet() {
     static std::once_flag once;
-    std::call_once(once, [] { rig_set_debug(RIG_DEBUG_NONE); });
+    std::call_once(once, [] { Hamlib([] { rig_set_debug(RIG_DEBUG_NONE); }); });
 }
 
 std::string Lower(std::string s) {
@@ -24,7 +33,7 @@ std::string Lower(std::string s) {
     return s;
 }
 
-// hamlib's text for a code, without its line end.
+// hamlib's text for a code, without its line end; under gHamlibMutex.
 std::string HamlibText(int code) {
     std::string s = rigerror2(code);
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
@@ -32,7 +41,7 @@ std::string HamlibText(int code) {
 }
 
 // Why an open failed: the system's reason for an I/O error (a refused
-// connection, a missing port), else hamlib's text.
+// connection, a missing port), else hamlib's text; under gHamlibMutex.
 std::string OpenReason(int code, int savedErrno) {
     const int c = code < 0 ? -code : code;
     if (c == RIG_EIO && savedErrno != 0) return Lower(std::strerror(savedErrno));
@@ -48,6 +57,10 @@ bool IsLinkLost(int code) {
 bool IsUnsupported(int code) {
     const int c = code < 0 ? -code : code;
     return c == RIG_ENIMPL || c == RIG_ENAVAIL || c == RIG_ENTARGET;
+}
+
+std::string LockedText(int code) {
+    return Lower(Hamlib([code] { return HamlibText(code); }));
 }
 
 std::string MhzText(double hz) {
@@ -122,30 +135,34 @@ std::string TRadioDevice::Check(int code, const std::string& command) {
     if (IsUnsupported(code)) unsupported_ = true;
     if (IsLinkLost(code)) {
         lost_ = true;
-        return "Lost the radio at " + address_.Text() + " (" + command + "): " + Lower(HamlibText(code));
+        return "Lost the radio at " + address_.Text() + " (" + command + "): " + LockedText(code);
     }
-    return "The radio at " + address_.Text() + " did not take " + command + ": " + Lower(HamlibText(code));
+    return "The radio at " + address_.Text() + " did not take " + command + ": " + LockedText(code);
 }
 
 std::string TRadioDevice::SetFrequency(const std::string& vfo, double hz) {
     if (!open_) return "The radio at " + address_.Text() + " is not open";
-    return Check(rig_set_freq(rig_, rig_parse_vfo(vfo.c_str()), hz), "set_freq " + vfo + " " + MhzText(hz));
+    const int code = Hamlib([&] { return rig_set_freq(rig_, rig_parse_vfo(vfo.c_str()), hz); });
+    return Check(code, "set_freq " + vfo + " " + MhzText(hz));
 }
 
 std::string TRadioDevice::GetFrequency(const std::string& vfo, double& hz) {
     if (!open_) return "The radio at " + address_.Text() + " is not open";
     freq_t f = 0;
-    const std::string e = Check(rig_get_freq(rig_, rig_parse_vfo(vfo.c_str()), &f), "get_freq " + vfo);
+    const int code = Hamlib([&] { return rig_get_freq(rig_, rig_parse_vfo(vfo.c_str()), &f); });
+    const std::string e = Check(code, "get_freq " + vfo);
     if (e.empty()) hz = f;
     return e;
 }
 
 std::string TRadioDevice::SetMode(const std::string& vfo, const std::string& mode, int passband) {
     if (!open_) return "The radio at " + address_.Text() + " is not open";
-    const rmode_t m = rig_parse_mode(mode.c_str());
+    const rmode_t m = Hamlib([&] { return rig_parse_mode(mode.c_str()); });
     if (m == RIG_MODE_NONE) return "The radio at " + address_.Text() + " did not take set_mode " + vfo + " " + mode + ": hamlib has no such mode";
-    return Check(rig_set_mode(rig_, rig_parse_vfo(vfo.c_str()), m, passband > 0 ? passband : RIG_PASSBAND_NORMAL),
-                 "set_mode " + vfo + " " + mode);
+    const int code = Hamlib([&] {
+        return rig_set_mode(rig_, rig_parse_vfo(vfo.c_str()), m, passband > 0 ? passband : RIG_PASSBAND_NORMAL);
+    });
+    return Check(code, "set_mode " + vfo + " " + mode);
 }
 
 std::string TRadioDevice::SetTone(const std::string& vfo, double hz) {
@@ -154,23 +171,27 @@ std::string TRadioDevice::SetTone(const std::string& vfo, double hz) {
     const auto tenths = static_cast<tone_t>(hz * 10.0 + 0.5);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%.1f Hz", hz);
-    return Check(rig_set_ctcss_tone(rig_, rig_parse_vfo(vfo.c_str()), tenths), "set_ctcss_tone " + vfo + " " + buf);
+    const int code = Hamlib([&] { return rig_set_ctcss_tone(rig_, rig_parse_vfo(vfo.c_str()), tenths); });
+    return Check(code, "set_ctcss_tone " + vfo + " " + buf);
 }
 
 std::string TRadioDevice::SetSplit(const std::string& txVfo) {
     if (!open_) return "The radio at " + address_.Text() + " is not open";
-    return Check(rig_set_split_vfo(rig_, RIG_VFO_CURR, RIG_SPLIT_ON, rig_parse_vfo(txVfo.c_str())), "set_split_vfo on " + txVfo);
+    const int code = Hamlib([&] { return rig_set_split_vfo(rig_, RIG_VFO_CURR, RIG_SPLIT_ON, rig_parse_vfo(txVfo.c_str())); });
+    return Check(code, "set_split_vfo on " + txVfo);
 }
 
 std::string TRadioDevice::SetSatelliteMode(bool on) {
     if (!open_) return "The radio at " + address_.Text() + " is not open";
-    return Check(rig_set_func(rig_, RIG_VFO_CURR, RIG_FUNC_SATMODE, on ? 1 : 0), std::string("set_func SATMODE ") + (on ? "1" : "0"));
+    const int code = Hamlib([&] { return rig_set_func(rig_, RIG_VFO_CURR, RIG_FUNC_SATMODE, on ? 1 : 0); });
+    return Check(code, std::string("set_func SATMODE ") + (on ? "1" : "0"));
 }
 
 std::string TRadioDevice::GetPtt(bool& on) {
     if (!open_) return "The radio at " + address_.Text() + " is not open";
     ptt_t p = RIG_PTT_OFF;
-    const std::string e = Check(rig_get_ptt(rig_, RIG_VFO_CURR, &p), "get_ptt");
+    const int code = Hamlib([&] { return rig_get_ptt(rig_, RIG_VFO_CURR, &p); });
+    const std::string e = Check(code, "get_ptt");
     if (e.empty()) on = p != RIG_PTT_OFF;
     return e;
 }
@@ -225,23 +246,25 @@ std::string TRotatorDevice::Check(int code, const std::string& command) {
     if (code == RIG_OK) return {};
     if (IsLinkLost(code)) {
         lost_ = true;
-        return "Lost the rotator at " + address_.Text() + " (" + command + "): " + Lower(HamlibText(code));
+        return "Lost the rotator at " + address_.Text() + " (" + command + "): " + LockedText(code);
     }
-    return "The rotator at " + address_.Text() + " did not take " + command + ": " + Lower(HamlibText(code));
+    return "The rotator at " + address_.Text() + " did not take " + command + ": " + LockedText(code);
 }
 
 std::string TRotatorDevice::SetPosition(double az, double el) {
     if (!open_) return "The rotator at " + address_.Text() + " is not open";
     char buf[48];
     std::snprintf(buf, sizeof buf, "set_pos %.1f %.1f", az, el);
-    return Check(rot_set_position(rot_, static_cast<azimuth_t>(az), static_cast<elevation_t>(el)), buf);
+    const int code = Hamlib([&] { return rot_set_position(rot_, static_cast<azimuth_t>(az), static_cast<elevation_t>(el)); });
+    return Check(code, buf);
 }
 
 std::string TRotatorDevice::GetPosition(double& az, double& el) {
     if (!open_) return "The rotator at " + address_.Text() + " is not open";
     azimuth_t a = 0;
     elevation_t e = 0;
-    const std::string r = Check(rot_get_position(rot_, &a, &e), "get_pos");
+    const int code = Hamlib([&] { return rot_get_position(rot_, &a, &e); });
+    const std::string r = Check(code, "get_pos");
     if (r.empty()) az = a, el = e;
     return r;
 }

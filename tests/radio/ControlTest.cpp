@@ -4,6 +4,8 @@
 
 #include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "RadioTestUtil.h"
 #include "predict/PredictTestUtil.h"
@@ -170,6 +172,51 @@ TEST(RigControl, OneDeviceIsDrivenByOneControlOnly) {
     ASSERT_EQ(dummy.Engage(), "");
     EXPECT_TRUE(WaitUntil([&] { return dummy.Status().frequencyCommands >= 4; }, 10.0)) << dummy.Status().message;
     EXPECT_EQ(dummy.Status().state, TLinkState::kEngaged);
+}
+
+// hamlib shares buffers between all its devices: radios and rotators driven
+// from threads of their own at once each keep their own values (and, under
+// ThreadSanitizer, nothing races inside hamlib).
+TEST(HamlibDevices, RadiosAndARotatorOnThreadsOfTheirOwnAtOnce) {
+    std::atomic<int> mismatches{0}, failures{0};
+    auto radio = [&](double base) {
+        TRadioDevice dev({kDummyModel, "", 0});
+        if (!dev.Open().empty()) return ++failures, void();
+        // hamlib's dummy takes some 100 ms a round.
+        for (int i = 0; i < 8; ++i) {
+            const double want = base + i * 1000.0;
+            double got = 0.0;
+            if (!dev.SetFrequency("currVFO", want).empty() || !dev.SetMode("currVFO", i % 2 ? "USB" : "FM", 0).empty() ||
+                !dev.GetFrequency("currVFO", got).empty())
+                ++failures;
+            else if (got != want)
+                ++mismatches;
+        }
+    };
+    auto rotator = [&] {
+        TRotatorDevice dev({kDummyModel, "", 0});
+        if (!dev.Open().empty()) return ++failures, void();
+        for (int i = 0; i < 200; ++i) {
+            double az = 0.0, el = 0.0;
+            if (!dev.SetPosition(i % 90, 10.0).empty() || !dev.GetPosition(az, el).empty()) ++failures;
+        }
+    };
+    // A daemon nobody runs: its refusals are worded while the others work.
+    const std::string nobody = "127.0.0.1:" + std::to_string(FreePort());
+    auto refused = [&] {
+        for (int i = 0; i < 20; ++i) {
+            TRadioDevice dev({kNetRadioModel, nobody, 0});
+            if (dev.Open() != "Cannot reach the radio at " + nobody + ": connection refused") ++mismatches;
+        }
+    };
+    std::vector<std::thread> threads;
+    threads.emplace_back(radio, 145.0e6);
+    threads.emplace_back(radio, 435.0e6);
+    threads.emplace_back(rotator);
+    threads.emplace_back(refused);
+    for (std::thread& t : threads) t.join();
+    EXPECT_EQ(failures.load(), 0);
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 namespace {
