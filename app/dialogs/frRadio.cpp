@@ -3,15 +3,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <cstdio>
@@ -24,6 +20,7 @@
 #include "uPassSearch.h"
 #include "uText.h"
 #include "uUnits.h"
+#include "ui_frRadio.h"
 
 namespace {
 constexpr std::size_t kMaxFileBytes = 4 << 20;
@@ -106,104 +103,45 @@ std::string RadioSettingsText(const TRadioWindowSettings& s) {
 
 TfrRadioWnd::TfrRadioWnd(std::vector<TSatRec> sats, std::size_t first, const TObserver& observer,
                          const std::string& programFolder, const std::string& dataFolder, QWidget* parent)
-    : QDialog(parent), Sats(std::move(sats)), Observer(observer), DataFolder(dataFolder) {
-    setObjectName("frRadio");
-    setWindowTitle("Radio Control");
+    : QDialog(parent), Sats(std::move(sats)), Observer(observer), DataFolder(dataFolder),
+      Form(std::make_unique<Ui::TfrRadioWnd>()) {
     ReadTransponderFile(ReadText(programFolder + "data/" + kBundledTransponders), Store, false);
     ReadTransponderFile(ReadText(dataFolder + kUserTransponders), Store, true);
     Settings = ReadRadioSettings(ReadText(dataFolder + kRadioSettingsFile));
 
-    auto named = [this](auto* w, const char* name) {
-        w->setObjectName(name);
-        return w;
-    };
-    cb_sat = SatelliteBox(this, Sats, first, Settings.satellite);
-    cb_transponder = named(new QComboBox(this), "cb_transponder");
-    nm_downlink = named(new QDoubleSpinBox(this), "nm_downlink");
-    nm_downlink->setDecimals(6);
-    nm_downlink->setSuffix(" MHz");
-    nm_downlink->setToolTip("Your downlink at the satellite; the uplink follows across the passband");
-
-    cb_rigtype = named(new QComboBox(this), "cb_rigtype");
+    Form->setupUi(this);
+    cb_sat = Form->cb_sat;
+    cb_transponder = Form->cb_transponder;
+    cb_rigtype = Form->cb_rigtype;
+    nm_model = Form->nm_model;
+    nm_model2 = Form->nm_model2;
+    nm_period = Form->nm_period;
+    nm_settle = Form->nm_settle;
+    nm_deadband = Form->nm_deadband;
+    nm_offsetdown = Form->nm_offsetdown;
+    nm_offsetup = Form->nm_offsetup;
+    txt_address = Form->txt_address;
+    txt_address2 = Form->txt_address2;
+    txt_downvfo = Form->txt_downvfo;
+    txt_upvfo = Form->txt_upvfo;
+    ckb_ignoredial = Form->ckb_ignoredial;
+    nm_downlink = Form->nm_downlink;
+    bn_engage = Form->bn_engage;
+    bn_test = Form->bn_test;
+    lb_test = Form->lb_test;
+    lb_downlink = Form->lb_downlink;
+    lb_uplink = Form->lb_uplink;
+    lb_doppler = Form->lb_doppler;
+    lb_rangerate = Form->lb_rangerate;
+    lb_azel = Form->lb_azel;
+    lb_pass = Form->lb_pass;
+    lb_state = Form->lb_state;
+    lb_message = Form->lb_message;
+    FillSatelliteBox(cb_sat, Sats, first, Settings.satellite);
+    // The box's order is kRigTypes'.
     for (const char* t : kRigTypeTexts) cb_rigtype->addItem(t);
-    const TDeviceFields device = DeviceFields(this, "nm_model", "txt_address", "hamlib's model: 2 is rigctld, 1 its in-process dummy");
-    const TDeviceFields device2 = DeviceFields(this, "nm_model2", "txt_address2");
-    nm_model = device.model, txt_address = device.address;
-    nm_model2 = device2.model, txt_address2 = device2.address;
-    txt_downvfo = named(new QLineEdit(this), "txt_downvfo");
-    txt_upvfo = named(new QLineEdit(this), "txt_upvfo");
-    bn_test = named(new QPushButton("Test", this), "bn_test");
-    lb_test = named(new QLabel(this), "lb_test");
-    nm_period = named(new QSpinBox(this), "nm_period");
-    nm_period->setRange(100, 2000);
-    nm_period->setSingleStep(100);
-    nm_period->setSuffix(" ms");
-    nm_settle = named(new QSpinBox(this), "nm_settle");
-    nm_settle->setRange(0, 5000);
-    nm_settle->setSuffix(" ms");
-    nm_deadband = named(new QSpinBox(this), "nm_deadband");
-    nm_deadband->setRange(0, 10000);
-    nm_deadband->setSuffix(" Hz");
-    nm_offsetdown = named(new QSpinBox(this), "nm_offsetdown");
-    nm_offsetup = named(new QSpinBox(this), "nm_offsetup");
-    for (QSpinBox* o : {nm_offsetdown, nm_offsetup}) {
-        o->setRange(-1000000, 1000000);
-        o->setSuffix(" Hz");
-    }
-    ckb_ignoredial = named(new QCheckBox("Ignore the dial", this), "ckb_ignoredial");
-    bn_engage = named(new QPushButton("Engage", this), "bn_engage");
-    for (QLabel** l : {&lb_downlink, &lb_uplink, &lb_doppler, &lb_rangerate, &lb_azel, &lb_pass, &lb_state, &lb_message})
-        *l = new QLabel(this);
-    lb_downlink->setObjectName("lb_downlink");
-    lb_uplink->setObjectName("lb_uplink");
-    lb_doppler->setObjectName("lb_doppler");
-    lb_rangerate->setObjectName("lb_rangerate");
-    lb_azel->setObjectName("lb_azel");
-    lb_pass->setObjectName("lb_pass");
-    lb_state->setObjectName("lb_state");
-    lb_message->setObjectName("lb_message");
-    lb_message->setWordWrap(true);
-    lb_message->setStyleSheet("color: #a00000");
-
-    auto* satBox = new QGroupBox("Satellite", this);
-    auto* satForm = new QFormLayout(satBox);
-    satForm->addRow("Satellite", cb_sat);
-    satForm->addRow("Transponder", cb_transponder);
-    satForm->addRow("Downlink", nm_downlink);
-    auto* radioBox = new QGroupBox("Radio", this);
-    auto* radioForm = new QFormLayout(radioBox);
-    radioForm->addRow("Rig type", cb_rigtype);
-    device.row->addWidget(bn_test);
-    radioForm->addRow("Model, address", device.row);
-    radioForm->addRow("Uplink radio", device2.row);
-    radioForm->addRow("", lb_test);
-    auto* vfos = new QHBoxLayout;
-    vfos->addWidget(txt_downvfo);
-    vfos->addWidget(txt_upvfo);
-    radioForm->addRow("VFOs down, up", vfos);
-    auto* offsets = new QHBoxLayout;
-    offsets->addWidget(nm_offsetdown);
-    offsets->addWidget(nm_offsetup);
-    radioForm->addRow("Offsets of the mode", offsets);
-    radioForm->addRow("Period", nm_period);
-    radioForm->addRow("Deadband of the mode", nm_deadband);
-    radioForm->addRow("Settle time", nm_settle);
-    radioForm->addRow("", ckb_ignoredial);
-    auto* liveBox = new QGroupBox("Now", this);
-    auto* liveForm = new QFormLayout(liveBox);
-    liveForm->addRow("Downlink", lb_downlink);
-    liveForm->addRow("Uplink", lb_uplink);
-    liveForm->addRow("Doppler shift", lb_doppler);
-    liveForm->addRow("Range rate", lb_rangerate);
-    liveForm->addRow("Azimuth, elevation", lb_azel);
-    liveForm->addRow("Pass", lb_pass);
-    liveForm->addRow("Connection", lb_state);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(satBox);
-    layout->addWidget(radioBox);
-    layout->addWidget(liveBox);
-    layout->addWidget(lb_message);
-    layout->addWidget(bn_engage);
+    const TDeviceFields device{nm_model, txt_address};
+    const TDeviceFields device2{nm_model2, txt_address2};
 
     // The stored settings, then the signals (so filling the controls changes nothing).
     const TRigSettings& r = Settings.rig;

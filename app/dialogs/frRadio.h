@@ -24,6 +24,10 @@ class QPushButton;
 class QSpinBox;
 class QTimer;
 
+namespace Ui {
+class TfrRadioWnd;
+}
+
 inline constexpr const char* kRadioSettingsFile = "RadioControl.txt";
 inline constexpr const char* kBundledTransponders = "Transponders.txt";
 inline constexpr const char* kUserTransponders = "UserTransponders.txt";
@@ -81,6 +85,7 @@ private:
     double PassStart = 0.0, PassEnd = 0.0;  // the next (or current) pass, day numbers; 0: none
     double SearchAt = 0.0;                  // when to look for the pass again
 
+    std::unique_ptr<Ui::TfrRadioWnd> Form;  // the widgets of frRadio.ui
     QComboBox *cb_sat = nullptr, *cb_transponder = nullptr, *cb_rigtype = nullptr;
     QSpinBox *nm_model = nullptr, *nm_model2 = nullptr, *nm_period = nullptr, *nm_settle = nullptr;
     QSpinBox *nm_deadband = nullptr, *nm_offsetdown = nullptr, *nm_offsetup = nullptr;

@@ -38,14 +38,18 @@ void PutSetting(std::string& text, const std::string& key, const std::string& va
     text += '\n';
 }
 
-QComboBox* SatelliteBox(QWidget* parent, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName("cb_sat");
+void FillSatelliteBox(QComboBox* box, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored) {
     for (const TSatRec& s : sats) box->addItem(QText(std::string(TrimText(s.name.view())) + " (" + s.catNo.str() + ")"));
     std::size_t start = std::min(first, sats.empty() ? 0 : sats.size() - 1);
     for (std::size_t i = 0; i < sats.size() && first >= sats.size(); ++i)
         if (sats[i].catNo.str() == stored) start = i;
     box->setCurrentIndex(static_cast<int>(start));
+}
+
+QComboBox* SatelliteBox(QWidget* parent, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored) {
+    auto* box = new QComboBox(parent);
+    box->setObjectName("cb_sat");
+    FillSatelliteBox(box, sats, first, stored);
     return box;
 }
 

@@ -29,13 +29,15 @@ void ForEachSetting(const std::string& text, const std::function<void(const std:
 // Appends "key=value\n".
 void PutSetting(std::string& text, const std::string& key, const std::string& value);
 
-// A box of sats as "NAME (NUMBER)", on first, or past the end on the one
-// numbered stored (the first when none is).
+// Fills box with sats as "NAME (NUMBER)", on first, or past the end on the
+// one numbered stored (the first when none is).
+void FillSatelliteBox(QComboBox* box, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored);
 QComboBox* SatelliteBox(QWidget* parent, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored);
 // Chooses the satellite numbered catNo, when it is in the box.
 void ChooseSatellite(QComboBox* box, const std::vector<TSatRec>& sats, const std::string& catNo);
 
-// A device's hamlib model and address side by side; tip names the models.
+// A device's hamlib model and address fields (side by side, when made here;
+// tip names the models).
 struct TDeviceFields {
     QSpinBox* model = nullptr;
     QLineEdit* address = nullptr;
