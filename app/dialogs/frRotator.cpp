@@ -2,9 +2,6 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -12,7 +9,6 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include <cmath>
 #include <cstdio>
@@ -26,6 +22,7 @@
 #include "uReport.h"
 #include "uText.h"
 #include "uTracking.h"
+#include "ui_frRotator.h"
 
 namespace {
 constexpr std::size_t kMaxFileBytes = 1 << 20;
@@ -33,7 +30,6 @@ constexpr int kChartHeight = 360;
 constexpr int kParkRadius = 6;
 constexpr double kReplanAfter = 5.0;   // s after the park command: on to the next pass
 constexpr double kSearchAgain = 60.0;  // s between searches while no pass is in sight
-const char* const kAzRanges[] = {"0-360", "-180-180", "0-450"};
 const QColor kPlanColour(0, 200, 220);
 const QColor kCommandColour(255, 60, 60);
 const QColor kReadColour(60, 230, 60);
@@ -113,87 +109,33 @@ std::string RotatorSettingsText(const TRotatorWindowSettings& s) {
 
 TfrRotatorWnd::TfrRotatorWnd(std::vector<TSatRec> sats, std::size_t first, const TObserver& observer,
                              const std::string& dataFolder, QWidget* parent)
-    : QDialog(parent), Sats(std::move(sats)), Observer(observer), DataFolder(dataFolder) {
-    setObjectName("frRotator");
-    setWindowTitle("Rotator Control");
+    : QDialog(parent), Sats(std::move(sats)), Observer(observer), DataFolder(dataFolder),
+      Form(std::make_unique<Ui::TfrRotatorWnd>()) {
     Settings = ReadRotatorSettings(ReadText(dataFolder + kRotatorSettingsFile));
 
-    auto named = [this](auto* w, const char* name) {
-        w->setObjectName(name);
-        return w;
-    };
-    auto degrees = [&](const char* name, double lo, double hi) {
-        auto* w = named(new QDoubleSpinBox(this), name);
-        w->setRange(lo, hi);
-        w->setDecimals(1);
-        w->setSuffix("°");
-        return w;
-    };
-    cb_sat = SatelliteBox(this, Sats, first, Settings.satellite);
-    const TDeviceFields device = DeviceFields(this, "nm_model", "txt_address", "hamlib's model: 2 is rotctld, 1 its in-process dummy");
-    nm_model = device.model, txt_address = device.address;
-    cb_azrange = named(new QComboBox(this), "cb_azrange");
-    cb_azrange->setEditable(true);
-    for (const char* r : kAzRanges) cb_azrange->addItem(r);
-    cb_azrange->setToolTip("The rotator's azimuth range, LO-HI: its stop is at LO");
-    lb_stop = named(new QLabel(this), "lb_stop");
-    cb_elrange = named(new QComboBox(this), "cb_elrange");
-    cb_elrange->addItems({"0-90", "0-180 (can flip)"});
-    nm_floor = degrees("nm_floor", 0.0, 45.0);
-    nm_flip = degrees("nm_flip", 0.0, 90.0);
-    nm_flip->setToolTip("A pass this high or higher is flipped over the zenith, when the rotator can");
-    nm_preaos = named(new QSpinBox(this), "nm_preaos");
-    nm_preaos->setRange(0, 900);
-    nm_preaos->setSuffix(" s");
-    nm_preaos->setToolTip("The antenna goes to where the satellite rises this long before AOS");
-    nm_threshold = degrees("nm_threshold", 0.5, 45.0);
-    nm_threshold->setToolTip("The antenna leads the satellite by at most this much");
-    nm_parkaz = degrees("nm_parkaz", -360.0, 720.0);
-    nm_parkel = degrees("nm_parkel", 0.0, 180.0);
-    bn_engage = named(new QPushButton("Engage", this), "bn_engage");
-    for (QLabel** l : {&lb_plan, &lb_pass, &lb_commanded, &lb_read, &lb_state, &lb_message, &ImgRadar})
-        *l = new QLabel(this);
-    lb_plan->setObjectName("lb_plan");
-    lb_pass->setObjectName("lb_pass");
-    lb_commanded->setObjectName("lb_commanded");
-    lb_read->setObjectName("lb_read");
-    lb_state->setObjectName("lb_state");
-    lb_message->setObjectName("lb_message");
-    lb_message->setWordWrap(true);
-    lb_message->setStyleSheet("color: #a00000");
-    ImgRadar->setObjectName("ImgRadar");
-
-    auto* setup = new QGroupBox("Rotator", this);
-    auto* form = new QFormLayout(setup);
-    form->addRow("Satellite", cb_sat);
-    form->addRow("Model, address", device.row);
-    form->addRow("Azimuth range", cb_azrange);
-    form->addRow("", lb_stop);
-    form->addRow("Elevation range", cb_elrange);
-    form->addRow("Elevation floor", nm_floor);
-    form->addRow("Flip from", nm_flip);
-    form->addRow("Lead before AOS", nm_preaos);
-    form->addRow("Lead threshold", nm_threshold);
-    auto* park = new QHBoxLayout;
-    park->addWidget(nm_parkaz);
-    park->addWidget(nm_parkel);
-    form->addRow("Park az, el", park);
-    auto* live = new QGroupBox("Now", this);
-    auto* liveForm = new QFormLayout(live);
-    liveForm->addRow("Pass", lb_plan);
-    liveForm->addRow("", lb_pass);
-    liveForm->addRow("Commanded", lb_commanded);
-    liveForm->addRow("Read back", lb_read);
-    liveForm->addRow("Connection", lb_state);
-    auto* left = new QVBoxLayout;
-    left->addWidget(setup);
-    left->addWidget(live);
-    left->addWidget(lb_message);
-    left->addStretch(1);
-    left->addWidget(bn_engage);
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left);
-    layout->addWidget(ImgRadar, 0, Qt::AlignTop);
+    Form->setupUi(this);
+    cb_sat = Form->cb_sat;
+    cb_azrange = Form->cb_azrange;
+    cb_elrange = Form->cb_elrange;
+    nm_model = Form->nm_model;
+    nm_preaos = Form->nm_preaos;
+    txt_address = Form->txt_address;
+    nm_floor = Form->nm_floor;
+    nm_flip = Form->nm_flip;
+    nm_threshold = Form->nm_threshold;
+    nm_parkaz = Form->nm_parkaz;
+    nm_parkel = Form->nm_parkel;
+    bn_engage = Form->bn_engage;
+    lb_stop = Form->lb_stop;
+    lb_plan = Form->lb_plan;
+    lb_pass = Form->lb_pass;
+    lb_commanded = Form->lb_commanded;
+    lb_read = Form->lb_read;
+    lb_state = Form->lb_state;
+    lb_message = Form->lb_message;
+    ImgRadar = Form->ImgRadar;
+    FillSatelliteBox(cb_sat, Sats, first, Settings.satellite);
+    const TDeviceFields device{nm_model, txt_address};
 
     const QFontMetrics fm(font());
     const int width = kChartHeight + fm.horizontalAdvance("AOS : 00/00   00:00:00") + 24;

@@ -21,6 +21,10 @@ class QPushButton;
 class QSpinBox;
 class QTimer;
 
+namespace Ui {
+class TfrRotatorWnd;
+}
+
 inline constexpr const char* kRotatorSettingsFile = "RotatorControl.txt";
 
 // What the window keeps between runs, as "key=value" lines of its own file.
@@ -74,6 +78,7 @@ private:
     QImage Base, Shown;           // the chart with the plan; with the live marks
     double BaseGst = 0.0;
 
+    std::unique_ptr<Ui::TfrRotatorWnd> Form;  // the widgets of frRotator.ui
     QComboBox *cb_sat = nullptr, *cb_azrange = nullptr, *cb_elrange = nullptr;
     QSpinBox *nm_model = nullptr, *nm_preaos = nullptr;
     QLineEdit* txt_address = nullptr;

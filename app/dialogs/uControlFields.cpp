@@ -1,7 +1,6 @@
 #include "uControlFields.h"
 
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QSpinBox>
 
@@ -46,13 +45,6 @@ void FillSatelliteBox(QComboBox* box, const std::vector<TSatRec>& sats, std::siz
     box->setCurrentIndex(static_cast<int>(start));
 }
 
-QComboBox* SatelliteBox(QWidget* parent, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName("cb_sat");
-    FillSatelliteBox(box, sats, first, stored);
-    return box;
-}
-
 void ChooseSatellite(QComboBox* box, const std::vector<TSatRec>& sats, const std::string& catNo) {
     for (std::size_t i = 0; i < sats.size(); ++i)
         if (sats[i].catNo.str() == catNo) box->setCurrentIndex(static_cast<int>(i));
@@ -64,20 +56,6 @@ void TDeviceFields::Show(const TDeviceAddress& device) const {
 }
 
 TDeviceAddress TDeviceFields::Device() const { return {model->value(), address->text().trimmed().toStdString(), 0}; }
-
-TDeviceFields DeviceFields(QWidget* parent, const char* modelName, const char* addressName, const char* tip) {
-    TDeviceFields f;
-    f.model = new QSpinBox(parent);
-    f.model->setObjectName(modelName);
-    f.model->setRange(1, 999999);
-    if (tip) f.model->setToolTip(tip);
-    f.address = new QLineEdit(parent);
-    f.address->setObjectName(addressName);
-    f.row = new QHBoxLayout;
-    f.row->addWidget(f.model);
-    f.row->addWidget(f.address, 1);
-    return f;
-}
 
 std::string PassCountdown(double now, double aos, double los) {
     auto clock = [](double days) {

@@ -13,10 +13,8 @@
 #include "uHamlib.h"
 
 class QComboBox;
-class QHBoxLayout;
 class QLineEdit;
 class QSpinBox;
-class QWidget;
 
 inline QString QText(const std::string& s) { return QString::fromStdString(s); }
 
@@ -32,20 +30,16 @@ void PutSetting(std::string& text, const std::string& key, const std::string& va
 // Fills box with sats as "NAME (NUMBER)", on first, or past the end on the
 // one numbered stored (the first when none is).
 void FillSatelliteBox(QComboBox* box, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored);
-QComboBox* SatelliteBox(QWidget* parent, const std::vector<TSatRec>& sats, std::size_t first, const std::string& stored);
 // Chooses the satellite numbered catNo, when it is in the box.
 void ChooseSatellite(QComboBox* box, const std::vector<TSatRec>& sats, const std::string& catNo);
 
-// A device's hamlib model and address fields (side by side, when made here;
-// tip names the models).
+// A device's hamlib model and address fields.
 struct TDeviceFields {
     QSpinBox* model = nullptr;
     QLineEdit* address = nullptr;
-    QHBoxLayout* row = nullptr;
     void Show(const TDeviceAddress& device) const;
     TDeviceAddress Device() const;
 };
-TDeviceFields DeviceFields(QWidget* parent, const char* modelName, const char* addressName, const char* tip = nullptr);
 
 // The time to the pass from aos to los (day numbers; los not after aos:
 // none found): "AOS in HH:MM:SS" before it, "In pass, LOS in HH:MM:SS"

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 #include "frMain.h"
 #include "ControlWndTestUtil.h"
@@ -71,6 +72,27 @@ TEST_F(RotatorWnd, FollowsThePlanOnTheDummyRotatorRefusesASharedDeviceAndKeepsIt
     // Before the pass it counts down to AOS.
     again.setClock([inPass] { return inPass - 1800.0 / 86400.0; });
     EXPECT_TRUE(Find<QLabel>(&again, "lb_pass")->text().startsWith("AOS in 00:")) << Find<QLabel>(&again, "lb_pass")->text().toStdString();
+}
+
+// Every stored value at the far end of what the file may hold is shown as
+// stored, so the plan and an Engage use it rather than one cut to a field.
+TEST_F(RotatorWnd, ShowsStoredSettingsAtTheirLimits) {
+    std::ofstream(data / kRotatorSettingsFile) << "model=999999\naddress=rot:4533\nazrange=-180-180\nelmax=180\nfloor=45\n"
+                                                  "flip=90\npreaos=900\nthreshold=0.5\nparkaz=-360\nparkel=180\n";
+    TfrRotatorWnd w({ControlTestIss()}, 0, ControlTestSite(), folder);
+    EXPECT_EQ(Find<QSpinBox>(&w, "nm_model")->value(), 999999);
+    EXPECT_EQ(Find<QLineEdit>(&w, "txt_address")->text(), "rot:4533");
+    auto* az = Find<QComboBox>(&w, "cb_azrange");
+    EXPECT_EQ(az->currentText(), "-180-180");
+    EXPECT_EQ(az->count(), 3) << "the usual ranges offered";
+    EXPECT_EQ(Find<QComboBox>(&w, "cb_elrange")->currentIndex(), 1);
+    EXPECT_EQ(Find<QDoubleSpinBox>(&w, "nm_floor")->value(), 45.0);
+    EXPECT_EQ(Find<QDoubleSpinBox>(&w, "nm_flip")->value(), 90.0);
+    EXPECT_EQ(Find<QSpinBox>(&w, "nm_preaos")->value(), 900);
+    EXPECT_EQ(Find<QDoubleSpinBox>(&w, "nm_threshold")->value(), 0.5);
+    EXPECT_EQ(Find<QDoubleSpinBox>(&w, "nm_parkaz")->value(), -360.0);
+    EXPECT_EQ(Find<QDoubleSpinBox>(&w, "nm_parkel")->value(), 180.0);
+    EXPECT_TRUE(Find<QPushButton>(&w, "bn_engage")->isEnabled()) << Find<QLabel>(&w, "lb_message")->text().toStdString();
 }
 
 namespace {
