@@ -1,7 +1,6 @@
 #include "frPasses.h"
 
 #include <QCheckBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
@@ -13,7 +12,6 @@
 #include <QSplitter>
 #include <QTableView>
 #include <QToolTip>
-#include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
@@ -25,6 +23,7 @@
 #include "uInitialize.h"
 #include "uUnits.h"
 #include "uWorkers.h"
+#include "ui_frPasses.h"
 
 namespace {
 
@@ -293,60 +292,31 @@ bool TSkyTimeline::event(QEvent* event) {
 
 // ---- the dock --------------------------------------------------------------------------
 
-TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent) : QDockWidget(kUpcomingTitle, parent), Workers(workers) {
-    setObjectName("dock_passes");
-    setAllowedAreas(Qt::AllDockWidgetAreas);
-    auto* body = new QWidget(this);
-    VisibleOnly = Named<QCheckBox>(body, "ckb_passes_visible", "Visible only");
-    VisibleOnly->setToolTip("Only passes of a sunlit satellite in a dark sky (Sun below -6°)");
-    Status = Named<QLabel>(body, "lb_passes_status");
-    Status->setWordWrap(true);
+TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent)
+    : QDockWidget(parent), Workers(workers), Form(std::make_unique<Ui::TPassesDock>()) {
+    Form->setupUi(this);
+    VisibleOnly = Form->ckb_passes_visible;
+    Status = Form->lb_passes_status;
+    Table = Form->tv_passes;
     Sorted = new QSortFilterProxyModel(this);
     Sorted->setSourceModel(&Model);
     Sorted->setSortRole(TUpcomingModel::kSortRole);
-    Table = Named<QTableView>(body, "tv_passes");
     Table->setModel(Sorted);
-    Table->setSortingEnabled(true);
     Table->sortByColumn(TUpcomingModel::kAos, Qt::AscendingOrder);
-    Table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    Table->setSelectionMode(QAbstractItemView::SingleSelection);
-    Table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    Table->setAlternatingRowColors(true);
-    Table->verticalHeader()->hide();
     Table->verticalHeader()->setDefaultSectionSize(Table->fontMetrics().height() + 4);
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // The name takes what the times leave (cut, the tool tip has it whole), so
     // the times and the countdown stay in view without scrolling sideways.
     Table->horizontalHeader()->setSectionResizeMode(TUpcomingModel::kSatellite, QHeaderView::Stretch);
-    Table->horizontalHeader()->setStretchLastSection(false);
-    Table->setTextElideMode(Qt::ElideRight);
-    Table->setToolTip("Double-click a pass to set the clock to its AOS");
-    Timeline = new TSkyTimeline(Model, body);
+    Timeline = new TSkyTimeline(Model, Form->sa_timeline);
     Timeline->setToolTip({});
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(VisibleOnly);
-    top->addWidget(Status, 1);
-    auto* split = new QSplitter(Qt::Horizontal, body);
-    auto* timelineScroll = Named<QScrollArea>(body, "sa_timeline");
-    timelineScroll->setWidget(Timeline);
-    timelineScroll->setWidgetResizable(true);
-    timelineScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    timelineScroll->setFrameShape(QFrame::NoFrame);
-    split->addWidget(Table);
-    split->addWidget(timelineScroll);
-    split->setStretchFactor(0, 3);
-    split->setStretchFactor(1, 2);
+    Form->sa_timeline->setWidget(Timeline);
     // Side by side under the view, one above the other beside it.
+    QSplitter* split = Form->split_passes;
     connect(this, &QDockWidget::dockLocationChanged, split, [split](Qt::DockWidgetArea area) {
         split->setOrientation(area == Qt::LeftDockWidgetArea || area == Qt::RightDockWidgetArea ? Qt::Vertical
                                                                                                  : Qt::Horizontal);
     });
-    auto* layout = new QVBoxLayout(body);
-    layout->setContentsMargins(4, 2, 4, 4);
-    layout->addLayout(top);
-    layout->addWidget(split, 1);
-    setWidget(body);
 
     connect(Table, &QAbstractItemView::doubleClicked, this,
             [this](const QModelIndex& index) { ChooseRow(Sorted->mapToSource(index).row()); });
@@ -355,6 +325,8 @@ TPassesDock::TPassesDock(TWorkers& workers, QWidget* parent) : QDockWidget(kUpco
     connect(VisibleOnly, &QCheckBox::toggled, this, [this] { Key = 0; });
     ShowStatus();
 }
+
+TPassesDock::~TPassesDock() = default;
 
 void TPassesDock::ChooseRow(int modelRow) {
     if (modelRow < 0 || modelRow >= Model.rowCount()) return;

@@ -23,10 +23,13 @@ class QSortFilterProxyModel;
 class QTableView;
 class TWorkers;
 
+namespace Ui {
+class TPassesDock;
+}
+
 inline constexpr double kUpcomingHours = 24.0;   // the list looks this far ahead
 inline constexpr double kTimelineHours = 12.0;   // the timeline shows this much
 inline constexpr double kUpcomingMinElevation = 10.0;
-inline constexpr const char* kUpcomingTitle = "Upcoming Passes";
 
 // A pass with the observer's UTC offsets (days) at its AOS and LOS, taken
 // on the UI thread (the zone rules are read there only).
@@ -105,6 +108,7 @@ class TPassesDock : public QDockWidget {
     Q_OBJECT
 public:
     TPassesDock(TWorkers& workers, QWidget* parent = nullptr);
+    ~TPassesDock() override;
 
     // What the main window calls after every change and every tick: a search
     // starts when what it reads changed or now left the hours searched; the
@@ -125,6 +129,7 @@ private:
     void ShowStatus();
 
     TWorkers& Workers;
+    std::unique_ptr<Ui::TPassesDock> Form;  // the widgets of frPasses.ui
     TUpcomingModel Model;
     QSortFilterProxyModel* Sorted = nullptr;
     QTableView* Table = nullptr;

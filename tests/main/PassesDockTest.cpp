@@ -3,6 +3,7 @@
 // the clock to that pass, the View menu hides and shows the dock; a data
 // folder without an observer asks for the place, which is then saved.
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -159,6 +160,27 @@ TEST_F(TWindowTest, PassesDockListsThePassesAndADoubleClickSetsTheClock) {
     EXPECT_FALSE(dock->isVisible());
     toggle->trigger();
     EXPECT_TRUE(dock->isVisible());
+
+    // The rows come by AOS, a header click sorts by its column, and a
+    // double-click chooses rather than edits.
+    auto inOrder = [table](int column) {
+        const QAbstractItemModel* m = table->model();
+        double up = 0, down = 0;
+        for (int r = 1; r < m->rowCount(); ++r) {
+            const double a = m->index(r - 1, column).data(TUpcomingModel::kSortRole).toDouble();
+            const double b = m->index(r, column).data(TUpcomingModel::kSortRole).toDouble();
+            up += a <= b, down += a >= b;
+        }
+        return up == m->rowCount() - 1 || down == m->rowCount() - 1;
+    };
+    EXPECT_TRUE(inOrder(TUpcomingModel::kAos));
+    QHeaderView* header = table->horizontalHeader();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(TUpcomingModel::kMaxElevation) + 4, header->height() / 2));
+    EXPECT_EQ(header->sortIndicatorSection(), TUpcomingModel::kMaxElevation);
+    EXPECT_TRUE(inOrder(TUpcomingModel::kMaxElevation));
+    EXPECT_EQ(table->editTriggers(), QAbstractItemView::NoEditTriggers);
+    EXPECT_EQ(table->selectionBehavior(), QAbstractItemView::SelectRows);
 }
 
 TEST_F(TWindowTest, FirstStartAsksForThePlaceAndStartsAtTheElementsEpoch) {
