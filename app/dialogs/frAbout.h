@@ -2,9 +2,14 @@
 #pragma once
 #include <QDialog>
 
+#include <memory>
 #include <string>
 
 class QPlainTextEdit;
+
+namespace Ui {
+class TfrAboutBox;
+}
 
 inline constexpr const char* kLicenseFile = "license.txt";
 inline constexpr const char* kLicenseMissing = "License.txt file not found";
@@ -15,10 +20,12 @@ public:
     // A missing licence file leaves the text box empty; the caller says so
     // (kLicenseMissing) before showing the box.
     TfrAboutBox(const std::string& programFolder, QWidget* parent = nullptr);
+    ~TfrAboutBox() override;
 
     bool licenseLoaded() const { return Loaded; }
 
 private:
+    std::unique_ptr<Ui::TfrAboutBox> Form;  // the widgets of frAbout.ui
     QPlainTextEdit* LicenseMemo = nullptr;
     bool Loaded = false;
 };

@@ -229,6 +229,7 @@ TEST_F(TCommandsTest, InformationAndAboutBoxesShowTheirTexts) {
     EXPECT_EQ(about->findChild<QLabel*>("lb_version")->text().toStdString(), "Version:  " + ProgramVersion());
     EXPECT_EQ(VersionLine("orbisk"), "orbisk (Orbisk) " + ProgramVersion());
     QTest::mouseClick(about->findChild<QPushButton*>("bn_ok"), Qt::LeftButton);
+    EXPECT_TRUE(WaitFor([&] { return window->findChild<QDialog*>("frAbout") == nullptr; })) << "OK closes it";
 }
 
 TEST(SatelliteInfo, ElementsInTheirFormats) {
