@@ -4,13 +4,12 @@
 #include <QFontDatabase>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
-
 
 #include "uDataFiles.h"
 #include "frCommon.h"
 #include "uFormat.h"
 #include "uMagFile.h"
+#include "ui_frInfo.h"
 
 namespace {
 // An element set without a decay estimate carries one this far past its epoch.
@@ -59,28 +58,21 @@ std::vector<std::string> SatelliteInfoLines(const TSatRec& sat, bool metric, dou
 }
 
 TfrInfoWnd::TfrInfoWnd(const TSatRec& sat, bool metric, double distanceFactor, QWidget* parent)
-    : QDialog(parent) {
-    setObjectName("frInfo");
-    setWindowTitle("Satellite Information");
-    InfoMemo = new QPlainTextEdit(this);
-    InfoMemo->setObjectName("InfoMemo");
-    InfoMemo->setReadOnly(true);
+    : QDialog(parent), Form(std::make_unique<Ui::TfrInfoWnd>()) {
+    Form->setupUi(this);
+    InfoMemo = Form->InfoMemo;
     InfoMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     InfoMemo->setTabStopDistance(InfoMemo->fontMetrics().horizontalAdvance(QLatin1Char(' ')) * 8);
     QString text;
     for (const std::string& line : SatelliteInfoLines(sat, metric, distanceFactor))
         text += QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())) + '\n';
     InfoMemo->setPlainText(text);
+    Form->buttons->addButton("Close", QDialogButtonBox::RejectRole)->setObjectName("bn_close");
+    connect(Form->buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* close = buttons->addButton("Close", QDialogButtonBox::RejectRole);
-    close->setObjectName("bn_close");
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(InfoMemo);
-    layout->addWidget(buttons);
     const QFontMetrics fm(InfoMemo->font());
     resize(fm.horizontalAdvance(QString(56, 'M')), fm.lineSpacing() * 22);
     FitToScreen(this);
 }
+
+TfrInfoWnd::~TfrInfoWnd() = default;
