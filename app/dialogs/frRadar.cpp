@@ -7,12 +7,11 @@
 #include <QFileDialog>
 #include <QFontMetrics>
 #include <QGuiApplication>
-#include <QHBoxLayout>
+#include <QLayout>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -22,80 +21,40 @@
 #include "uFileIO.h"
 #include "uFormat.h"
 #include "uSkyData.h"
+#include "ui_frRadar.h"
 
 namespace {
 // The encoder's own default quality (75).
 constexpr int kJpegQuality = -1;
 constexpr int kScreenMargin = 80;  // the window leaves this much of the screen's height
-constexpr int kPanelInset = 4;
+constexpr int kPanelInset = 4;  // the chart panel's margins in frRadar.ui
 
 QString DegreeText(double radians) { return AngleText(radians); }
 }  // namespace
 
 TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver& observer, double displayOffset,
                          const TOptions& options, const std::string& dataFolder, QWidget* parent)
-    : QDialog(parent), AllPasses(passes), Observer(observer), DisplayOffset(displayOffset), DataFolder(dataFolder) {
-    setObjectName("frRadar");
+    : QDialog(parent), AllPasses(passes), Observer(observer), DisplayOffset(displayOffset), DataFolder(dataFolder),
+      Form(std::make_unique<Ui::TfrRadarWnd>()) {
     setWindowTitle(QString("%1    %2    %3")
                        .arg(WidgetText(observer.name.view()), DegreeText(observer.pos.lat), DegreeText(observer.pos.lon)));
     ChartFont = QFont(WidgetText(options.fontName.view()), std::clamp(int{options.fontSize}, 4, 72) + 2);
 
-    auto* bar = new QHBoxLayout;
-    auto label = [this](const char* text) { return new QLabel(text, this); };
-    auto button = [this](const char* name, const char* text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(name);
-        return b;
-    };
-    cb_sat = new QComboBox(this);
-    cb_sat->setObjectName("cb_sat");
-    cb_sat->setMinimumContentsLength(28);
-    stxt_sat = new QLabel(this);
-    stxt_sat->setObjectName("stxt_sat");
-    cb_times = new QComboBox(this);
-    cb_times->setObjectName("cb_times");
-    cb_times->setMinimumContentsLength(16);
-    stxt_aos = new QLabel(this);
-    stxt_aos->setObjectName("stxt_aos");
-    bn_up = button("bn_up", "<");
-    bn_dn = button("bn_dn", ">");
+    Form->setupUi(this);
+    cb_sat = Form->cb_sat;
+    cb_times = Form->cb_times;
+    stxt_sat = Form->stxt_sat;
+    stxt_aos = Form->stxt_aos;
+    stxt_spin = Form->stxt_spin;
+    ImgRadar = Form->ImgRadar;
+    bn_up = Form->bn_up;
+    bn_dn = Form->bn_dn;
+    bn_filesave = Form->bn_filesave;
+    bn_print = Form->bn_print;
+    bn_close = Form->bn_close;
+    ck_print_view = Form->ck_print_view;
     for (QPushButton* b : {bn_up, bn_dn}) b->setMaximumWidth(b->fontMetrics().horizontalAdvance("<") + 24);
-    stxt_spin = new QLabel(this);
-    stxt_spin->setObjectName("stxt_spin");
-    ck_print_view = new QCheckBox("Print View", this);
-    ck_print_view->setObjectName("ck_print_view");
-    bn_filesave = button("bn_filesave", "Save To File");
-    bn_print = button("bn_print", "Print");
-    bn_close = button("bn_close", "Close");
-    bar->addWidget(label("Satellite"));
-    bar->addWidget(cb_sat);
-    bar->addWidget(stxt_sat);
-    bar->addSpacing(8);
-    bar->addWidget(label("AOS"));
-    bar->addWidget(cb_times);
-    bar->addWidget(stxt_aos);
-    bar->addSpacing(8);
-    bar->addWidget(bn_up);
-    bar->addWidget(stxt_spin);
-    bar->addWidget(bn_dn);
-    bar->addSpacing(8);
-    bar->addWidget(ck_print_view);
-    bar->addStretch(1);
-    bar->addWidget(bn_filesave);
-    bar->addWidget(bn_print);
-    bar->addWidget(bn_close);
-
-    auto* panel = new QFrame(this);
-    panel->setObjectName("RadarPanel");
-    panel->setFrameShape(QFrame::StyledPanel);
-    ImgRadar = new QLabel(panel);
-    ImgRadar->setObjectName("ImgRadar");
-    auto* inPanel = new QVBoxLayout(panel);
-    inPanel->setContentsMargins(kPanelInset, kPanelInset, kPanelInset, kPanelInset);
-    inPanel->addWidget(ImgRadar, 0, Qt::AlignCenter);
-    auto* column = new QVBoxLayout(this);
-    column->addLayout(bar);
-    column->addWidget(panel, 1);
+    const QLayout* bar = Form->bar;
 
     // The chart: as tall as the screen allows; wide enough for the disc, a
     // fifth more, and the pass data beside it ...
@@ -137,6 +96,8 @@ TfrRadarWnd::TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver
     stxt_sat->setText(QString::number(cb_sat->count()));
     if (cb_sat->count() > 0) cb_satChange();
 }
+
+TfrRadarWnd::~TfrRadarWnd() = default;
 
 void TfrRadarWnd::cb_satChange() {
     const QString title = cb_sat->currentText();

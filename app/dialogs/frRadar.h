@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QImage>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,6 +17,9 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+namespace Ui {
+class TfrRadarWnd;
+}
 
 inline constexpr const char* kNoPasses = " No Prediction found, Sky Trails not available. ";
 
@@ -27,6 +31,7 @@ public:
     // observer's UTC offset. The star and figure files come from dataFolder.
     TfrRadarWnd(const std::vector<TPassRecord>& passes, const TObserver& observer, double displayOffset,
                 const TOptions& options, const std::string& dataFolder, QWidget* parent = nullptr);
+    ~TfrRadarWnd() override;
 
     // The horizon mask the passes were found for, drawn at the rim (null: none).
     void SetHorizon(THorizonHandle mask) {
@@ -62,10 +67,12 @@ private:
     TRadarDrawn Drawn;
     int Rotation = kRadarStartRotation;
 
+    // The widgets of frRadar.ui the code works with.
     QComboBox *cb_sat = nullptr, *cb_times = nullptr;
     QLabel *stxt_sat = nullptr, *stxt_aos = nullptr, *stxt_spin = nullptr, *ImgRadar = nullptr;
     QPushButton *bn_up = nullptr, *bn_dn = nullptr, *bn_filesave = nullptr, *bn_print = nullptr,
                 *bn_close = nullptr;
     QCheckBox* ck_print_view = nullptr;
+    std::unique_ptr<Ui::TfrRadarWnd> Form;
     TWorkers Workers;  // last: a save in progress ends before the rest goes
 };
