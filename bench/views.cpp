@@ -81,7 +81,7 @@ struct TScene {
         frame.menu.locVis = frame.menu.showMagnitude = true;
         std::vector<TSatRec> sats = ElementFileSats(kProgram + "tle/visual.tle");
         for (TSatRec& s : sats) s.selected = 1;
-        SetFrameSatellites(frame, sats);
+        SetFrameSatellites(frame, sats, TChoice{});
         ComputeFrame(frame, EncodeDayNumber(2018, 1, 22, 3, 0, 0));
         std::vector<TSkyRecord> stars, lines;
         ReadSkyFile(kProgram + "data/SaoStar.bin", stars);

@@ -335,7 +335,8 @@ int main(int argc, char** argv) {
         if (!frame.horizon) return Fail(1, error);
         if (!note.empty()) Warn("warning: " + note);
     }
-    SetFrameSatellites(frame, sats);
+    // MainSat.bin's ticks, or every set of an element file.
+    SetFrameSatellites(frame, sats, TChoice::Where(sats, [](const TSatRec& s) { return s.selected != 0; }));
     if (!r.first.empty()) SelectFirst(frame, r.first);
     ComputeFrame(frame, r.haveTime ? r.time : NowDayNumber());
     LoadViewData(frame, dataFolder);

@@ -249,10 +249,12 @@ void Emit(TOutputFormat format, const std::function<TReportLines()>& report,
 
 // Tells on stderr which selected satellites the revolutions limits keep out
 // of a search, since they would otherwise just be missing from it.
-void TellSkipped(const std::vector<TSatRec>& sats, double minRevs) {
+void TellSkipped(const std::vector<TSatRec>& sats, const TPredictionInputs& in) {
+    const double minRevs = in.minRevs;
     std::size_t slow = 0, fast = 0, selected = 0;
-    for (const TSatRec& sat : sats) {
-        if (!sat.selected || sat.decayed == kDecayedRejected) continue;
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        const TSatRec& sat = sats[i];
+        if (!in.chosen(i) || sat.decayed == kDecayedRejected) continue;
         ++selected;
         if (sat.meanMotion <= minRevs) ++slow;
         else if (!IsSearched(sat, minRevs)) ++fast;
@@ -270,7 +272,7 @@ void TellSkipped(const std::vector<TSatRec>& sats, double minRevs) {
 // The element ages of the sets a search uses: into the report header, and
 // a warning when some are stale.
 void NoteElementAges(TReportSettings& settings, const std::vector<TSatRec>& sats, const TPredictionInputs& in,
-                     const std::function<bool(const TSatRec&)>& used) {
+                     const std::function<bool(std::size_t, const TSatRec&)>& used) {
     settings.elementAges = ElementAges(sats, in.start, in.stop, used);
     if (const std::string warning = StaleElementsWarning(settings.elementAges); !warning.empty())
         PrintMessage("warning: " + warning);
@@ -304,7 +306,7 @@ std::vector<TIcsEvent> OutcomeEvents(const TSearchRequest& request, const TSearc
 }  // namespace
 
 int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const std::string& dataFolder,
-                  const TPredictionInputs& inputs, const TObserver& observer, TReportSettings settings,
+                  const TPredictionInputs& period, const TObserver& observer, TReportSettings settings,
                   std::vector<TSatRec> sats, const std::string& source, TSearchControl* control) {
     const bool flares = mode.mode == TSearchMode::kFlares;
     std::string listSource = source;
@@ -319,13 +321,18 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         if (!PickSatellites(sats, args.sats, listSource, error, &notes)) return Fail(2, error);
         for (const std::string& note : notes) PrintMessage(note);
     }
+    // The records' selected byte is the choice here: MainSat.bin's ticks, or
+    // every set of an element file or of the --sat picks.
+    const TChoice selected = TChoice::Where(sats, [](const TSatRec& s) { return s.selected != 0; });
+    TPredictionInputs inputs = period;
+    if (!flares) inputs.chosen = selected;
     const bool ics = args.format == TOutputFormat::kIcs;
     if (ics && (args.list || args.table || mode.mode == TSearchMode::kPath))
         return Fail(2, "--format ics needs the line, flares or transit mode (not --list)");
     if (args.list) {
-        Emit(args.format, [&] { return SatelliteListReport(sats, settings); },
+        Emit(args.format, [&] { return SatelliteListReport(sats, selected, settings); },
              [&] {
-                 TRecordTable t = SatelliteRecords(sats);
+                 TRecordTable t = SatelliteRecords(sats, selected);
                  t.about = {{"program", TCell::Text("orbisk-predict")}, {"source", TCell::Text(listSource)}};
                  return t;
              });
@@ -338,7 +345,7 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
     request.threads = args.threads;
     TTransitTarget target;
     if (flares) {
-        NoteElementAges(settings, sats, inputs, [](const TSatRec&) { return true; });
+        NoteElementAges(settings, sats, inputs, [](std::size_t, const TSatRec&) { return true; });
         TFlareRequest r;
         TFlareInputs& in = r.flares;
         in.start = inputs.start;
@@ -351,8 +358,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
         in.horizon = inputs.horizon;
         request.kind = std::move(r);
     } else {
-        const auto searched = [&](const TSatRec& sat) { return IsSearched(sat, inputs.minRevs); };
-        TellSkipped(sats, inputs.minRevs);
+        const auto searched = [&](std::size_t i, const TSatRec& sat) { return IsSearched(inputs, i, sat); };
+        TellSkipped(sats, inputs);
         NoteElementAges(settings, sats, inputs, searched);
         if (mode.mode == TSearchMode::kPasses) {
             if (args.table) request.kind = TTableRequest{inputs, {}};

@@ -334,33 +334,36 @@ void TPassesDock::ChooseRow(int modelRow) {
     emit passChosen(p.satellite, p.aos);
 }
 
-void TPassesDock::Follow(const std::vector<TSatRec>& list, const TObserver& observer, double now, bool utcMode) {
+void TPassesDock::Follow(const std::vector<TSatRec>& list, const TChoice& tracked, const TObserver& observer,
+                         double now, bool utcMode) {
     Model.SetUtcMode(utcMode);
     Model.SetNow(now);
     // Hidden, it costs nothing; shown again, the next call catches up.
     if (!isVisible()) return;
-    const uint64_t key = UpcomingKey(list, observer) ^ (VisibleOnly->isChecked() ? 1u : 0u);
+    const uint64_t key = UpcomingKey(list, tracked, observer) ^ (VisibleOnly->isChecked() ? 1u : 0u);
     const bool moved = now < From || now > From + kResearchAfterDays;
     if (key == Key && !moved && (Searched || Searching)) return;
     Key = key;
     if (Searching) {
         // The answer on its way is out of date: search again when it comes.
-        Pending = std::make_shared<TPending>(TPending{list, observer, now});
+        Pending = std::make_shared<TPending>(TPending{list, tracked, observer, now});
         ++Generation;
         return;
     }
-    StartSearch(list, observer, now);
+    StartSearch(list, tracked, observer, now);
 }
 
-void TPassesDock::StartSearch(const std::vector<TSatRec>& list, const TObserver& observer, double now) {
+void TPassesDock::StartSearch(const std::vector<TSatRec>& list, const TChoice& tracked, const TObserver& observer,
+                              double now) {
     TUpcomingInputs in;
     in.from = now;
     in.hours = kUpcomingHours;
     in.minElevationDeg = kUpcomingMinElevation;
     in.visibleOnly = VisibleOnly->isChecked();
+    in.tracked = tracked;
     From = now;
     Observer = observer;
-    Satellites = static_cast<std::size_t>(std::count_if(list.begin(), list.end(), [](const TSatRec& s) { return s.selected != 0; }));
+    Satellites = tracked.Count(list.size());
     const unsigned generation = ++Generation;
     // Copies: the body never reads the session.
     auto sats = std::make_shared<std::vector<TSatRec>>(list);
@@ -370,7 +373,7 @@ void TPassesDock::StartSearch(const std::vector<TSatRec>& list, const TObserver&
             auto passes = std::make_shared<std::vector<TUpcomingPass>>(FindUpcomingPasses(in, *sats, observer));
             return [this, passes, sats, generation] {
                 if (generation != Generation) {
-                    if (auto next = std::move(Pending)) StartSearch(next->list, next->observer, next->now);
+                    if (auto next = std::move(Pending)) StartSearch(next->list, next->tracked, next->observer, next->now);
                     return;
                 }
                 std::vector<TShownPass> shown;

@@ -113,7 +113,8 @@ public:
     // What the main window calls after every change and every tick: a search
     // starts when what it reads changed or now left the hours searched; the
     // countdown and the timeline follow now either way.
-    void Follow(const std::vector<TSatRec>& list, const TObserver& observer, double now, bool utcMode);
+    void Follow(const std::vector<TSatRec>& list, const TChoice& tracked, const TObserver& observer, double now,
+                bool utcMode);
     bool searching() const { return Searching; }
     const TUpcomingModel& model() const { return Model; }
     QTableView* table() const { return Table; }
@@ -124,7 +125,8 @@ signals:
     void passChosen(std::size_t satellite, double aos);
 
 private:
-    void StartSearch(const std::vector<TSatRec>& list, const TObserver& observer, double now);
+    void StartSearch(const std::vector<TSatRec>& list, const TChoice& tracked, const TObserver& observer,
+                     double now);
     void ChooseRow(int modelRow);
     void ShowStatus();
 
@@ -142,6 +144,7 @@ private:
     // What a search asked for while another ran will search.
     struct TPending {
         std::vector<TSatRec> list;
+        TChoice tracked;
         TObserver observer;
         double now;
     };

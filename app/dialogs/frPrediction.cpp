@@ -389,6 +389,8 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
     // The window's list is shared with the search, not copied: an edit meanwhile copies it.
     std::shared_ptr<const std::vector<TSatRec>> sats =
         flares ? std::make_shared<const std::vector<TSatRec>>(Session.IridiumSats) : SatList;
+    // The ticked satellites are searched; flares search the whole Iridium list.
+    if (!flares) in.chosen = TChoice::Where(*sats, [](const TSatRec& s) { return s.selected != 0; });
 
     // The request: the mode the button chose, with the inputs of the controls.
     TSearchRequest request{std::move(kind)};
@@ -437,8 +439,8 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         // The report says how old the sets are, and warns when they are too
         // old to trust. Here, not on the UI thread: a whole catalogue's sets
         // take a while to sort into objects.
-        settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](const TSatRec& sat) {
-            return flares || IsSearched(sat, in.minRevs);
+        settings.elementAges = ElementAges(*sats, in.start, in.stop, [&](std::size_t i, const TSatRec& sat) {
+            return flares || IsSearched(in, i, sat);
         });
         const std::string stale = StaleElementsWarning(settings.elementAges);
         if (auto* r = std::get_if<TFlareRequest>(&request.kind))

@@ -265,7 +265,7 @@ void TfrRotatorWnd::DrawBase() {
     }
     TRadarScene scene;
     scene.pass.title = PassTitle(Sats[i]);
-    scene.pass.magnitude = kNoMagnitude;
+    scene.pass.magnitude = std::nullopt;
     scene.showMagnitude = false;  // an antenna has no use for a placeholder
     scene.pass.maxElevation = Plan.maxElevation;
     scene.pass.start = Aos;

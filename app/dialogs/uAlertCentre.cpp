@@ -30,7 +30,7 @@ std::string DegreesText(double value) { return std::to_string(static_cast<int>(s
 }  // namespace
 
 TAlertCentre::TAlertCentre(const TSessionStore& store, TDesktopNotifier* notifier, QObject* parent)
-    : QObject(parent), Session(store.session()), Notifier(notifier), Clock([] { return NowDayNumber(); }) {
+    : QObject(parent), Store(store), Session(store.session()), Notifier(notifier), Clock([] { return NowDayNumber(); }) {
     // Ticks change with the main list (the store writes them into its records).
     connect(&store, &TSessionStore::catalogueChanged, this, [this](TCatalogue which) {
         if (which == TCatalogue::main) ++InputsGeneration;
@@ -116,6 +116,7 @@ void TAlertCentre::StartPlan(TPlanKey key, double now) {
     TAlertPlanInputs in;
     in.rules = Rules;
     in.catalogue = Session.MainSats;
+    in.tracked = Store.TrackedChoice();
     in.dataFolder = Session.DataFolder;
     in.observer = Session.Observer;
     in.from = now;

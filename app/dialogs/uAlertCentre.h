@@ -102,6 +102,7 @@ private:
     void Deliver(const TAlertItem& item);
     void StartAction(const TAlertItem& item);
 
+    const TSessionStore& Store;
     const TSession& Session;
     TDesktopNotifier* Notifier;
     TClock Clock;

@@ -46,7 +46,7 @@ bool TfrMainWnd::DocksBeside() const {
 
 void TfrMainWnd::FollowPasses() {
     if (!PassesDock || !Loaded) return;
-    PassesDock->Follow(Session.MainSats, Session.Observer, Session.CurrentTime, Session.Options.utcDisplay != 0);
+    PassesDock->Follow(Session.MainSats, Store.TrackedChoice(), Session.Observer, Session.CurrentTime, Session.Options.utcDisplay != 0);
 }
 
 void TfrMainWnd::GoToPass(std::size_t mainIndex, double aos) {

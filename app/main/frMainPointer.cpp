@@ -23,8 +23,6 @@ QString DegreesText(double radians) {
     return WidgetText(FormatArgs("%0:4.3f \xB0", {radians * kRadToDeg}));
 }
 
-bool OnChart(const TRaDec& p) { return p.ra != kHiddenPixel && p.dec != kHiddenPixel; }
-
 }  // namespace
 
 void TfrMainWnd::MainImageMouseDown(QMouseEvent* event) {
@@ -53,7 +51,11 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
     const int mode = Session.Options.viewMode;
     if (!Loaded) return;
     if (mode == kViewMap) {
-        PixelToGeo(View, p, PointerGeo);
+        // The map knows no heights: the pointer keeps the one it has.
+        if (const std::optional<TLatLon> g = PixelToGeo(View, p)) {
+            PointerGeo.lat = g->lat;
+            PointerGeo.lon = g->lon;
+        }
         Ui.Sb_Main->setText(5, AngleText(PointerGeo.lat));
         Ui.Sb_Main->setText(7, AngleText(PointerGeo.lon));
         return;
@@ -74,18 +76,17 @@ void TfrMainWnd::MainImageMouseMove(QMouseEvent* event) {
         return;
     }
     if (mode == kViewSky) {
-        TRaDec sky{};
-        PixelToSky(View, p, sky);
-        if (!OnChart(sky)) return;  // off the chart: keep the last position
-        PointerSky = sky;
+        const std::optional<TRaDec> sky = PixelToSky(View, p);
+        if (!sky) return;  // off the chart: keep the last position
+        PointerSky = *sky;
         Ra_dec_to_alt_az(&Session.Observer.pos, &PointerSky, &PointerHoriz, Session.CurrentGHA);
         Ui.Sb_Main->setText(5, WidgetText(Conv_to_str_hrs(true, 0, PointerSky.ra)));
         Ui.Sb_Main->setText(7, AngleText(PointerSky.dec));
         Ui.Sb_Main->setText(9, DegreesText(PointerHoriz.alt));
         Ui.Sb_Main->setText(11, DegreesText(PointerHoriz.az));
     } else {
-        PixelToGeo(View, p, PointerGeo);
-        if (PointerGeo.lon == kHiddenPixel) PointerGeo = Session.Observer.pos;
+        // Off the globe: the observer's place.
+        PointerGeo = PixelToGeo(View, p).value_or(Session.Observer.pos);
         Ui.Sb_Main->setText(5, AngleText(PointerGeo.lat));
         Ui.Sb_Main->setText(7, AngleText(PointerGeo.lon));
     }
@@ -141,7 +142,7 @@ void TfrMainWnd::SkyGlobePointerUp(QMouseEvent* event) {
             View.SkyCentreHoriz = PointerHoriz;
             View.SkyCentre = PointerSky;
         }
-    } else if (PointerGeo.lon != kHiddenPixel) {
+    } else {
         View.GlobeCentre = PointerGeo;
     }
     if (Dragging && DragPixels > kMinZoomDrag) ZoomByDrag();

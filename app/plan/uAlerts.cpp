@@ -22,14 +22,14 @@ constexpr double kKeepBefore = 10.0 / kMinutesPerDay;
 
 long long MinuteOf(double t) { return static_cast<long long>(std::floor(t * kMinutesPerDay + 1e-9)); }
 
-// The satellites of a rule, selected for the search.
+// The satellites of a rule, every one of them searched.
 std::vector<TSatRec> RuleSatellites(const TAlertRule& rule, const TAlertPlanInputs& in,
                                     std::vector<std::string>& problems) {
     std::vector<TSatRec> sats;
     switch (rule.satellites) {
         case TAlertSatellites::kTracked:
-            for (const TSatRec& s : in.catalogue)
-                if (s.selected) sats.push_back(s);
+            for (std::size_t i = 0; i < in.catalogue.size(); ++i)
+                if (in.tracked(i)) sats.push_back(in.catalogue[i]);
             break;
         case TAlertSatellites::kList:
             for (const std::string& n : rule.numbers) {
@@ -58,7 +58,6 @@ std::vector<TSatRec> RuleSatellites(const TAlertRule& rule, const TAlertPlanInpu
             break;
         }
     }
-    for (TSatRec& s : sats) s.selected = 1;
     return sats;
 }
 

@@ -66,7 +66,8 @@ struct TAlertPlan {
 
 struct TAlertPlanInputs {
     std::vector<TAlertRule> rules;
-    std::vector<TSatRec> catalogue;  // the main list: "tracked" are its selected ones
+    std::vector<TSatRec> catalogue;  // the main list
+    TChoice tracked;                 // which of it are "tracked" (default: all)
     std::string dataFolder;          // for rules that name a file, and Mag.dat
     TObserver observer{};
     THorizonHandle horizon;          // the observer's mask; null: none

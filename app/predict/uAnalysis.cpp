@@ -173,7 +173,6 @@ TAnalysisTransitResult RunAnalysisTransitSearch(const TAnalysisInputs& in, const
         [&](std::size_t i, const TStop&, std::vector<TSatRec>& out) {
             TSatRec sat{};
             if (!InitSatelliteFromEntry(sat, entries[i], in.minRevs, in.maxRevs)) return;
-            sat.selected = 1;
             out.push_back(sat);
         },
         sats);

@@ -490,7 +490,7 @@ TSearchStatus RunListing(const TPredictionInputs& in, const std::vector<TSatRec>
     // One Sun for every satellite, worked out once for the whole period.
     const TSunPath sunPath(in.start, in.stop);
     return RunPerObject(
-        satellites, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads,
+        satellites, [&](std::size_t i, const TSatRec& sat) { return IsSearched(in, i, sat); }, threads,
         control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<Record>& out) {
             if (!MayRise(satellites[i], in, site)) return;
@@ -648,7 +648,11 @@ std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& in, cons
 uint64_t PassSearchEvaluations() { return gEvaluations.load(); }
 
 bool IsSearched(const TSatRec& sat, double minRevs) {
-    return sat.selected && sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;
+    return sat.meanMotion > minRevs && sat.meanMotion < kMaxMeanMotion;
+}
+
+bool IsSearched(const TPredictionInputs& in, std::size_t index, const TSatRec& sat) {
+    return in.chosen(index) && IsSearched(sat, in.minRevs);
 }
 
 bool MayRise(const TSatRec& sat, const TPredictionInputs& in, const TSite& site) {
@@ -657,7 +661,7 @@ bool MayRise(const TSatRec& sat, const TPredictionInputs& in, const TSite& site)
 
 namespace {
 TPassRecord PassRecordOf(const std::shared_ptr<const TSatRec>& sat, double start, double end,
-                         double magnitude, double maxElevation) {
+                         std::optional<double> magnitude, double maxElevation) {
     TPassRecord record{};
     record.title = PassTitle(*sat);
     record.satellite = sat;
@@ -684,12 +688,13 @@ void MakePassRecords(TPredictionResult& result, const std::vector<TSatRec>& sate
     result.passes.clear();
     for (const TLinePass& p : result.linePasses)
         result.passes.push_back(PassRecordOf(handles[p.satellite], p.aos, p.los,
-                                             p.shadowed ? kNoMagnitude : p.magnitude,
+                                             p.shadowed ? std::nullopt : std::optional<double>(p.magnitude),
                                              p.maxElevation));
     for (const TTablePass& p : result.tablePasses) {
-        double brightest = kNoMagnitude, highest = -kHalfPi;
+        std::optional<double> brightest;
+        double highest = -kHalfPi;
         for (const TTableRow& row : p.rows) {
-            if (!row.shadowed) brightest = std::min(brightest, row.magnitude);
+            if (!row.shadowed) brightest = std::min(brightest.value_or(row.magnitude), row.magnitude);
             highest = std::max(highest, row.elevation);
         }
         result.passes.push_back(PassRecordOf(handles[p.satellite], p.rows.front().t,

@@ -77,8 +77,10 @@ TClearPass NextClearPass(const TSatRec& satellite, const TSite& site, const THor
 // or the whole period with "day and night".
 std::vector<TTimeInterval> PredictionIntervals(const TPredictionInputs& inputs, const TSite& site);
 
-// Searched at all: selected, and mean motion above the minimum and below 20.
+// Searchable at all: mean motion above the minimum and below 20.
 bool IsSearched(const TSatRec& satellite, double minRevs);
+// Searched by a search of these inputs: chosen, and searchable.
+bool IsSearched(const TPredictionInputs& inputs, std::size_t index, const TSatRec& satellite);
 // False when, with shortcuts, the satellite cannot rise to the minimum
 // elevation for the observer at all: its search is over at once (it still
 // counts as searched).

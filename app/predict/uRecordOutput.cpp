@@ -355,37 +355,40 @@ TRecordTable AnalysisTransitRecords(const TAnalysisTransitResult& result, const 
     return TransitRecords(result.transits, result.sats, settings, false);
 }
 
-TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats) {
+TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats, const TChoice& selected) {
     TRecordTable t;
     t.arrayName = "satellites";
     t.columns = {"satellite", "catalogue_number", "epoch", "revolutions_per_day", "inclination_deg",
                  "period_min", "apogee_km", "perigee_km", "selected"};
-    for (const TSatRec& sat : sats) {
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        const TSatRec& sat = sats[i];
         std::vector<TCell> row;
         AddSatellite(row, sat);
         const bool usable = sat.decayed != kDecayedRejected;
         row.insert(row.end(), {usable ? TCell::Time(sat.epoch - kJulianOffset) : TCell::None(),
                                TCell::Number(sat.meanMotion, 8), TCell::Number(Degrees(sat.inclination), 4),
                                TCell::Number(sat.period, 3), TCell::Number(sat.apogee, 1),
-                               TCell::Number(sat.perigee, 1), TCell::Bool(sat.selected != 0)});
+                               TCell::Number(sat.perigee, 1), TCell::Bool(selected(i))});
         t.rows.push_back(std::move(row));
     }
     return t;
 }
 
-TReportLines SatelliteListReport(const std::vector<TSatRec>& sats, const TReportSettings& settings) {
+TReportLines SatelliteListReport(const std::vector<TSatRec>& sats, const TChoice& selected,
+                                 const TReportSettings& settings) {
     TReportLines lines;
     const char* unit = settings.metric ? "km" : "mi.";
     lines.push_back(FormatArgs("  %0:-8s%1:-22s%2:-22s%3:9s%4:8s%5:8s  %6s",
                                {"Number", "Name", "Epoch (UTC)", "Revs/day", "Apogee", "Perigee", "Selected"}));
-    for (const TSatRec& sat : sats) {
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        const TSatRec& sat = sats[i];
         const bool usable = sat.decayed != kDecayedRejected;
         const std::string epoch =
             usable ? FormatDateTime("yyyy-mm-dd HH:nn:ss", sat.epoch - kJulianOffset) : "unusable";
         lines.push_back(FormatArgs("  %0:-8s%1:-22s%2:-22s%3:9.4f%4:8.0f%5:8.0f  %6s",
                                    {CatalogueNumberText(TrimText(sat.catNo.view())), sat.name.str(), epoch,
                                     sat.meanMotion, sat.apogee * settings.distanceFactor,
-                                    sat.perigee * settings.distanceFactor, sat.selected ? "yes" : "no"}));
+                                    sat.perigee * settings.distanceFactor, selected(i) ? "yes" : "no"}));
     }
     lines.push_back(FormatArgs("  %0d satellites; apogee and perigee in %1s", {sats.size(), unit}));
     return lines;

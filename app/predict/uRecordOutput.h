@@ -65,7 +65,8 @@ TRecordTable VisibleRecords(const TVisibleResult& result, const std::vector<TEle
                             const TReportSettings& settings);
 TRecordTable DecayedRecords(const TDecayedResult& result, const TReportSettings& settings);
 TRecordTable AnalysisTransitRecords(const TAnalysisTransitResult& result, const TReportSettings& settings);
-// What a catalogue or element file holds.
-TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats);
+// What a catalogue or element file holds, and which of it is selected.
+TRecordTable SatelliteRecords(const std::vector<TSatRec>& sats, const TChoice& selected);
 // The same as a text list, one line per satellite.
-TReportLines SatelliteListReport(const std::vector<TSatRec>& sats, const TReportSettings& settings);
+TReportLines SatelliteListReport(const std::vector<TSatRec>& sats, const TChoice& selected,
+                                 const TReportSettings& settings);

@@ -217,11 +217,11 @@ std::string UtcOffsetText(double offsetDays) {
 }
 
 TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double stop,
-                         const std::function<bool(const TSatRec&)>& used) {
+                         const std::function<bool(std::size_t, const TSatRec&)>& used) {
     TElementAges ages;
     std::vector<std::size_t> usedSets;
     for (std::size_t i = 0; i < sats.size(); ++i)
-        if (used(sats[i])) usedSets.push_back(i);
+        if (used(i, sats[i])) usedSets.push_back(i);
     // An object's several sets each count for the part of the period they serve.
     std::vector<TSetSpan> spans;
     for (const std::vector<TSetSpan>& object : SetSpansByObject(sats, usedSets))

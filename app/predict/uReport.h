@@ -45,11 +45,11 @@ std::string UtcOffsetText(double offsetDays);
 // Element sets predict well only near their epoch: a set used further than
 // this from it is stale (the reports warn, the window's clock shows a notice).
 inline constexpr double kStaleElementDays = 30.0;
-// ElementAges of every record of sats that `used` accepts, for the period
+// ElementAges of every record of sats that `used(index, record)` accepts, for the period
 // start..stop (UTC day numbers); of an object's several sets, each for the
 // part of the period it serves (SetSpansByObject), those serving none left out.
 TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double stop,
-                         const std::function<bool(const TSatRec&)>& used);
+                         const std::function<bool(std::size_t, const TSatRec&)>& used);
 // The warning for stale sets: how many and how far from their epochs; ""
 // when none is stale.
 std::string StaleElementsWarning(const TElementAges& ages);

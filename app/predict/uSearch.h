@@ -67,8 +67,8 @@ struct TSearchRequest {
     unsigned threads = 0;  // 0: one per core; the outcome does not depend on it
 };
 
-// What a search runs on. records: line to path (the selected ones are
-// searched; flares: the Iridium list); entries: the analysis modes (every
+// What a search runs on. records: line to path (those the period's
+// `chosen` takes are searched; flares: the whole Iridium list); entries: the analysis modes (every
 // entry of an element file); mags: the visible mode's standard magnitudes
 // (null: every satellite rated kUnknownStdMag). Missing lists are empty.
 struct TSearchSatellites {

@@ -15,6 +15,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "uElementGroups.h"
@@ -57,6 +58,15 @@ private:
 // Called on a worker thread, one call at a time.
 template <typename Record>
 using TSatelliteSink = std::function<void(std::size_t satellite, std::vector<Record>& records)>;
+
+// Whether wanted(index, item), or wanted(item), takes the item at index.
+template <typename Wanted, typename Item>
+bool Wants(Wanted& wanted, std::size_t index, const Item& item) {
+    if constexpr (std::is_invocable_v<Wanted&, std::size_t, const Item&>)
+        return wanted(index, item);
+    else
+        return wanted(item);
+}
 
 // RunPerSatellite over the list indexes in work, in that order.
 template <typename Record, typename Job>
@@ -166,7 +176,7 @@ TSearchStatus RunPerSatelliteOf(const std::vector<std::size_t>& work, unsigned t
 }
 
 // Runs job(index, stop, records) for every satellite of sats that `wanted`
-// accepts, on `threads` threads (0: one per core; the calling thread is one of
+// accepts (asked with the index and the item, or the item alone), on `threads` threads (0: one per core; the calling thread is one of
 // them), and appends the records to merged in list order, or, with a sink,
 // hands them to it in list order instead (memory then holds only the
 // satellites done ahead of a slower one). A satellite whose job saw a cancel
@@ -181,7 +191,7 @@ TSearchStatus RunPerSatellite(const std::vector<Item>& sats, Wanted wanted, unsi
                               const TSatelliteSink<Record>& sink = {}) {
     std::vector<std::size_t> work;
     for (std::size_t i = 0; i < sats.size(); ++i)
-        if (wanted(sats[i])) work.push_back(i);
+        if (Wants(wanted, i, sats[i])) work.push_back(i);
     return RunPerSatelliteOf(work, threads, control, job, merged, sink);
 }
 
@@ -232,7 +242,7 @@ TSearchStatus RunPerObject(const std::vector<TSatRec>& sats, Wanted wanted, unsi
                            const TSatelliteSink<Record>& sink = {}) {
     std::vector<std::size_t> wantedSets;
     for (std::size_t i = 0; i < sats.size(); ++i)
-        if (wanted(sats[i])) wantedSets.push_back(i);
+        if (Wants(wanted, i, sats[i])) wantedSets.push_back(i);
     const std::vector<std::vector<TSetSpan>> objects = SetSpansByObject(sats, wantedSets);
     const bool lone = std::all_of(objects.begin(), objects.end(),
                                   [](const std::vector<TSetSpan>& o) { return o.size() == 1; });

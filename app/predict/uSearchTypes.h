@@ -8,12 +8,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "SatTypes.h"
 #include "ShortString.h"
+#include "uChoice.h"
 #include "ZenoraTypes.h"
 #include "uHorizonMask.h"
 #include "uMagModel.h"
@@ -50,10 +52,10 @@ struct TPredictionInputs {
     THorizonHandle horizon;
     // How a standard magnitude becomes the one seen (default: as always).
     TMagModel magModel;
+    // Which satellites of the list are searched, by place (default: all);
+    // the caller's choice, never a flag of the records.
+    TChoice chosen;
 };
-
-// A pass record's magnitude when the satellite is never lit where it is taken.
-inline constexpr double kNoMagnitude = 20.0;
 
 // One pass for the sky charts and the radar window. In memory only (never a
 // file), so naturally aligned: callers may bind references to its numbers.
@@ -61,8 +63,8 @@ inline constexpr double kNoMagnitude = 20.0;
 // the list the search was given.
 struct TPassRecord {
     ShortString<30> title;   // see PassTitle
-    double magnitude;        // line: at the highest point; table: brightest row;
-                             // kNoMagnitude when in the Earth's shadow throughout
+    std::optional<double> magnitude;  // line: at the highest point; table: brightest lit
+                             // row; none when in the Earth's shadow throughout
     double maxElevation;     // degrees; line: the highest point; table: highest row
     double start;            // UTC day number: AOS or first sunlit second
     double end;              // UTC day number: LOS or last sunlit second

@@ -215,7 +215,7 @@ TTransitResult RunTransitSearch(const TPredictionInputs& in, double maxSeparatio
     cx.shortcuts = in.shortcuts;
     cx.magModel = in.magModel;
     result.status = RunPerObject(
-        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
+        sats, [&](std::size_t i, const TSatRec& sat) { return IsSearched(in, i, sat); }, threads, control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TTransit>& out) {
             if (!MayRise(sats[i], in, site)) return;
             const TSatRec& sat = sats[i];
@@ -407,7 +407,7 @@ TGroundPathResult RunGroundPathSearch(const TPredictionInputs& in, double trackL
     const std::vector<TTimeInterval> intervals =
         TargetIntervals(target, in.minElevation, in.start, in.stop, site);
     result.status = RunPerObject(
-        sats, [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); }, threads, control,
+        sats, [&](std::size_t i, const TSatRec& sat) { return IsSearched(in, i, sat); }, threads, control,
         [&](std::size_t i, const TSetWindow& window, const TStop& stop, std::vector<TGroundPath>& out) {
             if (!MayRise(sats[i], in, site)) return;
             PathSearchSatellite(in, trackLimit, trackUnit, target, sats[i], i, site,

@@ -23,8 +23,8 @@ std::vector<TTimeInterval> TargetIntervals(const TTransitTarget& target, double 
                                            double start, double stop, const TSite& site);
 
 // The transit search: closest approaches within maxSeparation (degrees) of
-// every searched satellite (selected, mean motion above minRevs and below
-// 20) on `threads` threads, merged in list order. control (may be null):
+// every searched satellite (chosen by inputs.chosen, mean motion above
+// minRevs and below 20) on `threads` threads, merged in list order. control (may be null):
 // cancel and progress.
 TTransitResult RunTransitSearch(const TPredictionInputs& inputs, double maxSeparation,
                                 const TTransitTarget& target, const std::vector<TSatRec>& sats,

@@ -31,6 +31,7 @@ std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, con
     in.sunlitOnly = inputs.visibleOnly;
     in.dayAndNight = !inputs.visibleOnly;
     in.utcMode = true;
+    in.chosen = inputs.tracked;
     const TPredictionResult found = RunLineSearch(in, list, site, 0, control);
 
     std::vector<TUpcomingPass> passes;
@@ -56,11 +57,11 @@ std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, con
     return passes;
 }
 
-uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TSite& site) {
+uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TChoice& tracked, const TSite& site) {
     uint64_t h = 14695981039346656037ull;
     for (std::size_t i = 0; i < list.size(); ++i) {
         const TSatRec& s = list[i];
-        if (!s.selected) continue;
+        if (!tracked(i)) continue;
         Mix(h, &i, sizeof i);
         Mix(h, s.catNo.view().data(), s.catNo.view().size());
         for (double v : {s.epoch, s.meanMotion, s.ecc, s.inclination, s.node, s.argPerigee, s.meanAnomaly})

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "uChoice.h"
 #include "uSearchPool.h"
 #include "uVarDef.h"
 #include "SatTypes.h"
@@ -17,6 +18,7 @@ struct TUpcomingInputs {
     double hours = 24.0;           // how far ahead
     double minElevationDeg = 10.0;
     bool visibleOnly = false;      // sunlit parts in darkness (Sun below -6 degrees) only
+    TChoice tracked;               // which satellites of the list (default: all)
 };
 
 struct TUpcomingPass {
@@ -29,13 +31,13 @@ struct TUpcomingPass {
     bool shadowed = false;         // in the Earth's shadow at the highest point
 };
 
-// Searches the selected satellites of list (at most 20 rev/day, more than
+// Searches the tracked satellites of list (at most 20 rev/day, more than
 // 2). A pass already under way at from is kept with its true AOS when it
 // rose within the half hour before. Sorted by AOS, then by list order.
 // control may be null.
 std::vector<TUpcomingPass> FindUpcomingPasses(const TUpcomingInputs& inputs, const std::vector<TSatRec>& list,
                                               const TSite& site, TSearchControl* control = nullptr);
 
-// A value that changes when anything the search reads changes: the selected
+// A value that changes when anything the search reads changes: the tracked
 // satellites' elements and the observer's place.
-uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TSite& site);
+uint64_t UpcomingKey(const std::vector<TSatRec>& list, const TChoice& tracked, const TSite& site);

@@ -149,12 +149,13 @@ TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, const TFram
     return done;
 }
 
-void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states,
+void ComputeActiveStates(std::vector<TSatRec>& sats, const TChoice& tracked, std::vector<TSatState>& states,
                          const TFrame& frame, const TVector& sun, TStateFill fill,
                          std::size_t first) {
     std::size_t k = 0;
-    for (TSatRec& sat : sats) {
-        if (!sat.selected) continue;
+    for (std::size_t i = 0; i < sats.size(); ++i) {
+        if (!tracked(i)) continue;
+        TSatRec& sat = sats[i];
         if (k >= states.size()) break;  // the state array was not resized yet
         TSatState& state = states[k];
         const TPropagated done = PropagateSatellite(sat, state, frame, k == first ? kFillAll : fill);

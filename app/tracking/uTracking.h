@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SatTypes.h"
+#include "uChoice.h"
 #include "ZenoraTypes.h"
 #include "uText.h"
 #include "uMagModel.h"
@@ -74,12 +75,12 @@ TPropagated PropagatePosition(const TSatRec& sat, TSatState& state, double t);
 TPropagated PropagateSatellite(const TSatRec& sat, TSatState& state, const TFrame& frame,
                                TStateFill fill);
 
-// states[k] for the k-th selected record of sats at the frame's time, with
+// states[k] for the k-th tracked record of sats at the frame's time, with
 // the sunlit flag against sun (the Sun's geocentric position then):
 // states[first] gets kFillAll, the others fill. Each record's decayed flag
 // says whether its propagation failed (a rejected record keeps its mark).
 // Stops at the end of states.
-void ComputeActiveStates(std::vector<TSatRec>& sats, std::vector<TSatState>& states,
+void ComputeActiveStates(std::vector<TSatRec>& sats, const TChoice& tracked, std::vector<TSatState>& states,
                          const TFrame& frame, const TVector& sun, TStateFill fill,
                          std::size_t first);
 

@@ -62,12 +62,10 @@ public:
     GlobePath(QPainter& painter, const TViewState& vs) : painter_(painter), vs_(vs) {}
     void Start() { havePrev_ = false; }
     void To(double lat, double lon) {
-        QPoint p;
-        GeoToPixel(vs_, TLatLon{lat, lon, 0.0}, p, 0.0);
-        const bool visible = !IsHidden(p);
-        if (havePrev_ && visible) painter_.drawLine(prev_, p);
-        havePrev_ = visible;
-        prev_ = p;
+        const std::optional<QPoint> p = GeoToPixel(vs_, TLatLon{lat, lon, 0.0}, 0.0);
+        if (havePrev_ && p) painter_.drawLine(prev_, *p);
+        havePrev_ = p.has_value();
+        if (p) prev_ = *p;
     }
 
 private:
@@ -118,9 +116,8 @@ void DrawGlobeBackground(TViewState& vs, const TFrameState& frame) {
     QPainter painter;
     BeginPaint(painter, vs.Background, vs);
     if (frame.menu.displayHome) {
-        QPoint p;
-        GeoToPixel(vs, frame.observer.pos, p, 0.0);
-        if (!IsHidden(p)) {
+        if (const std::optional<QPoint> at = GeoToPixel(vs, frame.observer.pos, 0.0)) {
+            const QPoint p = *at;
             // At night a grey that the pass over the frame turns into the
             // labels' red: the default black name turned red was hardly seen.
             QColor home = HomeInk(ArgbColour(frame.options.homeColour), night);
@@ -157,10 +154,11 @@ void DrawGlobeFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
         const TFrameSat& s = frame.sats[i];
         if (s.rec.decayed) continue;
         // At its true height above the globe: behind it only when the globe covers it.
-        QPoint p;
-        const double cosC =
-            GlobeToPixel(vs, s.state.latlon, p, -1.0, vs.GlobeScale * s.state.pos.r / kEarthRadius);
-        if (IsHidden(p)) continue;
+        double cosC = 0.0;
+        const std::optional<QPoint> at =
+            GlobeToPixel(vs, s.state.latlon, -1.0, vs.GlobeScale * s.state.pos.r / kEarthRadius, &cosC);
+        if (!at) continue;
+        const QPoint p = *at;
         if (!(cosC > 0 || (cosC < 0 && PixelDistance(centre, p) > vs.GlobeScale))) continue;
         DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, QString(), QPoint(), satColour);
         if (frame.menu.showLabel)

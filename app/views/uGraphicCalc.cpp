@@ -43,10 +43,11 @@ const TSatState* TFrameState::Moon() const {
     return nullptr;
 }
 
-void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list) {
+void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list, const TChoice& tracked) {
     frame.sats.clear();
-    for (const TSatRec& rec : list) {
-        if (!rec.selected) continue;
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (!tracked(i)) continue;
+        const TSatRec& rec = list[i];
         if (frame.sats.size() == kMaxActiveSats) break;
         TFrameSat s;
         s.rec = rec;
@@ -198,63 +199,57 @@ std::string ZoomSky(TViewState& vs, TOptions& options, double scale) {
 
 // ---- projections -----------------------------------------------------------
 
-double GlobeToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos, double radius) {
+std::optional<QPoint> GlobeToPixel(const TViewState& vs, const TLatLon& p, double minCos, double radius,
+                                   double* cosCOut) {
     const double sinLatC = std::sin(vs.GlobeCentre.lat), cosLatC = std::cos(vs.GlobeCentre.lat);
     const double sinLat = std::sin(p.lat), cosLat = std::cos(p.lat);
     const double cosDLon = std::cos(p.lon - vs.GlobeCentre.lon);
     const double cosC = sinLatC * sinLat + cosLatC * cosLat * cosDLon;
     const double x = radius * cosLat * std::sin(vs.GlobeCentre.lon - p.lon);
     const double y = radius * (cosLatC * sinLat - sinLatC * cosLat * cosDLon);
-    if (cosC > minCos && std::isfinite(x) && std::isfinite(y))
-        pixel = QPoint(vs.CentreX - ClampToInt(std::trunc(x)), vs.CentreY + ClampToInt(std::trunc(-y)));
-    else
-        pixel = QPoint(kHiddenPixel, kHiddenPixel);
-    return cosC;
+    if (cosCOut) *cosCOut = cosC;
+    if (!(cosC > minCos && std::isfinite(x) && std::isfinite(y))) return std::nullopt;
+    return QPoint(vs.CentreX - ClampToInt(std::trunc(x)), vs.CentreY + ClampToInt(std::trunc(-y)));
 }
 
-double GeoToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos) {
-    if (vs.ViewMode == kViewGlobe) return GlobeToPixel(vs, p, pixel, minCos, vs.GlobeScale);
-    if (vs.ViewMode == kViewSky) return 0.0;
+std::optional<QPoint> GeoToPixel(const TViewState& vs, const TLatLon& p, double minCos, double* cosC) {
+    if (vs.ViewMode == kViewGlobe) return GlobeToPixel(vs, p, minCos, vs.GlobeScale, cosC);
+    if (cosC) *cosC = 0.0;
+    if (vs.ViewMode == kViewSky) return std::nullopt;
     const double x = std::min((kPi + p.lon) * vs.MapScaleX, static_cast<double>(vs.MapW));
     const double y = std::min((kPi / 2 - p.lat) * vs.MapScaleY, static_cast<double>(vs.MapH));
-    if (!std::isfinite(x) || !std::isfinite(y)) {
-        pixel = QPoint(kHiddenPixel, kHiddenPixel);
-        return 0.0;
-    }
-    pixel = QPoint(vs.MapX + ClampToInt(std::trunc(x)), vs.MapY + ClampToInt(std::trunc(y)));
-    return 1.0;
+    if (!std::isfinite(x) || !std::isfinite(y)) return std::nullopt;
+    if (cosC) *cosC = 1.0;
+    return QPoint(vs.MapX + ClampToInt(std::trunc(x)), vs.MapY + ClampToInt(std::trunc(y)));
 }
 
-void PixelToGeo(const TViewState& vs, const QPoint& pixel, TLatLon& p) {
+std::optional<TLatLon> PixelToGeo(const TViewState& vs, const QPoint& pixel) {
     if (vs.ViewMode != kViewGlobe) {
         const double x = std::clamp(pixel.x() - vs.MapX, 0, vs.MapW);
         const double y = std::clamp(pixel.y() - vs.MapY, 0, vs.MapH);
-        p.lat = kPi / 2 - y / vs.MapScaleY;
-        p.lon = x / vs.MapScaleX - kPi;
-        return;
+        return TLatLon{kPi / 2 - y / vs.MapScaleY, x / vs.MapScaleX - kPi, 0.0};
     }
     const double r = vs.GlobeScale;
     const double dx = (vs.CentreX - pixel.x()) / r, dy = (vs.CentreY - pixel.y()) / r;
     double rho = std::sqrt(dx * dx + dy * dy);
-    p.height = kEarthRadius;
-    if (!(rho <= 1.0)) {
-        p.lat = p.lon = kHiddenPixel;
-        return;
-    }
+    if (!(rho <= 1.0)) return std::nullopt;
     if (rho <= 0.0) rho = 1e-8;
     const double c = std::asin(rho);
     const double sinC = std::sin(c), cosC = std::cos(c);
     const double sinLatC = std::sin(vs.GlobeCentre.lat), cosLatC = std::cos(vs.GlobeCentre.lat);
+    TLatLon p{};
+    p.height = kEarthRadius;
     p.lat = std::asin(std::clamp(cosC * sinLatC + dy * sinC * cosLatC / rho, -1.0, 1.0));
     double lon = vs.GlobeCentre.lon - std::atan2(dx * sinC, rho * cosLatC * cosC - dy * sinLatC * sinC);
     if (lon > kPi) lon -= kTwoPi;
     if (lon < -kPi) lon += kTwoPi;
     p.lon = lon;
+    return p;
 }
 
 bool SkyToPixel(const TViewState& vs, const TRaDec& p, QPoint& pixel) {
     const double sinDec = std::sin(p.dec), cosDec = std::cos(p.dec);
-    const bool cutoff = vs.SkyCutoff != kNoCutoff;
+    const bool cutoff = vs.SkyCutoff.has_value();
     if (vs.ClipHorizon && cutoff) {
         const double cosZ = std::sin(vs.Zenith.dec) * sinDec +
                             std::cos(vs.Zenith.dec) * cosDec * std::cos(p.ra - vs.Zenith.ra);
@@ -264,7 +259,7 @@ bool SkyToPixel(const TViewState& vs, const TRaDec& p, QPoint& pixel) {
     const double dRa = p.ra - vs.SkyCentre.ra;
     const double cosDRa = std::cos(dRa);
     const double cosC = sinDec0 * sinDec + cosDec0 * cosDec * cosDRa;
-    if (cutoff && cosC <= vs.SkyCutoff) return false;
+    if (cutoff && cosC <= *vs.SkyCutoff) return false;
     // The antipode of the centre has no single place on the chart.
     if (!(1.0 + cosC > 1e-12)) return false;
     const double x = cosDec * std::sin(dRa);
@@ -279,27 +274,23 @@ bool SkyToPixel(const TViewState& vs, const TRaDec& p, QPoint& pixel) {
     return true;
 }
 
-void PixelToSky(const TViewState& vs, const QPoint& pixel, TRaDec& p) {
-    p.ra = p.dec = kHiddenPixel;
-    if (pixel.x() == kHiddenPixel || pixel.y() == kHiddenPixel) return;
+std::optional<TRaDec> PixelToSky(const TViewState& vs, const QPoint& pixel) {
     const double xs = vs.SignX * static_cast<double>(vs.CentreX - pixel.x());
     const double ys = vs.SignY * static_cast<double>(vs.CentreY - pixel.y());
     const double cr = std::cos(vs.Rotation), sr = std::sin(vs.Rotation);
     const double x = (cr * xs + sr * ys) / vs.SkyScale * kDegToRad;
     const double y = (-sr * xs + cr * ys) / vs.SkyScale * kDegToRad;
     const double rho = std::min(std::sqrt(x * x + y * y), 2.0);
-    if (vs.SkyScale < vs.SkyScaleMin && rho > 1.42) return;
+    if (vs.SkyScale < vs.SkyScaleMin && rho > 1.42) return std::nullopt;
     if (rho < 1e-7) {
         // The centre pixel is the chart centre, not "off the chart".
-        p.ra = vs.SkyCentre.ra;
-        p.dec = vs.SkyCentre.dec;
-        return;
+        return TRaDec{vs.SkyCentre.ra, vs.SkyCentre.dec, 0.0};
     }
     const double c = 2.0 * std::asin(rho / 2.0);
     const double sinC = std::sin(c), cosC = std::cos(c);
     const double sinDec0 = std::sin(vs.SkyCentre.dec), cosDec0 = std::cos(vs.SkyCentre.dec);
-    p.ra = fmod2pi(std::atan2(x * sinC, rho * cosDec0 * cosC - y * sinDec0 * sinC) + vs.SkyCentre.ra);
-    p.dec = std::asin(std::clamp(cosC * sinDec0 + y * sinC * cosDec0 / rho, -1.0, 1.0));
+    return TRaDec{fmod2pi(std::atan2(x * sinC, rho * cosDec0 * cosC - y * sinDec0 * sinC) + vs.SkyCentre.ra),
+                  std::asin(std::clamp(cosC * sinDec0 + y * sinC * cosDec0 / rho, -1.0, 1.0)), 0.0};
 }
 
 void SmallCircle(const TLatLon& centre, std::vector<TLatLon>& points, double distance, int n) {

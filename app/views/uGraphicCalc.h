@@ -13,11 +13,13 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "SatTypes.h"
+#include "uChoice.h"
 #include "uStatus.h"
 #include "ZenoraTypes.h"
 #include "uDataFiles.h"
@@ -28,15 +30,8 @@
 #include "uUnits.h"
 #include "uVarDef.h"
 
-// Pixel coordinate of a point that is not visible; also the "off" value of
-// SkyCutoff.
-inline constexpr int kHiddenPixel = 9999;
-inline constexpr double kNoCutoff = 9999.0;
-
 inline constexpr int kViewMap = 1, kViewSky = 2, kViewGlobe = 3;
 inline constexpr std::size_t kMaxActiveSats = 15;
-
-inline bool IsHidden(const QPoint& p) { return p.x() == kHiddenPixel && p.y() == kHiddenPixel; }
 
 // A star or figure list precessed to a date, and what it was made from.
 struct TSkyOfDate {
@@ -71,7 +66,7 @@ struct TViewState {
     double SkyFacing = std::numeric_limits<double>::quiet_NaN();
     double SkyScale = 1.0;    // sky pixels per degree at the centre
     double SkyScaleMin = 1.0;
-    double SkyCutoff = kNoCutoff;  // cos of the field limit; kNoCutoff: no limit
+    std::optional<double> SkyCutoff;  // cos of the field limit; none: no limit
     double GlobeScale = 1.0;  // globe radius, pixels
     double GlobeAux = 1.0;    // largest GlobeScale a zoom may reach
     int32_t CentreX = 0, CentreY = 0;
@@ -162,9 +157,9 @@ inline constexpr int32_t kSkyBodyCodes[10] = {kBodySun,     kBodyMercury, kBodyV
                                               kBodyMars,    kBodyJupiter, kBodySaturn, kBodyUranus,
                                               kBodyNeptune, kBodyPluto};
 
-// The selected records of list in order (at most 15) become frame.sats, each
+// The tracked records of list in order (at most 15) become frame.sats, each
 // labelled by name, or by catalogue number with menu.displayNumber.
-void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list);
+void SetFrameSatellites(TFrameState& frame, const std::vector<TSatRec>& list, const TChoice& tracked);
 // Everything that depends on the time: observer vector, hour angle, the bodies
 // of the view mode (Sun and Moon; the ten sky bodies in sky mode) and the
 // satellites with their sunlit flags.
@@ -202,21 +197,23 @@ std::string ZoomSky(TViewState& vs, TOptions& options, double scale);
 // ---- projections -----------------------------------------------------------
 
 // Map (equirectangular in the map's 2:1 rectangle, x limited to its right and
-// y to its bottom edge) or globe
-// (orthographic around GlobeCentre; hidden when cos c <= minCos). Returns cos c
-// on the globe, 1 on the map; in sky mode nothing is written and 0 returned.
-double GeoToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos);
+// y to its bottom edge) or globe (orthographic around GlobeCentre; hidden
+// when cos c <= minCos). The pixel, or none where the point is hidden, not
+// finite, or in sky mode. cosC (may be null) gets cos c on the globe, 1 on
+// the map, 0 otherwise.
+std::optional<QPoint> GeoToPixel(const TViewState& vs, const TLatLon& p, double minCos, double* cosC = nullptr);
 // The globe projection with another radius (satellites above the globe).
-double GlobeToPixel(const TViewState& vs, const TLatLon& p, QPoint& pixel, double minCos, double radius);
-// Inverse of GeoToPixel. Off the globe: lat = lon = 9999, height 6378.137.
-// On the map the height is left as it is; pixels beside the map give the
-// nearest point of its edge.
-void PixelToGeo(const TViewState& vs, const QPoint& pixel, TLatLon& p);
+std::optional<QPoint> GlobeToPixel(const TViewState& vs, const TLatLon& p, double minCos, double radius,
+                                   double* cosC = nullptr);
+// Inverse of GeoToPixel: none off the globe. The height is the Earth's
+// radius on the globe, 0 on the map (which knows none); pixels beside the
+// map give the nearest point of its edge.
+std::optional<TLatLon> PixelToGeo(const TViewState& vs, const QPoint& pixel);
 // Lambert azimuthal equal-area chart around SkyCentre, rotated and mirrored;
 // false when the point is outside the field or below the clipped horizon.
 bool SkyToPixel(const TViewState& vs, const TRaDec& p, QPoint& pixel);
-// Inverse of SkyToPixel: ra = dec = 9999 off the chart.
-void PixelToSky(const TViewState& vs, const QPoint& pixel, TRaDec& p);
+// Inverse of SkyToPixel: none off the chart (dist 0).
+std::optional<TRaDec> PixelToSky(const TViewState& vs, const QPoint& pixel);
 
 // n points (first = last) of the circle on the Earth from which a body at
 // geocentric distance km, above centre, is on the horizon. Only lat and lon

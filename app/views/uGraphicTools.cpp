@@ -216,9 +216,9 @@ void DrawSmallCircle(QPainter& painter, const TViewState& vs, const TLatLon& cen
     bool havePrev = false;
     double prevLon = 0.0;
     for (const TLatLon& p : points) {
-        QPoint px;
-        GeoToPixel(vs, p, px, 0.0);
-        const bool visible = !IsHidden(px);
+        const std::optional<QPoint> at = GeoToPixel(vs, p, 0.0);
+        const bool visible = at.has_value();
+        const QPoint px = at.value_or(prev);
         if (map) {
             // Across the date line the pen only moves: the circle is cut in two.
             const bool jump = havePrev && ((prevLon > kPi / 2 && p.lon < -kPi / 2) ||

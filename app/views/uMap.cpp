@@ -50,12 +50,14 @@ void DrawNightShadow(QPainter& painter, const TViewState& vs, const TSatState& s
     const int x0 = vs.MapX, y0 = vs.MapY, x1 = vs.MapX + vs.MapW, y1 = vs.MapY + vs.MapH;
     QPolygon poly;
     poly.reserve(kTerminatorPoints + 5);
-    bool closed = false;
+    bool closed = false, first = true;
     QPoint prev;
     for (std::size_t i = 0; i < circle.size(); ++i) {
-        QPoint p;
-        GeoToPixel(vs, circle[i], p, 0.0);
-        if (i == 0) prev = p;
+        const std::optional<QPoint> at = GeoToPixel(vs, circle[i], 0.0);
+        if (!at) continue;
+        const QPoint p = *at;
+        if (first) prev = p;
+        first = false;
         if (!closed && PixelDistance(p, prev) >= vs.MapW / 2) {
             if (sun.latlon.lat >= 0)
                 poly << QPoint(x0, prev.y()) << QPoint(x0, y1) << QPoint(x1, y1) << QPoint(x1, p.y());
@@ -186,12 +188,11 @@ void DrawMapBackground(TViewState& vs, const TFrameState& frame) {
     if (frame.menu.grids) DrawGrid(painter, vs, ArgbColour(frame.options.gridColour), night);
     if (frame.menu.tracks && !frame.sats.empty() && !vs.TrackPoints.empty()) {
         painter.setPen(Ink(night, ArgbColour(frame.options.trackColour)));
-        QPoint prev;
-        for (std::size_t i = 0; i < vs.TrackPoints.size(); ++i) {
-            QPoint p;
-            GeoToPixel(vs, vs.TrackPoints[i], p, 0.0);
+        std::optional<QPoint> prev;
+        for (const TLatLon& point : vs.TrackPoints) {
+            const std::optional<QPoint> p = GeoToPixel(vs, point, 0.0);
             // A jump wider than the map is high is a crossing of the map's edge.
-            if (i > 0 && std::abs(p.x() - prev.x()) <= vs.MapH) painter.drawLine(prev, p);
+            if (prev && p && std::abs(p->x() - prev->x()) <= vs.MapH) painter.drawLine(*prev, *p);
             prev = p;
         }
     }
@@ -207,15 +208,14 @@ void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
     BeginFrame(painter, display, vs);
     if (const TSatState* sun = frame.Sun()) {
         DrawNightShadow(painter, vs, *sun, alpha);
-        QPoint p;
-        GeoToPixel(vs, sun->latlon, p, 0.0);
-        FillDisc(painter, p, kSunRadius, Ink(night, kYellow));
+        if (const std::optional<QPoint> p = GeoToPixel(vs, sun->latlon, 0.0))
+            FillDisc(painter, *p, kSunRadius, Ink(night, kYellow));
     }
     if (const TSatState* moon = frame.Moon()) {
-        QPoint p;
-        GeoToPixel(vs, moon->latlon, p, 0.0);
-        FillDisc(painter, p, kSunRadius, Ink(night, kGrey));
-        DrawMoonIcon(painter, vs, frame, kMoonIconSteps, kMoonIconRadius, p, alpha);
+        if (const std::optional<QPoint> p = GeoToPixel(vs, moon->latlon, 0.0)) {
+            FillDisc(painter, *p, kSunRadius, Ink(night, kGrey));
+            DrawMoonIcon(painter, vs, frame, kMoonIconSteps, kMoonIconRadius, *p, alpha);
+        }
     }
     DrawHome(painter, vs, frame, night);
 
@@ -225,8 +225,9 @@ void DrawMapFrame(TViewState& vs, const TFrameState& frame, QImage& display) {
         const TFrameSat& s = frame.sats[i];
         // A decayed satellite has no position to show.
         if (s.rec.decayed) continue;
-        QPoint p;
-        GeoToPixel(vs, s.state.latlon, p, 0.0);
+        const std::optional<QPoint> at = GeoToPixel(vs, s.state.latlon, 0.0);
+        if (!at) continue;
+        const QPoint p = *at;
         DrawSatMarker(painter, p, kSatRadius, s.state.sunlit, QString(), QPoint(), satColour, night);
         if (frame.menu.showLabel)
             labels.Add({Latin1(s.label), p, kSatRadius, QPoint(6, 6), satColour, SatLabelPriority(frame, i)});

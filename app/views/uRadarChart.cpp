@@ -99,7 +99,7 @@ void DrawPassData(QPainter& painter, int x, const TRadarScene& scene, TRadarDraw
     };
     // A pass in the Earth's shadow throughout has no magnitude to print.
     if (scene.showMagnitude)
-        lines.push_back("MAG : " + (pass.magnitude >= kNoMagnitude ? std::string("shadow") : FormatFloat("#0.0", pass.magnitude)));
+        lines.push_back("MAG : " + (pass.magnitude ? FormatFloat("#0.0", *pass.magnitude) : std::string("shadow")));
     lines.push_back("ALT : " + FormatFloat("#0.0\xB0", pass.maxElevation));
     lines.push_back("SUN : " + drawn.sunText);
     lines.push_back("MOON: " + drawn.moonText);

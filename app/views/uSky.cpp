@@ -47,8 +47,8 @@ void DrawHorizon(QPainter& painter, TViewState& vs, const TLatLon& site, double 
     if (altC < h) back = sky;
     if (altC > diag && altC > h) back = sky;
 
-    const double cutoff = vs.SkyCutoff;
-    vs.SkyCutoff = kNoCutoff;
+    const std::optional<double> cutoff = vs.SkyCutoff;
+    vs.SkyCutoff.reset();
     QPolygon poly;
     auto add = [&](double alt, double az) {
         QPoint p;
@@ -100,8 +100,8 @@ void DrawHorizonMask(QPainter& painter, TViewState& vs, const TLatLon& site, dou
     for (double az : azimuths) limits.push_back(mask.Limit(az, -kHalfPi));
 
     const double sinDec0 = std::sin(vs.SkyCentre.dec), cosDec0 = std::cos(vs.SkyCentre.dec);
-    const double cutoff = vs.SkyCutoff;
-    vs.SkyCutoff = kNoCutoff;
+    const std::optional<double> cutoff = vs.SkyCutoff;
+    vs.SkyCutoff.reset();
     painter.setPen(Qt::NoPen);
     painter.setBrush(colour);
     QPolygon upper, lower;

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "uChoice.h"
 #include "uSession.h"
 
 enum class TCatalogue { main, iridium, sky };
@@ -61,6 +62,8 @@ public:
     TOptions options() const { return S.Options; }
     double time() const { return S.CurrentTime; }
     bool Tracked(std::size_t mainIndex) const { return mainIndex < Ticks.size() && Ticks[mainIndex]; }
+    // The tracked records of the main list, for a search or a frame.
+    TChoice TrackedChoice() const { return TChoice::Marked(Ticks); }
     std::size_t TrackedCount() const;
     // Counts replacements of each list: a job that started from one
     // generation gives its list back only while it is still current.

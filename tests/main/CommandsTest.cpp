@@ -113,7 +113,7 @@ TEST_F(TCommandsTest, MapClickPicksTheLaterOfTwoNearSatellites) {
     TfrMainWnd& w = Start();
     ASSERT_EQ(Ui().cb_sat1->currentIndex(), 0);
     QPoint p;
-    GeoToPixel(w.viewState(), w.session().SatStates[0].latlon, p, 0.0);
+    p = GeoToPixel(w.viewState(), w.session().SatStates[0].latlon, 0).value();
     QTest::mouseClick(Ui().MainImage, Qt::LeftButton, {}, p + QPoint(1, 1));
     EXPECT_EQ(Ui().cb_sat1->currentIndex(), 1);
     EXPECT_EQ(Ui().cb_sat1->currentText(), "TWIN");
@@ -123,7 +123,7 @@ TEST_F(TCommandsTest, MapClickPicksTheLaterOfTwoNearSatellites) {
     const double height = w.session().Observer.pos.height;
     QTest::mouseClick(Ui().MainImage, Qt::RightButton, Qt::ShiftModifier, p);
     TLatLon clicked{};
-    PixelToGeo(w.viewState(), p, clicked);
+    clicked = PixelToGeo(w.viewState(), p).value();
     EXPECT_DOUBLE_EQ(w.session().Observer.pos.lat, clicked.lat);
     EXPECT_DOUBLE_EQ(w.session().Observer.pos.lon, clicked.lon);
     EXPECT_EQ(w.session().Observer.pos.height, height);

@@ -79,7 +79,7 @@ TEST_F(TPredictionWndTest, LineSearchGivesTheEnginesReport) {
     settings.longitude = session.Observer.pos.lon;
     // The element-age line, as the command line writes it.
     settings.elementAges = ElementAges(session.MainSats, in.start, in.stop,
-                                       [&](const TSatRec& sat) { return IsSearched(sat, in.minRevs); });
+                                       [&](std::size_t i, const TSatRec& sat) { return IsSearched(in, i, sat); });
     const TPredictionResult r = RunLineSearch(in, session.MainSats, session.Observer, 1);
     ASSERT_FALSE(r.passes.empty());
     ExpectSameReport(w.report(), LineReport(r, session.MainSats, in, settings));

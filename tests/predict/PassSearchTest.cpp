@@ -217,10 +217,17 @@ TEST(LineSearch, SatellitesThatAreNeverSearched) {
     fast.meanMotion = 20.0;
     TSatRec slow = ByNumber(LoadTestSats(), "25544");
     slow.meanMotion = 13.0;  // not above the minimum revolutions
+    // The caller's choice decides, never the record's selected byte.
     TSatRec unselected = ByNumber(LoadTestSats(), "25544");
     unselected.selected = 0;
     const TPredictionInputs in = TestInputs(kStart, kStart + 2.0, false, true);
-    for (const TSatRec& sat : {fast, slow, unselected, Decayed()}) {
+    EXPECT_FALSE(RunLineSearch(in, {unselected}, o).linePasses.empty());
+    TPredictionInputs unchosen = in;
+    unchosen.chosen = TChoice::Marked({false});
+    using TCase = std::pair<TSatRec, const TPredictionInputs*>;
+    for (const auto& [sat, inputs] : {TCase{fast, &in}, TCase{slow, &in}, TCase{unselected, &unchosen},
+                                      TCase{Decayed(), &in}}) {
+        const TPredictionInputs& in = *inputs;
         const TPredictionResult line = RunLineSearch(in, {sat}, o);
         EXPECT_TRUE(line.linePasses.empty()) << sat.name.str();
         const TReportLines report = LineReport(line, {sat}, in, TestSettings(o, 0.0));
@@ -384,7 +391,13 @@ TEST(TabularSearch, RowsStayInsideThePass) {
         EXPECT_GE(table.passes[i].maxElevation, 10.0);
         const std::vector<TTableRow>& rows = table.tablePasses[i].rows;
         const bool lit = std::any_of(rows.begin(), rows.end(), [](const TTableRow& r) { return !r.shadowed; });
-        EXPECT_EQ(table.passes[i].magnitude < kNoMagnitude, lit);
+        EXPECT_EQ(table.passes[i].magnitude.has_value(), lit);
+        if (lit) {
+            double brightest = 99.0;
+            for (const TTableRow& r : rows)
+                if (!r.shadowed) brightest = std::min(brightest, r.magnitude);
+            EXPECT_EQ(*table.passes[i].magnitude, brightest);
+        }
     }
 }
 

@@ -41,7 +41,7 @@ TEST(ReportHeader, UtcAndLocalMarkers) {
     // Local times name their offset, and the element ages follow the period.
     s.displayOffset = o.utcOffset;
     s.elementAges = ElementAges({Iss()}, EncodeDayNumber(2018, 1, 21), EncodeDayNumber(2018, 1, 24),
-                                [](const TSatRec&) { return true; });
+                                [](std::size_t, const TSatRec&) { return true; });
     TReportLines local;
     WriteReportHeader(false, local, EncodeDayNumber(2018, 1, 20, 19), EncodeDayNumber(2018, 1, 23, 19),
                       s);

@@ -53,15 +53,20 @@ TEST(Upcoming, VisibleOnlyAndUnselectedSatellites) {
     EXPECT_LT(visible.size(), all);
     for (const TUpcomingPass& p : visible) EXPECT_FALSE(p.shadowed) << p.name;
 
+    // Only the tracked ones, whatever the records' bytes say.
     in.visibleOnly = false;
-    for (std::size_t i = 1; i < sats.size(); ++i) sats[i].selected = 0;
-    for (const TUpcomingPass& p : FindUpcomingPasses(in, sats, o)) EXPECT_EQ(p.satellite, 0u);
+    in.tracked = TChoice::Marked({true});
+    const std::vector<TUpcomingPass> first = FindUpcomingPasses(in, sats, o);
+    EXPECT_FALSE(first.empty());
+    for (const TUpcomingPass& p : first) EXPECT_EQ(p.satellite, 0u);
+    in.tracked = TChoice::None();
+    EXPECT_TRUE(FindUpcomingPasses(in, sats, o).empty());
 }
 
 TEST(Upcoming, KeySeesElementsSelectionAndPlaceOnly) {
     std::vector<TSatRec> sats = LoadTestSats();
     TObserver o = TestObserver();
-    const uint64_t key = UpcomingKey(sats, o);
+    const uint64_t key = UpcomingKey(sats, TChoice{}, o);
     // A propagation writes the work area: no new search for that.
     TSatRec copy = sats[0];
     TSatState st{};
@@ -69,19 +74,20 @@ TEST(Upcoming, KeySeesElementsSelectionAndPlaceOnly) {
     PropagateSatellite(copy, st, at, kFillPosition);
     std::vector<TSatRec> propagated = sats;
     propagated[0] = copy;
-    EXPECT_EQ(UpcomingKey(propagated, o), key);
+    EXPECT_EQ(UpcomingKey(propagated, TChoice{}, o), key);
 
     std::vector<TSatRec> changed = sats;
     changed[1].epoch += 0.5;
-    EXPECT_NE(UpcomingKey(changed, o), key);
-    changed = sats;
-    changed[2].selected = 0;
-    EXPECT_NE(UpcomingKey(changed, o), key);
+    EXPECT_NE(UpcomingKey(changed, TChoice{}, o), key);
+    std::vector<bool> all(sats.size(), true);
+    EXPECT_EQ(UpcomingKey(sats, TChoice::Marked(all), o), key);
+    all[2] = false;
+    EXPECT_NE(UpcomingKey(sats, TChoice::Marked(all), o), key);
     o.pos.lat += 1e-4;
-    EXPECT_NE(UpcomingKey(sats, o), key);
+    EXPECT_NE(UpcomingKey(sats, TChoice{}, o), key);
     o = TestObserver();
     o.zoneName = "Europe/Berlin";
-    EXPECT_NE(UpcomingKey(sats, o), key);
+    EXPECT_NE(UpcomingKey(sats, TChoice{}, o), key);
 }
 
 }  // namespace

@@ -197,7 +197,7 @@ TEST_F(FlareSearchFixture, PassRecordsSpanTwentySecondsAroundEachFlare) {
         const TPassRecord& p = *found;
         EXPECT_NEAR((p.end - p.start) * 86400.0, 20.0, 1e-3);
         EXPECT_NEAR((f.t - p.start) * 86400.0, 10.0, 1e-3);
-        EXPECT_DOUBLE_EQ(p.magnitude, f.row.magnitude);
+        EXPECT_DOUBLE_EQ(p.magnitude.value(), f.row.magnitude);
         EXPECT_DOUBLE_EQ(p.maxElevation, f.row.elevation);
         EXPECT_EQ(p.satellite->catNo.str(), (*sats)[f.satellite].catNo.str());
     }

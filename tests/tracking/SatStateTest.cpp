@@ -136,14 +136,15 @@ TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
     const char* const* tles[5] = {kTle06251, kTle00005, kTle28872, kTle06251, kTle00005};
     std::vector<TSatRec> sats(5, TSatRec{});
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(MakeSat(tles[i][0], tles[i][1], sats[i]));
-    sats[1].selected = sats[2].selected = sats[4].selected = 1;
+    const TChoice tracked = TChoice::Marked({false, true, true, false, true});
+    sats[0].selected = 1;  // the file's byte: the choice decides, not it
     std::vector<TSatState> states(5, Filled());
     const TVector sun{1.496e8, 0, 0, 1.496e8};
     TObserver obs = MakeObserver(40.0, -75.0);
     const double t = sats[2].epoch - kJulianOffset + 10.0 / kMinutesPerDay;
     const TFrame frame = ObserverFrame(obs, t);
 
-    ComputeActiveStates(sats, states, frame, sun, kFillRaDec, 1);
+    ComputeActiveStates(sats, tracked, states, frame, sun, kFillRaDec, 1);
 
     const int picked[3] = {1, 2, 4};
     for (int k = 0; k < 3; ++k) {
@@ -164,14 +165,14 @@ TEST(ActiveStates, SelectedRecordsFillEntriesInOrder) {
     // An hour on, the rocket body is down and says so; a rejected record keeps its mark.
     sats[4].decayed = kDecayedRejected;
     const double later = t + 1.0 / 24.0;
-    ComputeActiveStates(sats, states, ObserverFrame(obs, later), sun, kFillRaDec, 1);
+    ComputeActiveStates(sats, tracked, states, ObserverFrame(obs, later), sun, kFillRaDec, 1);
     EXPECT_EQ(sats[1].decayed, 0);
     EXPECT_EQ(sats[2].decayed, 1);
     EXPECT_EQ(sats[4].decayed, kDecayedRejected);
 
     // Fewer states than selected records (list not resized yet) must not overrun.
     states.resize(2);
-    ComputeActiveStates(sats, states, frame, sun, kFillRaDec, 9);
+    ComputeActiveStates(sats, tracked, states, frame, sun, kFillRaDec, 9);
 }
 
 TEST(ActiveStates, FillFollowsTheView) {

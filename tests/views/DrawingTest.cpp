@@ -14,26 +14,26 @@ TEST(MapLetterbox, KnownPlacesAtWideAndTallSurfaces) {
     TTestView wide(kViewMap, 1000, 300);
     EXPECT_EQ(wide.vs.MapScaleX, wide.vs.MapScaleY);
     QPoint p;
-    GeoToPixel(wide.vs, TLatLon{0, 0, 0}, p, 0);
+    p = GeoToPixel(wide.vs, TLatLon{0, 0, 0}, 0).value();
     EXPECT_EQ(p, QPoint(500, 150));
-    GeoToPixel(wide.vs, TLatLon{90 * kDeg, -180 * kDeg, 0}, p, 0);
+    p = GeoToPixel(wide.vs, TLatLon{90 * kDeg, -180 * kDeg, 0}, 0).value();
     EXPECT_EQ(p, QPoint(200, 0));
-    GeoToPixel(wide.vs, TLatLon{-90 * kDeg, 180 * kDeg, 0}, p, 0);
+    p = GeoToPixel(wide.vs, TLatLon{-90 * kDeg, 180 * kDeg, 0}, 0).value();
     EXPECT_EQ(p, QPoint(800, 300));
-    GeoToPixel(wide.vs, TLatLon{45 * kDeg, 90 * kDeg, 0}, p, 0);
+    p = GeoToPixel(wide.vs, TLatLon{45 * kDeg, 90 * kDeg, 0}, 0).value();
     EXPECT_EQ(p, QPoint(650, 75));
     // 400 x 500: a 400 x 200 map, 150 pixels of band above and below.
     TTestView tall(kViewMap, 400, 500);
-    GeoToPixel(tall.vs, TLatLon{0, 0, 0}, p, 0);
+    p = GeoToPixel(tall.vs, TLatLon{0, 0, 0}, 0).value();
     EXPECT_EQ(p, QPoint(200, 250));
-    GeoToPixel(tall.vs, TLatLon{-45 * kDeg, -90 * kDeg, 0}, p, 0);
+    p = GeoToPixel(tall.vs, TLatLon{-45 * kDeg, -90 * kDeg, 0}, 0).value();
     EXPECT_EQ(p, QPoint(100, 300));
     // The inverse, and the bands read as the map's nearest edge.
     TLatLon g{};
-    PixelToGeo(tall.vs, QPoint(100, 300), g);
+    g = PixelToGeo(tall.vs, QPoint(100, 300)).value();
     EXPECT_NEAR(g.lat, -45 * kDeg, 1e-12);
     EXPECT_NEAR(g.lon, -90 * kDeg, 1e-12);
-    PixelToGeo(tall.vs, QPoint(-50, 10), g);
+    g = PixelToGeo(tall.vs, QPoint(-50, 10)).value();
     EXPECT_NEAR(g.lat, 90 * kDeg, 1e-12);
     EXPECT_NEAR(g.lon, -180 * kDeg, 1e-12);
 

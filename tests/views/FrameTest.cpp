@@ -125,7 +125,7 @@ TEST(MapFrame, SubSolarPixelAndNightSide) {
 
         EXPECT_TRUE(IsYellow(Pixel(dark, MapPixel(vs, sun.lat, sun.lon))));
         QPoint moon;
-        GeoToPixel(vs, frame.Moon()->latlon, moon, 0);
+        moon = GeoToPixel(vs, frame.Moon()->latlon, 0).value();
         const QPoint night[] = {MapPixel(vs, -sun.lat, sun.lon + kPi), MapPixel(vs, -north * 85 * kDeg, sun.lon + kPi / 2)};
         const QPoint day[] = {MapPixel(vs, sun.lat, sun.lon + kPi / 3), MapPixel(vs, north * 85 * kDeg, sun.lon - kPi / 2)};
         for (const QPoint& p : night) {
@@ -459,7 +459,6 @@ TEST(GroundTrack, FollowsTheClockDirectionAndTheFirstSatellite) {
     for (const TElementEntry& e : entries) {
         TSatRec rec{};
         if ((e.name == "ISS (ZARYA)" || e.name == "HST") && InitSatelliteFromEntry(rec, e, 0.0, 100.0)) {
-            rec.selected = 1;
             sats.push_back(rec);
         }
     }
@@ -467,7 +466,7 @@ TEST(GroundTrack, FollowsTheClockDirectionAndTheFirstSatellite) {
     const double t = EncodeDayNumber(2018, 1, 22, 0, 0, 0);
     TTestView view(kViewMap, 800, 400);
     TFrameState frame = TestFrame(kViewMap, t, TestObserver(45, 10));
-    SetFrameSatellites(frame, sats);
+    SetFrameSatellites(frame, sats, TChoice{});
     ComputeFrame(frame, t);
     for (int direction : {1, -1}) {
         frame.direction = direction;
@@ -577,8 +576,7 @@ TEST(SkyFrame, DayChartDrivenThroughZoomFollowAndTinySizes) {
     const double t = EncodeDayNumber(2018, 1, 22, 12, 0, 0);
     TFrameState frame = TestFrame(kViewSky, t, site);
     std::vector<TSatRec> tracked(sats.begin(), sats.begin() + 15);
-    for (TSatRec& r : tracked) r.selected = 1;
-    SetFrameSatellites(frame, tracked);
+    SetFrameSatellites(frame, tracked, TChoice{});
     frame.stars = std::make_shared<const std::vector<TSkyRecord>>(stars);
     frame.constellations = std::make_shared<const std::vector<TSkyRecord>>(figures);
     frame.skySats = std::make_shared<const std::vector<TSatRec>>(sats);

@@ -23,23 +23,22 @@ void ExpectNear(const QPoint& a, const QPoint& b, int tol, const std::string& wh
 TEST(MapProjection, EdgesAndRoundTrips) {
     TTestView t(kViewMap, 1000, 500);
     QPoint p;
-    GeoToPixel(t.vs, TLatLon{0, 0, 0}, p, 0);
+    p = GeoToPixel(t.vs, TLatLon{0, 0, 0}, 0).value();
     EXPECT_EQ(p, QPoint(500, 250));
-    GeoToPixel(t.vs, TLatLon{90 * kDeg, 0, 0}, p, 0);
+    p = GeoToPixel(t.vs, TLatLon{90 * kDeg, 0, 0}, 0).value();
     EXPECT_EQ(p.y(), 0);
-    GeoToPixel(t.vs, TLatLon{-90 * kDeg, 180 * kDeg, 0}, p, 0);
+    p = GeoToPixel(t.vs, TLatLon{-90 * kDeg, 180 * kDeg, 0}, 0).value();
     EXPECT_EQ(p, QPoint(1000, 500));  // limited to the surface
-    GeoToPixel(t.vs, TLatLon{0, -180 * kDeg, 0}, p, 0);
+    p = GeoToPixel(t.vs, TLatLon{0, -180 * kDeg, 0}, 0).value();
     EXPECT_EQ(p.x(), 0);
-    GeoToPixel(t.vs, TLatLon{NAN, 0, 0}, p, 0);
-    EXPECT_TRUE(IsHidden(p));
+    EXPECT_FALSE(GeoToPixel(t.vs, TLatLon{NAN, 0, 0}, 0));
 
     for (int y = 0; y < 500; y += 7)
         for (int x = 0; x < 1000; x += 13) {
             TLatLon g{0, 0, 0};
-            PixelToGeo(t.vs, QPoint(x, y), g);
+            g = PixelToGeo(t.vs, QPoint(x, y)).value();
             QPoint back;
-            GeoToPixel(t.vs, g, back, 0);
+            back = GeoToPixel(t.vs, g, 0).value();
             ExpectNear(back, QPoint(x, y), 1, "map pixel");
         }
 }
@@ -50,27 +49,26 @@ TEST(GlobeProjection, CentreAntipodeAndRoundTrips) {
                                {-60 * kDeg, 170 * kDeg, 0}};
     for (const TLatLon& c : centres) {
         t.vs.GlobeCentre = c;
-        QPoint p;
-        EXPECT_NEAR(GeoToPixel(t.vs, c, p, 0), 1.0, 1e-12);
-        EXPECT_EQ(p, QPoint(400, 300));
+        double cosC = 0.0;
+        EXPECT_EQ(GeoToPixel(t.vs, c, 0, &cosC), QPoint(400, 300));
+        EXPECT_NEAR(cosC, 1.0, 1e-12);
         const TLatLon antipode{-c.lat, c.lon + std::numbers::pi, 0};
-        GeoToPixel(t.vs, antipode, p, 0);
-        EXPECT_TRUE(IsHidden(p));
+        EXPECT_FALSE(GeoToPixel(t.vs, antipode, 0, &cosC));
+        EXPECT_NEAR(cosC, -1.0, 1e-9);  // told even where hidden
 
         const double r = t.vs.GlobeScale;
         for (int y = 300 - static_cast<int>(r); y <= 300 + r; y += 9)
             for (int x = 400 - static_cast<int>(r); x <= 400 + r; x += 11) {
                 const double rho = std::hypot(x - 400.0, y - 300.0) / r;
-                TLatLon g{};
-                PixelToGeo(t.vs, QPoint(x, y), g);
-                if (rho > 1.0) {
-                    EXPECT_EQ(g.lat, 9999.0);
-                    continue;
-                }
+                const std::optional<TLatLon> on = PixelToGeo(t.vs, QPoint(x, y));
+                EXPECT_EQ(on.has_value(), rho <= 1.0) << x << "," << y;
+                if (!on) continue;
+                const TLatLon g = *on;
+                EXPECT_EQ(g.height, kEarthRadius);
                 if (rho > 0.98) continue;  // at the limb one pixel spans many degrees
                 EXPECT_LE(std::fabs(g.lon), std::numbers::pi);
                 QPoint back;
-                GeoToPixel(t.vs, g, back, 0);
+                back = GeoToPixel(t.vs, g, 0).value();
                 ExpectNear(back, QPoint(x, y), 1, "globe pixel");
             }
     }
@@ -91,12 +89,11 @@ TEST(SkyProjection, CentreNinetyDegreesAndRoundTrips) {
                     vs.SignX = s[0];
                     vs.SignY = s[1];
                     vs.Rotation = rot;
-                    vs.SkyCutoff = kNoCutoff;
+                    vs.SkyCutoff.reset();
                     QPoint p;
                     ASSERT_TRUE(SkyToPixel(vs, c, p));
                     EXPECT_EQ(p, QPoint(vs.CentreX, vs.CentreY));
-                    TRaDec back{};
-                    PixelToSky(vs, p, back);  // the centre pixel is the centre, not "off the chart"
+                    const TRaDec back = PixelToSky(vs, p).value();  // the centre pixel is the centre, not "off the chart"
                     EXPECT_NEAR(back.ra, c.ra, 1e-12);
                     EXPECT_NEAR(back.dec, c.dec, 1e-12);
 
@@ -109,11 +106,10 @@ TEST(SkyProjection, CentreNinetyDegreesAndRoundTrips) {
 
                     for (int y = 0; y < 600; y += 37)
                         for (int x = 0; x < 900; x += 41) {
-                            TRaDec sky{};
-                            PixelToSky(vs, QPoint(x, y), sky);
-                            if (sky.ra == 9999.0) continue;
+                            const std::optional<TRaDec> sky = PixelToSky(vs, QPoint(x, y));
+                            if (!sky) continue;
                             QPoint q;
-                            ASSERT_TRUE(SkyToPixel(vs, sky, q));
+                            ASSERT_TRUE(SkyToPixel(vs, *sky, q));
                             ExpectNear(q, QPoint(x, y), 1, "sky pixel");
                         }
                 }
@@ -128,7 +124,7 @@ TEST(SkyProjection, FieldLimitsHorizonClipAndZoomedOutEdge) {
     // The antipode never has a pixel, with or without the field limit.
     const TRaDec antipode{2.0 + std::numbers::pi, -0.2, 0};
     EXPECT_FALSE(SkyToPixel(vs, antipode, p));
-    vs.SkyCutoff = kNoCutoff;
+    vs.SkyCutoff.reset();
     EXPECT_FALSE(SkyToPixel(vs, antipode, p));
 
     // Star to horizon: a point below the horizon is hidden only with the field limit on.
@@ -143,15 +139,14 @@ TEST(SkyProjection, FieldLimitsHorizonClipAndZoomedOutEdge) {
 
     // Zoomed out, a pixel beyond 90 degrees from the centre is off the chart.
     vs.SkyScale = vs.SkyScaleMin * 0.5;
-    TRaDec sky{};
-    PixelToSky(vs, QPoint(0, 0), sky);
-    EXPECT_EQ(sky.ra, 9999.0);
+    EXPECT_FALSE(PixelToSky(vs, QPoint(0, 0)));
 }
 
 TEST(FieldLabel, TextsAndCutoff) {
     TTestView t(kViewSky, 1000, 500);
     EXPECT_NEAR(t.options.skyField, 75.0, 1e-9);
-    EXPECT_NEAR(t.vs.SkyCutoff, -std::sin(75 * kDeg), 1e-12);
+    ASSERT_TRUE(t.vs.SkyCutoff);
+    EXPECT_NEAR(*t.vs.SkyCutoff, -std::sin(75 * kDeg), 1e-12);
     t.vs.SkyScale = 1000;
     EXPECT_EQ(UpdateFieldLabel(t.vs, t.options), "Size: 30.0 Min");
     EXPECT_NEAR(t.options.skyField, 0.5, 1e-12);

@@ -30,10 +30,14 @@ TEST(RadarChart, MagnitudeLineOnlyWhenTheSceneHasOne) {
     TViewState vs;
     SetupRadarView(vs, 520, 360);
     TRadarScene scene = TenMinutePass();
-    scene.pass.magnitude = kNoMagnitude;
+    scene.pass.magnitude = std::nullopt;
     QImage image;
     const TRadarDrawn withMag = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
-    EXPECT_TRUE(HasLine(withMag, "MAG : shadow"));  // kNoMagnitude is no figure to print
+    EXPECT_TRUE(HasLine(withMag, "MAG : shadow"));  // no magnitude is no figure to print
+    // A faint lit pass is a figure, however faint.
+    scene.pass.magnitude = 21.5;
+    EXPECT_TRUE(HasLine(DrawRadarChart(image, vs, scene, kRadarStartRotation, false), "MAG : 21.5"));
+    scene.pass.magnitude = std::nullopt;
     scene.showMagnitude = false;
     const TRadarDrawn without = DrawRadarChart(image, vs, scene, kRadarStartRotation, false);
     EXPECT_FALSE(HasLine(without, "MAG"));
