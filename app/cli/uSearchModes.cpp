@@ -431,11 +431,17 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
 }
 
 void PrintReport(const TReportLines& lines) {
+    // Each line shown as Latin1ToUtf8(PrintableText(line)) would show it,
+    // the block gathered and written at once.
+    std::string shown;
+    std::size_t size = 0;
+    for (const std::string& line : lines) size += line.size() + 1;
+    shown.reserve(size + size / 8);
     for (const std::string& line : lines) {
-        const std::string shown = Latin1ToUtf8(PrintableText(line));
-        std::fwrite(shown.data(), 1, shown.size(), stdout);
-        std::fputc('\n', stdout);
+        AppendPrintableUtf8(shown, line);
+        shown += '\n';
     }
+    std::fwrite(shown.data(), 1, shown.size(), stdout);
 }
 
 void PrintMessage(const std::string& text) {

@@ -385,6 +385,27 @@ std::string Latin1ToUtf8(std::string_view latin1) {
     return out;
 }
 
+void AppendPrintableUtf8(std::string& out, std::string_view text) {
+    const auto plain = [](char ch) {
+        const auto c = static_cast<unsigned char>(ch);
+        return c >= 0x20 && c < 0x7F;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        std::size_t j = i;
+        while (j < text.size() && plain(text[j])) ++j;
+        out.append(text.data() + i, j - i);  // report lines are mostly plain ASCII
+        if (j == text.size()) break;
+        const auto c = static_cast<unsigned char>(text[j]);
+        if (c < 0xA0) {
+            out += '?';
+        } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+        i = j + 1;
+    }
+}
+
 std::string FormatGeneral(double value) {
     if (!std::isfinite(value)) return NonFinite(value);
     Decimal d = ToDecimal(value);

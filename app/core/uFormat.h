@@ -100,6 +100,9 @@ std::string PrintableText(std::string_view text);
 // programs read as UTF-8 (CSV, JSON, a UTF-8 terminal).
 std::string Latin1ToUtf8(std::string_view latin1);
 
+// Appends Latin1ToUtf8(PrintableText(text)) to out, without the two copies.
+void AppendPrintableUtf8(std::string& out, std::string_view text);
+
 // Calendar <-> day number.
 struct TDateParts {
     int year = 1899, month = 12, day = 30;

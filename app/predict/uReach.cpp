@@ -200,8 +200,7 @@ double SecondsAbove(const TReach& reach, double gamma, const TFrame& frame, doub
 // zenith (the ellipsoid normal) both turn, the zenith with the Earth.
 double ElevationRate(const TSatState& state, const TFrame& frame) {
     const TVector& o = frame.pos;
-    const double theta = std::atan2(o.y, o.x), cl = std::cos(frame.geo.lat);
-    const double z[3] = {cl * std::cos(theta), cl * std::sin(theta), std::sin(frame.geo.lat)};
+    const double z[3] = {frame.zenith.x, frame.zenith.y, frame.zenith.z};
     const double dz[3] = {-kEarthRotationRate * z[1], kEarthRotationRate * z[0], 0.0};
     const double r[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
     const double dr[3] = {state.vel.x + kEarthRotationRate * o.y, state.vel.y - kEarthRotationRate * o.x,

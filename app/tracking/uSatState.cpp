@@ -1,4 +1,5 @@
 // Satellite state and look angles for one observer.
+#include <algorithm>
 #include <cmath>
 #ifdef ORBISK_COUNT_PROPAGATIONS
 #include <atomic>
@@ -21,29 +22,33 @@ TFrame ObserverFrame(const TSite& site, double t) {
     TFrame f;
     f.t = t;
     f.gha = GreenwhichHourAngle(t + kJulianOffset);
-    Lat_lon_height_to_vect(&f.pos, f.gha, site.geo.lon, site.rhoSin, site.rhoCos);
+    // The position as Lat_lon_height_to_vect makes it, and the zenith on the
+    // same angle: one sine and cosine for both.
+    const double angle = f.gha + site.geo.lon;
+    const double c = std::cos(angle), s = std::sin(angle);
+    const double x = site.rhoCos * c, y = site.rhoCos * s, z = site.rhoSin;
+    f.pos = TVector{x, y, z, std::sqrt(x * x + y * y + z * z)};
     f.geo = site.geo;
     f.normalTilt = site.normalTilt;
     f.cosLat = site.cosLat;
     f.sinLat = site.sinLat;
+    f.zenith = TVector{site.cosLat * c, site.cosLat * s, site.sinLat, 1.0};
     return f;
-}
-
-TVector TFrame::Zenith() const {
-    const TRaDec dir{std::atan2(pos.y, pos.x), geo.lat, 1.0};
-    TVector z;
-    Ra_dec_to_vect(&dir, &z);
-    return z;
 }
 
 double ElevationOf(const TVector& position, const TFrame& frame) {
     // Measured from the ellipsoid normal (geodetic zenith), like the altitudes
     // of Ra_dec_to_alt_az; the radial direction would tilt the horizon by up
     // to 0.19 degrees and shift rise and set times by a minute or more.
-    const TVector zenith = frame.Zenith();
-    TVector line;
-    Sub_vect(&position, &frame.pos, &line);
-    return kHalfPi - Angle_2vect(&line, &zenith);
+    const TVector& o = frame.pos;
+    const TVector& z = frame.zenith;
+    const double dx = position.x - o.x, dy = position.y - o.y, dz = position.z - o.z;
+    const double range = std::sqrt(dx * dx + dy * dy + dz * dz);
+    // Straight up (or down) rounding may take the cosine past 1, whose
+    // root would be NaN.
+    const double cosAngle = std::clamp((dx * z.x + dy * z.y + dz * z.z) / (range * z.r), -1.0, 1.0);
+    // pi/2 less the angle from the zenith, as Angle_2vect takes it.
+    return kHalfPi - std::atan2(std::sqrt(1.0 - cosAngle * cosAngle), cosAngle);
 }
 
 double AzimuthOf(const TVector& position, const TFrame& frame) {

@@ -39,9 +39,12 @@ struct TFrame {
     TLatLon geo{};        // the site's lat, lon, height
     double normalTilt = 0.0;
     double cosLat = 1.0, sinLat = 0.0;  // of geo.lat
+    // Unit ellipsoid normal (geodetic zenith), from the same local sidereal
+    // angle as pos: made with the frame, as nearly every frame serves an
+    // elevation.
+    TVector zenith{0.0, 0.0, 1.0, 1.0};
 
-    // Unit ellipsoid normal (geodetic zenith).
-    TVector Zenith() const;
+    TVector Zenith() const { return zenith; }
 };
 
 // The frame of site at t.

@@ -206,3 +206,16 @@ TEST(FormatLocale, IgnoresTheProcessLocale) {
 }
 
 }  // namespace
+
+// The report's one-pass conversion shows every byte as the two steps do,
+// in runs of plain text and alone, and keeps what was in the buffer.
+TEST(AppendPrintableUtf8, EveryByteAsPrintableThenUtf8) {
+    std::string all;
+    for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
+    for (const std::string& text : {all, std::string("ISS (ZARYA)\t\xE9t\xE9\x85"), std::string("\x7F"),
+                                    std::string("plain"), std::string()}) {
+        std::string out = "kept|";
+        AppendPrintableUtf8(out, text);
+        EXPECT_EQ(out, "kept|" + Latin1ToUtf8(PrintableText(text)));
+    }
+}

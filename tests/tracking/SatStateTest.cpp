@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "TrackingTestUtil.h"
 
 namespace {
@@ -90,6 +92,45 @@ TEST(ObserverFrame, SameFrameForTheSameTimeAndStoredVectIgnored) {
     // Straight up is 90 degrees.
     const TVector up{a.pos.x + zenith.x * 500.0, a.pos.y + zenith.y * 500.0, a.pos.z + zenith.z * 500.0, 0.0};
     EXPECT_NEAR(ElevationOf(up, a), kHalfPi, 1e-7);
+}
+
+// The frame makes its position and zenith itself: the position must stay
+// the library's to the bit (saved observers and every search read it), the
+// zenith and the elevation those of the library's vectors.
+TEST(ObserverFrame, PositionZenithAndElevationAsTheLibraryMakesThem) {
+    for (const auto& [lat, lon, height] : {std::tuple{53.457, -67.609, 0.2}, {-33.9, 18.4, 0.05},
+                                           {0.0, 179.9, 0.0}, {89.0, 10.0, 3.0}, {-89.0, -120.0, 0.0}}) {
+        const TSite site = MakeObserver(lat, lon, height);
+        for (double t = 45000.0; t < 45002.0; t += 0.137) {
+            const TFrame f = ObserverFrame(site, t);
+            TVector pos;
+            Lat_lon_height_to_vect(&pos, f.gha, site.geo.lon, site.rhoSin, site.rhoCos);
+            EXPECT_EQ(f.pos.x, pos.x);
+            EXPECT_EQ(f.pos.y, pos.y);
+            EXPECT_EQ(f.pos.z, pos.z);
+            EXPECT_EQ(f.pos.r, pos.r);
+            const TRaDec dir{std::atan2(pos.y, pos.x), site.geo.lat, 1.0};
+            TVector zenith;
+            Ra_dec_to_vect(&dir, &zenith);
+            EXPECT_NEAR(f.zenith.x, zenith.x, 1e-15);
+            EXPECT_NEAR(f.zenith.y, zenith.y, 1e-15);
+            EXPECT_EQ(f.zenith.z, zenith.z);
+            // Satellites high and low, near the horizon.
+            for (const TVector& d : {TVector{800.0, -300.0, 900.0, 0.0}, TVector{-3000.0, 2000.0, 100.0, 0.0}}) {
+                TVector sat{pos.x + d.x, pos.y + d.y, pos.z + d.z, 0.0};
+                sat.r = std::sqrt(sat.x * sat.x + sat.y * sat.y + sat.z * sat.z);
+                TVector line;
+                Sub_vect(&sat, &pos, &line);
+                EXPECT_NEAR(ElevationOf(sat, f), kHalfPi - Angle_2vect(&line, &zenith), 1e-9);
+            }
+            // Straight up the cosine may round past 1: still 90 degrees, never NaN.
+            for (double height : {300.0, 700.0, 36000.0}) {
+                const TVector& z = f.zenith;
+                const TVector up{pos.x + z.x * height, pos.y + z.y * height, pos.z + z.z * height, 0.0};
+                EXPECT_NEAR(ElevationOf(up, f), kHalfPi, 1e-7);  // one rounding of the cosine is 2e-8 rad
+            }
+        }
+    }
 }
 
 TEST(PropagateSatellite, DecayedResultKeepsDerivedGroupsAndRecovers) {
