@@ -56,6 +56,7 @@ public:
     bool listStale() const { return MainListStale; }
 
     bool busy() const { return Runner->Busy(); }
+    TSearchRunner& runner() const { return *Runner; }
     // The last search's report; one written only when asked for is written now.
     const TReportLines& report() const;
     // False while the report of a whole catalogue's passes waits to be

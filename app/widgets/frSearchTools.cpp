@@ -360,7 +360,8 @@ void TSearchRunner::Start(int code, const QString& caption, TBody body) {
     auto control = std::make_shared<TSearchControl>();
     auto share = std::make_shared<TProgressShare>();
     // The UI hears of progress at most once per turn of its event loop.
-    control->progress = [this, share](std::size_t done, std::size_t total) {
+    control->progress = [this, share, hook = CountHook](std::size_t done, std::size_t total) {
+        if (hook) hook(done, total);
         share->done = done;
         share->total = total;
         if (share->posted.exchange(true)) return;

@@ -159,6 +159,11 @@ public:
     void Post(TWorkers::TApply step) { Workers.Post(std::move(step)); }
     using TFailed = std::function<void(const TSearchStatus& status)>;
     void SetFailureHandler(TFailed handler) { Failed = std::move(handler); }
+    // Called on the search's threads with each count of satellites done,
+    // before the window hears of it, for the searches started from now on:
+    // a test holds a search there to act while it surely runs.
+    using TCountHook = std::function<void(std::size_t done, std::size_t total)>;
+    void SetCountHook(TCountHook hook) { CountHook = std::move(hook); }
 
 private:
     struct TProgressShare {
@@ -169,6 +174,7 @@ private:
     std::shared_ptr<TSearchControl> Control;
     bool BusyFlag = false;
     TFailed Failed;
+    TCountHook CountHook;
     // Last, so it is destroyed first: the job ends while the rest exists.
     TWorkers Workers;
 };

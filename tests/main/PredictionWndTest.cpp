@@ -23,7 +23,10 @@
 
 #include <QItemSelectionModel>
 
+#include <condition_variable>
 #include <fstream>
+#include <memory>
+#include <mutex>
 #include <random>
 
 #include "SearchWndTestUtil.h"
@@ -209,15 +212,57 @@ TEST_F(TPredictionWndTest, PassesShowWhileTheSearchRunsSortedAndFilteredAndEndAs
     EXPECT_EQ(proxy->rowCount(), model->rowCount());
 }
 
+// Holds the window's next search halfway through its satellites until let
+// go (or the gate goes), so a Cancel lands while the search surely runs,
+// whatever the speed of the build; the passes of the first half show by then.
+class TSearchGate {
+public:
+    explicit TSearchGate(TfrPredictionWnd& w) {
+        w.runner().SetCountHook([state = State](std::size_t done, std::size_t total) {
+            std::unique_lock<std::mutex> lock(state->mutex);
+            if (state->used || done != total / 2) return;
+            state->used = state->held = true;
+            state->woken.wait(lock, [&] { return state->open; });
+        });
+    }
+    ~TSearchGate() { LetGo(); }
+    bool held() const {
+        std::lock_guard<std::mutex> lock(State->mutex);
+        return State->held;
+    }
+    void LetGo() {
+        {
+            std::lock_guard<std::mutex> lock(State->mutex);
+            State->open = true;
+        }
+        State->woken.notify_all();
+    }
+
+private:
+    struct TState {
+        mutable std::mutex mutex;
+        std::condition_variable woken;
+        bool used = false, held = false, open = false;
+    };
+    std::shared_ptr<TState> State = std::make_shared<TState>();
+};
+
+// Cancel while the gate holds the search, then let it go.
+void CancelHeld(TfrPredictionWnd& w, TSearchGate& gate) {
+    ASSERT_TRUE(WaitFor([&] { return gate.held() && w.Results->model()->rowCount() > 0; }, 60000));
+    QTest::mouseClick(w.findChild<TSearchProgress*>()->cancelButton(), Qt::LeftButton);
+    gate.LetGo();
+}
+
 TEST_F(TPredictionWndTest, CancelKeepsThePassesFoundAndSaysSo) {
     session.MainSats = BundledSets({"visual.tle", "stations.tle", "Iridium.tle"});
     TfrPredictionWnd& w = Open();
     w.nm_revs->setValue(2);
     QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
     Period(Day2018(22), Day2018(37));
+    TSearchGate gate(w);
     Click(w, "tb_line");
-    ASSERT_TRUE(WaitFor([&] { return w.Results->model()->rowCount() > 0; }, 20000));
-    QTest::mouseClick(w.findChild<TSearchProgress*>()->cancelButton(), Qt::LeftButton);
+    CancelHeld(w, gate);
     ASSERT_TRUE(Finished());
     const int rows = w.Results->model()->rowCount();
     EXPECT_GT(rows, 0);
@@ -271,9 +316,9 @@ TEST_F(TPredictionWndTest, AReportWrittenWhenAskedForIsTheReportWrittenAtOnce) {
     w.nm_revs->setValue(2);
     QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
     Period(Day2018(22), Day2018(37));
+    TSearchGate gate(w);
     Click(w, "tb_line");
-    ASSERT_TRUE(WaitFor([&] { return w.Results->model()->rowCount() > 0; }, 20000));
-    QTest::mouseClick(w.findChild<TSearchProgress*>()->cancelButton(), Qt::LeftButton);
+    CancelHeld(w, gate);
     ASSERT_TRUE(WaitFor([&] { return w.reportWritten() && !w.busy(); }));
     ASSERT_FALSE(w.report().empty());
     EXPECT_EQ(w.report().back().rfind("  Search cut short: ", 0), 0u) << w.report().back();
@@ -421,10 +466,12 @@ TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
     w.nm_revs->setValue(2);
     QTest::mouseClick(w.ckb_day_night, Qt::LeftButton);
     Period(Day2018(22), Day2018(37));
+    auto gate = std::make_unique<TSearchGate>(w);
     Click(w, "tb_line");
     ASSERT_TRUE(w.busy());
     auto* progress = w.findChild<TSearchProgress*>();
-    ASSERT_TRUE(WaitFor([&] { return progress->text().contains(" of "); }, 10000)) << progress->text().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return gate->held() && progress->text().contains(" of "); }, 60000))
+        << progress->text().toStdString();
 
     Click(w, "tb_tabular");  // refused: the line search goes on
     Click(w, "tb_flare");
@@ -432,6 +479,7 @@ TEST_F(TPredictionWndTest, OneSearchAtATimeAndCancelStopsAtOnce) {
     QElapsedTimer clock;
     clock.start();
     QTest::mouseClick(progress->cancelButton(), Qt::LeftButton);
+    gate.reset();
     ASSERT_TRUE(Finished(2000));
     // Generous: the whole search takes many seconds, and a loaded machine delays the events.
     EXPECT_LT(clock.elapsed(), 1500) << "the search went on after Cancel";
