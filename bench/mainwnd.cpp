@@ -42,7 +42,7 @@ std::string BenchFolder() {
     std::vector<TSatRec> sats;
     LoadCatalogue(sats, folder + "MainSat.bin");
     for (TSatRec& s : sats) s.selected = 1;
-    SaveCatalogue(sats, folder + "MainSat.bin");
+    if (!SaveCatalogue(sats, folder + "MainSat.bin")) std::abort();
     return folder;
 }
 

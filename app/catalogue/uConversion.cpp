@@ -30,15 +30,13 @@ void SortEntriesByNumber(std::vector<TElementEntry>& entries) {
     std::stable_sort(entries.begin(), entries.end(), EntryLess);
 }
 
-bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath, TElementReadReport* read,
-                          std::string* why) {
-    auto fail = [&](const std::string& reason) {
-        if (why) *why = reason;
-        return false;
+TStatus ConvertToCommonNames(const std::string& elementPath, const std::string& magPath, TElementReadReport* read) {
+    auto unreadable = [](const std::string& path) {
+        return TStatus::Failure(TStatusKind::notFound, "File: " + path + " " + FileProblem(path));
     };
     std::vector<std::string> mag;
-    if (!netfiles::ReadLines(magPath, mag)) return fail("File: " + magPath + " " + FileProblem(magPath));
-    if (!netfiles::FileExists(elementPath)) return fail("File: " + elementPath + " " + FileProblem(elementPath));
+    if (!netfiles::ReadLines(magPath, mag)) return unreadable(magPath);
+    if (!netfiles::FileExists(elementPath)) return unreadable(elementPath);
     std::vector<TElementEntry> entries;
     TElementReadReport report;
     ReadElementFile(entries, elementPath, &report);
@@ -46,7 +44,8 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
     // A file without element sets is not converted: deleting it would lose whatever it holds.
     if (entries.empty()) {
         const std::string summary = report.Summary();
-        return fail("no element sets in " + elementPath + (summary.empty() ? "" : ": " + summary));
+        return TStatus::Failure(TStatusKind::invalid,
+                                "no element sets in " + elementPath + (summary.empty() ? "" : ": " + summary));
     }
     SortEntriesByNumber(entries);
     const TMagIndex index(mag);
@@ -62,28 +61,27 @@ bool ConvertToCommonNames(const std::string& elementPath, const std::string& mag
         text += std::string(e.line1.view()) + "\r\n";
         text += std::string(e.line2.view()) + "\r\n";
     }
-    std::string writeError;
     // The source stays: it may be the user's only copy, or a file the program ships.
-    if (!WriteFileAtomic(CommonNamePath(elementPath), text, 0644, &writeError)) return fail(writeError);
-    return true;
+    return WriteFileAtomic(CommonNamePath(elementPath), text);
 }
 
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath) {
     const std::string name = netfiles::FileNameOf(elementPath);
-    std::string why;
     TElementReadReport read;
-    if (ConvertToCommonNames(elementPath, magPath, &read, &why)) {
+    const TStatus converted = ConvertToCommonNames(elementPath, magPath, &read);
+    if (converted) {
         std::string text = "File converted to \"" + std::string(kCommonNamePrefix) + name + "\"";
         text += "\nWritten to " + CommonNamePath(elementPath) + "; \"" + name + "\" is kept as it was.";
         // Records the converted file lacks must not go unmentioned.
         if (const std::string skipped = read.Summary(); !skipped.empty()) text += "\nNot converted: " + skipped;
         return {"File Conversion", text};
     }
-    return {"File Conversion", "File \"" + name + "\" FAILED to Convert" + (why.empty() ? "" : "\n" + why)};
+    return {"File Conversion", "File \"" + name + "\" FAILED to Convert" +
+                                   (converted.message.empty() ? "" : "\n" + converted.message)};
 }
 
-bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
-                        std::size_t* made) {
+TStatus WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
+                           std::size_t* made) {
     if (iridium) {
         // The by-name query answers with the second generation and with
         // debris too; neither carries the first generation's flaring antennas.
@@ -104,7 +102,8 @@ bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& p
             sats.push_back(s);
     }
     if (made) *made = sats.size();
-    return !sats.empty() && SaveCatalogue(sats, path);
+    if (sats.empty()) return TStatus::Failure(TStatusKind::notFound, "no element set made a record for " + path);
+    return SaveCatalogue(sats, path);
 }
 
 TNetMessage CreateIridiumFile(const std::string& folder, const std::string& iridPath,
@@ -192,5 +191,5 @@ bool RefreshSkySatFile(const std::string& skyPath, const std::string& folder, do
     if (std::trunc(nowDay - fileDay) <= ageDays) return false;
     LoadCatalogue(skySats, skyPath);
     if (!UpdateFromElementFiles(skySats, folder)) return false;
-    return SaveCatalogue(skySats, skyPath);
+    return SaveCatalogue(skySats, skyPath).Ok();
 }

@@ -14,11 +14,11 @@ inline constexpr const char* kCommonNamePrefix = "Common_Name_";
 std::string CommonNamePath(const std::string& elementPath);
 
 // Writes the common-name file beside an element file; the source is never
-// touched. On any failure (a file without element sets among them) false is
-// returned and *why, when given, says why. read, when given, says what the
-// element reader skipped.
-bool ConvertToCommonNames(const std::string& elementPath, const std::string& magPath,
-                          TElementReadReport* read = nullptr, std::string* why = nullptr);
+// touched. A failure says why: notFound for a file that cannot be read,
+// invalid for one without element sets, ioError when the common-name file
+// cannot be written. read, when given, says what the element reader skipped.
+TStatus ConvertToCommonNames(const std::string& elementPath, const std::string& magPath,
+                             TElementReadReport* read = nullptr);
 // The message of "File Conversion": on success it names the written path and
 // what was skipped; on failure its second line says why.
 TNetMessage ConvertFileTask(const std::string& elementPath, const std::string& magPath);
@@ -30,8 +30,9 @@ inline constexpr long kFirstIridiumNextNumber = 41917;
 // The iridium flag leaves out names holding '?', an upper-case 'T' or "DEB"
 // (debris) and numbers from kFirstIridiumNextNumber on. When
 // no entry gives a record nothing is written (an empty list never replaces a
-// catalogue) and false comes back with *made 0; *made: the records written.
-bool WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
+// catalogue) and notFound comes back with *made 0; otherwise SaveCatalogue's
+// status. *made: the records made.
+TStatus WriteCatalogueFile(std::vector<TElementEntry> entries, const std::string& path, bool iridium,
                         std::size_t* made = nullptr);
 
 // Builds irdPath from "Iridium.tle" (or its common-name file) in folder; the

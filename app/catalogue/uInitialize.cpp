@@ -338,17 +338,17 @@ std::string OptionsFileBytes(const TOptions& options, const TMenuSettings& menu)
     return b;
 }
 
-bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu,
-                 const TReadGuard* guard, std::string* why) {
+TStatus SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu,
+                    const TReadGuard* guard) {
     const std::string b = OptionsFileBytes(options, menu);
-    if (guard && !guard->MayReplace(b)) return true;
-    return WriteFileAtomic(Folder(dataFolder, kOptionsFile), b, 0644, why);
+    if (guard && !guard->MayReplace(b)) return TStatus::Success();
+    return WriteFileAtomic(Folder(dataFolder, kOptionsFile), b);
 }
 
 bool LoadOptions(TSession& s) {
     return LoadOptions(s.DataFolder, s.ProgramFolder, s.Options, s.MenuSettings);
 }
-bool SaveOptions(const TSession& s) { return SaveOptions(s.DataFolder, s.Options, s.MenuSettings); }
+TStatus SaveOptions(const TSession& s) { return SaveOptions(s.DataFolder, s.Options, s.MenuSettings); }
 
 // ---- Observer.bin -----------------------------------------------------------
 
@@ -408,19 +408,20 @@ bool ReadObserverFile(const std::string& dataFolder, TObserver& observer, std::v
 
 bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings) {
     if (ReadObserverFile(dataFolder, observer, warnings)) return true;
-    if (!IsRegularFile(Folder(dataFolder, kObserverFile))) SaveObserver(dataFolder, observer);
+    // The defaults go to disk at once where that can be done; a save later says what fails.
+    if (!IsRegularFile(Folder(dataFolder, kObserverFile))) (void)SaveObserver(dataFolder, observer);
     return false;
 }
 
-bool SaveObserver(const std::string& dataFolder, TObserver& observer, std::string* why) {
+TStatus SaveObserver(const std::string& dataFolder, TObserver& observer) {
     UpdateParallax(observer);
     std::string b(sizeof(TObserver), '\0');
     std::memcpy(b.data(), &observer, sizeof observer);
-    return WriteFileAtomic(Folder(dataFolder, kObserverFile), b, 0644, why);
+    return WriteFileAtomic(Folder(dataFolder, kObserverFile), b);
 }
 
 bool LoadObserver(TSession& s) { return LoadObserver(s.DataFolder, s.Observer); }
-bool SaveObserver(TSession& s) { return SaveObserver(s.DataFolder, s.Observer); }
+TStatus SaveObserver(TSession& s) { return SaveObserver(s.DataFolder, s.Observer); }
 
 // ---- InternetInfo.ini -------------------------------------------------------
 
@@ -431,7 +432,8 @@ bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& s, d
     std::string text;
     if (!ReadFileBytes(path, kMaxIniBytes, text)) {
         const std::string problem = FileProblem(path);
-        if (problem == "not found") SaveDownloadSettings(dataFolder, s);
+        // As for Observer.bin: the defaults are written where they can be.
+        if (problem == "not found") (void)SaveDownloadSettings(dataFolder, s);
         else if (warnings) warnings->push_back("File: " + path + " " + problem + "; using the default download settings");
         return false;
     }
@@ -490,29 +492,26 @@ std::string DownloadSettingsText(const TDownloadSettings& s) {
     return text;
 }
 
-bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& s, const TReadGuard* guard,
-                          std::string* why) {
+TStatus SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& s, const TReadGuard* guard) {
     const std::string text = DownloadSettingsText(s);
-    if (guard && !guard->MayReplace(text)) return true;
-    return WriteFileAtomic(Folder(dataFolder, kDownloadSettingsFile), text, 0600, why);
+    if (guard && !guard->MayReplace(text)) return TStatus::Success();
+    return WriteFileAtomic(Folder(dataFolder, kDownloadSettingsFile), text, 0600);
 }
 
 bool LoadDownloadSettings(TSession& s) {
     return LoadDownloadSettings(s.DataFolder, s.DownloadSettings, NowDayNumber());
 }
-bool SaveDownloadSettings(const TSession& s) { return SaveDownloadSettings(s.DataFolder, s.DownloadSettings); }
+TStatus SaveDownloadSettings(const TSession& s) { return SaveDownloadSettings(s.DataFolder, s.DownloadSettings); }
 
 double ObserverOffsetAt(const TObserver& observer, double utc) {
     double offset = 0.0;
-    std::string error;
-    if (ZoneOffsetAt(std::string(TrimText(observer.zoneName.view())), utc, offset, error)) return offset;
+    if (ZoneOffsetAt(std::string(TrimText(observer.zoneName.view())), utc, offset)) return offset;
     return observer.utcOffset;
 }
 
 double ObserverLocalToUtc(const TObserver& observer, double local) {
     double utc = 0.0;
-    std::string error;
-    if (ZoneLocalToUtc(std::string(TrimText(observer.zoneName.view())), local, utc, error)) return utc;
+    if (ZoneLocalToUtc(std::string(TrimText(observer.zoneName.view())), local, utc)) return utc;
     return local - observer.utcOffset;
 }
 

@@ -31,16 +31,16 @@ TDownloadSettings DefaultDownloadSettings(double now);
 // exists but could not be used as it stands, naming the file and the
 // defaults that replaced what it holds.
 //
-// The savers take a guard (uFileIO.h): with one that says the file could
-// not be read, nothing is written (and true comes back) while the bytes are
-// those that stood in for it. *why, when given, gets the reason of a failure.
+// The savers return WriteFileAtomic's status and take a guard (uFileIO.h):
+// with one that says the file could not be read, nothing is written (and
+// success comes back) while the bytes are those that stood in for it.
 
 // True when Options.bin existed (and was read as far as it goes); false
 // when the defaults were used. Nothing is written.
 bool LoadOptions(const std::string& dataFolder, const std::string& programFolder, TOptions& options,
                  TMenuSettings& menu, std::vector<std::string>* warnings = nullptr);
-bool SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu,
-                 const TReadGuard* guard = nullptr, std::string* why = nullptr);
+TStatus SaveOptions(const std::string& dataFolder, const TOptions& options, const TMenuSettings& menu,
+                    const TReadGuard* guard = nullptr);
 // The 517 bytes SaveOptions writes.
 std::string OptionsFileBytes(const TOptions& options, const TMenuSettings& menu);
 
@@ -53,7 +53,7 @@ bool ReadObserverFile(const std::string& dataFolder, TObserver& observer,
 // it at once.
 bool LoadObserver(const std::string& dataFolder, TObserver& observer, std::vector<std::string>* warnings = nullptr);
 // Recomputes the parallax terms, then writes Observer.bin.
-bool SaveObserver(const std::string& dataFolder, TObserver& observer, std::string* why = nullptr);
+TStatus SaveObserver(const std::string& dataFolder, TObserver& observer);
 
 // Reads InternetInfo.ini, section "InternetInfo"; a missing key or an
 // unreadable value takes its default ("Time": now). A missing file is
@@ -61,18 +61,18 @@ bool SaveObserver(const std::string& dataFolder, TObserver& observer, std::strin
 // a password.
 bool LoadDownloadSettings(const std::string& dataFolder, TDownloadSettings& settings, double now,
                           std::vector<std::string>* warnings = nullptr);
-bool SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& settings,
-                          const TReadGuard* guard = nullptr, std::string* why = nullptr);
+TStatus SaveDownloadSettings(const std::string& dataFolder, const TDownloadSettings& settings,
+                             const TReadGuard* guard = nullptr);
 // The text SaveDownloadSettings writes.
 std::string DownloadSettingsText(const TDownloadSettings& settings);
 
 // The same for a session's folders and settings.
 bool LoadOptions(TSession& session);
-bool SaveOptions(const TSession& session);
+TStatus SaveOptions(const TSession& session);
 bool LoadObserver(TSession& session);
-bool SaveObserver(TSession& session);
+TStatus SaveObserver(TSession& session);
 bool LoadDownloadSettings(TSession& session);
-bool SaveDownloadSettings(const TSession& session);
+TStatus SaveDownloadSettings(const TSession& session);
 
 // The computer clock as a UTC day number.
 double NowDayNumber();

@@ -417,15 +417,13 @@ std::string CatalogueBytes(const std::vector<TSatRec>& list) {
     return bytes;
 }
 
-bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, const TReadGuard* guard,
-                   std::string* why) {
-    if (list.size() > kMaxCatalogueRecords) {
-        if (why) *why = "cannot write " + path + ": more than " + std::to_string(kMaxCatalogueRecords) + " records";
-        return false;
-    }
+TStatus SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, const TReadGuard* guard) {
+    if (list.size() > kMaxCatalogueRecords)
+        return TStatus::Failure(TStatusKind::invalid, "cannot write " + path + ": more than " +
+                                                          std::to_string(kMaxCatalogueRecords) + " records");
     const std::string bytes = CatalogueBytes(list);
-    if (guard && !guard->MayReplace(bytes)) return true;
-    return WriteFileAtomic(path, bytes, 0644, why);
+    if (guard && !guard->MayReplace(bytes)) return TStatus::Success();
+    return WriteFileAtomic(path, bytes);
 }
 
 bool MakeSatelliteRecord(TSatRec& sat, std::string_view name, std::string_view catNo, double stdMag,

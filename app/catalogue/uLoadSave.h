@@ -48,12 +48,12 @@ bool LoadCatalogueFile(std::vector<TSatRec>& list, const std::string& path, std:
                        bool* whole);
 
 // Writes all records byte for byte to a new file that replaces path
-// atomically; an empty list writes an empty file. False when the list is
-// longer than kMaxCatalogueRecords or the file cannot be written (the reason
-// in *why). With a guard that says the file could not be read, nothing is
-// written while the list is the one that stood in for it.
-bool SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, const TReadGuard* guard = nullptr,
-                   std::string* why = nullptr);
+// atomically; an empty list writes an empty file. Invalid when the list is
+// longer than kMaxCatalogueRecords, WriteFileAtomic's status when the file
+// cannot be written; both messages read "cannot write <path>: <reason>".
+// With a guard that says the file could not be read, nothing is written
+// (and success comes back) while the list is the one that stood in for it.
+TStatus SaveCatalogue(const std::vector<TSatRec>& list, const std::string& path, const TReadGuard* guard = nullptr);
 // The bytes SaveCatalogue writes.
 std::string CatalogueBytes(const std::vector<TSatRec>& list);
 

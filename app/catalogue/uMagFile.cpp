@@ -226,7 +226,7 @@ bool LoadMagFile(const std::string& path, TMagFile& mag) {
     return true;
 }
 
-bool SaveMagFile(const std::string& path, const TMagFile& mag) {
+TStatus SaveMagFile(const std::string& path, const TMagFile& mag) {
     std::vector<std::string> out;
     out.reserve(mag.lines.size() + 1);
     out.push_back(mag.url.empty() ? std::string(kDefaultNamesUrl) : mag.url);

@@ -97,8 +97,9 @@ struct TMagFile {
 
 // Missing file: no entries and the built-in URL. The URL line is taken out.
 bool LoadMagFile(const std::string& path, TMagFile& mag);
-// URL line first, then the entries; replaces the file atomically.
-bool SaveMagFile(const std::string& path, const TMagFile& mag);
+// URL line first, then the entries; replaces the file atomically
+// (WriteFileAtomic's status).
+TStatus SaveMagFile(const std::string& path, const TMagFile& mag);
 
 // Magnitude seen at rangeKm reduced to the standard range of 1000 km.
 double StandardMagnitude(double magnitude, double rangeKm);

@@ -21,7 +21,7 @@ bool ReadLines(const std::string& path, std::vector<std::string>& lines) {
     return false;
 }
 
-bool WriteLinesAtomic(const std::string& path, const std::vector<std::string>& lines, const char* eol) {
+TStatus WriteLinesAtomic(const std::string& path, const std::vector<std::string>& lines, const char* eol) {
     std::string text;
     for (const auto& l : lines) {
         text += l;

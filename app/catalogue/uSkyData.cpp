@@ -49,7 +49,7 @@ TSkyRecord MakeSkyRecord(double raDeg, double decDeg, double mag, std::string_vi
     return r;
 }
 
-bool WriteSkyFile(const std::string& path, const std::vector<TSkyRecord>& list) {
+TStatus WriteSkyFile(const std::string& path, const std::vector<TSkyRecord>& list) {
     std::string bytes(list.size() * kSkyRecordSize, '\0');
     for (std::size_t i = 0; i < list.size(); ++i)
         std::memcpy(bytes.data() + i * kSkyRecordSize, &list[i], kSkyRecordSize);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "ShortString.h"
+#include "uStatus.h"
 
 #pragma pack(push, 1)
 struct TSkyRecord {
@@ -49,5 +50,6 @@ std::size_t ConstellationLineCount(const std::vector<TSkyRecord>& list);
 TSkyRecord MakeSkyRecord(double raDeg, double decDeg, double mag, std::string_view name, double extra = 0.0);
 
 // Writes the records byte for byte to a temporary file beside path and
-// renames it over path. False on any error (the old file is then untouched).
-bool WriteSkyFile(const std::string& path, const std::vector<TSkyRecord>& list);
+// renames it over path. WriteFileAtomic's status (on failure the old file is
+// untouched).
+TStatus WriteSkyFile(const std::string& path, const std::vector<TSkyRecord>& list);

@@ -95,8 +95,8 @@ TNetMessage UpdateMainListTask(std::vector<TSatRec>& list, const std::string& fo
 TNetMessage UpdateIridiumListTask(std::vector<TSatRec>& list, const std::string& folder,
                                   const std::string& iridPath, bool& changed) {
     changed = UpdateFromElementFiles(list, folder);
-    if (std::string why; changed && !SaveCatalogue(list, iridPath, nullptr, &why))
-        return {"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"};
+    if (const TStatus saved = changed ? SaveCatalogue(list, iridPath) : TStatus::Success(); !saved)
+        return {"File", NotWrittenText(iridPath, saved.message) + "; the updated Iridium list is used until the program ends"};
     if (changed) return {"Information", "Iridium Satellites updated successfully"};
     return {"Information", "No newer Iridium element sets in " + folder + NewestEpochNote(list)};
 }

@@ -96,7 +96,7 @@ struct TSetup {
 // Checks --tz and reads the options and the observer into setup, what is
 // unusable told in *warnings. "" or the reason (a usage error).
 inline std::string Setup(const TPredictArgs& a, TSetup& setup, std::vector<std::string>* warnings) {
-    if (std::string error; !a.zone.empty() && !CheckZoneName(a.zone, error)) return error;
+    if (const TStatus zone = a.zone.empty() ? TStatus::Success() : CheckZoneName(a.zone); !zone) return zone.message;
     setup.programFolder = ExecutableFolder();
     setup.dataFolder = DataFolderFor(a, setup.programFolder);
     LoadOptions(setup.dataFolder, setup.programFolder, setup.options, setup.menu, warnings);
@@ -108,18 +108,19 @@ inline std::string Setup(const TPredictArgs& a, TSetup& setup, std::vector<std::
 // offset at that moment into observer. "" or the reason it cannot be had.
 inline std::string StartAndZone(const TPredictArgs& a, TObserver& observer, double now, double& startUtc) {
     const bool local = !a.controls.utcMode;
-    std::string error;
     startUtc = now;
     if (a.haveStart) {
         startUtc = a.start;
         if (local && !a.startIsUtc) {
-            if (!a.zone.empty() && !ZoneLocalToUtc(a.zone, a.start, startUtc, error)) return error;
-            if (a.zone.empty()) startUtc = a.start - observer.utcOffset;
+            if (a.zone.empty())
+                startUtc = a.start - observer.utcOffset;
+            else if (const TStatus zone = ZoneLocalToUtc(a.zone, a.start, startUtc); !zone)
+                return zone.message;
         }
     }
     if (!a.zone.empty()) {
         double offset = 0.0;
-        if (!ZoneOffsetAt(a.zone, startUtc, offset, error)) return error;
+        if (const TStatus zone = ZoneOffsetAt(a.zone, startUtc, offset); !zone) return zone.message;
         observer.utcOffset = offset;
         observer.zoneName = a.zone;
     }

@@ -105,10 +105,9 @@ std::string ShownPeriod(const TPredictArgs& a, TObserver& observer, TPredictionC
     double startUtc = now;
     if (std::string error = cli::StartAndZone(a, observer, now, startUtc); !error.empty()) return error;
     if (!a.zone.empty()) {
-        std::string error;
         double offsetAtStop = 0.0;
         const double stopUtc = a.haveStop ? (a.stopIsUtc || utc ? a.stop : a.stop - observer.utcOffset) : startUtc + a.days;
-        if (ZoneOffsetAt(a.zone, stopUtc, offsetAtStop, error) && offsetAtStop != observer.utcOffset)
+        if (ZoneOffsetAt(a.zone, stopUtc, offsetAtStop) && offsetAtStop != observer.utcOffset)
             PrintMessage("note: " + a.zone + " changes to " + UtcOffsetText(offsetAtStop) + " within the period; the report keeps " +
                          UtcOffsetText(observer.utcOffset) + ", the offset at its start");
     }

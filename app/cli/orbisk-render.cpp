@@ -358,9 +358,9 @@ int main(int argc, char** argv) {
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
-    std::string why;
     if (!image.save(&buffer, "PNG")) return Fail(1, "cannot write " + r.out + ": the picture cannot be encoded");
-    if (!WriteFileAtomic(r.out, std::string_view(png.constData(), static_cast<std::size_t>(png.size())), 0644, &why))
-        return Fail(1, "cannot write " + r.out + (why.empty() ? "" : ": " + why));
+    if (const TStatus saved = WriteFileAtomic(r.out, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
+        !saved)
+        return Fail(1, "cannot write " + r.out + ": " + saved.message);
     return 0;
 }

@@ -274,11 +274,11 @@ bool TAtomicFile::Commit() {
     return true;
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t mode, std::string* why) {
+TStatus WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t mode) {
     TAtomicFile file(path, mode);
-    const bool ok = file.Write(bytes) && file.Commit();
-    if (!ok && why) *why = file.Error();
-    return ok;
+    if (file.Write(bytes) && file.Commit()) return TStatus::Success();
+    return TStatus::Failure(TStatusKind::ioError,
+                            file.Error().empty() ? "cannot write " + path + ": unknown error" : file.Error());
 }
 
 std::string NotWrittenText(const std::string& path, const std::string& why) {

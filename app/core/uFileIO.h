@@ -8,6 +8,8 @@
 #include <sys/types.h>
 #include <vector>
 
+#include "uStatus.h"
+
 // Reads at most maxBytes of a regular file into out (anything longer is cut
 // off; *truncated tells). False, with out empty, when the path is missing,
 // unreadable or not a regular file (a FIFO or device would block or never end).
@@ -36,12 +38,12 @@ bool IsUnreadableFile(const std::string& path);
 // Writes bytes to a temporary file in the same folder, syncs it and renames
 // it over path, so a crash or full disk never leaves a half-written file.
 // A new file gets `mode` (0600 for files holding secrets); a file replaced
-// keeps its own (see TAtomicFile). False on any error, with the reason in
-// *why; the old file is then untouched and the temporary file removed.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t mode = 0644,
-                     std::string* why = nullptr);
+// keeps its own (see TAtomicFile). On any error an ioError whose message is
+// TAtomicFile::Error() ("cannot write <path>: <reason>"); the old file is
+// then untouched and the temporary file removed.
+TStatus WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t mode = 0644);
 
-// "File: <path> could not be written: <reason>" from the *why of a failed
+// "File: <path> could not be written: <reason>" from the message of a failed
 // WriteFileAtomic on path.
 std::string NotWrittenText(const std::string& path, const std::string& why);
 

@@ -18,7 +18,8 @@ enum class TStatusKind : uint8_t {
     failed,        // anything else
 };
 
-struct TStatus {
+// [[nodiscard]]: a failure dropped on the floor is a warning, and so an error.
+struct [[nodiscard]] TStatus {
     TStatusKind kind = TStatusKind::ok;
     std::string message;  // empty when ok
 

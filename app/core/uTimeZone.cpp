@@ -59,39 +59,36 @@ std::time_t UnixTime(double dayNumber) {
     return static_cast<std::time_t>(std::llround((dayNumber - kUnixEpochDay) * 86400.0));
 }
 
-bool ZonePath(const std::string& name, std::string& path, std::string& error) {
-    if (!PlainZoneName(name)) {
-        error = "--tz: '" + name + "' is not a time-zone name like Europe/Berlin";
-        return false;
-    }
+TStatus ZonePath(const std::string& name, std::string& path) {
+    if (!PlainZoneName(name))
+        return TStatus::Failure(TStatusKind::invalid,
+                                "--tz: '" + name + "' is not a time-zone name like Europe/Berlin");
     path = ZoneFolder() + "/" + name;
     std::string head;
     // Every compiled zone file starts with this magic; anything else (a
     // folder such as "Europe", a text file of the database) is no zone.
-    if (!ReadFileBytes(path, 4, head) || head != "TZif") {
-        error = "--tz: no time zone '" + name + "' in " + ZoneFolder() +
-                " (names look like Europe/Berlin or America/New_York)";
-        return false;
-    }
-    return true;
+    if (!ReadFileBytes(path, 4, head) || head != "TZif")
+        return TStatus::Failure(TStatusKind::notFound, "--tz: no time zone '" + name + "' in " + ZoneFolder() +
+                                                           " (names look like Europe/Berlin or America/New_York)");
+    return TStatus::Success();
 }
 }  // namespace
 
-bool CheckZoneName(const std::string& name, std::string& error) {
+TStatus CheckZoneName(const std::string& name) {
     std::string path;
-    return ZonePath(name, path, error);
+    return ZonePath(name, path);
 }
 
-bool ZoneOffsetAt(const std::string& name, double utc, double& offsetDays, std::string& error) {
+TStatus ZoneOffsetAt(const std::string& name, double utc, double& offsetDays) {
     std::string path;
-    if (!ZonePath(name, path, error)) return false;
+    if (TStatus zone = ZonePath(name, path); !zone) return zone;
     offsetDays = OffsetSeconds(path, UnixTime(utc)) / 86400.0;
-    return true;
+    return TStatus::Success();
 }
 
-bool ZoneLocalToUtc(const std::string& name, double local, double& utc, std::string& error) {
+TStatus ZoneLocalToUtc(const std::string& name, double local, double& utc) {
     std::string path;
-    if (!ZonePath(name, path, error)) return false;
+    if (TStatus zone = ZonePath(name, path); !zone) return zone;
     // The offset a day before is the one in force before any change near
     // this time; if it does not give this local time back, the later does.
     const double before = OffsetSeconds(path, UnixTime(local - 1.0)) / 86400.0;
@@ -101,5 +98,5 @@ bool ZoneLocalToUtc(const std::string& name, double local, double& utc, std::str
         const double later = local - at;
         if (std::fabs(OffsetSeconds(path, UnixTime(later)) / 86400.0 - at) < 1e-9) utc = later;
     }
-    return true;
+    return TStatus::Success();
 }

@@ -6,15 +6,17 @@
 #pragma once
 #include <string>
 
-// True for a zone name the database holds ("Europe/Berlin", "UTC"); else
-// false with the reason in error.
-bool CheckZoneName(const std::string& name, std::string& error);
+#include "uStatus.h"
+
+// Success for a zone name the database holds ("Europe/Berlin", "UTC"); else
+// invalid (not a name) or notFound (no such zone), the message the reason.
+TStatus CheckZoneName(const std::string& name);
 
 // The zone's offset (days, local = UTC + offset) at the UTC day number t.
-// False with the reason in error for an unknown zone.
-bool ZoneOffsetAt(const std::string& name, double utc, double& offsetDays, std::string& error);
+// The status of CheckZoneName for an unknown zone.
+TStatus ZoneOffsetAt(const std::string& name, double utc, double& offsetDays);
 
 // The UTC day number of a local time of the zone. A local time that occurs
 // twice (the hour the clocks go back) gives the first; one that does not
 // occur (the hour skipped) is read with the offset before the change.
-bool ZoneLocalToUtc(const std::string& name, double local, double& utc, std::string& error);
+TStatus ZoneLocalToUtc(const std::string& name, double local, double& utc);

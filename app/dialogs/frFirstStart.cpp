@@ -167,8 +167,7 @@ bool TfrFirstStart::ReadFields() {
     else if (!Number(ed_height, height) || !(height >= kMinHeightM && height <= kMaxHeightM))
         return fail("The height must be a number of metres from -500 to 9000.", ed_height);
     const std::string zone(TrimText(ProgramText(cb_zone->currentText())));
-    std::string why;
-    if (zone.empty() || zone.size() > 64 || !CheckZoneName(zone, why))
+    if (zone.empty() || zone.size() > 64 || !CheckZoneName(zone))
         return fail(WidgetText("\"" + zone + "\" is not a time zone this computer knows; enter one such as "
                                "Europe/Berlin or America/New_York."),
                     cb_zone);
@@ -187,7 +186,7 @@ bool TfrFirstStart::ReadFields() {
             o.geoidHeight = p.geoidHeight;
     // The fixed offset is the fallback where the zone rules are missing.
     double offset = 0.0;
-    if (ZoneOffsetAt(zone, NowDayNumber(), offset, why)) o.utcOffset = offset;
+    if (ZoneOffsetAt(zone, NowDayNumber(), offset)) o.utcOffset = offset;
     UpdateParallax(o);
     Observer = o;
     lb_error->clear();

@@ -294,8 +294,8 @@ void TfrLocWnd::bn_applyClick() {
     o.pos.lon = Radians(LastLon);
     o.geoidHeight = FromDisplay(LastGeoid, Unit);
     o.pos.height = FromDisplay(LastMsl, Unit) * 0.001;
-    if (std::string why; !SaveObserver(DataFolder, o, &why)) {
-        ShowMessageBox(this, NotWrittenText(DataFolder + kObserverFile, why) + "; the location is used until the program ends");
+    if (const TStatus saved = SaveObserver(DataFolder, o); !saved) {
+        ShowMessageBox(this, NotWrittenText(DataFolder + kObserverFile, saved.message) + "; the location is used until the program ends");
         UpdateParallax(o);
     }
     Observer = o;

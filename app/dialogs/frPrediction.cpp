@@ -676,9 +676,8 @@ void TfrPredictionWnd::WriteCalendar(const std::string& path) {
     const std::vector<TIcsEvent> events = CalendarEvents();
     const std::size_t count = events.size();
     const std::string text = ObserverCalendarText(events, CalendarSettings, NowDayNumber(), nm_alarm->value());
-    std::string why;
-    if (!WriteFileAtomic(path, text, 0644, &why)) {
-        ShowMessage("The calendar could not be written to " + path + ": " + why);
+    if (const TStatus saved = WriteFileAtomic(path, text); !saved) {
+        ShowMessage("The calendar could not be written to " + path + ": " + saved.message);
         return;
     }
     statusBar()->showMessage(QString("%1 %2 saved as a calendar to %3")

@@ -185,9 +185,10 @@ void TfrRadarWnd::bn_filesaveClick() {
             std::string why;
             if (!image.convertToFormat(QImage::Format_RGB32).save(&buffer, "JPG", kJpegQuality))
                 why = "the image could not be encoded";
-            else if (!WriteFileAtomic(target, std::string_view(jpeg.constData(), static_cast<std::size_t>(jpeg.size())),
-                                      0644, &why) && why.empty())
-                why = "it could not be written";
+            else if (const TStatus saved =
+                         WriteFileAtomic(target, std::string_view(jpeg.constData(), static_cast<std::size_t>(jpeg.size())));
+                     !saved)
+                why = saved.message;
             if (why.empty()) return {};
             return [this, target, why] { ShowMessageBox(this, "The chart could not be saved as " + target + ": " + why); };
         });

@@ -267,9 +267,8 @@ void TfrRadioWnd::SaveSettings() {
                                                                                           : Settings.rig.deadbands.data;
         band = nm_deadband->value();
     }
-    std::string why;
-    if (!WriteFileAtomic(DataFolder + kRadioSettingsFile, RadioSettingsText(Settings), 0644, &why))
-        lb_message->setText("The settings were not saved: " + QText(why));
+    if (const TStatus saved = WriteFileAtomic(DataFolder + kRadioSettingsFile, RadioSettingsText(Settings)); !saved)
+        lb_message->setText("The settings were not saved: " + QText(saved.message));
 }
 
 void TfrRadioWnd::bn_engageClick() {

@@ -215,9 +215,8 @@ void TfrRotatorWnd::SettingsChanged() {
 }
 
 void TfrRotatorWnd::SaveSettings() {
-    std::string why;
-    if (!WriteFileAtomic(DataFolder + kRotatorSettingsFile, RotatorSettingsText(Settings), 0644, &why))
-        lb_message->setText("The settings were not saved: " + QText(why));
+    if (const TStatus saved = WriteFileAtomic(DataFolder + kRotatorSettingsFile, RotatorSettingsText(Settings)); !saved)
+        lb_message->setText("The settings were not saved: " + QText(saved.message));
 }
 
 void TfrRotatorWnd::Replan(double now) {

@@ -336,8 +336,8 @@ void TfrWebWnd::done(int result) {
         Closed = true;
         Settings = SettingsToKeep();
         std::vector<std::string> failed;
-        if (std::string why; !SaveDownloadSettings(Setup.dataFolder, Settings, &SettingsGuard, &why))
-            failed.push_back(NotWrittenText(Setup.dataFolder + kDownloadSettingsFile, why));
+        if (const TStatus saved = SaveDownloadSettings(Setup.dataFolder, Settings, &SettingsGuard); !saved)
+            failed.push_back(NotWrittenText(Setup.dataFolder + kDownloadSettingsFile, saved.message));
         Lines = RebuildLines();
         if (ListLoaded && !netfiles::WriteLinesAtomic(Setup.dataFolder + kListFile, Lines, "\n"))
             failed.push_back("File: " + Setup.dataFolder + kListFile + " could not be written");

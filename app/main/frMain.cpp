@@ -241,8 +241,9 @@ bool TfrMainWnd::AdoptDownloadedIridium(std::vector<TSatRec> list, unsigned gene
         return false;
     }
     const std::string iridPath = Session.DataFolder + "IridSat.bin";
-    if (std::string why; !SaveCatalogue(list, iridPath, nullptr, &why))
-        ShowNetMessage({"File", NotWrittenText(iridPath, why) + "; the updated Iridium list is used until the program ends"});
+    if (const TStatus saved = SaveCatalogue(list, iridPath); !saved)
+        ShowNetMessage({"File", NotWrittenText(iridPath, saved.message) +
+                                    "; the updated Iridium list is used until the program ends"});
     Store.SetIridiumSats(std::move(list));
     return true;
 }
@@ -428,16 +429,14 @@ void TfrMainWnd::FormClose() {
     delete Alerts;
     Alerts = nullptr;
 
-    std::string failed, why;
-    if (!SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), &OptionsGuard, &why))
-        failed += why + "\n";
+    std::string failed;
+    auto keep = [&failed](const TStatus& saved) {
+        if (!saved) failed += saved.message + "\n";
+    };
+    keep(SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), &OptionsGuard));
     // Before the loader has finished, MainSats does not hold the file: leave it.
-    why.clear();
-    if (Store.MainLoaded() && !SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin", &MainSatGuard, &why))
-        failed += why + "\n";
-    why.clear();
-    SaveDisplaySettings(&why);
-    if (!why.empty()) failed += why + "\n";
+    if (Store.MainLoaded()) keep(SaveCatalogue(Session.MainSats, Session.DataFolder + "MainSat.bin", &MainSatGuard));
+    keep(SaveDisplaySettings(false));
     std::error_code ec;
     std::filesystem::remove(Session.DataFolder + kKmlFile, ec);
     if (!failed.empty()) {

@@ -228,8 +228,8 @@ private:
     void BuildDisplayExtras();
     void ShowPolarPass();
     void SetNightPalette(bool on);
-    // failure (may be null): why the file was not written; without it the status bar says so.
-    void SaveDisplaySettings(std::string* failure = nullptr);
+    // Writes the display settings; tell: a failure also goes to the status bar.
+    TStatus SaveDisplaySettings(bool tell);
     // The window's and the docks' places and sizes from the settings, and
     // into them (written at close).
     void RestoreLayout();

@@ -516,9 +516,10 @@ void TfrMainWnd::menu_optionsClick() {
     options->setAttribute(Qt::WA_DeleteOnClose);
     connect(options, &QDialog::finished, this, [this, options] {
         Store.SetOptions(options->options());
-        if (std::string why;
-            options->saved() && !SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus(), nullptr, &why))
-            ShowMessage(NotWrittenText(Session.DataFolder + kOptionsFile, why));
+        if (const TStatus saved = options->saved() ? SaveOptions(Session.DataFolder, Session.Options, MenuSettingsFromMenus())
+                                                   : TStatus::Success();
+            !saved)
+            ShowMessage(NotWrittenText(Session.DataFolder + kOptionsFile, saved.message));
         LoadMapImage(View, Session.ProgramFolder + "map/" + Session.Options.mapFile.str());
         SetFieldLabel(ApplyDisplayOptions(View, Session.Options));
         RefreshAll();

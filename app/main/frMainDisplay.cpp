@@ -65,12 +65,12 @@ void TfrMainWnd::BuildDisplayExtras() {
     connect(menu_polar, &QAction::toggled, this, [this](bool on) {
         if (Display.polarPlot == on || Closing || !isVisible()) return;
         Display.polarPlot = on;
-        SaveDisplaySettings();
+        (void)SaveDisplaySettings(true);
         if (on) ShowPolarPass();
     });
     connect(menu_night, &QAction::toggled, this, [this](bool on) {
         SetNightPalette(on);
-        SaveDisplaySettings();
+        (void)SaveDisplaySettings(true);
     });
     // A palette is the application's: it goes with the window.
     connect(this, &QObject::destroyed, [] { ApplyNightPalette(false); });
@@ -111,12 +111,10 @@ void TfrMainWnd::SetNightPalette(bool on) {
     if (Loaded) DrawFrame();
 }
 
-void TfrMainWnd::SaveDisplaySettings(std::string* failure) {
-    std::string why;
-    const std::string path = Session.DataFolder + kDisplaySettingsFile;
-    if (WriteFileAtomic(path, DisplaySettingsText(Display), 0644, &why)) return;
-    if (failure) *failure = why;
-    else Ui.Sb_Main->setText(0, WidgetText("Display settings not saved: " + why));
+TStatus TfrMainWnd::SaveDisplaySettings(bool tell) {
+    TStatus saved = WriteFileAtomic(Session.DataFolder + kDisplaySettingsFile, DisplaySettingsText(Display));
+    if (!saved && tell) Ui.Sb_Main->setText(0, WidgetText("Display settings not saved: " + saved.message));
+    return saved;
 }
 
 void TfrMainWnd::ShowPolarPass() {

@@ -21,8 +21,8 @@ void TfrMainWnd::OpenFirstStart() {
     connect(dialog, &QDialog::accepted, this, [this, dialog] {
         if (!Loaded) return;
         Store.SetObserver(dialog->observer());
-        if (std::string why; !SaveObserver(Session.DataFolder, Session.Observer, &why))
-            ShowMessage(NotWrittenText(Session.DataFolder + kObserverFile, why) +
+        if (const TStatus saved = SaveObserver(Session.DataFolder, Session.Observer); !saved)
+            ShowMessage(NotWrittenText(Session.DataFolder + kObserverFile, saved.message) +
                         "; the place is used until the program ends");
         View.GlobeCentre = Session.Observer.pos;
         ShowCaption();

@@ -106,7 +106,8 @@ void TFreshness::SaveLocked() const {
         std::snprintf(number, sizeof number, "%.0f", t);
         text += std::string("wait ") + number + " " + origin + "\n";
     }
-    WriteFileAtomic(path_, text);
+    // A record that cannot be kept only costs a download the next process could skip.
+    (void)WriteFileAtomic(path_, text);
 }
 
 TFreshness& DownloadFreshness() {

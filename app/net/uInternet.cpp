@@ -759,11 +759,10 @@ int ConvertDownloadedFiles(const std::vector<std::string>& lines, const std::str
         const std::string path = TargetPath(e.entry, folder);
         if (!netfiles::FileExists(path)) continue;
         TElementReadReport read;
-        std::string why;
-        if (ConvertToCommonNames(path, magPath, &read, &why))
+        if (const TStatus done = ConvertToCommonNames(path, magPath, &read))
             ++converted;
         else
-            report.Fail(netfiles::FileNameOf(path) + ": conversion failed (" + why + "), file kept");
+            report.Fail(netfiles::FileNameOf(path) + ": conversion failed (" + done.message + "), file kept");
         if (const std::string why = read.Summary(); !why.empty()) report.Note(netfiles::FileNameOf(path) + ": " + why);
     }
     return converted;
@@ -798,7 +797,7 @@ bool AutoDownloadAllowed(const std::string& path, double nowDay, int maxPerDay) 
     return recent < maxPerDay;
 }
 
-void RecordAutoDownload(const std::string& path, double nowDay) {
+TStatus RecordAutoDownload(const std::string& path, double nowDay) {
     std::vector<std::string> lines;
     ReadFileLines(path, 64 * 1024, lines);
     std::string text;
@@ -809,7 +808,7 @@ void RecordAutoDownload(const std::string& path, double nowDay) {
     }
     char now[40];
     std::snprintf(now, sizeof now, "%.6f\n", nowDay);
-    WriteFileAtomic(path, text + now);
+    return WriteFileAtomic(path, text + now);
 }
 
 bool StartUpDownloadDue(bool autoDownload, int32_t periodHours, double lastDay, double nowDay) {
@@ -830,7 +829,9 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
     r.due = StartUpDownloadDue(job.autoDownload, settings.period, settings.lastDownload, job.nowDay) &&
             AutoDownloadAllowed(autoRecord, job.nowDay, job.maxPerDay);
     if (r.due) {
-        RecordAutoDownload(autoRecord, job.nowDay);
+        // Unrecorded, the batch would not count against the day's limit.
+        if (const TStatus recorded = RecordAutoDownload(autoRecord, job.nowDay); !recorded)
+            r.report.messages.push_back({"File", NotWrittenText(autoRecord, recorded.message)});
         std::vector<std::string> lines;
         netfiles::ReadLines(job.dataFolder + "dwnlist.dat", lines);
         // What arrived within the period (before an entry failed last time) is not fetched again.
@@ -851,7 +852,10 @@ TStartUpResult StartUpDownload(TStartUpJob job) {
             if (batch.failed == 0 && !batch.stopped) {
                 r.settings.lastDownload = job.nowDay;
                 r.settings.downloaded = true;
-                SaveDownloadSettings(job.dataFolder, r.settings);
+                // Unsaved, the time stays old and the next start downloads all again.
+                if (const TStatus saved = SaveDownloadSettings(job.dataFolder, r.settings); !saved)
+                    r.report.messages.push_back(
+                        {"File", NotWrittenText(job.dataFolder + kDownloadSettingsFile, saved.message)});
             }
             if (settings.updateMain) {
                 caption(" - Updating Selected Satellite...");

@@ -199,8 +199,9 @@ inline constexpr const char* kAutoRecordFile = "AutoDownloads.dat";
 // Whether another automatic batch may start at nowDay, given the record at
 // path (missing or garbled lines count as no batch).
 bool AutoDownloadAllowed(const std::string& path, double nowDay, int maxPerDay);
-// Adds nowDay to the record, dropping what is more than a day old.
-void RecordAutoDownload(const std::string& path, double nowDay);
+// Adds nowDay to the record, dropping what is more than a day old
+// (WriteFileAtomic's status).
+TStatus RecordAutoDownload(const std::string& path, double nowDay);
 
 struct TStartUpJob {
     std::string dataFolder;     // dwnlist.dat, Mag.dat (IridSat.bin is the caller's to write)

@@ -54,7 +54,8 @@ TAdmission TProviderLimiter::Admit(bool gpClass, const std::atomic<bool>* stop) 
                         lastGpWall_ = clock_.wall();
                         char text[32];
                         std::snprintf(text, sizeof text, "%.0f\n", lastGpWall_);
-                        WriteFileAtomic(recordPath_, text);
+                        // Best effort: this process keeps the time in lastGp_ all the same.
+                        (void)WriteFileAtomic(recordPath_, text);
                     }
                 }
                 return TAdmission::kGo;

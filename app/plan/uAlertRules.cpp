@@ -298,5 +298,7 @@ std::string AlertRulesText(const std::vector<TAlertRule>& rules) {
 }
 
 bool WriteAlertRules(const std::string& path, const std::vector<TAlertRule>& rules, std::string* why) {
-    return WriteFileAtomic(path, AlertRulesText(rules), 0644, why);
+    const TStatus saved = WriteFileAtomic(path, AlertRulesText(rules));
+    if (!saved && why) *why = saved.message;
+    return saved.Ok();
 }

@@ -75,7 +75,11 @@ public:
         Line("     </Point>");
         Line("  </Placemark>");
     }
-    bool Write(const std::string& path, std::string* why) const { return WriteFileAtomic(path, text_, 0644, why); }
+    bool Write(const std::string& path, std::string* why) const {
+        const TStatus saved = WriteFileAtomic(path, text_);
+        if (!saved && why) *why = saved.message;
+        return saved.Ok();
+    }
 
 private:
     std::string text_;

@@ -230,7 +230,9 @@ std::string HorizonText(const THorizonMask& mask) {
 }
 
 bool WriteHorizonFile(const std::string& path, const THorizonMask& mask, std::string* why) {
-    return WriteFileAtomic(path, HorizonText(mask), 0644, why);
+    const TStatus saved = WriteFileAtomic(path, HorizonText(mask));
+    if (!saved && why) *why = saved.message;
+    return saved.Ok();
 }
 
 std::string ObserverHorizonPath(const std::string& dataFolder, const std::string& observerName) {

@@ -728,9 +728,7 @@ TStatus SaveReport(const std::string& path, const TReportLines& lines) {
         text += line;
         text += '\n';
     }
-    std::string why;
-    if (!WriteFileAtomic(path, text, 0644, &why)) return TStatus::Failure(TStatusKind::ioError, why);
-    return TStatus::Success();
+    return WriteFileAtomic(path, text);
 }
 
 std::size_t PrintPageCount(std::size_t lineCount) {

@@ -625,7 +625,9 @@ std::size_t TRecordStream::added() const {
 }
 
 bool WriteRecordsCsv(const std::string& path, const TRecordTable& table, std::string* why) {
-    return WriteFileAtomic(path, RecordsCsv(table), 0644, why);
+    const TStatus saved = WriteFileAtomic(path, RecordsCsv(table));
+    if (!saved && why) *why = saved.message;
+    return saved.Ok();
 }
 
 void SaveRecordsCsv(QWidget* parent, const TRecordTable& table, const std::string& folder, QStatusBar* bar) {

@@ -210,7 +210,10 @@ TEST_F(Catalogue, GarbageAndOversizedFilesStayBounded) {
     EXPECT_EQ(list.size(), kMaxCatalogueRecords);
     EXPECT_TRUE(SaveCatalogue(list, Path("max.bin")));
     list.emplace_back();
-    EXPECT_FALSE(SaveCatalogue(list, Path("toomany.bin")));
+    const TStatus tooMany = SaveCatalogue(list, Path("toomany.bin"));
+    EXPECT_EQ(tooMany.kind, TStatusKind::invalid);
+    EXPECT_EQ(tooMany.message,
+              "cannot write " + Path("toomany.bin") + ": more than " + std::to_string(kMaxCatalogueRecords) + " records");
     EXPECT_FALSE(fs::exists(Path("toomany.bin")));
 }
 

@@ -83,18 +83,21 @@ TEST_F(FileIO, FifosAndFoldersAreRefusedWithoutWaitingAndSayWhy) {
 TEST_F(FileIO, AtomicWriteRefusesWhatIsNotAFileAndWritesThroughLinks) {
     fs::create_directory(Path("folder"));
     ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0644), 0);
-    std::string why;
-    EXPECT_FALSE(WriteFileAtomic(Path("folder"), "new", 0644, &why));
-    EXPECT_EQ(why, "cannot write " + Path("folder") + ": is a folder");
-    EXPECT_FALSE(WriteFileAtomic(Path("fifo"), "new", 0644, &why));
-    EXPECT_NE(why.find("FIFO"), std::string::npos) << why;
+    const TStatus folder = WriteFileAtomic(Path("folder"), "new");
+    EXPECT_EQ(folder.kind, TStatusKind::ioError);
+    EXPECT_EQ(folder.message, "cannot write " + Path("folder") + ": is a folder");
+    const TStatus fifo = WriteFileAtomic(Path("fifo"), "new");
+    EXPECT_FALSE(fifo);
+    EXPECT_NE(fifo.message.find("FIFO"), std::string::npos) << fifo.message;
     struct stat st {};
     ASSERT_EQ(::lstat(Path("fifo").c_str(), &st), 0);
     EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "the FIFO was replaced";
 
     Write("real.bin", "old");
     fs::create_symlink("real.bin", Path("link.bin"));
-    EXPECT_TRUE(WriteFileAtomic(Path("link.bin"), "new"));
+    const TStatus link = WriteFileAtomic(Path("link.bin"), "new");
+    EXPECT_TRUE(link);
+    EXPECT_EQ(link.message, "") << "success says nothing";
     EXPECT_TRUE(fs::is_symlink(Path("link.bin")));
     EXPECT_EQ(Read("real.bin"), "new");
     fs::create_symlink("missing.bin", Path("dangling.bin"));
@@ -148,8 +151,7 @@ TEST_F(FileIO, ReplacedFilesKeepTheirModeAndReadOnlyOnesAreRefused) {
 
     Write("MainSat.bin", "records");
     ::chmod(Path("MainSat.bin").c_str(), 0444);
-    std::string why;
-    EXPECT_FALSE(WriteFileAtomic(Path("MainSat.bin"), "", 0644, &why));
+    const std::string why = WriteFileAtomic(Path("MainSat.bin"), "").message;
     EXPECT_EQ(why, "cannot write " + Path("MainSat.bin") + ": the file is read-only");
     EXPECT_EQ(NotWrittenText(Path("MainSat.bin"), why), "File: " + Path("MainSat.bin") + " could not be written: the file is read-only");
     EXPECT_EQ(Read("MainSat.bin"), "records");

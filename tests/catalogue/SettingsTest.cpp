@@ -158,7 +158,7 @@ TEST_F(Settings, ShortGarbageAndOversizedOptionsFiles) {
     // A map name that tries to leave the map folder is refused.
     TOptions sneaky = saved;
     sneaky.mapFile = "../../etc/passwd";
-    SaveOptions(data_, sneaky, menu);
+    ASSERT_TRUE(SaveOptions(data_, sneaky, menu));
     LoadOptions(data_, program_, o, m);
     EXPECT_EQ(o.mapFile.str(), "Real_Color_x.jpg");
 }

@@ -199,7 +199,7 @@ TEST(AnswerRules, StartUpDownloadsAtMostFourADay) {
     double day = 46000.0;
     for (int k = 0; k < 4; ++k, day += 0.1) {
         ASSERT_TRUE(AutoDownloadAllowed(path, day, kAutoDownloadsPerDay)) << k;
-        RecordAutoDownload(path, day);
+        ASSERT_TRUE(RecordAutoDownload(path, day));
     }
     EXPECT_FALSE(AutoDownloadAllowed(path, day, kAutoDownloadsPerDay));
     EXPECT_TRUE(AutoDownloadAllowed(path, 46001.0 + 0.01, kAutoDownloadsPerDay)) << "a day after the first";

@@ -368,9 +368,9 @@ TEST_F(DownloadTest, BombsEscapesAndStrangeRedirectsReachNothingBeyondTheirEntry
 
     // The password file stays private whatever the umask.
     const mode_t old = ::umask(0);
-    const bool saved = SaveDownloadSettings(dir.path, settings);
+    const TStatus saved = SaveDownloadSettings(dir.path, settings);
     ::umask(old);
-    ASSERT_TRUE(saved);
+    ASSERT_TRUE(saved) << saved.message;
     struct stat st {};
     ASSERT_EQ(::stat((dir / "InternetInfo.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -628,7 +628,7 @@ TEST(StartUp, BatchUpdatesTimeAndShowsItsCaptions) {
     fx::TempDir data, tle;
     std::vector<std::string> lines(12, ListLine(false, 0, "Protected", server.Base() + "/x"));
     lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
-    netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
+    ASSERT_TRUE(netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n"));
     fx::WriteText(data / "Mag.dat", "http://example.test/qmnames.zip\r\n25544   ISS                       -1.3\r\n");
 
     TDownloadSettings stored;
@@ -676,7 +676,7 @@ TEST(StartUp, UpdatedIridiumListComesBackUnwritten) {
     fx::TempDir data, tle;
     std::vector<std::string> lines(12, ListLine(false, 0, "Protected", server.Base() + "/x"));
     lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
-    netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
+    ASSERT_TRUE(netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n"));
     TDownloadSettings stored;
     stored.period = 24;
     stored.lastDownload = 44990.0;
@@ -701,6 +701,38 @@ TEST(StartUp, UpdatedIridiumListComesBackUnwritten) {
     EXPECT_FALSE(std::filesystem::exists(data / "IridSat.bin"));
 }
 
+// A batch whose time or count cannot be kept says so: unsaved, the next start
+// would fetch all again while this one looked done.
+TEST(StartUp, SettingsThatCannotBeKeptAreTold) {
+    LoopbackServer server;
+    server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
+    fx::TempDir data, tle;
+    std::vector<std::string> lines(12, ListLine(false, 0, "Protected", server.Base() + "/x"));
+    lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
+    ASSERT_TRUE(netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n"));
+    TDownloadSettings stored;
+    stored.period = 24;
+    stored.lastDownload = 44990.0;
+    ASSERT_TRUE(SaveDownloadSettings(data.path, stored));
+    ASSERT_EQ(::chmod((data / kDownloadSettingsFile).c_str(), 0400), 0);
+    std::filesystem::create_directory(data / kAutoRecordFile);
+
+    TStartUpJob job;
+    job.dataFolder = data.path;
+    job.elementFolder = tle.path;
+    job.autoDownload = true;
+    job.nowDay = 45000.0;
+    job.config = LoopbackConfig();
+    const TStartUpResult r = StartUpDownload(job);
+    EXPECT_TRUE(r.ok);
+    ASSERT_EQ(r.report.messages.size(), 2u);
+    EXPECT_EQ(r.report.messages[0].title, "File");
+    EXPECT_EQ(r.report.messages[0].text, "File: " + data / kAutoRecordFile + " could not be written: is a folder");
+    EXPECT_EQ(r.report.messages[1].title, "File");
+    EXPECT_EQ(r.report.messages[1].text,
+              "File: " + data / kDownloadSettingsFile + " could not be written: the file is read-only");
+}
+
 TEST(StartUp, FailedEntriesAreShownAndTriedAgainWhileTheOthersWaitTheirPeriod) {
     LoopbackServer server;
     server.Route("/plain.tle", [](const HttpRequest&) { return Text(kSet); });
@@ -710,7 +742,7 @@ TEST(StartUp, FailedEntriesAreShownAndTriedAgainWhileTheOthersWaitTheirPeriod) {
     lines.push_back(ListLine(true, 0, "Plain", server.Base() + "/plain.tle"));
     lines.push_back(ListLine(true, 0, "Page", server.Base() + "/page.tle"));
     lines.push_back(ListLine(true, 0, "Gone", server.Base() + "/gone.tle"));
-    netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n");
+    ASSERT_TRUE(netfiles::WriteLinesAtomic(data / "dwnlist.dat", lines, "\r\n"));
     TDownloadSettings stored;
     stored.period = 24;
     stored.lastDownload = NowDayNumber() - 2.0;

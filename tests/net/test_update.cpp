@@ -158,6 +158,7 @@ TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
     auto msg = ConvertFileTask(dir / "keep.tle", dir / "absent.dat");
     EXPECT_EQ(msg.title, "File Conversion");
     EXPECT_EQ(msg.text, "File \"keep.tle\" FAILED to Convert\nFile: " + dir / "absent.dat" + " not found");
+    EXPECT_EQ(ConvertToCommonNames(dir / "keep.tle", dir / "absent.dat").kind, TStatusKind::notFound);
     EXPECT_TRUE(netfiles::FileExists(dir / "keep.tle"));
     // Nor is a file without element sets replaced by an empty one.
     fx::WriteText(dir / "page.tle", "<html>Rate limit exceeded</html>\n");
@@ -165,6 +166,14 @@ TEST(Conversion, CommonNamesSortedFromTheMagnitudeFile) {
     EXPECT_EQ(msg.text.rfind("File \"page.tle\" FAILED to Convert\nno element sets in ", 0), 0u) << msg.text;
     EXPECT_EQ(fx::ReadText(dir / "page.tle"), "<html>Rate limit exceeded</html>\n");
     EXPECT_FALSE(netfiles::FileExists(dir / "Common_Name_page.tle"));
+    EXPECT_EQ(ConvertToCommonNames(dir / "page.tle", dir / "Mag.dat").kind, TStatusKind::invalid);
+    // Nor is a failed write taken for a conversion.
+    std::filesystem::create_directory(dir / "Common_Name_keep.tle");
+    const TStatus blocked = ConvertToCommonNames(dir / "keep.tle", dir / "Mag.dat");
+    EXPECT_EQ(blocked.kind, TStatusKind::ioError);
+    EXPECT_EQ(ConvertFileTask(dir / "keep.tle", dir / "Mag.dat").text,
+              "File \"keep.tle\" FAILED to Convert\ncannot write " + dir / "Common_Name_keep.tle" + ": is a folder");
+    std::filesystem::remove(dir / "Common_Name_keep.tle");
     msg = ConvertFileTask(dir / "keep.tle", dir / "Mag.dat");
     EXPECT_EQ(msg.text, "File converted to \"Common_Name_keep.tle\"\nWritten to " + dir / "Common_Name_keep.tle" +
                             "; \"keep.tle\" is kept as it was.");

@@ -146,18 +146,23 @@ TEST(PredictArgs, SatellitesPickedByNumberOrName) {
 // Local times of a zone across the spring change: the hour that does not
 // exist reads with the winter offset, the hour after with the summer one.
 TEST(TimeZones, OffsetsFollowDaylightSaving) {
-    std::string error;
     double offset = 0, utc = 0;
-    ASSERT_TRUE(ZoneOffsetAt("Europe/Berlin", EncodeDayNumber(2018, 7, 1), offset, error)) << error;
+    const TStatus berlin = ZoneOffsetAt("Europe/Berlin", EncodeDayNumber(2018, 7, 1), offset);
+    ASSERT_TRUE(berlin) << berlin.message;
     EXPECT_NEAR(offset * 24.0, 2.0, 1e-9);
-    ASSERT_TRUE(ZoneLocalToUtc("Europe/Berlin", EncodeDayNumber(2018, 3, 25, 3, 30), utc, error));
+    ASSERT_TRUE(ZoneLocalToUtc("Europe/Berlin", EncodeDayNumber(2018, 3, 25, 3, 30), utc));
     EXPECT_NEAR(utc, EncodeDayNumber(2018, 3, 25, 1, 30), 1e-9);
-    ASSERT_TRUE(ZoneLocalToUtc("Europe/Berlin", EncodeDayNumber(2018, 3, 25, 2, 30), utc, error));
+    ASSERT_TRUE(ZoneLocalToUtc("Europe/Berlin", EncodeDayNumber(2018, 3, 25, 2, 30), utc));
     EXPECT_NEAR(utc, EncodeDayNumber(2018, 3, 25, 1, 30), 1e-9);
-    ASSERT_TRUE(ZoneLocalToUtc("America/New_York", EncodeDayNumber(2018, 1, 22, 18), utc, error));
+    ASSERT_TRUE(ZoneLocalToUtc("America/New_York", EncodeDayNumber(2018, 1, 22, 18), utc));
     EXPECT_NEAR(utc, EncodeDayNumber(2018, 1, 22, 23), 1e-9);
     for (const char* bad : {"Europe", "../../etc/passwd", "Mars/Olympus", ""})
-        EXPECT_FALSE(CheckZoneName(bad, error)) << bad;
+        EXPECT_FALSE(CheckZoneName(bad)) << bad;
+    EXPECT_EQ(CheckZoneName("../x").kind, TStatusKind::invalid);
+    EXPECT_EQ(CheckZoneName("Mars/Olympus").kind, TStatusKind::notFound);
+    double untouched = 7.0;
+    EXPECT_EQ(ZoneOffsetAt("Mars/Olympus", 0.0, untouched).message.rfind("--tz: no time zone 'Mars/Olympus' in ", 0), 0u);
+    EXPECT_EQ(untouched, 7.0) << "an unknown zone leaves the offset as it was";
 }
 
 // Every AOS is the first whole second at or above the minimum elevation
