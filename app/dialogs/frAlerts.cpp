@@ -274,8 +274,8 @@ void TfrAlertsWnd::EditRule(const TAlertRule& rule, std::function<void(const TAl
 }
 
 void TfrAlertsWnd::Save(std::vector<TAlertRule> rules) {
-    std::string why;
-    if (!Centre.SaveRules(rules, &why)) ShowMessageBox(this, NotWrittenText(Centre.rulesPath(), why));
+    if (const TStatus saved = Centre.SaveRules(rules); !saved)
+        ShowMessageBox(this, NotWrittenText(Centre.rulesPath(), saved.message));
     ShowRules();
     ShowComing();
 }

@@ -164,8 +164,8 @@ bool TfrHorizonWnd::ExportFile(const std::string& path) {
     if (!ReadMask(mask, why)) {
         return Refuse(why);
     }
-    if (!WriteHorizonFile(path, mask, &why)) {
-        return Refuse(NotWrittenText(path, why));
+    if (const TStatus saved = WriteHorizonFile(path, mask); !saved) {
+        return Refuse(NotWrittenText(path, saved.message));
     }
     Tell("Exported to " + path);
     return true;
@@ -186,8 +186,8 @@ bool TfrHorizonWnd::SaveMask() {
         Tell("No mask: " + Path + " removed.");
         return true;
     }
-    if (!WriteHorizonFile(Path, mask, &why)) {
-        return Refuse(NotWrittenText(Path, why));
+    if (const TStatus saved = WriteHorizonFile(Path, mask); !saved) {
+        return Refuse(NotWrittenText(Path, saved.message));
     }
     Saved = true;
     Tell("Saved to " + Path);

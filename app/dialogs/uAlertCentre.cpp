@@ -62,8 +62,8 @@ void TAlertCentre::LoadRules() {
     emit PlanChanged();
 }
 
-bool TAlertCentre::SaveRules(const std::vector<TAlertRule>& rules, std::string* why) {
-    if (!WriteAlertRules(rulesPath(), rules, why)) return false;
+TStatus TAlertCentre::SaveRules(const std::vector<TAlertRule>& rules) {
+    if (TStatus saved = WriteAlertRules(rulesPath(), rules); !saved) return saved;
     const TFileStamp stamp = StampOf(rulesPath());
     RulesStamp = {stamp.seconds, stamp.nanoseconds, stamp.size};
     Rules = rules;
@@ -72,7 +72,7 @@ bool TAlertCentre::SaveRules(const std::vector<TAlertRule>& rules, std::string* 
     ++RulesGeneration;
     Check();
     emit PlanChanged();
-    return true;
+    return TStatus::Success();
 }
 
 TAlertCentre::TPlanKey TAlertCentre::InputsKey() const {

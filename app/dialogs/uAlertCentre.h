@@ -64,8 +64,8 @@ public:
     const std::vector<TAlertRule>& rules() const { return Rules; }
     // What the rules file or the last plan could not use, one line each.
     const std::vector<std::string>& problems() const { return Problems; }
-    // Written atomically; the plan is then made again. False with the reason.
-    bool SaveRules(const std::vector<TAlertRule>& rules, std::string* why = nullptr);
+    // Written atomically; the plan is then made again. A failure changes nothing.
+    TStatus SaveRules(const std::vector<TAlertRule>& rules);
     std::string rulesPath() const;
 
     // Makes the plan again when what it was made from changed, and delivers what fell due.

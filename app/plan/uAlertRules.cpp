@@ -297,8 +297,6 @@ std::string AlertRulesText(const std::vector<TAlertRule>& rules) {
     return s;
 }
 
-bool WriteAlertRules(const std::string& path, const std::vector<TAlertRule>& rules, std::string* why) {
-    const TStatus saved = WriteFileAtomic(path, AlertRulesText(rules));
-    if (!saved && why) *why = saved.message;
-    return saved.Ok();
+TStatus WriteAlertRules(const std::string& path, const std::vector<TAlertRule>& rules) {
+    return WriteFileAtomic(path, AlertRulesText(rules));
 }

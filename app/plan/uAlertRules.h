@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "uStatus.h"
+
 inline constexpr const char* kAlertRulesFile = "AlertRules.txt";
 
 enum class TAlertSatellites { kTracked, kList, kFile };
@@ -46,7 +48,8 @@ TAlertRulesRead ParseAlertRules(const std::string& text);
 // A missing file is no rules and no problem.
 TAlertRulesRead ReadAlertRules(const std::string& path);
 std::string AlertRulesText(const std::vector<TAlertRule>& rules);
-bool WriteAlertRules(const std::string& path, const std::vector<TAlertRule>& rules, std::string* why = nullptr);
+// Written atomically (WriteFileAtomic's status).
+TStatus WriteAlertRules(const std::string& path, const std::vector<TAlertRule>& rules);
 
 // A program and its arguments as one line: words split at blanks, "..."
 // groups a word, a backslash takes the next character as it is. False (with

@@ -229,10 +229,8 @@ std::string HorizonText(const THorizonMask& mask) {
     return text;
 }
 
-bool WriteHorizonFile(const std::string& path, const THorizonMask& mask, std::string* why) {
-    const TStatus saved = WriteFileAtomic(path, HorizonText(mask));
-    if (!saved && why) *why = saved.message;
-    return saved.Ok();
+TStatus WriteHorizonFile(const std::string& path, const THorizonMask& mask) {
+    return WriteFileAtomic(path, HorizonText(mask));
 }
 
 std::string ObserverHorizonPath(const std::string& dataFolder, const std::string& observerName) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "uStatus.h"
+
 struct THorizonPoint {
     double azimuth = 0.0;   // degrees, 0 <= az < 360, north 0, east 90
     double altitude = 0.0;  // degrees, -90..90
@@ -91,8 +93,8 @@ std::string SkippedLinesText(const THorizonRead& read);
 // The list as ParseHorizonText reads it back (degrees, altitude; the floor
 // in a "# floor:" comment that other readers pass over).
 std::string HorizonText(const THorizonMask& mask);
-// Written atomically; false with the reason in *why.
-bool WriteHorizonFile(const std::string& path, const THorizonMask& mask, std::string* why = nullptr);
+// Written atomically (WriteFileAtomic's status).
+TStatus WriteHorizonFile(const std::string& path, const THorizonMask& mask);
 
 // The observer's own mask file in a data folder (ending with '/'): one per
 // observer name, so another place never takes this one's obstacles.

@@ -624,10 +624,8 @@ std::size_t TRecordStream::added() const {
     return Shared->added;
 }
 
-bool WriteRecordsCsv(const std::string& path, const TRecordTable& table, std::string* why) {
-    const TStatus saved = WriteFileAtomic(path, RecordsCsv(table));
-    if (!saved && why) *why = saved.message;
-    return saved.Ok();
+TStatus WriteRecordsCsv(const std::string& path, const TRecordTable& table) {
+    return WriteFileAtomic(path, RecordsCsv(table));
 }
 
 void SaveRecordsCsv(QWidget* parent, const TRecordTable& table, const std::string& folder, QStatusBar* bar) {
@@ -641,9 +639,8 @@ void SaveRecordsCsv(QWidget* parent, const TRecordTable& table, const std::strin
     QObject::connect(dialog, &QFileDialog::fileSelected, parent, [parent, table, bar](const QString& chosen) {
         if (chosen.isEmpty()) return;
         const std::string path = chosen.toStdString();
-        std::string why;
-        if (!WriteRecordsCsv(path, table, &why)) {
-            ShowMessageBox(parent, "The records were not saved: " + NotWrittenText(path, why));
+        if (const TStatus saved = WriteRecordsCsv(path, table); !saved) {
+            ShowMessageBox(parent, "The records were not saved: " + NotWrittenText(path, saved.message));
             return;
         }
         if (bar)

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "uRecordOutput.h"
+#include "uStatus.h"
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -231,9 +232,9 @@ private:
     TRecordPacker Packer;  // Add's only
 };
 
-// Writes the records as CSV, replacing path atomically. False with the
-// reason in *why when it cannot be written (the old file then stays).
-bool WriteRecordsCsv(const std::string& path, const TRecordTable& table, std::string* why);
+// Writes the records as CSV, replacing path atomically (WriteFileAtomic's
+// status; on failure the old file stays).
+TStatus WriteRecordsCsv(const std::string& path, const TRecordTable& table);
 
 // "Save CSV...": asks for a file (dialog "SaveCsvDialog") and writes the
 // records there; the outcome is told in bar, a failure in a message box.

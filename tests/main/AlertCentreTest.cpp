@@ -13,6 +13,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "SearchWndTestUtil.h"
 #include "frAlerts.h"
@@ -152,6 +153,20 @@ TEST_F(TAlertCentreTest, PlanIsMadeAgainWhenTheStoreChangesTheListOrThePlace) {
     c.Check();
     EXPECT_TRUE(c.planning());
     ASSERT_TRUE(WaitFor([&] { return !c.planning(); }, 60000));
+}
+
+// A save that fails keeps the rules in force and the file as it was.
+TEST_F(TAlertCentreTest, FailedSaveKeepsTheRulesInForce) {
+    ASSERT_TRUE(WriteAlertRules(folder / kAlertRulesFile, {High()}));
+    TAlertCentre& c = Make();
+    ASSERT_EQ(c.rules().size(), 1u);
+    ASSERT_EQ(::chmod(c.rulesPath().c_str(), 0444), 0);
+    const std::string before = folder.Bytes(kAlertRulesFile);
+    const TStatus saved = c.SaveRules({});
+    EXPECT_EQ(saved.kind, TStatusKind::ioError);
+    EXPECT_EQ(saved.message, "cannot write " + c.rulesPath() + ": the file is read-only");
+    EXPECT_EQ(c.rules().size(), 1u);
+    EXPECT_EQ(folder.Bytes(kAlertRulesFile), before);
 }
 
 TEST_F(TAlertCentreTest, UnreadableMaskIsToldAndNotUsed) {

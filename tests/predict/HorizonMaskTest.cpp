@@ -144,8 +144,8 @@ TEST_F(HorizonFiles, WriterRoundTripsPointsAndFloor) {
     EXPECT_EQ(floorOnly.mask, THorizonMask({}, 12.5));
 
     const THorizonMask m({{0.1, 1.0 / 3.0}, {90, 30}, {90, 0}, {359.999, -0.5}}, 2.25);
-    std::string why;
-    ASSERT_TRUE(WriteHorizonFile(Path("m.txt"), m, &why)) << why;
+    const TStatus written = WriteHorizonFile(Path("m.txt"), m);
+    ASSERT_TRUE(written) << written.message;
     const THorizonRead back = ReadHorizonFile(Path("m.txt"));
     ASSERT_TRUE(back.ok);
     EXPECT_TRUE(back.badLines.empty());
