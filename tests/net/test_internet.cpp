@@ -335,9 +335,12 @@ TEST_F(DownloadTest, ADownloadIsSyncedBeforeItReplacesTheFileAndTheFolderAfter) 
 
 // What a hostile server tried and failed, kept so it keeps failing.
 TEST_F(DownloadTest, BombsEscapesAndStrangeRedirectsReachNothingBeyondTheirEntry) {
+    // Packed here and held by the routes: a slow server thread may still be
+    // answering a request the download gave up on after this test ends.
     const std::string zeros(8 << 20, '\0');
-    server.Route("/bomb.gz", [&](const HttpRequest&) { return Binary(fx::Gzip(zeros)); });
-    server.Route("/bomb.zip", [&](const HttpRequest&) { return Binary(fx::Zip({{"a.tle", zeros}})); });
+    const std::string gz = fx::Gzip(zeros), zip = fx::Zip({{"a.tle", zeros}});
+    server.Route("/bomb.gz", [gz](const HttpRequest&) { return Binary(gz); });
+    server.Route("/bomb.zip", [zip](const HttpRequest&) { return Binary(zip); });
     server.Route("/escape.zip", [](const HttpRequest&) { return Binary(fx::Zip({{"../../escape.tle", kSet}})); });
     auto redirect = [](const std::string& to) {
         return [to](const HttpRequest&) {
