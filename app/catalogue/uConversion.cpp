@@ -182,14 +182,13 @@ TNetMessage CreateSkySatFile(const std::string& sourcePath, const std::string& m
     return {};
 }
 
-bool RefreshSkySatFile(const std::string& skyPath, const std::string& folder, double nowDay, int ageDays,
-                       std::vector<TSatRec>& skySats) {
-    skySats.clear();
+TSkyRefresh RefreshSkySats(const std::string& skyPath, const std::string& folder, double nowDay, int ageDays) {
+    TSkyRefresh result;
     struct stat st{};
-    if (::stat(skyPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::stat(skyPath.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return result;
     const double fileDay = kUnixEpochDay + static_cast<double>(st.st_mtime) / 86400.0;
-    if (std::trunc(nowDay - fileDay) <= ageDays) return false;
-    LoadCatalogue(skySats, skyPath);
-    if (!UpdateFromElementFiles(skySats, folder)) return false;
-    return SaveCatalogue(skySats, skyPath).Ok();
+    if (std::trunc(nowDay - fileDay) <= ageDays) return result;
+    LoadCatalogue(result.sats, skyPath);
+    result.changed = UpdateFromElementFiles(result.sats, folder);
+    return result;
 }

@@ -49,7 +49,11 @@ std::vector<TElementEntry> MergeSkyEntries(const std::vector<TElementEntry>& sor
                                            const std::vector<std::string>& magLines);
 void SortEntriesByNumber(std::vector<TElementEntry>& entries);
 
-// Empties skySats; when skyPath is older than ageDays whole days at nowDay
-// (a day number), loads it, updates it from folder and writes it back if changed.
-bool RefreshSkySatFile(const std::string& skyPath, const std::string& folder, double nowDay, int ageDays,
-                       std::vector<TSatRec>& skySats);
+// When skyPath is older than ageDays whole days at nowDay (a day number): its
+// list, updated from folder. Nothing is written: the caller, on the UI thread,
+// writes the file back when the list changed.
+struct TSkyRefresh {
+    std::vector<TSatRec> sats;  // empty when the file is fresh or missing
+    bool changed = false;       // some element set in folder was newer
+};
+TSkyRefresh RefreshSkySats(const std::string& skyPath, const std::string& folder, double nowDay, int ageDays);

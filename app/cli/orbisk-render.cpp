@@ -361,6 +361,6 @@ int main(int argc, char** argv) {
     if (!image.save(&buffer, "PNG")) return Fail(1, "cannot write " + r.out + ": the picture cannot be encoded");
     if (const TStatus saved = WriteFileAtomic(r.out, std::string_view(png.constData(), static_cast<std::size_t>(png.size())));
         !saved)
-        return Fail(1, "cannot write " + r.out + ": " + saved.message);
+        return Fail(1, saved.message);  // "cannot write <out>: <reason>"
     return 0;
 }

@@ -280,17 +280,13 @@ void NoteElementAges(TReportSettings& settings, const std::vector<TSatRec>& sats
 
 // What became of the KML file of a flare or path search: no tracks is an
 // outcome, not an error; a file that cannot be written is one.
-enum class TKmlOutcome { kWritten, kNoTrack, kFailed };
-int ReportKml(const std::string& path, TKmlOutcome outcome, const std::string& why) {
-    if (outcome == TKmlOutcome::kWritten) return 0;
-    if (outcome == TKmlOutcome::kNoTrack) {
+int ReportKml(const std::string& path, const TStatus& written) {
+    if (written) return 0;
+    if (written.kind == TStatusKind::notFound) {
         PrintMessage("no track found, so " + path + " was not written");
         return 0;
     }
-    // The writer says "cannot write <file>: <reason>".
-    const std::string prefix = "cannot write ";
-    if (why.rfind(prefix, 0) == 0) return Fail(1, "cannot write the KML file " + why.substr(prefix.size()));
-    return Fail(1, "cannot write the KML file " + path + (why.empty() ? "" : ": " + why));
+    return Fail(1, "cannot write the KML file " + path + ": " + NotWrittenReason(path, written.message));
 }
 
 // The calendar events of an outcome: passes, flares or transits (the other
@@ -410,22 +406,13 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
          [&] { return OutcomeRecords(request, outcome, satellites, output); },
          [&] { return Calendar(OutcomeEvents(request, outcome, sats), settings, args.icsAlarm); });
     if (!mode.kml.empty() && !outcome.status.cutShort) {
-        std::string why;
-        TKmlOutcome kml = TKmlOutcome::kNoTrack;
-        if (const auto* r = std::get_if<TFlareResult>(&outcome.records)) {
-            // The flare writer also finds no track when no centre-line point can be computed.
-            kml = r->passes.empty() ? TKmlOutcome::kNoTrack
-                  : ExportFlareKml(r->passes, mode.kml, observer, inputs.displayOffset, &why) ? TKmlOutcome::kWritten
-                  : why.empty() ? TKmlOutcome::kNoTrack
-                                : TKmlOutcome::kFailed;
-        } else if (const auto* p = std::get_if<TGroundPathResult>(&outcome.records)) {
-            kml = !p->google ? TKmlOutcome::kNoTrack
-                  : ExportGroundPathKml(*p, sats, GroundPathTitle(target.name), mode.kml, observer,
-                                        inputs.displayOffset, settings.distanceFactor, &why)
-                      ? TKmlOutcome::kWritten
-                      : TKmlOutcome::kFailed;
-        }
-        if (const int status = ReportKml(mode.kml, kml, why); status != 0) return status;
+        TStatus kml = KmlNothingToExport();
+        if (const auto* r = std::get_if<TFlareResult>(&outcome.records))
+            kml = ExportFlareKml(r->passes, mode.kml, observer, inputs.displayOffset);
+        else if (const auto* p = std::get_if<TGroundPathResult>(&outcome.records); p && p->google)
+            kml = ExportGroundPathKml(*p, sats, GroundPathTitle(target.name), mode.kml, observer,
+                                      inputs.displayOffset, settings.distanceFactor);
+        if (const int status = ReportKml(mode.kml, kml); status != 0) return status;
     }
     return FinishReport(outcome.status);
 }

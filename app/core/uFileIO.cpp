@@ -281,8 +281,12 @@ TStatus WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t 
                             file.Error().empty() ? "cannot write " + path + ": unknown error" : file.Error());
 }
 
-std::string NotWrittenText(const std::string& path, const std::string& why) {
+std::string NotWrittenReason(const std::string& path, const std::string& why) {
     const std::string prefix = "cannot write " + path + ": ";
-    const std::string reason = why.compare(0, prefix.size(), prefix) == 0 ? why.substr(prefix.size()) : why;
+    return why.compare(0, prefix.size(), prefix) == 0 ? why.substr(prefix.size()) : why;
+}
+
+std::string NotWrittenText(const std::string& path, const std::string& why) {
+    const std::string reason = NotWrittenReason(path, why);
     return "File: " + path + " could not be written" + (reason.empty() ? "" : ": " + reason);
 }

@@ -46,6 +46,8 @@ TStatus WriteFileAtomic(const std::string& path, std::string_view bytes, mode_t 
 // "File: <path> could not be written: <reason>" from the message of a failed
 // WriteFileAtomic on path.
 std::string NotWrittenText(const std::string& path, const std::string& why);
+// The <reason> alone, for texts that name the path themselves.
+std::string NotWrittenReason(const std::string& path, const std::string& why);
 
 // A new version of a file, written beside it and put in its place only by
 // Commit(). A target that exists and is not a regular file (a folder, FIFO,

@@ -608,26 +608,25 @@ void TfrPredictionWnd::bn_chartwndClick() {
     radar->open();
 }
 
-bool TfrPredictionWnd::WriteKml(const std::string& path, std::string* writeError) {
-    if (FlareMode) return ExportFlareKml(Passes, path, SearchObserver, SearchOffset, writeError);
-    return PathResult && PathResult->google &&
-           ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset,
-                               SearchDistanceFactor, writeError);
+TStatus TfrPredictionWnd::WriteKml(const std::string& path) {
+    if (FlareMode) return ExportFlareKml(Passes, path, SearchObserver, SearchOffset);
+    if (!PathResult || !PathResult->google) return KmlNothingToExport();
+    return ExportGroundPathKml(*PathResult, *PathSats, PathTitle, path, SearchObserver, SearchOffset,
+                               SearchDistanceFactor);
 }
 
-void TfrPredictionWnd::ShowKmlFailure(const std::string& path, const std::string& writeError) {
+void TfrPredictionWnd::ShowKmlFailure(const std::string& path, const TStatus& status) {
     // Nothing to export and a file that cannot be written are different faults.
-    if (writeError.empty())
+    if (status.kind == TStatusKind::notFound)
         ShowMessage(kKmlExportFailed);
     else
-        ShowMessage("The tracks could not be written to " + path + ": " + writeError);
+        ShowMessage("The tracks could not be written to " + path + ": " + NotWrittenReason(path, status.message));
 }
 
 void TfrPredictionWnd::bn_googleClick() {
     const std::string path = Session.DataFolder + kKmlFileName;
-    std::string writeError;
-    if (!WriteKml(path, &writeError)) {
-        ShowKmlFailure(path, writeError);
+    if (const TStatus written = WriteKml(path); !written) {
+        ShowKmlFailure(path, written);
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
@@ -646,9 +645,8 @@ void TfrPredictionWnd::bn_savekmlClick() {
     connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& chosen) {
         if (chosen.isEmpty()) return;
         const std::string path = chosen.toStdString();
-        std::string writeError;
-        if (!WriteKml(path, &writeError)) {
-            ShowKmlFailure(path, writeError);
+        if (const TStatus written = WriteKml(path); !written) {
+            ShowKmlFailure(path, written);
             return;
         }
         statusBar()->showMessage(WidgetText("Tracks saved to " + path));
@@ -677,7 +675,7 @@ void TfrPredictionWnd::WriteCalendar(const std::string& path) {
     const std::size_t count = events.size();
     const std::string text = ObserverCalendarText(events, CalendarSettings, NowDayNumber(), nm_alarm->value());
     if (const TStatus saved = WriteFileAtomic(path, text); !saved) {
-        ShowMessage("The calendar could not be written to " + path + ": " + saved.message);
+        ShowMessage("The calendar could not be written to " + path + ": " + NotWrittenReason(path, saved.message));
         return;
     }
     statusBar()->showMessage(QString("%1 %2 saved as a calendar to %3")

@@ -95,10 +95,10 @@ private:
     void bn_chartwndClick();
     void bn_googleClick();
     void bn_savekmlClick();
-    // The last ground-path or flare result as KML at path; false when there
-    // is none or it cannot be written (the reason then in *writeError).
-    bool WriteKml(const std::string& path, std::string* writeError);
-    void ShowKmlFailure(const std::string& path, const std::string& writeError);
+    // The last ground-path or flare result as KML at path: notFound when there
+    // is no track, the write's failure when it cannot be written.
+    TStatus WriteKml(const std::string& path);
+    void ShowKmlFailure(const std::string& path, const TStatus& status);
     void bn_saveicsClick();
     // The last line, flare or transit result as a calendar at path.
     void WriteCalendar(const std::string& path);

@@ -255,9 +255,14 @@ void TfrMainWnd::StartSkyRefresh() {
     Workers.Start(
         kWorkerSkyRefresh,
         [this, skyPath, folder, ageDays]() -> TWorkers::TApply {
-            auto list = std::make_shared<std::vector<TSatRec>>();
-            RefreshSkySatFile(skyPath, folder, NowDayNumber(), ageDays, *list);
-            return [this, list] { SetSkySats(std::move(*list)); };
+            auto refresh = std::make_shared<TSkyRefresh>(RefreshSkySats(skyPath, folder, NowDayNumber(), ageDays));
+            return [this, refresh, skyPath] {
+                // Written here: the window holds the list the file stores.
+                if (refresh->changed)
+                    if (const TStatus saved = SaveCatalogue(refresh->sats, skyPath); !saved)
+                        ShowNetMessage({"File", NotWrittenText(skyPath, saved.message)});
+                SetSkySats(std::move(refresh->sats));
+            };
         },
         &SkyListBusy);
 }

@@ -75,11 +75,7 @@ public:
         Line("     </Point>");
         Line("  </Placemark>");
     }
-    bool Write(const std::string& path, std::string* why) const {
-        const TStatus saved = WriteFileAtomic(path, text_);
-        if (!saved && why) *why = saved.message;
-        return saved.Ok();
-    }
+    TStatus Write(const std::string& path) const { return WriteFileAtomic(path, text_); }
 
 private:
     std::string text_;
@@ -118,10 +114,11 @@ std::string KmlText(std::string_view latin1) {
     return out;
 }
 
-bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
-                         const std::string& title, const std::string& path,
-                         const TSite& site, double displayOffset, double distanceFactor,
-                         std::string* writeError) {
+TStatus KmlNothingToExport() { return TStatus::Failure(TStatusKind::notFound, kKmlExportFailed); }
+
+TStatus ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
+                            const std::string& title, const std::string& path,
+                            const TSite& site, double displayOffset, double distanceFactor) {
     const double radius = std::hypot(site.rhoSin, site.rhoCos) > 0.0
                               ? std::hypot(site.rhoSin, site.rhoCos)
                               : kEarthRadius;
@@ -156,12 +153,12 @@ bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSat
         if (!left.empty()) kml.LinePlacemark("Left Limit", 2, satellite, left);
     }
     kml.Close();
-    return kml.Write(path, writeError);
+    return kml.Write(path);
 }
 
-bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
-                    const TSite& site, double displayOffset, std::string* writeError) {
-    if (passes.empty()) return false;
+TStatus ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
+                       const TSite& site, double displayOffset) {
+    if (passes.empty()) return KmlNothingToExport();
     TKml kml;
     kml.Open(site);
     bool any = false;
@@ -204,5 +201,5 @@ bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& p
         kml.PointPlacemark(title, "Start Point Time - " + startText, startPoint);
     }
     kml.Close();
-    return any && kml.Write(path, writeError);
+    return any ? kml.Write(path) : KmlNothingToExport();
 }

@@ -20,19 +20,21 @@ inline constexpr const char* kKmlLaunchFailed = "Failed to load Program Google E
 // the strip is wider than 0.2 (distance unit of the report), its right and
 // left limits. sats: the searched list; title: the report's title (the
 // target's name and " Transit"); displayOffset: added to the start time
-// shown; distanceFactor: the report's unit per km. False when the file
-// cannot be written, with the reason in *writeError.
-bool ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
-                         const std::string& title, const std::string& path,
-                         const TSite& site, double displayOffset, double distanceFactor,
-                         std::string* writeError = nullptr);
+// shown; distanceFactor: the report's unit per km. The write's failure when
+// the file cannot be written.
+TStatus ExportGroundPathKml(const TGroundPathResult& result, const std::vector<TSatRec>& sats,
+                            const std::string& title, const std::string& path,
+                            const TSite& site, double displayOffset, double distanceFactor);
 
 // Writes the flare document: per record the centre line over the 20 s of
-// the record, 2 s apart, and its start point. False when the list is empty,
-// no track point could be computed or the file cannot be written (only a
-// write failure sets *writeError).
-bool ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
-                    const TSite& site, double displayOffset, std::string* writeError = nullptr);
+// the record, 2 s apart, and its start point. KmlNothingToExport() when the
+// list is empty or no track point could be computed (nothing is written);
+// the write's failure when the file cannot be written.
+TStatus ExportFlareKml(const std::vector<TPassRecord>& passes, const std::string& path,
+                       const TSite& site, double displayOffset);
+
+// The notFound status of an export with no track.
+TStatus KmlNothingToExport();
 
 // "lon,lat" in degrees, "###0.0000" and "##0.0000".
 std::string KmlCoordinate(double lonDeg, double latDeg);

@@ -663,7 +663,7 @@ TEST_F(TPredictionWndTest, KmlSavedWhereAskedAndFailuresNameThePath) {
     ASSERT_TRUE(AnswerFileDialog(&w, blocked, "SaveKmlDialog"));
     const QString write = TakeBox(&w);
     EXPECT_FALSE(write.contains(kKmlLaunchFailed)) << write.toStdString();
-    EXPECT_TRUE(write.contains(QString::fromStdString(blocked))) << write.toStdString();
+    EXPECT_EQ(write.count(QString::fromStdString(blocked)), 1) << "named once: " << write.toStdString();
 }
 
 TEST_F(TPredictionWndTest, CalendarOfTheLineSearchParsesAndFailuresNameThePath) {
@@ -706,7 +706,7 @@ TEST_F(TPredictionWndTest, CalendarOfTheLineSearchParsesAndFailuresNameThePath) 
     QTest::mouseClick(w.bn_saveics, Qt::LeftButton);
     ASSERT_TRUE(AnswerFileDialog(&w, blocked, "SaveIcsDialog"));
     const QString message = TakeBox(&w);
-    EXPECT_TRUE(message.contains(QString::fromStdString(blocked))) << message.toStdString();
+    EXPECT_EQ(message.count(QString::fromStdString(blocked)), 1) << "named once: " << message.toStdString();
 
     // A tabular search has no calendar.
     Click(w, "tb_tabular");

@@ -295,16 +295,18 @@ TEST(Conversion, SkyRefreshOnlyWhenTheFileIsOld) {
     ASSERT_TRUE(SaveCatalogue(sky, dir / "SkySat.bin"));
     fx::WriteText(tle / "new.tle", fx::ThreeLines("ISS", fx::MakeTle("25544", 18, 5.0)));
     const double now = 25569.0 + static_cast<double>(std::time(nullptr)) / 86400.0;
-    EXPECT_FALSE(RefreshSkySatFile(dir / "SkySat.bin", tle.path, now, 15, sky));
-    EXPECT_TRUE(sky.empty()) << "a fresh file is left for sky mode to load";
+    EXPECT_TRUE(RefreshSkySats(dir / "SkySat.bin", tle.path, now, 15).sats.empty())
+        << "a fresh file is left for sky mode to load";
     utimbuf old{std::time(nullptr) - 20 * 86400, std::time(nullptr) - 20 * 86400};
     ::utime((dir / "SkySat.bin").c_str(), &old);
-    EXPECT_TRUE(RefreshSkySatFile(dir / "SkySat.bin", tle.path, now, 15, sky));
-    ASSERT_EQ(sky.size(), 1u);
+    const TSkyRefresh refresh = RefreshSkySats(dir / "SkySat.bin", tle.path, now, 15);
+    EXPECT_TRUE(refresh.changed);
+    ASSERT_EQ(refresh.sats.size(), 1u);
+    EXPECT_DOUBLE_EQ(refresh.sats[0].epoch, EpochOf(18, 5.0));
     std::vector<TSatRec> stored;
     LoadCatalogue(stored, dir / "SkySat.bin");
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_DOUBLE_EQ(stored[0].epoch, EpochOf(18, 5.0));
+    EXPECT_DOUBLE_EQ(stored[0].epoch, EpochOf(18, 1.0)) << "the worker's part writes nothing";
 }
 
 }  // namespace

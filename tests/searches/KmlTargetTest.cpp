@@ -184,8 +184,9 @@ TEST(GroundPathKml, EmptyResultOrUnwritableFile) {
     ASSERT_TRUE(ExportGroundPathKml({}, {}, "Moon Transit", path, site, 0.0, 1.0));
     EXPECT_TRUE(WellFormed(path));
     std::remove(path.c_str());
-    EXPECT_FALSE(ExportGroundPathKml(PathRecords(2.0), PathSatellite(), "Moon Transit",
-                                     "/nonexistent/dir/x.kml", site, 0.0, 1.0));
+    const TStatus unwritable = ExportGroundPathKml(PathRecords(2.0), PathSatellite(), "Moon Transit",
+                                                   "/nonexistent/dir/x.kml", site, 0.0, 1.0);
+    EXPECT_EQ(unwritable.kind, TStatusKind::ioError) << "not the no-track status: the user must see why";
 }
 
 TEST(FlareKml, TracksCrossTheCentreLinePointsAndDefineTheirStyle) {
@@ -208,7 +209,7 @@ TEST(FlareKml, TracksCrossTheCentreLinePointsAndDefineTheirStyle) {
         const std::string lon3 = pair.substr(0, pair.find('.') + 3);
         EXPECT_NE(doc.find("        " + lon3), std::string::npos) << pair;
     }
-    EXPECT_FALSE(ExportFlareKml({}, path, site, 0.0));
+    EXPECT_EQ(ExportFlareKml({}, path, site, 0.0).kind, TStatusKind::notFound);
     std::remove(path.c_str());
 }
 

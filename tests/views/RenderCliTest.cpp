@@ -55,7 +55,8 @@ TEST(RenderCommand, ExitCodesAndMessages) {
     EXPECT_FALSE(std::filesystem::exists(kOut + "none.png"));
     const TProgramRun unwritable = Render("--lat 45 --lon -75 --size 64x64 --out /nonexistent/dir/x.png");
     EXPECT_EQ(unwritable.status, 1);
-    EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/x.png"), std::string::npos);
+    EXPECT_NE(unwritable.out.find("cannot write /nonexistent/dir/x.png: "), std::string::npos);
+    EXPECT_EQ(unwritable.out.find("x.png: cannot write"), std::string::npos) << unwritable.out;
     // A FIFO at the target is refused, not replaced, and nothing blocks on it.
     const std::string fifo = kOut + "render.fifo";
     std::filesystem::remove(fifo);
