@@ -171,6 +171,11 @@ struct TPeak {
 //   void Hold(int slot)      keep the last sample's state in slot 0 or 1
 //   void KeepHeld(int slot)  the result's state is that slot's
 //   void KeepLast()          the result's state is the last sample's
+// With `keep`, a probe that has one may aim the closing in:
+//   double TopAhead()        seconds from the last sample to where the rate's
+//                            zero seems to be (NaN: no idea)
+// Aiming only chooses which seconds are sampled: the neighbours that hold
+// the zero are the same.
 template <typename Probe>
 TPeak FindPeak(Probe& probe, TSlope a, TSlope b, bool keep) {
     const double span = std::round((b.t - a.t) * kSecondsPerDay);
@@ -191,15 +196,22 @@ TPeak FindPeak(Probe& probe, TSlope a, TSlope b, bool keep) {
         TSecond lo{0.0, a.value, a.rate, 0}, hi{span, b.value, b.rate, 1};
         int side = 0;
         bool ok = true;
+        double aim = std::nan("");
+        int aimed = 0;  // a poor aim moves by single seconds: the secant takes over
         while (hi.j - lo.j > 1.0) {
             double j = std::round((lo.j * hi.weight - hi.j * lo.weight) / (hi.weight - lo.weight));
             if (!std::isfinite(j)) j = std::floor((lo.j + hi.j) / 2.0);
+            if (aim > lo.j && aim < hi.j && aimed < 4) {
+                j = std::floor(aim);
+                ++aimed;
+            }
             j = std::clamp(j, lo.j + 1.0, hi.j - 1.0);
             double value = 0.0, rate = 0.0;
             if (!probe.Slope(at(j), value, rate)) {
                 ok = false;
                 break;
             }
+            if constexpr (requires { probe.TopAhead(); }) aim = j + probe.TopAhead();
             if (rate > 0.0) {
                 probe.Hold(lo.slot);
                 lo = {j, value, rate, lo.slot};

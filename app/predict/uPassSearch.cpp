@@ -83,6 +83,36 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
     return ApparentMagnitude(model, sat.stdMag, state.radec.dist, fraction, state.altaz.alt);
 }
 
+// A Newton step on the elevation's rate from one state: seconds to where it
+// is zero, by the elevation's second derivative from the motion seen from
+// the turning Earth (two-body gravity, Coriolis and centrifugal terms). It
+// only aims the culmination's closing in; NaN when the curve is not a top's.
+double TopAheadOf(const TSatState& state, const TFrame& frame) {
+    constexpr double kMuEarth = 398600.8;  // km^3/s^2
+    const double w = kEarthRotation;
+    const TVector& p = state.pos;
+    const TVector& o = frame.pos;
+    const double z[3] = {frame.zenith.x, frame.zenith.y, frame.zenith.z};
+    const double V[3] = {state.vel.x + w * p.y, state.vel.y - w * p.x, state.vel.z};
+    const double r = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
+    const double g = -kMuEarth / (r * r * r);
+    const double A[3] = {g * p.x + 2.0 * w * V[1] + w * w * p.x, g * p.y - 2.0 * w * V[0] + w * w * p.y, g * p.z};
+    const double rho[3] = {p.x - o.x, p.y - o.y, p.z - o.z};
+    auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };
+    const double n = std::sqrt(dot(rho, rho));
+    const double dn = dot(rho, V) / n;
+    const double ddn = (dot(V, V) + dot(rho, A)) / n - dn * dn / n;
+    const double rz = dot(rho, z), vz = dot(V, z), az = dot(A, z);
+    const double s = rz / n;
+    const double ds = vz / n - rz * dn / (n * n);
+    const double dds = az / n - 2.0 * vz * dn / (n * n) - rz * (ddn / (n * n) - 2.0 * dn * dn / (n * n * n));
+    const double c = std::sqrt(std::max(1e-12, 1.0 - s * s));
+    const double rate = ds / c;
+    const double curve = (dds + s * rate * rate) / c;
+    if (!(curve < 0.0)) return std::nan("");
+    return -rate / curve;
+}
+
 // The culmination's samples for FindPeak: the elevation and its rate, with
 // the look angles filled; the states of the bracket's ends are kept so the
 // top need not be propagated again.
@@ -99,6 +129,7 @@ struct TTopProbe {
         return true;
     }
     bool Value(double t, double& value) { return Evaluate(sat, state, t, kFillLookAngles, sight, value); }
+    double TopAhead() const { return TopAheadOf(state, sight.frame); }
     void Hold(int slot) { held[slot] = state; }
     void KeepHeld(int slot) { *top = held[slot]; }
     void KeepLast() { *top = state; }

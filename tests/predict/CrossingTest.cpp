@@ -154,6 +154,36 @@ TEST(FindPeak, HighestWholeSecondWithAndWithoutKeeping) {
     EXPECT_FALSE(p.kept);
 }
 
+TEST(FindPeak, AimedOrMisaimedTheTopIsTheSameSecond) {
+    // A probe's aim only picks the seconds sampled: good, poor or wild aims
+    // end on the same top, a good one in fewer samples.
+    struct TAimed : TBump {
+        using TBump::TBump;
+        double error = 0.0;
+        int samples = 0;
+        bool Slope(double t, double& v, double& r) {
+            ++samples;
+            return TBump::Slope(t, v, r);
+        }
+        double TopAhead() const { return peak - last + error; }
+    };
+    for (double peak : {0.7, 61.5, 123.4, 250.2, 299.6}) {
+        int plain = 0;
+        for (double error : {0.0, 0.4, -3.0, 40.0, -500.0, std::nan("")}) {
+            TAimed bump(peak);
+            bump.error = error;
+            const TSlope a = bump.End(0.0), b = bump.End(300.0);
+            bump.samples = 0;
+            const TPeak p = FindPeak(bump, a, b, true);
+            TBump unaimed(peak);
+            const TPeak q = FindPeak(unaimed, unaimed.End(0.0), unaimed.End(300.0), true);
+            EXPECT_EQ(p.t, q.t) << peak << " " << error;
+            if (error == 0.0) plain = bump.samples;
+        }
+        EXPECT_LE(plain, 3) << peak;
+    }
+}
+
 TEST(FindPeak, FailedClosingInIsReportedButStillAnswers) {
     TBump bump(150.0, 150.0);
     const TPeak p = FindPeak(bump, bump.End(0.0), bump.End(300.0), true);
