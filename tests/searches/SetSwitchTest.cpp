@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <limits>
+#include <mutex>
 
 #include "SearchTestUtil.h"
 #include "uSearchPool.h"
@@ -56,8 +57,12 @@ TEST(SetSwitch, RunnerGivesEachPassOnceToTheSetServingItsStart) {
     const std::vector<std::pair<double, double>> laid = {{11.0, 11.1}, {14.9, 15.1}, {14.0, 23.0},
                                                          {24.95, 24.99}, {25.0, 25.2}, {40.0, 40.5}};
     std::vector<TSetWindow> windows;
+    std::mutex windowsLock;  // the jobs run on the pool's threads
     auto job = [&](std::size_t i, const TSetWindow& w, const TStop&, std::vector<TLinePass>& out) {
-        if (i == 0 || i == 3) windows.push_back(w);
+        if (i == 0 || i == 3) {
+            const std::lock_guard lock(windowsLock);
+            windows.push_back(w);
+        }
         if (i == 3) {  // always up
             TLinePass p;
             p.satellite = i;
