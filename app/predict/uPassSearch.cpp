@@ -88,14 +88,13 @@ double Magnitude(const TSatRec& sat, const TSatState& state, const TSatState& su
 // the turning Earth (two-body gravity, Coriolis and centrifugal terms). It
 // only aims the culmination's closing in; NaN when the curve is not a top's.
 double TopAheadOf(const TSatState& state, const TFrame& frame) {
-    constexpr double kMuEarth = 398600.8;  // km^3/s^2
     const double w = kEarthRotation;
     const TVector& p = state.pos;
     const TVector& o = frame.pos;
     const double z[3] = {frame.zenith.x, frame.zenith.y, frame.zenith.z};
     const double V[3] = {state.vel.x + w * p.y, state.vel.y - w * p.x, state.vel.z};
     const double r = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
-    const double g = -kMuEarth / (r * r * r);
+    const double g = -kEarthMu / (r * r * r);
     const double A[3] = {g * p.x + 2.0 * w * V[1] + w * w * p.x, g * p.y - 2.0 * w * V[0] + w * w * p.y, g * p.z};
     const double rho[3] = {p.x - o.x, p.y - o.y, p.z - o.z};
     auto dot = [](const double* a, const double* b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; };

@@ -7,7 +7,6 @@
 #include "uTracking.h"
 
 namespace {
-constexpr double kMu = 398600.8;                    // km^3/s^2 (WGS-72, the propagator's)
 constexpr double kEarthTurn = 7.2921159e-5 * 1.001;  // rad/s, rounded up
 constexpr double kEarthRotationRate = 6.30038809898496 / kSecondsPerDay;  // rad/s, sidereal
 // How far the path can leave the osculating ellipse within T seconds: it
@@ -97,7 +96,7 @@ TBounds BoundsFor(const TReach& reach, double seconds) {
     // within a short stretch of an eccentric orbit it stays far from the
     // perigee (or apogee) it cannot reach.
     const double radialSpeed =
-        (reach.eccentricity + kEccentricityMargin) * kMu / reach.momentum * kMomentumFactor;
+        (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
     const double swing = radialSpeed * seconds;
     b.rMin = std::max(reach.perigee, reach.radius - swing) - drift;
     b.rMax = std::min(reach.apogee, reach.radius + swing) + drift;
@@ -130,10 +129,10 @@ TReach ReachOf(const TVector& p, const TVector& v) {
     const double speed = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     const TVector n = CrossVector(p, v);
     const double h = n.r;
-    const double energy = speed * speed / 2.0 - kMu / r;
+    const double energy = speed * speed / 2.0 - kEarthMu / r;
     if (!(energy < 0.0) || !(h > 0.0) || !std::isfinite(r)) return reach;
-    const double a = -kMu / (2.0 * energy);
-    const double e = std::sqrt(std::max(0.0, 1.0 - h * h / (kMu * a)));
+    const double a = -kEarthMu / (2.0 * energy);
+    const double e = std::sqrt(std::max(0.0, 1.0 - h * h / (kEarthMu * a)));
     if (!(e < kMaxEccentricity)) return reach;
     reach.perigee = a * (1.0 - e);
     reach.apogee = a * (1.0 + e);
@@ -151,7 +150,7 @@ double ShadowRate(const TReach& reach, double seconds) {
     // The direction turns, and the Earth's apparent radius changes with the
     // radial speed (at most e x mu / h).
     const double radialSpeed =
-        (reach.eccentricity + kEccentricityMargin) * kMu / reach.momentum * kMomentumFactor;
+        (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
     const double R = kEarthRadius;
     return b.angularRate + R * radialSpeed / (b.rMin * std::sqrt(b.rMin * b.rMin - R * R));
 }
@@ -353,9 +352,9 @@ double SecondsBelowByRate(const TReach& reach, double x, double rate, double ele
         // (with room for the flattening and drag), and the observer's own
         // circle with the Earth.
         const double widest = 0.5 * (b.rMin + b.rMax);
-        const double orbital = std::sqrt(1.01 * kMu * (2.0 / b.rMin - 1.0 / widest));
+        const double orbital = std::sqrt(1.01 * kEarthMu * (2.0 / b.rMin - 1.0 / widest));
         const double speed = orbital + kEarthTurn * R + kVelocitySlack;
-        const double accel = 1.01 * kMu / (b.rMin * b.rMin) + kEarthTurn * kEarthTurn * R;
+        const double accel = 1.01 * kEarthMu / (b.rMin * b.rMin) + kEarthTurn * kEarthTurn * R;
         const double d = range - horizon * speed;  // the nearest the range can come
         if (!(d > 1.0)) break;
         // s = sin(elevation) = u.z, u the line of sight, z the zenith turning
@@ -408,9 +407,9 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double widest = 0.5 * (b.rMin + b.rMax);
-        const double orbital = std::sqrt(1.01 * kMu * (2.0 / b.rMin - 1.0 / widest));
+        const double orbital = std::sqrt(1.01 * kEarthMu * (2.0 / b.rMin - 1.0 / widest));
         const double turning = orbital + kEarthTurn * b.rMax;  // the fastest in the Earth's frame
-        const double gravity = kMu / (b.rMin * b.rMin);
+        const double gravity = kEarthMu / (b.rMin * b.rMin);
         const double frame = 2.0 * kEarthTurn * turning + kEarthTurn * kEarthTurn * b.rMax;  // Coriolis, centrifugal
         const double accel = 1.01 * gravity + frame;
         // Gravity pulls away from the zenith while the satellite stays on the

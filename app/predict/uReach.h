@@ -10,6 +10,7 @@
 
 // The longest stretch (s) each kind of bound below ever claims: the central
 // angle (SecondsBelow, SecondsAbove), the plane, the rate.
+inline constexpr double kEarthMu = 398600.8;  // km^3/s^2 (WGS-72, the propagator's)
 inline constexpr double kLongestCentralClaim = 3600.0;
 inline constexpr double kLongestPlaneClaim = 7200.0;
 inline constexpr double kLongestRateClaim = 400.0;
