@@ -24,11 +24,14 @@ extern char** environ;
 
 namespace {
 
-// A child process of the test, ended by its pid.
+// A child process of the test, ended by its pid. Its output goes to a file,
+// not to the test's: a test killed before its destructor ran would otherwise
+// leave the child holding ctest's pipe, and ctest waits for it to close.
 struct TChild {
     pid_t pid = -1;
     int out = -1;  // its standard output, when asked for
-    bool Start(std::vector<std::string> args, const std::vector<std::string>& extraEnv, bool pipeOut) {
+    bool Start(std::vector<std::string> args, const std::vector<std::string>& extraEnv, bool pipeOut,
+               const std::string& logPath) {
         int fds[2] = {-1, -1};
         if (pipeOut && pipe(fds) != 0) return false;
         posix_spawn_file_actions_t fa;
@@ -36,7 +39,10 @@ struct TChild {
         if (pipeOut) {
             posix_spawn_file_actions_adddup2(&fa, fds[1], 1);
             posix_spawn_file_actions_addclose(&fa, fds[0]);
+        } else {
+            posix_spawn_file_actions_addopen(&fa, 1, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         }
+        posix_spawn_file_actions_addopen(&fa, 2, logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
         std::vector<std::string> envText(extraEnv);
         for (char** e = environ; *e; ++e) envText.emplace_back(*e);
         std::vector<char*> env, argv;
@@ -76,7 +82,8 @@ struct TNotifierTest : ::testing::Test {
 
     void SetUp() override {
         if (access("/usr/bin/dbus-daemon", X_OK) != 0) GTEST_SKIP() << "dbus-daemon is not installed";
-        ASSERT_TRUE(bus.Start({"/usr/bin/dbus-daemon", "--session", "--print-address", "--nofork"}, {}, true));
+        ASSERT_TRUE(bus.Start({"/usr/bin/dbus-daemon", "--session", "--print-address", "--nofork"}, {}, true,
+                              folder / "bus.out"));
         address = bus.ReadLine();
         ASSERT_FALSE(address.empty()) << "dbus-daemon printed no address";
     }
@@ -87,7 +94,7 @@ struct TNotifierTest : ::testing::Test {
     // The recording service on the private bus, its calls logged to log.
     bool StartService(TChild& service, const std::string& log) {
         if (!service.Start({"/usr/bin/python3", "-m", "dbusmock", "--template", "notification_daemon", "-l", log},
-                           {"DBUS_SESSION_BUS_ADDRESS=" + address}, false))
+                           {"DBUS_SESSION_BUS_ADDRESS=" + address}, false, log + ".out"))
             return false;
         QDBusConnection c = Connection();
         return WaitFor([&] { return c.interface()->isServiceRegistered(kNotifyService).value(); }, 15000);
