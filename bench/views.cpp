@@ -84,8 +84,7 @@ struct TScene {
         SetFrameSatellites(frame, sats, TChoice{});
         ComputeFrame(frame, EncodeDayNumber(2018, 1, 22, 3, 0, 0));
         std::vector<TSkyRecord> stars, lines;
-        ReadSkyFile(kProgram + "data/SaoStar.bin", stars);
-        ReadSkyFile(kProgram + "data/Constellation.bin", lines);
+        LoadSkyData(kProgram + "data/", stars, lines);
         frame.stars = std::make_shared<const std::vector<TSkyRecord>>(std::move(stars));
         frame.constellations = std::make_shared<const std::vector<TSkyRecord>>(std::move(lines));
         std::vector<TMapCity> cities;

@@ -253,8 +253,7 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
     return !entries.empty();
 }
 
-bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error,
-                           std::string* warning) {
+TStatus ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string* warning) {
     TElementReadReport report;
     ReadElementFile(entries, path, &report);
     std::string why = report.Summary();
@@ -271,11 +270,9 @@ bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::strin
     }
     const bool any = !entries.empty();
     if (warning) *warning = any && !why.empty() ? path + ": " + why : std::string();
-    if (any) return true;
-    const std::string problem = FileProblem(path);
-    error = problem.empty() ? "no element sets in " + path + (why.empty() ? "" : ": " + why)
-                            : "File: " + path + " " + problem;
-    return false;
+    if (any) return TStatus::Success();
+    if (!FileProblem(path).empty()) return FileReadFailure(path);
+    return TStatus::Failure(TStatusKind::invalid, "no element sets in " + path + (why.empty() ? "" : ": " + why));
 }
 
 bool HoldsElementSets(const std::string& path) {
@@ -362,21 +359,16 @@ std::string UnusableRecords(const std::vector<TSatRec>& list, const std::string&
 
 }  // namespace
 
-bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string& error,
-                            std::string* warning) {
+TStatus LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string* warning) {
     if (!LoadCatalogue(list, path)) {
-        const std::string problem = FileProblem(path);
-        error = problem.empty() ? "File: " + path + " holds no satellite records" : "File: " + path + " " + problem;
-        return false;
+        if (!FileProblem(path).empty()) return FileReadFailure(path);
+        return TStatus::Failure(TStatusKind::invalid, "File: " + path + " holds no satellite records");
     }
     bool all = false;
     std::string text = UnusableRecords(list, path, all);
-    if (all) {
-        error = std::move(text);
-        return false;
-    }
+    if (all) return TStatus::Failure(TStatusKind::invalid, std::move(text));
     if (!text.empty() && warning) *warning = std::move(text);
-    return true;
+    return TStatus::Success();
 }
 
 bool LoadCatalogueFile(std::vector<TSatRec>& list, const std::string& path, std::vector<std::string>* warnings,

@@ -32,12 +32,13 @@ inline constexpr std::size_t kMaxElementFileBytes = 256u << 20;
 // True when at least one record was read.
 bool LoadCatalogue(std::vector<TSatRec>& list, const std::string& path);
 
-// LoadCatalogue for a job that needs satellites: false with the reason in
-// error ("File: <path> not found", "... holds no satellite records", "every
-// one of the 3 records of <path> is unusable") unless at least one record can
-// be used; when only some can, *warning says how many were left out.
-bool LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path, std::string& error,
-                            std::string* warning = nullptr);
+// LoadCatalogue for a job that needs satellites: ok when at least one record
+// can be used; when only some can, *warning says how many were left out.
+// Else FileReadFailure when the file cannot be read, invalid when it holds
+// no records ("File: <path> holds no satellite records") or none usable
+// ("every one of the 3 records of <path> is unusable ...").
+TStatus LoadCatalogueForSearch(std::vector<TSatRec>& list, const std::string& path,
+                               std::string* warning = nullptr);
 
 // LoadCatalogue for a window, which keeps every record: one line per thing
 // the user should know goes to *warnings (the file cannot be read, holds
@@ -71,10 +72,11 @@ std::string CatalogueBytes(const std::vector<TSatRec>& list);
 bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& path,
                      TElementReadReport* report = nullptr);
 // ReadElementFile for a job that needs element sets, less the sets the propagator cannot start:
-// false with the reason in error ("File: <path> is a folder", "no element sets in <path>: ...");
-// *warning, when given, says what was skipped, those sets counted too ("" when nothing).
-bool ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string& error,
-                           std::string* warning = nullptr);
+// ok when some are left, and *warning, when given, says what was skipped, those sets counted too
+// ("" when nothing). Else FileReadFailure ("File: <path> is a folder") when the file cannot be
+// read, invalid ("no element sets in <path>: ...") when it can.
+TStatus ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path,
+                              std::string* warning = nullptr);
 // True when the file holds at least one element set in any format: the
 // test a new download must pass before it may replace an element file.
 bool HoldsElementSets(const std::string& path);

@@ -382,20 +382,15 @@ int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::s
     return copied;
 }
 
-bool ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
-                        const std::string& magPath, std::string& error, std::string* warning) {
-    if (!ReadElementsForSearch(entries, path, error, warning)) return false;
+TStatus ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
+                           const std::string& magPath, std::string* warning) {
+    if (TStatus read = ReadElementsForSearch(entries, path, warning); !read) return read;
     TMagFile mag;
-    std::string problem;
-    if (!LoadMagFile(magPath, mag)) {
-        problem = FileProblemText(magPath);
-    } else {
+    if (LoadMagFile(magPath, mag)) {
         CopyMagnitudes(entries, mag.lines);
-        return true;
-    }
-    if (warning) {
+    } else if (warning) {
         if (!warning->empty()) *warning += "; ";
-        *warning += problem + "; the element sets keep standard magnitude 8.0";
+        *warning += FileProblemText(magPath) + "; the element sets keep standard magnitude 8.0";
     }
-    return true;
+    return TStatus::Success();
 }

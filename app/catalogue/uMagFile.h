@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "uNetFiles.h"
+#include "uStatus.h"
 #include "uVarDef.h"
 
 // Where a standard magnitude came from. The numbers are stored (the spare
@@ -144,6 +145,6 @@ int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::s
 // The element sets a search takes from an element file: ReadElementsForSearch,
 // then the standard magnitudes of magPath (Mag.dat). A missing Mag.dat
 // leaves every set at 8.0 and says so in *warning (with what the reader
-// skipped, "; " between).
-bool ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
-                        const std::string& magPath, std::string& error, std::string* warning = nullptr);
+// skipped, "; " between). ReadElementsForSearch's status.
+TStatus ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
+                           const std::string& magPath, std::string* warning = nullptr);

@@ -266,24 +266,17 @@ bool ParseMagImportKind(std::string_view text, TMagImportKind& kind) {
     return true;
 }
 
-bool ImportMagnitudeFile(const std::string& path, const std::string& magPath, TMagImportReport& report,
-                         std::string& error, TMagImportKind kind) {
+TStatus ImportMagnitudeFile(const std::string& path, const std::string& magPath, TMagImportReport& report,
+                            TMagImportKind kind) {
     std::string text;
     bool truncated = false;
-    if (!ReadFileBytes(path, kMaxImportBytes, text, &truncated)) {
-        error = FileProblemText(path);
-        return false;
-    }
-    if (truncated) {
-        error = "File: " + path + " is larger than " + std::to_string(kMaxImportBytes >> 20) + " MB";
-        return false;
-    }
+    if (!ReadFileBytes(path, kMaxImportBytes, text, &truncated)) return FileReadFailure(path);
+    if (truncated)
+        return TStatus::Failure(TStatusKind::invalid, "File: " + path + " is larger than " +
+                                                          std::to_string(kMaxImportBytes >> 20) + " MB");
     TMagFile mag;
     // A Mag.dat that exists but cannot be read must not be replaced by the import alone.
-    if (!LoadMagFile(magPath, mag) && !FileProblem(magPath).empty() && FileProblem(magPath) != "not found") {
-        error = FileProblemText(magPath);
-        return false;
-    }
+    if (!LoadMagFile(magPath, mag) && IsUnreadableFile(magPath)) return FileReadFailure(magPath);
     const std::vector<std::string> before = mag.lines;
     if (kind == TMagImportKind::kNone) kind = DetectMagImport(text);
     switch (kind) {
@@ -292,10 +285,8 @@ bool ImportMagnitudeFile(const std::string& path, const std::string& magPath, TM
     case TMagImportKind::kElements: {
         std::vector<TElementEntry> entries;
         ReadElementText(entries, text);
-        if (entries.empty()) {
-            error = "File: " + path + " holds no element sets for the name rules";
-            return false;
-        }
+        if (entries.empty())
+            return TStatus::Failure(TStatusKind::invalid, "File: " + path + " holds no element sets for the name rules");
         std::vector<TNamedObject> objects;
         objects.reserve(entries.size() + mag.lines.size());
         for (const auto& e : entries) objects.push_back({CatalogueNumberValue(e.catNo.view()), std::string(e.name.view())});
@@ -304,13 +295,11 @@ bool ImportMagnitudeFile(const std::string& path, const std::string& magPath, TM
         break;
     }
     case TMagImportKind::kNone:
-        error = "File: " + path + " is neither a qs.mag list, SATCAT CSV nor an element file";
-        return false;
+        return TStatus::Failure(TStatusKind::invalid,
+                                "File: " + path + " is neither a qs.mag list, SATCAT CSV nor an element file");
     }
-    if (mag.lines == before) return true;
-    if (!SaveMagFile(magPath, mag)) {
-        error = "File: " + magPath + " could not be written";
-        return false;
-    }
-    return true;
+    if (mag.lines == before) return TStatus::Success();
+    if (TStatus saved = SaveMagFile(magPath, mag); !saved)
+        return TStatus::Failure(saved.kind, "File: " + magPath + " could not be written");
+    return TStatus::Success();
 }

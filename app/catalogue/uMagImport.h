@@ -60,11 +60,12 @@ bool NameRuleMagnitude(std::string_view name, long number, double& mag, std::str
 
 // Loads magPath (missing: empty, built-in URL), imports path by its kind (an
 // element file: the name rules over its objects and the file's own
-// entries), saves magPath atomically when something changed. False with
-// error when the input cannot be read or is of no known kind, or the save fails.
+// entries), saves magPath atomically when something changed. A failure is
+// FileReadFailure when path or an existing magPath cannot be read, invalid
+// when the input is too large or of no known kind, ioError when the save fails.
 // kind kNone: decided by DetectMagImport; any other kind is taken as given
 // (kElements: the name rules).
-bool ImportMagnitudeFile(const std::string& path, const std::string& magPath, TMagImportReport& report,
-                         std::string& error, TMagImportKind kind = TMagImportKind::kNone);
+TStatus ImportMagnitudeFile(const std::string& path, const std::string& magPath, TMagImportReport& report,
+                            TMagImportKind kind = TMagImportKind::kNone);
 // "qsmag", "satcat" or "rules"; false for anything else.
 bool ParseMagImportKind(std::string_view text, TMagImportKind& kind);

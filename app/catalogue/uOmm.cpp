@@ -291,6 +291,7 @@ bool Equals(std::string_view text, std::string_view want) {
 }
 
 std::string Bad(int key, const char* what) { return std::string(kKeyNames[key]) + what; }
+TStatus Refused(std::string why) { return TStatus::Failure(TStatusKind::invalid, std::move(why)); }
 
 }  // namespace
 
@@ -338,60 +339,41 @@ int OmmKeyOf(std::string_view name, int hint) {
     return -1;
 }
 
-bool OmmToEntry(const TOmmFields& f, TElementEntry& entry, std::string& reason) {
+TStatus OmmToEntry(const TOmmFields& f, TElementEntry& entry) {
     for (int key : kRequired)
-        if (!f.present[key] || Trim(f.value[key]).empty()) {
-            reason = "without " + std::string(kKeyNames[key]);
-            return false;
-        }
+        if (!f.present[key] || Trim(f.value[key]).empty())
+            return Refused("without " + std::string(kKeyNames[key]));
     // Only mean elements of the model the propagator runs, in its frame and time.
-    if (f.present[kOmmTheory] && !Equals(f.value[kOmmTheory], "SGP4") && !Equals(f.value[kOmmTheory], "SGP/SGP4")) {
-        reason = "not of the SGP4 theory";
-        return false;
-    }
+    if (f.present[kOmmTheory] && !Equals(f.value[kOmmTheory], "SGP4") && !Equals(f.value[kOmmTheory], "SGP/SGP4"))
+        return Refused("not of the SGP4 theory");
     if ((f.present[kOmmRefFrame] && !Equals(f.value[kOmmRefFrame], "TEME")) ||
         (f.present[kOmmCenterName] && !Equals(f.value[kOmmCenterName], "EARTH")) ||
-        (f.present[kOmmTimeSystem] && !Equals(f.value[kOmmTimeSystem], "UTC"))) {
-        reason = "not in the TEME frame about the Earth in UTC";
-        return false;
-    }
+        (f.present[kOmmTimeSystem] && !Equals(f.value[kOmmTimeSystem], "UTC")))
+        return Refused("not in the TEME frame about the Earth in UTC");
 
     int64_t number = 0;
-    if (!WholeNumber(f.value[kOmmNoradCatId], number) || number < 0) {
-        reason = Bad(kOmmNoradCatId, " not a catalogue number");
-        return false;
-    }
-    if (number > kMaxCatalogueNumber) {
-        reason = "with a catalogue number above 339999";
-        return false;
-    }
+    if (!WholeNumber(f.value[kOmmNoradCatId], number) || number < 0)
+        return Refused(Bad(kOmmNoradCatId, " not a catalogue number"));
+    if (number > kMaxCatalogueNumber)
+        return Refused("with a catalogue number above 339999");
     const std::string catNo = CatalogueNumberField(static_cast<long>(number));
 
     TEpoch epoch;
-    if (!ParseEpoch(f.value[kOmmEpoch], epoch)) {
-        reason = Bad(kOmmEpoch, " not a date");
-        return false;
-    }
-    if (epoch.year < 1957 || epoch.year > 2056) {
-        reason = "with an epoch outside 1957-2056";
-        return false;
-    }
+    if (!ParseEpoch(f.value[kOmmEpoch], epoch))
+        return Refused(Bad(kOmmEpoch, " not a date"));
+    if (epoch.year < 1957 || epoch.year > 2056)
+        return Refused("with an epoch outside 1957-2056");
 
     TDecimal d[kOmmKeyCount];
     for (int key : kRequired)
-        if (key != kOmmNoradCatId && key != kOmmEpoch && !ParseDecimal(f.value[key], d[key])) {
-            reason = Bad(key, " not a number");
-            return false;
-        }
+        if (key != kOmmNoradCatId && key != kOmmEpoch && !ParseDecimal(f.value[key], d[key]))
+            return Refused(Bad(key, " not a number"));
 
     char l1[70], l2[70];
     std::memset(l1, ' ', 69);
     std::memset(l2, ' ', 69);
     l1[69] = l2[69] = '\0';
-    auto outOfRange = [&](int key) {
-        reason = Bad(key, " out of range");
-        return false;
-    };
+    auto outOfRange = [](int key) { return Refused(Bad(key, " out of range")); };
 
     // Line 1.
     l1[0] = '1';
@@ -461,5 +443,5 @@ bool OmmToEntry(const TOmmFields& f, TElementEntry& entry, std::string& reason) 
     entry.line2 = std::string_view(l2, 69);
     entry.name = name.empty() ? CatalogueNumberText(catNo) : name;
     entry.catNo = catNo;
-    return true;
+    return TStatus::Success();
 }

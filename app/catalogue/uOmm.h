@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "uStatus.h"
 #include "uVarDef.h"
 
 enum class TElementFormat { kTwoLine, kOmmCsv, kOmmJson, kOmmXml };
@@ -53,8 +54,8 @@ struct TOmmFields {
 };
 
 // The entry of one record: both lines written and checked, magnitude 8.0.
-// False with the reason when the lines cannot carry the record.
-bool OmmToEntry(const TOmmFields& fields, TElementEntry& entry, std::string& reason);
+// Invalid, with the reason ("without EPOCH"), when the lines cannot carry the record.
+TStatus OmmToEntry(const TOmmFields& fields, TElementEntry& entry);
 
 // The format of a text, judged from its first characters and its first line.
 TElementFormat DetectElementFormat(std::string_view text);

@@ -31,9 +31,8 @@ bool Full(const std::vector<TElementEntry>& entries, TElementReadReport& report)
 void Take(const TOmmFields& fields, std::vector<TElementEntry>& entries, TElementReadReport& report) {
     ++report.records;
     TElementEntry entry;
-    std::string reason;
-    if (OmmToEntry(fields, entry, reason)) entries.push_back(entry);
-    else report.Skip(reason);
+    if (const TStatus made = OmmToEntry(fields, entry); made) entries.push_back(entry);
+    else report.Skip(made.message);
 }
 
 std::string_view LocalName(const char* name) {

@@ -44,7 +44,7 @@ const std::vector<TElementEntry>& TSelectorFile::others(uint32_t entry) const {
 std::shared_ptr<const TSelectorFile> LoadSelectorFile(const std::string& path, double clock) {
     auto f = std::make_shared<TSelectorFile>();
     f->path = path;
-    ReadElementsForSearch(f->entries, path, f->problem, &f->warning);
+    f->problem = ReadElementsForSearch(f->entries, path, &f->warning).message;
     {
         std::vector<TElementEntry> all = std::move(f->entries);
         f->entries.clear();

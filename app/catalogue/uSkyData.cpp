@@ -16,24 +16,23 @@ void AddLine(std::string* message, const std::string& text) {
 }
 }  // namespace
 
-bool ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list, std::string* message) {
+TStatus ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list) {
     list.clear();
     std::string bytes;
-    if (!ReadFileBytes(path, kMaxSkyFileBytes, bytes)) {
-        AddLine(message, FileProblemText(path));
-        return false;
-    }
+    if (!ReadFileBytes(path, kMaxSkyFileBytes, bytes)) return FileReadFailure(path);
     const std::size_t count = bytes.size() / kSkyRecordSize;  // a short tail is ignored
     list.resize(count);
     for (std::size_t i = 0; i < count; ++i)
         std::memcpy(&list[i], bytes.data() + i * kSkyRecordSize, kSkyRecordSize);
-    return true;
+    return TStatus::Success();
 }
 
 bool LoadSkyData(const std::string& dataFolder, std::vector<TSkyRecord>& stars,
                  std::vector<TSkyRecord>& figures, std::string* message) {
-    const bool haveStars = ReadSkyFile(dataFolder + "SaoStar.bin", stars, message);
-    const bool haveFigures = ReadSkyFile(dataFolder + "Constellation.bin", figures, message);
+    const TStatus haveStars = ReadSkyFile(dataFolder + "SaoStar.bin", stars);
+    const TStatus haveFigures = ReadSkyFile(dataFolder + "Constellation.bin", figures);
+    for (const TStatus* s : {&haveStars, &haveFigures})
+        if (!*s) AddLine(message, s->message);
     return haveStars && haveFigures;
 }
 

@@ -32,8 +32,8 @@ inline constexpr std::size_t kMaxSkyFileBytes = 64u << 20;
 
 // Reads every whole record of a file into list (replacing it); trailing bytes
 // that do not make a record are ignored. A missing or unreadable file leaves
-// the list empty and puts "File: <path> not found" into *message.
-bool ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list, std::string* message = nullptr);
+// the list empty: FileReadFailure ("File: <path> not found").
+TStatus ReadSkyFile(const std::string& path, std::vector<TSkyRecord>& list);
 
 // Loads dataFolder's SaoStar.bin into stars and Constellation.bin into
 // figures. Each list is replaced, so opening the radar window in sky mode

@@ -43,13 +43,19 @@ inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
                            std::string& error, std::vector<std::string>* warnings = nullptr) {
     if (a.tleFile.empty()) {
         std::string warning;
-        if (!LoadCatalogueForSearch(sats, dataFolder + "MainSat.bin", error, &warning)) return false;
+        if (TStatus loaded = LoadCatalogueForSearch(sats, dataFolder + "MainSat.bin", &warning); !loaded) {
+            error = std::move(loaded.message);
+            return false;
+        }
         if (!warning.empty() && warnings) warnings->push_back(warning);
         return true;
     }
     std::vector<TElementEntry> entries;
     std::string warning;
-    if (!ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", error, &warning)) return false;
+    if (TStatus read = ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", &warning); !read) {
+        error = std::move(read.message);
+        return false;
+    }
     if (!warning.empty() && warnings) warnings->push_back(warning);
     for (const TElementEntry& entry : entries) {
         TSatRec sat{};

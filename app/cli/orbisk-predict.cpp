@@ -132,9 +132,9 @@ double LocalClockDayNumber() {
 // --import-magnitudes: the counts on stdout; 1 when nothing could be merged.
 int ImportMagnitudes(const TPredictArgs& a, const std::string& dataFolder) {
     TMagImportReport report;
-    std::string error;
     const std::string magPath = dataFolder + "Mag.dat";
-    if (!ImportMagnitudeFile(a.importMagnitudes, magPath, report, error, a.importKind)) return Fail(1, error);
+    if (const TStatus imported = ImportMagnitudeFile(a.importMagnitudes, magPath, report, a.importKind); !imported)
+        return Fail(1, imported.message);
     std::printf("%s\n", report.Summary().c_str());
     if (report.added + report.updated > 0) std::printf("Saved %s\n", magPath.c_str());
     return 0;

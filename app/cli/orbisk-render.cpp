@@ -235,12 +235,8 @@ void Warn(const std::string& text) {
 void LoadViewData(TFrameState& frame, const std::string& dataFolder) {
     if (frame.options.viewMode == kViewSky) {
         std::vector<TSkyRecord> stars, lines;
-        std::string message;
-        ReadSkyFile(dataFolder + "SaoStar.bin", stars, &message);
-        Warn(message);
-        message.clear();
-        ReadSkyFile(dataFolder + "Constellation.bin", lines, &message);
-        Warn(message);
+        Warn(ReadSkyFile(dataFolder + "SaoStar.bin", stars).message);
+        Warn(ReadSkyFile(dataFolder + "Constellation.bin", lines).message);
         frame.stars = Shared(std::move(stars));
         frame.constellations = Shared(std::move(lines));
         if (frame.menu.showSkySat) {

@@ -135,9 +135,9 @@ int RunAnalysisMode(const TAnalysisModeArgs& mode, const TPredictArgs& args, con
         }
     }
     std::vector<TElementEntry> entries;
-    std::string error, warning;
-    if (!ReadElementsForSearch(entries, args.tleFile, error, &warning)) {
-        PrintMessage(error);
+    std::string warning;
+    if (const TStatus read = ReadElementsForSearch(entries, args.tleFile, &warning); !read) {
+        PrintMessage(read.message);
         return 1;
     }
     if (!warning.empty()) PrintMessage("warning: " + warning);

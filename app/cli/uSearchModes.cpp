@@ -38,14 +38,20 @@ bool LoadIridium(const TPredictArgs& args, const std::string& dataFolder,
     if (args.tleFile.empty()) {
         source = dataFolder + "IridSat.bin";
         std::string warning;
-        if (!LoadCatalogueForSearch(sats, source, error, &warning)) return false;
+        if (TStatus loaded = LoadCatalogueForSearch(sats, source, &warning); !loaded) {
+            error = std::move(loaded.message);
+            return false;
+        }
         if (!warning.empty()) PrintMessage("warning: " + warning);
         return true;
     }
     source = args.tleFile;
     std::vector<TElementEntry> entries;
     std::string warning;
-    if (!ReadSearchElements(entries, source, dataFolder + "Mag.dat", error, &warning)) return false;
+    if (TStatus read = ReadSearchElements(entries, source, dataFolder + "Mag.dat", &warning); !read) {
+        error = std::move(read.message);
+        return false;
+    }
     if (!warning.empty()) PrintMessage("warning: " + warning);
     for (const TElementEntry& entry : entries) {
         if (!IsIridiumCatalogueName(entry.name.str())) continue;

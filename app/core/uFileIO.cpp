@@ -105,9 +105,12 @@ std::string FileProblem(const std::string& path) {
     return {};
 }
 
-std::string FileProblemText(const std::string& path) {
+std::string FileProblemText(const std::string& path) { return FileReadFailure(path).message; }
+
+TStatus FileReadFailure(const std::string& path) {
     const std::string problem = FileProblem(path);
-    return "File: " + path + " " + (problem.empty() ? "could not be read" : problem);
+    return TStatus::Failure(problem == "not found" ? TStatusKind::notFound : TStatusKind::ioError,
+                            "File: " + path + " " + (problem.empty() ? "could not be read" : problem));
 }
 
 bool IsUnreadableFile(const std::string& path) {

@@ -29,6 +29,9 @@ std::string FileProblem(const std::string& path);
 // "File: <path> <FileProblem>" for a file a read of which failed ("File:
 // <path> could not be read" when nothing stands in the way now).
 std::string FileProblemText(const std::string& path);
+// FileProblemText as a failed status: notFound for a missing file, ioError
+// for whatever else stands in the way.
+TStatus FileReadFailure(const std::string& path);
 
 // True when something stands at path that cannot be read as a file (a
 // folder, a FIFO, a file without read permission, a link loop): unlike a

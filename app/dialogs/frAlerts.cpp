@@ -107,8 +107,7 @@ bool TfrAlertRuleDlg::ReadFields(TAlertRule& r, std::string& why) const {
     r.numbers.clear();
     r.file.clear();
     if (r.satellites == TAlertSatellites::kList) {
-        std::string why2;
-        if (!SplitCommandLine(sats, r.numbers, &why2) || r.numbers.empty()) {
+        if (!SplitCommandLine(sats, r.numbers) || r.numbers.empty()) {
             why = "List the catalogue numbers, e.g. \"25544 43205\".";
             return false;
         }
@@ -131,9 +130,8 @@ bool TfrAlertRuleDlg::ReadFields(TAlertRule& r, std::string& why) const {
         return false;
     }
     for (auto [edit, program, label] : {std::tuple{ed_aos, &r.aosProgram, "AOS"}, {ed_los, &r.losProgram, "LOS"}}) {
-        std::string problem;
-        if (!SplitCommandLine(edit->text().toStdString(), *program, &problem)) {
-            why = std::string("The program at ") + label + ": " + problem;
+        if (const TStatus split = SplitCommandLine(edit->text().toStdString(), *program); !split) {
+            why = std::string("The program at ") + label + ": " + split.message;
             return false;
         }
     }

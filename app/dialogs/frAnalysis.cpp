@@ -161,14 +161,14 @@ void TfrAnalysisWnd::LoadElementFile(const std::string& path) {
     if (busy()) return;
     Runner->Start(kWorkerAnalysisFile, "Reading the element file", [this, path](TSearchControl&) -> TWorkers::TApply {
         auto entries = std::make_shared<std::vector<TElementEntry>>();
-        std::string error, warning;
-        ReadElementsForSearch(*entries, path, error, &warning);
-        return [this, entries, path, error, warning] {
+        std::string warning;
+        const TStatus read = ReadElementsForSearch(*entries, path, &warning);
+        return [this, entries, path, read, warning] {
             Entries = entries;
             FileName = path;
-            if (entries->empty()) {
+            if (!read) {
                 // A file that cannot be read says why; one without sets, the usual.
-                ShowMessageBox(this, error.rfind("File: ", 0) == 0 ? error : kNoElementsFound, "File");
+                ShowMessageBox(this, read.kind == TStatusKind::invalid ? kNoElementsFound : read.message, "File");
                 statusBar()->clearMessage();
                 return;
             }

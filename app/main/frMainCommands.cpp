@@ -689,13 +689,12 @@ void TfrMainWnd::menu_importmagClick() {
         const std::string magPath = Session.DataFolder + "Mag.dat";
         Workers.Start(kWorkerMagImport, [this, path, magPath]() -> TWorkers::TApply {
             TMagImportReport report;
-            std::string error;
-            const bool ok = ImportMagnitudeFile(path, magPath, report, error);
+            const TStatus imported = ImportMagnitudeFile(path, magPath, report);
             TMagFile mag;
-            if (ok) LoadMagFile(magPath, mag);
-            return [this, ok, report, error, path, magPath, lines = std::move(mag.lines)] {
-                if (!ok) {
-                    ShowMessage(error, "Import Magnitudes");
+            if (imported) LoadMagFile(magPath, mag);
+            return [this, imported, report, path, magPath, lines = std::move(mag.lines)] {
+                if (!imported) {
+                    ShowMessage(imported.message, "Import Magnitudes");
                     return;
                 }
                 const bool changed = report.added + report.updated > 0;

@@ -34,9 +34,8 @@ struct TViewData {
 void LoadViewData(TViewData& d, int mode, const std::string& folder, bool cities, bool skySats) {
     std::string message;
     if (mode == kViewSky) {
-        if (!ReadSkyFile(folder + "SaoStar.bin", d.stars, &message)) d.messages.push_back(message);
-        message.clear();
-        if (!ReadSkyFile(folder + "Constellation.bin", d.figures, &message)) d.messages.push_back(message);
+        for (auto [file, list] : {std::pair{"SaoStar.bin", &d.stars}, {"Constellation.bin", &d.figures}})
+            if (const TStatus read = ReadSkyFile(folder + file, *list); !read) d.messages.push_back(read.message);
         if (skySats && CheckFile(folder + "SkySat.bin")) {
             LoadCatalogue(d.skySats, folder + "SkySat.bin");
             d.haveSkySats = true;

@@ -58,7 +58,7 @@ std::string Words(const std::vector<std::string>& words) {
 }
 }  // namespace
 
-bool SplitCommandLine(const std::string& text, std::vector<std::string>& words, std::string* why) {
+TStatus SplitCommandLine(const std::string& text, std::vector<std::string>& words) {
     std::vector<std::string> out;
     std::string word;
     bool inWord = false, quoted = false;
@@ -79,13 +79,10 @@ bool SplitCommandLine(const std::string& text, std::vector<std::string>& words, 
             inWord = true;
         }
     }
-    if (quoted) {
-        if (why) *why = "a quote is not closed";
-        return false;
-    }
+    if (quoted) return TStatus::Failure(TStatusKind::invalid, "a quote is not closed");
     if (inWord) out.push_back(word);
     words = std::move(out);
-    return true;
+    return TStatus::Success();
 }
 
 std::string JoinCommandLine(const std::vector<std::string>& words) {
@@ -230,8 +227,7 @@ TAlertRulesRead ParseAlertRules(const std::string& text) {
                     std::to_string(kMaxLeadMinutes));
         } else if (key == "aos-program" || key == "los-program") {
             std::vector<std::string>& program = key == "aos-program" ? rule.aosProgram : rule.losProgram;
-            std::string why;
-            if (!SplitCommandLine(value, program, &why)) bad(why);
+            if (const TStatus split = SplitCommandLine(value, program); !split) bad(split.message);
         } else if (key == "action-lead") {
             if (Lower(value) == "none" || value.empty())
                 rule.actionLeadMinutes = -1;

@@ -52,9 +52,9 @@ std::string AlertRulesText(const std::vector<TAlertRule>& rules);
 TStatus WriteAlertRules(const std::string& path, const std::vector<TAlertRule>& rules);
 
 // A program and its arguments as one line: words split at blanks, "..."
-// groups a word, a backslash takes the next character as it is. False (with
-// the reason) for an unclosed quote.
-bool SplitCommandLine(const std::string& text, std::vector<std::string>& words, std::string* why = nullptr);
+// groups a word, a backslash takes the next character as it is. Invalid
+// ("a quote is not closed", words untouched) for an unclosed quote.
+TStatus SplitCommandLine(const std::string& text, std::vector<std::string>& words);
 // The inverse: words quoted where they need it, so SplitCommandLine gives them back.
 std::string JoinCommandLine(const std::vector<std::string>& words);
 

@@ -46,9 +46,9 @@ std::vector<TSatRec> RuleSatellites(const TAlertRule& rule, const TAlertPlanInpu
         case TAlertSatellites::kFile: {
             const std::string path = !rule.file.empty() && rule.file[0] == '/' ? rule.file : in.dataFolder + rule.file;
             std::vector<TElementEntry> entries;
-            std::string error, warning;
-            if (!ReadSearchElements(entries, path, in.dataFolder + "Mag.dat", error, &warning)) {
-                problems.push_back("rule '" + rule.name + "': " + error);
+            std::string warning;
+            if (const TStatus read = ReadSearchElements(entries, path, in.dataFolder + "Mag.dat", &warning); !read) {
+                problems.push_back("rule '" + rule.name + "': " + read.message);
                 break;
             }
             for (const TElementEntry& e : entries) {

@@ -166,8 +166,9 @@ TEST_F(Catalogue, ModelIsRebuiltFromTheElementFieldsAtLoad) {
     ASSERT_TRUE(SaveCatalogue(stored, Path("MainSat.bin")));
 
     std::vector<TSatRec> back;
-    std::string error, warning;
-    ASSERT_TRUE(LoadCatalogueForSearch(back, Path("MainSat.bin"), error, &warning)) << error;
+    std::string warning;
+    const TStatus loaded = LoadCatalogueForSearch(back, Path("MainSat.bin"), &warning);
+    ASSERT_TRUE(loaded) << loaded.message;
     ASSERT_EQ(back.size(), 5u);
     for (std::size_t k = 0; k < 4; ++k) {
         const TSatRec& made = fresh[std::min<std::size_t>(k, 2)];
@@ -185,9 +186,10 @@ TEST_F(Catalogue, ModelIsRebuiltFromTheElementFieldsAtLoad) {
     // Only invalid element fields: refused as a whole.
     bad.decayed = 0;
     ASSERT_TRUE(SaveCatalogue({bad, bad}, Path("bad.bin")));
-    EXPECT_FALSE(LoadCatalogueForSearch(back, Path("bad.bin"), error));
-    EXPECT_EQ(error, "every one of the 2 records of " + Path("bad.bin") +
-                         " is unusable: it is not a catalogue of this program");
+    const TStatus refused = LoadCatalogueForSearch(back, Path("bad.bin"));
+    EXPECT_EQ(refused.kind, TStatusKind::invalid);
+    EXPECT_EQ(refused.message, "every one of the 2 records of " + Path("bad.bin") +
+                                   " is unusable: it is not a catalogue of this program");
 }
 
 TEST_F(Catalogue, GarbageAndOversizedFilesStayBounded) {
@@ -305,8 +307,8 @@ TEST_F(ElementFile, SetsThePropagatorRefusesAreCountedAmongTheSkipped) {
     std::vector<TElementEntry> e;
     ReadElementText(e, text);
     ASSERT_EQ(e.size(), 5u) << "every set passes the line check";
-    std::string error, warning;
-    ASSERT_TRUE(ReadElementsForSearch(e, Path("refused.tle"), error, &warning));
+    std::string warning;
+    ASSERT_TRUE(ReadElementsForSearch(e, Path("refused.tle"), &warning));
     ASSERT_EQ(e.size(), 1u);
     EXPECT_EQ(e[0].name.str(), "ISS");
     EXPECT_EQ(warning, Path("refused.tle") + ": 4 of 5 element sets skipped (the propagator cannot start them)");
@@ -320,6 +322,15 @@ TEST_F(ElementFile, EmptyMissingAndGarbageFiles) {
     e.resize(2);
     EXPECT_FALSE(ReadElementFile(e, Path("missing.tle")));
     EXPECT_TRUE(e.empty());
+    // A job tells a file that is not there (or not a file) from one without sets by the kind.
+    const TStatus missing = ReadElementsForSearch(e, Path("missing.tle"));
+    EXPECT_EQ(missing.kind, TStatusKind::notFound);
+    EXPECT_EQ(missing.message, "File: " + Path("missing.tle") + " not found");
+    fs::create_directory(Path("folder.tle"));
+    EXPECT_EQ(ReadElementsForSearch(e, Path("folder.tle")).kind, TStatusKind::ioError);
+    const TStatus empty = ReadElementsForSearch(e, Path("empty.tle"));
+    EXPECT_EQ(empty.kind, TStatusKind::invalid);
+    EXPECT_EQ(empty.message, "no element sets in " + Path("empty.tle"));
 
     std::mt19937 rng(3);
     std::string junk(200000, '\0');
@@ -435,13 +446,13 @@ TEST_F(Catalogue, DataFilesThatAreNotFilesAreNamedForWhatTheyAre) {
                            " is not a regular file (a FIFO)");
     Write("iss.tle", kIss1 + "\n" + kIss2 + "\n");
     std::vector<TElementEntry> entries;
-    std::string error, warning;
-    ASSERT_TRUE(ReadSearchElements(entries, Path("iss.tle"), Path("Mag.dat"), error, &warning));
+    std::string warning;
+    ASSERT_TRUE(ReadSearchElements(entries, Path("iss.tle"), Path("Mag.dat"), &warning));
     EXPECT_EQ(warning, "File: " + Path("Mag.dat") + " cannot be read: Too many levels of symbolic links; the element "
                        "sets keep standard magnitude 8.0");
-    message.clear();
-    EXPECT_FALSE(ReadSkyFile(Path("absent.bin"), stars, &message));
-    EXPECT_EQ(message, "File: " + Path("absent.bin") + " not found");
+    const TStatus absent = ReadSkyFile(Path("absent.bin"), stars);
+    EXPECT_EQ(absent.kind, TStatusKind::notFound);
+    EXPECT_EQ(absent.message, "File: " + Path("absent.bin") + " not found");
 }
 
 TEST_F(ElementFile, LimitIsWarnedOnlyWhenSetsAreLeftAndUtf16IsRead) {

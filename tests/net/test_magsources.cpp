@@ -227,14 +227,14 @@ TEST(MagImport, FileImportSavesOnlyWhatItRecognises) {
     fx::WriteText(dir / "Mag.dat", "http://example.test/q.zip\r\n00005   VANGUARD 1                 8.0\r\n");
     fx::WriteText(dir / "qs.mag", QsLine("00005", "Vanguard 1", " 10.3") + "\n");
     TMagImportReport r;
-    std::string error;
-    ASSERT_TRUE(ImportMagnitudeFile(dir / "qs.mag", dir / "Mag.dat", r, error)) << error;
+    const TStatus imported = ImportMagnitudeFile(dir / "qs.mag", dir / "Mag.dat", r);
+    ASSERT_TRUE(imported) << imported.message;
     EXPECT_EQ(fx::ReadText(dir / "Mag.dat"), "http://example.test/q.zip\r\n00005   VANGUARD 1                11.1 observed\r\n");
 
     fx::WriteText(dir / "junk.txt", "nothing of the kind\n");
-    EXPECT_FALSE(ImportMagnitudeFile(dir / "junk.txt", dir / "Mag.dat", r, error));
-    EXPECT_NE(error.find("neither"), std::string::npos) << error;
-    EXPECT_FALSE(ImportMagnitudeFile(dir / "absent", dir / "Mag.dat", r, error));
+    // A file of no known kind is bad content; a missing one is not there.
+    EXPECT_EQ(ImportMagnitudeFile(dir / "junk.txt", dir / "Mag.dat", r).kind, TStatusKind::invalid);
+    EXPECT_EQ(ImportMagnitudeFile(dir / "absent", dir / "Mag.dat", r).kind, TStatusKind::notFound);
     EXPECT_NE(fx::ReadText(dir / "Mag.dat").find("11.1 observed"), std::string::npos) << "left as it was";
 }
 
