@@ -126,7 +126,9 @@ TStatus FileStatus(const std::string& path) {
     const std::string problem = FileProblem(path);
     std::string text("File: ");
     text.append(path).append(" ").append(problem.empty() ? "not found" : problem);
-    return TStatus::Failure(TStatusKind::notFound, std::move(text));
+    // Something standing there that is not a file is not "missing": it holds data.
+    const bool missing = problem.empty() || problem == "not found";
+    return TStatus::Failure(missing ? TStatusKind::notFound : TStatusKind::ioError, std::move(text));
 }
 
 double ElementEpochJulian(std::string_view line1) {

@@ -39,23 +39,17 @@ inline std::string DataFolderFor(const TPredictArgs& a, const std::string& progr
 // MainSat.bin of the data folder, or every usable set of --tle (all
 // selected, standard magnitudes from the data folder's Mag.dat). Records of
 // MainSat.bin that cannot be used are told in *warnings.
-inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder, std::vector<TSatRec>& sats,
-                           std::string& error, std::vector<std::string>* warnings = nullptr) {
+inline TStatus LoadSatellites(const TPredictArgs& a, const std::string& dataFolder, std::vector<TSatRec>& sats,
+                              std::vector<std::string>* warnings = nullptr) {
     if (a.tleFile.empty()) {
         std::string warning;
-        if (TStatus loaded = LoadCatalogueForSearch(sats, dataFolder + "MainSat.bin", &warning); !loaded) {
-            error = std::move(loaded.message);
-            return false;
-        }
+        if (TStatus loaded = LoadCatalogueForSearch(sats, dataFolder + "MainSat.bin", &warning); !loaded) return loaded;
         if (!warning.empty() && warnings) warnings->push_back(warning);
-        return true;
+        return TStatus::Success();
     }
     std::vector<TElementEntry> entries;
     std::string warning;
-    if (TStatus read = ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", &warning); !read) {
-        error = std::move(read.message);
-        return false;
-    }
+    if (TStatus read = ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", &warning); !read) return read;
     if (!warning.empty() && warnings) warnings->push_back(warning);
     for (const TElementEntry& entry : entries) {
         TSatRec sat{};
@@ -63,11 +57,8 @@ inline bool LoadSatellites(const TPredictArgs& a, const std::string& dataFolder,
         sat.selected = 1;  // every set of the file is checked
         sats.push_back(sat);
     }
-    if (sats.empty()) {
-        error = "no usable element sets in " + a.tleFile;
-        return false;
-    }
-    return true;
+    if (sats.empty()) return TStatus::Failure(TStatusKind::invalid, "no usable element sets in " + a.tleFile);
+    return TStatus::Success();
 }
 
 // The site of --lat/--lon/--height, or the observer of Observer.bin (an

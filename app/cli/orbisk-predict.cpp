@@ -174,10 +174,11 @@ int main(int argc, char** argv) {
     // Flares search the Iridium list, and the analysis modes an element
     // file, which they read themselves.
     std::vector<TSatRec> sats;
-    std::string error;
-    const bool loaded = modeArgs.mode == TSearchMode::kFlares || analysis || cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
+    const TStatus loaded = modeArgs.mode == TSearchMode::kFlares || analysis
+                               ? TStatus::Success()
+                               : cli::LoadSatellites(a, dataFolder, sats, &warnings);
     Warn(warnings);
-    if (!loaded) return Fail(1, error);
+    if (!loaded) return Fail(1, loaded.message);
     const std::string source = a.tleFile.empty() ? dataFolder + "MainSat.bin" : a.tleFile;
 
     TPredictionControls controls = a.controls;
@@ -193,8 +194,9 @@ int main(int argc, char** argv) {
     std::string horizonLine;
     if (!a.horizonFile.empty()) {
         std::string note;
-        inputs.horizon = LoadHorizonMask(a.horizonFile, HorizonFormatForName(a.horizonFile), &error, &note);
-        if (!inputs.horizon) return Fail(1, error);
+        if (const TStatus loaded = LoadHorizonMask(a.horizonFile, HorizonFormatForName(a.horizonFile), inputs.horizon, &note);
+            !loaded)
+            return Fail(1, loaded.message);
         if (!note.empty()) Warn({note});
         horizonLine = HorizonHeaderLine(*inputs.horizon);
     }

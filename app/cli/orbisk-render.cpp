@@ -311,10 +311,9 @@ int main(int argc, char** argv) {
     }
 
     std::vector<TSatRec> sats;
-    std::string error;
-    const bool loaded = cli::LoadSatellites(a, dataFolder, sats, error, &warnings);
+    const TStatus loaded = cli::LoadSatellites(a, dataFolder, sats, &warnings);
     for (const std::string& w : warnings) Warn("warning: " + w);
-    if (!loaded) return Fail(1, error);
+    if (!loaded) return Fail(1, loaded.message);
 
     TFrameState frame;
     frame.observer = observer;
@@ -327,8 +326,9 @@ int main(int argc, char** argv) {
     if (r.haveSkyRaDec) frame.menu.skyViewFixAltAz = false;
     if (!r.horizon.empty()) {
         std::string note;
-        frame.horizon = LoadHorizonMask(r.horizon, HorizonFormatForName(r.horizon), &error, &note);
-        if (!frame.horizon) return Fail(1, error);
+        if (const TStatus loaded = LoadHorizonMask(r.horizon, HorizonFormatForName(r.horizon), frame.horizon, &note);
+            !loaded)
+            return Fail(1, loaded.message);
         if (!note.empty()) Warn("warning: " + note);
     }
     // MainSat.bin's ticks, or every set of an element file.

@@ -146,9 +146,9 @@ int main(int argc, char** argv) {
     TObserver& observer = setup.observer;
     THorizonHandle mask;
     if (!s.maskFile.empty()) {
-        std::string error, note;
-        mask = LoadHorizonMask(s.maskFile, HorizonFormatForName(s.maskFile), &error, &note);
-        if (!mask) return Fail(1, error);
+        std::string note;
+        if (const TStatus loaded = LoadHorizonMask(s.maskFile, HorizonFormatForName(s.maskFile), mask, &note); !loaded)
+            return Fail(1, loaded.message);
         if (!note.empty()) Fail(0, "warning: " + note);
     }
 

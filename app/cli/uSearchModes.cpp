@@ -33,36 +33,27 @@ int Fail(int code, const std::string& message) {
 }
 
 // The Iridium list: IridSat.bin, or the Iridium-named sets of an element file.
-bool LoadIridium(const TPredictArgs& args, const std::string& dataFolder,
-                 std::vector<TSatRec>& sats, std::string& source, std::string& error) {
+TStatus LoadIridium(const TPredictArgs& args, const std::string& dataFolder, std::vector<TSatRec>& sats,
+                    std::string& source) {
     if (args.tleFile.empty()) {
         source = dataFolder + "IridSat.bin";
         std::string warning;
-        if (TStatus loaded = LoadCatalogueForSearch(sats, source, &warning); !loaded) {
-            error = std::move(loaded.message);
-            return false;
-        }
+        if (TStatus loaded = LoadCatalogueForSearch(sats, source, &warning); !loaded) return loaded;
         if (!warning.empty()) PrintMessage("warning: " + warning);
-        return true;
+        return TStatus::Success();
     }
     source = args.tleFile;
     std::vector<TElementEntry> entries;
     std::string warning;
-    if (TStatus read = ReadSearchElements(entries, source, dataFolder + "Mag.dat", &warning); !read) {
-        error = std::move(read.message);
-        return false;
-    }
+    if (TStatus read = ReadSearchElements(entries, source, dataFolder + "Mag.dat", &warning); !read) return read;
     if (!warning.empty()) PrintMessage("warning: " + warning);
     for (const TElementEntry& entry : entries) {
         if (!IsIridiumCatalogueName(entry.name.str())) continue;
         TSatRec sat{};
         if (InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) sats.push_back(sat);
     }
-    if (sats.empty()) {
-        error = "no usable Iridium element sets in " + source;
-        return false;
-    }
-    return true;
+    if (sats.empty()) return TStatus::Failure(TStatusKind::invalid, "no usable Iridium element sets in " + source);
+    return TStatus::Success();
 }
 }  // namespace
 
@@ -314,8 +305,8 @@ int RunSearchMode(const TSearchModeArgs& mode, const TPredictArgs& args, const s
     std::string listSource = source;
     if (flares) {
         sats.clear();
-        std::string error;
-        if (!LoadIridium(args, dataFolder, sats, listSource, error)) return Fail(1, error);
+        if (const TStatus loaded = LoadIridium(args, dataFolder, sats, listSource); !loaded)
+            return Fail(1, loaded.message);
     }
     if (!args.sats.empty()) {
         std::string error;

@@ -42,13 +42,14 @@ TfrHorizonWnd::TfrHorizonWnd(const std::string& dataFolder, const std::string& o
       Form(std::make_unique<Ui::TfrHorizonWnd>()) {
     setWindowTitle(WidgetText("Horizon Mask - " + observerName));
     BuildUi();
-    std::string error, note;
-    if (const THorizonHandle mask = LoadObserverHorizon(dataFolder, observerName, &error, &note)) {
+    std::string note;
+    THorizonHandle mask;
+    if (const TStatus loaded = LoadObserverHorizon(dataFolder, observerName, mask, &note); !loaded) {
+        Tell(loaded.message);
+        ShowMessageBox(this, loaded.message + "\nSave replaces it with the table.");
+    } else if (mask) {
         ShowMask(*mask);
         Tell(note.empty() ? "From " + Path : note);
-    } else if (!error.empty()) {
-        Tell(error);
-        ShowMessageBox(this, error + "\nSave replaces it with the table.");
     } else {
         Tell("No mask yet: satellites count as visible down to the minimum elevation.");
     }

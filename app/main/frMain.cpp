@@ -144,9 +144,9 @@ void TfrMainWnd::StartLoader(double clock, bool clockGiven, std::vector<std::str
         load->messages = messages;
         load->firstStart = !IsRegularFile(data + kObserverFile) && !IsUnreadableFile(data + kObserverFile);
         LoadObserver(data, load->observer, &load->messages);
-        std::string maskError, maskNote;
-        load->horizon = LoadObserverHorizon(data, load->observer.name.str(), &maskError, &maskNote);
-        if (!maskError.empty()) load->messages.push_back(maskError + "\nIt is not used.");
+        std::string maskNote;
+        if (const TStatus mask = LoadObserverHorizon(data, load->observer.name.str(), load->horizon, &maskNote); !mask)
+            load->messages.push_back(mask.message + "\nIt is not used.");
         if (!maskNote.empty()) load->messages.push_back(maskNote);
         TViewState scratch;
         scratch.Messages = [load](const std::string& text) { load->messages.push_back(text); };

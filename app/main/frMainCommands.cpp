@@ -434,9 +434,10 @@ void TfrMainWnd::menu_analysisClick() {
 // ---- the observer's horizon mask -------------------------------------------------------------
 
 void TfrMainWnd::LoadHorizon() {
-    std::string error, note;
-    THorizonHandle mask = LoadObserverHorizon(Session.DataFolder, Session.Observer.name.str(), &error, &note);
-    if (!error.empty()) ShowMessage(error + "\nIt is not used.");
+    std::string note;
+    THorizonHandle mask;
+    if (const TStatus loaded = LoadObserverHorizon(Session.DataFolder, Session.Observer.name.str(), mask, &note); !loaded)
+        ShowMessage(loaded.message + "\nIt is not used.");
     else if (!note.empty()) ShowMessage(note);
     SetHorizon(std::move(mask));
 }

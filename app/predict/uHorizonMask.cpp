@@ -184,6 +184,7 @@ THorizonRead ParseHorizonText(const std::string& text, const THorizonFormat& for
     }
     read.mask = THorizonMask(std::move(points), floor);
     read.ok = true;
+    read.kind = TStatusKind::ok;
     return read;
 }
 
@@ -194,6 +195,8 @@ THorizonRead ReadHorizonFile(const std::string& path, const THorizonFormat& form
     if (!ReadFileBytes(path, kMaxHorizonBytes, bytes, &truncated)) {
         const std::string problem = FileProblem(path);
         read.error = problem.empty() ? "could not be read" : problem;
+        read.kind = ::access(path.c_str(), F_OK) != 0 && !IsUnreadableFile(path) ? TStatusKind::notFound
+                                                                                 : TStatusKind::ioError;
         return read;
     }
     if (truncated) {
@@ -244,27 +247,25 @@ std::string ObserverHorizonPath(const std::string& dataFolder, const std::string
     return dataFolder + "Horizon-" + name + ".txt";
 }
 
-THorizonHandle LoadHorizonMask(const std::string& path, const THorizonFormat& format, std::string* error,
-                               std::string* note) {
+TStatus LoadHorizonMask(const std::string& path, const THorizonFormat& format, THorizonHandle& mask,
+                        std::string* note) {
+    mask = nullptr;
     if (note) note->clear();
     THorizonRead read = ReadHorizonFile(path, format);
-    if (!read.ok) {
-        if (error) *error = "The horizon mask " + path + " cannot be read: " + read.error;
-        return nullptr;
-    }
-    if (error) error->clear();
+    if (!read.ok) return TStatus::Failure(read.kind, "The horizon mask " + path + " cannot be read: " + read.error);
     if (note && !read.badLines.empty()) *note = "The horizon mask " + path + ": " + SkippedLinesText(read);
-    return std::make_shared<const THorizonMask>(std::move(read.mask));
+    mask = std::make_shared<const THorizonMask>(std::move(read.mask));
+    return TStatus::Success();
 }
 
-THorizonHandle LoadObserverHorizon(const std::string& dataFolder, const std::string& observerName,
-                                   std::string* error, std::string* note) {
-    if (error) error->clear();
+TStatus LoadObserverHorizon(const std::string& dataFolder, const std::string& observerName, THorizonHandle& mask,
+                            std::string* note) {
+    mask = nullptr;
     if (note) note->clear();
     const std::string path = ObserverHorizonPath(dataFolder, observerName);
     // Missing is "no mask"; anything else standing there is a fault to tell.
-    if (::access(path.c_str(), F_OK) != 0 && !IsUnreadableFile(path)) return nullptr;
-    return LoadHorizonMask(path, HorizonFormatForName(path), error, note);
+    if (::access(path.c_str(), F_OK) != 0 && !IsUnreadableFile(path)) return TStatus::Success();
+    return LoadHorizonMask(path, HorizonFormatForName(path), mask, note);
 }
 
 std::string HorizonHeaderLine(const THorizonMask& mask) {

@@ -68,11 +68,13 @@ struct THorizonFormat {
 };
 
 // What a read found. ok false: the file cannot be used at all (missing,
-// unreadable, too large, not text, or no usable point) and error says why;
-// the mask is then empty and must not be used. ok true: badLines are the
-// 1-based numbers of the lines skipped.
+// unreadable, too large, not text, or no usable point), kind says which
+// (notFound, ioError, invalid) and error why; the mask is then empty and
+// must not be used. ok true: badLines are the 1-based numbers of the lines
+// skipped.
 struct THorizonRead {
     bool ok = false;
+    TStatusKind kind = TStatusKind::invalid;
     THorizonMask mask;
     std::vector<std::size_t> badLines;
     std::string error;
@@ -100,15 +102,16 @@ TStatus WriteHorizonFile(const std::string& path, const THorizonMask& mask);
 // observer name, so another place never takes this one's obstacles.
 std::string ObserverHorizonPath(const std::string& dataFolder, const std::string& observerName);
 
-// A mask file made ready for the searches: null with *error ("The horizon
-// mask PATH cannot be read: why") when it cannot be used at all; skipped
-// lines leave the rest in use and are told in *note ("" without).
-THorizonHandle LoadHorizonMask(const std::string& path, const THorizonFormat& format, std::string* error,
-                               std::string* note = nullptr);
-// The observer's mask of a data folder: null without error when there is
+// A mask file made ready for the searches in mask. A failure ("The horizon
+// mask PATH cannot be read: why") leaves mask null: a mask that cannot be
+// used at all is never half-used. Skipped lines leave the rest in use and
+// are told in *note ("" without).
+TStatus LoadHorizonMask(const std::string& path, const THorizonFormat& format, THorizonHandle& mask,
+                        std::string* note = nullptr);
+// The observer's mask of a data folder: ok with a null mask when there is
 // none (no file), else as LoadHorizonMask.
-THorizonHandle LoadObserverHorizon(const std::string& dataFolder, const std::string& observerName,
-                                   std::string* error, std::string* note = nullptr);
+TStatus LoadObserverHorizon(const std::string& dataFolder, const std::string& observerName, THorizonHandle& mask,
+                            std::string* note = nullptr);
 // The report's header line for a mask in use: "  Horizon mask: 4 points up
 // to 30.0 deg, floor 5.0 deg".
 std::string HorizonHeaderLine(const THorizonMask& mask);

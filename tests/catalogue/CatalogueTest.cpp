@@ -392,7 +392,7 @@ TEST_F(Catalogue, CheckFileComplainsWithTheText) {
     EXPECT_TRUE(shown.empty());
     EXPECT_FALSE(CheckFile(Path("gone.tle")));
     const TStatus gone = FileStatus(Path("gone.tle"));
-    EXPECT_FALSE(gone.Ok());
+    EXPECT_EQ(gone.kind, TStatusKind::notFound);
     EXPECT_EQ(gone.message, "File: " + Path("gone.tle") + " not found");
     tell.Tell(gone);
     ASSERT_EQ(shown.size(), 1u);

@@ -76,7 +76,7 @@ TEST_F(FileIO, FifosAndFoldersAreRefusedWithoutWaitingAndSayWhy) {
     EXPECT_EQ(FileProblem(Path("plain")), "");
     EXPECT_FALSE(CheckFile(Path("folder")));
     const TStatus status = FileStatus(Path("folder"));
-    EXPECT_EQ(status.kind, TStatusKind::notFound);
+    EXPECT_EQ(status.kind, TStatusKind::ioError);
     EXPECT_EQ(status.message, "File: " + Path("folder") + " is a folder");
 }
 

@@ -93,6 +93,7 @@ TEST_F(HorizonFiles, LoadersReadTheirVariantsAndCountBadLines) {
 TEST_F(HorizonFiles, UnusableFilesAreRefusedWhole) {
     EXPECT_FALSE(ReadHorizonFile(Path("missing.txt")).ok);
     EXPECT_NE(ReadHorizonFile(Path("missing.txt")).error, "");
+    EXPECT_EQ(ReadHorizonFile(Path("missing.txt")).kind, TStatusKind::notFound);
     Write("empty.txt", "");
     EXPECT_FALSE(ReadHorizonFile(Path("empty.txt")).ok);
     Write("comments.txt", "# nothing\n\n");
@@ -108,31 +109,36 @@ TEST_F(HorizonFiles, UnusableFilesAreRefusedWhole) {
     Write("huge.txt", std::string(kMaxHorizonBytes + 10, '\n'));
     EXPECT_FALSE(ReadHorizonFile(Path("huge.txt")).ok);
     std::filesystem::create_directory(Path("folder"));
-    EXPECT_FALSE(ReadHorizonFile(Path("folder")).ok);
+    EXPECT_EQ(ReadHorizonFile(Path("folder")).kind, TStatusKind::ioError);
+    EXPECT_EQ(b.kind, TStatusKind::invalid);
 }
 
 // The observer's file: none is no mask and no fault; an unreadable one is
 // told and not used; skipped lines are told while the rest serves.
 TEST_F(HorizonFiles, ObserverMaskIsOptionalAndRefusedWhenUnreadable) {
     const std::string folder = Path("") ;
-    std::string error = "stale", note = "stale";
-    EXPECT_EQ(LoadObserverHorizon(folder, "Home", &error, &note), nullptr);
-    EXPECT_EQ(error, "");
+    std::string note = "stale";
+    THorizonHandle mask = std::make_shared<const THorizonMask>();
+    EXPECT_TRUE(LoadObserverHorizon(folder, "Home", mask, &note).Ok());
+    EXPECT_EQ(mask, nullptr);
     EXPECT_EQ(note, "");
 
     const std::string path = ObserverHorizonPath(folder, "Home");
     Write(path.substr(folder.size()), std::string("\0\x01garbage", 9));
-    EXPECT_EQ(LoadObserverHorizon(folder, "Home", &error, &note), nullptr);
-    EXPECT_EQ(error.rfind("The horizon mask " + path + " cannot be read: ", 0), 0u) << error;
+    const TStatus garbage = LoadObserverHorizon(folder, "Home", mask, &note);
+    EXPECT_EQ(garbage.kind, TStatusKind::invalid);
+    EXPECT_EQ(mask, nullptr);
+    EXPECT_EQ(garbage.message.rfind("The horizon mask " + path + " cannot be read: ", 0), 0u) << garbage.message;
 
     Write(path.substr(folder.size()), "0 5\nroof\n180 20\n");
-    const THorizonHandle mask = LoadObserverHorizon(folder, "Home", &error, &note);
+    ASSERT_TRUE(LoadObserverHorizon(folder, "Home", mask, &note).Ok());
     ASSERT_NE(mask, nullptr);
-    EXPECT_EQ(error, "");
     EXPECT_EQ(mask->Points().size(), 2u);
     EXPECT_NE(note.find("1 line skipped (2)"), std::string::npos) << note;
     // Another observer's folder entry is not this one's.
-    EXPECT_EQ(LoadObserverHorizon(folder, "Elsewhere", &error, &note), nullptr);
+    THorizonHandle other;
+    EXPECT_TRUE(LoadObserverHorizon(folder, "Elsewhere", other, &note).Ok());
+    EXPECT_EQ(other, nullptr);
     EXPECT_EQ(HorizonHeaderLine(*mask), "  Horizon mask: 2 points up to 20.0 deg, floor 0.0 deg");
 }
 
