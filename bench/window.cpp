@@ -12,7 +12,8 @@
 // filters it by a name as the search starts, so every row that comes is
 // sorted in and filtered. ORBISK_BENCH_GAPS=1 tells every gap over 50 ms on
 // stderr, with the rows in the table at the time and the window thread's
-// own CPU time in the gap. On a loaded machine a gap is mostly waiting for a
+// own CPU time in the gap; ORBISK_BENCH_OBJECTS=N searches N objects. On a
+// loaded machine a gap is mostly waiting for a
 // core: longest_ui_work_ms is the most CPU time the window's thread spent
 // between two beats while the search ran, the part that is the window's own
 // doing (report_ui_work_ms the same while the report's tab fills; start_ui_ms
@@ -57,7 +58,12 @@
 
 namespace {
 
-constexpr std::size_t kObjects = 30000, kConstellation = kObjects / 3, kDeepSpace = kObjects / 10;
+// ORBISK_BENCH_OBJECTS makes the catalogue smaller, for a profiler's run.
+const std::size_t kObjects = [] {
+    const char* n = std::getenv("ORBISK_BENCH_OBJECTS");
+    return n && std::atol(n) > 0 ? static_cast<std::size_t>(std::atol(n)) : std::size_t{30000};
+}();
+const std::size_t kConstellation = kObjects / 3, kDeepSpace = kObjects / 10;
 
 std::string Folder() {
     static const std::string folder = [] {

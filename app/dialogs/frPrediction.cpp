@@ -507,12 +507,14 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
         if (later) writeReport = [held, makeReport] { return makeReport(*held); };
         const bool table = std::holds_alternative<TTableRequest>(request.kind);
         return [=, this] {
+            // Rows that wait for the stream's next insertion go in first.
+            if (stream) stream->Flush();
             if (lines)
                 ShowResult(std::move(*lines), status);
             else
                 ShowLaterReport(writeReport, status);
             if (stream) {
-                // Every row came before this step; a cut-short search keeps what it found.
+                // A cut-short search keeps what it found.
                 if (status.cutShort)
                     statusBar()->showMessage(statusBar()->currentMessage() +
                                              QString("; the table keeps the %1 %2 found")

@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTableView>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -550,12 +551,14 @@ TResultPanel::TResultPanel(QWidget* parent, QPlainTextEdit* memo) : QTabWidget(p
 }
 
 void TResultPanel::ShowRecords(TRecordTable table, double displayOffset) {
+    ++TableNumber;
     Model->SetTable(std::move(table), displayOffset);
     View->resizeColumnsToContents();
     Sized = true;
 }
 
 void TResultPanel::BeginRecords(TRecordTable header, double displayOffset) {
+    ++TableNumber;
     Sized = !header.rows.empty();
     Model->Begin(std::move(header), displayOffset);
     if (Sized) View->resizeColumnsToContents();
@@ -578,13 +581,18 @@ void TResultPanel::AppendRecords(TPackedRows rows) {
 }
 
 void TResultPanel::Clear() {
+    ++TableNumber;
     Model->SetTable({}, 0.0);
     Sized = false;
     View->sortByColumn(-1, Qt::AscendingOrder);
 }
 
-TRecordStream::TRecordStream(TResultPanel* panel, TPost post)
-    : Panel(panel), Post(std::move(post)), Packer(static_cast<std::size_t>(panel->model()->columnCount())) {}
+TRecordStream::TRecordStream(TResultPanel* panel, TPost post, int intervalMs)
+    : Panel(panel),
+      Post(std::move(post)),
+      Interval(intervalMs),
+      Table(panel->tableNumber()),
+      Packer(static_cast<std::size_t>(panel->model()->columnCount())) {}
 
 void TRecordStream::Add(std::vector<std::vector<TCell>> rows) {
     if (rows.empty()) return;
@@ -598,25 +606,46 @@ void TRecordStream::Add(std::vector<std::vector<TCell>> rows) {
         post = !std::exchange(Shared->posted, true);
     }
     if (!post) return;
-    Post([shared = Shared, panel = Panel] {
-        std::vector<TPackedRows> batches;
-        {
-            std::lock_guard<std::mutex> lock(shared->mutex);
-            batches.swap(shared->pending);
-            shared->posted = false;
+    Post([shared = Shared, panel = Panel, table = Table, interval = Interval] {
+        if (shared->waiting) return;
+        const auto wait =
+            std::chrono::ceil<std::chrono::milliseconds>(shared->last + interval - std::chrono::steady_clock::now());
+        if (wait.count() <= 0) {
+            Take(shared, panel, table);
+            return;
         }
-        if (batches.empty()) return;
-        // One insertion for all: they follow on from each other, texts too.
-        TPackedRows all = std::move(batches.front());
-        for (std::size_t k = 1; k < batches.size(); ++k) {
-            TPackedRows& next = batches[k];
-            all.cells.insert(all.cells.end(), next.cells.begin(), next.cells.end());
-            all.texts.insert(all.texts.end(), std::make_move_iterator(next.texts.begin()),
-                             std::make_move_iterator(next.texts.end()));
-            all.rows += next.rows;
-        }
-        panel->AppendRecords(std::move(all));
+        // The panel's: gone with it.
+        shared->waiting = true;
+        QTimer::singleShot(wait, panel, [shared, panel, table] { Take(shared, panel, table); });
     });
+}
+
+void TRecordStream::Flush() { Take(Shared, Panel, Table); }
+
+void TRecordStream::Take(const std::shared_ptr<TShared>& shared, TResultPanel* panel, std::uint64_t table) {
+    std::vector<TPackedRows> batches;
+    {
+        std::lock_guard<std::mutex> lock(shared->mutex);
+        batches.swap(shared->pending);
+        shared->posted = false;
+    }
+    shared->waiting = false;
+    if (batches.empty() || panel->tableNumber() != table) return;
+    shared->last = std::chrono::steady_clock::now();
+    // One insertion for all: they follow on from each other, texts too.
+    TPackedRows all = std::move(batches.front());
+    std::size_t cells = 0;
+    for (const TPackedRows& b : batches) cells += b.cells.size();
+    all.cells.reserve(cells);
+    for (std::size_t k = 1; k < batches.size(); ++k) {
+        TPackedRows& next = batches[k];
+        all.cells.insert(all.cells.end(), next.cells.begin(), next.cells.end());
+        all.texts.insert(all.texts.end(), std::make_move_iterator(next.texts.begin()),
+                         std::make_move_iterator(next.texts.end()));
+        all.rows += next.rows;
+        std::vector<TPackedCell>().swap(next.cells);
+    }
+    panel->AppendRecords(std::move(all));
 }
 
 std::size_t TRecordStream::added() const {

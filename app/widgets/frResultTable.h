@@ -6,6 +6,7 @@
 #include <QAbstractProxyModel>
 #include <QTabWidget>
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -196,6 +197,8 @@ public:
     TRecordModel* model() const { return Model; }
     TRecordProxy* proxy() const { return Proxy; }
     QLineEdit* filter() const { return Filter; }
+    // Changes each time the panel starts another table.
+    std::uint64_t tableNumber() const { return TableNumber; }
 
 private:
     QTableView* View = nullptr;
@@ -203,20 +206,27 @@ private:
     TRecordProxy* Proxy = nullptr;
     QLineEdit* Filter = nullptr;
     bool Sized = false;  // the columns were fitted to the first rows
+    std::uint64_t TableNumber = 0;
 };
 
 // Rows found on worker threads on their way to a result panel: Add may be
 // called from any thread (one call at a time); the rows reach the panel in
 // the order given, on the UI thread through post. They are packed in Add,
 // so the hand-over's lock guards only a swap. At most one hand-over waits
-// at a time and it takes every row added meanwhile, so the window inserts
-// once per turn of its event loop however fast the rows come. Made on the
-// UI thread once the panel has its columns.
+// at a time and it takes every row added meanwhile; after one, the next
+// waits out interval: each insertion makes the view lay out and paint
+// again, which per turn of the event loop would cost the window more than
+// the rows themselves. Flush (UI thread) takes what is left at once, as
+// the search's last step does. Made on the UI thread once the panel has
+// its columns; rows still on their way when the panel starts another
+// table are dropped.
 class TRecordStream {
 public:
     using TPost = std::function<void(std::function<void()> step)>;
-    TRecordStream(TResultPanel* panel, TPost post);
+    static constexpr int kIntervalMs = 100;
+    TRecordStream(TResultPanel* panel, TPost post, int intervalMs = kIntervalMs);
     void Add(std::vector<std::vector<TCell>> rows);
+    void Flush();
     std::size_t added() const;
 
 private:
@@ -225,10 +235,16 @@ private:
         std::vector<TPackedRows> pending;  // under mutex, in the order added
         bool posted = false;
         std::size_t added = 0;
+        // UI thread only.
+        std::chrono::steady_clock::time_point last{};  // of the last insertion
+        bool waiting = false;                           // a timer will take the rows
     };
+    static void Take(const std::shared_ptr<TShared>& shared, TResultPanel* panel, std::uint64_t table);
     std::shared_ptr<TShared> Shared = std::make_shared<TShared>();
     TResultPanel* Panel;
     TPost Post;
+    std::chrono::milliseconds Interval;
+    std::uint64_t Table;  // the panel's table the rows are for
     TRecordPacker Packer;  // Add's only
 };
 

@@ -23,11 +23,14 @@
 
 #include <QItemSelectionModel>
 
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <random>
+#include <thread>
 
 #include "SearchWndTestUtil.h"
 #include "frAnalysis.h"
@@ -398,6 +401,54 @@ TEST(RecordModelTest, PackedRowsAreTheRowsGivenAndStayWithTheirTable) {
     model.Append(std::move(packed));
     ASSERT_EQ(model.rowCount(), 1);
     EXPECT_EQ(model.index(0, 0).data().toString(), "D");
+}
+
+// Rows streamed faster than the view should redraw come in few insertions,
+// every one of them in order; Flush takes the waiting ones at once, and the
+// rows of a stream whose panel started another table stay out of it.
+TEST(RecordStreamTest, RowsComeInFewInsertionsAllOfThemAndOnlyToTheirTable) {
+    QWidget parent;
+    TResultPanel panel(&parent, new QPlainTextEdit(&parent));
+    TRecordTable header{"passes", {"satellite", "revolution"}, {}, {}};
+    const auto post = [](std::function<void()> step) {
+        QMetaObject::invokeMethod(qApp, std::move(step), Qt::QueuedConnection);
+    };
+    const auto rows = [](int from, int count) {
+        std::vector<std::vector<TCell>> r;
+        for (int k = from; k < from + count; ++k)
+            r.push_back({TCell::Text("SAT " + std::to_string(k % 7)), TCell::Integer(k)});
+        return r;
+    };
+    int insertions = 0;
+    QObject::connect(panel.model(), &QAbstractItemModel::rowsInserted, [&] { ++insertions; });
+    panel.BeginRecords(header, 0.0);
+    TRecordStream stream(&panel, post, 150);
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int k = 0; k < 400; k += 4) {
+            stream.Add(rows(k, 4));
+            std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        }
+        done = true;
+    });
+    const bool ended = WaitFor([&] { return done.load(); });
+    worker.join();
+    ASSERT_TRUE(ended);
+    ASSERT_GT(insertions, 0) << "rows come while they are added";
+    stream.Add(rows(400, 4));
+    stream.Flush();
+    ASSERT_EQ(panel.model()->rowCount(), 404) << "Flush takes the rows still on their way";
+    EXPECT_LE(insertions, 8) << "one insertion per turn of the event loop";
+    for (int k = 0; k < 404; k += 101)
+        EXPECT_EQ(panel.model()->index(k, 1).data().toInt(), k);
+    EXPECT_EQ(stream.added(), 404u);
+
+    TRecordStream old(&panel, post, 0);
+    old.Add(rows(0, 3));
+    panel.BeginRecords(header, 0.0);
+    QTest::qWait(20);
+    old.Flush();
+    EXPECT_EQ(panel.model()->rowCount(), 0);
 }
 
 TEST(RecordProxyTest, MergedBatchesEqualOneSortOfTheRecords) {
