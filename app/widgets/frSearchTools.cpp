@@ -23,6 +23,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <memory>
 
@@ -176,10 +177,16 @@ void SetupReportMemo(QPlainTextEdit* memo, int pixelSize) {
 
 namespace {
 constexpr int kSearchNice = 5;
+// A whole catalogue finishes thousands of satellites a second: a label and a
+// bar redrawn for each would keep the window's thread from anything else.
+constexpr long long kProgressEveryMs = 100;
 constexpr std::size_t kReportChunk = 1000;
-// The later parts of a long report go in a few tens of ms each: the memo's
-// cost per line grows with its text.
+// The later parts of a long report go in about kReportTurnMs each: the
+// memo's cost per line grows with its text, so each part is sized by what
+// the one before it took.
 constexpr std::size_t kReportPart = 250;
+constexpr std::size_t kLeastReportPart = 20;
+constexpr double kReportTurnMs = 15.0;
 constexpr int kHiddenPollMs = 150;  // lines a turn of the event loop puts in the memo
 
 QString ReportText(const TReportLines& lines, std::size_t from, std::size_t to) {
@@ -196,16 +203,22 @@ QString ReportText(const TReportLines& lines, std::size_t from, std::size_t to) 
 // waits while the memo is hidden: the text of a whole catalogue's passes
 // takes more memory than its records, and printing and saving take the lines.
 void FillReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines, std::size_t from, int fill,
-                int delayMs = 0) {
-    QTimer::singleShot(delayMs, memo, [memo, lines = std::move(lines), from, fill] {
+                int delayMs = 0, std::size_t part = kReportPart) {
+    QTimer::singleShot(delayMs, memo, [memo, lines = std::move(lines), from, fill, part] {
         if (memo->property("reportFill").toInt() != fill) return;
         if (!memo->isVisible()) {
-            FillReport(memo, lines, from, fill, kHiddenPollMs);
+            FillReport(memo, lines, from, fill, kHiddenPollMs, part);
             return;
         }
-        const std::size_t to = std::min(lines->size(), from + kReportPart);
+        const std::size_t to = std::min(lines->size(), from + part);
+        const auto start = std::chrono::steady_clock::now();
         memo->appendPlainText(ReportText(*lines, from, to));
-        if (to < lines->size()) FillReport(memo, lines, to, fill);
+        const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        // Grown by half at most: one quick part says little of the next.
+        const double scaled = static_cast<double>(part) * std::min(1.5, kReportTurnMs / std::max(ms, 0.1));
+        const std::size_t next = static_cast<std::size_t>(
+            std::clamp(scaled, static_cast<double>(kLeastReportPart), static_cast<double>(kReportChunk)));
+        if (to < lines->size()) FillReport(memo, lines, to, fill, 0, next);
     });
 }
 }  // namespace
@@ -349,6 +362,18 @@ TSearchRunner::~TSearchRunner() {
     Workers.DropResults();
 }
 
+void TSearchRunner::ShowProgress(const std::shared_ptr<TProgressShare>& share) {
+    if (share != Share) return;  // an earlier search's
+    share->shown = share->done;
+    Progress->Show(share->shown, share->total);
+    if (share->trailing) return;
+    share->trailing = true;
+    QTimer::singleShot(kProgressEveryMs, this, [this, share] {
+        share->trailing = false;
+        if (share->done != share->shown) ShowProgress(share);
+    });
+}
+
 void TSearchRunner::Cancel() {
     if (!Control) return;
     Control->cancel = true;
@@ -359,18 +384,26 @@ void TSearchRunner::Start(int code, const QString& caption, TBody body) {
     if (BusyFlag) return;
     auto control = std::make_shared<TSearchControl>();
     auto share = std::make_shared<TProgressShare>();
-    // The UI hears of progress at most once per turn of its event loop.
+    // The UI hears of progress once per turn of its event loop at most, and
+    // then not again within kProgressEveryMs but for the last count; counts
+    // passed over are caught up by ShowProgress's later look.
     control->progress = [this, share, hook = CountHook](std::size_t done, std::size_t total) {
         if (hook) hook(done, total);
         share->done = done;
         share->total = total;
+        const long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  std::chrono::steady_clock::now().time_since_epoch())
+                                  .count();
+        if (done < total && now - share->lastPostMs.load() < kProgressEveryMs) return;
         if (share->posted.exchange(true)) return;
+        share->lastPostMs = now;
         Workers.Post([this, share] {
             share->posted = false;
-            Progress->Show(share->done, share->total);
+            ShowProgress(share);
         });
     };
     Control = control;
+    Share = share;
     Progress->Begin(caption);
     Workers.Start(
         code,

@@ -169,9 +169,15 @@ private:
     struct TProgressShare {
         std::atomic<std::size_t> done{0}, total{0};
         std::atomic<bool> posted{false};
+        std::atomic<long long> lastPostMs{-1000000};
+        // The UI thread's own: the count on show, and a later look pending.
+        std::size_t shown = 0;
+        bool trailing = false;
     };
+    void ShowProgress(const std::shared_ptr<TProgressShare>& share);
     TSearchProgress* Progress = nullptr;
     std::shared_ptr<TSearchControl> Control;
+    std::shared_ptr<TProgressShare> Share;  // the running search's
     bool BusyFlag = false;
     TFailed Failed;
     TCountHook CountHook;

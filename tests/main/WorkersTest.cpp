@@ -5,7 +5,10 @@
 
 #include <QWidget>
 
+#include <atomic>
+#include <chrono>
 #include <stdexcept>
+#include <thread>
 
 #include "WindowTestUtil.h"
 #include "frSearchTools.h"
@@ -49,4 +52,24 @@ TEST(Workers, ThrowingJobsAreReportedNotFatal) {
     ran = false;
     runner.Start(kWorkerPredictionSearch, "Searching", [&](TSearchControl&) -> TWorkers::TApply { return [&] { ran = true; }; });
     ASSERT_TRUE(WaitFor([&] { return ran; }, 5000));
+}
+
+// Counts that come faster than the window redraws are passed over, yet the
+// line always catches up with the last one, also while the search then
+// holds there.
+TEST(Workers, FastProgressIsThinnedButCatchesUp) {
+    QWidget window;
+    auto* progress = new TSearchProgress(&window);
+    window.show();
+    TSearchRunner runner(progress);
+    std::atomic<bool> release{false};
+    runner.Start(kWorkerPredictionSearch, "Searching", [&](TSearchControl& control) -> TWorkers::TApply {
+        for (std::size_t done = 1; done <= 5000; ++done) control.progress(done, 10000);
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        return [] {};
+    });
+    const bool caughtUp = WaitFor([&] { return progress->text() == "Searching: 5000 of 10000 satellites"; }, 5000);
+    release = true;
+    EXPECT_TRUE(caughtUp) << progress->text().toStdString();
+    ASSERT_TRUE(WaitFor([&] { return !runner.Busy(); }, 5000));
 }
