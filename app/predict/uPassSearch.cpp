@@ -246,9 +246,13 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                 // How long the state as it stands keeps its side of the
                 // shadow's edge, from the orbit it shows.
                 auto sameFor = [&] {
-                    return in.shortcuts ? SecondsSameShadow(ReachOf(state.pos, state.vel),
-                                                            std::abs(SunlitMargin(state.pos, sun.pos)))
-                                        : 0.0;
+                    if (!in.shortcuts) return 0.0;
+                    const TReach reach = ReachOf(state.pos, state.vel);
+                    const double byTurn = SecondsSameShadow(reach, std::abs(SunlitMargin(state.pos, sun.pos)),
+                                                            PlaneAngle(reach, sun.pos));
+                    // The rate's bound claims more only close to the edge.
+                    if (byTurn >= kLongestCentralClaim) return byTurn;
+                    return std::max(byTurn, SecondsSameShadowByRate(reach, state.pos, state.vel, sun.pos));
                 };
                 const double claimAtAos = evaluated ? sameFor() : 0.0;
                 auto lit = [&](double when, double& claim) {
@@ -642,7 +646,7 @@ struct TEdgeProbe {
             if (quiet < kLongestCentralClaim)
                 quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, frame.pos), frame, -ceiling));
         }
-        if (quiet < kLongestRateClaim && byPath)
+        if (quiet < kLongestPathClaim && byPath)
             quiet = std::max(quiet, SecondsBelowByPath(reach, state, frame, sign, ceiling));
         return quiet;
     }

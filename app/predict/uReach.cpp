@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 
 #include "Zenora.h"
 #include "uTracking.h"
@@ -29,6 +30,9 @@ constexpr double kSafety = 1e-9;                     // rad, against rounding
 // The stretches the rate bound is worked out for, and what the velocity
 // (and so the elevation rate) may be off from the position's derivative.
 constexpr double kRateHorizons[] = {20.0, 60.0, 150.0, 400.0};  // s
+// The path bound's: rising, gravity bends the path away from the zenith, so
+// a near miss may be claimed whole.
+constexpr double kPathHorizons[] = {20.0, 60.0, 150.0, 400.0, 900.0};  // s
 constexpr double kVelocitySlack = 0.01;                         // km/s
 constexpr double kMaxSine = 0.95;
 // How far the path can stray from the osculating plane beyond the drift
@@ -39,8 +43,8 @@ constexpr double kPlaneTurn = 1e-5;
 constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s
 constexpr double kArcHorizons[] = {300.0, 1200.0, 2400.0, 3600.0, 5400.0};  // s
 constexpr double kOnArcHorizons[] = {60.0, 150.0, 300.0, 600.0, 1200.0};       // s
-static_assert(kHorizons[3] == kLongestCentralClaim && kPlaneHorizons[3] == kLongestPlaneClaim &&
-              kRateHorizons[3] == kLongestRateClaim);
+static_assert(std::end(kHorizons)[-1] == kLongestCentralClaim && std::end(kPlaneHorizons)[-1] == kLongestPlaneClaim &&
+              std::end(kRateHorizons)[-1] == kLongestRateClaim && std::end(kPathHorizons)[-1] == kLongestPathClaim);
 constexpr double kMaxPlaneAngle = 1.3;  // rad; nearer the pole of the orbit its foot moves too fast
 constexpr double kSlowest = 0.98;       // the least angular rate of the path, of h / r^2 at the farthest  // nearer the zenith the elevation turns too fast to bound
 
@@ -144,25 +148,83 @@ TReach ReachOf(const TVector& p, const TVector& v) {
     return reach;
 }
 
-double ShadowRate(const TReach& reach, double seconds) {
+double ShadowRate(const TReach& reach, double seconds, double sunPlaneAngle) {
     const TBounds b = BoundsFor(reach, seconds);
     if (!b.usable) return 0.0;
-    // The direction turns, and the Earth's apparent radius changes with the
-    // radial speed (at most e x mu / h).
+    // The direction turns in the orbit plane, so its angle to the Sun moves
+    // at most by cos(the Sun's angle from that plane) of its turn; the plane
+    // may swing and turn meanwhile. The Earth's apparent radius changes with
+    // the radial speed (at most e x mu / h).
+    const double tilt = kPlaneSwing + kPlaneTurn * seconds + (kDriftBase + kDriftGrowth * seconds * seconds) / b.rMin;
+    const double beta = std::abs(sunPlaneAngle) - tilt;
+    const double along = beta > 0.0 ? std::cos(beta) : 1.0;
     const double radialSpeed =
         (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
     const double R = kEarthRadius;
-    return b.angularRate + R * radialSpeed / (b.rMin * std::sqrt(b.rMin * b.rMin - R * R));
+    return b.angularRate * along + R * radialSpeed / (b.rMin * std::sqrt(b.rMin * b.rMin - R * R));
 }
 
-double SecondsSameShadow(const TReach& reach, double margin) {
+double SecondsSameShadow(const TReach& reach, double margin, double sunPlaneAngle) {
     double best = 0.0;
     for (double horizon : kHorizons) {
-        const double rate = ShadowRate(reach, horizon);
+        const double rate = ShadowRate(reach, horizon, sunPlaneAngle);
         if (!(rate > 0.0)) break;
         const double quiet = (margin - kSafety) / rate;
         best = std::max(best, std::min(horizon, quiet));
         if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
+    }
+    return best;
+}
+
+double SecondsSameShadowByRate(const TReach& reach, const TVector& p, const TVector& v, const TVector& sun) {
+    const double margin = SunlitMargin(p, sun);
+    const double r = std::sqrt(p.x * p.x + p.y * p.y + p.z * p.z);
+    const double sunR = std::sqrt(sun.x * sun.x + sun.y * sun.y + sun.z * sun.z);
+    const double R = kEarthRadius;
+    if (!reach.usable || !(margin != 0.0) || !(r > R) || !(sunR > 0.0) || !std::isfinite(margin)) return 0.0;
+    // The margin is pi/2 + acos(R/r) - theta, theta the angle to the Sun:
+    // its rate now from the state (off by what the velocity is off), and how
+    // fast that rate can change: the direction's own acceleration (only the
+    // perturbations act across it), the turn, and the radial terms.
+    const double s[3] = {p.x / r, p.y / r, p.z / r};
+    const double u[3] = {sun.x / sunR, sun.y / sunR, sun.z / sunR};
+    const double radial = v.x * s[0] + v.y * s[1] + v.z * s[2];
+    const double ds[3] = {(v.x - radial * s[0]) / r, (v.y - radial * s[1]) / r, (v.z - radial * s[2]) / r};
+    const double cosT = std::clamp(s[0] * u[0] + s[1] * u[1] + s[2] * u[2], -1.0, 1.0);
+    const double theta = std::acos(cosT), sinT = std::sin(theta);
+    if (!(sinT > 0.0)) return 0.0;
+    const double dTheta = -(ds[0] * u[0] + ds[1] * u[1] + ds[2] * u[2]) / sinT;
+    auto slope = [R](double x) { return R / (x * std::sqrt(x * x - R * R)); };  // of acos(R/x)
+    const double rate = slope(r) * radial - dTheta;
+    const double sign = margin > 0.0 ? 1.0 : -1.0;
+    const double slack = kVelocitySlack * (slope(r) + 1.0 / (r * sinT));
+    const double radialSpeed =
+        (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
+    const double hHi = reach.momentum * kMomentumFactor, hLo = reach.momentum / kMomentumFactor;
+    double best = 0.0;
+    for (double horizon : kHorizons) {
+        const TBounds b = BoundsFor(reach, horizon);
+        if (!b.usable || !(b.rMin > R)) break;
+        const double w = b.angularRate, turn = w * horizon;
+        // sin(theta +- turn) from below, without the trigonometry.
+        const double sinMin = sinT * CosBelow(turn) - std::abs(cosT) * turn;
+        if (!(theta - turn > 0.0) || !(theta + turn < kPi) || !(sinMin > 0.0)) break;
+        const double perturbation = 0.01 * kEarthMu / (b.rMin * b.rMin);
+        const double dds = perturbation / b.rMin + w * w + 2.0 * radialSpeed * w / b.rMin;
+        const double ddTheta = (dds + w * w) / sinMin;
+        const double ddrHi = hHi * hHi / (b.rMin * b.rMin * b.rMin) - kEarthMu / (b.rMax * b.rMax) + perturbation;
+        const double ddrLo = hLo * hLo / (b.rMax * b.rMax * b.rMax) - kEarthMu / (b.rMin * b.rMin) - perturbation;
+        const double ddr = std::max(std::abs(ddrHi), std::abs(ddrLo));
+        const double rm = b.rMin, d2 = rm * rm - R * R;
+        const double curve = R * (2.0 * rm * rm - R * R) / (rm * rm * d2 * std::sqrt(d2));  // |acos(R/x)''| at its largest
+        const double M = ddTheta + curve * radialSpeed * radialSpeed + slope(rm) * ddr;
+        // |margin| + c1 t - M t^2 / 2 stays above the rounding's margin up to its root.
+        const double c0 = std::abs(margin) - kSafety, c1 = sign * rate - slack;
+        if (!(c0 > 0.0)) break;
+        const double t = (c1 + std::sqrt(c1 * c1 + 2.0 * M * c0)) / M;
+        if (!std::isfinite(t)) break;
+        best = std::max(best, std::min(horizon, t));
+        if (t < horizon) break;  // the wider bounds of longer stretches claim less
     }
     return best;
 }
@@ -402,23 +464,37 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
     const double g0 = sign * (dot(P, z) - sC * n);
     const double oz = o.x * z[0] + o.y * z[1] + o.z * z[2];
     if (!(g0 < 0.0)) return 0.0;
+    const double Pz = dot(P, z), Vz = dot(V, z);
+    // The zenith's turn about the Earth's axis: the Coriolis term's part along z.
+    const double zTurn = std::abs(frame.cosLat);
     double best = 0.0;
-    for (double horizon : kRateHorizons) {
+    for (double horizon : kPathHorizons) {
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double widest = 0.5 * (b.rMin + b.rMax);
         const double orbital = std::sqrt(1.01 * kEarthMu * (2.0 / b.rMin - 1.0 / widest));
         const double turning = orbital + kEarthTurn * b.rMax;  // the fastest in the Earth's frame
         const double gravity = kEarthMu / (b.rMin * b.rMin);
-        const double frame = 2.0 * kEarthTurn * turning + kEarthTurn * kEarthTurn * b.rMax;  // Coriolis, centrifugal
-        const double accel = 1.01 * gravity + frame;
-        // Gravity pulls away from the zenith while the satellite stays on the
-        // observer's side of the plane through the Earth's centre normal to
-        // z (o.z beyond the farthest it can get): rising, only the rest of
-        // the acceleration can lift p.z above the straight path.
-        const double farthest = n + (speed + kVelocitySlack) * horizon + 0.5 * accel * horizon * horizon;
-        const double lifting = sign > 0.0 && oz > farthest ? 0.01 * gravity + frame : accel;
-        double g1 = sign * dot(V, z) + k * kVelocitySlack;
+        const double frameAccel = 2.0 * kEarthTurn * turning + kEarthTurn * kEarthTurn * b.rMax;  // Coriolis, centrifugal
+        const double accel = 1.01 * gravity + frameAccel;
+        // The most that moves p.z either way: gravity and the frame's terms along z.
+        double lifting = 1.01 * gravity + 2.0 * kEarthTurn * turning * zTurn + kEarthTurn * kEarthTurn * b.rMax;
+        if (sign > 0.0) {
+            // Rising, gravity pulls away from the zenith by at least
+            // mu (S.z) / rMax^3 while the satellite S = o + p stays on the
+            // observer's side of the plane through the Earth's centre normal
+            // to z; S.z is taken from below by |p| at its farthest and by the
+            // straight path less the fullest acceleration (concave: its ends).
+            const double T = horizon;
+            const double farthest = n + (speed + kVelocitySlack) * T + 0.5 * accel * T * T;
+            const double byPath = oz + std::min(Pz, Pz + (Vz - kVelocitySlack) * T) - 0.5 * accel * T * T;
+            const double lowZ = std::max(oz - farthest, byPath);
+            if (lowZ > 0.0) {
+                const double frameZ = 2.0 * kEarthTurn * turning * zTurn + kEarthTurn * kEarthTurn * b.rMax;
+                lifting = 0.01 * gravity + frameZ - kEarthMu * lowZ / (b.rMax * b.rMax * b.rMax);
+            }
+        }
+        double g1 = sign * Vz + k * kVelocitySlack;
         if (sign * sC >= 0.0) {
             g1 -= sign * sC * rangeRate;
         } else {
@@ -426,7 +502,15 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
             g1 += std::abs(sC) * (tangent ? std::max(rangeRate, 0.0) + across : speed);
         }
         const double g2 = 0.5 * (lifting + std::abs(sC) * accel);
-        const double t = -2.0 * g0 / (g1 + std::sqrt(g1 * g1 - 4.0 * g2 * g0));
+        // The first root of g0 + g1 t + g2 t^2 (g0 < 0); bent down (g2 < 0)
+        // it has none when it only falls or tops out below zero.
+        double t = 0.0;
+        if (g2 >= 0.0) {
+            t = -2.0 * g0 / (g1 + std::sqrt(g1 * g1 - 4.0 * g2 * g0));
+        } else {
+            const double disc = g1 * g1 - 4.0 * g2 * g0;
+            t = g1 <= 0.0 || disc < 0.0 ? horizon : -2.0 * g0 / (g1 + std::sqrt(disc));
+        }
         if (!std::isfinite(t)) break;
         best = std::max(best, std::min(horizon, t));
         if (t < horizon) break;  // the wider bounds of longer stretches claim less

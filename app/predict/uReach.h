@@ -9,11 +9,12 @@
 #include "uVarDef.h"
 
 // The longest stretch (s) each kind of bound below ever claims: the central
-// angle (SecondsBelow, SecondsAbove), the plane, the rate.
+// angle (SecondsBelow, SecondsAbove), the plane, the rate, the path.
 inline constexpr double kEarthMu = 398600.8;  // km^3/s^2 (WGS-72, the propagator's)
 inline constexpr double kLongestCentralClaim = 3600.0;
 inline constexpr double kLongestPlaneClaim = 7200.0;
 inline constexpr double kLongestRateClaim = 400.0;
+inline constexpr double kLongestPathClaim = 900.0;
 
 // A satellite's osculating orbit from one propagated state; bounds on its
 // motion over the next while are this orbit widened by what the
@@ -30,14 +31,21 @@ struct TReach {
 TReach ReachOf(const TVector& position, const TVector& velocity);
 
 // The fastest the sunlit margin (SunlitMargin) can change within the next
-// `seconds`, rad/s; 0 when nothing is certain.
-double ShadowRate(const TReach& reach, double seconds);
+// `seconds`, rad/s; 0 when nothing is certain. sunPlaneAngle: the Sun's
+// angle from the orbit plane (PlaneAngle of its position), 0 when not known.
+double ShadowRate(const TReach& reach, double seconds, double sunPlaneAngle = 0.0);
 
 // Seconds from now during which the satellite certainly stays on its side
 // of the edge of the Earth's shadow, the Sun held where it is: its margin
 // now (SunlitMargin's size, rad) over the fastest that can change. 0 when
 // nothing is certain.
-double SecondsSameShadow(const TReach& reach, double margin);
+double SecondsSameShadow(const TReach& reach, double margin, double sunPlaneAngle = 0.0);
+
+// The same from the margin's rate now (the state's position and velocity,
+// the Sun's position) and a bound on how fast that rate can change: close
+// to the edge it claims nearly the whole way there. 0 when nothing is certain.
+double SecondsSameShadowByRate(const TReach& reach, const TVector& position, const TVector& velocity,
+                               const TVector& sun);
 
 // Angle at the Earth's centre between the satellite and the observer
 // (geocentric positions), rad.
