@@ -167,6 +167,8 @@ QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize) 
 
 void SetupReportMemo(QPlainTextEdit* memo, int pixelSize) {
     memo->setReadOnly(true);
+    // Nobody undoes a report: the stack would hold a copy of every part put in.
+    memo->setUndoRedoEnabled(false);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     QFont font("Courier New");
