@@ -72,6 +72,11 @@ double CentralAngleAt(const TElevation& el, double r, double R) {
 }
 // 1 - x^2/2, never above cos(x).
 double CosBelow(double x) { return 1.0 - 0.5 * x * x; }
+// On the osculating ellipse the distance changes at most at e mu / h, km/s
+// (widened by the margins).
+double RadialSpeedBound(const TReach& reach) {
+    return (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
+}
 
 // cos and sin of how far the observer can turn from the orbit plane within
 // each stretch of `horizons`.
@@ -96,11 +101,9 @@ TBounds BoundsFor(const TReach& reach, double seconds) {
     TBounds b;
     if (!reach.usable) return b;
     const double drift = kDriftBase + kDriftGrowth * seconds * seconds;
-    // On the osculating ellipse the distance changes at most at e mu / h:
-    // within a short stretch of an eccentric orbit it stays far from the
-    // perigee (or apogee) it cannot reach.
-    const double radialSpeed =
-        (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
+    // Within a short stretch of an eccentric orbit the distance stays far
+    // from the perigee (or apogee) it cannot reach.
+    const double radialSpeed = RadialSpeedBound(reach);
     const double swing = radialSpeed * seconds;
     b.rMin = std::max(reach.perigee, reach.radius - swing) - drift;
     b.rMax = std::min(reach.apogee, reach.radius + swing) + drift;
@@ -158,8 +161,7 @@ double ShadowRate(const TReach& reach, double seconds, double sunPlaneAngle) {
     const double tilt = kPlaneSwing + kPlaneTurn * seconds + (kDriftBase + kDriftGrowth * seconds * seconds) / b.rMin;
     const double beta = std::abs(sunPlaneAngle) - tilt;
     const double along = beta > 0.0 ? std::cos(beta) : 1.0;
-    const double radialSpeed =
-        (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
+    const double radialSpeed = RadialSpeedBound(reach);
     const double R = kEarthRadius;
     return b.angularRate * along + R * radialSpeed / (b.rMin * std::sqrt(b.rMin * b.rMin - R * R));
 }
@@ -198,8 +200,7 @@ double SecondsSameShadowByRate(const TReach& reach, const TVector& p, const TVec
     const double rate = slope(r) * radial - dTheta;
     const double sign = margin > 0.0 ? 1.0 : -1.0;
     const double slack = kVelocitySlack * (slope(r) + 1.0 / (r * sinT));
-    const double radialSpeed =
-        (reach.eccentricity + kEccentricityMargin) * kEarthMu / reach.momentum * kMomentumFactor;
+    const double radialSpeed = RadialSpeedBound(reach);
     const double hHi = reach.momentum * kMomentumFactor, hLo = reach.momentum / kMomentumFactor;
     double best = 0.0;
     for (double horizon : kHorizons) {
