@@ -171,11 +171,31 @@ struct TPeak {
 //   void Hold(int slot)      keep the last sample's state in slot 0 or 1
 //   void KeepHeld(int slot)  the result's state is that slot's
 //   void KeepLast()          the result's state is the last sample's
-// With `keep`, a probe that has one may aim the closing in:
+// With `keep`, the closing in starts where a cubic through the ends' values
+// and rates tops out, and a probe that has one may aim it further:
 //   double TopAhead()        seconds from the last sample to where the rate's
 //                            zero seems to be (NaN: no idea)
 // Aiming only chooses which seconds are sampled: the neighbours that hold
 // the zero are the same.
+// Seconds from a to where the cubic through a's and b's values and rates
+// (span seconds apart) tops out; NaN when it does not between them.
+inline double CubicTop(const TSlope& a, const TSlope& b, double span) {
+    const double m0 = a.rate * span, m1 = b.rate * span;
+    // The cubic's slope on u in [0, 1]: A u^2 + B u + C.
+    const double A = 6.0 * (a.value - b.value) + 3.0 * (m0 + m1);
+    const double B = 6.0 * (b.value - a.value) - 4.0 * m0 - 2.0 * m1;
+    const double C = m0;
+    double u = std::nan("");
+    if (std::abs(A) < 1e-12 * (std::abs(B) + std::abs(C))) {
+        u = -C / B;
+    } else if (const double disc = B * B - 4.0 * A * C; disc >= 0.0) {
+        const double q = -0.5 * (B + std::copysign(std::sqrt(disc), B));
+        for (double r : {q / A, C / q})
+            if (r > 0.0 && r < 1.0) u = r;
+    }
+    return u > 0.0 && u < 1.0 ? u * span : std::nan("");
+}
+
 template <typename Probe>
 TPeak FindPeak(Probe& probe, TSlope a, TSlope b, bool keep) {
     const double span = std::round((b.t - a.t) * kSecondsPerDay);
@@ -196,7 +216,8 @@ TPeak FindPeak(Probe& probe, TSlope a, TSlope b, bool keep) {
         TSecond lo{0.0, a.value, a.rate, 0}, hi{span, b.value, b.rate, 1};
         int side = 0;
         bool ok = true;
-        double aim = std::nan("");
+        // Closer than the rates' secant: a pass's top is seldom halfway.
+        double aim = CubicTop(a, b, span);
         int aimed = 0;  // a poor aim moves by single seconds: the secant takes over
         while (hi.j - lo.j > 1.0) {
             double j = std::round((lo.j * hi.weight - hi.j * lo.weight) / (hi.weight - lo.weight));

@@ -184,6 +184,27 @@ TEST(FindPeak, AimedOrMisaimedTheTopIsTheSameSecond) {
     }
 }
 
+TEST(FindPeak, EndsAimTheClosingIn) {
+    // On a parabola the cubic through the ends finds the top at once: the
+    // two seconds that hold it are all that is sampled.
+    struct TCounted : TBump {
+        using TBump::TBump;
+        int samples = 0;
+        bool Slope(double t, double& v, double& r) {
+            ++samples;
+            return TBump::Slope(t, v, r);
+        }
+    };
+    for (double peak : {20.5, 123.4, 250.2}) {
+        TCounted bump(peak);
+        const TSlope a = bump.End(0.0), b = bump.End(300.0);
+        bump.samples = 0;
+        const TPeak p = FindPeak(bump, a, b, true);
+        EXPECT_NEAR((p.t - kDay) * kSecondsPerDay, std::round(peak), 1e-6) << peak;
+        EXPECT_LE(bump.samples, 2) << peak;
+    }
+}
+
 TEST(FindPeak, FailedClosingInIsReportedButStillAnswers) {
     TBump bump(150.0, 150.0);
     const TPeak p = FindPeak(bump, bump.End(0.0), bump.End(300.0), true);
