@@ -632,19 +632,28 @@ struct TEdgeProbe {
         const bool byPath = !sat.deepSpace;
         if (byPath && ceiling - sign * elevation < kPathOnly)
             return SecondsBelowByPath(reach, state, frame, sign, ceiling);
-        // The bounds that claim most come first; one whose longest claim is
-        // claimed already is not asked (it could not claim more).
+        // The bounds that claim most come first; one that could not claim
+        // more than is claimed already (its longest claim, or the most it
+        // can claim from here) is not asked.
         double quiet = 0.0;
         if (sign > 0.0) {
             quiet = SecondsOffArc(reach, state.pos, frame, ceiling);
-            if (quiet < kLongestPlaneClaim)
-                quiet = std::max(quiet, SecondsOffPlane(reach, PlaneAngle(reach, frame.pos), frame, ceiling));
-            if (quiet < kLongestCentralClaim)
-                quiet = std::max(quiet, SecondsBelow(reach, CentralAngle(state.pos, frame.pos), frame, ceiling));
+            const double planeAngle = PlaneAngle(reach, frame.pos);
+            if (quiet < MostOffPlane(reach, planeAngle, ceiling))
+                quiet = std::max(quiet, SecondsOffPlane(reach, planeAngle, frame, ceiling));
+            const double gamma = CentralAngle(state.pos, frame.pos);
+            if (quiet < MostBelow(reach, gamma, ceiling)) quiet = std::max(quiet, SecondsBelow(reach, gamma, frame, ceiling));
         } else {
-            quiet = SecondsOnArc(reach, state.pos, frame, -ceiling);
+            // Setting, the path nearly always claims the most: the orbit's
+            // geometry is asked only when the path claims its longest.
+            if (byPath) {
+                quiet = SecondsBelowByPath(reach, state, frame, sign, ceiling);
+                if (quiet < kLongestPathClaim) return quiet;
+            }
+            quiet = std::max(quiet, SecondsOnArc(reach, state.pos, frame, -ceiling));
             if (quiet < kLongestCentralClaim)
                 quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, frame.pos), frame, -ceiling));
+            return quiet;
         }
         if (quiet < kLongestPathClaim && byPath)
             quiet = std::max(quiet, SecondsBelowByPath(reach, state, frame, sign, ceiling));

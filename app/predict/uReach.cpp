@@ -62,13 +62,48 @@ TVector CrossVector(const TVector& a, const TVector& b) {
 double CentralAngleAt(double e, double r, double R) {
     return std::acos(std::clamp(R * std::cos(e) / r, -1.0, 1.0)) - e;
 }
-// The same with cos(e) worked out once for the stretches asked.
+// acos by a polynomial (Abramowitz and Stegun 4.4.46, off by at most
+// 2.2e-8 rad on a dense scan) and that error widened: a bound on either side
+// at a fraction of the library's cost.
+constexpr double kAcosError = 5e-8;
+double AcosNear(double x) {
+    const double a = std::abs(x);
+    const double p =
+        ((((((-0.0012624911 * a + 0.0066700901) * a - 0.0170881256) * a + 0.0308918810) * a - 0.0501743046) * a +
+          0.0889789874) * a - 0.2145988016) * a + 1.5707963050;
+    const double v = std::sqrt(std::max(0.0, 1.0 - a)) * p;
+    return x < 0.0 ? kPi - v : v;
+}
+double AcosAbove(double x) { return AcosNear(std::clamp(x, -1.0, 1.0)) + kAcosError; }
+double AcosBelow(double x) { return AcosNear(std::clamp(x, -1.0, 1.0)) - kAcosError; }
+
+// An elevation with its cosine and sine, worked out once for the stretches
+// asked. A walk asks every bound about the same level sample after sample:
+// the last ones are kept.
 struct TElevation {
-    double e, cosE;
-    explicit TElevation(double el) : e(el), cosE(std::cos(el)) {}
+    double e, cosE, sinE;
+    explicit TElevation(double el) : e(el) {
+        thread_local double last = 0.0, cosLast = 1.0, sinLast = 0.0;
+        if (el != last) {
+            cosLast = std::cos(el);
+            sinLast = std::sin(el);
+            last = el;
+        }
+        cosE = cosLast;
+        sinE = sinLast;
+    }
 };
-double CentralAngleAt(const TElevation& el, double r, double R) {
-    return std::acos(std::clamp(R * el.cosE / r, -1.0, 1.0)) - el.e;
+// CentralAngleAt from above and from below.
+double CentralAngleAbove(const TElevation& el, double r, double R) { return AcosAbove(R * el.cosE / r) - el.e; }
+double CentralAngleBelow(const TElevation& el, double r, double R) { return AcosBelow(R * el.cosE / r) - el.e; }
+// sin of a walk's level, asked sample after sample: the last one is kept.
+double SinOf(double x) {
+    thread_local double last = 0.0, sinLast = 0.0;
+    if (x != last) {
+        sinLast = std::sin(x);
+        last = x;
+    }
+    return sinLast;
 }
 // 1 - x^2/2, never above cos(x).
 double CosBelow(double x) { return 1.0 - 0.5 * x * x; }
@@ -83,10 +118,13 @@ double RadialSpeedBound(const TReach& reach) {
 template <std::size_t N>
 struct TTurns {
     double cos[N], sin[N];
-    explicit TTurns(const double (&horizons)[N]) {
+    double sinRoom[N];  // sin(kMaxPlaneAngle - turn): the plane angle it leaves room for
+    explicit TTurns(const double (&horizons)[N], double maxAngle) {
         for (std::size_t k = 0; k < N; ++k) {
-            cos[k] = std::cos((kEarthTurn + kPlaneTurn) * horizons[k]);
-            sin[k] = std::sin((kEarthTurn + kPlaneTurn) * horizons[k]);
+            const double turn = (kEarthTurn + kPlaneTurn) * horizons[k];
+            cos[k] = std::cos(turn);
+            sin[k] = std::sin(turn);
+            sinRoom[k] = std::sin(maxAngle - turn);
         }
     }
 };
@@ -97,7 +135,7 @@ struct TBounds {
     double rMin = 0.0, rMax = 0.0;  // km
     double angularRate = 0.0;       // rad/s, of its geocentric direction
 };
-TBounds BoundsFor(const TReach& reach, double seconds) {
+inline __attribute__((always_inline)) TBounds BoundsFor(const TReach& reach, double seconds) {
     TBounds b;
     if (!reach.usable) return b;
     const double drift = kDriftBase + kDriftGrowth * seconds * seconds;
@@ -193,7 +231,7 @@ double SecondsSameShadowByRate(const TReach& reach, const TVector& p, const TVec
     const double radial = v.x * s[0] + v.y * s[1] + v.z * s[2];
     const double ds[3] = {(v.x - radial * s[0]) / r, (v.y - radial * s[1]) / r, (v.z - radial * s[2]) / r};
     const double cosT = std::clamp(s[0] * u[0] + s[1] * u[1] + s[2] * u[2], -1.0, 1.0);
-    const double theta = std::acos(cosT), sinT = std::sin(theta);
+    const double theta = std::acos(cosT), sinT = std::sqrt(1.0 - cosT * cosT);
     if (!(sinT > 0.0)) return 0.0;
     const double dTheta = -(ds[0] * u[0] + ds[1] * u[1] + ds[2] * u[2]) / sinT;
     auto slope = [R](double x) { return R / (x * std::sqrt(x * x - R * R)); };  // of acos(R/x)
@@ -231,7 +269,26 @@ double SecondsSameShadowByRate(const TReach& reach, const TVector& p, const TVec
 }
 
 double CentralAngle(const TVector& satellite, const TVector& observer) {
-    return Angle_2vect(&satellite, &observer);
+    // Only the bounds take it, and they allow for its rounding: acos is the
+    // cheaper way.
+    const double dot = satellite.x * observer.x + satellite.y * observer.y + satellite.z * observer.z;
+    return std::acos(std::clamp(dot / (satellite.r * observer.r), -1.0, 1.0));
+}
+
+double MostBelow(const TReach& reach, double gamma, double ceiling) {
+    // Below the zenith the edge is never behind the observer, and the
+    // direction turns at least at h / r^2 (the least distance is below the
+    // present one).
+    if (!reach.usable) return 0.0;
+    if (!(ceiling < kHalfPi)) return kLongestCentralClaim;
+    const double least = reach.momentum * kMomentumFactor / (reach.radius * reach.radius) + kEarthTurn;
+    return std::min(kLongestCentralClaim, gamma / least * (1.0 + 1e-6));
+}
+
+double MostOffPlane(const TReach& reach, double planeAngle, double ceiling) {
+    if (!reach.usable) return 0.0;
+    if (!(ceiling < kHalfPi)) return kLongestPlaneClaim;
+    return std::min(kLongestPlaneClaim, planeAngle / (kEarthTurn + kPlaneTurn) * (1.0 + 1e-6));
 }
 
 double SecondsBelow(const TReach& reach, double gamma, const TFrame& frame, double ceiling) {
@@ -241,7 +298,7 @@ double SecondsBelow(const TReach& reach, double gamma, const TFrame& frame, doub
     if (!(e > -kHalfPi)) return 0.0;
     const TElevation el(e);
     return LongestQuiet(reach, [&](const TBounds& b) {
-        const double edge = CentralAngleAt(el, b.rMax, frame.pos.r);
+        const double edge = CentralAngleAbove(el, b.rMax, frame.pos.r);
         return gamma > edge ? (gamma - edge) / (b.angularRate + kEarthTurn) : 0.0;
     });
 }
@@ -252,7 +309,7 @@ double SecondsAbove(const TReach& reach, double gamma, const TFrame& frame, doub
     const TElevation el(e);
     return LongestQuiet(reach, [&](const TBounds& b) {
         if (!(b.rMin > frame.pos.r)) return 0.0;
-        const double edge = CentralAngleAt(el, b.rMin, frame.pos.r);
+        const double edge = CentralAngleBelow(el, b.rMin, frame.pos.r);
         return gamma < edge ? (edge - gamma) / (b.angularRate + kEarthTurn) : 0.0;
     });
 }
@@ -279,7 +336,8 @@ double PlaneAngle(const TReach& reach, const TVector& o) {
     const TVector& n = reach.normal;
     const double r = std::sqrt(o.x * o.x + o.y * o.y + o.z * o.z);
     if (!reach.usable || !(r > 0.0)) return 0.0;
-    return std::asin(std::min(1.0, std::abs(n.x * o.x + n.y * o.y + n.z * o.z) / r));
+    // From below: what the bounds take it for.
+    return std::max(0.0, kHalfPi - AcosAbove(std::min(1.0, std::abs(n.x * o.x + n.y * o.y + n.z * o.z) / r)));
 }
 
 double SecondsOffPlane(const TReach& reach, double planeAngle, const TFrame& frame, double ceiling) {
@@ -293,7 +351,7 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TFrame& fra
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
-        const double edge = CentralAngleAt(el, b.rMax, frame.pos.r);
+        const double edge = CentralAngleAbove(el, b.rMax, frame.pos.r);
         const double room = planeAngle - stray - edge;
         if (!(room > 0.0)) break;
         const double quiet = room / (kEarthTurn + kPlaneTurn);
@@ -305,13 +363,23 @@ double SecondsOffPlane(const TReach& reach, double planeAngle, const TFrame& fra
 
 // The observer's angle from the orbit plane (beta) and the angle in the
 // plane from the observer's foot on it to the satellite, in the direction of
-// motion (delta, -pi..pi). False when they cannot be had.
+// motion (delta, -pi..pi): its cosine, whether it is ahead (delta >= 0) and
+// its size from below and above. False when they cannot be had.
 struct TArcPosition {
-    double beta = 0.0, delta = 0.0, cosBeta = 1.0, sinBeta = 0.0;
-    // cos of beta - turn (at most 1) and beta + turn, turn the k-th of turns.
+    double cosDelta = 1.0, cosBeta = 1.0, sinBeta = 0.0;
+    bool ahead = false;
+    double SizeBelow() const { return AcosBelow(cosDelta); }
+    double SizeAbove() const { return AcosAbove(cosDelta); }
+    // cos of beta - turn (at most 1) and beta + turn, turn the k-th of turns
+    // (both below 90 degrees, so the sines order them).
     template <std::size_t N>
-    double CosLess(const TTurns<N>& turns, std::size_t k, double turn) const {
-        return beta <= turn ? 1.0 : cosBeta * turns.cos[k] + sinBeta * turns.sin[k];
+    double CosLess(const TTurns<N>& turns, std::size_t k) const {
+        return sinBeta <= turns.sin[k] ? 1.0 : cosBeta * turns.cos[k] + sinBeta * turns.sin[k];
+    }
+    // beta + the k-th turn below the plane angle the turns were made for.
+    template <std::size_t N>
+    bool RoomFor(const TTurns<N>& turns, std::size_t k) const {
+        return sinBeta < turns.sinRoom[k];
     }
     template <std::size_t N>
     double CosMore(const TTurns<N>& turns, std::size_t k) const {
@@ -326,20 +394,21 @@ bool ArcPosition(const TReach& reach, const TVector& p, const TVector& o, TArcPo
     const double along = (n.x * o.x + n.y * o.y + n.z * o.z) / oLen;
     at.sinBeta = std::clamp(std::abs(along), 0.0, 1.0);
     at.cosBeta = std::sqrt(1.0 - at.sinBeta * at.sinBeta);
-    at.beta = std::asin(at.sinBeta);
     const TVector foot{o.x / oLen - along * n.x, o.y / oLen - along * n.y, o.z / oLen - along * n.z, 0.0};
     const TVector s{p.x / pLen, p.y / pLen, p.z / pLen, 1.0};
     const TVector c = CrossVector(foot, s);
-    at.delta = std::atan2(c.x * n.x + c.y * n.y + c.z * n.z, foot.x * s.x + foot.y * s.y + foot.z * s.z);
-    return std::isfinite(at.delta);
+    const double sinPart = c.x * n.x + c.y * n.y + c.z * n.z, cosPart = foot.x * s.x + foot.y * s.y + foot.z * s.z;
+    at.cosDelta = cosPart / std::sqrt(sinPart * sinPart + cosPart * cosPart);
+    at.ahead = sinPart >= 0.0;
+    return std::isfinite(at.cosDelta);
 }
 
 double SecondsOffArc(const TReach& reach, const TVector& p, const TFrame& frame, double ceiling) {
-    static const TTurns turns(kArcHorizons);
+    static const TTurns turns(kArcHorizons, kMaxPlaneAngle);
     const double e = ceiling - frame.normalTilt - kSafety;
     TArcPosition at;
     if (!(e > -kHalfPi) || !ArcPosition(reach, p, frame.pos, at)) return 0.0;
-    const double beta = at.beta, delta = at.delta;
+    const double sizeBelow = at.SizeBelow(), sizeAbove = at.SizeAbove();
     const TElevation el(e);
     double best = 0.0;
     for (std::size_t k = 0; k < std::size(kArcHorizons); ++k) {
@@ -349,17 +418,25 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TFrame& frame,
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Seen only within `arc` of the foot: cos(angle) = cos(plane angle)
         // cos(delta) below 90 degrees, the plane angle at least betaMin.
-        const double reachable = CentralAngleAt(el, b.rMax, frame.pos.r) + stray;
-        if (!(reachable < kHalfPi)) break;
-        const double turn = (kEarthTurn + kPlaneTurn) * horizon;
-        const double arc = std::acos(std::min(1.0, std::cos(reachable) / at.CosLess(turns, k, turn)));
-        if (!(std::abs(delta) > arc)) break;
-        const double betaMax = beta + turn;
-        if (!(betaMax < kMaxPlaneAngle)) break;
+        // The plane angle at most betaMax below kMaxPlaneAngle, and the
+        // satellite faster than the foot: asked first, being cheap.
+        if (!at.RoomFor(turns, k)) break;
         const double footRate = (kEarthTurn + kPlaneTurn) / at.CosMore(turns, k);
         const double slowest = kSlowest * CosBelow(stray) * reach.momentum / (b.rMax * b.rMax);
         if (!(slowest > footRate)) break;  // the satellite might fall back into the arc
-        const double ahead = std::fmod(-arc - delta + 4.0 * kPi, 2.0 * kPi);  // forward to the arc
+        // cos(reachable), reachable = edge + stray, from below without the
+        // angles: edge = acos(x) - e, and 1 - s^2/2 <= cos s, s - s^3/6 <= sin s <= s.
+        const double x = std::clamp(frame.pos.r * el.cosE / b.rMax, 0.0, 1.0);
+        const double y = std::sqrt(1.0 - x * x);
+        const double cosEdge = x * el.cosE + y * el.sinE, sinEdge = y * el.cosE - x * el.sinE;
+        if (!(cosEdge > 0.0)) break;
+        const double cosReachable =
+            cosEdge * CosBelow(stray) - sinEdge * (sinEdge > 0.0 ? stray : stray - stray * stray * stray / 6.0);
+        if (!(cosReachable > 0.0)) break;  // reachable might be 90 degrees or more
+        const double arc = AcosAbove(std::min(1.0, cosReachable / at.CosLess(turns, k)));
+        if (!(sizeBelow > arc)) break;
+        // Forward to the arc: the rest of the way round once past it.
+        const double ahead = at.ahead ? 2.0 * kPi - arc - sizeAbove : sizeBelow - arc;
         const double quiet = ahead / (1.01 * b.angularRate + footRate);
         best = std::max(best, std::min(horizon, quiet));
         if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
@@ -368,11 +445,11 @@ double SecondsOffArc(const TReach& reach, const TVector& p, const TFrame& frame,
 }
 
 double SecondsOnArc(const TReach& reach, const TVector& p, const TFrame& frame, double floor) {
-    static const TTurns turns(kOnArcHorizons);
+    static const TTurns turns(kOnArcHorizons, kMaxPlaneAngle);
     const double e = floor + frame.normalTilt + kSafety;
     TArcPosition at;
     if (!(e < kHalfPi) || !ArcPosition(reach, p, frame.pos, at)) return 0.0;
-    const double beta = at.beta, delta = at.delta;
+    const double sizeBelow = at.SizeBelow(), sizeAbove = at.SizeAbove();
     const TElevation el(e);
     double best = 0.0;
     for (std::size_t k = 0; k < std::size(kOnArcHorizons); ++k) {
@@ -382,18 +459,19 @@ double SecondsOnArc(const TReach& reach, const TVector& p, const TFrame& frame, 
         const double stray = (kDriftBase + kDriftGrowth * horizon * horizon) / b.rMin + kPlaneSwing;
         // Certainly seen within `arc` of the foot: cos(angle) = cos(plane
         // angle) cos(delta), the plane angle at most betaMax (below 90 degrees).
-        const double sure = CentralAngleAt(el, b.rMin, frame.pos.r) - stray;
-        const double betaMax = beta + (kEarthTurn + kPlaneTurn) * horizon;
-        if (!(sure > 0.0) || !(sure < kHalfPi) || !(betaMax < kMaxPlaneAngle)) break;
+        if (!at.RoomFor(turns, k)) break;
+        const double sure = CentralAngleBelow(el, b.rMin, frame.pos.r) - stray;
+        if (!(sure > 0.0) || !(sure < kHalfPi)) break;
         const double cosBetaMax = at.CosMore(turns, k);
         const double ratio = std::cos(sure) / cosBetaMax;
         if (!(ratio < 1.0)) break;
-        const double arc = std::acos(ratio);
-        if (!(std::abs(delta) < arc)) break;
+        const double arc = AcosBelow(ratio);
+        if (!(sizeAbove < arc)) break;
         const double footRate = (kEarthTurn + kPlaneTurn) / cosBetaMax;
         const double slowest = kSlowest * CosBelow(stray) * reach.momentum / (b.rMax * b.rMax);
         if (!(slowest > footRate)) break;  // it might fall back out behind
-        const double quiet = (arc - delta) / (1.01 * b.angularRate + footRate);
+        const double toEnd = at.ahead ? arc - sizeAbove : arc + sizeBelow;
+        const double quiet = toEnd / (1.01 * b.angularRate + footRate);
         best = std::max(best, std::min(horizon, quiet));
         if (quiet < horizon) break;  // the wider bounds of longer stretches claim less
     }
@@ -446,9 +524,9 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
     // In the Earth's frame the observer and its zenith z stand still; the
     // satellite's way from the observer is p(t) = P + V t + E(t).
     const TVector& o = frame.pos;
-    const double xy = std::hypot(o.x, o.y);
-    if (!(xy > 0.0)) return 0.0;  // at a pole the zenith's longitude is not had this way
-    const double z[3] = {frame.cosLat * o.x / xy, frame.cosLat * o.y / xy, frame.sinLat};
+    if (!(o.x != 0.0 || o.y != 0.0)) return 0.0;  // at a pole the zenith's longitude is not had
+    // The frame's zenith: on the position's own angle, as its longitude.
+    const double z[3] = {frame.zenith.x, frame.zenith.y, frame.zenith.z};
     const double P[3] = {state.pos.x - o.x, state.pos.y - o.y, state.pos.z - o.z};
     const double V[3] = {state.vel.x + kEarthRotationRate * state.pos.y,
                          state.vel.y - kEarthRotationRate * state.pos.x, state.vel.z};
@@ -461,7 +539,7 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
     // Wanted: sign (p.z - sC |p|) < 0. With |E| <= e(t) = slack t + A t^2 / 2
     // (and sign E.z below slack t + A' t^2 / 2) that is below g0 + g1 t + g2 t^2, |p| taken from below by its tangent
     // n + n' t (|p| is convex) or from above by n + (n'+ + across) t.
-    const double sC = std::sin(sign * limit), k = 1.0 + std::abs(sC);
+    const double sC = SinOf(sign * limit), k = 1.0 + std::abs(sC);
     const double g0 = sign * (dot(P, z) - sC * n);
     const double oz = o.x * z[0] + o.y * z[1] + o.z * z[2];
     if (!(g0 < 0.0)) return 0.0;
@@ -520,8 +598,10 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
 }
 
 double SunlitMargin(const TVector& satellite, const TVector& sun) {
+    // acos where the shadow test takes atan2: the claims allow for rounding.
+    const double dot = satellite.x * sun.x + satellite.y * sun.y + satellite.z * sun.z;
     return kHalfPi + std::acos(std::clamp(kEarthRadius / satellite.r, -1.0, 1.0)) -
-           Angle_2vect(&satellite, &sun);
+           std::acos(std::clamp(dot / (satellite.r * sun.r), -1.0, 1.0));
 }
 
 bool CanRiseTo(const TSatRec& sat, const TSite& site, double minElevation) {

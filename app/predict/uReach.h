@@ -57,9 +57,14 @@ double CentralAngle(const TVector& satellite, const TVector& observer);
 // certain.
 double SecondsBelow(const TReach& reach, double gamma, const TFrame& frame, double ceiling);
 double SecondsAbove(const TReach& reach, double gamma, const TFrame& frame, double floor);
+// At least what SecondsBelow can claim at central angle gamma for `ceiling`,
+// whatever the frame, and what SecondsOffPlane can at planeAngle: a bound
+// that cannot beat a claim already had need not be asked.
+double MostBelow(const TReach& reach, double gamma, double ceiling);
+double MostOffPlane(const TReach& reach, double planeAngle, double ceiling);
 
 // Angle (rad) between the observer's geocentric direction and the plane of
-// the orbit.
+// the orbit, from below (by at most 1e-7).
 double PlaneAngle(const TReach& reach, const TVector& observer);
 // Seconds from now (the observer at planeAngle from the orbit plane) during
 // which the observer certainly stays too far from the plane to see the

@@ -155,6 +155,24 @@ TEST(Reach, OrbitPlaneBoundHoldsOverEveryStretchItClaims) {
     EXPECT_GT(mean, 600.0);
 }
 
+TEST(Reach, CentralAngleBoundsHoldAndStayWithinTheirMost) {
+    // The search leaves out a bound whose most cannot beat a claim in hand:
+    // that most must never be below what the bound claims.
+    const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&,
+                                                             const TSample& now, double sign, double ceiling) {
+        const TReach reach = ReachOf(now.state.pos, now.state.vel);
+        const double gamma = CentralAngle(now.state.pos, now.frame.pos);
+        if (sign < 0.0) return SecondsAbove(reach, gamma, now.frame, -ceiling);
+        const double below = SecondsBelow(reach, gamma, now.frame, ceiling);
+        EXPECT_GE(MostBelow(reach, gamma, ceiling), below);
+        const double planeAngle = PlaneAngle(reach, now.frame.pos);
+        EXPECT_GE(MostOffPlane(reach, planeAngle, ceiling), SecondsOffPlane(reach, planeAngle, now.frame, ceiling));
+        return below;
+    });
+    EXPECT_GT(checked, 100);
+    EXPECT_GT(mean, 200.0);
+}
+
 TEST(Reach, OrbitArcBoundHoldsOverEveryStretchItClaims) {
     const auto [checked, mean] = CheckClaims(617.0, 2.0, [](const TSatRec&,
                                                              const TSample& now, double sign, double ceiling) {
