@@ -7,6 +7,7 @@
 #include <QDateTimeEdit>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFont>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -14,7 +15,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStatusBar>
@@ -30,6 +30,7 @@
 #include "frMainWidgets.h"
 #include "frPrinting.h"
 #include "frRadar.h"
+#include "frReportView.h"
 #include "frResultTable.h"
 #include "frSatSelector.h"
 #include "ui_frPrediction.h"
@@ -166,7 +167,14 @@ void TfrPredictionWnd::BuildControls() {
     connect(bn_saveics, &QPushButton::clicked, this, &TfrPredictionWnd::bn_saveicsClick);
 
     // The table and the report under the controls.
-    PredictMemo = NewReportMemo(central, "PredictMemo", kMemoPixels);
+    // Not a text box: a whole catalogue's report would stall the window while one laid it out.
+    PredictMemo = new TReportView(central);
+    PredictMemo->setObjectName("PredictMemo");
+    PredictMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    QFont font("Courier New");
+    font.setStyleHint(QFont::Monospace);
+    font.setPixelSize(kMemoPixels);
+    PredictMemo->setFont(font);
     Results = new TResultPanel(central, PredictMemo);
     connect(Results, &QTabWidget::currentChanged, this, [this](int tab) {
         if (Results->widget(tab) == PredictMemo) WithReport([] {});
@@ -554,7 +562,11 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
 }
 
 void TfrPredictionWnd::ShowResult(TReportLines lines, const TSearchStatus& status) {
-    ShowSearchReport(Report, std::move(lines), status, PredictMemo, statusBar());
+    const std::string cut = CutShortLine(status);
+    if (!cut.empty()) lines.push_back(cut);
+    Report = std::make_shared<const TReportLines>(std::move(lines));
+    PredictMemo->SetLines(Report);
+    statusBar()->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
 }
 
 void TfrPredictionWnd::ShowLaterReport(std::function<TReportLines()> write, const TSearchStatus& status) {
@@ -587,7 +599,7 @@ void TfrPredictionWnd::WithReport(std::function<void()> then) {
 void TfrPredictionWnd::TakeReport(TReportLines lines) const {
     WriteReport = nullptr;
     Report = std::make_shared<const TReportLines>(std::move(lines));
-    ShowReport(PredictMemo, Report);
+    PredictMemo->SetLines(Report);
 }
 
 const TReportLines& TfrPredictionWnd::report() const {

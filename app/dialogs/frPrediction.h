@@ -26,11 +26,11 @@ class QDateTimeEdit;
 class QLabel;
 class QListWidget;
 class QListWidgetItem;
-class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QToolBar;
 class TClickLabel;
+class TReportView;
 class TResultPanel;
 namespace Ui {
 class TfrPredictionWnd;
@@ -154,7 +154,7 @@ public:
     QComboBox* cb_object = nullptr;
     QPushButton *bn_chartwnd = nullptr, *bn_google = nullptr, *bn_savekml = nullptr,
                  *bn_saveics = nullptr;
-    QPlainTextEdit* PredictMemo = nullptr;
+    TReportView* PredictMemo = nullptr;  // the report, shown from its lines
     TResultPanel* Results = nullptr;  // the records as a table, and the report
     QAction *menu_satselector = nullptr, *menu_locselector = nullptr, *menu_mainlist = nullptr,
             *menu_close = nullptr, *menu_utc = nullptr, *menu_none = nullptr, *menu_all = nullptr,

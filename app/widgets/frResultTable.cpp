@@ -6,7 +6,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTimer>
@@ -517,7 +516,7 @@ QVariant TRecordProxy::headerData(int section, Qt::Orientation orientation, int 
     return role == Qt::DisplayRole ? QVariant(section + 1) : QVariant();
 }
 
-TResultPanel::TResultPanel(QWidget* parent, QPlainTextEdit* memo) : QTabWidget(parent) {
+TResultPanel::TResultPanel(QWidget* parent, QWidget* report) : QTabWidget(parent) {
     setObjectName("ResultTabs");
     Model = new TRecordModel(this);
     Proxy = new TRecordProxy(Model, this);
@@ -533,7 +532,7 @@ TResultPanel::TResultPanel(QWidget* parent, QPlainTextEdit* memo) : QTabWidget(p
     View->verticalHeader()->setDefaultSectionSize(View->fontMetrics().height() + 6);
     View->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     addTab(View, "Table");
-    addTab(memo, "Report");
+    addTab(report, "Report");
 
     // On the tab bar, so the table stays the tab's page.
     auto* corner = new QWidget(this);

@@ -20,7 +20,6 @@
 #include "uStatus.h"
 
 class QLineEdit;
-class QPlainTextEdit;
 class QStatusBar;
 class QTableView;
 
@@ -183,7 +182,7 @@ QString ColumnTitle(const std::string& field);
 class TResultPanel : public QTabWidget {
     Q_OBJECT
 public:
-    TResultPanel(QWidget* parent, QPlainTextEdit* memo);
+    TResultPanel(QWidget* parent, QWidget* report);
     void ShowRecords(TRecordTable table, double displayOffset);
     // Rows that come while a search runs: Begin with the columns, then Append.
     void BeginRecords(TRecordTable header, double displayOffset);
