@@ -66,7 +66,7 @@ double CentralAngleAt(double e, double r, double R) {
 // 2.2e-8 rad on a dense scan) and that error widened: a bound on either side
 // at a fraction of the library's cost.
 constexpr double kAcosError = 5e-8;
-double AcosNear(double x) {
+inline __attribute__((always_inline)) double AcosNear(double x) {
     const double a = std::abs(x);
     const double p =
         ((((((-0.0012624911 * a + 0.0066700901) * a - 0.0170881256) * a + 0.0308918810) * a - 0.0501743046) * a +
@@ -74,8 +74,8 @@ double AcosNear(double x) {
     const double v = std::sqrt(std::max(0.0, 1.0 - a)) * p;
     return x < 0.0 ? kPi - v : v;
 }
-double AcosAbove(double x) { return AcosNear(std::clamp(x, -1.0, 1.0)) + kAcosError; }
-double AcosBelow(double x) { return AcosNear(std::clamp(x, -1.0, 1.0)) - kAcosError; }
+inline __attribute__((always_inline)) double AcosAbove(double x) { return AcosNear(std::clamp(x, -1.0, 1.0)) + kAcosError; }
+inline __attribute__((always_inline)) double AcosBelow(double x) { return AcosNear(std::clamp(x, -1.0, 1.0)) - kAcosError; }
 
 // An elevation with its cosine and sine, worked out once for the stretches
 // asked. A walk asks every bound about the same level sample after sample:
