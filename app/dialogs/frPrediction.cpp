@@ -53,22 +53,19 @@ constexpr double kDefaultDays = 3.0;
 constexpr double kKmFactor = 1.0;
 
 // A sink that shows each satellite's passes in the table as they come and
-// keeps them for the report made at the end.
+// keeps them for the report made at the end. The rows are packed straight
+// from the passes: cells of their own would cost more than the rest of the
+// window's work on them.
 template <typename Pass>
 TSatelliteSink<Pass> Streamed(TRecordStream& stream, std::vector<Pass>& kept, const std::vector<TSatRec>& sats) {
     return [&stream, &kept, &sats](std::size_t, std::vector<Pass>& passes) {
         if (passes.empty()) return;
-        // Lent to the row maker, not copied.
-        TPredictionResult one;
-        if constexpr (std::is_same_v<Pass, TLinePass>) {
-            one.linePasses.swap(passes);
-            stream.Add(LinePassRecords(one, sats, false).rows);
-            one.linePasses.swap(passes);
-        } else {
-            one.tablePasses.swap(passes);
-            stream.Add(TablePassRecords(one, sats, false).rows);
-            one.tablePasses.swap(passes);
-        }
+        stream.Add([&](TCellWriter& out) {
+            if constexpr (std::is_same_v<Pass, TLinePass>)
+                WriteLinePassRows(passes, sats, out);
+            else
+                WriteTablePassRows(passes, sats, out);
+        });
         kept.insert(kept.end(), std::make_move_iterator(passes.begin()), std::make_move_iterator(passes.end()));
     };
 }

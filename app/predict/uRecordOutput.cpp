@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <utility>
 
 #include "uCatNumber.h"
 #include "uFormat.h"
@@ -194,6 +195,64 @@ TCell MagnitudeCell(double magnitude, bool lit) {
 }
 }  // namespace
 
+namespace {
+void WriteSatellite(const TSatRec& sat, TCellWriter& out) {
+    out.Text(TrimText(sat.name.view()));
+    out.Text(CatalogueNumberText(TrimText(sat.catNo.view())));
+}
+
+void WriteLinePass(const TLinePass& p, const TSatRec& sat, TCellWriter& out) {
+    WriteSatellite(sat, out);
+    for (const TCell& c : {TCell::Time(p.aos), TCell::Number(p.aosElevation, kAngle),
+                           TCell::Number(p.aosAzimuth, kAngle), TCell::Time(p.middle),
+                           TCell::Number(p.maxElevation, kAngle), TCell::Number(p.maxAzimuth, kAngle),
+                           MagnitudeCell(p.magnitude, !p.shadowed && SatMagnitudeKnown(sat)), TCell::Time(p.los),
+                           TCell::Number(p.losElevation, kAngle), TCell::Number(p.losAzimuth, kAngle),
+                           TCell::Number(p.seconds, 0)})
+        out.Value(c);
+    if (p.shadow == TShadowNote::kNone)
+        out.Value(TCell::None());
+    else
+        out.Text(ShadowKind(p.shadow));
+    const bool timed = p.shadow == TShadowNote::kEntersShadow || p.shadow == TShadowNote::kLeavesShadow;
+    out.Value(timed ? TCell::Time(p.shadowTime) : TCell::None());
+    out.EndRow();
+}
+
+void WriteTablePass(const TTablePass& pass, const TSatRec& sat, TCellWriter& out) {
+    const bool known = SatMagnitudeKnown(sat);
+    for (const TTableRow& r : pass.rows) {
+        WriteSatellite(sat, out);
+        for (const TCell& c : {TCell::Integer(pass.revolution), TCell::Time(r.t), TCell::Number(r.elevation, kAngle),
+                               TCell::Number(r.azimuth, kAngle), MagnitudeCell(r.magnitude, !r.shadowed && known),
+                               TCell::Bool(r.sunlit), TCell::Number(r.range, kDistance)})
+            out.Value(c);
+        out.EndRow();
+    }
+}
+
+// Into a table's rows.
+class TRowWriter final : public TCellWriter {
+public:
+    explicit TRowWriter(std::vector<std::vector<TCell>>& rows) : Rows(rows) {}
+    void Text(std::string_view text) override { Row.push_back(TCell::Text(std::string(text))); }
+    void Value(const TCell& cell) override { Row.push_back(cell); }
+    void EndRow() override { Rows.push_back(std::exchange(Row, {})); }
+
+private:
+    std::vector<std::vector<TCell>>& Rows;
+    std::vector<TCell> Row;
+};
+}  // namespace
+
+void WriteLinePassRows(std::span<const TLinePass> passes, const std::vector<TSatRec>& sats, TCellWriter& out) {
+    for (const TLinePass& p : passes) WriteLinePass(p, sats[p.satellite], out);
+}
+
+void WriteTablePassRows(std::span<const TTablePass> passes, const std::vector<TSatRec>& sats, TCellWriter& out) {
+    for (const TTablePass& p : passes) WriteTablePass(p, sats[p.satellite], out);
+}
+
 TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime) {
     TRecordTable t;
     t.arrayName = "passes";
@@ -202,21 +261,9 @@ TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<
                  "max_magnitude",     "los_time",         "los_elevation_deg", "los_azimuth_deg",
                  "duration_s",        "shadow",           "shadow_time"};
     const auto& passes = result.linePasses;
-    for (std::size_t i : Order(passes, byTime, [](const TLinePass& p) { return p.aos; })) {
-        const TLinePass& p = passes[i];
-        std::vector<TCell> row;
-        AddSatellite(row, sats[p.satellite]);
-        row.insert(row.end(), {TCell::Time(p.aos), TCell::Number(p.aosElevation, kAngle),
-                               TCell::Number(p.aosAzimuth, kAngle), TCell::Time(p.middle),
-                               TCell::Number(p.maxElevation, kAngle), TCell::Number(p.maxAzimuth, kAngle),
-                               MagnitudeCell(p.magnitude, !p.shadowed && SatMagnitudeKnown(sats[p.satellite])), TCell::Time(p.los),
-                               TCell::Number(p.losElevation, kAngle), TCell::Number(p.losAzimuth, kAngle),
-                               TCell::Number(p.seconds, 0)});
-        const bool timed = p.shadow == TShadowNote::kEntersShadow || p.shadow == TShadowNote::kLeavesShadow;
-        row.push_back(p.shadow == TShadowNote::kNone ? TCell::None() : TCell::Text(ShadowKind(p.shadow)));
-        row.push_back(timed ? TCell::Time(p.shadowTime) : TCell::None());
-        t.rows.push_back(std::move(row));
-    }
+    TRowWriter out(t.rows);
+    for (std::size_t i : Order(passes, byTime, [](const TLinePass& p) { return p.aos; }))
+        WriteLinePass(passes[i], sats[passes[i].satellite], out);
     return t;
 }
 
@@ -226,18 +273,10 @@ TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector
     t.columns = {"satellite", "catalogue_number", "revolution", "time", "elevation_deg",
                  "azimuth_deg", "magnitude", "sunlit", "range_km"};
     const auto& passes = result.tablePasses;
+    TRowWriter out(t.rows);
     for (std::size_t i :
-         Order(passes, byTime, [](const TTablePass& p) { return p.rows.empty() ? 0.0 : p.rows.front().t; })) {
-        for (const TTableRow& r : passes[i].rows) {
-            std::vector<TCell> row;
-            AddSatellite(row, sats[passes[i].satellite]);
-            row.insert(row.end(), {TCell::Integer(passes[i].revolution), TCell::Time(r.t),
-                                   TCell::Number(r.elevation, kAngle), TCell::Number(r.azimuth, kAngle),
-                                   MagnitudeCell(r.magnitude, !r.shadowed && SatMagnitudeKnown(sats[passes[i].satellite])), TCell::Bool(r.sunlit),
-                                   TCell::Number(r.range, kDistance)});
-            t.rows.push_back(std::move(row));
-        }
-    }
+         Order(passes, byTime, [](const TTablePass& p) { return p.rows.empty() ? 0.0 : p.rows.front().t; }))
+        WriteTablePass(passes[i], sats[passes[i].satellite], out);
     return t;
 }
 

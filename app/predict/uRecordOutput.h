@@ -4,7 +4,9 @@
 // carry their unit ("elevation_deg", "range_km"); times are ISO 8601 UTC to
 // the second, as the reports show them; texts are UTF-8.
 #pragma once
+#include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -52,6 +54,20 @@ std::vector<std::pair<std::string, TCell>> SearchAbout(const std::string& mode, 
 // and paths in time order instead of grouped by satellite. Distances are in
 // the report's unit (settings: "km" or "mi" in the field name).
 TRecordTable LinePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime);
+// A record's cells one at a time with its texts lent, so that rows packed
+// where they are made need no cells of their own.
+class TCellWriter {
+public:
+    virtual void Text(std::string_view text) = 0;
+    virtual void Value(const TCell& cell) = 0;  // any kind but a text
+    virtual void EndRow() = 0;
+
+protected:
+    ~TCellWriter() = default;
+};
+// The rows of LinePassRecords and TablePassRecords, in the passes' order.
+void WriteLinePassRows(std::span<const TLinePass> passes, const std::vector<TSatRec>& sats, TCellWriter& out);
+void WriteTablePassRows(std::span<const TTablePass> passes, const std::vector<TSatRec>& sats, TCellWriter& out);
 TRecordTable TablePassRecords(const TPredictionResult& result, const std::vector<TSatRec>& sats, bool byTime);
 TRecordTable FlareRecords(const TFlareResult& result, const std::vector<TSatRec>& iridium,
                           const TReportSettings& settings);

@@ -43,7 +43,7 @@ void TRecordModel::Clear() {
 namespace {
 // number(text) gives a text's number, making one for a text new to it.
 template <typename Number>
-TPackedCell PackCell(TCell& cell, Number&& number) {
+TPackedCell PackCell(const TCell& cell, Number&& number) {
     TPackedCell p{};
     p.kind = cell.kind;
     p.flag = cell.flag;
@@ -60,31 +60,72 @@ std::atomic<std::uint64_t> packers{0};
 }  // namespace
 
 TRecordModel::TPacked TRecordModel::Pack(TCell cell) {
-    return PackCell(cell, [this](std::string& text) {
+    return PackCell(cell, [this](const std::string& text) {
         auto [it, added] = TextIndexOf.try_emplace(text, static_cast<std::uint32_t>(Texts.size()));
-        if (added) Texts.push_back(std::move(text));
+        if (added) Texts.push_back(text);
         return it->second;
     });
 }
 
 TRecordPacker::TRecordPacker(std::size_t columns) : Columns(columns), Id(++packers) {}
 
-void TRecordPacker::Pack(std::vector<std::vector<TCell>>& rows, TPackedRows& into) {
+void TRecordPacker::Start(TPackedRows& into) const {
     if (into.rows == 0 && into.cells.empty()) {
         into.packer = Id;
         into.firstText = static_cast<std::uint32_t>(Numbers.size());
     }
+}
+
+std::uint32_t TRecordPacker::Number(std::string_view text, TPackedRows& into) {
+    if (auto it = Numbers.find(text); it != Numbers.end()) return it->second;
+    const auto n = static_cast<std::uint32_t>(Numbers.size());
+    Numbers.emplace(std::string(text), n);
+    into.texts.emplace_back(text);
+    return n;
+}
+
+void TRecordPacker::Pack(std::vector<std::vector<TCell>>& rows, TPackedRows& into) {
+    Start(into);
     into.cells.reserve(into.cells.size() + rows.size() * Columns);
-    const auto number = [&](std::string& text) {
-        auto [it, added] = Numbers.try_emplace(text, static_cast<std::uint32_t>(Numbers.size()));
-        if (added) into.texts.push_back(std::move(text));
-        return it->second;
-    };
+    const auto number = [&](const std::string& text) { return Number(text, into); };
     for (std::vector<TCell>& row : rows) {
         row.resize(Columns);
         for (TCell& c : row) into.cells.push_back(PackCell(c, number));
     }
     into.rows += rows.size();
+}
+
+void TRecordPacker::Pack(const std::function<void(TCellWriter&)>& write, TPackedRows& into) {
+    // Rows as wide as the table: a short one is padded, a long one cut.
+    class TWriter final : public TCellWriter {
+    public:
+        TWriter(TRecordPacker& packer, TPackedRows& into) : Packer(packer), Into(into) {}
+        void Text(std::string_view text) override {
+            if (InRow++ >= Packer.Columns) return;
+            TPackedCell p{};
+            p.kind = TCell::Kind::kText;
+            p.text = Packer.Number(text, Into);
+            Into.cells.push_back(p);
+        }
+        void Value(const TCell& cell) override {
+            if (InRow++ >= Packer.Columns) return;
+            Into.cells.push_back(PackCell(cell, NoText));
+        }
+        void EndRow() override {
+            for (; InRow < Packer.Columns; ++InRow) Into.cells.push_back(PackCell(TCell{}, NoText));
+            InRow = 0;
+            ++Into.rows;
+        }
+
+    private:
+        static std::uint32_t NoText(const std::string&) { return 0; }  // texts come through Text
+        TRecordPacker& Packer;
+        TPackedRows& Into;
+        std::size_t InRow = 0;
+    };
+    Start(into);
+    TWriter writer(*this, into);
+    write(writer);
 }
 
 TCell TRecordModel::Unpack(const TPacked& p) const {
@@ -597,10 +638,20 @@ void TRecordStream::Add(std::vector<std::vector<TCell>> rows) {
     if (rows.empty()) return;
     TPackedRows packed;
     Packer.Pack(rows, packed);
+    Queue(std::move(packed));
+}
+
+void TRecordStream::Add(const std::function<void(TCellWriter&)>& write) {
+    TPackedRows packed;
+    Packer.Pack(write, packed);
+    if (packed.rows > 0) Queue(std::move(packed));
+}
+
+void TRecordStream::Queue(TPackedRows packed) {
     bool post = false;
     {
         std::lock_guard<std::mutex> lock(Shared->mutex);
-        Shared->added += rows.size();
+        Shared->added += packed.rows;
         Shared->pending.push_back(std::move(packed));
         post = !std::exchange(Shared->posted, true);
     }

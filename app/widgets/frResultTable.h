@@ -58,11 +58,20 @@ public:
     explicit TRecordPacker(std::size_t columns);
     // Appends rows (each then as wide as the table) to into.
     void Pack(std::vector<std::vector<TCell>>& rows, TPackedRows& into);
+    // The same with the rows write gives a writer, cell by cell.
+    void Pack(const std::function<void(TCellWriter&)>& write, TPackedRows& into);
 
 private:
+    // Texts are looked up by a view of the writer's.
+    struct TTextHash {
+        using is_transparent = void;
+        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+    };
+    void Start(TPackedRows& into) const;
+    std::uint32_t Number(std::string_view text, TPackedRows& into);
     std::size_t Columns;
     std::uint64_t Id;
-    std::unordered_map<std::string, std::uint32_t> Numbers;
+    std::unordered_map<std::string, std::uint32_t, TTextHash, std::equal_to<>> Numbers;
 };
 
 // The records of a search as a table model. Rows may be appended while a
@@ -225,6 +234,8 @@ public:
     static constexpr int kIntervalMs = 100;
     TRecordStream(TResultPanel* panel, TPost post, int intervalMs = kIntervalMs);
     void Add(std::vector<std::vector<TCell>> rows);
+    // Rows made straight from a search's records by write.
+    void Add(const std::function<void(TCellWriter&)>& write);
     void Flush();
     std::size_t added() const;
 
@@ -239,6 +250,7 @@ private:
         bool waiting = false;                           // a timer will take the rows
     };
     static void Take(const std::shared_ptr<TShared>& shared, TResultPanel* panel, std::uint64_t table);
+    void Queue(TPackedRows packed);
     std::shared_ptr<TShared> Shared = std::make_shared<TShared>();
     TResultPanel* Panel;
     TPost Post;

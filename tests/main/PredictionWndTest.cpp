@@ -377,14 +377,31 @@ TEST(RecordModelTest, PackedRowsAreTheRowsGivenAndStayWithTheirTable) {
     model.Begin(header, 0.0);
     model.Append(std::vector<std::vector<TCell>>{t.rows[0]});
     TRecordPacker packer(t.columns.size());
-    for (const auto& [from, to] : {std::pair{1, 3}, std::pair{3, 5}}) {
-        std::vector<std::vector<TCell>> rows(t.rows.begin() + from, t.rows.begin() + to);
-        TPackedRows packed;
-        packer.Pack(rows, packed);
-        model.Append(std::move(packed));
-    }
+    std::vector<std::vector<TCell>> rows(t.rows.begin() + 1, t.rows.begin() + 3);
+    TPackedRows packed;
+    packer.Pack(rows, packed);
+    model.Append(std::move(packed));
+    // The rest cell by cell, as a search's passes are, numbering texts on
+    // with the same packer; a short row is padded with empty cells.
+    packed = {};
+    packer.Pack(
+        [&](TCellWriter& out) {
+            for (int r = 3; r < 5; ++r) {
+                for (const TCell& c : t.rows[r])
+                    if (c.kind == TCell::Kind::kText)
+                        out.Text(c.text);
+                    else
+                        out.Value(c);
+                out.EndRow();
+            }
+            out.Text("E");
+            out.EndRow();
+        },
+        packed);
+    t.rows.push_back({TCell::Text("E"), {}, {}, {}});
+    model.Append(std::move(packed));
     EXPECT_EQ(RecordsCsv(model.table()), RecordsCsv(t));
-    EXPECT_EQ(model.texts(), 3u) << "each name once";
+    EXPECT_EQ(model.texts(), 4u) << "each name once";
     EXPECT_TRUE(model.Less(0, 1, 0)) << "texts sort by their own characters";
 
     model.Begin(header, 0.0);
@@ -394,8 +411,8 @@ TEST(RecordModelTest, PackedRowsAreTheRowsGivenAndStayWithTheirTable) {
     model.Append(std::move(stale));
     EXPECT_EQ(model.rowCount(), 0);
     TRecordPacker fresh(t.columns.size());
-    std::vector<std::vector<TCell>> rows{row("D", 23, 1, 6)};
-    TPackedRows packed;
+    rows = {row("D", 23, 1, 6)};
+    packed = {};
     fresh.Pack(rows, packed);
     model.Append(std::move(packed));
     ASSERT_EQ(model.rowCount(), 1);
