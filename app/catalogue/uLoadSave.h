@@ -88,6 +88,9 @@ void ReadElementText(std::vector<TElementEntry>& entries, std::string_view text,
 // and nHigh; otherwise false and sat untouched. False also when the lines
 // do not parse or the initialisation fails (sat is then marked rejected).
 bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLow, double nHigh);
+// The records InitSatelliteFromEntry makes of entries, in entry order, each
+// made in place (a big catalogue on a few threads).
+std::vector<TSatRec> SatellitesFromEntries(const std::vector<TElementEntry>& entries, double nLow, double nHigh);
 
 // The common steps every maker of satellite records takes: name, catalogue
 // number and magnitude into sat, parse_elements, then SGP4_init or

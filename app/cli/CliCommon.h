@@ -51,12 +51,10 @@ inline TStatus LoadSatellites(const TPredictArgs& a, const std::string& dataFold
     std::string warning;
     if (TStatus read = ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", &warning); !read) return read;
     if (!warning.empty() && warnings) warnings->push_back(warning);
-    for (const TElementEntry& entry : entries) {
-        TSatRec sat{};
-        if (!InitSatelliteFromEntry(sat, entry, 0.0, 1000.0)) continue;
-        sat.selected = 1;  // every set of the file is checked
-        sats.push_back(sat);
-    }
+    std::vector<TSatRec> made = SatellitesFromEntries(entries, 0.0, 1000.0);
+    for (TSatRec& sat : made) sat.selected = 1;  // every set of the file is checked
+    if (sats.empty()) sats = std::move(made);
+    else sats.insert(sats.end(), made.begin(), made.end());
     if (sats.empty()) return TStatus::Failure(TStatusKind::invalid, "no usable element sets in " + a.tleFile);
     return TStatus::Success();
 }

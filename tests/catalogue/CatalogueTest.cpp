@@ -369,6 +369,43 @@ TEST_F(ElementFile, InitSatelliteFromEntryHonoursTheOpenWindow) {
     EXPECT_EQ(sat.decayed, kDecayedRejected);
 }
 
+// A big file is checked and made on several threads: the same sets, in
+// file order, and the same records as made one by one.
+TEST_F(ElementFile, BigFilesAreCheckedAndMadeAsOneByOne) {
+    const std::string badIss2 = Tle("2 25544  51.6416 247.4627 9999999 130.5360 325.0288 15.7212539156353");
+    const std::string sets[][3] = {{"ISS", kIss1, kIss2}, {"GEO", kGeo1, kGeo2}, {"MOL", kMol1, kMol2},
+                                   {"BAD", kIss1, badIss2}};
+    std::string text;
+    std::size_t bad = 0;
+    for (int k = 0; k < 9001; ++k) {
+        const auto& set = sets[k % 7 == 6 ? 3 : k % 3];
+        bad += set[0] == "BAD";
+        text += set[0] + std::to_string(k) + "\r\n" + set[1] + "\r\n" + set[2] + "\r\n";
+    }
+    Write("big.tle", text);
+    std::vector<TElementEntry> e;
+    std::string warning;
+    ASSERT_TRUE(ReadElementsForSearch(e, Path("big.tle"), &warning));
+    ASSERT_EQ(e.size(), 9001 - bad);
+    EXPECT_EQ(warning, Path("big.tle") + ": " + std::to_string(bad) +
+                           " of 9001 element sets skipped (the propagator cannot start them)");
+    for (std::size_t i = 1; i < e.size(); ++i)
+        ASSERT_LT(std::stoi(e[i - 1].name.str().substr(3)), std::stoi(e[i].name.str().substr(3)));
+
+    e.push_back(e[0]);
+    e.back().line2 = "2 garbage";  // passes the window, fails to parse
+    const std::vector<TSatRec> made = SatellitesFromEntries(e, 1.5, 20.0);
+    std::vector<TSatRec> one;
+    for (const TElementEntry& entry : e) {
+        TSatRec sat{};
+        if (InitSatelliteFromEntry(sat, entry, 1.5, 20.0)) one.push_back(sat);
+    }
+    ASSERT_EQ(made.size(), one.size());
+    EXPECT_LT(made.size(), e.size() - 1) << "the geostationary sets are outside the window";
+    for (std::size_t i = 0; i < one.size(); ++i)
+        ASSERT_EQ(std::memcmp(&made[i], &one[i], sizeof(TSatRec)), 0) << i;
+}
+
 TEST(ElementFields, EpochAndMeanMotionColumns) {
     EXPECT_NEAR(ElementEpochJulian(kIss1), 2454730.01782528, 1e-8);
     std::string l = kIss1;
