@@ -303,9 +303,12 @@ void LineSearchSatellite(const TPredictionInputs& in, const TSatRec& original, s
                     pass.losElevation = Degrees(std::max(state.altaz.alt, minEl));
                     TTopState atTop;
                     pass.middle = HighestSecond(sat, state, sight, first, last, reuse ? &atTop : nullptr);
-                    if (reuse && atTop.held)
-                        Reevaluate(atTop.state, state, pass.middle, kFillLookAngles, sight, el);
-                    else
+                    if (reuse && atTop.held) {
+                        // Held with its look angles at this very second: only the frame is wanted.
+                        sight.frame = ObserverFrame(sight.site, pass.middle);
+                        state = atTop.state;
+                        el = state.altaz.alt;
+                    } else
                         Evaluate(sat, state, pass.middle, kFillLookAngles, sight, el);
                     pass.maxElevation = Degrees(state.altaz.alt);
                     pass.maxAzimuth = Degrees(state.altaz.az);
