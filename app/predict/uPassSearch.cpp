@@ -623,8 +623,8 @@ struct TEdgeProbe {
     // (grow) so fast; before a rise, the observer may stand too far from the
     // orbit plane for a while, or the satellite too far along its orbit;
     // before a set, the satellite may have a way to go along its orbit; and
-    // the line of sight follows the state's own path (near-earth elements,
-    // whose positions are smooth in time).
+    // the line of sight follows the state's own path (both models move it
+    // smoothly, by two-body motion and small perturbations).
     double Quiet(double bound) const {
         if (!lastOk || !shortcuts) return 0.0;
         const double ceiling = sign * bound;  // in sign x elevation
@@ -632,8 +632,7 @@ struct TEdgeProbe {
         const TFrame& frame = sight.frame;
         // Close below the ceiling the path bound claims the most, and the
         // orbit's geometry hardly anything: only the path is asked there.
-        const bool byPath = !sat.deepSpace;
-        if (byPath && ceiling - sign * elevation < kPathOnly)
+        if (ceiling - sign * elevation < kPathOnly)
             return SecondsBelowByPath(reach, state, frame, sign, ceiling);
         // The bounds that claim most come first; one that could not claim
         // more than is claimed already (its longest claim, or the most it
@@ -649,16 +648,14 @@ struct TEdgeProbe {
         } else {
             // Setting, the path nearly always claims the most: the orbit's
             // geometry is asked only when the path claims its longest.
-            if (byPath) {
-                quiet = SecondsBelowByPath(reach, state, frame, sign, ceiling);
-                if (quiet < kLongestPathClaim) return quiet;
-            }
+            quiet = SecondsBelowByPath(reach, state, frame, sign, ceiling);
+            if (quiet < kLongestPathClaim) return quiet;
             quiet = std::max(quiet, SecondsOnArc(reach, state.pos, frame, -ceiling));
             if (quiet < kLongestCentralClaim)
                 quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, frame.pos), frame, -ceiling));
             return quiet;
         }
-        if (quiet < kLongestPathClaim && byPath)
+        if (quiet < kLongestPathClaim)
             quiet = std::max(quiet, SecondsBelowByPath(reach, state, frame, sign, ceiling));
         return quiet;
     }
