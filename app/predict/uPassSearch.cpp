@@ -637,6 +637,7 @@ struct TEdgeProbe {
         // The bounds that claim most come first; one that could not claim
         // more than is claimed already (its longest claim, or the most it
         // can claim from here) is not asked.
+        const double pathMost = sat.deepSpace ? kLongestHighPathClaim : kLongestPathClaim;
         double quiet = 0.0;
         if (sign > 0.0) {
             quiet = SecondsOffArc(reach, state.pos, frame, ceiling);
@@ -649,13 +650,13 @@ struct TEdgeProbe {
             // Setting, the path nearly always claims the most: the orbit's
             // geometry is asked only when the path claims its longest.
             quiet = SecondsBelowByPath(reach, state, frame, sign, ceiling);
-            if (quiet < kLongestPathClaim) return quiet;
+            if (quiet < pathMost) return quiet;
             quiet = std::max(quiet, SecondsOnArc(reach, state.pos, frame, -ceiling));
             if (quiet < kLongestCentralClaim)
                 quiet = std::max(quiet, SecondsAbove(reach, CentralAngle(state.pos, frame.pos), frame, -ceiling));
             return quiet;
         }
-        if (quiet < kLongestPathClaim)
+        if (quiet < pathMost)
             quiet = std::max(quiet, SecondsBelowByPath(reach, state, frame, sign, ceiling));
         return quiet;
     }

@@ -32,7 +32,8 @@ constexpr double kSafety = 1e-9;                     // rad, against rounding
 constexpr double kRateHorizons[] = {20.0, 60.0, 150.0, 400.0};  // s
 // The path bound's: rising, gravity bends the path away from the zenith, so
 // a near miss may be claimed whole.
-constexpr double kPathHorizons[] = {20.0, 60.0, 150.0, 400.0, 900.0};  // s
+constexpr double kPathHorizons[] = {20.0, 60.0, 150.0, 400.0, 900.0, 1800.0, 3600.0};  // s
+constexpr double kHighOrbit = 12000.0;  // km, semi-major axis: a period of about 220 min
 constexpr double kVelocitySlack = 0.01;                         // km/s
 constexpr double kMaxSine = 0.95;
 // How far the path can stray from the osculating plane beyond the drift
@@ -44,7 +45,7 @@ constexpr double kPlaneHorizons[] = {600.0, 1800.0, 3600.0, 7200.0};  // s
 constexpr double kArcHorizons[] = {300.0, 1200.0, 2400.0, 3600.0, 5400.0};  // s
 constexpr double kOnArcHorizons[] = {60.0, 150.0, 300.0, 600.0, 1200.0};       // s
 static_assert(std::end(kHorizons)[-1] == kLongestCentralClaim && std::end(kPlaneHorizons)[-1] == kLongestPlaneClaim &&
-              std::end(kRateHorizons)[-1] == kLongestRateClaim && std::end(kPathHorizons)[-1] == kLongestPathClaim);
+              std::end(kRateHorizons)[-1] == kLongestRateClaim && std::end(kPathHorizons)[-1] == kLongestHighPathClaim && kPathHorizons[4] == kLongestPathClaim);
 constexpr double kMaxPlaneAngle = 1.3;  // rad; nearer the pole of the orbit its foot moves too fast
 constexpr double kSlowest = 0.98;       // the least angular rate of the path, of h / r^2 at the farthest  // nearer the zenith the elevation turns too fast to bound
 
@@ -547,7 +548,10 @@ double SecondsBelowByPath(const TReach& reach, const TSatState& state, const TFr
     // The zenith's turn about the Earth's axis: the Coriolis term's part along z.
     const double zTurn = std::abs(frame.cosLat);
     double best = 0.0;
+    // Beyond the near-earth stretches only high orbits can still claim.
+    const bool high = reach.perigee + reach.apogee > 2.0 * kHighOrbit;
     for (double horizon : kPathHorizons) {
+        if (horizon > kLongestPathClaim && !high) break;
         const TBounds b = BoundsFor(reach, horizon);
         if (!b.usable) break;
         const double widest = 0.5 * (b.rMin + b.rMax);

@@ -14,7 +14,8 @@ inline constexpr double kEarthMu = 398600.8;  // km^3/s^2 (WGS-72, the propagato
 inline constexpr double kLongestCentralClaim = 3600.0;
 inline constexpr double kLongestPlaneClaim = 7200.0;
 inline constexpr double kLongestRateClaim = 400.0;
-inline constexpr double kLongestPathClaim = 900.0;
+inline constexpr double kLongestPathClaim = 900.0;       // orbits of the near-earth model
+inline constexpr double kLongestHighPathClaim = 3600.0;  // higher orbits, whose paths bend slowly
 
 // A satellite's osculating orbit from one propagated state; bounds on its
 // motion over the next while are this orbit widened by what the
