@@ -12,13 +12,25 @@
 #include "uText.h"
 
 namespace {
-// The key an object's sets share.
-std::string ObjectKey(std::string_view catNo) {
-    const long n = CatalogueNumberValue(TrimText(catNo));
-    if (n >= 0) return std::to_string(n);
-    std::string key(1, '#');
-    key.append(TrimText(catNo));
-    return key;
+// Groups of the items an object's sets share, in the order the objects
+// first appear. Numbered objects are keyed by their number, others by their
+// trimmed text (never taken for a number).
+template <typename CatNo>
+std::vector<std::vector<std::size_t>> ObjectGroups(std::size_t count, CatNo catNo) {
+    std::vector<std::vector<std::size_t>> groups;
+    std::unordered_map<long, std::size_t> byNumber;
+    std::unordered_map<std::string, std::size_t> byText;
+    byNumber.reserve(count);
+    for (std::size_t k = 0; k < count; ++k) {
+        const auto [i, field] = catNo(k);
+        const std::string_view trimmed = TrimText(field);
+        const long n = CatalogueNumberValue(trimmed);
+        const std::size_t slot = n >= 0 ? byNumber.emplace(n, groups.size()).first->second
+                                        : byText.emplace(std::string(trimmed), groups.size()).first->second;
+        if (slot == groups.size()) groups.emplace_back();
+        groups[slot].push_back(i);
+    }
+    return groups;
 }
 
 // Which of two epochs (UTC day numbers, NaN when unreadable) lies nearer t.
@@ -28,21 +40,10 @@ bool Nearer(double a, double b, double t) {
     return da < db || (da == db && a > b);
 }
 
-template <typename Item, typename Key>
-std::vector<std::vector<std::size_t>> Groups(const std::vector<Item>& items, Key key) {
-    std::vector<std::vector<std::size_t>> groups;
-    std::unordered_map<std::string, std::size_t> where;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-        const auto [it, fresh] = where.emplace(key(items[i]), groups.size());
-        if (fresh) groups.emplace_back();
-        groups[it->second].push_back(i);
-    }
-    return groups;
-}
 }  // namespace
 
 std::vector<std::vector<std::size_t>> GroupSetsByObject(const std::vector<TElementEntry>& entries) {
-    return Groups(entries, [](const TElementEntry& e) { return ObjectKey(e.catNo.view()); });
+    return ObjectGroups(entries.size(), [&](std::size_t i) { return std::pair{i, entries[i].catNo.view()}; });
 }
 
 std::size_t NearestEpochSet(const std::vector<TElementEntry>& entries, const std::vector<std::size_t>& group,
@@ -68,7 +69,7 @@ std::vector<TElementEntry> SetsNearestEpoch(const std::vector<TElementEntry>& en
 }
 
 std::vector<std::vector<std::size_t>> GroupRecordsByObject(const std::vector<TSatRec>& sats) {
-    return Groups(sats, [](const TSatRec& s) { return ObjectKey(s.catNo.view()); });
+    return ObjectGroups(sats.size(), [&](std::size_t i) { return std::pair{i, sats[i].catNo.view()}; });
 }
 
 void KeepNearestEpoch(std::vector<TSatRec>& sats, double t) {
@@ -88,15 +89,14 @@ void KeepNearestEpoch(std::vector<TSatRec>& sats, double t) {
 std::vector<std::vector<TSetSpan>> SetSpansByObject(const std::vector<TSatRec>& sats,
                                                     const std::vector<std::size_t>& indices) {
     constexpr double kForever = std::numeric_limits<double>::infinity();
-    std::vector<std::vector<std::size_t>> groups;
-    std::unordered_map<std::string, std::size_t> where;
-    for (std::size_t i : indices) {
-        const auto [it, fresh] = where.emplace(ObjectKey(sats[i].catNo.view()), groups.size());
-        if (fresh) groups.emplace_back();
-        groups[it->second].push_back(i);
-    }
+    const std::vector<std::vector<std::size_t>> groups = ObjectGroups(
+        indices.size(), [&](std::size_t k) { return std::pair{indices[k], sats[indices[k]].catNo.view()}; });
     std::vector<std::vector<TSetSpan>> spans(groups.size());
     for (std::size_t g = 0; g < groups.size(); ++g) {
+        if (groups[g].size() == 1) {  // one set serves the whole time
+            spans[g].push_back({groups[g].front(), -kForever, kForever});
+            continue;
+        }
         std::vector<std::pair<double, std::size_t>> dated;  // epoch, set
         for (std::size_t i : groups[g]) {
             const double epoch = JulianToDayNumber(sats[i].epoch);
