@@ -7,7 +7,6 @@
 #include <QDateTimeEdit>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFont>
 #include <QFile>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -168,10 +167,7 @@ void TfrPredictionWnd::BuildControls() {
     PredictMemo = new TReportView(central);
     PredictMemo->setObjectName("PredictMemo");
     PredictMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    QFont font("Courier New");
-    font.setStyleHint(QFont::Monospace);
-    font.setPixelSize(kMemoPixels);
-    PredictMemo->setFont(font);
+    PredictMemo->setFont(ReportFont(kMemoPixels));
     Results = new TResultPanel(central, PredictMemo);
     connect(Results, &QTabWidget::currentChanged, this, [this](int tab) {
         if (Results->widget(tab) == PredictMemo) WithReport([] {});
@@ -559,11 +555,7 @@ void TfrPredictionWnd::StartSearch(TSearchKind kind) {
 }
 
 void TfrPredictionWnd::ShowResult(TReportLines lines, const TSearchStatus& status) {
-    const std::string cut = CutShortLine(status);
-    if (!cut.empty()) lines.push_back(cut);
-    Report = std::make_shared<const TReportLines>(std::move(lines));
-    PredictMemo->SetLines(Report);
-    statusBar()->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
+    ShowSearchReport(Report, std::move(lines), status, PredictMemo, statusBar());
 }
 
 void TfrPredictionWnd::ShowLaterReport(std::function<TReportLines()> write, const TSearchStatus& status) {

@@ -29,6 +29,7 @@
 
 #include "frMainWidgets.h"
 #include "frPickFile.h"
+#include "frReportView.h"
 #include "uFileIO.h"
 #include "frRaDec.h"
 #include "frstar.h"
@@ -171,10 +172,14 @@ void SetupReportMemo(QPlainTextEdit* memo, int pixelSize) {
     memo->setUndoRedoEnabled(false);
     memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    memo->setFont(ReportFont(pixelSize));
+}
+
+QFont ReportFont(int pixelSize) {
     QFont font("Courier New");
     font.setStyleHint(QFont::Monospace);
     font.setPixelSize(pixelSize);
-    memo->setFont(font);
+    return font;
 }
 
 namespace {
@@ -264,11 +269,11 @@ void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSe
 }
 
 void ShowSearchReport(std::shared_ptr<const TReportLines>& report, TReportLines lines, const TSearchStatus& status,
-                      QPlainTextEdit* memo, QStatusBar* bar) {
+                      TReportView* view, QStatusBar* bar) {
     const std::string cut = CutShortLine(status);
     if (!cut.empty()) lines.push_back(cut);
     report = std::make_shared<const TReportLines>(std::move(lines));
-    ShowReport(memo, report);
+    view->SetLines(report);
     bar->showMessage(cut.empty() ? QString() : WidgetText(TrimText(cut)));
 }
 

@@ -33,6 +33,8 @@ class QStatusBar;
 class QToolBar;
 class TClickLabel;
 class QPlainTextEdit;
+class QFont;
+class TReportView;
 class QProgressBar;
 class QPushButton;
 
@@ -79,6 +81,8 @@ QToolBar* MakeToolbar(QMainWindow* window, const char* name,
 // per turn of the event loop, so the window goes on answering).
 QPlainTextEdit* NewReportMemo(QWidget* parent, const char* name, int pixelSize);
 void SetupReportMemo(QPlainTextEdit* memo, int pixelSize);
+// The monospace font reports are shown in.
+QFont ReportFont(int pixelSize);
 void ShowReport(QPlainTextEdit* memo, const TReportLines& lines);
 void ShowReport(QPlainTextEdit* memo, std::shared_ptr<const TReportLines> lines);
 
@@ -88,9 +92,9 @@ TReportSettings ReportSettingsOf(const TSession& session, double displayOffset);
 // short says so in its last line and in the status bar.
 void ShowSearchReport(TReportLines& report, const TReportLines& lines, const TSearchStatus& status,
                       QPlainTextEdit* memo, QStatusBar* bar);
-// The same without a copy of the lines: report then shares them with the memo.
+// The same into a report view, without a copy of the lines: report shares them with the view.
 void ShowSearchReport(std::shared_ptr<const TReportLines>& report, TReportLines lines, const TSearchStatus& status,
-                      QPlainTextEdit* memo, QStatusBar* bar);
+                      TReportView* view, QStatusBar* bar);
 // A window's location command runs the main window's (and is enabled while
 // that one is).
 void FollowCommand(QAction* own, QAction* main);
