@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <deque>
+#include <functional>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -23,6 +25,24 @@ constexpr std::size_t kRecSize = sizeof(TSatRec);
 // Longer lines are cut here; no element or name line comes near it.
 constexpr std::size_t kMaxLine = 4096;
 
+// The first LF or CR at or after from, or chunk.size(). Searched a short
+// window at a time, so a file of lone CRs is not scanned to its end per line.
+std::size_t LineEnd(std::string_view chunk, std::size_t from) {
+    constexpr std::size_t kWindow = 256;
+    std::size_t end = from;
+    while (end < chunk.size()) {
+        const std::size_t window = std::min(chunk.size() - end, kWindow);
+        const char* p = chunk.data() + end;
+        const auto* lf = static_cast<const char*>(std::memchr(p, '\n', window));
+        const std::size_t upTo = lf ? static_cast<std::size_t>(lf - p) : window;
+        if (const auto* cr = static_cast<const char*>(std::memchr(p, '\r', upTo)))
+            return end + static_cast<std::size_t>(cr - p);
+        end += upTo;
+        if (lf) return end;
+    }
+    return end;
+}
+
 // Splits a byte stream into lines at LF, CR LF or a lone CR; each line is
 // passed on as it ends. Memory stays bounded by kMaxLine however long a line is.
 class LineSplitter {
@@ -37,8 +57,7 @@ public:
                 ++i;
                 continue;
             }
-            std::size_t end = i;
-            while (end < chunk.size() && chunk[end] != '\n' && chunk[end] != '\r') ++end;
+            const std::size_t end = LineEnd(chunk, i);
             const std::string_view run = chunk.substr(i, end - i);
             if (!run.empty()) pending_ = true;
             lastCR_ = false;
@@ -75,6 +94,12 @@ private:
     bool pending_ = false;
 };
 
+// False when tle_valid is sure to refuse the (trimmed) pair without looking
+// further: it asks for a line 1 and a line 2 first of all.
+bool CouldPair(std::string_view line1, std::string_view line2) {
+    return !line1.empty() && !line2.empty() && line1[0] == '1' && line2[0] == '2';
+}
+
 // The reader's state: the name candidate and the previous line.
 class ElementReader {
 public:
@@ -86,13 +111,18 @@ public:
     // A set was found beyond the limit (a file of exactly the limit is whole).
     bool Overflowed() const { return overflowed_; }
 
-    void Line(std::string_view raw) {
+    // pairValid: tle_valid of the line before this one with this one, when
+    // already known (-1 when not); it stands for the check only while the
+    // line before is the one this line pairs with.
+    void Line(std::string_view raw, signed char pairValid = -1) {
         if (overflowed_) return;
         std::string_view current = TrimText(raw);
         current_.assign(current);
         ++line_;
         if (!current.empty()) ++nonBlank_;
-        if (tle_valid(previous_.c_str(), current_.c_str())) {
+        const bool known = pairValid >= 0 && previousLine_ + 1 == line_;
+        if (known ? pairValid != 0
+                  : CouldPair(previous_, current_) && tle_valid(previous_.c_str(), current_.c_str())) {
             if (entries_.size() >= limit_) {
                 overflowed_ = true;
                 return;
@@ -244,6 +274,23 @@ bool Utf16ToUtf8(std::string& bytes) {
     return true;
 }
 
+// tle_valid of each line (trimmed) with the one before it; the first line
+// pairs with nothing.
+std::vector<signed char> PairsValid(const std::vector<std::string_view>& lines) {
+    std::vector<signed char> valid(lines.size(), 0);
+    SplitRange(lines.size(), [&](std::size_t from, std::size_t to) {
+        std::string line1, line2;
+        for (std::size_t k = std::max<std::size_t>(from, 1); k < to; ++k) {
+            const std::string_view a = TrimText(lines[k - 1]), b = TrimText(lines[k]);
+            if (!CouldPair(a, b)) continue;
+            line1.assign(a);
+            line2.assign(b);
+            valid[k] = tle_valid(line1.c_str(), line2.c_str()) ? 1 : 0;
+        }
+    });
+    return valid;
+}
+
 // The reader behind both entry points; bytes may be padded or parsed in place.
 void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, TElementReadReport& r) {
     Utf16ToUtf8(bytes);
@@ -254,12 +301,24 @@ void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, T
         case TElementFormat::kOmmXml: ReadOmmXml(bytes, entries, r); return;
         case TElementFormat::kTwoLine: break;
     }
+    // The lines first, so that the checks of the pairs, most of the reading,
+    // can share the cores; the reader then takes them in order.
+    std::vector<std::string_view> lines;
+    lines.reserve(bytes.size() / 40 + 1);
+    std::deque<std::string> assembled;  // lines the splitter had to put together
+    auto keep = [&](std::string_view l) {
+        const std::less<const char*> before;
+        if (before(l.data(), bytes.data()) || before(bytes.data() + bytes.size(), l.data() + l.size()))
+            l = assembled.emplace_back(l);
+        lines.push_back(l);
+    };
+    LineSplitter splitter;
+    splitter.Feed(bytes, keep);
+    splitter.Finish(keep);
+    const std::vector<signed char> pairs = PairsValid(lines);
     ElementReader reader(entries);
     entries.reserve(std::min(bytes.size() / 130 + 1, kMaxElementEntries));  // two lines of 69 and most of a name each
-    LineSplitter lines;
-    auto onLine = [&](std::string_view l) { reader.Line(l); };
-    lines.Feed(bytes, onLine);
-    lines.Finish(onLine);
+    for (std::size_t k = 0; k < lines.size(); ++k) reader.Line(lines[k], pairs[k]);
     r.strayLines = reader.StrayLines();
     if (reader.Overflowed())
         r.error = "more than " + std::to_string(kMaxElementEntries) + " element sets; the rest was not read";
@@ -305,24 +364,37 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
     return !entries.empty();
 }
 
-TStatus ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string* warning) {
+TStatus ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path, std::string* warning,
+                              std::vector<TSatRec>* made) {
     TElementReadReport report;
     ReadElementFile(entries, path, &report);
     std::string why = report.Summary();
     // A set the propagator refuses would drop out of every search unnoticed.
     const std::size_t read = entries.size();
     std::vector<char> refused(read, 0);
+    std::vector<TSatRec> local;
+    std::vector<TSatRec>& sats = made ? *made : local;
+    sats.clear();
+    sats.reserve(made ? read : 0);
+    AdviseHugePages(sats.data(), sats.capacity() * sizeof(TSatRec));
+    if (made) sats.resize(read);
     SplitRange(read, [&](std::size_t from, std::size_t to) {
+        TSatRec scratch{};
         for (std::size_t i = from; i < to; ++i) {
             const TElementEntry& e = entries[i];
-            TSatRec sat{};
-            refused[i] = !MakeSatelliteRecord(sat, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str());
+            TSatRec& sat = made ? sats[i] : (scratch = TSatRec{});
+            refused[i] = !MakeSatelliteRecord(sat, e.name.view(), e.catNo.view(), e.stdMag, e.line1.str(), e.line2.str(),
+                                              e.magSource);
         }
     });
     std::size_t kept = 0;
     for (std::size_t i = 0; i < read; ++i)
-        if (!refused[i]) entries[kept++] = entries[i];
+        if (!refused[i]) {
+            if (made && kept != i) sats[kept] = sats[i];
+            entries[kept++] = entries[i];
+        }
     entries.resize(kept);
+    if (made) sats.resize(kept);
     if (const std::size_t refused = read - entries.size(); refused > 0) {
         if (!why.empty()) why += "; ";
         why += std::to_string(refused) + " of " + std::to_string(read) +
@@ -495,6 +567,20 @@ bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLo
     if (!(entry.meanMotion > nLow && entry.meanMotion < nHigh)) return false;
     return MakeSatelliteRecord(sat, entry.name.view(), entry.catNo.view(), entry.stdMag, entry.line1.str(),
                                entry.line2.str(), entry.magSource);
+}
+
+void KeepMeanMotions(std::vector<TElementEntry>& entries, std::vector<TSatRec>& sats, double nLow, double nHigh) {
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        if (entries[i].meanMotion > nLow && entries[i].meanMotion < nHigh) {
+            if (kept != i) {
+                entries[kept] = entries[i];
+                sats[kept] = sats[i];
+            }
+            ++kept;
+        }
+    entries.resize(kept);
+    sats.resize(kept);
 }
 
 std::vector<TSatRec> SatellitesFromEntries(const std::vector<TElementEntry>& entries, double nLow, double nHigh) {

@@ -74,9 +74,10 @@ bool ReadElementFile(std::vector<TElementEntry>& entries, const std::string& pat
 // ReadElementFile for a job that needs element sets, less the sets the propagator cannot start:
 // ok when some are left, and *warning, when given, says what was skipped, those sets counted too
 // ("" when nothing). Else FileReadFailure ("File: <path> is a folder") when the file cannot be
-// read, invalid ("no element sets in <path>: ...") when it can.
+// read, invalid ("no element sets in <path>: ...") when it can. made, when given, gets the records
+// of the kept sets (MakeSatelliteRecord), entry for entry: they are made for the check anyway.
 TStatus ReadElementsForSearch(std::vector<TElementEntry>& entries, const std::string& path,
-                              std::string* warning = nullptr);
+                              std::string* warning = nullptr, std::vector<TSatRec>* made = nullptr);
 // True when the file holds at least one element set in any format: the
 // test a new download must pass before it may replace an element file.
 bool HoldsElementSets(const std::string& path);
@@ -91,6 +92,10 @@ bool InitSatelliteFromEntry(TSatRec& sat, const TElementEntry& entry, double nLo
 // The records InitSatelliteFromEntry makes of entries, in entry order, each
 // made in place (a big catalogue on a few threads).
 std::vector<TSatRec> SatellitesFromEntries(const std::vector<TElementEntry>& entries, double nLow, double nHigh);
+// Of entries and the records made of them (entry for entry), keeps those
+// whose mean motion lies strictly between nLow and nHigh, as
+// InitSatelliteFromEntry would.
+void KeepMeanMotions(std::vector<TElementEntry>& entries, std::vector<TSatRec>& sats, double nLow, double nHigh);
 
 // The common steps every maker of satellite records takes: name, catalogue
 // number and magnitude into sat, parse_elements, then SGP4_init or

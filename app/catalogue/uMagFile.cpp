@@ -383,11 +383,16 @@ int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::s
 }
 
 TStatus ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
-                           const std::string& magPath, std::string* warning) {
-    if (TStatus read = ReadElementsForSearch(entries, path, warning); !read) return read;
+                           const std::string& magPath, std::string* warning, std::vector<TSatRec>* made) {
+    if (TStatus read = ReadElementsForSearch(entries, path, warning, made); !read) return read;
     TMagFile mag;
     if (LoadMagFile(magPath, mag)) {
         CopyMagnitudes(entries, mag.lines);
+        if (made)
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                (*made)[i].stdMag = entries[i].stdMag;
+                (*made)[i].pad[0] = entries[i].magSource;
+            }
     } else if (warning) {
         if (!warning->empty()) *warning += "; ";
         *warning += FileProblemText(magPath) + "; the element sets keep standard magnitude 8.0";

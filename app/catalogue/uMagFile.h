@@ -145,6 +145,8 @@ int CopyMagnitudes(std::vector<TElementEntry>& entries, const std::vector<std::s
 // The element sets a search takes from an element file: ReadElementsForSearch,
 // then the standard magnitudes of magPath (Mag.dat). A missing Mag.dat
 // leaves every set at 8.0 and says so in *warning (with what the reader
-// skipped, "; " between). ReadElementsForSearch's status.
+// skipped, "; " between). ReadElementsForSearch's status. made, when given, gets the records of
+// the sets, entry for entry, magnitudes included.
 TStatus ReadSearchElements(std::vector<TElementEntry>& entries, const std::string& path,
-                           const std::string& magPath, std::string* warning = nullptr);
+                           const std::string& magPath, std::string* warning = nullptr,
+                           std::vector<TSatRec>* made = nullptr);

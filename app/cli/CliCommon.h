@@ -48,10 +48,12 @@ inline TStatus LoadSatellites(const TPredictArgs& a, const std::string& dataFold
         return TStatus::Success();
     }
     std::vector<TElementEntry> entries;
+    std::vector<TSatRec> made;
     std::string warning;
-    if (TStatus read = ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", &warning); !read) return read;
+    if (TStatus read = ReadSearchElements(entries, a.tleFile, dataFolder + "Mag.dat", &warning, &made); !read)
+        return read;
     if (!warning.empty() && warnings) warnings->push_back(warning);
-    std::vector<TSatRec> made = SatellitesFromEntries(entries, 0.0, 1000.0);
+    KeepMeanMotions(entries, made, 0.0, 1000.0);
     for (TSatRec& sat : made) sat.selected = 1;  // every set of the file is checked
     if (sats.empty()) sats = std::move(made);
     else sats.insert(sats.end(), made.begin(), made.end());

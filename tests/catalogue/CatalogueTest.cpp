@@ -287,6 +287,15 @@ TEST_F(ElementFile, TwoLineSetsAndSkippedSets) {
     EXPECT_EQ(report.strayLines, 0u);
     ReadElementText(e, "Error 503\nISS\n" + kIss1 + "\n" + kIss2 + "\n" + kIss2 + "\nTry later\n", &report);
     EXPECT_EQ(report.strayLines, 2u) << "a line 2 after its set is taken with the line 1 before";
+
+    // Lines far longer than a set's, ended by a lone CR or cut, still end where they end.
+    ReadElementText(e, std::string(300, 'x') + "\r" + kIss1 + "\n" + kIss2 + "\r\n" + std::string(9000, 'y') + "\n" +
+                           "GEO\n" + kGeo1 + "\r" + kGeo2, &report);
+    ASSERT_EQ(e.size(), 2u);
+    EXPECT_EQ(e[0].name.str(), "25544");
+    EXPECT_EQ(e[1].name.str(), "GEO");
+    EXPECT_EQ(e[1].line2.str(), kGeo2);
+    EXPECT_EQ(report.strayLines, 1u) << "the long line before a set is its (unused) name";
 }
 
 // Sets that pass the line check but that the propagator cannot start are
@@ -385,8 +394,14 @@ TEST_F(ElementFile, BigFilesAreCheckedAndMadeAsOneByOne) {
     Write("big.tle", text);
     std::vector<TElementEntry> e;
     std::string warning;
-    ASSERT_TRUE(ReadElementsForSearch(e, Path("big.tle"), &warning));
+    std::vector<TSatRec> checked;
+    ASSERT_TRUE(ReadElementsForSearch(e, Path("big.tle"), &warning, &checked));
     ASSERT_EQ(e.size(), 9001 - bad);
+    // The records made for the check are the ones a search would make.
+    const std::vector<TSatRec> again = SatellitesFromEntries(e, 0.0, 1000.0);
+    ASSERT_EQ(checked.size(), again.size());
+    for (std::size_t i = 0; i < again.size(); ++i)
+        ASSERT_EQ(std::memcmp(&checked[i], &again[i], sizeof(TSatRec)), 0) << i;
     EXPECT_EQ(warning, Path("big.tle") + ": " + std::to_string(bad) +
                            " of 9001 element sets skipped (the propagator cannot start them)");
     for (std::size_t i = 1; i < e.size(); ++i)
