@@ -12,24 +12,44 @@
 #include "uText.h"
 
 namespace {
+// The object of each of count items, numbered in the order the objects
+// first appear; *objects gets how many there are. Numbered objects are
+// keyed by their number, others by their trimmed text (never taken for a
+// number). Numbers are grouped by a sort: a map node per set cost more than
+// the rest of grouping a big catalogue.
+template <typename CatNo>
+std::vector<std::size_t> ObjectIds(std::size_t count, CatNo catNo, std::size_t* objects) {
+    std::vector<std::size_t> first(count);  // the first item of the item's object
+    std::vector<std::pair<long, std::size_t>> numbered;
+    numbered.reserve(count);
+    std::unordered_map<std::string, std::size_t> byText;
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::string_view trimmed = TrimText(catNo(k));
+        if (const long n = CatalogueNumberValue(trimmed); n >= 0)
+            numbered.emplace_back(n, k);
+        else
+            first[k] = byText.emplace(std::string(trimmed), k).first->second;
+    }
+    std::sort(numbered.begin(), numbered.end());
+    for (std::size_t a = 0, b = 0; a < numbered.size(); a = b) {
+        while (b < numbered.size() && numbered[b].first == numbered[a].first) ++b;
+        for (std::size_t j = a; j < b; ++j) first[numbered[j].second] = numbered[a].second;
+    }
+    std::vector<std::size_t> id(count);
+    std::size_t next = 0;
+    for (std::size_t k = 0; k < count; ++k) id[k] = first[k] == k ? next++ : id[first[k]];
+    *objects = next;
+    return id;
+}
+
 // Groups of the items an object's sets share, in the order the objects
-// first appear. Numbered objects are keyed by their number, others by their
-// trimmed text (never taken for a number).
+// first appear, each in item order.
 template <typename CatNo>
 std::vector<std::vector<std::size_t>> ObjectGroups(std::size_t count, CatNo catNo) {
-    std::vector<std::vector<std::size_t>> groups;
-    std::unordered_map<long, std::size_t> byNumber;
-    std::unordered_map<std::string, std::size_t> byText;
-    byNumber.reserve(count);
-    for (std::size_t k = 0; k < count; ++k) {
-        const auto [i, field] = catNo(k);
-        const std::string_view trimmed = TrimText(field);
-        const long n = CatalogueNumberValue(trimmed);
-        const std::size_t slot = n >= 0 ? byNumber.emplace(n, groups.size()).first->second
-                                        : byText.emplace(std::string(trimmed), groups.size()).first->second;
-        if (slot == groups.size()) groups.emplace_back();
-        groups[slot].push_back(i);
-    }
+    std::size_t objects = 0;
+    const std::vector<std::size_t> id = ObjectIds(count, catNo, &objects);
+    std::vector<std::vector<std::size_t>> groups(objects);
+    for (std::size_t k = 0; k < count; ++k) groups[id[k]].push_back(k);
     return groups;
 }
 
@@ -43,7 +63,7 @@ bool Nearer(double a, double b, double t) {
 }  // namespace
 
 std::vector<std::vector<std::size_t>> GroupSetsByObject(const std::vector<TElementEntry>& entries) {
-    return ObjectGroups(entries.size(), [&](std::size_t i) { return std::pair{i, entries[i].catNo.view()}; });
+    return ObjectGroups(entries.size(), [&](std::size_t i) { return entries[i].catNo.view(); });
 }
 
 std::size_t NearestEpochSet(const std::vector<TElementEntry>& entries, const std::vector<std::size_t>& group,
@@ -69,7 +89,7 @@ std::vector<TElementEntry> SetsNearestEpoch(const std::vector<TElementEntry>& en
 }
 
 std::vector<std::vector<std::size_t>> GroupRecordsByObject(const std::vector<TSatRec>& sats) {
-    return ObjectGroups(sats.size(), [&](std::size_t i) { return std::pair{i, sats[i].catNo.view()}; });
+    return ObjectGroups(sats.size(), [&](std::size_t i) { return sats[i].catNo.view(); });
 }
 
 void KeepNearestEpoch(std::vector<TSatRec>& sats, double t) {
@@ -89,14 +109,21 @@ void KeepNearestEpoch(std::vector<TSatRec>& sats, double t) {
 std::vector<std::vector<TSetSpan>> SetSpansByObject(const std::vector<TSatRec>& sats,
                                                     const std::vector<std::size_t>& indices) {
     constexpr double kForever = std::numeric_limits<double>::infinity();
-    const std::vector<std::vector<std::size_t>> groups = ObjectGroups(
-        indices.size(), [&](std::size_t k) { return std::pair{indices[k], sats[indices[k]].catNo.view()}; });
-    std::vector<std::vector<TSetSpan>> spans(groups.size());
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        if (groups[g].size() == 1) {  // one set serves the whole time
-            spans[g].push_back({groups[g].front(), -kForever, kForever});
-            continue;
-        }
+    std::size_t objects = 0;
+    const std::vector<std::size_t> id =
+        ObjectIds(indices.size(), [&](std::size_t k) { return sats[indices[k]].catNo.view(); }, &objects);
+    std::vector<std::vector<TSetSpan>> spans(objects);
+    std::vector<std::size_t> sets(objects, 0);
+    for (std::size_t g : id) ++sets[g];
+    // An object of one set: that set serves the whole time.
+    std::vector<std::vector<std::size_t>> groups(objects);
+    for (std::size_t k = 0; k < id.size(); ++k)
+        if (sets[id[k]] == 1)
+            spans[id[k]].push_back({indices[k], -kForever, kForever});
+        else
+            groups[id[k]].push_back(indices[k]);
+    for (std::size_t g = 0; g < objects; ++g) {
+        if (sets[g] == 1) continue;
         std::vector<std::pair<double, std::size_t>> dated;  // epoch, set
         for (std::size_t i : groups[g]) {
             const double epoch = JulianToDayNumber(sats[i].epoch);
