@@ -275,11 +275,16 @@ void WriteSatelliteHeader(const TSatRec& satellite, TReportLines& lines,
         FormatDateTime("MMM dd yyyy  HH:nn:ss", satellite.epoch - kJulianOffset);
     const char* unit = settings.metric ? "km" : "mi.";
     lines.push_back("  " + std::string(70, '-'));
-    lines.push_back(FormatArgs("  Satellite: %0s  -  %1s", {name, number}));
-    lines.push_back(FormatArgs("  TLE Date: %s (Z)", {epoch}));
-    lines.push_back(FormatArgs("  Apoge: %1:6.1f %0:s  Perige: %2:6.1f %0:s",
-                               {unit, satellite.apogee * settings.distanceFactor,
-                                satellite.perigee * settings.distanceFactor}));
+    // Put together by hand, as the pass lines are: a whole catalogue writes
+    // these for every satellite.
+    lines.push_back("  Satellite: " + name + "  -  " + number);
+    lines.push_back("  TLE Date: " + epoch + " (Z)");
+    std::string distances = "  Apoge: ";
+    AppendFixed(distances, satellite.apogee * settings.distanceFactor, 6, 1);
+    distances.append(" ").append(unit).append("  Perige: ");
+    AppendFixed(distances, satellite.perigee * settings.distanceFactor, 6, 1);
+    distances.append(" ").append(unit);
+    lines.push_back(std::move(distances));
 }
 
 std::string LineColumnHeader(bool sunlitOnly) {
