@@ -227,7 +227,9 @@ TElementAges ElementAges(const std::vector<TSatRec>& sats, double start, double 
     for (const std::vector<TSetSpan>& object : SetSpansByObject(sats, usedSets))
         for (const TSetSpan& span : object)
             if (span.from <= stop && span.to > start) spans.push_back(span);
-    std::sort(spans.begin(), spans.end(), [](const TSetSpan& a, const TSetSpan& b) { return a.set < b.set; });
+    // Mostly in order already: one set per object, objects as listed.
+    const auto bySet = [](const TSetSpan& a, const TSetSpan& b) { return a.set < b.set; };
+    if (!std::is_sorted(spans.begin(), spans.end(), bySet)) std::sort(spans.begin(), spans.end(), bySet);
     for (const TSetSpan& span : spans) {
         const TSatRec& sat = sats[span.set];
         const double from = std::max(start, span.from), to = std::min(stop, span.to);
