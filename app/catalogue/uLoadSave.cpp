@@ -301,24 +301,36 @@ void ReadElementBytes(std::vector<TElementEntry>& entries, std::string& bytes, T
         case TElementFormat::kOmmXml: ReadOmmXml(bytes, entries, r); return;
         case TElementFormat::kTwoLine: break;
     }
-    // The lines first, so that the checks of the pairs, most of the reading,
-    // can share the cores; the reader then takes them in order.
-    std::vector<std::string_view> lines;
-    lines.reserve(bytes.size() / 40 + 1);
+    ElementReader reader(entries);
+    entries.reserve(std::min(bytes.size() / 130 + 1, kMaxElementEntries));  // two lines of 69 and most of a name each
+    // The lines a block at a time, so that the checks of the pairs, most of
+    // the reading, can share the cores while a file of short lines does not
+    // grow a list as long; the reader takes them in order.
+    constexpr std::size_t kBlock = std::size_t{1} << 16;
+    std::vector<std::string_view> lines;  // after the first block, lines[0] is the block before's last
+    lines.reserve(kBlock + 1);
+    bool carried = false;
+    auto readBlock = [&] {
+        const std::vector<signed char> pairs = PairsValid(lines);
+        for (std::size_t k = carried ? 1 : 0; k < lines.size(); ++k) reader.Line(lines[k], pairs[k]);
+        if (lines.empty()) return;
+        const std::string_view last = lines.back();
+        lines.clear();
+        lines.push_back(last);
+        carried = true;
+    };
     std::deque<std::string> assembled;  // lines the splitter had to put together
     auto keep = [&](std::string_view l) {
         const std::less<const char*> before;
         if (before(l.data(), bytes.data()) || before(bytes.data() + bytes.size(), l.data() + l.size()))
             l = assembled.emplace_back(l);
         lines.push_back(l);
+        if (lines.size() > kBlock) readBlock();
     };
     LineSplitter splitter;
     splitter.Feed(bytes, keep);
     splitter.Finish(keep);
-    const std::vector<signed char> pairs = PairsValid(lines);
-    ElementReader reader(entries);
-    entries.reserve(std::min(bytes.size() / 130 + 1, kMaxElementEntries));  // two lines of 69 and most of a name each
-    for (std::size_t k = 0; k < lines.size(); ++k) reader.Line(lines[k], pairs[k]);
+    readBlock();
     r.strayLines = reader.StrayLines();
     if (reader.Overflowed())
         r.error = "more than " + std::to_string(kMaxElementEntries) + " element sets; the rest was not read";

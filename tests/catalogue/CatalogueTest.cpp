@@ -380,6 +380,25 @@ TEST_F(ElementFile, InitSatelliteFromEntryHonoursTheOpenWindow) {
 
 // A big file is checked and made on several threads: the same sets, in
 // file order, and the same records as made one by one.
+// Long files are read in blocks of lines: a set across a block's end reads
+// as any other.
+TEST_F(ElementFile, SetsAcrossTheReadersBlocksReadAsAnyOther) {
+    const std::string sets = "ISS\n" + kIss1 + "\n" + kIss2 + "\n" + kGeo1 + "\n" + kGeo2 + "\nMOL\n" + kMol1 + "\n" +
+                             kMol2 + "\n";
+    for (std::size_t blank = 65530; blank <= 65540; ++blank) {
+        SCOPED_TRACE(blank);
+        std::vector<TElementEntry> e;
+        TElementReadReport report;
+        ReadElementText(e, std::string(blank, '\n') + sets, &report);
+        ASSERT_EQ(e.size(), 3u);
+        EXPECT_EQ(e[0].name.str(), "ISS");
+        EXPECT_EQ(e[1].name.str(), "28626");
+        EXPECT_EQ(e[2].name.str(), "MOL");
+        EXPECT_EQ(e[2].line2.str(), kMol2);
+        EXPECT_EQ(report.strayLines, 0u);
+    }
+}
+
 TEST_F(ElementFile, BigFilesAreCheckedAndMadeAsOneByOne) {
     const std::string badIss2 = Tle("2 25544  51.6416 247.4627 9999999 130.5360 325.0288 15.7212539156353");
     const std::string sets[][3] = {{"ISS", kIss1, kIss2}, {"GEO", kGeo1, kGeo2}, {"MOL", kMol1, kMol2},
