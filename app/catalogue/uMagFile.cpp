@@ -391,7 +391,7 @@ TStatus ReadSearchElements(std::vector<TElementEntry>& entries, const std::strin
         if (made)
             for (std::size_t i = 0; i < entries.size(); ++i) {
                 (*made)[i].stdMag = entries[i].stdMag;
-                (*made)[i].pad[0] = entries[i].magSource;
+                SetSatMagSource((*made)[i], static_cast<TMagSource>(entries[i].magSource));
             }
     } else if (warning) {
         if (!warning->empty()) *warning += "; ";
