@@ -143,6 +143,10 @@ int ImportMagnitudes(const TPredictArgs& a, const std::string& dataFolder) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A whole-catalogue report runs to tens of megabytes: written through a
+    // pipe in stdio's 4 KiB pieces, it wakes the reader thousands of times.
+    static char reportBuffer[1 << 16];
+    if (!::isatty(STDOUT_FILENO)) std::setvbuf(stdout, reportBuffer, _IOFBF, sizeof reportBuffer);
     TPredictCommandLine line;
     if (const std::string error = ParsePredictCommandLine(std::vector<std::string>(argv + 1, argv + argc), line);
         !error.empty())
