@@ -19,6 +19,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -107,14 +108,18 @@ struct TRun {
 struct TPassLines {
     std::string line;
     double count = 0.0;
+    // Line ends found with memchr: the reader shares the two cores with
+    // the program it measures, so it should cost next to nothing.
     void Feed(const char* p, std::size_t n) {
-        for (std::size_t i = 0; i < n; ++i) {
-            if (p[i] != '\n') {
-                if (line.size() < 8) line += p[i];
-                continue;
-            }
+        const char* end = p + n;
+        while (p < end) {
+            const char* nl = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+            const char* stop = nl ? nl : end;
+            if (line.size() < 8) line.append(p, std::min<std::size_t>(8 - line.size(), static_cast<std::size_t>(stop - p)));
+            if (!nl) return;
             count += IsPassLine();
             line.clear();
+            p = nl + 1;
         }
     }
     bool IsPassLine() const {
