@@ -4,7 +4,9 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -390,8 +392,18 @@ void AppendPrintableUtf8(std::string& out, std::string_view text) {
         const auto c = static_cast<unsigned char>(ch);
         return c >= 0x20 && c < 0x7F;
     };
+    // Eight bytes at a time while all are plain: none below 0x20, none above 0x7E.
+    constexpr uint64_t kOnes = 0x0101010101010101ull, kHighs = 0x8080808080808080ull;
+    const auto plainWord = [&](std::size_t at) {
+        uint64_t w;
+        std::memcpy(&w, text.data() + at, sizeof w);
+        const uint64_t low = (w - 0x20 * kOnes) & ~w;
+        const uint64_t high = (w + kOnes) | w;
+        return ((low | high) & kHighs) == 0;
+    };
     for (std::size_t i = 0; i < text.size();) {
         std::size_t j = i;
+        while (j + 8 <= text.size() && plainWord(j)) j += 8;
         while (j < text.size() && plain(text[j])) ++j;
         out.append(text.data() + i, j - i);  // report lines are mostly plain ASCII
         if (j == text.size()) break;

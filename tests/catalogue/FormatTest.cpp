@@ -212,8 +212,15 @@ TEST(FormatLocale, IgnoresTheProcessLocale) {
 TEST(AppendPrintableUtf8, EveryByteAsPrintableThenUtf8) {
     std::string all;
     for (int c = 0; c < 256; ++c) all += static_cast<char>(c);
-    for (const std::string& text : {all, std::string("ISS (ZARYA)\t\xE9t\xE9\x85"), std::string("\x7F"),
-                                    std::string("plain"), std::string()}) {
+    std::vector<std::string> texts{all, "ISS (ZARYA)\t\xE9t\xE9\x85", "\x7F", "plain", ""};
+    // Plain text is taken eight bytes at a time: every byte at every place of a word.
+    for (int c = 0; c < 256; ++c)
+        for (std::size_t at = 0; at < 17; ++at) {
+            std::string text(19, 'a');
+            text[at] = static_cast<char>(c);
+            texts.push_back(text);
+        }
+    for (const std::string& text : texts) {
         std::string out = "kept|";
         AppendPrintableUtf8(out, text);
         EXPECT_EQ(out, "kept|" + Latin1ToUtf8(PrintableText(text)));
